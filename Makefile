@@ -1,0 +1,43 @@
+# Two entry points on a fresh Debian 12 machine:
+#   make run   - install what is missing, build, start the application
+#   make test  - install what is missing, build, run every test
+BUILD ?= build
+JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
+
+# Debian packages the build and the tests need.
+PACKAGES := cmake make g++ pkg-config \
+	qtbase5-dev qtbase5-dev-tools libqt5network5 libquazip1-qt5-dev \
+	libgtest-dev fonts-dejavu-core xvfb xauth \
+	clang libclang-rt-14-dev \
+	gcc-arm-none-eabi libnewlib-arm-none-eabi gcc-avr avr-libc binutils-avr \
+	mosquitto mosquitto-clients libmosquitto-dev libcurl4-openssl-dev
+
+SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+
+.PHONY: deps configure build run test clean
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	./$(BUILD)/src/app/tarvex-codegenerator
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+clean:
+	rm -rf $(BUILD)

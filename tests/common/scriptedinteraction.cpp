@@ -1,0 +1,82 @@
+#include "scriptedinteraction.h"
+
+#include <QTest>
+
+ScriptedInteraction::ScriptedInteraction()
+{
+    setUserInteraction(this);
+}
+
+ScriptedInteraction::~ScriptedInteraction()
+{
+    setUserInteraction(nullptr);
+}
+
+QStringList ScriptedInteraction::titles() const
+{
+    QStringList out;
+    for (const Box& b : mBoxes)
+        out << b.title;
+    return out;
+}
+
+bool ScriptedInteraction::verifyAllAnswersUsed() const
+{
+    if (!mAnswers.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("%1 scripted answer(s) left unused").arg(mAnswers.size())),
+                     __FILE__, __LINE__);
+        return false;
+    }
+    return true;
+}
+
+QString ScriptedInteraction::takeAnswer(const Box& box)
+{
+    if (mAnswers.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected box without a scripted answer: %1 / %2")
+                                    .arg(box.title, box.text)),
+                     __FILE__, __LINE__);
+        return QString();
+    }
+    return mAnswers.dequeue();
+}
+
+void ScriptedInteraction::critical(const QString& title, const QString& text)
+{
+    mBoxes.append({Kind::Critical, Icon::Critical, title, text, {QStringLiteral("OK")}});
+}
+
+void ScriptedInteraction::information(const QString& title, const QString& text)
+{
+    mBoxes.append({Kind::Information, Icon::Information, title, text, {QStringLiteral("OK")}});
+}
+
+bool ScriptedInteraction::askYesNo(Icon icon, const QString& title, const QString& text)
+{
+    Box box{Kind::YesNo, icon, title, text, {QStringLiteral("Yes"), QStringLiteral("No")}};
+    mBoxes.append(box);
+    const QString answer = takeAnswer(box);
+    if (answer != QLatin1String("Yes") && answer != QLatin1String("No"))
+        QTest::qFail(qPrintable(QStringLiteral("Yes/No box answered with '%1'").arg(answer)), __FILE__,
+                     __LINE__);
+    return answer == QLatin1String("Yes");
+}
+
+QString ScriptedInteraction::askChoice(const QString& title, const QString& text,
+                                       const QStringList& choices, Icon icon)
+{
+    Box box{Kind::Choice, icon, title, text, choices};
+    mBoxes.append(box);
+    const QString answer = takeAnswer(box);
+    if (!answer.isEmpty() && !choices.contains(answer))
+        QTest::qFail(qPrintable(QStringLiteral("'%1' is not one of the offered choices").arg(answer)),
+                     __FILE__, __LINE__);
+    return answer;
+}
+
+QString ScriptedInteraction::selectFolder(QWidget*, const QString& caption)
+{
+    Box box{Kind::Folder, Icon::NoIcon, caption, QString(), {}};
+    mBoxes.append(box);
+    return takeAnswer(box);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "userinteraction.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+
+// Test implementation of the modal seam. Every box the code under test asks
+// for is recorded (kind, title, text, buttons) in order. Questions, choices
+// and folder dialogs take their answers from a queue; an unexpected question
+// (empty queue) fails the running test, and so does an answer left unused
+// when the object is checked with verifyAllAnswersUsed().
+class ScriptedInteraction : public UserInteraction
+{
+public:
+    enum class Kind { Critical, Information, YesNo, Choice, Folder };
+
+    struct Box
+    {
+        Kind kind;
+        Icon icon;
+        QString title;
+        QString text;
+        QStringList buttons;
+    };
+
+    // Installs itself as the interaction in force; the destructor restores
+    // the previous fallback.
+    ScriptedInteraction();
+    ~ScriptedInteraction() override;
+
+    // Queue answers, consumed in order by the next question of any kind.
+    void answerYes() { mAnswers.enqueue(QStringLiteral("Yes")); }
+    void answerNo() { mAnswers.enqueue(QStringLiteral("No")); }
+    void answerChoice(const QString& choice) { mAnswers.enqueue(choice); }
+    void answerFolder(const QString& folder) { mAnswers.enqueue(folder); }
+    // A cancelled folder dialog / a choice box closed without a choice.
+    void answerCancel() { mAnswers.enqueue(QString()); }
+
+    const QList<Box>& boxes() const { return mBoxes; }
+    int pendingAnswers() const { return mAnswers.size(); }
+    void clear()
+    {
+        mBoxes.clear();
+        mAnswers.clear();
+    }
+    // "title|text" of every box, handy for QCOMPARE of a whole conversation.
+    QStringList titles() const;
+    // Fails the running test if any queued answer was not used.
+    bool verifyAllAnswersUsed() const;
+
+    void critical(const QString& title, const QString& text) override;
+    void information(const QString& title, const QString& text) override;
+    bool askYesNo(Icon icon, const QString& title, const QString& text) override;
+    QString askChoice(const QString& title, const QString& text, const QStringList& choices,
+                      Icon icon) override;
+    QString selectFolder(QWidget* parent, const QString& caption) override;
+
+private:
+    QString takeAnswer(const Box& box);
+
+    QList<Box> mBoxes;
+    QQueue<QString> mAnswers;
+};

@@ -1,0 +1,63 @@
+#include "testsupport.h"
+
+#include <QTest>
+#include <QtGlobal>
+
+#include <cstdio>
+
+namespace {
+QStringList gExpected;
+QStringList gSeen;
+QtMessageHandler gPrevious = nullptr;
+
+void handler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg || type == QtCriticalMsg) {
+        gSeen << message;
+        for (int i = 0; i < gExpected.size(); ++i) {
+            if (message.contains(gExpected.at(i))) {
+                gExpected.removeAt(i);
+                return;
+            }
+        }
+        std::fprintf(stderr, "unexpected warning: %s\n", qPrintable(message));
+        QTest::qFail(qPrintable(QStringLiteral("unexpected warning: ") + message), context.file ? context.file : "",
+                     context.line);
+        return;
+    }
+    if (gPrevious)
+        gPrevious(type, context, message);
+}
+} // namespace
+
+namespace testsupport {
+
+void installStrictMessageHandler()
+{
+    gPrevious = qInstallMessageHandler(handler);
+}
+
+void expectWarning(const QString& fragment)
+{
+    gExpected << fragment;
+}
+
+QStringList takeWarnings()
+{
+    QStringList out = gSeen;
+    gSeen.clear();
+    return out;
+}
+
+bool verifyExpectedWarningsSeen()
+{
+    if (!gExpected.isEmpty()) {
+        const QString missing = gExpected.join(QStringLiteral(", "));
+        gExpected.clear();
+        QTest::qFail(qPrintable(QStringLiteral("expected warning(s) never came: ") + missing), __FILE__, __LINE__);
+        return false;
+    }
+    return true;
+}
+
+} // namespace testsupport
