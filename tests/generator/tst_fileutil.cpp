@@ -1,0 +1,271 @@
+// The file helpers: text-mode reading and writing, header insertion, file
+// removal with filters and permissions, resource copying and its warnings,
+// and the choice box through the interaction seam.
+
+#include "fileutil.h"
+#include "scriptedinteraction.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include <unistd.h>
+
+namespace {
+
+QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return f.readAll();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    f.write(bytes);
+}
+
+bool runningAsRoot()
+{
+    return ::geteuid() == 0;
+}
+
+} // namespace
+
+class TestFileUtil : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { testsupport::installStrictMessageHandler(); }
+    void init()
+    {
+        // A fresh folder per test, so no test sees another's files.
+        mTemp.reset(new QTemporaryDir);
+        QVERIFY(mTemp->isValid());
+        mDir.setPath(mTemp->path());
+        testsupport::takeWarnings();
+    }
+    void cleanup()
+    {
+        testsupport::verifyExpectedWarningsSeen();
+        mTemp.reset();
+    }
+
+    void readResourceText_missingFileGivesEmptyTextSilently()
+    {
+        const QString text = readResourceText(mDir.filePath("does-not-exist.c"));
+        QVERIFY(text.isEmpty());
+        QVERIFY(readResourceText(QStringLiteral(":/code/resources/code/no-such-snippet.c")).isEmpty());
+        QCOMPARE(testsupport::takeWarnings(), QStringList());
+    }
+
+    void readResourceText_dropsCarriageReturnsDecodesUtf8AndStopsAtNul()
+    {
+        const QString path = mDir.filePath("crlf.c");
+        writeBytes(path, QByteArray("line 1\r\nline\xc2\xa0" "2\r\n\r\nend\r\n"));
+        QCOMPARE(readResourceText(path), QString::fromUtf8("line 1\nline\u00a0" "2\n\nend\n"));
+
+        writeBytes(path, QByteArray("before\nnul", 10) + QByteArray(1, '\0') + QByteArray("after\n"));
+        QCOMPARE(readResourceText(path), QStringLiteral("before\nnul"));
+    }
+
+    void readTextFile_failureLeavesOutputUnchanged()
+    {
+        QString out = QStringLiteral("untouched");
+        QVERIFY(!readTextFile(mDir.filePath("missing.txt"), out));
+        QCOMPARE(out, QStringLiteral("untouched"));
+
+        const QString path = mDir.filePath("present.txt");
+        writeBytes(path, "a\r\nb\r\n");
+        QVERIFY(readTextFile(path, out));
+        QCOMPARE(out, QStringLiteral("a\nb\n"));
+    }
+
+    void writeTextFile_truncatesAndFailsWithoutFolder()
+    {
+        const QString path = mDir.filePath("out.txt");
+        writeBytes(path, "a much longer previous content\n");
+        QVERIFY(writeTextFile(path, QStringLiteral("new\ntext\n")));
+        // Text mode writes the platform line end: LF here.
+        QCOMPARE(readBytes(path), QByteArray("new\ntext\n"));
+
+        QVERIFY(!writeTextFile(mDir.filePath("no-such-folder/out.txt"), QStringLiteral("x")));
+        QVERIFY(!QFileInfo::exists(mDir.filePath("no-such-folder")));
+        QCOMPARE(testsupport::takeWarnings(), QStringList());
+    }
+
+    void writeWithHeader_lastLineEndsUpFirst()
+    {
+        const QString source = mDir.filePath("src.c");
+        const QString destination = mDir.filePath("dst.c");
+        writeBytes(source, "x");
+        QVERIFY(writeWithHeader(source, destination, {QStringLiteral("A"), QStringLiteral("B")}));
+        QCOMPARE(readBytes(destination), QByteArray("BAx"));
+        QCOMPARE(readBytes(source), QByteArray("x"));
+    }
+
+    void writeWithHeader_samePathTwicePutsTheHeaderInFrontTwice()
+    {
+        const QString path = mDir.filePath("inplace.c");
+        writeBytes(path, "body\r\n");
+        QVERIFY(writeWithHeader(path, path, {QStringLiteral("/* banner */\n"), QStringLiteral("\n")}));
+        QCOMPARE(readBytes(path), QByteArray("\n/* banner */\nbody\n"));
+        QVERIFY(writeWithHeader(path, path, {QStringLiteral("/* banner */\n"), QStringLiteral("\n")}));
+        QCOMPARE(readBytes(path), QByteArray("\n/* banner */\n\n/* banner */\nbody\n"));
+    }
+
+    void writeWithHeader_failuresWriteNothing()
+    {
+        const QString destination = mDir.filePath("never.c");
+        QVERIFY(!writeWithHeader(mDir.filePath("missing.c"), destination, {QStringLiteral("A")}));
+        QVERIFY(!QFileInfo::exists(destination));
+
+        const QString source = mDir.filePath("src.c");
+        writeBytes(source, "x");
+        QVERIFY(!writeWithHeader(source, mDir.filePath("no-such-folder/dst.c"), {QStringLiteral("A")}));
+        QCOMPARE(testsupport::takeWarnings(), QStringList());
+    }
+
+    void removeFiles_starDotStarKeepsDotlessHiddenAndSubfolders()
+    {
+        QDir dir = mDir;
+        for (const char* name : {"a.c", "B.H", "readme.txt", "Makefile", ".hidden", ".hidden.c"})
+            writeBytes(dir.filePath(QString::fromLatin1(name)), "data");
+        QVERIFY(dir.mkpath("sub.d/inner"));
+        writeBytes(dir.filePath("sub.d/keep.c"), "data");
+
+        QVERIFY(removeFiles(dir.path(), QStringLiteral("*.*")));
+
+        QStringList left = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        QCOMPARE(left, (QStringList{".hidden", ".hidden.c", "Makefile", "sub.d"}));
+        QVERIFY(QFileInfo::exists(dir.filePath("sub.d/keep.c")));
+        QVERIFY(QFileInfo::exists(dir.filePath("sub.d/inner")));
+        QCOMPARE(testsupport::takeWarnings(), QStringList());
+    }
+
+    void removeFiles_severalFiltersWithEmptyParts()
+    {
+        QDir dir = mDir;
+        for (const char* name : {"a.c", "a.h", "a.cpp", "a.txt"})
+            writeBytes(dir.filePath(QString::fromLatin1(name)), "data");
+        QVERIFY(removeFiles(dir.path(), QStringLiteral("*.c;;*.h")));
+        QCOMPARE(dir.entryList(QDir::Files, QDir::Name), (QStringList{"a.cpp", "a.txt"}));
+    }
+
+    void removeFiles_readOnlyFileIsMadeWritableAndRemoved()
+    {
+        const QString path = mDir.filePath("locked.c");
+        writeBytes(path, "data");
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        QVERIFY(!(QFile::permissions(path) & QFileDevice::WriteOwner));
+
+        QVERIFY(removeFiles(mDir.path(), QStringLiteral("*.c")));
+        QVERIFY(!QFileInfo::exists(path));
+    }
+
+    void removeFiles_removalFailureIsReportedAndTheRestGoesOn()
+    {
+        if (runningAsRoot())
+            QSKIP("root may remove files from a read-only folder, so the failure cannot be provoked");
+        QDir dir = mDir;
+        QVERIFY(dir.mkdir("locked"));
+        const QString lockedFolder = dir.filePath("locked");
+        writeBytes(lockedFolder + "/a.c", "data");
+        writeBytes(lockedFolder + "/b.c", "data");
+        QVERIFY(QFile::setPermissions(lockedFolder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+
+        testsupport::expectWarning(QStringLiteral("Failed to remove file:"));
+        testsupport::expectWarning(QStringLiteral("Failed to remove file:"));
+        const bool result = removeFiles(lockedFolder, QStringLiteral("*.c"));
+        QFile::setPermissions(lockedFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ExeOwner);
+        QVERIFY(!result);
+        const QStringList warnings = testsupport::takeWarnings();
+        QCOMPARE(warnings.size(), 2);
+        QCOMPARE(warnings.at(0), QStringLiteral("Failed to remove file: \"%1/a.c\"").arg(lockedFolder));
+        QCOMPARE(warnings.at(1), QStringLiteral("Failed to remove file: \"%1/b.c\"").arg(lockedFolder));
+    }
+
+    void copyResourceToFile_copiesBytesAndReplacesContent()
+    {
+        const QString source = mDir.filePath("source.bin");
+        const QString destination = mDir.filePath("destination.bin");
+        const QByteArray bytes("line\r\nwith\0nul\r\n", 16);
+        writeBytes(source, bytes);
+        writeBytes(destination, "previous content that is longer than the new one");
+        QVERIFY(copyResourceToFile(source, destination));
+        QCOMPARE(readBytes(destination), bytes);
+        QCOMPARE(testsupport::takeWarnings(), QStringList());
+    }
+
+    void copyResourceToFile_warnsWithMessageAndQuotedPath()
+    {
+        const QString missing = mDir.filePath("missing.pdf");
+        const QString destination = mDir.filePath("copy.pdf");
+        testsupport::expectWarning(QStringLiteral("Failed to open resource file:"));
+        QVERIFY(!copyResourceToFile(missing, destination));
+        QCOMPARE(testsupport::takeWarnings(),
+                 QStringList{QStringLiteral("Failed to open resource file: \"%1\"").arg(missing)});
+        QVERIFY(!QFileInfo::exists(destination));
+
+        const QString source = mDir.filePath("present.pdf");
+        writeBytes(source, "pdf");
+        const QString unwritable = mDir.filePath("no-such-folder/copy.pdf");
+        testsupport::expectWarning(QStringLiteral("Failed to create local file:"));
+        QVERIFY(!copyResourceToFile(source, unwritable));
+        QCOMPARE(testsupport::takeWarnings(),
+                 QStringList{QStringLiteral("Failed to create local file: \"%1\"").arg(unwritable)});
+    }
+
+    void copyResourceToFile_readOnlyDestinationFails()
+    {
+        if (runningAsRoot())
+            QSKIP("root may open a read-only file for writing, so the failure cannot be provoked");
+        const QString source = mDir.filePath("source.txt");
+        const QString destination = mDir.filePath("readonly.txt");
+        writeBytes(source, "new");
+        writeBytes(destination, "old");
+        QVERIFY(QFile::setPermissions(destination, QFileDevice::ReadOwner));
+        testsupport::expectWarning(QStringLiteral("Failed to create local file:"));
+        QVERIFY(!copyResourceToFile(source, destination));
+        QCOMPARE(readBytes(destination), QByteArray("old"));
+    }
+
+    void askChoice_offersTheChoicesInOrderAndReturnsThePressedOne()
+    {
+        ScriptedInteraction interaction;
+        interaction.answerChoice(QStringLiteral("SIMCom LTE"));
+        const QString chosen = askChoice(QStringLiteral("Title"), QStringLiteral("Which one?"),
+                                         {QStringLiteral("SIMCom 2G"), QStringLiteral("SIMCom LTE")},
+                                         UserInteraction::Icon::Question);
+        QCOMPARE(chosen, QStringLiteral("SIMCom LTE"));
+        QCOMPARE(interaction.boxes().size(), 1);
+        const ScriptedInteraction::Box& box = interaction.boxes().first();
+        QVERIFY(box.kind == ScriptedInteraction::Kind::Choice);
+        QVERIFY(box.icon == UserInteraction::Icon::Question);
+        QCOMPARE(box.title, QStringLiteral("Title"));
+        QCOMPARE(box.text, QStringLiteral("Which one?"));
+        QCOMPARE(box.buttons, (QStringList{"SIMCom 2G", "SIMCom LTE"}));
+
+        interaction.answerCancel();
+        QCOMPARE(askChoice(QStringLiteral("T"), QStringLiteral("x"), {QStringLiteral("a"), QStringLiteral("b")},
+                           UserInteraction::Icon::Information),
+                 QString());
+        interaction.verifyAllAnswersUsed();
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> mTemp;
+    QDir mDir;
+};
+
+QTEST_GUILESS_MAIN(TestFileUtil)
+#include "tst_fileutil.moc"
