@@ -1,13 +1,24 @@
+#include "mainwindow.h"
+#include "messageboxinteraction.h"
+
 #include <QApplication>
 #include <QIcon>
-#include <QMainWindow>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ico/resources/ico/code_radio.ico")));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Tarvex Code Generator v1.05"));
-    window.show();
-    return app.exec();
+
+    MessageBoxInteraction interaction;
+    setUserInteraction(&interaction);
+
+    int result = 0;
+    {
+        MainWindow window;
+        window.show();
+        result = app.exec();
+    }
+
+    setUserInteraction(nullptr);
+    return result;
 }

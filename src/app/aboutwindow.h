@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+
+namespace Ui {
+class AboutWindow;
+}
+
+// The About dialog: program name, maker, the maker's web site, the credit for
+// the icon set and a button for Qt's own About box. Run modally by the main
+// window's About button.
+class AboutWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit AboutWindow(QWidget* parent = nullptr);
+    ~AboutWindow() override;
+
+    AboutWindow(const AboutWindow&) = delete;
+    AboutWindow& operator=(const AboutWindow&) = delete;
+
+public slots:
+    void on_btnAboutQt_clicked();
+
+private:
+    Ui::AboutWindow* ui;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "userinteraction.h"
+
+#include <QMessageBox>
+
+#include <memory>
+
+// The application's modal seam: real message boxes and the standard folder
+// dialog. Boxes have no parent window and exactly the given titles, texts and
+// buttons.
+class MessageBoxInteraction : public UserInteraction
+{
+public:
+    void critical(const QString& title, const QString& text) override;
+    void information(const QString& title, const QString& text) override;
+    bool askYesNo(Icon icon, const QString& title, const QString& text) override;
+    QString askChoice(const QString& title, const QString& text, const QStringList& choices,
+                      Icon icon) override;
+    QString selectFolder(QWidget* parent, const QString& caption) override;
+
+    // The box askChoice runs: one action-role push button per choice, in
+    // order, and no standard buttons (so neither Escape nor the close button
+    // dismisses it while two or more choices are offered).
+    static std::unique_ptr<QMessageBox> buildChoiceBox(const QString& title, const QString& text,
+                                                       const QStringList& choices, Icon icon);
+    // The choice whose button was pressed in a box from buildChoiceBox, or an
+    // empty text when none of them was.
+    static QString chosenChoice(const QMessageBox& box, const QStringList& choices);
+
+    static QMessageBox::Icon toMessageBoxIcon(Icon icon);
+};
