@@ -1,0 +1,72 @@
+/*
+ * GSM_Globals.h - types and conventions shared by every Tarvex library module.
+ *
+ * Module pattern. Every module is one instance struct (GSM_<Module>_Instance) that the
+ * application defines zero-initialised (= {0}), fills with its hardware callbacks and
+ * with pointers to the modules it uses, and then passes to <module>Init() once and to
+ * <module>Poll() from the main loop. Poll never blocks: it does a bounded amount of work
+ * and returns. There is no heap use anywhere; every buffer is given by the application
+ * or sized at compile time.
+ *
+ * Interfaces ("_i"). A module that others build on has a member named _i, its small
+ * public interface (declared in GSM_<Module>_Interface.h). Other modules receive a
+ * pointer to it, e.g. mGsmSmsSendInst.Power = (&mGsmPwrInst._i), and only call the
+ * functions of that interface header. The _i member is always the first member of its
+ * instance, so the owning module recovers its instance with GSM_CONTAINER_OF.
+ *
+ * Events. Service modules report outcomes through an EventHandler function pointer
+ * called as handler(inst, event_type, event_data); event_data points to an event
+ * structure that is valid only during the call (copy what you need to keep).
+ * Event type values are small integers (the typedefs are uint8_t) so that a handler's
+ * switch statement need not list every event a later library version adds.
+ *
+ * Time. Every timeout is measured with gsm__SysTime_ms() and compared by unsigned
+ * subtraction (gsmUtilElapsed), which is safe across the 32-bit wrap-around.
+ *
+ * Debug output. Define GSM_DEBUG_OUTPUT to 1 to make the library trace its AT traffic
+ * through gsmDebugWriteText(); by default it is 0 and nothing is referenced.
+ */
+#ifndef GSM_GLOBALS_H_
+#define GSM_GLOBALS_H_
+
+#include <stdint.h>
+#include <stdbool.h>
+#include <stddef.h>
+#include "GSM_Required_Externals.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Outcome of an AT command exchange. */
+typedef enum
+{
+    GSM_Result_Ok = 0,      /* final result "OK" */
+    GSM_Result_Error,       /* "ERROR" (also NO CARRIER, BUSY, NO ANSWER, NO DIALTONE) */
+    GSM_Result_CmeError,    /* "+CME ERROR: <n>": equipment/SIM/network error n */
+    GSM_Result_CmsError,    /* "+CMS ERROR: <n>": SMS service error n */
+    GSM_Result_Timeout,     /* no final result within the command's timeout */
+    GSM_Result_Aborted      /* abandoned: modem switched off, or cancelled */
+} GSM_Result;
+
+/* Recovers the instance pointer from a pointer to one of its members. */
+#define GSM_CONTAINER_OF(ptr, type, member) \
+    ((type*)(void*)((char*)(ptr) - offsetof(type, member)))
+
+/* Library trace output, compiled in only with GSM_DEBUG_OUTPUT=1. */
+#ifndef GSM_DEBUG_OUTPUT
+#define GSM_DEBUG_OUTPUT 0
+#endif
+#if GSM_DEBUG_OUTPUT
+#define GSM_DEBUG_TEXT(text) gsmDebugWriteText((char*)(text))
+#define GSM_DEBUG_BYTE(b)    gsmDebugWrite((uint8_t)(b))
+#else
+#define GSM_DEBUG_TEXT(text) ((void)0)
+#define GSM_DEBUG_BYTE(b)    ((void)0)
+#endif
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* GSM_GLOBALS_H_ */
