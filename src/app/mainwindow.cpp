@@ -7,7 +7,9 @@
 #include "userinteraction.h"
 #include "weblinks.h"
 
+#include <QListWidget>
 #include <QListWidgetItem>
+#include <QScrollBar>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSpinBox>
@@ -51,6 +53,7 @@ MainWindow::MainWindow(QWidget* parent)
     , mFileHeaderBanner(fileHeaderLines().value(0))
 {
     ui->setupUi(this);
+    fitModuleListWidth();
 
     // Only "Module Info" is shown until a module is chosen.
     for (int i = 1; i < ui->tabwgtMdl->count(); ++i)
@@ -222,6 +225,16 @@ void MainWindow::checkModule(TarvexMdl* module)
 void MainWindow::uncheckModule(TarvexMdl* module)
 {
     setModuleCheckState(module, Qt::Unchecked);
+}
+
+void MainWindow::fitModuleListWidth()
+{
+    // The list is as wide as its longest row (indentation and check box
+    // included), so that no module name is cut off whatever the font.
+    QListWidget* list = ui->lstwgtModules;
+    const int contents = list->sizeHintForColumn(0) + 2 * list->frameWidth()
+                         + list->verticalScrollBar()->sizeHint().width() + 8;
+    list->setMinimumWidth(contents);
 }
 
 void MainWindow::setPageTabVisible(QWidget* page, bool visible)

@@ -103,6 +103,8 @@ public slots:
 private:
     // Posts one usage-statistics event through the given manager.
     void postUsageEvent(QNetworkAccessManager* manager, const QString& event);
+    // Widens the module list to its longest row.
+    void fitModuleListWidth();
     // Shows or hides the tab holding the given page.
     void setPageTabVisible(QWidget* page, bool visible);
     void setModuleCheckState(TarvexMdl* module, Qt::CheckState state);
