@@ -67,7 +67,7 @@ bool writeProjectSettings(ProjectModel& project)
     return true;
 }
 
-ReadSettingsStatus readProjectSettingsFile(const QString& filePath, QJsonObject& out)
+ReadSettingsStatus readProjectSettingsFile(const QString& filePath, QJsonObject& out, QString* error)
 {
     QFile file(filePath);
     if (!file.exists())
@@ -77,9 +77,13 @@ ReadSettingsStatus readProjectSettingsFile(const QString& filePath, QJsonObject&
     const QByteArray bytes = file.readAll();
     file.close();
 
-    const QJsonDocument document = QJsonDocument::fromJson(bytes);
-    if (document.isNull())
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (document.isNull()) {
+        if (error)
+            *error = QStringLiteral("%1 at offset %2").arg(parseError.errorString()).arg(parseError.offset);
         return ReadSettingsStatus::InvalidJson;
+    }
     out = document.object(); // empty for a top-level array
     return ReadSettingsStatus::Applied;
 }

@@ -42,8 +42,9 @@ enum class ReadSettingsStatus {
 };
 
 // Reads and parses a settings file. A top-level array counts as an empty
-// object. out is set only when the result is Applied.
-ReadSettingsStatus readProjectSettingsFile(const QString& filePath, QJsonObject& out);
+// object. out is set only when the result is Applied; for InvalidJson the
+// parser's description of the problem goes to error when given.
+ReadSettingsStatus readProjectSettingsFile(const QString& filePath, QJsonObject& out, QString* error = nullptr);
 
 // Applies a parsed settings object to the project: language and Arduino
 // layout, the ticked rows (all unticked first, then those named in
