@@ -1,0 +1,310 @@
+// Settings persistence of the six modules with settings: what saveSettings
+// writes, how loadSettings treats missing and mistyped members, and
+// resetSettings.
+
+#include "testsupport.h"
+
+#include "modulecatalogue.h"
+
+#include <QtTest>
+
+namespace {
+
+// Turns every setting of the catalogue away from its default.
+void changeEverything(ModuleCatalogue& c)
+{
+    c.mMdlGettingStarted.IsDebugOutputSetupSelected = false;
+    c.mMdlGettingStarted.DebugBufferSize = 2048;
+    c.mMdlPower.UseResetPin = true;
+    c.mMdlPrompt.IsPromptSetupSelected = false;
+    c.mMdlPrompt.PromptBufferSize = 16;
+    c.mMdlPrompt.IsEchoCancSetupSelected = false;
+    c.mMdlPrompt.EchoCancellationBufferSize = 24;
+    c.mMdlPrompt.IsCircularTxSetupSelected = false;
+    c.mMdlPrompt.CircularTxBufferSize = 32;
+    c.mMdlPrompt.IsCircularRxSetupSelected = false;
+    c.mMdlPrompt.CircularRxBufferSize = 1000000;
+    c.mMdlBasicComms.EchoEnabled = false;
+    c.mMdlInternetConnectionSimcom.IsApnRequired = true;
+    c.mMdlInternetConnectionSimcom2G.IsApnRequired = true;
+}
+
+// All fragments of all modules, joined: equal texts mean equal settings as
+// far as generation is concerned.
+QString everyFragment(ModuleCatalogue& c)
+{
+    QString all;
+    for (TarvexMdl* m : c.allModules())
+        all += m->getSourceIncludes() + m->getGeneralVariables() + m->getGeneralCallbackFunctions()
+            + m->getInitCode() + m->getPollCode() + QLatin1Char('|');
+    return all;
+}
+
+void verifyDefaults(ModuleCatalogue& c)
+{
+    QCOMPARE(c.mMdlGettingStarted.IsDebugOutputSetupSelected, true);
+    QCOMPARE(c.mMdlGettingStarted.DebugBufferSize, 1024.0);
+    QCOMPARE(c.mMdlPower.UseResetPin, false);
+    QCOMPARE(c.mMdlPrompt.IsPromptSetupSelected, true);
+    QCOMPARE(c.mMdlPrompt.PromptBufferSize, 1024.0);
+    QCOMPARE(c.mMdlPrompt.IsEchoCancSetupSelected, true);
+    QCOMPARE(c.mMdlPrompt.EchoCancellationBufferSize, 1024.0);
+    QCOMPARE(c.mMdlPrompt.IsCircularTxSetupSelected, true);
+    QCOMPARE(c.mMdlPrompt.CircularTxBufferSize, 1024.0);
+    QCOMPARE(c.mMdlPrompt.IsCircularRxSetupSelected, true);
+    QCOMPARE(c.mMdlPrompt.CircularRxBufferSize, 1024.0);
+    QCOMPARE(c.mMdlBasicComms.EchoEnabled, true);
+    QCOMPARE(c.mMdlInternetConnectionSimcom.IsApnRequired, false);
+    QCOMPARE(c.mMdlInternetConnectionSimcom2G.IsApnRequired, false);
+}
+
+QJsonObject parse(const char* json)
+{
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray(json), &error);
+    if (error.error != QJsonParseError::NoError)
+        qFatal("bad test JSON: %s", qPrintable(error.errorString()));
+    return doc.object();
+}
+
+} // namespace
+
+class TestModuleSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { testsupport::installStrictMessageHandler(); }
+
+    void defaultsAndReset();
+    void saveWritesEveryFieldWithItsType();
+    void savingTwiceReplaces();
+    void roundTrip();
+    void rejectedProjects_data();
+    void rejectedProjects();
+    void promptWithOnlyFirstFlag();
+    void mistypedFieldsAfterTheFirst();
+    void wholeNumberSizes_data();
+    void wholeNumberSizes();
+    void loadNeverAddsKeys();
+};
+
+void TestModuleSettings::defaultsAndReset()
+{
+    ModuleCatalogue c;
+    verifyDefaults(c);
+    const QString defaultText = everyFragment(c);
+    changeEverything(c);
+    QVERIFY(everyFragment(c) != defaultText);
+    for (TarvexMdl* m : c.allModules())
+        m->resetSettings();
+    verifyDefaults(c);
+    QCOMPARE(everyFragment(c), defaultText);
+}
+
+void TestModuleSettings::saveWritesEveryFieldWithItsType()
+{
+    ModuleCatalogue c;
+    changeEverything(c);
+    QJsonObject project;
+    for (TarvexMdl* m : c.allModules())
+        QVERIFY(m->saveSettings(project));
+
+    const QJsonObject want = parse(R"({
+        "GettingStarted": {"IsDebugOutputSetupSelected": false, "DebugBufferSize": 2048},
+        "Power": {"UseResetPin": true},
+        "Prompt": {"IsPromptSetupSelected": false, "IsEchoCancSetupSelected": false,
+                   "IsCircularTxSetupSelected": false, "IsCircularRxSetupSelected": false,
+                   "PromptBufferSize": 16, "EchoCancellationBufferSize": 24,
+                   "CircularTxBufferSize": 32, "CircularRxBufferSize": 1000000},
+        "BasicComms": {"EchoEnabled": false},
+        "InternetConnection_SIMCom": {"IsApnRequired": true},
+        "InternetConnection_SIMCom2G": {"IsApnRequired": true}
+    })");
+    QCOMPARE(project, want);
+    QVERIFY(project.value("GettingStarted").toObject().value("DebugBufferSize").isDouble());
+    QVERIFY(project.value("Power").toObject().value("UseResetPin").isBool());
+    // A whole-number size is written as an integer, not in exponent form.
+    const QByteArray json = QJsonDocument(project).toJson(QJsonDocument::Compact);
+    QVERIFY2(json.contains("\"CircularRxBufferSize\":1000000"), json.constData());
+}
+
+void TestModuleSettings::savingTwiceReplaces()
+{
+    ModuleCatalogue c;
+    QJsonObject project = parse(R"({
+        "Prompt": {"Stale": 1, "IsPromptSetupSelected": false},
+        "Power": {"UseResetPin": true, "Extra": "x"},
+        "Unrelated": [1, 2]
+    })");
+    for (int round = 0; round < 2; ++round) {
+        for (TarvexMdl* m : c.allModules())
+            m->saveSettings(project);
+        QCOMPARE(project.value("Power").toObject(), QJsonObject({{"UseResetPin", false}}));
+        QCOMPARE(project.value("Prompt").toObject().size(), 8);
+        QVERIFY(!project.value("Prompt").toObject().contains("Stale"));
+        QCOMPARE(project.value("Prompt").toObject().value("IsPromptSetupSelected"), QJsonValue(true));
+        QCOMPARE(project.value("Unrelated"), QJsonValue(QJsonArray{1, 2}));
+        c.mMdlPower.UseResetPin = false;
+    }
+}
+
+void TestModuleSettings::roundTrip()
+{
+    ModuleCatalogue source;
+    changeEverything(source);
+    QJsonObject project;
+    for (TarvexMdl* m : source.allModules())
+        m->saveSettings(project);
+
+    ModuleCatalogue target;
+    const QList<TarvexMdl*> modules = target.allModules();
+    for (TarvexMdl* m : modules)
+        QVERIFY(m->loadSettings(project));
+    QCOMPARE(everyFragment(target), everyFragment(source));
+    QCOMPARE(target.mMdlPrompt.CircularRxBufferSize, 1000000.0);
+    QCOMPARE(target.mMdlPrompt.EchoCancellationBufferSize, 24.0);
+}
+
+// Each row is a project object that every module with settings must reject
+// (result false, settings untouched), starting from changed settings so a
+// silent reset to defaults would show too.
+void TestModuleSettings::rejectedProjects_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::newRow("empty project") << QByteArray("{}");
+    QTest::newRow("members are not objects") << QByteArray(R"({
+        "GettingStarted": true, "Power": [true], "Prompt": "x", "BasicComms": 1,
+        "InternetConnection_SIMCom": null, "InternetConnection_SIMCom2G": [] })");
+    QTest::newRow("first field missing") << QByteArray(R"({
+        "GettingStarted": {"DebugBufferSize": 4096}, "Power": {},
+        "Prompt": {"IsEchoCancSetupSelected": true, "PromptBufferSize": 64},
+        "BasicComms": {"echoenabled": true},
+        "InternetConnection_SIMCom": {"IsApnRequired ": false},
+        "InternetConnection_SIMCom2G": {"isApnRequired": false} })");
+    QTest::newRow("first field as number 1") << QByteArray(R"({
+        "GettingStarted": {"IsDebugOutputSetupSelected": 1, "DebugBufferSize": 4096},
+        "Power": {"UseResetPin": 1}, "Prompt": {"IsPromptSetupSelected": 1},
+        "BasicComms": {"EchoEnabled": 1}, "InternetConnection_SIMCom": {"IsApnRequired": 1},
+        "InternetConnection_SIMCom2G": {"IsApnRequired": 0} })");
+    QTest::newRow("first field as string") << QByteArray(R"({
+        "GettingStarted": {"IsDebugOutputSetupSelected": "true"}, "Power": {"UseResetPin": "false"},
+        "Prompt": {"IsPromptSetupSelected": "true"}, "BasicComms": {"EchoEnabled": "true"},
+        "InternetConnection_SIMCom": {"IsApnRequired": "false"},
+        "InternetConnection_SIMCom2G": {"IsApnRequired": null} })");
+    QTest::newRow("settings under other keys") << QByteArray(R"({
+        "Start": {"IsDebugOutputSetupSelected": true}, "power": {"UseResetPin": false},
+        "InternetConnection_SIMCom_LTE": {"IsApnRequired": false} })");
+}
+
+void TestModuleSettings::rejectedProjects()
+{
+    QFETCH(QByteArray, json);
+    QJsonObject project = QJsonDocument::fromJson(json).object();
+    const QJsonObject before = project;
+
+    ModuleCatalogue c;
+    changeEverything(c);
+    const QString changed = everyFragment(c);
+    for (TarvexMdl* m : {static_cast<TarvexMdl*>(&c.mMdlGettingStarted), static_cast<TarvexMdl*>(&c.mMdlPower),
+                         static_cast<TarvexMdl*>(&c.mMdlPrompt), static_cast<TarvexMdl*>(&c.mMdlBasicComms),
+                         static_cast<TarvexMdl*>(&c.mMdlInternetConnectionSimcom),
+                         static_cast<TarvexMdl*>(&c.mMdlInternetConnectionSimcom2G)})
+        QVERIFY2(!m->loadSettings(project), qPrintable(m->getName()));
+    QCOMPARE(everyFragment(c), changed);
+    QCOMPARE(c.mMdlGettingStarted.DebugBufferSize, 2048.0);
+    QCOMPARE(c.mMdlPower.UseResetPin, true);
+    QCOMPARE(c.mMdlBasicComms.EchoEnabled, false);
+    QCOMPARE(project, before);
+}
+
+void TestModuleSettings::promptWithOnlyFirstFlag()
+{
+    ModuleCatalogue c;
+    QJsonObject project = parse(R"({"Prompt": {"IsPromptSetupSelected": true}})");
+    QVERIFY(c.mMdlPrompt.loadSettings(project));
+    QCOMPARE(c.mMdlPrompt.IsPromptSetupSelected, true);
+    QCOMPARE(c.mMdlPrompt.IsEchoCancSetupSelected, false);
+    QCOMPARE(c.mMdlPrompt.IsCircularTxSetupSelected, false);
+    QCOMPARE(c.mMdlPrompt.IsCircularRxSetupSelected, false);
+    QCOMPARE(c.mMdlPrompt.PromptBufferSize, 0.0);
+    QCOMPARE(c.mMdlPrompt.EchoCancellationBufferSize, 0.0);
+    QCOMPARE(c.mMdlPrompt.CircularTxBufferSize, 0.0);
+    QCOMPARE(c.mMdlPrompt.CircularRxBufferSize, 0.0);
+
+    // Other modules are not touched by a project that lacks their key.
+    c.mMdlBasicComms.EchoEnabled = false;
+    QVERIFY(!c.mMdlBasicComms.loadSettings(project));
+    QCOMPARE(c.mMdlBasicComms.EchoEnabled, false);
+    c.mMdlBasicComms.EchoEnabled = true;
+    QVERIFY(!c.mMdlBasicComms.loadSettings(project));
+    QCOMPARE(c.mMdlBasicComms.EchoEnabled, true);
+}
+
+void TestModuleSettings::mistypedFieldsAfterTheFirst()
+{
+    ModuleCatalogue c;
+    QJsonObject project = parse(R"({
+        "GettingStarted": {"IsDebugOutputSetupSelected": false, "DebugBufferSize": "2048"},
+        "Prompt": {"IsPromptSetupSelected": false, "IsEchoCancSetupSelected": "true",
+                   "IsCircularTxSetupSelected": 1, "IsCircularRxSetupSelected": true,
+                   "PromptBufferSize": true, "EchoCancellationBufferSize": [64],
+                   "CircularTxBufferSize": null, "CircularRxBufferSize": 96}
+    })");
+    QVERIFY(c.mMdlGettingStarted.loadSettings(project));
+    QCOMPARE(c.mMdlGettingStarted.IsDebugOutputSetupSelected, false);
+    QCOMPARE(c.mMdlGettingStarted.DebugBufferSize, 0.0);
+
+    QVERIFY(c.mMdlPrompt.loadSettings(project));
+    QCOMPARE(c.mMdlPrompt.IsPromptSetupSelected, false);
+    QCOMPARE(c.mMdlPrompt.IsEchoCancSetupSelected, false);
+    QCOMPARE(c.mMdlPrompt.IsCircularTxSetupSelected, false);
+    QCOMPARE(c.mMdlPrompt.IsCircularRxSetupSelected, true);
+    QCOMPARE(c.mMdlPrompt.PromptBufferSize, 0.0);
+    QCOMPARE(c.mMdlPrompt.EchoCancellationBufferSize, 0.0);
+    QCOMPARE(c.mMdlPrompt.CircularTxBufferSize, 0.0);
+    QCOMPARE(c.mMdlPrompt.CircularRxBufferSize, 96.0);
+    QCOMPARE(c.mMdlPrompt.getGeneralVariables(),
+             QString("\n// UART GSM Rx buffer\nstatic uint8_t mau8UartGsmRxBuff[96];\nCircBuff mcbfGsmRx;\n"));
+}
+
+void TestModuleSettings::wholeNumberSizes_data()
+{
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<double>("size");
+    QTest::addColumn<QString>("digits");
+    QTest::newRow("integer") << QByteArray("2048") << 2048.0 << "2048";
+    QTest::newRow("integer written as float") << QByteArray("2048.0") << 2048.0 << "2048";
+    QTest::newRow("exponent form") << QByteArray("1e6") << 1000000.0 << "1000000";
+    QTest::newRow("beyond 32 bits") << QByteArray("8589934592") << 8589934592.0 << "8589934592";
+    QTest::newRow("fraction") << QByteArray("2048.5") << 0.0 << "0";
+    QTest::newRow("small fraction") << QByteArray("0.25") << 0.0 << "0";
+}
+
+void TestModuleSettings::wholeNumberSizes()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(double, size);
+    QFETCH(QString, digits);
+    QJsonObject project = QJsonDocument::fromJson(
+        "{\"GettingStarted\": {\"IsDebugOutputSetupSelected\": true, \"DebugBufferSize\": " + value + "}}")
+                              .object();
+    TarvexMdl_GettingStarted m;
+    QVERIFY(m.loadSettings(project));
+    QCOMPARE(m.DebugBufferSize, size);
+    QVERIFY(m.getGeneralVariables().contains("mau8UartDebugTxBuff[" + digits + "];\n"));
+}
+
+void TestModuleSettings::loadNeverAddsKeys()
+{
+    ModuleCatalogue c;
+    QJsonObject project = parse(R"({"Prompt": {"IsPromptSetupSelected": true}, "Power": {"UseResetPin": true}})");
+    const QJsonObject before = project;
+    for (TarvexMdl* m : c.allModules())
+        m->loadSettings(project);
+    QCOMPARE(project, before);
+    QCOMPARE(c.mMdlPower.UseResetPin, true);
+}
+
+QTEST_GUILESS_MAIN(TestModuleSettings)
+#include "tst_modulesettings.moc"
