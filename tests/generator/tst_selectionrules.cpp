@@ -1,0 +1,157 @@
+// The module selection rules: the dependency closure, the default LTE
+// connection, the two messages, and what repeated runs do.
+
+#include "inmemoryproject.h"
+#include "selectionrules.h"
+#include "testsupport.h"
+
+#include <QTest>
+
+namespace {
+
+const QString kMessageA = QStringLiteral(
+    "Please choose only one of the \"Internet Connection\" modules.\n\nMultiple internet connection modules "
+    "cannot be used simultaneously and may cause unforseen errors.\n\nNote that the \"MQTT Client (SIMCom)\" "
+    "module is not currently compatible with the 2G internet connection module.");
+const QString kMessageB = QStringLiteral(
+    "No Internet Connection module was selected. 'Internet Connection (SIMCom LTE)' has now been selected as a "
+    "default - please check and update depending on your requirements.");
+
+// Names of the ticked modules, in declaration order.
+QStringList tickedNames(const InMemoryProject& project)
+{
+    QStringList names;
+    for (TarvexMdl* module : project.checkedModules().mid(1))
+        names << module->getName();
+    return names;
+}
+
+void tick(InMemoryProject& project, const QStringList& names)
+{
+    project.uncheckAllModules();
+    for (const QString& name : names) {
+        TarvexMdl* module = project.findModuleByName(name);
+        QVERIFY2(module, qPrintable(name));
+        project.checkModule(module);
+    }
+}
+
+const QString Power = QStringLiteral("Power");
+const QString Prompt = QStringLiteral("Prompt");
+const QString BasicComms = QStringLiteral("BasicComms");
+const QString Pin = QStringLiteral("Pin");
+const QString Rssi = QStringLiteral("RSSI");
+const QString NetReg = QStringLiteral("NetworkRegistration");
+const QString SmsSend = QStringLiteral("SMS_Send");
+const QString SmsRead = QStringLiteral("SMS_Read");
+const QString Ussd = QStringLiteral("USSD");
+const QString Lte = QStringLiteral("InternetConnection_SIMCom");
+const QString G2 = QStringLiteral("InternetConnection_SIMCom2G");
+const QString Http = QStringLiteral("HTTP_Client_SIMCom");
+const QString Mqtt = QStringLiteral("MQTT_Client_SIMCom");
+
+} // namespace
+
+class TestSelectionRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { testsupport::installStrictMessageHandler(); }
+
+    void messages_areTheDefinedTexts()
+    {
+        QCOMPARE(QString::fromUtf8(kMessageTwoConnections), kMessageA);
+        QCOMPARE(QString::fromUtf8(kMessageDefaultConnection), kMessageB);
+    }
+
+    void rules_data()
+    {
+        QTest::addColumn<QStringList>("ticked");
+        QTest::addColumn<QStringList>("expected"); // in declaration order
+        QTest::addColumn<QStringList>("messages");
+
+        const QStringList none;
+        const QStringList chain = {Power, Prompt, BasicComms};
+        QTest::newRow("nothing ticked") << none << none << none;
+        QTest::newRow("only Power") << QStringList{Power} << QStringList{Power} << none;
+        QTest::newRow("only Prompt") << QStringList{Prompt} << QStringList{Power, Prompt} << none;
+        QTest::newRow("only Pin") << QStringList{Pin} << QStringList{Power, Prompt, BasicComms, Pin} << none;
+        QTest::newRow("only RSSI") << QStringList{Rssi} << QStringList{Power, Prompt, BasicComms, Rssi} << none;
+        QTest::newRow("only SMS send") << QStringList{SmsSend} << (chain + QStringList{NetReg, SmsSend}) << none;
+        QTest::newRow("only SMS read") << QStringList{SmsRead} << (chain + QStringList{NetReg, SmsRead}) << none;
+        QTest::newRow("only USSD") << QStringList{Ussd} << (chain + QStringList{NetReg, Ussd}) << none;
+        QTest::newRow("only 2G") << QStringList{G2} << (chain + QStringList{NetReg, G2}) << none;
+        QTest::newRow("only LTE") << QStringList{Lte} << (chain + QStringList{NetReg, Lte}) << none;
+        QTest::newRow("only HTTP: LTE by default, message B")
+            << QStringList{Http} << (chain + QStringList{NetReg, Lte, Http}) << QStringList{kMessageB};
+        QTest::newRow("HTTP with 2G: no LTE, no message")
+            << QStringList{Http, G2} << (chain + QStringList{NetReg, G2, Http}) << none;
+        QTest::newRow("HTTP with LTE") << QStringList{Http, Lte} << (chain + QStringList{NetReg, Lte, Http})
+                                       << none;
+        QTest::newRow("only MQTT: LTE without a message")
+            << QStringList{Mqtt} << (chain + QStringList{NetReg, Lte, Mqtt}) << none;
+        QTest::newRow("MQTT and HTTP: LTE from MQTT, no message")
+            << QStringList{Http, Mqtt} << (chain + QStringList{NetReg, Lte, Http, Mqtt}) << none;
+        QTest::newRow("MQTT with 2G: LTE added, message A")
+            << QStringList{Mqtt, G2} << (chain + QStringList{NetReg, Lte, G2, Mqtt}) << QStringList{kMessageA};
+        QTest::newRow("both connections: message A, neither unticked")
+            << QStringList{Lte, G2} << (chain + QStringList{NetReg, Lte, G2}) << QStringList{kMessageA};
+        const QStringList all = {Power, Prompt, BasicComms, Pin,  Rssi, NetReg, SmsSend,
+                                 SmsRead, Ussd, Lte,        G2,  Http, Mqtt};
+        QTest::newRow("everything") << all << all << QStringList{kMessageA};
+        QStringList allBut2G = all;
+        allBut2G.removeAll(G2);
+        QTest::newRow("everything but 2G") << allBut2G << allBut2G << none;
+    }
+
+    void rules()
+    {
+        QFETCH(QStringList, ticked);
+        QFETCH(QStringList, expected);
+        QFETCH(QStringList, messages);
+
+        InMemoryProject project;
+        tick(project, ticked);
+        QCOMPARE(applyModuleDependencies(project), messages);
+        QCOMPARE(tickedNames(project), expected);
+        // Getting Started has no check box and stays first.
+        QVERIFY(!project.isModuleChecked(project.allModules().first()));
+        QCOMPARE(project.checkedModules().first(), project.allModules().first());
+    }
+
+    void workingSet_isAppendedInRuleOrder()
+    {
+        InMemoryProject project;
+        QList<TarvexMdl*> set = {project.allModules().first(), project.findModuleByName(Http)};
+        QCOMPARE(applySelectionRules(set, project.allModules()), QStringList{kMessageB});
+        QStringList names;
+        for (TarvexMdl* module : set)
+            names << module->getName();
+        QCOMPARE(names, (QStringList{"", Http, Lte, NetReg, BasicComms, Prompt, Power}));
+    }
+
+    void secondPress_afterMessageB_isQuiet()
+    {
+        InMemoryProject project;
+        tick(project, {Http});
+        QCOMPARE(applyModuleDependencies(project), QStringList{kMessageB});
+        const QStringList afterFirst = tickedNames(project);
+        QCOMPARE(applyModuleDependencies(project), QStringList());
+        QCOMPARE(tickedNames(project), afterFirst);
+    }
+
+    void secondPress_messageA_comesBackUntilAConnectionIsUnticked()
+    {
+        InMemoryProject project;
+        tick(project, {Mqtt, G2});
+        QCOMPARE(applyModuleDependencies(project), QStringList{kMessageA});
+        QCOMPARE(applyModuleDependencies(project), QStringList{kMessageA});
+        project.uncheckModule(project.findModuleByName(G2));
+        QCOMPARE(applyModuleDependencies(project), QStringList());
+        QCOMPARE(tickedNames(project), (QStringList{Power, Prompt, BasicComms, NetReg, Lte, Mqtt}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSelectionRules)
+#include "tst_selectionrules.moc"
