@@ -22,6 +22,8 @@ QString sizeText(double size)
 {
     // Fixed notation with no decimals: whole numbers of any magnitude keep
     // every digit ('g' would switch to exponent form from 1e6 on).
+    if (size == 0)
+        size = 0; // never print "-0"
     return QString::number(size, 'f', 0);
 }
 

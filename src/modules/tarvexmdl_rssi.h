@@ -2,7 +2,8 @@
 
 #include "tarvexmdl.h"
 
-// RSSI: signal quality queries (the library component is called Signal Quality). No settings.
+// RSSI: signal quality queries (the library component is called Signal
+// Quality). No settings.
 class TarvexMdl_Rssi : public TarvexMdl
 {
 public:

@@ -2,7 +2,7 @@
 
 #include "tarvexmdl.h"
 
-// SMS Read: receives text messages. It has no convenience functions. No settings.
+// SMS Read: receives text messages. No convenience functions, no settings.
 class TarvexMdl_Sms_Read : public TarvexMdl
 {
 public:

@@ -279,6 +279,7 @@ void TestModuleSettings::wholeNumberSizes_data()
     QTest::newRow("beyond 32 bits") << QByteArray("8589934592") << 8589934592.0 << "8589934592";
     QTest::newRow("fraction") << QByteArray("2048.5") << 0.0 << "0";
     QTest::newRow("small fraction") << QByteArray("0.25") << 0.0 << "0";
+    QTest::newRow("negative zero") << QByteArray("-0") << 0.0 << "0";
 }
 
 void TestModuleSettings::wholeNumberSizes()
