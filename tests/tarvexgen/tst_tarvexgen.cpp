@@ -1,0 +1,299 @@
+// tarvex-gen as a process: the printed texts equal the core's assembly for
+// the same project, diagnostics go to standard error with the documented
+// exit statuses, and nothing is printed when the rules stop the run.
+
+#include "inmemoryproject.h"
+#include "managerassembly.h"
+#include "selectionrules.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runTool(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(TARVEX_GEN_PATH), args);
+    Run run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+const QString kEverythingBut2G = QStringLiteral(
+    R"(["", "Power", "Prompt", "BasicComms", "Pin", "RSSI", "NetworkRegistration", "SMS_Send", "SMS_Read",
+        "USSD", "InternetConnection_SIMCom", "HTTP_Client_SIMCom", "MQTT_Client_SIMCom"])");
+
+// The texts the core assembles for a project whose ticked modules are given
+// by name (the rules are expected to add nothing).
+ManagerTexts expectedTexts(InMemoryProject& project, const QStringList& ticked, const QString& libraryFolder)
+{
+    project.uncheckAllModules();
+    for (const QString& name : ticked)
+        project.checkModule(project.findModuleByName(name));
+    const QStringList messages = applyModuleDependencies(project);
+    if (!messages.isEmpty())
+        qFatal("unexpected rule message in test set-up");
+    return buildManagerTexts(project.checkedModules(), libraryFolder, project.isCpp());
+}
+
+QStringList allNamesBut2G()
+{
+    return {"Power", "Prompt", "BasicComms", "Pin", "RSSI", "NetworkRegistration", "SMS_Send", "SMS_Read",
+            "USSD", "InternetConnection_SIMCom", "HTTP_Client_SIMCom", "MQTT_Client_SIMCom"};
+}
+
+} // namespace
+
+class TestTarvexGen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        testsupport::installStrictMessageHandler();
+        QVERIFY2(QFileInfo::exists(QStringLiteral(TARVEX_GEN_PATH)), TARVEX_GEN_PATH);
+    }
+    void init()
+    {
+        mTemp.reset(new QTemporaryDir);
+        QVERIFY(mTemp->isValid());
+    }
+    void cleanup() { mTemp.reset(); }
+
+    void printSource_everyModuleBut2G_inC()
+    {
+        const QString settings = writeSettings(QStringLiteral(R"({"Language": "C", "IsArduino": "false",
+                                                                  "CheckedModules": %1})")
+                                                   .arg(kEverythingBut2G));
+        const Run run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+        QVERIFY(!run.out.contains('\r'));
+        QVERIFY(!run.out.contains("extern \"C\""));
+        QVERIFY(run.out.startsWith(fileHeaderLines().join(QString()).toUtf8() + "////////////\n"));
+
+        InMemoryProject project;
+        const ManagerTexts expected = expectedTexts(project, allNamesBut2G(), QStringLiteral("Tarvex"));
+        QCOMPARE(QString::fromUtf8(run.out), expected.source);
+
+        // The fragments of the 13 modules come in declaration order.
+        const QString out = QString::fromUtf8(run.out);
+        const QList<TarvexMdl*> modules = project.checkedModules();
+        QCOMPARE(modules.size(), 13);
+        using Fragment = QString (TarvexMdl::*)() const;
+        for (Fragment fragment : {&TarvexMdl::getInstanceVariables, &TarvexMdl::getEventCallbackFunctions,
+                                  &TarvexMdl::getInitCode, &TarvexMdl::getPollCode}) {
+            int position = 0;
+            int found = 0;
+            for (TarvexMdl* module : modules) {
+                const QString text = (module->*fragment)();
+                if (text.isEmpty())
+                    continue;
+                const int at = out.indexOf(text, position);
+                QVERIFY2(at >= position, qPrintable(module->getName() + QStringLiteral(" out of order")));
+                position = at + text.size();
+                ++found;
+            }
+            QVERIFY(found >= 4);
+        }
+        QCOMPARE(modules.first()->getName(), QString()); // Getting Started leads
+        for (TarvexMdl* module : modules)
+            QVERIFY2(out.contains(module->getInitCode()), qPrintable(module->getName()));
+    }
+
+    void printHeader_equalsTheCoreAssembly()
+    {
+        const QString settings = writeSettings(
+            QStringLiteral(R"({"Language": "C", "CheckedModules": %1})").arg(kEverythingBut2G));
+        const Run run = runTool({QStringLiteral("print-header"), QStringLiteral("--settings=") + settings});
+        QCOMPARE(run.exitCode, 0);
+        InMemoryProject project;
+        QCOMPARE(QString::fromUtf8(run.out),
+                 expectedTexts(project, allNamesBut2G(), QStringLiteral("Tarvex")).header);
+        QCOMPARE(run.out.count("#include \"Tarvex/"), 12);
+    }
+
+    void arduinoFolder_onlyForCpp()
+    {
+        const QString cpp = writeSettings(
+            R"({"Language": "C++", "IsArduino": "true", "CheckedModules": ["Pin"]})", "cpp.json");
+        const Run arduino = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), cpp});
+        QCOMPARE(arduino.exitCode, 0);
+        QVERIFY(arduino.out.contains("extern \"C\" {\n#include \"src/Tarvex/GSM_Power.h\"\n"));
+        QCOMPARE(arduino.out.count("#include \"src/Tarvex/"), 4);
+
+        const Run source = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), cpp});
+        QCOMPARE(source.exitCode, 0);
+        QCOMPARE(source.out.count("extern \"C\" {"), 2);
+
+        // "Language" "C" with "IsArduino" "true": the layout needs C++, so "Tarvex".
+        const QString c = writeSettings(
+            R"({"Language": "C", "IsArduino": "true", "CheckedModules": ["Pin"]})", "c.json");
+        const Run plain = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), c});
+        QCOMPARE(plain.exitCode, 0);
+        QVERIFY(plain.out.contains("#include <stdbool.h>\n#include \"Tarvex/GSM_Power.h\"\n"));
+        QVERIFY(!plain.out.contains("src/Tarvex"));
+    }
+
+    void missingKeysKeepTheDefaults_andSettingsAreApplied()
+    {
+        // No "Language": the start-up state (C) stays; Prompt sizes come
+        // from the file, the rest are defaults.
+        const QString settings = writeSettings(R"({"CheckedModules": ["Prompt"],
+            "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 2048},
+            "Prompt": {"IsPromptSetupSelected": true, "PromptBufferSize": 1000000,
+                       "IsEchoCancSetupSelected": true, "EchoCancellationBufferSize": 64,
+                       "IsCircularTxSetupSelected": false, "CircularTxBufferSize": 1024,
+                       "IsCircularRxSetupSelected": true, "CircularRxBufferSize": 512}})");
+        const Run run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
+        QCOMPARE(run.exitCode, 0);
+
+        InMemoryProject project;
+        ModuleCatalogue& m = project.catalogue();
+        m.mMdlGettingStarted.DebugBufferSize = 2048;
+        m.mMdlPrompt.PromptBufferSize = 1000000;
+        m.mMdlPrompt.EchoCancellationBufferSize = 64;
+        m.mMdlPrompt.IsCircularTxSetupSelected = false;
+        m.mMdlPrompt.CircularRxBufferSize = 512;
+        QCOMPARE(QString::fromUtf8(run.out),
+                 expectedTexts(project, {QStringLiteral("Prompt")}, QStringLiteral("Tarvex")).source);
+        QVERIFY(run.out.contains("[2048]"));
+        QVERIFY(run.out.contains("[1000000]"));
+    }
+
+    void settingsPanelLimits_areAppliedAsTheWindowDoes()
+    {
+        // Echo off switches echo cancellation off; sizes outside the spin
+        // boxes' range come back clamped.
+        const QString settings = writeSettings(R"({"CheckedModules": ["BasicComms"],
+            "BasicComms": {"EchoEnabled": false},
+            "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 4},
+            "Prompt": {"IsPromptSetupSelected": true, "PromptBufferSize": 9999999999,
+                       "IsEchoCancSetupSelected": true, "EchoCancellationBufferSize": 1024,
+                       "IsCircularTxSetupSelected": true, "CircularTxBufferSize": 1024,
+                       "IsCircularRxSetupSelected": true, "CircularRxBufferSize": 1024}})");
+        const Run run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
+        QCOMPARE(run.exitCode, 0);
+
+        InMemoryProject project;
+        ModuleCatalogue& m = project.catalogue();
+        m.mMdlBasicComms.EchoEnabled = false;
+        m.mMdlPrompt.PromptBufferSize = 9999999999.0;
+        m.mMdlGettingStarted.DebugBufferSize = 4;
+        const QString unclamped =
+            expectedTexts(project, {QStringLiteral("BasicComms")}, QStringLiteral("Tarvex")).source;
+        m.mMdlPrompt.IsEchoCancSetupSelected = false;
+        m.mMdlPrompt.PromptBufferSize = 429496729;
+        m.mMdlGettingStarted.DebugBufferSize = 8;
+        const QString expected =
+            expectedTexts(project, {QStringLiteral("BasicComms")}, QStringLiteral("Tarvex")).source;
+        QVERIFY(expected != unclamped);
+        QCOMPARE(QString::fromUtf8(run.out), expected);
+    }
+
+    void ruleMessage_goesToStandardErrorWithStatus3()
+    {
+        const QString http = writeSettings(R"({"CheckedModules": ["HTTP_Client_SIMCom"]})", "http.json");
+        const Run b = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), http});
+        QCOMPARE(b.exitCode, 3);
+        QCOMPARE(b.out, QByteArray());
+        QCOMPARE(b.err, QByteArray("No Internet Connection module was selected. 'Internet Connection (SIMCom LTE)' "
+                                   "has now been selected as a default - please check and update depending on "
+                                   "your requirements.\n"));
+
+        const QString both = writeSettings(
+            R"({"CheckedModules": ["MQTT_Client_SIMCom", "InternetConnection_SIMCom2G"]})", "both.json");
+        const Run a = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), both});
+        QCOMPARE(a.exitCode, 3);
+        QCOMPARE(a.out, QByteArray());
+        QVERIFY(a.err.startsWith("Please choose only one of the \"Internet Connection\" modules.\n\n"));
+        QVERIFY(a.err.endsWith("not currently compatible with the 2G internet connection module.\n"));
+    }
+
+    void badInput_oneLineOnStandardErrorWithStatus2_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("mentions"); // a part of the error line
+
+        const QString dir = QStringLiteral("@DIR@");
+        QTest::newRow("no command") << QStringList() << "no command";
+        QTest::newRow("unknown command") << QStringList{"generate-all"} << "unknown command 'generate-all'";
+        QTest::newRow("missing option") << QStringList{"print-source"} << "missing option --settings";
+        QTest::newRow("option without value") << QStringList{"print-header", "--settings"} << "needs a value";
+        QTest::newRow("unknown option") << QStringList{"print-header", "--setting", "x"} << "unknown option '--setting'";
+        QTest::newRow("stray argument") << QStringList{"print-header", "x.json"} << "unexpected argument 'x.json'";
+        QTest::newRow("missing file") << QStringList{"print-source", "--settings", dir + "/absent.json"}
+                                      << "not found: @DIR@/absent.json";
+        QTest::newRow("folder instead of file") << QStringList{"print-source", "--settings", dir}
+                                                << "cannot be read: @DIR@";
+        QTest::newRow("invalid JSON") << QStringList{"print-header", "--settings", dir + "/broken.json"}
+                                      << "not valid JSON";
+        QTest::newRow("empty file") << QStringList{"print-header", "--settings", dir + "/empty.json"}
+                                    << "@DIR@/empty.json";
+    }
+
+    void badInput_oneLineOnStandardErrorWithStatus2()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, mentions);
+        writeSettings("{\"Language\": \"C\",", "broken.json");
+        writeSettings("", "empty.json");
+        const QString dir = mTemp->path();
+        for (QString& arg : args)
+            arg.replace(QStringLiteral("@DIR@"), dir);
+        mentions.replace(QStringLiteral("@DIR@"), dir);
+
+        const Run run = runTool(args);
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.out, QByteArray());
+        QVERIFY2(run.err.endsWith('\n') && run.err.count('\n') == 1, run.err.constData());
+        QVERIFY2(run.err.startsWith("tarvex-gen"), run.err.constData());
+        QVERIFY2(QString::fromUtf8(run.err).contains(mentions), run.err.constData());
+    }
+
+    void help_printsUsage()
+    {
+        const Run run = runTool({QStringLiteral("--help")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray());
+        QVERIFY(run.out.contains("print-header --settings FILE"));
+        QVERIFY(run.out.contains("print-source --settings FILE"));
+
+        const Run sub = runTool({QStringLiteral("print-source"), QStringLiteral("--help")});
+        QCOMPARE(sub.exitCode, 0);
+        QVERIFY(sub.out.startsWith("Usage: tarvex-gen print-source --settings FILE\n"));
+    }
+
+private:
+    QString writeSettings(const QString& json, const QString& name = QStringLiteral("settings.json"))
+    {
+        const QString path = mTemp->filePath(name);
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(json.toUtf8());
+        return path;
+    }
+
+    std::unique_ptr<QTemporaryDir> mTemp;
+};
+
+QTEST_GUILESS_MAIN(TestTarvexGen)
+#include "tst_tarvexgen.moc"
