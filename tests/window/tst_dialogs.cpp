@@ -1,0 +1,157 @@
+// The About window's widgets and links, and the message boxes of the modal
+// seam as the application builds them (the choice box's buttons and the
+// mapping from the pressed button back to the choice).
+
+#include "aboutwindow.h"
+#include "messageboxinteraction.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+template <class T>
+T* child(QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("widget %s not found", name);
+    return found;
+}
+
+// The href targets of the links in a rich text.
+QStringList linkTargets(const QString& html)
+{
+    QStringList targets;
+    QRegularExpressionMatchIterator it = QRegularExpression(QStringLiteral("href=\"([^\"]*)\"")).globalMatch(html);
+    while (it.hasNext())
+        targets << it.next().captured(1);
+    return targets;
+}
+
+} // namespace
+
+class TestDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { testsupport::verifyExpectedWarningsSeen(); }
+
+    void aboutWindowWidgets()
+    {
+        QWidget parent;
+        AboutWindow about(&parent);
+        QCOMPARE(about.objectName(), QStringLiteral("AboutWindow"));
+        QCOMPARE(about.windowTitle(), QStringLiteral("About"));
+        QCOMPARE(about.windowModality(), Qt::WindowModal);
+        QVERIFY(!(about.windowFlags() & Qt::WindowContextHelpButtonHint));
+        QCOMPARE(about.parentWidget(), &parent);
+
+        struct Expected
+        {
+            const char* name;
+            QRect geometry;
+        };
+        const Expected widgets[] = {
+            {"label", QRect(10, 10, 201, 16)},   {"label_2", QRect(10, 30, 191, 16)},
+            {"label_3", QRect(10, 50, 201, 16)}, {"label_4", QRect(10, 90, 191, 16)},
+            {"label_5", QRect(10, 110, 171, 16)}, {"label_6", QRect(10, 150, 191, 16)},
+            {"btnAboutQt", QRect(10, 170, 75, 24)},
+        };
+        for (const Expected& e : widgets) {
+            QWidget* w = child<QWidget>(about, e.name);
+            QCOMPARE(w->geometry(), e.geometry);
+            // Every widget fits inside the dialog.
+            QVERIFY2(QRect(QPoint(0, 0), about.size()).contains(w->geometry()), e.name);
+        }
+
+        auto* title = child<QLabel>(about, "label");
+        QCOMPARE(title->text(), QStringLiteral("Tarvex Code Generator"));
+        QVERIFY(title->font().bold());
+        QVERIFY(child<QLabel>(about, "label_2")->text().contains("Tarvex"));
+        QCOMPARE(child<QLabel>(about, "label_6")->text(), QStringLiteral("Made with Qt"));
+        QCOMPARE(child<QPushButton>(about, "btnAboutQt")->text(), QStringLiteral("About Qt"));
+    }
+
+    void aboutWindowLinksGoToThePublishersHost()
+    {
+        AboutWindow about;
+        const QString site = QStringLiteral("https://") + QStringLiteral(TARVEX_WEB_HOST);
+        for (const char* name : {"label_3", "label_5"}) {
+            auto* label = child<QLabel>(about, name);
+            QCOMPARE(linkTargets(label->text()), QStringList{site});
+            QVERIFY(label->openExternalLinks());
+            QVERIFY(label->textInteractionFlags() & Qt::LinksAccessibleByMouse);
+            QVERIFY(!label->text().contains("%1"));
+        }
+        // The icon credit names our own team, not a third party.
+        QVERIFY(child<QLabel>(about, "label_5")->text().contains("Tarvex"));
+    }
+
+    void choiceBoxButtons()
+    {
+        const QStringList choices = {"SIMCom 2G", "SIMCom LTE"};
+        auto box = MessageBoxInteraction::buildChoiceBox("LTE or 2G", "Which one?", choices,
+                                                         UserInteraction::Icon::Information);
+        QCOMPARE(box->windowTitle(), QStringLiteral("LTE or 2G"));
+        QCOMPARE(box->text(), QStringLiteral("Which one?"));
+        QCOMPARE(box->icon(), QMessageBox::Information);
+        QVERIFY(!box->parentWidget());
+        QCOMPARE(box->standardButtons(), QMessageBox::NoButton);
+        QVERIFY(!box->escapeButton());
+
+        const QList<QAbstractButton*> buttons = box->buttons();
+        QCOMPARE(buttons.size(), 2);
+        for (int i = 0; i < buttons.size(); ++i) {
+            QCOMPARE(buttons.at(i)->text(), choices.at(i));
+            QCOMPARE(box->buttonRole(buttons.at(i)), QMessageBox::ActionRole);
+        }
+        QVERIFY(MessageBoxInteraction::chosenChoice(*box, choices).isEmpty());
+    }
+
+    void choiceFollowsThePressedButton_data()
+    {
+        QTest::addColumn<int>("pressed");
+        QTest::newRow("first") << 0;
+        QTest::newRow("second") << 1;
+        QTest::newRow("third") << 2;
+    }
+    void choiceFollowsThePressedButton()
+    {
+        QFETCH(int, pressed);
+        const QStringList choices = {"gsm_manager.c", "gsm_manager.cpp", "Cancel"};
+        auto box = MessageBoxInteraction::buildChoiceBox("Select Input File", "text", choices,
+                                                         UserInteraction::Icon::Information);
+        // A style may decorate the shown texts with accelerators; the answer
+        // is still the choice as given.
+        box->buttons().at(pressed)->setText("&" + choices.at(pressed));
+        box->buttons().at(pressed)->click();
+        QCOMPARE(MessageBoxInteraction::chosenChoice(*box, choices), choices.at(pressed));
+    }
+
+    void iconMapping()
+    {
+        using I = UserInteraction::Icon;
+        QCOMPARE(MessageBoxInteraction::toMessageBoxIcon(I::Information), QMessageBox::Information);
+        QCOMPARE(MessageBoxInteraction::toMessageBoxIcon(I::Warning), QMessageBox::Warning);
+        QCOMPARE(MessageBoxInteraction::toMessageBoxIcon(I::Critical), QMessageBox::Critical);
+        QCOMPARE(MessageBoxInteraction::toMessageBoxIcon(I::Question), QMessageBox::Question);
+        QCOMPARE(MessageBoxInteraction::toMessageBoxIcon(I::NoIcon), QMessageBox::NoIcon);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QApplication app(argc, argv);
+    testsupport::installStrictMessageHandler();
+    TestDialogs test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_dialogs.moc"

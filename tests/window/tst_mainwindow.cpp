@@ -1,0 +1,732 @@
+// The main window built for real (offscreen): start-up state, the module list
+// and its row/module mapping, the orders of allModules and checkedModules,
+// the tabs shown per module, the settings panels and their widgets, the echo
+// coupling, refreshSettingsWidgets, Select All / None, the language controls,
+// the dependency check and the two web links.
+
+#include "mainwindow.h"
+#include "scriptedinteraction.h"
+#include "selectionrules.h"
+#include "testsupport.h"
+#include "weblinks.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextDocument>
+#include <QTextEdit>
+
+#include <memory>
+
+namespace {
+
+template <class T>
+T* child(QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("widget %s not found", name);
+    return found;
+}
+
+QStringList namesOf(const QList<TarvexMdl*>& modules)
+{
+    QStringList names;
+    for (const TarvexMdl* m : modules)
+        names << m->getName();
+    return names;
+}
+
+// Names of the modules in list-row order (rows 0 to 13).
+const QStringList kRowNames = {"",
+                               "Power",
+                               "Prompt",
+                               "BasicComms",
+                               "Pin",
+                               "RSSI",
+                               "NetworkRegistration",
+                               "SMS_Send",
+                               "SMS_Read",
+                               "USSD",
+                               "InternetConnection_SIMCom2G",
+                               "InternetConnection_SIMCom",
+                               "HTTP_Client_SIMCom",
+                               "MQTT_Client_SIMCom"};
+
+// Names in declaration order.
+const QStringList kDeclarationNames = {"",
+                                       "Power",
+                                       "Prompt",
+                                       "BasicComms",
+                                       "Pin",
+                                       "RSSI",
+                                       "NetworkRegistration",
+                                       "SMS_Send",
+                                       "SMS_Read",
+                                       "USSD",
+                                       "InternetConnection_SIMCom",
+                                       "InternetConnection_SIMCom2G",
+                                       "HTTP_Client_SIMCom",
+                                       "MQTT_Client_SIMCom"};
+
+// Object names of the pages whose tabs are visible.
+QStringList visiblePages(QTabWidget* tabs)
+{
+    QStringList pages;
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->isTabVisible(i))
+            pages << tabs->widget(i)->objectName();
+    return pages;
+}
+
+// Plain text of a rich-text label as it is shown.
+QString shownText(const QLabel* label)
+{
+    QTextDocument doc;
+    doc.setHtml(label->text());
+    return doc.toPlainText();
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainWindow> mWindow;
+    MainWindow& window() { return *mWindow; }
+    QListWidget* list() { return child<QListWidget>(window(), "lstwgtModules"); }
+    QTabWidget* tabs() { return child<QTabWidget>(window(), "tabwgtMdl"); }
+    QCheckBox* box(const char* name) { return child<QCheckBox>(window(), name); }
+    QSpinBox* spin(const char* name) { return child<QSpinBox>(window(), name); }
+    template <class M>
+    M* module(int row)
+    {
+        auto* m = dynamic_cast<M*>(window().moduleAt(row));
+        if (!m)
+            qFatal("row %d does not hold the expected module class", row);
+        return m;
+    }
+
+private slots:
+    void init()
+    {
+        // Building the window must not log anything (a misnamed slot would
+        // make connectSlotsByName warn, and the handler fails the test).
+        mWindow = std::make_unique<MainWindow>();
+    }
+    void cleanup()
+    {
+        mWindow.reset();
+        testsupport::verifyExpectedWarningsSeen();
+    }
+
+    void startUpState()
+    {
+        QCOMPARE(window().windowTitle(), QStringLiteral("Tarvex Code Generator v1.05"));
+        QCOMPARE(window().objectName(), QStringLiteral("MainWindow"));
+        QCOMPARE(window().size(), QSize(1231, 631));
+
+        QListWidget* l = list();
+        QCOMPARE(l->count(), 17);
+        QVERIFY(!l->isSortingEnabled());
+        QCOMPARE(l->selectionMode(), QAbstractItemView::SingleSelection);
+        QVERIFY(l->selectedItems().isEmpty());
+
+        // Start: no check box, only selectable and enabled.
+        QVERIFY(!l->item(0)->data(Qt::CheckStateRole).isValid());
+        QCOMPARE(l->item(0)->flags(), Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        QVERIFY(!l->item(0)->icon().pixmap(16, 16).isNull());
+        for (int row = 1; row <= 13; ++row) {
+            QCOMPARE(l->item(row)->checkState(), Qt::Checked);
+            QCOMPARE(l->item(row)->flags(), Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+        }
+        for (int row = 14; row <= 16; ++row) {
+            QCOMPARE(l->item(row)->flags(), Qt::NoItemFlags);
+            QVERIFY(!l->item(row)->data(Qt::CheckStateRole).isValid());
+            QVERIFY(l->item(row)->font().italic());
+        }
+
+        QCOMPARE(visiblePages(tabs()), QStringList{"tbMdlInfo"});
+        QCOMPARE(tabs()->currentIndex(), 0);
+        QVERIFY(child<QTextEdit>(window(), "txtedtMdlInfo")->toPlainText().isEmpty());
+
+        QVERIFY(child<QRadioButton>(window(), "optProjectIsC")->isChecked());
+        QVERIFY(!child<QRadioButton>(window(), "optProjectIsCpp")->isChecked());
+        QVERIFY(!box("optProjectIsArduino")->isChecked());
+        QVERIFY(box("optProjectIsArduino")->isHidden());
+        QVERIFY(window().projectPath().isEmpty());
+        QCOMPARE(child<QPushButton>(window(), "btnGenerateCode")->minimumHeight(), 50);
+    }
+
+    void rowTexts_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("text");
+        const QStringList texts = {"Start",
+                                   "Power (PwrKey Based)",
+                                   "    Prompt",
+                                   "        Basic Comms",
+                                   "            Pin",
+                                   "            RSSI (Signal Quality)",
+                                   "            Network Registration",
+                                   "                SMS (Text Message) Send",
+                                   "                SMS (Text Message) Receive",
+                                   "                USSD",
+                                   "                Internet Connection (SIMCom 2G)",
+                                   "                Internet Connection (SIMCom LTE)",
+                                   "                    HTTP Client (SIMCom)",
+                                   "                    MQTT Client (SIMCom)",
+                                   "Do you need a module which is not listed?",
+                                   "Please let us know using the button below,",
+                                   "so that we can prioritise development :-)."};
+        for (int row = 0; row < texts.size(); ++row)
+            QTest::addRow("row %d", row) << row << texts.at(row);
+    }
+    void rowTexts()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, text);
+        QCOMPARE(list()->item(row)->text(), text);
+    }
+
+    void startRowFont()
+    {
+        const QFont font = list()->item(0)->font();
+        QVERIFY(font.bold());
+        QCOMPARE(font.weight(), 75);
+        QVERIFY(font.italic());
+        QVERIFY(!font.underline());
+    }
+
+    void rowModuleMapping()
+    {
+        for (int row = 0; row <= 13; ++row) {
+            TarvexMdl* m = window().moduleAt(row);
+            QVERIFY2(m, qPrintable(QString::number(row)));
+            QCOMPARE(m->getName(), kRowNames.at(row));
+            QCOMPARE(window().rowOfModule(m), row);
+        }
+        for (int row : {-1, 14, 15, 16, 17, 1000})
+            QVERIFY(!window().moduleAt(row));
+        QCOMPARE(window().rowOfModule(nullptr), -1);
+
+        // A module object that is not the window's own has no row and can
+        // be neither checked nor unchecked.
+        TarvexMdl_Pin foreign;
+        QCOMPARE(window().rowOfModule(&foreign), -1);
+        QVERIFY(!window().isModuleChecked(&foreign));
+        window().uncheckModule(&foreign);
+        QCOMPARE(list()->item(4)->checkState(), Qt::Checked);
+    }
+
+    void orders()
+    {
+        const QList<TarvexMdl*> all = window().allModules();
+        QCOMPARE(namesOf(all), kDeclarationNames);
+        // Every module is the one of its row: same objects, not copies.
+        for (TarvexMdl* m : all)
+            QCOMPARE(window().moduleAt(window().rowOfModule(m)), m);
+
+        QCOMPARE(namesOf(window().checkedModules()), kDeclarationNames);
+
+        // The LTE row (11) is below the 2G row (10), but LTE comes first.
+        window().on_btnLibMdlSelectNone_clicked();
+        list()->item(11)->setCheckState(Qt::Checked);
+        list()->item(10)->setCheckState(Qt::Checked);
+        list()->item(4)->setCheckState(Qt::Checked);
+        QCOMPARE(namesOf(window().checkedModules()),
+                 (QStringList{"", "Pin", "InternetConnection_SIMCom", "InternetConnection_SIMCom2G"}));
+    }
+
+    void checkAndUncheck()
+    {
+        TarvexMdl* start = window().moduleAt(0);
+        TarvexMdl* sms = window().moduleAt(8);
+
+        window().uncheckModule(sms);
+        QCOMPARE(list()->item(8)->checkState(), Qt::Unchecked);
+        QVERIFY(!window().isModuleChecked(sms));
+        window().checkModule(sms);
+        QCOMPARE(list()->item(8)->checkState(), Qt::Checked);
+        QVERIFY(window().isModuleChecked(sms));
+
+        // The Start row never gets a check box and is never "checked".
+        window().checkModule(start);
+        window().uncheckModule(start);
+        QVERIFY(!list()->item(0)->data(Qt::CheckStateRole).isValid());
+        QVERIFY(!window().isModuleChecked(start));
+
+        window().checkModule(nullptr);
+        window().uncheckModule(nullptr);
+        QVERIFY(!window().isModuleChecked(nullptr));
+    }
+
+    void selectNoneAndAll()
+    {
+        child<QPushButton>(window(), "btnLibMdlSelectNone")->click();
+        for (int row = 1; row <= 13; ++row)
+            QCOMPARE(list()->item(row)->checkState(), Qt::Unchecked);
+        QVERIFY(!list()->item(0)->data(Qt::CheckStateRole).isValid());
+        const QList<TarvexMdl*> none = window().checkedModules();
+        QCOMPARE(none.size(), 1);
+        QCOMPARE(none.first(), window().moduleAt(0));
+
+        child<QPushButton>(window(), "btnLibMdlSelectAll")->click();
+        for (int row = 1; row <= 13; ++row)
+            QCOMPARE(list()->item(row)->checkState(), Qt::Checked);
+        QVERIFY(!list()->item(0)->data(Qt::CheckStateRole).isValid());
+        QCOMPARE(window().checkedModules().size(), 14);
+    }
+
+    void tabsPerModule_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QStringList>("pages");
+        const QString info = "tbMdlInfo";
+        const QString example = "tbMdlExample";
+        QTest::newRow("Start") << 0 << QStringList{info, "tbMdlSettings_GettingStarted"};
+        QTest::newRow("Power") << 1 << QStringList{info, "tbMdlSettings_Power"};
+        QTest::newRow("Prompt") << 2 << QStringList{info, "tbMdlSettings_Prompt"};
+        QTest::newRow("BasicComms") << 3 << QStringList{info, "tbMdlSettings_BasicComms"};
+        QTest::newRow("Pin") << 4 << QStringList{info, example};
+        QTest::newRow("RSSI") << 5 << QStringList{info, example};
+        QTest::newRow("NetworkRegistration") << 6 << QStringList{info};
+        QTest::newRow("SMS Send") << 7 << QStringList{info, example};
+        QTest::newRow("SMS Receive") << 8 << QStringList{info, example};
+        QTest::newRow("USSD") << 9 << QStringList{info, example};
+        QTest::newRow("2G") << 10 << QStringList{info, "tbMdlSettings_InternetConnectionSimcom2G"};
+        QTest::newRow("LTE") << 11 << QStringList{info, "tbMdlSettings_InternetConnectionSimcom"};
+        QTest::newRow("HTTP") << 12 << QStringList{info, example};
+        QTest::newRow("MQTT") << 13 << QStringList{info, example};
+    }
+    void tabsPerModule()
+    {
+        QFETCH(int, row);
+        QFETCH(QStringList, pages);
+
+        // Come from another module whose tabs must all disappear.
+        list()->setCurrentRow(row == 2 ? 4 : 2);
+        list()->setCurrentRow(row);
+        QCOMPARE(visiblePages(tabs()), pages);
+        QVERIFY(tabs()->isTabVisible(tabs()->currentIndex()));
+
+        // The information pane shows the module's page.
+        QTextDocument expected;
+        expected.setHtml(window().moduleAt(row)->getDocHtml());
+        QCOMPARE(child<QTextEdit>(window(), "txtedtMdlInfo")->toPlainText(), expected.toPlainText());
+    }
+
+    void hiddenCurrentTabFallsBackToVisibleOne()
+    {
+        list()->setCurrentRow(2);
+        tabs()->setCurrentWidget(child<QWidget>(window(), "tbMdlSettings_Prompt"));
+        list()->setCurrentRow(6);
+        QCOMPARE(tabs()->currentIndex(), 0);
+    }
+
+    void noCurrentRowEmptiesInfo()
+    {
+        list()->setCurrentRow(0);
+        list()->setCurrentRow(-1);
+        QCOMPARE(visiblePages(tabs()), QStringList{"tbMdlInfo"});
+        QVERIFY(child<QTextEdit>(window(), "txtedtMdlInfo")->toPlainText().isEmpty());
+    }
+
+    void tabTexts()
+    {
+        const QStringList texts = {"Module Info",
+                                   "Example Projects",
+                                   "Settings [Start]",
+                                   "Settings [Power (PwrKey Based)]",
+                                   "Settings [Prompt]",
+                                   "Settings [BasicComms]",
+                                   "Settings [Internet Connection (SIMCom LTE)]",
+                                   "Settings [Internet Connection (SIMCom 2G)]"};
+        QCOMPARE(tabs()->count(), texts.size());
+        for (int i = 0; i < texts.size(); ++i)
+            QCOMPARE(tabs()->tabText(i), texts.at(i));
+        auto* info = child<QTextEdit>(window(), "txtedtMdlInfo");
+        QVERIFY(info->isReadOnly());
+        QVERIFY(info->textInteractionFlags() & Qt::TextSelectableByMouse);
+        QVERIFY(info->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    }
+
+    void spinBoxConfiguration()
+    {
+        for (const char* name :
+             {"spinMdl_GettingStarted_DebugBufferSize", "spinMdl_Prompt_PromptBufferSize",
+              "spinMdl_Prompt_EchoCancellationBufferSize", "spinMdl_Prompt_CircularTxBufferSize",
+              "spinMdl_Prompt_CircularRxBufferSize"}) {
+            QSpinBox* s = spin(name);
+            QCOMPARE(s->minimum(), 8);
+            QCOMPARE(s->maximum(), 429496729);
+            QCOMPARE(s->singleStep(), 8);
+            QCOMPARE(s->value(), 1024);
+            QCOMPARE(s->alignment(), Qt::AlignCenter);
+            QVERIFY(s->isEnabled());
+        }
+        // A size that is not a multiple of 8 is accepted (the step only
+        // governs the arrows) and stored.
+        spin("spinMdl_Prompt_PromptBufferSize")->setValue(1001);
+        QCOMPARE(module<TarvexMdl_Prompt>(2)->PromptBufferSize, 1001.0);
+    }
+
+    void labelTexts()
+    {
+        const QString nbsp(QChar(0x00A0));
+        auto* start = child<QLabel>(window(), "label_4");
+        QCOMPARE(start->textFormat(), Qt::PlainText);
+        QCOMPARE(start->text(),
+                 QStringLiteral("The Debug Output Buffer assists with non-blocking debug output, such as in cases where "
+                                "printf() or Serial.Print() would normally be used to output debug text to the console. "
+                                "By using the gsmDebugWrite functions (such as gsmDebugWriteText()) to write to the "
+                                "Debug Output Buffer - which is processed \"in the background\" by the gsmPoll() "
+                                "routine - it can be ensured that event handling routines return quickly rather than "
+                                "blocking whilst waiting for Debug UART transmission")
+                     + nbsp + "to" + nbsp + "complete.");
+        QVERIFY(start->wordWrap());
+
+        // The grey italic descriptions carry their texts byte for byte.
+        const QList<QPair<const char*, QString>> grey = {
+            {"lblMdl_Prompt_IsPromptSetupSelected",
+             "The Prompt buffer is a data buffer that is used to store incoming data from the GSM modem  before it is "
+             "processed"},
+            {"lblMdl_Prompt_IsEchoCancSetupSelected",
+             "The Echo Cancellation buffer is used to prevent echoed communication from being process by the Tarvex "
+             "library"},
+            {"lblMdl_Prompt_IsCircularTxSetupSelected",
+             "This Tx buffer will be used to store all outgoing data to the GSM modem"},
+            {"lblMdl_Prompt_IsCircularRxSetupSelected",
+             "This Rx buffer will store all direct incoming data from the GSM modem before being stored in the Prompt "
+             "buffer"},
+            {"lblMdl_Power_ResetEnabled",
+             "This setting will allow the Tarvex library to reset your GSM modem if it is unresponsive, assuming that "
+             "your GSM modem has a connected reset pin. A \"User Code\" section will be generated for the HAL "
+             "interface."},
+            {"lblMdl_BasicComms_EchoEnabled",
+             "This setting will enable the GSM modem echo functionality which is useful for debugging."},
+            {"lblMdl_BasicComms_EchoEnabled",
+             "Note that disabling this will also disable the echo cancellation buffer setup on the prompt module "
+             "settings tab."},
+            {"lblMdl_InternetConnectionSimcom_IsApnRequired",
+             "This setting will generate a \"User Code\" section which can be used to set the APN details"},
+            {"lblMdl_InternetConnectionSimcom2G_IsApnRequired",
+             "This setting will generate a \"User Code\" section which can be used to set the APN details"},
+        };
+        for (const auto& entry : grey) {
+            auto* label = child<QLabel>(window(), entry.first);
+            QVERIFY2(label->text().contains(entry.second), entry.first);
+            QVERIFY2(label->text().contains("font-style:italic") && label->text().contains("color:#5a5a5a"),
+                     entry.first);
+            QVERIFY2(label->wordWrap(), entry.first);
+            QVERIFY2(!shownText(label).isEmpty(), entry.first);
+        }
+        QCOMPARE(shownText(child<QLabel>(window(), "lblMdl_BasicComms_EchoEnabled")).count('\n'), 1);
+
+        const QString example = shownText(child<QLabel>(window(), "lblExampleProjects_1"));
+        QVERIFY(example.contains("These examples include all the necessary code to begin, along with detailed "
+                                 "instructions for the setup process.\n"));
+        QVERIFY(example.endsWith("The download will start when you press the \"Download Example\" button."));
+    }
+
+    void settingsWidgetsStoreIntoModules()
+    {
+        auto* gs = module<TarvexMdl_GettingStarted>(0);
+        auto* power = module<TarvexMdl_Power>(1);
+        auto* prompt = module<TarvexMdl_Prompt>(2);
+        auto* lte = module<TarvexMdl_InternetConnection_SIMCom>(11);
+        auto* g2 = module<TarvexMdl_InternetConnection_SIMCom2G>(10);
+
+        box("chkMdl_GettingStarted_IsDebugOutputSetupSelected")->setChecked(false);
+        QCOMPARE(gs->IsDebugOutputSetupSelected, false);
+        spin("spinMdl_GettingStarted_DebugBufferSize")->setValue(64);
+        QCOMPARE(gs->DebugBufferSize, 64.0);
+
+        box("chkMdl_Power_ResetEnabled")->setChecked(true);
+        QCOMPARE(power->UseResetPin, true);
+
+        box("chkMdl_Prompt_IsPromptSetupSelected")->setChecked(false);
+        box("chkMdl_Prompt_IsCircularTxSetupSelected")->setChecked(false);
+        box("chkMdl_Prompt_IsCircularRxSetupSelected")->setChecked(false);
+        QCOMPARE(prompt->IsPromptSetupSelected, false);
+        QCOMPARE(prompt->IsCircularTxSetupSelected, false);
+        QCOMPARE(prompt->IsCircularRxSetupSelected, false);
+        QCOMPARE(prompt->IsEchoCancSetupSelected, true);
+        spin("spinMdl_Prompt_PromptBufferSize")->setValue(16);
+        spin("spinMdl_Prompt_EchoCancellationBufferSize")->setValue(24);
+        spin("spinMdl_Prompt_CircularTxBufferSize")->setValue(32);
+        spin("spinMdl_Prompt_CircularRxBufferSize")->setValue(40);
+        QCOMPARE(prompt->PromptBufferSize, 16.0);
+        QCOMPARE(prompt->EchoCancellationBufferSize, 24.0);
+        QCOMPARE(prompt->CircularTxBufferSize, 32.0);
+        QCOMPARE(prompt->CircularRxBufferSize, 40.0);
+        // Unchecking a group leaves its size box enabled.
+        QVERIFY(spin("spinMdl_Prompt_PromptBufferSize")->isEnabled());
+
+        box("chkMdl_InternetConnectionSimcom_IsApnRequired")->setChecked(true);
+        QCOMPARE(lte->IsApnRequired, true);
+        QCOMPARE(g2->IsApnRequired, false);
+        box("chkMdl_InternetConnectionSimcom2G_IsApnRequired")->setChecked(true);
+        QCOMPARE(g2->IsApnRequired, true);
+    }
+
+    void echoCoupling()
+    {
+        auto* basic = module<TarvexMdl_BasicComms>(3);
+        auto* prompt = module<TarvexMdl_Prompt>(2);
+        QCheckBox* echo = box("chkMdl_BasicComms_EchoEnabled");
+        QCheckBox* canc = box("chkMdl_Prompt_IsEchoCancSetupSelected");
+        QSpinBox* cancSize = spin("spinMdl_Prompt_EchoCancellationBufferSize");
+
+        echo->setChecked(false);
+        QCOMPARE(basic->EchoEnabled, false);
+        QVERIFY(!canc->isChecked());
+        QVERIFY(!canc->isEnabled());
+        QVERIFY(!cancSize->isEnabled());
+        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
+
+        echo->setChecked(true);
+        QCOMPARE(basic->EchoEnabled, true);
+        QVERIFY(canc->isChecked());
+        QVERIFY(canc->isEnabled());
+        QVERIFY(cancSize->isEnabled());
+        QCOMPARE(prompt->IsEchoCancSetupSelected, true);
+
+        // Switching the echo back on turns echo cancellation on even when the
+        // user had switched it off before.
+        canc->setChecked(false);
+        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
+        echo->setChecked(false);
+        echo->setChecked(true);
+        QCOMPARE(prompt->IsEchoCancSetupSelected, true);
+        QVERIFY(canc->isChecked());
+    }
+
+    void refreshCopiesEveryModuleValue()
+    {
+        auto* gs = module<TarvexMdl_GettingStarted>(0);
+        auto* power = module<TarvexMdl_Power>(1);
+        auto* prompt = module<TarvexMdl_Prompt>(2);
+        auto* lte = module<TarvexMdl_InternetConnection_SIMCom>(11);
+        auto* g2 = module<TarvexMdl_InternetConnection_SIMCom2G>(10);
+
+        gs->IsDebugOutputSetupSelected = false;
+        gs->DebugBufferSize = 72;
+        power->UseResetPin = true;
+        prompt->IsPromptSetupSelected = false;
+        prompt->IsCircularTxSetupSelected = false;
+        prompt->IsCircularRxSetupSelected = false;
+        prompt->IsEchoCancSetupSelected = false;
+        prompt->PromptBufferSize = 80;
+        prompt->EchoCancellationBufferSize = 88;
+        prompt->CircularTxBufferSize = 96;
+        prompt->CircularRxBufferSize = 1000.9; // truncated toward zero
+        lte->IsApnRequired = true;
+        g2->IsApnRequired = true;
+
+        window().refreshSettingsWidgets();
+
+        QVERIFY(!box("chkMdl_GettingStarted_IsDebugOutputSetupSelected")->isChecked());
+        QCOMPARE(spin("spinMdl_GettingStarted_DebugBufferSize")->value(), 72);
+        QVERIFY(box("chkMdl_Power_ResetEnabled")->isChecked());
+        QVERIFY(!box("chkMdl_Prompt_IsPromptSetupSelected")->isChecked());
+        QVERIFY(!box("chkMdl_Prompt_IsEchoCancSetupSelected")->isChecked());
+        QVERIFY(!box("chkMdl_Prompt_IsCircularTxSetupSelected")->isChecked());
+        QVERIFY(!box("chkMdl_Prompt_IsCircularRxSetupSelected")->isChecked());
+        QCOMPARE(spin("spinMdl_Prompt_PromptBufferSize")->value(), 80);
+        QCOMPARE(spin("spinMdl_Prompt_EchoCancellationBufferSize")->value(), 88);
+        QCOMPARE(spin("spinMdl_Prompt_CircularTxBufferSize")->value(), 96);
+        QCOMPARE(spin("spinMdl_Prompt_CircularRxBufferSize")->value(), 1000);
+        QCOMPARE(prompt->CircularRxBufferSize, 1000.0);
+        QVERIFY(box("chkMdl_InternetConnectionSimcom_IsApnRequired")->isChecked());
+        QVERIFY(box("chkMdl_InternetConnectionSimcom2G_IsApnRequired")->isChecked());
+    }
+
+    void refreshClampsSizes()
+    {
+        auto* prompt = module<TarvexMdl_Prompt>(2);
+        auto* gs = module<TarvexMdl_GettingStarted>(0);
+
+        // Below the minimum: shown as 8, and the module takes 8.
+        prompt->PromptBufferSize = 4;
+        window().refreshSettingsWidgets();
+        QCOMPARE(spin("spinMdl_Prompt_PromptBufferSize")->value(), 8);
+        QCOMPARE(prompt->PromptBufferSize, 8.0);
+
+        // Also when the box already shows 8 (no change notification): the
+        // module must not keep a size the window does not show.
+        prompt->PromptBufferSize = 4;
+        window().refreshSettingsWidgets();
+        QCOMPARE(spin("spinMdl_Prompt_PromptBufferSize")->value(), 8);
+        QCOMPARE(prompt->PromptBufferSize, 8.0);
+
+        // Far above the maximum (and beyond the range of an int).
+        gs->DebugBufferSize = 5e12;
+        prompt->CircularTxBufferSize = -3e12;
+        window().refreshSettingsWidgets();
+        QCOMPARE(spin("spinMdl_GettingStarted_DebugBufferSize")->value(), 429496729);
+        QCOMPARE(gs->DebugBufferSize, 429496729.0);
+        QCOMPARE(spin("spinMdl_Prompt_CircularTxBufferSize")->value(), 8);
+        QCOMPARE(prompt->CircularTxBufferSize, 8.0);
+    }
+
+    void refreshRunsEchoCouplingFirst()
+    {
+        auto* basic = module<TarvexMdl_BasicComms>(3);
+        auto* prompt = module<TarvexMdl_Prompt>(2);
+        QCheckBox* canc = box("chkMdl_Prompt_IsEchoCancSetupSelected");
+
+        // Echo switched off by the refresh: echo cancellation goes off,
+        // whatever the module said.
+        basic->EchoEnabled = false;
+        prompt->IsEchoCancSetupSelected = true;
+        window().refreshSettingsWidgets();
+        QVERIFY(!box("chkMdl_BasicComms_EchoEnabled")->isChecked());
+        QVERIFY(!canc->isChecked());
+        QVERIFY(!canc->isEnabled());
+        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
+
+        // Echo already off in the window: still off (the disabled box could
+        // not be changed by the user).
+        prompt->IsEchoCancSetupSelected = true;
+        window().refreshSettingsWidgets();
+        QVERIFY(!canc->isChecked());
+        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
+
+        // Echo switched on by the refresh: echo cancellation comes on.
+        basic->EchoEnabled = true;
+        prompt->IsEchoCancSetupSelected = false;
+        window().refreshSettingsWidgets();
+        QVERIFY(canc->isChecked());
+        QVERIFY(canc->isEnabled());
+        QCOMPARE(prompt->IsEchoCancSetupSelected, true);
+
+        // Echo already on: the module's value stands.
+        prompt->IsEchoCancSetupSelected = false;
+        window().refreshSettingsWidgets();
+        QVERIFY(!canc->isChecked());
+        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
+    }
+
+    void languageControls()
+    {
+        auto* cpp = child<QRadioButton>(window(), "optProjectIsCpp");
+        auto* c = child<QRadioButton>(window(), "optProjectIsC");
+        QCheckBox* arduino = box("optProjectIsArduino");
+
+        cpp->click();
+        QVERIFY(window().isCpp());
+        QVERIFY(!arduino->isHidden());
+        QVERIFY(arduino->isChecked());
+        QVERIFY(window().isArduino());
+
+        // Choosing C++ again proposes the Arduino layout again.
+        arduino->setChecked(false);
+        cpp->click();
+        QVERIFY(arduino->isChecked());
+
+        c->click();
+        QVERIFY(!window().isCpp());
+        QVERIFY(arduino->isHidden());
+        QVERIFY(!arduino->isChecked());
+    }
+
+    void projectModelOverWidgets()
+    {
+        window().setProjectPath("/some/folder");
+        QCOMPARE(child<QLineEdit>(window(), "lnedtProjectPath")->text(), QStringLiteral("/some/folder"));
+        child<QLineEdit>(window(), "lnedtProjectPath")->setText("typed");
+        QCOMPARE(window().projectPath(), QStringLiteral("typed"));
+
+        window().setCpp(true);
+        QVERIFY(child<QRadioButton>(window(), "optProjectIsCpp")->isChecked());
+        QVERIFY(!child<QRadioButton>(window(), "optProjectIsC")->isChecked());
+        window().setCpp(false);
+        QVERIFY(child<QRadioButton>(window(), "optProjectIsC")->isChecked());
+
+        window().setArduinoVisible(true);
+        window().setArduinoChecked(true);
+        QVERIFY(!box("optProjectIsArduino")->isHidden());
+        QVERIFY(window().isArduino());
+
+        QCOMPARE(window().findModuleByName(""), window().moduleAt(0));
+        QCOMPARE(window().findModuleByName("InternetConnection_SIMCom"), window().moduleAt(11));
+        QVERIFY(!window().findModuleByName("Pin "));
+    }
+
+    void checkDependenciesShowsMessages()
+    {
+        ScriptedInteraction interaction;
+        // Everything ticked: both connections.
+        child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
+        QCOMPARE(interaction.boxes().size(), 1);
+        QCOMPARE(interaction.boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
+        QCOMPARE(interaction.boxes().at(0).title, QStringLiteral("Module Dependencies"));
+        QCOMPARE(interaction.boxes().at(0).text, QString::fromUtf8(kMessageTwoConnections));
+
+        // HTTP client alone: the LTE connection and its chain are ticked.
+        interaction.clear();
+        window().on_btnLibMdlSelectNone_clicked();
+        window().checkModule(window().moduleAt(12));
+        child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
+        QCOMPARE(interaction.titles(), QStringList{"Module Dependencies"});
+        QCOMPARE(interaction.boxes().at(0).text, QString::fromUtf8(kMessageDefaultConnection));
+        QCOMPARE(namesOf(window().checkedModules()),
+                 (QStringList{"", "Power", "Prompt", "BasicComms", "NetworkRegistration", "InternetConnection_SIMCom",
+                              "HTTP_Client_SIMCom"}));
+
+        // Pin alone: its chain is ticked without a message.
+        interaction.clear();
+        window().on_btnLibMdlSelectNone_clicked();
+        window().checkModule(window().moduleAt(4));
+        child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
+        QVERIFY(interaction.boxes().isEmpty());
+        QCOMPARE(namesOf(window().checkedModules()), (QStringList{"", "Power", "Prompt", "BasicComms", "Pin"}));
+    }
+
+    void linksGoToThePublishersHost()
+    {
+        QList<QUrl> opened;
+        weblinks::setUrlOpener([&opened](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+        child<QPushButton>(window(), "btnSupport")->click();
+        child<QPushButton>(window(), "btnLibMdlRequestNew")->click();
+        weblinks::setUrlOpener({});
+
+        const QString host = QStringLiteral(TARVEX_WEB_HOST);
+        QVERIFY(!host.isEmpty());
+        QCOMPARE(opened.size(), 2);
+        QCOMPARE(opened.at(0), QUrl("https://" + host + "/product/technical-support/"));
+        QCOMPARE(opened.at(1), QUrl("https://" + host + "/tarvex-request-new-module/"));
+        for (const QUrl& url : opened) {
+            QVERIFY(url.isValid());
+            QCOMPARE(url.scheme(), QStringLiteral("https"));
+            QCOMPARE(url.host(), host);
+        }
+        // Nothing in the window changed.
+        QVERIFY(window().projectPath().isEmpty());
+        QCOMPARE(window().checkedModules().size(), 14);
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QApplication app(argc, argv);
+    testsupport::installStrictMessageHandler();
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"
