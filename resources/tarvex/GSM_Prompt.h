@@ -67,6 +67,9 @@ extern "C" {
 #ifndef GSM_PROMPT_RECOVERY_MS
 #define GSM_PROMPT_RECOVERY_MS 500u      /* after a timeout/abort: stray results ignored */
 #endif
+#ifndef GSM_PROMPT_RAW_IDLE_MS
+#define GSM_PROMPT_RAW_IDLE_MS 5000u     /* a raw read stalled this long is abandoned */
+#endif
 #ifndef GSM_PROMPT_PROMPT_SETTLE_MS
 #define GSM_PROMPT_PROMPT_SETTLE_MS 20u  /* pause between "> " and the data */
 #endif
@@ -103,13 +106,15 @@ typedef struct GSM_Prompt_Instance_s
     const uint8_t* TxData;
     uint32_t RawRemaining;
     GSM_Prompt_Client* RawClient;
+    GSM_Prompt_Client* Dispatching;  /* client whose Line/Urc handler runs */
+    uint32_t RawLast_ms;
     uint32_t PhaseStart_ms;
     uint32_t Timeout_ms;
     uint16_t DiscardedLines;  /* statistics: over-long lines dropped */
 } GSM_Prompt_Instance;
 
-/* Initialises the engine (no command in flight, buffers empty). Registered clients and
- * the Ready/Session state are kept, so Init may run again after a hardware re-init. */
+/* Initialises the engine (no command in flight, buffers empty). Registered clients,
+ * their requests and the Ready/Session state are kept, so Init may run again. */
 void gsmPromptInit(GSM_Prompt_Instance* inst);
 
 /* Reads received bytes (bounded), dispatches lines and events, grants turns, paces data

@@ -141,9 +141,10 @@ bool gsmPromptWriteData(GSM_Prompt_Interface* p, const uint8_t* data, uint16_t l
  * of the header line is not counted. Call from a Line or Urc event. */
 void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count);
 
-/* Keeps the current line in the buffer until the turn ends, so pointers into it stay
- * valid; later lines are assembled after it (each stored back to back with its NUL, so
- * a line may be joined to the kept one by replacing the NUL before it with '\n'). */
+/* Keeps the current line in the buffer until the command's Final event has been
+ * handled, so pointers into it stay valid; later lines are assembled after it (each
+ * stored back to back with its NUL, so a line may be joined to the kept one before it by
+ * replacing the NUL in front of it with '\n'). Only during your turn. */
 void gsmPromptKeepLine(GSM_Prompt_Interface* p);
 
 /* From the Final event: keep the turn and wait for further lines (e.g. data that follows

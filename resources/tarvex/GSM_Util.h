@@ -43,7 +43,8 @@ bool gsmUtilParseInt(const char* text, int32_t* value);
 /* Splits `args` in place into at most `maxFields` comma-separated fields. Double-quoted
  * fields may hold commas; their quotes are removed. Blanks around unquoted fields are
  * trimmed; an empty field yields "". Each fields[i] points into `args`. Returns the
- * number of fields found (text beyond maxFields fields is left in the last field). */
+ * number of fields found, at most maxFields (further fields are ignored); 0 for a
+ * blank text. */
 uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields);
 
 /* Parses an SMS service-centre time stamp "yy/MM/dd,hh:mm:ss+zz" (zz = quarter hours,

@@ -1,0 +1,200 @@
+/*
+ * circbuff.c - byte ring buffer for one producer and one consumer (see circbuff.h).
+ *
+ * WriteIndex is written only by the producer, ReadIndex and ReleaseIndex only by the
+ * consumer. A byte is stored before WriteIndex moves past it, and taken before
+ * ReadIndex moves past it; the buffer memory is accessed through a volatile pointer so
+ * the compiler keeps that order relative to the index updates. One slot always stays
+ * free, so WriteIndex == ReadIndex means empty. The producer sees as free only the
+ * space before ReleaseIndex, which lags behind ReadIndex while a segment is locked.
+ */
+#include "circbuff.h"
+
+#if defined(__AVR__)
+/* 8-bit AVR cannot read or write a 32-bit index atomically: guard each operation. */
+#include <avr/io.h>
+#include <avr/interrupt.h>
+#define CBUF_LOCK()   uint8_t cbufSavedSreg = SREG; cli()
+#define CBUF_UNLOCK() SREG = cbufSavedSreg
+#else
+/* Aligned 32-bit loads and stores are atomic on the 32-bit targets. */
+#define CBUF_LOCK()   do { } while (0)
+#define CBUF_UNLOCK() do { } while (0)
+#endif
+
+static bool cbufValid(const CircBuff* cb)
+{
+    return cb != 0 && cb->Buffer != 0 && cb->BufferSize >= 2u;
+}
+
+static uint32_t cbufNext(const CircBuff* cb, uint32_t index)
+{
+    index++;
+    return (index >= cb->BufferSize) ? 0u : index;
+}
+
+static uint32_t cbufDistance(const CircBuff* cb, uint32_t from, uint32_t to)
+{
+    return (to >= from) ? (to - from) : (cb->BufferSize - from + to);
+}
+
+void cbufInit(CircBuff* cb)
+{
+    if (cb == 0)
+    {
+        return;
+    }
+    {
+        CBUF_LOCK();
+        cb->WriteIndex = 0;
+        cb->ReadIndex = 0;
+        cb->ReleaseIndex = 0;
+        CBUF_UNLOCK();
+    }
+}
+
+bool cbufWrite(CircBuff* cb, uint8_t data)
+{
+    bool ok = false;
+
+    if (!cbufValid(cb))
+    {
+        return false;
+    }
+    {
+        CBUF_LOCK();
+        uint32_t w = cb->WriteIndex;
+        if (w < cb->BufferSize)
+        {
+            uint32_t next = cbufNext(cb, w);
+            if (next != cb->ReleaseIndex)
+            {
+                ((volatile uint8_t*)cb->Buffer)[w] = data;
+                cb->WriteIndex = next;
+                ok = true;
+            }
+        }
+        CBUF_UNLOCK();
+    }
+    return ok;
+}
+
+uint8_t cbufRead(CircBuff* cb)
+{
+    uint8_t data = 0;
+
+    if (!cbufValid(cb))
+    {
+        return 0;
+    }
+    {
+        CBUF_LOCK();
+        uint32_t r = cb->ReadIndex;
+        if (r != cb->WriteIndex && r < cb->BufferSize)
+        {
+            uint32_t next = cbufNext(cb, r);
+            data = ((volatile uint8_t*)cb->Buffer)[r];
+            if (cb->ReleaseIndex == r)
+            {
+                /* Nothing locked: the space is free at once. */
+                cb->ReleaseIndex = next;
+            }
+            cb->ReadIndex = next;
+        }
+        CBUF_UNLOCK();
+    }
+    return data;
+}
+
+bool cbufCanRead(CircBuff* cb)
+{
+    bool can;
+
+    if (!cbufValid(cb))
+    {
+        return false;
+    }
+    {
+        CBUF_LOCK();
+        can = (cb->ReadIndex != cb->WriteIndex);
+        CBUF_UNLOCK();
+    }
+    return can;
+}
+
+uint32_t cbufBufferedSize(CircBuff* cb)
+{
+    uint32_t n;
+
+    if (!cbufValid(cb))
+    {
+        return 0;
+    }
+    {
+        CBUF_LOCK();
+        n = cbufDistance(cb, cb->ReadIndex, cb->WriteIndex);
+        CBUF_UNLOCK();
+    }
+    return n;
+}
+
+uint32_t cbufFreeSize(CircBuff* cb)
+{
+    uint32_t used;
+
+    if (!cbufValid(cb))
+    {
+        return 0;
+    }
+    {
+        CBUF_LOCK();
+        used = cbufDistance(cb, cb->ReleaseIndex, cb->WriteIndex);
+        CBUF_UNLOCK();
+    }
+    return (used < cb->BufferSize) ? cb->BufferSize - 1u - used : 0u;
+}
+
+uint32_t cbufReadContinuousSegmentAndLock(CircBuff* cb, uint8_t** segment, uint32_t maxLength)
+{
+    uint32_t n = 0;
+
+    if (segment != 0)
+    {
+        *segment = (cb != 0) ? cb->Buffer : 0;
+    }
+    if (!cbufValid(cb) || segment == 0)
+    {
+        return 0;
+    }
+    {
+        CBUF_LOCK();
+        uint32_t r = cb->ReadIndex;
+        uint32_t w = cb->WriteIndex;
+        if (r < cb->BufferSize && r != w)
+        {
+            n = (w > r) ? (w - r) : (cb->BufferSize - r);
+            if (n > maxLength)
+            {
+                n = maxLength;
+            }
+            *segment = cb->Buffer + r;
+            r += n;
+            cb->ReadIndex = (r >= cb->BufferSize) ? 0u : r;
+        }
+        CBUF_UNLOCK();
+    }
+    return n;
+}
+
+void cbufReleaseLock(CircBuff* cb)
+{
+    if (!cbufValid(cb))
+    {
+        return;
+    }
+    {
+        CBUF_LOCK();
+        cb->ReleaseIndex = cb->ReadIndex;
+        CBUF_UNLOCK();
+    }
+}
