@@ -6,8 +6,17 @@
 
 #include <QCoreApplication>
 
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+#ifdef Q_OS_WIN
+    // The printed texts use LF line ends on every platform.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     return tarvexgen::dispatch(QCoreApplication::arguments().mid(1), tarvexgen::Console());
 }
