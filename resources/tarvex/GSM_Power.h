@@ -12,7 +12,9 @@
  * After gsmPowerInit() the modem is wanted ON: if the status input reads low, Poll
  * presses the power key (PowerOn press time, default 1200 ms), then waits up to
  * GSM_POWER_STATUS_TIMEOUT_MS for the status input to go high; without a reaction it
- * presses again (and uses the reset line, when present, on the last attempt). Switching
+ * presses again, up to GSM_POWER_MAX_ATTEMPTS times, then pauses (state Failed) for
+ * GSM_POWER_RETRY_PAUSE_MS before trying anew. Without ReadStatus the modem is assumed
+ * to follow each pulse after GSM_POWER_NO_STATUS_WAIT_MS. Switching
  * off works the same way with the PowerOff press time (default 1500 ms). When the status
  * input drops while the modem should be on, it is switched on again. Other modules ask
  * for a restart through gsmPowerIfRequestRestart() when the modem stops answering.
@@ -37,6 +39,12 @@ extern "C" {
 #endif
 #ifndef GSM_POWER_STATUS_TIMEOUT_MS
 #define GSM_POWER_STATUS_TIMEOUT_MS 10000u    /* wait for the status input after a pulse */
+#endif
+#ifndef GSM_POWER_NO_STATUS_WAIT_MS
+#define GSM_POWER_NO_STATUS_WAIT_MS 3000u     /* without ReadStatus: assumed switched after */
+#endif
+#ifndef GSM_POWER_RESET_SETTLE_MS
+#define GSM_POWER_RESET_SETTLE_MS 3000u       /* after a reset pulse, before counting as on */
 #endif
 #ifndef GSM_POWER_RESET_PULSE_MS
 #define GSM_POWER_RESET_PULSE_MS 300u         /* reset line asserted this long */
@@ -63,6 +71,7 @@ typedef struct GSM_Power_Instance_s
     uint8_t  WantOn;
     uint8_t  Phase;
     uint8_t  Attempts;
+    uint8_t  AssumedOn;   /* without ReadStatus: the state the last pulse should have set */
     uint32_t PhaseStart_ms;
 } GSM_Power_Instance;
 

@@ -1,0 +1,285 @@
+/*
+ * GSM_PIN.c - SIM status and PIN entry (see GSM_PIN.h).
+ */
+#include "GSM_PIN.h"
+#include "GSM_Util.h"
+#include <string.h>
+
+enum
+{
+    PN_IDLE = 0,
+    PN_QUERY,   /* AT+CPIN? */
+    PN_ENTER    /* AT+CPIN="nnnn" */
+};
+
+/* Flags */
+#define PF_ESTABLISHED 0x01u  /* communication was up at the last Poll */
+#define PF_PIN_PENDING 0x02u  /* gsmPinEnter() waits to be carried out */
+#define PF_QUERY_NOW   0x04u  /* read the status at the next opportunity */
+
+#define CPIN_QUERY_TIMEOUT_MS 5000u
+#define CPIN_ENTER_TIMEOUT_MS 15000u  /* the SIM may take seconds to verify */
+
+static const char* const kUrcs[] = {"+CPIN:", 0};
+
+static void emit(GSM_PIN_Instance* inst, GSM_PIN_EventType type, void* data)
+{
+    if (inst->EventHandler != 0)
+    {
+        inst->EventHandler(inst, type, data);
+    }
+}
+
+static void setStatus(GSM_PIN_Instance* inst, GSM_PIN_SimStatus status)
+{
+    if ((uint8_t)status != inst->Status)
+    {
+        GSM_PIN_Event_SimStatus ev;
+        inst->Status = (uint8_t)status;
+        ev.SimStatus = status;
+        emit(inst, GSM_PIN_EventType_SimStatus, &ev);
+    }
+}
+
+/* "+CPIN: <code>" */
+static bool parseCpin(GSM_PIN_Instance* inst, char* line)
+{
+    static const struct
+    {
+        const char* Text;
+        uint8_t Status;
+    } kCodes[] = {
+        {"READY", GSM_PIN_SimStatus_Ready},
+        {"SIM PIN", GSM_PIN_SimStatus_PinRequired},
+        {"SIM PUK", GSM_PIN_SimStatus_PukRequired},
+        {"NOT INSERTED", GSM_PIN_SimStatus_NotInserted},
+        {"NOT READY", GSM_PIN_SimStatus_Busy},
+    };
+    char* code = gsmUtilAfterPrefix(line, "+CPIN:");
+    uint8_t i;
+
+    if (code == 0)
+    {
+        return false;
+    }
+    for (i = 0; i < sizeof(kCodes) / sizeof(kCodes[0]); i++)
+    {
+        if (strcmp(code, kCodes[i].Text) == 0)
+        {
+            setStatus(inst, (GSM_PIN_SimStatus)kCodes[i].Status);
+            return true;
+        }
+    }
+    /* SIM PIN2, SIM PUK2, PH-SIM PIN, PH-NET PIN, ... */
+    setStatus(inst, GSM_PIN_SimStatus_OtherLock);
+    return true;
+}
+
+/* Status from the +CME error of AT+CPIN? (3GPP TS 27.007 error codes). */
+static void statusFromError(GSM_PIN_Instance* inst, const GSM_Prompt_Event* ev)
+{
+    if (ev->Result == GSM_Result_CmeError)
+    {
+        switch (ev->ErrorCode)
+        {
+        case 10u:
+            setStatus(inst, GSM_PIN_SimStatus_NotInserted);
+            return;
+        case 11u:
+            setStatus(inst, GSM_PIN_SimStatus_PinRequired);
+            return;
+        case 12u:
+            setStatus(inst, GSM_PIN_SimStatus_PukRequired);
+            return;
+        case 14u:
+            setStatus(inst, GSM_PIN_SimStatus_Busy);
+            return;
+        default:
+            break;
+        }
+    }
+    setStatus(inst, GSM_PIN_SimStatus_Error);
+}
+
+static void writePin(GSM_Prompt_Interface* p, uint16_t pin)
+{
+    char digits[8];
+    char text[8];
+    uint8_t n = gsmUtilIntToStr((int32_t)pin, digits);
+    uint8_t pad = (n < 4u) ? (uint8_t)(4u - n) : 0u;
+    uint8_t i;
+
+    /* At least four digits: 123 is the PIN "0123". */
+    for (i = 0; i < pad; i++)
+    {
+        text[i] = '0';
+    }
+    memcpy(text + pad, digits, (size_t)n + 1u);
+    gsmPromptWriteText(p, "AT+CPIN=");
+    gsmPromptWriteQuoted(p, text);
+}
+
+static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
+{
+    GSM_PIN_Instance* inst = GSM_CONTAINER_OF(client, GSM_PIN_Instance, Client);
+    GSM_Prompt_Interface* p = inst->Prompt;
+
+    switch (ev->Type)
+    {
+    case GSM_Prompt_EventType_Start:
+        if (inst->Phase == PN_ENTER)
+        {
+            writePin(p, inst->Pin);
+            (void)gsmPromptSend(p, CPIN_ENTER_TIMEOUT_MS, 0);
+        }
+        else
+        {
+            inst->Phase = PN_QUERY;
+            inst->LastQuery_ms = gsm__SysTime_ms();
+            (void)gsmPromptSendCommand(p, "AT+CPIN?", CPIN_QUERY_TIMEOUT_MS);
+        }
+        return false;
+
+    case GSM_Prompt_EventType_Line:
+    case GSM_Prompt_EventType_Urc:
+        return parseCpin(inst, ev->Line);
+
+    case GSM_Prompt_EventType_Final:
+        if (inst->Phase == PN_ENTER)
+        {
+            /* One attempt per gsmPinEnter(), whatever the outcome: never repeat a PIN. */
+            inst->Flags &= (uint8_t)~PF_PIN_PENDING;
+            inst->Flags |= PF_QUERY_NOW;
+            inst->Pin = 0;
+            inst->Phase = PN_IDLE;
+            emit(inst, (ev->Result == GSM_Result_Ok) ? GSM_PIN_EventType_PinSuccess : GSM_PIN_EventType_PinFailed, 0);
+        }
+        else
+        {
+            inst->Phase = PN_IDLE;
+            if (ev->Result != GSM_Result_Ok && ev->Result != GSM_Result_Timeout && ev->Result != GSM_Result_Aborted)
+            {
+                statusFromError(inst, ev);
+            }
+        }
+        return false;
+
+    default:
+        return false;
+    }
+}
+
+void gsmPinInit(GSM_PIN_Instance* inst)
+{
+    if (inst == 0)
+    {
+        return;
+    }
+    inst->Status = (uint8_t)GSM_PIN_SimStatus_Unknown;
+    inst->Phase = PN_IDLE;
+    inst->Flags = 0;
+    inst->Pin = 0;
+    inst->Client.Handler = &handler;
+    inst->Client.UrcPrefixes = kUrcs;
+    if (inst->Prompt != 0)
+    {
+        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+    }
+}
+
+static void pinDone(GSM_PIN_Instance* inst, GSM_PIN_EventType type)
+{
+    inst->Flags &= (uint8_t)~PF_PIN_PENDING;
+    inst->Pin = 0;
+    emit(inst, type, 0);
+}
+
+void gsmPinPoll(GSM_PIN_Instance* inst)
+{
+    GSM_Prompt_Interface* p;
+    bool established;
+    uint8_t session;
+    GSM_PIN_SimStatus st;
+
+    if (inst == 0 || inst->Prompt == 0)
+    {
+        return;
+    }
+    p = inst->Prompt;
+    established = (inst->BasicComms != 0) ? gsmBasicCommsIfIsEstablished(inst->BasicComms) : gsmPromptIsReady(p);
+    session = (inst->BasicComms != 0) ? gsmBasicCommsIfSession(inst->BasicComms) : gsmPromptSession(p);
+
+    if (!established)
+    {
+        inst->Flags &= (uint8_t)~PF_ESTABLISHED;
+        inst->Status = (uint8_t)GSM_PIN_SimStatus_Unknown;
+    }
+    else if (!(inst->Flags & PF_ESTABLISHED) || session != inst->Session)
+    {
+        inst->Flags |= (uint8_t)(PF_ESTABLISHED | PF_QUERY_NOW);
+        inst->Session = session;
+    }
+
+    st = (GSM_PIN_SimStatus)inst->Status;
+    if (inst->Flags & PF_PIN_PENDING)
+    {
+        if (gsmUtilTimedOut(inst->PinRequested_ms, GSM_PIN_ENTER_TIMEOUT_MS) && inst->Phase != PN_ENTER)
+        {
+            gsmPromptAbort(p, &inst->Client);
+            inst->Phase = PN_IDLE;
+            pinDone(inst, GSM_PIN_EventType_PinFailed);
+            return;
+        }
+        if (inst->Phase == PN_IDLE && !gsmPromptIsBusy(p, &inst->Client) && established &&
+            !(inst->Flags & PF_QUERY_NOW))
+        {
+            if (st == GSM_PIN_SimStatus_PinRequired)
+            {
+                inst->Phase = PN_ENTER;
+                gsmPromptRequest(p, &inst->Client);
+                return;
+            }
+            if (st == GSM_PIN_SimStatus_Ready)
+            {
+                pinDone(inst, GSM_PIN_EventType_PinSuccess); /* nothing to unlock */
+                return;
+            }
+            if (st == GSM_PIN_SimStatus_PukRequired || st == GSM_PIN_SimStatus_NotInserted ||
+                st == GSM_PIN_SimStatus_Error || st == GSM_PIN_SimStatus_OtherLock)
+            {
+                pinDone(inst, GSM_PIN_EventType_PinFailed); /* a PIN cannot help */
+                return;
+            }
+        }
+    }
+
+    if (!established || inst->Phase != PN_IDLE || gsmPromptIsBusy(p, &inst->Client))
+    {
+        return;
+    }
+    if ((inst->Flags & PF_QUERY_NOW) ||
+        gsmUtilTimedOut(inst->LastQuery_ms,
+                        (st == GSM_PIN_SimStatus_Ready) ? GSM_PIN_POLL_READY_MS : GSM_PIN_POLL_NOT_READY_MS))
+    {
+        inst->Flags &= (uint8_t)~PF_QUERY_NOW;
+        inst->Phase = PN_QUERY;
+        gsmPromptRequest(p, &inst->Client);
+    }
+}
+
+bool gsmPinEnter(GSM_PIN_Instance* inst, uint16_t sim_pin)
+{
+    if (inst == 0 || (inst->Flags & PF_PIN_PENDING))
+    {
+        return false;
+    }
+    inst->Pin = sim_pin;
+    inst->Flags |= PF_PIN_PENDING;
+    inst->PinRequested_ms = gsm__SysTime_ms();
+    return true;
+}
+
+GSM_PIN_SimStatus gsmPinStatus(GSM_PIN_Instance* inst)
+{
+    return (inst != 0) ? (GSM_PIN_SimStatus)inst->Status : GSM_PIN_SimStatus_Unknown;
+}

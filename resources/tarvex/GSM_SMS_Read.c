@@ -1,0 +1,419 @@
+/*
+ * GSM_SMS_Read.c - reading received text messages (see GSM_SMS_Read.h).
+ */
+#include "GSM_SMS_Read.h"
+#include "GSM_Util.h"
+#include <string.h>
+
+enum
+{
+    RP_IDLE = 0,
+    RP_SETUP,    /* text mode and indications */
+    RP_LIST,     /* AT+CMGL="REC UNREAD",1 */
+    RP_STORAGE,  /* AT+CPMS="<mem>" */
+    RP_READ,     /* AT+CMGR=<index> */
+    RP_DELETE    /* AT+CMGD=<index> */
+};
+
+/* Flags */
+#define RF_ESTABLISHED 0x01u
+#define RF_SETUP_DONE  0x02u
+#define RF_SCAN        0x04u  /* list the storage for unread messages */
+#define RF_HEADER      0x08u  /* +CMGR header of the message being read received */
+#define RF_BODY        0x10u  /* at least one text line received */
+#define RF_OVERFLOW    0x20u  /* an index did not fit the queue during a listing */
+#define RF_REQUESTED   0x40u  /* a turn has been requested */
+
+#define SMSREAD_TIMEOUT_MS 5000u
+#define SMSREAD_LIST_TIMEOUT_MS 20000u
+#define SMSREAD_RETRY_MS 5000u
+
+static const GSM_Prompt_Step kSetup[] = {
+    {"AT+CMGF=1", SMSREAD_TIMEOUT_MS, 0},
+    {"AT+CSCS=\"IRA\"", SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+    {"AT+CNMI=2,1,0,1,0", SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+};
+
+static const char* const kUrcs[] = {"+CMTI:", 0};
+
+static char gEmpty[1];
+
+/* Adds a storage index unless already queued; false when the queue is full. */
+static bool enqueue(GSM_SmsRead_Instance* inst, uint16_t index)
+{
+    uint8_t i;
+    for (i = 0; i < inst->QueueCount; i++)
+    {
+        if (inst->Queue[i] == index)
+        {
+            return true;
+        }
+    }
+    if (inst->QueueCount >= GSM_SMS_READ_QUEUE)
+    {
+        return false;
+    }
+    inst->Queue[inst->QueueCount++] = index;
+    return true;
+}
+
+static void dequeue(GSM_SmsRead_Instance* inst)
+{
+    if (inst->QueueCount > 0u)
+    {
+        inst->QueueCount--;
+        memmove(inst->Queue, inst->Queue + 1, (size_t)inst->QueueCount * sizeof(inst->Queue[0]));
+    }
+}
+
+static bool parseIndex(const char* text, uint16_t* index)
+{
+    int32_t v;
+    if (!gsmUtilParseInt(text, &v) || v < 0 || v > 0xFFFF)
+    {
+        return false;
+    }
+    *index = (uint16_t)v;
+    return true;
+}
+
+/* "+CMTI: "<mem>",<index>" */
+static void newMessage(GSM_SmsRead_Instance* inst, char* line)
+{
+    char* args = gsmUtilAfterPrefix(line, "+CMTI:");
+    char* f[2];
+    uint16_t index;
+
+    if (args == 0 || gsmUtilSplitArgs(args, f, 2u) != 2u || !parseIndex(f[1], &index))
+    {
+        return;
+    }
+    if (f[0][0] != '\0' && strlen(f[0]) == 2u)
+    {
+        if (inst->QueueCount > 0u && strcmp(f[0], inst->PendingStorage) != 0)
+        {
+            /* Another storage than the queued messages: list it later instead. */
+            inst->Flags |= RF_SCAN;
+            return;
+        }
+        memcpy(inst->PendingStorage, f[0], 3u);
+    }
+    if (!enqueue(inst, index))
+    {
+        inst->Flags |= RF_SCAN; /* found again by the next listing */
+    }
+}
+
+static GSM_SmsRead_SmsStatus parseStatus(const char* text)
+{
+    static const char* const kStatus[] = {"REC UNREAD", "REC READ", "STO UNSENT", "STO SENT"};
+    uint8_t i;
+    for (i = 0; i < 4u; i++)
+    {
+        if (strcmp(text, kStatus[i]) == 0)
+        {
+            return (GSM_SmsRead_SmsStatus)i;
+        }
+    }
+    return GSM_SmsRead_SmsStatus_Unknown;
+}
+
+/* "+CMGR: <stat>,<oa>,[<alpha>],<scts>[,...]" - kept, the text lines follow. */
+static void readHeader(GSM_SmsRead_Instance* inst, char* args)
+{
+    char* f[4];
+    uint8_t n = gsmUtilSplitArgs(args, f, 4u);
+    uint8_t i;
+
+    memset(&inst->Message, 0, sizeof(inst->Message));
+    inst->Message.SmsStatus = (n > 0u) ? parseStatus(f[0]) : GSM_SmsRead_SmsStatus_Unknown;
+    inst->Message.PhoneNumber = (n > 1u) ? f[1] : gEmpty;
+    inst->Message.SmsData = gEmpty;
+    inst->Message.StorageIndex = (inst->QueueCount > 0u) ? inst->Queue[0] : 0u;
+    /* The time stamp is the third or fourth field, depending on <alpha>. */
+    for (i = 2; i < n; i++)
+    {
+        if (gsmUtilParseScts(f[i], &inst->Message.EpochTime, &inst->Message.TimeZoneCompensation))
+        {
+            break;
+        }
+    }
+    inst->Flags |= RF_HEADER;
+    inst->Flags &= (uint8_t)~RF_BODY;
+}
+
+static void sendNext(GSM_SmsRead_Instance* inst);
+
+static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
+{
+    GSM_SmsRead_Instance* inst = GSM_CONTAINER_OF(client, GSM_SmsRead_Instance, Client);
+    GSM_Prompt_Interface* p = inst->Prompt;
+
+    switch (ev->Type)
+    {
+    case GSM_Prompt_EventType_Start:
+        inst->Flags &= (uint8_t)~RF_REQUESTED;
+        sendNext(inst);
+        return false;
+
+    case GSM_Prompt_EventType_Line:
+        if (inst->Phase == RP_LIST)
+        {
+            char* args = gsmUtilAfterPrefix(ev->Line, "+CMGL:");
+            if (args != 0)
+            {
+                char* f[1];
+                uint16_t index;
+                if (gsmUtilSplitArgs(args, f, 1u) == 1u && parseIndex(f[0], &index) && !enqueue(inst, index))
+                {
+                    inst->Flags |= RF_OVERFLOW;
+                }
+            }
+            return true; /* headers and message texts of the listing */
+        }
+        if (inst->Phase == RP_READ)
+        {
+            if (!(inst->Flags & RF_HEADER))
+            {
+                char* args = gsmUtilAfterPrefix(ev->Line, "+CMGR:");
+                if (args == 0)
+                {
+                    return false;
+                }
+                readHeader(inst, args);
+                gsmPromptKeepLine(p);
+                return true;
+            }
+            /* Message text, possibly over several lines: keep and join them. */
+            if (inst->Flags & RF_BODY)
+            {
+                ev->Line[-1] = '\n';
+            }
+            else
+            {
+                inst->Message.SmsData = ev->Line;
+                inst->Flags |= RF_BODY;
+            }
+            gsmPromptKeepLine(p);
+            return true;
+        }
+        return false;
+
+    case GSM_Prompt_EventType_Urc:
+        if (gsmUtilStartsWith(ev->Line, "+CMTI:"))
+        {
+            newMessage(inst, ev->Line);
+            return true;
+        }
+        return false;
+
+    case GSM_Prompt_EventType_Final:
+        switch (inst->Phase)
+        {
+        case RP_SETUP:
+        {
+            GSM_Prompt_ChainState st = gsmPromptChainOnFinal(p, &inst->Chain, ev);
+            if (st == GSM_Prompt_ChainState_Done)
+            {
+                inst->Flags |= RF_SETUP_DONE;
+                sendNext(inst);
+            }
+            else if (st == GSM_Prompt_ChainState_Failed)
+            {
+                inst->Phase = RP_IDLE;
+                inst->Retry_ms = gsm__SysTime_ms();
+            }
+            return false;
+        }
+        case RP_LIST:
+            if (ev->Result == GSM_Result_Ok)
+            {
+                if (inst->Flags & RF_OVERFLOW)
+                {
+                    inst->Flags &= (uint8_t)~RF_OVERFLOW; /* list again once the queue is read */
+                }
+                else
+                {
+                    inst->Flags &= (uint8_t)~RF_SCAN;
+                }
+                inst->Phase = RP_IDLE;
+                sendNext(inst);
+            }
+            else
+            {
+                inst->Phase = RP_IDLE;
+                inst->Retry_ms = gsm__SysTime_ms();
+            }
+            return false;
+        case RP_STORAGE:
+            inst->Phase = RP_IDLE;
+            if (ev->Result == GSM_Result_Ok)
+            {
+                memcpy(inst->Storage, inst->PendingStorage, 3u);
+                sendNext(inst);
+            }
+            else
+            {
+                /* Unknown storage: read from the current one. */
+                memcpy(inst->PendingStorage, inst->Storage, 3u);
+                inst->Retry_ms = gsm__SysTime_ms();
+            }
+            return false;
+        case RP_READ:
+            if (ev->Result == GSM_Result_Ok)
+            {
+                if (inst->Flags & RF_HEADER)
+                {
+                    if (inst->EventHandler != 0)
+                    {
+                        inst->EventHandler(inst, GSM_SmsRead_EventType_ReadSuccess, &inst->Message);
+                    }
+                    memset(&inst->Message, 0, sizeof(inst->Message)); /* pointed into the buffer */
+                    inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY);
+                    inst->Phase = RP_DELETE;
+                    gsmPromptWriteText(p, "AT+CMGD=");
+                    gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
+                    (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+                    return false;
+                }
+                dequeue(inst); /* empty slot */
+            }
+            else if (ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted)
+            {
+                inst->Retry_ms = gsm__SysTime_ms();
+            }
+            else
+            {
+                dequeue(inst); /* invalid index */
+            }
+            memset(&inst->Message, 0, sizeof(inst->Message));
+            inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY);
+            inst->Phase = RP_IDLE;
+            return false;
+        case RP_DELETE:
+            if (ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted)
+            {
+                inst->Retry_ms = gsm__SysTime_ms();
+            }
+            dequeue(inst);
+            inst->Phase = RP_IDLE;
+            return false; /* give other modules a turn before the next message */
+        default:
+            inst->Phase = RP_IDLE;
+            return false;
+        }
+
+    default:
+        return false;
+    }
+}
+
+/* Sends the next command this module needs, in its turn; nothing when all is done. */
+static void sendNext(GSM_SmsRead_Instance* inst)
+{
+    GSM_Prompt_Interface* p = inst->Prompt;
+
+    if (!(inst->Flags & RF_SETUP_DONE))
+    {
+        inst->Phase = RP_SETUP;
+        gsmPromptChainBegin(&inst->Chain, kSetup, (uint8_t)(sizeof(kSetup) / sizeof(kSetup[0])));
+        (void)gsmPromptChainSend(p, &inst->Chain);
+    }
+    else if (inst->QueueCount > 0u)
+    {
+        if (inst->PendingStorage[0] != '\0' && strcmp(inst->PendingStorage, inst->Storage) != 0)
+        {
+            inst->Phase = RP_STORAGE;
+            gsmPromptWriteText(p, "AT+CPMS=");
+            gsmPromptWriteQuoted(p, inst->PendingStorage);
+            (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+        }
+        else
+        {
+            inst->Phase = RP_READ;
+            inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY);
+            gsmPromptWriteText(p, "AT+CMGR=");
+            gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
+            (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+        }
+    }
+    else if (inst->Flags & RF_SCAN)
+    {
+        inst->Phase = RP_LIST;
+        inst->Flags &= (uint8_t)~RF_OVERFLOW;
+        /* Mode 1: listing does not mark the messages as read. */
+        (void)gsmPromptSendCommand(p, "AT+CMGL=\"REC UNREAD\",1", SMSREAD_LIST_TIMEOUT_MS);
+    }
+    else
+    {
+        inst->Phase = RP_IDLE;
+    }
+}
+
+void gsmSmsReadInit(GSM_SmsRead_Instance* inst)
+{
+    if (inst == 0)
+    {
+        return;
+    }
+    inst->Phase = RP_IDLE;
+    inst->Flags = 0;
+    inst->QueueCount = 0;
+    inst->Storage[0] = '\0';
+    inst->PendingStorage[0] = '\0';
+    inst->Retry_ms = gsm__SysTime_ms() - SMSREAD_RETRY_MS;
+    memset(&inst->Message, 0, sizeof(inst->Message));
+    inst->Client.Handler = &handler;
+    inst->Client.UrcPrefixes = kUrcs;
+    if (inst->Prompt != 0)
+    {
+        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+    }
+}
+
+void gsmSmsReadPoll(GSM_SmsRead_Instance* inst)
+{
+    GSM_Prompt_Interface* p;
+    bool established;
+    uint8_t session;
+
+    if (inst == 0 || inst->Prompt == 0)
+    {
+        return;
+    }
+    p = inst->Prompt;
+    established = (inst->BasicComms != 0) ? gsmBasicCommsIfIsEstablished(inst->BasicComms) : gsmPromptIsReady(p);
+    session = (inst->BasicComms != 0) ? gsmBasicCommsIfSession(inst->BasicComms) : gsmPromptSession(p);
+    if (!established)
+    {
+        inst->Flags &= (uint8_t)~RF_ESTABLISHED;
+        return;
+    }
+    if (!(inst->Flags & RF_ESTABLISHED) || session != inst->Session)
+    {
+        /* New session: set up again and list what arrived meanwhile. */
+        gsmPromptAbort(p, &inst->Client);
+        inst->Session = session;
+        inst->Flags = (uint8_t)(RF_ESTABLISHED | RF_SCAN);
+        inst->Phase = RP_IDLE;
+        inst->QueueCount = 0;
+        inst->Storage[0] = '\0';
+        inst->PendingStorage[0] = '\0';
+        inst->Retry_ms = gsm__SysTime_ms() - SMSREAD_RETRY_MS;
+    }
+    if (inst->Phase != RP_IDLE || gsmPromptIsBusy(p, &inst->Client) ||
+        !gsmUtilTimedOut(inst->Retry_ms, SMSREAD_RETRY_MS))
+    {
+        return;
+    }
+    if (!(inst->Flags & RF_SETUP_DONE) || inst->QueueCount > 0u || (inst->Flags & RF_SCAN))
+    {
+        inst->Flags |= RF_REQUESTED;
+        gsmPromptRequest(p, &inst->Client);
+    }
+}
+
+bool gsmSmsReadIsBusy(GSM_SmsRead_Instance* inst)
+{
+    return inst != 0 && (inst->QueueCount > 0u || inst->Phase != RP_IDLE);
+}

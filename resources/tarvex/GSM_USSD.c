@@ -1,0 +1,318 @@
+/*
+ * GSM_USSD.c - USSD requests, answers and session end (see GSM_USSD.h).
+ */
+#include "GSM_USSD.h"
+#include "GSM_Util.h"
+#include <string.h>
+
+enum
+{
+    UP_IDLE = 0,
+    UP_QUEUED,          /* request waiting for the network and a turn */
+    UP_SENDING,         /* AT+CUSD=1,... in flight */
+    UP_WAIT_RESPONSE,   /* accepted, waiting for +CUSD */
+    UP_CANCEL_QUEUED,   /* AT+CUSD=2 waiting for a turn */
+    UP_CANCELLING       /* AT+CUSD=2 in flight */
+};
+
+/* Flags */
+#define UF_SESSION_OPEN 0x01u  /* the network waits for a reply */
+#define UF_SENT_NOTIFIED 0x02u /* UssdSent already reported for this request */
+#define UF_ANSWERED     0x04u  /* +CUSD arrived before the final OK */
+#define UF_CANCEL_AFTER 0x08u  /* cancel requested while the request was in flight */
+
+#define CUSD_CANCEL_TIMEOUT_MS 10000u
+
+static const char* const kUrcs[] = {"+CUSD:", 0};
+
+static char gEmpty[1];
+
+static void emit(GSM_USSD_Instance* inst, GSM_USSD_EventType type, void* data)
+{
+    if (inst->EventHandler != 0)
+    {
+        inst->EventHandler(inst, type, data);
+    }
+}
+
+static void respond(GSM_USSD_Instance* inst, GSM_USSD_ResponseCode code, char* text, uint8_t dcs)
+{
+    GSM_USSD_Event_UssdResponse ev;
+    ev.ResponseCode = code;
+    ev.DataResult = (text != 0) ? text : gEmpty;
+    ev.DataCodingScheme = dcs;
+    if (code == GSM_USSD_ResponseCode_ActionRequired)
+    {
+        inst->Flags |= UF_SESSION_OPEN;
+    }
+    else
+    {
+        inst->Flags &= (uint8_t)~UF_SESSION_OPEN;
+    }
+    emit(inst, GSM_USSD_EventType_UssdResponse, &ev);
+}
+
+/* "+CUSD: <m>[,<str>,<dcs>]" */
+static bool answer(GSM_USSD_Instance* inst, char* line)
+{
+    char* args = gsmUtilAfterPrefix(line, "+CUSD:");
+    char* f[3];
+    uint8_t n;
+    int32_t m;
+    int32_t dcs = 15;
+
+    if (args == 0)
+    {
+        return false;
+    }
+    if (inst->Phase == UP_CANCEL_QUEUED || inst->Phase == UP_CANCELLING)
+    {
+        return true; /* the session is being closed: swallow late answers */
+    }
+    n = gsmUtilSplitArgs(args, f, 3u);
+    if (n == 0u || !gsmUtilParseInt(f[0], &m) || m < 0 || m > 5)
+    {
+        return true;
+    }
+    if (n > 2u && !gsmUtilParseInt(f[2], &dcs))
+    {
+        dcs = 15;
+    }
+    if (inst->Phase == UP_SENDING)
+    {
+        /* Answer before the modem's OK: report the request as sent first. */
+        inst->Flags |= UF_ANSWERED;
+        if (!(inst->Flags & UF_SENT_NOTIFIED))
+        {
+            inst->Flags |= UF_SENT_NOTIFIED;
+            emit(inst, GSM_USSD_EventType_UssdSent, 0);
+        }
+    }
+    else if (inst->Phase == UP_WAIT_RESPONSE)
+    {
+        inst->Phase = UP_IDLE;
+    }
+    respond(inst, (GSM_USSD_ResponseCode)m, (n > 1u) ? f[1] : gEmpty, (uint8_t)(dcs & 0xFF));
+    return true;
+}
+
+static void sendCancel(GSM_USSD_Instance* inst)
+{
+    inst->Phase = UP_CANCELLING;
+    inst->Flags &= (uint8_t)~UF_CANCEL_AFTER;
+    (void)gsmPromptSendCommand(inst->Prompt, "AT+CUSD=2", CUSD_CANCEL_TIMEOUT_MS);
+}
+
+static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
+{
+    GSM_USSD_Instance* inst = GSM_CONTAINER_OF(client, GSM_USSD_Instance, Client);
+    GSM_Prompt_Interface* p = inst->Prompt;
+
+    switch (ev->Type)
+    {
+    case GSM_Prompt_EventType_Start:
+        if (inst->Phase == UP_QUEUED)
+        {
+            inst->Phase = UP_SENDING;
+            inst->Flags &= (uint8_t)~(UF_SENT_NOTIFIED | UF_ANSWERED);
+            gsmPromptWriteText(p, "AT+CUSD=1,");
+            gsmPromptWriteQuoted(p, inst->Code);
+            gsmPromptWriteText(p, ",15");
+            /* Some modems hold their OK until the network has answered. */
+            (void)gsmPromptSend(p, GSM_USSD_RESPONSE_TIMEOUT_MS, 0);
+        }
+        else if (inst->Phase == UP_CANCEL_QUEUED)
+        {
+            sendCancel(inst);
+        }
+        return false;
+
+    case GSM_Prompt_EventType_Line:
+    case GSM_Prompt_EventType_Urc:
+        return answer(inst, ev->Line);
+
+    case GSM_Prompt_EventType_Final:
+        if (inst->Phase == UP_SENDING)
+        {
+            if (ev->Result == GSM_Result_Ok)
+            {
+                if (!(inst->Flags & UF_SENT_NOTIFIED))
+                {
+                    inst->Flags |= UF_SENT_NOTIFIED;
+                    emit(inst, GSM_USSD_EventType_UssdSent, 0);
+                }
+                inst->Phase = (inst->Flags & UF_ANSWERED) ? UP_IDLE : UP_WAIT_RESPONSE;
+                inst->Start_ms = gsm__SysTime_ms();
+            }
+            else
+            {
+                inst->Phase = UP_IDLE;
+                respond(inst, GSM_USSD_ResponseCode_SendFailed, gEmpty, 15u);
+            }
+            if (inst->Flags & UF_CANCEL_AFTER)
+            {
+                if (ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted)
+                {
+                    inst->Phase = UP_CANCEL_QUEUED; /* cannot chain now: next turn */
+                    gsmPromptRequest(p, &inst->Client);
+                }
+                else
+                {
+                    sendCancel(inst); /* same turn */
+                }
+            }
+        }
+        else if (inst->Phase == UP_CANCELLING)
+        {
+            /* Whatever the modem says, no session is left open. */
+            inst->Phase = UP_IDLE;
+            inst->Flags &= (uint8_t)~UF_SESSION_OPEN;
+            emit(inst, GSM_USSD_EventType_UssdCancelled, 0);
+        }
+        return false;
+
+    default:
+        return false;
+    }
+}
+
+void gsmUssdInit(GSM_USSD_Instance* inst)
+{
+    if (inst == 0)
+    {
+        return;
+    }
+    inst->Phase = UP_IDLE;
+    inst->Flags = 0;
+    inst->Code[0] = '\0';
+    inst->Client.Handler = &handler;
+    inst->Client.UrcPrefixes = kUrcs;
+    inst->Client.UrcMultiLineMask = 0x01u; /* a +CUSD text may span several lines */
+    if (inst->Prompt != 0)
+    {
+        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+    }
+}
+
+void gsmUssdPoll(GSM_USSD_Instance* inst)
+{
+    GSM_Prompt_Interface* p;
+    bool ready;
+
+    if (inst == 0 || inst->Prompt == 0)
+    {
+        return;
+    }
+    p = inst->Prompt;
+    ready = (inst->NetworkRegistration != 0) ? gsmNetworkRegistrationIfIsRegistered(inst->NetworkRegistration)
+                                             : gsmPromptIsReady(p);
+    switch (inst->Phase)
+    {
+    case UP_QUEUED:
+        if (p->Current == &inst->Client)
+        {
+            break;
+        }
+        if (ready)
+        {
+            if (!gsmPromptIsBusy(p, &inst->Client))
+            {
+                gsmPromptRequest(p, &inst->Client);
+            }
+        }
+        else
+        {
+            gsmPromptAbort(p, &inst->Client);
+            if (gsmUtilTimedOut(inst->Start_ms, GSM_USSD_NETWORK_WAIT_MS))
+            {
+                inst->Phase = UP_IDLE;
+                respond(inst, GSM_USSD_ResponseCode_SendFailed, gEmpty, 15u);
+            }
+        }
+        break;
+
+    case UP_WAIT_RESPONSE:
+        if (gsmUtilTimedOut(inst->Start_ms, GSM_USSD_RESPONSE_TIMEOUT_MS))
+        {
+            inst->Phase = UP_IDLE;
+            respond(inst, GSM_USSD_ResponseCode_NetworkTimeout, gEmpty, 15u);
+        }
+        break;
+
+    case UP_CANCEL_QUEUED:
+        if (p->Current == &inst->Client)
+        {
+            break;
+        }
+        if (!gsmPromptIsReady(p))
+        {
+            /* No communication: no session can be open any more. */
+            gsmPromptAbort(p, &inst->Client);
+            inst->Phase = UP_IDLE;
+            inst->Flags &= (uint8_t)~UF_SESSION_OPEN;
+            emit(inst, GSM_USSD_EventType_UssdCancelled, 0);
+        }
+        else if (!gsmPromptIsBusy(p, &inst->Client))
+        {
+            gsmPromptRequest(p, &inst->Client);
+        }
+        break;
+
+    default:
+        break;
+    }
+}
+
+bool gsmUssdSend(GSM_USSD_Instance* inst, const char* ussd_payload)
+{
+    size_t i;
+
+    if (inst == 0 || ussd_payload == 0 || inst->Phase != UP_IDLE)
+    {
+        return false;
+    }
+    for (i = 0; ussd_payload[i] != '\0'; i++)
+    {
+        char c = ussd_payload[i];
+        if (i >= GSM_USSD_MAX_CODE || c < 0x20 || c > 0x7E || c == '"')
+        {
+            return false;
+        }
+    }
+    if (i == 0u)
+    {
+        return false;
+    }
+    memcpy(inst->Code, ussd_payload, i + 1u);
+    inst->Phase = UP_QUEUED;
+    inst->Start_ms = gsm__SysTime_ms();
+    return true;
+}
+
+bool gsmUssdCancelSession(GSM_USSD_Instance* inst)
+{
+    if (inst == 0 || inst->Prompt == 0)
+    {
+        return false;
+    }
+    switch (inst->Phase)
+    {
+    case UP_CANCEL_QUEUED:
+    case UP_CANCELLING:
+        return false;
+    case UP_SENDING:
+        inst->Flags |= UF_CANCEL_AFTER;
+        return true;
+    default:
+        /* Idle, queued or waiting: (withdraw the request and) end the session. */
+        gsmPromptAbort(inst->Prompt, &inst->Client);
+        inst->Phase = UP_CANCEL_QUEUED;
+        gsmPromptRequest(inst->Prompt, &inst->Client);
+        return true;
+    }
+}
+
+bool gsmUssdIsSessionOpen(GSM_USSD_Instance* inst)
+{
+    return inst != 0 && (inst->Flags & UF_SESSION_OPEN) != 0u;
+}
