@@ -1,0 +1,174 @@
+/*
+ * GSM_HttpClient_Simcom.h - HTTP GET and POST through the modem's own HTTP service, for
+ * SIMCom LTE modems (SIM7600 family) and SIMCom 2G modems (SIM800 family) alike; the
+ * connection module tells which dialect to speak.
+ *
+ * gsmHttpClientSimcomGet()/Post() copy the URL and return at once; the request waits
+ * for the internet connection (at most GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS) and then runs:
+ * AT+HTTPINIT, AT+HTTPPARA="CID",1 (2G only), AT+HTTPPARA="URL","<url>", for a POST
+ * AT+HTTPPARA="CONTENT","<type>" and AT+HTTPDATA=<n>,<time> (the body follows the
+ * modem's "DOWNLOAD"), then AT+HTTPACTION=<0|1>, whose outcome arrives later as
+ * "+HTTPACTION: <method>,<status>,<length>". The response body is read in pieces of at
+ * most GSM_HTTP_SIMCOM_READ_SIZE bytes with AT+HTTPREAD=<offset>,<size> (LTE: OK, then
+ * "+HTTPREAD: DATA,<n>" and n bytes, possibly several times, then "+HTTPREAD: 0"; 2G:
+ * "+HTTPREAD: <n>", n bytes, then OK), and each piece is reported as one HttpResult
+ * event; AT+HTTPTERM ends the service (see gsmHttpClientSimcomHttpTermWhenDone()).
+ *
+ * Every request ends with exactly one HttpResult event whose LastSegment is true; a
+ * body larger than one read gives several events, in order, with DataOffset telling
+ * where each piece belongs. ResultStatusCode holds the HTTP status (200, 404, ...), the
+ * modem's own codes (601 network error, 602 no memory, 603 DNS error, 604 stack busy,
+ * ...) or one of the library codes GSM_HTTP_SIMCOM_STATUS_... below for failures found
+ * by the library (no connection, connection lost, command rejected, timeout).
+ *
+ * Wiring (as generated into gsm_manager.c):
+ *     mGsmHttpClientSimcomInst.Power = (&mGsmPwrInst._i);
+ *     mGsmHttpClientSimcomInst.Prompt = (&mGsmPromptInst._i);
+ *     mGsmHttpClientSimcomInst.InternetConnection = (&mGsmInternetConnectionSimcomInst._i);
+ *     mGsmHttpClientSimcomInst.EventHandler = &gsmHttpClientSimcomEventHandler;
+ *     gsmHttpClientSimcomInit(&mGsmHttpClientSimcomInst);
+ *     ... gsmHttpClientSimcomPoll(&mGsmHttpClientSimcomInst) from the main loop.
+ * (With the 2G connection module only, GSM_InternetConnection_Simcom2G.h makes the
+ * instance name above refer to the 2G connection.)
+ */
+#ifndef GSM_HTTPCLIENT_SIMCOM_H_
+#define GSM_HTTPCLIENT_SIMCOM_H_
+
+#include "GSM_Globals.h"
+#include "GSM_Power_Interface.h"
+#include "GSM_Prompt_Interface.h"
+#include "GSM_InternetConnection_Interface.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#ifndef GSM_HTTP_SIMCOM_MAX_URL
+#define GSM_HTTP_SIMCOM_MAX_URL 255u                 /* longest URL accepted */
+#endif
+#ifndef GSM_HTTP_SIMCOM_MAX_CONTENT_TYPE
+#define GSM_HTTP_SIMCOM_MAX_CONTENT_TYPE 47u         /* longest POST content type accepted */
+#endif
+#ifndef GSM_HTTP_SIMCOM_READ_SIZE
+#define GSM_HTTP_SIMCOM_READ_SIZE 256u               /* body bytes per AT+HTTPREAD and per event */
+#endif
+#ifndef GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE
+#define GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE "text/plain"
+#endif
+#ifndef GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS
+#define GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS 120000u    /* default: "+HTTPACTION:" after AT+HTTPACTION */
+#endif
+#ifndef GSM_HTTP_SIMCOM_READ_TIMEOUT_MS
+#define GSM_HTTP_SIMCOM_READ_TIMEOUT_MS 30000u       /* default: one AT+HTTPREAD exchange */
+#endif
+#ifndef GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS
+#define GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS 10000u    /* the other commands */
+#endif
+#ifndef GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS
+#define GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS 120000u   /* wait for the internet connection */
+#endif
+
+/* Library status codes in HttpResult.ResultStatusCode (outside the HTTP and modem
+ * ranges). */
+#define GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION 900u    /* no internet connection within the wait */
+#define GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST 901u  /* connection lost or modem restarted mid-request */
+#define GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED 902u   /* the modem rejected a command (ERROR) */
+#define GSM_HTTP_SIMCOM_STATUS_TIMEOUT 903u          /* no answer within the timeouts */
+#define GSM_HTTP_SIMCOM_STATUS_READ_FAILED 904u      /* the response body could not be read whole */
+
+/* Event codes passed to EventHandler. */
+typedef uint8_t GSM_HttpClientSimcom_EventType;
+enum
+{
+    GSM_HttpClientSimcom_EventType_HttpResult = 0  /* event_data: GSM_HttpClientSimcom_Event_HttpResult* */
+};
+
+typedef struct
+{
+    uint16_t ResultStatusCode;  /* HTTP status, modem code (6xx) or GSM_HTTP_SIMCOM_STATUS_... */
+    uint32_t DataOffset;        /* where DataResult belongs in the response body */
+    uint16_t DataLength;        /* bytes in DataResult (the body may hold NUL bytes) */
+    char* DataResult;           /* this piece of the body, NUL-terminated; valid during the call */
+    uint32_t ContentLength;     /* whole body length reported by the modem (0 on failures) */
+    bool LastSegment;           /* true for the request's last event */
+} GSM_HttpClientSimcom_Event_HttpResult;
+
+typedef struct GSM_HttpClientSimcom_Instance_s
+{
+    GSM_Power_Interface* Power;
+    GSM_Prompt_Interface* Prompt;
+    GSM_InternetConnection_Interface* InternetConnection;
+    void (*EventHandler)(struct GSM_HttpClientSimcom_Instance_s* inst, GSM_HttpClientSimcom_EventType event_type,
+                         void* event_data);
+
+    /* Private state. */
+    GSM_Prompt_Client Client;
+    char Url[GSM_HTTP_SIMCOM_MAX_URL + 1];
+    char ContentType[GSM_HTTP_SIMCOM_MAX_CONTENT_TYPE + 1];
+    char ReadBuffer[GSM_HTTP_SIMCOM_READ_SIZE + 1];
+    const uint8_t* PostData;
+    uint16_t PostLength;
+    uint16_t ReadLength;     /* bytes in ReadBuffer */
+    uint16_t ReadRequested;  /* size of the running AT+HTTPREAD */
+    uint16_t StatusCode;
+    uint32_t ContentLength;
+    uint32_t Offset;
+    uint32_t ActionTimeout_ms;
+    uint32_t ReadTimeout_ms;
+    uint32_t Timer_ms;
+    uint8_t Phase;
+    uint8_t Step;
+    uint8_t Flags;
+    uint8_t PromptSession;
+    uint8_t ConnectionSession;
+} GSM_HttpClientSimcom_Instance;
+
+/* Initialises the instance: idle, default content type, default timeouts, HTTP
+ * service terminated after every request. */
+void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst);
+
+/* Runs the request; call from the main loop. */
+void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst);
+
+/* Queues a GET of `url` (copied; at most GSM_HTTP_SIMCOM_MAX_URL characters, no '"' or
+ * control characters; "http://" may be omitted). Returns false - nothing queued, no
+ * event - when a request is still pending or the URL is not acceptable. Outcome: one or
+ * more HttpResult events. */
+bool gsmHttpClientSimcomGet(GSM_HttpClientSimcom_Instance* inst, const char* url);
+
+/* Queues a POST of the NUL-terminated `postData` to `url` (copied) with the content
+ * type set by gsmHttpClientSimcomPostSetContentType(). The body is NOT copied: it must
+ * stay unchanged until the request's last HttpResult event. Returns false like
+ * gsmHttpClientSimcomGet() (also for a null body or one longer than 65535 bytes). */
+bool gsmHttpClientSimcomPost(GSM_HttpClientSimcom_Instance* inst, const char* url, const char* postData);
+
+/* Sets the Content-Type of later POSTs (copied; no '"' or control characters, at most
+ * GSM_HTTP_SIMCOM_MAX_CONTENT_TYPE characters); null, "" or an unacceptable text
+ * restores the default GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE. */
+void gsmHttpClientSimcomPostSetContentType(GSM_HttpClientSimcom_Instance* inst, const char* contentTypeOrNullForDefault);
+
+/* True from a successful Get/Post until its last HttpResult event. */
+bool gsmHttpClientSimcomHttpOperationPending(GSM_HttpClientSimcom_Instance* inst);
+
+/* True once the pending request has started talking to the modem. */
+bool gsmHttpClientSimcomHttpOperationStarted(GSM_HttpClientSimcom_Instance* inst);
+
+/* Abandons the pending request without an event; a started one is stopped and the
+ * modem's HTTP service terminated before the next request. Returns false when no
+ * request was pending. */
+bool gsmHttpClientSimcomCancel(GSM_HttpClientSimcom_Instance* inst);
+
+/* true (the default): AT+HTTPTERM after every request; false: the HTTP service stays
+ * initialised for the next request (AT+HTTPTERM only after a failure). */
+void gsmHttpClientSimcomHttpTermWhenDone(GSM_HttpClientSimcom_Instance* inst, bool termWhenDone);
+
+/* Sets the time allowed for the server's answer ("+HTTPACTION:") and for each
+ * AT+HTTPREAD exchange; 0 keeps the current value. */
+void gsmHttpClientSimcomSetTimeouts(GSM_HttpClientSimcom_Instance* inst, uint32_t httpActionTimeout_ms,
+                                   uint32_t httpReadTimeout_ms);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* GSM_HTTPCLIENT_SIMCOM_H_ */

@@ -1,0 +1,48 @@
+/*
+ * GSM_Internet_Helper.h - pieces shared by the internet connection modules and the
+ * HTTP and MQTT clients: the functions of GSM_InternetConnection_Interface.h, the
+ * checks that make text safe to send inside a quoted AT parameter, and parsing of the
+ * "<index>,<code>,..." lists that SIMCom's internet URCs carry.
+ *
+ * Shipped with both connection modules (GSM_InternetConnection_Simcom and
+ * GSM_InternetConnection_Simcom2G); the clients always come with one of them.
+ */
+#ifndef GSM_INTERNET_HELPER_H_
+#define GSM_INTERNET_HELPER_H_
+
+#include "GSM_Globals.h"
+#include "GSM_Prompt_Interface.h"
+#include "GSM_NetworkRegistration_Interface.h"
+#include "GSM_InternetConnection_Interface.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* True when `text` is not null, holds 1..maxLength characters and no character that
+ * would break out of a quoted AT parameter or the command line: no '"', no control
+ * characters (CR, LF, Ctrl-Z, ESC, ...) and no DEL. */
+bool gsmInternetHelperIsQuotable(const char* text, size_t maxLength);
+
+/* Parses up to `maxValues` comma-separated integers from `args` (split in place, so
+ * `args` is modified). Returns how many leading fields were valid integers. */
+uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValues);
+
+/* When `line` starts with `prefix`, parses the integers after it (see above) and
+ * returns their count; otherwise returns 0. */
+uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* values, uint8_t maxValues);
+
+/* True when commands may be sent for an internet connection: communication with the
+ * modem is established and the modem is registered with a network (a null
+ * NetworkRegistration counts as registered). */
+bool gsmInternetHelperNetworkUsable(const GSM_Prompt_Interface* p, const GSM_NetworkRegistration_Interface* nr);
+
+/* Used by the connection modules: records the connection state; the Session counter
+ * advances when the connection comes up. */
+void gsmInternetHelperSetConnected(GSM_InternetConnection_Interface* ic, bool connected);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* GSM_INTERNET_HELPER_H_ */
