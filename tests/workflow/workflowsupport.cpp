@@ -1,0 +1,125 @@
+#include "workflowsupport.h"
+
+#include "inmemoryproject.h"
+#include "tarvexmdl.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+
+namespace workflowtest {
+
+QMap<QString, QByteArray> snapshot(const QString& dir)
+{
+    QMap<QString, QByteArray> out;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    const QDir base(dir);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString rel = base.relativeFilePath(path);
+        if (it.fileInfo().isDir() && !it.fileInfo().isSymLink())
+            out.insert(rel + QLatin1Char('/'), QByteArray());
+        else
+            out.insert(rel, readBytes(path));
+    }
+    return out;
+}
+
+QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return f.readAll();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(bytes) == bytes.size();
+}
+
+void selectModules(InMemoryProject& project, const QStringList& names)
+{
+    project.uncheckAllModules();
+    for (const QString& name : names)
+        project.checkModule(project.findModuleByName(name));
+}
+
+QStringList everyModuleBut2G()
+{
+    return {QStringLiteral("Power"),        QStringLiteral("Prompt"),
+            QStringLiteral("BasicComms"),   QStringLiteral("Pin"),
+            QStringLiteral("RSSI"),         QStringLiteral("NetworkRegistration"),
+            QStringLiteral("SMS_Send"),     QStringLiteral("SMS_Read"),
+            QStringLiteral("USSD"),         QStringLiteral("InternetConnection_SIMCom"),
+            QStringLiteral("HTTP_Client_SIMCom"), QStringLiteral("MQTT_Client_SIMCom")};
+}
+
+QStringList libraryFileNames(const QList<TarvexMdl*>& modules)
+{
+    QStringList names = {QStringLiteral("GSM_Globals.h"), QStringLiteral("GSM_Required_Externals.h"),
+                         QStringLiteral("GSM_Util.h"), QStringLiteral("GSM_Util.c")};
+    for (TarvexMdl* m : modules)
+        for (const QString& f : m->getLibraryFiles())
+            if (!names.contains(f))
+                names << f;
+    return names;
+}
+
+QStringList expectedProjectEntries(const QList<TarvexMdl*>& modules, const QString& libraryFolder, bool isCpp)
+{
+    QStringList out = {QStringLiteral(".tarvex_codegenerator_settings"), QStringLiteral("gsm_manager.h"),
+                       isCpp ? QStringLiteral("gsm_manager.cpp") : QStringLiteral("gsm_manager.c"),
+                       QStringLiteral("circbuff.c"), QStringLiteral("circbuff.h")};
+    const QStringList parts = libraryFolder.split(QLatin1Char('/'));
+    for (int i = 1; i <= parts.size(); ++i)
+        out << QStringList(parts.mid(0, i)).join(QLatin1Char('/')) + QLatin1Char('/');
+    for (const QString& f : libraryFileNames(modules))
+        out << libraryFolder + QLatin1Char('/') + f;
+    out << libraryFolder + QStringLiteral("/LICENSE.txt");
+    out.sort();
+    return out;
+}
+
+QStringList missingBundleFiles(const QList<TarvexMdl*>& modules)
+{
+    QStringList missing;
+    for (const QString& f : libraryFileNames(modules))
+        if (!QFile::exists(QStringLiteral(":/tarvex/resources/tarvex/") + f))
+            missing << f;
+    for (const char* f : {"circbuff.c", "circbuff.h"})
+        if (!QFile::exists(QStringLiteral(":/code/resources/code/") + QLatin1String(f)))
+            missing << QLatin1String(f);
+    return missing;
+}
+
+namespace {
+QRegularExpression sectionPattern(const QString& name)
+{
+    return QRegularExpression(QStringLiteral("(// USER CODE BEGIN ") + QRegularExpression::escape(name) +
+                              QStringLiteral("\\n)([\\s\\S]*?)(\\n[ \\t]*// USER CODE END ") +
+                              QRegularExpression::escape(name) + QStringLiteral("(?!\\w))"));
+}
+} // namespace
+
+bool setSectionBody(QString& text, const QString& name, const QString& body)
+{
+    const QRegularExpressionMatch m = sectionPattern(name).match(text);
+    if (!m.hasMatch())
+        return false;
+    text.replace(m.capturedStart(2), m.capturedLength(2), body);
+    return true;
+}
+
+QString sectionBody(const QString& text, const QString& name)
+{
+    const QRegularExpressionMatch m = sectionPattern(name).match(text);
+    return m.hasMatch() ? m.captured(2) : QString();
+}
+
+} // namespace workflowtest

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "generateworkflow.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+class InMemoryProject;
+class TarvexMdl;
+
+// Helpers shared by the Generate Code tests.
+namespace workflowtest {
+
+// Every file under dir, by path relative to dir ("Tarvex/GSM_Util.c"), with
+// its bytes; folders appear as "name/" with empty content.
+QMap<QString, QByteArray> snapshot(const QString& dir);
+
+QByteArray readBytes(const QString& path);
+bool writeBytes(const QString& path, const QByteArray& bytes);
+
+// Unticks every module, then ticks the ones named (getName identifiers).
+void selectModules(InMemoryProject& project, const QStringList& names);
+
+// Every module identifier except Getting Started's and the 2G connection's.
+QStringList everyModuleBut2G();
+
+// The files a successful generation leaves in the project folder (relative
+// paths, sorted, folders as "name/"): settings file, manager files, library
+// folder with support, module and licence files, circbuff files.
+QStringList expectedProjectEntries(const QList<TarvexMdl*>& modules, const QString& libraryFolder, bool isCpp);
+
+// Library files (support files first) that the modules need, without repeats.
+QStringList libraryFileNames(const QList<TarvexMdl*>& modules);
+
+// Bundle files of libraryFileNames() and the circbuff pair that are missing;
+// empty when the whole library is bundled.
+QStringList missingBundleFiles(const QList<TarvexMdl*>& modules);
+
+// Records the usage events of a run.
+class RecordingHook : public UsageEventHook
+{
+public:
+    void generateStart() override { events << QStringLiteral("GenerateStart"); }
+    void generateSuccess() override { events << QStringLiteral("GenerateSuccess"); }
+    QStringList events;
+};
+
+// Replaces the body of a USER CODE section (between the marker lines) in a
+// file's text; false when the section is not there.
+bool setSectionBody(QString& text, const QString& name, const QString& body);
+// The body of a section (between the marker lines), or a null text.
+QString sectionBody(const QString& text, const QString& name);
+
+} // namespace workflowtest
