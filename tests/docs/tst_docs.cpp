@@ -1,0 +1,514 @@
+// The documentation pages and the icons of the bundle.
+//
+// Pages: every module's page is stored as UTF-8 with CR LF line ends, refers
+// to nothing outside itself, parses into a titled document, lays out in the
+// Module Info pane without horizontal scrolling, keeps its pictures in blocks
+// of their own, and mentions every name that the module brings into
+// gsm_manager (functions, events, USER CODE sections, settings, files).
+// Icons: every icon the application uses is in the bundle, loads, has the
+// expected size and is not blank; the window icon holds several sizes.
+
+#include "testsupport.h"
+
+#include "fileutil.h"
+#include "modulecatalogue.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QIcon>
+#include <QImage>
+#include <QImageReader>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTextBlock>
+#include <QTextCodec>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextLayout>
+#include <QtTest>
+
+namespace {
+
+const QString kDocPrefix = QStringLiteral(":/doc/resources/doc/");
+const QString kIcoPrefix = QStringLiteral(":/ico/resources/ico/");
+
+// Width of the Module Info pane at the window's initial size (1231 px wide:
+// the module list takes about 330 px, the tab frame and the scroll bar the
+// rest), rounded down. Pages must fit it without horizontal scrolling.
+const int kPaneWidth = 860;
+
+// One documentation page: its module, file, heading, and the names it must
+// mention beyond those read from the module's own fragments (settings
+// fields, event data members, the modules it needs, ...).
+struct Page
+{
+    TarvexMdl* module;
+    QString file;
+    QString heading;
+    QStringList names;
+};
+
+QString resourceBytesAsText(const QString& path, QByteArray* raw = nullptr)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray bytes = f.readAll();
+    if (raw)
+        *raw = bytes;
+    return QString::fromUtf8(bytes);
+}
+
+QStringList captures(const QRegularExpression& re, const QString& text, int group = 1)
+{
+    QStringList out;
+    QRegularExpressionMatchIterator it = re.globalMatch(text);
+    while (it.hasNext())
+        out << it.next().captured(group).trimmed();
+    out.removeDuplicates();
+    return out;
+}
+
+bool mentions(const QString& plain, const QString& name)
+{
+    const QRegularExpression re(QStringLiteral("(?<![A-Za-z0-9_])") + QRegularExpression::escape(name)
+                                + QStringLiteral("(?![A-Za-z0-9_])"));
+    return re.match(plain).hasMatch();
+}
+
+// Names a module brings into gsm_manager, read from its fragments with every
+// optional part switched on: convenience functions, callbacks and handlers,
+// USER CODE sections, event types, the instance and the library files.
+QStringList namesFromFragments(const TarvexMdl* m)
+{
+    const QString api = m->getHeaderPrototypes() + m->getConvenienceFunctions();
+    const QString callbacks = m->getGeneralCallbackFunctions() + m->getEventCallbackFunctions();
+    QStringList names;
+    names << captures(QRegularExpression(QStringLiteral("\\b(gsmmgr\\w+)")), api);
+    names << captures(QRegularExpression(QStringLiteral("^(?:void|bool|uint8_t|uint32_t|char\\*)\\s+(\\w+)\\("),
+                                         QRegularExpression::MultilineOption),
+                      callbacks);
+    names << captures(QRegularExpression(QStringLiteral("USER CODE BEGIN (\\w+)")), callbacks);
+    names << captures(QRegularExpression(QStringLiteral("\\bcase (\\w+):")), callbacks);
+    names << captures(QRegularExpression(QStringLiteral("^\\w+ (m\\w+) = \\{0\\};"), QRegularExpression::MultilineOption),
+                      m->getInstanceVariables());
+    names << m->getLibraryFiles();
+    names.removeDuplicates();
+    return names;
+}
+
+QImage decodeDataUrl(const QString& url)
+{
+    const QString prefix = QStringLiteral("data:image/png;base64,");
+    if (!url.startsWith(prefix))
+        return QImage();
+    return QImage::fromData(QByteArray::fromBase64(url.mid(prefix.size()).toLatin1()), "PNG");
+}
+
+} // namespace
+
+class TestDocs : public QObject
+{
+    Q_OBJECT
+
+public:
+    TestDocs();
+
+private slots:
+    void initTestCase();
+
+    void storedAsUtf8WithCrLf_data() { pageRows(); }
+    void storedAsUtf8WithCrLf();
+    void selfContained_data() { pageRows(); }
+    void selfContained();
+    void parsesWithTitleAndHeading_data() { pageRows(); }
+    void parsesWithTitleAndHeading();
+    void rendersInTheInfoPane_data() { pageRows(); }
+    void rendersInTheInfoPane();
+    void mentionsWhatTheModuleAdds_data() { pageRows(); }
+    void mentionsWhatTheModuleAdds();
+    void gettingStartedCarriesItsDiagrams();
+    void docPathsUsedByTheCodeExist();
+
+    void buttonIcons_data();
+    void buttonIcons();
+    void windowIconHoldsSeveralSizes();
+    void iconPathsUsedByTheCodeExist();
+
+private:
+    void pageRows();
+    const Page& page() const;
+
+    ModuleCatalogue mModules;  // defaults, as the pages are shown in the window
+    ModuleCatalogue mFull;     // every optional fragment switched on
+    QList<Page> mPages;
+};
+
+TestDocs::TestDocs()
+{
+    mFull.mMdlPower.UseResetPin = true;
+    mFull.mMdlInternetConnectionSimcom.IsApnRequired = true;
+    mFull.mMdlInternetConnectionSimcom2G.IsApnRequired = true;
+
+    mPages = {
+        {&mFull.mMdlGettingStarted, "tarvexmdl_GettingStarted.html", "Getting Started",
+         {"gsmmgrInit", "gsmmgrPoll", "gsm__SysTime_ms", "gsmDebugWrite", "gsmDebugWriteText", "gsmDebugTxPoll",
+          "IsDebugOutputSetupSelected", "DebugBufferSize", "gsm_manager.h", "gsm_manager.c", "gsm_manager.cpp",
+          "circbuff.c", "circbuff.h", "LICENSE.txt", "Check Module Dependencies", "Generate Code"}},
+        {&mFull.mMdlPower, "tarvexmdl_Power.html", "Power (PwrKey Based)",
+         {"UseResetPin", "Enable Reset GPIO", "PWRKEY", "STATUS", "RESET"}},
+        {&mFull.mMdlPrompt, "tarvexmdl_Prompt.html", "Prompt",
+         {"IsPromptSetupSelected", "PromptBufferSize", "IsEchoCancSetupSelected", "EchoCancellationBufferSize",
+          "IsCircularTxSetupSelected", "CircularTxBufferSize", "IsCircularRxSetupSelected", "CircularRxBufferSize",
+          "mcbfGsmTx", "mcbfGsmRx", "circbuff.h", "Power (PwrKey Based)"}},
+        {&mFull.mMdlBasicComms, "tarvexmdl_BasicComms.html", "Basic Comms",
+         {"EchoEnabled", "Enable Echo", "EchoOn", "Prompt"}},
+        {&mFull.mMdlPin, "tarvexmdl_Pin.html", "Pin",
+         {"GSM_PIN_Event_SimStatus", "SimStatus", "GSM_PIN_SimStatus", "Basic Comms"}},
+        {&mFull.mMdlRssi, "tarvexmdl_Rssi.html", "RSSI (Signal Quality)",
+         {"GSM_SignalQuality_Event_QuerySuccess", "Rssi", "Quality", "Basic Comms"}},
+        {&mFull.mMdlNetworkRegistration, "tarvexmdl_NetworkRegistration.html", "Network Registration",
+         {"Basic Comms"}},
+        {&mFull.mMdlSmsSend, "tarvexmdl_SmsSend.html", "SMS (Text Message) Send",
+         {"GSM_SmsSend_Event_SendSuccess", "GSM_SmsSend_Event_DeliveryStatusReport", "MessageReference",
+          "PhoneNumber", "MessageStatus", "ServiceCentreEpoch", "ServiceCentreTimeZoneOffsetInSeconds",
+          "DischargeEpoch", "DischargeTimeZoneOffsetInSeconds", "Network Registration"}},
+        {&mFull.mMdlSmsRead, "tarvexmdl_SmsRead.html", "SMS (Text Message) Receive",
+         {"GSM_SmsRead_Event_ReadSuccess", "SmsStatus", "PhoneNumber", "SmsData", "EpochTime",
+          "TimeZoneCompensation", "Network Registration"}},
+        {&mFull.mMdlUssd, "tarvexmdl_Ussd.html", "USSD",
+         {"GSM_USSD_Event_UssdResponse", "ResponseCode", "DataResult", "GSM_USSD_ResponseCode_ActionRequired",
+          "Network Registration"}},
+        {&mFull.mMdlInternetConnectionSimcom, "tarvexmdl_InternetConnectionSimcom_LTE.html",
+         "Internet Connection (SIMCom LTE)", {"IsApnRequired", "APN Required", "APN_IfAny", "Network Registration"}},
+        {&mFull.mMdlInternetConnectionSimcom2G, "tarvexmdl_InternetConnectionSimcom_2G.html",
+         "Internet Connection (SIMCom 2G)",
+         {"IsApnRequired", "APN Required", "APN_IfAny", "Network Registration", "MQTT Client"}},
+        {&mFull.mMdlHttpClientSimcom, "tarvexmdl_HttpClientSimcom.html", "HTTP Client (SIMCom)",
+         {"GSM_HttpClientSimcom_Event_HttpResult", "ResultStatusCode", "DataOffset", "DataResult",
+          "Internet Connection (SIMCom LTE)", "Internet Connection (SIMCom 2G)"}},
+        {&mFull.mMdlMqttClientSimcom, "tarvexmdl_MqttClientSimcom.html", "MQTT Client (SIMCom)",
+         {"GSM_MqttClientSimcom_Connect_Session", "GSM_MqttClientSimcom_Publish_Parameters",
+          "GSM_MqttClientSimcom_Event_MsgRxTopic", "TopicLenTotal", "TopicLenSegment", "TopicSegmentOffset",
+          "TopicSegment", "GSM_MqttClientSimcom_Event_MsgRxPayload", "PayloadLenTotal", "PayloadLenSegment",
+          "PayloadSegmentOffset", "PayloadSegment", "GSM_MqttClientSimcom_Event_ErrorResponse", "ErrorType",
+          "ErrorCode", "GSM_MQTT_ErrorType", "GSM_MQTT_ServerStatus", "Internet Connection (SIMCom LTE)"}},
+    };
+}
+
+void TestDocs::initTestCase()
+{
+    testsupport::installStrictMessageHandler();
+    QCOMPARE(mPages.size(), mModules.allModules().size());
+    // The rows follow declaration order, so each page belongs to its module.
+    for (int i = 0; i < mPages.size(); ++i)
+        QCOMPARE(mPages.at(i).module->getName(), mModules.allModules().at(i)->getName());
+}
+
+void TestDocs::pageRows()
+{
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < mPages.size(); ++i)
+        QTest::newRow(qPrintable(mPages.at(i).file)) << i;
+}
+
+const Page& TestDocs::page() const
+{
+    return mPages.at(*static_cast<const int*>(QTest::qData("row", qMetaTypeId<int>())));
+}
+
+void TestDocs::storedAsUtf8WithCrLf()
+{
+    const Page& p = page();
+    QByteArray raw;
+    resourceBytesAsText(kDocPrefix + p.file, &raw);
+    QVERIFY2(!raw.isEmpty(), "page missing from the bundle");
+
+    QTextCodec::ConverterState state;
+    const QString text = QTextCodec::codecForName("UTF-8")->toUnicode(raw.constData(), raw.size(), &state);
+    QCOMPARE(state.invalidChars, 0);
+    QVERIFY2(!raw.startsWith("\xEF\xBB\xBF"), "no byte order mark");
+    QVERIFY2(!text.contains(QChar(0)), "no NUL (the reader stops there)");
+
+    QCOMPARE(raw.count("\r\n"), raw.count('\n'));
+    QCOMPARE(raw.count('\r'), raw.count('\n'));
+    QVERIFY(raw.endsWith("</html>\r\n"));
+
+    // The module shows this very text (the reader drops the CR characters).
+    QCOMPARE(p.module->getDocHtml(), QString(text).remove(QLatin1Char('\r')));
+}
+
+void TestDocs::selfContained()
+{
+    const Page& p = page();
+    const QString html = p.module->getDocHtml();
+    QVERIFY(!html.isEmpty());
+    const QString lower = html.toLower();
+
+    for (const char* banned : {"http://", "https://", "ftp://", "file:", "<link", "<script", "<iframe", "<object",
+                               "<embed", "@import", "url("})
+        QVERIFY2(!lower.contains(QLatin1String(banned)), banned);
+
+    // Every picture is inline; nothing links anywhere.
+    const QRegularExpression attribute(QStringLiteral("\\b(src|href|background)\\s*=\\s*[\"']?([^\"'\\s>]*)"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    QRegularExpressionMatchIterator it = attribute.globalMatch(html);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const QString name = m.captured(1).toLower();
+        const QString value = m.captured(2);
+        if (name == QLatin1String("src"))
+            QVERIFY2(value.startsWith(QLatin1String("data:image/png;base64,")), qPrintable(value.left(60)));
+        else
+            QFAIL(qPrintable(QStringLiteral("%1=\"%2\"").arg(name, value.left(60))));
+    }
+
+    // The same seen through the parser: images come from data URLs, no anchors.
+    QTextDocument doc;
+    doc.setHtml(html);
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        for (QTextBlock::iterator f = b.begin(); !f.atEnd(); ++f) {
+            const QTextCharFormat fmt = f.fragment().charFormat();
+            QVERIFY2(!fmt.isAnchor(), qPrintable(fmt.anchorHref()));
+            if (fmt.isImageFormat())
+                QVERIFY(fmt.toImageFormat().name().startsWith(QLatin1String("data:image/png;base64,")));
+        }
+    }
+}
+
+void TestDocs::parsesWithTitleAndHeading()
+{
+    const Page& p = page();
+    QTextDocument doc;
+    doc.setHtml(p.module->getDocHtml());
+
+    QVERIFY2(doc.metaInformation(QTextDocument::DocumentTitle).endsWith(p.heading),
+             qPrintable(doc.metaInformation(QTextDocument::DocumentTitle)));
+
+    // The first block is the level-1 heading with the module's list label.
+    const QTextBlock first = doc.begin();
+    QCOMPARE(first.blockFormat().headingLevel(), 1);
+    QCOMPARE(first.text(), p.heading);
+
+    // A page a developer can work from has its sections.
+    QStringList headings;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        if (b.blockFormat().headingLevel() == 2)
+            headings << b.text();
+    QVERIFY2(headings.size() >= 3, qPrintable(headings.join(QStringLiteral(" | "))));
+    if (p.module != &mFull.mMdlGettingStarted) {
+        QVERIFY(headings.contains(QStringLiteral("What it needs")));
+        QVERIFY(headings.contains(QStringLiteral("What it adds to gsm_manager")));
+        QVERIFY(headings.contains(QStringLiteral("Example")));
+    }
+}
+
+void TestDocs::rendersInTheInfoPane()
+{
+    const Page& p = page();
+    QTextDocument doc;
+    doc.setHtml(p.module->getDocHtml());
+    doc.setTextWidth(kPaneWidth);
+    const QSizeF size = doc.size();  // lays the whole page out
+
+    int lines = 0;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        lines += b.layout()->lineCount();
+
+        // A picture shares its block with no text: in a text block Qt makes
+        // every line after it as tall as the picture, opening large gaps.
+        QString rest = b.text();
+        const bool hasImage = rest.contains(QChar::ObjectReplacementCharacter);
+        rest.remove(QChar::ObjectReplacementCharacter);
+        if (hasImage)
+            QVERIFY2(rest.trimmed().isEmpty(), qPrintable(rest.left(60)));
+    }
+    QVERIFY2(lines >= 30, qPrintable(QString::number(lines)));
+    QVERIFY2(size.height() >= 600, qPrintable(QString::number(size.height())));
+
+    // Nothing wider than the pane (long code lines, big pictures).
+    QVERIFY2(doc.idealWidth() <= kPaneWidth + 0.5, qPrintable(QString::number(doc.idealWidth())));
+    QCOMPARE(size.width(), qreal(kPaneWidth));
+}
+
+void TestDocs::mentionsWhatTheModuleAdds()
+{
+    const Page& p = page();
+    QTextDocument doc;
+    doc.setHtml(p.module->getDocHtml());
+    const QString plain = doc.toPlainText();
+
+    const QStringList fromFragments = namesFromFragments(p.module);
+    // Every module except Network Registration brings functions or callbacks.
+    if (p.module != &mFull.mMdlNetworkRegistration && p.module != &mFull.mMdlGettingStarted)
+        QVERIFY2(fromFragments.size() >= 4, qPrintable(fromFragments.join(QLatin1Char(' '))));
+
+    QStringList missing;
+    for (const QString& name : fromFragments + p.names)
+        if (!mentions(plain, name))
+            missing << name;
+    QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("not mentioned: ") + missing.join(QStringLiteral(", "))));
+}
+
+void TestDocs::gettingStartedCarriesItsDiagrams()
+{
+    const QString html = mFull.mMdlGettingStarted.getDocHtml();
+    QVERIFY(mFull.mMdlGettingStarted.getDocHtml() == mModules.mMdlGettingStarted.getDocHtml());
+
+    // Every section of the templates is explained on the Start page.
+    const QString templates = readResourceText(QStringLiteral(":/code/resources/code/gsm_manager.h"))
+                              + readResourceText(QStringLiteral(":/code/resources/code/gsm_manager.c"));
+    const QStringList sections =
+        captures(QRegularExpression(QStringLiteral("USER CODE BEGIN ([^\\n]+)")), templates);
+    QVERIFY2(sections.size() >= 8, qPrintable(sections.join(QStringLiteral(", "))));
+    QTextDocument plainDoc;
+    plainDoc.setHtml(html);
+    for (const QString& s : sections)
+        QVERIFY2(mentions(plainDoc.toPlainText(), s), qPrintable(s));
+
+    // The pictures: real PNGs whose size matches the space the page reserves.
+    const QRegularExpression img(
+        QStringLiteral("<img src=\"(data:image/png;base64,[A-Za-z0-9+/=]+)\" width=\"(\\d+)\" height=\"(\\d+)\""));
+    QRegularExpressionMatchIterator it = img.globalMatch(html);
+    int count = 0;
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const QImage image = decodeDataUrl(m.captured(1));
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.size(), QSize(m.captured(2).toInt(), m.captured(3).toInt()));
+        QVERIFY(image.width() <= kPaneWidth);
+        ++count;
+    }
+    QVERIFY2(count >= 1 && count <= 3, qPrintable(QString::number(count)));
+    QCOMPARE(html.count(QStringLiteral("<img")), count);
+
+    // And the document itself resolves every one of them.
+    QTextDocument doc;
+    doc.setHtml(html);
+    doc.setTextWidth(kPaneWidth);
+    int resolved = 0;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        for (QTextBlock::iterator f = b.begin(); !f.atEnd(); ++f) {
+            const QTextCharFormat fmt = f.fragment().charFormat();
+            if (!fmt.isImageFormat())
+                continue;
+            const QVariant r = doc.resource(QTextDocument::ImageResource, QUrl(fmt.toImageFormat().name()));
+            const QImage image = r.canConvert<QPixmap>() ? r.value<QPixmap>().toImage() : r.value<QImage>();
+            QVERIFY(!image.isNull());
+            ++resolved;
+        }
+    }
+    QCOMPARE(resolved, count);
+}
+
+void TestDocs::docPathsUsedByTheCodeExist()
+{
+    // Page names the module classes ask for (they build the full path from
+    // the doc prefix and a literal file name).
+    const QRegularExpression literal(QStringLiteral("\"(tarvexmdl_\\w+\\.html)\""));
+    QSet<QString> used;
+    QDirIterator it(QStringLiteral(TARVEX_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile f(it.next());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        for (const QString& name : captures(literal, QString::fromUtf8(f.readAll())))
+            used.insert(name);
+    }
+    QCOMPARE(used.size(), mPages.size());
+    for (const Page& p : mPages)
+        QVERIFY2(used.contains(p.file), qPrintable(p.file));
+    for (const QString& name : used)
+        QVERIFY2(QFile::exists(kDocPrefix + name), qPrintable(name));
+}
+
+void TestDocs::buttonIcons_data()
+{
+    QTest::addColumn<QString>("file");
+    for (const char* f : {"document.png", "folder-horizontal-open.png", "disk.png", "disk--plus.png", "lifebuoy.png",
+                          "information.png", "gear.png"})
+        QTest::newRow(f) << QString::fromLatin1(f);
+}
+
+void TestDocs::buttonIcons()
+{
+    QFETCH(QString, file);
+    const QString twin = QString(file).replace(QStringLiteral(".png"), QStringLiteral("@2x.png"));
+    for (const auto& [path, side] : {std::pair<QString, int>{kIcoPrefix + file, 16}, {kIcoPrefix + twin, 32}}) {
+        QImageReader reader(path);
+        QCOMPARE(QString::fromLatin1(reader.format()), QStringLiteral("png"));
+        const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
+        QVERIFY2(!image.isNull(), qPrintable(path + QLatin1Char(' ') + reader.errorString()));
+        QCOMPARE(image.size(), QSize(side, side));
+
+        // A drawing, not a blank or a filled square: transparent corners
+        // around an opaque shape of more than one colour.
+        int opaque = 0;
+        QSet<QRgb> colours;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                const QRgb px = image.pixel(x, y);
+                if (qAlpha(px) == 255) {
+                    ++opaque;
+                    colours.insert(px);
+                }
+            }
+        QVERIFY2(opaque >= side * side / 4, qPrintable(path));
+        QVERIFY2(colours.size() >= 3, qPrintable(path));
+        QVERIFY2(qAlpha(image.pixel(0, side - 1)) < 255 || qAlpha(image.pixel(side - 1, side - 1)) < 255
+                     || qAlpha(image.pixel(side - 1, 0)) < 255,
+                 qPrintable(path));
+    }
+    QVERIFY(!QIcon(kIcoPrefix + file).pixmap(16, 16).isNull());
+}
+
+void TestDocs::windowIconHoldsSeveralSizes()
+{
+    const QString path = kIcoPrefix + QStringLiteral("code_radio.ico");
+    QImageReader reader(path);
+    QCOMPARE(QString::fromLatin1(reader.format()), QStringLiteral("ico"));
+    QCOMPARE(reader.imageCount(), 5);
+
+    QList<int> sides;
+    for (int i = 0; i < reader.imageCount(); ++i) {
+        QVERIFY(reader.jumpToImage(i));
+        const QImage image = reader.read();
+        QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
+        QCOMPARE(image.width(), image.height());
+        QVERIFY(image.hasAlphaChannel());
+        sides << image.width();
+    }
+    std::sort(sides.begin(), sides.end());
+    QCOMPARE(sides, QList<int>({16, 24, 32, 48, 256}));
+
+    // The icon the application sets offers the small and the large picture.
+    const QIcon icon(path);
+    QVERIFY(icon.availableSizes().contains(QSize(16, 16)));
+    QVERIFY(icon.availableSizes().contains(QSize(256, 256)));
+    QCOMPARE(icon.pixmap(48, 48).size(), QSize(48, 48));
+}
+
+void TestDocs::iconPathsUsedByTheCodeExist()
+{
+    // Every icon path in the sources and forms of the application.
+    const QRegularExpression iconPath(QStringLiteral(":/ico/resources/ico/[A-Za-z0-9_.@-]+"));
+    QSet<QString> used;
+    QDirIterator it(QStringLiteral(TARVEX_SOURCE_DIR "/src"), {"*.cpp", "*.h", "*.ui"}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile f(it.next());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        for (const QString& p : captures(iconPath, QString::fromUtf8(f.readAll()), 0))
+            used.insert(p);
+    }
+    for (const char* required : {"code_radio.ico", "document.png", "folder-horizontal-open.png", "disk.png",
+                                 "disk--plus.png", "lifebuoy.png", "information.png", "gear.png"})
+        QVERIFY2(used.contains(kIcoPrefix + QLatin1String(required)), required);
+    for (const QString& p : used)
+        QVERIFY2(!QImage(p).isNull(), qPrintable(p));
+}
+
+QTEST_MAIN(TestDocs)
+#include "tst_docs.moc"
