@@ -32,6 +32,8 @@ const QList<Subcommand>& subcommands()
          "Print the gsm_manager.h that Generate Code would write for the project", runPrintHeader},
         {"print-source", "--settings FILE",
          "Print the gsm_manager.c/.cpp that Generate Code would write for the project", runPrintSource},
+        {"generate", "PROJECT_DIR [--delete-stale|--keep-stale] [--backup-dir DIR] [--source-from c|cpp]",
+         "Generate Code into the project folder from its settings file", runGenerate},
     };
     return table;
 }
@@ -63,7 +65,16 @@ QString usageText()
         "\n"
         "Exit status: 0 success; 2 bad command line or a settings file that is\n"
         "missing, unreadable or not JSON; 3 the module selection rules produced a\n"
-        "message (printed to standard error, nothing on standard output).\n");
+        "message (printed to standard error, nothing on standard output).\n"
+        "\n"
+        "generate runs Generate Code on PROJECT_DIR and its settings file; every\n"
+        "message goes to standard error, one line each. Stale files and folders of\n"
+        "another language or layout are kept unless --delete-stale is given.\n"
+        "USER CODE sections that are no longer generated stop the run (status 4,\n"
+        "nothing written to that file) unless --backup-dir DIR names a folder for a\n"
+        "copy of the file. When gsm_manager.c and gsm_manager.cpp both exist,\n"
+        "--source-from c|cpp says which one holds the USER CODE (else status 4).\n"
+        "Status 1: a step of the generation failed (its message names it).\n");
     return text;
 }
 

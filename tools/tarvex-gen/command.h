@@ -18,6 +18,8 @@ enum ExitStatus {
     ExitOk = 0,
     ExitUsageOrInput = 2, // bad command line, missing/unreadable/invalid settings file
     ExitRuleMessage = 3,  // the module selection rules asked the developer to decide
+    ExitFailed = 1,       // generate: a step failed (its message is on standard error)
+    ExitNeedsDecision = 4, // generate: an option must say what to do (lost USER CODE, two sources)
 };
 
 // Where a subcommand writes: the generated text (raw bytes) and diagnostics.
@@ -59,5 +61,6 @@ int dispatch(const QStringList& args, const Console& console);
 // Subcommand entry points (one file per group).
 int runPrintHeader(const Subcommand& self, const QStringList& args, const Console& console);
 int runPrintSource(const Subcommand& self, const QStringList& args, const Console& console);
+int runGenerate(const Subcommand& self, const QStringList& args, const Console& console);
 
 } // namespace tarvexgen
