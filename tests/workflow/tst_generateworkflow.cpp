@@ -107,7 +107,7 @@ private:
 
     void requireLibrary()
     {
-        const QStringList missing = missingBundleFiles(mProject->checkedModules());
+        const QStringList missing = missingBundleFiles(mProject->allModules());
         if (!missing.isEmpty())
             QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
     }

@@ -1,0 +1,263 @@
+// tarvex-gen generate: on a copy of a project it writes exactly what the
+// Generate Code workflow writes, its options answer the workflow's
+// questions, and every outcome has its exit status.
+
+#include "generateworkflow.h"
+#include "inmemoryproject.h"
+#include "projectsettings.h"
+#include "scriptedinteraction.h"
+#include "testsupport.h"
+#include "workflowsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace workflowtest;
+
+namespace {
+
+struct ToolRun
+{
+    int status = -1;
+    QString err;
+    QStringList lines() const { return err.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+};
+
+ToolRun runTool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(TARVEX_GEN_PATH), args);
+    ToolRun r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.status = p.exitCode();
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// Copies a folder tree (files only need to be plain files here).
+bool copyTree(const QString& from, const QString& to)
+{
+    const QMap<QString, QByteArray> files = snapshot(from);
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        if (it.key().endsWith(QLatin1Char('/'))) {
+            if (!QDir().mkpath(to + QLatin1Char('/') + it.key()))
+                return false;
+        } else if (!writeBytes(to + QLatin1Char('/') + it.key(), it.value())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+class TstTarvexGenGenerate : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir* mTmp = nullptr;
+    QString mDir;
+
+    // Writes the settings of a project (given modules, language, layout) into mDir.
+    void writeSettings(const QStringList& modules, bool cpp, bool arduino)
+    {
+        InMemoryProject project;
+        project.setProjectPath(mDir);
+        selectModules(project, modules);
+        project.setCpp(cpp);
+        project.setArduinoChecked(arduino);
+        QVERIFY(writeProjectSettings(project));
+    }
+
+    void requireLibrary(const QStringList& modules)
+    {
+        InMemoryProject project;
+        selectModules(project, modules);
+        const QStringList missing = missingBundleFiles(project.checkedModules());
+        if (!missing.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
+    }
+
+private slots:
+    void initTestCase() { testsupport::installStrictMessageHandler(); }
+
+    void init()
+    {
+        mTmp = new QTemporaryDir;
+        QVERIFY(mTmp->isValid());
+        mDir = mTmp->path();
+    }
+
+    void cleanup()
+    {
+        delete mTmp;
+        mTmp = nullptr;
+    }
+
+    void sameFilesAsTheWorkflow_data()
+    {
+        QTest::addColumn<bool>("cpp");
+        QTest::addColumn<bool>("arduino");
+        QTest::newRow("C") << false << false;
+        QTest::newRow("C++ Arduino") << true << true;
+    }
+
+    void sameFilesAsTheWorkflow()
+    {
+        QFETCH(bool, cpp);
+        QFETCH(bool, arduino);
+        const QStringList modules = {QStringLiteral("SMS_Read"), QStringLiteral("MQTT_Client_SIMCom")};
+        requireLibrary(modules);
+        if (QTest::currentTestFailed())
+            return;
+        writeSettings(modules, cpp, arduino);
+        // An earlier C generation's source with developer code, and a stale src folder.
+        QString old = QStringLiteral("// USER CODE BEGIN Poll\n    tick();\n// USER CODE END Poll\n");
+        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"), old.toUtf8()));
+        QVERIFY(QDir().mkpath(mDir + QStringLiteral("/Tarvex")));
+
+        QTemporaryDir viaTool, viaWorkflow;
+        QVERIFY(copyTree(mDir, viaTool.path()));
+        QVERIFY(copyTree(mDir, viaWorkflow.path()));
+
+        {
+            ScriptedInteraction ui;
+            InMemoryProject project;
+            project.setProjectPath(viaWorkflow.path());
+            QCOMPARE(readProjectSettings(project), ReadSettingsStatus::Applied);
+            if (cpp) {
+                ui.answerNo(); // keep gsm_manager.c
+                ui.answerNo(); // keep the top-level Tarvex folder
+            }
+            QVERIFY(generateCode(project));
+            QVERIFY(ui.verifyAllAnswersUsed());
+        }
+        const ToolRun r = runTool({QStringLiteral("generate"), viaTool.path()});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.lines().last(), QStringLiteral("Code Generated: Code generated successfully."));
+        if (cpp)
+            QCOMPARE(r.lines().size(), 3); // the two kept stale entries, then the confirmation
+        QCOMPARE(snapshot(viaTool.path()), snapshot(viaWorkflow.path()));
+        QVERIFY(readBytes(viaTool.path() + (cpp ? QStringLiteral("/gsm_manager.cpp") : QStringLiteral("/gsm_manager.c")))
+                    .contains("    tick();\n"));
+    }
+
+    void commandLineProblems_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no folder") << QStringList{"generate"} << "" << "missing PROJECT_DIR";
+        QTest::newRow("folder missing") << QStringList{"generate", "/no/such/folder"} << ""
+                                        << "project folder does not exist: /no/such/folder";
+        QTest::newRow("no settings file") << QStringList{"generate", "DIR"} << "" << "settings file not found";
+        QTest::newRow("settings not JSON") << QStringList{"generate", "DIR"} << "garbage" << "not valid JSON";
+        QTest::newRow("bad source choice") << QStringList{"generate", "DIR", "--source-from", "h"} << "settings"
+                                           << "--source-from takes c or cpp";
+        QTest::newRow("both stale flags") << QStringList{"generate", "DIR", "--keep-stale", "--delete-stale"}
+                                          << "settings" << "once";
+        QTest::newRow("backup folder missing") << QStringList{"generate", "DIR", "--backup-dir", "/no/such/dir"}
+                                               << "settings" << "backup folder does not exist";
+        QTest::newRow("two folders") << QStringList{"generate", "DIR", "DIR"} << "settings" << "unexpected argument";
+    }
+
+    void commandLineProblems()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, setup);
+        QFETCH(QString, message);
+        if (setup == QLatin1String("garbage"))
+            QVERIFY(writeBytes(mDir + QStringLiteral("/.tarvex_codegenerator_settings"), "{ nope"));
+        else if (setup == QLatin1String("settings"))
+            writeSettings({QStringLiteral("Pin")}, false, false);
+        args.replaceInStrings(QStringLiteral("DIR"), mDir);
+        const QMap<QString, QByteArray> before = snapshot(mDir);
+        const ToolRun r = runTool(args);
+        QCOMPARE(r.status, 2);
+        QCOMPARE(r.lines().size(), 1);
+        QVERIFY2(r.err.startsWith(QStringLiteral("tarvex-gen generate: ")) && r.err.contains(message),
+                 qPrintable(r.err));
+        QCOMPARE(snapshot(mDir), before);
+    }
+
+    void ruleMessageStops()
+    {
+        writeSettings({QStringLiteral("HTTP_Client_SIMCom")}, false, false);
+        const ToolRun r = runTool({QStringLiteral("generate"), mDir});
+        QCOMPARE(r.status, 3);
+        QVERIFY(r.lines().first().startsWith(QStringLiteral("Module Dependencies: No Internet Connection module")));
+        QVERIFY(!QFile::exists(mDir + QStringLiteral("/gsm_manager.h")));
+    }
+
+    void bothSourcesNeedAChoice()
+    {
+        requireLibrary({QStringLiteral("Pin")});
+        if (QTest::currentTestFailed())
+            return;
+        writeSettings({QStringLiteral("Pin")}, false, false);
+        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"), "// USER CODE BEGIN Init\nc();\n// USER CODE END Init\n"));
+        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.cpp"), "// USER CODE BEGIN Init\ncpp();\n// USER CODE END Init\n"));
+        const QMap<QString, QByteArray> before = snapshot(mDir);
+
+        ToolRun r = runTool({QStringLiteral("generate"), mDir});
+        QCOMPARE(r.status, 4);
+        QVERIFY(r.err.contains(QStringLiteral("--source-from")));
+        QCOMPARE(snapshot(mDir), before); // decided before anything is written
+
+        r = runTool({QStringLiteral("generate"), mDir, QStringLiteral("--source-from"), QStringLiteral("cpp"),
+                     QStringLiteral("--delete-stale")});
+        QCOMPARE(r.status, 0);
+        QVERIFY(readBytes(mDir + QStringLiteral("/gsm_manager.c")).contains("\ncpp();\n"));
+        QVERIFY(!QFile::exists(mDir + QStringLiteral("/gsm_manager.cpp"))); // stale C++ source deleted
+    }
+
+    void lostSectionsNeedABackupFolder()
+    {
+        requireLibrary({QStringLiteral("USSD")});
+        if (QTest::currentTestFailed())
+            return;
+        writeSettings({QStringLiteral("USSD")}, false, false);
+        const QByteArray old = "// USER CODE BEGIN gsmSmsReadEventHandler\nread();\n// USER CODE END gsmSmsReadEventHandler\n"
+                               "// USER CODE BEGIN gsmPinEventHandler\npin();\n// USER CODE END gsmPinEventHandler\n";
+        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"), old));
+
+        ToolRun r = runTool({QStringLiteral("generate"), mDir});
+        QCOMPARE(r.status, 4);
+        QCOMPARE(r.lines().last(),
+                 QStringLiteral("tarvex-gen generate: %1/gsm_manager.c: USER CODE sections no longer generated: "
+                                "gsmSmsReadEventHandler, gsmPinEventHandler. Nothing was written to "
+                                "%1/gsm_manager.c; run again with --backup-dir DIR to keep a copy of it and drop "
+                                "them")
+                     .arg(QFileInfo(mDir).absoluteFilePath()));
+        QCOMPARE(readBytes(mDir + QStringLiteral("/gsm_manager.c")), old);
+        QVERIFY(!QFile::exists(mDir + QStringLiteral("/Tarvex")));
+
+        QTemporaryDir backup;
+        r = runTool({QStringLiteral("generate"), mDir, QStringLiteral("--backup-dir"), backup.path()});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(readBytes(backup.path() + QStringLiteral("/gsm_manager.c")), old);
+        QVERIFY(!readBytes(mDir + QStringLiteral("/gsm_manager.c")).contains("pin();"));
+        QVERIFY(QFile::exists(mDir + QStringLiteral("/Tarvex/GSM_USSD.c")));
+    }
+
+    void failedStepIsStatusOne()
+    {
+        requireLibrary({QStringLiteral("Pin")});
+        if (QTest::currentTestFailed())
+            return;
+        writeSettings({QStringLiteral("Pin")}, false, false);
+        QVERIFY(writeBytes(mDir + QStringLiteral("/Tarvex"), "a file where the library folder goes"));
+        const ToolRun r = runTool({QStringLiteral("generate"), mDir});
+        QCOMPARE(r.status, 1);
+        QCOMPARE(r.lines().last(),
+                 QStringLiteral("Write Error: Failed to write library support files to specified directory."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstTarvexGenGenerate)
+#include "tst_tarvexgen_generate.moc"
