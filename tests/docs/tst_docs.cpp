@@ -129,6 +129,8 @@ private slots:
     void rendersInTheInfoPane();
     void mentionsWhatTheModuleAdds_data() { pageRows(); }
     void mentionsWhatTheModuleAdds();
+    void namesExistInTheLibrary_data() { pageRows(); }
+    void namesExistInTheLibrary();
     void gettingStartedCarriesItsDiagrams();
     void docPathsUsedByTheCodeExist();
 
@@ -350,6 +352,38 @@ void TestDocs::mentionsWhatTheModuleAdds()
         if (!mentions(plain, name))
             missing << name;
     QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("not mentioned: ") + missing.join(QStringLiteral(", "))));
+}
+
+void TestDocs::namesExistInTheLibrary()
+{
+    // Every library name a page uses (types, enum values, functions, limits)
+    // is declared by the bundled library, the circular buffer, the templates
+    // or the modules' fragments: the pages follow the library, not a guess.
+    const QStringList headers =
+        QDir(QStringLiteral(":/tarvex/resources/tarvex")).entryList({QStringLiteral("*.h")}, QDir::Files);
+    if (headers.isEmpty())
+        QSKIP("the library is not in the bundle");
+    QString known = readResourceText(QStringLiteral(":/code/resources/code/circbuff.h"))
+                    + readResourceText(QStringLiteral(":/code/resources/code/gsm_manager.h"))
+                    + readResourceText(QStringLiteral(":/code/resources/code/gsm_manager.c"));
+    for (const QString& h : headers)
+        known += readResourceText(QStringLiteral(":/tarvex/resources/tarvex/") + h);
+    for (const TarvexMdl* m : mFull.allModules())
+        known += m->getHeaderPrototypes() + m->getGeneralVariables() + m->getInstanceVariables()
+                 + m->getGeneralCallbackFunctions() + m->getEventCallbackFunctions() + m->getInitCode()
+                 + m->getPollCode() + m->getConvenienceFunctions();
+
+    QTextDocument doc;
+    doc.setHtml(page().module->getDocHtml());
+    const QStringList used = captures(
+        QRegularExpression(QStringLiteral("(?<![A-Za-z0-9_])(GSM_[A-Za-z0-9_]+|gsm[A-Z_][A-Za-z0-9_]*|cbuf[A-Z]\\w*)")),
+        doc.toPlainText());
+    QVERIFY(!used.isEmpty());
+    QStringList unknown;
+    for (const QString& name : used)
+        if (!mentions(known, name))
+            unknown << name;
+    QVERIFY2(unknown.isEmpty(), qPrintable(QStringLiteral("not in the library: ") + unknown.join(QStringLiteral(", "))));
 }
 
 void TestDocs::gettingStartedCarriesItsDiagrams()
