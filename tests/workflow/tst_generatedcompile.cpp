@@ -1,0 +1,130 @@
+// End to end: a generated project compiles and links on the first try. For
+// a C project and for a C++ Arduino project with every module but 2G, the
+// manager files, the library folder and the circular-buffer files are built
+// with gcc/g++ -Wall -Wextra -Werror together with a stub main that calls
+// gsmmgrInit and gsmmgrPoll. The library files must be clean under those
+// flags; the manager file alone may switch off the warnings its empty
+// callback stubs cause until the developer fills them.
+
+#include "generateworkflow.h"
+#include "inmemoryproject.h"
+#include "scriptedinteraction.h"
+#include "testsupport.h"
+#include "workflowsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace workflowtest;
+
+namespace {
+
+const QStringList kStrict = {QStringLiteral("-Wall"), QStringLiteral("-Wextra"), QStringLiteral("-Werror")};
+const QStringList kStubAllowances = {QStringLiteral("-Wno-unused-parameter"), QStringLiteral("-Wno-unused-variable"),
+                                     QStringLiteral("-Wno-unused-but-set-variable"),
+                                     QStringLiteral("-Wno-return-type")};
+
+// Runs a compiler; on failure the command and its output are the message.
+bool compile(const QString& compiler, const QStringList& args, const QString& workDir, QString* log)
+{
+    QProcess p;
+    p.setWorkingDirectory(workDir);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(compiler, args);
+    const bool finished = p.waitForFinished(240000);
+    const QString output = QString::fromLocal8Bit(p.readAll());
+    if (finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    *log = compiler + QLatin1Char(' ') + args.join(QLatin1Char(' ')) + QLatin1Char('\n') + output;
+    return false;
+}
+
+} // namespace
+
+class TstGeneratedCompile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { testsupport::installStrictMessageHandler(); }
+
+    void generatedProjectBuilds_data()
+    {
+        QTest::addColumn<bool>("cpp");
+        QTest::newRow("C project") << false;
+        QTest::newRow("C++ Arduino project") << true;
+    }
+
+    void generatedProjectBuilds()
+    {
+        QFETCH(bool, cpp);
+        const QString gcc = QStandardPaths::findExecutable(QStringLiteral("gcc"));
+        const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
+        if (gcc.isEmpty() || gxx.isEmpty())
+            QSKIP("gcc and g++ are needed to compile the generated project");
+
+        QTemporaryDir dir;
+        const QString path = dir.path();
+        InMemoryProject project;
+        project.setProjectPath(path);
+        selectModules(project, everyModuleBut2G());
+        project.setCpp(cpp);
+        project.setArduinoChecked(cpp);
+        const QStringList missing = missingBundleFiles(project.checkedModules());
+        if (!missing.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
+        {
+            ScriptedInteraction ui;
+            GenerateReport report;
+            QVERIFY(generateCode(project, nullptr, &report));
+            QCOMPARE(report.libraryFolder, cpp ? QStringLiteral("src/Tarvex") : QStringLiteral("Tarvex"));
+        }
+
+        const QString main = cpp ? QStringLiteral("main.cpp") : QStringLiteral("main.c");
+        QVERIFY(writeBytes(path + QLatin1Char('/') + main,
+                           "#include \"gsm_manager.h\"\n"
+                           "int main(void)\n{\n    gsmmgrInit();\n    gsmmgrPoll();\n    return 0;\n}\n"));
+
+        // What goes into the build: the library folder's C files, circbuff.c,
+        // the manager source and the stub main.
+        const QString libraryFolder = cpp ? QStringLiteral("src/Tarvex") : QStringLiteral("Tarvex");
+        QStringList librarySources;
+        for (const QString& f : QDir(path + QLatin1Char('/') + libraryFolder).entryList({QStringLiteral("*.c")}, QDir::Files))
+            librarySources << libraryFolder + QLatin1Char('/') + f;
+        librarySources << QStringLiteral("circbuff.c");
+        const QStringList includes = {QStringLiteral("-I.")};
+
+        // Every file is compiled, so one run names every file that fails.
+        QStringList objects;
+        QStringList failures;
+        QString log;
+        for (const QString& source : librarySources) {
+            const QString object = QFileInfo(source).completeBaseName() + QStringLiteral(".o");
+            if (!compile(gcc, kStrict + includes + QStringList{QStringLiteral("-c"), source, QStringLiteral("-o"), object},
+                         path, &log))
+                failures << log.left(1500);
+            objects << object;
+        }
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+        const QString manager = cpp ? QStringLiteral("gsm_manager.cpp") : QStringLiteral("gsm_manager.c");
+        const QString driver = cpp ? gxx : gcc;
+        QVERIFY2(compile(driver, kStrict + kStubAllowances + includes +
+                                     QStringList{QStringLiteral("-c"), manager, QStringLiteral("-o"), QStringLiteral("gsm_manager.o")},
+                         path, &log),
+                 qPrintable(log));
+        QVERIFY2(compile(driver, kStrict + includes + QStringList{QStringLiteral("-c"), main, QStringLiteral("-o"), QStringLiteral("main.o")},
+                         path, &log),
+                 qPrintable(log));
+        QVERIFY2(compile(driver, objects + QStringList{QStringLiteral("gsm_manager.o"), QStringLiteral("main.o"), QStringLiteral("-o"), QStringLiteral("firmware")},
+                         path, &log),
+                 qPrintable(log));
+        QVERIFY(QFileInfo(path + QStringLiteral("/firmware")).isExecutable());
+    }
+};
+
+QTEST_GUILESS_MAIN(TstGeneratedCompile)
+#include "tst_generatedcompile.moc"
