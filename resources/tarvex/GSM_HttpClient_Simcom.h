@@ -116,9 +116,10 @@ typedef struct GSM_HttpClientSimcom_Instance_s
     uint32_t ActionTimeout_ms;
     uint32_t ReadTimeout_ms;
     uint32_t Timer_ms;
+    uint16_t Flags;
     uint8_t Phase;
     uint8_t Step;
-    uint8_t Flags;
+    uint8_t Sequence;        /* changes with every new or cancelled request */
     uint8_t PromptSession;
     uint8_t ConnectionSession;
 } GSM_HttpClientSimcom_Instance;

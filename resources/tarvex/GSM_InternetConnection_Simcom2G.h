@@ -76,7 +76,6 @@ typedef struct GSM_InternetConnectionSimcom2G_Instance_s
     uint8_t Flags;
     uint8_t PromptSession;
     uint8_t BearerStatus;
-    uint8_t Attempts;
     uint32_t Timer_ms;
 } GSM_InternetConnectionSimcom2G_Instance;
 

@@ -195,9 +195,12 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     uint16_t RxSegmentStart; /* offset of the bytes in RxBuffer */
     uint32_t Timer_ms;
     uint32_t WaitStart_ms;
+    uint16_t ErrorCode;      /* result kept for later (early result, disconnect error) */
+    uint8_t ErrorResult;
     uint8_t SubscribeQoS;
     uint8_t Pending;         /* queued operations */
     uint8_t Operation;       /* operation running */
+    uint8_t Phase;
     uint8_t Step;
     uint8_t Flags;
     uint8_t ServerStatus;    /* GSM_MQTT_ServerStatus */

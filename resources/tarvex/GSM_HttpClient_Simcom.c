@@ -1,0 +1,742 @@
+/*
+ * GSM_HttpClient_Simcom.c - HTTP GET/POST through the SIMCom HTTP service (see the
+ * header for the command flow).
+ *
+ * Phases: Idle, WaitConnection (request queued, connection not up yet), Busy (a
+ * command sequence holds or awaits the turn), Action (waiting for "+HTTPACTION:"),
+ * Cleanup (AT+HTTPTERM after a request; a new request waits for it).
+ */
+#include "GSM_HttpClient_Simcom.h"
+#include "GSM_Internet_Helper.h"
+#include "GSM_Util.h"
+#include <string.h>
+
+enum
+{
+    PH_IDLE = 0,
+    PH_WAIT_CONNECTION,
+    PH_BUSY,
+    PH_ACTION,
+    PH_CLEANUP
+};
+
+enum
+{
+    S_TERM_FIRST = 0,  /* AT+HTTPTERM before AT+HTTPINIT (service left initialised) */
+    S_INIT,            /* AT+HTTPINIT */
+    S_CID,             /* AT+HTTPPARA="CID",1 (2G) */
+    S_URL,             /* AT+HTTPPARA="URL","<url>" */
+    S_CONTENT,         /* AT+HTTPPARA="CONTENT","<type>" (POST) */
+    S_DATA,            /* AT+HTTPDATA=<n>,<time>, DOWNLOAD, body (POST) */
+    S_ACTION,          /* AT+HTTPACTION=<0|1> */
+    S_READ,            /* AT+HTTPREAD=<offset>,<size> */
+    S_TERM             /* AT+HTTPTERM */
+};
+
+#define F_PENDING     0x0001u  /* a request is queued or running */
+#define F_STARTED     0x0002u  /* ... and has started talking to the modem */
+#define F_POST        0x0004u
+#define F_INIT        0x0008u  /* the modem's HTTP service is (or may be) initialised */
+#define F_KEEP        0x0010u  /* keep the service initialised after a request */
+#define F_INIT_RETRY  0x0020u  /* AT+HTTPINIT failed once: terminate and try again */
+#define F_READ_OK     0x0040u  /* the running AT+HTTPREAD answered OK */
+#define F_READ_END    0x0080u  /* ... and its data is complete ("+HTTPREAD: 0") */
+#define F_STRAY_RAW   0x0100u  /* data announced outside a read: consumed and dropped */
+#define F_DIRTY       0x0200u  /* the last request failed: terminate before the next */
+
+#define METHOD_GET 0
+#define METHOD_POST 1
+
+/* Where a request ends or moves on, which decides what happens to the turn. */
+enum
+{
+    CTX_OUTSIDE = 0, /* Poll, an API call or a URC: a command of ours in flight is aborted */
+    CTX_FINAL,       /* our Final event: the turn ends by itself, or the next command keeps it */
+    CTX_LINE         /* a line during our turn after OK (gsmPromptContinue): release it */
+};
+
+static const char* const kUrcPrefixes[] = {"+HTTPACTION:", "+HTTPREAD:", 0};
+
+typedef GSM_HttpClientSimcom_Instance Inst;
+
+static bool is2G(const Inst* inst)
+{
+    return gsmInternetConnectionIfFamily(inst->InternetConnection) == GSM_InternetConnection_Family_2G;
+}
+
+static void emit(Inst* inst, uint16_t status, bool last)
+{
+    GSM_HttpClientSimcom_Event_HttpResult ev;
+
+    inst->ReadBuffer[inst->ReadLength] = '\0';
+    ev.ResultStatusCode = status;
+    ev.DataOffset = inst->Offset;
+    ev.DataLength = inst->ReadLength;
+    ev.DataResult = inst->ReadBuffer;
+    ev.ContentLength = inst->ContentLength;
+    ev.LastSegment = last;
+    if (inst->EventHandler != 0)
+    {
+        inst->EventHandler(inst, GSM_HttpClientSimcom_EventType_HttpResult, &ev);
+    }
+}
+
+static void sendStep(Inst* inst);
+
+/* Ends our part in the current turn. */
+static void endTurn(Inst* inst, uint8_t ctx)
+{
+    if (ctx == CTX_LINE)
+    {
+        gsmPromptRelease(inst->Prompt, &inst->Client);
+    }
+    else if (ctx == CTX_OUTSIDE && gsmPromptIsBusy(inst->Prompt, &inst->Client))
+    {
+        gsmPromptAbort(inst->Prompt, &inst->Client);
+    }
+}
+
+/* Sends `step` now when called from our Final event (the turn is kept), else asks for
+ * a turn. */
+static void next(Inst* inst, uint8_t step, uint8_t ctx)
+{
+    inst->Step = step;
+    if (ctx == CTX_FINAL)
+    {
+        sendStep(inst);
+    }
+    else
+    {
+        endTurn(inst, ctx);
+        gsmPromptRequest(inst->Prompt, &inst->Client);
+    }
+}
+
+/* After a request has ended: AT+HTTPTERM when the service is to be terminated, else
+ * idle (a request queued meanwhile starts from there). */
+static void afterRequest(Inst* inst, uint8_t ctx)
+{
+    if ((inst->Flags & F_INIT) && (!(inst->Flags & F_KEEP) || (inst->Flags & F_DIRTY)))
+    {
+        inst->Phase = PH_CLEANUP;
+        next(inst, S_TERM, ctx);
+    }
+    else
+    {
+        inst->Phase = PH_IDLE;
+        endTurn(inst, ctx);
+    }
+}
+
+/* Ends the running request with its last event. */
+static void finish(Inst* inst, uint16_t status, bool failed, uint8_t ctx)
+{
+    inst->Flags &= (uint16_t)~(F_PENDING | F_STARTED | F_READ_OK | F_READ_END | F_INIT_RETRY);
+    if (failed)
+    {
+        if (inst->Flags & F_INIT)
+        {
+            inst->Flags |= F_DIRTY;
+        }
+        inst->ReadLength = 0;
+    }
+    afterRequest(inst, ctx);
+    emit(inst, status, true);
+}
+
+static void fail(Inst* inst, uint16_t status, uint8_t ctx)
+{
+    finish(inst, status, true, ctx);
+}
+
+static uint16_t failureStatus(const GSM_Prompt_Event* ev)
+{
+    return (ev->Result == GSM_Result_Timeout) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TIMEOUT
+           : (ev->Result == GSM_Result_Aborted) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST
+                                                 : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
+}
+
+static uint16_t nextReadSize(const Inst* inst)
+{
+    uint32_t rest = inst->ContentLength - inst->Offset;
+    return (rest > GSM_HTTP_SIMCOM_READ_SIZE) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)rest;
+}
+
+static void sendStep(Inst* inst)
+{
+    GSM_Prompt_Interface* p = inst->Prompt;
+
+    switch (inst->Step)
+    {
+    case S_TERM_FIRST:
+    case S_TERM:
+        (void)gsmPromptSendCommand(p, "AT+HTTPTERM", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+        break;
+    case S_INIT:
+        (void)gsmPromptSendCommand(p, "AT+HTTPINIT", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+        break;
+    case S_CID:
+        (void)gsmPromptSendCommand(p, "AT+HTTPPARA=\"CID\",1", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+        break;
+    case S_URL:
+        gsmPromptWriteText(p, "AT+HTTPPARA=\"URL\",");
+        gsmPromptWriteQuoted(p, inst->Url);
+        (void)gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        break;
+    case S_CONTENT:
+        gsmPromptWriteText(p, "AT+HTTPPARA=\"CONTENT\",");
+        gsmPromptWriteQuoted(p, inst->ContentType);
+        (void)gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        break;
+    case S_DATA:
+        /* The input time is in seconds on LTE modems, in milliseconds on 2G modems. */
+        gsmPromptWriteText(p, "AT+HTTPDATA=");
+        gsmPromptWriteInt(p, (int32_t)inst->PostLength);
+        gsmPromptWriteText(p, is2G(inst) ? ",30000" : ",30");
+        (void)gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        break;
+    case S_ACTION:
+        inst->StatusCode = 0;
+        gsmPromptWriteText(p, "AT+HTTPACTION=");
+        gsmPromptWriteInt(p, (inst->Flags & F_POST) ? METHOD_POST : METHOD_GET);
+        (void)gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        break;
+    default: /* S_READ */
+        inst->ReadRequested = nextReadSize(inst);
+        inst->ReadLength = 0;
+        inst->Flags &= (uint16_t)~(F_READ_OK | F_READ_END);
+        gsmPromptWriteText(p, "AT+HTTPREAD=");
+        gsmPromptWriteInt(p, (int32_t)inst->Offset);
+        gsmPromptWriteChar(p, ',');
+        gsmPromptWriteInt(p, (int32_t)inst->ReadRequested);
+        (void)gsmPromptSend(p, inst->ReadTimeout_ms, 0);
+        break;
+    }
+}
+
+/* "+HTTPACTION: <method>,<status>,<length>" of our request. */
+static void onAction(Inst* inst, const int32_t* v, uint8_t ctx)
+{
+    inst->StatusCode = (v[1] > 0 && v[1] < 0xFFFF) ? (uint16_t)v[1] : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
+    inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
+    inst->Offset = 0;
+    inst->ReadLength = 0;
+    if (inst->StatusCode == 601u)
+    {
+        /* Network error: let the connection module verify the connection. */
+        gsmInternetConnectionIfRequestCheck(inst->InternetConnection);
+    }
+    if (inst->ContentLength == 0u)
+    {
+        finish(inst, inst->StatusCode, false, ctx);
+    }
+    else
+    {
+        inst->Phase = PH_BUSY;
+        next(inst, S_READ, ctx);
+    }
+}
+
+/* One AT+HTTPREAD exchange is complete: report its piece and read on. */
+static void readDone(Inst* inst, uint8_t ctx)
+{
+    uint8_t seq = inst->Sequence;
+
+    if (inst->ReadLength == 0u)
+    {
+        fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
+        return;
+    }
+    if (inst->Offset + inst->ReadLength >= inst->ContentLength)
+    {
+        finish(inst, inst->StatusCode, false, ctx);
+        return;
+    }
+    emit(inst, inst->StatusCode, false);
+    if (seq != inst->Sequence || !(inst->Flags & F_PENDING))
+    {
+        return; /* cancelled from the event handler */
+    }
+    inst->Offset += inst->ReadLength;
+    inst->ReadLength = 0;
+    next(inst, S_READ, ctx);
+}
+
+static bool onReadHeader(Inst* inst, char* line, bool ours)
+{
+    char* args = gsmUtilAfterPrefix(line, "+HTTPREAD:");
+    int32_t n;
+    bool data;
+
+    if (args == 0)
+    {
+        return false;
+    }
+    data = gsmUtilStartsWith(args, "DATA,");
+    if (!gsmUtilParseInt(data ? args + 5 : args, &n) || n < 0)
+    {
+        return true;
+    }
+    if (!ours)
+    {
+        /* Data nobody asked for: consume it so that it is not taken for lines. */
+        if ((data || (is2G(inst) && n > 0)) && n > 0)
+        {
+            inst->Flags |= F_STRAY_RAW;
+            gsmPromptReadRaw(inst->Prompt, (uint32_t)n);
+        }
+        return true;
+    }
+    if (data || (is2G(inst) && n > 0))
+    {
+        if (n > 0)
+        {
+            inst->Flags &= (uint16_t)~F_STRAY_RAW;
+            gsmPromptReadRaw(inst->Prompt, (uint32_t)n);
+        }
+    }
+    else if (n == 0)
+    {
+        /* LTE: end of this read's data; 2G: nothing to read. */
+        inst->Flags |= F_READ_END;
+        if (inst->Flags & F_READ_OK)
+        {
+            readDone(inst, CTX_LINE);
+        }
+    }
+    return true;
+}
+
+static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
+{
+    uint16_t room;
+    uint16_t n;
+
+    if (inst->Flags & F_STRAY_RAW)
+    {
+        if (ev->RawRemaining == 0u)
+        {
+            inst->Flags &= (uint16_t)~F_STRAY_RAW;
+        }
+        return;
+    }
+    if (inst->Phase != PH_BUSY || inst->Step != S_READ)
+    {
+        return;
+    }
+    /* Never more than asked for, never beyond the buffer. */
+    room = (uint16_t)(inst->ReadRequested - inst->ReadLength);
+    n = (ev->DataLength < room) ? ev->DataLength : room;
+    memcpy(&inst->ReadBuffer[inst->ReadLength], ev->Data, n);
+    inst->ReadLength = (uint16_t)(inst->ReadLength + n);
+}
+
+static bool onLine(Inst* inst, char* line)
+{
+    int32_t v[3];
+
+    switch (inst->Step)
+    {
+    case S_DATA:
+        if (strcmp(line, "DOWNLOAD") == 0)
+        {
+            (void)gsmPromptWriteData(inst->Prompt, inst->PostData, inst->PostLength, 0);
+            return true;
+        }
+        break;
+    case S_ACTION:
+        if (gsmInternetHelperParseUrc(line, "+HTTPACTION:", v, 3) == 3u)
+        {
+            /* The outcome came before the OK: remember it for the Final event. */
+            inst->StatusCode = (v[1] > 0 && v[1] < 0xFFFF) ? (uint16_t)v[1] : 1u;
+            inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
+            return true;
+        }
+        break;
+    case S_READ:
+        return onReadHeader(inst, line, true);
+    default:
+        break;
+    }
+    return false;
+}
+
+static bool onUrc(Inst* inst, char* line)
+{
+    int32_t v[3];
+
+    if (gsmInternetHelperParseUrc(line, "+HTTPACTION:", v, 3) == 3u)
+    {
+        if (inst->Phase == PH_ACTION && v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
+        {
+            onAction(inst, v, CTX_OUTSIDE);
+        }
+        return true;
+    }
+    return onReadHeader(inst, line, false);
+}
+
+static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
+{
+    bool ok = ev->Result == GSM_Result_Ok;
+    bool silent = ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted;
+
+    if (inst->Phase == PH_CLEANUP)
+    {
+        inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
+        inst->Phase = PH_IDLE;
+        return;
+    }
+    if (inst->Phase != PH_BUSY)
+    {
+        return;
+    }
+    switch (inst->Step)
+    {
+    case S_TERM_FIRST:
+        if (silent)
+        {
+            fail(inst, failureStatus(ev), CTX_FINAL);
+        }
+        else
+        {
+            inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
+            next(inst, S_INIT, CTX_FINAL);
+        }
+        break;
+    case S_INIT:
+        if (ok)
+        {
+            inst->Flags |= F_INIT;
+            next(inst, is2G(inst) ? (uint8_t)S_CID : (uint8_t)S_URL, CTX_FINAL);
+        }
+        else if (!silent && !(inst->Flags & F_INIT_RETRY))
+        {
+            /* Most likely initialised by an earlier run: terminate and start again. */
+            inst->Flags |= F_INIT_RETRY;
+            next(inst, S_TERM_FIRST, CTX_FINAL);
+        }
+        else
+        {
+            fail(inst, failureStatus(ev), CTX_FINAL);
+        }
+        break;
+    case S_CID:
+    case S_URL:
+    case S_CONTENT:
+    case S_DATA:
+        if (!ok)
+        {
+            fail(inst, failureStatus(ev), CTX_FINAL);
+        }
+        else if (inst->Step == S_CID)
+        {
+            next(inst, S_URL, CTX_FINAL);
+        }
+        else if (inst->Step == S_URL)
+        {
+            next(inst, (inst->Flags & F_POST) ? (uint8_t)S_CONTENT : (uint8_t)S_ACTION, CTX_FINAL);
+        }
+        else if (inst->Step == S_CONTENT)
+        {
+            next(inst, (inst->PostLength > 0u) ? (uint8_t)S_DATA : (uint8_t)S_ACTION, CTX_FINAL);
+        }
+        else
+        {
+            next(inst, S_ACTION, CTX_FINAL);
+        }
+        break;
+    case S_ACTION:
+        if (!ok)
+        {
+            fail(inst, failureStatus(ev), CTX_FINAL);
+        }
+        else if (inst->StatusCode != 0u)
+        {
+            int32_t v[3];
+            v[0] = (inst->Flags & F_POST) ? METHOD_POST : METHOD_GET;
+            v[1] = inst->StatusCode;
+            v[2] = (int32_t)inst->ContentLength;
+            onAction(inst, v, CTX_FINAL);
+        }
+        else
+        {
+            inst->Phase = PH_ACTION;
+            inst->Timer_ms = gsm__SysTime_ms();
+        }
+        break;
+    default: /* S_READ */
+        if (!ok)
+        {
+            fail(inst,
+                 (ev->Result == GSM_Result_Timeout && inst->ReadLength > 0u) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_READ_FAILED
+                                                                              : failureStatus(ev),
+                 CTX_FINAL);
+        }
+        else if (is2G(inst) || (inst->Flags & F_READ_END))
+        {
+            readDone(inst, CTX_FINAL);
+        }
+        else
+        {
+            /* LTE: the data follows the OK; wait for it and "+HTTPREAD: 0". */
+            inst->Flags |= F_READ_OK;
+            gsmPromptContinue(inst->Prompt, inst->ReadTimeout_ms);
+        }
+        break;
+    }
+}
+
+static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
+{
+    Inst* inst = GSM_CONTAINER_OF(client, Inst, Client);
+
+    switch (ev->Type)
+    {
+    case GSM_Prompt_EventType_Start:
+        if (inst->Phase == PH_BUSY || inst->Phase == PH_CLEANUP)
+        {
+            sendStep(inst);
+        }
+        return true;
+    case GSM_Prompt_EventType_Line:
+        return onLine(inst, ev->Line);
+    case GSM_Prompt_EventType_Urc:
+        return onUrc(inst, ev->Line);
+    case GSM_Prompt_EventType_RawData:
+        onRawData(inst, ev);
+        return true;
+    case GSM_Prompt_EventType_Final:
+        onFinal(inst, ev);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
+{
+    if (inst == 0)
+    {
+        return;
+    }
+    inst->Phase = PH_IDLE;
+    inst->Step = S_INIT;
+    inst->Flags = 0;
+    inst->ReadLength = 0;
+    inst->ReadBuffer[0] = '\0';
+    inst->Url[0] = '\0';
+    (void)gsmUtilStrCopy(inst->ContentType, sizeof(inst->ContentType), GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE);
+    inst->ActionTimeout_ms = GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS;
+    inst->ReadTimeout_ms = GSM_HTTP_SIMCOM_READ_TIMEOUT_MS;
+    inst->PromptSession = gsmPromptSession(inst->Prompt);
+    inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
+    inst->Client.Handler = &handler;
+    inst->Client.UrcPrefixes = kUrcPrefixes;
+    gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+}
+
+void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
+{
+    GSM_Prompt_Interface* p;
+
+    if (inst == 0 || inst->Prompt == 0)
+    {
+        return;
+    }
+    p = inst->Prompt;
+
+    /* A restarted or re-synchronised modem has lost its HTTP service state. */
+    if (gsmPromptSession(p) != inst->PromptSession)
+    {
+        inst->PromptSession = gsmPromptSession(p);
+        inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
+        if (inst->Phase == PH_CLEANUP)
+        {
+            endTurn(inst, CTX_OUTSIDE);
+            inst->Phase = PH_IDLE;
+        }
+        if (inst->Flags & F_STARTED)
+        {
+            fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
+        }
+    }
+    if ((inst->Flags & F_STARTED) && (!gsmInternetConnectionIfIsConnected(inst->InternetConnection) ||
+                                      gsmInternetConnectionIfSession(inst->InternetConnection) != inst->ConnectionSession))
+    {
+        fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
+    }
+
+    switch (inst->Phase)
+    {
+    case PH_IDLE:
+        if (inst->Flags & F_PENDING)
+        {
+            inst->Phase = PH_WAIT_CONNECTION;
+        }
+        break;
+    case PH_WAIT_CONNECTION:
+        if (!(inst->Flags & F_PENDING))
+        {
+            inst->Phase = PH_IDLE;
+        }
+        else if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p))
+        {
+            inst->Flags |= F_STARTED;
+            inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
+            inst->Phase = PH_BUSY;
+            if ((inst->Flags & F_INIT) && (!(inst->Flags & F_KEEP) || (inst->Flags & F_DIRTY)))
+            {
+                next(inst, S_TERM_FIRST, CTX_OUTSIDE);
+            }
+            else if (inst->Flags & F_INIT)
+            {
+                next(inst, is2G(inst) ? (uint8_t)S_CID : (uint8_t)S_URL, CTX_OUTSIDE);
+            }
+            else
+            {
+                next(inst, S_INIT, CTX_OUTSIDE);
+            }
+        }
+        else if (gsmUtilTimedOut(inst->Timer_ms, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS))
+        {
+            fail(inst, GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION, CTX_OUTSIDE);
+        }
+        break;
+    case PH_ACTION:
+        if (gsmUtilTimedOut(inst->Timer_ms, inst->ActionTimeout_ms))
+        {
+            fail(inst, GSM_HTTP_SIMCOM_STATUS_TIMEOUT, CTX_OUTSIDE);
+        }
+        break;
+    default: /* PH_BUSY, PH_CLEANUP: the running command decides */
+        break;
+    }
+}
+
+static bool queueRequest(Inst* inst, const char* url, const char* postData, bool post)
+{
+    size_t postLength = 0;
+
+    if (inst == 0 || (inst->Flags & F_PENDING) || !gsmInternetHelperIsQuotable(url, GSM_HTTP_SIMCOM_MAX_URL))
+    {
+        return false;
+    }
+    if (post)
+    {
+        if (postData == 0)
+        {
+            return false;
+        }
+        postLength = strlen(postData);
+        if (postLength > 0xFFFFu)
+        {
+            return false;
+        }
+    }
+    (void)gsmUtilStrCopy(inst->Url, sizeof(inst->Url), url);
+    inst->PostData = (const uint8_t*)postData;
+    inst->PostLength = (uint16_t)postLength;
+    inst->StatusCode = 0;
+    inst->ContentLength = 0;
+    inst->Offset = 0;
+    inst->ReadLength = 0;
+    inst->Sequence++;
+    inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u));
+    inst->Timer_ms = gsm__SysTime_ms();
+    if (inst->Phase == PH_IDLE)
+    {
+        inst->Phase = PH_WAIT_CONNECTION;
+    }
+    return true;
+}
+
+bool gsmHttpClientSimcomGet(GSM_HttpClientSimcom_Instance* inst, const char* url)
+{
+    return queueRequest(inst, url, 0, false);
+}
+
+bool gsmHttpClientSimcomPost(GSM_HttpClientSimcom_Instance* inst, const char* url, const char* postData)
+{
+    return queueRequest(inst, url, postData, true);
+}
+
+void gsmHttpClientSimcomPostSetContentType(GSM_HttpClientSimcom_Instance* inst, const char* contentTypeOrNullForDefault)
+{
+    if (inst == 0)
+    {
+        return;
+    }
+    if (!gsmInternetHelperIsQuotable(contentTypeOrNullForDefault, GSM_HTTP_SIMCOM_MAX_CONTENT_TYPE))
+    {
+        contentTypeOrNullForDefault = GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE;
+    }
+    (void)gsmUtilStrCopy(inst->ContentType, sizeof(inst->ContentType), contentTypeOrNullForDefault);
+}
+
+bool gsmHttpClientSimcomHttpOperationPending(GSM_HttpClientSimcom_Instance* inst)
+{
+    return inst != 0 && (inst->Flags & F_PENDING) != 0u;
+}
+
+bool gsmHttpClientSimcomHttpOperationStarted(GSM_HttpClientSimcom_Instance* inst)
+{
+    return inst != 0 && (inst->Flags & F_STARTED) != 0u;
+}
+
+bool gsmHttpClientSimcomCancel(GSM_HttpClientSimcom_Instance* inst)
+{
+    bool started;
+
+    if (inst == 0 || !(inst->Flags & F_PENDING))
+    {
+        return false;
+    }
+    started = (inst->Flags & F_STARTED) != 0u;
+    inst->Sequence++;
+    inst->Flags &= (uint16_t)~(F_PENDING | F_STARTED | F_READ_OK | F_READ_END | F_INIT_RETRY);
+    if (inst->Phase == PH_CLEANUP)
+    {
+        return true; /* the request had not started: the cleanup runs on */
+    }
+    if (started && (inst->Flags & F_INIT))
+    {
+        inst->Flags |= F_DIRTY;
+    }
+    endTurn(inst, CTX_OUTSIDE);
+    afterRequest(inst, CTX_OUTSIDE);
+    return true;
+}
+
+void gsmHttpClientSimcomHttpTermWhenDone(GSM_HttpClientSimcom_Instance* inst, bool termWhenDone)
+{
+    if (inst == 0)
+    {
+        return;
+    }
+    if (termWhenDone)
+    {
+        inst->Flags &= (uint16_t)~F_KEEP;
+    }
+    else
+    {
+        inst->Flags |= F_KEEP;
+    }
+}
+
+void gsmHttpClientSimcomSetTimeouts(GSM_HttpClientSimcom_Instance* inst, uint32_t httpActionTimeout_ms,
+                                   uint32_t httpReadTimeout_ms)
+{
+    if (inst == 0)
+    {
+        return;
+    }
+    if (httpActionTimeout_ms != 0u)
+    {
+        inst->ActionTimeout_ms = httpActionTimeout_ms;
+    }
+    if (httpReadTimeout_ms != 0u)
+    {
+        inst->ReadTimeout_ms = httpReadTimeout_ms;
+    }
+}

@@ -1,0 +1,454 @@
+/*
+ * GSM_InternetConnection_Simcom.c - data connection of SIMCom LTE modems (AT+NETOPEN).
+ *
+ * Phases: Idle (down; opening starts once the network is usable and any retry pause is
+ * over), Busy (a command sequence holds or awaits the turn), Opening (AT+NETOPEN was
+ * accepted, "+NETOPEN: <err>" is awaited), Up, Closed (disabled by the application).
+ */
+#include "GSM_InternetConnection_Simcom.h"
+#include "GSM_Internet_Helper.h"
+#include "GSM_Util.h"
+#include <string.h>
+
+enum
+{
+    PH_IDLE = 0,
+    PH_BUSY,
+    PH_OPENING,
+    PH_UP,
+    PH_CLOSED
+};
+
+enum
+{
+    S_QUERY = 0,  /* AT+NETOPEN? */
+    S_CGDCONT,    /* AT+CGDCONT=1,"IP","<apn>" */
+    S_SETPN,      /* AT+CSOCKSETPN=1 */
+    S_NETOPEN,    /* AT+NETOPEN */
+    S_NETCLOSE    /* AT+NETCLOSE */
+};
+
+#define F_DISABLED    0x01u  /* the application wants the connection closed */
+#define F_RETRY       0x02u  /* wait GSM_INETCONN_RETRY_MS from Timer_ms before opening */
+#define F_CLOSE_FIRST 0x04u  /* the stack may be half open: AT+NETCLOSE before opening */
+#define F_CHECK       0x08u  /* the running query checks a connection that is up */
+#define F_STACK_OPEN  0x10u  /* the query answered "+NETOPEN: 1" */
+#define F_ALREADY     0x20u  /* AT+NETOPEN answered "already opened" */
+#define F_EARLY_OK    0x40u  /* "+NETOPEN: 0" arrived before the OK of AT+NETOPEN */
+#define F_OWN_CLOSE   0x80u  /* our AT+NETCLOSE: its "+NETCLOSE:" URC is no loss */
+
+static const char* const kUrcPrefixes[] = {"+NETOPEN:", "+NETCLOSE:", "+CIPEVENT:", 0};
+
+typedef GSM_InternetConnectionSimcom_Instance Inst;
+
+static bool hasApn(const Inst* inst)
+{
+    return inst->APN_IfAny != 0 && inst->APN_IfAny[0] != '\0';
+}
+
+/* An APN that cannot be sent inside quotes is never sent (no connection then). */
+static bool apnAcceptable(const Inst* inst)
+{
+    return !hasApn(inst) || gsmInternetHelperIsQuotable(inst->APN_IfAny, GSM_INETCONN_MAX_APN);
+}
+
+/* Marks the connection down; the next attempt starts after the retry pause when
+ * `pause`, after an AT+NETCLOSE when `closeFirst`. */
+static void goDown(Inst* inst, bool closeFirst, bool pause)
+{
+    if (gsmPromptIsBusy(inst->Prompt, &inst->Client))
+    {
+        gsmPromptAbort(inst->Prompt, &inst->Client);
+    }
+    gsmInternetHelperSetConnected(&inst->_i, false);
+    inst->Phase = PH_IDLE;
+    inst->Flags &= (uint8_t)(F_DISABLED | F_OWN_CLOSE | (closeFirst ? 0u : F_CLOSE_FIRST));
+    if (closeFirst)
+    {
+        inst->Flags |= F_CLOSE_FIRST;
+    }
+    if (pause)
+    {
+        inst->Flags |= F_RETRY;
+        inst->Timer_ms = gsm__SysTime_ms();
+    }
+}
+
+static void goUp(Inst* inst)
+{
+    gsmInternetHelperSetConnected(&inst->_i, true);
+    inst->Phase = PH_UP;
+    inst->Flags &= (uint8_t)(F_DISABLED | F_OWN_CLOSE);
+    inst->Timer_ms = gsm__SysTime_ms();
+}
+
+static void begin(Inst* inst, uint8_t step)
+{
+    inst->Step = step;
+    inst->Phase = PH_BUSY;
+    inst->Flags &= (uint8_t)~(F_STACK_OPEN | F_ALREADY | F_EARLY_OK);
+    gsmPromptRequest(inst->Prompt, &inst->Client);
+}
+
+static void sendStep(Inst* inst)
+{
+    GSM_Prompt_Interface* p = inst->Prompt;
+
+    inst->Flags &= (uint8_t)~(F_STACK_OPEN | F_ALREADY | F_EARLY_OK);
+    switch (inst->Step)
+    {
+    case S_QUERY:
+        (void)gsmPromptSendCommand(p, "AT+NETOPEN?", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        break;
+    case S_CGDCONT:
+        gsmPromptWriteText(p, "AT+CGDCONT=1,\"IP\",");
+        gsmPromptWriteQuoted(p, inst->APN_IfAny);
+        (void)gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
+        break;
+    case S_SETPN:
+        (void)gsmPromptSendCommand(p, "AT+CSOCKSETPN=1", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        break;
+    case S_NETOPEN:
+        (void)gsmPromptSendCommand(p, "AT+NETOPEN", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        break;
+    default:
+        inst->Flags |= F_OWN_CLOSE;
+        (void)gsmPromptSendCommand(p, "AT+NETCLOSE", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        break;
+    }
+}
+
+/* "+NETOPEN: <err>" of the running AT+NETOPEN (as URC or, early, as a line). */
+static void netopenResult(Inst* inst, int32_t err)
+{
+    if (err == 0)
+    {
+        goUp(inst);
+    }
+    else
+    {
+        goDown(inst, true, true);
+    }
+}
+
+static bool onLine(Inst* inst, char* line)
+{
+    int32_t v[1];
+
+    if (inst->Step == S_QUERY && gsmInternetHelperParseUrc(line, "+NETOPEN:", v, 1) == 1u)
+    {
+        if (v[0] == 1)
+        {
+            inst->Flags |= F_STACK_OPEN;
+        }
+        return true;
+    }
+    if (inst->Step == S_NETOPEN)
+    {
+        if (gsmUtilStartsWith(line, "+IP ERROR:"))
+        {
+            if (strstr(line, "already") != 0)
+            {
+                inst->Flags |= F_ALREADY;
+            }
+            return true;
+        }
+        if (gsmInternetHelperParseUrc(line, "+NETOPEN:", v, 1) == 1u)
+        {
+            if (v[0] == 0)
+            {
+                inst->Flags |= F_EARLY_OK;
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+static bool onUrc(Inst* inst, char* line)
+{
+    int32_t v[1];
+
+    if (gsmInternetHelperParseUrc(line, "+NETOPEN:", v, 1) == 1u)
+    {
+        if (inst->Phase == PH_OPENING)
+        {
+            netopenResult(inst, v[0]);
+        }
+        return true;
+    }
+    if (gsmUtilStartsWith(line, "+NETCLOSE:"))
+    {
+        if (inst->Flags & F_OWN_CLOSE)
+        {
+            inst->Flags &= (uint8_t)~F_OWN_CLOSE;
+        }
+        else if (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK))
+        {
+            goDown(inst, true, false);
+        }
+        return true;
+    }
+    if (gsmUtilStartsWith(line, "+CIPEVENT:"))
+    {
+        if (strstr(line, "NETWORK CLOSED") != 0 &&
+            (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK)))
+        {
+            goDown(inst, true, false);
+        }
+        return true;
+    }
+    return false;
+}
+
+static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
+{
+    bool ok = ev->Result == GSM_Result_Ok;
+    bool silent = ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted;
+
+    if (inst->Phase != PH_BUSY)
+    {
+        return;
+    }
+    switch (inst->Step)
+    {
+    case S_QUERY:
+        if (inst->Flags & F_CHECK)
+        {
+            inst->Flags &= (uint8_t)~F_CHECK;
+            if (ok && !(inst->Flags & F_STACK_OPEN))
+            {
+                goDown(inst, true, false);
+            }
+            else
+            {
+                /* Open, or no verdict (the modem did not answer): stay up and look again
+                 * at the next periodic check. */
+                goUp(inst);
+            }
+        }
+        else if (ok && (inst->Flags & F_STACK_OPEN))
+        {
+            goUp(inst);
+        }
+        else if (ok && apnAcceptable(inst))
+        {
+            inst->Step = hasApn(inst) ? (uint8_t)S_CGDCONT : (uint8_t)S_SETPN;
+            sendStep(inst);
+        }
+        else
+        {
+            goDown(inst, false, true);
+        }
+        break;
+    case S_CGDCONT:
+        if (ok)
+        {
+            inst->Step = S_SETPN;
+            sendStep(inst);
+        }
+        else
+        {
+            goDown(inst, false, true);
+        }
+        break;
+    case S_SETPN:
+        /* Older firmware lacks AT+CSOCKSETPN; the stack then uses context 1 anyway. */
+        if (!silent)
+        {
+            inst->Step = S_NETOPEN;
+            sendStep(inst);
+        }
+        else
+        {
+            goDown(inst, false, true);
+        }
+        break;
+    case S_NETOPEN:
+        if (ok && (inst->Flags & F_EARLY_OK))
+        {
+            goUp(inst);
+        }
+        else if (ok)
+        {
+            inst->Phase = PH_OPENING;
+            inst->Timer_ms = gsm__SysTime_ms();
+        }
+        else if (inst->Flags & F_ALREADY)
+        {
+            goUp(inst);
+        }
+        else
+        {
+            goDown(inst, true, true);
+        }
+        break;
+    default: /* S_NETCLOSE */
+        if (!ok)
+        {
+            inst->Flags &= (uint8_t)~F_OWN_CLOSE;
+        }
+        if (inst->Flags & F_DISABLED)
+        {
+            gsmInternetHelperSetConnected(&inst->_i, false);
+            inst->Phase = PH_CLOSED;
+        }
+        else
+        {
+            goDown(inst, false, true);
+        }
+        break;
+    }
+}
+
+static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
+{
+    Inst* inst = GSM_CONTAINER_OF(client, Inst, Client);
+
+    switch (ev->Type)
+    {
+    case GSM_Prompt_EventType_Start:
+        if (inst->Phase == PH_BUSY)
+        {
+            sendStep(inst);
+        }
+        return true;
+    case GSM_Prompt_EventType_Line:
+        return onLine(inst, ev->Line);
+    case GSM_Prompt_EventType_Urc:
+        return onUrc(inst, ev->Line);
+    case GSM_Prompt_EventType_Final:
+        onFinal(inst, ev);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst)
+{
+    if (inst == 0)
+    {
+        return;
+    }
+    inst->_i.Family = (uint8_t)GSM_InternetConnection_Family_Lte;
+    inst->_i.Connected = 0;
+    inst->_i.CheckRequest = 0;
+    inst->Phase = PH_IDLE;
+    inst->Step = S_QUERY;
+    inst->Flags = 0;
+    inst->Timer_ms = gsm__SysTime_ms();
+    inst->Client.Handler = &handler;
+    inst->Client.UrcPrefixes = kUrcPrefixes;
+    inst->PromptSession = gsmPromptSession(inst->Prompt);
+    gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+}
+
+void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst)
+{
+    GSM_Prompt_Interface* p;
+    bool usable;
+
+    if (inst == 0 || inst->Prompt == 0)
+    {
+        return;
+    }
+    p = inst->Prompt;
+
+    /* A restarted or re-synchronised modem: find out afresh (the query tells whether
+     * the stack survived). */
+    if (gsmPromptSession(p) != inst->PromptSession || !gsmPromptIsReady(p))
+    {
+        inst->PromptSession = gsmPromptSession(p);
+        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE)
+        {
+            goDown(inst, false, false);
+        }
+        if (inst->Phase == PH_IDLE)
+        {
+            gsmInternetHelperSetConnected(&inst->_i, false);
+        }
+        if (!gsmPromptIsReady(p))
+        {
+            return;
+        }
+    }
+    usable = gsmInternetHelperNetworkUsable(p, inst->NetworkRegistration);
+
+    switch (inst->Phase)
+    {
+    case PH_IDLE:
+        if (inst->Flags & F_DISABLED)
+        {
+            inst->Phase = PH_CLOSED;
+        }
+        else if (usable && (!(inst->Flags & F_RETRY) || gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_RETRY_MS)))
+        {
+            inst->Flags &= (uint8_t)~F_RETRY;
+            if (inst->Flags & F_CLOSE_FIRST)
+            {
+                inst->Flags &= (uint8_t)~F_CLOSE_FIRST;
+                begin(inst, S_NETCLOSE);
+            }
+            else
+            {
+                begin(inst, S_QUERY);
+            }
+        }
+        break;
+    case PH_OPENING:
+        if (gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_NETOPEN_TIMEOUT_MS))
+        {
+            goDown(inst, true, true);
+        }
+        break;
+    case PH_UP:
+        if (inst->Flags & F_DISABLED)
+        {
+            gsmInternetHelperSetConnected(&inst->_i, false);
+            begin(inst, S_NETCLOSE);
+        }
+        else if (!usable)
+        {
+            /* Registration lost: the data connection cannot work; the query after
+             * re-registration tells whether the stack is still open. */
+            goDown(inst, false, false);
+        }
+        else if (inst->_i.CheckRequest || gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_CHECK_MS))
+        {
+            inst->_i.CheckRequest = 0;
+            inst->Flags |= F_CHECK;
+            begin(inst, S_QUERY);
+        }
+        break;
+    case PH_CLOSED:
+        if (!(inst->Flags & F_DISABLED))
+        {
+            inst->Phase = PH_IDLE;
+        }
+        break;
+    default: /* PH_BUSY: the running sequence decides */
+        break;
+    }
+}
+
+bool gsmInternetConnectionSimcomIsConnected(GSM_InternetConnectionSimcom_Instance* inst)
+{
+    return inst != 0 && gsmInternetConnectionIfIsConnected(&inst->_i);
+}
+
+void gsmInternetConnectionSimcomSetEnabled(GSM_InternetConnectionSimcom_Instance* inst, bool enabled)
+{
+    if (inst == 0)
+    {
+        return;
+    }
+    if (enabled)
+    {
+        inst->Flags &= (uint8_t)~F_DISABLED;
+    }
+    else
+    {
+        inst->Flags |= F_DISABLED;
+    }
+}

@@ -1,0 +1,356 @@
+/*
+ * GSM_InternetConnection_Simcom2G.c - GPRS bearer of SIMCom 2G modems (AT+SAPBR).
+ *
+ * Phases: Idle (down; opening starts once the network is usable and any retry pause is
+ * over), Busy (a command sequence holds or awaits the turn), Up, Closed (disabled by
+ * the application). Bearer profile 1 is used, the one the HTTP service refers to with
+ * AT+HTTPPARA="CID",1.
+ */
+#include "GSM_InternetConnection_Simcom2G.h"
+#include "GSM_Internet_Helper.h"
+#include "GSM_Util.h"
+#include <string.h>
+
+enum
+{
+    PH_IDLE = 0,
+    PH_BUSY,
+    PH_UP,
+    PH_CLOSED
+};
+
+enum
+{
+    S_QUERY = 0,  /* AT+SAPBR=2,1 */
+    S_CONTYPE,    /* AT+SAPBR=3,1,"Contype","GPRS" */
+    S_APN,        /* AT+SAPBR=3,1,"APN","<apn>" */
+    S_OPEN,       /* AT+SAPBR=1,1 */
+    S_CLOSE       /* AT+SAPBR=0,1 */
+};
+
+/* <status> of "+SAPBR: <cid>,<status>,<ip>" */
+enum
+{
+    BEARER_CONNECTING = 0,
+    BEARER_CONNECTED = 1,
+    BEARER_CLOSING = 2,
+    BEARER_CLOSED = 3,
+    BEARER_UNKNOWN = 0xFF
+};
+
+#define F_DISABLED 0x01u  /* the application wants the bearer closed */
+#define F_RETRY    0x02u  /* wait GSM_INETCONN_RETRY_MS from Timer_ms before opening */
+#define F_CHECK    0x04u  /* the running query checks a bearer that is up */
+#define F_CONFIRM  0x08u  /* the running query confirms AT+SAPBR=1,1 */
+
+static const char* const kUrcPrefixes[] = {"+SAPBR", 0};
+
+typedef GSM_InternetConnectionSimcom2G_Instance Inst;
+
+static bool hasApn(const Inst* inst)
+{
+    return inst->APN_IfAny != 0 && inst->APN_IfAny[0] != '\0';
+}
+
+/* An APN that cannot be sent inside quotes is never sent (no connection then). */
+static bool apnAcceptable(const Inst* inst)
+{
+    return !hasApn(inst) || gsmInternetHelperIsQuotable(inst->APN_IfAny, GSM_INETCONN_MAX_APN);
+}
+
+static void goDown(Inst* inst, bool pause)
+{
+    if (gsmPromptIsBusy(inst->Prompt, &inst->Client))
+    {
+        gsmPromptAbort(inst->Prompt, &inst->Client);
+    }
+    gsmInternetHelperSetConnected(&inst->_i, false);
+    inst->Phase = PH_IDLE;
+    inst->Flags &= (uint8_t)F_DISABLED;
+    if (pause)
+    {
+        inst->Flags |= F_RETRY;
+        inst->Timer_ms = gsm__SysTime_ms();
+    }
+}
+
+static void goUp(Inst* inst)
+{
+    gsmInternetHelperSetConnected(&inst->_i, true);
+    inst->Phase = PH_UP;
+    inst->Flags &= (uint8_t)F_DISABLED;
+    inst->Timer_ms = gsm__SysTime_ms();
+}
+
+static void begin(Inst* inst, uint8_t step)
+{
+    inst->Step = step;
+    inst->Phase = PH_BUSY;
+    gsmPromptRequest(inst->Prompt, &inst->Client);
+}
+
+static void sendStep(Inst* inst)
+{
+    GSM_Prompt_Interface* p = inst->Prompt;
+
+    switch (inst->Step)
+    {
+    case S_QUERY:
+        inst->BearerStatus = BEARER_UNKNOWN;
+        (void)gsmPromptSendCommand(p, "AT+SAPBR=2,1", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        break;
+    case S_CONTYPE:
+        (void)gsmPromptSendCommand(p, "AT+SAPBR=3,1,\"Contype\",\"GPRS\"", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        break;
+    case S_APN:
+        gsmPromptWriteText(p, "AT+SAPBR=3,1,\"APN\",");
+        gsmPromptWriteQuoted(p, inst->APN_IfAny);
+        (void)gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
+        break;
+    case S_OPEN:
+        (void)gsmPromptSendCommand(p, "AT+SAPBR=1,1", GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
+        break;
+    default:
+        (void)gsmPromptSendCommand(p, "AT+SAPBR=0,1", GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
+        break;
+    }
+}
+
+static bool onLine(Inst* inst, char* line)
+{
+    int32_t v[2];
+
+    if (inst->Step == S_QUERY && gsmInternetHelperParseUrc(line, "+SAPBR:", v, 2) == 2u)
+    {
+        if (v[0] == 1 && v[1] >= 0 && v[1] <= 3)
+        {
+            inst->BearerStatus = (uint8_t)v[1];
+        }
+        return true;
+    }
+    return false;
+}
+
+static bool onUrc(Inst* inst, char* line)
+{
+    /* "+SAPBR 1: DEACT": the network closed the bearer. */
+    if (gsmUtilStartsWith(line, "+SAPBR 1:") && strstr(line, "DEACT") != 0)
+    {
+        if (inst->Phase == PH_UP || (inst->Phase == PH_BUSY && (inst->Flags & F_CHECK)))
+        {
+            goDown(inst, false);
+        }
+        return true;
+    }
+    return false;
+}
+
+static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
+{
+    bool ok = ev->Result == GSM_Result_Ok;
+
+    if (inst->Phase != PH_BUSY)
+    {
+        return;
+    }
+    switch (inst->Step)
+    {
+    case S_QUERY:
+        if (inst->Flags & F_CHECK)
+        {
+            if (ok && inst->BearerStatus != BEARER_CONNECTED)
+            {
+                goDown(inst, false);
+            }
+            else
+            {
+                goUp(inst); /* open, or no verdict: look again at the next check */
+            }
+        }
+        else if (ok && inst->BearerStatus == BEARER_CONNECTED)
+        {
+            goUp(inst);
+        }
+        else if (ok && inst->BearerStatus == BEARER_CLOSED && !(inst->Flags & F_CONFIRM) && apnAcceptable(inst))
+        {
+            inst->Step = S_CONTYPE;
+            sendStep(inst);
+        }
+        else
+        {
+            /* Still connecting or closing, not opened, or no answer: try again later. */
+            goDown(inst, true);
+        }
+        break;
+    case S_CONTYPE:
+    case S_APN:
+        if (ok)
+        {
+            inst->Step = (inst->Step == S_CONTYPE && hasApn(inst)) ? (uint8_t)S_APN : (uint8_t)S_OPEN;
+            sendStep(inst);
+        }
+        else
+        {
+            goDown(inst, true);
+        }
+        break;
+    case S_OPEN:
+        if (ok)
+        {
+            inst->Flags |= F_CONFIRM;
+            inst->Step = S_QUERY;
+            sendStep(inst);
+        }
+        else
+        {
+            goDown(inst, true);
+        }
+        break;
+    default: /* S_CLOSE */
+        gsmInternetHelperSetConnected(&inst->_i, false);
+        if (inst->Flags & F_DISABLED)
+        {
+            inst->Phase = PH_CLOSED;
+        }
+        else
+        {
+            goDown(inst, true);
+        }
+        break;
+    }
+}
+
+static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
+{
+    Inst* inst = GSM_CONTAINER_OF(client, Inst, Client);
+
+    switch (ev->Type)
+    {
+    case GSM_Prompt_EventType_Start:
+        if (inst->Phase == PH_BUSY)
+        {
+            sendStep(inst);
+        }
+        return true;
+    case GSM_Prompt_EventType_Line:
+        return onLine(inst, ev->Line);
+    case GSM_Prompt_EventType_Urc:
+        return onUrc(inst, ev->Line);
+    case GSM_Prompt_EventType_Final:
+        onFinal(inst, ev);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void gsmInternetConnectionSimcom2GInit(GSM_InternetConnectionSimcom2G_Instance* inst)
+{
+    if (inst == 0)
+    {
+        return;
+    }
+    inst->_i.Family = (uint8_t)GSM_InternetConnection_Family_2G;
+    inst->_i.Connected = 0;
+    inst->_i.CheckRequest = 0;
+    inst->Phase = PH_IDLE;
+    inst->Step = S_QUERY;
+    inst->Flags = 0;
+    inst->BearerStatus = BEARER_UNKNOWN;
+    inst->Timer_ms = gsm__SysTime_ms();
+    inst->Client.Handler = &handler;
+    inst->Client.UrcPrefixes = kUrcPrefixes;
+    inst->PromptSession = gsmPromptSession(inst->Prompt);
+    gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+}
+
+void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* inst)
+{
+    GSM_Prompt_Interface* p;
+    bool usable;
+
+    if (inst == 0 || inst->Prompt == 0)
+    {
+        return;
+    }
+    p = inst->Prompt;
+
+    if (gsmPromptSession(p) != inst->PromptSession || !gsmPromptIsReady(p))
+    {
+        inst->PromptSession = gsmPromptSession(p);
+        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE)
+        {
+            goDown(inst, false);
+        }
+        if (inst->Phase == PH_IDLE)
+        {
+            gsmInternetHelperSetConnected(&inst->_i, false);
+        }
+        if (!gsmPromptIsReady(p))
+        {
+            return;
+        }
+    }
+    usable = gsmInternetHelperNetworkUsable(p, inst->NetworkRegistration);
+
+    switch (inst->Phase)
+    {
+    case PH_IDLE:
+        if (inst->Flags & F_DISABLED)
+        {
+            inst->Phase = PH_CLOSED;
+        }
+        else if (usable && (!(inst->Flags & F_RETRY) || gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_RETRY_MS)))
+        {
+            inst->Flags &= (uint8_t)F_DISABLED;
+            begin(inst, S_QUERY);
+        }
+        break;
+    case PH_UP:
+        if (inst->Flags & F_DISABLED)
+        {
+            gsmInternetHelperSetConnected(&inst->_i, false);
+            begin(inst, S_CLOSE);
+        }
+        else if (!usable)
+        {
+            goDown(inst, false);
+        }
+        else if (inst->_i.CheckRequest || gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_CHECK_MS))
+        {
+            inst->_i.CheckRequest = 0;
+            inst->Flags |= F_CHECK;
+            begin(inst, S_QUERY);
+        }
+        break;
+    case PH_CLOSED:
+        if (!(inst->Flags & F_DISABLED))
+        {
+            inst->Phase = PH_IDLE;
+        }
+        break;
+    default: /* PH_BUSY: the running sequence decides */
+        break;
+    }
+}
+
+bool gsmInternetConnectionSimcom2GIsConnected(GSM_InternetConnectionSimcom2G_Instance* inst)
+{
+    return inst != 0 && gsmInternetConnectionIfIsConnected(&inst->_i);
+}
+
+void gsmInternetConnectionSimcom2GSetEnabled(GSM_InternetConnectionSimcom2G_Instance* inst, bool enabled)
+{
+    if (inst == 0)
+    {
+        return;
+    }
+    if (enabled)
+    {
+        inst->Flags &= (uint8_t)~F_DISABLED;
+    }
+    else
+    {
+        inst->Flags |= F_DISABLED;
+    }
+}

@@ -1,0 +1,99 @@
+/*
+ * GSM_Internet_Helper.c - the connection interface and the helpers shared by the
+ * internet modules (see GSM_Internet_Helper.h).
+ */
+#include "GSM_Internet_Helper.h"
+#include "GSM_Util.h"
+
+bool gsmInternetConnectionIfIsConnected(const GSM_InternetConnection_Interface* ic)
+{
+    return ic != 0 && ic->Connected != 0u;
+}
+
+uint8_t gsmInternetConnectionIfSession(const GSM_InternetConnection_Interface* ic)
+{
+    return (ic != 0) ? ic->Session : 0u;
+}
+
+GSM_InternetConnection_Family gsmInternetConnectionIfFamily(const GSM_InternetConnection_Interface* ic)
+{
+    return (ic != 0 && ic->Family == (uint8_t)GSM_InternetConnection_Family_2G) ? GSM_InternetConnection_Family_2G
+                                                                                  : GSM_InternetConnection_Family_Lte;
+}
+
+void gsmInternetConnectionIfRequestCheck(GSM_InternetConnection_Interface* ic)
+{
+    if (ic != 0)
+    {
+        ic->CheckRequest = 1u;
+    }
+}
+
+bool gsmInternetHelperIsQuotable(const char* text, size_t maxLength)
+{
+    size_t n = 0;
+
+    if (text == 0 || *text == '\0')
+    {
+        return false;
+    }
+    while (*text != '\0')
+    {
+        uint8_t c = (uint8_t)*text++;
+        if (c < 0x20u || c == 0x7Fu || c == '"' || ++n > maxLength)
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
+uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValues)
+{
+    char* fields[6];
+    uint8_t count;
+    uint8_t i;
+
+    if (args == 0 || values == 0)
+    {
+        return 0;
+    }
+    if (maxValues > 6u)
+    {
+        maxValues = 6u;
+    }
+    count = gsmUtilSplitArgs(args, fields, maxValues);
+    for (i = 0; i < count; i++)
+    {
+        if (!gsmUtilParseInt(fields[i], &values[i]))
+        {
+            break;
+        }
+    }
+    return i;
+}
+
+uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* values, uint8_t maxValues)
+{
+    char* args = gsmUtilAfterPrefix(line, prefix);
+    return (args != 0) ? gsmInternetHelperParseInts(args, values, maxValues) : 0u;
+}
+
+bool gsmInternetHelperNetworkUsable(const GSM_Prompt_Interface* p, const GSM_NetworkRegistration_Interface* nr)
+{
+    return gsmPromptIsReady(p) && (nr == 0 || gsmNetworkRegistrationIfIsRegistered(nr));
+}
+
+void gsmInternetHelperSetConnected(GSM_InternetConnection_Interface* ic, bool connected)
+{
+    if (ic == 0)
+    {
+        return;
+    }
+    if (connected && !ic->Connected)
+    {
+        ic->Session++;
+    }
+    ic->Connected = connected ? 1u : 0u;
+    ic->CheckRequest = 0u;
+}
