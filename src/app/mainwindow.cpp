@@ -50,7 +50,7 @@ MainWindow::MainWindow(QWidget* parent)
     , mArduinoSrcFolder(QStringLiteral("src"))
     , mRequestNewModuleUrl(weblinks::requestNewModuleUrl())
     , mSupportUrl(weblinks::supportUrl())
-    , mFileHeaderBanner(fileHeaderLines().value(0))
+    , mFileHeaderBanner(::fileHeaderLines().value(0))
 {
     ui->setupUi(this);
     fitModuleListWidth();
@@ -467,28 +467,8 @@ void MainWindow::on_btnAbout_clicked()
 }
 
 // ---------------------------------------------------------------------------
-// Project commands, generation, examples and the user manual: wired by the
-// project and generation workflows.
-
-void MainWindow::on_btnProjectNew_clicked()
-{
-}
-
-void MainWindow::on_btnProjectOpen_clicked()
-{
-}
-
-void MainWindow::on_btnProjectSave_clicked()
-{
-}
-
-void MainWindow::on_btnProjectSaveAs_clicked()
-{
-}
-
-void MainWindow::on_btnGenerateCode_clicked()
-{
-}
+// Examples and the user manual. (Project commands, generation and usage
+// statistics: mainwindow_project.cpp.)
 
 void MainWindow::on_btnDownloadExample_clicked()
 {
@@ -499,15 +479,7 @@ void MainWindow::on_btnDownloadUserManual_clicked()
 }
 
 // ---------------------------------------------------------------------------
-// Usage statistics
-
-void MainWindow::postUsageEvent(QNetworkAccessManager* manager, const QString& event)
-{
-    // Filled in with the statistics endpoint; until then no event leaves the
-    // machine.
-    Q_UNUSED(manager)
-    Q_UNUSED(event)
-}
+// Usage statistics: replies are deleted unread.
 
 void MainWindow::mpNetMgrUsageStats_onFinished(QNetworkReply* reply)
 {

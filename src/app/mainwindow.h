@@ -1,6 +1,8 @@
 #pragma once
 
+#include "managerassembly.h"
 #include "projectmodel.h"
+#include "projectsettings.h"
 #include "tarvexmdl_basiccomms.h"
 #include "tarvexmdl_gettingstarted.h"
 #include "tarvexmdl_http_client_simcom.h"
@@ -16,6 +18,7 @@
 #include "tarvexmdl_sms_send.h"
 #include "tarvexmdl_ussd.h"
 
+#include <QDir>
 #include <QList>
 #include <QMainWindow>
 #include <QRegularExpression>
@@ -61,6 +64,17 @@ public:
     void refreshSettingsWidgets() override;
     using ProjectModel::checkedModules;
     using ProjectModel::findModuleByName;
+
+    // Project file, USER CODE and library operations, each a thin call of the
+    // generator core (mainwindow_project.cpp).
+    QStringList fileHeaderLines() const;
+    ManagerTexts buildManagerTexts(const QList<TarvexMdl*>& modules, const QString& libraryFolder, bool isCpp) const;
+    void buildUserCodePatterns();
+    bool mergeUserCodeAndWrite(const QString& filePath, QString& newText);
+    bool writeLibraryFiles(const QString& libraryFolder, const QString& headerFolder, const QString& sourceFolder,
+                           const QDir& projectDir, const QList<TarvexMdl*>& modules);
+    bool writeProjectSettings();
+    ReadSettingsStatus readProjectSettings();
 
     // Module of a list row (rows 0 to 13), null for the info rows and -1.
     TarvexMdl* moduleAt(int row) const;
