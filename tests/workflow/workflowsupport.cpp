@@ -1,6 +1,6 @@
 #include "workflowsupport.h"
 
-#include "inmemoryproject.h"
+#include "projectmodel.h"
 #include "tarvexmdl.h"
 
 #include <QDir>
@@ -43,9 +43,10 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
     return f.write(bytes) == bytes.size();
 }
 
-void selectModules(InMemoryProject& project, const QStringList& names)
+void selectModules(ProjectModel& project, const QStringList& names)
 {
-    project.uncheckAllModules();
+    for (TarvexMdl* module : project.allModules())
+        project.uncheckModule(module);
     for (const QString& name : names)
         project.checkModule(project.findModuleByName(name));
 }

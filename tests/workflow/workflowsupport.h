@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-class InMemoryProject;
+class ProjectModel;
 class TarvexMdl;
 
 // Helpers shared by the Generate Code tests.
@@ -22,7 +22,7 @@ QByteArray readBytes(const QString& path);
 bool writeBytes(const QString& path, const QByteArray& bytes);
 
 // Unticks every module, then ticks the ones named (getName identifiers).
-void selectModules(InMemoryProject& project, const QStringList& names);
+void selectModules(ProjectModel& project, const QStringList& names);
 
 // Every module identifier except Getting Started's and the 2G connection's.
 QStringList everyModuleBut2G();

@@ -1,0 +1,348 @@
+// The real main window's project commands and Generate Code button: Save
+// then Open restores everything, the settings-file cases of Open, New, Save
+// and Save As with their boxes, a generation through the button's slot, and
+// the three usage events posted through the window's managers to a loopback
+// server (and nothing changing when that server is down).
+
+#include "inmemoryproject.h"
+#include "mainwindow.h"
+#include "projectsettings.h"
+#include "scriptedinteraction.h"
+#include "testsupport.h"
+#include "usagestats.h"
+#include "workflowsupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace workflowtest;
+
+namespace {
+
+template <class T>
+T* child(QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("widget %s not found", name);
+    return found;
+}
+
+// Records the bodies of the POST requests it receives and answers 200.
+class StatsServer : public QObject
+{
+public:
+    StatsServer()
+    {
+        mServer.listen(QHostAddress::LocalHost, 0);
+        connect(&mServer, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = mServer.nextPendingConnection()) {
+                connect(s, &QTcpSocket::readyRead, this, [this, s] { read(s); });
+                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            }
+        });
+    }
+    QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(mServer.serverPort()); }
+    QStringList bodies;
+
+private:
+    void read(QTcpSocket* s)
+    {
+        QByteArray& b = mBuffers[s];
+        b += s->readAll();
+        for (;;) {
+            const int end = b.indexOf("\r\n\r\n");
+            if (end < 0)
+                return;
+            const QByteArray head = b.left(end).toLower();
+            const int at = head.indexOf("content-length:");
+            const int length = at < 0 ? 0 : head.mid(at + 15, head.indexOf('\r', at) - at - 15).trimmed().toInt();
+            if (b.size() < end + 4 + length)
+                return;
+            if (head.startsWith("post /tarvex/usagestats.php ") && head.contains("content-type: application/json"))
+                bodies << QString::fromUtf8(b.mid(end + 4, length));
+            else
+                bodies << QStringLiteral("<unexpected request>");
+            b.remove(0, end + 4 + length);
+            s->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+        }
+    }
+    QTcpServer mServer;
+    QMap<QTcpSocket*, QByteArray> mBuffers;
+};
+
+QString closedPortUrl()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
+}
+
+} // namespace
+
+class TstWindowFlow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<StatsServer> mStats;
+    std::unique_ptr<ScriptedInteraction> mUi;
+    std::unique_ptr<MainWindow> mWindow;
+    QTemporaryDir* mTmp = nullptr;
+
+    MainWindow& w() { return *mWindow; }
+    QCheckBox* arduinoBox() { return child<QCheckBox>(w(), "optProjectIsArduino"); }
+
+private slots:
+    void initTestCase() { testsupport::installStrictMessageHandler(); }
+
+    void init()
+    {
+        mStats.reset(new StatsServer);
+        setUsageStatsBaseUrl(mStats->baseUrl());
+        mUi.reset(new ScriptedInteraction);
+        mWindow.reset(new MainWindow);
+        mTmp = new QTemporaryDir;
+        QVERIFY(mTmp->isValid());
+    }
+
+    void cleanup()
+    {
+        mUi->verifyAllAnswersUsed();
+        mWindow.reset();
+        mUi.reset();
+        mStats.reset();
+        setUsageStatsBaseUrl(QString());
+        delete mTmp;
+        mTmp = nullptr;
+    }
+
+    void saveThenOpenRestoresEverything()
+    {
+        // A project unlike the start-up state in every respect.
+        child<QRadioButton>(w(), "optProjectIsCpp")->click();
+        arduinoBox()->setChecked(false);
+        selectModules(w(), {QStringLiteral("Pin"), QStringLiteral("InternetConnection_SIMCom2G")});
+        child<QSpinBox>(w(), "spinMdl_Prompt_PromptBufferSize")->setValue(2048);
+        child<QSpinBox>(w(), "spinMdl_GettingStarted_DebugBufferSize")->setValue(300);
+        child<QCheckBox>(w(), "chkMdl_Power_ResetEnabled")->setChecked(true);
+        child<QCheckBox>(w(), "chkMdl_Prompt_IsCircularTxSetupSelected")->setChecked(false);
+        child<QCheckBox>(w(), "chkMdl_InternetConnectionSimcom2G_IsApnRequired")->setChecked(true);
+        const QByteArray saved = projectSettingsText(w());
+
+        mUi->answerFolder(mTmp->path());
+        w().on_btnProjectSaveAs_clicked();
+        QCOMPARE(mUi->titles(), (QStringList{"Select Folder", "Project Saved"}));
+        QCOMPARE(mUi->boxes().at(1).kind, ScriptedInteraction::Kind::Information);
+        QCOMPARE(mUi->boxes().at(1).text, QStringLiteral("Project settings saved."));
+        QCOMPARE(readBytes(projectSettingsFilePath(mTmp->path())), saved);
+
+        // New elsewhere: back to defaults, nothing written.
+        QTemporaryDir other;
+        mUi->answerFolder(other.path());
+        w().on_btnProjectNew_clicked();
+        QCOMPARE(w().projectPath(), other.path());
+        QVERIFY(!w().isCpp());
+        QVERIFY(!arduinoBox()->isChecked());
+        QVERIFY(!arduinoBox()->isVisibleTo(&w()));
+        QCOMPARE(w().checkedModules().size(), 1);
+        QCOMPARE(child<QSpinBox>(w(), "spinMdl_Prompt_PromptBufferSize")->value(), 1024);
+        QVERIFY(!QFile::exists(projectSettingsFilePath(other.path())));
+
+        mUi->answerFolder(mTmp->path());
+        w().on_btnProjectOpen_clicked();
+        QCOMPARE(w().projectPath(), mTmp->path());
+        QCOMPARE(projectSettingsText(w()), saved);
+        QVERIFY(w().isCpp());
+        QVERIFY(arduinoBox()->isVisibleTo(&w()));
+        QVERIFY(!arduinoBox()->isChecked());
+        QCOMPARE(child<QSpinBox>(w(), "spinMdl_Prompt_PromptBufferSize")->value(), 2048);
+        QVERIFY(child<QCheckBox>(w(), "chkMdl_Power_ResetEnabled")->isChecked());
+        // Open and New show nothing but their folder dialogs.
+        QCOMPARE(mUi->titles(), (QStringList{"Select Folder", "Project Saved", "Select Folder", "Select Folder"}));
+    }
+
+    void openFileCases_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("cpp");
+        QTest::addColumn<bool>("arduinoChecked");
+        QTest::addColumn<bool>("arduinoVisible");
+        QTest::addColumn<QStringList>("checked");
+        QTest::newRow("lower-case c is C++") << QByteArray(R"({"Language": "c"})") << true << true << true
+                                            << QStringList{""};
+        QTest::newRow("IsArduino as a JSON boolean is ignored")
+            << QByteArray(R"({"Language": "C++", "IsArduino": false, "CheckedModules": ["Pin"]})") << true << true
+            << true << QStringList{"", "Pin"};
+        QTest::newRow("C with IsArduino true stays hidden but checked")
+            << QByteArray(R"({"Language": "C", "IsArduino": "true"})") << false << true << false << QStringList{""};
+        QTest::newRow("empty object unchecks every row") << QByteArray("{}") << false << false << false
+                                                         << QStringList{""};
+        QTest::newRow("unknown names, Start and non-strings change nothing")
+            << QByteArray(R"({"CheckedModules": ["Start", "", 3, "USSD ", "USSD", "Nope"], "Other": 1})") << false
+            << false << false << QStringList{"", "USSD"};
+    }
+
+    void openFileCases()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, cpp);
+        QFETCH(bool, arduinoChecked);
+        QFETCH(bool, arduinoVisible);
+        QFETCH(QStringList, checked);
+        QVERIFY(writeBytes(projectSettingsFilePath(mTmp->path()), file));
+        mUi->answerFolder(mTmp->path());
+        w().on_btnProjectOpen_clicked();
+        QVERIFY(mUi->boxes().size() == 1 && mUi->boxes().at(0).kind == ScriptedInteraction::Kind::Folder);
+        QCOMPARE(w().projectPath(), mTmp->path());
+        QCOMPARE(w().isCpp(), cpp);
+        QCOMPARE(arduinoBox()->isChecked(), arduinoChecked);
+        QCOMPARE(arduinoBox()->isVisibleTo(&w()), arduinoVisible);
+        QStringList names;
+        for (TarvexMdl* m : w().checkedModules())
+            names << m->getName();
+        QCOMPARE(names, checked);
+    }
+
+    void openRefusesWhatItCannotRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("not JSON") << "garbage";
+        QTest::newRow("a folder in its place") << "folder";
+        QTest::newRow("no settings file") << "missing";
+        QTest::newRow("dialog cancelled") << "cancel";
+    }
+
+    void openRefusesWhatItCannotRead()
+    {
+        QFETCH(QString, kind);
+        const QString file = projectSettingsFilePath(mTmp->path());
+        if (kind == QLatin1String("garbage"))
+            QVERIFY(writeBytes(file, "{\"Language\": \"C++\", oops"));
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(file));
+        w().setProjectPath(QStringLiteral("/previous/project"));
+        const QByteArray before = projectSettingsText(w());
+        if (kind == QLatin1String("cancel"))
+            mUi->answerCancel();
+        else
+            mUi->answerFolder(mTmp->path());
+        w().on_btnProjectOpen_clicked();
+
+        QCOMPARE(w().projectPath(), QStringLiteral("/previous/project"));
+        QCOMPARE(projectSettingsText(w()), before);
+        if (kind == QLatin1String("cancel")) {
+            QCOMPARE(mUi->boxes().size(), 1);
+            return;
+        }
+        QCOMPARE(mUi->boxes().size(), 2);
+        QCOMPARE(mUi->boxes().at(1).kind, ScriptedInteraction::Kind::Critical);
+        QCOMPARE(mUi->boxes().at(1).title, QStringLiteral("Error Opening Project"));
+        if (kind == QLatin1String("missing"))
+            QCOMPARE(mUi->boxes().at(1).text, QStringLiteral("Tarvex project settings not found at the specified path."));
+        else
+            QCOMPARE(mUi->boxes().at(1).text, QStringLiteral("The Tarvex project settings file '") + file +
+                                                  QStringLiteral("' could not be read or is not valid JSON. The "
+                                                                 "project has not been opened."));
+    }
+
+    void saveCases()
+    {
+        // Empty path: Save is Save As.
+        mUi->answerFolder(mTmp->path());
+        w().on_btnProjectSave_clicked();
+        QCOMPARE(mUi->titles(), (QStringList{"Select Folder", "Project Saved"}));
+        QVERIFY(QFile::exists(projectSettingsFilePath(mTmp->path())));
+
+        // A path of spaces names no folder.
+        mUi->clear();
+        w().setProjectPath(QStringLiteral("   "));
+        w().on_btnProjectSave_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Project Path Error"});
+        QCOMPARE(mUi->boxes().at(0).text, QStringLiteral("The project path specified does not exist - please "
+                                                         "correct this and then try again."));
+
+        // A settings file that cannot be written is reported, not confirmed.
+        mUi->clear();
+        QTemporaryDir blocked;
+        QVERIFY(QDir().mkpath(projectSettingsFilePath(blocked.path())));
+        w().setProjectPath(blocked.path());
+        w().on_btnProjectSave_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Error Saving Project"});
+    }
+
+    void generateThroughTheButtonPostsTheEvents()
+    {
+        InMemoryProject probe;
+        const QStringList missing = missingBundleFiles(probe.allModules());
+        if (!missing.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
+
+        // ApplicationStart went out when the window was built.
+        QTRY_COMPARE_WITH_TIMEOUT(mStats->bodies, QStringList{"{\n    \"ApplicationStart\": 1\n}\n"}, 20000);
+
+        w().setProjectPath(mTmp->path());
+        selectModules(w(), {QStringLiteral("RSSI")});
+        w().on_btnGenerateCode_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Code Generated"});
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/gsm_manager.c")));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/Tarvex/GSM_SignalQuality.c")));
+        QTRY_COMPARE_WITH_TIMEOUT(mStats->bodies.size(), 3, 20000);
+        QStringList bodies = mStats->bodies;
+        bodies.sort();
+        QCOMPARE(bodies, (QStringList{"{\n    \"ApplicationStart\": 1\n}\n", "{\n    \"GenerateStart\": 1\n}\n",
+                                      "{\n    \"GenerateSuccess\": 1\n}\n"}));
+
+        // A failing check still posts GenerateStart, never GenerateSuccess.
+        mUi->clear();
+        w().setProjectPath(QString());
+        w().on_btnGenerateCode_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Project Path Error"});
+        QTRY_COMPARE_WITH_TIMEOUT(mStats->bodies.size(), 4, 20000);
+        QCOMPARE(mStats->bodies.last(), QStringLiteral("{\n    \"GenerateStart\": 1\n}\n"));
+        QTest::qWait(200);
+        QCOMPARE(mStats->bodies.size(), 4);
+    }
+
+    void windowBehavesTheSameWithTheServerDown()
+    {
+        InMemoryProject probe;
+        const QStringList missing = missingBundleFiles(probe.allModules());
+        if (!missing.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
+
+        QList<QMap<QString, QByteArray>> trees;
+        QList<QStringList> conversations;
+        for (const bool up : {true, false}) {
+            mWindow.reset();
+            if (!up)
+                setUsageStatsBaseUrl(closedPortUrl());
+            mWindow.reset(new MainWindow);
+            QTemporaryDir dir;
+            mUi->clear();
+            w().setProjectPath(dir.path());
+            selectModules(w(), {QStringLiteral("USSD")});
+            w().on_btnGenerateCode_clicked();
+            w().on_btnGenerateCode_clicked();
+            QTest::qWait(300); // let the requests finish or fail
+            conversations << mUi->titles();
+            trees << snapshot(dir.path());
+        }
+        QCOMPARE(conversations.at(0), (QStringList{"Code Generated", "Code Generated"}));
+        QCOMPARE(conversations.at(1), conversations.at(0));
+        QCOMPARE(trees.at(1), trees.at(0));
+    }
+};
+
+QTEST_MAIN(TstWindowFlow)
+#include "tst_windowflow.moc"
