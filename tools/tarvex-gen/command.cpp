@@ -32,7 +32,7 @@ const QList<Subcommand>& subcommands()
          "Print the gsm_manager.h that Generate Code would write for the project", runPrintHeader},
         {"print-source", "--settings FILE",
          "Print the gsm_manager.c/.cpp that Generate Code would write for the project", runPrintSource},
-        {"generate", "PROJECT_DIR [--delete-stale|--keep-stale] [--backup-dir DIR] [--source-from c|cpp]",
+        {"generate", "PROJECT_DIR [options]",
          "Generate Code into the project folder from its settings file", runGenerate},
     };
     return table;

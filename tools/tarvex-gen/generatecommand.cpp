@@ -121,7 +121,16 @@ int runGenerate(const Subcommand& self, const QStringList& args, const Console& 
     ParsedOptions options;
     QString problem = parseOptions(valued, {{"backup-dir", "DIR"}, {"source-from", "c|cpp"}}, options);
     if (problem.isEmpty() && options.help) {
-        console.print(subcommandUsage(self));
+        console.print(subcommandUsage(self) +
+                      QStringLiteral("\nOptions:\n"
+                                     "  --keep-stale         keep gsm_manager.c/.cpp, Tarvex or src left over from\n"
+                                     "                       another language or layout (the default)\n"
+                                     "  --delete-stale       delete them\n"
+                                     "  --backup-dir DIR     when USER CODE sections are no longer generated, copy\n"
+                                     "                       the old file into DIR and go on without them (without\n"
+                                     "                       this option the run stops with status 4)\n"
+                                     "  --source-from c|cpp  when both gsm_manager.c and gsm_manager.cpp exist, take\n"
+                                     "                       the USER CODE from this one (else status 4)\n"));
         return ExitOk;
     }
     const QString sourceFrom = options.values.value(QStringLiteral("source-from"));
