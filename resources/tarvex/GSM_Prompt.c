@@ -272,6 +272,7 @@ static void finishCommand(GSM_Prompt_Instance* inst, GSM_Result result, uint16_t
     GSM_Prompt_Client* c = inst->_i.Current;
     GSM_Prompt_Event ev;
     bool chainAllowed = (result != GSM_Result_Timeout && result != GSM_Result_Aborted);
+    bool dataCommand = (inst->SendFlags & SF_DATA_CMD) != 0u;
 
     memset(&ev, 0, sizeof(ev));
     ev.Type = GSM_Prompt_EventType_Final;
@@ -311,11 +312,11 @@ static void finishCommand(GSM_Prompt_Instance* inst, GSM_Result result, uint16_t
     }
     if (!chainAllowed)
     {
-        /* A modem that did not answer may still be in data input: leave it with ESC,
-         * then ignore whatever belated result arrives. */
+        /* Ignore whatever belated result arrives; a data command may have left the
+         * modem waiting for input: leave it with ESC. */
         if (result == GSM_Result_Timeout && powered(inst))
         {
-            if (inst->Write != 0)
+            if (dataCommand && inst->Write != 0)
             {
                 inst->Write(inst, ASCII_ESC);
             }

@@ -1,0 +1,530 @@
+#include "modem_sim.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool reached(uint32_t now, uint32_t at)
+{
+    return static_cast<uint32_t>(now - at) < 0x80000000u;
+}
+
+// Splits "a,\"b,c\",d" into fields, removing quotes.
+std::vector<std::string> fields(const std::string& s)
+{
+    std::vector<std::string> f;
+    std::string cur;
+    bool q = false;
+    for (char c : s) {
+        if (c == '"') {
+            q = !q;
+        } else if (c == ',' && !q) {
+            f.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    f.push_back(cur);
+    return f;
+}
+
+int toInt(const std::string& s, int def = -1)
+{
+    if (s.empty())
+        return def;
+    char* end = nullptr;
+    long v = std::strtol(s.c_str(), &end, 10);
+    return (end && *end == '\0') ? static_cast<int>(v) : def;
+}
+
+} // namespace
+
+ModemSim::ModemSim()
+{
+    installDefaultHandlers();
+    resetSettings();
+}
+
+std::string ModemSim::upper(const std::string& s)
+{
+    std::string u(s);
+    std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return u;
+}
+
+// ------------------------------------------------------------ time / power --
+
+void ModemSim::tick(uint32_t now)
+{
+    mNow = now;
+    if (mPowered && mRdyPending && reached(mNow, mUartReadyAt)) {
+        mRdyPending = false;
+        if (announceRdy)
+            out("\r\nRDY\r\n", mNow);
+    }
+    if (mPowerDownPending && reached(mNow, mPowerDownAt)) {
+        mPowerDownPending = false;
+        mPowered = false;
+        mOut.clear();
+    }
+    // Run due actions (they may schedule more).
+    for (size_t i = 0; i < mPending.size();) {
+        if (reached(mNow, mPending[i].at)) {
+            auto fn = mPending[i].fn;
+            mPending.erase(mPending.begin() + static_cast<long>(i));
+            if (mPowered && !mResetting)
+                fn();
+        } else {
+            ++i;
+        }
+    }
+}
+
+void ModemSim::setPowerKey(bool pressed)
+{
+    if (pressed && !mKeyPressed) {
+        mKeyPressed = true;
+        mKeyPressedAt = mNow;
+        return;
+    }
+    if (!pressed && mKeyPressed) {
+        mKeyPressed = false;
+        uint32_t held = mNow - mKeyPressedAt;
+        if (!powerKeyWorks)
+            return;
+        if (!mPowered && held >= powerOnPressMs) {
+            powerUp();
+        } else if (mPowered && !mPowerDownPending && held >= powerOffPressMs) {
+            out("\r\nNORMAL POWER DOWN\r\n", mNow);
+            mPowerDownPending = true;
+            mPowerDownAt = mNow + 800;
+        }
+    }
+}
+
+void ModemSim::setReset(bool asserted)
+{
+    if (!mPowered)
+        return;
+    if (asserted) {
+        mResetting = true;
+        mOut.clear();
+        mPending.clear();
+    } else if (mResetting) {
+        mResetting = false;
+        ++resetCount;
+        resetSettings();
+        mUartReadyAt = mNow + bootMs;
+        mRdyPending = true;
+    }
+}
+
+bool ModemSim::status() const
+{
+    return mPowered && reached(mNow, mStatusAt);
+}
+
+void ModemSim::powerUp()
+{
+    mPowered = true;
+    ++powerOnCount;
+    mStatusAt = mNow + statusDelayMs;
+    mUartReadyAt = mNow + bootMs;
+    mRdyPending = true;
+    mOut.clear();
+    mPending.clear();
+    resetSettings();
+}
+
+void ModemSim::resetSettings()
+{
+    echo = echoDefault;
+    cmee = 0;
+    for (int i = 0; i < 3; ++i)
+        cregN[i] = 0;
+    cnmiMt = 0;
+    cnmiDs = 0;
+    csmpFo = 17;
+    cscs = "IRA";
+    mLine.clear();
+    mTextInput = false;
+    mUssdSessionOpen = false;
+    mSilent = false; // a hung modem recovers when it restarts
+    if (sim == Sim::Ready && !simPin.empty())
+        sim = Sim::PinRequired; // a PIN-locked SIM locks again at power-up
+}
+
+void ModemSim::spontaneousReset()
+{
+    if (!mPowered)
+        return;
+    mOut.clear();
+    mPending.clear();
+    ++resetCount;
+    resetSettings();
+    mUartReadyAt = mNow + bootMs;
+    mRdyPending = true;
+}
+
+void ModemSim::powerLoss()
+{
+    mPowered = false;
+    mOut.clear();
+    mPending.clear();
+}
+
+// -------------------------------------------------------------------- UART --
+
+void ModemSim::out(const std::string& bytes, uint32_t at)
+{
+    if (!mOut.empty() && !reached(at, mLastOut))
+        at = mLastOut; // keep FIFO order
+    for (char c : bytes)
+        mOut.push_back({at, static_cast<uint8_t>(c)});
+    mLastOut = at;
+}
+
+size_t ModemSim::outputReady() const
+{
+    size_t n = 0;
+    for (const auto& t : mOut) {
+        if (!reached(mNow, t.at))
+            break;
+        ++n;
+    }
+    return n;
+}
+
+uint8_t ModemSim::readOutput()
+{
+    if (mOut.empty())
+        return 0;
+    uint8_t b = mOut.front().b;
+    mOut.pop_front();
+    return b;
+}
+
+void ModemSim::emitUrc(const std::string& text)
+{
+    if (mPowered)
+        out("\r\n" + text + "\r\n", mNow);
+}
+
+void ModemSim::emitRaw(const std::string& bytes)
+{
+    if (mPowered)
+        out(bytes, mNow);
+}
+
+void ModemSim::schedule(uint32_t delayMs, const std::string& bytes)
+{
+    mPending.push_back({mNow + delayMs, [this, bytes]() { out(bytes, mNow); }});
+}
+
+void ModemSim::respond(const std::vector<std::string>& info, const std::string& final)
+{
+    if (mDropResponses > 0) {
+        --mDropResponses;
+        return;
+    }
+    std::string s;
+    for (size_t i = 0; i < info.size(); ++i) {
+        s += "\r\n" + info[i] + "\r\n";
+        if (i == 0 && !mMidUrc.empty()) {
+            s += "\r\n" + mMidUrc + "\r\n";
+            mMidUrc.clear();
+        }
+    }
+    if (!mMidUrc.empty()) {
+        s += "\r\n" + mMidUrc + "\r\n";
+        mMidUrc.clear();
+    }
+    if (!final.empty())
+        s += "\r\n" + final + "\r\n";
+    out(s, mNow + latencyMs);
+}
+
+void ModemSim::cmeError(int code)
+{
+    respond({}, cmee ? "+CME ERROR: " + std::to_string(code) : "ERROR");
+}
+
+void ModemSim::cmsError(int code)
+{
+    respond({}, cmee ? "+CMS ERROR: " + std::to_string(code) : "ERROR");
+}
+
+void ModemSim::hostWrite(uint8_t b)
+{
+    if (!uartReady() || mSilent)
+        return;
+    if (mTextInput) {
+        if (b == 0x1A) {
+            finishTextInput(true);
+        } else if (b == 0x1B) {
+            finishTextInput(false);
+        } else {
+            if (echo)
+                out(std::string(1, static_cast<char>(b)), mNow);
+            if (b == '\r')
+                out("\r\n> ", mNow); // a CR inside the text prompts again
+            mText += static_cast<char>(b);
+        }
+        return;
+    }
+    if (echo)
+        out(std::string(1, static_cast<char>(b)), mNow);
+    if (b == '\r') {
+        std::string line = mLine;
+        mLine.clear();
+        maxInputLine = std::max(maxInputLine, line.size());
+        if (!line.empty())
+            processLine(line);
+    } else if (b != '\n') {
+        if (mLine.size() < 600)
+            mLine += static_cast<char>(b);
+    }
+}
+
+void ModemSim::finishTextInput(bool send)
+{
+    mTextInput = false;
+    if (!send)
+        return; // ESC: input abandoned, no answer
+    if (cmgsError) {
+        cmsError(cmgsError);
+        return;
+    }
+    int mr = mNextReference++ & 0xFF;
+    sent.push_back({mTextNumber, mText, mr});
+    respond({"+CMGS: " + std::to_string(mr)}, "OK");
+    if ((csmpFo & 0x20) && cnmiDs == 1) {
+        std::string urc = "\r\n+CDS: 6," + std::to_string(mr) + ",\"" + mTextNumber + "\",145,\"" + deliveryScts +
+                          "\",\"" + deliveryDt + "\"," + std::to_string(deliveryStatus) + "\r\n";
+        schedule(deliveryDelayMs, urc);
+    }
+}
+
+void ModemSim::processLine(const std::string& rawLine)
+{
+    // Like a real modem, look for the "AT" prefix and drop anything before it.
+    std::string u = upper(rawLine);
+    size_t at = u.find("AT");
+    std::string line = (at == std::string::npos) ? rawLine : rawLine.substr(at);
+    u = upper(line);
+    commands.push_back(line);
+    if (u.compare(0, 2, "AT") != 0) {
+        respond({}, "ERROR");
+        return;
+    }
+    for (auto& h : mHandlers) {
+        if (u.compare(0, h.first.size(), h.first) == 0) {
+            h.second(*this, line);
+            return;
+        }
+    }
+    respond({}, "ERROR");
+}
+
+// ---------------------------------------------------------------- scenario --
+
+void ModemSim::setRegistration(int domain, int stat)
+{
+    regStat[domain] = stat;
+    static const char* names[3] = {"+CREG: ", "+CGREG: ", "+CEREG: "};
+    if (cregN[domain] == 1)
+        emitUrc(names[domain] + std::to_string(stat));
+    else if (cregN[domain] == 2)
+        emitUrc(names[domain] + std::to_string(stat) + ",\"00C3\",\"1A2B\"");
+}
+
+int ModemSim::receiveSms(const std::string& sender, const std::string& text, const std::string& scts, bool announce)
+{
+    int index = 1;
+    while (store.count(index))
+        ++index;
+    store[index] = {"REC UNREAD", sender, scts, text};
+    if (announce && cnmiMt == 1)
+        emitUrc("+CMTI: \"SM\"," + std::to_string(index));
+    return index;
+}
+
+// ---------------------------------------------------------------- commands --
+
+void ModemSim::installDefaultHandlers()
+{
+    auto arg = [](const std::string& line, size_t from) { return line.size() > from ? line.substr(from) : ""; };
+
+    mHandlers.push_back({"ATE0", [](ModemSim& m, const std::string&) { m.echo = false; m.ok(); }});
+    mHandlers.push_back({"ATE1", [](ModemSim& m, const std::string&) { m.echo = true; m.ok(); }});
+    mHandlers.push_back({"AT+CMEE=", [arg](ModemSim& m, const std::string& l) {
+                             m.cmee = toInt(arg(l, 8), 0);
+                             m.ok();
+                         }});
+    mHandlers.push_back({"AT+CPIN?", [](ModemSim& m, const std::string&) {
+                             switch (m.sim) {
+                             case Sim::Ready: m.ok({"+CPIN: READY"}); break;
+                             case Sim::PinRequired: m.ok({"+CPIN: SIM PIN"}); break;
+                             case Sim::PukRequired: m.ok({"+CPIN: SIM PUK"}); break;
+                             case Sim::NotInserted: m.cmeError(10); break;
+                             case Sim::Busy: m.cmeError(14); break;
+                             }
+                         }});
+    mHandlers.push_back({"AT+CPIN=", [arg](ModemSim& m, const std::string& l) {
+                             std::vector<std::string> f = fields(arg(l, 8));
+                             m.pinAttempts.push_back(f[0]);
+                             if (m.sim != Sim::PinRequired) {
+                                 m.cmeError(3);
+                                 return;
+                             }
+                             if (f[0] == m.simPin) {
+                                 m.sim = Sim::Ready;
+                                 m.pinAttemptsLeft = 3;
+                                 m.ok();
+                                 if (m.cpinReadyUrc)
+                                     m.schedule(300, "\r\n+CPIN: READY\r\n");
+                             } else {
+                                 if (--m.pinAttemptsLeft <= 0)
+                                     m.sim = Sim::PukRequired;
+                                 m.cmeError(16);
+                             }
+                         }});
+    mHandlers.push_back({"AT+CSQ", [](ModemSim& m, const std::string&) {
+                             m.ok({"+CSQ: " + std::to_string(m.csqRssi) + "," + std::to_string(m.csqBer)});
+                         }});
+    static const char* regCmd[3] = {"AT+CREG", "AT+CGREG", "AT+CEREG"};
+    static const char* regName[3] = {"+CREG: ", "+CGREG: ", "+CEREG: "};
+    for (int d = 2; d >= 0; --d) {
+        std::string base = regCmd[d];
+        mHandlers.push_back({base + "?", [d](ModemSim& m, const std::string&) {
+                                 if (d == 2 && !m.cereg) {
+                                     m.respond({}, "ERROR");
+                                     return;
+                                 }
+                                 std::string s = regName[d] + std::to_string(m.cregN[d]) + "," + std::to_string(m.regStat[d]);
+                                 if (m.cregN[d] == 2)
+                                     s += ",\"00C3\",\"1A2B\"";
+                                 m.ok({s});
+                             }});
+        mHandlers.push_back({base + "=", [d, base](ModemSim& m, const std::string& l) {
+                                 if (d == 2 && !m.cereg) {
+                                     m.respond({}, "ERROR");
+                                     return;
+                                 }
+                                 m.cregN[d] = toInt(l.substr(base.size() + 1), 0);
+                                 m.ok();
+                             }});
+    }
+    mHandlers.push_back({"AT+CMGF=", [](ModemSim& m, const std::string&) { m.ok(); }});
+    mHandlers.push_back({"AT+CSCS=", [arg](ModemSim& m, const std::string& l) {
+                             m.cscs = fields(arg(l, 8))[0];
+                             m.ok();
+                         }});
+    mHandlers.push_back({"AT+CSMP=", [arg](ModemSim& m, const std::string& l) {
+                             m.csmpFo = toInt(fields(arg(l, 8))[0], 17);
+                             m.ok();
+                         }});
+    mHandlers.push_back({"AT+CNMI=", [arg](ModemSim& m, const std::string& l) {
+                             std::vector<std::string> f = fields(arg(l, 8));
+                             m.cnmiMt = f.size() > 1 ? toInt(f[1], 0) : 0;
+                             m.cnmiDs = f.size() > 3 ? toInt(f[3], 0) : 0;
+                             m.ok();
+                         }});
+    mHandlers.push_back({"AT+CPMS=", [arg](ModemSim& m, const std::string& l) {
+                             std::string mem = fields(arg(l, 8))[0];
+                             if (mem != "SM" && mem != "ME" && mem != "MT") {
+                                 m.cmsError(302);
+                                 return;
+                             }
+                             m.cpmsMem = mem;
+                             m.ok({"+CPMS: " + std::to_string(m.store.size()) + "," + std::to_string(m.storeCapacity)});
+                         }});
+    mHandlers.push_back({"AT+CMGS=", [arg](ModemSim& m, const std::string& l) {
+                             if (m.mDropResponses > 0) {
+                                 --m.mDropResponses;
+                                 return;
+                             }
+                             m.mTextNumber = fields(arg(l, 8))[0];
+                             m.mText.clear();
+                             m.mTextInput = true;
+                             m.out("\r\n> ", m.mNow + m.latencyMs);
+                         }});
+    mHandlers.push_back({"AT+CMGR=", [arg](ModemSim& m, const std::string& l) {
+                             int index = toInt(arg(l, 8));
+                             if (index < 1 || index > m.storeCapacity) {
+                                 m.cmsError(321);
+                                 return;
+                             }
+                             auto it = m.store.find(index);
+                             if (it == m.store.end()) {
+                                 m.ok();
+                                 return;
+                             }
+                             StoredSms& s = it->second;
+                             m.ok({"+CMGR: \"" + s.status + "\",\"" + s.sender + "\",\"\",\"" + s.scts + "\"", s.text});
+                             if (s.status == "REC UNREAD")
+                                 s.status = "REC READ";
+                         }});
+    mHandlers.push_back({"AT+CMGL=", [arg](ModemSim& m, const std::string& l) {
+                             std::vector<std::string> f = fields(arg(l, 8));
+                             bool keep = f.size() > 1 && f[1] == "1";
+                             std::vector<std::string> info;
+                             for (auto& e : m.store) {
+                                 if (f[0] != "ALL" && e.second.status != f[0])
+                                     continue;
+                                 info.push_back("+CMGL: " + std::to_string(e.first) + ",\"" + e.second.status + "\",\"" +
+                                                e.second.sender + "\",\"\",\"" + e.second.scts + "\"");
+                                 info.push_back(e.second.text);
+                                 if (!keep && e.second.status == "REC UNREAD")
+                                     e.second.status = "REC READ";
+                             }
+                             m.ok(info);
+                         }});
+    mHandlers.push_back({"AT+CMGD=", [arg](ModemSim& m, const std::string& l) {
+                             int index = toInt(fields(arg(l, 8))[0]);
+                             if (index < 1 || index > m.storeCapacity) {
+                                 m.cmsError(321);
+                                 return;
+                             }
+                             m.store.erase(index);
+                             m.ok();
+                         }});
+    mHandlers.push_back({"AT+CUSD=", [arg](ModemSim& m, const std::string& l) {
+                             std::vector<std::string> f = fields(arg(l, 8));
+                             int n = toInt(f[0], -1);
+                             if (n == 2) {
+                                 m.mUssdSessionOpen = false;
+                                 m.ok();
+                                 return;
+                             }
+                             if (n != 1 || f.size() < 2) {
+                                 m.cmeError(4);
+                                 return;
+                             }
+                             m.ussdRequests.push_back(f[1]);
+                             UssdReply r{4, "", 15, 300};
+                             auto it = m.ussdScript.find(f[1]);
+                             if (it != m.ussdScript.end())
+                                 r = it->second;
+                             std::string urc = "+CUSD: " + std::to_string(r.m);
+                             if (!r.text.empty() || r.m <= 1)
+                                 urc += ",\"" + r.text + "\"," + std::to_string(r.dcs);
+                             m.mUssdSessionOpen = (r.m == 1);
+                             if (m.cusdHoldsOk) {
+                                 m.mPending.push_back({m.mNow + r.delayMs, [&m, urc]() { m.ok({urc}); }});
+                             } else {
+                                 m.ok();
+                                 m.schedule(r.delayMs, "\r\n" + urc + "\r\n");
+                             }
+                         }});
+    mHandlers.push_back({"AT", [](ModemSim& m, const std::string& l) {
+                             if (l.size() == 2)
+                                 m.ok();
+                             else
+                                 m.respond({}, "ERROR");
+                         }});
+}

@@ -1,0 +1,168 @@
+// A scriptable model of a SIMCom modem that speaks AT byte by byte, for host tests of
+// the Tarvex library. Time is driven from outside (tick); every output byte carries
+// the time at which the modem puts it on the wire.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class ModemSim
+{
+public:
+    enum class Sim { Ready, PinRequired, PukRequired, NotInserted, Busy };
+
+    struct StoredSms
+    {
+        std::string status = "REC UNREAD";
+        std::string sender;
+        std::string scts;
+        std::string text;
+    };
+
+    struct SentSms
+    {
+        std::string number;
+        std::string text;
+        int reference = 0;
+    };
+
+    struct UssdReply
+    {
+        int m = 0;              // <m> of +CUSD
+        std::string text;       // "" = no <str>
+        int dcs = 15;
+        uint32_t delayMs = 800; // network answer delay
+    };
+
+    // Command handler: gets the command line without "AT" prefix handling (whole line).
+    using Handler = std::function<void(ModemSim&, const std::string& line)>;
+
+    ModemSim();
+
+    // ---- time and hardware ----
+    void tick(uint32_t now);
+    uint32_t now() const { return mNow; }
+    void setPowerKey(bool pressed);
+    void setReset(bool asserted);
+    bool status() const;
+    bool poweredOn() const { return mPowered; }
+    bool uartReady() const { return mPowered && !mResetting && mNow - mUartReadyAt < 0x80000000u; }
+
+    // ---- UART ----
+    void hostWrite(uint8_t b);                  // byte from the library
+    size_t outputReady() const;                 // bytes whose time has come
+    uint8_t readOutput();                       // takes one such byte
+
+    // ---- configuration ----
+    uint32_t latencyMs = 20;                    // command response delay
+    uint32_t powerOnPressMs = 1000;             // minimum key press to switch on
+    uint32_t powerOffPressMs = 1000;            // minimum key press to switch off
+    uint32_t statusDelayMs = 600;               // after switching on: status goes high
+    uint32_t bootMs = 2500;                     // after switching on: UART answers
+    bool announceRdy = true;                    // print "RDY" when the UART is ready
+    bool echoDefault = true;                    // echo after power-up (ATE1)
+    bool powerKeyWorks = true;                  // false: the key has no effect
+    bool cereg = true;                          // false: a 2G modem rejects AT+CEREG
+    bool cusdHoldsOk = false;                   // hold the OK of AT+CUSD until the answer
+    bool cpinReadyUrc = true;                   // "+CPIN: READY" after a correct PIN
+    uint32_t deliveryDelayMs = 3000;            // SMS delivery report delay
+    int deliveryStatus = 0;                     // <st> of the report
+    std::string deliveryScts = "10/05/06,00:01:52+08";
+    std::string deliveryDt = "10/05/06,00:01:56+08";
+    int cmgsError = 0;                          // non-zero: AT+CMGS fails with this +CMS code
+    int csqRssi = 20, csqBer = 0;
+
+    // ---- state visible to tests ----
+    Sim sim = Sim::PinRequired;
+    std::string simPin = "1234";
+    int pinAttemptsLeft = 3;
+    std::vector<std::string> pinAttempts;       // every PIN the modem was given
+    std::vector<std::string> commands;          // every command line received
+    std::vector<SentSms> sent;
+    std::map<int, StoredSms> store;             // SMS storage ("SM")
+    int storeCapacity = 30;
+    std::map<std::string, UssdReply> ussdScript;
+    std::vector<std::string> ussdRequests;
+    int powerOnCount = 0;
+    int resetCount = 0;
+    bool echo = true;
+    int cmee = 0;
+    int cregN[3] = {0, 0, 0};
+    int regStat[3] = {2, 2, 2};
+    int cnmiMt = 0, cnmiDs = 0;
+    int csmpFo = 17;
+    std::string cscs = "IRA";
+    std::string cpmsMem = "SM";
+    size_t maxInputLine = 0;                    // longest command line seen
+
+    // ---- scenario and faults ----
+    void setRegistration(int domain, int stat); // emits the URC when enabled
+    int receiveSms(const std::string& sender, const std::string& text,
+                   const std::string& scts = "10/05/06,00:01:52+08", bool announce = true);
+    void emitUrc(const std::string& text);      // "\r\n<text>\r\n" now
+    void emitRaw(const std::string& bytes);     // bytes as they are, now
+    void dropResponses(int n) { mDropResponses += n; }
+    void setSilent(bool silent) { mSilent = silent; } // hangs until it restarts
+    void urcInNextResponse(const std::string& urc) { mMidUrc = urc; }
+    void spontaneousReset();                    // modem restarts by itself
+    void powerLoss();                           // supply drops: status low
+    void addHandler(const std::string& prefix, Handler h) { mHandlers.insert(mHandlers.begin(), {prefix, h}); }
+
+    // ---- helpers for handlers ----
+    void respond(const std::vector<std::string>& info, const std::string& final);
+    void ok(const std::vector<std::string>& info = {}) { respond(info, "OK"); }
+    void cmeError(int code);
+    void cmsError(int code);
+    void schedule(uint32_t delayMs, const std::string& bytes);
+
+private:
+    void processLine(const std::string& rawLine);
+    void finishTextInput(bool send);
+    void powerUp();
+    void resetSettings();
+    void out(const std::string& bytes, uint32_t at);
+    static std::string upper(const std::string& s);
+    void installDefaultHandlers();
+
+    struct Timed
+    {
+        uint32_t at;
+        uint8_t b;
+    };
+    std::deque<Timed> mOut;
+    uint32_t mLastOut = 0;
+    uint32_t mNow = 0;
+
+    bool mPowered = false;
+    bool mKeyPressed = false;
+    uint32_t mKeyPressedAt = 0;
+    uint32_t mStatusAt = 0;
+    uint32_t mUartReadyAt = 0;
+    bool mRdyPending = false;
+    bool mResetting = false;
+    bool mPowerDownPending = false;
+    uint32_t mPowerDownAt = 0;
+
+    std::string mLine;
+    bool mTextInput = false;
+    std::string mTextNumber;
+    std::string mText;
+    int mNextReference = 10;
+    int mDropResponses = 0;
+    bool mSilent = false;
+    std::string mMidUrc;
+    bool mUssdSessionOpen = false;
+
+    struct Pending
+    {
+        uint32_t at;
+        std::function<void()> fn;
+    };
+    std::vector<Pending> mPending;
+
+    std::vector<std::pair<std::string, Handler>> mHandlers;
+};

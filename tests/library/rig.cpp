@@ -1,0 +1,321 @@
+#include "rig.h"
+
+#include <cstring>
+
+Rig* g_rig = nullptr;
+uint32_t g_now = 0;
+
+extern "C" uint32_t gsm__SysTime_ms(void)
+{
+    return g_now;
+}
+
+// ---- hardware callbacks, as the developer fills them in gsm_manager.c ----
+
+extern "C" void gsmSetPowerKey(GSM_Power_Instance*, bool activated)
+{
+    g_rig->sim.setPowerKey(activated);
+}
+
+extern "C" void gsmSetReset(GSM_Power_Instance*, bool activated)
+{
+    g_rig->sim.setReset(activated);
+}
+
+extern "C" bool gsmReadStatus(GSM_Power_Instance*)
+{
+    return g_rig->sim.status();
+}
+
+extern "C" void gsmWrite(GSM_Prompt_Instance*, uint8_t data)
+{
+    if (!cbufWrite(&g_rig->tx, data))
+        ++g_rig->txOverflows;
+}
+
+extern "C" bool gsmWriteCompleted(GSM_Prompt_Instance*)
+{
+    return cbufBufferedSize(&g_rig->tx) == 0;
+}
+
+extern "C" bool gsmCanRead(GSM_Prompt_Instance*)
+{
+    return cbufCanRead(&g_rig->rx);
+}
+
+extern "C" uint8_t gsmRead(GSM_Prompt_Instance*)
+{
+    return cbufRead(&g_rig->rx);
+}
+
+// ---- event handlers ----
+
+extern "C" void gsmPinEventHandler(GSM_PIN_Instance*, GSM_PIN_EventType type, void* data)
+{
+    Rig& r = *g_rig;
+    switch (type) {
+    case GSM_PIN_EventType_SimStatus:
+        r.simStatus.push_back(static_cast<GSM_PIN_Event_SimStatus*>(data)->SimStatus);
+        r.log.push_back("SimStatus " + std::to_string(r.simStatus.back()));
+        break;
+    case GSM_PIN_EventType_PinSuccess:
+        ++r.pinSuccess;
+        r.log.push_back("PinSuccess");
+        break;
+    case GSM_PIN_EventType_PinFailed:
+        ++r.pinFailed;
+        r.log.push_back("PinFailed");
+        break;
+    }
+}
+
+extern "C" void gsmSignalQualityEventHandler(GSM_SignalQuality_Instance*, GSM_SignalQuality_EventType type, void* data)
+{
+    Rig& r = *g_rig;
+    if (type == GSM_SignalQuality_EventType_QuerySuccess) {
+        auto* e = static_cast<GSM_SignalQuality_Event_QuerySuccess*>(data);
+        r.csq.push_back({e->Rssi, e->Quality});
+        r.log.push_back("QuerySuccess");
+    } else if (type == GSM_SignalQuality_EventType_QueryFailed) {
+        ++r.csqFailed;
+        r.log.push_back("QueryFailed");
+    }
+}
+
+extern "C" void gsmSmsSendEventHandler(GSM_SmsSend_Instance*, GSM_SmsSend_EventType type, void* data)
+{
+    Rig& r = *g_rig;
+    switch (type) {
+    case GSM_SmsSend_EventType_SendSuccess:
+        r.smsSent.push_back(static_cast<GSM_SmsSend_Event_SendSuccess*>(data)->MessageReference);
+        r.log.push_back("SendSuccess");
+        if (r.onSmsSent)
+            r.onSmsSent(r.smsSent.back());
+        break;
+    case GSM_SmsSend_EventType_SendFailed:
+        r.smsFailed.push_back(*static_cast<GSM_SmsSend_Event_SendFailed*>(data));
+        r.log.push_back("SendFailed");
+        break;
+    case GSM_SmsSend_EventType_DeliveryStatusReport: {
+        auto* e = static_cast<GSM_SmsSend_Event_DeliveryStatusReport*>(data);
+        DeliveryReport d;
+        d.phone = e->PhoneNumber;
+        d.reference = e->MessageReference;
+        d.status = e->MessageStatus;
+        d.scEpoch = e->ServiceCentreEpoch;
+        d.scOffset = e->ServiceCentreTimeZoneOffsetInSeconds;
+        d.dtEpoch = e->DischargeEpoch;
+        d.dtOffset = e->DischargeTimeZoneOffsetInSeconds;
+        r.reports.push_back(d);
+        r.log.push_back("DeliveryStatusReport");
+        break;
+    }
+    }
+}
+
+extern "C" void gsmSmsReadEventHandler(GSM_SmsRead_Instance*, GSM_SmsRead_EventType type, void* data)
+{
+    Rig& r = *g_rig;
+    if (type == GSM_SmsRead_EventType_ReadSuccess) {
+        auto* e = static_cast<GSM_SmsRead_Event_ReadSuccess*>(data);
+        ReceivedSms s;
+        s.status = e->SmsStatus;
+        s.phone = e->PhoneNumber;
+        s.text = e->SmsData;
+        s.epoch = e->EpochTime;
+        s.offset = e->TimeZoneCompensation;
+        r.received.push_back(s);
+        r.log.push_back("ReadSuccess");
+    }
+}
+
+extern "C" void gsmUssdEventHandler(GSM_USSD_Instance*, GSM_USSD_EventType type, void* data)
+{
+    Rig& r = *g_rig;
+    UssdEvent u;
+    u.type = type;
+    if (type == GSM_USSD_EventType_UssdResponse) {
+        auto* e = static_cast<GSM_USSD_Event_UssdResponse*>(data);
+        u.code = e->ResponseCode;
+        u.text = e->DataResult;
+    }
+    r.ussdEvents.push_back(u);
+    r.log.push_back(type == GSM_USSD_EventType_UssdSent       ? "UssdSent"
+                    : type == GSM_USSD_EventType_UssdResponse ? "UssdResponse"
+                                                              : "UssdCancelled");
+}
+
+// ---- the manager ----
+
+Rig::Rig(const RigOptions& o) : opt(o), rng(o.seed)
+{
+    g_rig = this;
+    g_now = o.startTime;
+    sim.tick(g_now);
+    std::memset(&pwr, 0, sizeof pwr);
+    std::memset(&prompt, 0, sizeof prompt);
+    std::memset(&comms, 0, sizeof comms);
+    std::memset(&pin, 0, sizeof pin);
+    std::memset(&sq, 0, sizeof sq);
+    std::memset(&netreg, 0, sizeof netreg);
+    std::memset(&smsSend, 0, sizeof smsSend);
+    std::memset(&smsRead, 0, sizeof smsRead);
+    std::memset(&ussd, 0, sizeof ussd);
+    std::memset(&tx, 0, sizeof tx);
+    std::memset(&rx, 0, sizeof rx);
+
+    promptBuf.assign(o.promptBuffer, 0xA5);
+    echoBuf.assign(o.echoBuffer, 0xA5);
+    txBuf.assign(o.txBuffer, 0);
+    rxBuf.assign(o.rxBuffer, 0);
+
+    // Power
+    pwr.SetPowerKey = &gsmSetPowerKey;
+    if (o.useReset)
+        pwr.SetReset = &gsmSetReset;
+    pwr.ReadStatus = &gsmReadStatus;
+    gsmPowerInit(&pwr);
+
+    // Prompt
+    prompt.Power = &(pwr._i);
+    prompt.DataBuffer = promptBuf.data();
+    prompt.DataBufferSize = promptBuf.size();
+    prompt.Write = &gsmWrite;
+    prompt.WriteCompleted = &gsmWriteCompleted;
+    prompt.CanRead = &gsmCanRead;
+    prompt.Read = &gsmRead;
+    if (o.echoBuffer) {
+        prompt.EchoCancellationBuffer = echoBuf.data();
+        prompt.EchoCancellationBufferSize = echoBuf.size();
+    }
+    gsmPromptInit(&prompt);
+    tx.Buffer = txBuf.data();
+    tx.BufferSize = static_cast<uint32_t>(txBuf.size());
+    cbufInit(&tx);
+    rx.Buffer = rxBuf.data();
+    rx.BufferSize = static_cast<uint32_t>(rxBuf.size());
+    cbufInit(&rx);
+
+    // BasicComms
+    comms.Power = &(pwr._i);
+    comms.Prompt = &(prompt._i);
+    comms.EchoOn = o.echoOn ? 1 : 0;
+    gsmBasicCommsInit(&comms);
+
+    // PIN
+    pin.Power = (&pwr._i);
+    pin.Prompt = (&prompt._i);
+    pin.BasicComms = (&comms._i);
+    pin.EventHandler = &gsmPinEventHandler;
+    gsmPinInit(&pin);
+
+    // Signal Quality
+    sq.Power = (&pwr._i);
+    sq.Prompt = (&prompt._i);
+    sq.BasicComms = (&comms._i);
+    sq.EventHandler = &gsmSignalQualityEventHandler;
+    gsmSignalQualityInit(&sq);
+
+    // Network Registration
+    netreg.Power = (&pwr._i);
+    netreg.Prompt = (&prompt._i);
+    netreg.BasicComms = (&comms._i);
+    gsmNetworkRegistrationInit(&netreg);
+
+    // SMS Send
+    smsSend.Power = (&pwr._i);
+    smsSend.Prompt = (&prompt._i);
+    smsSend.BasicComms = (&comms._i);
+    smsSend.NetworkRegistration = (&netreg._i);
+    smsSend.EventHandler = &gsmSmsSendEventHandler;
+    gsmSmsSendInit(&smsSend);
+
+    // SMS Read
+    smsRead.Power = (&pwr._i);
+    smsRead.Prompt = (&prompt._i);
+    smsRead.BasicComms = (&comms._i);
+    smsRead.EventHandler = &gsmSmsReadEventHandler;
+    gsmSmsReadInit(&smsRead);
+
+    // USSD
+    ussd.Power = (&pwr._i);
+    ussd.Prompt = (&prompt._i);
+    ussd.NetworkRegistration = (&netreg._i);
+    ussd.EventHandler = &gsmUssdEventHandler;
+    gsmUssdInit(&ussd);
+}
+
+Rig::~Rig()
+{
+    g_rig = nullptr;
+}
+
+uint32_t Rig::now() const
+{
+    return g_now;
+}
+
+void Rig::rxPoll()
+{
+    // Hand over the modem's output in pieces of random size, as a UART driver would.
+    size_t ready = sim.outputReady();
+    if (ready == 0)
+        return;
+    unsigned pick = rng() % 10;
+    size_t n = pick < 3 ? 1 : (pick < 8 ? 1 + rng() % opt.maxChunk : ready);
+    n = std::min(n, ready);
+    for (size_t i = 0; i < n; ++i) {
+        if (!cbufWrite(&rx, sim.readOutput()))
+            break;
+    }
+}
+
+void Rig::txPoll()
+{
+    unsigned budget = opt.txBytesPerMs * opt.maxStepMs;
+    cbufReleaseLock(&tx);
+    uint8_t* seg = nullptr;
+    uint32_t n;
+    while (budget > 0 && (n = cbufReadContinuousSegmentAndLock(&tx, &seg, budget)) > 0) {
+        for (uint32_t i = 0; i < n; ++i)
+            sim.hostWrite(seg[i]);
+        budget -= n;
+        cbufReleaseLock(&tx);
+    }
+}
+
+void Rig::step()
+{
+    g_now += 1 + rng() % opt.maxStepMs;
+    sim.tick(g_now);
+    // gsmmgrPoll(), in module order
+    gsmPowerPoll(&pwr);
+    rxPoll();
+    gsmPromptPoll(&prompt);
+    txPoll();
+    gsmBasicCommsPoll(&comms);
+    gsmPinPoll(&pin);
+    gsmSignalQualityPoll(&sq);
+    gsmNetworkRegistrationPoll(&netreg);
+    gsmSmsSendPoll(&smsSend);
+    gsmSmsReadPoll(&smsRead);
+    gsmUssdPoll(&ussd);
+}
+
+void Rig::runFor(uint32_t ms)
+{
+    uint32_t start = g_now;
+    while (g_now - start < ms)
+        step();
+}
+
+bool Rig::runUntil(const std::function<bool()>& cond, uint32_t maxMs)
+{
+    uint32_t start = g_now;
+    while (g_now - start < maxMs) {
+        if (cond())
+            return true;
+        step();
+    }
+    return cond();
+}

@@ -1,0 +1,114 @@
+// The library wired exactly as the generated gsm_manager does it (instances zeroed,
+// callbacks assigned, Init in module order, Poll in module order, circular Rx/Tx
+// buffers between the library and the "UART"), attached to the modem simulator.
+#pragma once
+
+#include "modem_sim.h"
+
+#include "GSM_BasicComms.h"
+#include "GSM_NetworkRegistration.h"
+#include "GSM_PIN.h"
+#include "GSM_Power.h"
+#include "GSM_Prompt.h"
+#include "GSM_SMS_Read.h"
+#include "GSM_SMS_Send.h"
+#include "GSM_SignalQuality.h"
+#include "GSM_USSD.h"
+#include "circbuff.h"
+
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+extern "C" uint32_t gsm__SysTime_ms(void);
+
+struct RigOptions
+{
+    size_t promptBuffer = 1024;
+    size_t echoBuffer = 1024;   // 0: no echo cancellation buffer
+    size_t txBuffer = 1024;
+    size_t rxBuffer = 1024;
+    bool echoOn = true;
+    bool useReset = false;
+    uint32_t seed = 1;
+    unsigned maxChunk = 16;     // largest piece of modem output handed over per poll
+    unsigned maxStepMs = 3;     // largest time step per loop iteration
+    unsigned txBytesPerMs = 11; // UART speed towards the modem (115200 baud)
+    uint32_t startTime = 0xFFFF0000u; // close to the 32-bit wrap on purpose
+};
+
+struct DeliveryReport
+{
+    std::string phone;
+    int reference = 0;
+    int status = 0;
+    uint32_t scEpoch = 0, dtEpoch = 0;
+    int32_t scOffset = 0, dtOffset = 0;
+};
+
+struct ReceivedSms
+{
+    int status = 0;
+    std::string phone;
+    std::string text;
+    uint32_t epoch = 0;
+    int32_t offset = 0;
+};
+
+struct UssdEvent
+{
+    int type = 0;
+    int code = -1;
+    std::string text;
+};
+
+class Rig
+{
+public:
+    explicit Rig(const RigOptions& o = RigOptions());
+    ~Rig();
+
+    void step();                                           // one main-loop pass
+    void runFor(uint32_t ms);
+    bool runUntil(const std::function<bool()>& cond, uint32_t maxMs);
+    uint32_t now() const;
+
+    ModemSim sim;
+    RigOptions opt;
+
+    GSM_Power_Instance pwr;
+    GSM_Prompt_Instance prompt;
+    GSM_BasicComms_Instance comms;
+    GSM_PIN_Instance pin;
+    GSM_SignalQuality_Instance sq;
+    GSM_NetworkRegistration_Instance netreg;
+    GSM_SmsSend_Instance smsSend;
+    GSM_SmsRead_Instance smsRead;
+    GSM_USSD_Instance ussd;
+
+    std::vector<uint8_t> promptBuf, echoBuf, txBuf, rxBuf;
+    CircBuff tx, rx;
+    unsigned txOverflows = 0;
+    std::mt19937 rng;
+
+    // recorded events
+    std::vector<std::string> log;
+    std::vector<int> simStatus;
+    int pinSuccess = 0, pinFailed = 0;
+    std::vector<std::pair<int, int>> csq;
+    int csqFailed = 0;
+    std::vector<int> smsSent;
+    std::vector<GSM_SmsSend_Event_SendFailed> smsFailed;
+    std::vector<DeliveryReport> reports;
+    std::vector<ReceivedSms> received;
+    std::vector<UssdEvent> ussdEvents;
+    std::function<void(int)> onSmsSent;
+
+    void rxPoll();
+    void txPoll();
+};
+
+extern Rig* g_rig;
+extern uint32_t g_now;

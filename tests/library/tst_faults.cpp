@@ -1,0 +1,257 @@
+// A misbehaving modem: garbage, lost and interleaved output, silence, restarts, power
+// loss, error answers. The library must recover, report failures as events, never
+// hang and never write out of bounds (AddressSanitizer watches the last point).
+#include "rig.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool established(Rig& r)
+{
+    return gsmBasicCommsCommunicationEstablished(&r.comms) != 0;
+}
+
+void bringUp(Rig& r, bool enterPin = true)
+{
+    ASSERT_TRUE(r.runUntil([&] { return established(r); }, 20000));
+    if (enterPin) {
+        ASSERT_TRUE(gsmPinEnter(&r.pin, 1234));
+        ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_Ready; }, 10000));
+    }
+    r.sim.setRegistration(0, 1);
+    ASSERT_TRUE(r.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&r.netreg); }, 30000));
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
+}
+
+// One signal query that must end in an event within the time a query may take.
+void queryEnds(Rig& r)
+{
+    size_t before = r.csq.size() + static_cast<size_t>(r.csqFailed);
+    if (!gsmSignalQualityQuery(&r.sq))
+        return; // link being re-established: refused, no event due
+    ASSERT_TRUE(r.runUntil([&] { return r.csq.size() + static_cast<size_t>(r.csqFailed) > before; }, 10000))
+        << "a query never ended";
+}
+
+TEST(Faults, GarbageOnTheLine)
+{
+    RigOptions o;
+    o.seed = 11;
+    Rig r(o);
+    bringUp(r);
+    std::mt19937 g(5);
+    for (int i = 0; i < 40; ++i) {
+        std::string junk;
+        int n = 1 + static_cast<int>(g() % 300);
+        for (int k = 0; k < n; ++k) {
+            static const char pool[] = "\r\n\">,:+OKERROR 0123456789\x1a\x1b\x00\xff";
+            junk += (g() % 3) ? pool[g() % (sizeof pool - 1)] : static_cast<char>(g() & 0xFF);
+        }
+        r.sim.emitRaw(junk);
+        r.runFor(g() % 40);
+        queryEnds(r);
+    }
+    // Once the line is clean again everything works.
+    ASSERT_TRUE(r.runUntil([&] { return established(r); }, 30000));
+    size_t ok = r.csq.size();
+    queryEnds(r);
+    EXPECT_EQ(r.csq.size(), ok + 1);
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+123456", "after the noise"));
+    ASSERT_TRUE(r.runUntil([&] { return !r.smsSent.empty(); }, 30000));
+    EXPECT_EQ(r.sim.sent.back().text, "after the noise");
+}
+
+TEST(Faults, DroppedResponseIsAFailedQueryNotALostLink)
+{
+    Rig r;
+    bringUp(r);
+    r.sim.dropResponses(1);
+    ASSERT_TRUE(gsmSignalQualityQuery(&r.sq));
+    ASSERT_TRUE(r.runUntil([&] { return r.csqFailed == 1; }, 10000));
+    EXPECT_TRUE(established(r));
+    r.runFor(GSM_PROMPT_RECOVERY_MS + 100);
+    ASSERT_TRUE(gsmSignalQualityQuery(&r.sq)) << r.log.back();
+    ASSERT_TRUE(r.runUntil([&] { return r.csq.size() + static_cast<size_t>(r.csqFailed) > 1; }, 10000));
+    EXPECT_EQ(r.csq.size(), 1u);
+    EXPECT_EQ(r.sim.powerOnCount, 1);
+}
+
+class SilentModem : public ::testing::TestWithParam<bool>
+{
+};
+
+TEST_P(SilentModem, IsRestartedAndReconfigured)
+{
+    RigOptions o;
+    o.useReset = GetParam();
+    Rig r(o);
+    bringUp(r);
+    r.sim.setSilent(true);
+    ASSERT_TRUE(r.runUntil([&] { return !established(r); }, 130000)) << "silence noticed";
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.powerOnCount + r.sim.resetCount > 1; }, 60000))
+        << "silent modem restarted";
+    if (GetParam())
+        EXPECT_EQ(r.sim.resetCount, 1) << "reset line used when available";
+    else
+        EXPECT_EQ(r.sim.powerOnCount, 2) << "power cycle through the power key";
+    ASSERT_TRUE(r.runUntil([&] { return established(r); }, 30000));
+    // The restarted modem lost its settings: the modules set them again.
+    EXPECT_TRUE(r.runUntil([&] { return r.sim.cregN[0] == 1 && r.sim.cnmiMt == 1 && r.sim.cmee == 1; }, 30000));
+    EXPECT_EQ(r.sim.echo, true);
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PinRequired; }, 30000));
+}
+
+INSTANTIATE_TEST_SUITE_P(ResetLine, SilentModem, ::testing::Bool());
+
+TEST(Faults, SpontaneousRestartIsNoticed)
+{
+    RigOptions o;
+    o.echoOn = false;
+    Rig r(o);
+    bringUp(r);
+    r.sim.spontaneousReset(); // prints RDY after booting, with factory settings
+    ASSERT_TRUE(r.runUntil([&] { return !established(r); }, 10000));
+    ASSERT_TRUE(r.runUntil([&] { return established(r); }, 30000));
+    EXPECT_FALSE(r.sim.echo);
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.cregN[0] == 1 && r.sim.cnmiMt == 1; }, 30000));
+    r.sim.receiveSms("+111", "after restart");
+    ASSERT_TRUE(r.runUntil([&] { return !r.received.empty(); }, 10000));
+    EXPECT_EQ(r.received[0].text, "after restart");
+}
+
+TEST(Faults, UrcInsideAResponse)
+{
+    Rig r;
+    bringUp(r);
+    int index = r.sim.receiveSms("+222", "interleaved", "10/05/06,00:01:52+08", false);
+    r.sim.urcInNextResponse("+CMTI: \"SM\"," + std::to_string(index));
+    queryEnds(r);
+    ASSERT_EQ(r.csq.size(), 1u);
+    ASSERT_TRUE(r.runUntil([&] { return !r.received.empty(); }, 10000));
+    EXPECT_EQ(r.received[0].text, "interleaved");
+}
+
+TEST(Faults, PowerLossDuringSmsSend)
+{
+    Rig r;
+    bringUp(r);
+    r.sim.latencyMs = 400;
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+333", "never sent"));
+    ASSERT_TRUE(r.runUntil([&] { return !r.sim.commands.empty() && r.sim.commands.back().rfind("AT+CMGS", 0) == 0; },
+                           20000));
+    r.sim.powerLoss();
+    ASSERT_TRUE(r.runUntil([&] { return !r.smsFailed.empty(); }, 20000));
+    EXPECT_EQ(r.smsFailed[0].Result, GSM_Result_Aborted);
+    EXPECT_TRUE(r.sim.sent.empty());
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.powerOnCount == 2 && established(r); }, 60000)) << "switched on again";
+    EXPECT_FALSE(gsmSmsSendIsBusy(&r.smsSend));
+}
+
+TEST(Faults, SmsErrorsAndCancel)
+{
+    Rig r;
+    bringUp(r);
+    r.sim.cmee = 1;
+    r.sim.cmgsError = 500;
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+444", "rejected"));
+    ASSERT_TRUE(r.runUntil([&] { return !r.smsFailed.empty(); }, 30000));
+    EXPECT_EQ(r.smsFailed[0].Result, GSM_Result_CmsError);
+    EXPECT_EQ(r.smsFailed[0].ErrorCode, 500);
+
+    // Cancelled while the modem waits for the text: ESC, nothing is sent.
+    r.sim.cmgsError = 0;
+    r.sim.latencyMs = 300;
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+444", "cancelled"));
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.commands.back().rfind("AT+CMGS", 0) == 0; }, 20000));
+    gsmSmsSendCancel(&r.smsSend);
+    ASSERT_EQ(r.smsFailed.size(), 2u);
+    EXPECT_EQ(r.smsFailed[1].Result, GSM_Result_Aborted);
+    r.runFor(3000);
+    EXPECT_TRUE(r.sim.sent.empty());
+
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+444", "third time lucky"));
+    ASSERT_TRUE(r.runUntil([&] { return !r.smsSent.empty(); }, 30000));
+    ASSERT_EQ(r.sim.sent.size(), 1u);
+    EXPECT_EQ(r.sim.sent[0].text, "third time lucky");
+}
+
+TEST(Faults, NoNetworkMeansSendFailed)
+{
+    Rig r;
+    ASSERT_TRUE(r.runUntil([&] { return established(r); }, 20000));
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+555", "no network"));
+    ASSERT_TRUE(gsmUssdSend(&r.ussd, "*100#"));
+    ASSERT_TRUE(r.runUntil([&] { return !r.smsFailed.empty() && !r.ussdEvents.empty(); },
+                           GSM_SMS_SEND_NETWORK_WAIT_MS + 5000));
+    EXPECT_EQ(r.smsFailed[0].Result, GSM_Result_Timeout);
+    EXPECT_EQ(r.ussdEvents[0].code, GSM_USSD_ResponseCode_SendFailed);
+    EXPECT_TRUE(r.sim.sent.empty());
+    EXPECT_TRUE(r.sim.ussdRequests.empty());
+}
+
+TEST(Faults, UssdWithoutAnswerTimesOut)
+{
+    Rig r;
+    bringUp(r);
+    r.sim.ussdScript["*55#"] = {0, "too late", 15, GSM_USSD_RESPONSE_TIMEOUT_MS + 30000};
+    ASSERT_TRUE(gsmUssdSend(&r.ussd, "*55#"));
+    ASSERT_TRUE(r.runUntil([&] { return r.ussdEvents.size() >= 2; }, GSM_USSD_RESPONSE_TIMEOUT_MS + 5000));
+    EXPECT_EQ(r.ussdEvents[0].type, GSM_USSD_EventType_UssdSent);
+    EXPECT_EQ(r.ussdEvents[1].code, GSM_USSD_ResponseCode_NetworkTimeout);
+    // The modem rejects a malformed request: reported, not hanging.
+    r.sim.addHandler("AT+CUSD=1", [](ModemSim& m, const std::string&) { m.respond({}, "ERROR"); });
+    ASSERT_TRUE(gsmUssdSend(&r.ussd, "*1#"));
+    ASSERT_TRUE(r.runUntil([&] { return r.ussdEvents.size() >= 3; }, 10000));
+    EXPECT_EQ(r.ussdEvents[2].code, GSM_USSD_ResponseCode_SendFailed);
+}
+
+TEST(Faults, StoredMessagesBeyondTheQueueAreAllRead)
+{
+    Rig r;
+    const int count = GSM_SMS_READ_QUEUE + 5;
+    for (int i = 0; i < count; ++i)
+        r.sim.receiveSms("+66" + std::to_string(i), "stored " + std::to_string(i), "10/05/06,00:01:52+08", false);
+    bringUp(r);
+    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == static_cast<size_t>(count); }, 60000));
+    EXPECT_TRUE(r.runUntil([&] { return r.sim.store.empty(); }, 10000));
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(r.received[static_cast<size_t>(i)].text, "stored " + std::to_string(i));
+}
+
+TEST(Faults, FloodOfOverlongLines)
+{
+    RigOptions o;
+    o.promptBuffer = 96;
+    Rig r(o);
+    bringUp(r);
+    r.sim.emitRaw(std::string(5000, 'A') + "\r\n" + "\r\n+CREG: " + std::string(300, '1') + "\r\n");
+    r.runFor(200);
+    EXPECT_GE(r.prompt.DiscardedLines, 2u);
+    EXPECT_TRUE(gsmNetworkRegistrationIsRegistered(&r.netreg)) << "the junk line did not change the state";
+    queryEnds(r);
+    ASSERT_TRUE(r.runUntil([&] { return !r.csq.empty(); }, 10000));
+}
+
+TEST(Faults, SimMissingAndDeadPowerKey)
+{
+    Rig r;
+    r.sim.sim = ModemSim::Sim::NotInserted;
+    r.sim.simPin.clear();
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_NotInserted; }, 30000));
+    ASSERT_TRUE(gsmPinEnter(&r.pin, 1234));
+    ASSERT_TRUE(r.runUntil([&] { return r.pinFailed == 1; }, 10000));
+    EXPECT_TRUE(r.sim.pinAttempts.empty()) << "no PIN sent to a missing SIM";
+
+    // Switch off; the key then stops working: no hang, the power state says so.
+    gsmPowerSet(&r.pwr, false);
+    ASSERT_TRUE(r.runUntil([&] { return !r.sim.poweredOn(); }, 30000));
+    EXPECT_FALSE(established(r));
+    r.sim.powerKeyWorks = false;
+    gsmPowerSet(&r.pwr, true);
+    ASSERT_TRUE(r.runUntil([&] { return gsmPowerIfGetState(&r.pwr._i) == GSM_Power_State_Failed; }, 60000));
+    r.sim.powerKeyWorks = true;
+    ASSERT_TRUE(r.runUntil([&] { return established(r); }, GSM_POWER_RETRY_PAUSE_MS + 30000));
+}
+
+} // namespace

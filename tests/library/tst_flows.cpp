@@ -1,0 +1,190 @@
+// End-to-end flows of the library through the modem simulator, wired like the
+// generated gsm_manager. Output is handed over in random pieces and time starts
+// just before the 32-bit millisecond counter wraps.
+#include "rig.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+bool contains(const std::vector<std::string>& v, const std::string& s)
+{
+    for (const auto& e : v)
+        if (e == s)
+            return true;
+    return false;
+}
+
+// Power on, synchronise, unlock the SIM and register: the common start of every flow.
+void bringUp(Rig& r)
+{
+    ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
+    ASSERT_TRUE(gsmPinEnter(&r.pin, 1234));
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_Ready; }, 10000));
+    r.sim.setRegistration(0, 1);
+    r.sim.setRegistration(1, 1);
+    ASSERT_TRUE(r.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&r.netreg); }, 30000));
+}
+
+class Flows : public ::testing::TestWithParam<int>
+{
+protected:
+    RigOptions options()
+    {
+        RigOptions o;
+        o.seed = static_cast<uint32_t>(GetParam());
+        o.echoOn = (GetParam() % 2) == 0;   // alternate ATE1 and ATE0
+        o.maxChunk = 1 + GetParam() % 23;   // from byte-by-byte to bursts
+        return o;
+    }
+};
+
+TEST_P(Flows, PowerOnAndSynchronise)
+{
+    Rig r(options());
+    EXPECT_FALSE(gsmPowerGet(&r.pwr));
+    ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
+    EXPECT_TRUE(gsmPowerGet(&r.pwr));
+    EXPECT_EQ(r.sim.powerOnCount, 1);
+    EXPECT_EQ(r.sim.echo, r.opt.echoOn);
+    EXPECT_EQ(r.sim.cmee, 1);
+    EXPECT_EQ(r.txOverflows, 0u);
+}
+
+TEST_P(Flows, PinRightAfterWrong)
+{
+    Rig r(options());
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PinRequired; }, 20000));
+    ASSERT_FALSE(r.simStatus.empty());
+    EXPECT_EQ(r.simStatus.back(), GSM_PIN_SimStatus_PinRequired);
+
+    ASSERT_TRUE(gsmPinEnter(&r.pin, 4321));
+    EXPECT_FALSE(gsmPinEnter(&r.pin, 1111)) << "a second entry while one is pending is refused";
+    ASSERT_TRUE(r.runUntil([&] { return r.pinFailed == 1; }, 20000));
+    r.runFor(15000);
+    EXPECT_EQ(r.sim.pinAttempts, std::vector<std::string>({"4321"})) << "a wrong PIN is never repeated";
+    EXPECT_EQ(r.pinSuccess, 0);
+
+    ASSERT_TRUE(gsmPinEnter(&r.pin, 1234));
+    ASSERT_TRUE(r.runUntil([&] { return r.pinSuccess == 1; }, 20000));
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_Ready; }, 10000));
+    EXPECT_EQ(r.simStatus.back(), GSM_PIN_SimStatus_Ready);
+    EXPECT_EQ(r.sim.pinAttempts.size(), 2u);
+}
+
+TEST_P(Flows, SignalQuality)
+{
+    Rig r(options());
+    EXPECT_FALSE(gsmSignalQualityQuery(&r.sq)) << "no query before communication is up";
+    ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
+    r.sim.csqRssi = 17;
+    r.sim.csqBer = 3;
+    ASSERT_TRUE(gsmSignalQualityQuery(&r.sq));
+    EXPECT_FALSE(gsmSignalQualityQuery(&r.sq)) << "one query at a time";
+    ASSERT_TRUE(r.runUntil([&] { return !r.csq.empty(); }, 5000));
+    EXPECT_EQ(r.csq.back(), std::make_pair(17, 3));
+    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(17), -79);
+}
+
+TEST_P(Flows, RegistrationFollowsUrcsAndPolling)
+{
+    Rig r(options());
+    ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.cregN[0] == 1; }, 10000));
+    r.runFor(500);
+    EXPECT_FALSE(gsmNetworkRegistrationIsRegistered(&r.netreg));
+    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&r.netreg, GSM_NetworkRegistration_Domain_CS),
+              GSM_NetworkRegistration_Status_Searching);
+
+    r.sim.setRegistration(0, 5); // URC "+CREG: 5"
+    ASSERT_TRUE(r.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&r.netreg); }, 2000));
+    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&r.netreg, GSM_NetworkRegistration_Domain_CS),
+              GSM_NetworkRegistration_Status_Roaming);
+
+    r.sim.setRegistration(0, 3);
+    ASSERT_TRUE(r.runUntil([&] { return !gsmNetworkRegistrationIsRegistered(&r.netreg); }, 2000));
+
+    // A change the modem does not announce is found by the periodic query.
+    r.sim.cregN[0] = 0;
+    r.sim.regStat[0] = 1;
+    ASSERT_TRUE(r.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&r.netreg); },
+                           GSM_NETREG_POLL_UNREGISTERED_MS + 5000));
+}
+
+TEST_P(Flows, SmsSendWithDeliveryReport)
+{
+    Rig r(options());
+    bringUp(r);
+    r.sim.deliveryStatus = 0;
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+447700900123", "Hello from Tarvex"));
+    EXPECT_FALSE(gsmSmsSend(&r.smsSend, "+447700900123", "second")) << "busy";
+    ASSERT_TRUE(r.runUntil([&] { return !r.smsSent.empty() || !r.smsFailed.empty(); }, 30000));
+    ASSERT_EQ(r.smsSent.size(), 1u);
+    ASSERT_EQ(r.sim.sent.size(), 1u);
+    EXPECT_EQ(r.sim.sent[0].number, "+447700900123");
+    EXPECT_EQ(r.sim.sent[0].text, "Hello from Tarvex");
+    EXPECT_EQ(r.smsSent[0], r.sim.sent[0].reference);
+
+    ASSERT_TRUE(r.runUntil([&] { return !r.reports.empty(); }, 10000));
+    const DeliveryReport& d = r.reports[0];
+    EXPECT_EQ(d.reference, r.smsSent[0]);
+    EXPECT_EQ(d.phone, "+447700900123");
+    EXPECT_EQ(d.status, 0);
+    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(static_cast<uint8_t>(d.status)),
+              GSM_SmsSend_DeliveryStatusReportType_Delivered);
+    EXPECT_EQ(d.scEpoch, 1273096912u); // 2010-05-05 22:01:52 UTC
+    EXPECT_EQ(d.scOffset, 7200);
+    EXPECT_EQ(d.dtEpoch, 1273096916u);
+    EXPECT_EQ(d.dtOffset, 7200);
+    EXPECT_EQ(r.txOverflows, 0u);
+}
+
+TEST_P(Flows, SmsReceiveAndDelete)
+{
+    Rig r(options());
+    bringUp(r);
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
+    r.sim.receiveSms("+27820001111", "Meet at 10\nBring the key", "10/05/06,00:01:52+08");
+    ASSERT_TRUE(r.runUntil([&] { return !r.received.empty(); }, 10000));
+    const ReceivedSms& s = r.received[0];
+    EXPECT_EQ(s.status, GSM_SmsRead_SmsStatus_ReceivedUnread);
+    EXPECT_EQ(s.phone, "+27820001111");
+    EXPECT_EQ(s.text, "Meet at 10\nBring the key");
+    EXPECT_EQ(s.epoch, 1273096912u);
+    EXPECT_EQ(s.offset, 7200);
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.store.empty(); }, 5000)) << "the message is deleted after reading";
+}
+
+TEST_P(Flows, UssdActionRequiredThenCancel)
+{
+    Rig r(options());
+    bringUp(r);
+    r.sim.cusdHoldsOk = (GetParam() % 3) == 0;
+    r.sim.ussdScript["*100#"] = {1, "Menu\n1. Balance\n2. Data", 15, 1500};
+    r.sim.ussdScript["1"] = {0, "Balance: 10.00 EUR", 15, 800};
+    ASSERT_TRUE(gsmUssdSend(&r.ussd, "*100#"));
+    ASSERT_TRUE(r.runUntil([&] { return r.ussdEvents.size() >= 2; }, 20000));
+    EXPECT_EQ(r.ussdEvents[0].type, GSM_USSD_EventType_UssdSent);
+    EXPECT_EQ(r.ussdEvents[1].type, GSM_USSD_EventType_UssdResponse);
+    EXPECT_EQ(r.ussdEvents[1].code, GSM_USSD_ResponseCode_ActionRequired);
+    EXPECT_EQ(r.ussdEvents[1].text, "Menu\n1. Balance\n2. Data");
+    EXPECT_TRUE(gsmUssdIsSessionOpen(&r.ussd));
+
+    ASSERT_TRUE(gsmUssdSend(&r.ussd, "1"));
+    ASSERT_TRUE(r.runUntil([&] { return r.ussdEvents.size() >= 4; }, 20000));
+    EXPECT_EQ(r.ussdEvents[3].code, GSM_USSD_ResponseCode_NoFurtherAction);
+    EXPECT_EQ(r.ussdEvents[3].text, "Balance: 10.00 EUR");
+
+    ASSERT_TRUE(gsmUssdSend(&r.ussd, "*100#"));
+    ASSERT_TRUE(r.runUntil([&] { return r.ussdEvents.size() >= 6; }, 20000));
+    ASSERT_TRUE(gsmUssdCancelSession(&r.ussd));
+    ASSERT_TRUE(r.runUntil([&] { return r.ussdEvents.size() >= 7; }, 20000));
+    EXPECT_EQ(r.ussdEvents[6].type, GSM_USSD_EventType_UssdCancelled);
+    EXPECT_FALSE(gsmUssdIsSessionOpen(&r.ussd));
+    EXPECT_EQ(r.sim.commands.back(), "AT+CUSD=2");
+    EXPECT_TRUE(contains(r.log, "UssdCancelled"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, Flows, ::testing::Range(1, 9));
+
+} // namespace

@@ -1,0 +1,483 @@
+// The Prompt engine on its own, against a scripted UART: line assembly under every
+// split, echo cancellation, result codes, URC routing, the data prompt, paced and raw
+// writes, raw reads, kept lines, timeouts and recovery, arbitration, bounded buffers.
+#include "GSM_Prompt.h"
+#include "GSM_Prompt_Helper.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+uint32_t gTime = 0;
+
+} // namespace
+
+extern "C" uint32_t gsm__SysTime_ms(void)
+{
+    return gTime;
+}
+
+namespace {
+
+struct Uart
+{
+    std::string written;     // what the engine wrote
+    std::string input;       // modem output waiting to be read
+    size_t allowance = ~size_t(0); // bytes CanRead may still report in this poll
+    bool txBusy = false;     // WriteCompleted() answer is "not yet"
+};
+Uart* gUart = nullptr;
+
+extern "C" void uartWrite(GSM_Prompt_Instance*, uint8_t b) { gUart->written += static_cast<char>(b); }
+extern "C" bool uartWriteCompleted(GSM_Prompt_Instance*) { return !gUart->txBusy; }
+extern "C" bool uartCanRead(GSM_Prompt_Instance*) { return !gUart->input.empty() && gUart->allowance > 0; }
+extern "C" uint8_t uartRead(GSM_Prompt_Instance*)
+{
+    uint8_t b = static_cast<uint8_t>(gUart->input[0]);
+    gUart->input.erase(0, 1);
+    --gUart->allowance;
+    return b;
+}
+
+// A client that records its events as text and runs a script per event.
+struct TestClient
+{
+    GSM_Prompt_Client c; // first member: the handler finds the TestClient by a cast
+    std::vector<std::string> events;
+    std::function<bool(TestClient&, GSM_Prompt_Event*)> onEvent;
+    std::string raw;
+};
+
+extern "C" bool testHandler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
+{
+    TestClient& t = *reinterpret_cast<TestClient*>(client);
+    switch (ev->Type) {
+    case GSM_Prompt_EventType_Start: t.events.push_back("start"); break;
+    case GSM_Prompt_EventType_Line: t.events.push_back("line:" + std::string(ev->Line)); break;
+    case GSM_Prompt_EventType_Urc: t.events.push_back("urc:" + std::string(ev->Line)); break;
+    case GSM_Prompt_EventType_DataPrompt: t.events.push_back("prompt"); break;
+    case GSM_Prompt_EventType_RawData:
+        t.raw.append(reinterpret_cast<const char*>(ev->Data), ev->DataLength);
+        t.events.push_back("raw:" + std::to_string(ev->DataLength) + "/" + std::to_string(ev->RawRemaining));
+        break;
+    case GSM_Prompt_EventType_Final:
+        t.events.push_back("final:" + std::to_string(ev->Result) + ":" + std::to_string(ev->ErrorCode));
+        break;
+    }
+    return t.onEvent ? t.onEvent(t, ev) : false;
+}
+
+class Engine : public ::testing::Test
+{
+protected:
+    static constexpr size_t kGuard = 64;
+    Uart uart;
+    GSM_Prompt_Instance p;
+    std::vector<uint8_t> buf;
+    std::vector<uint8_t> echo;
+    std::mt19937 rng{7};
+
+    void SetUp() override { build(256, 256); }
+
+    // Buffers with guard bytes after the size the engine is told about.
+    void build(size_t lineSize, size_t echoSize)
+    {
+        gUart = &uart;
+        gTime = 0xFFFFF000u; // wraps during most tests
+        std::memset(&p, 0, sizeof p);
+        buf.assign(lineSize + kGuard, 0xA5);
+        echo.assign(echoSize + kGuard, 0xA5);
+        p.DataBuffer = buf.data();
+        p.DataBufferSize = lineSize;
+        if (echoSize) {
+            p.EchoCancellationBuffer = echo.data();
+            p.EchoCancellationBufferSize = echoSize;
+        }
+        p.Write = &uartWrite;
+        p.WriteCompleted = &uartWriteCompleted;
+        p.CanRead = &uartCanRead;
+        p.Read = &uartRead;
+        gsmPromptInit(&p);
+    }
+
+    void TearDown() override
+    {
+        for (size_t i = p.DataBufferSize; i < buf.size(); ++i)
+            ASSERT_EQ(buf[i], 0xA5) << "line buffer overrun at " << i;
+        for (size_t i = p.EchoCancellationBufferSize; i < echo.size(); ++i)
+            ASSERT_EQ(echo[i], 0xA5) << "echo buffer overrun at " << i;
+    }
+
+    void client(TestClient& t, const char* const* urcs = nullptr)
+    {
+        t.c.Handler = &testHandler;
+        t.c.UrcPrefixes = urcs;
+        gsmPromptRegisterClient(&p._i, &t.c);
+    }
+
+    // Polls with the modem output handed over in random pieces.
+    void poll(int times = 1)
+    {
+        for (int i = 0; i < times; ++i) {
+            gTime += 1;
+            uart.allowance = (rng() % 4 == 0) ? 1 : 1 + rng() % 9;
+            gsmPromptPoll(&p);
+        }
+    }
+    void pollUntilQuiet()
+    {
+        for (int i = 0; i < 2000 && !uart.input.empty(); ++i)
+            poll();
+        poll(3);
+    }
+    void advance(uint32_t ms)
+    {
+        for (uint32_t t = 0; t < ms; t += 10) {
+            gTime += 10;
+            gsmPromptPoll(&p);
+        }
+    }
+
+};
+
+// Sends `cmd` at the client's turn through the engine under test.
+std::function<bool(TestClient&, GSM_Prompt_Event*)> command(GSM_Prompt_Instance* p, std::string cmd,
+                                                            uint32_t timeout = 1000, uint8_t flags = 0,
+                                                            std::function<bool(TestClient&, GSM_Prompt_Event*)> more = {})
+{
+    return [=](TestClient& t, GSM_Prompt_Event* ev) {
+        if (ev->Type == GSM_Prompt_EventType_Start) {
+            gsmPromptWriteText(&p->_i, cmd.c_str());
+            gsmPromptSend(&p->_i, timeout, flags);
+            return false;
+        }
+        return more ? more(t, ev) : false;
+    };
+}
+
+TEST_F(Engine, ResponseLinesAndFinalCodesUnderAnySplit)
+{
+    const std::string response = "AT+CSQ\r\r\n+CSQ: 20,0\r\n\r\nOK\r\n";
+    for (int round = 0; round < 50; ++round) {
+        TestClient t{};
+        client(t);
+        t.onEvent = command(&p, "AT+CSQ", 1000, 0, [](TestClient&, GSM_Prompt_Event* ev) {
+            return ev->Type == GSM_Prompt_EventType_Line && std::strncmp(ev->Line, "+CSQ:", 5) == 0;
+        });
+        uart.written.clear();
+        gsmPromptRequest(&p._i, &t.c);
+        poll();
+        ASSERT_EQ(uart.written, "AT+CSQ\r");
+        uart.input = response;
+        pollUntilQuiet();
+        ASSERT_EQ(t.events, (std::vector<std::string>{"start", "line:+CSQ: 20,0", "final:0:0"})) << "round " << round;
+        p._i.Clients = nullptr; // fresh client list for the next round
+        p._i.LastServed = nullptr;
+    }
+}
+
+TEST_F(Engine, ErrorCodesAreClassified)
+{
+    const char* finals[] = {"ERROR", "+CME ERROR: 10", "+CMS ERROR: 500", "+CME ERROR: SIM not inserted", "NO CARRIER"};
+    const char* expect[] = {"final:1:0", "final:2:10", "final:3:500", "final:2:65535", "final:1:0"};
+    for (int i = 0; i < 5; ++i) {
+        TestClient t{};
+        client(t);
+        t.onEvent = command(&p, "AT+X");
+        gsmPromptRequest(&p._i, &t.c);
+        poll();
+        uart.input = std::string("\r\n") + finals[i] + "\r\n";
+        pollUntilQuiet();
+        ASSERT_EQ(t.events.back(), expect[i]) << finals[i];
+        p._i.Clients = nullptr;
+        p._i.LastServed = nullptr;
+    }
+}
+
+TEST_F(Engine, EchoIsRemovedWithOrWithoutEcho)
+{
+    // The echo of a command that looks like a response must not be taken for one.
+    for (int withEcho = 0; withEcho < 2; ++withEcho) {
+        TestClient t{};
+        client(t);
+        t.onEvent = command(&p, "AT+CUSD=1,\"OK\",15");
+        gsmPromptRequest(&p._i, &t.c);
+        poll();
+        uart.input = (withEcho ? std::string("AT+CUSD=1,\"OK\",15\r") : std::string()) + "\r\n+CUSD: 0,\"x\",15\r\n\r\nOK\r\n";
+        pollUntilQuiet();
+        EXPECT_EQ(t.events, (std::vector<std::string>{"start", "line:+CUSD: 0,\"x\",15", "final:0:0"}));
+        p._i.Clients = nullptr;
+        p._i.LastServed = nullptr;
+    }
+}
+
+TEST_F(Engine, EchoedSmsTextEqualToOkIsNotAFinalResult)
+{
+    TestClient t{};
+    client(t);
+    static const char text[] = "OK";
+    GSM_Prompt_Instance* eng = &p;
+    t.onEvent = command(&p, "AT+CMGS=\"+1\"", 5000, GSM_PROMPT_SEND_DATA_PROMPT, [eng](TestClient&, GSM_Prompt_Event* ev) {
+        if (ev->Type == GSM_Prompt_EventType_DataPrompt)
+            gsmPromptWriteData(&eng->_i, reinterpret_cast<const uint8_t*>(text), 2,
+                               GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z);
+        return ev->Type == GSM_Prompt_EventType_Line && std::strncmp(ev->Line, "+CMGS:", 6) == 0;
+    });
+    gsmPromptRequest(&p._i, &t.c);
+    poll();
+    uart.input = "AT+CMGS=\"+1\"\r\r\n> ";
+    pollUntilQuiet();
+    advance(50);
+    ASSERT_EQ(uart.written, std::string("AT+CMGS=\"+1\"\rOK\x1A"));
+    uart.input = "OK\r\n+CMGS: 7\r\n\r\nOK\r\n";
+    pollUntilQuiet();
+    EXPECT_EQ(t.events, (std::vector<std::string>{"start", "prompt", "line:+CMGS: 7", "final:0:0"}));
+}
+
+TEST_F(Engine, OverlongLineIsDiscardedWithoutOverflow)
+{
+    build(32, 32);
+    TestClient t{};
+    static const char* const urcs[] = {"+CMTI:", nullptr};
+    client(t, urcs);
+    t.onEvent = [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Urc; };
+    uart.input = "\r\n+CMTI: \"SM\"," + std::string(500, '9') + "\r\n+CMTI: \"SM\",3\r\n";
+    pollUntilQuiet();
+    EXPECT_EQ(t.events, (std::vector<std::string>{"urc:+CMTI: \"SM\",3"}));
+    EXPECT_EQ(p.DiscardedLines, 1u);
+}
+
+TEST_F(Engine, UrcsGoToTheirClientEvenInsideAResponse)
+{
+    TestClient a{}, b{};
+    static const char* const urcsB[] = {"+CREG:", "RING", nullptr};
+    client(a);
+    client(b, urcsB);
+    b.onEvent = [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Urc; };
+    a.onEvent = command(&p, "AT+CMGL", 1000, 0, [](TestClient&, GSM_Prompt_Event* ev) {
+        return ev->Type == GSM_Prompt_EventType_Line && std::strncmp(ev->Line, "+CMGL:", 6) == 0;
+    });
+    gsmPromptRequest(&p._i, &a.c);
+    poll();
+    uart.input = "\r\n+CMGL: 1\r\n\r\n+CREG: 1\r\n\r\nRING\r\n\r\nOK\r\n\r\n+CREG: 5\r\n\r\nUNKNOWN LINE\r\n";
+    pollUntilQuiet();
+    EXPECT_EQ(a.events, (std::vector<std::string>{"start", "line:+CMGL: 1", "line:+CREG: 1", "line:RING", "final:0:0"}));
+    EXPECT_EQ(b.events, (std::vector<std::string>{"urc:+CREG: 1", "urc:RING", "urc:+CREG: 5"}));
+}
+
+TEST_F(Engine, MultiLineQuotedUrc)
+{
+    TestClient t{};
+    static const char* const urcs[] = {"+CUSD:", nullptr};
+    client(t, urcs);
+    t.c.UrcMultiLineMask = 1;
+    t.onEvent = [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Urc; };
+    uart.input = "\r\n+CUSD: 1,\"Menu\r\n1. Balance\n2. Data\",15\r\n\r\n+CUSD: 2\r\n";
+    pollUntilQuiet();
+    EXPECT_EQ(t.events, (std::vector<std::string>{"urc:+CUSD: 1,\"Menu\n1. Balance\n2. Data\",15", "urc:+CUSD: 2"}));
+}
+
+TEST_F(Engine, DataPromptPacedWriteWithoutCtrlZ)
+{
+    build(256, 0); // no echo buffer
+    static std::string payload(1000, 'x');
+    for (size_t i = 0; i < payload.size(); ++i)
+        payload[i] = static_cast<char>('a' + i % 26);
+    TestClient t{};
+    client(t);
+    GSM_Prompt_Instance* eng = &p;
+    t.onEvent = command(&p, "AT+CMQTTPAYLOAD=0,1000", 2000, GSM_PROMPT_SEND_DATA_PROMPT,
+                        [eng](TestClient&, GSM_Prompt_Event* ev) {
+                            if (ev->Type == GSM_Prompt_EventType_DataPrompt) {
+                                EXPECT_TRUE(gsmPromptWriteData(&eng->_i, reinterpret_cast<const uint8_t*>(payload.data()),
+                                                               static_cast<uint16_t>(payload.size()), 0));
+                            }
+                            return false;
+                        });
+    gsmPromptRequest(&p._i, &t.c);
+    poll();
+    uart.input = "\r\n>";
+    pollUntilQuiet();
+    uart.written.clear();
+    // The transmitter reports "busy" between pieces: never more than one piece queued.
+    size_t maxBurst = 0;
+    for (int i = 0; i < 400 && uart.written.size() < payload.size(); ++i) {
+        size_t before = uart.written.size();
+        uart.txBusy = (i % 3) != 0;
+        gTime += 5;
+        gsmPromptPoll(&p);
+        maxBurst = std::max(maxBurst, uart.written.size() - before);
+    }
+    uart.txBusy = false;
+    EXPECT_EQ(uart.written, payload) << "length-counted data: no Ctrl-Z, nothing else";
+    EXPECT_LE(maxBurst, static_cast<size_t>(GSM_PROMPT_TX_PIECE));
+    uart.input = "\r\nOK\r\n";
+    pollUntilQuiet();
+    EXPECT_EQ(t.events.back(), "final:0:0");
+}
+
+TEST_F(Engine, RawReadAfterOkTakesExactlyTheAnnouncedBytes)
+{
+    // SIM7600 order: OK first, then "+HTTPREAD: DATA,<n>", n raw bytes, "+HTTPREAD: 0".
+    build(24, 64); // data larger than the buffer arrives in pieces
+    TestClient t{};
+    client(t);
+    GSM_Prompt_Instance* eng = &p;
+    t.onEvent = command(&p, "AT+HTTPREAD=0,40", 1000, 0, [eng](TestClient&, GSM_Prompt_Event* ev) {
+        if (ev->Type == GSM_Prompt_EventType_Final && ev->Result == GSM_Result_Ok)
+            gsmPromptContinue(&eng->_i, 2000);
+        if (ev->Type == GSM_Prompt_EventType_Line) {
+            if (std::strncmp(ev->Line, "+HTTPREAD: DATA,", 16) == 0) {
+                gsmPromptReadRaw(&eng->_i, static_cast<uint32_t>(std::atoi(ev->Line + 16)));
+                return true;
+            }
+            if (std::strcmp(ev->Line, "+HTTPREAD: 0") == 0) {
+                gsmPromptRelease(&eng->_i, eng->_i.Current);
+                return true;
+            }
+        }
+        return false;
+    });
+    static const char bytes[] = "\r\nOK\r\nERROR\r\n> +CME ERROR: 3\0\x1a\x1b tail!!!!!!!!!!!!";
+    const std::string body(bytes, 40); // looks like anything: lines, results, NUL, Ctrl-Z, ESC
+    gsmPromptRequest(&p._i, &t.c);
+    poll();
+    uart.input = "\r\nOK\r\n\r\n+HTTPREAD: DATA,40\r\n" + body + "\r\n+HTTPREAD: 0\r\n";
+    pollUntilQuiet();
+    EXPECT_EQ(t.raw, body);
+    EXPECT_EQ(t.events.front(), "start");
+    EXPECT_EQ(t.events[1], "final:0:0");
+    EXPECT_EQ(std::vector<std::string>(t.events.begin() + 2, t.events.end()),
+              (std::vector<std::string>{"line:+HTTPREAD: DATA,40", "raw:24/16", "raw:16/0", "line:+HTTPREAD: 0"}));
+    EXPECT_EQ(p._i.Current, nullptr) << "released";
+}
+
+TEST_F(Engine, KeptLinesStayValidAndCanBeJoined)
+{
+    TestClient t{};
+    client(t);
+    std::string joined;
+    char* first = nullptr;
+    GSM_Prompt_Instance* eng = &p;
+    t.onEvent = command(&p, "AT+CMGR=1", 1000, 0, [&, eng](TestClient&, GSM_Prompt_Event* ev) {
+        if (ev->Type == GSM_Prompt_EventType_Line) {
+            if (!first)
+                first = ev->Line;
+            else
+                ev->Line[-1] = '\n';
+            gsmPromptKeepLine(&eng->_i);
+            return true;
+        }
+        if (ev->Type == GSM_Prompt_EventType_Final)
+            joined = first;
+        return false;
+    });
+    gsmPromptRequest(&p._i, &t.c);
+    poll();
+    uart.input = "\r\nline one\r\nline two\r\nthree\r\n\r\nOK\r\n";
+    pollUntilQuiet();
+    EXPECT_EQ(joined, "line one\nline two\nthree");
+}
+
+TEST_F(Engine, TimeoutRecoveryAndWrapAround)
+{
+    TestClient t{};
+    client(t);
+    t.onEvent = command(&p, "AT+SLOW", 3000);
+    gTime = 0xFFFFFF00u; // the timeout spans the wrap of the millisecond counter
+    gsmPromptRequest(&p._i, &t.c);
+    poll();
+    advance(2900);
+    EXPECT_EQ(t.events, (std::vector<std::string>{"start"})) << "no early timeout across the wrap";
+    advance(200);
+    ASSERT_EQ(t.events.back(), "final:4:0");
+    EXPECT_EQ(uart.written, "AT+SLOW\r") << "no ESC after an ordinary command";
+    EXPECT_EQ(p._i.ConsecutiveTimeouts, 1u);
+
+    // The late answer of the timed-out command is not taken for the next one's.
+    uart.input = "\r\nOK\r\n";
+    t.onEvent = command(&p, "AT+NEXT", 1000);
+    gsmPromptRequest(&p._i, &t.c);
+    pollUntilQuiet();
+    advance(GSM_PROMPT_RECOVERY_MS + 20);
+    ASSERT_EQ(t.events.back(), "start");
+    uart.input = "\r\nOK\r\n";
+    pollUntilQuiet();
+    EXPECT_EQ(t.events.back(), "final:0:0");
+    EXPECT_EQ(p._i.ConsecutiveTimeouts, 0u);
+}
+
+TEST_F(Engine, TurnsAreFair)
+{
+    TestClient a{}, b{};
+    client(a);
+    client(b);
+    std::string order;
+    auto make = [&](char name) {
+        return [&order, name, this](TestClient& self, GSM_Prompt_Event* ev) {
+            if (ev->Type == GSM_Prompt_EventType_Start) {
+                order += name;
+                gsmPromptSendCommand(&p._i, "AT", 1000);
+            } else if (ev->Type == GSM_Prompt_EventType_Final) {
+                gsmPromptRequest(&p._i, &self.c); // greedy: asks again at once
+            }
+            return false;
+        };
+    };
+    a.onEvent = make('a');
+    b.onEvent = make('b');
+    gsmPromptRequest(&p._i, &a.c);
+    gsmPromptRequest(&p._i, &b.c);
+    for (int i = 0; i < 6; ++i) {
+        poll();
+        uart.input = "\r\nOK\r\n";
+        pollUntilQuiet();
+    }
+    EXPECT_EQ(order.substr(0, 6), "ababab");
+}
+
+TEST_F(Engine, GateHoldsGatedClientsUntilReady)
+{
+    TestClient gated{}, sync{};
+    client(gated);
+    client(sync);
+    sync.c.Options = GSM_PROMPT_CLIENT_UNGATED;
+    gated.onEvent = command(&p, "AT+CSQ");
+    sync.onEvent = command(&p, "AT");
+    gsmPromptSetReady(&p._i, false);
+    uint8_t session = gsmPromptSession(&p._i);
+    gsmPromptRequest(&p._i, &gated.c);
+    gsmPromptRequest(&p._i, &sync.c);
+    poll(3);
+    EXPECT_TRUE(gated.events.empty());
+    EXPECT_EQ(sync.events, (std::vector<std::string>{"start"}));
+    uart.input = "\r\nOK\r\n";
+    pollUntilQuiet();
+    gsmPromptSetReady(&p._i, true);
+    EXPECT_EQ(gsmPromptSession(&p._i), static_cast<uint8_t>(session + 1));
+    poll(2);
+    EXPECT_EQ(gated.events, (std::vector<std::string>{"start"}));
+}
+
+TEST_F(Engine, MissingBufferKeepsEngineIdle)
+{
+    TestClient t{};
+    client(t);
+    t.onEvent = command(&p, "AT");
+    p.DataBuffer = nullptr;
+    gsmPromptRequest(&p._i, &t.c);
+    poll(5);
+    EXPECT_TRUE(t.events.empty());
+    EXPECT_TRUE(uart.written.empty());
+    p.DataBuffer = buf.data(); // assigned later, e.g. in USER CODE
+    poll();
+    EXPECT_EQ(t.events, (std::vector<std::string>{"start"}));
+}
+
+} // namespace

@@ -1,0 +1,265 @@
+// Parsing helpers, the circular buffer and the small pure functions of the modules.
+#include "GSM_Prompt_Helper.h"
+#include "GSM_SMS_Send.h"
+#include "GSM_SignalQuality.h"
+#include "GSM_USSD.h"
+#include "GSM_Util.h"
+#include "circbuff.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+static uint32_t gTime = 0;
+extern "C" uint32_t gsm__SysTime_ms(void)
+{
+    return gTime;
+}
+
+namespace {
+
+TEST(Scts, YearFirstQuarterHourOffset)
+{
+    uint32_t epoch = 0;
+    int32_t tz = 0;
+    // 6 May 2010, 00:01:52 at UTC+2 is 2010-05-05 22:01:52 UTC.
+    ASSERT_TRUE(gsmUtilParseScts("10/05/06,00:01:52+08", &epoch, &tz));
+    EXPECT_EQ(epoch, 1273096912u);
+    EXPECT_EQ(tz, 7200);
+    ASSERT_TRUE(gsmUtilParseScts("\"24/01/01,00:30:00-22\"", &epoch, &tz)); // quoted, UTC-5:30
+    EXPECT_EQ(epoch, 1704069000u + 19800u);
+    EXPECT_EQ(tz, -19800);
+    ASSERT_TRUE(gsmUtilParseScts("24/02/29,23:59:59+00", &epoch, &tz)); // leap day
+    EXPECT_EQ(epoch, 1709251199u);
+    ASSERT_TRUE(gsmUtilParseScts("99/12/31,23:59:59+56", &epoch, &tz)); // beyond 2038, UTC+14
+    EXPECT_EQ(epoch, 4102444799u - 50400u);
+    ASSERT_TRUE(gsmUtilParseScts("00/01/01,00:00:00-48", &epoch, &tz));
+    EXPECT_EQ(epoch, 946684800u + 43200u);
+}
+
+TEST(Scts, MalformedIsRejectedAndOutputsUntouched)
+{
+    const char* bad[] = {"", "10/05/06", "10/05/06,00:01:52", "10/13/06,00:01:52+08", "10/05/32,00:01:52+08",
+                         "23/02/29,00:00:00+00", "10/05/06,24:00:00+00", "10/05/06,00:60:00+00", "10/05/06,00:01:52+57",
+                         "10/05/06,00:01:52*08", "10/05/06,00:01:52+08x", "1O/05/06,00:01:52+08", "10-05-06,00:01:52+08"};
+    for (const char* s : bad) {
+        uint32_t epoch = 123;
+        int32_t tz = 456;
+        EXPECT_FALSE(gsmUtilParseScts(s, &epoch, &tz)) << s;
+        EXPECT_EQ(epoch, 123u) << s;
+        EXPECT_EQ(tz, 456) << s;
+    }
+    EXPECT_FALSE(gsmUtilParseScts(nullptr, nullptr, nullptr));
+}
+
+TEST(Util, SplitArgsHonoursQuotes)
+{
+    char line[] = " \"REC UNREAD\",\"+4412\",,\"10/05/06,00:01:52+08\" , 7 ";
+    char* f[6];
+    ASSERT_EQ(gsmUtilSplitArgs(line, f, 6), 5);
+    EXPECT_STREQ(f[0], "REC UNREAD");
+    EXPECT_STREQ(f[1], "+4412");
+    EXPECT_STREQ(f[2], "");
+    EXPECT_STREQ(f[3], "10/05/06,00:01:52+08");
+    EXPECT_STREQ(f[4], "7");
+
+    char two[] = "1,2,3,4";
+    ASSERT_EQ(gsmUtilSplitArgs(two, f, 2), 2);
+    EXPECT_STREQ(f[1], "2");
+
+    char blank[] = "   ";
+    EXPECT_EQ(gsmUtilSplitArgs(blank, f, 2), 0);
+    char open[] = "\"unterminated,still one";
+    ASSERT_EQ(gsmUtilSplitArgs(open, f, 3), 1);
+    EXPECT_STREQ(f[0], "unterminated,still one");
+}
+
+TEST(Util, ParseIntIsStrict)
+{
+    int32_t v = 0;
+    EXPECT_TRUE(gsmUtilParseInt(" 42 ", &v));
+    EXPECT_EQ(v, 42);
+    EXPECT_TRUE(gsmUtilParseInt("-2147483647", &v));
+    EXPECT_EQ(v, -2147483647);
+    EXPECT_FALSE(gsmUtilParseInt("2147483648", &v));
+    EXPECT_FALSE(gsmUtilParseInt("99999999999999", &v));
+    EXPECT_FALSE(gsmUtilParseInt("", &v));
+    EXPECT_FALSE(gsmUtilParseInt("-", &v));
+    EXPECT_FALSE(gsmUtilParseInt("12a", &v));
+    EXPECT_FALSE(gsmUtilParseInt("1 2", &v));
+}
+
+TEST(Util, StrCopyTruncatesSafely)
+{
+    char dst[6];
+    std::memset(dst, 'x', sizeof dst);
+    EXPECT_FALSE(gsmUtilStrCopy(dst, sizeof dst, "abcdefgh"));
+    EXPECT_STREQ(dst, "abcde");
+    EXPECT_TRUE(gsmUtilStrCopy(dst, sizeof dst, "abcde"));
+    EXPECT_STREQ(dst, "abcde");
+    EXPECT_FALSE(gsmUtilStrCopy(dst, sizeof dst, nullptr));
+    EXPECT_STREQ(dst, "");
+    EXPECT_FALSE(gsmUtilStrCopy(dst, 0, "a"));
+    char buf[12];
+    EXPECT_EQ(gsmUtilIntToStr(-2147483647 - 1, buf), 11);
+    EXPECT_STREQ(buf, "-2147483648");
+}
+
+TEST(Util, ElapsedIsWrapSafe)
+{
+    gTime = 5;
+    EXPECT_EQ(gsmUtilElapsed(0xFFFFFFFBu), 10u);
+    EXPECT_FALSE(gsmUtilTimedOut(0xFFFFFFFBu, 11));
+    EXPECT_TRUE(gsmUtilTimedOut(0xFFFFFFFBu, 10));
+}
+
+TEST(FinalResult, Classification)
+{
+    GSM_Result r;
+    uint16_t code;
+    EXPECT_TRUE(gsmPromptHelperParseFinal("OK", &r, &code));
+    EXPECT_EQ(r, GSM_Result_Ok);
+    EXPECT_TRUE(gsmPromptHelperParseFinal("+CMS ERROR: 321", &r, &code));
+    EXPECT_EQ(r, GSM_Result_CmsError);
+    EXPECT_EQ(code, 321);
+    EXPECT_TRUE(gsmPromptHelperParseFinal("+CME ERROR: 999999", &r, &code));
+    EXPECT_EQ(code, 0xFFFF);
+    EXPECT_TRUE(gsmPromptHelperParseFinal("BUSY", &r, &code));
+    EXPECT_EQ(r, GSM_Result_Error);
+    EXPECT_FALSE(gsmPromptHelperParseFinal("OK ", &r, &code));
+    EXPECT_FALSE(gsmPromptHelperParseFinal("+CMGS: 4", &r, &code));
+    EXPECT_FALSE(gsmPromptHelperParseFinal("ERROR: more", &r, &code));
+}
+
+TEST(CircBuff, FillsToCapacityAndWraps)
+{
+    uint8_t storage[8 + 4];
+    std::memset(storage, 0xEE, sizeof storage);
+    CircBuff cb{};
+    cb.Buffer = storage;
+    cb.BufferSize = 8;
+    cbufInit(&cb);
+    for (int round = 0; round < 5; ++round) {
+        for (uint8_t i = 0; i < 7; ++i)
+            ASSERT_TRUE(cbufWrite(&cb, static_cast<uint8_t>(round * 10 + i)));
+        EXPECT_FALSE(cbufWrite(&cb, 0xFF)) << "capacity is size - 1";
+        EXPECT_EQ(cbufBufferedSize(&cb), 7u);
+        EXPECT_EQ(cbufFreeSize(&cb), 0u);
+        for (uint8_t i = 0; i < 7; ++i)
+            ASSERT_EQ(cbufRead(&cb), round * 10 + i);
+        EXPECT_FALSE(cbufCanRead(&cb));
+        EXPECT_EQ(cbufRead(&cb), 0);
+        cbufWrite(&cb, 1); // shift the start so every round wraps differently
+        cbufRead(&cb);
+    }
+    for (int i = 8; i < 12; ++i)
+        EXPECT_EQ(storage[i], 0xEE);
+}
+
+TEST(CircBuff, LockedSegmentIsNotOverwritten)
+{
+    uint8_t storage[8];
+    CircBuff cb{};
+    cb.Buffer = storage;
+    cb.BufferSize = 8;
+    cbufInit(&cb);
+    for (uint8_t i = 1; i <= 6; ++i)
+        cbufWrite(&cb, i);
+    uint8_t* seg = nullptr;
+    uint32_t n = cbufReadContinuousSegmentAndLock(&cb, &seg, 4);
+    ASSERT_EQ(n, 4u);
+    EXPECT_EQ(std::vector<uint8_t>(seg, seg + n), (std::vector<uint8_t>{1, 2, 3, 4}));
+    EXPECT_EQ(cbufBufferedSize(&cb), 2u) << "the segment counts as read";
+    // While a transfer of the segment runs, its space stays reserved.
+    EXPECT_TRUE(cbufWrite(&cb, 7));
+    EXPECT_FALSE(cbufWrite(&cb, 8));
+    EXPECT_EQ(std::vector<uint8_t>(seg, seg + n), (std::vector<uint8_t>{1, 2, 3, 4}));
+    cbufReleaseLock(&cb);
+    for (uint8_t i = 8; i < 12; ++i)
+        EXPECT_TRUE(cbufWrite(&cb, i));
+    // The next segment stops at the end of the storage.
+    n = cbufReadContinuousSegmentAndLock(&cb, &seg, 100);
+    EXPECT_EQ(n, 4u);
+    EXPECT_EQ(std::vector<uint8_t>(seg, seg + n), (std::vector<uint8_t>{5, 6, 7, 8}));
+    cbufReleaseLock(&cb);
+    n = cbufReadContinuousSegmentAndLock(&cb, &seg, 100);
+    EXPECT_EQ(std::vector<uint8_t>(seg, seg + n), (std::vector<uint8_t>{9, 10, 11}));
+    cbufReleaseLock(&cb);
+    EXPECT_EQ(cbufReadContinuousSegmentAndLock(&cb, &seg, 100), 0u);
+}
+
+TEST(CircBuff, UnsetBufferIsHarmless)
+{
+    CircBuff cb{};
+    cbufInit(&cb);
+    EXPECT_FALSE(cbufWrite(&cb, 1));
+    EXPECT_FALSE(cbufCanRead(&cb));
+    EXPECT_EQ(cbufRead(&cb), 0);
+    uint8_t* seg = reinterpret_cast<uint8_t*>(&cb);
+    EXPECT_EQ(cbufReadContinuousSegmentAndLock(&cb, &seg, 5), 0u);
+    EXPECT_EQ(cbufBufferedSize(nullptr), 0u);
+}
+
+TEST(SignalQuality, RssiToDbm)
+{
+    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(0), -113);
+    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(1), -111);
+    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(31), -51);
+    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(99), GSM_SIGNALQUALITY_DBM_UNKNOWN);
+    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(32), GSM_SIGNALQUALITY_DBM_UNKNOWN);
+    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(100), -116);
+    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(191), -25);
+}
+
+TEST(SmsSend, DeliveryStatusClasses)
+{
+    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(0), GSM_SmsSend_DeliveryStatusReportType_Delivered);
+    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(31), GSM_SmsSend_DeliveryStatusReportType_Delivered);
+    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(32), GSM_SmsSend_DeliveryStatusReportType_Pending);
+    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(63), GSM_SmsSend_DeliveryStatusReportType_Pending);
+    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(64), GSM_SmsSend_DeliveryStatusReportType_Failed);
+    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(255), GSM_SmsSend_DeliveryStatusReportType_Failed);
+}
+
+TEST(SmsSend, InputValidation)
+{
+    GSM_SmsSend_Instance s;
+    std::memset(&s, 0, sizeof s);
+    gsmSmsSendInit(&s);
+    const std::string max(GSM_SMS_SEND_MAX_TEXT, 'a');
+    EXPECT_FALSE(gsmSmsSend(&s, "+4412", (max + "b").c_str())) << "too long: refused, not truncated";
+    EXPECT_FALSE(gsmSmsSendIsBusy(&s));
+    EXPECT_FALSE(gsmSmsSend(&s, "+44\"12", "x"));
+    EXPECT_FALSE(gsmSmsSend(&s, "4+412", "x"));
+    EXPECT_FALSE(gsmSmsSend(&s, "+", "x"));
+    EXPECT_FALSE(gsmSmsSend(&s, "", "x"));
+    EXPECT_FALSE(gsmSmsSend(&s, "123456789012345678901", "x"));
+    EXPECT_FALSE(gsmSmsSend(&s, "+4412", "stop\x1Ahere"));
+    EXPECT_FALSE(gsmSmsSend(&s, "+4412", "esc\x1B"));
+    EXPECT_FALSE(gsmSmsSend(&s, nullptr, "x"));
+    // CR LF counts as one character: a text of 80 CR LF pairs still fits.
+    std::string lines;
+    for (unsigned i = 0; i < GSM_SMS_SEND_MAX_TEXT; ++i)
+        lines += "\r\n";
+    EXPECT_TRUE(gsmSmsSend(&s, "*100#", lines.c_str()));
+    EXPECT_EQ(std::string(s.Text), std::string(GSM_SMS_SEND_MAX_TEXT, '\n'));
+    EXPECT_TRUE(gsmSmsSendIsBusy(&s));
+    EXPECT_FALSE(gsmSmsSend(&s, "+4412", max.c_str())) << "busy";
+}
+
+TEST(Ussd, InputValidation)
+{
+    GSM_USSD_Instance u;
+    std::memset(&u, 0, sizeof u);
+    gsmUssdInit(&u);
+    EXPECT_FALSE(gsmUssdSend(&u, ""));
+    EXPECT_FALSE(gsmUssdSend(&u, "*1\"#"));
+    EXPECT_FALSE(gsmUssdSend(&u, "*1\r#"));
+    EXPECT_FALSE(gsmUssdSend(&u, std::string(GSM_USSD_MAX_CODE + 1, '1').c_str()));
+    EXPECT_TRUE(gsmUssdSend(&u, std::string(GSM_USSD_MAX_CODE, '1').c_str()));
+    EXPECT_FALSE(gsmUssdSend(&u, "*100#")) << "one request at a time";
+}
+
+} // namespace
