@@ -9,7 +9,7 @@ PACKAGES := cmake make g++ pkg-config \
 	qtbase5-dev qtbase5-dev-tools libqt5network5 libquazip1-qt5-dev \
 	libgtest-dev fonts-dejavu-core xvfb xauth \
 	clang libclang-rt-14-dev \
-	gcc-arm-none-eabi libnewlib-arm-none-eabi gcc-avr avr-libc binutils-avr \
+	gcc-arm-none-eabi libnewlib-arm-none-eabi gcc-avr avr-libc binutils-avr arduino-core-avr \
 	mosquitto mosquitto-clients libmosquitto-dev libcurl4-openssl-dev
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)

@@ -467,16 +467,8 @@ void MainWindow::on_btnAbout_clicked()
 }
 
 // ---------------------------------------------------------------------------
-// Examples and the user manual. (Project commands, generation and usage
-// statistics: mainwindow_project.cpp.)
-
-void MainWindow::on_btnDownloadExample_clicked()
-{
-}
-
-void MainWindow::on_btnDownloadUserManual_clicked()
-{
-}
+// Examples and the user manual: mainwindow_examples.cpp. (Project commands,
+// generation and usage statistics: mainwindow_project.cpp.)
 
 // ---------------------------------------------------------------------------
 // Usage statistics: replies are deleted unread.
