@@ -31,7 +31,7 @@ extern "C" {
 #endif
 
 #ifndef GSM_USSD_MAX_CODE
-#define GSM_USSD_MAX_CODE 40u                 /* longest code/reply accepted */
+#define GSM_USSD_MAX_CODE 32u                 /* longest code/reply accepted */
 #endif
 #ifndef GSM_USSD_RESPONSE_TIMEOUT_MS
 #define GSM_USSD_RESPONSE_TIMEOUT_MS 60000u   /* network answer after the request */
