@@ -104,11 +104,43 @@ TEST_P(Flows, RegistrationFollowsUrcsAndPolling)
     r.sim.setRegistration(0, 3);
     ASSERT_TRUE(r.runUntil([&] { return !gsmNetworkRegistrationIsRegistered(&r.netreg); }, 2000));
 
-    // A change the modem does not announce is found by the periodic query.
-    r.sim.cregN[0] = 0;
+    // URCs with location ("+CREG: <stat>,<lac>,<ci>", as with n=2) are told apart from the
+    // read reply ("+CREG: <n>,<stat>,...").
+    r.sim.cregN[0] = 2;
+    r.sim.setRegistration(0, 5);
+    ASSERT_TRUE(r.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&r.netreg); }, 2000));
+    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&r.netreg, GSM_NetworkRegistration_Domain_CS),
+              GSM_NetworkRegistration_Status_Roaming);
+
+    // A change the modem does not announce is found by the periodic query; the read reply
+    // "+CREG: 2,1,\"00C3\",\"1A2B\"" gives stat 1.
     r.sim.regStat[0] = 1;
-    ASSERT_TRUE(r.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&r.netreg); },
-                           GSM_NETREG_POLL_UNREGISTERED_MS + 5000));
+    ASSERT_TRUE(r.runUntil([&] {
+        return gsmNetworkRegistrationGetStatus(&r.netreg, GSM_NetworkRegistration_Domain_CS) ==
+               GSM_NetworkRegistration_Status_Home;
+    }, GSM_NETREG_POLL_REGISTERED_MS + 5000));
+    r.sim.cregN[0] = 0;
+    r.sim.regStat[0] = 2;
+    ASSERT_TRUE(r.runUntil([&] { return !gsmNetworkRegistrationIsRegistered(&r.netreg); },
+                           GSM_NETREG_POLL_REGISTERED_MS + 5000));
+    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&r.netreg, GSM_NetworkRegistration_Domain_GPRS),
+              GSM_NetworkRegistration_Status_Searching);
+}
+
+TEST_P(Flows, ThreeWrongPinsNeedThePuk)
+{
+    Rig r(options());
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PinRequired; }, 20000));
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(gsmPinEnter(&r.pin, static_cast<uint16_t>(7 + i)));
+        ASSERT_TRUE(r.runUntil([&] { return r.pinFailed == i + 1; }, 20000));
+    }
+    EXPECT_EQ(r.sim.pinAttempts, (std::vector<std::string>{"0007", "0008", "0009"})) << "four digits, leading zeros";
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PukRequired; }, 20000));
+    EXPECT_EQ(r.simStatus.back(), GSM_PIN_SimStatus_PukRequired);
+    ASSERT_TRUE(gsmPinEnter(&r.pin, 1234));
+    ASSERT_TRUE(r.runUntil([&] { return r.pinFailed == 4; }, 20000));
+    EXPECT_EQ(r.sim.pinAttempts.size(), 3u) << "no PIN is sent to a blocked SIM";
 }
 
 TEST_P(Flows, SmsSendWithDeliveryReport)
