@@ -13,7 +13,7 @@
  * lines it declines, and lines outside any command, go to the client whose URC prefix
  * matches, as a Urc event. The command ends with a Final event carrying the result
  * (OK, ERROR, +CME ERROR: n, +CMS ERROR: n, timeout, or aborted when the modem is
- * switched off); from the Final handler the client may send its next command at once
+ * switched off); after an answer the Final handler may send the next command at once
  * and so keep the turn (see the step chains in GSM_Prompt_Helper.h), or call
  * gsmPromptContinue() to keep waiting for lines that follow OK.
  * Data input: send with GSM_PROMPT_SEND_DATA_PROMPT; when the modem prints "> " the

@@ -27,8 +27,9 @@ typedef enum
     GSM_Prompt_EventType_DataPrompt, /* the modem printed the "> " prompt for your command:
                                         write the data now with gsmPromptWriteData() */
     GSM_Prompt_EventType_RawData,    /* next piece of a raw read started with gsmPromptReadRaw() */
-    GSM_Prompt_EventType_Final       /* your command ended (Result); you may send the next
-                                        command right here and keep the turn */
+    GSM_Prompt_EventType_Final       /* your command ended (Result); after an answer (OK or an
+                                        error) you may send the next command right here and
+                                        keep the turn; after Timeout/Aborted the turn ends */
 } GSM_Prompt_EventType;
 
 typedef struct
