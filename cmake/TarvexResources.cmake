@@ -4,6 +4,11 @@
 # files are added or removed.
 set(TARVEX_RESOURCE_PREFIXES ico doc code tarvex examples license user_manual)
 
+# Build-time products: the example archives and the user manual. They set
+# TARVEX_GENERATED_RESOURCES_examples / _user_manual and the targets that make them.
+include(${CMAKE_CURRENT_LIST_DIR}/TarvexExamples.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/TarvexManual.cmake OPTIONAL)
+
 set(_qrc "<!DOCTYPE RCC><RCC version=\"1.0\">\n")
 foreach(prefix IN LISTS TARVEX_RESOURCE_PREFIXES)
   file(GLOB_RECURSE _files CONFIGURE_DEPENDS LIST_DIRECTORIES false
@@ -32,6 +37,11 @@ file(CONFIGURE OUTPUT "${CMAKE_BINARY_DIR}/tarvex_resources.qrc" CONTENT "${_qrc
 add_library(tarvexres OBJECT "${CMAKE_BINARY_DIR}/tarvex_resources.qrc")
 set_target_properties(tarvexres PROPERTIES AUTORCC ON)
 target_link_libraries(tarvexres PRIVATE Qt5::Core)
+foreach(_product tarvex_examples tarvex_user_manual)
+  if(TARGET ${_product})
+    add_dependencies(tarvexres ${_product})
+  endif()
+endforeach()
 
 function(tarvex_link_resources target)
   target_sources(${target} PRIVATE $<TARGET_OBJECTS:tarvexres>)

@@ -1,0 +1,137 @@
+/*
+ * main.c - HttpClient_Simcom_HTTP_POST: send data to a web server with HTTP POST with a SIMCom modem and the Tarvex
+ * library on a NUCLEO-F411RE.
+ *
+ * The program switches the modem on, waits until it is registered with the network and
+ * then posts a small JSON document to `url` once a minute. The status code and the
+ * body of each response are printed on the debug output (the default URL answers with
+ * what it received).
+ *
+ * The HTTP client waits for the internet connection by itself. The same program runs
+ * over a SIMCom LTE modem (SIM7600 family) or a SIMCom 2G modem (SIM800 family): the
+ * Code Generator asked which internet connection module to use when it wrote this
+ * project.
+ *
+ * Steps (details in README.md):
+ *   1. Wire the modem to the NUCLEO-F411RE as described in main.h and insert a SIM card
+ *      with a data plan.
+ *   2. Optionally set url below to your own server (plain http).
+ *   3. Import the project into STM32CubeIDE (File > Import > Existing Projects into
+ *      Workspace), build it and run it on the board.
+ *   4. Open a terminal on the board's virtual COM port at 115200 baud.
+ *
+ * The library never blocks: every module does a little work in gsmmgrPoll() and
+ * returns at once. The main loop must never wait. Responses are handled in
+ * gsmHttpClientSimcomEventHandler() in gsm_manager.c.
+ */
+
+#include "main.h"
+#include "gsm_manager.h"
+
+/* Where to post ("http://" may be left out; https needs an SSL set-up of the modem that
+ * this example does not do), and the content type of the body. */
+static char url[] = "http://httpbin.org/post";
+static char contentType[] = "application/json";
+
+/* Time between two requests. */
+#define REQUEST_INTERVAL_MS 60000u
+
+static bool communicating = false;
+static bool registered = false;
+static bool requested = false;
+static uint32_t lastRequest_ms = 0u;
+static uint32_t postCount = 0u;
+/* The library does not copy the body: it must stay unchanged until the request's last
+ * event, so it is only rebuilt while no request is pending. */
+static char body[64];
+
+static void setLed(bool on)
+{
+    boardLed(on);
+}
+
+/* Reports changes of the modem's state on the debug output and the LED. */
+static void reportModemState(void)
+{
+    bool nowCommunicating = gsmmgrBasicCommsCommunicationEstablished();
+    bool nowRegistered = gsmmgrNetworkRegistrationIsRegistered();
+
+    if (nowCommunicating != communicating)
+    {
+        communicating = nowCommunicating;
+        debugText(communicating ? "The modem answers.\r\n" : "Waiting for the modem...\r\n");
+    }
+    if (nowRegistered != registered)
+    {
+        registered = nowRegistered;
+        setLed(registered);
+        debugText(registered ? "Registered with the network.\r\n" : "Not registered with a network.\r\n");
+    }
+}
+
+/* Appends text at `at` and returns the new end. */
+static char* appendText(char* at, const char* text)
+{
+    while (*text != '\0')
+    {
+        *at++ = *text++;
+    }
+    *at = '\0';
+    return at;
+}
+
+static char* appendUnsigned(char* at, uint32_t value)
+{
+    char digits[11];
+    int pos = (int)sizeof(digits) - 1;
+    digits[pos] = '\0';
+    do
+    {
+        digits[--pos] = (char)('0' + (value % 10u));
+        value /= 10u;
+    } while (value != 0u);
+    return appendText(at, &digits[pos]);
+}
+
+/* Starts a request once registered, then every REQUEST_INTERVAL_MS. */
+static void postPeriodically(void)
+{
+    char* end;
+
+    if (!registered || gsmmgrHttpClientSimcomHttpOperationPending())
+    {
+        return;
+    }
+    if (!requested || ((uint32_t)(nowMs() - lastRequest_ms) >= REQUEST_INTERVAL_MS))
+    {
+        end = appendText(body, "{\"device\":\"tarvex-example\",\"count\":");
+        end = appendUnsigned(end, postCount + 1u);
+        (void)appendText(end, "}");
+        if (gsmmgrHttpClientSimcomPost(url, body))
+        {
+            postCount++;
+            requested = true;
+            lastRequest_ms = nowMs();
+            debugText("POST ");
+            debugText(body);
+            debugText(" to ");
+            debugText(url);
+            debugText("\r\n");
+        }
+    }
+}
+
+int main(void)
+{
+    boardInit();
+    gsmmgrInit();
+    gsmmgrHttpClientSimcomPostSetContentType(contentType);
+    debugText("Tarvex example: HttpClient_Simcom_HTTP_POST\r\n");
+
+    for (;;)
+    {
+        gsmmgrPoll();
+        reportModemState();
+        postPeriodically();
+    }
+}

@@ -1,0 +1,85 @@
+/*
+ * main.c - SMS_Send: send a text message (SMS) with a SIMCom modem and the Tarvex
+ * library on a NUCLEO-F411RE.
+ *
+ * The program switches the modem on, waits until it is registered with the network and
+ * sends one text message to `phoneNumber`. The debug output shows the message
+ * reference the network gave it and, when the network reports it, whether the message
+ * was delivered.
+ *
+ * Steps (details in README.md):
+ *   1. Wire the modem to the NUCLEO-F411RE as described in main.h and insert a SIM card
+ *      without PIN lock.
+ *   2. Set phoneNumber below to the number that should receive the message, in
+ *      international format.
+ *   3. Import the project into STM32CubeIDE (File > Import > Existing Projects into
+ *      Workspace), build it and run it on the board.
+ *   4. Open a terminal on the board's virtual COM port at 115200 baud.
+ *
+ * The library never blocks: every module does a little work in gsmmgrPoll() and
+ * returns at once. The main loop must never wait. The outcome and the delivery report
+ * are handled in gsmSmsSendEventHandler() in gsm_manager.c.
+ */
+
+#include "main.h"
+#include "gsm_manager.h"
+
+/* Recipient in international format (digits and a leading '+'), and the text (at most
+ * 160 characters of the GSM alphabet). */
+static char phoneNumber[] = "+447700900123";
+static char messageText[] = "Hello from the Tarvex library!";
+
+static bool communicating = false;
+static bool registered = false;
+static bool messageQueued = false;
+
+static void setLed(bool on)
+{
+    boardLed(on);
+}
+
+/* Reports changes of the modem's state on the debug output and the LED. */
+static void reportModemState(void)
+{
+    bool nowCommunicating = gsmmgrBasicCommsCommunicationEstablished();
+    bool nowRegistered = gsmmgrNetworkRegistrationIsRegistered();
+
+    if (nowCommunicating != communicating)
+    {
+        communicating = nowCommunicating;
+        debugText(communicating ? "The modem answers.\r\n" : "Waiting for the modem...\r\n");
+    }
+    if (nowRegistered != registered)
+    {
+        registered = nowRegistered;
+        setLed(registered);
+        debugText(registered ? "Registered with the network.\r\n" : "Not registered with a network.\r\n");
+    }
+}
+
+/* Hands the message to the library once the modem is registered. */
+static void sendOnceRegistered(void)
+{
+    if (!messageQueued && registered)
+    {
+        if (gsmmgrSmsSend(phoneNumber, messageText))
+        {
+            messageQueued = true;
+            debugText("Sending the text message...\r\n");
+        }
+    }
+}
+
+int main(void)
+{
+    boardInit();
+    gsmmgrInit();
+    debugText("Tarvex example: SMS_Send\r\n");
+
+    for (;;)
+    {
+        gsmmgrPoll();
+        reportModemState();
+        sendOnceRegistered();
+    }
+}
