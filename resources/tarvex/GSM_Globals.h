@@ -34,6 +34,15 @@
 #include <stddef.h>
 #include "GSM_Required_Externals.h"
 
+/* Applications zero-initialise every instance with "= {0}", C's universal zero
+ * initialiser. C compilers accept it silently, but g++ -Wextra reports every member
+ * the braces leave at zero (-Wmissing-field-initializers), although zero is exactly
+ * what is meant. Silence that one report in C++ translation units that use the
+ * library, so a generated C++ manager builds cleanly under -Wextra -Werror. */
+#if defined(__cplusplus) && defined(__GNUC__)
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
