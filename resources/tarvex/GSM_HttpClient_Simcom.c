@@ -131,12 +131,15 @@ static void afterRequest(Inst* inst, uint8_t ctx)
 /* Ends the running request with its last event. */
 static void finish(Inst* inst, uint16_t status, bool failed, uint8_t ctx)
 {
+    bool started = (inst->Flags & F_STARTED) != 0u;
+
     inst->Flags &= (uint16_t)~(F_PENDING | F_STARTED | F_READ_OK | F_READ_END | F_INIT_RETRY);
     if (failed)
     {
-        if (inst->Flags & F_INIT)
+        if (started)
         {
-            inst->Flags |= F_DIRTY;
+            /* Whatever command was cut short, the service may be initialised. */
+            inst->Flags |= F_INIT | F_DIRTY;
         }
         inst->ReadLength = 0;
     }
@@ -550,15 +553,15 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
     if (gsmPromptSession(p) != inst->PromptSession)
     {
         inst->PromptSession = gsmPromptSession(p);
+        if (inst->Flags & F_STARTED)
+        {
+            fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
+        }
         inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
         if (inst->Phase == PH_CLEANUP)
         {
             endTurn(inst, CTX_OUTSIDE);
             inst->Phase = PH_IDLE;
-        }
-        if (inst->Flags & F_STARTED)
-        {
-            fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
         }
     }
     if ((inst->Flags & F_STARTED) && (!gsmInternetConnectionIfIsConnected(inst->InternetConnection) ||
@@ -699,9 +702,9 @@ bool gsmHttpClientSimcomCancel(GSM_HttpClientSimcom_Instance* inst)
     {
         return true; /* the request had not started: the cleanup runs on */
     }
-    if (started && (inst->Flags & F_INIT))
+    if (started)
     {
-        inst->Flags |= F_DIRTY;
+        inst->Flags |= F_INIT | F_DIRTY; /* a command may have been cut short */
     }
     endTurn(inst, CTX_OUTSIDE);
     afterRequest(inst, CTX_OUTSIDE);

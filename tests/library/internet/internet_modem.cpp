@@ -1,0 +1,786 @@
+#include "internet_modem.h"
+
+#include <curl/curl.h>
+#include <mosquitto.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+int gLibraryUsers = 0;
+
+void librariesUp()
+{
+    if (gLibraryUsers++ == 0) {
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+        mosquitto_lib_init();
+    }
+}
+
+void librariesDown()
+{
+    if (--gLibraryUsers == 0) {
+        mosquitto_lib_cleanup();
+        curl_global_cleanup();
+    }
+}
+
+// Splits "a,\"b,c\",d" into fields, removing quotes.
+std::vector<std::string> fields(const std::string& s)
+{
+    std::vector<std::string> f;
+    std::string cur;
+    bool q = false;
+    for (char c : s) {
+        if (c == '"')
+            q = !q;
+        else if (c == ',' && !q) {
+            f.push_back(cur);
+            cur.clear();
+        } else
+            cur += c;
+    }
+    f.push_back(cur);
+    return f;
+}
+
+int toInt(const std::string& s, int def = -1)
+{
+    if (s.empty())
+        return def;
+    char* end = nullptr;
+    long v = std::strtol(s.c_str(), &end, 10);
+    return (end && *end == '\0') ? static_cast<int>(v) : def;
+}
+
+std::string after(const std::string& line, size_t n)
+{
+    return line.size() > n ? line.substr(n) : std::string();
+}
+
+bool reached(uint32_t now, uint32_t at)
+{
+    return static_cast<uint32_t>(now - at) < 0x80000000u;
+}
+
+size_t collect(char* data, size_t size, size_t n, void* out)
+{
+    static_cast<std::string*>(out)->append(data, size * n);
+    return size * n;
+}
+
+} // namespace
+
+InternetModem::InternetModem(ModemSim& sim, Family family) : mSim(sim), mFamily(family)
+{
+    librariesUp();
+    mPowerOns = sim.powerOnCount;
+    mResets = sim.resetCount;
+    install();
+}
+
+InternetModem::~InternetModem()
+{
+    mqttDropClient();
+    librariesDown();
+}
+
+void InternetModem::later(uint32_t delayMs, std::function<void()> fn)
+{
+    mDelayed.push_back({mSim.now() + delayMs, std::move(fn)});
+}
+
+void InternetModem::dataInput(size_t length, std::function<void(const std::string&)> done, bool download)
+{
+    mInput = true;
+    mInputLength = length;
+    mInputData.clear();
+    mInputDone = std::move(done);
+    mSim.schedule(mSim.latencyMs, download ? "\r\nDOWNLOAD\r\n" : "\r\n>");
+}
+
+bool InternetModem::hostWrite(uint8_t b)
+{
+    if (!mInput)
+        return false;
+    if (!mSim.uartReady())
+        return true;
+    if (b == 0x1B) {
+        mInput = false; // ESC abandons the input, no answer
+        mInputDone = nullptr;
+        return true;
+    }
+    mInputData += static_cast<char>(b);
+    if (mInputData.size() >= mInputLength) {
+        mInput = false;
+        auto done = std::move(mInputDone);
+        mInputDone = nullptr;
+        if (done)
+            done(mInputData);
+    }
+    return true;
+}
+
+void InternetModem::resetAll()
+{
+    mDelayed.clear();
+    mNetOpen = false;
+    mInput = false;
+    mInputDone = nullptr;
+    mHttp = Http();
+    mqttDropClient();
+    mMqtt.started = false;
+    mMqtt.acquired = false;
+    mMqtt.inbox.clear();
+}
+
+void InternetModem::tick()
+{
+    bool powered = mSim.poweredOn();
+    if (mSim.powerOnCount != mPowerOns || mSim.resetCount != mResets || (mWasPowered && !powered)) {
+        mPowerOns = mSim.powerOnCount;
+        mResets = mSim.resetCount;
+        resetAll();
+    }
+    mWasPowered = powered;
+
+    for (size_t i = 0; i < mDelayed.size();) {
+        if (reached(mSim.now(), mDelayed[i].at)) {
+            auto fn = std::move(mDelayed[i].fn);
+            mDelayed.erase(mDelayed.begin() + static_cast<long>(i));
+            if (mSim.uartReady())
+                fn();
+        } else {
+            ++i;
+        }
+    }
+    if (mMqtt.client) {
+        mqttPump(0);
+        mqttDeliver();
+    }
+}
+
+void InternetModem::setNetworkAvailable(bool available)
+{
+    mNetworkAvailable = available;
+    if (available || !mSim.uartReady())
+        return;
+    if (mNetOpen) {
+        mNetOpen = false;
+        mSim.emitUrc(mFamily == Family::Lte ? "+CIPEVENT: NETWORK CLOSED UNEXPECTEDLY" : "+SAPBR 1: DEACT");
+    }
+    if (mMqtt.started) {
+        mqttDropClient();
+        mMqtt.started = false;
+        mMqtt.acquired = false;
+        mSim.emitUrc("+CMQTTNONET");
+    }
+}
+
+void InternetModem::install()
+{
+    if (mFamily == Family::Lte) {
+        installLte();
+        installMqtt();
+    } else {
+        install2G();
+    }
+    installHttp();
+}
+
+// ------------------------------------------------------------------- LTE ----
+
+void InternetModem::installLte()
+{
+    mSim.addHandler("AT+CGDCONT=", [this](ModemSim& m, const std::string& l) {
+        std::vector<std::string> f = fields(after(l, 11));
+        if (f.size() < 3 || f[0] != "1") {
+            m.respond({}, "ERROR");
+            return;
+        }
+        apn = f[2];
+        apnSet = true;
+        m.ok();
+    });
+    mSim.addHandler("AT+CSOCKSETPN=", [](ModemSim& m, const std::string&) { m.ok(); });
+    mSim.addHandler("AT+NETOPEN", [this](ModemSim& m, const std::string& l) {
+        if (l.size() != 10) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        if (mNetOpen) {
+            m.respond({"+IP ERROR: Network is already opened"}, "ERROR");
+            return;
+        }
+        m.ok();
+        later(openDelayMs, [this]() {
+            if (mNetworkAvailable) {
+                mNetOpen = true;
+                ++opens;
+                mSim.emitUrc("+NETOPEN: 0");
+            } else {
+                mSim.emitUrc("+NETOPEN: 1");
+            }
+        });
+    });
+    // Registered after AT+NETOPEN so that it is matched first.
+    mSim.addHandler("AT+NETOPEN?", [this](ModemSim& m, const std::string&) {
+        m.ok({std::string("+NETOPEN: ") + (mNetOpen && !queryHidesOpenStack ? "1" : "0")});
+    });
+    mSim.addHandler("AT+NETCLOSE", [this](ModemSim& m, const std::string&) {
+        if (!mNetOpen) {
+            m.respond({"+IP ERROR: Network not opened"}, "ERROR");
+            return;
+        }
+        mNetOpen = false;
+        ++closes;
+        m.ok();
+        m.schedule(m.latencyMs + 100, "\r\n+NETCLOSE: 0\r\n");
+    });
+}
+
+// -------------------------------------------------------------------- 2G ----
+
+void InternetModem::install2G()
+{
+    mSim.addHandler("AT+SAPBR=", [this](ModemSim& m, const std::string& l) {
+        std::vector<std::string> f = fields(after(l, 9));
+        int cmd = toInt(f[0]);
+        if (f.size() < 2 || f[1] != "1") {
+            m.respond({}, "ERROR");
+            return;
+        }
+        switch (cmd) {
+        case 0:
+            if (!mNetOpen) {
+                m.respond({}, "ERROR");
+                return;
+            }
+            mNetOpen = false;
+            ++closes;
+            m.ok();
+            return;
+        case 1:
+            if (mNetOpen) {
+                m.respond({}, "ERROR");
+                return;
+            }
+            later(openDelayMs, [this]() {
+                if (mNetworkAvailable) {
+                    mNetOpen = true;
+                    ++opens;
+                    mSim.ok();
+                } else {
+                    mSim.respond({}, "ERROR");
+                }
+            });
+            return;
+        case 2:
+            m.ok({std::string("+SAPBR: 1,") + (mNetOpen ? "1,\"10.64.12.7\"" : "3,\"0.0.0.0\"")});
+            return;
+        case 3:
+            if (f.size() < 4) {
+                m.respond({}, "ERROR");
+                return;
+            }
+            if (f[2] == "APN") {
+                apn = f[3];
+                apnSet = true;
+            }
+            m.ok();
+            return;
+        default:
+            m.respond({}, "ERROR");
+        }
+    });
+}
+
+// ------------------------------------------------------------------ HTTP ----
+
+void InternetModem::installHttp()
+{
+    mSim.addHandler("AT+HTTPINIT", [this](ModemSim& m, const std::string&) {
+        if (mHttp.initialised) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        mHttp = Http();
+        mHttp.initialised = true;
+        m.ok();
+    });
+    mSim.addHandler("AT+HTTPTERM", [this](ModemSim& m, const std::string&) {
+        if (!mHttp.initialised) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        mHttp = Http();
+        m.ok();
+    });
+    mSim.addHandler("AT+HTTPPARA=", [this](ModemSim& m, const std::string& l) {
+        std::vector<std::string> f = fields(after(l, 12));
+        if (!mHttp.initialised || f.size() != 2) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        if (f[0] == "URL")
+            mHttp.url = f[1];
+        else if (f[0] == "CONTENT")
+            mHttp.contentType = f[1];
+        else if (f[0] == "CID" && mFamily == Family::Gsm2G && f[1] == "1")
+            mHttp.cidSet = true;
+        else {
+            m.respond({}, "ERROR");
+            return;
+        }
+        m.ok();
+    });
+    mSim.addHandler("AT+HTTPDATA=", [this](ModemSim& m, const std::string& l) {
+        std::vector<std::string> f = fields(after(l, 12));
+        int n = toInt(f[0]);
+        if (!mHttp.initialised || f.size() != 2 || n <= 0 || toInt(f[1]) <= 0) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        dataInput(static_cast<size_t>(n), [this](const std::string& data) {
+            mHttp.data = data;
+            mSim.ok();
+        }, true);
+    });
+    mSim.addHandler("AT+HTTPACTION=", [this](ModemSim& m, const std::string& l) {
+        int method = toInt(after(l, 14));
+        if (!mHttp.initialised || mHttp.url.empty() || mHttp.busy || method < 0 || method > 2) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        mHttp.busy = true;
+        m.ok();
+        later(actionDelayMs, [this, method]() { httpAction(method); });
+    });
+    mSim.addHandler("AT+HTTPREAD=", [this](ModemSim& m, const std::string& l) {
+        std::vector<std::string> f = fields(after(l, 12));
+        int offset = toInt(f[0]);
+        int size = f.size() > 1 ? toInt(f[1]) : -1;
+        if (!mHttp.initialised || offset < 0 || size <= 0 || mHttp.busy) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        httpReads.push_back({static_cast<size_t>(offset), static_cast<size_t>(size)});
+        if (onHttpRead)
+            onHttpRead(static_cast<size_t>(offset));
+        httpRead(static_cast<size_t>(offset), static_cast<size_t>(size));
+    });
+}
+
+void InternetModem::httpAction(int method)
+{
+    HttpExchange ex;
+    ex.method = method;
+    ex.url = mHttp.url;
+    ex.contentType = mHttp.contentType;
+    ex.body = mHttp.data;
+    ex.cidSet = mHttp.cidSet;
+    mHttp.busy = false;
+    mHttp.response.clear();
+
+    int status;
+    if (actionStatusOverride != 0) {
+        status = actionStatusOverride;
+    } else if (!mNetOpen || !mNetworkAvailable || (mFamily == Family::Gsm2G && requireCid && !mHttp.cidSet)) {
+        status = 601;
+    } else {
+        CURL* curl = curl_easy_init();
+        struct curl_slist* headers = nullptr;
+        curl_easy_setopt(curl, CURLOPT_URL, mHttp.url.c_str());
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &collect);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &mHttp.response);
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl, CURLOPT_PROXY, "");
+        if (method == 1) {
+            curl_easy_setopt(curl, CURLOPT_POST, 1L);
+            curl_easy_setopt(curl, CURLOPT_POSTFIELDS, mHttp.data.data());
+            curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(mHttp.data.size()));
+            std::string type = "Content-Type: " + (mHttp.contentType.empty() ? "text/plain" : mHttp.contentType);
+            headers = curl_slist_append(headers, type.c_str());
+            headers = curl_slist_append(headers, "Expect:");
+            curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+        } else if (method == 2) {
+            curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+        }
+        CURLcode rc = curl_easy_perform(curl);
+        long code = 0;
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+        curl_slist_free_all(headers);
+        curl_easy_cleanup(curl);
+        if (rc == CURLE_COULDNT_RESOLVE_HOST)
+            status = 603;
+        else if (rc != CURLE_OK)
+            status = 601;
+        else
+            status = static_cast<int>(code);
+    }
+    if (status >= 600)
+        mHttp.response.clear();
+    ex.status = status;
+    ex.length = mHttp.response.size();
+    httpExchanges.push_back(ex);
+    mSim.emitUrc("+HTTPACTION: " + std::to_string(method) + "," + std::to_string(status) + "," +
+                 std::to_string(mHttp.response.size()));
+}
+
+void InternetModem::httpRead(size_t offset, size_t size)
+{
+    const std::string& body = mHttp.response;
+    std::string piece = offset < body.size() ? body.substr(offset, size) : std::string();
+    if (mFamily == Family::Gsm2G) {
+        mSim.respond({"+HTTPREAD: " + std::to_string(piece.size()) + "\r\n" + piece}, "OK");
+        return;
+    }
+    mSim.ok();
+    // After the OK: the data in blocks, then the end marker.
+    later(mSim.latencyMs + 1, [this, piece]() {
+        std::string out;
+        for (size_t at = 0; at < piece.size(); at += httpDataBlock) {
+            std::string block = piece.substr(at, httpDataBlock);
+            out += "\r\n+HTTPREAD: DATA," + std::to_string(block.size()) + "\r\n" + block;
+        }
+        out += "\r\n+HTTPREAD: 0\r\n";
+        mSim.emitRaw(out);
+    });
+}
+
+// ------------------------------------------------------------------ MQTT ----
+
+void InternetModem::mqttResult(const std::string& name, int err)
+{
+    later(resultDelayMs, [this, name, err]() { mSim.emitUrc(name + ": 0," + std::to_string(err)); });
+}
+
+void InternetModem::installMqtt()
+{
+    auto command = [this](const std::string& l) {
+        if (onMqttCommand)
+            onMqttCommand(l);
+    };
+    mSim.addHandler("AT+CMQTTSTART", [this, command](ModemSim& m, const std::string& l) {
+        command(l);
+        if (mMqtt.started) {
+            m.respond({"+CMQTTSTART: 23"}, "ERROR");
+            return;
+        }
+        m.ok();
+        later(resultDelayMs, [this]() {
+            if (mNetworkAvailable) {
+                mMqtt.started = true;
+                ++mqttStarts;
+                mSim.emitUrc("+CMQTTSTART: 0");
+            } else {
+                mSim.emitUrc("+CMQTTSTART: 7");
+            }
+        });
+    });
+    mSim.addHandler("AT+CMQTTSTOP", [this, command](ModemSim& m, const std::string& l) {
+        command(l);
+        if (!mMqtt.started || mMqtt.acquired) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        mMqtt.started = false;
+        m.ok();
+        later(resultDelayMs, [this]() { mSim.emitUrc("+CMQTTSTOP: 0"); });
+    });
+    mSim.addHandler("AT+CMQTTACCQ=", [this, command](ModemSim& m, const std::string& l) {
+        command(l);
+        std::vector<std::string> f = fields(after(l, 13));
+        if (!mMqtt.started || f.size() < 2 || f[0] != "0" || f[1].empty()) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        if (mMqtt.acquired) {
+            m.respond({"+CMQTTACCQ: 0,19"}, "ERROR");
+            return;
+        }
+        mMqtt.acquired = true;
+        mMqtt.clientId = f[1];
+        mMqtt.willTopic.clear();
+        mMqtt.willMessage.clear();
+        m.ok();
+    });
+    mSim.addHandler("AT+CMQTTREL=", [this, command](ModemSim& m, const std::string& l) {
+        command(l);
+        if (!mMqtt.acquired || mMqtt.connected) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        mMqtt.acquired = false;
+        mqttDropClient();
+        m.ok();
+    });
+    // Length-counted inputs after ">".
+    auto input = [this, command](const std::string& prefix, std::function<void(const std::vector<std::string>&,
+                                                                               const std::string&)> store) {
+        mSim.addHandler(prefix, [this, prefix, store, command](ModemSim& m, const std::string& l) {
+            command(l);
+            std::vector<std::string> f = fields(after(l, prefix.size()));
+            int n = f.size() > 1 ? toInt(f[1]) : -1;
+            if (!mMqtt.acquired || f[0] != "0" || n <= 0 || n > 10240) {
+                m.respond({}, "ERROR");
+                return;
+            }
+            dataInput(static_cast<size_t>(n), [store, f](const std::string& data) { store(f, data); }, false);
+        });
+    };
+    input("AT+CMQTTWILLTOPIC=", [this](const std::vector<std::string>&, const std::string& d) {
+        mMqtt.willTopic = d;
+        mSim.ok();
+    });
+    input("AT+CMQTTWILLMSG=", [this](const std::vector<std::string>& f, const std::string& d) {
+        mMqtt.willMessage = d;
+        mMqtt.willQos = f.size() > 2 ? toInt(f[2], 0) : 0;
+        mSim.ok();
+    });
+    input("AT+CMQTTTOPIC=", [this](const std::vector<std::string>&, const std::string& d) {
+        mMqtt.topic = d;
+        mSim.ok();
+    });
+    input("AT+CMQTTPAYLOAD=", [this](const std::vector<std::string>&, const std::string& d) {
+        mMqtt.payload = d;
+        mSim.ok();
+    });
+    input("AT+CMQTTSUB=", [this](const std::vector<std::string>& f, const std::string& d) {
+        mSim.ok();
+        mqttSubscriptions.push_back(d);
+        int qos = f.size() > 2 ? toInt(f[2], 0) : 0;
+        later(resultDelayMs, [this, d, qos]() {
+            int mid = 0;
+            if (!mMqtt.connected || mosquitto_subscribe(mMqtt.client, &mid, d.c_str(), qos) != MOSQ_ERR_SUCCESS) {
+                mSim.emitUrc("+CMQTTSUB: 0,11");
+                return;
+            }
+            bool acked = mqttAwait(mid);
+            mSim.emitUrc(std::string("+CMQTTSUB: 0,") + (acked ? "0" : "11"));
+        });
+    });
+    input("AT+CMQTTUNSUB=", [this](const std::vector<std::string>&, const std::string& d) {
+        mSim.ok();
+        mqttUnsubscriptions.push_back(d);
+        later(resultDelayMs, [this, d]() {
+            int mid = 0;
+            if (!mMqtt.connected || mosquitto_unsubscribe(mMqtt.client, &mid, d.c_str()) != MOSQ_ERR_SUCCESS) {
+                mSim.emitUrc("+CMQTTUNSUB: 0,11");
+                return;
+            }
+            bool acked = mqttAwait(mid);
+            mSim.emitUrc(std::string("+CMQTTUNSUB: 0,") + (acked ? "0" : "11"));
+        });
+    });
+    mSim.addHandler("AT+CMQTTCONNECT=", [this, command](ModemSim& m, const std::string& l) {
+        command(l);
+        std::vector<std::string> f = fields(after(l, 16));
+        if (!mMqtt.acquired || mMqtt.connected || f.size() < 3 || f[0] != "0") {
+            m.respond({}, "ERROR");
+            return;
+        }
+        MqttConnect c;
+        c.clientId = mMqtt.clientId;
+        c.url = f[1];
+        c.keepAlive = toInt(f[2], 0);
+        c.clean = f.size() > 3 && f[3] == "1";
+        c.user = f.size() > 4 ? f[4] : "";
+        c.password = f.size() > 5 ? f[5] : "";
+        c.willTopic = mMqtt.willTopic;
+        c.willMessage = mMqtt.willMessage;
+        c.willQos = mMqtt.willTopic.empty() ? -1 : mMqtt.willQos;
+        mqttConnects.push_back(c);
+        m.ok();
+        later(resultDelayMs, [this, c]() { mqttConnect(c); });
+    });
+    mSim.addHandler("AT+CMQTTPUB=", [this, command](ModemSim& m, const std::string& l) {
+        command(l);
+        std::vector<std::string> f = fields(after(l, 12));
+        if (!mMqtt.acquired || f.size() < 3 || f[0] != "0" || mMqtt.topic.empty()) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        int qos = toInt(f[1], 0);
+        bool retain = f.size() > 3 && f[3] == "1";
+        std::string topic = mMqtt.topic, payload = mMqtt.payload;
+        mMqtt.topic.clear();
+        mMqtt.payload.clear();
+        m.ok();
+        later(resultDelayMs, [this, qos, retain, topic, payload]() {
+            int mid = 0;
+            if (!mMqtt.connected ||
+                mosquitto_publish(mMqtt.client, &mid, topic.c_str(), static_cast<int>(payload.size()),
+                                  payload.data(), qos, retain) != MOSQ_ERR_SUCCESS) {
+                mSim.emitUrc("+CMQTTPUB: 0,11");
+                return;
+            }
+            bool acked = mqttAwait(mid);
+            mSim.emitUrc(std::string("+CMQTTPUB: 0,") + (acked ? "0" : "11"));
+        });
+    });
+    mSim.addHandler("AT+CMQTTDISC=", [this, command](ModemSim& m, const std::string& l) {
+        command(l);
+        if (!mMqtt.acquired) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        m.ok();
+        later(resultDelayMs, [this]() {
+            bool was = mMqtt.connected;
+            if (was) {
+                mosquitto_disconnect(mMqtt.client);
+                mqttPump(10);
+            }
+            mMqtt.connected = false;
+            mSim.emitUrc(std::string("+CMQTTDISC: 0,") + (was ? "0" : "11"));
+        });
+    });
+}
+
+// Waits (real time, at most 3 s) until the broker confirmed message `mid`.
+bool InternetModem::mqttAwait(int mid)
+{
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!mMqtt.acked.count(mid) && mMqtt.connected && std::chrono::steady_clock::now() < until)
+        mqttPump(10);
+    return mMqtt.acked.count(mid) != 0;
+}
+
+void InternetModem::mqttConnect(const MqttConnect& c)
+{
+    // "tcp://host:port"
+    std::string url = c.url;
+    if (url.compare(0, 6, "tcp://") == 0)
+        url = url.substr(6);
+    size_t colon = url.rfind(':');
+    std::string host = url.substr(0, colon);
+    int port = colon == std::string::npos ? 1883 : toInt(url.substr(colon + 1), -1);
+    if (!mNetworkAvailable || port <= 0) {
+        mSim.emitUrc("+CMQTTCONNECT: 0,3");
+        return;
+    }
+    mqttDropClient();
+    mMqtt.client = mosquitto_new(c.clientId.c_str(), c.clean, this);
+    mosquitto_connect_callback_set(mMqtt.client, &InternetModem::onMqttConnect);
+    mosquitto_disconnect_callback_set(mMqtt.client, &InternetModem::onMqttDisconnect);
+    mosquitto_message_callback_set(mMqtt.client, &InternetModem::onMqttMessage);
+    mosquitto_subscribe_callback_set(mMqtt.client, &InternetModem::onMqttSubscribe);
+    mosquitto_unsubscribe_callback_set(mMqtt.client, &InternetModem::onMqttUnsubscribe);
+    mosquitto_publish_callback_set(mMqtt.client, &InternetModem::onMqttPublish);
+    if (!c.willTopic.empty())
+        mosquitto_will_set(mMqtt.client, c.willTopic.c_str(), static_cast<int>(c.willMessage.size()),
+                           c.willMessage.data(), c.willQos, false);
+    if (!c.user.empty())
+        mosquitto_username_pw_set(mMqtt.client, c.user.c_str(), c.password.empty() ? nullptr : c.password.c_str());
+    mMqtt.connack = -1;
+    mMqtt.lost = false;
+    if (mosquitto_connect(mMqtt.client, host.c_str(), port, c.keepAlive) != MOSQ_ERR_SUCCESS) {
+        mqttDropClient();
+        mSim.emitUrc("+CMQTTCONNECT: 0,3"); // socket connect failed
+        return;
+    }
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (mMqtt.connack < 0 && !mMqtt.lost && std::chrono::steady_clock::now() < until)
+        mqttPump(10);
+    if (mMqtt.connack == 0) {
+        mMqtt.connected = true;
+        mSim.emitUrc("+CMQTTCONNECT: 0,0");
+        return;
+    }
+    int err = mMqtt.connack > 0 ? 26 + mMqtt.connack : 17; // 27..31 refused, 17 timeout
+    mqttDropClient();
+    mSim.emitUrc("+CMQTTCONNECT: 0," + std::to_string(err));
+}
+
+void InternetModem::mqttDropClient()
+{
+    if (mMqtt.client) {
+        mosquitto_destroy(mMqtt.client);
+        mMqtt.client = nullptr;
+    }
+    mMqtt.connected = false;
+}
+
+void InternetModem::mqttPump(int timeoutMs)
+{
+    if (!mMqtt.client)
+        return;
+    int rc = mosquitto_loop(mMqtt.client, timeoutMs, 1);
+    if (rc != MOSQ_ERR_SUCCESS && mMqtt.connected) {
+        // The broker went away: the modem reports the lost connection.
+        mMqtt.connected = false;
+        mMqtt.lost = true;
+        mSim.emitUrc("+CMQTTCONNLOST: 0,1");
+    }
+}
+
+void InternetModem::mqttDeliver()
+{
+    if (mInput || mMqtt.inbox.empty())
+        return;
+    auto msg = mMqtt.inbox.front();
+    mMqtt.inbox.pop_front();
+    const std::string& topic = msg.first;
+    const std::string& payload = msg.second;
+    std::string out = "\r\n+CMQTTRXSTART: 0," + std::to_string(topic.size()) + "," + std::to_string(payload.size()) + "\r\n";
+    for (size_t at = 0; at < topic.size(); at += mqttRxChunk) {
+        std::string chunk = topic.substr(at, mqttRxChunk);
+        out += "+CMQTTRXTOPIC: 0," + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
+    }
+    for (size_t at = 0; at < payload.size(); at += mqttRxChunk) {
+        std::string chunk = payload.substr(at, mqttRxChunk);
+        out += "+CMQTTRXPAYLOAD: 0," + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
+    }
+    out += "+CMQTTRXEND: 0\r\n";
+    mSim.emitRaw(out);
+}
+
+bool InternetModem::mqttWaitForMessages(size_t count, int ms)
+{
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (mMqtt.received < count && mMqtt.client && std::chrono::steady_clock::now() < until)
+        mqttPump(10);
+    return mMqtt.received >= count;
+}
+
+void InternetModem::onMqttMessage(struct mosquitto*, void* self, const struct mosquitto_message* msg)
+{
+    auto* me = static_cast<InternetModem*>(self);
+    std::string payload(static_cast<const char*>(msg->payload), static_cast<size_t>(msg->payloadlen));
+    me->mMqtt.inbox.push_back({msg->topic, payload});
+    ++me->mMqtt.received;
+}
+
+void InternetModem::onMqttConnect(struct mosquitto*, void* self, int rc)
+{
+    static_cast<InternetModem*>(self)->mMqtt.connack = rc;
+}
+
+void InternetModem::onMqttDisconnect(struct mosquitto*, void* self, int rc)
+{
+    auto* me = static_cast<InternetModem*>(self);
+    if (rc != 0 && me->mMqtt.connected) {
+        me->mMqtt.connected = false;
+        me->mMqtt.lost = true;
+        me->mSim.emitUrc("+CMQTTCONNLOST: 0,1");
+    }
+}
+
+void InternetModem::onMqttSubscribe(struct mosquitto*, void* self, int mid, int, const int*)
+{
+    static_cast<InternetModem*>(self)->mMqtt.acked.insert(mid);
+}
+
+void InternetModem::onMqttUnsubscribe(struct mosquitto*, void* self, int mid)
+{
+    static_cast<InternetModem*>(self)->mMqtt.acked.insert(mid);
+}
+
+void InternetModem::onMqttPublish(struct mosquitto*, void* self, int mid)
+{
+    static_cast<InternetModem*>(self)->mMqtt.acked.insert(mid);
+}

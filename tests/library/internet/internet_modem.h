@@ -1,0 +1,165 @@
+// The data side of the simulated modem: the LTE (SIM7600: AT+NETOPEN, AT+CMQTT*) and
+// 2G (SIM800: AT+SAPBR) commands and the HTTP service of both, added to ModemSim
+// through its command handlers. Behind it the "modem" talks to real servers the way a
+// real one talks to the internet: HTTP requests go out through libcurl, MQTT through
+// libmosquitto. Length-counted input (after "> " or "DOWNLOAD") is taken from the
+// library's byte stream by hostWrite() before the command parser sees it.
+#pragma once
+
+#include "modem_sim.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+struct mosquitto;
+struct mosquitto_message;
+
+class InternetModem
+{
+public:
+    enum class Family { Lte, Gsm2G };
+
+    InternetModem(ModemSim& sim, Family family);
+    ~InternetModem();
+    InternetModem(const InternetModem&) = delete;
+    InternetModem& operator=(const InternetModem&) = delete;
+
+    // A byte from the library: true when a data input took it (the command parser must
+    // not see it).
+    bool hostWrite(uint8_t b);
+    // After ModemSim::tick(): delayed answers, restart detection, MQTT network traffic.
+    void tick();
+
+    // ---- network scenario ----
+    // false: the data connection drops (LTE: "+CIPEVENT: NETWORK CLOSED UNEXPECTEDLY"
+    // and "+CMQTTNONET"; 2G: "+SAPBR 1: DEACT"), opening fails and HTTP answers 601.
+    void setNetworkAvailable(bool available);
+    bool networkAvailable() const { return mNetworkAvailable; }
+    bool dataConnected() const { return mNetOpen; }
+
+    // ---- tuning ----
+    uint32_t openDelayMs = 400;         // +NETOPEN / AT+SAPBR=1,1 answer delay
+    uint32_t actionDelayMs = 300;       // +HTTPACTION after OK
+    uint32_t resultDelayMs = 50;        // +CMQTTxxx results after OK
+    size_t httpDataBlock = 200;         // LTE: bytes per "+HTTPREAD: DATA,<n>" block
+    size_t mqttRxChunk = 1500;          // bytes per +CMQTTRXTOPIC / +CMQTTRXPAYLOAD chunk
+    bool requireCid = true;             // 2G: AT+HTTPACTION fails (601) without "CID"
+    bool queryHidesOpenStack = false;   // LTE: AT+NETOPEN? answers 0 even when open
+    int actionStatusOverride = 0;       // non-zero: +HTTPACTION reports this status, no body
+    // Called before an AT+HTTPREAD is answered (offset asked for); a test may change
+    // the scenario here, e.g. drop the network in the middle of a body.
+    std::function<void(size_t offset)> onHttpRead;
+    // Called when the first byte of data input arrives (e.g. to drop the broker).
+    std::function<void(const std::string& command)> onMqttCommand;
+
+    // ---- what the modem saw ----
+    std::string apn;                    // last APN set (AT+CGDCONT / AT+SAPBR=3,1,"APN")
+    bool apnSet = false;
+    int opens = 0;                      // successful NETOPEN / SAPBR=1,1
+    int closes = 0;                     // NETCLOSE / SAPBR=0,1
+    struct HttpExchange
+    {
+        int method = -1;
+        std::string url;
+        std::string contentType;
+        std::string body;
+        bool cidSet = false;
+        int status = 0;
+        size_t length = 0;
+    };
+    std::vector<HttpExchange> httpExchanges;
+    std::vector<std::pair<size_t, size_t>> httpReads; // (offset, size) asked for
+    bool httpInitialised() const { return mHttp.initialised; }
+
+    struct MqttConnect
+    {
+        std::string clientId, url, user, password, willTopic, willMessage;
+        int keepAlive = 0, willQos = -1;
+        bool clean = false;
+    };
+    std::vector<MqttConnect> mqttConnects;
+    std::vector<std::string> mqttSubscriptions, mqttUnsubscriptions;
+    bool mqttStarted() const { return mMqtt.started; }
+    bool mqttConnected() const { return mMqtt.connected; }
+    int mqttStarts = 0;
+
+    // Pumps libmosquitto in real time until `count` messages from the broker have been
+    // received (queued or already handed to the library) or `ms` have passed.
+    bool mqttWaitForMessages(size_t count, int ms);
+    size_t mqttMessagesReceived() const { return mMqtt.received; }
+
+private:
+    struct Delayed
+    {
+        uint32_t at;
+        std::function<void()> fn;
+    };
+    void later(uint32_t delayMs, std::function<void()> fn);
+    void dataInput(size_t length, std::function<void(const std::string&)> done, bool download);
+    void resetAll();
+    void install();
+    void installLte();
+    void install2G();
+    void installHttp();
+    void installMqtt();
+    void httpAction(int method);
+    void httpRead(size_t offset, size_t size);
+    void mqttConnect(const MqttConnect& c);
+    void mqttDropClient();
+    void mqttPump(int timeoutMs);
+    void mqttDeliver();
+    void mqttResult(const std::string& name, int err);
+    bool mqttAwait(int mid);
+    static void onMqttMessage(struct mosquitto*, void* self, const struct mosquitto_message* msg);
+    static void onMqttConnect(struct mosquitto*, void* self, int rc);
+    static void onMqttDisconnect(struct mosquitto*, void* self, int rc);
+    static void onMqttSubscribe(struct mosquitto*, void* self, int mid, int count, const int* granted);
+    static void onMqttUnsubscribe(struct mosquitto*, void* self, int mid);
+    static void onMqttPublish(struct mosquitto*, void* self, int mid);
+
+    ModemSim& mSim;
+    Family mFamily;
+    std::vector<Delayed> mDelayed;
+    int mPowerOns = 0;
+    int mResets = 0;
+    bool mWasPowered = false;
+    bool mNetworkAvailable = true;
+    bool mNetOpen = false;
+
+    // data input in progress
+    bool mInput = false;
+    size_t mInputLength = 0;
+    std::string mInputData;
+    std::function<void(const std::string&)> mInputDone;
+
+    struct Http
+    {
+        bool initialised = false;
+        std::string url, contentType, data;
+        bool cidSet = false;
+        bool busy = false;
+        int status = 0;
+        std::string response;
+    } mHttp;
+
+    struct Mqtt
+    {
+        bool started = false;
+        bool acquired = false;
+        bool connected = false;
+        std::string clientId;
+        std::string willTopic, willMessage;
+        int willQos = 0;
+        std::string topic, payload;
+        struct mosquitto* client = nullptr;
+        int connack = -1;
+        bool lost = false;
+        std::set<int> acked;          // message ids the broker (or the socket) confirmed
+        std::deque<std::pair<std::string, std::string>> inbox;
+        size_t received = 0;
+    } mMqtt;
+};

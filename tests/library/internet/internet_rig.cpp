@@ -1,0 +1,341 @@
+#include "internet_rig.h"
+
+#include <algorithm>
+#include <cstring>
+
+InternetRig* g_irig = nullptr;
+
+namespace {
+
+uint32_t gNow = 0;
+
+// ---- hardware callbacks, as the developer fills them in gsm_manager.c ----
+
+void setPowerKey(GSM_Power_Instance*, bool activated)
+{
+    g_irig->sim.setPowerKey(activated);
+}
+
+bool readStatus(GSM_Power_Instance*)
+{
+    return g_irig->sim.status();
+}
+
+void writeByte(GSM_Prompt_Instance*, uint8_t data)
+{
+    if (!cbufWrite(&g_irig->tx, data))
+        ++g_irig->txOverflows;
+}
+
+bool writeCompleted(GSM_Prompt_Instance*)
+{
+    return cbufBufferedSize(&g_irig->tx) == 0;
+}
+
+bool canRead(GSM_Prompt_Instance*)
+{
+    return cbufCanRead(&g_irig->rx);
+}
+
+uint8_t readByte(GSM_Prompt_Instance*)
+{
+    return cbufRead(&g_irig->rx);
+}
+
+// ---- event handlers ----
+
+void httpEvent(GSM_HttpClientSimcom_Instance*, GSM_HttpClientSimcom_EventType type, void* data)
+{
+    if (type != GSM_HttpClientSimcom_EventType_HttpResult)
+        return;
+    auto* e = static_cast<GSM_HttpClientSimcom_Event_HttpResult*>(data);
+    HttpEvent h;
+    h.status = e->ResultStatusCode;
+    h.offset = e->DataOffset;
+    h.data.assign(e->DataResult, e->DataLength);
+    h.terminated = e->DataResult[e->DataLength] == '\0';
+    h.contentLength = e->ContentLength;
+    h.last = e->LastSegment;
+    g_irig->httpEvents.push_back(h);
+    if (g_irig->onHttp)
+        g_irig->onHttp(h);
+}
+
+void mqttEvent(GSM_MqttClientSimcom_Instance*, GSM_MqttClientSimcom_EventType type, void* data)
+{
+    MqttEvent m;
+    m.type = type;
+    if (type == GSM_MqttClientSimcom_EventType_MsgRxTopic) {
+        auto* e = static_cast<GSM_MqttClientSimcom_Event_MsgRxTopic*>(data);
+        m.segment.assign(e->TopicSegment, e->TopicLenSegment);
+        m.total = e->TopicLenTotal;
+        m.length = e->TopicLenSegment;
+        m.offset = e->TopicSegmentOffset;
+    } else if (type == GSM_MqttClientSimcom_EventType_MsgRxPayload) {
+        auto* e = static_cast<GSM_MqttClientSimcom_Event_MsgRxPayload*>(data);
+        m.segment.assign(e->PayloadSegment, e->PayloadLenSegment);
+        m.total = e->PayloadLenTotal;
+        m.length = e->PayloadLenSegment;
+        m.offset = e->PayloadSegmentOffset;
+    } else if (type == GSM_MqttClientSimcom_EventType_ErrorResponse) {
+        auto* e = static_cast<GSM_MqttClientSimcom_Event_ErrorResponse*>(data);
+        m.errorType = e->ErrorType;
+        m.errorCode = e->ErrorCode;
+        m.result = e->Result;
+    }
+    g_irig->mqttEvents.push_back(m);
+    if (g_irig->onMqtt)
+        g_irig->onMqtt(m);
+}
+
+} // namespace
+
+extern "C" uint32_t gsm__SysTime_ms(void)
+{
+    return gNow;
+}
+
+InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(o), rng(o.seed)
+{
+    g_irig = this;
+    gNow = o.startTime;
+    sim.tick(gNow);
+    sim.sim = ModemSim::Sim::Ready;
+    sim.simPin.clear();
+    sim.cereg = (o.family == InternetModem::Family::Lte);
+
+    std::memset(&pwr, 0, sizeof pwr);
+    std::memset(&prompt, 0, sizeof prompt);
+    std::memset(&comms, 0, sizeof comms);
+    std::memset(&netreg, 0, sizeof netreg);
+    std::memset(&lte, 0, sizeof lte);
+    std::memset(&g2, 0, sizeof g2);
+    std::memset(&http, 0, sizeof http);
+    std::memset(&mqtt, 0, sizeof mqtt);
+    std::memset(&tx, 0, sizeof tx);
+    std::memset(&rx, 0, sizeof rx);
+    promptBuf.assign(o.promptBuffer, 0xA5);
+    echoBuf.assign(1024, 0xA5);
+    txBuf.assign(1024, 0);
+    rxBuf.assign(1024, 0);
+
+    // Power
+    pwr.SetPowerKey = &setPowerKey;
+    pwr.ReadStatus = &readStatus;
+    gsmPowerInit(&pwr);
+
+    // Prompt
+    prompt.Power = &(pwr._i);
+    prompt.DataBuffer = promptBuf.data();
+    prompt.DataBufferSize = promptBuf.size();
+    prompt.Write = &writeByte;
+    prompt.WriteCompleted = &writeCompleted;
+    prompt.CanRead = &canRead;
+    prompt.Read = &readByte;
+    prompt.EchoCancellationBuffer = echoBuf.data();
+    prompt.EchoCancellationBufferSize = echoBuf.size();
+    gsmPromptInit(&prompt);
+    tx.Buffer = txBuf.data();
+    tx.BufferSize = static_cast<uint32_t>(txBuf.size());
+    cbufInit(&tx);
+    rx.Buffer = rxBuf.data();
+    rx.BufferSize = static_cast<uint32_t>(rxBuf.size());
+    cbufInit(&rx);
+
+    // BasicComms
+    comms.Power = &(pwr._i);
+    comms.Prompt = &(prompt._i);
+    comms.EchoOn = o.echoOn ? 1 : 0;
+    gsmBasicCommsInit(&comms);
+
+    // Network Registration
+    netreg.Power = (&pwr._i);
+    netreg.Prompt = (&prompt._i);
+    netreg.BasicComms = (&comms._i);
+    gsmNetworkRegistrationInit(&netreg);
+
+    GSM_InternetConnection_Interface* connection;
+    if (o.family == InternetModem::Family::Lte) {
+        // Internet Connection (SIMCom LTE)
+        lte.Power = (&pwr._i);
+        lte.Prompt = (&prompt._i);
+        lte.NetworkRegistration = (&netreg._i);
+        lte.APN_IfAny = o.apn;
+        gsmInternetConnectionSimcomInit(&lte);
+        connection = &lte._i;
+    } else {
+        // Internet Connection (SIMCom 2G)
+        g2.Power = (&pwr._i);
+        g2.Prompt = (&prompt._i);
+        g2.NetworkRegistration = (&netreg._i);
+        g2.APN_IfAny = o.apn;
+        gsmInternetConnectionSimcom2GInit(&g2);
+        connection = &g2._i;
+    }
+
+    // HTTP Client (Simcom)
+    http.Power = (&pwr._i);
+    http.Prompt = (&prompt._i);
+    http.InternetConnection = connection;
+    http.EventHandler = &httpEvent;
+    gsmHttpClientSimcomInit(&http);
+
+    // MQTT Client (SIMCom): LTE modems only
+    if (o.family == InternetModem::Family::Lte) {
+        mqtt.Power = (&pwr._i);
+        mqtt.Prompt = (&prompt._i);
+        mqtt.NetworkRegistration = (&netreg._i);
+        mqtt.InternetConnection = connection;
+        mqtt.EventHandler = &mqttEvent;
+        gsmMqttClientSimcomInit(&mqtt);
+    }
+}
+
+InternetRig::~InternetRig()
+{
+    g_irig = nullptr;
+}
+
+uint32_t InternetRig::now() const
+{
+    return gNow;
+}
+
+void InternetRig::rxPoll()
+{
+    size_t ready = sim.outputReady();
+    if (ready == 0)
+        return;
+    unsigned pick = rng() % 10;
+    size_t n = pick < 3 ? 1 : (pick < 8 ? 1 + rng() % opt.maxChunk : ready);
+    n = std::min(n, ready);
+    // Never take a byte from the modem that the Rx buffer cannot hold (a UART with
+    // flow control): a dropped byte would be a rig fault, not the library's.
+    size_t room = rx.BufferSize - 1 - cbufBufferedSize(&rx);
+    n = std::min(n, room);
+    for (size_t i = 0; i < n; ++i)
+        cbufWrite(&rx, sim.readOutput());
+}
+
+void InternetRig::txPoll()
+{
+    unsigned budget = opt.txBytesPerMs * opt.maxStepMs;
+    cbufReleaseLock(&tx);
+    uint8_t* seg = nullptr;
+    uint32_t n;
+    while (budget > 0 && (n = cbufReadContinuousSegmentAndLock(&tx, &seg, budget)) > 0) {
+        for (uint32_t i = 0; i < n; ++i) {
+            if (!net.hostWrite(seg[i]))
+                sim.hostWrite(seg[i]);
+        }
+        budget -= n;
+        cbufReleaseLock(&tx);
+    }
+}
+
+void InternetRig::step()
+{
+    gNow += 1 + rng() % opt.maxStepMs;
+    sim.tick(gNow);
+    net.tick();
+    // gsmmgrPoll(), in module order
+    gsmPowerPoll(&pwr);
+    rxPoll();
+    gsmPromptPoll(&prompt);
+    txPoll();
+    gsmBasicCommsPoll(&comms);
+    gsmNetworkRegistrationPoll(&netreg);
+    if (opt.family == InternetModem::Family::Lte)
+        gsmInternetConnectionSimcomPoll(&lte);
+    else
+        gsmInternetConnectionSimcom2GPoll(&g2);
+    gsmHttpClientSimcomPoll(&http);
+    if (opt.family == InternetModem::Family::Lte)
+        gsmMqttClientSimcomPoll(&mqtt);
+}
+
+void InternetRig::runFor(uint32_t ms)
+{
+    uint32_t start = gNow;
+    while (gNow - start < ms)
+        step();
+}
+
+bool InternetRig::runUntil(const std::function<bool()>& cond, uint32_t maxMs)
+{
+    uint32_t start = gNow;
+    while (gNow - start < maxMs) {
+        if (cond())
+            return true;
+        step();
+    }
+    return cond();
+}
+
+bool InternetRig::connected() const
+{
+    return opt.family == InternetModem::Family::Lte
+               ? gsmInternetConnectionSimcomIsConnected(const_cast<GSM_InternetConnectionSimcom_Instance*>(&lte))
+               : gsmInternetConnectionSimcom2GIsConnected(const_cast<GSM_InternetConnectionSimcom2G_Instance*>(&g2));
+}
+
+void InternetRig::setRegistered(bool registered)
+{
+    sim.setRegistration(0, registered ? 1 : 2);
+    sim.setRegistration(1, registered ? 1 : 2);
+    if (opt.family == InternetModem::Family::Lte)
+        sim.setRegistration(2, registered ? 1 : 2);
+}
+
+bool InternetRig::bringUp(bool waitConnection)
+{
+    if (!runUntil([&] { return gsmBasicCommsCommunicationEstablished(&comms); }, 20000))
+        return false;
+    setRegistered(true);
+    if (!runUntil([&] { return gsmNetworkRegistrationIsRegistered(&netreg); }, 30000))
+        return false;
+    return !waitConnection || runUntil([&] { return connected(); }, 30000);
+}
+
+bool InternetRig::httpBody(std::string* body, size_t from) const
+{
+    body->clear();
+    for (size_t i = from; i < httpEvents.size(); ++i) {
+        if (httpEvents[i].offset != body->size())
+            return false;
+        *body += httpEvents[i].data;
+    }
+    return true;
+}
+
+size_t InternetRig::countMqtt(int type) const
+{
+    return static_cast<size_t>(
+        std::count_if(mqttEvents.begin(), mqttEvents.end(), [type](const MqttEvent& e) { return e.type == type; }));
+}
+
+bool InternetRig::lastMessage(std::string* topic, std::string* payload) const
+{
+    // Walk back to the last MsgRxEnd, then collect that message's segments in order.
+    size_t end = mqttEvents.size();
+    while (end > 0 && mqttEvents[end - 1].type != GSM_MqttClientSimcom_EventType_MsgRxEnd)
+        --end;
+    if (end == 0)
+        return false;
+    size_t begin = end - 1;
+    while (begin > 0 && (mqttEvents[begin - 1].type == GSM_MqttClientSimcom_EventType_MsgRxTopic ||
+                         mqttEvents[begin - 1].type == GSM_MqttClientSimcom_EventType_MsgRxPayload))
+        --begin;
+    topic->clear();
+    payload->clear();
+    for (size_t i = begin; i + 1 < end; ++i) {
+        const MqttEvent& e = mqttEvents[i];
+        std::string* target = e.type == GSM_MqttClientSimcom_EventType_MsgRxTopic ? topic : payload;
+        if (e.offset != target->size() || e.length != e.segment.size())
+            return false;
+        *target += e.segment;
+        if (target->size() > e.total)
+            return false;
+    }
+    return true;
+}

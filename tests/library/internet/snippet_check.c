@@ -1,0 +1,42 @@
+/* The generator's code snippets of the HTTP and MQTT clients (event handlers and
+ * convenience functions, included as they are shipped) compile against the library
+ * headers, with the instance definitions and init lines of the generated manager. */
+#include <stdbool.h>
+#include <stdint.h>
+
+#include "GSM_InternetConnection_Simcom.h"
+#include "GSM_HttpClient_Simcom.h"
+#include "GSM_MqttClient_Simcom.h"
+
+GSM_InternetConnectionSimcom_Instance mGsmInternetConnectionSimcomInst = {0};
+GSM_HttpClientSimcom_Instance mGsmHttpClientSimcomInst = {0};
+GSM_MqttClientSimcom_Instance mGsmMqttClientSimcomInst = {0};
+
+#include "tarvexmdl_InternetConnection_Simcom_GeneralCallbackFunctions.c"
+#include "tarvexmdl_HttpClientSimcom_EventFunctions.c"
+#include "tarvexmdl_MqttClientSimcom_EventFunctions.c"
+#include "tarvexmdl_HttpClientSimcom_ConvFunctions.c"
+#include "tarvexmdl_MqttClientSimcom_ConvFunctions.c"
+
+void snippetCheckInit(void)
+{
+    GSM_MqttClientSimcom_Connect_Session session;
+    GSM_MqttClientSimcom_Publish_Parameters publication = {0};
+
+    mGsmInternetConnectionSimcomInst.APN_IfAny = gsmGetAPN();
+    gsmInternetConnectionSimcomInit(&mGsmInternetConnectionSimcomInst);
+    mGsmHttpClientSimcomInst.InternetConnection = (&mGsmInternetConnectionSimcomInst._i);
+    mGsmHttpClientSimcomInst.EventHandler = &gsmHttpClientSimcomEventHandler;
+    gsmHttpClientSimcomInit(&mGsmHttpClientSimcomInst);
+    mGsmMqttClientSimcomInst.InternetConnection = (&mGsmInternetConnectionSimcomInst._i);
+    mGsmMqttClientSimcomInst.EventHandler = &gsmMqttClientSimcomEventHandler;
+    gsmMqttClientSimcomInit(&mGsmMqttClientSimcomInst);
+
+    gsmmgrMqttClientSimcomInitConfigDefault(&session);
+    session.ServerUrl = "tcp://broker.example:1883";
+    (void)gsmmgrMqttClientSimcomConnect(&session);
+    publication.Topic = "t";
+    publication.Payload = "p";
+    (void)gsmmgrMqttClientSimcomPublishEx(&publication);
+    (void)gsmmgrMqttClientServerConnectionState();
+}

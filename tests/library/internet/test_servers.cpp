@@ -1,0 +1,422 @@
+#include "test_servers.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int msLeft(Clock::time_point until)
+{
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+int listenLoopback(uint16_t port, uint16_t* bound)
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return -1;
+    int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 16) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    *bound = ntohs(a.sin_port);
+    return fd;
+}
+
+bool canConnect(uint16_t port)
+{
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool sendAll(int fd, const std::string& data)
+{
+    size_t sent = 0;
+    while (sent < data.size()) {
+        ssize_t n = ::send(fd, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        sent += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string lower(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+} // namespace
+
+// ------------------------------------------------------------ HTTP server ----
+
+HttpTestServer::HttpTestServer()
+{
+    mListen = listenLoopback(0, &mPort);
+    if (mListen >= 0)
+        mThread = std::thread([this]() { serve(); });
+}
+
+HttpTestServer::~HttpTestServer()
+{
+    mStop = true;
+    if (mThread.joinable())
+        mThread.join();
+    if (mListen >= 0)
+        ::close(mListen);
+}
+
+std::string HttpTestServer::url(const std::string& path) const
+{
+    return "http://127.0.0.1:" + std::to_string(mPort) + path;
+}
+
+void HttpTestServer::route(const std::string& path, const Response& r)
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    mRoutes[path] = r;
+}
+
+std::vector<HttpTestServer::Request> HttpTestServer::requests() const
+{
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mRequests;
+}
+
+void HttpTestServer::serve()
+{
+    while (!mStop) {
+        pollfd p{mListen, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0)
+            continue;
+        int fd = ::accept(mListen, nullptr, nullptr);
+        if (fd >= 0) {
+            handle(fd);
+            ::close(fd);
+        }
+    }
+}
+
+void HttpTestServer::handle(int fd)
+{
+    std::string in;
+    char buf[4096];
+    auto until = Clock::now() + std::chrono::seconds(5);
+    size_t headerEnd;
+    while ((headerEnd = in.find("\r\n\r\n")) == std::string::npos) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, msLeft(until)) <= 0)
+            return;
+        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n <= 0)
+            return;
+        in.append(buf, static_cast<size_t>(n));
+    }
+    Request req;
+    size_t lineEnd = in.find("\r\n");
+    std::string first = in.substr(0, lineEnd);
+    size_t sp1 = first.find(' '), sp2 = first.rfind(' ');
+    req.method = first.substr(0, sp1);
+    req.path = first.substr(sp1 + 1, sp2 - sp1 - 1);
+    size_t length = 0;
+    for (size_t at = lineEnd + 2; at < headerEnd;) {
+        size_t e = in.find("\r\n", at);
+        std::string h = in.substr(at, e - at);
+        size_t colon = h.find(':');
+        if (colon != std::string::npos) {
+            std::string name = lower(h.substr(0, colon));
+            std::string value = h.substr(colon + 1);
+            while (!value.empty() && value[0] == ' ')
+                value.erase(0, 1);
+            if (name == "content-length")
+                length = static_cast<size_t>(std::strtoul(value.c_str(), nullptr, 10));
+            else if (name == "content-type")
+                req.contentType = value;
+        }
+        at = e + 2;
+    }
+    req.body = in.substr(headerEnd + 4);
+    while (req.body.size() < length) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, msLeft(until)) <= 0)
+            return;
+        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n <= 0)
+            return;
+        req.body.append(buf, static_cast<size_t>(n));
+    }
+
+    Response r;
+    {
+        std::lock_guard<std::mutex> lock(mMutex);
+        mRequests.push_back(req);
+        if (req.method == "POST") {
+            r.status = 201;
+            r.body = "received " + std::to_string(req.body.size()) + " bytes";
+        } else {
+            auto it = mRoutes.find(req.path);
+            if (it != mRoutes.end())
+                r = it->second;
+            else
+                r = Response{404, "not found"};
+        }
+    }
+    std::string reason = r.status == 200 ? "OK" : r.status == 201 ? "Created" : r.status == 404 ? "Not Found" : "Status";
+    sendAll(fd, "HTTP/1.1 " + std::to_string(r.status) + " " + reason + "\r\nContent-Type: application/octet-stream\r\n" +
+                    "Content-Length: " + std::to_string(r.body.size()) + "\r\nConnection: close\r\n\r\n" + r.body);
+}
+
+// ------------------------------------------------------------------ broker ----
+
+MosquittoBroker::~MosquittoBroker()
+{
+    stop();
+    if (!mDir.empty()) {
+        std::remove((mDir + "/mosquitto.conf").c_str());
+        ::rmdir(mDir.c_str());
+    }
+}
+
+bool MosquittoBroker::start()
+{
+    if (mPid > 0)
+        return true;
+    if (mDir.empty()) {
+        char tmpl[] = "/tmp/tarvex-broker-XXXXXX";
+        if (!::mkdtemp(tmpl)) {
+            mError = "cannot create a temporary folder";
+            return false;
+        }
+        mDir = tmpl;
+        ::chmod(mDir.c_str(), 0755); // the broker may drop root privileges
+    }
+    if (mPort == 0) {
+        int fd = listenLoopback(0, &mPort);
+        if (fd < 0) {
+            mError = "no free loopback port";
+            return false;
+        }
+        ::close(fd);
+    }
+    const std::string conf = mDir + "/mosquitto.conf";
+    {
+        std::ofstream f(conf);
+        f << "listener " << mPort << " 127.0.0.1\n"
+          << "allow_anonymous true\n"
+          << "persistence false\n"
+          << "log_dest stderr\n"
+          << "log_type error\n";
+    }
+    ::chmod(conf.c_str(), 0644);
+
+    const char* candidates[] = {"/usr/sbin/mosquitto", "/usr/bin/mosquitto", "/usr/local/sbin/mosquitto"};
+    std::string exe;
+    for (const char* c : candidates)
+        if (::access(c, X_OK) == 0) {
+            exe = c;
+            break;
+        }
+    if (exe.empty()) {
+        mError = "the mosquitto broker is not installed";
+        return false;
+    }
+    pid_t pid = ::fork();
+    if (pid < 0) {
+        mError = "fork failed";
+        return false;
+    }
+    if (pid == 0) {
+        ::execl(exe.c_str(), exe.c_str(), "-c", conf.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    mPid = pid;
+    auto until = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < until) {
+        int status = 0;
+        if (::waitpid(mPid, &status, WNOHANG) == mPid) {
+            mPid = -1;
+            mError = "mosquitto exited at start (status " + std::to_string(status) + ")";
+            return false;
+        }
+        if (canConnect(mPort))
+            return true;
+        ::usleep(20000);
+    }
+    stop();
+    mError = "mosquitto did not accept connections on port " + std::to_string(mPort);
+    return false;
+}
+
+void MosquittoBroker::stop()
+{
+    if (mPid <= 0)
+        return;
+    ::kill(mPid, SIGTERM);
+    int status = 0;
+    auto until = Clock::now() + std::chrono::seconds(5);
+    while (::waitpid(mPid, &status, WNOHANG) == 0) {
+        if (Clock::now() > until) {
+            ::kill(mPid, SIGKILL);
+            ::waitpid(mPid, &status, 0);
+            break;
+        }
+        ::usleep(10000);
+    }
+    mPid = -1;
+}
+
+// --------------------------------------------------------------- processes ----
+
+std::string runCommand(const std::string& command, int* status)
+{
+    std::string out;
+    FILE* p = ::popen(command.c_str(), "r");
+    if (!p) {
+        if (status)
+            *status = -1;
+        return out;
+    }
+    char buf[512];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
+    int rc = ::pclose(p);
+    if (status)
+        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
+}
+
+ChildOutput::ChildOutput(const std::string& command)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return;
+    pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return;
+    }
+    if (pid == 0) {
+        ::dup2(fds[1], 1);
+        ::dup2(fds[1], 2);
+        ::close(fds[0]);
+        ::close(fds[1]);
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    mFd = fds[0];
+    mPid = pid;
+}
+
+ChildOutput::~ChildOutput()
+{
+    if (mPid > 0) {
+        ::kill(mPid, SIGTERM);
+        ::waitpid(mPid, nullptr, 0);
+    }
+    if (mFd >= 0)
+        ::close(mFd);
+}
+
+bool ChildOutput::waitForLine(const std::string& text, int ms)
+{
+    auto until = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        size_t found = mOutput.find(text, mScanned);
+        if (found != std::string::npos) {
+            size_t end = mOutput.find('\n', found);
+            mScanned = end == std::string::npos ? mOutput.size() : end + 1;
+            return true;
+        }
+        if (mFd < 0)
+            return false;
+        pollfd p{mFd, POLLIN, 0};
+        if (::poll(&p, 1, msLeft(until)) <= 0)
+            return false;
+        char buf[512];
+        ssize_t n = ::read(mFd, buf, sizeof buf);
+        if (n <= 0) {
+            ::close(mFd);
+            mFd = -1;
+            continue;
+        }
+        mOutput.append(buf, static_cast<size_t>(n));
+    }
+}
+
+int ChildOutput::wait(int ms)
+{
+    if (mPid <= 0)
+        return -1;
+    auto until = Clock::now() + std::chrono::milliseconds(ms);
+    int status = 0;
+    while (Clock::now() < until) {
+        if (mFd >= 0) {
+            char buf[512];
+            pollfd p{mFd, POLLIN, 0};
+            if (::poll(&p, 1, 10) > 0) {
+                ssize_t n = ::read(mFd, buf, sizeof buf);
+                if (n > 0)
+                    mOutput.append(buf, static_cast<size_t>(n));
+                else {
+                    ::close(mFd);
+                    mFd = -1;
+                }
+            }
+        } else {
+            ::usleep(10000);
+        }
+        if (::waitpid(mPid, &status, WNOHANG) == mPid) {
+            mPid = -1;
+            while (mFd >= 0) { // what is still in the pipe
+                char buf[512];
+                ssize_t n = ::read(mFd, buf, sizeof buf);
+                if (n <= 0) {
+                    ::close(mFd);
+                    mFd = -1;
+                } else {
+                    mOutput.append(buf, static_cast<size_t>(n));
+                }
+            }
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+    }
+    return -1;
+}

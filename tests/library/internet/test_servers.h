@@ -1,0 +1,106 @@
+// Real servers on the loopback interface for the internet tests: a small HTTP/1.1
+// server running in a thread of the test process, and a mosquitto broker started as
+// a child process with a temporary configuration. Both pick a free port.
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class HttpTestServer
+{
+public:
+    struct Request
+    {
+        std::string method, path, contentType, body;
+    };
+    struct Response
+    {
+        int status = 200;
+        std::string body;
+    };
+
+    HttpTestServer();  // listens on 127.0.0.1:<free port>; see ok()
+    ~HttpTestServer();
+    HttpTestServer(const HttpTestServer&) = delete;
+    HttpTestServer& operator=(const HttpTestServer&) = delete;
+
+    bool ok() const { return mListen >= 0; }
+    uint16_t port() const { return mPort; }
+    std::string url(const std::string& path) const;
+
+    // GET <path> answers with this; unknown paths give 404. POST answers 201 with
+    // "received <n> bytes".
+    void route(const std::string& path, const Response& r);
+    std::vector<Request> requests() const;
+
+private:
+    void serve();
+    void handle(int fd);
+
+    int mListen = -1;
+    uint16_t mPort = 0;
+    std::atomic<bool> mStop{false};
+    std::thread mThread;
+    mutable std::mutex mMutex;
+    std::map<std::string, Response> mRoutes;
+    std::vector<Request> mRequests;
+};
+
+class MosquittoBroker
+{
+public:
+    MosquittoBroker() = default;
+    ~MosquittoBroker();
+    MosquittoBroker(const MosquittoBroker&) = delete;
+    MosquittoBroker& operator=(const MosquittoBroker&) = delete;
+
+    // Starts the broker (on a free port the first time, on the same port afterwards)
+    // and waits until it accepts connections. Returns false with a reason in error().
+    bool start();
+    void stop();
+    bool running() const { return mPid > 0; }
+    uint16_t port() const { return mPort; }
+    const std::string& error() const { return mError; }
+    std::string url() const { return "tcp://127.0.0.1:" + std::to_string(mPort); }
+
+private:
+    pid_t mPid = -1;
+    uint16_t mPort = 0;
+    std::string mDir;
+    std::string mError;
+};
+
+// Runs a command line through the shell; returns its standard output (and the exit
+// status in *status).
+std::string runCommand(const std::string& command, int* status = nullptr);
+
+// A background process whose standard output is read line by line with a deadline.
+class ChildOutput
+{
+public:
+    explicit ChildOutput(const std::string& command);
+    ~ChildOutput();
+    ChildOutput(const ChildOutput&) = delete;
+    ChildOutput& operator=(const ChildOutput&) = delete;
+
+    bool started() const { return mPid > 0; }
+    // Reads until a line containing `text` arrives (true) or `ms` pass / EOF (false).
+    bool waitForLine(const std::string& text, int ms);
+    // Everything read so far.
+    const std::string& output() const { return mOutput; }
+    // Waits for the process to end (at most `ms`), returns its exit status or -1.
+    int wait(int ms);
+
+private:
+    pid_t mPid = -1;
+    int mFd = -1;
+    std::string mOutput;
+    size_t mScanned = 0;
+};

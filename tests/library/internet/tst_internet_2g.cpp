@@ -1,0 +1,176 @@
+// The 2G connection (AT+SAPBR) and the HTTP client in the SIM800 dialect, through the
+// simulated modem whose HTTP service fetches from a real HTTP server on loopback.
+#include "internet_rig.h"
+#include "test_servers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+size_t countCommands(const ModemSim& sim, const std::string& prefix)
+{
+    return static_cast<size_t>(std::count_if(sim.commands.begin(), sim.commands.end(), [&](const std::string& c) {
+        return c.compare(0, prefix.size(), prefix) == 0;
+    }));
+}
+
+class Gsm2G : public ::testing::TestWithParam<int>
+{
+protected:
+    InternetRigOptions options(const char* apn = nullptr)
+    {
+        InternetRigOptions o;
+        o.family = InternetModem::Family::Gsm2G;
+        o.apn = apn;
+        o.seed = static_cast<uint32_t>(GetParam()) + 100;
+        o.echoOn = (GetParam() % 2) == 0;
+        o.maxChunk = 1 + static_cast<unsigned>(GetParam()) * 29 % 64;
+        return o;
+    }
+
+    bool requestDone(InternetRig& r, size_t before = 0)
+    {
+        return r.runUntil([&] { return r.httpEvents.size() > before && r.httpEvents.back().last; }, 60000);
+    }
+};
+
+TEST_P(Gsm2G, ConnectsWithApn)
+{
+    InternetRig r(options("gprs.example"));
+    ASSERT_TRUE(r.bringUp());
+    EXPECT_TRUE(gsmInternetConnectionSimcom2GIsConnected(&r.g2));
+    EXPECT_EQ(r.g2._i.Family, GSM_InternetConnection_Family_2G);
+    EXPECT_EQ(r.net.apn, "gprs.example");
+    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=3,1,\"Contype\",\"GPRS\""), 1u);
+    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=3,1,\"APN\",\"gprs.example\""), 1u);
+    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=1,1"), 1u);
+    EXPECT_EQ(r.net.opens, 1);
+}
+
+TEST_P(Gsm2G, ConnectsWithoutApn)
+{
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    EXPECT_FALSE(r.net.apnSet);
+    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=3,1,\"APN\""), 0u);
+    EXPECT_EQ(r.net.opens, 1);
+}
+
+TEST_P(Gsm2G, UnsafeApnIsNeverSent)
+{
+    InternetRig r(options("apn\",\"x"));
+    ASSERT_TRUE(r.bringUp(false));
+    r.runFor(30000);
+    EXPECT_FALSE(r.connected());
+    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=3"), 0u);
+    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=1,1"), 0u);
+}
+
+TEST_P(Gsm2G, BearerDeactivationThenRecovery)
+{
+    InternetRig r(options("apn"));
+    ASSERT_TRUE(r.bringUp());
+    r.net.setNetworkAvailable(false); // "+SAPBR 1: DEACT"
+    ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 2000));
+    r.runFor(25000);
+    EXPECT_FALSE(r.connected());
+    EXPECT_GE(countCommands(r.sim, "AT+SAPBR=1,1"), 3u) << "it keeps trying";
+    r.net.setNetworkAvailable(true);
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS + 20000));
+    EXPECT_EQ(r.net.opens, 2);
+}
+
+TEST_P(Gsm2G, HttpGetReadsInPieces)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok()) << "the HTTP test server could not listen";
+    const std::string body = trickyBody(3000);
+    server.route("/data.bin", {200, body});
+
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/data.bin").c_str()));
+    ASSERT_TRUE(requestDone(r));
+    ASSERT_EQ(r.httpEvents.size(), (body.size() + GSM_HTTP_SIMCOM_READ_SIZE - 1) / GSM_HTTP_SIMCOM_READ_SIZE);
+    std::string got;
+    ASSERT_TRUE(r.httpBody(&got));
+    EXPECT_TRUE(got == body) << "body reassembled byte for byte";
+    EXPECT_EQ(r.httpEvents.back().status, 200);
+    ASSERT_EQ(r.net.httpExchanges.size(), 1u);
+    EXPECT_TRUE(r.net.httpExchanges[0].cidSet) << "AT+HTTPPARA=\"CID\",1 is sent on 2G";
+    for (size_t i = 0; i < r.net.httpReads.size(); ++i)
+        EXPECT_EQ(r.net.httpReads[i].first, i * GSM_HTTP_SIMCOM_READ_SIZE);
+}
+
+TEST_P(Gsm2G, HttpPostBodyArrivesExactly)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    std::string body = "temperature=21.5&humidity=40&note=";
+    body += std::string(1500, 'x');
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    gsmHttpClientSimcomPostSetContentType(&r.http, "application/x-www-form-urlencoded");
+    ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.url("/form").c_str(), body.c_str()));
+    ASSERT_TRUE(requestDone(r));
+    EXPECT_EQ(r.httpEvents.back().status, 201);
+    auto reqs = server.requests();
+    ASSERT_EQ(reqs.size(), 1u);
+    EXPECT_TRUE(reqs[0].body == body);
+    EXPECT_EQ(reqs[0].contentType, "application/x-www-form-urlencoded");
+}
+
+TEST_P(Gsm2G, HttpBearerLostMidBodyThenRecovers)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    const std::string body = trickyBody(2500);
+    server.route("/big", {200, body});
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    bool dropped = false;
+    r.net.onHttpRead = [&](size_t offset) {
+        if (offset >= 512 && !dropped) {
+            dropped = true;
+            r.net.setNetworkAvailable(false);
+        }
+    };
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(requestDone(r));
+    EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST);
+    std::string got;
+    ASSERT_TRUE(r.httpBody(&got));
+    EXPECT_LT(got.size(), body.size());
+    EXPECT_TRUE(body.compare(0, got.size(), got) == 0);
+
+    r.net.onHttpRead = nullptr;
+    r.net.setNetworkAvailable(true);
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS + 20000));
+    size_t before = r.httpEvents.size();
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(requestDone(r, before));
+    ASSERT_TRUE(r.httpBody(&got, before));
+    EXPECT_TRUE(got == body);
+}
+
+TEST_P(Gsm2G, HttpModemStatusesPassedOn)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    const int statuses[] = {601, 603, 604};
+    for (size_t i = 0; i < 3; ++i) {
+        r.net.actionStatusOverride = statuses[i];
+        ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/").c_str()));
+        ASSERT_TRUE(requestDone(r, i));
+        EXPECT_EQ(r.httpEvents.back().status, statuses[i]);
+        EXPECT_EQ(r.httpEvents.back().contentLength, 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, Gsm2G, ::testing::Values(1, 2, 3));
+
+} // namespace

@@ -1,0 +1,368 @@
+// The LTE connection (AT+NETOPEN) and the HTTP client over it, through the simulated
+// SIM7600 whose HTTP service fetches from a real HTTP server on loopback.
+#include "internet_rig.h"
+#include "test_servers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+size_t countCommands(const ModemSim& sim, const std::string& prefix)
+{
+    return static_cast<size_t>(std::count_if(sim.commands.begin(), sim.commands.end(), [&](const std::string& c) {
+        return c.compare(0, prefix.size(), prefix) == 0;
+    }));
+}
+
+class Lte : public ::testing::TestWithParam<int>
+{
+protected:
+    InternetRigOptions options(const char* apn = nullptr)
+    {
+        InternetRigOptions o;
+        o.family = InternetModem::Family::Lte;
+        o.apn = apn;
+        o.seed = static_cast<uint32_t>(GetParam());
+        o.echoOn = (GetParam() % 2) == 1;
+        o.maxChunk = 1 + static_cast<unsigned>(GetParam()) * 17 % 64;
+        return o;
+    }
+
+    bool requestDone(InternetRig& r, size_t before = 0)
+    {
+        return r.runUntil([&] { return r.httpEvents.size() > before && r.httpEvents.back().last; }, 60000);
+    }
+};
+
+TEST_P(Lte, ConnectsWithApn)
+{
+    InternetRig r(options("internet.example"));
+    EXPECT_FALSE(r.connected());
+    ASSERT_TRUE(r.bringUp());
+    EXPECT_TRUE(r.net.apnSet);
+    EXPECT_EQ(r.net.apn, "internet.example");
+    EXPECT_EQ(r.net.opens, 1);
+    EXPECT_EQ(countCommands(r.sim, "AT+CGDCONT=1,\"IP\",\"internet.example\""), 1u);
+    EXPECT_EQ(r.lte._i.Family, GSM_InternetConnection_Family_Lte);
+    r.runFor(5000);
+    EXPECT_TRUE(r.connected());
+    EXPECT_EQ(r.net.opens, 1) << "an open connection is left alone";
+    EXPECT_EQ(r.txOverflows, 0u);
+}
+
+TEST_P(Lte, ConnectsWithoutApn)
+{
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    EXPECT_FALSE(r.net.apnSet) << "no PDP context is set without an APN";
+    EXPECT_EQ(countCommands(r.sim, "AT+CGDCONT"), 0u);
+    EXPECT_EQ(countCommands(r.sim, "AT+NETOPEN"), countCommands(r.sim, "AT+NETOPEN?") + 1);
+}
+
+TEST_P(Lte, NoConnectionBeforeRegistration)
+{
+    InternetRig r(options());
+    ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
+    r.runFor(20000);
+    EXPECT_FALSE(r.connected());
+    EXPECT_EQ(countCommands(r.sim, "AT+NETOPEN"), 0u) << "nothing is opened while unregistered";
+    r.setRegistered(true);
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 30000));
+}
+
+TEST_P(Lte, AlreadyOpenedStackIsNoFailure)
+{
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    uint8_t session = r.lte._i.Session;
+    // The program restarts while the modem keeps its stack open, and the modem's
+    // query claims it is closed: AT+NETOPEN answers "already opened".
+    r.net.queryHidesOpenStack = true;
+    gsmInternetConnectionSimcomInit(&r.lte);
+    EXPECT_FALSE(r.connected());
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 30000));
+    EXPECT_EQ(r.net.opens, 1);
+    EXPECT_EQ(r.net.closes, 0) << "the open stack was kept";
+    EXPECT_NE(r.lte._i.Session, session);
+}
+
+TEST_P(Lte, ReconnectsAfterNetworkLoss)
+{
+    InternetRig r(options("apn"));
+    ASSERT_TRUE(r.bringUp());
+    r.net.setNetworkAvailable(false); // "+CIPEVENT: NETWORK CLOSED UNEXPECTEDLY"
+    ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 2000));
+    r.runFor(30000);
+    EXPECT_FALSE(r.connected()) << "opening fails while the network is gone";
+    EXPECT_GE(countCommands(r.sim, "AT+NETOPEN"), 3u) << "it keeps trying";
+    r.net.setNetworkAvailable(true);
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS + 20000));
+    EXPECT_EQ(r.net.opens, 2);
+}
+
+TEST_P(Lte, ModemRestartReopens)
+{
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    r.sim.spontaneousReset();
+    ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 30000));
+    r.setRegistered(true);
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 60000));
+    EXPECT_EQ(r.net.opens, 2);
+}
+
+TEST_P(Lte, DisableClosesAndEnableReopens)
+{
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    gsmInternetConnectionSimcomSetEnabled(&r.lte, false);
+    ASSERT_TRUE(r.runUntil([&] { return !r.net.dataConnected(); }, 5000));
+    EXPECT_FALSE(r.connected());
+    EXPECT_EQ(r.net.closes, 1);
+    r.runFor(20000);
+    EXPECT_EQ(r.net.opens, 1) << "stays closed while disabled";
+    gsmInternetConnectionSimcomSetEnabled(&r.lte, true);
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 10000));
+    EXPECT_EQ(r.net.opens, 2);
+}
+
+TEST_P(Lte, HttpGetLargeBodyInPieces)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok()) << "the HTTP test server could not listen";
+    const std::string body = trickyBody(5000);
+    server.route("/big", {200, body});
+
+    InternetRig r(options());
+    r.net.httpDataBlock = 100; // several "+HTTPREAD: DATA" blocks per read
+    ASSERT_TRUE(r.bringUp());
+    EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    EXPECT_TRUE(gsmHttpClientSimcomHttpOperationPending(&r.http));
+    EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str())) << "one request at a time";
+    ASSERT_TRUE(requestDone(r));
+
+    const size_t pieces = (body.size() + GSM_HTTP_SIMCOM_READ_SIZE - 1) / GSM_HTTP_SIMCOM_READ_SIZE;
+    ASSERT_EQ(r.httpEvents.size(), pieces);
+    std::string got;
+    ASSERT_TRUE(r.httpBody(&got)) << "pieces arrive in order";
+    EXPECT_TRUE(got == body) << "body reassembled byte for byte";
+    for (size_t i = 0; i < r.httpEvents.size(); ++i) {
+        EXPECT_EQ(r.httpEvents[i].status, 200);
+        EXPECT_EQ(r.httpEvents[i].contentLength, body.size());
+        EXPECT_TRUE(r.httpEvents[i].terminated);
+        EXPECT_EQ(r.httpEvents[i].last, i + 1 == r.httpEvents.size());
+    }
+    EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
+    ASSERT_EQ(r.net.httpExchanges.size(), 1u);
+    EXPECT_EQ(r.net.httpExchanges[0].method, 0);
+    EXPECT_EQ(r.net.httpExchanges[0].url, server.url("/big"));
+    ASSERT_TRUE(r.runUntil([&] { return !r.net.httpInitialised(); }, 5000)) << "AT+HTTPTERM when done";
+    EXPECT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(r.txOverflows, 0u);
+}
+
+TEST_P(Lte, HttpPostBodyArrivesExactly)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    std::string body = "{\"device\":\"tarvex\",\"readings\":[";
+    for (int i = 0; i < 300; ++i)
+        body += std::to_string(i * 7 % 101) + (i < 299 ? "," : "]}");
+
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    gsmHttpClientSimcomPostSetContentType(&r.http, "application/json");
+    ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.url("/upload").c_str(), body.c_str()));
+    ASSERT_TRUE(requestDone(r));
+    ASSERT_EQ(r.httpEvents.size(), 1u);
+    EXPECT_EQ(r.httpEvents[0].status, 201);
+    EXPECT_EQ(r.httpEvents[0].data, "received " + std::to_string(body.size()) + " bytes");
+
+    auto reqs = server.requests();
+    ASSERT_EQ(reqs.size(), 1u);
+    EXPECT_EQ(reqs[0].method, "POST");
+    EXPECT_EQ(reqs[0].path, "/upload");
+    EXPECT_EQ(reqs[0].contentType, "application/json");
+    EXPECT_TRUE(reqs[0].body == body) << "the server received the body exactly";
+
+    // null restores the default content type; an empty body is allowed.
+    gsmHttpClientSimcomPostSetContentType(&r.http, nullptr);
+    ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.url("/empty").c_str(), ""));
+    ASSERT_TRUE(requestDone(r, 1));
+    reqs = server.requests();
+    ASSERT_EQ(reqs.size(), 2u);
+    EXPECT_EQ(reqs[1].contentType, GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE);
+    EXPECT_EQ(reqs[1].body, "");
+}
+
+TEST_P(Lte, HttpStatusesAndNetworkError)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/missing").c_str()));
+    ASSERT_TRUE(requestDone(r));
+    EXPECT_EQ(r.httpEvents.back().status, 404);
+    EXPECT_EQ(r.httpEvents.back().data, "not found");
+
+    server.route("/empty", {204, ""});
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/empty").c_str()));
+    ASSERT_TRUE(requestDone(r, 1));
+    EXPECT_EQ(r.httpEvents.back().status, 204);
+    EXPECT_EQ(r.httpEvents.back().data, "");
+    EXPECT_EQ(r.net.httpReads.size(), 1u) << "nothing is read of an empty body";
+
+    // The modem reports a network error: passed on, and the connection is checked.
+    size_t queries = countCommands(r.sim, "AT+NETOPEN?");
+    r.net.actionStatusOverride = 601;
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/missing").c_str()));
+    ASSERT_TRUE(requestDone(r, 2));
+    EXPECT_EQ(r.httpEvents.back().status, 601);
+    EXPECT_TRUE(r.httpEvents.back().last);
+    ASSERT_TRUE(r.runUntil([&] { return countCommands(r.sim, "AT+NETOPEN?") > queries; }, 5000));
+    EXPECT_TRUE(r.connected()) << "the check found the connection up";
+}
+
+TEST_P(Lte, HttpConnectionLostMidBodyThenRecovers)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    const std::string body = trickyBody(3000);
+    server.route("/big", {200, body});
+
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    bool dropped = false;
+    r.net.onHttpRead = [&](size_t offset) {
+        if (offset >= 600 && !dropped) {
+            dropped = true;
+            r.net.setNetworkAvailable(false);
+        }
+    };
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(requestDone(r));
+    ASSERT_TRUE(dropped);
+    const HttpEvent& last = r.httpEvents.back();
+    EXPECT_EQ(last.status, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST);
+    EXPECT_TRUE(last.data.empty());
+    std::string got;
+    ASSERT_TRUE(r.httpBody(&got));
+    EXPECT_GE(got.size(), 600u);
+    EXPECT_LT(got.size(), body.size());
+    EXPECT_TRUE(body.compare(0, got.size(), got) == 0) << "what arrived before the loss is intact";
+    EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
+    r.runFor(3000);
+    EXPECT_TRUE(r.httpEvents.back().last) << "no event after the last one";
+
+    // Recovery: the network returns, the connection reopens, the next GET works.
+    r.net.onHttpRead = nullptr;
+    r.net.setNetworkAvailable(true);
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS + 20000));
+    size_t before = r.httpEvents.size();
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(requestDone(r, before));
+    ASSERT_TRUE(r.httpBody(&got, before));
+    EXPECT_TRUE(got == body);
+    EXPECT_EQ(r.httpEvents.back().status, 200);
+}
+
+TEST_P(Lte, HttpWaitsForTheConnection)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    server.route("/", {200, "hello"});
+    InternetRig r(options());
+    ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/").c_str()));
+    r.runFor(10000);
+    EXPECT_TRUE(gsmHttpClientSimcomHttpOperationPending(&r.http));
+    EXPECT_FALSE(gsmHttpClientSimcomHttpOperationStarted(&r.http));
+    EXPECT_TRUE(r.httpEvents.empty());
+    r.setRegistered(true);
+    ASSERT_TRUE(requestDone(r));
+    EXPECT_EQ(r.httpEvents.back().data, "hello");
+
+    // Without a connection at all, the request gives up with its own status.
+    r.net.setNetworkAvailable(false);
+    ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 5000));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/").c_str()));
+    ASSERT_TRUE(r.runUntil([&] { return r.httpEvents.size() == 2; }, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS + 5000));
+    EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION);
+    EXPECT_TRUE(r.httpEvents.back().last);
+}
+
+TEST_P(Lte, HttpCancelRefusalsAndKeptService)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    server.route("/a", {200, "first"});
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+
+    EXPECT_FALSE(gsmHttpClientSimcomCancel(&r.http)) << "nothing to cancel";
+    EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, "http://127.0.0.1/\"+inject")) << "quote in URL";
+    EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, "http://127.0.0.1/\r\nAT+CFUN=0")) << "line break in URL";
+    EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, std::string(GSM_HTTP_SIMCOM_MAX_URL + 1, 'a').c_str()));
+    EXPECT_FALSE(gsmHttpClientSimcomPost(&r.http, server.url("/a").c_str(), nullptr));
+    EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
+
+    // Cancel a started request: no event, the service is cleaned up, the next works.
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str()));
+    ASSERT_TRUE(r.runUntil([&] { return gsmHttpClientSimcomHttpOperationStarted(&r.http); }, 5000));
+    r.runFor(20);
+    EXPECT_TRUE(gsmHttpClientSimcomCancel(&r.http));
+    EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
+    r.runFor(3000);
+    EXPECT_TRUE(r.httpEvents.empty());
+    ASSERT_TRUE(r.runUntil([&] { return !r.net.httpInitialised(); }, 5000));
+
+    // Keep the service between requests: one AT+HTTPINIT for two requests.
+    gsmHttpClientSimcomHttpTermWhenDone(&r.http, false);
+    size_t inits = countCommands(r.sim, "AT+HTTPINIT");
+    size_t terms = countCommands(r.sim, "AT+HTTPTERM");
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str()));
+    ASSERT_TRUE(requestDone(r));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str()));
+    ASSERT_TRUE(requestDone(r, 1));
+    EXPECT_EQ(r.httpEvents.back().data, "first");
+    EXPECT_EQ(countCommands(r.sim, "AT+HTTPINIT"), inits + 1);
+    EXPECT_EQ(countCommands(r.sim, "AT+HTTPTERM"), terms);
+    EXPECT_TRUE(r.net.httpInitialised());
+
+    // A request queued from inside the last event of the previous one runs too.
+    gsmHttpClientSimcomHttpTermWhenDone(&r.http, true);
+    bool queued = false;
+    r.onHttp = [&](const HttpEvent& e) {
+        if (e.last && !queued)
+            queued = gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str());
+    };
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str()));
+    ASSERT_TRUE(r.runUntil([&] { return r.httpEvents.size() == 4; }, 60000));
+    EXPECT_TRUE(queued);
+    EXPECT_EQ(r.httpEvents.back().data, "first");
+}
+
+TEST_P(Lte, HttpActionTimeout)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    r.net.actionDelayMs = 20000; // the server's answer comes too late
+    gsmHttpClientSimcomSetTimeouts(&r.http, 5000, 0);
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/x").c_str()));
+    ASSERT_TRUE(r.runUntil([&] { return !r.httpEvents.empty(); }, 15000));
+    EXPECT_EQ(r.httpEvents[0].status, GSM_HTTP_SIMCOM_STATUS_TIMEOUT);
+    EXPECT_TRUE(r.httpEvents[0].last);
+    r.runFor(20000);
+    EXPECT_EQ(r.httpEvents.size(), 1u) << "the belated answer is ignored";
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, Lte, ::testing::Values(1, 2, 3));
+
+} // namespace

@@ -1,0 +1,457 @@
+// The MQTT client through the simulated SIM7600, whose MQTT service talks to a real
+// mosquitto broker on loopback; mosquitto_pub and mosquitto_sub are the other clients.
+// A broker that cannot be started fails the tests.
+#include "internet_rig.h"
+#include "test_servers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+namespace {
+
+using Ev = MqttEvent;
+
+InternetRigOptions lteOptions(uint32_t seed)
+{
+    InternetRigOptions o;
+    o.seed = seed;
+    o.echoOn = (seed % 2) == 1;
+    o.maxChunk = 1 + seed * 13 % 64;
+    return o;
+}
+
+class Mqtt : public ::testing::Test
+{
+protected:
+    static MosquittoBroker* broker;
+
+    static void SetUpTestSuite()
+    {
+        broker = new MosquittoBroker;
+        broker->start();
+    }
+    static void TearDownTestSuite()
+    {
+        delete broker;
+        broker = nullptr;
+    }
+
+    void SetUp() override
+    {
+        if (!broker->running()) {
+            ASSERT_TRUE(broker->start()) << "mosquitto broker: " << broker->error();
+        }
+        brokerUrl = broker->url();
+    }
+
+    static InternetRigOptions options(uint32_t seed) { return lteOptions(seed); }
+
+    static std::string cli(const std::string& tool)
+    {
+        return tool + " -h 127.0.0.1 -p " + std::to_string(broker->port());
+    }
+
+    // The broker's URL, kept for the whole test (the library keeps the pointer).
+    std::string brokerUrl;
+
+    GSM_MqttClientSimcom_Connect_Session session(const char* url, const char* clientId)
+    {
+        GSM_MqttClientSimcom_Connect_Session s;
+        gsmMqttClientSimcomInitConfigDefault(&s);
+        s.ServerUrl = url;
+        s.ClientId = clientId;
+        return s;
+    }
+
+    static bool waitEvent(InternetRig& r, int type, size_t count = 1, uint32_t ms = 20000)
+    {
+        return r.runUntil([&] { return r.countMqtt(type) >= count; }, ms);
+    }
+
+    static void connect(InternetRig& r, GSM_MqttClientSimcom_Connect_Session* s)
+    {
+        size_t before = r.countMqtt(GSM_MqttClientSimcom_EventType_ConnectSuccess);
+        ASSERT_TRUE(gsmMqttClientSimcomConnect(&r.mqtt, s));
+        EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Connecting);
+        ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_ConnectSuccess, before + 1))
+            << "events: " << r.mqttEvents.size();
+        EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Connected);
+    }
+
+    // mosquitto_pub publishes; the library must report the message.
+    static void expectDelivery(InternetRig& r, const std::string& topic, const std::string& payloadFile,
+                               const std::string& payload)
+    {
+        size_t ends = r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd);
+        size_t received = r.net.mqttMessagesReceived();
+        int status = -1;
+        runCommand(cli("mosquitto_pub") + " -q 1 -t '" + topic + "' -f " + payloadFile, &status);
+        ASSERT_EQ(status, 0) << "mosquitto_pub failed";
+        ASSERT_TRUE(r.net.mqttWaitForMessages(received + 1, 5000)) << "the broker did not forward the message";
+        ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_MsgRxEnd, ends + 1));
+        std::string gotTopic, gotPayload;
+        ASSERT_TRUE(r.lastMessage(&gotTopic, &gotPayload)) << "segments in order, offsets consistent";
+        EXPECT_EQ(gotTopic, topic);
+        EXPECT_TRUE(gotPayload == payload) << "payload of " << payload.size() << " bytes, got " << gotPayload.size();
+    }
+
+    static std::string writeFile(const std::string& name, const std::string& content)
+    {
+        std::string path = std::string(::testing::TempDir()) + name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+};
+
+MosquittoBroker* Mqtt::broker = nullptr;
+
+TEST_F(Mqtt, FullSessionAgainstTheBroker)
+{
+    InternetRig r(options(1));
+    ASSERT_TRUE(r.bringUp());
+    auto s = session(brokerUrl.c_str(), "tarvex-full");
+    s.KeepAlive_s = 30;
+    connect(r, &s);
+    ASSERT_EQ(r.net.mqttConnects.size(), 1u);
+    EXPECT_EQ(r.net.mqttConnects[0].clientId, "tarvex-full");
+    EXPECT_EQ(r.net.mqttConnects[0].url, broker->url());
+    EXPECT_EQ(r.net.mqttConnects[0].keepAlive, 30);
+    EXPECT_TRUE(r.net.mqttConnects[0].clean);
+
+    // Subscribe, then messages from another client arrive as topic and payload events.
+    ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "tarvex/in/#", 1));
+    EXPECT_FALSE(gsmMqttClientSimcomSubscribe(&r.mqtt, "other", 0)) << "one subscription at a time";
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_SubscribeSuccess));
+    EXPECT_EQ(r.net.mqttSubscriptions, std::vector<std::string>({"tarvex/in/#"}));
+
+    expectDelivery(r, "tarvex/in/short", writeFile("short.txt", "hello, device"), "hello, device");
+    // A payload larger than one receive event and than one modem chunk (1500 bytes).
+    std::string big;
+    for (int i = 0; big.size() < 4000; ++i)
+        big += "line " + std::to_string(i) + "\r\nOK\r\n+CMQTTRXEND: 0\r\n";
+    big.resize(4000);
+    expectDelivery(r, "tarvex/in/big", writeFile("big.txt", big), big);
+    size_t segments = r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxPayload);
+    EXPECT_GE(segments, 1u + (4000 + GSM_MQTT_SIMCOM_RX_SEGMENT - 1) / GSM_MQTT_SIMCOM_RX_SEGMENT);
+
+    // Publish from the library: mosquitto_sub receives it.
+    {
+        ChildOutput sub("stdbuf -oL " + cli("mosquitto_sub") + " -d -C 1 -W 20 -t tarvex/out");
+        ASSERT_TRUE(sub.started());
+        sub.waitForLine("SUBACK", 5000);
+        // Should the subscriber not be ready yet, the next publication reaches it.
+        int exitStatus = -1;
+        for (size_t attempt = 1; attempt <= 10 && exitStatus < 0; ++attempt) {
+            ASSERT_TRUE(gsmMqttClientSimcomPublish(&r.mqtt, "tarvex/out", "reading=42"));
+            ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_PublishSuccess, attempt));
+            exitStatus = sub.wait(500);
+        }
+        EXPECT_EQ(exitStatus, 0) << sub.output();
+        EXPECT_NE(sub.output().find("reading=42"), std::string::npos) << sub.output();
+    }
+
+    // Extended publish: QoS 1, retained, a payload with a NUL byte - a later subscriber
+    // still gets it.
+    {
+        static const char payload[] = "retained\0value";
+        GSM_MqttClientSimcom_Publish_Parameters p = {};
+        p.Topic = "tarvex/retained";
+        p.Payload = payload;
+        p.PayloadLength = sizeof(payload) - 1;
+        p.QoS = 1;
+        p.Retain = true;
+        size_t published = r.countMqtt(GSM_MqttClientSimcom_EventType_PublishSuccess);
+        ASSERT_TRUE(gsmMqttClientSimcomPublishEx(&r.mqtt, &p));
+        ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_PublishSuccess, published + 1));
+        std::string out = runCommand(cli("mosquitto_sub") + " -C 1 -W 5 -N -t tarvex/retained");
+        EXPECT_EQ(out, std::string(payload, sizeof(payload) - 1));
+        runCommand(cli("mosquitto_pub") + " -r -n -t tarvex/retained"); // clear it again
+    }
+
+    // Unsubscribe: later messages are no longer delivered.
+    ASSERT_TRUE(gsmMqttClientSimcomUnsubscribe(&r.mqtt, "tarvex/in/#"));
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_UnsubscribeSuccess));
+    size_t ends = r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd);
+    runCommand(cli("mosquitto_pub") + " -t tarvex/in/late -m late");
+    EXPECT_FALSE(r.net.mqttWaitForMessages(r.net.mqttMessagesReceived() + 1, 500));
+    r.runFor(2000);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd), ends);
+
+    // Disconnect: DISC, REL, STOP.
+    ASSERT_TRUE(gsmMqttClientSimcomDisconnect(&r.mqtt));
+    EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Connected) << "queued";
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_DisconnectSuccess));
+    EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+    EXPECT_FALSE(r.net.mqttStarted());
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse), 0u);
+    EXPECT_EQ(r.txOverflows, 0u);
+}
+
+TEST_F(Mqtt, OperationsQueuedWhileConnecting)
+{
+    InternetRig r(options(2));
+    ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
+    auto s = session(brokerUrl.c_str(), "tarvex-queue");
+    s.UserName = "device";
+    s.Password = "secret";
+    s.WillTopic = "tarvex/will";
+    s.WillMessage = "gone";
+    s.WillQoS = 1;
+    // Everything asked before the connection even exists runs in order once it does.
+    ASSERT_TRUE(gsmMqttClientSimcomConnect(&r.mqtt, &s));
+    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &s)) << "already connecting";
+    ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "tarvex/q", 0));
+    ASSERT_TRUE(gsmMqttClientSimcomPublish(&r.mqtt, "tarvex/q", "queued"));
+    r.setRegistered(true);
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_PublishSuccess, 1, 60000));
+    std::vector<int> order;
+    for (const Ev& e : r.mqttEvents)
+        if (e.type <= GSM_MqttClientSimcom_EventType_PublishSuccess)
+            order.push_back(e.type);
+    EXPECT_EQ(order, std::vector<int>({GSM_MqttClientSimcom_EventType_ConnectSuccess,
+                                        GSM_MqttClientSimcom_EventType_SubscribeSuccess,
+                                        GSM_MqttClientSimcom_EventType_PublishSuccess}));
+    ASSERT_EQ(r.net.mqttConnects.size(), 1u);
+    EXPECT_EQ(r.net.mqttConnects[0].user, "device");
+    EXPECT_EQ(r.net.mqttConnects[0].password, "secret");
+    EXPECT_EQ(r.net.mqttConnects[0].willTopic, "tarvex/will");
+    EXPECT_EQ(r.net.mqttConnects[0].willMessage, "gone");
+    EXPECT_EQ(r.net.mqttConnects[0].willQos, 1);
+    // Its own publication comes back through the subscription.
+    ASSERT_TRUE(r.net.mqttWaitForMessages(1, 5000));
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_MsgRxEnd));
+    std::string topic, payload;
+    ASSERT_TRUE(r.lastMessage(&topic, &payload));
+    EXPECT_EQ(topic, "tarvex/q");
+    EXPECT_EQ(payload, "queued");
+
+    // A queued publication can be withdrawn; a running one past its input cannot.
+    GSM_MqttClientSimcom_Publish_Parameters p = {};
+    p.Topic = "tarvex/q";
+    p.Payload = "never";
+    ASSERT_TRUE(gsmMqttClientSimcomPublishEx(&r.mqtt, &p));
+    EXPECT_TRUE(gsmMqttClientSimcomCancelPublish(&r.mqtt));
+    EXPECT_FALSE(gsmMqttClientSimcomCancelPublish(&r.mqtt));
+    EXPECT_FALSE(gsmMqttClientSimcomCancelSubscribe(&r.mqtt));
+    EXPECT_FALSE(gsmMqttClientSimcomCancelUnsubscribe(&r.mqtt));
+    r.runFor(3000);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_PublishSuccess), 1u);
+}
+
+TEST_F(Mqtt, RefusedArguments)
+{
+    InternetRig r(options(3));
+    auto s = session(brokerUrl.c_str(), "tarvex-args");
+    EXPECT_FALSE(gsmMqttClientSimcomSubscribe(&r.mqtt, "t", 0)) << "not connected";
+    EXPECT_FALSE(gsmMqttClientSimcomPublish(&r.mqtt, "t", "x")) << "not connected";
+    EXPECT_FALSE(gsmMqttClientSimcomDisconnect(&r.mqtt)) << "not connected";
+
+    auto bad = s;
+    bad.ServerUrl = "tcp://host\",1,1\r\nAT+CFUN=0";
+    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &bad));
+    bad = s;
+    bad.ClientId = "";
+    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &bad));
+    bad = s;
+    bad.KeepAlive_s = 0;
+    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &bad));
+    bad = s;
+    bad.Password = "no user";
+    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &bad));
+    bad = s;
+    bad.WillTopic = "w";
+    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &bad)) << "will without message";
+    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, nullptr));
+    EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+
+    ASSERT_TRUE(gsmMqttClientSimcomConnect(&r.mqtt, &s));
+    EXPECT_FALSE(gsmMqttClientSimcomSubscribe(&r.mqtt, "t", 3)) << "QoS 3";
+    EXPECT_FALSE(gsmMqttClientSimcomSubscribe(&r.mqtt, "", 0));
+    EXPECT_FALSE(gsmMqttClientSimcomSubscribe(&r.mqtt, std::string(GSM_MQTT_SIMCOM_MAX_TOPIC + 1, 't').c_str(), 0));
+    EXPECT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, std::string(GSM_MQTT_SIMCOM_MAX_TOPIC, 't').c_str(), 0));
+    std::string huge(GSM_MQTT_SIMCOM_MAX_PAYLOAD + 1, 'p');
+    EXPECT_FALSE(gsmMqttClientSimcomPublish(&r.mqtt, "t", huge.c_str()));
+    EXPECT_FALSE(gsmMqttClientSimcomPublish(&r.mqtt, "t", nullptr));
+    EXPECT_TRUE(gsmMqttClientSimcomCancelSubscribe(&r.mqtt));
+}
+
+TEST_F(Mqtt, ConnectFailuresAreReported)
+{
+    InternetRig r(options(4));
+    ASSERT_TRUE(r.bringUp());
+    // Nothing listens on this port: the socket connect fails.
+    auto s = session("tcp://127.0.0.1:1", "tarvex-fail");
+    ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "x", 0) == false);
+    ASSERT_TRUE(gsmMqttClientSimcomConnect(&r.mqtt, &s));
+    ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "x", 0));
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_ErrorResponse, 2));
+    const Ev& e = r.mqttEvents[0];
+    EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect);
+    EXPECT_EQ(e.result, GSM_Result_Ok);
+    EXPECT_EQ(e.errorCode, 3) << "socket connect failed";
+    EXPECT_EQ(r.mqttEvents[1].errorType, GSM_MQTT_ErrorType_Subscribe) << "the queued subscription fails too";
+    EXPECT_EQ(r.mqttEvents[1].result, GSM_Result_Aborted);
+    EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+
+    // The next attempt, to the real broker, works; the service was kept.
+    auto good = session(brokerUrl.c_str(), "tarvex-fail");
+    connect(r, &good);
+    EXPECT_EQ(r.net.mqttStarts, 1);
+}
+
+TEST_F(Mqtt, BrokerLostMidSubscribeThenRecovers)
+{
+    InternetRig r(options(5));
+    ASSERT_TRUE(r.bringUp());
+    auto s = session(brokerUrl.c_str(), "tarvex-lost");
+    connect(r, &s);
+
+    // The broker goes away just as the subscription is sent.
+    r.net.onMqttCommand = [&](const std::string& c) {
+        if (c.compare(0, 11, "AT+CMQTTSUB") == 0)
+            broker->stop();
+    };
+    ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "tarvex/lost", 1));
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_ConnectionLost, 1, 30000));
+    ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse) >= 1; }, 30000));
+    bool subscribeFailed = false;
+    for (const Ev& e : r.mqttEvents)
+        subscribeFailed |= e.type == GSM_MqttClientSimcom_EventType_ErrorResponse &&
+                           e.errorType == GSM_MQTT_ErrorType_Subscribe;
+    EXPECT_TRUE(subscribeFailed);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_SubscribeSuccess), 0u);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_ConnectionLost), 1u);
+    EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+    EXPECT_FALSE(gsmMqttClientSimcomPublish(&r.mqtt, "tarvex/lost", "x")) << "not connected";
+
+    // Recovery: the broker is back, the application connects again.
+    r.net.onMqttCommand = nullptr;
+    ASSERT_TRUE(broker->start()) << broker->error();
+    connect(r, &s);
+    ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "tarvex/lost", 1));
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_SubscribeSuccess));
+    expectDelivery(r, "tarvex/lost", writeFile("back.txt", "back again"), "back again");
+}
+
+TEST_F(Mqtt, BrokerLostMidPublishThenRecovers)
+{
+    InternetRig r(options(6));
+    ASSERT_TRUE(r.bringUp());
+    auto s = session(brokerUrl.c_str(), "tarvex-pub");
+    connect(r, &s);
+    // While a publication is being handed over, the broker disappears.
+    r.net.onMqttCommand = [&](const std::string& c) {
+        if (c.compare(0, 12, "AT+CMQTTPUB=") == 0)
+            broker->stop();
+    };
+    ASSERT_TRUE(gsmMqttClientSimcomPublish(&r.mqtt, "tarvex/p", "in flight"));
+    ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse) +
+                                            r.countMqtt(GSM_MqttClientSimcom_EventType_PublishSuccess) >= 1; },
+                           30000));
+    ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_ConnectionLost) >= 1; }, 30000));
+    EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+
+    r.net.onMqttCommand = nullptr;
+    ASSERT_TRUE(broker->start()) << broker->error();
+    connect(r, &s);
+    ASSERT_TRUE(gsmMqttClientSimcomPublish(&r.mqtt, "tarvex/p", "after"));
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_PublishSuccess));
+}
+
+TEST_F(Mqtt, NoNetworkRestartsTheService)
+{
+    InternetRig r(options(7));
+    ASSERT_TRUE(r.bringUp());
+    auto s = session(brokerUrl.c_str(), "tarvex-nonet");
+    connect(r, &s);
+    ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "tarvex/n", 0));
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_SubscribeSuccess));
+
+    r.net.setNetworkAvailable(false); // "+CIPEVENT: NETWORK CLOSED..." and "+CMQTTNONET"
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_NoNetwork));
+    EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+    ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 5000));
+
+    // A connect asked for now waits for the network, then restarts the service.
+    ASSERT_TRUE(gsmMqttClientSimcomConnect(&r.mqtt, &s));
+    r.runFor(5000);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_ConnectSuccess), 1u);
+    r.net.setNetworkAvailable(true);
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_ConnectSuccess, 2, GSM_INETCONN_RETRY_MS + 30000));
+    EXPECT_EQ(r.net.mqttStarts, 2) << "AT+CMQTTSTART again after +CMQTTNONET";
+    ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "tarvex/n", 0));
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_SubscribeSuccess, 2));
+    expectDelivery(r, "tarvex/n", writeFile("n.txt", "network is back"), "network is back");
+}
+
+// ---- The receive sequence itself, with chunks and broken headers (no broker) ----
+
+class MqttReceive : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P(MqttReceive, ChunkedAndBrokenMessages)
+{
+    InternetRig r(lteOptions(static_cast<uint32_t>(GetParam()) + 10));
+    ASSERT_TRUE(r.bringUp());
+    auto rx = [&](const std::string& s) { r.sim.emitRaw(s); };
+
+    // Topic in two chunks, payload in three (the modem chunks at most 1500 bytes).
+    std::string topic = std::string(700, 'a') + std::string(300, 'b');
+    std::string payload = trickyBody(3200);
+    rx("\r\n+CMQTTRXSTART: 0,1000,3200\r\n");
+    rx("+CMQTTRXTOPIC: 0,600\r\n" + topic.substr(0, 600) + "\r\n");
+    rx("+CMQTTRXTOPIC: 0,400\r\n" + topic.substr(600) + "\r\n");
+    rx("+CMQTTRXPAYLOAD: 0,1500\r\n" + payload.substr(0, 1500) + "\r\n");
+    rx("+CMQTTRXPAYLOAD: 0,1500\r\n" + payload.substr(1500, 1500) + "\r\n");
+    rx("+CMQTTRXPAYLOAD: 0,200\r\n" + payload.substr(3000) + "\r\n");
+    rx("+CMQTTRXEND: 0\r\n");
+    ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd) == 1; }, 10000));
+    std::string gotTopic, gotPayload;
+    ASSERT_TRUE(r.lastMessage(&gotTopic, &gotPayload));
+    EXPECT_EQ(gotTopic, topic);
+    EXPECT_TRUE(gotPayload == payload);
+    for (const Ev& e : r.mqttEvents) {
+        if (e.type == GSM_MqttClientSimcom_EventType_MsgRxTopic || e.type == GSM_MqttClientSimcom_EventType_MsgRxPayload) {
+            EXPECT_LE(e.length, GSM_MQTT_SIMCOM_RX_SEGMENT);
+        }
+    }
+
+    // A chunk longer than announced: header error, its data is consumed, the message
+    // dropped; the next message is fine.
+    r.mqttEvents.clear();
+    rx("\r\n+CMQTTRXSTART: 0,5,5\r\n+CMQTTRXTOPIC: 0,9\r\nOK\r\nERROR\r\n+CMQTTRXPAYLOAD: 0,5\r\nvalue\r\n+CMQTTRXEND: 0\r\n");
+    rx("\r\n+CMQTTRXSTART: 0,3,2\r\n+CMQTTRXTOPIC: 0,3\r\nabc\r\n+CMQTTRXPAYLOAD: 0,2\r\nxy\r\n+CMQTTRXEND: 0\r\n");
+    ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd) == 1; }, 10000));
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxTopicHeaderError), 1u);
+    ASSERT_TRUE(r.lastMessage(&gotTopic, &gotPayload));
+    EXPECT_EQ(gotTopic, "abc");
+    EXPECT_EQ(gotPayload, "xy");
+
+    // A payload that ends early, a malformed payload header, a message without RXSTART.
+    r.mqttEvents.clear();
+    rx("\r\n+CMQTTRXSTART: 0,1,10\r\n+CMQTTRXTOPIC: 0,1\r\nt\r\n+CMQTTRXPAYLOAD: 0,4\r\nabcd\r\n+CMQTTRXEND: 0\r\n");
+    rx("\r\n+CMQTTRXSTART: 0,1,4\r\n+CMQTTRXTOPIC: 0,1\r\nt\r\n+CMQTTRXPAYLOAD: 0,x\r\n+CMQTTRXEND: 0\r\n");
+    rx("\r\n+CMQTTRXTOPIC: 0,2\r\nzz\r\n+CMQTTRXEND: 0\r\n");
+    rx("\r\n+CMQTTRXSTART: 0,0,4\r\n+CMQTTRXEND: 0\r\n");
+    r.runFor(3000);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxPayloadError), 1u);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxPayloadHeaderError), 1u);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxTopicHeaderError), 2u);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd), 0u);
+    EXPECT_TRUE(r.connected()) << "the command engine kept its footing";
+
+    // A message with an empty payload ends right after its topic.
+    r.mqttEvents.clear();
+    rx("\r\n+CMQTTRXSTART: 0,4,0\r\n+CMQTTRXTOPIC: 0,4\r\nping\r\n+CMQTTRXEND: 0\r\n");
+    ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd) == 1; }, 10000));
+    ASSERT_TRUE(r.lastMessage(&gotTopic, &gotPayload));
+    EXPECT_EQ(gotTopic, "ping");
+    EXPECT_EQ(gotPayload, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, MqttReceive, ::testing::Values(1, 2, 3, 4));
+
+} // namespace
