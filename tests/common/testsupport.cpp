@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "usagestats.h"
+
 #include <QTest>
 #include <QtGlobal>
 
@@ -32,8 +34,14 @@ void handler(QtMsgType type, const QMessageLogContext& context, const QString& m
 
 namespace testsupport {
 
+void keepUsageStatsOffline()
+{
+    setUsageStatsBaseUrl(QStringLiteral("http://127.0.0.1:9"));
+}
+
 void installStrictMessageHandler()
 {
+    keepUsageStatsOffline();
     gPrevious = qInstallMessageHandler(handler);
 }
 

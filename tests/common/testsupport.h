@@ -8,6 +8,10 @@
 namespace testsupport {
 
 void installStrictMessageHandler();
+// Points the usage statistics at a closed loopback port, so that no test
+// process ever posts to the publisher's host. installStrictMessageHandler()
+// does this too; tests that change the endpoint restore it with this.
+void keepUsageStatsOffline();
 // The next warning whose text contains this fragment is allowed (once).
 void expectWarning(const QString& fragment);
 // Warnings seen since the last call (allowed ones included); clears the list.

@@ -122,7 +122,7 @@ private slots:
         mWindow.reset();
         mUi.reset();
         mStats.reset();
-        setUsageStatsBaseUrl(QString());
+        testsupport::keepUsageStatsOffline();
         delete mTmp;
         mTmp = nullptr;
     }

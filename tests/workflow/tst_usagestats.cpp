@@ -118,15 +118,17 @@ class TstUsageStats : public QObject
 
 private slots:
     void initTestCase() { testsupport::installStrictMessageHandler(); }
-    void cleanup() { setUsageStatsBaseUrl(QString()); }
+    void cleanup() { testsupport::keepUsageStatsOffline(); }
 
     void endpointAndBody()
     {
-        QCOMPARE(usageStatsEndpoint(), QUrl(QStringLiteral("https://" TARVEX_WEB_HOST "/tarvex/usagestats.php")));
-        setUsageStatsBaseUrl(QStringLiteral("http://127.0.0.1:9"));
-        QCOMPARE(usageStatsEndpoint().toString(), QStringLiteral("http://127.0.0.1:9/tarvex/usagestats.php"));
+        // Only the URL is computed here; nothing is posted while the default is in force.
         setUsageStatsBaseUrl(QString());
-        QCOMPARE(usageStatsEndpoint().scheme(), QStringLiteral("https"));
+        QCOMPARE(usageStatsEndpoint(), QUrl(QStringLiteral("https://" TARVEX_WEB_HOST "/tarvex/usagestats.php")));
+        setUsageStatsBaseUrl(QStringLiteral("http://127.0.0.1:8"));
+        QCOMPARE(usageStatsEndpoint().toString(), QStringLiteral("http://127.0.0.1:8/tarvex/usagestats.php"));
+        testsupport::keepUsageStatsOffline();
+        QCOMPARE(usageStatsEndpoint().toString(), QStringLiteral("http://127.0.0.1:9/tarvex/usagestats.php"));
 
         QCOMPARE(usageEventBody(QStringLiteral("ApplicationStart")), QByteArray("{\n    \"ApplicationStart\": 1\n}\n"));
         QCOMPARE(usageEventBody(QStringLiteral("GenerateStart")), QByteArray("{\n    \"GenerateStart\": 1\n}\n"));
