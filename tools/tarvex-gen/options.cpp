@@ -2,7 +2,7 @@
 
 namespace tarvexgen {
 
-QString parseOptions(const QStringList& args, const QList<OptionSpec>& specs, ParsedOptions& out)
+QString parseOptions(const QStringList& args, const QList<OptionDef>& definitions, ParsedOptions& out)
 {
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
@@ -15,11 +15,11 @@ QString parseOptions(const QStringList& args, const QList<OptionSpec>& specs, Pa
 
         const int equals = arg.indexOf(QLatin1Char('='));
         const QString name = arg.mid(2, equals < 0 ? -1 : equals - 2);
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& candidate : specs)
+        const OptionDef* definition = nullptr;
+        for (const OptionDef& candidate : definitions)
             if (name == QLatin1String(candidate.name))
-                spec = &candidate;
-        if (!spec)
+                definition = &candidate;
+        if (!definition)
             return QStringLiteral("unknown option '%1'").arg(equals < 0 ? arg : arg.left(equals));
 
         QString value;
@@ -29,7 +29,7 @@ QString parseOptions(const QStringList& args, const QList<OptionSpec>& specs, Pa
             value = args.at(++i);
         }
         if (value.isEmpty())
-            return QStringLiteral("option --%1 needs a value (%2)").arg(name, QLatin1String(spec->valueName));
+            return QStringLiteral("option --%1 needs a value (%2)").arg(name, QLatin1String(definition->valueName));
         if (out.values.contains(name))
             return QStringLiteral("option --%1 given more than once").arg(name);
         out.values.insert(name, value);

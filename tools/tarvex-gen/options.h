@@ -8,7 +8,7 @@
 namespace tarvexgen {
 
 // A long option a subcommand accepts; all options take a value.
-struct OptionSpec
+struct OptionDef
 {
     const char* name;      // without the leading "--"
     const char* valueName; // for messages, e.g. "FILE"
@@ -23,6 +23,6 @@ struct ParsedOptions
 // Parses "--name VALUE", "--name=VALUE", "--help" and "-h". Anything else
 // (unknown options, stray arguments, a missing or empty value, an option
 // given twice) is a problem: the returned text names it. Empty on success.
-QString parseOptions(const QStringList& args, const QList<OptionSpec>& specs, ParsedOptions& out);
+QString parseOptions(const QStringList& args, const QList<OptionDef>& definitions, ParsedOptions& out);
 
 } // namespace tarvexgen
