@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <quazip.h>
 #include <quazipfile.h>
@@ -56,6 +57,13 @@ QString plainEntryPath(const QString& entryName)
     for (const QString& part : parts) {
         if (part == QLatin1String(".."))
             return QString();
+#ifdef Q_OS_WIN
+        // Device names (CON, NUL, COM1, ...) open devices, not files.
+        static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM\\d|LPT\\d)(\\..*)?$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+        if (device.match(part).hasMatch())
+            return QString();
+#endif
     }
     return QDir::cleanPath(parts.join(QLatin1Char('/')));
 }
@@ -71,7 +79,8 @@ bool staysInside(const QString& canonicalTarget, const QString& relativePath)
     const QFileInfo leaf(probe);
     if (leaf.isSymLink())
         return false;
-    while (!QFileInfo::exists(probe)) {
+    // A dangling link counts as existing: it resolves to nothing and is refused.
+    while (!QFileInfo::exists(probe) && !QFileInfo(probe).isSymLink()) {
         const int slash = probe.lastIndexOf(QLatin1Char('/'));
         if (slash <= canonicalTarget.size())
             return true; // nothing below the target exists yet

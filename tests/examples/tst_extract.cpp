@@ -171,6 +171,9 @@ private slots:
         // A file link pointing out: writing through it would change the outside file.
         QVERIFY(writeBytes(outside + QStringLiteral("/victim.txt"), "victim"));
         QVERIFY(QFile::link(outside + QStringLiteral("/victim.txt"), target + QStringLiteral("/victim.txt")));
+        // Dangling links out: following them would create outside files and folders.
+        QVERIFY(QFile::link(outside + QStringLiteral("/made-dir"), target + QStringLiteral("/dangling-dir")));
+        QVERIFY(QFile::link(outside + QStringLiteral("/made-file.txt"), target + QStringLiteral("/dangling-file.txt")));
 
         const QString zip = work.filePath(QStringLiteral("evil.zip"));
         QVERIFY(writeZip(zip, {{QStringLiteral("ok/first.txt"), "1"},
@@ -186,6 +189,9 @@ private slots:
                                {QStringLiteral("link/deeper/escape9.txt"), "x"},
                                {QStringLiteral("link/made/"), {}},
                                {QStringLiteral("victim.txt"), "overwritten"},
+                               {QStringLiteral("dangling-dir/escape10.txt"), "x"},
+                               {QStringLiteral("dangling-dir/"), {}},
+                               {QStringLiteral("dangling-file.txt"), "x"},
                                {QStringLiteral(".."), "x"},
                                {QStringLiteral("/"), {}},
                                {QStringLiteral("inner/through-inner-link.txt"), "2"},
