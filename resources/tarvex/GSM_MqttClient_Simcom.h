@@ -104,7 +104,7 @@ typedef enum
     GSM_MQTT_ServerStatus_Disconnected = 0,
     GSM_MQTT_ServerStatus_Connecting,     /* gsmMqttClientSimcomConnect() accepted, not yet connected */
     GSM_MQTT_ServerStatus_Connected,
-    GSM_MQTT_ServerStatus_Disconnecting   /* gsmMqttClientSimcomDisconnect() accepted */
+    GSM_MQTT_ServerStatus_Disconnecting   /* the disconnection is being carried out */
 } GSM_MQTT_ServerStatus;
 
 /* The operation an ErrorResponse is about. */

@@ -739,6 +739,16 @@ void InternetModem::mqttDeliver()
     mSim.emitRaw(out);
 }
 
+void InternetModem::mqttConnectionFails(const std::string& urc)
+{
+    if (mMqtt.client) {
+        mosquitto_destroy(mMqtt.client);
+        mMqtt.client = nullptr;
+    }
+    mMqtt.connected = false;
+    mSim.emitUrc(urc);
+}
+
 bool InternetModem::mqttWaitForMessages(size_t count, int ms)
 {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);

@@ -90,6 +90,9 @@ public:
     // Pumps libmosquitto in real time until `count` messages from the broker have been
     // received (queued or already handed to the library) or `ms` have passed.
     bool mqttWaitForMessages(size_t count, int ms);
+    // The modem loses its server connection on its own and reports it with `urc`
+    // (e.g. "+CMQTTPING: 0,17" for a failed keep-alive).
+    void mqttConnectionFails(const std::string& urc);
     size_t mqttMessagesReceived() const { return mMqtt.received; }
 
 private:

@@ -334,6 +334,15 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPTERM"), terms);
     EXPECT_TRUE(r.net.httpInitialised());
 
+    // The program restarts while the modem's HTTP service is still initialised:
+    // AT+HTTPINIT fails once, the service is terminated and initialised again.
+    gsmHttpClientSimcomInit(&r.http);
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str()));
+    ASSERT_TRUE(requestDone(r, 2));
+    EXPECT_EQ(r.httpEvents.back().status, 200);
+    EXPECT_EQ(countCommands(r.sim, "AT+HTTPINIT"), inits + 3);
+    r.httpEvents.pop_back();
+
     // A request queued from inside the last event of the previous one runs too.
     gsmHttpClientSimcomHttpTermWhenDone(&r.http, true);
     bool queued = false;

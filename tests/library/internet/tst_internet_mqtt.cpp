@@ -386,6 +386,36 @@ TEST_F(Mqtt, NoNetworkRestartsTheService)
     expectDelivery(r, "tarvex/n", writeFile("n.txt", "network is back"), "network is back");
 }
 
+TEST_F(Mqtt, KeepAliveFailureAndModemRestart)
+{
+    InternetRig r(options(8));
+    ASSERT_TRUE(r.bringUp());
+    auto s = session(brokerUrl.c_str(), "tarvex-ping");
+    connect(r, &s);
+
+    // A successful keep-alive report changes nothing; a failed one is a lost connection.
+    r.sim.emitUrc("+CMQTTPING: 0,0");
+    r.runFor(1000);
+    EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Connected);
+    r.net.mqttConnectionFails("+CMQTTPING: 0,17");
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_ConnectionLost));
+    EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+    r.sim.emitUrc("+CMQTTCONNLOST: 0,1");
+    r.runFor(1000);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_ConnectionLost), 1u) << "one report per connection";
+
+    // The modem restarts while connected: reported, and the next connect starts the
+    // service afresh.
+    connect(r, &s);
+    r.sim.spontaneousReset();
+    ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_ConnectionLost, 2, 30000));
+    r.setRegistered(true);
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 60000));
+    connect(r, &s);
+    EXPECT_EQ(r.net.mqttStarts, 2);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse), 0u);
+}
+
 // ---- The receive sequence itself, with chunks and broken headers (no broker) ----
 
 class MqttReceive : public ::testing::TestWithParam<int>
