@@ -428,15 +428,17 @@ TEST_P(MqttReceive, ChunkedAndBrokenMessages)
     ASSERT_TRUE(r.bringUp());
     auto rx = [&](const std::string& s) { r.sim.emitRaw(s); };
 
-    // Topic in two chunks, payload in three (the modem chunks at most 1500 bytes).
-    std::string topic = std::string(700, 'a') + std::string(300, 'b');
-    std::string payload = trickyBody(3200);
-    rx("\r\n+CMQTTRXSTART: 0,1000,3200\r\n");
+    // The largest message: a 1024-byte topic in two chunks, a 10240-byte payload in
+    // chunks of at most 1500 bytes.
+    std::string topic = std::string(700, 'a') + std::string(324, 'b');
+    std::string payload = trickyBody(10240);
+    rx("\r\n+CMQTTRXSTART: 0,1024,10240\r\n");
     rx("+CMQTTRXTOPIC: 0,600\r\n" + topic.substr(0, 600) + "\r\n");
-    rx("+CMQTTRXTOPIC: 0,400\r\n" + topic.substr(600) + "\r\n");
-    rx("+CMQTTRXPAYLOAD: 0,1500\r\n" + payload.substr(0, 1500) + "\r\n");
-    rx("+CMQTTRXPAYLOAD: 0,1500\r\n" + payload.substr(1500, 1500) + "\r\n");
-    rx("+CMQTTRXPAYLOAD: 0,200\r\n" + payload.substr(3000) + "\r\n");
+    rx("+CMQTTRXTOPIC: 0,424\r\n" + topic.substr(600) + "\r\n");
+    for (size_t at = 0; at < payload.size(); at += 1500) {
+        std::string chunk = payload.substr(at, 1500);
+        rx("+CMQTTRXPAYLOAD: 0," + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n");
+    }
     rx("+CMQTTRXEND: 0\r\n");
     ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd) == 1; }, 10000));
     std::string gotTopic, gotPayload;
