@@ -81,7 +81,7 @@ static void emit(Inst* inst, uint16_t status, bool last)
     }
 }
 
-static void sendStep(Inst* inst);
+static bool sendStep(Inst* inst);
 
 /* Ends our part in the current turn. */
 static void endTurn(Inst* inst, uint8_t ctx)
@@ -101,15 +101,14 @@ static void endTurn(Inst* inst, uint8_t ctx)
 static void next(Inst* inst, uint8_t step, uint8_t ctx)
 {
     inst->Step = step;
-    if (ctx == CTX_FINAL)
+    if (ctx == CTX_FINAL && sendStep(inst))
     {
-        sendStep(inst);
+        return;
     }
-    else
-    {
-        endTurn(inst, ctx);
-        gsmPromptRequest(inst->Prompt, &inst->Client);
-    }
+    /* Outside our Final event, or the engine took nothing (after a timeout nothing may
+     * be written before the next turn): ask for a turn. */
+    endTurn(inst, ctx);
+    gsmPromptRequest(inst->Prompt, &inst->Client);
 }
 
 /* After a request has ended: AT+HTTPTERM when the service is to be terminated, else
@@ -165,7 +164,7 @@ static uint16_t nextReadSize(const Inst* inst)
     return (rest > GSM_HTTP_SIMCOM_READ_SIZE) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)rest;
 }
 
-static void sendStep(Inst* inst)
+static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
 
@@ -173,37 +172,30 @@ static void sendStep(Inst* inst)
     {
     case S_TERM_FIRST:
     case S_TERM:
-        (void)gsmPromptSendCommand(p, "AT+HTTPTERM", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
-        break;
+        return gsmPromptSendCommand(p, "AT+HTTPTERM", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
     case S_INIT:
-        (void)gsmPromptSendCommand(p, "AT+HTTPINIT", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
-        break;
+        return gsmPromptSendCommand(p, "AT+HTTPINIT", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
     case S_CID:
-        (void)gsmPromptSendCommand(p, "AT+HTTPPARA=\"CID\",1", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
-        break;
+        return gsmPromptSendCommand(p, "AT+HTTPPARA=\"CID\",1", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
     case S_URL:
         gsmPromptWriteText(p, "AT+HTTPPARA=\"URL\",");
         gsmPromptWriteQuoted(p, inst->Url);
-        (void)gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
-        break;
+        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_CONTENT:
         gsmPromptWriteText(p, "AT+HTTPPARA=\"CONTENT\",");
         gsmPromptWriteQuoted(p, inst->ContentType);
-        (void)gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
-        break;
+        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_DATA:
         /* The input time is in seconds on LTE modems, in milliseconds on 2G modems. */
         gsmPromptWriteText(p, "AT+HTTPDATA=");
         gsmPromptWriteInt(p, (int32_t)inst->PostLength);
         gsmPromptWriteText(p, is2G(inst) ? ",30000" : ",30");
-        (void)gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
-        break;
+        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_ACTION:
         inst->StatusCode = 0;
         gsmPromptWriteText(p, "AT+HTTPACTION=");
         gsmPromptWriteInt(p, (inst->Flags & F_POST) ? METHOD_POST : METHOD_GET);
-        (void)gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
-        break;
+        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     default: /* S_READ */
         inst->ReadRequested = nextReadSize(inst);
         inst->ReadLength = 0;
@@ -212,8 +204,7 @@ static void sendStep(Inst* inst)
         gsmPromptWriteInt(p, (int32_t)inst->Offset);
         gsmPromptWriteChar(p, ',');
         gsmPromptWriteInt(p, (int32_t)inst->ReadRequested);
-        (void)gsmPromptSend(p, inst->ReadTimeout_ms, 0);
-        break;
+        return gsmPromptSend(p, inst->ReadTimeout_ms, 0);
     }
 }
 
@@ -499,7 +490,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     case GSM_Prompt_EventType_Start:
         if (inst->Phase == PH_BUSY || inst->Phase == PH_CLEANUP)
         {
-            sendStep(inst);
+            (void)sendStep(inst);
         }
         return true;
     case GSM_Prompt_EventType_Line:

@@ -90,7 +90,20 @@ static void begin(Inst* inst, uint8_t step)
     gsmPromptRequest(inst->Prompt, &inst->Client);
 }
 
-static void sendStep(Inst* inst)
+static bool sendStep(Inst* inst);
+
+/* Next command of the sequence, from our Final event: sent at once (the turn is kept),
+ * or at the next turn when the engine takes nothing. */
+static void chain(Inst* inst, uint8_t step)
+{
+    inst->Step = step;
+    if (!sendStep(inst))
+    {
+        gsmPromptRequest(inst->Prompt, &inst->Client);
+    }
+}
+
+static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
 
@@ -98,23 +111,18 @@ static void sendStep(Inst* inst)
     switch (inst->Step)
     {
     case S_QUERY:
-        (void)gsmPromptSendCommand(p, "AT+NETOPEN?", GSM_INETCONN_COMMAND_TIMEOUT_MS);
-        break;
+        return gsmPromptSendCommand(p, "AT+NETOPEN?", GSM_INETCONN_COMMAND_TIMEOUT_MS);
     case S_CGDCONT:
         gsmPromptWriteText(p, "AT+CGDCONT=1,\"IP\",");
         gsmPromptWriteQuoted(p, inst->APN_IfAny);
-        (void)gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
-        break;
+        return gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
     case S_SETPN:
-        (void)gsmPromptSendCommand(p, "AT+CSOCKSETPN=1", GSM_INETCONN_COMMAND_TIMEOUT_MS);
-        break;
+        return gsmPromptSendCommand(p, "AT+CSOCKSETPN=1", GSM_INETCONN_COMMAND_TIMEOUT_MS);
     case S_NETOPEN:
-        (void)gsmPromptSendCommand(p, "AT+NETOPEN", GSM_INETCONN_COMMAND_TIMEOUT_MS);
-        break;
+        return gsmPromptSendCommand(p, "AT+NETOPEN", GSM_INETCONN_COMMAND_TIMEOUT_MS);
     default:
         inst->Flags |= F_OWN_CLOSE;
-        (void)gsmPromptSendCommand(p, "AT+NETCLOSE", GSM_INETCONN_COMMAND_TIMEOUT_MS);
-        break;
+        return gsmPromptSendCommand(p, "AT+NETCLOSE", GSM_INETCONN_COMMAND_TIMEOUT_MS);
     }
 }
 
@@ -233,8 +241,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         else if (ok && apnAcceptable(inst))
         {
-            inst->Step = hasApn(inst) ? (uint8_t)S_CGDCONT : (uint8_t)S_SETPN;
-            sendStep(inst);
+            chain(inst, hasApn(inst) ? (uint8_t)S_CGDCONT : (uint8_t)S_SETPN);
         }
         else
         {
@@ -244,8 +251,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     case S_CGDCONT:
         if (ok)
         {
-            inst->Step = S_SETPN;
-            sendStep(inst);
+            chain(inst, S_SETPN);
         }
         else
         {
@@ -256,8 +262,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         /* Older firmware lacks AT+CSOCKSETPN; the stack then uses context 1 anyway. */
         if (!silent)
         {
-            inst->Step = S_NETOPEN;
-            sendStep(inst);
+            chain(inst, S_NETOPEN);
         }
         else
         {
@@ -310,7 +315,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     case GSM_Prompt_EventType_Start:
         if (inst->Phase == PH_BUSY)
         {
-            sendStep(inst);
+            (void)sendStep(inst);
         }
         return true;
     case GSM_Prompt_EventType_Line:

@@ -89,7 +89,20 @@ static void begin(Inst* inst, uint8_t step)
     gsmPromptRequest(inst->Prompt, &inst->Client);
 }
 
-static void sendStep(Inst* inst)
+static bool sendStep(Inst* inst);
+
+/* Next command of the sequence, from our Final event: sent at once (the turn is kept),
+ * or at the next turn when the engine takes nothing. */
+static void chain(Inst* inst, uint8_t step)
+{
+    inst->Step = step;
+    if (!sendStep(inst))
+    {
+        gsmPromptRequest(inst->Prompt, &inst->Client);
+    }
+}
+
+static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
 
@@ -97,22 +110,17 @@ static void sendStep(Inst* inst)
     {
     case S_QUERY:
         inst->BearerStatus = BEARER_UNKNOWN;
-        (void)gsmPromptSendCommand(p, "AT+SAPBR=2,1", GSM_INETCONN_COMMAND_TIMEOUT_MS);
-        break;
+        return gsmPromptSendCommand(p, "AT+SAPBR=2,1", GSM_INETCONN_COMMAND_TIMEOUT_MS);
     case S_CONTYPE:
-        (void)gsmPromptSendCommand(p, "AT+SAPBR=3,1,\"Contype\",\"GPRS\"", GSM_INETCONN_COMMAND_TIMEOUT_MS);
-        break;
+        return gsmPromptSendCommand(p, "AT+SAPBR=3,1,\"Contype\",\"GPRS\"", GSM_INETCONN_COMMAND_TIMEOUT_MS);
     case S_APN:
         gsmPromptWriteText(p, "AT+SAPBR=3,1,\"APN\",");
         gsmPromptWriteQuoted(p, inst->APN_IfAny);
-        (void)gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
-        break;
+        return gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
     case S_OPEN:
-        (void)gsmPromptSendCommand(p, "AT+SAPBR=1,1", GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
-        break;
+        return gsmPromptSendCommand(p, "AT+SAPBR=1,1", GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
     default:
-        (void)gsmPromptSendCommand(p, "AT+SAPBR=0,1", GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
-        break;
+        return gsmPromptSendCommand(p, "AT+SAPBR=0,1", GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
     }
 }
 
@@ -173,8 +181,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         else if (ok && inst->BearerStatus == BEARER_CLOSED && !(inst->Flags & F_CONFIRM) && apnAcceptable(inst))
         {
-            inst->Step = S_CONTYPE;
-            sendStep(inst);
+            chain(inst, S_CONTYPE);
         }
         else
         {
@@ -186,8 +193,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     case S_APN:
         if (ok)
         {
-            inst->Step = (inst->Step == S_CONTYPE && hasApn(inst)) ? (uint8_t)S_APN : (uint8_t)S_OPEN;
-            sendStep(inst);
+            chain(inst, (inst->Step == S_CONTYPE && hasApn(inst)) ? (uint8_t)S_APN : (uint8_t)S_OPEN);
         }
         else
         {
@@ -198,8 +204,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         if (ok)
         {
             inst->Flags |= F_CONFIRM;
-            inst->Step = S_QUERY;
-            sendStep(inst);
+            chain(inst, S_QUERY);
         }
         else
         {
@@ -229,7 +234,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     case GSM_Prompt_EventType_Start:
         if (inst->Phase == PH_BUSY)
         {
-            sendStep(inst);
+            (void)sendStep(inst);
         }
         return true;
     case GSM_Prompt_EventType_Line:

@@ -213,7 +213,7 @@ static uint16_t publishLength(const Inst* inst)
     return inst->Publish.PayloadLength;
 }
 
-static void sendStep(Inst* inst)
+static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
     const GSM_MqttClientSimcom_Connect_Session* s = inst->Session;
@@ -293,7 +293,7 @@ static void sendStep(Inst* inst)
         gsmPromptWriteText(p, "AT+CMQTTSTOP");
         break;
     }
-    (void)gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, flags);
+    return gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, flags);
 }
 
 /* Moves to `step`: sent at once from our Final event (the turn is kept), otherwise
@@ -302,12 +302,9 @@ static void goStep(Inst* inst, uint8_t step, bool inFinal)
 {
     inst->Step = step;
     inst->Phase = PH_BUSY;
-    if (inFinal)
+    if (!inFinal || !sendStep(inst))
     {
-        sendStep(inst);
-    }
-    else
-    {
+        /* Outside our Final event, or the engine took nothing: wait for a turn. */
         gsmPromptRequest(inst->Prompt, &inst->Client);
     }
 }
@@ -913,7 +910,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     case GSM_Prompt_EventType_Start:
         if (inst->Phase == PH_BUSY && inst->Operation != 0u)
         {
-            sendStep(inst);
+            (void)sendStep(inst);
         }
         return true;
     case GSM_Prompt_EventType_Line:

@@ -372,6 +372,35 @@ TEST_P(Lte, HttpActionTimeout)
     EXPECT_EQ(r.httpEvents.size(), 1u) << "the belated answer is ignored";
 }
 
+TEST_P(Lte, HttpReadTimeoutThenNextRequest)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    const std::string body = trickyBody(1000);
+    server.route("/big", {200, body});
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    gsmHttpClientSimcomSetTimeouts(&r.http, 0, 4000);
+    // The modem never finishes the second read (its OK is lost).
+    r.net.onHttpRead = [&](size_t offset) {
+        if (offset == GSM_HTTP_SIMCOM_READ_SIZE)
+            r.sim.dropResponses(1);
+    };
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(requestDone(r));
+    EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_READ_FAILED);
+    EXPECT_EQ(r.httpEvents.size(), 2u) << "the first piece, then the failure";
+
+    // The client is usable again: the service is terminated and the next request runs.
+    r.net.onHttpRead = nullptr;
+    size_t before = r.httpEvents.size();
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(requestDone(r, before));
+    std::string got;
+    ASSERT_TRUE(r.httpBody(&got, before));
+    EXPECT_TRUE(got == body);
+}
+
 INSTANTIATE_TEST_SUITE_P(Seeds, Lte, ::testing::Values(1, 2, 3));
 
 } // namespace
