@@ -11,8 +11,10 @@
  * connection is then watched: "+CIPEVENT: NETWORK CLOSED UNEXPECTEDLY", an unsolicited
  * "+NETCLOSE:", a lost registration, a modem restart, a failed periodic check
  * (AT+NETOPEN? every GSM_INETCONN_CHECK_MS) or a failed check requested by a client
- * mark it down; it is then closed (AT+NETCLOSE) and opened again after
- * GSM_INETCONN_RETRY_MS. No events: ask gsmInternetConnectionSimcomIsConnected(); the
+ * mark it down. A stack closed by the network is closed on our side too (AT+NETCLOSE)
+ * and opened again after GSM_INETCONN_RETRY_MS (the pause after every failed
+ * attempt); after a restart or a new registration the query decides whether opening
+ * is needed. No events: ask gsmInternetConnectionSimcomIsConnected(); the
  * HTTP and MQTT clients follow the state through the _i interface.
  *
  * Wiring (as generated into gsm_manager.c; the APN line only when an APN is needed):

@@ -9,7 +9,8 @@
  * GSM_INETCONN_2G_OPEN_TIMEOUT_MS) and queries it again to confirm. The bearer is then
  * watched: the URC "+SAPBR 1: DEACT", a lost registration, a modem restart, a failed
  * periodic query (every GSM_INETCONN_CHECK_MS) or a failed check requested by a client
- * mark it down, and it is opened again after GSM_INETCONN_RETRY_MS. No events: ask
+ * mark it down, and it is queried and opened again (GSM_INETCONN_RETRY_MS after a
+ * failed attempt). No events: ask
  * gsmInternetConnectionSimcom2GIsConnected(); the HTTP client follows the state through
  * the _i interface.
  *
