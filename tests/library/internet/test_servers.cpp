@@ -214,6 +214,22 @@ MosquittoBroker::~MosquittoBroker()
 
 bool MosquittoBroker::start()
 {
+    // A port found free may be taken by another process before the broker binds it:
+    // the first start then tries other ports; a restart keeps its port and retries.
+    bool firstStart = mPort == 0;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (startOnce())
+            return true;
+        if (firstStart)
+            mPort = 0;
+        else
+            ::usleep(200000);
+    }
+    return false;
+}
+
+bool MosquittoBroker::startOnce()
+{
     if (mPid > 0)
         return true;
     if (mDir.empty()) {

@@ -71,6 +71,8 @@ public:
     std::string url() const { return "tcp://127.0.0.1:" + std::to_string(mPort); }
 
 private:
+    bool startOnce();
+
     pid_t mPid = -1;
     uint16_t mPort = 0;
     std::string mDir;
