@@ -46,7 +46,7 @@ public:
         mBoxes.clear();
         mAnswers.clear();
     }
-    // "title|text" of every box, handy for QCOMPARE of a whole conversation.
+    // The title of every box, in order: handy for QCOMPARE of a whole conversation.
     QStringList titles() const;
     // Fails the running test if any queued answer was not used.
     bool verifyAllAnswersUsed() const;
