@@ -41,17 +41,6 @@ static const char* const kUrcPrefixes[] = {"+NETOPEN:", "+NETCLOSE:", "+CIPEVENT
 
 typedef GSM_InternetConnectionSimcom_Instance Inst;
 
-static bool hasApn(const Inst* inst)
-{
-    return inst->APN_IfAny != 0 && inst->APN_IfAny[0] != '\0';
-}
-
-/* An APN that cannot be sent inside quotes is never sent (no connection then). */
-static bool apnAcceptable(const Inst* inst)
-{
-    return !hasApn(inst) || gsmInternetHelperIsQuotable(inst->APN_IfAny, GSM_INETCONN_MAX_APN);
-}
-
 /* Marks the connection down; the next attempt starts after the retry pause when
  * `pause`, after an AT+NETCLOSE when `closeFirst`. */
 static void goDown(Inst* inst, bool closeFirst, bool pause)
@@ -239,9 +228,9 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             goUp(inst);
         }
-        else if (ok && apnAcceptable(inst))
+        else if (ok && gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN))
         {
-            chain(inst, hasApn(inst) ? (uint8_t)S_CGDCONT : (uint8_t)S_SETPN);
+            chain(inst, gsmInternetHelperHasApn(inst->APN_IfAny) ? (uint8_t)S_CGDCONT : (uint8_t)S_SETPN);
         }
         else
         {
@@ -336,9 +325,7 @@ void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst
     {
         return;
     }
-    inst->_i.Family = (uint8_t)GSM_InternetConnection_Family_Lte;
-    inst->_i.Connected = 0;
-    inst->_i.CheckRequest = 0;
+    gsmInternetHelperInitConnection(&inst->_i, GSM_InternetConnection_Family_Lte);
     inst->Phase = PH_IDLE;
     inst->Step = S_QUERY;
     inst->Flags = 0;

@@ -47,17 +47,6 @@ static const char* const kUrcPrefixes[] = {"+SAPBR", 0};
 
 typedef GSM_InternetConnectionSimcom2G_Instance Inst;
 
-static bool hasApn(const Inst* inst)
-{
-    return inst->APN_IfAny != 0 && inst->APN_IfAny[0] != '\0';
-}
-
-/* An APN that cannot be sent inside quotes is never sent (no connection then). */
-static bool apnAcceptable(const Inst* inst)
-{
-    return !hasApn(inst) || gsmInternetHelperIsQuotable(inst->APN_IfAny, GSM_INETCONN_MAX_APN);
-}
-
 static void goDown(Inst* inst, bool pause)
 {
     if (gsmPromptIsBusy(inst->Prompt, &inst->Client))
@@ -179,7 +168,8 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             goUp(inst);
         }
-        else if (ok && inst->BearerStatus == BEARER_CLOSED && !(inst->Flags & F_CONFIRM) && apnAcceptable(inst))
+        else if (ok && inst->BearerStatus == BEARER_CLOSED && !(inst->Flags & F_CONFIRM) &&
+                 gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN))
         {
             chain(inst, S_CONTYPE);
         }
@@ -193,7 +183,8 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     case S_APN:
         if (ok)
         {
-            chain(inst, (inst->Step == S_CONTYPE && hasApn(inst)) ? (uint8_t)S_APN : (uint8_t)S_OPEN);
+            chain(inst, (inst->Step == S_CONTYPE && gsmInternetHelperHasApn(inst->APN_IfAny)) ? (uint8_t)S_APN
+                                                                                           : (uint8_t)S_OPEN);
         }
         else
         {
@@ -255,9 +246,7 @@ void gsmInternetConnectionSimcom2GInit(GSM_InternetConnectionSimcom2G_Instance* 
     {
         return;
     }
-    inst->_i.Family = (uint8_t)GSM_InternetConnection_Family_2G;
-    inst->_i.Connected = 0;
-    inst->_i.CheckRequest = 0;
+    gsmInternetHelperInitConnection(&inst->_i, GSM_InternetConnection_Family_2G);
     inst->Phase = PH_IDLE;
     inst->Step = S_QUERY;
     inst->Flags = 0;

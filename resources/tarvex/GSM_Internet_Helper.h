@@ -32,10 +32,37 @@ uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValue
  * returns their count; otherwise returns 0. */
 uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* values, uint8_t maxValues);
 
+/* The connection modules' APN checks and interface set-up are inline: each project has
+ * one connection module, so out-of-line copies would only add call overhead. */
+
+/* True when `apn` names an access point (not null and not ""). */
+static inline bool gsmInternetHelperHasApn(const char* apn)
+{
+    return apn != 0 && apn[0] != '\0';
+}
+
+/* True when `apn` may be used to open a connection: none is given, or it can be sent
+ * inside quotes (see gsmInternetHelperIsQuotable) and has at most maxLength characters.
+ * An APN that fails this is never sent, so no connection is opened. */
+static inline bool gsmInternetHelperApnAcceptable(const char* apn, size_t maxLength)
+{
+    return !gsmInternetHelperHasApn(apn) || gsmInternetHelperIsQuotable(apn, maxLength);
+}
+
 /* True when commands may be sent for an internet connection: communication with the
  * modem is established and the modem is registered with a network (a null
  * NetworkRegistration counts as registered). */
 bool gsmInternetHelperNetworkUsable(const GSM_Prompt_Interface* p, const GSM_NetworkRegistration_Interface* nr);
+
+/* Used by the connection modules at Init: sets the family and marks the connection
+ * down with no check requested (the Session counter is kept). */
+static inline void gsmInternetHelperInitConnection(GSM_InternetConnection_Interface* ic,
+                                                   GSM_InternetConnection_Family family)
+{
+    ic->Family = (uint8_t)family;
+    ic->Connected = 0u;
+    ic->CheckRequest = 0u;
+}
 
 /* Used by the connection modules: records the connection state; the Session counter
  * advances when the connection comes up. */
