@@ -11,6 +11,7 @@
 #define GSM_BASICCOMMS_INTERFACE_H_
 
 #include "GSM_Globals.h"
+#include "GSM_Prompt_Interface.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -27,6 +28,21 @@ bool gsmBasicCommsIfIsEstablished(const GSM_BasicComms_Interface* bc);
 
 /* Counter that changes at every (re)establishment. */
 uint8_t gsmBasicCommsIfSession(const GSM_BasicComms_Interface* bc);
+
+/* For modules whose BasicComms pointer may be null: true while communication is
+ * established, as BasicComms reports it when `bc` is given, otherwise as the Prompt's
+ * readiness. When `session` is not null it receives the matching counter
+ * (gsmBasicCommsIfSession or gsmPromptSession). Inline: it is a few loads, cheaper
+ * than a call in every module that uses it. */
+static inline bool gsmBasicCommsIfLinkEstablished(const GSM_BasicComms_Interface* bc,
+                                                  const GSM_Prompt_Interface* p, uint8_t* session)
+{
+    if (session != 0)
+    {
+        *session = (bc != 0) ? bc->Session : gsmPromptSession(p);
+    }
+    return (bc != 0) ? bc->Established != 0u : gsmPromptIsReady(p);
+}
 
 #ifdef __cplusplus
 } /* extern "C" */

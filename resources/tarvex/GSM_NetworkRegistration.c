@@ -231,16 +231,7 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         return;
     }
     p = inst->Prompt;
-    if (inst->BasicComms != 0)
-    {
-        established = gsmBasicCommsIfIsEstablished(inst->BasicComms);
-        session = gsmBasicCommsIfSession(inst->BasicComms);
-    }
-    else
-    {
-        established = gsmPromptIsReady(p);
-        session = gsmPromptSession(p);
-    }
+    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session);
 
     if (!established)
     {

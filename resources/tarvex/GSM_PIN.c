@@ -206,8 +206,7 @@ void gsmPinPoll(GSM_PIN_Instance* inst)
         return;
     }
     p = inst->Prompt;
-    established = (inst->BasicComms != 0) ? gsmBasicCommsIfIsEstablished(inst->BasicComms) : gsmPromptIsReady(p);
-    session = (inst->BasicComms != 0) ? gsmBasicCommsIfSession(inst->BasicComms) : gsmPromptSession(p);
+    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session);
 
     if (!established)
     {

@@ -382,8 +382,7 @@ void gsmSmsReadPoll(GSM_SmsRead_Instance* inst)
         return;
     }
     p = inst->Prompt;
-    established = (inst->BasicComms != 0) ? gsmBasicCommsIfIsEstablished(inst->BasicComms) : gsmPromptIsReady(p);
-    session = (inst->BasicComms != 0) ? gsmBasicCommsIfSession(inst->BasicComms) : gsmPromptSession(p);
+    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session);
     if (!established)
     {
         inst->Flags &= (uint8_t)~RF_ESTABLISHED;

@@ -97,8 +97,7 @@ void gsmSignalQualityPoll(GSM_SignalQuality_Instance* inst)
         return;
     }
     /* A query still waiting for its turn when the link drops can no longer succeed. */
-    established = (inst->BasicComms != 0) ? gsmBasicCommsIfIsEstablished(inst->BasicComms)
-                                          : gsmPromptIsReady(inst->Prompt);
+    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, inst->Prompt, 0);
     if (!established && gsmPromptIsBusy(inst->Prompt, &inst->Client) && inst->Prompt->Current != &inst->Client)
     {
         gsmPromptAbort(inst->Prompt, &inst->Client);
@@ -114,8 +113,7 @@ bool gsmSignalQualityQuery(GSM_SignalQuality_Instance* inst)
     {
         return false;
     }
-    established = (inst->BasicComms != 0) ? gsmBasicCommsIfIsEstablished(inst->BasicComms)
-                                          : gsmPromptIsReady(inst->Prompt);
+    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, inst->Prompt, 0);
     if (!established || gsmPromptIsBusy(inst->Prompt, &inst->Client))
     {
         return false;
