@@ -812,39 +812,19 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         break;
     case S_WILLTOPIC:
-        if (ok)
-        {
-            goStep(inst, S_WILLMSG, true);
-        }
-        else
-        {
-            opFailed(inst, ev->Result, code, false);
-        }
-        break;
     case S_WILLMSG:
-        if (ok)
-        {
-            goStep(inst, S_CONNECT, true);
-        }
-        else
-        {
-            opFailed(inst, ev->Result, code, false);
-        }
-        break;
     case S_TOPIC:
-        if (ok)
-        {
-            goStep(inst, (publishLength(inst) > 0u) ? (uint8_t)S_PAYLOAD : (uint8_t)S_PUB, true);
-        }
-        else
-        {
-            opFailed(inst, ev->Result, code, false);
-        }
-        break;
     case S_PAYLOAD:
+        /* A part sent after the "> " prompt: on to the next part or to the command that
+         * uses them (a publish without payload goes from its topic to AT+CMQTTPUB). */
         if (ok)
         {
-            goStep(inst, S_PUB, true);
+            goStep(inst,
+                   (inst->Step == S_WILLTOPIC)                             ? (uint8_t)S_WILLMSG
+                   : (inst->Step == S_WILLMSG)                             ? (uint8_t)S_CONNECT
+                   : (inst->Step == S_TOPIC && publishLength(inst) > 0u)   ? (uint8_t)S_PAYLOAD
+                                                                           : (uint8_t)S_PUB,
+                   true);
         }
         else
         {
