@@ -263,11 +263,10 @@ void Rig::rxPoll()
         return;
     unsigned pick = rng() % 10;
     size_t n = pick < 3 ? 1 : (pick < 8 ? 1 + rng() % opt.maxChunk : ready);
-    n = std::min(n, ready);
-    for (size_t i = 0; i < n; ++i) {
-        if (!cbufWrite(&rx, sim.readOutput()))
-            break;
-    }
+    // A full receive buffer leaves the rest in the modem's output until there is room.
+    n = std::min<size_t>(std::min(n, ready), cbufFreeSize(&rx));
+    for (size_t i = 0; i < n; ++i)
+        cbufWrite(&rx, sim.readOutput());
 }
 
 void Rig::txPoll()
