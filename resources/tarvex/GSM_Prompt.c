@@ -18,6 +18,11 @@
 #include "GSM_Util.h"
 #include <string.h>
 
+/* Room left after a kept raw piece for the final result ("+CMS ERROR: 65535"). */
+#ifndef GSM_PROMPT_KEEP_RESERVE
+#define GSM_PROMPT_KEEP_RESERVE 24u
+#endif
+
 /* Phase */
 enum
 {
@@ -739,7 +744,23 @@ static void rawByte(GSM_Prompt_Instance* inst, uint8_t b)
             inst->RawClient = 0;
             inst->RxFlags &= (uint8_t)~RX_LAST_CR;
         }
+        /* The last piece may be kept when a NUL and the final result still fit after it. */
+        if (ev.RawRemaining == 0u && inst->_i.Current == c &&
+            (uint32_t)inst->LineStart + ev.DataLength + 1u + GSM_PROMPT_KEEP_RESERVE <= size)
+        {
+            ev.Line = (char*)inst->DataBuffer + inst->LineStart;
+        }
+        inst->RxFlags &= (uint8_t)~RX_KEEP;
+        inst->Dispatching = c;
         (void)dispatch(c, &ev);
+        inst->Dispatching = 0;
+        if ((inst->RxFlags & RX_KEEP) && ev.Line != 0)
+        {
+            /* Keep the last piece (NUL-terminated) like a kept line. */
+            inst->DataBuffer[inst->LineStart + ev.DataLength] = 0u;
+            inst->LineStart = (uint16_t)(inst->LineStart + ev.DataLength + 1u);
+        }
+        inst->RxFlags &= (uint8_t)~RX_KEEP;
     }
 }
 

@@ -145,7 +145,10 @@ void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count);
 /* Keeps the current line in the buffer until the command's Final event has been
  * handled, so pointers into it stay valid; later lines are assembled after it (each
  * stored back to back with its NUL, so a line may be joined to the kept one before it by
- * replacing the NUL in front of it with '\n'). Only during your turn. */
+ * replacing the NUL in front of it with '\n'). Only during your turn. Also callable from
+ * the last RawData event of a raw read (RawRemaining 0) whose Line is not null: the
+ * engine sets Line (= Data) when the buffer has room for a NUL after the bytes and for
+ * the final result, and keeping then stores the bytes with a NUL like a kept line. */
 void gsmPromptKeepLine(GSM_Prompt_Interface* p);
 
 /* From the Final event: keep the turn and wait for further lines (e.g. data that follows

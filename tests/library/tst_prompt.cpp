@@ -322,6 +322,66 @@ TEST_F(Engine, DataPromptPacedWriteWithoutCtrlZ)
     EXPECT_EQ(t.events.back(), "final:0:0");
 }
 
+// A length-counted text after a kept header line (SMS read): the last raw piece can be
+// kept too, and it survives the final result - or, when the buffer has no room for it
+// and for the final result, the engine says so (Line null) and the OK still arrives.
+TEST_F(Engine, KeptRawPieceSurvivesTheFinalResult)
+{
+    bool keptOnce = false, refusedOnce = false;
+    for (size_t n = 1; n <= 56; ++n) {
+        build(64, 64);
+        TestClient t{};
+        client(t);
+        GSM_Prompt_Instance* eng = &p;
+        char* header = nullptr;
+        char* text = nullptr;
+        bool offered = false, pieces = false;
+        std::string atFinal;
+        t.onEvent = command(&p, "AT+CMGR=1", 1000, 0, [&, eng](TestClient&, GSM_Prompt_Event* ev) {
+            if (ev->Type == GSM_Prompt_EventType_Line && std::strncmp(ev->Line, "+CMGR: ", 7) == 0) {
+                header = ev->Line;
+                gsmPromptKeepLine(&eng->_i);
+                gsmPromptReadRaw(&eng->_i, static_cast<uint32_t>(std::atoi(ev->Line + 7)));
+                return true;
+            }
+            if (ev->Type == GSM_Prompt_EventType_RawData) {
+                // Only a text that came whole in one piece is kept.
+                if (!pieces && ev->RawRemaining == 0u && ev->Line != nullptr) {
+                    EXPECT_EQ(static_cast<const void*>(ev->Line), static_cast<const void*>(ev->Data));
+                    offered = true;
+                    text = ev->Line;
+                    gsmPromptKeepLine(&eng->_i);
+                }
+                pieces = true;
+            }
+            if (ev->Type == GSM_Prompt_EventType_Final && header != nullptr)
+                atFinal = std::string(header) + "|" + (text ? text : "-");
+            return false;
+        });
+        std::string body;
+        for (size_t k = 0; k < n; ++k)
+            body += "OK\r\n"[k % 4];
+        gsmPromptRequest(&p._i, &t.c);
+        poll();
+        const std::string head = "+CMGR: " + std::to_string(n);
+        uart.input = "\r\n" + head + "\r\n" + body + "\r\n\r\nOK\r\n";
+        pollUntilQuiet();
+        EXPECT_EQ(t.raw, body) << n;
+        ASSERT_FALSE(t.events.empty());
+        EXPECT_EQ(t.events.back(), "final:0:0") << "the final result is recognised, length " << n;
+        EXPECT_EQ(atFinal, head + "|" + (offered ? body : "-")) << n;
+        if (offered) {
+            EXPECT_FALSE(refusedOnce) << "a longer text was kept after a shorter one was refused";
+            keptOnce = true;
+        } else {
+            refusedOnce = true;
+        }
+        TearDown();
+    }
+    EXPECT_TRUE(keptOnce);
+    EXPECT_TRUE(refusedOnce);
+}
+
 TEST_F(Engine, RawReadAfterOkTakesExactlyTheAnnouncedBytes)
 {
     // SIM7600 order: OK first, then "+HTTPREAD: DATA,<n>", n raw bytes, "+HTTPREAD: 0".
