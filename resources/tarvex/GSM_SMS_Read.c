@@ -23,6 +23,7 @@ enum
 #define RF_BODY        0x10u  /* at least one text line received */
 #define RF_OVERFLOW    0x20u  /* an index did not fit the queue during a listing */
 #define RF_REQUESTED   0x40u  /* a turn has been requested */
+#define RF_RAWTEXT     0x80u  /* the text is read by its <length>, not by lines */
 
 #define SMSREAD_TIMEOUT_MS 5000u
 #define SMSREAD_LIST_TIMEOUT_MS 20000u
@@ -32,6 +33,9 @@ static const GSM_Prompt_Step kSetup[] = {
     {"AT+CMGF=1", SMSREAD_TIMEOUT_MS, 0},
     {"AT+CSCS=\"IRA\"", SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
     {"AT+CNMI=2,1,0,1,0", SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+    /* +CMGR then carries the text <length>, so a text that contains line breaks or
+     * looks like a result code ("OK", "ERROR") is read whole. */
+    {"AT+CSDH=1", SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
 };
 
 static const char* const kUrcs[] = {"+CMTI:", 0};
@@ -118,12 +122,38 @@ static GSM_SmsRead_SmsStatus parseStatus(const char* text)
     return GSM_SmsRead_SmsStatus_Unknown;
 }
 
-/* "+CMGR: <stat>,<oa>,[<alpha>],<scts>[,...]" - kept, the text lines follow. */
-static void readHeader(GSM_SmsRead_Instance* inst, char* args)
+/* True when <dcs> (3GPP TS 23.038) says 8-bit or UCS2 data: the modem then shows the
+ * text as hexadecimal digits, which a line-based read takes safely. */
+static bool hexCoded(int32_t dcs)
 {
-    char* f[4];
-    uint8_t n = gsmUtilSplitArgs(args, f, 4u);
+    uint8_t d = (uint8_t)dcs;
+    if ((d & 0x80u) == 0u)
+    {
+        uint8_t alphabet = (uint8_t)((d >> 2) & 0x03u);
+        return alphabet == 1u || alphabet == 2u;
+    }
+    if ((d & 0xF0u) == 0xE0u)
+    {
+        return true; /* message waiting, UCS2 */
+    }
+    if ((d & 0xF0u) == 0xF0u)
+    {
+        return (d & 0x04u) != 0u;
+    }
+    return false;
+}
+
+/* "+CMGR: <stat>,<oa>,[<alpha>],<scts>[,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>]"
+ * - kept. Returns the text <length> when the text is to be read by it (it is a count of
+ * characters, one byte each in the IRA character set), otherwise 0: the text lines are
+ * then read one by one. */
+static uint32_t readHeader(GSM_SmsRead_Instance* inst, char* args)
+{
+    char* f[11];
+    uint8_t n = gsmUtilSplitArgs(args, f, 11u);
     uint8_t i;
+    int32_t length = 0;
+    int32_t dcs = 0;
 
     memset(&inst->Message, 0, sizeof(inst->Message));
     inst->Message.SmsStatus = (n > 0u) ? parseStatus(f[0]) : GSM_SmsRead_SmsStatus_Unknown;
@@ -131,7 +161,7 @@ static void readHeader(GSM_SmsRead_Instance* inst, char* args)
     inst->Message.SmsData = gEmpty;
     inst->Message.StorageIndex = (inst->QueueCount > 0u) ? inst->Queue[0] : 0u;
     /* The time stamp is the third or fourth field, depending on <alpha>. */
-    for (i = 2; i < n; i++)
+    for (i = 2; i < n && i < 4u; i++)
     {
         if (gsmUtilParseScts(f[i], &inst->Message.EpochTime, &inst->Message.TimeZoneCompensation))
         {
@@ -139,7 +169,14 @@ static void readHeader(GSM_SmsRead_Instance* inst, char* args)
         }
     }
     inst->Flags |= RF_HEADER;
-    inst->Flags &= (uint8_t)~RF_BODY;
+    inst->Flags &= (uint8_t)~(RF_BODY | RF_RAWTEXT);
+    if (n == 11u && gsmUtilParseInt(f[10], &length) && length > 0 &&
+        (f[7][0] == '\0' || (gsmUtilParseInt(f[7], &dcs) && !hexCoded(dcs))))
+    {
+        inst->Flags |= RF_RAWTEXT;
+        return (uint32_t)length;
+    }
+    return 0u;
 }
 
 static void sendNext(GSM_SmsRead_Instance* inst);
@@ -180,9 +217,20 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 {
                     return false;
                 }
-                readHeader(inst, args);
-                gsmPromptKeepLine(p);
+                {
+                    uint32_t length = readHeader(inst, args);
+                    gsmPromptKeepLine(p);
+                    if (length != 0u)
+                    {
+                        /* Exactly <length> bytes of text, whatever they contain. */
+                        gsmPromptReadRaw(p, length);
+                    }
+                }
                 return true;
+            }
+            if (inst->Flags & RF_RAWTEXT)
+            {
+                return false; /* the text has been read; not ours */
             }
             /* Message text, possibly over several lines: keep and join them. */
             if (inst->Flags & RF_BODY)
@@ -196,6 +244,21 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             }
             gsmPromptKeepLine(p);
             return true;
+        }
+        return false;
+
+    case GSM_Prompt_EventType_RawData:
+        if (inst->Phase == RP_READ && (inst->Flags & RF_RAWTEXT))
+        {
+            /* The whole text in one piece is kept for the Final event. A text longer
+             * than the buffer has room for is dropped, like an over-long text line:
+             * the message is reported with an empty text. */
+            if (!(inst->Flags & RF_BODY) && ev->RawRemaining == 0u && ev->Line != 0)
+            {
+                inst->Message.SmsData = ev->Line;
+                gsmPromptKeepLine(p);
+            }
+            inst->Flags |= RF_BODY;
         }
         return false;
 
@@ -269,7 +332,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                         inst->EventHandler(inst, GSM_SmsRead_EventType_ReadSuccess, &inst->Message);
                     }
                     memset(&inst->Message, 0, sizeof(inst->Message)); /* pointed into the buffer */
-                    inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY);
+                    inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
                     inst->Phase = RP_DELETE;
                     gsmPromptWriteText(p, "AT+CMGD=");
                     gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
@@ -287,7 +350,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 dequeue(inst); /* invalid index */
             }
             memset(&inst->Message, 0, sizeof(inst->Message));
-            inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY);
+            inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
             inst->Phase = RP_IDLE;
             return false;
         case RP_DELETE:
@@ -331,7 +394,7 @@ static void sendNext(GSM_SmsRead_Instance* inst)
         else
         {
             inst->Phase = RP_READ;
-            inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY);
+            inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
             gsmPromptWriteText(p, "AT+CMGR=");
             gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
             (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);

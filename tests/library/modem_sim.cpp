@@ -419,6 +419,14 @@ void ModemSim::installDefaultHandlers()
                                  m.ok();
                              }});
     }
+    mHandlers.push_back({"AT+CSDH=", [arg](ModemSim& m, const std::string& l) {
+                             if (!m.csdhSupported) {
+                                 m.respond({}, "ERROR");
+                                 return;
+                             }
+                             m.csdh = toInt(arg(l, 8), 0);
+                             m.ok();
+                         }});
     mHandlers.push_back({"AT+CMGF=", [](ModemSim& m, const std::string&) { m.ok(); }});
     mHandlers.push_back({"AT+CSCS=", [arg](ModemSim& m, const std::string& l) {
                              m.cscs = fields(arg(l, 8))[0];
@@ -465,7 +473,12 @@ void ModemSim::installDefaultHandlers()
                                  return;
                              }
                              StoredSms& s = it->second;
-                             m.ok({"+CMGR: \"" + s.status + "\",\"" + s.sender + "\",\"\",\"" + s.scts + "\"", s.text});
+                             // As a SIMCom modem prints it: the header, CR LF, the text as it
+                             // is (line breaks and all), then CR LF before the final result.
+                             std::string header = "+CMGR: \"" + s.status + "\",\"" + s.sender + "\",\"\",\"" + s.scts + "\"";
+                             if (m.csdh == 1)
+                                 header += ",145,4,0,0,\"+447000000000\",145," + std::to_string(s.text.size());
+                             m.ok({header + "\r\n" + s.text});
                              if (s.status == "REC UNREAD")
                                  s.status = "REC READ";
                          }});
@@ -477,8 +490,9 @@ void ModemSim::installDefaultHandlers()
                                  if (f[0] != "ALL" && e.second.status != f[0])
                                      continue;
                                  info.push_back("+CMGL: " + std::to_string(e.first) + ",\"" + e.second.status + "\",\"" +
-                                                e.second.sender + "\",\"\",\"" + e.second.scts + "\"");
-                                 info.push_back(e.second.text);
+                                                e.second.sender + "\",\"\",\"" + e.second.scts + "\"" +
+                                                (m.csdh == 1 ? ",145," + std::to_string(e.second.text.size()) : "") +
+                                                "\r\n" + e.second.text);
                                  if (!keep && e.second.status == "REC UNREAD")
                                      e.second.status = "REC READ";
                              }

@@ -75,6 +75,7 @@ public:
     std::string deliveryDt = "10/05/06,00:01:56+08";
     int cmgsError = 0;                          // non-zero: AT+CMGS fails with this +CMS code
     int csqRssi = 20, csqBer = 0;
+    bool csdhSupported = true;                  // false: AT+CSDH fails, no <length> in +CMGR
 
     // ---- state visible to tests ----
     Sim sim = Sim::PinRequired;
@@ -95,6 +96,7 @@ public:
     int regStat[3] = {2, 2, 2};
     int cnmiMt = 0, cnmiDs = 0;
     int csmpFo = 17;
+    int csdh = 0;                               // AT+CSDH=1: +CMGR/+CMGL show <length>
     std::string cscs = "IRA";
     std::string cpmsMem = "SM";
     size_t maxInputLine = 0;                    // longest command line seen

@@ -187,6 +187,80 @@ TEST_P(Flows, SmsReceiveAndDelete)
     ASSERT_TRUE(r.runUntil([&] { return r.sim.store.empty(); }, 5000)) << "the message is deleted after reading";
 }
 
+// Texts read by their <length> (AT+CSDH=1): line breaks, empty lines and lines that
+// look like result codes belong to the text and must not end the read.
+TEST_P(Flows, SmsTextsWithLineBreaksOrResultCodesArriveWhole)
+{
+    Rig r(options());
+    bringUp(r);
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
+    EXPECT_EQ(r.sim.csdh, 1);
+    const std::vector<std::string> texts = {
+        "OK", "ERROR", "Line one\r\nOK\r\nLine three", "A\r\n\r\nB", "+CMS ERROR: 500\r\nstill text",
+        "ends with a break\r\n", "\r\nOK", "LF only\nERROR\n> ", "x"};
+    for (size_t i = 0; i < texts.size(); ++i) {
+        r.sim.receiveSms("+27820001111", texts[i]);
+        ASSERT_TRUE(r.runUntil([&] { return r.received.size() == i + 1 && r.sim.store.empty(); }, 15000))
+            << "text " << i;
+        EXPECT_EQ(r.received[i].text, texts[i]);
+        EXPECT_EQ(r.received[i].phone, "+27820001111");
+        EXPECT_EQ(r.received[i].epoch, 1273096912u);
+    }
+    // Nothing of a text was taken for a result: the module keeps working.
+    r.sim.receiveSms("+27820002222", "after");
+    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == texts.size() + 1; }, 15000));
+    EXPECT_EQ(r.received.back().text, "after");
+}
+
+// A modem that rejects AT+CSDH=1 gives no <length>: the text is read line by line.
+TEST_P(Flows, SmsReceiveWithoutLengthField)
+{
+    Rig r(options());
+    r.sim.csdhSupported = false;
+    bringUp(r);
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
+    EXPECT_EQ(r.sim.csdh, 0);
+    r.sim.receiveSms("+27820001111", "Meet at 10\r\nBring the key");
+    r.sim.receiveSms("+27820003333", "Single line");
+    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == 2 && r.sim.store.empty(); }, 15000));
+    EXPECT_EQ(r.received[0].text, "Meet at 10\nBring the key");
+    EXPECT_EQ(r.received[1].text, "Single line");
+    EXPECT_EQ(r.received[1].phone, "+27820003333");
+}
+
+// Around the end of a small Prompt buffer a text is delivered whole when it fits and as
+// an empty text when it does not - never cut or overwritten - and the reading goes on.
+TEST_P(Flows, SmsTextsAroundTheBufferLimit)
+{
+    RigOptions o = options();
+    o.promptBuffer = 160;
+    o.rxBuffer = 8; // a receive buffer that is often full: no byte may be lost
+    Rig r(o);
+    bringUp(r);
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
+    size_t whole = 0, empty = 0;
+    for (size_t len = 30; len <= 60; ++len) {
+        std::string text;
+        for (size_t k = 0; k < len; ++k)
+            text += (k % 7 == 6) ? '\n' : static_cast<char>('a' + k % 26);
+        r.sim.receiveSms("+27820001111", text);
+        size_t before = r.received.size();
+        ASSERT_TRUE(r.runUntil([&] { return r.received.size() == before + 1 && r.sim.store.empty(); }, 15000))
+            << "length " << len << " received " << r.received.size() - before << " stored " << r.sim.store.size() << " last " << r.sim.commands.back();
+        const std::string& got = r.received.back().text;
+        if (got.empty()) {
+            ++empty;
+        } else {
+            EXPECT_EQ(got, text) << "length " << len;
+            EXPECT_EQ(empty, 0u) << "a shorter text was dropped, a longer one kept";
+            ++whole;
+        }
+        EXPECT_EQ(r.received.back().phone, "+27820001111");
+    }
+    EXPECT_GT(whole, 0u);
+    EXPECT_GT(empty, 0u);
+}
+
 TEST_P(Flows, UssdActionRequiredThenCancel)
 {
     Rig r(options());
