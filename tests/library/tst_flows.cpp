@@ -228,6 +228,23 @@ TEST_P(Flows, SmsReceiveWithoutLengthField)
     EXPECT_EQ(r.received[1].phone, "+27820003333");
 }
 
+// UCS2 or 8-bit data is shown as hexadecimal digits, whose <length> some modems give in
+// octets: such a text is read by lines, not by a count that would cut it.
+TEST_P(Flows, SmsHexCodedTextIsReadByLines)
+{
+    Rig r(options());
+    bringUp(r);
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
+    r.sim.addHandler("AT+CMGR=", [](ModemSim& m, const std::string&) {
+        m.ok({"+CMGR: \"REC UNREAD\",\"+27820001111\",\"\",\"10/05/06,00:01:52+08\",145,4,0,8,\"+447000000000\",145,4"
+              "\r\n00480069"});
+    });
+    r.sim.receiveSms("+27820001111", "Hi");
+    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == 1 && r.sim.store.empty(); }, 15000));
+    EXPECT_EQ(r.received[0].text, "00480069");
+    EXPECT_EQ(r.received[0].phone, "+27820001111");
+}
+
 // Around the end of a small Prompt buffer a text is delivered whole when it fits and as
 // an empty text when it does not - never cut or overwritten - and the reading goes on.
 TEST_P(Flows, SmsTextsAroundTheBufferLimit)
