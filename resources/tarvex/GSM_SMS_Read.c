@@ -199,11 +199,21 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             char* args = gsmUtilAfterPrefix(ev->Line, "+CMGL:");
             if (args != 0)
             {
-                char* f[1];
+                /* <index>,<stat>,<oa>,[<alpha>],[<scts>][,<tooa>,<length>] */
+                char* f[7];
+                uint8_t n = gsmUtilSplitArgs(args, f, 7u);
                 uint16_t index;
-                if (gsmUtilSplitArgs(args, f, 1u) == 1u && parseIndex(f[0], &index) && !enqueue(inst, index))
+                int32_t length;
+                if (n >= 1u && parseIndex(f[0], &index) && !enqueue(inst, index))
                 {
                     inst->Flags |= RF_OVERFLOW;
+                }
+                if (n == 7u && gsmUtilParseInt(f[6], &length) && length > 0)
+                {
+                    /* Skip the text by its length: a text line such as "OK" must not
+                     * end the listing. (Hex-coded data is never shorter than <length>,
+                     * a rest of it is taken as a text line below.) */
+                    gsmPromptReadRaw(p, (uint32_t)length);
                 }
             }
             return true; /* headers and message texts of the listing */

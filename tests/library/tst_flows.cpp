@@ -212,6 +212,23 @@ TEST_P(Flows, SmsTextsWithLineBreaksOrResultCodesArriveWhole)
     EXPECT_EQ(r.received.back().text, "after");
 }
 
+// Unread messages stored before the link came up are found by the listing, whose texts
+// are skipped by their <length>: a text "OK" must not end the listing early.
+TEST_P(Flows, StoredMessagesWithResultLikeTextsAreListedAndRead)
+{
+    Rig r(options());
+    const std::vector<std::string> texts = {"first", "OK", "a\r\nERROR\r\n", "OK\r\n+CMGL: 9,\"REC UNREAD\"", "last"};
+    for (const auto& t : texts)
+        r.sim.receiveSms("+27820004444", t, "10/05/06,00:01:52+08", false);
+    bringUp(r);
+    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == texts.size() && r.sim.store.empty(); }, 30000))
+        << r.received.size() << " read, " << r.sim.store.size() << " stored";
+    for (size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(r.received[i].text, texts[i]) << i;
+    r.runFor(3000);
+    EXPECT_EQ(r.received.size(), texts.size()) << "no message twice";
+}
+
 // A modem that rejects AT+CSDH=1 gives no <length>: the text is read line by line.
 TEST_P(Flows, SmsReceiveWithoutLengthField)
 {
