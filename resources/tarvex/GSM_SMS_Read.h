@@ -2,9 +2,11 @@
  * GSM_SMS_Read.h - receiving text messages (SMS).
  *
  * At every new communication session Poll sets text mode and new-message indications
- * up (AT+CMGF=1, AT+CSCS="IRA", AT+CNMI=2,1,0,1,0) and lists the unread messages already
- * stored (AT+CMGL="REC UNREAD",1). Each stored message - from that list or announced by
- * "+CMTI: <mem>,<index>" - is read with AT+CMGR, reported with a ReadSuccess event and
+ * up (AT+CMGF=1, AT+CSCS="IRA", AT+CNMI=2,1,0,1,0, AT+CSDH=1) and lists the unread messages
+ * already stored (AT+CMGL="REC UNREAD",1). Each stored message - from that list or
+ * announced by "+CMTI: <mem>,<index>" - is read with AT+CMGR (the text by the <length>
+ * the header announces, line breaks included; by lines when a modem gives no <length> or
+ * shows the data in hexadecimal), reported with a ReadSuccess event and
  * then deleted (AT+CMGD) so that the storage never fills up. Up to
  * GSM_SMS_READ_QUEUE indexes wait at a time; when more arrive the storage is listed
  * again later, so no message is missed.
