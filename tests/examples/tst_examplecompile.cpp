@@ -226,8 +226,9 @@ private:
         QVERIFY(sources.size() > 8);
         QString log;
         QVERIFY2(run(gcc, flags + kStrict + sources +
-                              QStringList{QStringLiteral("-T") + script, QStringLiteral("--specs=nano.specs"),
-                                          QStringLiteral("--specs=nosys.specs"), QStringLiteral("-Wl,--gc-sections"),
+                              QStringList{QStringLiteral("-T") + script, QStringLiteral("-Wl,--gc-sections"),
+                                          QStringLiteral("-Wl,--start-group"), QStringLiteral("-lc_nano"),
+                                          QStringLiteral("-lnosys"), QStringLiteral("-Wl,--end-group"),
                                           QStringLiteral("-o"), name + QStringLiteral(".elf")},
                      buildDir, &log),
                  qPrintable(log));

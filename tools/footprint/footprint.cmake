@@ -90,12 +90,14 @@ function(footprint title cc size_tool nm_tool)
 
   # A linked image: the generated-style manager with every module, dead code removed.
   set(link_flags ${flags} -Wl,--gc-sections)
+  set(link_libs)
   if(cc STREQUAL "arm-none-eabi-gcc")
-    list(APPEND link_flags --specs=nano.specs --specs=nosys.specs)
+    # newlib-nano with the system-call stubs of libnosys: the image links without an OS.
+    set(link_libs -Wl,--start-group -lc_nano -lnosys -Wl,--end-group)
   endif()
   execute_process(COMMAND ${CC_PATH_${cc}} -std=c99 ${link_flags} -ffunction-sections -fdata-sections
                           -I${LIB_DIR} -I${CODE_DIR} ${MANAGER}
-                          ${core_objs} ${cell_objs} ${dir}/circbuff.o -o ${dir}/firmware.elf
+                          ${core_objs} ${cell_objs} ${dir}/circbuff.o ${link_libs} -o ${dir}/firmware.elf
                   RESULT_VARIABLE rc ERROR_VARIABLE err)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${cc}: firmware image does not link:\n${err}")
