@@ -68,7 +68,7 @@ MainWindow::MainWindow(QWidget* parent)
     // The three usage-statistics managers are created on their first event
     // (postUsageEvent): a build without a publisher host, or a user who said
     // no, never gets one, so nothing touches the network.
-    makeSettingsPanelsScrollable();
+    fitSmallScreens();
 
     // The whole catalogue starts selected.
     for (int row = 0; row < ui->lstwgtModules->count(); ++row)
@@ -88,12 +88,17 @@ MainWindow::MainWindow(QWidget* parent)
     postUsageEvent(mpNetMgrAppStart, QStringLiteral("ApplicationStart"));
 }
 
-void MainWindow::makeSettingsPanelsScrollable()
+void MainWindow::fitSmallScreens()
 {
-    // A settings panel taller or wider than the space left for it scrolls
-    // instead of pushing the window's minimum size past small screens: each
+    // The window shrinks to fit a 1366 x 768 laptop at 125 % (1093 x 566
+    // logical pixels): the module list keeps eight rows in view and scrolls
+    // the rest, and a settings panel taller or wider than the space left for
+    // it scrolls instead of pushing the window's minimum size up. Each
     // panel's layout moves, with its widgets, into a scroll area that fills
-    // the panel. Object names and the tab pages stay as they are.
+    // the panel; object names and the tab pages stay as they are.
+    QListWidget* list = ui->lstwgtModules;
+    list->setMinimumHeight(8 * list->sizeHintForRow(0) + 2 * list->frameWidth());
+
     for (QWidget* page : {ui->tbMdlExample, ui->tbMdlSettings_GettingStarted, ui->tbMdlSettings_Power,
                           ui->tbMdlSettings_Prompt, ui->tbMdlSettings_BasicComms,
                           ui->tbMdlSettings_InternetConnectionSimcom, ui->tbMdlSettings_InternetConnectionSimcom2G}) {

@@ -119,8 +119,9 @@ private:
     // it first if needed; does nothing (no manager either) while
     // usageStatsEnabled() is false.
     void postUsageEvent(QNetworkAccessManager*& manager, const QString& event);
-    // Puts every settings panel into a scroll area, so the window can shrink.
-    void makeSettingsPanelsScrollable();
+    // Lets the window shrink to small screens: module list and settings
+    // panels scroll.
+    void fitSmallScreens();
     // Widens the module list to its longest row.
     void fitModuleListWidth();
     // Shows or hides the tab holding the given page.

@@ -17,6 +17,7 @@ fi
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
 export XDG_CONFIG_HOME="$tmp/config" XDG_RUNTIME_DIR="$tmp/runtime"
 mkdir -m 700 -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 unset DO_NOT_TRACK
@@ -24,8 +25,8 @@ unset DO_NOT_TRACK
 status=0
 
 check() { # name log
-    if [ ! -s "$2" ]; then
-        echo "FAIL $1: strace wrote nothing (cannot trace?)"
+    if [ ! -e "$2" ]; then
+        echo "FAIL $1: no trace written (cannot trace?)"
         status=1
         return
     fi
@@ -39,7 +40,8 @@ check() { # name log
     fi
 }
 
-# strace exits with the traced program's status.
+# strace exits with the traced program's status, so the statuses below also
+# show that the programs really ran under it.
 strace -f -qq -e trace=network -o "$tmp/window.log" "$1" windowAndGenerationStayOffline >"$tmp/window.out" 2>&1
 rc=$?
 if [ $rc -ne 0 ]; then
@@ -47,9 +49,6 @@ if [ $rc -ne 0 ]; then
     cat "$tmp/window.out"
     status=1
 fi
-# Something traced for sure: the X-less window still talks to nothing, so
-# make the log non-empty with a marker line when strace saw no call at all.
-[ -e "$tmp/window.log" ] && echo "# traced" >>"$tmp/window.log"
 check "window and generation" "$tmp/window.log"
 
 strace -f -qq -e trace=network -o "$tmp/app.log" timeout -s TERM 4 "$2" >"$tmp/app.out" 2>&1
@@ -59,7 +58,6 @@ if [ $rc -ne 124 ]; then
     cat "$tmp/app.out"
     status=1
 fi
-[ -e "$tmp/app.log" ] && echo "# traced" >>"$tmp/app.log"
 check "application" "$tmp/app.log"
 
 exit $status
