@@ -70,7 +70,12 @@ class TstUsageStats : public QObject
 
 private slots:
     void initTestCase() { testsupport::installStrictMessageHandler(); }
-    void cleanup() { testsupport::keepUsageStatsOffline(); }
+    void cleanup()
+    {
+        testsupport::keepUsageStatsOffline();
+        qunsetenv("DO_NOT_TRACK");
+        QSettings(QStringLiteral("Tarvex"), QStringLiteral("Tarvex Code Generator")).clear();
+    }
 
     void endpointAndBody()
     {
@@ -232,8 +237,6 @@ private slots:
             QCOMPARE(server.requests.size(), 0);
         }
 
-        qunsetenv("DO_NOT_TRACK");
-        QSettings(QStringLiteral("Tarvex"), QStringLiteral("Tarvex Code Generator")).clear();
     }
 
     void linksGoToThePublishersHost()
