@@ -1,6 +1,8 @@
-# Two entry points on a fresh Debian 12 machine:
-#   make run   - install what is missing, build, start the application
-#   make test  - install what is missing, build, run every test
+# Entry points on a fresh Debian 12 machine:
+#   make run     - install what is missing, build, start the application
+#   make test    - install what is missing, build, run every test
+#   make package - install what is missing, build the Debian package
+#                  ($(BUILD)/package/tarvex-codegenerator_<version>_<arch>.deb)
 BUILD ?= build
 JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -10,11 +12,12 @@ PACKAGES := cmake make g++ pkg-config \
 	libgtest-dev fonts-dejavu-core xvfb xauth \
 	clang libclang-rt-14-dev \
 	gcc-arm-none-eabi libnewlib-arm-none-eabi gcc-avr avr-libc binutils-avr arduino-core-avr \
-	mosquitto mosquitto-clients libmosquitto-dev libcurl4-openssl-dev
+	mosquitto mosquitto-clients libmosquitto-dev libcurl4-openssl-dev \
+	strace dpkg-dev file desktop-file-utils appstream man-db lintian
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: deps configure build run test clean
+.PHONY: deps configure build run test package clean
 
 deps:
 	@missing=""; \
@@ -38,6 +41,9 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

@@ -7,8 +7,8 @@ class AboutWindow;
 }
 
 // The About dialog: program name, maker, the maker's web site, the credit for
-// the icon set and a button for Qt's own About box. Run modally by the main
-// window's About button.
+// the icon set, a button for Qt's own About box and the switch for the
+// anonymous usage statistics. Run modally by the main window's About button.
 class AboutWindow : public QDialog
 {
     Q_OBJECT
@@ -22,6 +22,8 @@ public:
 
 public slots:
     void on_btnAboutQt_clicked();
+    // Stores the usage-statistics switch (QSettings) at once.
+    void on_chkSendUsageStats_clicked(bool checked);
 
 private:
     Ui::AboutWindow* ui;

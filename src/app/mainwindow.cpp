@@ -2,6 +2,8 @@
 #include "ui_mainwindow.h"
 
 #include "aboutwindow.h"
+#include "exampledownload.h"
+#include "fileutil.h"
 #include "managerassembly.h"
 #include "selectionrules.h"
 #include "userinteraction.h"
@@ -12,7 +14,9 @@
 #include <QScrollBar>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QVBoxLayout>
 #include <QUrl>
 
 #include <cmath>
@@ -61,11 +65,10 @@ MainWindow::MainWindow(QWidget* parent)
 
     setWindowTitle(windowTitle() + QStringLiteral(" v") + QLatin1String(kVersion));
 
-    mpNetMgrAppStart = new QNetworkAccessManager(this);
-    mpNetMgrGenerateStart = new QNetworkAccessManager(this);
-    mpNetMgrGenerateSuccess = new QNetworkAccessManager(this);
-    for (QNetworkAccessManager* manager : {mpNetMgrAppStart, mpNetMgrGenerateStart, mpNetMgrGenerateSuccess})
-        connect(manager, &QNetworkAccessManager::finished, this, &MainWindow::mpNetMgrUsageStats_onFinished);
+    // The three usage-statistics managers are created on their first event
+    // (postUsageEvent): a build without a publisher host, or a user who said
+    // no, never gets one, so nothing touches the network.
+    fitSmallScreens();
 
     // The whole catalogue starts selected.
     for (int row = 0; row < ui->lstwgtModules->count(); ++row)
@@ -83,6 +86,39 @@ MainWindow::MainWindow(QWidget* parent)
     }
 
     postUsageEvent(mpNetMgrAppStart, QStringLiteral("ApplicationStart"));
+}
+
+void MainWindow::fitSmallScreens()
+{
+    // The window shrinks to fit a 1366 x 768 laptop at 125 % (1093 x 566
+    // logical pixels): the module list keeps eight rows in view and scrolls
+    // the rest, and a settings panel taller or wider than the space left for
+    // it scrolls instead of pushing the window's minimum size up. Each
+    // panel's layout moves, with its widgets, into a scroll area that fills
+    // the panel; object names and the tab pages stay as they are.
+    QListWidget* list = ui->lstwgtModules;
+    list->setMinimumHeight(8 * list->sizeHintForRow(0) + 2 * list->frameWidth());
+
+    for (QWidget* page : {ui->tbMdlExample, ui->tbMdlSettings_GettingStarted, ui->tbMdlSettings_Power,
+                          ui->tbMdlSettings_Prompt, ui->tbMdlSettings_BasicComms,
+                          ui->tbMdlSettings_InternetConnectionSimcom, ui->tbMdlSettings_InternetConnectionSimcom2G}) {
+        QLayout* layout = page->layout();
+        if (!layout)
+            continue;
+        auto* contents = new QWidget;
+        contents->setObjectName(page->objectName() + QStringLiteral("_contents"));
+        contents->setLayout(layout); // takes the layout and its widgets from the page
+        auto* area = new QScrollArea(page);
+        area->setObjectName(page->objectName() + QStringLiteral("_scroll"));
+        area->setFrameShape(QFrame::NoFrame);
+        area->setWidgetResizable(true);
+        area->setWidget(contents);
+        area->viewport()->setAutoFillBackground(false);
+        contents->setAutoFillBackground(false);
+        auto* pageLayout = new QVBoxLayout(page);
+        pageLayout->setContentsMargins(0, 0, 0, 0);
+        pageLayout->addWidget(area);
+    }
 }
 
 MainWindow::~MainWindow()
@@ -452,12 +488,41 @@ void MainWindow::on_optProjectIsCpp_clicked(bool checked)
 
 void MainWindow::on_btnSupport_clicked()
 {
-    weblinks::openUrl(QUrl(mSupportUrl, QUrl::TolerantMode));
+    if (!mSupportUrl.isEmpty()) {
+        weblinks::openUrl(QUrl(mSupportUrl, QUrl::TolerantMode));
+        return;
+    }
+    // No publisher web site: the user manual is the help this build has.
+    UserInteraction& interaction = userInteraction();
+    if (!interaction.askYesNo(UserInteraction::Icon::Question, QStringLiteral("Support"),
+                     QStringLiteral("This build of the Tarvex Code Generator has no publisher web site, so there is "
+                                    "no support page to open.\n\nThe user manual describes every library module, "
+                                    "the generated files and how to wire the modem. Do you want to save a copy of "
+                                    "the user manual and open it?")))
+        return;
+    const QString folder = interaction.selectFolder(this, QStringLiteral("Select Folder"));
+    if (folder.isEmpty())
+        return;
+    const QString path = folder + QStringLiteral("/Tarvex User Manual.pdf");
+    if (!copyResourceToFile(QString::fromLatin1(kUserManualResource), path)) {
+        interaction.critical(QStringLiteral("Support"),
+                    QStringLiteral("Unable to save the user manual to '") + path +
+                        QStringLiteral("'. Please review folder write permissions."));
+        return;
+    }
+    weblinks::openUrl(QUrl::fromLocalFile(path));
 }
 
 void MainWindow::on_btnLibMdlRequestNew_clicked()
 {
-    weblinks::openUrl(QUrl(mRequestNewModuleUrl, QUrl::TolerantMode));
+    if (!mRequestNewModuleUrl.isEmpty()) {
+        weblinks::openUrl(QUrl(mRequestNewModuleUrl, QUrl::TolerantMode));
+        return;
+    }
+    userInteraction().information(
+        QStringLiteral("Request a New Library Module"),
+        QStringLiteral("This build of the Tarvex Code Generator has no publisher web site, so there is no page "
+                       "on which to request a new library module. Please ask whoever provided this build."));
 }
 
 void MainWindow::on_btnAbout_clicked()

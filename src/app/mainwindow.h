@@ -115,8 +115,13 @@ public slots:
     void mpNetMgrUsageStats_onFinished(QNetworkReply* reply);
 
 private:
-    // Posts one usage-statistics event through the given manager.
-    void postUsageEvent(QNetworkAccessManager* manager, const QString& event);
+    // Posts one usage-statistics event through the given manager, creating
+    // it first if needed; does nothing (no manager either) while
+    // usageStatsEnabled() is false.
+    void postUsageEvent(QNetworkAccessManager*& manager, const QString& event);
+    // Lets the window shrink to small screens: module list and settings
+    // panels scroll.
+    void fitSmallScreens();
     // Widens the module list to its longest row.
     void fitModuleListWidth();
     // Shows or hides the tab holding the given page.

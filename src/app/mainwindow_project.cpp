@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 
 #include <functional>
 
@@ -177,9 +178,15 @@ void MainWindow::on_btnGenerateCode_clicked()
 
 // ---------------------------------------------------------------------------
 // Usage statistics: fire and forget; mpNetMgrUsageStats_onFinished deletes
-// the replies.
+// the replies. Each event's manager is made when its first event may go out.
 
-void MainWindow::postUsageEvent(QNetworkAccessManager* manager, const QString& event)
+void MainWindow::postUsageEvent(QNetworkAccessManager*& manager, const QString& event)
 {
+    if (!usageStatsEnabled())
+        return;
+    if (!manager) {
+        manager = new QNetworkAccessManager(this);
+        connect(manager, &QNetworkAccessManager::finished, this, &MainWindow::mpNetMgrUsageStats_onFinished);
+    }
     sendUsageEvent(*manager, event);
 }

@@ -1,10 +1,8 @@
 #include "weblinks.h"
 
-#include <QDesktopServices>
+#include "usagestats.h"
 
-#ifndef TARVEX_WEB_HOST
-#error "TARVEX_WEB_HOST must name the publisher's web host"
-#endif
+#include <QDesktopServices>
 
 namespace weblinks {
 
@@ -20,22 +18,22 @@ UrlOpener& currentOpener()
 
 QString webHost()
 {
-    return QStringLiteral(TARVEX_WEB_HOST);
+    return publisherWebHost();
 }
 
 QString siteUrl()
 {
-    return QStringLiteral("https://") + webHost();
+    return webHost().isEmpty() ? QString() : QStringLiteral("https://") + webHost();
 }
 
 QString supportUrl()
 {
-    return siteUrl() + QStringLiteral("/product/technical-support/");
+    return webHost().isEmpty() ? QString() : siteUrl() + QStringLiteral("/product/technical-support/");
 }
 
 QString requestNewModuleUrl()
 {
-    return siteUrl() + QStringLiteral("/tarvex-request-new-module/");
+    return webHost().isEmpty() ? QString() : siteUrl() + QStringLiteral("/tarvex-request-new-module/");
 }
 
 bool openUrl(const QUrl& url)

@@ -7,10 +7,13 @@
 
 // Addresses on the publisher's web host and the one place through which the
 // application opens a web page. The host is a build-time setting
-// (TARVEX_WEB_HOST); tests replace the opener so no browser is ever started.
+// (TARVEX_WEB_HOST, see publisherWebHost()); a build without one has no
+// addresses at all (every function below returns an empty text). Tests
+// replace the opener so no browser is ever started.
 namespace weblinks {
 
-// Host name of the publisher's web site, e.g. "tarvex.example.com".
+// Host name of the publisher's web site, e.g. "www.example.org"; empty when
+// the build has none.
 QString webHost();
 // "https://" + host: the publisher's home page (About window).
 QString siteUrl();

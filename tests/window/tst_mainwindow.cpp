@@ -2,13 +2,12 @@
 // and its row/module mapping, the orders of allModules and checkedModules,
 // the tabs shown per module, the settings panels and their widgets, the echo
 // coupling, refreshSettingsWidgets, Select All / None, the language controls,
-// the dependency check and the two web links.
+// and the dependency check. (The two web links: tests/usagestats.)
 
 #include "mainwindow.h"
 #include "scriptedinteraction.h"
 #include "selectionrules.h"
 #include "testsupport.h"
-#include "weblinks.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -691,32 +690,6 @@ private slots:
         child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
         QVERIFY(interaction.boxes().isEmpty());
         QCOMPARE(namesOf(window().checkedModules()), (QStringList{"", "Power", "Prompt", "BasicComms", "Pin"}));
-    }
-
-    void linksGoToThePublishersHost()
-    {
-        QList<QUrl> opened;
-        weblinks::setUrlOpener([&opened](const QUrl& url) {
-            opened << url;
-            return true;
-        });
-        child<QPushButton>(window(), "btnSupport")->click();
-        child<QPushButton>(window(), "btnLibMdlRequestNew")->click();
-        weblinks::setUrlOpener({});
-
-        const QString host = QStringLiteral(TARVEX_WEB_HOST);
-        QVERIFY(!host.isEmpty());
-        QCOMPARE(opened.size(), 2);
-        QCOMPARE(opened.at(0), QUrl("https://" + host + "/product/technical-support/"));
-        QCOMPARE(opened.at(1), QUrl("https://" + host + "/tarvex-request-new-module/"));
-        for (const QUrl& url : opened) {
-            QVERIFY(url.isValid());
-            QCOMPARE(url.scheme(), QStringLiteral("https"));
-            QCOMPARE(url.host(), host);
-        }
-        // Nothing in the window changed.
-        QVERIFY(window().projectPath().isEmpty());
-        QCOMPARE(window().checkedModules().size(), 14);
     }
 };
 

@@ -1,10 +1,12 @@
 // Saves a picture of the real main window, with one module selected and its
 // settings tab open, so the layout can be checked by eye.
 //
-//   tarvex-screenshot OUTPUT.png [ROW | about]
+//   tarvex-screenshot OUTPUT.png [ROW | about] [smallest]
 //
 // ROW is the module list row to select (default 2, Prompt); "about" saves the
-// About window instead.
+// About window instead. "smallest" shrinks the main window to its minimum
+// size first (and prints it), to check that every control is still
+// reachable on a small screen.
 
 #include "aboutwindow.h"
 #include "mainwindow.h"
@@ -49,9 +51,10 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/ico/resources/ico/code_radio.ico")));
 
-    const QStringList args = QApplication::arguments();
+    QStringList args = QApplication::arguments();
+    const bool smallest = args.removeAll(QStringLiteral("smallest")) > 0;
     if (args.size() < 2 || args.size() > 3) {
-        QTextStream(stderr) << "usage: tarvex-screenshot OUTPUT.png [ROW | about]\n";
+        QTextStream(stderr) << "usage: tarvex-screenshot OUTPUT.png [ROW | about] [smallest]\n";
         return 2;
     }
     const QString output = args.at(1);
@@ -80,6 +83,15 @@ int main(int argc, char* argv[])
             tabs->setCurrentIndex(i);
             break;
         }
+    }
+    if (smallest) {
+        window.show();
+        settle(300);
+        window.resize(window.minimumSizeHint().expandedTo(window.minimumSize()));
+        settle(300);
+        QTextStream(stdout) << "window at its smallest: " << window.width() << "x" << window.height()
+                            << " logical pixels (frame " << window.frameGeometry().width() << "x"
+                            << window.frameGeometry().height() << ")\n";
     }
     return save(window, output) ? 0 : 1;
 }

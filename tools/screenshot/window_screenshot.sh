@@ -1,15 +1,20 @@
 #!/bin/sh
 # Saves a screenshot of the real main window under a virtual X display.
 #
-#   tools/screenshot/window_screenshot.sh OUTPUT.png [ROW | about]
+#   tools/screenshot/window_screenshot.sh OUTPUT.png [ROW | about] [smallest]
+#
+# TARVEX_SCREENSHOT_SCREEN sets the virtual screen (default 1600x1000x24);
+# QT_SCALE_FACTOR is passed on, e.g. a 1366 x 768 laptop at 125 %:
+#   TARVEX_SCREENSHOT_SCREEN=1366x768x24 QT_SCALE_FACTOR=1.25 \
+#       tools/screenshot/window_screenshot.sh small.png 2 smallest
 #
 # Builds nothing: it runs the tarvex-screenshot helper of an existing build.
 # Set TARVEX_SCREENSHOT_BIN to choose the helper; otherwise the most recently
 # built one under the repository's build folders is used.
 set -eu
 
-if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-    echo "usage: $0 OUTPUT.png [ROW | about]" >&2
+if [ $# -lt 1 ] || [ $# -gt 3 ]; then
+    echo "usage: $0 OUTPUT.png [ROW | about] [smallest]" >&2
     exit 2
 fi
 
@@ -35,4 +40,6 @@ case "$out" in
     *) out=$(pwd)/$out ;;
 esac
 
-QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1000x24" "$bin" "$out" ${2:+"$2"}
+out_file=$out
+shift
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 ${TARVEX_SCREENSHOT_SCREEN:-1600x1000x24}" "$bin" "$out_file" "$@"
