@@ -37,13 +37,14 @@ public:
     virtual bool start(std::string* error) = 0;
     // Runs until `done` holds or `ms` of board time pass; true when `done` held.
     bool runUntil(const std::function<bool()>& done, uint32_t ms);
+    // Board time in milliseconds since the start.
+    virtual uint32_t now() const = 0;
     const std::string& report() const { return mReport; }
 
 protected:
     explicit Board(ModemSide& modem) : mModem(modem) {}
     // Advances the board by about one millisecond of its own time, wiring the modem.
     virtual void step() = 0;
-    virtual uint32_t now() const = 0;
     ModemSide& mModem;
     std::string mReport;
 };

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -34,6 +35,13 @@ std::unique_ptr<Board> startBoard(const std::string& job, ModemSide& modem)
 bool reported(const Board& b, const std::string& text)
 {
     return b.report().find(text) != std::string::npos;
+}
+
+// A whole line starting with `start` has been printed.
+bool reportedLine(const Board& b, const std::string& start)
+{
+    size_t at = b.report().find(start);
+    return at != std::string::npos && b.report().find('\n', at) != std::string::npos;
 }
 
 // The length-framed records "<tag> <n> ... <offset> <length>:<bytes>\n" of the report,
@@ -97,7 +105,7 @@ TEST(Emulated, SmsSendAfterRegistration)
     ModemSide modem(InternetModem::Family::Lte);
     auto board = startBoard("sms", modem);
     ASSERT_TRUE(board);
-    ASSERT_TRUE(board->runUntil([&] { return reported(*board, "SENT ") || reported(*board, "FAILED"); }, 30000))
+    ASSERT_TRUE(board->runUntil([&] { return reportedLine(*board, "SENT ") || reported(*board, "FAILED"); }, 30000))
         << board->report();
     ASSERT_EQ(modem.sim.sent.size(), 1u);
     EXPECT_EQ(modem.sim.sent[0].number, "+15550100");
@@ -118,7 +126,7 @@ TEST(Emulated, SmsReceive)
     board->runUntil([] { return false; }, 500);
     // Leap day, a quarter-hour zone of +2 h ("+08"), a text with punctuation.
     modem.sim.receiveSms("+447700900123", "Meet at 10:30, gate B; bring the key!", "24/02/29,13:45:10+08");
-    ASSERT_TRUE(board->runUntil([&] { return reported(*board, " TEXT "); }, 20000)) << board->report();
+    ASSERT_TRUE(board->runUntil([&] { return reportedLine(*board, "SMS FROM"); }, 20000)) << board->report();
     std::tm local = {};
     local.tm_year = 124;
     local.tm_mon = 1;
