@@ -13,7 +13,7 @@ static void reportBytes(const char* data, uint16_t length)
 
 static void reportText(const char* text)
 {
-    Serial.print(text);
+    reportBytes(text, strlen(text));
 }
 
 static void reportNumber(uint32_t value)
@@ -22,8 +22,12 @@ static void reportNumber(uint32_t value)
 }
 ]])
 set(GLUE_avr_SysTime_ms [[    return millis();]])
-set(GLUE_avr_SetPowerKey [[    digitalWrite(GSM_PWRKEY_PIN, activated ? HIGH : LOW);]])
-set(GLUE_avr_ReadStatus [[    return digitalRead(GSM_STATUS_PIN) == HIGH;]])
+set(GLUE_avr_SetPowerKey [[
+    (void)inst;
+    digitalWrite(GSM_PWRKEY_PIN, activated ? HIGH : LOW);]])
+set(GLUE_avr_ReadStatus [[
+    (void)inst;
+    return digitalRead(GSM_STATUS_PIN) == HIGH;]])
 set(GLUE_avr_gsmRxPoll [[
     while (gsmSerial.available() > 0 && cbufFreeSize(&mcbfGsmRx) > 0)
     {
@@ -36,6 +40,7 @@ set(GLUE_avr_gsmTxPoll [[
         gsmSerial.write(cbufRead(&mcbfGsmTx));
     }]])
 set(GLUE_avr_gsmWrite [[
+    (void)inst;
     // A full Tx buffer drains through the UART interrupt; wait for room.
     while (!cbufWrite(&mcbfGsmTx, _data))
     {
@@ -43,8 +48,12 @@ set(GLUE_avr_gsmWrite [[
     }
     gsmTxPoll();]])
 set(GLUE_avr_gsmWriteCompleted [[
+    (void)inst;
     return gsmSerial.availableForWrite() == SERIAL_TX_BUFFER_SIZE - 1 && cbufBufferedSize(&mcbfGsmTx) == 0;]])
 set(GLUE_avr_gsmCanRead [[
+    (void)inst;
     gsmRxPoll();
     return cbufCanRead(&mcbfGsmRx);]])
-set(GLUE_avr_gsmRead [[    return cbufRead(&mcbfGsmRx);]])
+set(GLUE_avr_gsmRead [[
+    (void)inst;
+    return cbufRead(&mcbfGsmRx);]])
