@@ -58,7 +58,8 @@ public:
                 return false;
             }
         }
-        std::string cmd = "exec qemu-system-arm -M mps2-an386 -display none -monitor none -kernel '" + mElf + "'";
+        const char* qemu = std::getenv("TARVEX_EMU_QEMU");
+        std::string cmd = std::string("exec ") + (qemu ? qemu : "qemu-system-arm") + " -M mps2-an386 -display none -monitor none -kernel '" + mElf + "'";
         for (int i = 0; i < 3; ++i)
             cmd += " -chardev socket,id=u" + std::to_string(i) + ",path=" + path(i) + " -serial chardev:u" +
                    std::to_string(i);
@@ -69,13 +70,16 @@ public:
         }
         for (int i = 0; i < 3; ++i) {
             pollfd p = {mListen[i], POLLIN, 0};
-            if (poll(&p, 1, 10000) != 1 || (mFd[i] = accept(mListen[i], nullptr, nullptr)) < 0) {
-                int status = 0;
-                *error = "qemu-system-arm (mps2-an386) did not connect its UART" + std::to_string(i);
+            int status = 0;
+            for (int waited = 0; waited < 10000 && poll(&p, 1, 100) == 0; waited += 100) {
                 if (waitpid(mPid, &status, WNOHANG) == mPid) {
-                    *error += ", it ended with status " + std::to_string(status);
                     mPid = -1;
+                    *error = "qemu-system-arm (mps2-an386) ended with status " + std::to_string(status);
+                    return false;
                 }
+            }
+            if ((p.revents & POLLIN) == 0 || (mFd[i] = accept(mListen[i], nullptr, nullptr)) < 0) {
+                *error = "qemu-system-arm (mps2-an386) did not connect its UART" + std::to_string(i);
                 return false;
             }
             fcntl(mFd[i], F_SETFL, O_NONBLOCK);
