@@ -121,8 +121,9 @@ TEST(Emulated, SmsReceive)
     ModemSide modem(InternetModem::Family::Lte);
     auto board = startBoard("smsread", modem);
     ASSERT_TRUE(board);
-    ASSERT_TRUE(board->runUntil([&] { return reported(*board, "REGISTERED\n"); }, 30000)) << board->report();
-    board->runUntil([] { return false; }, 500);
+    // Registered, and the modem told to announce new messages.
+    ASSERT_TRUE(board->runUntil([&] { return reported(*board, "REGISTERED\n") && modem.sim.cnmiMt != 0; }, 30000))
+        << board->report();
     // Leap day, a quarter-hour zone of +2 h ("+08"), a text with punctuation.
     modem.sim.receiveSms("+447700900123", "Meet at 10:30, gate B; bring the key!", "24/02/29,13:45:10+08");
     ASSERT_TRUE(board->runUntil([&] { return reportedLine(*board, "SMS FROM"); }, 20000)) << board->report();
@@ -186,8 +187,8 @@ TEST(Emulated, MqttPublishAndReceive)
         return redirect(url, "tcp://broker.tarvex.test:1883", broker.url());
     };
     const std::string cli = " -h 127.0.0.1 -p " + std::to_string(broker.port());
-    ChildOutput sub("stdbuf -oL mosquitto_sub" + cli + " -C 1 -W 120 -t tarvex/emu/out");
-    ASSERT_TRUE(sub.started());
+    ChildOutput sub("stdbuf -oL mosquitto_sub" + cli + " -d -C 1 -W 120 -t tarvex/emu/out");
+    ASSERT_TRUE(sub.waitForLine("SUBACK", 10000)) << "mosquitto_sub did not subscribe: " << sub.output();
     auto board = startBoard("mqtt", modem);
     ASSERT_TRUE(board);
     ASSERT_TRUE(board->runUntil([&] { return reported(*board, "MQTT PUBLISHED\n"); }, 40000)) << board->report();
