@@ -13,7 +13,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -41,12 +43,15 @@ public:
 
     bool start(std::string* error) override
     {
-        char dir[] = "/tmp/tarvex-cm4-XXXXXX";
-        if (!mkdtemp(dir)) {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : P_tmpdir) + "/tarvex-cm4-XXXXXX";
+        std::vector<char> dir(pattern.begin(), pattern.end());
+        dir.push_back('\0');
+        if (!mkdtemp(dir.data())) {
             *error = "no temporary folder";
             return false;
         }
-        mDir = dir;
+        mDir = dir.data();
         for (int i = 0; i < 3; ++i) {
             mListen[i] = socket(AF_UNIX, SOCK_STREAM, 0);
             sockaddr_un a = {};
