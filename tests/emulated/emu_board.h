@@ -32,6 +32,9 @@ struct ModemSide
 class Board
 {
 public:
+    // The firmware's millisecond clock starts this close to its 32-bit wrap, so
+    // every run crosses it (while the modem is being switched on).
+    static constexpr uint32_t kClockStart_ms = 0u - 500u;
     virtual ~Board() = default;
     // Starts the emulator with the firmware; false (with a reason) when it cannot.
     virtual bool start(std::string* error) = 0;
@@ -49,7 +52,9 @@ protected:
     std::string mReport;
 };
 
-// ATmega2560 in simavr (linked): UART1 modem, UART0 report, PH5 PWRKEY, PB4 STATUS.
+// ATmega2560 in simavr (linked): UART1 modem, UART0 report, PH5 PWRKEY, PB4 STATUS;
+// the harness sets Arduino's millis() counter to kClockStart_ms when main() starts.
 std::unique_ptr<Board> makeAvrBoard(const std::string& elf, ModemSide& modem);
-// Cortex-M4 (MPS2 AN386) in qemu-system-arm: UART0 modem, UART1 report, UART2 pins.
+// Cortex-M4 (MPS2 AN386) in qemu-system-arm: UART0 modem, UART1 report, UART2 pins;
+// the board's SysTick counter starts at BOARD_CLOCK_START_MS (= kClockStart_ms).
 std::unique_ptr<Board> makeCm4Board(const std::string& elf, ModemSide& modem);

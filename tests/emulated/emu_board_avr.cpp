@@ -3,6 +3,8 @@
 // speed and the STATUS pin follows it.
 #include "emu_board.h"
 
+#include <cstring>
+
 extern "C" {
 #include <avr_ioport.h>
 #include <avr_uart.h>
@@ -37,6 +39,17 @@ public:
         avr_load_firmware(mAvr, &fw);
         mAvr->frequency = 16000000;
         mAvr->log = 0;
+        uint32_t mainAt = 0, millisAt = 0;
+        for (uint32_t i = 0; i < fw.symbolcount; ++i) {
+            if (std::strcmp(fw.symbol[i]->symbol, "main") == 0)
+                mainAt = fw.symbol[i]->addr;
+            else if (std::strcmp(fw.symbol[i]->symbol, "timer0_millis") == 0)
+                millisAt = fw.symbol[i]->addr & 0xFFFFu;
+        }
+        if (mainAt == 0 || millisAt == 0) {
+            *error = "no main() or Arduino millis() counter in " + mElf;
+            return false;
+        }
         // No console echo and no host sleeps while the firmware polls a UART.
         uint32_t flags = 0;
         for (char u : {'0', '1'})
@@ -54,6 +67,15 @@ public:
         mModemIn = avr_io_getirq(mAvr, AVR_IOCTL_UART_GETIRQ('1'), UART_IRQ_INPUT);
         mStatus = avr_io_getirq(mAvr, AVR_IOCTL_IOPORT_GETIRQ('B'), 4);
         avr_raise_irq(mStatus, 0);
+        // Once the C start-up has cleared RAM, millis() is set close to its wrap.
+        while (mAvr->pc != mainAt && mAvr->cycle < 100000)
+            avr_run(mAvr);
+        if (mAvr->pc != mainAt) {
+            *error = "the firmware does not reach main()";
+            return false;
+        }
+        for (int i = 0; i < 4; ++i)
+            mAvr->data[millisAt + i] = static_cast<uint8_t>(kClockStart_ms >> (8 * i));
         return true;
     }
 

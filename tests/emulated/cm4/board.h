@@ -7,6 +7,9 @@
 #include <stdint.h>
 
 #define BOARD_CPU_HZ 25000000u
+/* The millisecond counter starts 0.5 s before its 32-bit wrap: every run crosses it
+ * while the modem is being switched on. */
+#define BOARD_CLOCK_START_MS 0xFFFFFE0Cu
 #define UART_MODEM 0x40004000u
 #define UART_REPORT 0x40005000u
 #define UART_PINS 0x40006000u

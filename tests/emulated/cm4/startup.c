@@ -4,7 +4,7 @@
 extern uint32_t _sidata, _sdata, _edata, _sbss, _ebss, _estack;
 extern int main(void);
 
-volatile uint32_t boardTicks_ms;
+volatile uint32_t boardTicks_ms = BOARD_CLOCK_START_MS;
 
 void Reset_Handler(void)
 {
