@@ -12,6 +12,7 @@ PACKAGES := cmake make g++ pkg-config \
 	libgtest-dev fonts-dejavu-core xvfb xauth \
 	clang libclang-rt-14-dev \
 	gcc-arm-none-eabi libnewlib-arm-none-eabi gcc-avr avr-libc binutils-avr arduino-core-avr \
+	simavr libsimavr-dev libelf-dev qemu-system-arm \
 	mosquitto mosquitto-clients libmosquitto-dev libcurl4-openssl-dev \
 	strace dpkg-dev file desktop-file-utils appstream man-db lintian
 

@@ -392,7 +392,8 @@ void InternetModem::httpAction(int method)
     } else {
         CURL* curl = curl_easy_init();
         struct curl_slist* headers = nullptr;
-        curl_easy_setopt(curl, CURLOPT_URL, mHttp.url.c_str());
+        std::string target = resolveUrl ? resolveUrl(mHttp.url) : mHttp.url;
+        curl_easy_setopt(curl, CURLOPT_URL, target.c_str());
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &collect);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &mHttp.response);
         curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
@@ -653,7 +654,7 @@ bool InternetModem::mqttAwait(int mid)
 void InternetModem::mqttConnect(const MqttConnect& c)
 {
     // "tcp://host:port"
-    std::string url = c.url;
+    std::string url = resolveUrl ? resolveUrl(c.url) : c.url;
     if (url.compare(0, 6, "tcp://") == 0)
         url = url.substr(6);
     size_t colon = url.rfind(':');

@@ -55,6 +55,9 @@ public:
     std::function<void(size_t offset)> onHttpRead;
     // Called when the first byte of data input arrives (e.g. to drop the broker).
     std::function<void(const std::string& command)> onMqttCommand;
+    // The modem's name service: maps the URL the library gives (HTTP or MQTT server) to
+    // the one the modem connects to, e.g. a fixed host name to a loopback server.
+    std::function<std::string(const std::string& url)> resolveUrl;
 
     // ---- what the modem saw ----
     std::string apn;                    // last APN set (AT+CGDCONT / AT+SAPBR=3,1,"APN")
