@@ -46,7 +46,7 @@ public:
 
     void critical(const QString& title, const QString& text) override { titles << title + QLatin1Char('|') + text; }
     void information(const QString& title, const QString&) override { titles << title; }
-    bool askYesNo(Icon, const QString& title, const QString&) override
+    bool askYesNo(Icon, const QString& title, const QString&, Button, const QString&) override
     {
         titles << title;
         if (title == QLatin1String("Warning"))
