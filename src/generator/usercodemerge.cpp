@@ -84,18 +84,6 @@ DecodedFile decodeManagerFile(const QByteArray& bytes)
     return {text, writeCodec};
 }
 
-// Writes text in text mode (platform line ends) with the given encoding.
-bool writeEncoded(const QString& path, const QString& text, QTextCodec* codec)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return false;
-    const QByteArray bytes = codec->fromUnicode(text);
-    const bool complete = file.write(bytes) == bytes.size();
-    file.close();
-    return complete && file.error() == QFileDevice::NoError;
-}
-
 // Absolute path of a file name inside a folder, with the folder's symbolic
 // links resolved when it exists, so that two spellings of one place compare
 // equal.
@@ -224,38 +212,91 @@ UserCodeMergeResult mergeUserCodeText(const QString& oldText, QString& newText,
     return result;
 }
 
-bool mergeUserCodeAndWrite(const QString& filePath, QString& newText, bool isCpp, UserCodeMergeReport* report)
+namespace {
+
+// Line (1-based) of a text position.
+int lineOf(const QString& text, int position)
 {
-    const QList<QRegularExpression> patterns = buildUserCodePatterns();
+    return text.leftRef(position).count(QLatin1Char('\n')) + 1;
+}
+
+// "Name (lines A-B)" for the first section of that name in the old text.
+QString describeSection(const QString& oldText, const QString& name)
+{
+    const QRegularExpression begin(QStringLiteral("//\\s*USER\\s+CODE\\s+BEGIN\\s+") +
+                                   QRegularExpression::escape(name));
+    const QRegularExpressionMatch b = begin.match(oldText);
+    if (!b.hasMatch())
+        return name;
+    const QRegularExpression end(QStringLiteral("//\\s*USER\\s+CODE\\s+END\\s+") + QRegularExpression::escape(name));
+    const QRegularExpressionMatch e = end.match(oldText, b.capturedEnd(0));
+    const int first = lineOf(oldText, b.capturedStart(0));
+    if (!e.hasMatch())
+        return name + QStringLiteral(" (line %1)").arg(first);
+    return name + QStringLiteral(" (lines %1-%2)").arg(first).arg(lineOf(oldText, e.capturedStart(0)));
+}
+
+} // namespace
+
+UserCodeMergePlan planUserCodeMerge(const QString& filePath, const QString& newText, bool isCpp)
+{
+    UserCodeMergePlan plan;
     const QFileInfo info(filePath);
+    plan.fileName = info.fileName();
     const QString suffix = info.suffix().toLower();
-    const QString fileName = info.fileName();
-    UserCodeMergeReport localReport;
-    UserCodeMergeReport& rep = report ? *report : localReport;
-    rep = UserCodeMergeReport();
-    rep.fileName = fileName;
+    plan.targetPath = filePath;
+    if (suffix == QLatin1String("c") || suffix == QLatin1String("cpp"))
+        plan.targetPath = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.') +
+                          (isCpp ? QStringLiteral("cpp") : QStringLiteral("c"));
 
     QFile in(filePath);
     if (!in.open(QIODevice::ReadOnly)) {
+        plan.readError = in.errorString();
+        return plan;
+    }
+    plan.oldBytes = in.readAll();
+    if (in.error() != QFileDevice::NoError) {
+        plan.readError = in.errorString();
+        plan.oldBytes.clear();
+        return plan;
+    }
+    in.close();
+    plan.readOk = true;
+
+    const DecodedFile old = decodeManagerFile(plan.oldBytes);
+    QString merged = newText;
+    const UserCodeMergeResult result = mergeUserCodeText(old.text, merged, buildUserCodePatterns());
+    for (const QString& name : result.lostSections)
+        plan.lostSections << describeSection(old.text, name);
+#ifdef Q_OS_WIN
+    merged.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+#endif
+    plan.mergedBytes = old.codec->fromUnicode(merged);
+    return plan;
+}
+
+bool mergeUserCodeAndWrite(const QString& filePath, QString& newText, bool isCpp, UserCodeMergeReport* report)
+{
+    UserCodeMergeReport localReport;
+    UserCodeMergeReport& rep = report ? *report : localReport;
+    rep = UserCodeMergeReport();
+
+    const UserCodeMergePlan plan = planUserCodeMerge(filePath, newText, isCpp);
+    const QString& fileName = plan.fileName;
+    const QString& target = plan.targetPath;
+    rep.fileName = fileName;
+    if (!plan.readOk) {
         userInteraction().critical(
             QStringLiteral("Read Error"),
             QStringLiteral("Error encountered while trying to save 'USER CODE' sections.\n\nUnable to open file '") +
                 filePath + QStringLiteral("' for reading."));
         return false;
     }
-    const QByteArray oldBytes = in.readAll();
-    in.close();
-    const DecodedFile old = decodeManagerFile(oldBytes);
+    const QFileInfo info(filePath);
+    const QByteArray& oldBytes = plan.oldBytes;
+    rep.lostSections = plan.lostSections;
 
-    const UserCodeMergeResult merged = mergeUserCodeText(old.text, newText, patterns);
-    rep.lostSections = merged.lostSections;
-
-    QString target = filePath;
-    if (suffix == QLatin1String("c") || suffix == QLatin1String("cpp"))
-        target = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('.') +
-                 (isCpp ? QStringLiteral("cpp") : QStringLiteral("c"));
-
-    if (!merged.lostSections.isEmpty()) {
+    if (!plan.lostSections.isEmpty()) {
         const bool backup = userInteraction().askYesNo(
             UserInteraction::Icon::Warning, QStringLiteral("Warning"),
             QStringLiteral("One of the 'USER CODE' sections from ") + fileName +
@@ -302,12 +343,20 @@ bool mergeUserCodeAndWrite(const QString& filePath, QString& newText, bool isCpp
         }
     }
 
-    if (!writeEncoded(target, newText, old.codec)) {
+    QFile out(target);
+    bool written = out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (written) {
+        written = out.write(plan.mergedBytes) == plan.mergedBytes.size();
+        out.close();
+        written = written && out.error() == QFileDevice::NoError;
+    }
+    if (!written) {
         userInteraction().critical(QStringLiteral("Write Error"),
                                    QStringLiteral("Unable to open file '") + target +
                                        QStringLiteral("' for writing."));
         return false;
     }
+    newText = QString::fromUtf8(plan.mergedBytes);
     rep.writtenPath = target;
     return true;
 }

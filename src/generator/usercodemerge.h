@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QRegularExpression>
 #include <QString>
@@ -44,6 +45,24 @@ struct UserCodeMergeResult
 // marker lines or default section text is copied unchanged.
 UserCodeMergeResult mergeUserCodeText(const QString& oldText, QString& newText,
                                       const QList<QRegularExpression>& patterns);
+
+// Everything a merge would do, computed without writing a file or asking a
+// question, so that a caller can plan every write before the first one.
+struct UserCodeMergePlan
+{
+    bool readOk = false;       // false: the existing file could not be read (readError says why)
+    QString readError;         // the reason given by the system, for the Read Error box
+    QString fileName;          // file name of the existing file, without folder
+    QString targetPath;        // where the merged text goes (header: same path; source: .c/.cpp per isCpp)
+    QByteArray oldBytes;       // the existing file exactly as read (for a backup copy)
+    QByteArray mergedBytes;    // the exact bytes to write to targetPath
+    QStringList lostSections;  // code that would be lost, "Name (lines A-B)" or "Name (line A)", in file order
+    QStringList notes;         // things to tell the developer that are not losses
+};
+
+// Reads the existing manager file at filePath and merges its USER CODE into
+// newText (the freshly assembled text). Writes nothing and shows nothing.
+UserCodeMergePlan planUserCodeMerge(const QString& filePath, const QString& newText, bool isCpp);
 
 // What one mergeUserCodeAndWrite call did, for callers that report it
 // (the headless tool names the lost sections).

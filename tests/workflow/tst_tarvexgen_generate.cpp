@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(r.status, 4);
         QCOMPARE(r.lines().last(),
                  QStringLiteral("tarvex-gen generate: %1/gsm_manager.c: USER CODE sections no longer generated: "
-                                "gsmSmsReadEventHandler, gsmPinEventHandler. Nothing was written to "
+                                "gsmSmsReadEventHandler (lines 1-3), gsmPinEventHandler (lines 4-6). Nothing was written to "
                                 "%1/gsm_manager.c; run again with --backup-dir DIR to keep a copy of it and drop "
                                 "them")
                      .arg(QFileInfo(mDir).absoluteFilePath()));

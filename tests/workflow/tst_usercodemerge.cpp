@@ -243,7 +243,7 @@ private slots:
         const bool ok = mergeUserCodeAndWrite(path, text, false, &report);
         QVERIFY(ui.verifyAllAnswersUsed());
         QCOMPARE(report.fileName, QStringLiteral("gsm_manager.c"));
-        QCOMPARE(report.lostSections, QStringList{QStringLiteral("gsmSmsSendEventHandler")});
+        QCOMPARE(report.lostSections, QStringList{QStringLiteral("gsmSmsSendEventHandler (lines 2-4)")});
         const ScriptedInteraction::Box& warning = ui.boxes().at(0);
         QCOMPARE(warning.kind, ScriptedInteraction::Kind::YesNo);
         QCOMPARE(warning.icon, UserInteraction::Icon::Warning);
