@@ -216,6 +216,12 @@ QString describe(const Parsed& parsed, const NameInfo& info)
     return name + QStringLiteral(" (") + lineList(parsed, info) + QStringLiteral(": ") + why + QLatin1Char(')');
 }
 
+// "line 1" or "lines 1-N".
+QString lineSpan(int lineCount)
+{
+    return lineCount <= 1 ? QStringLiteral("line 1") : QStringLiteral("lines 1-%1").arg(lineCount);
+}
+
 bool hasCode(const QByteArray& text)
 {
     return std::any_of(text.cbegin(), text.cend(), [](char c) { return c != '\n' && !isBlank(c); });
@@ -293,7 +299,7 @@ SectionMerge mergeSections(const QByteArray& oldText, const QByteArray& newText)
             result.lost << describe(old, info);
     }
     if (old.markers.isEmpty() && hasCode(oldText))
-        result.lost << QStringLiteral("whole file (lines 1-%1: no USER CODE section found)").arg(old.lineCount);
+        result.lost << QStringLiteral("whole file (%1: no USER CODE section found)").arg(lineSpan(old.lineCount));
     return result;
 }
 
@@ -327,9 +333,8 @@ PreparedFile prepareOldFile(const QByteArray& bytes, const QString& fileName)
             prepared.notes << fileName + QStringLiteral(" was saved as ") + encoding +
                                   QStringLiteral("; it is written as UTF-8 with a byte-order mark");
             if (state.invalidChars > 0)
-                prepared.lost << QStringLiteral("whole file (lines 1-%1: not valid %2)")
-                                     .arg(prepared.text.count('\n') + 1)
-                                     .arg(encoding);
+                prepared.lost << QStringLiteral("whole file (%1: not valid %2)")
+                                     .arg(lineSpan(prepared.text.count('\n') + 1), encoding);
         } else {
             prepared.text = bytes;
         }

@@ -54,7 +54,7 @@ struct UserCodeMergeResult
     // The old text's code that is not in the merged text, in file order,
     // each as "Name (lines A-B)" for a section, "Name (lines A, B: why)" or
     // "Name (line A: why)" for the marker lines of an ambiguous name, and
-    // "whole file (lines 1-N: no USER CODE section found)".
+    // "whole file (lines 1-N: why)" when the whole file is lost.
     QStringList lostSections;
 };
 
