@@ -95,9 +95,9 @@ bool parseMarkerLine(const char* p, int from, int to, Marker& marker)
 
 // All names of a text with their marker lines. A name is clean when it has
 // exactly one BEGIN line followed by exactly one END line, no other marker
-// line between them, and its pair does not lie between the markers of
-// another name: only then is the text between them one section. Anything
-// else is ambiguous and never guessed at.
+// line between them, and its pair does not lie between a BEGIN line of
+// another name and the next END line of that name: only then is the text
+// between them one section. Anything else is ambiguous and never guessed at.
 struct NameInfo
 {
     QByteArray name;
@@ -150,21 +150,19 @@ Parsed parseSections(const QByteArray& text)
         (m.begin ? info.begins : info.ends) += 1;
     }
 
-    // How many names span each marker line, from a name's first BEGIN to its
-    // last END.
+    // How many sections span each marker line, a section here being any
+    // BEGIN line up to the next END line of its name.
     QVector<int> cover(parsed.markers.size() + 1, 0);
     for (const NameInfo& info : qAsConst(parsed.names)) {
-        int firstBegin = -1;
-        int lastEnd = -1;
-        for (int i : info.markers) {
-            if (parsed.markers.at(i).begin && firstBegin < 0)
-                firstBegin = i;
-            if (!parsed.markers.at(i).begin)
-                lastEnd = i;
-        }
-        if (firstBegin >= 0 && lastEnd > firstBegin) {
-            ++cover[firstBegin];
-            --cover[lastEnd + 1];
+        int nextEnd = -1;
+        for (int k = info.markers.size() - 1; k >= 0; --k) {
+            const int i = info.markers.at(k);
+            if (!parsed.markers.at(i).begin) {
+                nextEnd = i;
+            } else if (nextEnd >= 0) {
+                ++cover[i];
+                --cover[nextEnd + 1];
+            }
         }
     }
     for (int i = 1; i < cover.size(); ++i)

@@ -176,9 +176,9 @@ private slots:
                                             << expect({{"Init", "init();\n"}}) << QStringList() << 0;
 
         // Ambiguous files: nothing is guessed, every name involved is named.
-        *row("commented-out older copy") << QByteArray("/*\n") + sec("Init", "old();\n") + "*/\n" + init + poll
+        *row("commented-out older copy") << QByteArray("/*\n") + sec("Init", "old();\n") + "*/\n" + poll + init
                                          << expect({{"Poll", "poll();\n"}})
-                                         << QStringList{"Init (lines 2, 4, 6, 8: more than one BEGIN or END)"} << 0;
+                                         << QStringList{"Init (lines 2, 4, 9, 11: more than one BEGIN or END)"} << 0;
         *row("identical copies") << init + init << expect({})
                                  << QStringList{"Init (lines 1, 3, 4, 6: more than one BEGIN or END)"} << 0;
         *row("END without BEGIN") << QByteArray("// USER CODE END Poll\n") + init << expect({{"Init", "init();\n"}})
