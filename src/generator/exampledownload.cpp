@@ -280,9 +280,8 @@ ManagerTexts buildExampleManagerTexts(const QStringList& moduleNames, const Exam
     if (texts.source.startsWith(fileHeader))
         texts.source.remove(0, fileHeader.size());
 
-    const QList<QRegularExpression> patterns = buildUserCodePatterns();
-    const UserCodeMergeResult headerMerge = mergeUserCodeText(oldHeader, texts.header, patterns);
-    const UserCodeMergeResult sourceMerge = mergeUserCodeText(oldSource, texts.source, patterns);
+    const UserCodeMergeResult headerMerge = mergeUserCodeText(oldHeader, texts.header);
+    const UserCodeMergeResult sourceMerge = mergeUserCodeText(oldSource, texts.source);
     if (lostSections) {
         for (const QString& name : headerMerge.lostSections)
             *lostSections << QFileInfo(layout.managerHeader).fileName() + QStringLiteral(": ") + name;

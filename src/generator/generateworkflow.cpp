@@ -6,7 +6,7 @@
 #include "projectmodel.h"
 #include "projectsettings.h"
 #include "selectionrules.h"
-#include "usercodeplan.h"
+#include "usercodemerge.h"
 #include "userinteraction.h"
 
 #include <QDateTime>

@@ -345,7 +345,9 @@ private slots:
         }
         GenerateReport report;
         const bool ok = run(&report);
-        QCOMPARE(report.lostSections(QStringLiteral("gsm_manager.c")), QStringList{"gsmSmsSendEventHandler"});
+        const QStringList lost = report.lostSections(QStringLiteral("gsm_manager.c"));
+        QCOMPARE(lost.size(), 1);
+        QVERIFY2(lost.at(0).startsWith(QStringLiteral("gsmSmsSendEventHandler (lines ")), qPrintable(lost.at(0)));
         QVERIFY(report.lostSections(QStringLiteral("gsm_manager.h")).isEmpty());
         QCOMPARE(mUi->boxes().at(0).title, QStringLiteral("Warning"));
 

@@ -120,8 +120,10 @@ int runGenerate(const Subcommand& self, const QStringList& args, const Console& 
                                      "  --keep-stale         keep gsm_manager.c/.cpp, Tarvex or src left over from\n"
                                      "                       another language or layout (the default)\n"
                                      "  --delete-stale       delete them\n"
-                                     "  --backup-dir DIR     when USER CODE sections are no longer generated, copy\n"
-                                     "                       the old file into DIR and go on without them (without\n"
+                                     "  --backup-dir DIR     when USER CODE sections would be lost (no longer\n"
+                                     "                       generated, or ambiguous: a name with two BEGIN lines,\n"
+                                     "                       an END without BEGIN, no section at all), copy the\n"
+                                     "                       old file into DIR and go on without them (without\n"
                                      "                       this option the run stops with status 4)\n"
                                      "  --source-from c|cpp  when both gsm_manager.c and gsm_manager.cpp exist, take\n"
                                      "                       the USER CODE from this one (else status 4)\n"));
@@ -180,7 +182,7 @@ int runGenerate(const Subcommand& self, const QStringList& args, const Console& 
         for (const ManagerFileReport& merge : qAsConst(report.merges)) {
             if (merge.lostSections.isEmpty())
                 continue;
-            console.error(prefix + QStringLiteral("%1: USER CODE sections no longer generated: %2. Nothing was "
+            console.error(prefix + QStringLiteral("%1: USER CODE sections that would be lost: %2. Nothing was "
                                                   "written; run again with --backup-dir DIR to keep a copy "
                                                   "of it and drop them")
                                        .arg(QDir(project.projectPath()).filePath(merge.fileName),
