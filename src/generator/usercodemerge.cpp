@@ -1,5 +1,6 @@
 #include "usercodemerge.h"
 
+#include "fileutil.h"
 #include "userinteraction.h"
 
 #include <QDir>
@@ -498,14 +499,7 @@ bool mergeUserCodeAndWrite(const QString& filePath, QString& newText, bool isCpp
                 return false;
             }
             // The copy is the old file byte for byte.
-            QFile out(backupPath);
-            bool written = out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-            if (written) {
-                written = out.write(oldBytes) == oldBytes.size();
-                out.close();
-                written = written && out.error() == QFileDevice::NoError;
-            }
-            if (!written) {
+            if (!writeFileAtomically(backupPath, oldBytes)) {
                 userInteraction().critical(QStringLiteral("Write Error"),
                                            QStringLiteral("Unable to open file '") + backupPath +
                                                QStringLiteral("' for writing. Please manually backup ") +
@@ -516,14 +510,7 @@ bool mergeUserCodeAndWrite(const QString& filePath, QString& newText, bool isCpp
         }
     }
 
-    QFile out(target);
-    bool written = out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    if (written) {
-        written = out.write(plan.mergedBytes) == plan.mergedBytes.size();
-        out.close();
-        written = written && out.error() == QFileDevice::NoError;
-    }
-    if (!written) {
+    if (!writeFileAtomically(target, plan.mergedBytes)) {
         userInteraction().critical(QStringLiteral("Write Error"),
                                    QStringLiteral("Unable to open file '") + target +
                                        QStringLiteral("' for writing."));
