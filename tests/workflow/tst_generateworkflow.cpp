@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -121,8 +122,13 @@ private slots:
 
     void cleanup()
     {
-        if (mUi)
+        if (mUi) {
             mUi->verifyAllAnswersUsed();
+            // Enter or Escape on a deletion question never deletes.
+            for (const ScriptedInteraction::Box& box : mUi->boxes())
+                if (box.title == QLatin1String("Remove File?"))
+                    QCOMPARE(box.defaultButton, QStringLiteral("No"));
+        }
         delete mUi;
         mUi = nullptr;
         delete mProject;
@@ -350,6 +356,11 @@ private slots:
         QVERIFY2(lost.at(0).startsWith(QStringLiteral("gsmSmsSendEventHandler (lines ")), qPrintable(lost.at(0)));
         QVERIFY(report.lostSections(QStringLiteral("gsm_manager.h")).isEmpty());
         QCOMPARE(mUi->boxes().at(0).title, QStringLiteral("Warning"));
+        // The box keeps its text; its details name the section and where it is.
+        QVERIFY2(mUi->boxes().at(0).details.contains(QRegularExpression(
+                     QStringLiteral("\\bgsmSmsSendEventHandler \\(lines \\d+-\\d+\\)"))),
+                 qPrintable(mUi->boxes().at(0).details));
+        QVERIFY(!mUi->boxes().at(0).details.contains(QStringLiteral("Poll")));
 
         if (answer == QLatin1String("Cancel")) {
             QVERIFY(!ok);
@@ -431,6 +442,17 @@ private slots:
         QCOMPARE(mUi->boxes().at(0).text, kSrcText);
         QCOMPARE(QFileInfo::exists(at(QStringLiteral("src"))), !remove);
         QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/LICENSE.txt"))));
+    }
+
+    void plainProjectSrcWithoutTarvexIsNotQuestioned()
+    {
+        REQUIRE_LIBRARY();
+        // The developer's own sources: no leftover of the Arduino layout.
+        QVERIFY(QDir().mkpath(at(QStringLiteral("src"))));
+        QVERIFY(writeBytes(at(QStringLiteral("src/main.c")), "int main(void){return 0;}\n"));
+        QVERIFY(run());
+        QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
+        QCOMPARE(readBytes(at(QStringLiteral("src/main.c"))), QByteArray("int main(void){return 0;}\n"));
     }
 
     void staleFolderThatIsALinkOnlyLosesTheLink()
