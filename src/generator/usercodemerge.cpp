@@ -181,11 +181,15 @@ Parsed parseSections(const QByteArray& text)
     return parsed;
 }
 
+// "line A" or "lines A, B, C"; a long list is cut after a few lines.
 QString lineList(const Parsed& parsed, const NameInfo& info)
 {
+    const int shown = 8;
     QStringList lines;
-    for (int i : info.markers)
-        lines << QString::number(parsed.markers.at(i).line);
+    for (int k = 0; k < info.markers.size() && k < shown; ++k)
+        lines << QString::number(parsed.markers.at(info.markers.at(k)).line);
+    if (info.markers.size() > shown)
+        lines << QStringLiteral("... (%1 marker lines)").arg(info.markers.size());
     return (lines.size() == 1 ? QStringLiteral("line ") : QStringLiteral("lines ")) + lines.join(QStringLiteral(", "));
 }
 
