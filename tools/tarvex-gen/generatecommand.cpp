@@ -175,11 +175,7 @@ int runGenerate(const Subcommand& self, const QStringList& args, const Console& 
     CommandLineInteraction interaction(console, deleteStale, backupDir, sourceFrom);
     InteractionScope scope(&interaction);
     GenerateReport report;
-    const bool generated = generateCode(project, nullptr, &report);
-    for (const UserCodeMergeReport& merge : report.merges)
-        for (const QString& note : merge.notes)
-            console.error(prefix + note);
-    if (generated)
+    if (generateCode(project, nullptr, &report))
         return ExitOk;
 
     for (const UserCodeMergeReport& merge : report.merges) {
