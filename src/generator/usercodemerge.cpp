@@ -539,7 +539,5 @@ bool mergeUserCodeAndWrite(const QString& filePath, QString& newText, bool isCpp
 #endif
     newText = QString::fromUtf8(merged);
     rep.writtenPath = target;
-    if (!plan.notes.isEmpty())
-        userInteraction().information(QStringLiteral("File Encoding"), plan.notes.join(QLatin1Char('\n')));
     return true;
 }

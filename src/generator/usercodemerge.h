@@ -95,8 +95,7 @@ struct UserCodeMergeReport
 // sections into newText (changed in place), warns through userInteraction()
 // when sections are lost and offers a backup copy, then writes newText: a
 // header back to filePath, a source (".c"/".cpp") to the name the language
-// asks for, beside filePath, and says in a "File Encoding" box when the
-// file's encoding was changed. Returns true when the new text was written;
+// asks for, beside filePath. Returns true when the new text was written;
 // false when the file could not be read, the backup or the target could not
 // be written (a message has been shown), or the backup folder dialog was
 // cancelled (nothing is written then and the existing files stay as they

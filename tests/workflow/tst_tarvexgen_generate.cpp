@@ -234,7 +234,7 @@ private slots:
         const QString utf16 = QStringLiteral("// USER CODE BEGIN Init\nkept();\n// USER CODE END Init\n");
         QTest::newRow("UTF-16 with byte-order mark")
             << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2)
-            << QString() << "File Encoding: gsm_manager.c was saved as UTF-16LE; it is written as UTF-8 with a "
+            << QString() << "tarvex-gen generate: gsm_manager.c was saved as UTF-16LE; it is written as UTF-8 with a "
                             "byte-order mark";
     }
 

@@ -175,7 +175,11 @@ int runGenerate(const Subcommand& self, const QStringList& args, const Console& 
     CommandLineInteraction interaction(console, deleteStale, backupDir, sourceFrom);
     InteractionScope scope(&interaction);
     GenerateReport report;
-    if (generateCode(project, nullptr, &report))
+    const bool generated = generateCode(project, nullptr, &report);
+    for (const UserCodeMergeReport& merge : report.merges)
+        for (const QString& note : merge.notes)
+            console.error(prefix + note);
+    if (generated)
         return ExitOk;
 
     for (const UserCodeMergeReport& merge : report.merges) {
