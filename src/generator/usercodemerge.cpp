@@ -190,7 +190,8 @@ QString lineList(const Parsed& parsed, const NameInfo& info)
         lines << QString::number(parsed.markers.at(info.markers.at(k)).line);
     if (info.markers.size() > shown)
         lines << QStringLiteral("... (%1 marker lines)").arg(info.markers.size());
-    return (lines.size() == 1 ? QStringLiteral("line ") : QStringLiteral("lines ")) + lines.join(QStringLiteral(", "));
+    return (lines.size() == 1 ? QStringLiteral("line ") : QStringLiteral("lines ")) +
+           lines.join(QStringLiteral(", "));
 }
 
 // "Name (lines A-B)" for a section, "Name (line A: why)" or
@@ -215,7 +216,8 @@ QString describe(const Parsed& parsed, const NameInfo& info)
         why = QStringLiteral("inside another section");
     else
         why = QStringLiteral("other USER CODE markers inside");
-    return name + QStringLiteral(" (") + lineList(parsed, info) + QStringLiteral(": ") + why + QLatin1Char(')');
+    return name + QStringLiteral(" (") + lineList(parsed, info) + QStringLiteral(": ") + why +
+           QLatin1Char(')');
 }
 
 // "line 1" or "lines 1-N".
@@ -266,9 +268,9 @@ SectionMerge mergeSections(const QByteArray& oldText, const QByteArray& newText)
         if (o < 0 || !listed.contains(f.name) || !old.names.at(o).clean)
             continue;
         const NameInfo& info = old.names.at(o);
-        replacements << Replacement{fresh.markers.at(f.markers.at(0)).start, fresh.markers.at(f.markers.at(1)).end,
-                                    old.markers.at(info.markers.at(0)).start,
-                                    old.markers.at(info.markers.at(1)).end};
+        replacements << Replacement{
+            fresh.markers.at(f.markers.at(0)).start, fresh.markers.at(f.markers.at(1)).end,
+            old.markers.at(info.markers.at(0)).start, old.markers.at(info.markers.at(1)).end};
     }
     std::sort(replacements.begin(), replacements.end(),
               [](const Replacement& a, const Replacement& b) { return a.newStart < b.newStart; });
@@ -301,7 +303,8 @@ SectionMerge mergeSections(const QByteArray& oldText, const QByteArray& newText)
             result.lost << describe(old, info);
     }
     if (old.markers.isEmpty() && hasCode(oldText))
-        result.lost << QStringLiteral("whole file (%1: no USER CODE section found)").arg(lineSpan(old.lineCount));
+        result.lost
+            << QStringLiteral("whole file (%1: no USER CODE section found)").arg(lineSpan(old.lineCount));
     return result;
 }
 
