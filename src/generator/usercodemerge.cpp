@@ -325,24 +325,20 @@ PreparedFile prepareOldFile(const QByteArray& bytes, const QString& fileName)
     if (bytes.startsWith(kUtf8Bom)) {
         prepared.bom = true;
         prepared.text = bytes.mid(kUtf8Bom.size());
-    } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QTextCodec* codec = QTextCodec::codecForUtfText(bytes, nullptr);
-        if (codec) {
-            QTextCodec::ConverterState state;
-            QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
-            if (text.startsWith(QChar(0xFEFF)))
-                text.remove(0, 1);
-            prepared.bom = true;
-            prepared.text = text.toUtf8();
-            const QString encoding = QString::fromLatin1(codec->name());
-            prepared.notes << fileName + QStringLiteral(" was saved as ") + encoding +
-                                  QStringLiteral("; it is written as UTF-8 with a byte-order mark");
-            if (state.invalidChars > 0)
-                prepared.lost << QStringLiteral("whole file (%1: not valid %2)")
-                                     .arg(lineSpan(prepared.text.count('\n') + 1), encoding);
-        } else {
-            prepared.text = bytes;
-        }
+    } else if (QTextCodec* codec = QTextCodec::codecForUtfText(bytes, nullptr)) {
+        // A UTF-16 or UTF-32 byte-order mark.
+        QTextCodec::ConverterState state;
+        QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        prepared.bom = true;
+        prepared.text = text.toUtf8();
+        const QString encoding = QString::fromLatin1(codec->name());
+        prepared.notes << fileName + QStringLiteral(" was saved as ") + encoding +
+                              QStringLiteral("; it is written as UTF-8 with a byte-order mark");
+        if (state.invalidChars > 0)
+            prepared.lost << QStringLiteral("whole file (%1: not valid %2)")
+                                 .arg(lineSpan(prepared.text.count('\n') + 1), encoding);
     } else {
         prepared.text = bytes;
     }

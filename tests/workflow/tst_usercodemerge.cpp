@@ -230,6 +230,11 @@ private slots:
         *row("UTF-16 converted and said")
             << QByteArray("\xFF\xFE") + utf16(sec("Init", "caf\xc3\xa9();\n"))
             << QByteArray("\xEF\xBB\xBF") + expect({{"Init", "caf\xc3\xa9();\n"}}) << QStringList() << 1;
+        QByteArray utf32be("\0\0\xFE\xFF", 4);
+        for (uint c : QString::fromUtf8(sec("Init", "caf\xc3\xa9();\n")).toUcs4())
+            utf32be += char(c >> 24) + QByteArray(1, char(c >> 16)) + char(c >> 8) + char(c);
+        *row("UTF-32 converted and said")
+            << utf32be << QByteArray("\xEF\xBB\xBF") + expect({{"Init", "caf\xc3\xa9();\n"}}) << QStringList() << 1;
     }
 
     void oldFileIsParsedExactly()
