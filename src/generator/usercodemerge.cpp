@@ -182,12 +182,17 @@ Parsed parseSections(const QByteArray& text)
     return parsed;
 }
 
+// "line A" or "lines A, B, C"; a long list is cut after a few lines.
 QString lineList(const Parsed& parsed, const NameInfo& info)
 {
+    const int shown = 8;
     QStringList lines;
-    for (int i : info.markers)
-        lines << QString::number(parsed.markers.at(i).line);
-    return (lines.size() == 1 ? QStringLiteral("line ") : QStringLiteral("lines ")) + lines.join(QStringLiteral(", "));
+    for (int k = 0; k < info.markers.size() && k < shown; ++k)
+        lines << QString::number(parsed.markers.at(info.markers.at(k)).line);
+    if (info.markers.size() > shown)
+        lines << QStringLiteral("... (%1 marker lines)").arg(info.markers.size());
+    return (lines.size() == 1 ? QStringLiteral("line ") : QStringLiteral("lines ")) +
+           lines.join(QStringLiteral(", "));
 }
 
 // "Name (lines A-B)" for a section, "Name (line A: why)" or
@@ -212,7 +217,8 @@ QString describe(const Parsed& parsed, const NameInfo& info)
         why = QStringLiteral("inside another section");
     else
         why = QStringLiteral("other USER CODE markers inside");
-    return name + QStringLiteral(" (") + lineList(parsed, info) + QStringLiteral(": ") + why + QLatin1Char(')');
+    return name + QStringLiteral(" (") + lineList(parsed, info) + QStringLiteral(": ") + why +
+           QLatin1Char(')');
 }
 
 // "line 1" or "lines 1-N".
@@ -263,9 +269,9 @@ SectionMerge mergeSections(const QByteArray& oldText, const QByteArray& newText)
         if (o < 0 || !listed.contains(f.name) || !old.names.at(o).clean)
             continue;
         const NameInfo& info = old.names.at(o);
-        replacements << Replacement{fresh.markers.at(f.markers.at(0)).start, fresh.markers.at(f.markers.at(1)).end,
-                                    old.markers.at(info.markers.at(0)).start,
-                                    old.markers.at(info.markers.at(1)).end};
+        replacements << Replacement{
+            fresh.markers.at(f.markers.at(0)).start, fresh.markers.at(f.markers.at(1)).end,
+            old.markers.at(info.markers.at(0)).start, old.markers.at(info.markers.at(1)).end};
     }
     std::sort(replacements.begin(), replacements.end(),
               [](const Replacement& a, const Replacement& b) { return a.newStart < b.newStart; });
@@ -298,7 +304,8 @@ SectionMerge mergeSections(const QByteArray& oldText, const QByteArray& newText)
             result.lost << describe(old, info);
     }
     if (old.markers.isEmpty() && hasCode(oldText))
-        result.lost << QStringLiteral("whole file (%1: no USER CODE section found)").arg(lineSpan(old.lineCount));
+        result.lost
+            << QStringLiteral("whole file (%1: no USER CODE section found)").arg(lineSpan(old.lineCount));
     return result;
 }
 
@@ -319,24 +326,20 @@ PreparedFile prepareOldFile(const QByteArray& bytes, const QString& fileName)
     if (bytes.startsWith(kUtf8Bom)) {
         prepared.bom = true;
         prepared.text = bytes.mid(kUtf8Bom.size());
-    } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QTextCodec* codec = QTextCodec::codecForUtfText(bytes, nullptr);
-        if (codec) {
-            QTextCodec::ConverterState state;
-            QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
-            if (text.startsWith(QChar(0xFEFF)))
-                text.remove(0, 1);
-            prepared.bom = true;
-            prepared.text = text.toUtf8();
-            const QString encoding = QString::fromLatin1(codec->name());
-            prepared.notes << fileName + QStringLiteral(" was saved as ") + encoding +
-                                  QStringLiteral("; it is written as UTF-8 with a byte-order mark");
-            if (state.invalidChars > 0)
-                prepared.lost << QStringLiteral("whole file (%1: not valid %2)")
-                                     .arg(lineSpan(prepared.text.count('\n') + 1), encoding);
-        } else {
-            prepared.text = bytes;
-        }
+    } else if (QTextCodec* codec = QTextCodec::codecForUtfText(bytes, nullptr)) {
+        // A UTF-16 or UTF-32 byte-order mark.
+        QTextCodec::ConverterState state;
+        QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        prepared.bom = true;
+        prepared.text = text.toUtf8();
+        const QString encoding = QString::fromLatin1(codec->name());
+        prepared.notes << fileName + QStringLiteral(" was saved as ") + encoding +
+                              QStringLiteral("; it is written as UTF-8 with a byte-order mark");
+        if (state.invalidChars > 0)
+            prepared.lost << QStringLiteral("whole file (%1: not valid %2)")
+                                 .arg(lineSpan(prepared.text.count('\n') + 1), encoding);
     } else {
         prepared.text = bytes;
     }

@@ -220,6 +220,8 @@ private slots:
         const QByteArray raw("a\0b\xff\xfe\xc3(\x80\n", 9);
         *row("NUL and invalid UTF-8") << sec("Init", raw) + poll << expect({{"Init", raw}, {"Poll", "poll();\n"}})
                                       << QStringList() << 0;
+        const QByteArray huge = QByteArray(20 * 1024 * 1024 / 64, 'x').replace("x", "    call(); /* a plain developer line of sixty-four bytes .. */\n");
+        *row("20 MB section") << sec("Init", huge) << expect({{"Init", huge}}) << QStringList() << 0;
         *row("CR LF becomes LF, a lone CR stays") << QByteArray("// USER CODE BEGIN Init\r\na\rb\r\n// USER CODE END Init\r\n")
                                                   << expect({{"Init", "a\rb\n"}}) << QStringList() << 0;
         *row("UTF-8 byte-order mark kept") << QByteArray("\xEF\xBB\xBF") + init
@@ -228,6 +230,11 @@ private slots:
         *row("UTF-16 converted and said")
             << QByteArray("\xFF\xFE") + utf16(sec("Init", "caf\xc3\xa9();\n"))
             << QByteArray("\xEF\xBB\xBF") + expect({{"Init", "caf\xc3\xa9();\n"}}) << QStringList() << 1;
+        QByteArray utf32be("\0\0\xFE\xFF", 4);
+        for (uint c : QString::fromUtf8(sec("Init", "caf\xc3\xa9();\n")).toUcs4())
+            utf32be += char(c >> 24) + QByteArray(1, char(c >> 16)) + char(c >> 8) + char(c);
+        *row("UTF-32 converted and said")
+            << utf32be << QByteArray("\xEF\xBB\xBF") + expect({{"Init", "caf\xc3\xa9();\n"}}) << QStringList() << 1;
     }
 
     void oldFileIsParsedExactly()
