@@ -347,7 +347,12 @@ bool generateCode(ProjectModel& project, UsageEventHook* usage, GenerateReport* 
     }
 
     rep.outcome = Outcome::Generated;
-    userInteraction().information(QStringLiteral("Code Generated"), QStringLiteral("Code generated successfully."));
+    // Remarks of the merge that are no loss (an encoding that changed) are
+    // said with the confirmation.
+    userInteraction().information(QStringLiteral("Code Generated"),
+                                  QStringLiteral("Code generated successfully.") +
+                                      (rep.notes.isEmpty() ? QString()
+                                                           : QStringLiteral("\n\n") + rep.notes.join(QLatin1Char('\n'))));
     if (usage)
         usage->generateSuccess();
     return true;

@@ -444,6 +444,24 @@ private slots:
         QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/LICENSE.txt"))));
     }
 
+    void changedEncodingIsSaidWithTheConfirmation()
+    {
+        REQUIRE_LIBRARY();
+        GENERATE_CLEAN();
+        editSection(QStringLiteral("gsm_manager.c"), QStringLiteral("Init"), QStringLiteral("    start();"));
+        const QString source = QString::fromUtf8(readBytes(at(QStringLiteral("gsm_manager.c"))));
+        QByteArray utf16("\xFF\xFE");
+        utf16 += QByteArray(reinterpret_cast<const char*>(source.utf16()), source.size() * 2);
+        QVERIFY(writeBytes(at(QStringLiteral("gsm_manager.c")), utf16));
+        QVERIFY(run());
+        QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
+        QCOMPARE(mUi->boxes().at(0).text, QStringLiteral("Code generated successfully.\n\ngsm_manager.c was saved as "
+                                                         "UTF-16LE; it is written as UTF-8 with a byte-order mark"));
+        QCOMPARE(sectionBody(QString::fromUtf8(readBytes(at(QStringLiteral("gsm_manager.c"))).mid(3)),
+                             QStringLiteral("Init")),
+                 QStringLiteral("    start();"));
+    }
+
     void plainProjectSrcWithoutTarvexIsNotQuestioned()
     {
         REQUIRE_LIBRARY();
