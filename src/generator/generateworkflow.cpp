@@ -172,7 +172,7 @@ bool generateCode(ProjectModel& project, UsageEventHook* usage, GenerateReport* 
     if (!reportLibraryPlanProblem(library))
         return stopWith(Outcome::Refused);
     const QString licencePath = inProject(libraryFolder + QStringLiteral("/LICENSE.txt"));
-    library.staleFiles.removeAll(QFileInfo(licencePath).absoluteFilePath()); // replaced, not removed
+    library.staleFiles.removeAll(QDir::cleanPath(QFileInfo(licencePath).absoluteFilePath())); // replaced, not removed
     {
         const QString problem = entryWriteProblem(licencePath, true);
         if (!problem.isEmpty()) {

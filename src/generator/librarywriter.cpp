@@ -31,7 +31,7 @@ QStringList folderChain(const QDir& projectDir, const QString& relative)
     QString walked;
     for (const QString& part : parts) {
         walked += (walked.isEmpty() ? QString() : QStringLiteral("/")) + part;
-        chain << projectDir.absoluteFilePath(walked);
+        chain << QDir::cleanPath(projectDir.absoluteFilePath(walked));
     }
     return chain;
 }
@@ -44,7 +44,7 @@ LibraryWritePlan planLibraryFiles(const QString& libraryFolder, const QString& h
 {
     LibraryWritePlan plan;
     plan.libraryFolder = libraryFolder;
-    plan.libraryPath = projectDir.absoluteFilePath(libraryFolder);
+    plan.libraryPath = QDir::cleanPath(projectDir.absoluteFilePath(libraryFolder));
     auto stop = [&plan](const QString& title, const QString& text) {
         plan.problemTitle = title;
         plan.problemText = text;
@@ -95,7 +95,7 @@ LibraryWritePlan planLibraryFiles(const QString& libraryFolder, const QString& h
     for (int i = 0; i < sources.size(); ++i) {
         const bool support = i < supportCount;
         const QString failed = support ? kSupportFilesFailed : kModuleFilesFailed;
-        const QString target = projectDir.absoluteFilePath(sources.at(i).second);
+        const QString target = QDir::cleanPath(projectDir.absoluteFilePath(sources.at(i).second));
         if (targets.contains(target))
             continue; // a file two modules share is written once
         QString text;
@@ -121,7 +121,7 @@ LibraryWritePlan planLibraryFiles(const QString& libraryFolder, const QString& h
                                           .entryInfoList({QStringLiteral("*.*")}, QDir::Files | QDir::NoDotAndDotDot,
                                                          QDir::Name | QDir::IgnoreCase);
         for (const QFileInfo& entry : entries) {
-            const QString path = entry.absoluteFilePath();
+            const QString path = QDir::cleanPath(entry.absoluteFilePath());
             if (targets.contains(path))
                 continue;
             const QString problem = entryWriteProblem(path, true);

@@ -539,7 +539,7 @@ private slots:
             << "licence" << "Licensing Error"
             << "Unable to download LICENSE agreement. Please review folder write permissions.";
         QTest::newRow("read-only project folder")
-            << "readonly" << "Write Error" << "Unable to open file '%1/gsm_manager.h' for writing.";
+            << "readonly" << "Write Error" << "Unable to open file '%1/.tarvex_codegenerator_settings' for writing.";
     }
 
     void writeFailures()
