@@ -401,7 +401,7 @@ private slots:
         if (remove)
             mUi->answerYes();
         else
-            mUi->answerNo();
+            mUi->answerDefault(); // Enter keeps it
         GenerateReport report;
         QVERIFY(run(&report));
         QCOMPARE(mUi->titles(), (QStringList{"Remove File?", "Remove File?", kCodeGenerated}));
@@ -415,7 +415,7 @@ private slots:
         // Again: no src question in an Arduino project, and the Tarvex one only while it exists.
         mUi->clear();
         if (!remove)
-            mUi->answerNo();
+            mUi->answerDefault();
         QVERIFY(run());
         QCOMPARE(mUi->titles(), remove ? QStringList{kCodeGenerated} : (QStringList{"Remove File?", kCodeGenerated}));
     }
