@@ -137,12 +137,13 @@ void MainWindow::on_btnProjectSaveAs_clicked()
     if (folder.isEmpty())
         return;
     setProjectPath(folder);
-    if (writeProjectSettings())
+    QString error;
+    if (::writeProjectSettings(*this, &error))
         userInteraction().information(QStringLiteral("Project Saved"), QStringLiteral("Project settings saved."));
     else
         userInteraction().critical(QStringLiteral("Error Saving Project"),
                                    QStringLiteral("Unable to write the project settings file '") +
-                                       projectSettingsFilePath(folder) + QStringLiteral("'."));
+                                       projectSettingsFilePath(folder) + QStringLiteral("'.\n\n") + error);
 }
 
 void MainWindow::on_btnProjectSave_clicked()
@@ -158,12 +159,13 @@ void MainWindow::on_btnProjectSave_clicked()
             QStringLiteral("The project path specified does not exist - please correct this and then try again."));
         return;
     }
-    if (writeProjectSettings())
+    QString error;
+    if (::writeProjectSettings(*this, &error))
         userInteraction().information(QStringLiteral("Project Saved"), QStringLiteral("Project settings saved."));
     else
         userInteraction().critical(QStringLiteral("Error Saving Project"),
                                    QStringLiteral("Unable to write the project settings file '") +
-                                       projectSettingsFilePath(path) + QStringLiteral("'."));
+                                       projectSettingsFilePath(path) + QStringLiteral("'.\n\n") + error);
 }
 
 // ---------------------------------------------------------------------------

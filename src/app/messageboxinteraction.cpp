@@ -38,10 +38,23 @@ void MessageBoxInteraction::information(const QString& title, const QString& tex
     box.exec();
 }
 
-bool MessageBoxInteraction::askYesNo(Icon icon, const QString& title, const QString& text)
+std::unique_ptr<QMessageBox> MessageBoxInteraction::buildYesNoBox(Icon icon, const QString& title,
+                                                                  const QString& text, Button defaultButton,
+                                                                  const QString& details)
 {
-    QMessageBox box(toMessageBoxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    auto box = std::make_unique<QMessageBox>(toMessageBoxIcon(icon), title, text, QMessageBox::Yes | QMessageBox::No);
+    box->setDefaultButton(defaultButton == Button::Yes ? QMessageBox::Yes : QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
+    if (!details.isEmpty())
+        box->setDetailedText(details);
+    return box;
+}
+
+bool MessageBoxInteraction::askYesNo(Icon icon, const QString& title, const QString& text, Button defaultButton,
+                                     const QString& details)
+{
+    std::unique_ptr<QMessageBox> box = buildYesNoBox(icon, title, text, defaultButton, details);
+    return box->exec() == QMessageBox::Yes;
 }
 
 std::unique_ptr<QMessageBox> MessageBoxInteraction::buildChoiceBox(const QString& title,

@@ -14,7 +14,13 @@ class MessageBoxInteraction : public UserInteraction
 public:
     void critical(const QString& title, const QString& text) override;
     void information(const QString& title, const QString& text) override;
-    bool askYesNo(Icon icon, const QString& title, const QString& text) override;
+    bool askYesNo(Icon icon, const QString& title, const QString& text, Button defaultButton,
+                  const QString& details) override;
+
+    // The box askYesNo runs: Yes and No, the given default button, No as the
+    // escape button, and the details as the detailed text.
+    static std::unique_ptr<QMessageBox> buildYesNoBox(Icon icon, const QString& title, const QString& text,
+                                                      Button defaultButton, const QString& details);
     QString askChoice(const QString& title, const QString& text, const QStringList& choices,
                       Icon icon) override;
     QString selectFolder(QWidget* parent, const QString& caption) override;

@@ -15,7 +15,7 @@ public:
     {
         qInfo().noquote() << title + ":" << text;
     }
-    bool askYesNo(Icon, const QString& title, const QString& text) override
+    bool askYesNo(Icon, const QString& title, const QString& text, Button, const QString&) override
     {
         qWarning().noquote() << title + ":" << text << "(answered No)";
         return false;

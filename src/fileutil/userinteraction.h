@@ -14,6 +14,7 @@ class UserInteraction
 {
 public:
     enum class Icon { NoIcon, Information, Warning, Critical, Question };
+    enum class Button { Yes, No };
 
     virtual ~UserInteraction() = default;
 
@@ -22,8 +23,11 @@ public:
     // Information box with a single OK button.
     virtual void information(const QString& title, const QString& text) = 0;
     // Box with Yes and No buttons and the given icon (Question or Warning).
-    // Returns true for Yes; No or closing the box gives false.
-    virtual bool askYesNo(Icon icon, const QString& title, const QString& text) = 0;
+    // defaultButton is the one Enter presses; Escape and closing the box
+    // always mean No. details, when not empty, is the box's detailed text.
+    // Returns true for Yes.
+    virtual bool askYesNo(Icon icon, const QString& title, const QString& text, Button defaultButton = Button::Yes,
+                          const QString& details = QString()) = 0;
     // Box with one button per choice, in order. Returns the text of the
     // pressed button, or an empty text when none was pressed.
     virtual QString askChoice(const QString& title, const QString& text, const QStringList& choices,

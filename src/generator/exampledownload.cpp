@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 
 #include <quazip.h>
 #include <quazipfile.h>
@@ -90,23 +91,68 @@ bool staysInside(const QString& canonicalTarget, const QString& relativePath)
     return !resolved.isEmpty() && isInsideFolder(resolved, canonicalTarget);
 }
 
-// Writes the current entry of zip to path. The entry is read whole before the
-// file is touched, so a damaged entry never truncates an existing file.
-void extractCurrentEntry(QuaZip& zip, const QString& path)
+// Streams the current entry of zip to path through a temporary file, so an
+// existing file is replaced only by a complete, checked entry. Returns an
+// empty text on success, else why the entry was not written.
+QString extractCurrentEntry(QuaZip& zip, const QString& path, qint64 maxEntrySize)
 {
     QuaZipFile entry(&zip);
     if (!entry.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray bytes = entry.readAll();
-    entry.close();
-    if (entry.getZipError() != UNZ_OK)
-        return; // checksum or read error
+        return QStringLiteral("the entry cannot be read");
+    const qint64 announced = entry.usize();
+    if (announced < 0 || announced > maxEntrySize) {
+        entry.close();
+        return QStringLiteral("the entry is larger (%1 bytes) than the %2 bytes an example file may have")
+            .arg(announced)
+            .arg(maxEntrySize);
+    }
+    const QString problem = entryWriteProblem(path);
+    if (!problem.isEmpty()) {
+        entry.close();
+        return problem;
+    }
 
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    file.write(bytes);
-    file.close();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        entry.close();
+        return file.errorString();
+    }
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    qint64 total = 0;
+    for (;;) {
+        const qint64 got = entry.read(chunk.data(), chunk.size());
+        if (got < 0) {
+            entry.close();
+            file.cancelWriting();
+            return QStringLiteral("the entry cannot be read");
+        }
+        if (got == 0)
+            break;
+        total += got;
+        if (total > announced) {
+            entry.close();
+            file.cancelWriting();
+            return QStringLiteral("the entry holds more bytes than its header announces (%1)").arg(announced);
+        }
+        if (file.write(chunk.constData(), got) != got) {
+            const QString reason = file.errorString();
+            entry.close();
+            file.cancelWriting();
+            return reason;
+        }
+    }
+    entry.close();
+    if (entry.getZipError() != UNZ_OK) {
+        file.cancelWriting();
+        return QStringLiteral("the entry is damaged (checksum or read error)");
+    }
+    if (total != announced) {
+        file.cancelWriting();
+        return QStringLiteral("the entry holds %1 bytes, its header announces %2").arg(total).arg(announced);
+    }
+    if (!file.commit())
+        return file.errorString();
+    return QString();
 }
 
 QString joinPath(const QString& folder, const QString& relative)
@@ -121,17 +167,24 @@ QString exampleArchivePath(const TarvexMdl* module)
     return QStringLiteral(":/examples/resources/examples/") + module->getName() + QStringLiteral(".zip");
 }
 
-bool extractArchive(const QString& archivePath, const QString& targetFolder)
+bool extractArchive(const QString& archivePath, const QString& targetFolder, QStringList* problems,
+                    qint64 maxEntrySize)
 {
     QFile archiveFile(archivePath);
     QuaZip zip(&archiveFile);
     if (!zip.open(QuaZip::mdUnzip))
         return false;
+    auto report = [problems](const QString& path, const QString& reason) {
+        if (problems)
+            *problems << QStringLiteral("'%1': %2").arg(QDir::toNativeSeparators(path), reason);
+    };
 
     QDir().mkpath(targetFolder);
     // Entries are checked against the real location of the target, so a
     // target reached through a link is still a valid target.
     const QString canonicalTarget = QFileInfo(targetFolder).canonicalFilePath();
+    if (canonicalTarget.isEmpty() || !QFileInfo(canonicalTarget).isDir())
+        report(targetFolder, QStringLiteral("the folder cannot be created"));
 
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
         const QString name = zip.getCurrentFileName();
@@ -142,11 +195,17 @@ bool extractArchive(const QString& archivePath, const QString& targetFolder)
             continue;
         const QString path = joinPath(canonicalTarget, relative);
         if (name.endsWith(QLatin1Char('/'))) {
-            QDir().mkpath(path);
+            if (!QDir().mkpath(path))
+                report(path, QStringLiteral("the folder cannot be created"));
             continue;
         }
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        extractCurrentEntry(zip, path);
+        if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+            report(path, QStringLiteral("its folder cannot be created"));
+            continue;
+        }
+        const QString problem = extractCurrentEntry(zip, path, maxEntrySize);
+        if (!problem.isEmpty())
+            report(path, problem);
     }
     zip.close();
     return true;
@@ -221,9 +280,8 @@ ManagerTexts buildExampleManagerTexts(const QStringList& moduleNames, const Exam
     if (texts.source.startsWith(fileHeader))
         texts.source.remove(0, fileHeader.size());
 
-    const QList<QRegularExpression> patterns = buildUserCodePatterns();
-    const UserCodeMergeResult headerMerge = mergeUserCodeText(oldHeader, texts.header, patterns);
-    const UserCodeMergeResult sourceMerge = mergeUserCodeText(oldSource, texts.source, patterns);
+    const UserCodeMergeResult headerMerge = mergeUserCodeText(oldHeader, texts.header);
+    const UserCodeMergeResult sourceMerge = mergeUserCodeText(oldSource, texts.source);
     if (lostSections) {
         for (const QString& name : headerMerge.lostSections)
             *lostSections << QFileInfo(layout.managerHeader).fileName() + QStringLiteral(": ") + name;
@@ -241,19 +299,26 @@ namespace {
 // client the connection the developer chose), so the two always match.
 // A file that is missing is left missing; if the example's code would not
 // fit the rebuilt text, the extracted file is kept as it is.
-void rebuildManagerFiles(const QString& projectFolder, const ExampleLayout& layout, const QStringList& moduleNames)
+// False (with the reason in error) when a rebuilt file cannot be written.
+bool rebuildManagerFiles(const QString& projectFolder, const ExampleLayout& layout, const QStringList& moduleNames,
+                         QString* error)
 {
     const QString headerPath = joinPath(projectFolder, layout.managerHeader);
     const QString sourcePath = joinPath(projectFolder, layout.managerSource);
     QString oldHeader, oldSource;
     if (!readTextFile(headerPath, oldHeader) || !readTextFile(sourcePath, oldSource))
-        return;
+        return true;
     QStringList lost;
     const ManagerTexts texts = buildExampleManagerTexts(moduleNames, layout, oldHeader, oldSource, &lost);
     if (!lost.isEmpty())
-        return;
-    writeTextFile(headerPath, texts.header);
-    writeTextFile(sourcePath, texts.source);
+        return true;
+    return writeTextFile(headerPath, texts.header, error) && writeTextFile(sourcePath, texts.source, error);
+}
+
+void exampleWriteError(const QString& error)
+{
+    userInteraction().critical(QStringLiteral("Write Error"),
+                               QStringLiteral("Unable to write the example project.\n\n") + error);
 }
 
 // The HTTP client runs over either connection; the developer says which.
@@ -297,9 +362,16 @@ bool downloadExample(ProjectModel& project, TarvexMdl* module, QWidget* dialogPa
     if (folder.isEmpty())
         return false;
 
-    if (!extractArchive(exampleArchivePath(module), folder)) {
+    QStringList problems;
+    if (!extractArchive(exampleArchivePath(module), folder, &problems)) {
         userInteraction().critical(QStringLiteral("Download Error"),
                                    QStringLiteral("Failed to extract example projects."));
+        return false;
+    }
+    if (!problems.isEmpty()) {
+        userInteraction().critical(QStringLiteral("Download Error"),
+                                   QStringLiteral("Failed to extract example projects.\n\n") +
+                                       problems.join(QLatin1Char('\n')));
         return false;
     }
 
@@ -313,19 +385,28 @@ bool downloadExample(ProjectModel& project, TarvexMdl* module, QWidget* dialogPa
                                    QDir(projectFolder), modules, headerLines))
                 return false;
 
-            rebuildManagerFiles(projectFolder, layout, moduleNames);
+            QString error;
+            if (!rebuildManagerFiles(projectFolder, layout, moduleNames, &error)) {
+                exampleWriteError(error);
+                return false;
+            }
             for (const QString& file : layout.headerFiles) {
                 QString relative = file;
                 relative.replace(QStringLiteral("%1"), projectName);
                 const QString path = joinPath(projectFolder, relative);
-                writeWithHeader(path, path, headerLines);
+                // A file the example does not have is skipped.
+                if (QFileInfo::exists(path) && !writeWithHeader(path, path, headerLines, &error)) {
+                    exampleWriteError(error);
+                    return false;
+                }
             }
 
             const QString licence = readResourceText(QString::fromLatin1(kLicenceResource));
-            if (!writeTextFile(joinPath(projectFolder, layout.licenceFile), licence)) {
+            if (!writeTextFile(joinPath(projectFolder, layout.licenceFile), licence, &error)) {
                 userInteraction().critical(
                     QStringLiteral("Licensing Error"),
-                    QStringLiteral("Unable to download LICENSE agreement. Please review folder write permissions."));
+                    QStringLiteral("Unable to download LICENSE agreement. Please review folder write permissions.\n\n") +
+                        error);
                 return false;
             }
         }
@@ -341,6 +422,13 @@ bool downloadUserManual(QWidget* dialogParent)
     const QString folder = userInteraction().selectFolder(dialogParent, QStringLiteral("Select Folder"));
     if (folder.isEmpty())
         return false;
-    return copyResourceToFile(QString::fromLatin1(kUserManualResource),
-                              folder + QStringLiteral("/Tarvex User Manual.pdf"));
+    const QString target = folder + QStringLiteral("/Tarvex User Manual.pdf");
+    QString error;
+    if (!copyResourceToFile(QString::fromLatin1(kUserManualResource), target, &error)) {
+        userInteraction().critical(QStringLiteral("Download Error"),
+                                   QStringLiteral("Unable to save the user manual as '") +
+                                       QDir::toNativeSeparators(target) + QStringLiteral("'.\n\n") + error);
+        return false;
+    }
+    return true;
 }

@@ -24,15 +24,23 @@ QString exampleArchivePath(const TarvexMdl* module);
 // Bundle path of the user manual.
 extern const char* const kUserManualResource;
 
+// Largest example file extractArchive writes (the bundled ones are far
+// smaller): an entry announcing more is refused without being read.
+constexpr qint64 kMaxExampleEntrySize = 64 * 1024 * 1024;
+
 // Unpacks a ZIP archive (bundle or local path) into targetFolder, which is
-// created with its parents. Entries are written in the archive's order;
-// existing files of the same name are overwritten, other files stay. An entry
-// that cannot be read or written is skipped. Entries that would land outside
+// created with its parents. Entries are written in the archive's order, each
+// streamed to a temporary file and renamed over any existing file only when
+// complete and checked (size and checksum); other files stay. An entry that
+// cannot be read or written, is larger than maxEntrySize or holds another
+// number of bytes than its header announces is skipped, and named with the
+// reason in problems (when given). Entries that would land outside
 // targetFolder - absolute names, drive or device names, backslashes, ".."
 // components, or a path through a symbolic link leading out of the folder -
 // are skipped as well and never written. Returns false only when the archive
 // cannot be opened.
-bool extractArchive(const QString& archivePath, const QString& targetFolder);
+bool extractArchive(const QString& archivePath, const QString& targetFolder, QStringList* problems = nullptr,
+                    qint64 maxEntrySize = kMaxExampleEntrySize);
 
 // What the download does to the projects of one layout folder.
 struct ExampleLayout
@@ -80,6 +88,6 @@ ManagerTexts buildExampleManagerTexts(const QStringList& moduleNames, const Exam
 bool downloadExample(ProjectModel& project, TarvexMdl* module, QWidget* dialogParent);
 
 // The Download User Manual command: asks for a folder and copies the manual
-// into it. No message either way; a failed copy leaves a debug warning.
-// Returns true when the manual was copied.
+// into it. Silent on success; a failed copy shows a critical box naming the
+// path and the reason. Returns true when the manual was copied.
 bool downloadUserManual(QWidget* dialogParent);

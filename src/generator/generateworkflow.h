@@ -1,6 +1,6 @@
 #pragma once
 
-#include "usercodemerge.h"
+#include <QStringList>
 
 #include <QList>
 #include <QString>
@@ -20,26 +20,60 @@ public:
     virtual void generateSuccess() = 0;
 };
 
+// What a generation did with one existing manager file.
+struct ManagerFileReport
+{
+    QString fileName;         // file name of the existing file, without folder
+    QStringList lostSections; // its USER CODE sections with no place in the new text
+    QString backupPath;       // where the old file was copied; empty if not
+    QString writtenPath;      // the file the new text went to; empty if none
+};
+
 // What a generation did, for callers that report more than the boxes show.
 struct GenerateReport
 {
+    enum class Outcome {
+        Generated,      // every file written, success shown
+        PathError,      // no project folder
+        RuleMessage,    // the selection rules need a decision
+        Refused,        // a precondition failed (link, FIFO, read-only, ...)
+        Stopped,        // a question was answered with a stop (Cancel)
+        BackupDeclined, // sections would be lost and no backup folder was given
+        WriteFailed,    // a write failed after others had succeeded
+    };
+    Outcome outcome = Outcome::Stopped;
     // One entry per existing manager file that was merged, in order (header
     // first). Lost USER CODE sections are named here, also when the run
     // stopped because of them.
-    QList<UserCodeMergeReport> merges;
+    QList<ManagerFileReport> merges;
+    // Remarks on the merge that are no loss (an encoding that was changed).
+    QStringList notes;
     // The library folder of the run, relative to the project folder.
     QString libraryFolder;
 
     QStringList lostSections(const QString& fileName) const;
 };
 
-// The Generate Code command over a project: checks the project path, writes
-// the project settings file, applies the module selection rules, assembles
-// the manager texts, writes gsm_manager.h and gsm_manager.c / .cpp (carrying
-// USER CODE over from existing files), offers to delete stale files and
-// folders of another language or layout, writes the library files, the
-// circular-buffer files and LICENSE.txt, and confirms. Every question and
-// message goes through userInteraction(), in order. Stops at the first
-// failure (after its message); nothing already written is rolled back.
-// Returns true when the code was generated.
+// The Generate Code command over a project. It works in two halves so that
+// nothing the developer wrote can be lost:
+//
+// 1. Plan: check the project path, apply the module selection rules,
+//    assemble the manager texts, check every entry the run would read, write
+//    or delete (a symbolic link, a FIFO or other special file, a read-only
+//    target or a file where a folder belongs stops the run with a message),
+//    carry the USER CODE sections of the existing manager files into the new
+//    texts, and ask every question: the lost-section warning and its backup
+//    folder, which source file to take the sections from, and whether stale
+//    files and folders of another language or layout go.
+// 2. Write: the backups, the project settings file, gsm_manager.h, the
+//    manager source, the deletions the developer agreed to, the library and
+//    circular-buffer files and LICENSE.txt, each file atomically (see
+//    writeFileAtomically).
+//
+// A stop, a Cancel or a failed check in the first half leaves every file as
+// it was, the settings file included. A failed write in the second half is
+// reported with the path and the operating system's reason and ends the
+// run; every file is then either its old or its complete new version, and
+// running again finishes the job. Every question and message goes through
+// userInteraction(), in order. Returns true when the code was generated.
 bool generateCode(ProjectModel& project, UsageEventHook* usage = nullptr, GenerateReport* report = nullptr);

@@ -1,5 +1,7 @@
 #include "projectsettings.h"
 
+#include "fileutil.h"
+
 #include "projectmodel.h"
 #include "tarvexmdl.h"
 
@@ -50,21 +52,16 @@ QByteArray projectSettingsText(const ProjectModel& project)
     return QJsonDocument(buildProjectSettings(project)).toJson(QJsonDocument::Indented);
 }
 
-bool writeProjectSettings(ProjectModel& project)
+bool writeProjectSettings(ProjectModel& project, QString* error)
 {
     const QByteArray text = projectSettingsText(project);
     const QString folder = project.projectPath();
-    if (!projectFolderExists(folder))
+    if (!projectFolderExists(folder)) {
+        if (error)
+            *error = QStringLiteral("The project folder '%1' does not exist.").arg(folder);
         return false;
-
-    QFile file(projectSettingsFilePath(folder));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return false;
-    QTextStream stream(&file);
-    stream << QString::fromUtf8(text);
-    stream.flush();
-    file.close();
-    return true;
+    }
+    return writeTextFile(projectSettingsFilePath(folder), QString::fromUtf8(text), error);
 }
 
 ReadSettingsStatus readProjectSettingsFile(const QString& filePath, QJsonObject& out, QString* error)

@@ -29,9 +29,10 @@ QJsonObject buildProjectSettings(const ProjectModel& project);
 // The serialised object: indented (four spaces), keys sorted, final line feed.
 QByteArray projectSettingsText(const ProjectModel& project);
 
-// Writes the settings file into the project folder in text mode. False when
-// the folder does not exist or the file cannot be opened for writing.
-bool writeProjectSettings(ProjectModel& project);
+// Writes the settings file into the project folder in text mode, atomically.
+// False when the folder does not exist or the file cannot be written; the
+// reason (with the path) goes to error when given.
+bool writeProjectSettings(ProjectModel& project, QString* error = nullptr);
 
 enum class ReadSettingsStatus {
     Applied,     // the file was read and applied

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QRegularExpression>
 #include <QString>
@@ -8,42 +9,76 @@
 // Carrying the developer's USER CODE sections from an existing manager file
 // into a freshly assembled text.
 //
-// A section runs from a "// USER CODE BEGIN <name>" marker to the first
-// following "// USER CODE END <name>" marker. The sections carried over are a
-// fixed list of 27 names (userCodeSectionNames()); each is found with one
-// regular expression. The expression requires that the name is not followed
-// by another name character, so "gsmWrite" never matches the section
-// "gsmWriteCompleted" and "Init" never matches "InitExtra"; the markers in the
-// generated files look exactly as they always did.
+// The old file is read as bytes and parsed once, line by line. A marker
+// counts only as a whole line: blanks, "//", optional white space, USER,
+// CODE, BEGIN or END, white space and the name, blanks. Marker text inside a
+// string literal or after code on a line is code. A section runs from the two
+// slashes of its BEGIN line to the end of the name on its END line and is
+// carried byte for byte (NUL bytes and bytes that are not UTF-8 included,
+// of any size); the indentation in front of the BEGIN marker and anything
+// after the name on the END line come from the new text. Names compare
+// exactly, so "gsmWrite" is never "gsmWriteCompleted".
 //
-// Nothing the developer wrote disappears without a word: every section of the
-// old file is either carried into the new text or named as lost (a listed
-// section the new text no longer has, a section whose END marker was deleted,
-// a second copy of a section with different code, a section under a name that
-// is not carried over whose code the new text does not hold). Lost sections
-// raise one warning with the offer of a backup copy.
+// A file is never resolved by a guess: a name with more than one BEGIN or
+// END line, an END without BEGIN (or before it), a BEGIN without END, other
+// marker lines inside a section, or a section inside another one make that
+// name ambiguous (a commented-out older copy of a section is a second BEGIN).
+// Ambiguous sections are not carried; they are reported like lost ones, with
+// their line numbers, and the new text keeps its default content there.
+//
+// Nothing the developer wrote disappears without a word: every section of
+// the old file is carried into the new text or named as lost (a listed
+// section the new text no longer has, an ambiguous one, a section under a
+// name that is not carried over whose code the new text does not hold). A
+// non-empty file without a single marker line (hand-written, or UTF-16
+// without a byte-order mark) is lost as a whole.
+//
+// Encoding: the old file's UTF-8 byte-order mark is kept; a UTF-16 or UTF-32
+// file (with a byte-order mark) is converted to UTF-8 with a byte-order mark,
+// which the plan's notes say. CR LF in the old file becomes LF, as a
+// text-mode read always did; the merged text is written with the platform's
+// line ends (LF, CR LF on Windows), like every other generated file.
 
 // The 27 section names in processing order.
 QStringList userCodeSectionNames();
 
 // One compiled expression per name of userCodeSectionNames(), in the same
-// order. Capture group 1 is the whole section, markers included.
+// order, for the main window's list of patterns. Capture group 1 is the
+// whole section, markers included. The merge itself parses lines and does
+// not use them.
 QList<QRegularExpression> buildUserCodePatterns();
 
 // Result of carrying the sections of oldText into newText.
 struct UserCodeMergeResult
 {
-    // Names of the sections of the old text whose code is not in the merged
-    // text, in the order they appear in the old text, each name once.
+    // The old text's code that is not in the merged text, in file order,
+    // each as "Name (lines A-B)" for a section, "Name (lines A, B: why)" or
+    // "Name (line A: why)" for the marker lines of an ambiguous name, and
+    // "whole file (lines 1-N: why)" when the whole file is lost.
     QStringList lostSections;
 };
 
 // Pure text merge (no files, no boxes): replaces in newText the generated
-// sections by the old text's sections of the same name. Text already carried
-// over is never searched again, so developer code that itself contains
-// marker lines or default section text is copied unchanged.
-UserCodeMergeResult mergeUserCodeText(const QString& oldText, QString& newText,
-                                      const QList<QRegularExpression>& patterns);
+// sections by the old text's sections of the same name.
+UserCodeMergeResult mergeUserCodeText(const QString& oldText, QString& newText);
+
+// Everything a merge would do, computed without writing a file or asking a
+// question, so that a caller can plan every write before the first one.
+struct UserCodeMergePlan
+{
+    bool readOk = false;       // false: the existing file could not be read (readError says why)
+    QString readError;         // the reason given by the system, for the Read Error box
+    QString fileName;          // file name of the existing file, without folder
+    QString targetPath;        // where the merged text goes (header: same path; source: .c/.cpp per isCpp)
+    QByteArray oldBytes;       // the existing file exactly as read (for a backup copy)
+    QByteArray mergedBytes;    // the exact bytes to write to targetPath
+    QStringList lostSections;  // code that would be lost, as in UserCodeMergeResult
+    QStringList notes;         // things to tell the developer that are not losses (a converted encoding)
+};
+
+// Reads the existing manager file at filePath and merges its USER CODE into
+// newText (the freshly assembled text). Writes nothing and shows nothing.
+UserCodeMergePlan planUserCodeMerge(const QString& filePath, const QString& newText, bool isCpp);
 
 // What one mergeUserCodeAndWrite call did, for callers that report it
 // (the headless tool names the lost sections).
@@ -51,6 +86,7 @@ struct UserCodeMergeReport
 {
     QString fileName;         // file name of the merged file, without folder
     QStringList lostSections; // see UserCodeMergeResult
+    QStringList notes;        // see UserCodeMergePlan
     QString backupPath;       // where the old file was copied; empty if not
     QString writtenPath;      // the file the new text went to; empty if none
 };

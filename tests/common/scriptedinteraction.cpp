@@ -43,19 +43,23 @@ QString ScriptedInteraction::takeAnswer(const Box& box)
 
 void ScriptedInteraction::critical(const QString& title, const QString& text)
 {
-    mBoxes.append({Kind::Critical, Icon::Critical, title, text, {QStringLiteral("OK")}});
+    mBoxes.append({Kind::Critical, Icon::Critical, title, text, {QStringLiteral("OK")}, {}, {}});
 }
 
 void ScriptedInteraction::information(const QString& title, const QString& text)
 {
-    mBoxes.append({Kind::Information, Icon::Information, title, text, {QStringLiteral("OK")}});
+    mBoxes.append({Kind::Information, Icon::Information, title, text, {QStringLiteral("OK")}, {}, {}});
 }
 
-bool ScriptedInteraction::askYesNo(Icon icon, const QString& title, const QString& text)
+bool ScriptedInteraction::askYesNo(Icon icon, const QString& title, const QString& text, Button defaultButton,
+                                   const QString& details)
 {
-    Box box{Kind::YesNo, icon, title, text, {QStringLiteral("Yes"), QStringLiteral("No")}};
+    const QString defaultText = defaultButton == Button::Yes ? QStringLiteral("Yes") : QStringLiteral("No");
+    Box box{Kind::YesNo, icon, title, text, {QStringLiteral("Yes"), QStringLiteral("No")}, defaultText, details};
     mBoxes.append(box);
-    const QString answer = takeAnswer(box);
+    QString answer = takeAnswer(box);
+    if (answer == QLatin1String("<default>"))
+        answer = defaultText;
     if (answer != QLatin1String("Yes") && answer != QLatin1String("No"))
         QTest::qFail(qPrintable(QStringLiteral("Yes/No box answered with '%1'").arg(answer)), __FILE__,
                      __LINE__);
@@ -65,7 +69,7 @@ bool ScriptedInteraction::askYesNo(Icon icon, const QString& title, const QStrin
 QString ScriptedInteraction::askChoice(const QString& title, const QString& text,
                                        const QStringList& choices, Icon icon)
 {
-    Box box{Kind::Choice, icon, title, text, choices};
+    Box box{Kind::Choice, icon, title, text, choices, {}, {}};
     mBoxes.append(box);
     const QString answer = takeAnswer(box);
     if (!answer.isEmpty() && !choices.contains(answer))
@@ -76,7 +80,7 @@ QString ScriptedInteraction::askChoice(const QString& title, const QString& text
 
 QString ScriptedInteraction::selectFolder(QWidget*, const QString& caption)
 {
-    Box box{Kind::Folder, Icon::NoIcon, caption, QString(), {}};
+    Box box{Kind::Folder, Icon::NoIcon, caption, QString(), {}, {}, {}};
     mBoxes.append(box);
     return takeAnswer(box);
 }

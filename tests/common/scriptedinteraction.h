@@ -24,6 +24,8 @@ public:
         QString title;
         QString text;
         QStringList buttons;
+        QString defaultButton; // "Yes" or "No" for a Yes/No box
+        QString details;       // detailed text of a Yes/No box
     };
 
     // Installs itself as the interaction in force; the destructor restores
@@ -34,6 +36,8 @@ public:
     // Queue answers, consumed in order by the next question of any kind.
     void answerYes() { mAnswers.enqueue(QStringLiteral("Yes")); }
     void answerNo() { mAnswers.enqueue(QStringLiteral("No")); }
+    // Enter: whatever the box's default button is.
+    void answerDefault() { mAnswers.enqueue(QStringLiteral("<default>")); }
     void answerChoice(const QString& choice) { mAnswers.enqueue(choice); }
     void answerFolder(const QString& folder) { mAnswers.enqueue(folder); }
     // A cancelled folder dialog / a choice box closed without a choice.
@@ -53,7 +57,8 @@ public:
 
     void critical(const QString& title, const QString& text) override;
     void information(const QString& title, const QString& text) override;
-    bool askYesNo(Icon icon, const QString& title, const QString& text) override;
+    bool askYesNo(Icon icon, const QString& title, const QString& text, Button defaultButton,
+                  const QString& details) override;
     QString askChoice(const QString& title, const QString& text, const QStringList& choices,
                       Icon icon) override;
     QString selectFolder(QWidget* parent, const QString& caption) override;

@@ -325,8 +325,9 @@ private slots:
         ScriptedInteraction ui;
         QVERIFY(!download(project, QStringLiteral("Pin"), dir.path()));
         QVERIFY(ui.verifyAllAnswersUsed());
-        QCOMPARE(conversation(ui).last(), QStringLiteral(
-            "Licensing Error|Unable to download LICENSE agreement. Please review folder write permissions."));
+        QVERIFY(conversation(ui).last().startsWith(QStringLiteral(
+            "Licensing Error|Unable to download LICENSE agreement. Please review folder write permissions.\n\n")));
+        QVERIFY(conversation(ui).last().contains(QStringLiteral("LICENSE.txt' is a folder")));
         QCOMPARE(ui.boxes().size(), 2);
         // The STM32CubeIDE layout comes after Arduino: it was never completed.
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("Pin/STM32CubeIDE/PIN_Enter/Core/Src/main.c"))));
@@ -343,8 +344,9 @@ private slots:
         ScriptedInteraction ui;
         QVERIFY(!download(project, QStringLiteral("RSSI"), dir.path()));
         QVERIFY(ui.verifyAllAnswersUsed());
-        QCOMPARE(conversation(ui).last(),
-                 QStringLiteral("Write Error|Failed to write library support files to specified directory."));
+        QVERIFY(conversation(ui).last().startsWith(
+            QStringLiteral("Write Error|Failed to write library support files to specified directory.\n\n")));
+        QVERIFY(conversation(ui).last().contains(QStringLiteral("Signal_Quality/src/Tarvex' is not a folder")));
         QCOMPARE(ui.boxes().size(), 2);
         // Stopped before the header and the licence.
         QVERIFY(!fileText(dir.filePath(QStringLiteral("RSSI/Arduino/Signal_Quality/main.h"))).startsWith(downloadedHeader()));
@@ -356,9 +358,12 @@ private slots:
         QVERIFY(writeBytes(dir.filePath(QStringLiteral("plain")), "a file, not a folder"));
         InMemoryProject project;
         ScriptedInteraction ui;
-        // Every entry is skipped and no project is found, which is not an error.
-        QVERIFY(download(project, QStringLiteral("SMS_Send"), dir.filePath(QStringLiteral("plain/examples"))));
-        QCOMPARE(conversation(ui).last(), QStringLiteral("Example Downloaded|Example downloaded successfully."));
+        // Nothing can be extracted: said so, with the folder, and no success.
+        QVERIFY(!download(project, QStringLiteral("SMS_Send"), dir.filePath(QStringLiteral("plain/examples"))));
+        QCOMPARE(conversation(ui).last(),
+                 QStringLiteral("Download Error|Failed to extract example projects.\n\n'%1': the folder cannot be "
+                                "created")
+                     .arg(dir.filePath(QStringLiteral("plain/examples"))));
         QCOMPARE(snapshot(dir.path()).keys(), QStringList{QStringLiteral("plain")});
     }
 
@@ -376,12 +381,18 @@ private slots:
         QVERIFY(manual.startsWith("%PDF-"));
         QCOMPARE(readBytes(target), manual);
 
-        // A folder that cannot take the file: only a debug warning.
+        // A folder that cannot take the file: a critical box with the path and the reason.
         ui.clear();
         ui.answerFolder(dir.filePath(QStringLiteral("missing/folder")));
         testsupport::expectWarning(QStringLiteral("Failed to create local file:"));
         QVERIFY(!downloadUserManual(nullptr));
-        QCOMPARE(ui.boxes().size(), 1);
+        QCOMPARE(ui.boxes().size(), 2);
+        QCOMPARE(ui.boxes().at(1).kind, ScriptedInteraction::Kind::Critical);
+        const QString unwritable = dir.filePath(QStringLiteral("missing/folder/Tarvex User Manual.pdf"));
+        QVERIFY2(ui.boxes().at(1).text.startsWith(QStringLiteral("Unable to save the user manual as '%1'.\n\n'%1': ")
+                                                      .arg(unwritable)),
+                 qPrintable(ui.boxes().at(1).text));
+        QVERIFY(ui.boxes().at(1).text.contains(QStringLiteral("No such file or directory")));
         QVERIFY(testsupport::verifyExpectedWarningsSeen());
     }
 

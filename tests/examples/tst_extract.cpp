@@ -231,6 +231,52 @@ private slots:
         QCOMPARE(readBytes(target + QStringLiteral("/M/fine.txt")), QByteArray("fine"));
     }
 
+    void badSizesAreRefusedAndReported_data()
+    {
+        QTest::addColumn<int>("sizeChange"); // added to the sizes the headers announce
+        QTest::addColumn<qint64>("cap");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("larger than the cap") << 0 << qint64(999) << "is larger (1000 bytes) than the 999 bytes";
+        QTest::newRow("header announces more") << 7 << kMaxExampleEntrySize << "holds 1000 bytes, its header announces 1007";
+        QTest::newRow("header announces less") << -7 << kMaxExampleEntrySize << "damaged";
+    }
+
+    void badSizesAreRefusedAndReported()
+    {
+        QFETCH(int, sizeChange);
+        QFETCH(qint64, cap);
+        QFETCH(QString, reason);
+        QTemporaryDir work;
+        const QString zip = work.filePath(QStringLiteral("a.zip"));
+        QVERIFY(writeZip(zip, {{QStringLiteral("M/big.bin"), QByteArray(1000, 'b')}, {QStringLiteral("M/fine.txt"), "fine"}}));
+        // The uncompressed size of the first entry, in its local header
+        // (offset 22) and its central directory record (offset 24).
+        QByteArray bytes = readBytes(zip);
+        auto patch = [&bytes, sizeChange](int at) {
+            quint32 size = 0;
+            for (int i = 3; i >= 0; --i)
+                size = (size << 8) | quint8(bytes.at(at + i));
+            QCOMPARE(size, 1000u);
+            size += sizeChange;
+            for (int i = 0; i < 4; ++i)
+                bytes[at + i] = char((size >> (8 * i)) & 0xff);
+        };
+        patch(bytes.indexOf("PK\x03\x04") + 22);
+        patch(bytes.indexOf("PK\x01\x02") + 24);
+        QVERIFY(writeBytes(zip, bytes));
+
+        const QString target = work.filePath(QStringLiteral("t"));
+        QVERIFY(writeBytes(target + QStringLiteral("/M/big.bin"), "previous"));
+        QStringList problems;
+        QVERIFY(extractArchive(zip, target, &problems, cap));
+        QCOMPARE(problems.size(), 1);
+        QVERIFY2(problems.at(0).startsWith(QStringLiteral("'%1/M/big.bin': ").arg(target)) &&
+                     problems.at(0).contains(reason),
+                 qPrintable(problems.at(0)));
+        QCOMPARE(readBytes(target + QStringLiteral("/M/big.bin")), QByteArray("previous"));
+        QCOMPARE(readBytes(target + QStringLiteral("/M/fine.txt")), QByteArray("fine"));
+    }
+
     void unwritableEntrySkipped()
     {
         QTemporaryDir work;
@@ -243,7 +289,12 @@ private slots:
         QVERIFY(QDir().mkpath(target + QStringLiteral("/M/blocked")));
         QVERIFY(writeBytes(target + QStringLiteral("/M/file"), "plain file"));
 
-        QVERIFY(extractArchive(zip, target));
+        QStringList problems;
+        QVERIFY(extractArchive(zip, target, &problems));
+        QCOMPARE(problems.size(), 2);
+        QVERIFY2(problems.at(0).startsWith(QStringLiteral("'%1/M/blocked': ").arg(target)) &&
+                     problems.at(1).startsWith(QStringLiteral("'%1/M/file/inside.txt': ").arg(target)),
+                 qPrintable(problems.join(QLatin1Char('\n'))));
         QVERIFY(QFileInfo(target + QStringLiteral("/M/blocked")).isDir());
         QCOMPARE(readBytes(target + QStringLiteral("/M/file")), QByteArray("plain file"));
         QCOMPARE(readBytes(target + QStringLiteral("/M/after.txt")), QByteArray("after"));

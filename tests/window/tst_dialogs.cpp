@@ -109,6 +109,28 @@ private slots:
         QCOMPARE(MessageBoxInteraction::chosenChoice(*box, choices), choices.at(pressed));
     }
 
+    void yesNoBoxDefaultEscapeAndDetails_data()
+    {
+        QTest::addColumn<bool>("defaultYes");
+        QTest::addColumn<QString>("details");
+        QTest::newRow("lost-section warning") << true << "Init (lines 3-9)\nPoll (lines 12-14)";
+        QTest::newRow("Remove File?") << false << QString();
+    }
+
+    void yesNoBoxDefaultEscapeAndDetails()
+    {
+        QFETCH(bool, defaultYes);
+        QFETCH(QString, details);
+        using B = UserInteraction::Button;
+        auto box = MessageBoxInteraction::buildYesNoBox(UserInteraction::Icon::Warning, "Warning", "text",
+                                                        defaultYes ? B::Yes : B::No, details);
+        QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box->defaultButton(), box->button(defaultYes ? QMessageBox::Yes : QMessageBox::No));
+        // Escape is No whatever the default.
+        QCOMPARE(box->escapeButton(), static_cast<QAbstractButton*>(box->button(QMessageBox::No)));
+        QCOMPARE(box->detailedText(), details);
+    }
+
     void iconMapping()
     {
         using I = UserInteraction::Icon;

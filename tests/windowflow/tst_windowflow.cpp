@@ -6,6 +6,7 @@
 
 #include "inmemoryproject.h"
 #include "mainwindow.h"
+#include "messageboxinteraction.h"
 #include "projectsettings.h"
 #include "scriptedinteraction.h"
 #include "testsupport.h"
@@ -15,6 +16,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -279,6 +283,84 @@ private slots:
         w().setProjectPath(blocked.path());
         w().on_btnProjectSave_clicked();
         QCOMPARE(mUi->titles(), QStringList{"Error Saving Project"});
+        QVERIFY(mUi->boxes().at(0).text.endsWith(QStringLiteral("' is a folder, not a file.")));
+    }
+
+    void cancelledBackupFolderLeavesEveryFileAsItWas()
+    {
+        InMemoryProject probe;
+        const QStringList missing = missingBundleFiles(probe.allModules());
+        if (!missing.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
+
+        w().setProjectPath(mTmp->path());
+        selectModules(w(), {QStringLiteral("SMS_Read"), QStringLiteral("RSSI")});
+        w().on_btnGenerateCode_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Code Generated"});
+        const QString sourcePath = mTmp->path() + QStringLiteral("/gsm_manager.c");
+        QString source = QString::fromUtf8(readBytes(sourcePath));
+        QVERIFY(setSectionBody(source, QStringLiteral("gsmSmsReadEventHandler"), QStringLiteral("    store();")));
+        QVERIFY(writeBytes(sourcePath, source.toUtf8()));
+        const QMap<QString, QByteArray> before = snapshot(mTmp->path());
+
+        // SMS Read removed: Yes on the warning, then Cancel in the folder dialog.
+        w().uncheckModule(w().findModuleByName(QStringLiteral("SMS_Read")));
+        mUi->clear();
+        mUi->answerYes();
+        mUi->answerCancel();
+        w().on_btnGenerateCode_clicked();
+        QCOMPARE(mUi->titles(), (QStringList{"Warning", "Select Folder"}));
+        QVERIFY(mUi->boxes().at(0).details.contains(QStringLiteral("gsmSmsReadEventHandler (lines ")));
+        // The header still declares the SMS types the old source uses, and
+        // the settings file still lists SMS Read.
+        QCOMPARE(snapshot(mTmp->path()), before);
+    }
+
+    void enterOnEveryRemoveFileBoxKeepsTheFiles()
+    {
+        InMemoryProject probe;
+        const QStringList missing = missingBundleFiles(probe.allModules());
+        if (!missing.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
+
+        // A plain C project, then switched to C++ with the Arduino layout:
+        // gsm_manager.c and the top-level Tarvex folder are now stale.
+        w().setProjectPath(mTmp->path());
+        selectModules(w(), {QStringLiteral("RSSI")});
+        w().on_btnGenerateCode_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Code Generated"});
+        child<QRadioButton>(w(), "optProjectIsCpp")->click();
+        QVERIFY(arduinoBox()->isChecked());
+
+        // The application's real boxes, each answered with Enter.
+        for (int i = 0; i < 3; ++i)
+            testsupport::expectWarning(QStringLiteral("propagateSizeHints")); // offscreen platform, per box
+        MessageBoxInteraction real;
+        setUserInteraction(&real);
+        QStringList seen;
+        QTimer enter;
+        QObject::connect(&enter, &QTimer::timeout, [&seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            seen << box->windowTitle() + QLatin1Char('|') +
+                        (box->defaultButton() ? box->defaultButton()->text() : QStringLiteral("<none>"));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        enter.start(20);
+        w().on_btnGenerateCode_clicked();
+        enter.stop();
+        setUserInteraction(mUi.get());
+
+        QCOMPARE(seen.size(), 3);
+        QVERIFY2(seen.at(0).startsWith(QStringLiteral("Remove File?|")) &&
+                     seen.at(1).startsWith(QStringLiteral("Remove File?|")) &&
+                     seen.at(2).startsWith(QStringLiteral("Code Generated|")),
+                 qPrintable(seen.join(QStringLiteral(", "))));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/gsm_manager.c")));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/Tarvex/GSM_SignalQuality.c")));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/gsm_manager.cpp")));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/src/Tarvex/GSM_SignalQuality.c")));
     }
 
     void generateThroughTheButtonPostsTheEvents()

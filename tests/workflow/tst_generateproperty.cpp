@@ -1,10 +1,16 @@
 // Property test of USER CODE preservation over many generations of one
-// project folder. Each round writes random developer code (with "$",
-// backslashes, "%1", lone CRs, tabs and non-ASCII characters) into every
-// USER CODE section of the current manager files, changes modules, module
-// settings, language and layout at random, and generates again. Then:
-// - every section still generated holds exactly the developer's code,
-// - every section that is no longer generated was reported as lost,
+// project folder. Each round writes random developer code into every USER
+// CODE section of the current manager files: "$", backslashes, "%1", lone
+// CRs, tabs, non-ASCII characters, NUL bytes and bytes that are not UTF-8,
+// and marker text inside string literals and comments. Now and then the
+// source file gets a UTF-8 byte-order mark, a commented-out older copy of a
+// section, a whole marker line of another section inside a section's code,
+// or one section of 20 MB. Then it changes modules, module settings,
+// language and layout at random, and generates again. Then:
+// - every section still generated holds exactly the developer's code, or
+//   was named as lost (and holds its default content),
+// - a section made ambiguous is named as lost, never guessed at,
+// - every section that is no longer generated was named as lost,
 // - generating again with nothing changed leaves every file byte-identical.
 // The seeds are fixed so a failure can be replayed; TARVEX_PROPERTY_SEED
 // runs one other seed.
@@ -23,6 +29,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace workflowtest;
 
@@ -46,7 +54,7 @@ public:
 
     void critical(const QString& title, const QString& text) override { titles << title + QLatin1Char('|') + text; }
     void information(const QString& title, const QString&) override { titles << title; }
-    bool askYesNo(Icon, const QString& title, const QString&) override
+    bool askYesNo(Icon, const QString& title, const QString&, Button, const QString&) override
     {
         titles << title;
         if (title == QLatin1String("Warning"))
@@ -68,39 +76,88 @@ private:
     QRandomGenerator& mRandom;
 };
 
-// USER CODE section names of a text, in order.
-QStringList sectionNames(const QString& text)
+const QByteArray kBom("\xEF\xBB\xBF");
+
+// Offsets of the lines of a text whose content, without surrounding white
+// space, is `line`, from `from` on: the start of the line and the start of
+// the next one.
+bool findLine(const QByteArray& text, const QByteArray& line, int from, int& start, int& next)
 {
-    static const QRegularExpression begin(QStringLiteral("// USER CODE BEGIN ([^\\n]+)"));
+    while (from < text.size()) {
+        int end = text.indexOf('\n', from);
+        if (end < 0)
+            end = text.size();
+        if (text.mid(from, end - from).trimmed() == line) {
+            start = from;
+            next = end + 1;
+            return true;
+        }
+        from = end + 1;
+    }
+    return false;
+}
+
+// USER CODE section names of a text, in order (generated texts: one marker per line).
+QStringList sectionNames(const QByteArray& text)
+{
     QStringList names;
-    QRegularExpressionMatchIterator it = begin.globalMatch(text);
-    while (it.hasNext())
-        names << it.next().captured(1);
+    for (const QByteArray& line : text.split('\n')) {
+        const QByteArray t = line.trimmed();
+        if (t.startsWith("// USER CODE BEGIN "))
+            names << QString::fromUtf8(t.mid(19));
+    }
     return names;
 }
 
-QString developerCode(QRandomGenerator& random, const QString& tag)
+// The lines between a section's marker lines; false if it is not there.
+bool bodyRange(const QByteArray& text, const QString& name, int& from, int& to)
 {
-    static const QStringList pieces = {
-        QStringLiteral("x = y;"), QStringLiteral("$1"),          QStringLiteral("$&"),
-        QStringLiteral("\\1"),    QStringLiteral("\\\\n"),       QStringLiteral("%1"),
-        QStringLiteral("%2%"),    QStringLiteral("\t"),          QStringLiteral("\r"),
-        QStringLiteral("caf\u00e9"), QStringLiteral("\u20ac5"), QStringLiteral("\u00b5s"),
-        QStringLiteral("\U0001F600"), QStringLiteral("\"q\""),   QStringLiteral("// note"),
-        QStringLiteral("/* c */"), QStringLiteral("{ }"),       QStringLiteral("  "),
-        QStringLiteral("\n"),     QStringLiteral("\n\n"),        QStringLiteral("#define A(b) b"),
+    int start, next, endStart, endNext;
+    if (!findLine(text, "// USER CODE BEGIN " + name.toUtf8(), 0, start, next) ||
+        !findLine(text, "// USER CODE END " + name.toUtf8(), next, endStart, endNext))
+        return false;
+    from = next;
+    to = endStart;
+    return true;
+}
+
+QByteArray body(const QByteArray& text, const QString& name)
+{
+    int from, to;
+    return bodyRange(text, name, from, to) ? text.mid(from, to - from) : QByteArray("<no section>");
+}
+
+bool setBody(QByteArray& text, const QString& name, const QByteArray& code)
+{
+    int from, to;
+    if (!bodyRange(text, name, from, to))
+        return false;
+    text.replace(from, to - from, code);
+    return true;
+}
+
+QByteArray developerCode(QRandomGenerator& random, const QString& tag)
+{
+    static const QList<QByteArray> pieces = {
+        "x = y;", "$1", "$&", "\\1", "\\\\n", "%1", "%2%", "\t", "\r", "caf\xc3\xa9", "\xe2\x82\xac" "5",
+        "\xf0\x9f\x98\x80", "\"q\"", "// note", "/* c */", "{ }", "  ", "\n", "\n\n", "#define A(b) b",
+        QByteArray("\0", 1), "\xff\xfe", "\xc3", "\x80", "puts(\"// USER CODE END Init\");",
+        "x(); // USER CODE BEGIN Poll", "/* // USER CODE END gsmWrite */", "s = \"// USER CODE BEGIN Includes\";",
     };
-    QString code = QStringLiteral("    // ") + tag + QLatin1Char('\n');
+    QByteArray code = "    // " + tag.toUtf8() + '\n';
     const int n = random.bounded(1, 12);
     for (int i = 0; i < n; ++i)
         code += pieces.at(random.bounded(pieces.size()));
     // A CR right before a line end would be a CR LF line end, which any text
     // reading turns into LF; lone CRs are code.
-    code.replace(QStringLiteral("\r\n"), QStringLiteral("\r \n"));
-    while (code.endsWith(QLatin1Char('\r')))
+    code.replace("\r\n", "\r \n");
+    while (code.endsWith('\r'))
         code.chop(1);
-    return code;
+    return code + '\n';
 }
+
+// What is done to the source file's text after the developer wrote code.
+enum class Twist { None, Bom, CommentedOutCopy, ForeignMarker, HugeSection };
 
 } // namespace
 
@@ -176,15 +233,47 @@ private:
             // The developer writes code into every section of the current files.
             const QString sourceName = project.isCpp() ? QStringLiteral("gsm_manager.cpp")
                                                        : QStringLiteral("gsm_manager.c");
-            QMap<QString, QMap<QString, QString>> codes; // file -> section -> code
+            QMap<QString, QMap<QString, QByteArray>> codes; // file -> section -> code
+            QMap<QString, bool> bom;                        // file -> starts with a byte-order mark
+            QStringList ambiguous;                          // source sections that must be named
+            const Twist twist = round == 1 ? Twist::HugeSection
+                                           : Twist(qMax(0, int(mRandom.bounded(7)) - 3)); // None most often
             for (const QString& file : {QStringLiteral("gsm_manager.h"), sourceName}) {
-                QString text = QString::fromUtf8(readBytes(path + QLatin1Char('/') + file));
-                for (const QString& name : sectionNames(text)) {
-                    const QString code = developerCode(mRandom, file + QLatin1Char(' ') + name);
-                    QVERIFY(setSectionBody(text, name, code));
+                QByteArray text = readBytes(path + QLatin1Char('/') + file);
+                const QStringList names = sectionNames(text);
+                for (const QString& name : names) {
+                    const QByteArray code = developerCode(mRandom, file + QLatin1Char(' ') + name);
+                    QVERIFY(setBody(text, name, code));
                     codes[file][name] = code;
                 }
-                QVERIFY(writeBytes(path + QLatin1Char('/') + file, text.toUtf8()));
+                if (file == sourceName && names.size() >= 2) {
+                    const QString x = names.at(mRandom.bounded(names.size()));
+                    QString y = names.at(mRandom.bounded(names.size()));
+                    if (y == x)
+                        y = names.at((names.indexOf(x) + 1) % names.size());
+                    const int top = text.startsWith(kBom) ? kBom.size() : 0;
+                    if (twist == Twist::Bom && top == 0) {
+                        text.prepend(kBom);
+                    } else if (twist == Twist::CommentedOutCopy) {
+                        text.insert(top, "/*\n// USER CODE BEGIN " + x.toUtf8() + "\nolder();\n// USER CODE END " +
+                                             x.toUtf8() + "\n*/\n");
+                        ambiguous << x;
+                    } else if (twist == Twist::ForeignMarker) {
+                        QVERIFY(setBody(text, x, codes[file][x] + "// USER CODE END " + y.toUtf8() + '\n'));
+                        ambiguous << x << y;
+                    } else if (twist == Twist::HugeSection) {
+                        const QByteArray line = "    puts(\"// USER CODE END " + x.toUtf8() + "\"); /* \xff" +
+                                                QByteArray(1, '\0') + QByteArray(960, '.') + " */\n";
+                        QByteArray huge;
+                        huge.reserve(20 * 1024 * 1024 + line.size());
+                        while (huge.size() < 20 * 1024 * 1024)
+                            huge += line;
+                        QVERIFY(setBody(text, x, huge));
+                        codes[file][x] = huge;
+                    }
+                }
+                bom[file] = text.startsWith(kBom);
+                QVERIFY(writeBytes(path + QLatin1Char('/') + file, text));
             }
             const QByteArray oldSource = readBytes(path + QLatin1Char('/') + sourceName);
 
@@ -209,24 +298,38 @@ private:
             for (const auto& pair : pairs) {
                 const QString oldName = pair.first;
                 const QString writtenName = oldName == QLatin1String("gsm_manager.h") ? oldName : newSourceName;
-                const QString written = QString::fromUtf8(readBytes(path + QLatin1Char('/') + writtenName));
-                const QStringList generatedNames = sectionNames(pair.second);
+                const QString at = where + QStringLiteral(": ") + writtenName;
+                QByteArray written = readBytes(path + QLatin1Char('/') + writtenName);
+                QVERIFY2(written.startsWith(kBom) == bom[oldName], qPrintable(at + QStringLiteral(": byte-order mark")));
+                if (bom[oldName])
+                    written.remove(0, kBom.size());
+                const QByteArray generated = pair.second.toUtf8();
+                const QStringList lost = report.lostSections(oldName);
+                auto named = [&lost](const QString& name) {
+                    return std::any_of(lost.cbegin(), lost.cend(), [&name](const QString& entry) {
+                        return entry.startsWith(name + QStringLiteral(" (line"));
+                    });
+                };
+                const QStringList generatedNames = sectionNames(generated);
                 QCOMPARE(sectionNames(written), generatedNames);
                 for (const QString& name : generatedNames) {
-                    const QString expected = codes[oldName].contains(name) ? codes[oldName][name]
-                                                                           : sectionBody(pair.second, name);
-                    QVERIFY2(sectionBody(written, name) == expected,
-                             qPrintable(where + QStringLiteral(": ") + writtenName + QLatin1Char(' ') + name));
+                    // Named as lost exactly when it was made ambiguous; then
+                    // it holds its default content, else the developer's code.
+                    const bool mustBeNamed = oldName == sourceName && ambiguous.contains(name);
+                    QVERIFY2(named(name) == mustBeNamed, qPrintable(at + QLatin1Char(' ') + name + QLatin1Char('\n') +
+                                                                    lost.join(QLatin1Char('\n'))));
+                    const QByteArray expected = codes[oldName].contains(name) && !mustBeNamed
+                                                    ? codes[oldName][name]
+                                                    : body(generated, name);
+                    QVERIFY2(body(written, name) == expected, qPrintable(at + QLatin1Char(' ') + name));
                 }
                 for (auto it = codes[oldName].cbegin(); it != codes[oldName].cend(); ++it)
                     if (!generatedNames.contains(it.key()))
-                        QVERIFY2(report.lostSections(oldName).contains(it.key()),
-                                 qPrintable(where + QStringLiteral(": lost without a word: ") + it.key()));
+                        QVERIFY2(named(it.key()), qPrintable(at + QStringLiteral(": lost without a word: ") + it.key()));
                 // Outside the sections the file is exactly the generated text.
-                QString generic = written;
                 for (const QString& name : generatedNames)
-                    QVERIFY(setSectionBody(generic, name, sectionBody(pair.second, name)));
-                QVERIFY2(generic == pair.second, qPrintable(where + QStringLiteral(": ") + writtenName));
+                    QVERIFY(setBody(written, name, body(generated, name)));
+                QVERIFY2(written == generated, qPrintable(at));
             }
             if (backup && !report.lostSections(sourceName).isEmpty())
                 QCOMPARE(readBytes(ui.backupFolder + QLatin1Char('/') + sourceName), oldSource);

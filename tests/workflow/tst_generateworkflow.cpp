@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -60,14 +61,6 @@ const QString kSrcText = QStringLiteral(
 QStringList keys(const QMap<QString, QByteArray>& m)
 {
     return m.keys();
-}
-
-// The settings file is written at the start of every run, with the modules
-// the previous run's rules ticked; the other files are compared without it.
-QMap<QString, QByteArray> withoutSettings(QMap<QString, QByteArray> m)
-{
-    m.remove(QStringLiteral(".tarvex_codegenerator_settings"));
-    return m;
 }
 
 } // namespace
@@ -129,8 +122,13 @@ private slots:
 
     void cleanup()
     {
-        if (mUi)
+        if (mUi) {
             mUi->verifyAllAnswersUsed();
+            // Enter or Escape on a deletion question never deletes.
+            for (const ScriptedInteraction::Box& box : mUi->boxes())
+                if (box.title == QLatin1String("Remove File?"))
+                    QCOMPARE(box.defaultButton, QStringLiteral("No"));
+        }
         delete mUi;
         mUi = nullptr;
         delete mProject;
@@ -317,9 +315,8 @@ private slots:
                                 "with the current project settings.\n\nPlease delete the gsm_manager file you do "
                                 "not need, or select the correct file to be used when generating the code "
                                 "again."));
-        // The header was merged and rewritten with the developer's code
-        // (same bytes as before); nothing else was written.
-        QCOMPARE(withoutSettings(snapshot(mDir)), withoutSettings(before));
+        // Nothing was written, the settings file included.
+        QCOMPARE(snapshot(mDir), before);
         QCOMPARE(mHook.events, QStringList{"GenerateStart"});
     }
 
@@ -354,20 +351,23 @@ private slots:
         }
         GenerateReport report;
         const bool ok = run(&report);
-        QCOMPARE(report.lostSections(QStringLiteral("gsm_manager.c")), QStringList{"gsmSmsSendEventHandler"});
+        const QStringList lost = report.lostSections(QStringLiteral("gsm_manager.c"));
+        QCOMPARE(lost.size(), 1);
+        QVERIFY2(lost.at(0).startsWith(QStringLiteral("gsmSmsSendEventHandler (lines ")), qPrintable(lost.at(0)));
         QVERIFY(report.lostSections(QStringLiteral("gsm_manager.h")).isEmpty());
         QCOMPARE(mUi->boxes().at(0).title, QStringLiteral("Warning"));
+        // The box keeps its text; its details name the section and where it is.
+        QVERIFY2(mUi->boxes().at(0).details.contains(QRegularExpression(
+                     QStringLiteral("\\bgsmSmsSendEventHandler \\(lines \\d+-\\d+\\)"))),
+                 qPrintable(mUi->boxes().at(0).details));
+        QVERIFY(!mUi->boxes().at(0).details.contains(QStringLiteral("Poll")));
 
         if (answer == QLatin1String("Cancel")) {
             QVERIFY(!ok);
             QCOMPARE(mUi->titles(), (QStringList{"Warning", "Select Folder"}));
-            QCOMPARE(readBytes(at(QStringLiteral("gsm_manager.c"))), before.value("gsm_manager.c"));
-            // Only the header (merged first, without a loss) was rewritten;
-            // the source and the library folder are untouched.
-            QMap<QString, QByteArray> after = withoutSettings(snapshot(mDir));
-            QMap<QString, QByteArray> expected = withoutSettings(before);
-            QVERIFY(after.take(QStringLiteral("gsm_manager.h")) != expected.take(QStringLiteral("gsm_manager.h")));
-            QCOMPARE(after, expected);
+            // Nothing at all was written: the header, which would have been
+            // regenerated without a loss, and the settings file included.
+            QCOMPARE(snapshot(mDir), before);
             QCOMPARE(mHook.events, QStringList{"GenerateStart"});
             return;
         }
@@ -401,7 +401,7 @@ private slots:
         if (remove)
             mUi->answerYes();
         else
-            mUi->answerNo();
+            mUi->answerDefault(); // Enter keeps it
         GenerateReport report;
         QVERIFY(run(&report));
         QCOMPARE(mUi->titles(), (QStringList{"Remove File?", "Remove File?", kCodeGenerated}));
@@ -415,7 +415,7 @@ private slots:
         // Again: no src question in an Arduino project, and the Tarvex one only while it exists.
         mUi->clear();
         if (!remove)
-            mUi->answerNo();
+            mUi->answerDefault();
         QVERIFY(run());
         QCOMPARE(mUi->titles(), remove ? QStringList{kCodeGenerated} : (QStringList{"Remove File?", kCodeGenerated}));
     }
@@ -444,11 +444,41 @@ private slots:
         QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/LICENSE.txt"))));
     }
 
+    void changedEncodingIsSaidWithTheConfirmation()
+    {
+        REQUIRE_LIBRARY();
+        GENERATE_CLEAN();
+        editSection(QStringLiteral("gsm_manager.c"), QStringLiteral("Init"), QStringLiteral("    start();"));
+        const QString source = QString::fromUtf8(readBytes(at(QStringLiteral("gsm_manager.c"))));
+        QByteArray utf16("\xFF\xFE");
+        utf16 += QByteArray(reinterpret_cast<const char*>(source.utf16()), source.size() * 2);
+        QVERIFY(writeBytes(at(QStringLiteral("gsm_manager.c")), utf16));
+        QVERIFY(run());
+        QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
+        QCOMPARE(mUi->boxes().at(0).text, QStringLiteral("Code generated successfully.\n\ngsm_manager.c was saved as "
+                                                         "UTF-16LE; it is written as UTF-8 with a byte-order mark"));
+        QCOMPARE(sectionBody(QString::fromUtf8(readBytes(at(QStringLiteral("gsm_manager.c"))).mid(3)),
+                             QStringLiteral("Init")),
+                 QStringLiteral("    start();"));
+    }
+
+    void plainProjectSrcWithoutTarvexIsNotQuestioned()
+    {
+        REQUIRE_LIBRARY();
+        // The developer's own sources: no leftover of the Arduino layout.
+        QVERIFY(QDir().mkpath(at(QStringLiteral("src"))));
+        QVERIFY(writeBytes(at(QStringLiteral("src/main.c")), "int main(void){return 0;}\n"));
+        QVERIFY(run());
+        QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
+        QCOMPARE(readBytes(at(QStringLiteral("src/main.c"))), QByteArray("int main(void){return 0;}\n"));
+    }
+
     void staleFolderThatIsALinkOnlyLosesTheLink()
     {
         REQUIRE_LIBRARY();
         QTemporaryDir elsewhere;
         QVERIFY(writeBytes(elsewhere.path() + QStringLiteral("/precious.c"), "keep\n"));
+        QVERIFY(QDir().mkpath(elsewhere.path() + QStringLiteral("/Tarvex")));
         QVERIFY(QFile::link(elsewhere.path(), at(QStringLiteral("src"))));
         mUi->answerYes();
         QVERIFY(run());
@@ -479,7 +509,7 @@ private slots:
         QCOMPARE(mUi->boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
         QCOMPARE(mUi->boxes().at(0).title, QStringLiteral("Module Dependencies"));
         QCOMPARE(mUi->boxes().at(0).text, QString::fromUtf8(kMessageDefaultConnection));
-        QCOMPARE(keys(snapshot(mDir)), QStringList{".tarvex_codegenerator_settings"});
+        QVERIFY(snapshot(mDir).isEmpty()); // a stop writes nothing, not even the settings
         QVERIFY(mProject->isModuleChecked(mProject->findModuleByName(QStringLiteral("InternetConnection_SIMCom"))));
         QCOMPARE(mHook.events, QStringList{"GenerateStart"});
 
@@ -509,7 +539,7 @@ private slots:
             << "licence" << "Licensing Error"
             << "Unable to download LICENSE agreement. Please review folder write permissions.";
         QTest::newRow("read-only project folder")
-            << "readonly" << "Write Error" << "Unable to open file '%1/gsm_manager.h' for writing.";
+            << "readonly" << "Write Error" << "Unable to open file '%1/.tarvex_codegenerator_settings' for writing.";
     }
 
     void writeFailures()
@@ -539,6 +569,7 @@ private slots:
                 QSKIP("file permissions do not stop root; the link obstacles above cover the write failures");
             QVERIFY(QFile::setPermissions(mDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         }
+        const QMap<QString, QByteArray> before = snapshot(mDir);
         const bool ok = run();
         if (obstacle == QLatin1String("readonly"))
             QFile::setPermissions(mDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -546,7 +577,13 @@ private slots:
         QCOMPARE(mUi->boxes().size(), 1);
         QCOMPARE(mUi->boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
         QCOMPARE(mUi->boxes().at(0).title, title);
-        QCOMPARE(mUi->boxes().at(0).text, text.replace(QStringLiteral("%1"), mDir));
+        // The step's message, then the reason naming the entry in the way.
+        const QString shown = mUi->boxes().at(0).text;
+        QVERIFY2(shown.startsWith(text.replace(QStringLiteral("%1"), mDir) + QStringLiteral("\n\n")) &&
+                     shown.contains(mDir),
+                 qPrintable(shown));
+        // Found before anything was written: the project is as it was.
+        QCOMPARE(snapshot(mDir), before);
         QCOMPARE(mHook.events, QStringList{"GenerateStart"});
     }
 

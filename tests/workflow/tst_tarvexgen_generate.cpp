@@ -216,32 +216,62 @@ private slots:
         QVERIFY(!QFile::exists(mDir + QStringLiteral("/gsm_manager.cpp"))); // stale C++ source deleted
     }
 
+    void lostSectionsNeedABackupFolder_data()
+    {
+        QTest::addColumn<QByteArray>("old");
+        QTest::addColumn<QString>("lost"); // what the stop names; empty: no stop
+        QTest::addColumn<QString>("note"); // a line the run must print
+        QTest::newRow("no longer generated")
+            << QByteArray("// USER CODE BEGIN gsmSmsReadEventHandler\nlost();\n// USER CODE END gsmSmsReadEventHandler\n"
+                          "// USER CODE BEGIN gsmPinEventHandler\nlost();\n// USER CODE END gsmPinEventHandler\n")
+            << "gsmSmsReadEventHandler (lines 1-3), gsmPinEventHandler (lines 4-6)" << QString();
+        QTest::newRow("commented-out older copy")
+            << QByteArray("/*\n// USER CODE BEGIN Init\nlost();\n// USER CODE END Init\n*/\n"
+                          "// USER CODE BEGIN Init\nlost();\n// USER CODE END Init\n")
+            << "Init (lines 2, 4, 6, 8: more than one BEGIN or END)" << QString();
+        QTest::newRow("hand-written") << QByteArray("void lost();\n")
+                                      << "whole file (line 1: no USER CODE section found)" << QString();
+        const QString utf16 = QStringLiteral("// USER CODE BEGIN Init\nkept();\n// USER CODE END Init\n");
+        QTest::newRow("UTF-16 with byte-order mark")
+            << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(utf16.utf16()), utf16.size() * 2)
+            << QString() << "tarvex-gen generate: gsm_manager.c was saved as UTF-16LE; it is written as UTF-8 with a "
+                            "byte-order mark";
+    }
+
     void lostSectionsNeedABackupFolder()
     {
+        QFETCH(QByteArray, old);
+        QFETCH(QString, lost);
+        QFETCH(QString, note);
         requireLibrary({QStringLiteral("USSD")});
         if (QTest::currentTestFailed())
             return;
         writeSettings({QStringLiteral("USSD")}, false, false);
-        const QByteArray old = "// USER CODE BEGIN gsmSmsReadEventHandler\nread();\n// USER CODE END gsmSmsReadEventHandler\n"
-                               "// USER CODE BEGIN gsmPinEventHandler\npin();\n// USER CODE END gsmPinEventHandler\n";
-        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"), old));
+        const QString source = mDir + QStringLiteral("/gsm_manager.c");
+        QVERIFY(writeBytes(source, old));
 
         ToolRun r = runTool({QStringLiteral("generate"), mDir});
+        if (lost.isEmpty()) {
+            QCOMPARE(r.status, 0);
+            QVERIFY2(r.lines().contains(note), qPrintable(r.err));
+            QVERIFY(readBytes(source).startsWith("\xEF\xBB\xBF"));
+            QVERIFY(readBytes(source).contains("BEGIN Init\nkept();\n"));
+            return;
+        }
         QCOMPARE(r.status, 4);
         QCOMPARE(r.lines().last(),
-                 QStringLiteral("tarvex-gen generate: %1/gsm_manager.c: USER CODE sections no longer generated: "
-                                "gsmSmsReadEventHandler, gsmPinEventHandler. Nothing was written to "
-                                "%1/gsm_manager.c; run again with --backup-dir DIR to keep a copy of it and drop "
+                 QStringLiteral("tarvex-gen generate: %1/gsm_manager.c: USER CODE sections that would be lost: %2. "
+                                "Nothing was written; run again with --backup-dir DIR to keep a copy of it and drop "
                                 "them")
-                     .arg(QFileInfo(mDir).absoluteFilePath()));
-        QCOMPARE(readBytes(mDir + QStringLiteral("/gsm_manager.c")), old);
+                     .arg(QFileInfo(mDir).absoluteFilePath(), lost));
+        QCOMPARE(readBytes(source), old);
         QVERIFY(!QFile::exists(mDir + QStringLiteral("/Tarvex")));
 
         QTemporaryDir backup;
         r = runTool({QStringLiteral("generate"), mDir, QStringLiteral("--backup-dir"), backup.path()});
         QCOMPARE(r.status, 0);
         QCOMPARE(readBytes(backup.path() + QStringLiteral("/gsm_manager.c")), old);
-        QVERIFY(!readBytes(mDir + QStringLiteral("/gsm_manager.c")).contains("pin();"));
+        QVERIFY(!readBytes(source).contains("lost();"));
         QVERIFY(QFile::exists(mDir + QStringLiteral("/Tarvex/GSM_USSD.c")));
     }
 
@@ -254,8 +284,10 @@ private slots:
         QVERIFY(writeBytes(mDir + QStringLiteral("/Tarvex"), "a file where the library folder goes"));
         const ToolRun r = runTool({QStringLiteral("generate"), mDir});
         QCOMPARE(r.status, 1);
-        QCOMPARE(r.lines().last(),
-                 QStringLiteral("Write Error: Failed to write library support files to specified directory."));
+        QVERIFY(r.lines().last().startsWith(
+            QStringLiteral("Write Error: Failed to write library support files to specified directory. '%1/Tarvex' "
+                           "is not a folder.")
+                .arg(QFileInfo(mDir).absoluteFilePath())));
     }
 };
 

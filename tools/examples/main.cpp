@@ -51,7 +51,7 @@ bool writeCrLf(const QString& path, QString text)
 
 // Carries the sections of every file into text; false (with a message) when
 // a file cannot be read or a section would be lost.
-bool carrySections(const QStringList& files, QString& text, const QList<QRegularExpression>& patterns)
+bool carrySections(const QStringList& files, QString& text)
 {
     for (const QString& path : files) {
         QString sections;
@@ -59,7 +59,7 @@ bool carrySections(const QStringList& files, QString& text, const QList<QRegular
             fail(QStringLiteral("cannot read ") + path);
             return false;
         }
-        const UserCodeMergeResult result = mergeUserCodeText(sections, text, patterns);
+        const UserCodeMergeResult result = mergeUserCodeText(sections, text);
         if (!result.lostSections.isEmpty()) {
             fail(path + QStringLiteral(": sections not in the generated file: ") +
                  result.lostSections.join(QStringLiteral(", ")));
@@ -115,8 +115,7 @@ int main(int argc, char* argv[])
         return fail(QStringLiteral("no layout named \"") + layoutName + QLatin1Char('"'));
 
     ManagerTexts texts = buildExampleManagerTexts(exampleModuleNames(module), *layout, QString(), QString());
-    const QList<QRegularExpression> patterns = buildUserCodePatterns();
-    if (!carrySections(headerCode, texts.header, patterns) || !carrySections(sourceCode, texts.source, patterns))
+    if (!carrySections(headerCode, texts.header) || !carrySections(sourceCode, texts.source))
         return 1;
 
     if (!writeCrLf(headerOut, texts.header))

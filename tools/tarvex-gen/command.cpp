@@ -71,10 +71,13 @@ QString usageText()
         "message goes to standard error, one line each. Stale files and folders of\n"
         "another language or layout are kept unless --delete-stale is given.\n"
         "USER CODE sections that are no longer generated stop the run (status 4,\n"
-        "nothing written to that file) unless --backup-dir DIR names a folder for a\n"
-        "copy of the file. When gsm_manager.c and gsm_manager.cpp both exist,\n"
-        "--source-from c|cpp says which one holds the USER CODE (else status 4).\n"
-        "Status 1: a step of the generation failed (its message names it).\n");
+        "nothing written) unless --backup-dir DIR names a folder for a copy of the\n"
+        "file. When gsm_manager.c and gsm_manager.cpp both exist, --source-from\n"
+        "c|cpp says which one holds the USER CODE (else status 4). Every question\n"
+        "and check comes before the first write, and every file is replaced\n"
+        "atomically. Status 1: a link or special file in the way (nothing written),\n"
+        "or a write that failed (its message names the path and the reason; each\n"
+        "file is then its old or its complete new version).\n");
     return text;
 }
 

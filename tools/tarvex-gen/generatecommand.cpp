@@ -31,17 +31,10 @@ public:
     {
     }
 
-    // Title of the last critical box, empty if none was shown.
-    QString lastCritical;
-
-    void critical(const QString& title, const QString& text) override
-    {
-        lastCritical = title;
-        print(title, text);
-    }
+    void critical(const QString& title, const QString& text) override { print(title, text); }
     void information(const QString& title, const QString& text) override { print(title, text); }
 
-    bool askYesNo(Icon, const QString& title, const QString& text) override
+    bool askYesNo(Icon, const QString& title, const QString& text, Button, const QString& details) override
     {
         if (title == QLatin1String("Remove File?")) {
             print(title, text, mDeleteStale ? QStringLiteral("Yes (--delete-stale)")
@@ -53,7 +46,8 @@ public:
             // with --backup-dir it is made there, without it the folder
             // choice comes back empty and the merge stops, writing nothing.
             if (!mBackupDir.isEmpty())
-                print(title, text, QStringLiteral("Yes, a copy goes to ") + mBackupDir + QStringLiteral(" (--backup-dir)"));
+                print(title, text + QLatin1Char(' ') + details,
+                      QStringLiteral("Yes, a copy goes to ") + mBackupDir + QStringLiteral(" (--backup-dir)"));
             return true;
         }
         print(title, text, QStringLiteral("No"));
@@ -126,8 +120,10 @@ int runGenerate(const Subcommand& self, const QStringList& args, const Console& 
                                      "  --keep-stale         keep gsm_manager.c/.cpp, Tarvex or src left over from\n"
                                      "                       another language or layout (the default)\n"
                                      "  --delete-stale       delete them\n"
-                                     "  --backup-dir DIR     when USER CODE sections are no longer generated, copy\n"
-                                     "                       the old file into DIR and go on without them (without\n"
+                                     "  --backup-dir DIR     when USER CODE sections would be lost (no longer\n"
+                                     "                       generated, or ambiguous: a name with two BEGIN lines,\n"
+                                     "                       an END without BEGIN, no section at all), copy the\n"
+                                     "                       old file into DIR and go on without them (without\n"
                                      "                       this option the run stops with status 4)\n"
                                      "  --source-from c|cpp  when both gsm_manager.c and gsm_manager.cpp exist, take\n"
                                      "                       the USER CODE from this one (else status 4)\n"));
@@ -173,22 +169,29 @@ int runGenerate(const Subcommand& self, const QStringList& args, const Console& 
     CommandLineInteraction interaction(console, deleteStale, backupDir, sourceFrom);
     InteractionScope scope(&interaction);
     GenerateReport report;
-    if (generateCode(project, nullptr, &report))
+    const bool generated = generateCode(project, nullptr, &report);
+    for (const QString& note : qAsConst(report.notes))
+        console.error(prefix + note);
+    if (generated)
         return ExitOk;
 
-    for (const UserCodeMergeReport& merge : report.merges) {
-        if (!merge.lostSections.isEmpty() && merge.writtenPath.isEmpty() && backupDir.isEmpty()) {
-            console.error(prefix + QStringLiteral("%1: USER CODE sections no longer generated: %2. Nothing was "
-                                                  "written to %1; run again with --backup-dir DIR to keep a copy "
+    switch (report.outcome) {
+    case GenerateReport::Outcome::RuleMessage:
+        return ExitRuleMessage;
+    case GenerateReport::Outcome::BackupDeclined:
+        for (const ManagerFileReport& merge : qAsConst(report.merges)) {
+            if (merge.lostSections.isEmpty())
+                continue;
+            console.error(prefix + QStringLiteral("%1: USER CODE sections that would be lost: %2. Nothing was "
+                                                  "written; run again with --backup-dir DIR to keep a copy "
                                                   "of it and drop them")
                                        .arg(QDir(project.projectPath()).filePath(merge.fileName),
                                             merge.lostSections.join(QStringLiteral(", "))));
-            return ExitNeedsDecision;
         }
+        return ExitNeedsDecision;
+    default:
+        return ExitFailed;
     }
-    if (interaction.lastCritical == QLatin1String("Module Dependencies"))
-        return ExitRuleMessage;
-    return ExitFailed;
 }
 
 } // namespace tarvexgen

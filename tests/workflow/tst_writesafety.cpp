@@ -1,0 +1,313 @@
+// Generation never loses or cuts a file. tarvex-gen generate is stopped at
+// every single write of a regeneration, once by a kill half-way through the
+// write and once by a full disk; afterwards every file must be its old bytes
+// or its complete new bytes, a full disk must be reported with the path and
+// never as a success, and the next run must restore the project exactly.
+// Links and special files where the generator would write or delete stop the
+// run before anything is written, and backups never replace each other.
+
+#include "generateworkflow.h"
+#include "inmemoryproject.h"
+#include "projectsettings.h"
+#include "scriptedinteraction.h"
+#include "testsupport.h"
+#include "workflowsupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+using namespace workflowtest;
+
+namespace {
+
+struct ToolRun
+{
+    int status = -1;
+    QString err;
+};
+
+ToolRun runTool(const QStringList& args, const QByteArray& faultVariable = QByteArray(), int faultAt = 0)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!faultVariable.isEmpty())
+        env.insert(QString::fromLatin1(faultVariable), QString::number(faultAt));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TARVEX_GEN_PATH), args);
+    ToolRun r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.status = p.exitCode();
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+// Every entry under dir without following links: files with their bytes,
+// folders as "name/", links and special files described, never opened.
+QMap<QString, QByteArray> state(const QString& dir)
+{
+    QMap<QString, QByteArray> out;
+    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    const QDir base(dir);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        const QString rel = base.relativeFilePath(path);
+        if (info.isSymLink())
+            out.insert(rel, "<link to " + info.symLinkTarget().toUtf8() + '>');
+        else if (info.isDir())
+            out.insert(rel + QLatin1Char('/'), QByteArray());
+        else if (info.isFile())
+            out.insert(rel, readBytes(path));
+        else
+            out.insert(rel, "<special>");
+    }
+    return out;
+}
+
+bool copyTree(const QString& from, const QString& to)
+{
+    const QMap<QString, QByteArray> files = state(from);
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QString target = to + QLatin1Char('/') + it.key();
+        if (it.key().endsWith(QLatin1Char('/')) ? !QDir().mkpath(target)
+                                                : !(QDir().mkpath(QFileInfo(target).absolutePath()) &&
+                                                    writeBytes(target, it.value())))
+            return false;
+    }
+    return true;
+}
+
+// The temporary file of an interrupted atomic write: a file of the new
+// project with a dot and six characters appended.
+bool isLeftover(const QString& rel, const QMap<QString, QByteArray>& fresh)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(.+)\\.[A-Za-z0-9]{6}$"));
+    const QRegularExpressionMatch m = pattern.match(rel);
+    return m.hasMatch() && fresh.contains(m.captured(1));
+}
+
+QMap<QString, QByteArray> withoutLeftovers(QMap<QString, QByteArray> m, const QMap<QString, QByteArray>& fresh)
+{
+    for (const QString& key : m.keys())
+        if (!fresh.contains(key) && isLeftover(key, fresh))
+            m.remove(key);
+    return m;
+}
+
+void writeSettings(const QString& dir, const QStringList& modules)
+{
+    InMemoryProject project;
+    project.setProjectPath(dir);
+    selectModules(project, modules);
+    QVERIFY(writeProjectSettings(project));
+}
+
+} // namespace
+
+class TstWriteSafety : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir mWork;
+    QString mOld;   // the project before the regeneration
+    QString mFresh; // the same project after an undisturbed regeneration
+    QMap<QString, QByteArray> mOldState;
+    QMap<QString, QByteArray> mFreshState;
+
+private slots:
+    void initTestCase()
+    {
+        testsupport::installStrictMessageHandler();
+        InMemoryProject probe;
+        const QStringList missing = missingBundleFiles(probe.allModules());
+        if (!missing.isEmpty())
+            QSKIP(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
+
+        // A generated project with the developer's code in three sections,
+        // one of which the regeneration no longer has (so a backup is made).
+        mOld = mWork.path() + QStringLiteral("/old");
+        QVERIFY(QDir().mkpath(mOld));
+        writeSettings(mOld, {QStringLiteral("SMS_Send"), QStringLiteral("RSSI")});
+        QCOMPARE(runTool({QStringLiteral("generate"), mOld}).status, 0);
+        const QString sourcePath = mOld + QStringLiteral("/gsm_manager.c");
+        QString source = QString::fromUtf8(readBytes(sourcePath));
+        QVERIFY(setSectionBody(source, QStringLiteral("Init"), QStringLiteral("    startUart(); /* mine */")));
+        QVERIFY(setSectionBody(source, QStringLiteral("Poll"), QString(40000, QLatin1Char('x'))));
+        QVERIFY(setSectionBody(source, QStringLiteral("gsmSmsSendEventHandler"), QStringLiteral("    sent();")));
+        QVERIFY(writeBytes(sourcePath, source.toUtf8()));
+        writeSettings(mOld, {QStringLiteral("SMS_Read"), QStringLiteral("RSSI"), QStringLiteral("USSD")});
+        mOldState = state(mOld);
+
+        mFresh = mWork.path() + QStringLiteral("/fresh");
+        QVERIFY(copyTree(mOld, mFresh));
+        QTemporaryDir backups;
+        QCOMPARE(runTool({QStringLiteral("generate"), mFresh, QStringLiteral("--backup-dir"), backups.path()}).status,
+                 0);
+        mFreshState = state(mFresh);
+        QVERIFY(mFreshState != mOldState);
+        QVERIFY(mFreshState.value(QStringLiteral("gsm_manager.c")).contains("startUart(); /* mine */"));
+    }
+
+    void interruptedAtEveryWrite_data()
+    {
+        QTest::addColumn<QByteArray>("fault");
+        QTest::newRow("killed half-way through the write") << QByteArray("TARVEX_TEST_CRASH_WRITE");
+        QTest::newRow("disk full at the write") << QByteArray("TARVEX_TEST_FAIL_WRITE");
+    }
+
+    void interruptedAtEveryWrite()
+    {
+        QFETCH(QByteArray, fault);
+        const bool killed = fault == "TARVEX_TEST_CRASH_WRITE";
+        int write = 1;
+        for (;; ++write) {
+            QTemporaryDir project, backups;
+            QVERIFY(copyTree(mOld, project.path()));
+            const QStringList args = {QStringLiteral("generate"), project.path(), QStringLiteral("--backup-dir"),
+                                      backups.path()};
+            const ToolRun r = runTool(args, fault, write);
+            const QString where = QStringLiteral("write %1: ").arg(write);
+            if (r.status == 0) {
+                // Past the last write: the run was undisturbed.
+                QCOMPARE(state(project.path()), mFreshState);
+                break;
+            }
+            QVERIFY2(write < 200, "the fault never stopped happening");
+            if (killed) {
+                QVERIFY2(r.status == 137, qPrintable(where + r.err));
+            } else {
+                QVERIFY2(r.status == 1, qPrintable(where + r.err));
+                QVERIFY2(r.err.contains(QStringLiteral("No space left on device")) &&
+                             (r.err.contains(QStringLiteral("'") + project.path() + QLatin1Char('/')) ||
+                              r.err.contains(QStringLiteral("'") + backups.path() + QLatin1Char('/'))),
+                         qPrintable(where + r.err));
+                QVERIFY2(!r.err.contains(QStringLiteral("Code generated successfully")), qPrintable(where + r.err));
+            }
+
+            // Every entry is old or complete new; nothing is cut.
+            const QMap<QString, QByteArray> after = state(project.path());
+            for (auto it = after.cbegin(); it != after.cend(); ++it) {
+                const bool asBefore = mOldState.contains(it.key()) && mOldState.value(it.key()) == it.value();
+                const bool asAfter = mFreshState.contains(it.key()) && mFreshState.value(it.key()) == it.value();
+                const bool leftover = killed && !mOldState.contains(it.key()) && !mFreshState.contains(it.key()) &&
+                                      isLeftover(it.key(), mFreshState);
+                QVERIFY2(asBefore || asAfter || leftover, qPrintable(where + it.key()));
+            }
+            for (const QString& key : mOldState.keys())
+                QVERIFY2(after.contains(key) || !mFreshState.contains(key), qPrintable(where + key + " vanished"));
+            for (const QFileInfo& copy : QDir(backups.path()).entryInfoList(QDir::Files | QDir::Hidden)) {
+                const bool complete = readBytes(copy.filePath()) == mOldState.value(QStringLiteral("gsm_manager.c"));
+                QVERIFY2(complete || (killed && copy.fileName().startsWith(QStringLiteral("gsm_manager.c."))),
+                         qPrintable(where + copy.fileName()));
+            }
+
+            // The next run finishes the job.
+            QTemporaryDir backups2;
+            const ToolRun again =
+                runTool({QStringLiteral("generate"), project.path(), QStringLiteral("--backup-dir"), backups2.path()});
+            QVERIFY2(again.status == 0, qPrintable(where + again.err));
+            QCOMPARE(withoutLeftovers(state(project.path()), mFreshState), mFreshState);
+        }
+        // Backup, settings, both manager files, support and module files, licence.
+        QVERIFY2(write > 15, qPrintable(QString::number(write)));
+    }
+
+    void backupsNeverReplaceEachOther()
+    {
+        QTemporaryDir project, backups;
+        QVERIFY(copyTree(mOld, project.path()));
+        const QByteArray old = mOldState.value(QStringLiteral("gsm_manager.c"));
+        const QByteArray elsewhere = "// an unrelated file of the same name\n";
+        QVERIFY(writeBytes(backups.path() + QStringLiteral("/gsm_manager.c"), elsewhere));
+        const QStringList args = {QStringLiteral("generate"), project.path(), QStringLiteral("--backup-dir"),
+                                  backups.path()};
+        QCOMPARE(runTool(args).status, 0);
+        // A second run that loses code again, into the same folder.
+        writeSettings(project.path(), {QStringLiteral("RSSI")});
+        QCOMPARE(runTool(args).status, 0);
+
+        QMap<QString, QByteArray> copies = state(backups.path());
+        QCOMPARE(copies.take(QStringLiteral("gsm_manager.c")), elsewhere);
+        QCOMPARE(copies.size(), 2);
+        QVERIFY(copies.values().contains(old));
+        QVERIFY(copies.values().contains(mFreshState.value(QStringLiteral("gsm_manager.c"))));
+        for (const QString& name : copies.keys())
+            QVERIFY2(QRegularExpression(QStringLiteral("^gsm_manager-\\d{8}-\\d{6}(-\\d+)?\\.c$")).match(name).hasMatch(),
+                     qPrintable(name));
+    }
+
+    void linksAndSpecialFilesStopTheRun_data()
+    {
+        QTest::addColumn<QString>("entry");   // relative to the project
+        QTest::addColumn<QString>("kind");    // "link", "dangling", "fifo"
+        QTest::addColumn<bool>("arduino");
+        QTest::newRow("library folder") << "Tarvex" << "link" << false;
+        QTest::newRow("library folder, dangling") << "Tarvex" << "dangling" << false;
+        QTest::newRow("src of the Arduino layout") << "src" << "link" << true;
+        QTest::newRow("src/Tarvex") << "src/Tarvex" << "link" << true;
+        QTest::newRow("gsm_manager.c") << "gsm_manager.c" << "link" << false;
+        QTest::newRow("gsm_manager.h, dangling") << "gsm_manager.h" << "dangling" << false;
+        QTest::newRow("circbuff.c") << "circbuff.c" << "link" << false;
+        QTest::newRow("circbuff.h, dangling") << "circbuff.h" << "dangling" << false;
+        QTest::newRow("a library file") << "Tarvex/GSM_Util.c" << "link" << false;
+        QTest::newRow("an old file the library folder clears") << "Tarvex/notes.txt" << "link" << false;
+        QTest::newRow("LICENSE.txt") << "Tarvex/LICENSE.txt" << "dangling" << false;
+        QTest::newRow("settings file") << ".tarvex_codegenerator_settings" << "link" << false;
+        QTest::newRow("gsm_manager.c as a FIFO") << "gsm_manager.c" << "fifo" << false;
+        QTest::newRow("circbuff.c as a FIFO") << "circbuff.c" << "fifo" << false;
+    }
+
+    void linksAndSpecialFilesStopTheRun()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, kind);
+        QFETCH(bool, arduino);
+        QTemporaryDir project, outside;
+        // What lies outside: a folder with the developer's files, and a file.
+        QVERIFY(writeBytes(outside.path() + QStringLiteral("/manual.txt"), "documentation\n"));
+        QVERIFY(writeBytes(outside.path() + QStringLiteral("/main.c"), "int main(void) { return 0; }\n"));
+        QVERIFY(QDir().mkpath(outside.path() + QStringLiteral("/Tarvex")));
+        QVERIFY(writeBytes(outside.path() + QStringLiteral("/Tarvex/GSM_Util.c"), "outside\n"));
+
+        const QString path = project.path() + QLatin1Char('/') + entry;
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        const bool folderEntry = entry == QLatin1String("Tarvex") || entry.startsWith(QLatin1String("src"));
+        if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(folderEntry ? outside.path() : outside.path() + QStringLiteral("/main.c"), path));
+        else if (kind == QLatin1String("dangling"))
+            QVERIFY(QFile::link(outside.path() + QStringLiteral("/missing/") + QFileInfo(entry).fileName(), path));
+        else
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+
+        const QMap<QString, QByteArray> projectBefore = state(project.path());
+        const QMap<QString, QByteArray> outsideBefore = state(outside.path());
+        InMemoryProject model;
+        model.setProjectPath(project.path());
+        selectModules(model, {QStringLiteral("SMS_Send")});
+        model.setCpp(arduino);
+        model.setArduinoChecked(arduino);
+        ScriptedInteraction ui;
+        QVERIFY(!generateCode(model));
+        QVERIFY(ui.verifyAllAnswersUsed());
+        QCOMPARE(ui.boxes().size(), 1);
+        QCOMPARE(ui.boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
+        QVERIFY2(ui.boxes().at(0).text.contains(QLatin1Char('\'') + path + QLatin1Char('\'')),
+                 qPrintable(ui.boxes().at(0).text));
+        QCOMPARE(state(outside.path()), outsideBefore);
+        QCOMPARE(state(project.path()), projectBefore);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstWriteSafety)
+#include "tst_writesafety.moc"
