@@ -580,8 +580,10 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
             inst->RxState = RX_SKIP;
         }
     }
-    if (count == 2u && v[1] > 0 && v[1] <= (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
+    if (count == 2u && v[1] > 0)
     {
+        /* Every announced byte is read as data, whatever its length, so that payload
+         * bytes are never taken for modem lines. */
         inst->RxBufferLength = 0;
         inst->RxSegmentStart = inst->RxReceived;
         inst->Flags |= F_RX_CHUNK;
@@ -595,10 +597,16 @@ static void rxStart(Inst* inst, const int32_t* v, uint8_t count)
     {
         rxIncomplete(inst); /* the previous message never ended */
     }
-    if (count != 3u || v[1] < 1 || v[1] > (int32_t)GSM_MQTT_SIMCOM_MAX_TOPIC || v[2] < 0 ||
-        v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
+    if (count != 3u || v[1] < 1 || v[1] > (int32_t)GSM_MQTT_SIMCOM_MAX_TOPIC || v[2] < 0)
     {
         emit(inst, GSM_MqttClientSimcom_EventType_MsgRxTopicHeaderError, 0);
+        inst->RxState = RX_SKIP;
+        return;
+    }
+    if (v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
+    {
+        /* Too long to be reported: its chunks are read and dropped. */
+        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayloadHeaderError, 0);
         inst->RxState = RX_SKIP;
         return;
     }

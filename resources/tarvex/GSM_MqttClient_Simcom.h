@@ -28,7 +28,10 @@
  * event holding a segment of at most GSM_MQTT_SIMCOM_RX_SEGMENT bytes with the total
  * length and the segment's offset. A malformed or inconsistent header gives
  * MsgRxTopicHeaderError / MsgRxPayloadHeaderError, missing data MsgRxTopicError /
- * MsgRxPayloadError (the rest of that message is then skipped).
+ * MsgRxPayloadError (the rest of that message is then skipped). A message whose payload
+ * is longer than GSM_MQTT_SIMCOM_MAX_PAYLOAD gives MsgRxPayloadHeaderError and no
+ * topic or payload events. Every byte a chunk header announces is read as data, whatever
+ * its length, so payload bytes are never taken for modem output.
  *
  * Losses: "+CMQTTCONNLOST: 0,<cause>" and a failed keep-alive ("+CMQTTPING: 0,<err>")
  * give ConnectionLost; "+CMQTTNONET" (the modem stopped the MQTT service) gives

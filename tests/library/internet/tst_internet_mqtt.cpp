@@ -475,6 +475,38 @@ TEST_P(MqttReceive, ChunkedAndBrokenMessages)
     EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd), 0u);
     EXPECT_TRUE(r.connected()) << "the command engine kept its footing";
 
+    // Too long to report: a payload above GSM_MQTT_SIMCOM_MAX_PAYLOAD, once in one chunk
+    // and once in ordinary chunks, whose bytes hold a complete receive sequence at line
+    // starts. Every byte is read as data: one error event each, no message from the
+    // payload's lines, and the genuine message after them arrives whole.
+    r.mqttEvents.clear();
+    const std::string fake = "\r\n+CMQTTRXSTART: 0,4,4\r\n+CMQTTRXTOPIC: 0,4\r\nfake\r\n+CMQTTRXPAYLOAD: 0,4\r\n"
+                             "fake\r\n+CMQTTRXEND: 0\r\nOK\r\n";
+    std::string big;
+    while (big.size() < GSM_MQTT_SIMCOM_MAX_PAYLOAD + 500)
+        big += fake + trickyBody(300);
+    for (size_t chunk : {big.size(), size_t(1500)}) {
+        rx(std::string("\r\n+CMQTTRXSTART: 0,3,") + std::to_string(big.size()) + "\r\n+CMQTTRXTOPIC: 0,3\r\nbig\r\n");
+        for (size_t at = 0; at < big.size(); at += chunk) {
+            std::string piece = big.substr(at, chunk);
+            rx("+CMQTTRXPAYLOAD: 0," + std::to_string(piece.size()) + "\r\n" + piece + "\r\n");
+        }
+        rx("+CMQTTRXEND: 0\r\n");
+    }
+    // A chunk longer than its message announced is consumed as well.
+    rx("\r\n+CMQTTRXSTART: 0,1,2\r\n+CMQTTRXTOPIC: 0,1\r\nt\r\n+CMQTTRXPAYLOAD: 0," + std::to_string(big.size()) +
+       "\r\n" + big + "\r\n+CMQTTRXEND: 0\r\n");
+    rx("\r\n+CMQTTRXSTART: 0,4,4\r\n+CMQTTRXTOPIC: 0,4\r\nreal\r\n+CMQTTRXPAYLOAD: 0,4\r\ndata\r\n+CMQTTRXEND: 0\r\n");
+    ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd) >= 1; }, 20000));
+    r.runFor(500);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd), 1u) << "no message made of payload bytes";
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxPayloadHeaderError), 3u);
+    for (const Ev& e : r.mqttEvents)
+        EXPECT_NE(e.segment, "fake");
+    ASSERT_TRUE(r.lastMessage(&gotTopic, &gotPayload));
+    EXPECT_EQ(gotTopic, "real");
+    EXPECT_EQ(gotPayload, "data");
+
     // A message with an empty payload ends right after its topic.
     r.mqttEvents.clear();
     rx("\r\n+CMQTTRXSTART: 0,4,0\r\n+CMQTTRXTOPIC: 0,4\r\nping\r\n+CMQTTRXEND: 0\r\n");
