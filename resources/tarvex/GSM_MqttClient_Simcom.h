@@ -126,12 +126,17 @@ typedef enum
 typedef struct
 {
     GSM_MQTT_ErrorType ErrorType;  /* which operation failed */
-    uint16_t ErrorCode;            /* the modem's <err> (e.g. 11 no connection, 17 timeout, 26 closed
-                                      by server, 28 identifier rejected, 30 bad user name or
-                                      password) when Result is Ok; <n> of +CME ERROR: n; else 0 */
-    GSM_Result Result;             /* Ok: the modem reported <err>; Error/CmeError: command rejected;
-                                      Timeout: no answer; Aborted: no connection, connection lost
-                                      or modem restarted before the operation completed */
+    uint16_t ErrorCode;            /* the modem's <err> (e.g. 3 or 11 no connection, 17 timeout, 26
+                                      closed by server, 28 identifier rejected, 30 bad user name
+                                      or password) from the result line, also when the modem
+                                      answered that line with ERROR instead of OK
+                                      ("+CMQTTCONNECT: 0,3", ERROR); else <n> of +CME ERROR: n;
+                                      else 0 */
+    GSM_Result Result;             /* Ok: the modem reported <err> after OK; Error/CmeError: command
+                                      rejected (ErrorCode holds the <err> of a result line that
+                                      came with the ERROR); Timeout: no answer; Aborted: no
+                                      connection, connection lost or modem restarted before the
+                                      operation completed */
 } GSM_MqttClientSimcom_Event_ErrorResponse;
 
 typedef struct

@@ -277,10 +277,28 @@ TEST_F(Mqtt, RefusedArguments)
     EXPECT_TRUE(gsmMqttClientSimcomCancelSubscribe(&r.mqtt));
 }
 
-TEST_F(Mqtt, ConnectFailuresAreReported)
+// How real firmware shapes the answers of AT+CMQTTSTART and AT+CMQTTCONNECT: the result
+// as a URC after OK, before OK, a failing result followed by ERROR with no OK, no space
+// after the colon. The cause code reaches the event in every shape.
+struct AnswerShape
 {
+    bool beforeOk, withError, noSpace;
+};
+
+class MqttShapes : public Mqtt, public ::testing::WithParamInterface<AnswerShape>
+{
+};
+
+TEST_P(MqttShapes, ConnectFailuresAreReported)
+{
+    const AnswerShape shape = GetParam();
     InternetRig r(options(4));
+    r.net.resultBeforeOk = shape.beforeOk;
+    r.net.failureWithError = shape.withError;
+    r.net.noSpaceAfterColon = shape.noSpace;
     ASSERT_TRUE(r.bringUp());
+    std::vector<int> stateAtEvent;
+    r.onMqtt = [&](const Ev&) { stateAtEvent.push_back(gsmMqttClientServerConnectionState(&r.mqtt)); };
     // Nothing listens on this port: the socket connect fails.
     auto s = session("tcp://127.0.0.1:1", "tarvex-fail");
     ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "x", 0) == false);
@@ -289,8 +307,9 @@ TEST_F(Mqtt, ConnectFailuresAreReported)
     ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_ErrorResponse, 2));
     const Ev& e = r.mqttEvents[0];
     EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect);
-    EXPECT_EQ(e.result, GSM_Result_Ok);
+    EXPECT_EQ(e.result, shape.withError ? GSM_Result_Error : GSM_Result_Ok);
     EXPECT_EQ(e.errorCode, 3) << "socket connect failed";
+    EXPECT_EQ(stateAtEvent[0], GSM_MQTT_ServerStatus_Disconnected) << "the event and the query agree";
     EXPECT_EQ(r.mqttEvents[1].errorType, GSM_MQTT_ErrorType_Subscribe) << "the queued subscription fails too";
     EXPECT_EQ(r.mqttEvents[1].result, GSM_Result_Aborted);
     EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
@@ -298,8 +317,13 @@ TEST_F(Mqtt, ConnectFailuresAreReported)
     // The next attempt, to the real broker, works; the service was kept.
     auto good = session(brokerUrl.c_str(), "tarvex-fail");
     connect(r, &good);
+    EXPECT_EQ(stateAtEvent.back(), GSM_MQTT_ServerStatus_Connected) << "the event and the query agree";
     EXPECT_EQ(r.net.mqttStarts, 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Firmware, MqttShapes,
+                         ::testing::Values(AnswerShape{false, false, false}, AnswerShape{true, false, false},
+                                           AnswerShape{false, true, false}, AnswerShape{true, true, true}));
 
 TEST_F(Mqtt, BrokerLostMidSubscribeThenRecovers)
 {
