@@ -452,6 +452,13 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
             false};
 }
 
+void InternetModem::adoptHttpResponse(const std::string& body)
+{
+    mHttp.initialised = true;
+    mHttp.busy = false;
+    mHttp.response = body;
+}
+
 void InternetModem::httpRead(size_t offset, size_t size)
 {
     const std::string& body = mHttp.response;

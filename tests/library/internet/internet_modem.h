@@ -80,6 +80,9 @@ public:
     std::vector<HttpExchange> httpExchanges;
     std::vector<std::pair<size_t, size_t>> httpReads; // (offset, size) asked for
     bool httpInitialised() const { return mHttp.initialised; }
+    // A recorded exchange initialised the HTTP service and ran the request: the modem
+    // now holds `body` for AT+HTTPREAD.
+    void adoptHttpResponse(const std::string& body);
 
     struct MqttConnect
     {
