@@ -78,8 +78,21 @@ TEST_P(Gsm2G, BearerDeactivationThenRecovery)
     EXPECT_FALSE(r.connected());
     EXPECT_GE(countCommands(r.sim, "AT+SAPBR=1,1"), 3u) << "it keeps trying";
     r.net.setNetworkAvailable(true);
-    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS + 20000));
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MAX_MS + 20000));
     EXPECT_EQ(r.net.opens, 2);
+}
+
+// Some firmware reports a lost context only as "+PDP: DEACT" (no "+SAPBR 1: DEACT"): the
+// bearer counts as down at once and is queried and opened again.
+TEST_P(Gsm2G, PdpDeactAloneMarksTheBearerDown)
+{
+    InternetRig r(options("apn"));
+    ASSERT_TRUE(r.bringUp());
+    size_t queries = countCommands(r.sim, "AT+SAPBR=2,1");
+    r.sim.emitUrc("+PDP: DEACT");
+    ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 2000));
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 20000));
+    EXPECT_GT(countCommands(r.sim, "AT+SAPBR=2,1"), queries);
 }
 
 TEST_P(Gsm2G, HttpGetReadsInPieces)
