@@ -258,8 +258,10 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             goUp(inst);
         }
-        else if (ok && gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN))
+        else if (!silent && gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN))
         {
+            /* Not open - or a firmware that rejects the query: open all the same (an
+             * open stack answers "already opened"). */
             chain(inst, gsmInternetHelperHasApn(inst->APN_IfAny) ? (uint8_t)S_CGDCONT : (uint8_t)S_SETPN);
         }
         else

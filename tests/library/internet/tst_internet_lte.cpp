@@ -72,6 +72,15 @@ TEST_P(Lte, NoConnectionBeforeRegistration)
     ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 30000));
 }
 
+// A firmware that rejects the query AT+NETOPEN? must not keep the connection closed.
+TEST_P(Lte, RejectedQueryStillOpens)
+{
+    InternetRig r(options());
+    r.sim.addHandler("AT+NETOPEN?", [](ModemSim& m, const std::string&) { m.respond({}, "ERROR"); });
+    ASSERT_TRUE(r.bringUp());
+    EXPECT_EQ(r.net.opens, 1);
+}
+
 TEST_P(Lte, AlreadyOpenedStackIsNoFailure)
 {
     InternetRig r(options());
