@@ -55,18 +55,57 @@ GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_
     return gsmPromptChainSend(p, chain) ? GSM_Prompt_ChainState_Running : GSM_Prompt_ChainState_Failed;
 }
 
-static bool parseErrorCode(const char* text, uint16_t* errorCode)
+/* Verbose error texts (AT+CMEE=2, or what a modem that refuses AT+CMEE=1 prints) and
+ * their numeric codes: +CME ERROR (3GPP TS 27.007) and +CMS ERROR (TS 27.005). */
+static const struct
+{
+    const char* Text;
+    uint8_t Cme;
+    uint16_t Cms;
+} kVerbose[] = {
+    {"operation not allowed", 3u, 302u}, {"operation not supported", 4u, 303u},
+    {"SIM not inserted", 10u, 310u},     {"SIM PIN required", 11u, 311u},
+    {"SIM PUK required", 12u, 316u},     {"SIM failure", 13u, 313u},
+    {"SIM busy", 14u, 314u},             {"SIM wrong", 15u, 315u},
+    {"incorrect password", 16u, 0xFFFFu},
+};
+
+static bool sameText(const char* a, const char* b)
+{
+    while (*a != '\0' && (*a | 0x20) == (*b | 0x20))
+    {
+        a++;
+        b++;
+    }
+    return *a == '\0' && *b == '\0';
+}
+
+static void parseErrorCode(const char* text, bool cms, uint16_t* errorCode)
 {
     int32_t n;
-    if (gsmUtilParseInt(text, &n) && n >= 0 && n < 0xFFFF)
+    uint8_t i;
+
+    while (*text == ' ')
     {
-        *errorCode = (uint16_t)n;
+        text++;
     }
-    else
+    *errorCode = 0xFFFFu; /* verbose text not known, or no code at all */
+    if (gsmUtilParseInt(text, &n))
     {
-        *errorCode = 0xFFFFu; /* verbose (text) error report */
+        if (n >= 0 && n < 0xFFFF)
+        {
+            *errorCode = (uint16_t)n;
+        }
+        return;
     }
-    return true;
+    for (i = 0; i < sizeof(kVerbose) / sizeof(kVerbose[0]); i++)
+    {
+        if (sameText(text, kVerbose[i].Text))
+        {
+            *errorCode = cms ? kVerbose[i].Cms : kVerbose[i].Cme;
+            return;
+        }
+    }
 }
 
 bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* errorCode)
@@ -87,12 +126,12 @@ bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* e
     else if (gsmUtilStartsWith(line, "+CME ERROR:"))
     {
         r = GSM_Result_CmeError;
-        (void)parseErrorCode(line + 11, &code);
+        parseErrorCode(line + 11, false, &code);
     }
     else if (gsmUtilStartsWith(line, "+CMS ERROR:"))
     {
         r = GSM_Result_CmsError;
-        (void)parseErrorCode(line + 11, &code);
+        parseErrorCode(line + 11, true, &code);
     }
     else
     {

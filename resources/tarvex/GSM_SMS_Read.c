@@ -194,6 +194,10 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return false;
 
     case GSM_Prompt_EventType_Line:
+        if (gsmPromptIsUrc(p, ev->Line))
+        {
+            return false; /* a URC between the entries or after a text: never text */
+        }
         if (inst->Phase == RP_LIST)
         {
             char* args = gsmUtilAfterPrefix(ev->Line, "+CMGL:");
@@ -303,17 +307,15 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             {
                 if (inst->Flags & RF_OVERFLOW)
                 {
-                    inst->Flags &= (uint8_t)~RF_OVERFLOW; /* list again once the queue is read */
-                }
-                else
-                {
-                    inst->Flags &= (uint8_t)~RF_SCAN;
+                    /* List again once the queue is read. */
+                    inst->Flags = (uint8_t)((inst->Flags & (uint8_t)~RF_OVERFLOW) | RF_SCAN);
                 }
                 inst->Phase = RP_IDLE;
                 sendNext(inst);
             }
             else
             {
+                inst->Flags |= RF_SCAN;
                 inst->Phase = RP_IDLE;
                 inst->Retry_ms = gsm__SysTime_ms();
             }
@@ -413,7 +415,9 @@ static void sendNext(GSM_SmsRead_Instance* inst)
     else if (inst->Flags & RF_SCAN)
     {
         inst->Phase = RP_LIST;
-        inst->Flags &= (uint8_t)~RF_OVERFLOW;
+        /* A notice that asks for another listing while this one runs sets RF_SCAN
+         * again and so survives the listing's OK. */
+        inst->Flags &= (uint8_t)~(RF_OVERFLOW | RF_SCAN);
         /* Mode 1: listing does not mark the messages as read. */
         (void)gsmPromptSendCommand(p, "AT+CMGL=\"REC UNREAD\",1", SMSREAD_LIST_TIMEOUT_MS);
     }

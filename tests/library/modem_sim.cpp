@@ -388,7 +388,7 @@ bool ModemSim::playRecorded(const std::string& line)
     }
     if (index == mRec->exchanges.size()) {
         auto last = mRecLast.find(key);
-        if (!recordingRepeatsLast || last == mRecLast.end())
+        if (!recordingRepeatsQueries || key.back() != '?' || last == mRecLast.end())
             return false;
         index = last->second;
     }

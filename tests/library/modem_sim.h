@@ -130,7 +130,7 @@ public:
     // The Transcript must outlive the recording.
     void playRecording(const Transcript& t, uint32_t seed = 1);
     void stopRecording() { mRec = nullptr; }
-    bool recordingRepeatsLast = false;          // a used-up key repeats its last exchange
+    bool recordingRepeatsQueries = false;       // a used-up "AT+X?" repeats its last exchange
     bool recordedLeadingAtBoot = false;
     uint32_t recordedLateMs = 200;
     std::vector<int> recordedPlayed;            // transcript line numbers of the exchanges played

@@ -48,18 +48,55 @@ TEST(Transcripts, ReaderSplitsEchoAnswerAndData)
     EXPECT_EQ(transcriptCommandKey("at+cusd=1,\"*147#\""), "AT+CUSD=");
 }
 
-// Brings the rig up against a recording; queries repeat their last recorded answer.
+// The rig against a recording: a transcript file, or (for the exchanges of fault
+// reports) a few lines in the transcript format. The SIM needs no PIN unless the
+// recording says otherwise; queries repeat their last recorded answer.
 struct Replay
 {
-    explicit Replay(const std::string& name, RigOptions o = RigOptions()) : t(Transcript::load(name)), r(o)
+    explicit Replay(const std::string& name, RigOptions o = RigOptions(), const std::string& text = std::string())
+        : t(text.empty() ? Transcript::load(name) : Transcript::parse(name, text)), r(o)
     {
+        r.sim.simPin.clear();
         r.sim.sim = ModemSim::Sim::Ready;
-        r.sim.recordingRepeatsLast = true;
+        r.sim.recordingRepeatsQueries = true;
         r.sim.playRecording(t, o.seed);
     }
+    bool established() { return gsmBasicCommsCommunicationEstablished(&r.comms); }
     Transcript t;
     Rig r;
 };
+
+RigOptions seeded(uint32_t seed)
+{
+    RigOptions o;
+    o.seed = seed;
+    o.echoOn = seed % 2;
+    o.maxChunk = 1 + seed * 7 % 23;
+    return o;
+}
+
+// A +CMTI between the entries of the unread listing reaches the SMS reader: the new
+// message is read too, not left in the storage.
+TEST(RealModem, NewMessageNoticeInsideTheListing)
+{
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+        Replay p("cmti-in-cmgl", seeded(seed),
+                 ">> AT+CMGL=\"REC UNREAD\",1\n"
+                 "<< \n"
+                 "<< +CMGL: 1,\"REC UNREAD\",\"+15550001111\",\"\",\"10/05/06,00:01:52+08\",145,5\n"
+                 "<< first\n"
+                 "<< +CMTI: \"SM\",2\n"
+                 "<< \n"
+                 "<< OK\n");
+        p.r.sim.receiveSms("+15550001111", "first", "10/05/06,00:01:52+08", false);
+        p.r.sim.receiveSms("+15550002222", "second", "10/05/06,00:01:53+08", false);
+        ASSERT_TRUE(p.r.runUntil([&] { return p.r.received.size() == 2 && p.r.sim.store.empty(); }, 60000))
+            << "seed " << seed << ": " << p.r.received.size() << " read";
+        EXPECT_EQ(p.r.received[0].text, "first");
+        EXPECT_EQ(p.r.received[1].phone, "+15550002222");
+        EXPECT_EQ(p.r.received[1].text, "second");
+    }
+}
 
 TEST(Replay, RegistrationCommandsDisagree)
 {
