@@ -199,8 +199,10 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         break;
     case S_OPEN:
-        if (ok)
+        if (ok || ev->Result == GSM_Result_Error || ev->Result == GSM_Result_CmeError)
         {
+            /* Opened - or refused, as firmware refuses a bearer that is open already
+             * ("+CME ERROR: operation not allowed"): the query decides. */
             inst->Flags |= F_CONFIRM;
             chain(inst, S_QUERY);
         }

@@ -49,6 +49,23 @@ struct Replay
     InternetRig r;
 };
 
+// Answers with a recorded exchange as the recorded-modem mode does: up to the final
+// result now, what followed it a little later, in random pieces.
+void playExchange(ModemSim& m, const TranscriptExchange& e)
+{
+    size_t echoAt = e.echoAt < 0 ? 0 : static_cast<size_t>(e.echoAt);
+    size_t late = e.lines.size();
+    for (size_t i = echoAt; i < e.lines.size(); ++i)
+        if (transcriptIsFinal(e.lines[i])) {
+            late = i + 1;
+            break;
+        }
+    std::string bytes = e.wire(0, echoAt) + (e.echoAt >= 0 && m.echo ? "\r\n" : "") + e.wire(echoAt, late);
+    m.emitRecorded(bytes, m.now() + m.latencyMs);
+    if (late < e.lines.size())
+        m.emitRecorded(e.wire(late), m.now() + m.latencyMs + m.recordedLateMs);
+}
+
 // Plays the recorded answers of the commands in `commands` (compared whole, ignoring
 // case) in file order; a used-up command repeats its last answer, or goes to `then` when
 // given. The 2G bearer commands all share the key "AT+SAPBR=", which the recorded-modem
@@ -68,19 +85,8 @@ void playExact(ModemSim& sim, const Transcript& t, const std::vector<std::string
                 then(m, line);
                 return;
             }
-            const TranscriptExchange& e = *list[std::min(*next, list.size() - 1)];
+            playExchange(m, *list[std::min(*next, list.size() - 1)]);
             ++*next;
-            size_t echoAt = e.echoAt < 0 ? 0 : static_cast<size_t>(e.echoAt);
-            size_t late = e.lines.size();
-            for (size_t i = echoAt; i < e.lines.size(); ++i)
-                if (transcriptIsFinal(e.lines[i])) {
-                    late = i + 1;
-                    break;
-                }
-            std::string bytes = e.wire(0, echoAt) + (e.echoAt >= 0 && m.echo ? "\r\n" : "") + e.wire(echoAt, late);
-            m.emitRecorded(bytes, m.now() + m.latencyMs);
-            if (late < e.lines.size())
-                m.emitRecorded(e.wire(late), m.now() + m.latencyMs + m.recordedLateMs);
         });
     }
 }
@@ -261,6 +267,27 @@ TEST(Replay2G, BearerOpenAsRecorded)
         ASSERT_TRUE(r.bringUp()) << name;
         EXPECT_EQ(r.net.opens, 0) << "opened by the recording, not by the simulator";
     }
+}
+
+// SIM800: AT+SAPBR=1,1 on a bearer that is open already is refused ("+CME ERROR:
+// operation not allowed"); the query right after it finds the bearer open - no pause.
+TEST(Replay2G, OpenRefusedOnAnOpenBearer)
+{
+    Transcript t = Transcript::load("sim800-http-sapbr-01");
+    const TranscriptExchange& open = exchange(t, "AT+SAPBR=1,1");
+    const TranscriptExchange& query = exchange(t, "AT+SAPBR=2,1");
+    InternetRig r(options(InternetModem::Family::Gsm2G, 5, "IOT.1NCE.NET"));
+    auto queries = std::make_shared<int>(0);
+    r.sim.addHandler("AT+SAPBR=2,1", [&query, queries](ModemSim& m, const std::string&) {
+        if ((*queries)++ == 0)
+            m.ok({"+SAPBR: 1,3,\"0.0.0.0\""}); // closed as far as the first query knows
+        else
+            playExchange(m, query);
+    });
+    r.sim.addHandler("AT+SAPBR=1,1", [&open](ModemSim& m, const std::string&) { playExchange(m, open); });
+    ASSERT_TRUE(r.bringUp(false));
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS / 2));
+    EXPECT_EQ(gsmInternetConnectionSimcom2GFailedAttempts(&r.g2), 0u);
 }
 
 // SIM800: HTTPINIT refused with a verbose CME error (initialised before), the request
