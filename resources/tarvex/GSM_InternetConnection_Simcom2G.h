@@ -6,7 +6,8 @@
  * queries the bearer (AT+SAPBR=2,1 -> "+SAPBR: 1,<status>,<ip>"); when it is not open it
  * sets the connection type (AT+SAPBR=3,1,"Contype","GPRS"), the APN when one is given
  * (AT+SAPBR=3,1,"APN","<apn>"), opens the bearer (AT+SAPBR=1,1, up to
- * GSM_INETCONN_2G_OPEN_TIMEOUT_MS) and queries it again to confirm. The bearer is then
+ * GSM_INETCONN_2G_OPEN_TIMEOUT_MS) and queries it again to confirm (also when the open
+ * is refused, as firmware refuses a bearer that is open already). The bearer is then
  * watched: the URCs "+SAPBR 1: DEACT" and "+PDP: DEACT", a lost registration, a modem
  * restart, a failed periodic query (every GSM_INETCONN_CHECK_MS) or a failed check
  * requested by a client mark it down, and it is queried and opened again. After a
