@@ -35,6 +35,9 @@ extern "C" {
 #ifndef GSM_SMS_READ_QUEUE
 #define GSM_SMS_READ_QUEUE 8u  /* stored-message indexes waiting to be read */
 #endif
+#ifndef GSM_SMS_READ_MAX_SENDER
+#define GSM_SMS_READ_MAX_SENDER 20u  /* longest sender kept (a longer one is cut) */
+#endif
 
 /* Event codes passed to EventHandler. */
 typedef uint8_t GSM_SmsRead_EventType;
@@ -56,7 +59,8 @@ typedef enum
 typedef struct
 {
     GSM_SmsRead_SmsStatus SmsStatus;
-    char* PhoneNumber;             /* sender (<oa>), valid during the call */
+    char* PhoneNumber;             /* sender (<oa>, at most GSM_SMS_READ_MAX_SENDER characters),
+                                      valid during the call */
     char* SmsData;                 /* message text, valid during the call */
     uint32_t EpochTime;            /* service-centre time stamp, UTC seconds since 1970
                                       (0 when the modem gave none) */
@@ -79,9 +83,11 @@ typedef struct GSM_SmsRead_Instance_s
     uint8_t Phase;
     uint8_t Flags;
     uint8_t Session;
+    uint8_t Quirks;           /* what this modem refused (see GSM_SMS_Read.c) */
     char Storage[3];          /* storage the modem reads from ("SM", "ME", ...) */
     char PendingStorage[3];   /* storage named by the queued +CMTI */
     GSM_SmsRead_Event_ReadSuccess Message;  /* message being read */
+    char Sender[GSM_SMS_READ_MAX_SENDER + 1u];  /* Message.PhoneNumber points here */
     uint32_t Retry_ms;
 } GSM_SmsRead_Instance;
 
