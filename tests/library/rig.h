@@ -105,6 +105,8 @@ public:
     std::vector<ReceivedSms> received;
     std::vector<UssdEvent> ussdEvents;
     std::function<void(int)> onSmsSent;
+    std::function<void()> onStep;                // the application's part of the main loop
+    std::vector<int> statusAtPinEvent;           // gsmPinStatus() seen by PinSuccess/PinFailed
 
     void rxPoll();
     void txPoll();

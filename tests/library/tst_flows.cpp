@@ -129,6 +129,31 @@ TEST_P(Flows, RegistrationFollowsUrcsAndPolling)
               GSM_NetworkRegistration_Status_Searching);
 }
 
+// The usual main loop: enter the PIN whenever the status asks for it. Events agree with
+// the status, so the PIN goes out exactly once per start of the modem (and again after
+// a restart), and a success is only reported for a PIN that was sent.
+TEST_P(Flows, PinEnteredWhenTheStatusAsksIsSentOncePerStart)
+{
+    Rig r(options());
+    r.onStep = [&] {
+        if (gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PinRequired)
+            gsmPinEnter(&r.pin, 1234);
+    };
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_Ready; }, 20000));
+    r.runFor(3000);
+    EXPECT_EQ(r.sim.pinAttempts.size(), 1u);
+    EXPECT_EQ(r.pinSuccess, 1);
+    r.sim.spontaneousReset();
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.pinAttempts.size() == 2 && gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_Ready; },
+                           30000));
+    r.runFor(3000);
+    EXPECT_EQ(r.sim.pinAttempts.size(), 2u);
+    EXPECT_EQ(r.pinSuccess, 2);
+    EXPECT_EQ(r.pinFailed, 0);
+    EXPECT_EQ(r.statusAtPinEvent, (std::vector<int>{GSM_PIN_SimStatus_Ready, GSM_PIN_SimStatus_Ready}));
+    EXPECT_FALSE(gsmPinEnter(&r.pin, 1234)) << "nothing to unlock";
+}
+
 TEST_P(Flows, ThreeWrongPinsNeedThePuk)
 {
     Rig r(options());
