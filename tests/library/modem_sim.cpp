@@ -304,7 +304,10 @@ void ModemSim::finishTextInput(bool send)
     if (mRec && recorded >= 0) {
         mRecUsed[static_cast<size_t>(recorded)] = true;
         recordedPlayed.push_back(mRec->exchanges[static_cast<size_t>(recorded)].fileLine);
-        emitRecorded(mRec->exchanges[static_cast<size_t>(recorded)].wire(), mNow + latencyMs);
+        // A result after text input starts on a line of its own (logs that print the
+        // answer right after the text lost that line end).
+        const TranscriptExchange& e = mRec->exchanges[static_cast<size_t>(recorded)];
+        emitRecorded((!e.lines.empty() && !e.lines[0].empty() ? "\r\n" : "") + e.wire(), mNow + latencyMs);
         return;
     }
     if (cmgsError) {

@@ -126,6 +126,7 @@ extern "C" void gsmSmsReadEventHandler(GSM_SmsRead_Instance*, GSM_SmsRead_EventT
         s.text = e->SmsData;
         s.epoch = e->EpochTime;
         s.offset = e->TimeZoneCompensation;
+        s.index = e->StorageIndex;
         r.received.push_back(s);
         r.log.push_back("ReadSuccess");
     }

@@ -55,6 +55,7 @@ struct ReceivedSms
     std::string text;
     uint32_t epoch = 0;
     int32_t offset = 0;
+    int index = 0;
 };
 
 struct UssdEvent
