@@ -111,6 +111,52 @@ TEST(RealModem, NewMessageNoticeInsideTheListing)
     }
 }
 
+// Answer shapes seen on real modems, each in a few recorded lines: no blank after the
+// colon, blanks after commas, a line end doubled after the echo, missing and extra
+// empty lines, start-up notices and a +CPIN: READY inside other answers.
+TEST(RealModem, AnswerShapes)
+{
+    const std::string recording = ">> AT+CSQ\n"
+                                  "<< +CSQ:27,99\n"
+                                  "<< OK\n"
+                                  ">> AT+CPIN?\n"
+                                  "<< \n"
+                                  "<< +CPIN:READY\n"
+                                  "<< \n"
+                                  "<< \n"
+                                  "<< OK\n"
+                                  ">> AT+CREG?\n"
+                                  "<< \n"
+                                  "<< Call Ready\n"
+                                  "<< +CREG: 0, 5\n"
+                                  "<< \n"
+                                  "<< SMS DONE\n"
+                                  "<< PB DONE\n"
+                                  "<< \n"
+                                  "<< OK\n"
+                                  ">> AT+CGREG?\n"
+                                  "<< AT+CGREG?\n"
+                                  "<< \n"
+                                  "<< +CPIN: READY\n"
+                                  "<< +CGREG: 0,2\n"
+                                  "<< \n"
+                                  "<< \n"
+                                  "<< OK\n";
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+        Replay p("shapes", seeded(seed), recording);
+        p.r.sim.regStat[1] = 2;
+        ASSERT_TRUE(p.r.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&p.r.netreg); }, 30000)) << p.trace();
+        EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.r.netreg, GSM_NetworkRegistration_Domain_CS),
+                  GSM_NetworkRegistration_Status_Roaming);
+        EXPECT_EQ(gsmPinStatus(&p.r.pin), GSM_PIN_SimStatus_Ready);
+        ASSERT_TRUE(gsmSignalQualityQuery(&p.r.sq));
+        ASSERT_TRUE(p.r.runUntil([&] { return !p.r.csq.empty(); }, 10000)) << p.trace();
+        EXPECT_EQ(p.r.csq[0], std::make_pair(27, 99));
+        EXPECT_EQ(p.r.sim.recordingUnused("AT+CGREG?"), 0u);
+        EXPECT_EQ(p.r.simStatus, std::vector<int>{GSM_PIN_SimStatus_Ready});
+    }
+}
+
 bool pinIs(Replay& p, GSM_PIN_SimStatus s)
 {
     return gsmPinStatus(&p.r.pin) == s;
