@@ -3,11 +3,15 @@
  *
  * At every new communication session Poll sets text mode and new-message indications
  * up (AT+CMGF=1, AT+CSCS="IRA", AT+CNMI=2,1,0,1,0, AT+CSDH=1) and lists the unread messages
- * already stored (AT+CMGL="REC UNREAD",1). Each stored message - from that list or
+ * already stored (AT+CMGL="REC UNREAD",1, which leaves them unread; a modem that refuses
+ * the ",1" is listed with AT+CMGL="REC UNREAD" until the next session; "+CMTI: ,-1" or a
+ * notice during a listing has the storage listed again). Each stored message - from that list or
  * announced by "+CMTI: <mem>,<index>" - is read with AT+CMGR (the text by the <length>
  * the header announces, line breaks included; by lines when a modem gives no <length> or
  * shows the data in hexadecimal), reported with a ReadSuccess event and
- * then deleted (AT+CMGD) so that the storage never fills up. Up to
+ * then deleted (AT+CMGD) so that the storage never fills up. The sender is copied from
+ * the header (GSM_SMS_READ_MAX_SENDER characters), so the whole Prompt buffer is free for
+ * the text. The module does not use Network Registration. Up to
  * GSM_SMS_READ_QUEUE indexes wait at a time; when more arrive the storage is listed
  * again later, so no message is missed.
  *
