@@ -304,7 +304,10 @@ void ModemSim::finishTextInput(bool send)
     if (mRec && recorded >= 0) {
         mRecUsed[static_cast<size_t>(recorded)] = true;
         recordedPlayed.push_back(mRec->exchanges[static_cast<size_t>(recorded)].fileLine);
-        emitRecorded(mRec->exchanges[static_cast<size_t>(recorded)].wire(), mNow + latencyMs);
+        // A result after text input starts on a line of its own (logs that print the
+        // answer right after the text lost that line end).
+        const TranscriptExchange& e = mRec->exchanges[static_cast<size_t>(recorded)];
+        emitRecorded((!e.lines.empty() && !e.lines[0].empty() ? "\r\n" : "") + e.wire(), mNow + latencyMs);
         return;
     }
     if (cmgsError) {
@@ -582,13 +585,21 @@ void ModemSim::installDefaultHandlers()
     mHandlers.push_back({"AT+CMGL=", [arg](ModemSim& m, const std::string& l) {
                              std::vector<std::string> f = fields(arg(l, 8));
                              bool keep = f.size() > 1 && f[1] == "1";
+                             if (f.size() > 1 && m.cmglModeRejected) {
+                                 m.respond({}, "ERROR");
+                                 return;
+                             }
                              std::vector<std::string> info;
                              for (auto& e : m.store) {
                                  if (f[0] != "ALL" && e.second.status != f[0])
                                      continue;
                                  info.push_back("+CMGL: " + std::to_string(e.first) + ",\"" + e.second.status + "\",\"" +
                                                 e.second.sender + "\",\"\",\"" + e.second.scts + "\"" +
-                                                (m.csdh == 1 ? ",145," + std::to_string(e.second.text.size()) : "") +
+                                                (m.csdh != 1     ? std::string()
+                                                 : m.cmglFo < 0 ? ",145," + std::to_string(e.second.text.size())
+                                                                : ",145," + std::to_string(m.cmglFo) +
+                                                                      ",0,0,\"+447000000000\",145," +
+                                                                      std::to_string(e.second.text.size())) +
                                                 "\r\n" + e.second.text);
                                  if (!keep && e.second.status == "REC UNREAD")
                                      e.second.status = "REC READ";

@@ -80,6 +80,9 @@ public:
     int cmgsError = 0;                          // non-zero: AT+CMGS fails with this +CMS code
     int csqRssi = 20, csqBer = 0;
     bool csdhSupported = true;                  // false: AT+CSDH fails, no <length> in +CMGR
+    int cmglFo = -1;                            // >= 0: +CMGL with AT+CSDH=1 in the long form
+                                                // ...,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>
+    bool cmglModeRejected = false;              // AT+CMGL="...",1 answers ERROR
 
     // ---- state visible to tests ----
     Sim sim = Sim::PinRequired;
