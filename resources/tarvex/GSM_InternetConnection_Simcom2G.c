@@ -43,7 +43,7 @@ enum
 #define F_CHECK    0x04u  /* the running query checks a bearer that is up */
 #define F_CONFIRM  0x08u  /* the running query confirms AT+SAPBR=1,1 */
 
-static const char* const kUrcPrefixes[] = {"+SAPBR", "+PDP: DEACT", 0};
+static const char* const kUrcPrefixes[] = {"+SAPBR", "+PDP:", 0};
 
 typedef GSM_InternetConnectionSimcom2G_Instance Inst;
 
@@ -138,7 +138,7 @@ static bool onUrc(Inst* inst, char* line)
 {
     /* "+SAPBR 1: DEACT": the network closed the bearer; "+PDP: DEACT": the network
      * deactivated the PDP context the bearer runs on (some firmware prints only this). */
-    if ((gsmUtilStartsWith(line, "+SAPBR 1:") && strstr(line, "DEACT") != 0) || gsmUtilStartsWith(line, "+PDP: DEACT"))
+    if ((gsmUtilStartsWith(line, "+SAPBR 1:") || gsmUtilStartsWith(line, "+PDP:")) && strstr(line, "DEACT") != 0)
     {
         if (inst->Phase == PH_UP || (inst->Phase == PH_BUSY && (inst->Flags & F_CHECK)))
         {
