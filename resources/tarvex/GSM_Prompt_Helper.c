@@ -70,9 +70,15 @@ static const struct
     {"incorrect password", 16u, 0xFFFFu},
 };
 
+static char lowerCase(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
+}
+
+/* Equal texts, letters compared without regard to case. */
 static bool sameText(const char* a, const char* b)
 {
-    while (*a != '\0' && (*a | 0x20) == (*b | 0x20))
+    while (*a != '\0' && *b != '\0' && lowerCase(*a) == lowerCase(*b))
     {
         a++;
         b++;
