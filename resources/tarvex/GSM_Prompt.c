@@ -592,8 +592,7 @@ static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* l
 /* Unsolicited lines no module owns (start-up and network notices). They are never an
  * answer to a command: dropped wherever they arrive. An entry ending in ':' is a
  * prefix, any other must be the whole line. */
-static const char* const kNoise[] = {"Call Ready", "SMS Ready", "SMS DONE", "PB DONE", "RING", "+CFUN:", "+CGEV:",
-                                     "+PDP:", 0};
+static const char* const kNoise[] = {"Call Ready", "SMS Ready", "SMS DONE", "PB DONE", "+CFUN:", "+CGEV:", 0};
 
 static bool isNoise(const char* line)
 {

@@ -56,23 +56,40 @@ GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_
 }
 
 /* Verbose error texts (AT+CMEE=2, or what a modem that refuses AT+CMEE=1 prints) and
- * their numeric codes: +CME ERROR (3GPP TS 27.007) and +CMS ERROR (TS 27.005). */
+ * their +CME ERROR codes (3GPP TS 27.007); the +CMS ERROR code (TS 27.005) follows from
+ * it in cmsCode(). Kept short: these strings take RAM on some targets. */
 static const struct
 {
     const char* Text;
     uint8_t Cme;
-    uint16_t Cms;
 } kVerbose[] = {
-    {"operation not allowed", 3u, 302u}, {"operation not supported", 4u, 303u},
-    {"SIM not inserted", 10u, 310u},     {"SIM PIN required", 11u, 311u},
-    {"SIM PUK required", 12u, 316u},     {"SIM failure", 13u, 313u},
-    {"SIM busy", 14u, 314u},             {"SIM wrong", 15u, 315u},
-    {"incorrect password", 16u, 0xFFFFu},
+    {"operation not allowed", 3u}, {"SIM not inserted", 10u}, {"SIM PIN required", 11u},
+    {"SIM PUK required", 12u},     {"SIM failure", 13u},      {"SIM busy", 14u},
+    {"incorrect password", 16u},
 };
 
+static uint16_t cmsCode(uint8_t cme)
+{
+    if (cme == 3u)
+    {
+        return 302u; /* operation not allowed */
+    }
+    if (cme == 12u)
+    {
+        return 316u; /* SIM PUK required */
+    }
+    return (cme == 16u) ? 0xFFFFu : (uint16_t)(300u + cme);
+}
+
+static char lowerCase(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
+}
+
+/* Equal texts, letters compared without regard to case. */
 static bool sameText(const char* a, const char* b)
 {
-    while (*a != '\0' && (*a | 0x20) == (*b | 0x20))
+    while (*a != '\0' && *b != '\0' && lowerCase(*a) == lowerCase(*b))
     {
         a++;
         b++;
@@ -102,7 +119,7 @@ static void parseErrorCode(const char* text, bool cms, uint16_t* errorCode)
     {
         if (sameText(text, kVerbose[i].Text))
         {
-            *errorCode = cms ? kVerbose[i].Cms : kVerbose[i].Cme;
+            *errorCode = cms ? cmsCode(kVerbose[i].Cme) : kVerbose[i].Cme;
             return;
         }
     }

@@ -222,7 +222,11 @@ TEST(Prompt, FinalResultsAndVerboseErrors)
         {"+CME ERROR: SIM PIN required", GSM_Result_CmeError, 11},
         {"+CME ERROR: incorrect password", GSM_Result_CmeError, 16},
         {"+CME ERROR: operation not allowed", GSM_Result_CmeError, 3},
+        {"+CMS ERROR: operation not allowed", GSM_Result_CmsError, 302},
+        {"+CMS ERROR: SIM PUK required", GSM_Result_CmsError, 316},
         {"+CME ERROR: unknown", GSM_Result_CmeError, 0xFFFF},
+        {"+CME ERROR: sim BUSY", GSM_Result_CmeError, 14},
+        {"+CME ERROR: SIM busy now", GSM_Result_CmeError, 0xFFFF}, // longer than a known text
         {"+CMS ERROR:", GSM_Result_CmsError, 0xFFFF},
         {"+CMS ERROR: 500", GSM_Result_CmsError, 500},
         {"+CMS ERROR: SIM busy", GSM_Result_CmsError, 314},
