@@ -59,7 +59,8 @@ void httpEvent(GSM_HttpClientSimcom_Instance*, GSM_HttpClientSimcom_EventType ty
     h.contentLength = e->ContentLength;
     h.last = e->LastSegment;
     // When an event is delivered, the queries already tell the same story.
-    if (gsmHttpClientSimcomHttpOperationPending(&g_irig->http) == h.last)
+    if (gsmHttpClientSimcomHttpOperationPending(&g_irig->http) == h.last ||
+        (h.last && gsmHttpClientSimcomHttpOperationStarted(&g_irig->http)))
         g_irig->eventQueryMismatches.push_back("HttpResult (last " + std::to_string(h.last) + ")");
     g_irig->httpEvents.push_back(h);
     if (g_irig->onHttp)
