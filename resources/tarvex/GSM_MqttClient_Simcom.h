@@ -8,7 +8,10 @@
  * "+CMQTTSTART: <err>"), acquires the client (AT+CMQTTACCQ=0,"<client id>"), sets the
  * optional will (AT+CMQTTWILLTOPIC / AT+CMQTTWILLMSG) and connects
  * (AT+CMQTTCONNECT=0,"<url>",<keep-alive>,<clean>[,"<user>"[,"<password>"]], then
- * "+CMQTTCONNECT: 0,<err>"): ConnectSuccess or ErrorResponse.
+ * "+CMQTTCONNECT: 0,<err>"): ConnectSuccess or ErrorResponse. Result lines are taken
+ * after the OK or before it, as the firmware prints them; a result line followed by ERROR
+ * instead of OK ("+CMQTTCONNECT: 0,3", ERROR) reports its <err> as the ErrorCode, and
+ * "+CMQTTSTART: 23" (already started) with ERROR is no failure.
  * Subscribe (AT+CMQTTSUB), unsubscribe (AT+CMQTTUNSUB) and publish (AT+CMQTTTOPIC,
  * AT+CMQTTPAYLOAD, AT+CMQTTPUB) send their topic and payload as length-counted input
  * after the modem's "> " prompt and end in SubscribeSuccess, UnsubscribeSuccess,
