@@ -592,20 +592,11 @@ static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* l
 /* Unsolicited lines no module owns (start-up and network notices). They are never an
  * answer to a command: dropped wherever they arrive. An entry ending in ':' is a
  * prefix, any other must be the whole line. */
-static const char* const kNoise[] = {"Call Ready", "SMS Ready", "SMS DONE", "PB DONE", "+CFUN:", "+CGEV:", 0};
+static const char kNoise[] GSM_FLASH = "Call Ready\0SMS Ready\0SMS DONE\0PB DONE\0RING\0+CFUN:\0+CGEV:\0+PDP:\0";
 
 static bool isNoise(const char* line)
 {
-    uint8_t i;
-    for (i = 0; kNoise[i] != 0; i++)
-    {
-        size_t n = strlen(kNoise[i]);
-        if (strncmp(line, kNoise[i], n) == 0 && (kNoise[i][n - 1u] == ':' || line[n] == '\0'))
-        {
-            return true;
-        }
-    }
-    return false;
+    return gsmUtilFindText(line, kNoise, false) >= 0;
 }
 
 bool gsmPromptIsUrc(GSM_Prompt_Interface* p, const char* line)

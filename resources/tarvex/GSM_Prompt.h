@@ -14,7 +14,7 @@
  * matches, as a Urc event. A line with another client's URC prefix goes to that client
  * first, whatever command is in flight (a +CMTI inside an SMS listing, a +CPIN: READY
  * inside an AT+CREG? answer); start-up notices no module owns (Call Ready, SMS Ready,
- * SMS DONE, PB DONE, +CFUN:, +CGEV:) are dropped. A client reading free-form
+ * SMS DONE, PB DONE, RING, +CFUN:, +CGEV:, +PDP:) are dropped. A client reading free-form
  * lines checks gsmPromptIsUrc() before taking one. The command ends with a Final event carrying the result
  * (OK, ERROR, +CME ERROR: n, +CMS ERROR: n - the verbose texts of the common errors
  * mapped to their codes - timeout, or aborted when the modem is switched off); after an answer the Final handler may send the next command at once

@@ -57,22 +57,17 @@ GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_
 
 /* Verbose error texts (AT+CMEE=2, or what a modem that refuses AT+CMEE=1 prints) and
  * their +CME ERROR codes (3GPP TS 27.007); the +CMS ERROR code (TS 27.005) follows from
- * it in cmsCode(). Kept short: these strings take RAM on some targets. */
-static const struct
-{
-    const char* Text;
-    uint8_t Cme;
-} kVerbose[] = {
-    {"operation not allowed", 3u}, {"SIM not inserted", 10u}, {"SIM PIN required", 11u},
-    {"SIM PUK required", 12u},     {"SIM failure", 13u},      {"SIM busy", 14u},
-    {"incorrect password", 16u},
-};
+ * it in cmsCode(). Both tables stay in flash. */
+static const char kVerboseTexts[] GSM_FLASH = "operation not allowed\0operation not supported\0SIM not inserted\0"
+                                              "SIM PIN required\0SIM PUK required\0SIM failure\0SIM busy\0"
+                                              "SIM wrong\0incorrect password\0";
+static const uint8_t kVerboseCodes[] GSM_FLASH = {3u, 4u, 10u, 11u, 12u, 13u, 14u, 15u, 16u};
 
 static uint16_t cmsCode(uint8_t cme)
 {
-    if (cme == 3u)
+    if (cme <= 4u)
     {
-        return 302u; /* operation not allowed */
+        return (uint16_t)(299u + cme); /* operation not allowed / supported: 302, 303 */
     }
     if (cme == 12u)
     {
@@ -81,26 +76,10 @@ static uint16_t cmsCode(uint8_t cme)
     return (cme == 16u) ? 0xFFFFu : (uint16_t)(300u + cme);
 }
 
-static char lowerCase(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
-}
-
-/* Equal texts, letters compared without regard to case. */
-static bool sameText(const char* a, const char* b)
-{
-    while (*a != '\0' && *b != '\0' && lowerCase(*a) == lowerCase(*b))
-    {
-        a++;
-        b++;
-    }
-    return *a == '\0' && *b == '\0';
-}
-
 static void parseErrorCode(const char* text, bool cms, uint16_t* errorCode)
 {
     int32_t n;
-    uint8_t i;
+    int8_t i;
 
     while (*text == ' ')
     {
@@ -115,13 +94,11 @@ static void parseErrorCode(const char* text, bool cms, uint16_t* errorCode)
         }
         return;
     }
-    for (i = 0; i < sizeof(kVerbose) / sizeof(kVerbose[0]); i++)
+    i = gsmUtilFindText(text, kVerboseTexts, true);
+    if (i >= 0)
     {
-        if (sameText(text, kVerbose[i].Text))
-        {
-            *errorCode = cms ? cmsCode(kVerbose[i].Cme) : kVerbose[i].Cme;
-            return;
-        }
+        uint8_t cme = GSM_FLASH_BYTE(&kVerboseCodes[i]);
+        *errorCode = cms ? cmsCode(cme) : cme;
     }
 }
 

@@ -343,8 +343,8 @@ TEST_P(Flows, SmsTextsAroundTheBufferLimit)
     EXPECT_GT(empty, 0u);
 }
 
-// The +CMGR header line around the size of the Prompt buffer (from two bytes too long to
-// two bytes to spare), with a text read by its length that is short or longer than the
+// The +CMGR header line around the size of the Prompt buffer (buffers from the header's
+// length minus two to plus four; it fits from plus two on), with a text read by its length that is short or longer than the
 // buffer: the sender reported is always the real one (never taken from the text, never
 // read out of bounds), and the reading never stalls.
 TEST_P(Flows, SmsHeaderAroundTheBufferSize)
@@ -355,7 +355,7 @@ TEST_P(Flows, SmsHeaderAroundTheBufferSize)
         const size_t header = std::string("+CMGR: \"REC UNREAD\",\"" + sender + "\",\"\",\"" + scts +
                                           "\",145,4,0,0,\"+447000000000\",145," + std::to_string(text.size()))
                                   .size();
-        for (size_t size = header; size <= header + 4; ++size) {
+        for (size_t size = header - 2; size <= header + 4; ++size) {
             RigOptions o = options();
             o.promptBuffer = size;
             Rig r(o);

@@ -157,6 +157,25 @@ TEST(RealModem, AnswerShapes)
     }
 }
 
+// A modem that refuses AT+CMEE=1 and reports the SIM state in words: the verbose error
+// counts like its numeric form, so the PIN can be entered.
+TEST(RealModem, VerboseErrorsWhenNumericCodesAreRefused)
+{
+    for (uint32_t seed = 1; seed <= 4; ++seed) {
+        Replay p("cmee-refused", seeded(seed),
+                 ">> AT+CMEE=1\n<< \n<< ERROR\n"
+                 ">> AT+CPIN?\n<< \n<< +CME ERROR: SIM PIN required\n");
+        p.r.sim.simPin = "1234";
+        p.r.sim.sim = ModemSim::Sim::PinRequired;
+        ASSERT_TRUE(p.r.runUntil([&] { return gsmPinStatus(&p.r.pin) == GSM_PIN_SimStatus_PinRequired; }, 30000))
+            << p.trace();
+        EXPECT_EQ(p.r.sim.recordingUnused("AT+CPIN?"), 0u);
+        ASSERT_TRUE(gsmPinEnter(&p.r.pin, 1234));
+        ASSERT_TRUE(p.r.runUntil([&] { return p.r.pinSuccess == 1; }, 30000)) << p.trace();
+        EXPECT_EQ(p.r.simStatus.front(), GSM_PIN_SimStatus_PinRequired) << "never reported as a SIM error";
+    }
+}
+
 bool pinIs(Replay& p, GSM_PIN_SimStatus s)
 {
     return gsmPinStatus(&p.r.pin) == s;

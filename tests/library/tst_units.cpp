@@ -224,6 +224,7 @@ TEST(Prompt, FinalResultsAndVerboseErrors)
         {"+CME ERROR: operation not allowed", GSM_Result_CmeError, 3},
         {"+CMS ERROR: operation not allowed", GSM_Result_CmsError, 302},
         {"+CMS ERROR: SIM PUK required", GSM_Result_CmsError, 316},
+        {"+CME ERROR: operation not supported", GSM_Result_CmeError, 4},
         {"+CME ERROR: unknown", GSM_Result_CmeError, 0xFFFF},
         {"+CME ERROR: sim BUSY", GSM_Result_CmeError, 14},
         {"+CME ERROR: SIM busy now", GSM_Result_CmeError, 0xFFFF}, // longer than a known text
