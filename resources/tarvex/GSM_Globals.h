@@ -63,6 +63,17 @@ typedef enum
     ((type*)(void*)((char*)(ptr) - offsetof(type, member)))
 
 /* Library trace output, compiled in only with GSM_DEBUG_OUTPUT=1. */
+/* Constant tables kept in flash: on AVR, data in flash is read with pgm_read_byte();
+ * elsewhere constants are ordinary memory. */
+#if defined(__AVR__)
+#include <avr/pgmspace.h>
+#define GSM_FLASH PROGMEM
+#define GSM_FLASH_BYTE(p) ((uint8_t)pgm_read_byte(p))
+#else
+#define GSM_FLASH
+#define GSM_FLASH_BYTE(p) ((uint8_t)*(p))
+#endif
+
 #ifndef GSM_DEBUG_OUTPUT
 #define GSM_DEBUG_OUTPUT 0
 #endif

@@ -43,6 +43,7 @@ enum
 #define F_READ_END    0x0080u  /* ... and its data is complete ("+HTTPREAD: 0") */
 #define F_STRAY_RAW   0x0100u  /* data announced outside a read: consumed and dropped */
 #define F_DIRTY       0x0200u  /* the last request failed: terminate before the next */
+#define F_IP_ERROR    0x0400u  /* the running command printed "+IP ERROR: <text>" */
 
 #define METHOD_GET 0
 #define METHOD_POST 1
@@ -168,6 +169,7 @@ static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
 
+    inst->Flags &= (uint16_t)~F_IP_ERROR;
     switch (inst->Step)
     {
     case S_TERM_FIRST:
@@ -325,10 +327,25 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
     inst->ReadLength = (uint16_t)(inst->ReadLength + n);
 }
 
+/* "+HTTPACTION: <method>,<status>,<length>" before the OK of AT+HTTPACTION: kept for the
+ * Final event. */
+static void actionEarly(Inst* inst, const int32_t* v)
+{
+    inst->StatusCode = (v[1] > 0 && v[1] < 0xFFFF) ? (uint16_t)v[1] : 1u;
+    inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
+}
+
 static bool onLine(Inst* inst, char* line)
 {
     int32_t v[3];
 
+    if (gsmUtilStartsWith(line, "+IP ERROR:"))
+    {
+        /* SIM7600: "+IP ERROR: Network not opened" before ERROR - the data connection
+         * is gone although it was thought up. */
+        inst->Flags |= F_IP_ERROR;
+        return true;
+    }
     switch (inst->Step)
     {
     case S_DATA:
@@ -342,8 +359,7 @@ static bool onLine(Inst* inst, char* line)
         if (gsmInternetHelperParseUrc(line, "+HTTPACTION:", v, 3) == 3u)
         {
             /* The outcome came before the OK: remember it for the Final event. */
-            inst->StatusCode = (v[1] > 0 && v[1] < 0xFFFF) ? (uint16_t)v[1] : 1u;
-            inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
+            actionEarly(inst, v);
             return true;
         }
         break;
@@ -361,9 +377,16 @@ static bool onUrc(Inst* inst, char* line)
 
     if (gsmInternetHelperParseUrc(line, "+HTTPACTION:", v, 3) == 3u)
     {
-        if (inst->Phase == PH_ACTION && v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
+        if (v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
         {
-            onAction(inst, v, CTX_OUTSIDE);
+            if (inst->Phase == PH_ACTION)
+            {
+                onAction(inst, v, CTX_OUTSIDE);
+            }
+            else if (inst->Phase == PH_BUSY && inst->Step == S_ACTION && gsmPromptIsBusy(inst->Prompt, &inst->Client))
+            {
+                actionEarly(inst, v);
+            }
         }
         return true;
     }
@@ -384,6 +407,10 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     if (inst->Phase != PH_BUSY)
     {
         return;
+    }
+    if (!ok && (inst->Flags & F_IP_ERROR))
+    {
+        gsmInternetConnectionIfRequestCheck(inst->InternetConnection);
     }
     switch (inst->Step)
     {

@@ -7,8 +7,11 @@
  * for the internet connection (at most GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS) and then runs:
  * AT+HTTPINIT, AT+HTTPPARA="CID",1 (2G only), AT+HTTPPARA="URL","<url>", for a POST
  * AT+HTTPPARA="CONTENT","<type>" and AT+HTTPDATA=<n>,<time> (the body follows the
- * modem's "DOWNLOAD"), then AT+HTTPACTION=<0|1>, whose outcome arrives later as
- * "+HTTPACTION: <method>,<status>,<length>". The response body is read in pieces of at
+ * modem's "DOWNLOAD"), then AT+HTTPACTION=<0|1>, whose outcome arrives as
+ * "+HTTPACTION: <method>,<status>,<length>" (after the OK, or before it on some firmware;
+ * with or without a space after the colon). A command answered with "+IP ERROR: <text>"
+ * and ERROR (SIM7600: "Network not opened") fails the request and asks the connection
+ * module to check the connection at once. The response body is read in pieces of at
  * most GSM_HTTP_SIMCOM_READ_SIZE bytes with AT+HTTPREAD=<offset>,<size> (LTE: OK, then
  * "+HTTPREAD: DATA,<n>" and n bytes, possibly several times, then "+HTTPREAD: 0"; 2G:
  * "+HTTPREAD: <n>", n bytes, then OK), and each piece is reported as one HttpResult

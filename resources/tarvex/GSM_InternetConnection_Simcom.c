@@ -36,6 +36,7 @@ enum
 #define F_ALREADY     0x20u  /* AT+NETOPEN answered "already opened" */
 #define F_EARLY_OK    0x40u  /* "+NETOPEN: 0" arrived before the OK of AT+NETOPEN */
 #define F_OWN_CLOSE   0x80u  /* our AT+NETCLOSE: its "+NETCLOSE:" URC is no loss */
+#define F_EARLY_FAIL  F_STACK_OPEN  /* AT+NETOPEN: "+NETOPEN: <err>" (err != 0) before OK */
 
 static const char* const kUrcPrefixes[] = {"+NETOPEN:", "+NETCLOSE:", "+CIPEVENT:", 0};
 
@@ -58,14 +59,27 @@ static void goDown(Inst* inst, bool closeFirst, bool pause)
     }
     if (pause)
     {
+        /* A failed attempt: the pause grows with every failure in a row. */
+        if (inst->Failures < 0xFFu)
+        {
+            inst->Failures++;
+        }
         inst->Flags |= F_RETRY;
         inst->Timer_ms = gsm__SysTime_ms();
     }
 }
 
+/* A failed opening attempt with its cause (see gsmInternetConnectionSimcomLastError). */
+static void attemptFailed(Inst* inst, uint16_t cause)
+{
+    inst->LastError = cause;
+    goDown(inst, true, true);
+}
+
 static void goUp(Inst* inst)
 {
     gsmInternetHelperSetConnected(&inst->_i, true);
+    inst->Failures = 0;
     inst->Phase = PH_UP;
     inst->Flags &= (uint8_t)(F_DISABLED | F_OWN_CLOSE);
     inst->Timer_ms = gsm__SysTime_ms();
@@ -124,7 +138,22 @@ static void netopenResult(Inst* inst, int32_t err)
     }
     else
     {
-        goDown(inst, true, true);
+        attemptFailed(inst, (err > 0 && err < 0xFFFF) ? (uint16_t)err : 0u);
+    }
+}
+
+/* "+NETOPEN: <err>" while our AT+NETOPEN still waits for its answer (some firmware
+ * prints the result before OK, or before ERROR when opening failed). */
+static void netopenEarly(Inst* inst, int32_t err)
+{
+    if (err == 0)
+    {
+        inst->Flags |= F_EARLY_OK;
+    }
+    else
+    {
+        inst->Flags |= F_EARLY_FAIL;
+        inst->LastError = (err > 0 && err < 0xFFFF) ? (uint16_t)err : 0u;
     }
 }
 
@@ -152,10 +181,7 @@ static bool onLine(Inst* inst, char* line)
         }
         if (gsmInternetHelperParseUrc(line, "+NETOPEN:", v, 1) == 1u)
         {
-            if (v[0] == 0)
-            {
-                inst->Flags |= F_EARLY_OK;
-            }
+            netopenEarly(inst, v[0]);
             return true;
         }
     }
@@ -171,6 +197,10 @@ static bool onUrc(Inst* inst, char* line)
         if (inst->Phase == PH_OPENING)
         {
             netopenResult(inst, v[0]);
+        }
+        else if (inst->Phase == PH_BUSY && inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client))
+        {
+            netopenEarly(inst, v[0]);
         }
         return true;
     }
@@ -228,8 +258,10 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             goUp(inst);
         }
-        else if (ok && gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN))
+        else if (!silent && gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN))
         {
+            /* Not open - or a firmware that rejects the query: open all the same (an
+             * open stack answers "already opened"). */
             chain(inst, gsmInternetHelperHasApn(inst->APN_IfAny) ? (uint8_t)S_CGDCONT : (uint8_t)S_SETPN);
         }
         else
@@ -263,6 +295,10 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             goUp(inst);
         }
+        else if (inst->Flags & F_EARLY_FAIL)
+        {
+            attemptFailed(inst, inst->LastError);
+        }
         else if (ok)
         {
             inst->Phase = PH_OPENING;
@@ -274,7 +310,9 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         else
         {
-            goDown(inst, true, true);
+            /* Refused (some firmware answers a bare ERROR): closed first and tried
+             * again after a pause that grows with every refusal. */
+            attemptFailed(inst, (ev->Result == GSM_Result_CmeError) ? ev->ErrorCode : 0u);
         }
         break;
     default: /* S_NETCLOSE */
@@ -286,6 +324,12 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             gsmInternetHelperSetConnected(&inst->_i, false);
             inst->Phase = PH_CLOSED;
+        }
+        else if (!silent)
+        {
+            /* Closed, or nothing was open ("+NETCLOSE: 2" then ERROR): open now, the
+             * pause was taken before the close. */
+            chain(inst, S_QUERY);
         }
         else
         {
@@ -329,6 +373,8 @@ void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst
     inst->Phase = PH_IDLE;
     inst->Step = S_QUERY;
     inst->Flags = 0;
+    inst->Failures = 0;
+    inst->LastError = 0;
     inst->Timer_ms = gsm__SysTime_ms();
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixes = kUrcPrefixes;
@@ -374,7 +420,10 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
         {
             inst->Phase = PH_CLOSED;
         }
-        else if (usable && (!(inst->Flags & F_RETRY) || gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_RETRY_MS)))
+        else if (usable &&
+                 (!(inst->Flags & F_RETRY) ||
+                  gsmUtilTimedOut(inst->Timer_ms,
+                                  gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS))))
         {
             inst->Flags &= (uint8_t)~F_RETRY;
             if (inst->Flags & F_CLOSE_FIRST)
@@ -391,7 +440,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     case PH_OPENING:
         if (gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_NETOPEN_TIMEOUT_MS))
         {
-            goDown(inst, true, true);
+            attemptFailed(inst, 0);
         }
         break;
     case PH_UP:
@@ -427,6 +476,16 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
 bool gsmInternetConnectionSimcomIsConnected(GSM_InternetConnectionSimcom_Instance* inst)
 {
     return inst != 0 && gsmInternetConnectionIfIsConnected(&inst->_i);
+}
+
+uint8_t gsmInternetConnectionSimcomFailedAttempts(GSM_InternetConnectionSimcom_Instance* inst)
+{
+    return (inst != 0) ? inst->Failures : 0u;
+}
+
+uint16_t gsmInternetConnectionSimcomLastError(GSM_InternetConnectionSimcom_Instance* inst)
+{
+    return (inst != 0) ? inst->LastError : 0u;
 }
 
 void gsmInternetConnectionSimcomSetEnabled(GSM_InternetConnectionSimcom_Instance* inst, bool enabled)

@@ -43,7 +43,7 @@ enum
 #define F_CHECK    0x04u  /* the running query checks a bearer that is up */
 #define F_CONFIRM  0x08u  /* the running query confirms AT+SAPBR=1,1 */
 
-static const char* const kUrcPrefixes[] = {"+SAPBR", 0};
+static const char* const kUrcPrefixes[] = {"+SAPBR", "+PDP:", 0};
 
 typedef GSM_InternetConnectionSimcom2G_Instance Inst;
 
@@ -58,6 +58,11 @@ static void goDown(Inst* inst, bool pause)
     inst->Flags &= (uint8_t)F_DISABLED;
     if (pause)
     {
+        /* A failed attempt: the pause grows with every failure in a row. */
+        if (inst->Failures < 0xFFu)
+        {
+            inst->Failures++;
+        }
         inst->Flags |= F_RETRY;
         inst->Timer_ms = gsm__SysTime_ms();
     }
@@ -66,6 +71,7 @@ static void goDown(Inst* inst, bool pause)
 static void goUp(Inst* inst)
 {
     gsmInternetHelperSetConnected(&inst->_i, true);
+    inst->Failures = 0;
     inst->Phase = PH_UP;
     inst->Flags &= (uint8_t)F_DISABLED;
     inst->Timer_ms = gsm__SysTime_ms();
@@ -130,8 +136,9 @@ static bool onLine(Inst* inst, char* line)
 
 static bool onUrc(Inst* inst, char* line)
 {
-    /* "+SAPBR 1: DEACT": the network closed the bearer. */
-    if (gsmUtilStartsWith(line, "+SAPBR 1:") && strstr(line, "DEACT") != 0)
+    /* "+SAPBR 1: DEACT": the network closed the bearer; "+PDP: DEACT": the network
+     * deactivated the PDP context the bearer runs on (some firmware prints only this). */
+    if ((gsmUtilStartsWith(line, "+SAPBR 1:") || gsmUtilStartsWith(line, "+PDP:")) && strstr(line, "DEACT") != 0)
     {
         if (inst->Phase == PH_UP || (inst->Phase == PH_BUSY && (inst->Flags & F_CHECK)))
         {
@@ -192,8 +199,10 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         break;
     case S_OPEN:
-        if (ok)
+        if (ok || ev->Result == GSM_Result_Error || ev->Result == GSM_Result_CmeError)
         {
+            /* Opened - or refused, as firmware refuses a bearer that is open already
+             * ("+CME ERROR: operation not allowed"): the query decides. */
             inst->Flags |= F_CONFIRM;
             chain(inst, S_QUERY);
         }
@@ -250,6 +259,7 @@ void gsmInternetConnectionSimcom2GInit(GSM_InternetConnectionSimcom2G_Instance* 
     inst->Phase = PH_IDLE;
     inst->Step = S_QUERY;
     inst->Flags = 0;
+    inst->Failures = 0;
     inst->BearerStatus = BEARER_UNKNOWN;
     inst->Timer_ms = gsm__SysTime_ms();
     inst->Client.Handler = &handler;
@@ -294,7 +304,10 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
         {
             inst->Phase = PH_CLOSED;
         }
-        else if (usable && (!(inst->Flags & F_RETRY) || gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_RETRY_MS)))
+        else if (usable &&
+                 (!(inst->Flags & F_RETRY) ||
+                  gsmUtilTimedOut(inst->Timer_ms,
+                                  gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS))))
         {
             inst->Flags &= (uint8_t)F_DISABLED;
             begin(inst, S_QUERY);
@@ -331,6 +344,11 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
 bool gsmInternetConnectionSimcom2GIsConnected(GSM_InternetConnectionSimcom2G_Instance* inst)
 {
     return inst != 0 && gsmInternetConnectionIfIsConnected(&inst->_i);
+}
+
+uint8_t gsmInternetConnectionSimcom2GFailedAttempts(GSM_InternetConnectionSimcom2G_Instance* inst)
+{
+    return (inst != 0) ? inst->Failures : 0u;
 }
 
 void gsmInternetConnectionSimcom2GSetEnabled(GSM_InternetConnectionSimcom2G_Instance* inst, bool enabled)

@@ -6,11 +6,14 @@
  * queries the bearer (AT+SAPBR=2,1 -> "+SAPBR: 1,<status>,<ip>"); when it is not open it
  * sets the connection type (AT+SAPBR=3,1,"Contype","GPRS"), the APN when one is given
  * (AT+SAPBR=3,1,"APN","<apn>"), opens the bearer (AT+SAPBR=1,1, up to
- * GSM_INETCONN_2G_OPEN_TIMEOUT_MS) and queries it again to confirm. The bearer is then
- * watched: the URC "+SAPBR 1: DEACT", a lost registration, a modem restart, a failed
- * periodic query (every GSM_INETCONN_CHECK_MS) or a failed check requested by a client
- * mark it down, and it is queried and opened again (GSM_INETCONN_RETRY_MS after a
- * failed attempt). No events: ask
+ * GSM_INETCONN_2G_OPEN_TIMEOUT_MS) and queries it again to confirm (also when the open
+ * is refused, as firmware refuses a bearer that is open already). The bearer is then
+ * watched: the URCs "+SAPBR 1: DEACT" and "+PDP: DEACT", a lost registration, a modem
+ * restart, a failed periodic query (every GSM_INETCONN_CHECK_MS) or a failed check
+ * requested by a client mark it down, and it is queried and opened again. After a
+ * failed attempt the next one waits GSM_INETCONN_RETRY_MS, doubled with every further
+ * failure in a row up to GSM_INETCONN_RETRY_MAX_MS
+ * (gsmInternetConnectionSimcom2GFailedAttempts() counts them). No events: ask
  * gsmInternetConnectionSimcom2GIsConnected(); the HTTP client follows the state through
  * the _i interface.
  *
@@ -53,7 +56,10 @@ extern "C" {
 #define GSM_INETCONN_2G_OPEN_TIMEOUT_MS 90000u   /* AT+SAPBR=1,1 (the modem allows 85 s) */
 #endif
 #ifndef GSM_INETCONN_RETRY_MS
-#define GSM_INETCONN_RETRY_MS 10000u             /* pause before opening again after a failure */
+#define GSM_INETCONN_RETRY_MS 10000u             /* pause after a failed attempt, doubled with */
+#endif                                           /* every further failure in a row ... */
+#ifndef GSM_INETCONN_RETRY_MAX_MS
+#define GSM_INETCONN_RETRY_MAX_MS 160000u        /* ... up to this pause */
 #endif
 #ifndef GSM_INETCONN_CHECK_MS
 #define GSM_INETCONN_CHECK_MS 60000u             /* periodic query while connected */
@@ -77,6 +83,7 @@ typedef struct GSM_InternetConnectionSimcom2G_Instance_s
     uint8_t Flags;
     uint8_t PromptSession;
     uint8_t BearerStatus;
+    uint8_t Failures;     /* failed opening attempts in a row */
     uint32_t Timer_ms;
 } GSM_InternetConnectionSimcom2G_Instance;
 
@@ -88,6 +95,10 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
 
 /* True while the GPRS bearer is open. */
 bool gsmInternetConnectionSimcom2GIsConnected(GSM_InternetConnectionSimcom2G_Instance* inst);
+
+/* Opening attempts that failed in a row (0 while connected, and once an attempt
+ * succeeds); each adds to the pause before the next attempt. */
+uint8_t gsmInternetConnectionSimcom2GFailedAttempts(GSM_InternetConnectionSimcom2G_Instance* inst);
 
 /* Enabled (the default after Init) keeps the bearer open; disabled closes it
  * (AT+SAPBR=0,1) and leaves it closed. */

@@ -84,6 +84,22 @@ bool gsmInternetHelperNetworkUsable(const GSM_Prompt_Interface* p, const GSM_Net
     return gsmPromptIsReady(p) && (nr == 0 || gsmNetworkRegistrationIfIsRegistered(nr));
 }
 
+uint32_t gsmInternetHelperBackoff(uint8_t failures, uint32_t base_ms, uint32_t max_ms)
+{
+    uint32_t pause = base_ms;
+
+    while (failures > 1u && pause < max_ms / 2u)
+    {
+        pause *= 2u;
+        failures--;
+    }
+    if (failures > 1u || pause > max_ms)
+    {
+        pause = max_ms;
+    }
+    return pause;
+}
+
 void gsmInternetHelperSetConnected(GSM_InternetConnection_Interface* ic, bool connected)
 {
     if (ic == 0)

@@ -64,6 +64,11 @@ static inline void gsmInternetHelperInitConnection(GSM_InternetConnection_Interf
     ic->CheckRequest = 0u;
 }
 
+/* Used by the connection modules: the pause before the next opening attempt after
+ * `failures` failed attempts in a row - base_ms, doubled with every further failure, at
+ * most max_ms - so that a modem that keeps refusing is asked less and less often. */
+uint32_t gsmInternetHelperBackoff(uint8_t failures, uint32_t base_ms, uint32_t max_ms);
+
 /* Used by the connection modules: records the connection state; the Session counter
  * advances when the connection comes up. */
 void gsmInternetHelperSetConnected(GSM_InternetConnection_Interface* ic, bool connected);

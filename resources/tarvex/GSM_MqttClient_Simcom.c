@@ -65,6 +65,7 @@ enum
 #define F_DATA_SENT    0x04u  /* the prompt data of the running command was written */
 #define F_DISC_ERROR   0x08u  /* the disconnect failed (ErrorCode/ErrorResult) */
 #define F_RX_CHUNK     0x10u  /* a topic/payload chunk is being received */
+#define F_SENT         0x20u  /* the command of Step is on its way (its answer may come) */
 
 #define ERR_NO_VALUE 0xFFFFu
 #define MQTT_ERR_NETWORK_ALREADY_OPENED 23
@@ -219,7 +220,7 @@ static bool sendStep(Inst* inst)
     const GSM_MqttClientSimcom_Connect_Session* s = inst->Session;
     uint8_t flags = 0;
 
-    inst->Flags &= (uint8_t)~(F_EARLY | F_DATA_SENT);
+    inst->Flags &= (uint8_t)~(F_EARLY | F_DATA_SENT | F_SENT);
     switch (inst->Step)
     {
     case S_START:
@@ -293,7 +294,12 @@ static bool sendStep(Inst* inst)
         gsmPromptWriteText(p, "AT+CMQTTSTOP");
         break;
     }
-    return gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, flags);
+    if (!gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, flags))
+    {
+        return false;
+    }
+    inst->Flags |= F_SENT;
+    return true;
 }
 
 /* Moves to `step`: sent at once from our Final event (the turn is kept), otherwise
@@ -302,6 +308,7 @@ static void goStep(Inst* inst, uint8_t step, bool inFinal)
 {
     inst->Step = step;
     inst->Phase = PH_BUSY;
+    inst->Flags &= (uint8_t)~F_SENT;
     if (!inFinal || !sendStep(inst))
     {
         /* Outside our Final event, or the engine took nothing: wait for a turn. */
@@ -580,8 +587,10 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
             inst->RxState = RX_SKIP;
         }
     }
-    if (count == 2u && v[1] > 0 && v[1] <= (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
+    if (count == 2u && v[1] > 0)
     {
+        /* Every announced byte is read as data, whatever its length, so that payload
+         * bytes are never taken for modem lines. */
         inst->RxBufferLength = 0;
         inst->RxSegmentStart = inst->RxReceived;
         inst->Flags |= F_RX_CHUNK;
@@ -595,10 +604,16 @@ static void rxStart(Inst* inst, const int32_t* v, uint8_t count)
     {
         rxIncomplete(inst); /* the previous message never ended */
     }
-    if (count != 3u || v[1] < 1 || v[1] > (int32_t)GSM_MQTT_SIMCOM_MAX_TOPIC || v[2] < 0 ||
-        v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
+    if (count != 3u || v[1] < 1 || v[1] > (int32_t)GSM_MQTT_SIMCOM_MAX_TOPIC || v[2] < 0)
     {
         emit(inst, GSM_MqttClientSimcom_EventType_MsgRxTopicHeaderError, 0);
+        inst->RxState = RX_SKIP;
+        return;
+    }
+    if (v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
+    {
+        /* Too long to be reported: its chunks are read and dropped. */
+        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayloadHeaderError, 0);
         inst->RxState = RX_SKIP;
         return;
     }
@@ -696,7 +711,8 @@ static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
 
     /* Result of the operation's step: "+CMQTTxxx: 0,<err>" (START/STOP: "<err>"). */
     prefix = resultPrefix(inst->Step);
-    if (inst->Operation != 0u && prefix != 0 && (inst->Phase == PH_WAIT || duringCommand))
+    if (inst->Operation != 0u && prefix != 0 &&
+        (inst->Phase == PH_WAIT || duringCommand || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))))
     {
         n = gsmInternetHelperParseUrc(line, prefix, v, 2);
         if (n != 0u)
@@ -755,22 +771,30 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
 {
     bool ok = ev->Result == GSM_Result_Ok;
     bool silent = ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted;
-    uint16_t code = (ev->Result == GSM_Result_CmeError) ? ev->ErrorCode : 0u;
+    bool early = (inst->Flags & F_EARLY) != 0u;
+    /* Some firmware answers a failure with its result line ("+CMQTTCONNECT: 0,3") and
+     * ERROR instead of OK: that <err> is the cause reported. */
+    uint16_t code = early ? inst->ErrorCode : (ev->Result == GSM_Result_CmeError) ? ev->ErrorCode : 0u;
 
     if (inst->Phase != PH_BUSY || inst->Operation == 0u)
     {
         return;
     }
+    inst->Flags &= (uint8_t)~F_SENT;
     switch (inst->Step)
     {
     case S_START:
-        if (ok && (inst->Flags & F_EARLY))
+        if (ok && early)
         {
             onResult(inst, (int32_t)inst->ErrorCode, true);
         }
         else if (ok)
         {
             waitResult(inst);
+        }
+        else if (early && code != 0u && code != MQTT_ERR_NETWORK_ALREADY_OPENED)
+        {
+            opFailed(inst, ev->Result, code, false);
         }
         else if (!silent)
         {

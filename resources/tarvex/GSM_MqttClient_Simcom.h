@@ -8,7 +8,10 @@
  * "+CMQTTSTART: <err>"), acquires the client (AT+CMQTTACCQ=0,"<client id>"), sets the
  * optional will (AT+CMQTTWILLTOPIC / AT+CMQTTWILLMSG) and connects
  * (AT+CMQTTCONNECT=0,"<url>",<keep-alive>,<clean>[,"<user>"[,"<password>"]], then
- * "+CMQTTCONNECT: 0,<err>"): ConnectSuccess or ErrorResponse.
+ * "+CMQTTCONNECT: 0,<err>"): ConnectSuccess or ErrorResponse. Result lines are taken
+ * after the OK or before it, as the firmware prints them; a result line followed by ERROR
+ * instead of OK ("+CMQTTCONNECT: 0,3", ERROR) reports its <err> as the ErrorCode, and
+ * "+CMQTTSTART: 23" (already started) with ERROR is no failure.
  * Subscribe (AT+CMQTTSUB), unsubscribe (AT+CMQTTUNSUB) and publish (AT+CMQTTTOPIC,
  * AT+CMQTTPAYLOAD, AT+CMQTTPUB) send their topic and payload as length-counted input
  * after the modem's "> " prompt and end in SubscribeSuccess, UnsubscribeSuccess,
@@ -28,7 +31,10 @@
  * event holding a segment of at most GSM_MQTT_SIMCOM_RX_SEGMENT bytes with the total
  * length and the segment's offset. A malformed or inconsistent header gives
  * MsgRxTopicHeaderError / MsgRxPayloadHeaderError, missing data MsgRxTopicError /
- * MsgRxPayloadError (the rest of that message is then skipped).
+ * MsgRxPayloadError (the rest of that message is then skipped). A message whose payload
+ * is longer than GSM_MQTT_SIMCOM_MAX_PAYLOAD gives MsgRxPayloadHeaderError and no
+ * topic or payload events. Every byte a chunk header announces is read as data, whatever
+ * its length, so payload bytes are never taken for modem output.
  *
  * Losses: "+CMQTTCONNLOST: 0,<cause>" and a failed keep-alive ("+CMQTTPING: 0,<err>")
  * give ConnectionLost; "+CMQTTNONET" (the modem stopped the MQTT service) gives
@@ -123,12 +129,17 @@ typedef enum
 typedef struct
 {
     GSM_MQTT_ErrorType ErrorType;  /* which operation failed */
-    uint16_t ErrorCode;            /* the modem's <err> (e.g. 11 no connection, 17 timeout, 26 closed
-                                      by server, 28 identifier rejected, 30 bad user name or
-                                      password) when Result is Ok; <n> of +CME ERROR: n; else 0 */
-    GSM_Result Result;             /* Ok: the modem reported <err>; Error/CmeError: command rejected;
-                                      Timeout: no answer; Aborted: no connection, connection lost
-                                      or modem restarted before the operation completed */
+    uint16_t ErrorCode;            /* the modem's <err> (e.g. 3 or 11 no connection, 17 timeout, 26
+                                      closed by server, 28 identifier rejected, 30 bad user name
+                                      or password) from the result line, also when the modem
+                                      answered that line with ERROR instead of OK
+                                      ("+CMQTTCONNECT: 0,3", ERROR); else <n> of +CME ERROR: n;
+                                      else 0 */
+    GSM_Result Result;             /* Ok: the modem reported <err> after OK; Error/CmeError: command
+                                      rejected (ErrorCode holds the <err> of a result line that
+                                      came with the ERROR); Timeout: no answer; Aborted: no
+                                      connection, connection lost or modem restarted before the
+                                      operation completed */
 } GSM_MqttClientSimcom_Event_ErrorResponse;
 
 typedef struct

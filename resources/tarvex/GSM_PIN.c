@@ -152,7 +152,18 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             inst->Flags |= PF_QUERY_NOW;
             inst->Pin = 0;
             inst->Phase = PN_IDLE;
-            emit(inst, (ev->Result == GSM_Result_Ok) ? GSM_PIN_EventType_PinSuccess : GSM_PIN_EventType_PinFailed, 0);
+            if (ev->Result == GSM_Result_Ok)
+            {
+                /* The SIM is unlocked: the status says so before PinSuccess is seen, so a
+                 * loop that enters the PIN while the status asks for it does not enter
+                 * it twice. The query that follows confirms it. */
+                setStatus(inst, GSM_PIN_SimStatus_Ready);
+                emit(inst, GSM_PIN_EventType_PinSuccess, 0);
+            }
+            else
+            {
+                emit(inst, GSM_PIN_EventType_PinFailed, 0);
+            }
         }
         else
         {
@@ -238,15 +249,12 @@ void gsmPinPoll(GSM_PIN_Instance* inst)
                 gsmPromptRequest(p, &inst->Client);
                 return;
             }
-            if (st == GSM_PIN_SimStatus_Ready)
-            {
-                pinDone(inst, GSM_PIN_EventType_PinSuccess); /* nothing to unlock */
-                return;
-            }
-            if (st == GSM_PIN_SimStatus_PukRequired || st == GSM_PIN_SimStatus_NotInserted ||
+            if (st == GSM_PIN_SimStatus_Ready || st == GSM_PIN_SimStatus_PukRequired || st == GSM_PIN_SimStatus_NotInserted ||
                 st == GSM_PIN_SimStatus_Error || st == GSM_PIN_SimStatus_OtherLock)
             {
-                pinDone(inst, GSM_PIN_EventType_PinFailed); /* a PIN cannot help */
+                /* Nothing sent: the SIM needs no PIN (it was unlocked meanwhile), or a
+                 * PIN cannot help. Never a success without the PIN being accepted. */
+                pinDone(inst, GSM_PIN_EventType_PinFailed);
                 return;
             }
         }
@@ -268,7 +276,7 @@ void gsmPinPoll(GSM_PIN_Instance* inst)
 
 bool gsmPinEnter(GSM_PIN_Instance* inst, uint16_t sim_pin)
 {
-    if (inst == 0 || (inst->Flags & PF_PIN_PENDING))
+    if (inst == 0 || (inst->Flags & PF_PIN_PENDING) || inst->Status == (uint8_t)GSM_PIN_SimStatus_Ready)
     {
         return false;
     }

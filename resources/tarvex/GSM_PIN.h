@@ -8,7 +8,12 @@
  * the status changes.
  * gsmPinEnter() sends the PIN once (AT+CPIN="nnnn") as soon as the SIM asks for it and
  * reports PinSuccess or PinFailed. The library never repeats a PIN on its own: a wrong
- * PIN entered again and again would block the SIM (PUK required).
+ * PIN entered again and again would block the SIM (PUK required). When PinSuccess (or a
+ * SimStatus event) is delivered, gsmPinStatus() already returns the new status, so code
+ * that enters the PIN whenever the status is PinRequired enters it exactly once per
+ * start of the modem (after a modem restart the SIM asks again and so does the status).
+ * The status follows verbose errors too ("+CME ERROR: SIM busy" is Busy) and a
+ * "+CPIN: READY" that arrives inside another answer.
  *
  * Wiring (as generated into gsm_manager.c):
  *     mGsmPinInst.Power = (&mGsmPwrInst._i);
@@ -58,8 +63,9 @@ typedef uint8_t GSM_PIN_EventType;
 enum
 {
     GSM_PIN_EventType_SimStatus = 0,  /* event_data: GSM_PIN_Event_SimStatus* */
-    GSM_PIN_EventType_PinSuccess = 1, /* PIN accepted (or the SIM needed none); event_data null */
-    GSM_PIN_EventType_PinFailed = 2   /* PIN rejected, or could not be entered; event_data null */
+    GSM_PIN_EventType_PinSuccess = 1, /* PIN sent and accepted; event_data null */
+    GSM_PIN_EventType_PinFailed = 2   /* PIN rejected, or not sent (the SIM needed none after
+                                         all, needs the PUK or is missing); event_data null */
 };
 
 typedef struct
@@ -92,8 +98,9 @@ void gsmPinInit(GSM_PIN_Instance* inst);
 void gsmPinPoll(GSM_PIN_Instance* inst);
 
 /* Enters `sim_pin` (sent with at least four digits: 123 -> "0123") once the SIM asks for
- * it. Returns false when a PIN entry is already in progress. Outcome: PinSuccess or
- * PinFailed (at once PinFailed when the SIM needs the PUK or is missing). */
+ * it. Returns false (no event) when a PIN entry is already in progress or the SIM is
+ * ready. Outcome: PinSuccess or PinFailed (at once PinFailed when the SIM needs the PUK,
+ * is missing, or turned ready before the PIN was sent). */
 bool gsmPinEnter(GSM_PIN_Instance* inst, uint16_t sim_pin);
 
 /* Last known SIM status. */

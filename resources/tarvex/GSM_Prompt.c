@@ -549,6 +549,24 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line, uint16_t le
     return false;
 }
 
+/* The index of the client's URC prefix that starts the line, or -1. */
+static int8_t matchUrc(const GSM_Prompt_Client* c, const char* line)
+{
+    uint8_t i;
+    if (c->UrcPrefixes == 0)
+    {
+        return -1;
+    }
+    for (i = 0; c->UrcPrefixes[i] != 0 && i < 8u; i++)
+    {
+        if (gsmUtilStartsWith(line, c->UrcPrefixes[i]))
+        {
+            return (int8_t)i;
+        }
+    }
+    return -1;
+}
+
 /* Finds the client whose URC prefix starts the line; *multiLine tells whether that
  * prefix may continue across line breaks inside quotes. */
 static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* line, GSM_Prompt_Client* after,
@@ -558,24 +576,48 @@ static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* l
 
     for (; c != 0; c = c->Next)
     {
-        uint8_t i;
-        if (c->UrcPrefixes == 0)
+        int8_t i = matchUrc(c, line);
+        if (i >= 0)
         {
-            continue;
-        }
-        for (i = 0; c->UrcPrefixes[i] != 0 && i < 8u; i++)
-        {
-            if (gsmUtilStartsWith(line, c->UrcPrefixes[i]))
+            if (multiLine != 0)
             {
-                if (multiLine != 0)
-                {
-                    *multiLine = (c->UrcMultiLineMask & (1u << i)) != 0u;
-                }
-                return c;
+                *multiLine = (c->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u;
             }
+            return c;
         }
     }
     return 0;
+}
+
+/* Unsolicited lines no module owns (start-up and network notices). They are never an
+ * answer to a command: dropped wherever they arrive. An entry ending in ':' is a
+ * prefix, any other must be the whole line. */
+static const char kNoise[] GSM_FLASH = "Call Ready\0SMS Ready\0SMS DONE\0PB DONE\0RING\0+CFUN:\0+CGEV:\0+PDP:\0";
+
+static bool isNoise(const char* line)
+{
+    return gsmUtilFindText(line, kNoise, false) >= 0;
+}
+
+bool gsmPromptIsUrc(GSM_Prompt_Interface* p, const char* line)
+{
+    return p != 0 && line != 0 && (findUrcClient(instOf(p), line, 0, 0) != 0 || isNoise(line));
+}
+
+/* Offers the line to every client whose URC prefix starts it; true when one took it. */
+static bool dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
+{
+    GSM_Prompt_Client* c = 0;
+    bool taken = false;
+
+    ev->Type = GSM_Prompt_EventType_Urc;
+    while (!taken && (c = findUrcClient(inst, ev->Line, c, 0)) != 0)
+    {
+        inst->Dispatching = c;
+        taken = dispatch(c, ev);
+    }
+    inst->Dispatching = 0;
+    return taken;
 }
 
 static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
@@ -583,7 +625,8 @@ static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
     GSM_Prompt_Event ev;
     GSM_Result result;
     uint16_t code;
-    GSM_Prompt_Client* c;
+    GSM_Prompt_Client* cur;
+    GSM_Prompt_Client* owner;
 
 #if GSM_DEBUG_OUTPUT
     GSM_DEBUG_TEXT("[GSM] < ");
@@ -607,28 +650,35 @@ static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
     memset(&ev, 0, sizeof(ev));
     ev.Line = line;
     ev.LineLength = len;
+    cur = (inst->Phase == PH_RESPONSE || inst->Phase == PH_PROMPT) ? inst->_i.Current : 0;
+    owner = findUrcClient(inst, line, 0, 0);
 
-    if (inst->_i.Current != 0 && (inst->Phase == PH_RESPONSE || inst->Phase == PH_PROMPT))
+    if (owner == 0 && isNoise(line))
+    {
+        return;
+    }
+    /* A known URC reaches its owner whatever command is in flight: only when the client
+     * holding the turn owns the prefix itself (its command's answer has that form) does
+     * it see the line first. */
+    if (owner != 0 && (cur == 0 || matchUrc(cur, line) < 0) && dispatchUrc(inst, &ev))
+    {
+        return;
+    }
+    if (cur != 0)
     {
         ev.Type = GSM_Prompt_EventType_Line;
-        inst->Dispatching = inst->_i.Current;
-        if (dispatch(inst->_i.Current, &ev))
+        inst->Dispatching = cur;
+        if (dispatch(cur, &ev))
         {
             inst->Dispatching = 0;
             return;
         }
-    }
-    ev.Type = GSM_Prompt_EventType_Urc;
-    c = 0;
-    while ((c = findUrcClient(inst, line, c, 0)) != 0)
-    {
-        inst->Dispatching = c;
-        if (dispatch(c, &ev))
+        inst->Dispatching = 0;
+        if (owner != 0 && matchUrc(cur, line) >= 0)
         {
-            break;
+            (void)dispatchUrc(inst, &ev);
         }
     }
-    inst->Dispatching = 0;
 }
 
 static void storeByte(GSM_Prompt_Instance* inst, uint8_t b)

@@ -11,9 +11,13 @@
  * timeout_ms, flags). While the command runs, every response line that is not a final
  * result code is offered to it as a Line event (return true when it was expected);
  * lines it declines, and lines outside any command, go to the client whose URC prefix
- * matches, as a Urc event. The command ends with a Final event carrying the result
- * (OK, ERROR, +CME ERROR: n, +CMS ERROR: n, timeout, or aborted when the modem is
- * switched off); after an answer the Final handler may send the next command at once
+ * matches, as a Urc event. A line with another client's URC prefix goes to that client
+ * first, whatever command is in flight (a +CMTI inside an SMS listing, a +CPIN: READY
+ * inside an AT+CREG? answer); start-up notices no module owns (Call Ready, SMS Ready,
+ * SMS DONE, PB DONE, RING, +CFUN:, +CGEV:, +PDP:) are dropped. A client reading free-form
+ * lines checks gsmPromptIsUrc() before taking one. The command ends with a Final event carrying the result
+ * (OK, ERROR, +CME ERROR: n, +CMS ERROR: n - the verbose texts of the common errors
+ * mapped to their codes - timeout, or aborted when the modem is switched off); after an answer the Final handler may send the next command at once
  * and so keep the turn (see the step chains in GSM_Prompt_Helper.h), or call
  * gsmPromptContinue() to keep waiting for lines that follow OK.
  * Data input: send with GSM_PROMPT_SEND_DATA_PROMPT; when the modem prints "> " the

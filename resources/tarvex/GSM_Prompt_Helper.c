@@ -55,18 +55,51 @@ GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_
     return gsmPromptChainSend(p, chain) ? GSM_Prompt_ChainState_Running : GSM_Prompt_ChainState_Failed;
 }
 
-static bool parseErrorCode(const char* text, uint16_t* errorCode)
+/* Verbose error texts (AT+CMEE=2, or what a modem that refuses AT+CMEE=1 prints) and
+ * their +CME ERROR codes (3GPP TS 27.007); the +CMS ERROR code (TS 27.005) follows from
+ * it in cmsCode(). Both tables stay in flash. */
+static const char kVerboseTexts[] GSM_FLASH = "operation not allowed\0operation not supported\0SIM not inserted\0"
+                                              "SIM PIN required\0SIM PUK required\0SIM failure\0SIM busy\0"
+                                              "SIM wrong\0incorrect password\0";
+static const uint8_t kVerboseCodes[] GSM_FLASH = {3u, 4u, 10u, 11u, 12u, 13u, 14u, 15u, 16u};
+
+static uint16_t cmsCode(uint8_t cme)
+{
+    if (cme <= 4u)
+    {
+        return (uint16_t)(299u + cme); /* operation not allowed / supported: 302, 303 */
+    }
+    if (cme == 12u)
+    {
+        return 316u; /* SIM PUK required */
+    }
+    return (cme == 16u) ? 0xFFFFu : (uint16_t)(300u + cme);
+}
+
+static void parseErrorCode(const char* text, bool cms, uint16_t* errorCode)
 {
     int32_t n;
-    if (gsmUtilParseInt(text, &n) && n >= 0 && n < 0xFFFF)
+    int8_t i;
+
+    while (*text == ' ')
     {
-        *errorCode = (uint16_t)n;
+        text++;
     }
-    else
+    *errorCode = 0xFFFFu; /* verbose text not known, or no code at all */
+    if (gsmUtilParseInt(text, &n))
     {
-        *errorCode = 0xFFFFu; /* verbose (text) error report */
+        if (n >= 0 && n < 0xFFFF)
+        {
+            *errorCode = (uint16_t)n;
+        }
+        return;
     }
-    return true;
+    i = gsmUtilFindText(text, kVerboseTexts, true);
+    if (i >= 0)
+    {
+        uint8_t cme = GSM_FLASH_BYTE(&kVerboseCodes[i]);
+        *errorCode = cms ? cmsCode(cme) : cme;
+    }
 }
 
 bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* errorCode)
@@ -87,12 +120,12 @@ bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* e
     else if (gsmUtilStartsWith(line, "+CME ERROR:"))
     {
         r = GSM_Result_CmeError;
-        (void)parseErrorCode(line + 11, &code);
+        parseErrorCode(line + 11, false, &code);
     }
     else if (gsmUtilStartsWith(line, "+CMS ERROR:"))
     {
         r = GSM_Result_CmsError;
-        (void)parseErrorCode(line + 11, &code);
+        parseErrorCode(line + 11, true, &code);
     }
     else
     {

@@ -61,8 +61,9 @@ GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_
 
 /* Classifies a complete line as a final result code. Returns true for OK, ERROR,
  * +CME ERROR: n, +CMS ERROR: n, NO CARRIER, BUSY, NO ANSWER, NO DIALTONE, with the
- * result in *result and the numeric error (0xFFFF when not numeric, 0 otherwise) in
- * *errorCode. */
+ * result in *result and the numeric error in *errorCode: the <n> of +CME/+CMS ERROR,
+ * or the code of a known verbose text ("+CME ERROR: SIM busy" is 14, "+CMS ERROR: SIM
+ * busy" 314), 0xFFFF for another text or none; 0 for the other results. */
 bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* errorCode);
 
 #ifdef __cplusplus

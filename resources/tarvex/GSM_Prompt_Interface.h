@@ -137,6 +137,12 @@ bool gsmPromptWriteData(GSM_Prompt_Interface* p, const uint8_t* data, uint16_t l
 
 /* ---- Reading (during your Line/Urc event) ---- */
 
+/* True when the line is a known unsolicited result code: one that starts with a
+ * registered client's URC prefix, or a start-up/network notice no module owns ("SMS
+ * Ready", "+CGEV: ..."). Such a line reaches its owner whatever command is in flight;
+ * a client reading free-form lines (a message text) uses this to leave them alone. */
+bool gsmPromptIsUrc(GSM_Prompt_Interface* p, const char* line);
+
 /* The next `count` bytes after the current line, whatever they contain, are delivered
  * to this client as RawData events (in pieces of at most the buffer size). The line end
  * of the header line is not counted. Call from a Line or Urc event. */

@@ -25,6 +25,9 @@ enum
 #define RF_REQUESTED   0x40u  /* a turn has been requested */
 #define RF_RAWTEXT     0x80u  /* the text is read by its <length>, not by lines */
 
+/* Quirks (per session) */
+#define RQ_PLAIN_CMGL  0x01u  /* AT+CMGL="REC UNREAD",1 was refused: list without the mode */
+
 #define SMSREAD_TIMEOUT_MS 5000u
 #define SMSREAD_LIST_TIMEOUT_MS 20000u
 #define SMSREAD_RETRY_MS 5000u
@@ -90,6 +93,8 @@ static void newMessage(GSM_SmsRead_Instance* inst, char* line)
 
     if (args == 0 || gsmUtilSplitArgs(args, f, 2u) != 2u || !parseIndex(f[1], &index))
     {
+        /* "+CMTI: ,-1" and the like: something arrived, but where is not said. */
+        inst->Flags |= RF_SCAN;
         return;
     }
     if (f[0][0] != '\0' && strlen(f[0]) == 2u)
@@ -143,10 +148,11 @@ static bool hexCoded(int32_t dcs)
     return false;
 }
 
-/* "+CMGR: <stat>,<oa>,[<alpha>],<scts>[,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>]"
- * - kept. Returns the text <length> when the text is to be read by it (it is a count of
- * characters, one byte each in the IRA character set), otherwise 0: the text lines are
- * then read one by one. */
+/* "+CMGR: <stat>,<oa>,[<alpha>],<scts>[,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>]".
+ * The sender is copied (the header line itself is not kept, so the whole buffer is free
+ * for the text). Returns the text <length> when the text is to be read by it (it is a
+ * count of characters, one byte each in the IRA character set), otherwise 0: the text
+ * lines are then read one by one. */
 static uint32_t readHeader(GSM_SmsRead_Instance* inst, char* args)
 {
     char* f[11];
@@ -157,7 +163,8 @@ static uint32_t readHeader(GSM_SmsRead_Instance* inst, char* args)
 
     memset(&inst->Message, 0, sizeof(inst->Message));
     inst->Message.SmsStatus = (n > 0u) ? parseStatus(f[0]) : GSM_SmsRead_SmsStatus_Unknown;
-    inst->Message.PhoneNumber = (n > 1u) ? f[1] : gEmpty;
+    (void)gsmUtilStrCopy(inst->Sender, sizeof(inst->Sender), (n > 1u) ? f[1] : "");
+    inst->Message.PhoneNumber = inst->Sender;
     inst->Message.SmsData = gEmpty;
     inst->Message.StorageIndex = (inst->QueueCount > 0u) ? inst->Queue[0] : 0u;
     /* The time stamp is the third or fourth field, depending on <alpha>. */
@@ -179,6 +186,38 @@ static uint32_t readHeader(GSM_SmsRead_Instance* inst, char* args)
     return 0u;
 }
 
+/* The text <length> of a listing entry, found by the header's shape: a received message
+ * (SMS-DELIVER) in text mode is "<index>,<stat>,<oa>,[<alpha>],<scts>,<tooa>,<length>", or
+ * on some firmware "...,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>". False (read the
+ * text by lines) for any other shape, hex-coded data, or fields that do not fit. */
+static bool listedLength(char** f, uint8_t n, uint32_t* length)
+{
+    int32_t tooa;
+    int32_t v;
+    int32_t dcs = 0;
+    uint32_t epoch;
+    int32_t zone;
+    GSM_SmsRead_SmsStatus st;
+
+    if (n != 7u && n != 12u)
+    {
+        return false;
+    }
+    st = parseStatus(f[1]);
+    if ((st != GSM_SmsRead_SmsStatus_ReceivedUnread && st != GSM_SmsRead_SmsStatus_ReceivedRead) ||
+        !gsmUtilParseScts(f[4], &epoch, &zone) || !gsmUtilParseInt(f[5], &tooa) || tooa < 128 || tooa > 255 ||
+        !gsmUtilParseInt(f[n - 1u], &v) || v <= 0)
+    {
+        return false;
+    }
+    if (n == 12u && (!gsmUtilParseInt(f[8], &dcs) || hexCoded(dcs)))
+    {
+        return false;
+    }
+    *length = (uint32_t)v;
+    return true;
+}
+
 static void sendNext(GSM_SmsRead_Instance* inst);
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -194,26 +233,29 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return false;
 
     case GSM_Prompt_EventType_Line:
+        if (gsmPromptIsUrc(p, ev->Line))
+        {
+            return false; /* a URC between the entries or after a text: never text */
+        }
         if (inst->Phase == RP_LIST)
         {
             char* args = gsmUtilAfterPrefix(ev->Line, "+CMGL:");
             if (args != 0)
             {
-                /* <index>,<stat>,<oa>,[<alpha>],[<scts>][,<tooa>,<length>] */
-                char* f[7];
-                uint8_t n = gsmUtilSplitArgs(args, f, 7u);
+                uint32_t length = 0;
                 uint16_t index;
-                int32_t length;
+                char* f[12];
+                uint8_t n = gsmUtilSplitArgs(args, f, 12u);
                 if (n >= 1u && parseIndex(f[0], &index) && !enqueue(inst, index))
                 {
                     inst->Flags |= RF_OVERFLOW;
                 }
-                if (n == 7u && gsmUtilParseInt(f[6], &length) && length > 0)
+                if (listedLength(f, n, &length))
                 {
                     /* Skip the text by its length: a text line such as "OK" must not
                      * end the listing. (Hex-coded data is never shorter than <length>,
                      * a rest of it is taken as a text line below.) */
-                    gsmPromptReadRaw(p, (uint32_t)length);
+                    gsmPromptReadRaw(p, length);
                 }
             }
             return true; /* headers and message texts of the listing */
@@ -229,7 +271,6 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 }
                 {
                     uint32_t length = readHeader(inst, args);
-                    gsmPromptKeepLine(p);
                     if (length != 0u)
                     {
                         /* Exactly <length> bytes of text, whatever they contain. */
@@ -303,17 +344,25 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             {
                 if (inst->Flags & RF_OVERFLOW)
                 {
-                    inst->Flags &= (uint8_t)~RF_OVERFLOW; /* list again once the queue is read */
+                    /* List again once the queue is read. */
+                    inst->Flags = (uint8_t)((inst->Flags & (uint8_t)~RF_OVERFLOW) | RF_SCAN);
                 }
-                else
-                {
-                    inst->Flags &= (uint8_t)~RF_SCAN;
-                }
+                inst->Phase = RP_IDLE;
+                sendNext(inst);
+            }
+            else if (!(inst->Quirks & RQ_PLAIN_CMGL) && ev->Result != GSM_Result_Timeout &&
+                     ev->Result != GSM_Result_Aborted)
+            {
+                /* The mode parameter (list without marking as read) is not universal:
+                 * list the standard way. The messages are read and deleted anyway. */
+                inst->Quirks |= RQ_PLAIN_CMGL;
+                inst->Flags |= RF_SCAN;
                 inst->Phase = RP_IDLE;
                 sendNext(inst);
             }
             else
             {
+                inst->Flags |= RF_SCAN;
                 inst->Phase = RP_IDLE;
                 inst->Retry_ms = gsm__SysTime_ms();
             }
@@ -413,9 +462,13 @@ static void sendNext(GSM_SmsRead_Instance* inst)
     else if (inst->Flags & RF_SCAN)
     {
         inst->Phase = RP_LIST;
-        inst->Flags &= (uint8_t)~RF_OVERFLOW;
+        /* A notice that asks for another listing while this one runs sets RF_SCAN
+         * again and so survives the listing's OK. */
+        inst->Flags &= (uint8_t)~(RF_OVERFLOW | RF_SCAN);
         /* Mode 1: listing does not mark the messages as read. */
-        (void)gsmPromptSendCommand(p, "AT+CMGL=\"REC UNREAD\",1", SMSREAD_LIST_TIMEOUT_MS);
+        (void)gsmPromptSendCommand(p, (inst->Quirks & RQ_PLAIN_CMGL) ? "AT+CMGL=\"REC UNREAD\""
+                                                                     : "AT+CMGL=\"REC UNREAD\",1",
+                                   SMSREAD_LIST_TIMEOUT_MS);
     }
     else
     {
@@ -431,6 +484,7 @@ void gsmSmsReadInit(GSM_SmsRead_Instance* inst)
     }
     inst->Phase = RP_IDLE;
     inst->Flags = 0;
+    inst->Quirks = 0;
     inst->QueueCount = 0;
     inst->Storage[0] = '\0';
     inst->PendingStorage[0] = '\0';
@@ -467,6 +521,7 @@ void gsmSmsReadPoll(GSM_SmsRead_Instance* inst)
         gsmPromptAbort(p, &inst->Client);
         inst->Session = session;
         inst->Flags = (uint8_t)(RF_ESTABLISHED | RF_SCAN);
+        inst->Quirks = 0;
         inst->Phase = RP_IDLE;
         inst->QueueCount = 0;
         inst->Storage[0] = '\0';

@@ -3,11 +3,15 @@
  *
  * At every new communication session Poll sets text mode and new-message indications
  * up (AT+CMGF=1, AT+CSCS="IRA", AT+CNMI=2,1,0,1,0, AT+CSDH=1) and lists the unread messages
- * already stored (AT+CMGL="REC UNREAD",1). Each stored message - from that list or
+ * already stored (AT+CMGL="REC UNREAD",1, which leaves them unread; a modem that refuses
+ * the ",1" is listed with AT+CMGL="REC UNREAD" until the next session; "+CMTI: ,-1" or a
+ * notice during a listing has the storage listed again). Each stored message - from that list or
  * announced by "+CMTI: <mem>,<index>" - is read with AT+CMGR (the text by the <length>
  * the header announces, line breaks included; by lines when a modem gives no <length> or
  * shows the data in hexadecimal), reported with a ReadSuccess event and
- * then deleted (AT+CMGD) so that the storage never fills up. Up to
+ * then deleted (AT+CMGD) so that the storage never fills up. The sender is copied from
+ * the header (GSM_SMS_READ_MAX_SENDER characters), so the whole Prompt buffer is free for
+ * the text. The module does not use Network Registration. Up to
  * GSM_SMS_READ_QUEUE indexes wait at a time; when more arrive the storage is listed
  * again later, so no message is missed.
  *
@@ -35,6 +39,9 @@ extern "C" {
 #ifndef GSM_SMS_READ_QUEUE
 #define GSM_SMS_READ_QUEUE 8u  /* stored-message indexes waiting to be read */
 #endif
+#ifndef GSM_SMS_READ_MAX_SENDER
+#define GSM_SMS_READ_MAX_SENDER 20u  /* longest sender kept (a longer one is cut) */
+#endif
 
 /* Event codes passed to EventHandler. */
 typedef uint8_t GSM_SmsRead_EventType;
@@ -56,7 +63,8 @@ typedef enum
 typedef struct
 {
     GSM_SmsRead_SmsStatus SmsStatus;
-    char* PhoneNumber;             /* sender (<oa>), valid during the call */
+    char* PhoneNumber;             /* sender (<oa>, at most GSM_SMS_READ_MAX_SENDER characters),
+                                      valid during the call */
     char* SmsData;                 /* message text, valid during the call */
     uint32_t EpochTime;            /* service-centre time stamp, UTC seconds since 1970
                                       (0 when the modem gave none) */
@@ -79,9 +87,11 @@ typedef struct GSM_SmsRead_Instance_s
     uint8_t Phase;
     uint8_t Flags;
     uint8_t Session;
+    uint8_t Quirks;           /* what this modem refused (see GSM_SMS_Read.c) */
     char Storage[3];          /* storage the modem reads from ("SM", "ME", ...) */
     char PendingStorage[3];   /* storage named by the queued +CMTI */
     GSM_SmsRead_Event_ReadSuccess Message;  /* message being read */
+    char Sender[GSM_SMS_READ_MAX_SENDER + 1u];  /* Message.PhoneNumber points here */
     uint32_t Retry_ms;
 } GSM_SmsRead_Instance;
 

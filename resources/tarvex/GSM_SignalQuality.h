@@ -26,8 +26,10 @@
 extern "C" {
 #endif
 
-/* Returned by gsmSignalQualityRssiTo_dBm() when the level is not known. */
-#define GSM_SIGNALQUALITY_DBM_UNKNOWN 0
+/* Returned by gsmSignalQualityRssiTo_dBm() when the level is not known (<rssi> 99): the
+ * lowest int16_t, far below any real level, so a test such as "dBm > -70 means good"
+ * never takes it for a signal. Compare with == to tell it apart from a weak signal. */
+#define GSM_SIGNALQUALITY_DBM_UNKNOWN ((int16_t)(-32767 - 1))
 
 /* Event codes passed to EventHandler. */
 typedef uint8_t GSM_SignalQuality_EventType;
@@ -67,7 +69,7 @@ bool gsmSignalQualityQuery(GSM_SignalQuality_Instance* inst);
 
 /* Converts <rssi> to dBm: 0 -> -113, 1 -> -111, ... 31 -> -51 (2*rssi - 113); the
  * extended range 100..191 -> -116..-25; 99 and anything else ->
- * GSM_SIGNALQUALITY_DBM_UNKNOWN. */
+ * GSM_SIGNALQUALITY_DBM_UNKNOWN (-32768). */
 int16_t gsmSignalQualityRssiTo_dBm(uint8_t rssi);
 
 #ifdef __cplusplus

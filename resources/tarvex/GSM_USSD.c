@@ -20,8 +20,10 @@ enum
 #define UF_SENT_NOTIFIED 0x02u /* UssdSent already reported for this request */
 #define UF_ANSWERED     0x04u  /* +CUSD arrived before the final OK */
 #define UF_CANCEL_AFTER 0x08u  /* cancel requested while the request was in flight */
+#define UF_NO_DCS       0x10u  /* the modem refused the <dcs> parameter: send without it */
 
 #define CUSD_CANCEL_TIMEOUT_MS 10000u
+#define CUSD_OK_AFTER_ANSWER_MS 2000u  /* an OK missing after the answer is not waited for */
 
 static const char* const kUrcs[] = {"+CUSD:", 0};
 
@@ -80,8 +82,10 @@ static bool answer(GSM_USSD_Instance* inst, char* line)
     }
     if (inst->Phase == UP_SENDING)
     {
-        /* Answer before the modem's OK: report the request as sent first. */
+        /* Answer before the modem's OK: report the request as sent first. Some
+         * firmware prints no OK at all after it: wait for one only briefly. */
         inst->Flags |= UF_ANSWERED;
+        gsmPromptSetTimeout(inst->Prompt, CUSD_OK_AFTER_ANSWER_MS);
         if (!(inst->Flags & UF_SENT_NOTIFIED))
         {
             inst->Flags |= UF_SENT_NOTIFIED;
@@ -94,6 +98,19 @@ static bool answer(GSM_USSD_Instance* inst, char* line)
     }
     respond(inst, (GSM_USSD_ResponseCode)m, (n > 1u) ? f[1] : gEmpty, (uint8_t)(dcs & 0xFF));
     return true;
+}
+
+static void sendRequest(GSM_USSD_Instance* inst)
+{
+    GSM_Prompt_Interface* p = inst->Prompt;
+    gsmPromptWriteText(p, "AT+CUSD=1,");
+    gsmPromptWriteQuoted(p, inst->Code);
+    if (!(inst->Flags & UF_NO_DCS))
+    {
+        gsmPromptWriteText(p, ",15");
+    }
+    /* Some modems hold their OK until the network has answered. */
+    (void)gsmPromptSend(p, GSM_USSD_RESPONSE_TIMEOUT_MS, 0);
 }
 
 static void sendCancel(GSM_USSD_Instance* inst)
@@ -115,11 +132,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             inst->Phase = UP_SENDING;
             inst->Flags &= (uint8_t)~(UF_SENT_NOTIFIED | UF_ANSWERED);
-            gsmPromptWriteText(p, "AT+CUSD=1,");
-            gsmPromptWriteQuoted(p, inst->Code);
-            gsmPromptWriteText(p, ",15");
-            /* Some modems hold their OK until the network has answered. */
-            (void)gsmPromptSend(p, GSM_USSD_RESPONSE_TIMEOUT_MS, 0);
+            sendRequest(inst);
         }
         else if (inst->Phase == UP_CANCEL_QUEUED)
         {
@@ -143,6 +156,17 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 }
                 inst->Phase = (inst->Flags & UF_ANSWERED) ? UP_IDLE : UP_WAIT_RESPONSE;
                 inst->Start_ms = gsm__SysTime_ms();
+            }
+            else if (inst->Flags & UF_ANSWERED)
+            {
+                inst->Phase = UP_IDLE; /* answered; only the OK was missing */
+            }
+            else if (!(inst->Flags & UF_NO_DCS) && (ev->Result == GSM_Result_Error || ev->Result == GSM_Result_CmeError))
+            {
+                /* <dcs> is not accepted by every modem: once more without it. */
+                inst->Flags |= UF_NO_DCS;
+                sendRequest(inst);
+                return false;
             }
             else
             {

@@ -1,10 +1,11 @@
 /*
  * GSM_USSD.h - USSD sessions (balance queries, operator menus).
  *
- * gsmUssdSend() sends AT+CUSD=1,"<code>",15 once the network is available. The modem's
- * OK gives UssdSent; the network's answer "+CUSD: <m>[,"<text>",<dcs>]" (which some
- * modems send before their OK) gives UssdResponse with ResponseCode = <m> and the text in
- * DataResult. With GSM_USSD_ResponseCode_ActionRequired the session stays open: reply
+ * gsmUssdSend() sends AT+CUSD=1,"<code>",15 once the network is available (a modem that
+ * rejects the <dcs> 15 is asked again, and from then on, with AT+CUSD=1,"<code>"). The
+ * modem's OK gives UssdSent; the network's answer "+CUSD: <m>[,"<text>",<dcs>]" (which
+ * some modems send before their OK, some without any OK) gives UssdResponse with
+ * ResponseCode = <m> and the text in DataResult. With GSM_USSD_ResponseCode_ActionRequired the session stays open: reply
  * with gsmUssdSend() (e.g. a menu choice "1") or end it with gsmUssdCancelSession()
  * (AT+CUSD=2, then UssdCancelled). A request the modem rejects ends in UssdResponse with
  * GSM_USSD_ResponseCode_SendFailed; no answer within GSM_USSD_RESPONSE_TIMEOUT_MS in

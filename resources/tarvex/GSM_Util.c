@@ -317,6 +317,49 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     return true;
 }
 
+static uint8_t foldCase(uint8_t c, bool anyCase)
+{
+    return (anyCase && c >= (uint8_t)'A' && c <= (uint8_t)'Z') ? (uint8_t)(c - 'A' + 'a') : c;
+}
+
+int8_t gsmUtilFindText(const char* text, const char* list, bool anyCase)
+{
+    int8_t index = 0;
+
+    if (text == 0 || list == 0)
+    {
+        return -1;
+    }
+    while (GSM_FLASH_BYTE(list) != 0u && index < 127)
+    {
+        const char* t = text;
+        uint8_t last = 0;
+        uint8_t e;
+        bool same = true;
+        /* Walk the whole entry (to find the next one), comparing while equal. */
+        while ((e = GSM_FLASH_BYTE(list)) != 0u)
+        {
+            if (same && (*t == '\0' || foldCase((uint8_t)*t, anyCase) != foldCase(e, anyCase)))
+            {
+                same = false;
+            }
+            if (same)
+            {
+                t++;
+            }
+            last = e;
+            list++;
+        }
+        list++; /* the entry's NUL */
+        if (same && (*t == '\0' || last == (uint8_t)':'))
+        {
+            return index;
+        }
+        index++;
+    }
+    return -1;
+}
+
 uint8_t gsmUtilIntToStr(int32_t value, char* buf)
 {
     char tmp[11];

@@ -59,6 +59,12 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
 uint32_t gsmUtilEpochFromDate(uint16_t year, uint8_t month, uint8_t day,
                               uint8_t hour, uint8_t minute, uint8_t second);
 
+/* Finds `text` in `list`, texts packed one after the other, each ended by NUL, the list
+ * ended by an empty text, stored with GSM_FLASH. An entry ending in ':' matches any text
+ * it starts; any other must match the whole text. With `anyCase`, letters match without
+ * regard to case. Returns the entry's number (0 = first), or -1. */
+int8_t gsmUtilFindText(const char* text, const char* list, bool anyCase);
+
 /* Writes `value` in decimal into `buf` (at least 12 bytes) and returns the length. */
 uint8_t gsmUtilIntToStr(int32_t value, char* buf);
 

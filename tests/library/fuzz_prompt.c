@@ -3,7 +3,9 @@
  * echo cancellation, result codes, the "> " prompt, raw reads, URC routing) and to the
  * response and URC parsers of every core and cellular module, while the modules issue
  * commands. The first four input bytes seed the choice of feed sizes and module
- * actions; the rest is the modem output. Buffers are heap blocks of their exact size
+ * actions; the rest is the modem output. The seeds (fuzz_corpus) include real-modem
+ * shapes: verbose errors, start-up notices and URCs inside answers, both +CMGL header
+ * forms, USSD answers with blanks after commas and without OK. Buffers are heap blocks of their exact size
  * so that AddressSanitizer reports any access outside them.
  */
 #include "GSM_BasicComms.h"
@@ -77,8 +79,8 @@ static void fzSmsRead(GSM_SmsRead_Instance* inst, GSM_SmsRead_EventType t, void*
     if (t == GSM_SmsRead_EventType_ReadSuccess)
     {
         GSM_SmsRead_Event_ReadSuccess* e = (GSM_SmsRead_Event_ReadSuccess*)d;
-        if (strlen(e->PhoneNumber) + strlen(e->SmsData) > 8192)
-            abort();
+        if (strlen(e->PhoneNumber) + strlen(e->SmsData) > 8192 || strlen(e->PhoneNumber) > GSM_SMS_READ_MAX_SENDER)
+            abort(); /* the sender is a copy of bounded length */
     }
 }
 static void fzUssd(GSM_USSD_Instance* inst, GSM_USSD_EventType t, void* d)
@@ -89,15 +91,19 @@ static void fzUssd(GSM_USSD_Instance* inst, GSM_USSD_EventType t, void* d)
 }
 static void fzPin(GSM_PIN_Instance* inst, GSM_PIN_EventType t, void* d)
 {
-    (void)inst;
-    (void)t;
     (void)d;
+    if (t == GSM_PIN_EventType_PinSuccess && gsmPinStatus(inst) != GSM_PIN_SimStatus_Ready)
+        abort(); /* an event the status query contradicts */
 }
 static void fzSq(GSM_SignalQuality_Instance* inst, GSM_SignalQuality_EventType t, void* d)
 {
     (void)inst;
-    (void)t;
-    (void)d;
+    if (t == GSM_SignalQuality_EventType_QuerySuccess)
+    {
+        int16_t dbm = gsmSignalQualityRssiTo_dBm(((GSM_SignalQuality_Event_QuerySuccess*)d)->Rssi);
+        if (dbm != GSM_SIGNALQUALITY_DBM_UNKNOWN && (dbm < -116 || dbm > -25))
+            abort();
+    }
 }
 
 /* A client in the style of an internet module: raw reads after a header line. */

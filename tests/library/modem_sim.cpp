@@ -1,4 +1,5 @@
 #include "modem_sim.h"
+#include "transcript.h"
 
 #include <algorithm>
 #include <cctype>
@@ -63,7 +64,9 @@ void ModemSim::tick(uint32_t now)
     mNow = now;
     if (mPowered && mRdyPending && reached(mNow, mUartReadyAt)) {
         mRdyPending = false;
-        if (announceRdy)
+        if (mRec && recordedLeadingAtBoot && !mRec->exchanges.empty() && mRec->exchanges[0].command.empty())
+            emitRecorded(mRec->exchanges[0].wire(), mNow);
+        else if (announceRdy)
             out("\r\nRDY\r\n", mNow);
     }
     if (mPowerDownPending && reached(mNow, mPowerDownAt)) {
@@ -152,6 +155,7 @@ void ModemSim::resetSettings()
     cscs = "IRA";
     mLine.clear();
     mTextInput = false;
+    mRecDataReply = -1;
     mUssdSessionOpen = false;
     mSilent = false; // a hung modem recovers when it restarts
     if (sim == Sim::Ready && !simPin.empty())
@@ -293,8 +297,19 @@ void ModemSim::hostWrite(uint8_t b)
 void ModemSim::finishTextInput(bool send)
 {
     mTextInput = false;
+    int recorded = mRecDataReply;
+    mRecDataReply = -1;
     if (!send)
         return; // ESC: input abandoned, no answer
+    if (mRec && recorded >= 0) {
+        mRecUsed[static_cast<size_t>(recorded)] = true;
+        recordedPlayed.push_back(mRec->exchanges[static_cast<size_t>(recorded)].fileLine);
+        // A result after text input starts on a line of its own (logs that print the
+        // answer right after the text lost that line end).
+        const TranscriptExchange& e = mRec->exchanges[static_cast<size_t>(recorded)];
+        emitRecorded((!e.lines.empty() && !e.lines[0].empty() ? "\r\n" : "") + e.wire(), mNow + latencyMs);
+        return;
+    }
     if (cmgsError) {
         cmsError(cmgsError);
         return;
@@ -317,6 +332,8 @@ void ModemSim::processLine(const std::string& rawLine)
     std::string line = (at == std::string::npos) ? rawLine : rawLine.substr(at);
     u = upper(line);
     commands.push_back(line);
+    if (mRec && playRecorded(line))
+        return;
     if (u.compare(0, 2, "AT") != 0) {
         respond({}, "ERROR");
         return;
@@ -328,6 +345,89 @@ void ModemSim::processLine(const std::string& rawLine)
         }
     }
     respond({}, "ERROR");
+}
+
+// ---------------------------------------------------------- recorded modem --
+
+void ModemSim::playRecording(const Transcript& t, uint32_t seed)
+{
+    mRec = &t;
+    mRecUsed.assign(t.exchanges.size(), false);
+    mRecLast.clear();
+    mRecDataReply = -1;
+    mRecRng.seed(seed);
+    recordedPlayed.clear();
+}
+
+size_t ModemSim::recordingUnused(const std::string& key) const
+{
+    size_t n = 0;
+    for (size_t i = 0; mRec && i < mRec->exchanges.size(); ++i)
+        n += !mRecUsed[i] && mRec->exchanges[i].key() == key;
+    return n;
+}
+
+void ModemSim::emitRecorded(const std::string& bytes, uint32_t at)
+{
+    // Random pieces with small gaps, so that line ends and prompts fall anywhere in the
+    // reads of the library.
+    for (size_t i = 0; i < bytes.size();) {
+        size_t n = 1 + mRecRng() % 8;
+        out(bytes.substr(i, n), at);
+        at += mRecRng() % 3;
+        i += n;
+    }
+}
+
+bool ModemSim::playRecorded(const std::string& line)
+{
+    const std::string key = transcriptCommandKey(line);
+    size_t index = mRec->exchanges.size();
+    for (size_t i = 0; i < mRec->exchanges.size(); ++i) {
+        if (!mRecUsed[i] && mRec->exchanges[i].key() == key) {
+            index = i;
+            break;
+        }
+    }
+    if (index == mRec->exchanges.size()) {
+        auto last = mRecLast.find(key);
+        if (!recordingRepeatsQueries || key.back() != '?' || last == mRecLast.end())
+            return false;
+        index = last->second;
+    }
+    mRecUsed[index] = true;
+    mRecLast[key] = index;
+    const TranscriptExchange& e = mRec->exchanges[index];
+    recordedPlayed.push_back(e.fileLine);
+    if (mDropResponses > 0) {
+        --mDropResponses;
+        return true;
+    }
+    // Up to the echo, the echo's line end (only when this modem echoes), the answer up to
+    // its final result, then whatever came after it, later.
+    size_t echoAt = e.echoAt < 0 ? 0 : static_cast<size_t>(e.echoAt);
+    size_t late = e.lines.size();
+    for (size_t i = echoAt; i < e.lines.size(); ++i) {
+        if (transcriptIsFinal(e.lines[i])) {
+            late = i + 1;
+            break;
+        }
+    }
+    std::string bytes = e.wire(0, echoAt);
+    if (e.echoAt >= 0 && echo)
+        bytes += "\r\n";
+    bytes += e.wire(echoAt, late);
+    uint32_t at = mNow + latencyMs;
+    emitRecorded(bytes, at);
+    if (late < e.lines.size())
+        emitRecorded(e.wire(late), at + recordedLateMs);
+    bool prompt = std::find(e.lines.begin(), e.lines.end(), ">") != e.lines.end();
+    if (prompt && index + 1 < mRec->exchanges.size() && mRec->exchanges[index + 1].data) {
+        mTextInput = true;
+        mText.clear();
+        mRecDataReply = static_cast<int>(index + 1);
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- scenario --
@@ -485,13 +585,21 @@ void ModemSim::installDefaultHandlers()
     mHandlers.push_back({"AT+CMGL=", [arg](ModemSim& m, const std::string& l) {
                              std::vector<std::string> f = fields(arg(l, 8));
                              bool keep = f.size() > 1 && f[1] == "1";
+                             if (f.size() > 1 && m.cmglModeRejected) {
+                                 m.respond({}, "ERROR");
+                                 return;
+                             }
                              std::vector<std::string> info;
                              for (auto& e : m.store) {
                                  if (f[0] != "ALL" && e.second.status != f[0])
                                      continue;
                                  info.push_back("+CMGL: " + std::to_string(e.first) + ",\"" + e.second.status + "\",\"" +
                                                 e.second.sender + "\",\"\",\"" + e.second.scts + "\"" +
-                                                (m.csdh == 1 ? ",145," + std::to_string(e.second.text.size()) : "") +
+                                                (m.csdh != 1     ? std::string()
+                                                 : m.cmglFo < 0 ? ",145," + std::to_string(e.second.text.size())
+                                                                : ",145," + std::to_string(m.cmglFo) +
+                                                                      ",0,0,\"+447000000000\",145," +
+                                                                      std::to_string(e.second.text.size())) +
                                                 "\r\n" + e.second.text);
                                  if (!keep && e.second.status == "REC UNREAD")
                                      e.second.status = "REC READ";

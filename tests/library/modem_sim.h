@@ -7,8 +7,12 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
+
+struct Transcript;
+struct TranscriptExchange;
 
 class ModemSim
 {
@@ -76,6 +80,9 @@ public:
     int cmgsError = 0;                          // non-zero: AT+CMGS fails with this +CMS code
     int csqRssi = 20, csqBer = 0;
     bool csdhSupported = true;                  // false: AT+CSDH fails, no <length> in +CMGR
+    int cmglFo = -1;                            // >= 0: +CMGL with AT+CSDH=1 in the long form
+                                                // ...,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>
+    bool cmglModeRejected = false;              // AT+CMGL="...",1 answers ERROR
 
     // ---- state visible to tests ----
     Sim sim = Sim::PinRequired;
@@ -114,6 +121,25 @@ public:
     void powerLoss();                           // supply drops: status low
     void addHandler(const std::string& prefix, Handler h) { mHandlers.insert(mHandlers.begin(), {prefix, h}); }
 
+    // ---- recorded modem ----
+    // Answers each command with the recorded lines of the first unused exchange of `t`
+    // with the same command key ("AT+CPIN?", "AT+CMGL=", ...), in file order, as bytes in
+    // random pieces; commands the recording lacks (or has used up) go to the handlers as
+    // usual. The echo comes from the simulator's own echo setting. Lines after the final
+    // result come recordedLateMs later (URCs such as +NETOPEN: 0). A recorded "> " prompt
+    // followed by a data exchange starts SMS-style text input; Ctrl-Z is then answered
+    // with the data exchange's lines. Modem lines before the first command replace the
+    // "RDY" of the next power-up or restart when recordedLeadingAtBoot is set.
+    // The Transcript must outlive the recording.
+    void playRecording(const Transcript& t, uint32_t seed = 1);
+    void stopRecording() { mRec = nullptr; }
+    bool recordingRepeatsQueries = false;       // a used-up "AT+X?" repeats its last exchange
+    bool recordedLeadingAtBoot = false;
+    uint32_t recordedLateMs = 200;
+    std::vector<int> recordedPlayed;            // transcript line numbers of the exchanges played
+    size_t recordingUnused(const std::string& key) const; // exchanges of `key` not yet played
+    void emitRecorded(const std::string& bytes, uint32_t at); // bytes in random pieces from `at`
+
     // ---- helpers for handlers ----
     void respond(const std::vector<std::string>& info, const std::string& final);
     void ok(const std::vector<std::string>& info = {}) { respond(info, "OK"); }
@@ -123,6 +149,7 @@ public:
 
 private:
     void processLine(const std::string& rawLine);
+    bool playRecorded(const std::string& line);
     void finishTextInput(bool send);
     void powerUp();
     void resetSettings();
@@ -167,4 +194,10 @@ private:
     std::vector<Pending> mPending;
 
     std::vector<std::pair<std::string, Handler>> mHandlers;
+
+    const Transcript* mRec = nullptr;
+    std::vector<bool> mRecUsed;
+    std::map<std::string, size_t> mRecLast;
+    int mRecDataReply = -1;                     // exchange answering the recorded text input
+    std::mt19937 mRecRng;
 };

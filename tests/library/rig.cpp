@@ -59,10 +59,12 @@ extern "C" void gsmPinEventHandler(GSM_PIN_Instance*, GSM_PIN_EventType type, vo
         r.log.push_back("SimStatus " + std::to_string(r.simStatus.back()));
         break;
     case GSM_PIN_EventType_PinSuccess:
+        r.statusAtPinEvent.push_back(gsmPinStatus(&r.pin));
         ++r.pinSuccess;
         r.log.push_back("PinSuccess");
         break;
     case GSM_PIN_EventType_PinFailed:
+        r.statusAtPinEvent.push_back(gsmPinStatus(&r.pin));
         ++r.pinFailed;
         r.log.push_back("PinFailed");
         break;
@@ -124,6 +126,7 @@ extern "C" void gsmSmsReadEventHandler(GSM_SmsRead_Instance*, GSM_SmsRead_EventT
         s.text = e->SmsData;
         s.epoch = e->EpochTime;
         s.offset = e->TimeZoneCompensation;
+        s.index = e->StorageIndex;
         r.received.push_back(s);
         r.log.push_back("ReadSuccess");
     }
@@ -299,6 +302,8 @@ void Rig::step()
     gsmSmsSendPoll(&smsSend);
     gsmSmsReadPoll(&smsRead);
     gsmUssdPoll(&ussd);
+    if (onStep)
+        onStep();
 }
 
 void Rig::runFor(uint32_t ms)

@@ -55,6 +55,7 @@ struct ReceivedSms
     std::string text;
     uint32_t epoch = 0;
     int32_t offset = 0;
+    int index = 0;
 };
 
 struct UssdEvent
@@ -105,6 +106,8 @@ public:
     std::vector<ReceivedSms> received;
     std::vector<UssdEvent> ussdEvents;
     std::function<void(int)> onSmsSent;
+    std::function<void()> onStep;                // the application's part of the main loop
+    std::vector<int> statusAtPinEvent;           // gsmPinStatus() seen by PinSuccess/PinFailed
 
     void rxPoll();
     void txPoll();

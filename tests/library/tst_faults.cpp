@@ -204,6 +204,21 @@ TEST(Faults, UssdWithoutAnswerTimesOut)
     ASSERT_TRUE(gsmUssdSend(&r.ussd, "*1#"));
     ASSERT_TRUE(r.runUntil([&] { return r.ussdEvents.size() >= 3; }, 10000));
     EXPECT_EQ(r.ussdEvents[2].code, GSM_USSD_ResponseCode_SendFailed);
+    EXPECT_EQ(r.sim.commands.back(), "AT+CUSD=1,\"*1#\"") << "asked once more without <dcs>";
+}
+
+// A modem that refuses the <dcs> parameter of AT+CUSD gets the request without it.
+TEST(Faults, UssdDcsRefused)
+{
+    Rig r;
+    bringUp(r);
+    r.sim.ussdScript["*100#"] = {0, "Balance 5", 15, 500};
+    r.sim.addHandler("AT+CUSD=1,\"*100#\",", [](ModemSim& m, const std::string&) { m.cmeError(4); });
+    ASSERT_TRUE(gsmUssdSend(&r.ussd, "*100#"));
+    ASSERT_TRUE(r.runUntil([&] { return r.ussdEvents.size() >= 2; }, 20000));
+    EXPECT_EQ(r.ussdEvents[0].type, GSM_USSD_EventType_UssdSent);
+    EXPECT_EQ(r.ussdEvents[1].code, 0);
+    EXPECT_EQ(r.ussdEvents[1].text, "Balance 5");
 }
 
 TEST(Faults, StoredMessagesBeyondTheQueueAreAllRead)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 bool contains(const std::vector<std::string>& v, const std::string& s)
@@ -127,6 +129,31 @@ TEST_P(Flows, RegistrationFollowsUrcsAndPolling)
               GSM_NetworkRegistration_Status_Searching);
 }
 
+// The usual main loop: enter the PIN whenever the status asks for it. Events agree with
+// the status, so the PIN goes out exactly once per start of the modem (and again after
+// a restart), and a success is only reported for a PIN that was sent.
+TEST_P(Flows, PinEnteredWhenTheStatusAsksIsSentOncePerStart)
+{
+    Rig r(options());
+    r.onStep = [&] {
+        if (gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PinRequired)
+            gsmPinEnter(&r.pin, 1234);
+    };
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_Ready; }, 20000));
+    r.runFor(3000);
+    EXPECT_EQ(r.sim.pinAttempts.size(), 1u);
+    EXPECT_EQ(r.pinSuccess, 1);
+    r.sim.spontaneousReset();
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.pinAttempts.size() == 2 && gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_Ready; },
+                           30000));
+    r.runFor(3000);
+    EXPECT_EQ(r.sim.pinAttempts.size(), 2u);
+    EXPECT_EQ(r.pinSuccess, 2);
+    EXPECT_EQ(r.pinFailed, 0);
+    EXPECT_EQ(r.statusAtPinEvent, (std::vector<int>{GSM_PIN_SimStatus_Ready, GSM_PIN_SimStatus_Ready}));
+    EXPECT_FALSE(gsmPinEnter(&r.pin, 1234)) << "nothing to unlock";
+}
+
 TEST_P(Flows, ThreeWrongPinsNeedThePuk)
 {
     Rig r(options());
@@ -185,6 +212,12 @@ TEST_P(Flows, SmsReceiveAndDelete)
     EXPECT_EQ(s.epoch, 1273096912u);
     EXPECT_EQ(s.offset, 7200);
     ASSERT_TRUE(r.runUntil([&] { return r.sim.store.empty(); }, 5000)) << "the message is deleted after reading";
+    // A notice that does not say where ("+CMTI: ,-1", seen right after start-up) has the
+    // storage listed.
+    r.sim.receiveSms("+27820002222", "unnamed", "10/05/06,00:01:52+08", false);
+    r.sim.emitUrc("+CMTI: ,-1");
+    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == 2 && r.sim.store.empty(); }, 10000));
+    EXPECT_EQ(r.received[1].text, "unnamed");
 }
 
 // Texts read by their <length> (AT+CSDH=1): line breaks, empty lines and lines that
@@ -213,20 +246,35 @@ TEST_P(Flows, SmsTextsWithLineBreaksOrResultCodesArriveWhole)
 }
 
 // Unread messages stored before the link came up are found by the listing, whose texts
-// are skipped by their <length>: a text "OK" must not end the listing early.
+// are skipped by their <length>: a text "OK" must not end the listing early. The
+// <length> is found by the header's shape (the short form, or the long form some
+// firmware prints, whatever its <fo>), and a modem that refuses the listing's mode
+// parameter is listed the standard way.
 TEST_P(Flows, StoredMessagesWithResultLikeTextsAreListedAndRead)
 {
-    Rig r(options());
-    const std::vector<std::string> texts = {"first", "OK", "a\r\nERROR\r\n", "OK\r\n+CMGL: 9,\"REC UNREAD\"", "last"};
-    for (const auto& t : texts)
-        r.sim.receiveSms("+27820004444", t, "10/05/06,00:01:52+08", false);
-    bringUp(r);
-    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == texts.size() && r.sim.store.empty(); }, 30000))
-        << r.received.size() << " read, " << r.sim.store.size() << " stored";
-    for (size_t i = 0; i < texts.size(); ++i)
-        EXPECT_EQ(r.received[i].text, texts[i]) << i;
-    r.runFor(3000);
-    EXPECT_EQ(r.received.size(), texts.size()) << "no message twice";
+    const struct
+    {
+        int fo;
+        bool modeRejected;
+    } variants[] = {{-1, false}, {0, false}, {36, false}, {-1, true}};
+    for (const auto& v : variants) {
+        Rig r(options());
+        r.sim.cmglFo = v.fo;
+        r.sim.cmglModeRejected = v.modeRejected;
+        const std::vector<std::string> texts = {"first", "OK", "a\r\nERROR\r\n", "OK\r\n+CMGL: 9,\"REC UNREAD\"", "last"};
+        for (const auto& t : texts)
+            r.sim.receiveSms("+27820004444", t, "10/05/06,00:01:52+08", false);
+        bringUp(r);
+        ASSERT_TRUE(r.runUntil([&] { return r.received.size() == texts.size() && r.sim.store.empty(); }, 30000))
+            << r.received.size() << " read, " << r.sim.store.size() << " stored, fo " << v.fo;
+        for (size_t i = 0; i < texts.size(); ++i)
+            EXPECT_EQ(r.received[i].text, texts[i]) << i;
+        r.runFor(3000);
+        EXPECT_EQ(r.received.size(), texts.size()) << "no message twice";
+        const auto& c = r.sim.commands;
+        EXPECT_EQ(std::count(c.begin(), c.end(), "AT+CMGL=\"REC UNREAD\"") > 0, v.modeRejected);
+        EXPECT_EQ(std::count(c.begin(), c.end(), "AT+CMGL=\"REC UNREAD\",1"), 1) << "tried once, then the standard form";
+    }
 }
 
 // A modem that rejects AT+CSDH=1 gives no <length>: the text is read line by line.
@@ -273,7 +321,7 @@ TEST_P(Flows, SmsTextsAroundTheBufferLimit)
     bringUp(r);
     ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
     size_t whole = 0, empty = 0;
-    for (size_t len = 30; len <= 60; ++len) {
+    for (size_t len = 120; len <= 150; ++len) {
         std::string text;
         for (size_t k = 0; k < len; ++k)
             text += (k % 7 == 6) ? '\n' : static_cast<char>('a' + k % 26);
@@ -293,6 +341,39 @@ TEST_P(Flows, SmsTextsAroundTheBufferLimit)
     }
     EXPECT_GT(whole, 0u);
     EXPECT_GT(empty, 0u);
+}
+
+// The +CMGR header line around the size of the Prompt buffer (buffers from the header's
+// length minus two to plus four; it fits from plus two on), with a text read by its length that is short or longer than the
+// buffer: the sender reported is always the real one (never taken from the text, never
+// read out of bounds), and the reading never stalls.
+TEST_P(Flows, SmsHeaderAroundTheBufferSize)
+{
+    const std::string sender = "+27820001111", scts = "10/05/06,00:01:52+08";
+    for (const std::string& text : {std::string("short"), std::string(300, 'x')}) {
+        // The header as the modem prints it with AT+CSDH=1.
+        const size_t header = std::string("+CMGR: \"REC UNREAD\",\"" + sender + "\",\"\",\"" + scts +
+                                          "\",145,4,0,0,\"+447000000000\",145," + std::to_string(text.size()))
+                                  .size();
+        for (size_t size = header - 2; size <= header + 4; ++size) {
+            RigOptions o = options();
+            o.promptBuffer = size;
+            Rig r(o);
+            bringUp(r);
+            r.sim.receiveSms(sender, text, scts);
+            r.runUntil([&] { return !r.received.empty(); }, 20000);
+            for (const auto& m : r.received) {
+                EXPECT_EQ(m.phone, sender) << "buffer " << size;
+                EXPECT_TRUE(m.text == text || m.text.empty()) << "buffer " << size;
+            }
+            if (size >= header + 2) { // the header fits: the message is reported
+                EXPECT_EQ(r.received.size(), 1u) << "buffer " << size;
+            }
+            EXPECT_TRUE(r.runUntil([&] { return !gsmSmsReadIsBusy(&r.smsRead); }, 20000)) << "stalled";
+            ASSERT_TRUE(gsmSignalQualityQuery(&r.sq));
+            EXPECT_TRUE(r.runUntil([&] { return !r.csq.empty(); }, 5000)) << "stalled";
+        }
+    }
 }
 
 TEST_P(Flows, UssdActionRequiredThenCancel)

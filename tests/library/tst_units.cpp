@@ -115,24 +115,6 @@ TEST(Util, ElapsedIsWrapSafe)
     EXPECT_TRUE(gsmUtilTimedOut(0xFFFFFFFBu, 10));
 }
 
-TEST(FinalResult, Classification)
-{
-    GSM_Result r;
-    uint16_t code;
-    EXPECT_TRUE(gsmPromptHelperParseFinal("OK", &r, &code));
-    EXPECT_EQ(r, GSM_Result_Ok);
-    EXPECT_TRUE(gsmPromptHelperParseFinal("+CMS ERROR: 321", &r, &code));
-    EXPECT_EQ(r, GSM_Result_CmsError);
-    EXPECT_EQ(code, 321);
-    EXPECT_TRUE(gsmPromptHelperParseFinal("+CME ERROR: 999999", &r, &code));
-    EXPECT_EQ(code, 0xFFFF);
-    EXPECT_TRUE(gsmPromptHelperParseFinal("BUSY", &r, &code));
-    EXPECT_EQ(r, GSM_Result_Error);
-    EXPECT_FALSE(gsmPromptHelperParseFinal("OK ", &r, &code));
-    EXPECT_FALSE(gsmPromptHelperParseFinal("+CMGS: 4", &r, &code));
-    EXPECT_FALSE(gsmPromptHelperParseFinal("ERROR: more", &r, &code));
-}
-
 TEST(CircBuff, FillsToCapacityAndWraps)
 {
     uint8_t storage[8 + 4];
@@ -211,6 +193,57 @@ TEST(SignalQuality, RssiToDbm)
     EXPECT_EQ(gsmSignalQualityRssiTo_dBm(32), GSM_SIGNALQUALITY_DBM_UNKNOWN);
     EXPECT_EQ(gsmSignalQualityRssiTo_dBm(100), -116);
     EXPECT_EQ(gsmSignalQualityRssiTo_dBm(191), -25);
+    // "Unknown" is below every real level: no threshold test takes it for a signal.
+    for (int rssi = 0; rssi < 256; ++rssi) {
+        int16_t dbm = gsmSignalQualityRssiTo_dBm(static_cast<uint8_t>(rssi));
+        if (dbm != GSM_SIGNALQUALITY_DBM_UNKNOWN) {
+            EXPECT_GT(dbm, GSM_SIGNALQUALITY_DBM_UNKNOWN + 10000) << rssi;
+        }
+    }
+    EXPECT_LT(GSM_SIGNALQUALITY_DBM_UNKNOWN, -200);
+}
+
+// Final result codes, numeric and verbose (AT+CMEE=2, or a modem that refused
+// AT+CMEE=1): the verbose texts get the codes of their numeric forms.
+TEST(Prompt, FinalResultsAndVerboseErrors)
+{
+    struct
+    {
+        const char* line;
+        GSM_Result result;
+        uint16_t code;
+    } cases[] = {
+        {"OK", GSM_Result_Ok, 0},
+        {"ERROR", GSM_Result_Error, 0},
+        {"+CME ERROR: 10", GSM_Result_CmeError, 10},
+        {"+CME ERROR:14", GSM_Result_CmeError, 14},
+        {"+CME ERROR: SIM not inserted", GSM_Result_CmeError, 10},
+        {"+CME ERROR: SIM busy", GSM_Result_CmeError, 14},
+        {"+CME ERROR: SIM PIN required", GSM_Result_CmeError, 11},
+        {"+CME ERROR: incorrect password", GSM_Result_CmeError, 16},
+        {"+CME ERROR: operation not allowed", GSM_Result_CmeError, 3},
+        {"+CMS ERROR: operation not allowed", GSM_Result_CmsError, 302},
+        {"+CMS ERROR: SIM PUK required", GSM_Result_CmsError, 316},
+        {"+CME ERROR: operation not supported", GSM_Result_CmeError, 4},
+        {"+CME ERROR: unknown", GSM_Result_CmeError, 0xFFFF},
+        {"+CME ERROR: sim BUSY", GSM_Result_CmeError, 14},
+        {"+CME ERROR: SIM busy now", GSM_Result_CmeError, 0xFFFF}, // longer than a known text
+        {"+CMS ERROR:", GSM_Result_CmsError, 0xFFFF},
+        {"+CMS ERROR: 500", GSM_Result_CmsError, 500},
+        {"+CMS ERROR: SIM busy", GSM_Result_CmsError, 314},
+        {"+CMS ERROR: 321", GSM_Result_CmsError, 321},
+        {"+CME ERROR: 999999", GSM_Result_CmeError, 0xFFFF},
+        {"BUSY", GSM_Result_Error, 0},
+    };
+    for (const auto& c : cases) {
+        GSM_Result r = GSM_Result_Ok;
+        uint16_t code = 1234;
+        ASSERT_TRUE(gsmPromptHelperParseFinal(c.line, &r, &code)) << c.line;
+        EXPECT_EQ(r, c.result) << c.line;
+        EXPECT_EQ(code, c.code) << c.line;
+    }
+    for (const char* notFinal : {"+CPIN: READY", "OK ", "+CMGS: 4", "ERROR: more", "SIM busy", ""})
+        EXPECT_FALSE(gsmPromptHelperParseFinal(notFinal, nullptr, nullptr)) << notFinal;
 }
 
 TEST(SmsSend, DeliveryStatusClasses)

@@ -5,7 +5,8 @@
  * DATA chunks, +CMQTTRX* chunks, results of every step) see it in every state.
  *
  * Input layout: byte 0 picks the scenario (family, prompt buffer size, whether a
- * canned prologue first brings the modules into their data phases), then pairs of
+ * canned prologue, in the usual or in the early-result shape of real firmware, first
+ * brings the modules into their data phases), then pairs of
  * (control byte, data): the control byte sets how many data bytes are fed before the
  * next Poll round and how far time advances.
  */
@@ -124,20 +125,28 @@ static void feed(const char* text)
     pollAll();
 }
 
-/* Answers that take the modules into their data phases (whatever they ask first). */
-static void prologue(void)
+/* Answers that take the modules into their data phases (whatever they ask first);
+ * `early`: in the shape of firmware that prints results before OK, without the space
+ * after the colon, with a failure's result line before ERROR. */
+static void prologue(int early)
 {
     int i;
-    feed("\r\n+NETOPEN: 1\r\n\r\nOK\r\n");
+    feed(early ? "\r\nERROR\r\n" : "\r\n+NETOPEN: 1\r\n\r\nOK\r\n");
     feed("\r\n+SAPBR: 1,1,\"10.0.0.1\"\r\n\r\nOK\r\n");
     for (i = 0; i < 8; i++)
     {
+        if (early)
+        {
+            feed("\r\n+NETOPEN:0\r\n\r\nOK\r\n");
+            feed("\r\n+CMQTTSTART: 23\r\n\r\nERROR\r\n");
+            feed("\r\n+CMQTTCONNECT:0,0\r\n\r\nOK\r\n");
+        }
         feed("\r\nOK\r\n");
         feed("\r\n+CMQTTSTART: 0\r\n");
         feed("\r\n+CMQTTCONNECT: 0,0\r\n");
         feed(">");
     }
-    feed("\r\n+HTTPACTION: 0,200,3000\r\n");
+    feed(early ? "\r\n+HTTPACTION:0,200,3000\r\n" : "\r\n+HTTPACTION: 0,200,3000\r\n");
     feed("\r\nOK\r\n");
 }
 
@@ -204,7 +213,7 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     pollAll();
     if (scenario & 64u)
-        prologue();
+        prologue((scenario & 128u) != 0u);
 
     while (at < size)
     {

@@ -214,15 +214,18 @@ void InternetModem::installLte()
             m.respond({"+IP ERROR: Network is already opened"}, "ERROR");
             return;
         }
-        m.ok();
-        later(openDelayMs, [this]() {
-            if (mNetworkAvailable) {
-                mNetOpen = true;
-                ++opens;
-                mSim.emitUrc("+NETOPEN: 0");
-            } else {
-                mSim.emitUrc("+NETOPEN: 1");
-            }
+        if (netopenBareErrors != 0) {
+            if (netopenBareErrors > 0)
+                --netopenBareErrors;
+            m.respond({}, "ERROR");
+            return;
+        }
+        answerWithResult(m, "+NETOPEN", openDelayMs, [this]() {
+            if (!mNetworkAvailable)
+                return std::make_pair(std::string("1"), true);
+            mNetOpen = true;
+            ++opens;
+            return std::make_pair(std::string("0"), false);
         });
     });
     // Registered after AT+NETOPEN so that it is matched first.
@@ -355,8 +358,7 @@ void InternetModem::installHttp()
             return;
         }
         mHttp.busy = true;
-        m.ok();
-        later(actionDelayMs, [this, method]() { httpAction(method); });
+        answerWithResult(m, "+HTTPACTION", actionDelayMs, [this, method]() { return httpAction(method); });
     });
     mSim.addHandler("AT+HTTPREAD=", [this](ModemSim& m, const std::string& l) {
         std::vector<std::string> f = fields(after(l, 12));
@@ -373,7 +375,27 @@ void InternetModem::installHttp()
     });
 }
 
-void InternetModem::httpAction(int method)
+void InternetModem::answerWithResult(ModemSim& m, const std::string& name, uint32_t delayMs,
+                                     std::function<std::pair<std::string, bool>()> outcome)
+{
+    std::string colon = noSpaceAfterColon ? ":" : ": ";
+    if (!resultBeforeOk && !failureWithError) {
+        m.ok();
+        later(delayMs, [this, name, colon, outcome]() { mSim.emitUrc(name + colon + outcome().first); });
+        return;
+    }
+    std::pair<std::string, bool> r = outcome();
+    if (r.second && failureWithError) {
+        m.respond({name + colon + r.first, ""}, "ERROR");
+    } else if (resultBeforeOk) {
+        m.respond({name + colon + r.first, ""}, "OK");
+    } else {
+        m.ok();
+        later(delayMs, [this, name, colon, r]() { mSim.emitUrc(name + colon + r.first); });
+    }
+}
+
+std::pair<std::string, bool> InternetModem::httpAction(int method)
 {
     HttpExchange ex;
     ex.method = method;
@@ -427,8 +449,15 @@ void InternetModem::httpAction(int method)
     ex.status = status;
     ex.length = mHttp.response.size();
     httpExchanges.push_back(ex);
-    mSim.emitUrc("+HTTPACTION: " + std::to_string(method) + "," + std::to_string(status) + "," +
-                 std::to_string(mHttp.response.size()));
+    return {std::to_string(method) + "," + std::to_string(status) + "," + std::to_string(mHttp.response.size()),
+            false};
+}
+
+void InternetModem::adoptHttpResponse(const std::string& body)
+{
+    mHttp.initialised = true;
+    mHttp.busy = false;
+    mHttp.response = body;
 }
 
 void InternetModem::httpRead(size_t offset, size_t size)
@@ -471,15 +500,12 @@ void InternetModem::installMqtt()
             m.respond({"+CMQTTSTART: 23"}, "ERROR");
             return;
         }
-        m.ok();
-        later(resultDelayMs, [this]() {
-            if (mNetworkAvailable) {
-                mMqtt.started = true;
-                ++mqttStarts;
-                mSim.emitUrc("+CMQTTSTART: 0");
-            } else {
-                mSim.emitUrc("+CMQTTSTART: 7");
-            }
+        answerWithResult(m, "+CMQTTSTART", resultDelayMs, [this]() {
+            if (!mNetworkAvailable)
+                return std::make_pair(std::string("7"), true);
+            mMqtt.started = true;
+            ++mqttStarts;
+            return std::make_pair(std::string("0"), false);
         });
     });
     mSim.addHandler("AT+CMQTTSTOP", [this, command](ModemSim& m, const std::string& l) {
@@ -595,8 +621,10 @@ void InternetModem::installMqtt()
         c.willMessage = mMqtt.willMessage;
         c.willQos = mMqtt.willTopic.empty() ? -1 : mMqtt.willQos;
         mqttConnects.push_back(c);
-        m.ok();
-        later(resultDelayMs, [this, c]() { mqttConnect(c); });
+        answerWithResult(m, "+CMQTTCONNECT", resultDelayMs, [this, c]() {
+            int err = mqttConnect(c);
+            return std::make_pair("0," + std::to_string(err), err != 0);
+        });
     });
     mSim.addHandler("AT+CMQTTPUB=", [this, command](ModemSim& m, const std::string& l) {
         command(l);
@@ -651,7 +679,7 @@ bool InternetModem::mqttAwait(int mid)
     return mMqtt.acked.count(mid) != 0;
 }
 
-void InternetModem::mqttConnect(const MqttConnect& c)
+int InternetModem::mqttConnect(const MqttConnect& c)
 {
     // "tcp://host:port"
     std::string url = resolveUrl ? resolveUrl(c.url) : c.url;
@@ -660,10 +688,8 @@ void InternetModem::mqttConnect(const MqttConnect& c)
     size_t colon = url.rfind(':');
     std::string host = url.substr(0, colon);
     int port = colon == std::string::npos ? 1883 : toInt(url.substr(colon + 1), -1);
-    if (!mNetworkAvailable || port <= 0) {
-        mSim.emitUrc("+CMQTTCONNECT: 0,3");
-        return;
-    }
+    if (!mNetworkAvailable || port <= 0)
+        return 3;
     mqttDropClient();
     mMqtt.client = mosquitto_new(c.clientId.c_str(), c.clean, this);
     mosquitto_connect_callback_set(mMqtt.client, &InternetModem::onMqttConnect);
@@ -681,20 +707,18 @@ void InternetModem::mqttConnect(const MqttConnect& c)
     mMqtt.lost = false;
     if (mosquitto_connect(mMqtt.client, host.c_str(), port, c.keepAlive) != MOSQ_ERR_SUCCESS) {
         mqttDropClient();
-        mSim.emitUrc("+CMQTTCONNECT: 0,3"); // socket connect failed
-        return;
+        return 3; // socket connect failed
     }
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     while (mMqtt.connack < 0 && !mMqtt.lost && std::chrono::steady_clock::now() < until)
         mqttPump(10);
     if (mMqtt.connack == 0) {
         mMqtt.connected = true;
-        mSim.emitUrc("+CMQTTCONNECT: 0,0");
-        return;
+        return 0;
     }
     int err = mMqtt.connack > 0 ? 26 + mMqtt.connack : 17; // 27..31 refused, 17 timeout
     mqttDropClient();
-    mSim.emitUrc("+CMQTTCONNECT: 0," + std::to_string(err));
+    return err;
 }
 
 void InternetModem::mqttDropClient()

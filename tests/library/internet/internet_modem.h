@@ -50,6 +50,12 @@ public:
     bool requireCid = true;             // 2G: AT+HTTPACTION fails (601) without "CID"
     bool queryHidesOpenStack = false;   // LTE: AT+NETOPEN? answers 0 even when open
     int actionStatusOverride = 0;       // non-zero: +HTTPACTION reports this status, no body
+    // Answer shapes of real firmware for the result lines of AT+NETOPEN, AT+CMQTTSTART,
+    // AT+CMQTTCONNECT and AT+HTTPACTION (normally OK, then the result as a URC):
+    bool resultBeforeOk = false;        // the result line, an empty line, then OK
+    bool failureWithError = false;      // a failing result line, an empty line, then ERROR (no OK)
+    bool noSpaceAfterColon = false;     // "+HTTPACTION:0,200,7438"
+    int netopenBareErrors = 0;          // the next n AT+NETOPEN answer a bare ERROR (-1: always)
     // Called before an AT+HTTPREAD is answered (offset asked for); a test may change
     // the scenario here, e.g. drop the network in the middle of a body.
     std::function<void(size_t offset)> onHttpRead;
@@ -77,6 +83,9 @@ public:
     std::vector<HttpExchange> httpExchanges;
     std::vector<std::pair<size_t, size_t>> httpReads; // (offset, size) asked for
     bool httpInitialised() const { return mHttp.initialised; }
+    // A recorded exchange initialised the HTTP service and ran the request: the modem
+    // now holds `body` for AT+HTTPREAD.
+    void adoptHttpResponse(const std::string& body);
 
     struct MqttConnect
     {
@@ -112,9 +121,14 @@ private:
     void install2G();
     void installHttp();
     void installMqtt();
-    void httpAction(int method);
+    // Answers a command whose outcome is the result line "<name>: <args>" (see the
+    // answer shapes); `outcome` computes the arguments and tells whether they report a
+    // failure. It runs at once or when the URC is due.
+    void answerWithResult(ModemSim& m, const std::string& name, uint32_t delayMs,
+                          std::function<std::pair<std::string, bool>()> outcome);
+    std::pair<std::string, bool> httpAction(int method);
     void httpRead(size_t offset, size_t size);
-    void mqttConnect(const MqttConnect& c);
+    int mqttConnect(const MqttConnect& c);
     void mqttDropClient();
     void mqttPump(int timeoutMs);
     void mqttDeliver();

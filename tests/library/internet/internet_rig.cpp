@@ -1,5 +1,7 @@
 #include "internet_rig.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -56,6 +58,10 @@ void httpEvent(GSM_HttpClientSimcom_Instance*, GSM_HttpClientSimcom_EventType ty
     h.terminated = e->DataResult[e->DataLength] == '\0';
     h.contentLength = e->ContentLength;
     h.last = e->LastSegment;
+    // When an event is delivered, the queries already tell the same story.
+    if (gsmHttpClientSimcomHttpOperationPending(&g_irig->http) == h.last ||
+        (h.last && gsmHttpClientSimcomHttpOperationStarted(&g_irig->http)))
+        g_irig->eventQueryMismatches.push_back("HttpResult (last " + std::to_string(h.last) + ")");
     g_irig->httpEvents.push_back(h);
     if (g_irig->onHttp)
         g_irig->onHttp(h);
@@ -83,6 +89,31 @@ void mqttEvent(GSM_MqttClientSimcom_Instance*, GSM_MqttClientSimcom_EventType ty
         m.errorCode = e->ErrorCode;
         m.result = e->Result;
     }
+    int state = gsmMqttClientServerConnectionState(&g_irig->mqtt);
+    bool agrees = true;
+    switch (type) {
+    case GSM_MqttClientSimcom_EventType_ConnectSuccess:
+    case GSM_MqttClientSimcom_EventType_SubscribeSuccess:
+    case GSM_MqttClientSimcom_EventType_UnsubscribeSuccess:
+    case GSM_MqttClientSimcom_EventType_PublishSuccess:
+        agrees = state == GSM_MQTT_ServerStatus_Connected;
+        break;
+    case GSM_MqttClientSimcom_EventType_DisconnectSuccess:
+        agrees = state == GSM_MQTT_ServerStatus_Disconnected;
+        break;
+    case GSM_MqttClientSimcom_EventType_ConnectionLost:
+    case GSM_MqttClientSimcom_EventType_NoNetwork:
+        agrees = state == GSM_MQTT_ServerStatus_Disconnected || state == GSM_MQTT_ServerStatus_Disconnecting;
+        break;
+    case GSM_MqttClientSimcom_EventType_ErrorResponse:
+        if (m.errorType <= GSM_MQTT_ErrorType_Connect)
+            agrees = state == GSM_MQTT_ServerStatus_Disconnected;
+        break;
+    default:
+        break;
+    }
+    if (!agrees)
+        g_irig->eventQueryMismatches.push_back("MQTT event " + std::to_string(type) + " in state " + std::to_string(state));
     g_irig->mqttEvents.push_back(m);
     if (g_irig->onMqtt)
         g_irig->onMqtt(m);
@@ -193,6 +224,8 @@ InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(
 
 InternetRig::~InternetRig()
 {
+    for (const std::string& m : eventQueryMismatches)
+        ADD_FAILURE() << "an event disagrees with the query functions: " << m;
     g_irig = nullptr;
 }
 

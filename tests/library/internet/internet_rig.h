@@ -93,6 +93,9 @@ public:
     std::vector<HttpEvent> httpEvents;
     std::function<void(const HttpEvent&)> onHttp;
     std::vector<MqttEvent> mqttEvents;
+    // Events whose module's query functions did not yet reflect them (every test fails
+    // on one).
+    std::vector<std::string> eventQueryMismatches;
     std::function<void(const MqttEvent&)> onMqtt;
 
     // Body reassembled from the HTTP events since index `from` (by DataOffset); false

@@ -36,36 +36,27 @@ protected:
     }
 };
 
-TEST_P(Gsm2G, ConnectsWithApn)
+// The APN is set when given, never when it could break out of its quotes (then no
+// bearer is opened at all).
+TEST_P(Gsm2G, ConnectsWithAndWithoutApn)
 {
-    InternetRig r(options("gprs.example"));
-    ASSERT_TRUE(r.bringUp());
-    EXPECT_TRUE(gsmInternetConnectionSimcom2GIsConnected(&r.g2));
-    EXPECT_EQ(r.g2._i.Family, GSM_InternetConnection_Family_2G);
-    EXPECT_EQ(r.net.apn, "gprs.example");
-    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=3,1,\"Contype\",\"GPRS\""), 1u);
-    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=3,1,\"APN\",\"gprs.example\""), 1u);
-    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=1,1"), 1u);
-    EXPECT_EQ(r.net.opens, 1);
-}
-
-TEST_P(Gsm2G, ConnectsWithoutApn)
-{
-    InternetRig r(options());
-    ASSERT_TRUE(r.bringUp());
-    EXPECT_FALSE(r.net.apnSet);
-    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=3,1,\"APN\""), 0u);
-    EXPECT_EQ(r.net.opens, 1);
-}
-
-TEST_P(Gsm2G, UnsafeApnIsNeverSent)
-{
-    InternetRig r(options("apn\",\"x"));
-    ASSERT_TRUE(r.bringUp(false));
-    r.runFor(30000);
-    EXPECT_FALSE(r.connected());
-    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=3"), 0u);
-    EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=1,1"), 0u);
+    struct Case
+    {
+        const char* apn;
+        bool opens;
+    };
+    for (const Case& c : {Case{"gprs.example", true}, Case{nullptr, true}, Case{"apn\",\"x", false}}) {
+        InternetRig r(options(c.apn));
+        ASSERT_TRUE(r.bringUp(c.opens));
+        r.runFor(c.opens ? 0 : 30000);
+        EXPECT_EQ(r.connected(), c.opens);
+        EXPECT_EQ(r.g2._i.Family, GSM_InternetConnection_Family_2G);
+        EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=3,1,\"Contype\",\"GPRS\""), c.opens ? 1u : 0u);
+        EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=3,1,\"APN\""), c.apn && c.opens ? 1u : 0u);
+        EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=1,1"), c.opens ? 1u : 0u);
+        EXPECT_EQ(r.net.opens, c.opens ? 1 : 0);
+        EXPECT_EQ(r.net.apn, c.apn && c.opens ? c.apn : "");
+    }
 }
 
 TEST_P(Gsm2G, BearerDeactivationThenRecovery)
@@ -78,8 +69,21 @@ TEST_P(Gsm2G, BearerDeactivationThenRecovery)
     EXPECT_FALSE(r.connected());
     EXPECT_GE(countCommands(r.sim, "AT+SAPBR=1,1"), 3u) << "it keeps trying";
     r.net.setNetworkAvailable(true);
-    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS + 20000));
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MAX_MS + 20000));
     EXPECT_EQ(r.net.opens, 2);
+}
+
+// Some firmware reports a lost context only as "+PDP: DEACT" (no "+SAPBR 1: DEACT"): the
+// bearer counts as down at once and is queried and opened again.
+TEST_P(Gsm2G, PdpDeactAloneMarksTheBearerDown)
+{
+    InternetRig r(options("apn"));
+    ASSERT_TRUE(r.bringUp());
+    size_t queries = countCommands(r.sim, "AT+SAPBR=2,1");
+    r.sim.emitUrc("+PDP: DEACT");
+    ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 2000));
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 20000));
+    EXPECT_GT(countCommands(r.sim, "AT+SAPBR=2,1"), queries);
 }
 
 TEST_P(Gsm2G, HttpGetReadsInPieces)

@@ -36,29 +36,23 @@ protected:
     }
 };
 
-TEST_P(Lte, ConnectsWithApn)
+// With an APN the PDP context is set first; without one none is set. An open
+// connection is left alone.
+TEST_P(Lte, ConnectsWithAndWithoutApn)
 {
-    InternetRig r(options("internet.example"));
-    EXPECT_FALSE(r.connected());
-    ASSERT_TRUE(r.bringUp());
-    EXPECT_TRUE(r.net.apnSet);
-    EXPECT_EQ(r.net.apn, "internet.example");
-    EXPECT_EQ(r.net.opens, 1);
-    EXPECT_EQ(countCommands(r.sim, "AT+CGDCONT=1,\"IP\",\"internet.example\""), 1u);
-    EXPECT_EQ(r.lte._i.Family, GSM_InternetConnection_Family_Lte);
-    r.runFor(5000);
-    EXPECT_TRUE(r.connected());
-    EXPECT_EQ(r.net.opens, 1) << "an open connection is left alone";
-    EXPECT_EQ(r.txOverflows, 0u);
-}
-
-TEST_P(Lte, ConnectsWithoutApn)
-{
-    InternetRig r(options());
-    ASSERT_TRUE(r.bringUp());
-    EXPECT_FALSE(r.net.apnSet) << "no PDP context is set without an APN";
-    EXPECT_EQ(countCommands(r.sim, "AT+CGDCONT"), 0u);
-    EXPECT_EQ(countCommands(r.sim, "AT+NETOPEN"), countCommands(r.sim, "AT+NETOPEN?") + 1);
+    for (const char* apn : {"internet.example", static_cast<const char*>(nullptr)}) {
+        InternetRig r(options(apn));
+        EXPECT_FALSE(r.connected());
+        ASSERT_TRUE(r.bringUp());
+        EXPECT_EQ(r.net.apnSet, apn != nullptr);
+        EXPECT_EQ(countCommands(r.sim, "AT+CGDCONT"), apn ? 1u : 0u);
+        EXPECT_EQ(r.net.apn, apn ? apn : "");
+        EXPECT_EQ(r.lte._i.Family, GSM_InternetConnection_Family_Lte);
+        r.runFor(5000);
+        EXPECT_TRUE(r.connected());
+        EXPECT_EQ(r.net.opens, 1) << "an open connection is left alone";
+        EXPECT_EQ(r.txOverflows, 0u);
+    }
 }
 
 TEST_P(Lte, NoConnectionBeforeRegistration)
@@ -70,6 +64,15 @@ TEST_P(Lte, NoConnectionBeforeRegistration)
     EXPECT_EQ(countCommands(r.sim, "AT+NETOPEN"), 0u) << "nothing is opened while unregistered";
     r.setRegistered(true);
     ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 30000));
+}
+
+// A firmware that rejects the query AT+NETOPEN? must not keep the connection closed.
+TEST_P(Lte, RejectedQueryStillOpens)
+{
+    InternetRig r(options());
+    r.sim.addHandler("AT+NETOPEN?", [](ModemSim& m, const std::string&) { m.respond({}, "ERROR"); });
+    ASSERT_TRUE(r.bringUp());
+    EXPECT_EQ(r.net.opens, 1);
 }
 
 TEST_P(Lte, AlreadyOpenedStackIsNoFailure)
@@ -98,8 +101,51 @@ TEST_P(Lte, ReconnectsAfterNetworkLoss)
     EXPECT_FALSE(r.connected()) << "opening fails while the network is gone";
     EXPECT_GE(countCommands(r.sim, "AT+NETOPEN"), 3u) << "it keeps trying";
     r.net.setNetworkAvailable(true);
-    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS + 20000));
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MAX_MS + 20000));
     EXPECT_EQ(r.net.opens, 2);
+}
+
+// Times (rig clock) at which the modem received a command starting with `prefix` while
+// the rig runs for `ms`.
+std::vector<uint32_t> commandTimes(InternetRig& r, const std::string& prefix, uint32_t ms)
+{
+    std::vector<uint32_t> times;
+    size_t seen = r.sim.commands.size();
+    r.runUntil([&] {
+        for (; seen < r.sim.commands.size(); ++seen)
+            if (r.sim.commands[seen] == prefix)
+                times.push_back(r.now());
+        return false;
+    }, ms);
+    return times;
+}
+
+// Firmware that answers AT+NETOPEN with a bare ERROR (or "+NETOPEN: <err>" and ERROR):
+// reported, and retried with a pause that grows up to its limit - never a tight loop.
+TEST_P(Lte, RefusedOpeningBacksOff)
+{
+    InternetRig r(options());
+    r.net.failureWithError = GetParam() % 2 == 0;
+    if (r.net.failureWithError)
+        r.net.setNetworkAvailable(false); // "+NETOPEN: 1", "", "ERROR"
+    else
+        r.net.netopenBareErrors = -1;
+    ASSERT_TRUE(r.bringUp(false));
+    std::vector<uint32_t> at = commandTimes(r, "AT+NETOPEN", 400000);
+    ASSERT_GE(at.size(), 5u) << "it keeps trying";
+    EXPECT_LE(at.size(), 7u) << "no tight loop";
+    for (size_t i = 2; i < at.size(); ++i)
+        EXPECT_GE(at[i] - at[i - 1], at[i - 1] - at[i - 2]) << "the pause never shrinks";
+    EXPECT_GE(at.back() - at[at.size() - 2], GSM_INETCONN_RETRY_MAX_MS / 2);
+    EXPECT_LE(at.back() - at[at.size() - 2], GSM_INETCONN_RETRY_MAX_MS + 5000);
+    EXPECT_GE(gsmInternetConnectionSimcomFailedAttempts(&r.lte), at.size() - 1);
+    EXPECT_EQ(gsmInternetConnectionSimcomLastError(&r.lte), r.net.failureWithError ? 1u : 0u);
+    EXPECT_FALSE(r.connected());
+
+    r.net.netopenBareErrors = 0;
+    r.net.setNetworkAvailable(true);
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MAX_MS + 20000));
+    EXPECT_EQ(gsmInternetConnectionSimcomFailedAttempts(&r.lte), 0u);
 }
 
 TEST_P(Lte, ModemRestartReopens)
@@ -226,6 +272,53 @@ TEST_P(Lte, HttpStatusesAndNetworkError)
     EXPECT_TRUE(r.httpEvents.back().last);
     ASSERT_TRUE(r.runUntil([&] { return countCommands(r.sim, "AT+NETOPEN?") > queries; }, 5000));
     EXPECT_TRUE(r.connected()) << "the check found the connection up";
+}
+
+// The result lines of AT+NETOPEN and AT+HTTPACTION before OK, without the space after
+// the colon, or both, as real firmware prints them; a late start-up or network notice
+// inside an answer.
+TEST_P(Lte, ResultShapesOfRealFirmware)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    server.route("/shape", {200, trickyBody(700)});
+    for (int shape = 1; shape <= 3; ++shape) {
+        InternetRig r(options());
+        r.net.resultBeforeOk = shape & 1;
+        r.net.noSpaceAfterColon = shape & 2;
+        ASSERT_TRUE(r.bringUp()) << shape;
+        r.sim.urcInNextResponse(shape == 2 ? "+CGEV: EPS PDN ACT 1" : "SMS DONE"); // late notices inside answers
+        ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/shape").c_str()));
+        ASSERT_TRUE(requestDone(r)) << shape;
+        EXPECT_EQ(r.httpEvents.back().status, 200) << shape;
+        EXPECT_EQ(r.httpEvents.back().contentLength, 700u);
+        std::string body;
+        ASSERT_TRUE(r.httpBody(&body));
+        EXPECT_TRUE(body == trickyBody(700)) << shape;
+    }
+}
+
+// SIM7600 answers a command that needs the data connection with "+IP ERROR: Network not
+// opened" and ERROR when the stack closed without a URC: the request fails and the
+// connection is checked at once (and reopened), not at the next periodic check.
+TEST_P(Lte, HttpIpErrorChecksTheConnection)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok());
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+    size_t queries = countCommands(r.sim, "AT+NETOPEN?");
+    r.sim.addHandler("AT+HTTPACTION=", [&r](ModemSim& m, const std::string&) {
+        r.net.queryHidesOpenStack = true; // the stack is gone as far as the modem says
+        m.respond({"+IP ERROR: Network not opened", ""}, "ERROR");
+    });
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/missing").c_str()));
+    ASSERT_TRUE(requestDone(r));
+    EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED);
+    ASSERT_TRUE(r.runUntil([&] { return countCommands(r.sim, "AT+NETOPEN?") > queries; }, 5000))
+        << "checked at once";
+    r.net.queryHidesOpenStack = false;
+    ASSERT_TRUE(r.runUntil([&] { return r.net.opens == 2 && r.connected(); }, 30000)) << "reopened";
 }
 
 TEST_P(Lte, HttpConnectionLostMidBodyThenRecovers)

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -277,10 +278,28 @@ TEST_F(Mqtt, RefusedArguments)
     EXPECT_TRUE(gsmMqttClientSimcomCancelSubscribe(&r.mqtt));
 }
 
-TEST_F(Mqtt, ConnectFailuresAreReported)
+// How real firmware shapes the answers of AT+CMQTTSTART and AT+CMQTTCONNECT: the result
+// as a URC after OK, before OK, a failing result followed by ERROR with no OK, no space
+// after the colon. The cause code reaches the event in every shape.
+struct AnswerShape
 {
+    bool beforeOk, withError, noSpace;
+};
+
+class MqttShapes : public Mqtt, public ::testing::WithParamInterface<AnswerShape>
+{
+};
+
+TEST_P(MqttShapes, ConnectFailuresAreReported)
+{
+    const AnswerShape shape = GetParam();
     InternetRig r(options(4));
+    r.net.resultBeforeOk = shape.beforeOk;
+    r.net.failureWithError = shape.withError;
+    r.net.noSpaceAfterColon = shape.noSpace;
     ASSERT_TRUE(r.bringUp());
+    std::vector<int> stateAtEvent;
+    r.onMqtt = [&](const Ev&) { stateAtEvent.push_back(gsmMqttClientServerConnectionState(&r.mqtt)); };
     // Nothing listens on this port: the socket connect fails.
     auto s = session("tcp://127.0.0.1:1", "tarvex-fail");
     ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "x", 0) == false);
@@ -289,17 +308,27 @@ TEST_F(Mqtt, ConnectFailuresAreReported)
     ASSERT_TRUE(waitEvent(r, GSM_MqttClientSimcom_EventType_ErrorResponse, 2));
     const Ev& e = r.mqttEvents[0];
     EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect);
-    EXPECT_EQ(e.result, GSM_Result_Ok);
+    EXPECT_EQ(e.result, shape.withError ? GSM_Result_Error : GSM_Result_Ok);
     EXPECT_EQ(e.errorCode, 3) << "socket connect failed";
+    EXPECT_EQ(stateAtEvent[0], GSM_MQTT_ServerStatus_Disconnected) << "the event and the query agree";
     EXPECT_EQ(r.mqttEvents[1].errorType, GSM_MQTT_ErrorType_Subscribe) << "the queued subscription fails too";
     EXPECT_EQ(r.mqttEvents[1].result, GSM_Result_Aborted);
     EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
 
-    // The next attempt, to the real broker, works; the service was kept.
+    // The program restarts while the modem keeps its service and client: the next
+    // attempt, to the real broker, takes "+CMQTTSTART: 23" and ERROR (already started)
+    // and the held client in its stride.
+    gsmMqttClientSimcomInit(&r.mqtt);
     auto good = session(brokerUrl.c_str(), "tarvex-fail");
     connect(r, &good);
+    EXPECT_EQ(stateAtEvent.back(), GSM_MQTT_ServerStatus_Connected) << "the event and the query agree";
     EXPECT_EQ(r.net.mqttStarts, 1);
+    EXPECT_EQ(std::count(r.sim.commands.begin(), r.sim.commands.end(), "AT+CMQTTSTART"), 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(Firmware, MqttShapes,
+                         ::testing::Values(AnswerShape{false, false, false}, AnswerShape{true, false, false},
+                                           AnswerShape{false, true, false}, AnswerShape{true, true, true}));
 
 TEST_F(Mqtt, BrokerLostMidSubscribeThenRecovers)
 {
@@ -474,6 +503,38 @@ TEST_P(MqttReceive, ChunkedAndBrokenMessages)
     EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxTopicHeaderError), 2u);
     EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd), 0u);
     EXPECT_TRUE(r.connected()) << "the command engine kept its footing";
+
+    // Too long to report: a payload above GSM_MQTT_SIMCOM_MAX_PAYLOAD, once in one chunk
+    // and once in ordinary chunks, whose bytes hold a complete receive sequence at line
+    // starts. Every byte is read as data: one error event each, no message from the
+    // payload's lines, and the genuine message after them arrives whole.
+    r.mqttEvents.clear();
+    const std::string fake = "\r\n+CMQTTRXSTART: 0,4,4\r\n+CMQTTRXTOPIC: 0,4\r\nfake\r\n+CMQTTRXPAYLOAD: 0,4\r\n"
+                             "fake\r\n+CMQTTRXEND: 0\r\nOK\r\n";
+    std::string big;
+    while (big.size() < GSM_MQTT_SIMCOM_MAX_PAYLOAD + 500)
+        big += fake + trickyBody(300);
+    for (size_t chunk : {big.size(), size_t(1500)}) {
+        rx(std::string("\r\n+CMQTTRXSTART: 0,3,") + std::to_string(big.size()) + "\r\n+CMQTTRXTOPIC: 0,3\r\nbig\r\n");
+        for (size_t at = 0; at < big.size(); at += chunk) {
+            std::string piece = big.substr(at, chunk);
+            rx("+CMQTTRXPAYLOAD: 0," + std::to_string(piece.size()) + "\r\n" + piece + "\r\n");
+        }
+        rx("+CMQTTRXEND: 0\r\n");
+    }
+    // A chunk longer than its message announced is consumed as well.
+    rx("\r\n+CMQTTRXSTART: 0,1,2\r\n+CMQTTRXTOPIC: 0,1\r\nt\r\n+CMQTTRXPAYLOAD: 0," + std::to_string(big.size()) +
+       "\r\n" + big + "\r\n+CMQTTRXEND: 0\r\n");
+    rx("\r\n+CMQTTRXSTART: 0,4,4\r\n+CMQTTRXTOPIC: 0,4\r\nreal\r\n+CMQTTRXPAYLOAD: 0,4\r\ndata\r\n+CMQTTRXEND: 0\r\n");
+    ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd) >= 1; }, 20000));
+    r.runFor(500);
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd), 1u) << "no message made of payload bytes";
+    EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxPayloadHeaderError), 3u);
+    for (const Ev& e : r.mqttEvents)
+        EXPECT_NE(e.segment, "fake");
+    ASSERT_TRUE(r.lastMessage(&gotTopic, &gotPayload));
+    EXPECT_EQ(gotTopic, "real");
+    EXPECT_EQ(gotPayload, "data");
 
     // A message with an empty payload ends right after its topic.
     r.mqttEvents.clear();

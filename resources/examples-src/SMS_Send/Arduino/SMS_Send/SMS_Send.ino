@@ -31,6 +31,11 @@ static bool communicating = false;
 static bool registered = false;
 static bool messageQueued = false;
 
+/* Set by gsmSmsSendEventHandler() when the modem was switched off or restarted, or did
+ * not answer, before the message went out: it is sent again (at most twice). */
+bool sendAgain = false;
+static uint8_t attempts = 0;
+
 static void setLed(bool on)
 {
     digitalWrite(PIN_LED, on ? HIGH : LOW);
@@ -58,11 +63,20 @@ static void reportModemState(void)
 /* Hands the message to the library once the modem is registered. */
 static void sendOnceRegistered(void)
 {
+    if (sendAgain)
+    {
+        sendAgain = false;
+        if (attempts < 3u)
+        {
+            messageQueued = false; /* after a modem restart: once more when registered */
+        }
+    }
     if (!messageQueued && registered)
     {
         if (gsmmgrSmsSend(phoneNumber, messageText))
         {
             messageQueued = true;
+            attempts++;
             debugText("Sending the text message...\r\n");
         }
     }

@@ -3,6 +3,7 @@
 void gsmPinEventHandler(GSM_PIN_Instance* inst, GSM_PIN_EventType event_type, void* event_data)
 {
     // USER CODE BEGIN gsmPinEventHandler
+    extern bool pinRejected; /* main program: no second try after a rejection */
     (void)inst;
     switch (event_type)
     {
@@ -41,6 +42,7 @@ void gsmPinEventHandler(GSM_PIN_Instance* inst, GSM_PIN_EventType event_type, vo
         debugText("PIN accepted: the SIM card is ready.\r\n");
         break;
     case GSM_PIN_EventType_PinFailed:
+        pinRejected = true;
         debugText("PIN rejected or not entered. Check SIM_PIN; it is not tried again.\r\n");
         break;
     default:

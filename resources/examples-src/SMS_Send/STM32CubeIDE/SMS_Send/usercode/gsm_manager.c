@@ -3,6 +3,7 @@
 void gsmSmsSendEventHandler(GSM_SmsSend_Instance* inst, GSM_SmsSend_EventType event_type, void* event_data)
 {
     // USER CODE BEGIN gsmSmsSendEventHandler
+    extern bool sendAgain; /* main program: send again after a modem restart */
     (void)inst;
     switch (event_type)
     {
@@ -27,7 +28,13 @@ void gsmSmsSendEventHandler(GSM_SmsSend_Instance* inst, GSM_SmsSend_EventType ev
         }
         else if (failure->Result == GSM_Result_Timeout)
         {
-            debugText("no answer from the modem or no network");
+            debugText("no answer from the modem or no network; trying again");
+            sendAgain = true;
+        }
+        else if (failure->Result == GSM_Result_Aborted)
+        {
+            debugText("the modem was switched off or restarted; trying again");
+            sendAgain = true;
         }
         else
         {

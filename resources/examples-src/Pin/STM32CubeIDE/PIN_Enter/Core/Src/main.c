@@ -3,7 +3,8 @@
  * library on a NUCLEO-F411RE.
  *
  * The program switches the modem on, reads the SIM card's status and, when the SIM
- * asks for its PIN, enters SIM_PIN once. Every change of the SIM status is printed on
+ * asks for its PIN, enters SIM_PIN - after a modem restart again, since the SIM then
+ * asks again. Every change of the SIM status is printed on
  * the debug output.
  *
  * The PIN is never sent twice on its own: three wrong PINs block the SIM card, which
@@ -31,6 +32,9 @@
 static bool communicating = false;
 static bool pinEntered = false;
 
+/* Set by gsmPinEventHandler() when the SIM card rejected the PIN: it is never tried again. */
+bool pinRejected = false;
+
 static void setLed(bool on)
 {
     boardLed(on);
@@ -49,10 +53,16 @@ static void reportModemState(void)
     }
 }
 
-/* Enters the PIN once, when the SIM card asks for it. */
+/* Enters the PIN when the SIM card asks for it: once per start of the modem (after a
+ * modem restart the SIM asks again), never again after the SIM rejected it. */
 static void enterPinWhenAsked(void)
 {
-    if (!pinEntered && (gsmmgrPinStatus() == GSM_PIN_SimStatus_PinRequired))
+    if (gsmmgrPinStatus() != GSM_PIN_SimStatus_PinRequired)
+    {
+        pinEntered = false; /* unlocked, or the modem is (re)starting */
+        return;
+    }
+    if (!pinEntered && !pinRejected)
     {
         pinEntered = true;
         debugText("The SIM card asks for its PIN: entering it.\r\n");

@@ -1,0 +1,383 @@
+// The internet modules against real modem output: the recorded exchanges of
+// tests/library/transcripts are played back (in random byte splits) for the commands the
+// library sends, what a recording lacks is answered by the simulator, and the library
+// must reach the state the recording implies (network open, HTTP status and length,
+// MQTT connect result or cause) without stalling.
+#include "internet_rig.h"
+#include "transcript.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+namespace {
+
+std::string upper(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
+}
+
+InternetRigOptions options(InternetModem::Family family, uint32_t seed, const char* apn = nullptr)
+{
+    InternetRigOptions o;
+    o.family = family;
+    o.seed = seed;
+    o.echoOn = (seed % 2) == 1;
+    o.maxChunk = 1 + seed * 7 % 24;
+    o.apn = apn;
+    return o;
+}
+
+// A rig whose modem answers from a recording (the recorded-modem mode, matched by
+// command key).
+struct Replay
+{
+    Replay(const std::string& name, const InternetRigOptions& o) : t(Transcript::load(name)), r(o)
+    {
+        r.sim.playRecording(t, o.seed);
+    }
+    size_t sent(const std::string& prefix) const
+    {
+        return static_cast<size_t>(std::count_if(r.sim.commands.begin(), r.sim.commands.end(), [&](const std::string& c) {
+            return upper(c).compare(0, prefix.size(), prefix) == 0;
+        }));
+    }
+    Transcript t;
+    InternetRig r;
+};
+
+// Answers with a recorded exchange as the recorded-modem mode does: up to the final
+// result now, what followed it a little later, in random pieces.
+void playExchange(ModemSim& m, const TranscriptExchange& e)
+{
+    size_t echoAt = e.echoAt < 0 ? 0 : static_cast<size_t>(e.echoAt);
+    size_t late = e.lines.size();
+    for (size_t i = echoAt; i < e.lines.size(); ++i)
+        if (transcriptIsFinal(e.lines[i])) {
+            late = i + 1;
+            break;
+        }
+    std::string bytes = e.wire(0, echoAt) + (e.echoAt >= 0 && m.echo ? "\r\n" : "") + e.wire(echoAt, late);
+    m.emitRecorded(bytes, m.now() + m.latencyMs);
+    if (late < e.lines.size())
+        m.emitRecorded(e.wire(late), m.now() + m.latencyMs + m.recordedLateMs);
+}
+
+// Plays the recorded answers of the commands in `commands` (compared whole, ignoring
+// case) in file order; a used-up command repeats its last answer, or goes to `then` when
+// given. The 2G bearer commands all share the key "AT+SAPBR=", which the recorded-modem
+// mode cannot tell apart.
+void playExact(ModemSim& sim, const Transcript& t, const std::vector<std::string>& commands,
+               ModemSim::Handler then = nullptr)
+{
+    for (const std::string& command : commands) {
+        std::vector<const TranscriptExchange*> list;
+        for (const TranscriptExchange& e : t.exchanges)
+            if (!e.data && upper(e.command) == upper(command))
+                list.push_back(&e);
+        ASSERT_FALSE(list.empty()) << command << " is not in " << t.name;
+        auto next = std::make_shared<size_t>(0);
+        sim.addHandler(upper(command), [list, next, then](ModemSim& m, const std::string& line) {
+            if (*next >= list.size() && then) {
+                then(m, line);
+                return;
+            }
+            playExchange(m, *list[std::min(*next, list.size() - 1)]);
+            ++*next;
+        });
+    }
+}
+
+const TranscriptExchange& exchange(const Transcript& t, const std::string& command)
+{
+    for (const TranscriptExchange& e : t.exchanges)
+        if (upper(e.command) == upper(command))
+            return e;
+    throw std::runtime_error(command + " is not in " + t.name);
+}
+
+bool lastHttp(InternetRig& r, uint32_t ms)
+{
+    return r.runUntil([&] { return !r.httpEvents.empty() && r.httpEvents.back().last; }, ms);
+}
+
+// ---- LTE: the network opens whichever way the recording answers ----
+
+struct NetOpenCase
+{
+    const char* transcript;
+    const char* apn;
+    const char* recordedKey;  // the recorded exchange that decides
+};
+
+class ReplayNetOpen : public ::testing::TestWithParam<NetOpenCase>
+{
+};
+
+TEST_P(ReplayNetOpen, ConnectionComesUp)
+{
+    const NetOpenCase c = GetParam();
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+        Replay p(c.transcript, options(InternetModem::Family::Lte, seed, c.apn));
+        size_t before = p.r.sim.recordingUnused(c.recordedKey);
+        ASSERT_TRUE(p.r.bringUp()) << c.transcript << " seed " << seed;
+        EXPECT_EQ(p.r.sim.recordingUnused(c.recordedKey), before - 1) << "the recorded answer decided";
+        EXPECT_TRUE(p.r.connected());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lte, ReplayNetOpen,
+    ::testing::Values(NetOpenCase{"sim7600-https-httphead-01", nullptr, "AT+NETOPEN"},   // OK, then +NETOPEN: 0
+                      NetOpenCase{"simcom-lte-netopen-urc-01", nullptr, "AT+NETOPEN"},   // +CGEV inside AT+CGREG?
+                      NetOpenCase{"sim7600-netopen-02", nullptr, "AT+NETOPEN?"},         // already open
+                      NetOpenCase{"sim7600-ip-error-01", "internet", "AT+CSOCKSETPN="}), // set commands: OK after echo
+    [](const ::testing::TestParamInfo<NetOpenCase>& i) {
+        std::string n = i.param.transcript;
+        std::replace(n.begin(), n.end(), '-', '_');
+        return n;
+    });
+
+// "+NETCLOSE: 2" then ERROR (nothing open) closes without a stall; opening again takes
+// the recorded OK and late "+NETOPEN: 0".
+TEST(ReplayLte, NetCloseErrorThenReopen)
+{
+    Replay p("sim7600-netopen-02", options(InternetModem::Family::Lte, 2));
+    ASSERT_TRUE(p.r.bringUp());
+    gsmInternetConnectionSimcomSetEnabled(&p.r.lte, false);
+    ASSERT_TRUE(p.r.runUntil([&] { return p.r.sim.recordingUnused("AT+NETCLOSE") == 0; }, 5000));
+    p.r.runFor(2000);
+    EXPECT_FALSE(p.r.connected());
+    gsmInternetConnectionSimcomSetEnabled(&p.r.lte, true);
+    ASSERT_TRUE(p.r.runUntil([&] { return p.r.connected(); }, 15000));
+    EXPECT_EQ(p.r.sim.recordingUnused("AT+NETOPEN"), 0u);
+}
+
+// HTTPINIT, HTTPPARA and HTTPACTION as recorded ("+HTTPACTION: 0,200,121" after OK);
+// the recording ends before the body, which the simulator then serves.
+TEST(ReplayLte, HttpStatusAndLengthFromTheRecording)
+{
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+        Replay p("sim7600-https-httphead-01", options(InternetModem::Family::Lte, seed));
+        ASSERT_TRUE(p.r.bringUp());
+        const std::string body = trickyBody(121);
+        p.r.net.adoptHttpResponse(body);
+        ASSERT_TRUE(gsmHttpClientSimcomGet(&p.r.http, "https://vsh.pp.ua/TinyGSM/logo.txt"));
+        ASSERT_TRUE(lastHttp(p.r, 60000)) << seed;
+        EXPECT_EQ(p.sent("AT+HTTPACTION="), 1u);
+        EXPECT_EQ(p.r.sim.recordingUnused("AT+HTTPACTION="), 0u);
+        const HttpEvent& e = p.r.httpEvents.back();
+        EXPECT_EQ(e.status, 200);
+        EXPECT_EQ(e.contentLength, 121u);
+        std::string got;
+        ASSERT_TRUE(p.r.httpBody(&got));
+        EXPECT_TRUE(got == body);
+        EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&p.r.http));
+    }
+}
+
+// ---- LTE: MQTT service start and connect as recorded ----
+
+GSM_MqttClientSimcom_Connect_Session session(const char* url)
+{
+    GSM_MqttClientSimcom_Connect_Session s;
+    gsmMqttClientSimcomInitConfigDefault(&s);
+    s.ServerUrl = url;
+    s.ClientId = "tarvex-replay";
+    return s;
+}
+
+size_t countMqtt(const InternetRig& r, int type, int errorType = -1)
+{
+    return static_cast<size_t>(std::count_if(r.mqttEvents.begin(), r.mqttEvents.end(), [&](const MqttEvent& e) {
+        return e.type == type && (errorType < 0 || e.errorType == errorType);
+    }));
+}
+
+// A7670E: CMQTTSTART answered OK first, the result later; the connect fails with
+// "+CMQTTCONNECT: 0,3", an empty line and ERROR. The cause reaches the event, twice.
+TEST(ReplayMqtt, ConnectCauseBeforeError)
+{
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+        Replay p("a7670-mqtt-connect-err-01", options(InternetModem::Family::Lte, seed));
+        // What the recording lacks for a second attempt (releasing and acquiring the
+        // client again) is accepted.
+        for (const char* command : {"AT+CMQTTREL=", "AT+CMQTTACCQ="})
+            p.r.sim.addHandler(command, [](ModemSim& m, const std::string&) { m.ok(); });
+        ASSERT_TRUE(p.r.bringUp());
+        auto s = session("tcp://192.168.43.128:1883");
+        for (size_t attempt = 1; attempt <= 2; ++attempt) {
+            ASSERT_TRUE(gsmMqttClientSimcomConnect(&p.r.mqtt, &s)) << attempt;
+            ASSERT_TRUE(p.r.runUntil(
+                [&] { return countMqtt(p.r, GSM_MqttClientSimcom_EventType_ErrorResponse) == attempt; }, 30000));
+            const MqttEvent& e = p.r.mqttEvents.back();
+            EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect) << seed;
+            EXPECT_EQ(e.errorCode, 3) << seed;
+            EXPECT_EQ(e.result, GSM_Result_Error);
+            EXPECT_EQ(gsmMqttClientServerConnectionState(&p.r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+        }
+        EXPECT_EQ(p.sent("AT+CMQTTSTART"), 1u) << "the late \"+CMQTTSTART: 0\" was taken";
+        EXPECT_EQ(p.sent("AT+CMQTTCONNECT="), 2u);
+    }
+}
+
+// SIM7600G: "+CMQTTSTART: 0" before OK; the recording is cut before the connect's
+// result: the connect ends with a timeout, never hangs.
+TEST(ReplayMqtt, StartResultBeforeOkAndMissingConnectResult)
+{
+    Replay p("sim7600-mqtt-02", options(InternetModem::Family::Lte, 3));
+    ASSERT_TRUE(p.r.bringUp());
+    auto s = session("tcp://127.0.0.1:8883");
+    ASSERT_TRUE(gsmMqttClientSimcomConnect(&p.r.mqtt, &s));
+    ASSERT_TRUE(p.r.runUntil([&] { return !p.r.mqttEvents.empty(); }, GSM_MQTT_SIMCOM_RESULT_TIMEOUT_MS + 20000));
+    const MqttEvent& e = p.r.mqttEvents.back();
+    EXPECT_EQ(e.type, GSM_MqttClientSimcom_EventType_ErrorResponse);
+    EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect);
+    EXPECT_EQ(e.result, GSM_Result_Timeout);
+    EXPECT_EQ(p.sent("AT+CMQTTSTART"), 1u);
+    EXPECT_EQ(p.r.sim.recordingUnused("AT+CMQTTACCQ="), 0u);
+    EXPECT_EQ(p.r.sim.recordingUnused("AT+CMQTTCONNECT="), 0u);
+}
+
+// OK first and "+CMQTTSTART: 0" after it, in a session with +CGEV and a late
+// "SMS DONE": the service counts as started and the client is acquired next.
+TEST(ReplayMqtt, StartResultAfterOk)
+{
+    Replay p("simcom-lte-netopen-urc-01", options(InternetModem::Family::Lte, 1));
+    ASSERT_TRUE(p.r.bringUp());
+    auto s = session("tcp://127.0.0.1:8883");
+    ASSERT_TRUE(gsmMqttClientSimcomConnect(&p.r.mqtt, &s));
+    ASSERT_TRUE(p.r.runUntil([&] { return p.sent("AT+CMQTTACCQ=") > 0; }, 20000));
+    EXPECT_EQ(p.sent("AT+CMQTTSTART"), 1u);
+    EXPECT_EQ(countMqtt(p.r, GSM_MqttClientSimcom_EventType_ErrorResponse, GSM_MQTT_ErrorType_Start), 0u);
+}
+
+// ---- 2G: bearer and HTTP as recorded ----
+
+// The bearer query of the recording reports it open ("+SAPBR: 1,1,...").
+TEST(Replay2G, BearerOpenAsRecorded)
+{
+    for (const char* name : {"sim800-sapbr-01", "sim800-http-sapbr-01"}) {
+        Transcript t = Transcript::load(name);
+        InternetRig r(options(InternetModem::Family::Gsm2G, 2, "tim.com.br"));
+        playExact(r.sim, t, {"AT+SAPBR=2,1"});
+        ASSERT_TRUE(r.bringUp()) << name;
+        EXPECT_EQ(r.net.opens, 0) << "opened by the recording, not by the simulator";
+    }
+}
+
+// SIM800: AT+SAPBR=1,1 on a bearer that is open already is refused ("+CME ERROR:
+// operation not allowed"); the query right after it finds the bearer open - no pause.
+TEST(Replay2G, OpenRefusedOnAnOpenBearer)
+{
+    Transcript t = Transcript::load("sim800-http-sapbr-01");
+    const TranscriptExchange& open = exchange(t, "AT+SAPBR=1,1");
+    const TranscriptExchange& query = exchange(t, "AT+SAPBR=2,1");
+    InternetRig r(options(InternetModem::Family::Gsm2G, 5, "IOT.1NCE.NET"));
+    auto queries = std::make_shared<int>(0);
+    r.sim.addHandler("AT+SAPBR=2,1", [&query, queries](ModemSim& m, const std::string&) {
+        if ((*queries)++ == 0)
+            m.ok({"+SAPBR: 1,3,\"0.0.0.0\""}); // closed as far as the first query knows
+        else
+            playExchange(m, query);
+    });
+    r.sim.addHandler("AT+SAPBR=1,1", [&open](ModemSim& m, const std::string&) { playExchange(m, open); });
+    ASSERT_TRUE(r.bringUp(false));
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS / 2));
+    EXPECT_EQ(gsmInternetConnectionSimcom2GFailedAttempts(&r.g2), 0u);
+}
+
+// SIM800: HTTPINIT refused with a verbose CME error (initialised before), the request
+// goes on; the "+HTTPACTION: 0,603,0" (DNS error) that the recording shows after a
+// premature AT+HTTPREAD comes after the action's OK here, followed by "+CREG: 5".
+TEST(Replay2G, HttpDnsErrorAfterRefusedInit)
+{
+    Transcript t = Transcript::load("sim800-http-sapbr-01");
+    InternetRig r(options(InternetModem::Family::Gsm2G, 1, "IOT.1NCE.NET"));
+    playExact(r.sim, t, {"AT+SAPBR=2,1", "AT+HTTPPARA=\"CID\",1"});
+    playExact(r.sim, t, {"AT+HTTPINIT"}, [&r](ModemSim& m, const std::string&) {
+        r.net.adoptHttpResponse(""); // initialised now
+        m.ok();
+    });
+    const TranscriptExchange& read = exchange(t, "AT+HTTPREAD");
+    r.sim.addHandler("AT+HTTPACTION=", [&read](ModemSim& m, const std::string&) {
+        m.ok();
+        m.emitRecorded(read.wire(1), m.now() + 500); // the lines after its OK
+    });
+    ASSERT_TRUE(r.bringUp());
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "HTTPS://HTTPBIN.ORG/ANYTHING"));
+    ASSERT_TRUE(lastHttp(r, 60000));
+    EXPECT_EQ(r.httpEvents.back().status, 603);
+    EXPECT_EQ(r.httpEvents.back().contentLength, 0u);
+    EXPECT_EQ(r.httpEvents.size(), 1u);
+}
+
+// SIM900: "+HTTPACTION:0,200,7438" without a space; the body is read in pieces; then
+// the bearer is closed with the recorded AT+SAPBR=0,1.
+TEST(Replay2G, HttpActionWithoutSpace)
+{
+    Transcript t = Transcript::load("sim900-httpaction-nospace-01");
+    InternetRig r(options(InternetModem::Family::Gsm2G, 3));
+    playExact(r.sim, t, {"AT+SAPBR=0,1"});
+    const TranscriptExchange& action = t.exchanges.at(0); // the excerpt starts with the URC
+    ASSERT_TRUE(action.command.empty());
+    const std::string body = trickyBody(7438);
+    r.sim.addHandler("AT+HTTPACTION=", [&action, &r, &body](ModemSim& m, const std::string&) {
+        r.net.adoptHttpResponse(body);
+        m.ok();
+        m.emitRecorded(action.wire(), m.now() + 300);
+    });
+    ASSERT_TRUE(r.bringUp());
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
+    ASSERT_TRUE(lastHttp(r, 120000));
+    EXPECT_EQ(r.httpEvents.back().status, 200);
+    EXPECT_EQ(r.httpEvents.back().contentLength, 7438u);
+    std::string got;
+    ASSERT_TRUE(r.httpBody(&got));
+    EXPECT_TRUE(got == body);
+
+    gsmInternetConnectionSimcom2GSetEnabled(&r.g2, false);
+    ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 10000));
+    EXPECT_EQ(r.net.closes, 0) << "closed by the recorded answer";
+}
+
+// SIM800L over a lossy software UART: the read header arrives as "+HTTPREAD3 9" and the
+// body cut. The read fails (no stall) and the next request reads the body whole.
+TEST(Replay2G, DamagedReadThenRecovery)
+{
+    Transcript t = Transcript::load("sim800-httpread-01");
+    InternetRig r(options(InternetModem::Family::Gsm2G, 4));
+    const TranscriptExchange* damaged = nullptr;
+    for (const TranscriptExchange& e : t.exchanges)
+        if (!e.lines.empty() && e.lines[0] == "+HTTPREAD3 9")
+            damaged = &e;
+    ASSERT_NE(damaged, nullptr);
+    auto reads = std::make_shared<int>(0);
+    ASSERT_TRUE(r.bringUp());
+    r.sim.addHandler("AT+HTTPACTION=", [](ModemSim& m, const std::string&) {
+        m.ok();
+        m.schedule(300, "\r\n+HTTPACTION: 0,200,9\r\n");
+    });
+    r.sim.addHandler("AT+HTTPREAD=", [damaged, reads](ModemSim& m, const std::string&) {
+        if ((*reads)++ == 0)
+            m.emitRecorded(damaged->wire(), m.now() + m.latencyMs);
+        else
+            m.respond({"+HTTPREAD: 9\r\n123456789"}, "OK");
+    });
+    gsmHttpClientSimcomSetTimeouts(&r.http, 0, 5000);
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
+    ASSERT_TRUE(lastHttp(r, 30000));
+    EXPECT_NE(r.httpEvents.back().status, 200) << "a damaged read is not a success";
+    size_t from = r.httpEvents.size();
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
+    ASSERT_TRUE(r.runUntil([&] { return r.httpEvents.size() > from && r.httpEvents.back().last; }, 30000));
+    EXPECT_EQ(r.httpEvents.back().status, 200);
+    std::string got;
+    ASSERT_TRUE(r.httpBody(&got, from));
+    EXPECT_EQ(got, "123456789");
+}
+
+} // namespace
