@@ -3,6 +3,7 @@
 void gsmUssdEventHandler(GSM_USSD_Instance* inst, GSM_USSD_EventType event_type, void* event_data)
 {
     // USER CODE BEGIN gsmUssdEventHandler
+    extern bool queryAgain; /* main program: query again, e.g. after a modem restart */
     (void)inst;
     switch (event_type)
     {
@@ -21,10 +22,12 @@ void gsmUssdEventHandler(GSM_USSD_Instance* inst, GSM_USSD_EventType event_type,
             debugText("Menu (waits for a reply; this example ends the session): ");
             break;
         case GSM_USSD_ResponseCode_NetworkTimeout:
-            debugText("The network did not answer.");
+            debugText("The network did not answer; trying again.");
+            queryAgain = true;
             break;
         case GSM_USSD_ResponseCode_SendFailed:
-            debugText("The code was rejected, or there is no network.");
+            debugText("The code was rejected, or there is no network (or the modem restarted); trying again.");
+            queryAgain = true;
             break;
         default:
             debugText("The session was ended by the network: ");

@@ -31,6 +31,11 @@ static bool registered = false;
 static bool codeSent = false;
 static bool sessionEnded = false;
 
+/* Set by gsmUssdEventHandler() when the code could not be sent or the answer never came
+ * (e.g. the modem restarted meanwhile): the query is made again (at most three times). */
+bool queryAgain = false;
+static uint8_t attempts = 0;
+
 static void setLed(bool on)
 {
     boardLed(on);
@@ -58,11 +63,21 @@ static void reportModemState(void)
 /* Sends the code once the modem is registered; ends a session that waits for a reply. */
 static void queryOnceRegistered(void)
 {
+    if (queryAgain)
+    {
+        queryAgain = false;
+        if (attempts < 3u)
+        {
+            codeSent = false; /* once more when registered */
+            sessionEnded = false;
+        }
+    }
     if (!codeSent && registered)
     {
         if (gsmmgrUssdSend(ussdCode))
         {
             codeSent = true;
+            attempts++;
             debugText("Sending the USSD code...\r\n");
         }
     }
