@@ -605,18 +605,6 @@ private slots:
         QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/README"))));
         QVERIFY(QFileInfo(at(QStringLiteral("Tarvex/mine"))).isDir());
     }
-
-    void regenerationWithNothingChangedIsIdentical()
-    {
-        REQUIRE_LIBRARY();
-        GENERATE_CLEAN();
-        GENERATE_CLEAN(); // the settings file now holds what the rules ticked
-        editSection(QStringLiteral("gsm_manager.c"), QStringLiteral("SysTime_ms"), QStringLiteral("    return t;"));
-        const QMap<QString, QByteArray> before = snapshot(mDir);
-        QVERIFY(run());
-        QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
-        QCOMPARE(snapshot(mDir), before);
-    }
 };
 
 QTEST_GUILESS_MAIN(TstGenerateWorkflow)
