@@ -13,25 +13,13 @@
 
 namespace {
 
+using testsupport::readBytes;
+using testsupport::writeBytes;
+
 QString section(const QString& name, const QString& body, const QString& indent = QString())
 {
     return indent + QStringLiteral("// USER CODE BEGIN ") + name + QLatin1Char('\n') + body + indent +
            QStringLiteral("// USER CODE END ") + name + QLatin1Char('\n');
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 // A small manager-like text: a few listed sections between generated lines.
