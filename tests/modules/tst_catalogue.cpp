@@ -41,9 +41,8 @@ void TestCatalogue::declarationOrderAndIdentifiers()
 
 void TestCatalogue::libraryFilesAreBundled()
 {
+    // (The generation tests rely on this.)
     const QString prefix = QStringLiteral(":/tarvex/resources/tarvex/");
-    if (QDir(prefix).entryList(QDir::Files).isEmpty())
-        QSKIP("no library sources in the bundle yet");
     ModuleCatalogue c;
     for (TarvexMdl* m : c.allModules())
         for (const QString& file : m->getLibraryFiles())

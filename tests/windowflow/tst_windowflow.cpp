@@ -40,15 +40,6 @@ T* child(QObject& parent, const char* name)
 
 } // namespace
 
-// Fails (and ends) the calling test unless the whole library is bundled.
-#define REQUIRE_LIBRARY()                                                                                    \
-    do {                                                                                                     \
-        InMemoryProject probe;                                                                               \
-        const QStringList missing = missingBundleFiles(probe.allModules());                                 \
-        if (!missing.isEmpty())                                                                              \
-            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", "))); \
-    } while (false)
-
 class TstWindowFlow : public QObject
 {
     Q_OBJECT
@@ -233,8 +224,6 @@ private slots:
 
     void cancelledBackupFolderLeavesEveryFileAsItWas()
     {
-        REQUIRE_LIBRARY();
-
         w().setProjectPath(mTmp->path());
         selectModules(w(), {QStringLiteral("SMS_Read"), QStringLiteral("RSSI")});
         w().on_btnGenerateCode_clicked();
@@ -260,8 +249,6 @@ private slots:
 
     void enterOnEveryRemoveFileBoxKeepsTheFiles()
     {
-        REQUIRE_LIBRARY();
-
         // A plain C project, then switched to C++ with the Arduino layout:
         // gsm_manager.c and the top-level Tarvex folder are now stale.
         w().setProjectPath(mTmp->path());

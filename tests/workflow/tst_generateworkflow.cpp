@@ -27,12 +27,6 @@
 using namespace workflowtest;
 
 // Helpers that fail the test end the calling test function too.
-#define REQUIRE_LIBRARY()                                                                                    \
-    do {                                                                                                     \
-        requireLibrary();                                                                                     \
-        if (QTest::currentTestFailed())                                                                      \
-            return;                                                                                          \
-    } while (0)
 #define GENERATE_CLEAN()                                                                                     \
     do {                                                                                                     \
         generateClean();                                                                                      \
@@ -96,13 +90,6 @@ private:
         QVERIFY(readTextFile(at(file), text));
         QVERIFY2(setSectionBody(text, name, body), qPrintable(name));
         QVERIFY(writeTextFile(at(file), text));
-    }
-
-    void requireLibrary()
-    {
-        const QStringList missing = missingBundleFiles(mProject->allModules());
-        if (!missing.isEmpty())
-            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
     }
 
 private slots:
@@ -174,7 +161,6 @@ private slots:
 
     void firstCGeneration()
     {
-        REQUIRE_LIBRARY();
         GenerateReport report;
         QVERIFY(run(&report));
         QCOMPARE(mUi->boxes().size(), 1);
@@ -222,7 +208,6 @@ private slots:
 
     void switchCToCpp()
     {
-        REQUIRE_LIBRARY();
         QFETCH(bool, removeC);
         GENERATE_CLEAN();
         editSection(QStringLiteral("gsm_manager.c"), QStringLiteral("Init"), QStringLiteral("    myInit(); // C"));
@@ -267,7 +252,6 @@ private slots:
 
     void bothSourceFiles()
     {
-        REQUIRE_LIBRARY();
         QFETCH(QString, choice);
         GENERATE_CLEAN();
         QString source;
@@ -330,7 +314,6 @@ private slots:
 
     void lostSection()
     {
-        REQUIRE_LIBRARY();
         QFETCH(QString, answer);
         GENERATE_CLEAN();
         editSection(QStringLiteral("gsm_manager.c"), QStringLiteral("gsmSmsSendEventHandler"),
@@ -391,7 +374,6 @@ private slots:
 
     void arduinoWithStaleTarvexFolder()
     {
-        REQUIRE_LIBRARY();
         QFETCH(bool, remove);
         GENERATE_CLEAN();
         mProject->setCpp(true);
@@ -429,7 +411,6 @@ private slots:
 
     void plainProjectWithSrc()
     {
-        REQUIRE_LIBRARY();
         QFETCH(bool, remove);
         QVERIFY(QDir().mkpath(at(QStringLiteral("src/Tarvex/old"))));
         QVERIFY(writeBytes(at(QStringLiteral("src/main.c")), "int main(void){return 0;}\n"));
@@ -446,7 +427,6 @@ private slots:
 
     void changedEncodingIsSaidWithTheConfirmation()
     {
-        REQUIRE_LIBRARY();
         GENERATE_CLEAN();
         editSection(QStringLiteral("gsm_manager.c"), QStringLiteral("Init"), QStringLiteral("    start();"));
         const QString source = QString::fromUtf8(readBytes(at(QStringLiteral("gsm_manager.c"))));
@@ -464,7 +444,6 @@ private slots:
 
     void plainProjectSrcWithoutTarvexIsNotQuestioned()
     {
-        REQUIRE_LIBRARY();
         // The developer's own sources: no leftover of the Arduino layout.
         QVERIFY(QDir().mkpath(at(QStringLiteral("src"))));
         QVERIFY(writeBytes(at(QStringLiteral("src/main.c")), "int main(void){return 0;}\n"));
@@ -475,7 +454,6 @@ private slots:
 
     void staleFolderThatIsALinkOnlyLosesTheLink()
     {
-        REQUIRE_LIBRARY();
         QTemporaryDir elsewhere;
         QVERIFY(writeBytes(elsewhere.path() + QStringLiteral("/precious.c"), "keep\n"));
         QVERIFY(QDir().mkpath(elsewhere.path() + QStringLiteral("/Tarvex")));
@@ -489,7 +467,6 @@ private slots:
 
     void cProjectUnticksArduino()
     {
-        REQUIRE_LIBRARY();
         mProject->setCpp(false);
         mProject->setArduinoChecked(true);
         GenerateReport report;
@@ -502,7 +479,6 @@ private slots:
 
     void dependencyStopThenGenerate()
     {
-        REQUIRE_LIBRARY();
         selectModules(*mProject, {QStringLiteral("HTTP_Client_SIMCom")});
         QVERIFY(!run());
         QCOMPARE(mUi->boxes().size(), 1);
@@ -544,7 +520,6 @@ private slots:
 
     void writeFailures()
     {
-        REQUIRE_LIBRARY();
         QFETCH(QString, obstacle);
         QFETCH(QString, title);
         QFETCH(QString, text);
@@ -589,7 +564,6 @@ private slots:
 
     void readOnlyOldLibraryFileIsReplaced()
     {
-        REQUIRE_LIBRARY();
         GENERATE_CLEAN();
         const QString power = at(QStringLiteral("Tarvex/GSM_Power.c"));
         const QByteArray fresh = readBytes(power);

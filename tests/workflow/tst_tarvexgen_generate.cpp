@@ -74,15 +74,6 @@ private:
         QVERIFY(writeProjectSettings(project));
     }
 
-    void requireLibrary(const QStringList& modules)
-    {
-        InMemoryProject project;
-        selectModules(project, modules);
-        const QStringList missing = missingBundleFiles(project.checkedModules());
-        if (!missing.isEmpty())
-            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
-    }
-
 private slots:
     void initTestCase() { testsupport::installStrictMessageHandler(); }
 
@@ -112,9 +103,6 @@ private slots:
         QFETCH(bool, cpp);
         QFETCH(bool, arduino);
         const QStringList modules = {QStringLiteral("SMS_Read"), QStringLiteral("MQTT_Client_SIMCom")};
-        requireLibrary(modules);
-        if (QTest::currentTestFailed())
-            return;
         writeSettings(modules, cpp, arduino);
         // An earlier C generation's source with developer code, and a stale src folder.
         QString old = QStringLiteral("// USER CODE BEGIN Poll\n    tick();\n// USER CODE END Poll\n");
@@ -196,9 +184,6 @@ private slots:
 
     void bothSourcesNeedAChoice()
     {
-        requireLibrary({QStringLiteral("Pin")});
-        if (QTest::currentTestFailed())
-            return;
         writeSettings({QStringLiteral("Pin")}, false, false);
         QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"), "// USER CODE BEGIN Init\nc();\n// USER CODE END Init\n"));
         QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.cpp"), "// USER CODE BEGIN Init\ncpp();\n// USER CODE END Init\n"));
@@ -243,9 +228,6 @@ private slots:
         QFETCH(QByteArray, old);
         QFETCH(QString, lost);
         QFETCH(QString, note);
-        requireLibrary({QStringLiteral("USSD")});
-        if (QTest::currentTestFailed())
-            return;
         writeSettings({QStringLiteral("USSD")}, false, false);
         const QString source = mDir + QStringLiteral("/gsm_manager.c");
         QVERIFY(writeBytes(source, old));
@@ -283,9 +265,6 @@ private slots:
 
     void failedStepIsStatusOne()
     {
-        requireLibrary({QStringLiteral("Pin")});
-        if (QTest::currentTestFailed())
-            return;
         writeSettings({QStringLiteral("Pin")}, false, false);
         QVERIFY(writeBytes(mDir + QStringLiteral("/Tarvex"), "a file where the library folder goes"));
         const ToolRun r = runTool({QStringLiteral("generate"), mDir});
