@@ -404,24 +404,31 @@ private slots:
 
     void plainProjectWithSrc_data()
     {
-        QTest::addColumn<bool>("remove");
-        QTest::newRow("keep src") << false;
-        QTest::newRow("remove src") << true;
+        QTest::addColumn<QString>("answer"); // empty: no question expected
+        QTest::newRow("keep src") << "No";
+        QTest::newRow("remove src") << "Yes";
+        // The developer's own sources: no leftover of the Arduino layout.
+        QTest::newRow("src without Tarvex is not questioned") << "";
     }
 
     void plainProjectWithSrc()
     {
-        QFETCH(bool, remove);
-        QVERIFY(QDir().mkpath(at(QStringLiteral("src/Tarvex/old"))));
+        QFETCH(QString, answer);
+        if (!answer.isEmpty())
+            QVERIFY(QDir().mkpath(at(QStringLiteral("src/Tarvex/old"))));
         QVERIFY(writeBytes(at(QStringLiteral("src/main.c")), "int main(void){return 0;}\n"));
-        if (remove)
+        if (answer == QLatin1String("Yes"))
             mUi->answerYes();
-        else
+        else if (answer == QLatin1String("No"))
             mUi->answerNo();
         QVERIFY(run());
-        QCOMPARE(mUi->titles(), (QStringList{"Remove File?", kCodeGenerated}));
-        QCOMPARE(mUi->boxes().at(0).text, kSrcText);
-        QCOMPARE(QFileInfo::exists(at(QStringLiteral("src"))), !remove);
+        if (answer.isEmpty()) {
+            QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
+        } else {
+            QCOMPARE(mUi->titles(), (QStringList{"Remove File?", kCodeGenerated}));
+            QCOMPARE(mUi->boxes().at(0).text, kSrcText);
+        }
+        QCOMPARE(QFileInfo::exists(at(QStringLiteral("src/main.c"))), answer != QLatin1String("Yes"));
         QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/LICENSE.txt"))));
     }
 
@@ -440,16 +447,6 @@ private slots:
         QCOMPARE(sectionBody(QString::fromUtf8(readBytes(at(QStringLiteral("gsm_manager.c"))).mid(3)),
                              QStringLiteral("Init")),
                  QStringLiteral("    start();"));
-    }
-
-    void plainProjectSrcWithoutTarvexIsNotQuestioned()
-    {
-        // The developer's own sources: no leftover of the Arduino layout.
-        QVERIFY(QDir().mkpath(at(QStringLiteral("src"))));
-        QVERIFY(writeBytes(at(QStringLiteral("src/main.c")), "int main(void){return 0;}\n"));
-        QVERIFY(run());
-        QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
-        QCOMPARE(readBytes(at(QStringLiteral("src/main.c"))), QByteArray("int main(void){return 0;}\n"));
     }
 
     void staleFolderThatIsALinkOnlyLosesTheLink()
