@@ -1,5 +1,6 @@
 #include "fileutil.h"
 
+#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -143,28 +144,21 @@ bool copyResourceToFile(const QString& source, const QString& destination, QStri
     return true;
 }
 
-bool removeFiles(const QString& folder, const QString& filters)
+QString freeBackupPath(const QString& folder, const QString& fileName)
 {
-    const QStringList nameFilters = filters.split(QLatin1Char(';'), Qt::KeepEmptyParts, Qt::CaseSensitive);
-    const QFileInfoList entries = QDir(folder).entryInfoList(
-        nameFilters, QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-
-    bool result = true;
-    for (const QFileInfo& entry : entries) {
-        const QString path = entry.absoluteFilePath();
-        if (!(QFile::permissions(path) & QFileDevice::WriteOwner)) {
-            if (!QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
-                qWarning() << "Failed to set write permissions for:" << path;
-                result = false;
-                continue;
-            }
-        }
-        if (!QFile::remove(path)) {
-            qWarning() << "Failed to remove file:" << path;
-            result = false;
-        }
+    auto taken = [](const QString& path) { return QFileInfo::exists(path) || QFileInfo(path).isSymLink(); };
+    const QString plain = folder + QLatin1Char('/') + fileName;
+    if (!taken(plain))
+        return plain;
+    const QFileInfo info(fileName);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    for (int n = 1;; ++n) {
+        const QString candidate = folder + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('-') + stamp +
+                                  (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) + suffix;
+        if (!taken(candidate))
+            return candidate;
     }
-    return result;
 }
 
 QString askChoice(const QString& title, const QString& text, const QStringList& choices,

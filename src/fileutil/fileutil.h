@@ -55,10 +55,11 @@ QString folderWriteProblem(const QString& path);
 int atomicWriteCount();
 void resetAtomicWriteCount();
 
-// Removes the plain, non-hidden files of a folder that match any of the
-// ";"-separated wildcard filters; read-only files are made writable first.
-// Sub-folders are never touched. True when every matching file was removed.
-bool removeFiles(const QString& folder, const QString& filters);
+// A path for a copy of fileName in folder that names no existing entry (no
+// file, folder or link): the file name itself, else the name with a time
+// stamp (and, if needed, a counter) before its suffix,
+// "gsm_manager-20240131-154500.c". A backup never replaces anything.
+QString freeBackupPath(const QString& folder, const QString& fileName);
 
 // Asks the user to pick one of several choices (one button each, in order).
 // Returns the chosen text, or an empty text when none was chosen.

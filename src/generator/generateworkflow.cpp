@@ -9,7 +9,6 @@
 #include "usercodemerge.h"
 #include "userinteraction.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -54,25 +53,6 @@ bool removeEntry(const QString& path)
     else
         QDir(path).removeRecursively();
     return !entryExists(path);
-}
-
-// A name for the backup copy of fileName in folder that names no existing
-// entry: the file name itself, else the name with a time stamp (and a
-// counter) before its suffix, "gsm_manager-20240131-154500.c".
-QString freeBackupPath(const QString& folder, const QString& fileName)
-{
-    const QString plain = folder + QLatin1Char('/') + fileName;
-    if (!entryExists(plain))
-        return plain;
-    const QFileInfo info(fileName);
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    for (int n = 1;; ++n) {
-        const QString candidate = folder + QLatin1Char('/') + info.completeBaseName() + QLatin1Char('-') + stamp +
-                                  (n > 1 ? QStringLiteral("-%1").arg(n) : QString()) + suffix;
-        if (!entryExists(candidate))
-            return candidate;
-    }
 }
 
 // One manager file of the write half.
@@ -184,16 +164,18 @@ bool generateCode(ProjectModel& project, UsageEventHook* usage, GenerateReport* 
         }
     }
 
-    // The manager files: merge, warn, ask for the backup folder.
+    // The manager files: merge, warn, ask for the backup folder. Once a
+    // backup folder has been refused the run stops, but the remaining manager
+    // files are still merged, without a question, so that the report names
+    // every section that would be lost, not only those of the first file.
     QList<BackupWrite> backups;
+    bool backupRefused = false;
     auto planManager = [&](const QString& filePath, const QString& newText, ManagerWrite& out) {
         const UserCodeMergePlan plan = planUserCodeMerge(filePath, newText, isCpp);
+        if (!plan.readOk && backupRefused)
+            return false;
         if (!plan.readOk) {
-            userInteraction().critical(
-                QStringLiteral("Read Error"),
-                QStringLiteral("Error encountered while trying to save 'USER CODE' sections.\n\nUnable to open file '") +
-                    filePath + QStringLiteral("' for reading.") +
-                    (plan.readError.isEmpty() ? QString() : QStringLiteral("\n\n") + plan.readError));
+            showMergeReadError(filePath, plan);
             return stopWith(Outcome::Refused);
         }
         ManagerFileReport merge;
@@ -202,6 +184,8 @@ bool generateCode(ProjectModel& project, UsageEventHook* usage, GenerateReport* 
         rep.merges << merge;
         rep.notes << plan.notes;
         out = ManagerWrite{plan.targetPath, plan.mergedBytes, rep.merges.size() - 1};
+        if (backupRefused)
+            return true;
         if (plan.targetPath != filePath) {
             const QString problem = entryWriteProblem(plan.targetPath);
             if (!problem.isEmpty()) {
@@ -211,25 +195,15 @@ bool generateCode(ProjectModel& project, UsageEventHook* usage, GenerateReport* 
         }
         if (plan.lostSections.isEmpty())
             return true;
-        const bool wantsBackup = userInteraction().askYesNo(
-            UserInteraction::Icon::Warning, QStringLiteral("Warning"),
-            QStringLiteral("One of the 'USER CODE' sections from ") + plan.fileName +
-                QStringLiteral(" is no longer being generated. This can occur when a library module (that was "
-                               "previously included) has been removed from the 'Library Modules' list.\n\nWould "
-                               "you like to save a copy of your ") +
-                plan.fileName + QStringLiteral(" file before continuing?"),
-            UserInteraction::Button::Yes,
-            QStringLiteral("USER CODE sections of ") + plan.fileName + QStringLiteral(" that would be lost:\n") +
-                plan.lostSections.join(QLatin1Char('\n')));
-        if (!wantsBackup)
-            return true;
-        const QString folder = userInteraction().selectFolder(nullptr, QStringLiteral("Select Folder"));
-        // A cancelled dialog ends the run: the developer asked for a copy
-        // and has none, so nothing may be overwritten.
-        if (folder.isEmpty())
-            return stopWith(Outcome::BackupDeclined);
-        backups << BackupWrite{freeBackupPath(folder, plan.fileName), plan.fileName, plan.oldBytes,
-                               rep.merges.size() - 1};
+        QString backupPath;
+        if (!askLostSectionBackup(plan, backupPath)) {
+            // A cancelled folder dialog ends the run: the developer asked
+            // for a copy and has none, so nothing may be overwritten.
+            backupRefused = true;
+            rep.outcome = Outcome::BackupDeclined;
+        } else if (!backupPath.isEmpty()) {
+            backups << BackupWrite{backupPath, plan.fileName, plan.oldBytes, rep.merges.size() - 1};
+        }
         return true;
     };
 
@@ -243,7 +217,7 @@ bool generateCode(ProjectModel& project, UsageEventHook* usage, GenerateReport* 
     if (cExists != cppExists) {
         if (!planManager(cExists ? cPath : cppPath, texts.source, source))
             return false;
-    } else if (cExists && cppExists) {
+    } else if (cExists && cppExists && !backupRefused) {
         const QString choice = askChoice(
             QStringLiteral("Select Input File"),
             QStringLiteral("The specified directory includes a gsm_manager.cpp and gsm_manager.c file.\n\nPlease "
@@ -260,6 +234,9 @@ bool generateCode(ProjectModel& project, UsageEventHook* usage, GenerateReport* 
         if (!planManager(inProject(choice), texts.source, source))
             return false;
     }
+
+    if (backupRefused)
+        return stopWith(Outcome::BackupDeclined);
 
     // Stale source file of the other language.
     bool removeStaleSource = false;

@@ -44,7 +44,8 @@ struct GenerateReport
     Outcome outcome = Outcome::Stopped;
     // One entry per existing manager file that was merged, in order (header
     // first). Lost USER CODE sections are named here, also when the run
-    // stopped because of them.
+    // stopped because of them: after a refused backup folder the other
+    // manager file is still merged (without a question) so that both are.
     QList<ManagerFileReport> merges;
     // Remarks on the merge that are no loss (an encoding that was changed).
     QStringList notes;

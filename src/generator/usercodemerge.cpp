@@ -347,16 +347,6 @@ PreparedFile prepareOldFile(const QByteArray& bytes, const QString& fileName)
     return prepared;
 }
 
-// Absolute path of a file name inside a folder, with the folder's symbolic
-// links resolved when it exists, so that two spellings of one place compare
-// equal.
-QString resolvedPath(const QString& folder, const QString& fileName)
-{
-    const QFileInfo info(folder);
-    const QString dir = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
-    return QDir::cleanPath(dir + QLatin1Char('/') + fileName);
-}
-
 } // namespace
 
 QStringList userCodeSectionNames()
@@ -451,72 +441,70 @@ UserCodeMergePlan planUserCodeMerge(const QString& filePath, const QString& newT
     return plan;
 }
 
-bool mergeUserCodeAndWrite(const QString& filePath, QString& newText, bool isCpp, UserCodeMergeReport* report)
+void showMergeReadError(const QString& filePath, const UserCodeMergePlan& plan)
 {
-    UserCodeMergeReport localReport;
-    UserCodeMergeReport& rep = report ? *report : localReport;
-    rep = UserCodeMergeReport();
+    userInteraction().critical(
+        QStringLiteral("Read Error"),
+        QStringLiteral("Error encountered while trying to save 'USER CODE' sections.\n\nUnable to open file '") +
+            filePath + QStringLiteral("' for reading.") +
+            (plan.readError.isEmpty() ? QString() : QStringLiteral("\n\n") + plan.readError));
+}
 
+bool askLostSectionBackup(const UserCodeMergePlan& plan, QString& backupPath)
+{
+    backupPath.clear();
+    if (plan.lostSections.isEmpty())
+        return true;
+    const bool wantsBackup = userInteraction().askYesNo(
+        UserInteraction::Icon::Warning, QStringLiteral("Warning"),
+        QStringLiteral("One of the 'USER CODE' sections from ") + plan.fileName +
+            QStringLiteral(" is no longer being generated. This can occur when a library module (that was "
+                           "previously included) has been removed from the 'Library Modules' list.\n\nWould "
+                           "you like to save a copy of your ") +
+            plan.fileName + QStringLiteral(" file before continuing?"),
+        UserInteraction::Button::Yes,
+        QStringLiteral("USER CODE sections of ") + plan.fileName + QStringLiteral(" that would be lost:\n") +
+            plan.lostSections.join(QLatin1Char('\n')));
+    if (!wantsBackup)
+        return true;
+    const QString folder = userInteraction().selectFolder(nullptr, QStringLiteral("Select Folder"));
+    if (folder.isEmpty())
+        return false;
+    backupPath = freeBackupPath(folder, plan.fileName);
+    return true;
+}
+
+bool mergeUserCodeAndWrite(const QString& filePath, QString& newText, bool isCpp)
+{
     const UserCodeMergePlan plan = planUserCodeMerge(filePath, newText, isCpp);
-    const QString& fileName = plan.fileName;
-    const QString& target = plan.targetPath;
-    rep.fileName = fileName;
     if (!plan.readOk) {
-        userInteraction().critical(
-            QStringLiteral("Read Error"),
-            QStringLiteral("Error encountered while trying to save 'USER CODE' sections.\n\nUnable to open file '") +
-                filePath + QStringLiteral("' for reading."));
+        showMergeReadError(filePath, plan);
         return false;
     }
-    const QFileInfo info(filePath);
-    const QByteArray& oldBytes = plan.oldBytes;
-    rep.lostSections = plan.lostSections;
-    rep.notes = plan.notes;
-
-    if (!plan.lostSections.isEmpty()) {
-        const bool backup = userInteraction().askYesNo(
-            UserInteraction::Icon::Warning, QStringLiteral("Warning"),
-            QStringLiteral("One of the 'USER CODE' sections from ") + fileName +
-                QStringLiteral(" is no longer being generated. This can occur when a library module (that was "
-                               "previously included) has been removed from the 'Library Modules' list.\n\nWould "
-                               "you like to save a copy of your ") +
-                fileName + QStringLiteral(" file before continuing?"));
-        if (backup) {
-            const QString folder = userInteraction().selectFolder(nullptr, QStringLiteral("Select Folder"));
-            // A cancelled dialog ends the merge: the developer asked for a
-            // copy and has none, so nothing may be overwritten.
-            if (folder.isEmpty())
-                return false;
-            const QString backupPath = folder + QLatin1Char('/') + fileName;
-            const QString resolvedBackup = resolvedPath(folder, fileName);
-            if (resolvedBackup == resolvedPath(info.absolutePath(), fileName) ||
-                resolvedBackup == resolvedPath(info.absolutePath(), QFileInfo(target).fileName())) {
-                // The copy would be the file being regenerated (or the one
-                // the new text goes to) and would be overwritten at once.
-                userInteraction().critical(
-                    QStringLiteral("Write Error"),
-                    QStringLiteral("The backup copy '") + backupPath +
-                        QStringLiteral("' would be overwritten by the generated code. Please choose another "
-                                       "folder for the copy of ") +
-                        fileName + QStringLiteral(" and try again."));
-                return false;
-            }
-            // The copy is the old file byte for byte.
-            if (!writeFileAtomically(backupPath, oldBytes)) {
-                userInteraction().critical(QStringLiteral("Write Error"),
-                                           QStringLiteral("Unable to open file '") + backupPath +
-                                               QStringLiteral("' for writing. Please manually backup ") +
-                                               fileName + QStringLiteral(" and try again."));
-                return false;
-            }
-            rep.backupPath = backupPath;
-        }
+    const QString problem = entryWriteProblem(plan.targetPath);
+    if (!problem.isEmpty()) {
+        userInteraction().critical(QStringLiteral("Write Error"), QStringLiteral("Unable to open file '") +
+                                                                      plan.targetPath +
+                                                                      QStringLiteral("' for writing.\n\n") + problem);
+        return false;
     }
-
-    if (!writeFileAtomically(target, plan.mergedBytes)) {
+    QString backupPath;
+    // A cancelled folder dialog ends the merge: the developer asked for a
+    // copy and has none, so nothing may be overwritten.
+    if (!askLostSectionBackup(plan, backupPath))
+        return false;
+    QString error;
+    if (!backupPath.isEmpty() && !writeFileAtomically(backupPath, plan.oldBytes, &error)) {
         userInteraction().critical(QStringLiteral("Write Error"),
-                                   QStringLiteral("Unable to open file '") + target +
-                                       QStringLiteral("' for writing."));
+                                   QStringLiteral("Unable to open file '") + backupPath +
+                                       QStringLiteral("' for writing. Please manually backup ") + plan.fileName +
+                                       QStringLiteral(" and try again.\n\n") + error);
+        return false;
+    }
+    if (!writeFileAtomically(plan.targetPath, plan.mergedBytes, &error)) {
+        userInteraction().critical(QStringLiteral("Write Error"), QStringLiteral("Unable to open file '") +
+                                                                      plan.targetPath +
+                                                                      QStringLiteral("' for writing.\n\n") + error);
         return false;
     }
     QByteArray merged = plan.mergedBytes.startsWith(kUtf8Bom) ? plan.mergedBytes.mid(kUtf8Bom.size()) : plan.mergedBytes;
@@ -524,6 +512,5 @@ bool mergeUserCodeAndWrite(const QString& filePath, QString& newText, bool isCpp
     merged.replace("\r\n", "\n");
 #endif
     newText = QString::fromUtf8(merged);
-    rep.writtenPath = target;
     return true;
 }

@@ -80,25 +80,22 @@ struct UserCodeMergePlan
 // newText (the freshly assembled text). Writes nothing and shows nothing.
 UserCodeMergePlan planUserCodeMerge(const QString& filePath, const QString& newText, bool isCpp);
 
-// What one mergeUserCodeAndWrite call did, for callers that report it
-// (the headless tool names the lost sections).
-struct UserCodeMergeReport
-{
-    QString fileName;         // file name of the merged file, without folder
-    QStringList lostSections; // see UserCodeMergeResult
-    QStringList notes;        // see UserCodeMergePlan
-    QString backupPath;       // where the old file was copied; empty if not
-    QString writtenPath;      // the file the new text went to; empty if none
-};
+// The Read Error box for a plan whose file could not be read.
+void showMergeReadError(const QString& filePath, const UserCodeMergePlan& plan);
 
-// Reads the existing manager file at filePath, carries its USER CODE
-// sections into newText (changed in place), warns through userInteraction()
-// when sections are lost and offers a backup copy, then writes newText: a
-// header back to filePath, a source (".c"/".cpp") to the name the language
-// asks for, beside filePath. Returns true when the new text was written;
-// false when the file could not be read, the backup or the target could not
-// be written (a message has been shown), or the backup folder dialog was
-// cancelled (nothing is written then and the existing files stay as they
-// were).
-bool mergeUserCodeAndWrite(const QString& filePath, QString& newText, bool isCpp,
-                           UserCodeMergeReport* report = nullptr);
+// For a plan with lost sections: the warning (its details name each lost
+// section) and, when the developer wants a copy, the folder question.
+// backupPath receives a path in the chosen folder that names no existing
+// entry (see freeBackupPath), or stays empty when no copy is wanted. False
+// when a copy was wanted but the folder dialog was cancelled.
+bool askLostSectionBackup(const UserCodeMergePlan& plan, QString& backupPath);
+
+// The merge of one existing manager file on its own, for the window's
+// mergeUserCodeAndWrite: plans the merge, checks the target like Generate
+// Code does, asks askLostSectionBackup's questions, then writes the backup
+// copy (never over an existing file) and the merged text (a header back to
+// filePath, a source to the name the language asks for). newText receives
+// the merged text. False, after a message, when the file could not be read,
+// the target may not be written or a write failed, and when the folder
+// dialog was cancelled (nothing is written then).
+bool mergeUserCodeAndWrite(const QString& filePath, QString& newText, bool isCpp);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
 #include <QStringList>
 
 // Debug-output guard for tests: every warning or critical message fails the
@@ -18,5 +20,10 @@ void expectWarning(const QString& fragment);
 QStringList takeWarnings();
 // Fails the running test when an announced warning never came.
 bool verifyExpectedWarningsSeen();
+
+// A file's bytes, or "<unreadable>" when it cannot be read.
+QByteArray readBytes(const QString& path);
+// Writes bytes to path (creating missing parent folders); true on success.
+bool writeBytes(const QString& path, const QByteArray& bytes);
 
 } // namespace testsupport

@@ -18,6 +18,9 @@
 
 namespace {
 
+using testsupport::readBytes;
+using testsupport::writeBytes;
+
 struct Entry
 {
     QString name;
@@ -43,21 +46,6 @@ bool writeZip(const QString& path, const QList<Entry>& entries)
     }
     zip.close();
     return zip.getZipError() == ZIP_OK;
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 // Every file and folder under dir, relative, sorted; folders end in "/".

@@ -1,8 +1,9 @@
 // Manager file assembly: the banner, one-pass placeholder replacement, the
 // order and joining of fragments, Getting Started's missing include line, the
 // library folder, and the extern "C" stripping for C projects. The expected
-// texts are written out here line by line from the two templates' layout.
+// texts are built from the templates' lines.
 
+#include "../modules/expectedtemplates.h"
 #include "managerassembly.h"
 #include "modulecatalogue.h"
 #include "testsupport.h"
@@ -12,37 +13,18 @@
 
 namespace {
 
-// The header template with its two placeholders.
-const QStringList kHeaderTemplate = {
-    "#ifndef INC_GSM_MANAGER_H_", "#define INC_GSM_MANAGER_H_", "", "////////////", "// --- Includes ---",
-    "////////////", "#include <stdint.h>", "#include <stdbool.h>", "extern \"C\" {", "%1", "} // extern \"C\"",
-    "// USER CODE BEGIN Includes", "", "// USER CODE END Includes", "", "////////////",
-    "// --- Exported Variables ---", "////////////", "// USER CODE BEGIN Exported Variables", "",
-    "// USER CODE END Exported Variables", "", "////////////", "// --- Function Prototypes ---", "////////////",
-    "extern void gsmmgrInit();", "extern void gsmmgrPoll();", "%2", "// USER CODE BEGIN Function Prototypes", "",
-    "// USER CODE END Function Prototypes", "", "////////////", "// --- Miscellaneous ---", "////////////",
-    "// USER CODE BEGIN Miscellaneous", "", "// USER CODE END Miscellaneous", "",
-    "#endif /* INC_GSM_MANAGER_H_ */"};
+template <size_t N>
+QStringList lines(const char* const (&text)[N])
+{
+    QStringList out;
+    for (const char* line : text)
+        out << QString::fromUtf8(line);
+    return out;
+}
 
-// The source template with its eight placeholders.
-const QStringList kSourceTemplate = {
-    "////////////", "// --- Includes ---", "////////////", "", "#include \"gsm_manager.h\"", "extern \"C\" {", "%1",
-    "} // extern \"C\"", "", "// USER CODE BEGIN Includes",
-    "// ToDo: Add any required includes here, such as for the Hardware Abstraction Layer. E.g.:",
-    "// #include <Arduino.h>", "// USER CODE END Includes", "", "////////////",
-    "// --- Tarvex Module General Variables ---", "////////////", "%2", "// USER CODE BEGIN Variables",
-    "// ToDo: Add any required variables here", "", "// USER CODE END Variables", "", "////////////",
-    "// --- Tarvex Module Instance Variables ---", "////////////", "", "%3", "", "////////////",
-    "// --- Tarvex Required Externals ---", "////////////", "", "extern \"C\" {", "uint32_t gsm__SysTime_ms() {",
-    "    // USER CODE BEGIN SysTime_ms", "    // ToDo: Return the present value of a 1ms system timer. E.g.:",
-    "    // return millis();", "    // USER CODE END SysTime_ms", "}", "} // extern \"C\"", "", "////////////",
-    "// --- Tarvex Module General Callback Functions ---", "////////////", "", "%4", "", "////////////",
-    "// --- Tarvex Module Event Routine Callbacks ---", "////////////", "", "%5", "", "////////////",
-    "// --- GSM Manager ---", "////////////", "", "void gsmmgrInit() {", "%6", "    // USER CODE BEGIN Init", "",
-    "    // USER CODE END Init", "}", "", "void gsmmgrPoll() {", "%7", "    // USER CODE BEGIN Poll", "",
-    "    // USER CODE END Poll", "}", "", "////////////", "// --- Tarvex Module Convenience Functions ---",
-    "////////////", "", "%8", "", "////////////", "// --- Miscellaneous ---", "////////////",
-    "// USER CODE BEGIN Miscellaneous", "", "// USER CODE END Miscellaneous"};
+// The two templates with their placeholders, as the bundle test pins them.
+const QStringList kHeaderTemplate = lines(expected::kHeaderTemplateLines);
+const QStringList kSourceTemplate = lines(expected::kSourceTemplateLines);
 
 // The template text with each placeholder line replaced by its fill (a fill
 // brings its own line ends, so the placeholder's line end stays).

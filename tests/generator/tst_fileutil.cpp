@@ -17,20 +17,8 @@
 
 namespace {
 
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    f.write(bytes);
-}
+using testsupport::readBytes;
+using testsupport::writeBytes;
 
 bool runningAsRoot()
 {
@@ -132,66 +120,6 @@ private slots:
         writeBytes(source, "x");
         QVERIFY(!writeWithHeader(source, mDir.filePath("no-such-folder/dst.c"), {QStringLiteral("A")}));
         QCOMPARE(testsupport::takeWarnings(), QStringList());
-    }
-
-    void removeFiles_starDotStarKeepsDotlessHiddenAndSubfolders()
-    {
-        QDir dir = mDir;
-        for (const char* name : {"a.c", "B.H", "readme.txt", "Makefile", ".hidden", ".hidden.c"})
-            writeBytes(dir.filePath(QString::fromLatin1(name)), "data");
-        QVERIFY(dir.mkpath("sub.d/inner"));
-        writeBytes(dir.filePath("sub.d/keep.c"), "data");
-
-        QVERIFY(removeFiles(dir.path(), QStringLiteral("*.*")));
-
-        QStringList left = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-        QCOMPARE(left, (QStringList{".hidden", ".hidden.c", "Makefile", "sub.d"}));
-        QVERIFY(QFileInfo::exists(dir.filePath("sub.d/keep.c")));
-        QVERIFY(QFileInfo::exists(dir.filePath("sub.d/inner")));
-        QCOMPARE(testsupport::takeWarnings(), QStringList());
-    }
-
-    void removeFiles_severalFiltersWithEmptyParts()
-    {
-        QDir dir = mDir;
-        for (const char* name : {"a.c", "a.h", "a.cpp", "a.txt"})
-            writeBytes(dir.filePath(QString::fromLatin1(name)), "data");
-        QVERIFY(removeFiles(dir.path(), QStringLiteral("*.c;;*.h")));
-        QCOMPARE(dir.entryList(QDir::Files, QDir::Name), (QStringList{"a.cpp", "a.txt"}));
-    }
-
-    void removeFiles_readOnlyFileIsMadeWritableAndRemoved()
-    {
-        const QString path = mDir.filePath("locked.c");
-        writeBytes(path, "data");
-        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-        QVERIFY(!(QFile::permissions(path) & QFileDevice::WriteOwner));
-
-        QVERIFY(removeFiles(mDir.path(), QStringLiteral("*.c")));
-        QVERIFY(!QFileInfo::exists(path));
-    }
-
-    void removeFiles_removalFailureIsReportedAndTheRestGoesOn()
-    {
-        if (runningAsRoot())
-            QSKIP("root may remove files from a read-only folder, so the failure cannot be provoked");
-        QDir dir = mDir;
-        QVERIFY(dir.mkdir("locked"));
-        const QString lockedFolder = dir.filePath("locked");
-        writeBytes(lockedFolder + "/a.c", "data");
-        writeBytes(lockedFolder + "/b.c", "data");
-        QVERIFY(QFile::setPermissions(lockedFolder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-
-        testsupport::expectWarning(QStringLiteral("Failed to remove file:"));
-        testsupport::expectWarning(QStringLiteral("Failed to remove file:"));
-        const bool result = removeFiles(lockedFolder, QStringLiteral("*.c"));
-        QFile::setPermissions(lockedFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                QFileDevice::ExeOwner);
-        QVERIFY(!result);
-        const QStringList warnings = testsupport::takeWarnings();
-        QCOMPARE(warnings.size(), 2);
-        QCOMPARE(warnings.at(0), QStringLiteral("Failed to remove file: \"%1/a.c\"").arg(lockedFolder));
-        QCOMPARE(warnings.at(1), QStringLiteral("Failed to remove file: \"%1/b.c\"").arg(lockedFolder));
     }
 
     void copyResourceToFile_copiesBytesAndReplacesContent()

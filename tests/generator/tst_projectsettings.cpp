@@ -16,6 +16,9 @@
 
 namespace {
 
+using testsupport::readBytes;
+using testsupport::writeBytes;
+
 // The file right after start-up: C, Arduino off, every module ticked,
 // default settings. Members sorted by key, four-space indentation.
 const char kStartupFile[] = R"({
@@ -65,21 +68,6 @@ const char kStartupFile[] = R"({
     }
 }
 )";
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    f.write(bytes);
-}
 
 QStringList tickedNames(const ProjectModel& project)
 {
@@ -164,19 +152,6 @@ private slots:
         QVERIFY(writeProjectSettings(project));
         QCOMPARE(QString::fromLatin1(kProjectSettingsFileName), QStringLiteral(".tarvex_codegenerator_settings"));
         QCOMPARE(readBytes(mFile), QByteArray(kStartupFile));
-    }
-
-    void write_replacesAnExistingFile()
-    {
-        writeBytes(mFile, QByteArray(10000, '#'));
-        InMemoryProject project;
-        project.setProjectPath(mFolder);
-        project.uncheckAllModules();
-        QVERIFY(writeProjectSettings(project));
-        const QByteArray bytes = readBytes(mFile);
-        QVERIFY(!bytes.contains('#'));
-        QVERIFY(bytes.contains("\"CheckedModules\": [\n        \"\"\n    ],\n"));
-        QVERIFY(bytes.endsWith("}\n"));
     }
 
     void write_failsWithoutAFolder()

@@ -1,9 +1,10 @@
-// The ":/code/" part of the bundle: the two manager templates and the fifteen
-// module snippets, byte for byte as stored (CR LF, UTF-8, no-break spaces) and
-// as read back through readResourceText (LF only).
+// The ":/code/" part of the bundle: the two manager templates byte for byte
+// as stored (CR LF, UTF-8) and as read back through readResourceText (LF
+// only), every snippet stored with CR LF, and the USER CODE sections of all
+// fragments. (The snippets' texts are pinned by the module tests, which
+// compare each module's output with its golden text.)
 
 #include "expectedtemplates.h"
-#include "expectedtexts.h"
 #include "testsupport.h"
 
 #include "fileutil.h"
@@ -50,8 +51,6 @@ private slots:
 
     void templates_data();
     void templates();
-    void snippets_data();
-    void snippets();
     void everyCodeFileIsStoredWithCrLf();
     void userCodeSectionsOfAllFragments();
 };
@@ -85,61 +84,6 @@ void TestCodeBundle::templates()
     for (const QString& placeholder : placeholders)
         QCOMPARE(lines.count(placeholder), 1);
     QCOMPARE(read.count(QRegularExpression(QStringLiteral("%\\d"))), placeholders.size());
-}
-
-void TestCodeBundle::snippets_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("noBreakSpaces");
-    const struct
-    {
-        const char* name;
-        const char* text;
-    } snippets[] = {
-        {"tarvexmdl_GettingStarted_GeneralCallbackFunctions.c", expected::kGettingStartedCallbacks},
-        {"tarvexmdl_Power_GeneralCallbackFunctions.c", expected::kPowerCallbacksStored},
-        {"tarvexmdl_Prompt_GeneralCallbackFunctions.c", expected::kPromptCallbacks},
-        {"tarvexmdl_InternetConnection_Simcom_GeneralCallbackFunctions.c", expected::kApnCallbacks},
-        {"tarvexmdl_Pin_EventFunctions.c", expected::kPinEvents},
-        {"tarvexmdl_Rssi_EventFunctions.c", expected::kRssiEvents},
-        {"tarvexmdl_Sms_Send_EventFunctions.c", expected::kSmsSendEvents},
-        {"tarvexmdl_Sms_Read_EventFunctions.c", expected::kSmsReadEvents},
-        {"tarvexmdl_Ussd_EventFunctions.c", expected::kUssdEvents},
-        {"tarvexmdl_HttpClientSimcom_EventFunctions.c", expected::kHttpEvents},
-        {"tarvexmdl_MqttClientSimcom_EventFunctions.c", expected::kMqttEvents},
-        {"tarvexmdl_Pin_ConvFunctions.c", expected::kPinConvenience},
-        {"tarvexmdl_Sms_Send_ConvFunctions.c", expected::kSmsSendConvenience},
-        {"tarvexmdl_HttpClientSimcom_ConvFunctions.c", expected::kHttpConvenience},
-        {"tarvexmdl_MqttClientSimcom_ConvFunctions.c", expected::kMqttConvenience},
-    };
-    for (const auto& s : snippets) {
-        const QString name = QString::fromLatin1(s.name);
-        QTest::newRow(s.name) << name << expected::text(s.text)
-                              << (name.endsWith(QLatin1String("_EventFunctions.c")) ? 2 : 0);
-    }
-}
-
-void TestCodeBundle::snippets()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(int, noBreakSpaces);
-
-    QCOMPARE(rawBytes(kCodePrefix + name), storedForm(text));
-    const QString read = readResourceText(kCodePrefix + name);
-    QCOMPARE(read, text);
-    QVERIFY(read.startsWith(QLatin1Char('\n')));
-    QVERIFY(read.endsWith(QLatin1String("}\n")));
-
-    // Event snippets carry exactly two no-break spaces, in the note comment
-    // and in the example buffer comment; the others carry none.
-    const QChar nbsp(0x00A0);
-    QCOMPARE(read.count(nbsp), noBreakSpaces);
-    if (noBreakSpaces) {
-        QVERIFY(read.contains(QStringLiteral("Tarvex Code") + nbsp + QStringLiteral("Generator.")));
-        QVERIFY(read.contains(QStringLiteral("Buffer for debug output") + nbsp + QStringLiteral("messages")));
-    }
 }
 
 void TestCodeBundle::everyCodeFileIsStoredWithCrLf()

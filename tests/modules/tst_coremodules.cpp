@@ -40,12 +40,10 @@ private slots:
     void powerSettingIsReadOnEveryCall();
 
     void promptConstantFragments();
-    void promptAllBuffers();
     void promptGeneralVariables_data();
     void promptGeneralVariables();
-    void promptNoBuffers();
-    void promptOnlyCircularTx();
-    void promptOnlyCircularRx();
+    void promptRxPoll_data();
+    void promptRxPoll();
     void promptInitCodeOptionalPieces_data();
     void promptInitCodeOptionalPieces();
 
@@ -58,8 +56,6 @@ void TestCoreModules::gettingStartedDebugBuffer_data()
     QTest::addColumn<double>("size");
     QTest::addColumn<QString>("digits");
     QTest::newRow("default") << 1024.0 << "1024";
-    QTest::newRow("2048") << 2048.0 << "2048";
-    QTest::newRow("one million") << 1000000.0 << "1000000";
     QTest::newRow("spin box maximum") << 429496729.0 << "429496729";
     QTest::newRow("beyond 32 bits") << 12345678901.0 << "12345678901";
 }
@@ -238,54 +234,6 @@ static const char* const kRxPollFunction =
     "    // USER CODE END gsmRxPoll\n"
     "}\n";
 
-void TestCoreModules::promptAllBuffers()
-{
-    TarvexMdl_Prompt m; // all four buffers on by default
-    QCOMPARE(m.getSourceIncludes(), QString("#include \"circbuff.h\""));
-    QCOMPARE(m.getGeneralVariables(), QString("\n"
-                                              "// --- GSM Prompt ---\n\n"
-                                              "// Prompt Buffer\n"
-                                              "static uint8_t mau8GsmPromptBuff[1024];\n"
-                                              "\n"
-                                              "// Echo Cancellation Buffer\n"
-                                              "static uint8_t mau8UartGsmEchoCancelBuff[1024];\n"
-                                              "\n"
-                                              "// UART GSM Tx buffer\n"
-                                              "static uint8_t mau8UartGsmTxBuff[1024];\n"
-                                              "CircBuff mcbfGsmTx;\n"
-                                              "\n"
-                                              "// UART GSM Rx buffer\n"
-                                              "static uint8_t mau8UartGsmRxBuff[1024];\n"
-                                              "CircBuff mcbfGsmRx;\n"));
-    QCOMPARE(m.getGeneralCallbackFunctions(), QString("\n// --- GSM Prompt ---\n") + QString(kRxPollFunction)
-                                                  + expected::text(expected::kPromptCallbacks));
-    QCOMPARE(m.getInitCode(), QString("    \n"
-                                      "    // Prompt\n"
-                                      "    mGsmPromptInst.Power = &(mGsmPwrInst._i);\n"
-                                      "    mGsmPromptInst.DataBuffer = mau8GsmPromptBuff;\n"
-                                      "    mGsmPromptInst.DataBufferSize = sizeof(mau8GsmPromptBuff);\n"
-                                      "    mGsmPromptInst.Write = &gsmWrite;\n"
-                                      "    mGsmPromptInst.WriteCompleted = &gsmWriteCompleted;\n"
-                                      "    mGsmPromptInst.CanRead = &gsmCanRead;\n"
-                                      "    mGsmPromptInst.Read = &gsmRead;\n"
-                                      "    mGsmPromptInst.EchoCancellationBuffer = mau8UartGsmEchoCancelBuff;\n"
-                                      "    mGsmPromptInst.EchoCancellationBufferSize = sizeof(mau8UartGsmEchoCancelBuff);\n"
-                                      "    gsmPromptInit(&mGsmPromptInst);\n"
-                                      "\n"
-                                      "    // GSM Tx buffer setup\n"
-                                      "    mcbfGsmTx.Buffer = mau8UartGsmTxBuff;\n"
-                                      "    mcbfGsmTx.BufferSize = sizeof(mau8UartGsmTxBuff);\n"
-                                      "    cbufInit(&mcbfGsmTx);\n"
-                                      "\n"
-                                      "    // GSM Rx buffer setup\n"
-                                      "    mcbfGsmRx.Buffer = mau8UartGsmRxBuff;\n"
-                                      "    mcbfGsmRx.BufferSize = sizeof(mau8UartGsmRxBuff);\n"
-                                      "    cbufInit(&mcbfGsmRx);\n"));
-    QCOMPARE(m.getPollCode(), QString("    gsmRxPoll();\n"
-                                      "    gsmPromptPoll(&mGsmPromptInst);\n"
-                                      "    gsmTxPoll();\n"));
-}
-
 // Each row switches the four flags (prompt, echo cancellation, Tx, Rx) and
 // uses four different sizes so a size paired with the wrong buffer shows.
 void TestCoreModules::promptGeneralVariables_data()
@@ -334,60 +282,30 @@ void TestCoreModules::promptGeneralVariables()
     QCOMPARE(m.getGeneralVariables().contains("// --- GSM Prompt ---"), prompt);
 }
 
-void TestCoreModules::promptNoBuffers()
+// The receive-poll function and its call come with the Rx buffer only,
+// whatever the other buffers do.
+void TestCoreModules::promptRxPoll_data()
 {
-    TarvexMdl_Prompt m;
-    m.IsPromptSetupSelected = false;
-    m.IsEchoCancSetupSelected = false;
-    m.IsCircularTxSetupSelected = false;
-    m.IsCircularRxSetupSelected = false;
-    QCOMPARE(m.getSourceIncludes(), QString());
-    QCOMPARE(m.getGeneralVariables(), QString());
-    QCOMPARE(m.getInitCode(), QString("    \n"
-                                      "    // Prompt\n"
-                                      "    mGsmPromptInst.Power = &(mGsmPwrInst._i);\n"
-                                      "    mGsmPromptInst.Write = &gsmWrite;\n"
-                                      "    mGsmPromptInst.WriteCompleted = &gsmWriteCompleted;\n"
-                                      "    mGsmPromptInst.CanRead = &gsmCanRead;\n"
-                                      "    mGsmPromptInst.Read = &gsmRead;\n"
-                                      "    gsmPromptInit(&mGsmPromptInst);\n"));
-    QCOMPARE(m.getPollCode(), QString("    gsmPromptPoll(&mGsmPromptInst);\n"
-                                      "    gsmTxPoll();\n"));
-    QCOMPARE(m.getGeneralCallbackFunctions(),
-             QString("\n// --- GSM Prompt ---\n") + expected::text(expected::kPromptCallbacks));
+    QTest::addColumn<bool>("rx");
+    QTest::addColumn<bool>("others"); // prompt, echo cancellation and Tx buffers
+    QTest::newRow("all buffers") << true << true;
+    QTest::newRow("only Rx") << true << false;
+    QTest::newRow("all but Rx") << false << true;
+    QTest::newRow("no buffers") << false << false;
 }
 
-void TestCoreModules::promptOnlyCircularTx()
+void TestCoreModules::promptRxPoll()
 {
+    QFETCH(bool, rx);
+    QFETCH(bool, others);
     TarvexMdl_Prompt m;
-    m.IsPromptSetupSelected = false;
-    m.IsEchoCancSetupSelected = false;
-    m.IsCircularRxSetupSelected = false;
-    QCOMPARE(m.getSourceIncludes(), QString("#include \"circbuff.h\""));
-    QCOMPARE(m.getGeneralVariables(),
-             QString("\n// UART GSM Tx buffer\nstatic uint8_t mau8UartGsmTxBuff[1024];\nCircBuff mcbfGsmTx;\n"));
-    // No receive-poll function and no call of it (the Prompt snippet only
-    // mentions it in a commented-out example).
-    for (const QString& fragment : allFragments(m)) {
-        QVERIFY(!fragment.contains("void gsmRxPoll"));
-        QVERIFY(!fragment.contains("USER CODE BEGIN gsmRxPoll"));
-        QVERIFY(!fragment.contains("    gsmRxPoll();"));
-    }
-    QCOMPARE(m.getPollCode(), QString("    gsmPromptPoll(&mGsmPromptInst);\n    gsmTxPoll();\n"));
-}
-
-void TestCoreModules::promptOnlyCircularRx()
-{
-    TarvexMdl_Prompt m;
-    m.IsPromptSetupSelected = false;
-    m.IsEchoCancSetupSelected = false;
-    m.IsCircularTxSetupSelected = false;
-    QCOMPARE(m.getSourceIncludes(), QString("#include \"circbuff.h\""));
-    QCOMPARE(m.getGeneralCallbackFunctions(), QString("\n// --- GSM Prompt ---\n") + QString(kRxPollFunction)
-                                                  + expected::text(expected::kPromptCallbacks));
-    QCOMPARE(m.getPollCode(), QString("    gsmRxPoll();\n"
-                                      "    gsmPromptPoll(&mGsmPromptInst);\n"
-                                      "    gsmTxPoll();\n"));
+    m.IsPromptSetupSelected = m.IsEchoCancSetupSelected = m.IsCircularTxSetupSelected = others;
+    m.IsCircularRxSetupSelected = rx;
+    QCOMPARE(m.getGeneralCallbackFunctions(), QString("\n// --- GSM Prompt ---\n") +
+                                                  (rx ? QString(kRxPollFunction) : QString()) +
+                                                  expected::text(expected::kPromptCallbacks));
+    QCOMPARE(m.getPollCode(), (rx ? QString("    gsmRxPoll();\n") : QString()) +
+                                  QString("    gsmPromptPoll(&mGsmPromptInst);\n    gsmTxPoll();\n"));
 }
 
 void TestCoreModules::promptInitCodeOptionalPieces_data()

@@ -204,53 +204,42 @@ void TestServiceModules::fragments_data()
         QTest::newRow("USSD") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Ussd) << o;
     }
 
-    for (bool apn : {false, true}) {
-        Outputs o;
-        o.name = "InternetConnection_SIMCom";
-        o.libraryFiles = QStringList{"GSM_InternetConnection_Simcom.c", "GSM_InternetConnection_Simcom.h",
-                                     "GSM_Internet_Helper.c", "GSM_Internet_Helper.h",
-                                     "GSM_InternetConnection_Interface.h"};
-        o.headerInclude = "/GSM_InternetConnection_Simcom.h\"\n";
-        o.headerPrototypes = "\n// Internet Connection (SIMCom LTE) Convenience Functions\n"
-                             "extern bool gsmmgrInternetConnectionSimcomIsConnected();\n";
-        o.instanceVariables = "GSM_InternetConnectionSimcom_Instance mGsmInternetConnectionSimcomInst = {0};\n";
-        o.generalCallbacks = apn ? text(expected::kApnCallbacks) : QString();
-        o.initCode = QString("    \n"
-                             "    // Internet Connection (SIMCom LTE)\n"
-                             "    mGsmInternetConnectionSimcomInst.Power = (&mGsmPwrInst._i);\n"
-                             "    mGsmInternetConnectionSimcomInst.Prompt = (&mGsmPromptInst._i);\n"
-                             "    mGsmInternetConnectionSimcomInst.NetworkRegistration = (&mGsmNetworkRegistrationInst._i);\n")
-            + (apn ? QString("    mGsmInternetConnectionSimcomInst.APN_IfAny = gsmGetAPN();\n") : QString())
-            + QString("    gsmInternetConnectionSimcomInit(&mGsmInternetConnectionSimcomInst);\n");
-        o.pollCode = "    gsmInternetConnectionSimcomPoll(&mGsmInternetConnectionSimcomInst);\n";
-        o.convenience = text(expected::kLteConvenience);
-        auto m = std::make_shared<TarvexMdl_InternetConnection_SIMCom>();
-        m->IsApnRequired = apn;
-        QTest::addRow("LTE connection, APN %s", apn ? "on" : "off") << std::shared_ptr<TarvexMdl>(m) << o;
-    }
-    for (bool apn : {false, true}) {
-        Outputs o;
-        o.name = "InternetConnection_SIMCom2G";
-        o.libraryFiles = QStringList{"GSM_InternetConnection_Simcom2G.c", "GSM_InternetConnection_Simcom2G.h",
-                                     "GSM_Internet_Helper.c", "GSM_Internet_Helper.h",
-                                     "GSM_InternetConnection_Interface.h"};
-        o.headerInclude = "/GSM_InternetConnection_Simcom2G.h\"\n";
-        o.headerPrototypes = "\n// Internet Connection (SIMCom 2G) Convenience Functions\n"
-                             "extern bool gsmmgrInternetConnectionSimcom2GIsConnected();\n";
-        o.instanceVariables = "GSM_InternetConnectionSimcom2G_Instance mGsmInternetConnectionSimcom2GInst = {0};\n";
-        o.generalCallbacks = apn ? text(expected::kApnCallbacks) : QString();
-        o.initCode = QString("    \n"
-                             "    // Internet Connection (SIMCom 2G)\n"
-                             "    mGsmInternetConnectionSimcom2GInst.Power = (&mGsmPwrInst._i);\n"
-                             "    mGsmInternetConnectionSimcom2GInst.Prompt = (&mGsmPromptInst._i);\n"
-                             "    mGsmInternetConnectionSimcom2GInst.NetworkRegistration = (&mGsmNetworkRegistrationInst._i);\n")
-            + (apn ? QString("    mGsmInternetConnectionSimcom2GInst.APN_IfAny = gsmGetAPN();\n") : QString())
-            + QString("    gsmInternetConnectionSimcom2GInit(&mGsmInternetConnectionSimcom2GInst);\n");
-        o.pollCode = "    gsmInternetConnectionSimcom2GPoll(&mGsmInternetConnectionSimcom2GInst);\n";
-        o.convenience = text(expected::kConnection2GConvenience);
-        auto m = std::make_shared<TarvexMdl_InternetConnection_SIMCom2G>();
-        m->IsApnRequired = apn;
-        QTest::addRow("2G connection, APN %s", apn ? "on" : "off") << std::shared_ptr<TarvexMdl>(m) << o;
+    // The two connections differ only in "2G" after "Simcom" and in their label.
+    for (const char* g : {"", "2G"}) {
+        const QString s = QString::fromLatin1(g); // "" for LTE
+        const QString label = s.isEmpty() ? QStringLiteral("SIMCom LTE") : QStringLiteral("SIMCom 2G");
+        const QString inst = "mGsmInternetConnectionSimcom" + s + "Inst";
+        for (bool apn : {false, true}) {
+            Outputs o;
+            o.name = "InternetConnection_SIMCom" + s;
+            o.libraryFiles = QStringList{"GSM_InternetConnection_Simcom" + s + ".c",
+                                         "GSM_InternetConnection_Simcom" + s + ".h", "GSM_Internet_Helper.c",
+                                         "GSM_Internet_Helper.h", "GSM_InternetConnection_Interface.h"};
+            o.headerInclude = "/GSM_InternetConnection_Simcom" + s + ".h\"\n";
+            o.headerPrototypes = "\n// Internet Connection (" + label + ") Convenience Functions\n"
+                                 "extern bool gsmmgrInternetConnectionSimcom" + s + "IsConnected();\n";
+            o.instanceVariables = "GSM_InternetConnectionSimcom" + s + "_Instance " + inst + " = {0};\n";
+            o.generalCallbacks = apn ? text(expected::kApnCallbacks) : QString();
+            o.initCode = "    \n    // Internet Connection (" + label + ")\n" +
+                         "    " + inst + ".Power = (&mGsmPwrInst._i);\n" +
+                         "    " + inst + ".Prompt = (&mGsmPromptInst._i);\n" +
+                         "    " + inst + ".NetworkRegistration = (&mGsmNetworkRegistrationInst._i);\n" +
+                         (apn ? "    " + inst + ".APN_IfAny = gsmGetAPN();\n" : QString()) +
+                         "    gsmInternetConnectionSimcom" + s + "Init(&" + inst + ");\n";
+            o.pollCode = "    gsmInternetConnectionSimcom" + s + "Poll(&" + inst + ");\n";
+            o.convenience = text(s.isEmpty() ? expected::kLteConvenience : expected::kConnection2GConvenience);
+            std::shared_ptr<TarvexMdl> m;
+            if (s.isEmpty()) {
+                auto lte = std::make_shared<TarvexMdl_InternetConnection_SIMCom>();
+                lte->IsApnRequired = apn;
+                m = lte;
+            } else {
+                auto g2 = std::make_shared<TarvexMdl_InternetConnection_SIMCom2G>();
+                g2->IsApnRequired = apn;
+                m = g2;
+            }
+            QTest::addRow("%s connection, APN %s", qPrintable(label), apn ? "on" : "off") << m << o;
+        }
     }
     {
         Outputs o; // names the LTE connection instance

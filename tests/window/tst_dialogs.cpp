@@ -32,37 +32,15 @@ class TestDialogs : public QObject
 private slots:
     void cleanup() { testsupport::verifyExpectedWarningsSeen(); }
 
-    void aboutWindowWidgets()
+    void aboutWindowTexts()
     {
         QWidget parent;
         AboutWindow about(&parent);
-        QCOMPARE(about.objectName(), QStringLiteral("AboutWindow"));
         QCOMPARE(about.windowTitle(), QStringLiteral("About"));
-        QCOMPARE(about.windowModality(), Qt::WindowModal);
-        QVERIFY(!(about.windowFlags() & Qt::WindowContextHelpButtonHint));
         QCOMPARE(about.parentWidget(), &parent);
-
-        struct Expected
-        {
-            const char* name;
-            QRect geometry;
-        };
-        const Expected widgets[] = {
-            {"label", QRect(10, 10, 201, 16)},   {"label_2", QRect(10, 30, 191, 16)},
-            {"label_3", QRect(10, 50, 201, 16)}, {"label_4", QRect(10, 90, 191, 16)},
-            {"label_5", QRect(10, 110, 171, 16)}, {"label_6", QRect(10, 150, 191, 16)},
-            {"btnAboutQt", QRect(10, 170, 75, 24)},
-        };
-        for (const Expected& e : widgets) {
-            QWidget* w = child<QWidget>(about, e.name);
-            QCOMPARE(w->geometry(), e.geometry);
-            // Every widget fits inside the dialog.
-            QVERIFY2(QRect(QPoint(0, 0), about.size()).contains(w->geometry()), e.name);
-        }
 
         auto* title = child<QLabel>(about, "label");
         QCOMPARE(title->text(), QStringLiteral("Tarvex Code Generator"));
-        QVERIFY(title->font().bold());
         QVERIFY(child<QLabel>(about, "label_2")->text().contains("Tarvex"));
         QCOMPARE(child<QLabel>(about, "label_6")->text(), QStringLiteral("Made with Qt"));
         QCOMPARE(child<QPushButton>(about, "btnAboutQt")->text(), QStringLiteral("About Qt"));

@@ -131,19 +131,32 @@ private slots:
     void startUpState()
     {
         QCOMPARE(window().windowTitle(), QStringLiteral("Tarvex Code Generator v1.05"));
-        QCOMPARE(window().objectName(), QStringLiteral("MainWindow"));
-        QCOMPARE(window().size(), QSize(1231, 631));
-
         QListWidget* l = list();
-        QCOMPARE(l->count(), 17);
-        QVERIFY(!l->isSortingEnabled());
-        QCOMPARE(l->selectionMode(), QAbstractItemView::SingleSelection);
+        QStringList texts;
+        for (int row = 0; row < l->count(); ++row)
+            texts << l->item(row)->text();
+        QCOMPARE(texts, (QStringList{"Start",
+                                     "Power (PwrKey Based)",
+                                     "    Prompt",
+                                     "        Basic Comms",
+                                     "            Pin",
+                                     "            RSSI (Signal Quality)",
+                                     "            Network Registration",
+                                     "                SMS (Text Message) Send",
+                                     "                SMS (Text Message) Receive",
+                                     "                USSD",
+                                     "                Internet Connection (SIMCom 2G)",
+                                     "                Internet Connection (SIMCom LTE)",
+                                     "                    HTTP Client (SIMCom)",
+                                     "                    MQTT Client (SIMCom)",
+                                     "Do you need a module which is not listed?",
+                                     "Please let us know using the button below,",
+                                     "so that we can prioritise development :-)."}));
         QVERIFY(l->selectedItems().isEmpty());
 
         // Start: no check box, only selectable and enabled.
         QVERIFY(!l->item(0)->data(Qt::CheckStateRole).isValid());
         QCOMPARE(l->item(0)->flags(), Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-        QVERIFY(!l->item(0)->icon().pixmap(16, 16).isNull());
         for (int row = 1; row <= 13; ++row) {
             QCOMPARE(l->item(row)->checkState(), Qt::Checked);
             QCOMPARE(l->item(row)->flags(), Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
@@ -163,47 +176,6 @@ private slots:
         QVERIFY(!box("optProjectIsArduino")->isChecked());
         QVERIFY(box("optProjectIsArduino")->isHidden());
         QVERIFY(window().projectPath().isEmpty());
-        QCOMPARE(child<QPushButton>(window(), "btnGenerateCode")->minimumHeight(), 50);
-    }
-
-    void rowTexts_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("text");
-        const QStringList texts = {"Start",
-                                   "Power (PwrKey Based)",
-                                   "    Prompt",
-                                   "        Basic Comms",
-                                   "            Pin",
-                                   "            RSSI (Signal Quality)",
-                                   "            Network Registration",
-                                   "                SMS (Text Message) Send",
-                                   "                SMS (Text Message) Receive",
-                                   "                USSD",
-                                   "                Internet Connection (SIMCom 2G)",
-                                   "                Internet Connection (SIMCom LTE)",
-                                   "                    HTTP Client (SIMCom)",
-                                   "                    MQTT Client (SIMCom)",
-                                   "Do you need a module which is not listed?",
-                                   "Please let us know using the button below,",
-                                   "so that we can prioritise development :-)."};
-        for (int row = 0; row < texts.size(); ++row)
-            QTest::addRow("row %d", row) << row << texts.at(row);
-    }
-    void rowTexts()
-    {
-        QFETCH(int, row);
-        QFETCH(QString, text);
-        QCOMPARE(list()->item(row)->text(), text);
-    }
-
-    void startRowFont()
-    {
-        const QFont font = list()->item(0)->font();
-        QVERIFY(font.bold());
-        QCOMPARE(font.weight(), 75);
-        QVERIFY(font.italic());
-        QVERIFY(!font.underline());
     }
 
     void rowModuleMapping()
@@ -353,37 +325,12 @@ private slots:
         QCOMPARE(tabs()->count(), texts.size());
         for (int i = 0; i < texts.size(); ++i)
             QCOMPARE(tabs()->tabText(i), texts.at(i));
-        auto* info = child<QTextEdit>(window(), "txtedtMdlInfo");
-        QVERIFY(info->isReadOnly());
-        QVERIFY(info->textInteractionFlags() & Qt::TextSelectableByMouse);
-        QVERIFY(info->textInteractionFlags() & Qt::TextSelectableByKeyboard);
-    }
-
-    void spinBoxConfiguration()
-    {
-        for (const char* name :
-             {"spinMdl_GettingStarted_DebugBufferSize", "spinMdl_Prompt_PromptBufferSize",
-              "spinMdl_Prompt_EchoCancellationBufferSize", "spinMdl_Prompt_CircularTxBufferSize",
-              "spinMdl_Prompt_CircularRxBufferSize"}) {
-            QSpinBox* s = spin(name);
-            QCOMPARE(s->minimum(), 8);
-            QCOMPARE(s->maximum(), 429496729);
-            QCOMPARE(s->singleStep(), 8);
-            QCOMPARE(s->value(), 1024);
-            QCOMPARE(s->alignment(), Qt::AlignCenter);
-            QVERIFY(s->isEnabled());
-        }
-        // A size that is not a multiple of 8 is accepted (the step only
-        // governs the arrows) and stored.
-        spin("spinMdl_Prompt_PromptBufferSize")->setValue(1001);
-        QCOMPARE(module<TarvexMdl_Prompt>(2)->PromptBufferSize, 1001.0);
     }
 
     void labelTexts()
     {
         const QString nbsp(QChar(0x00A0));
         auto* start = child<QLabel>(window(), "label_4");
-        QCOMPARE(start->textFormat(), Qt::PlainText);
         QCOMPARE(start->text(),
                  QStringLiteral("The Debug Output Buffer assists with non-blocking debug output, such as in cases where "
                                 "printf() or Serial.Print() would normally be used to output debug text to the console. "
@@ -392,7 +339,6 @@ private slots:
                                 "routine - it can be ensured that event handling routines return quickly rather than "
                                 "blocking whilst waiting for Debug UART transmission")
                      + nbsp + "to" + nbsp + "complete.");
-        QVERIFY(start->wordWrap());
 
         // The grey italic descriptions carry their texts byte for byte.
         const QList<QPair<const char*, QString>> grey = {
@@ -424,10 +370,6 @@ private slots:
         for (const auto& entry : grey) {
             auto* label = child<QLabel>(window(), entry.first);
             QVERIFY2(label->text().contains(entry.second), entry.first);
-            QVERIFY2(label->text().contains("font-style:italic") && label->text().contains("color:#5a5a5a"),
-                     entry.first);
-            QVERIFY2(label->wordWrap(), entry.first);
-            QVERIFY2(!shownText(label).isEmpty(), entry.first);
         }
         QCOMPARE(shownText(child<QLabel>(window(), "lblMdl_BasicComms_EchoEnabled")).count('\n'), 1);
 

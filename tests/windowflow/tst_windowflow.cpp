@@ -1,8 +1,7 @@
 // The real main window's project commands and Generate Code button: Save
 // then Open restores everything, the settings-file cases of Open, New, Save
-// and Save As with their boxes, a generation through the button's slot, and
-// the three usage events posted through the window's managers to a loopback
-// server (and nothing changing when that server is down).
+// and Save As with their boxes, and generations through the button's slot.
+// (The window's usage events: tests/usagestats.)
 
 #include "inmemoryproject.h"
 #include "mainwindow.h"
@@ -10,7 +9,6 @@
 #include "projectsettings.h"
 #include "scriptedinteraction.h"
 #include "testsupport.h"
-#include "usagestats.h"
 #include "workflowsupport.h"
 
 #include <QApplication>
@@ -22,8 +20,6 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,56 +38,6 @@ T* child(QObject& parent, const char* name)
     return found;
 }
 
-// Records the bodies of the POST requests it receives and answers 200.
-class StatsServer : public QObject
-{
-public:
-    StatsServer()
-    {
-        mServer.listen(QHostAddress::LocalHost, 0);
-        connect(&mServer, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = mServer.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, this, [this, s] { read(s); });
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-    }
-    QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(mServer.serverPort()); }
-    QStringList bodies;
-
-private:
-    void read(QTcpSocket* s)
-    {
-        QByteArray& b = mBuffers[s];
-        b += s->readAll();
-        for (;;) {
-            const int end = b.indexOf("\r\n\r\n");
-            if (end < 0)
-                return;
-            const QByteArray head = b.left(end).toLower();
-            const int at = head.indexOf("content-length:");
-            const int length = at < 0 ? 0 : head.mid(at + 15, head.indexOf('\r', at) - at - 15).trimmed().toInt();
-            if (b.size() < end + 4 + length)
-                return;
-            if (head.startsWith("post /tarvex/usagestats.php ") && head.contains("content-type: application/json"))
-                bodies << QString::fromUtf8(b.mid(end + 4, length));
-            else
-                bodies << QStringLiteral("<unexpected request>");
-            b.remove(0, end + 4 + length);
-            s->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
-        }
-    }
-    QTcpServer mServer;
-    QMap<QTcpSocket*, QByteArray> mBuffers;
-};
-
-QString closedPortUrl()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return QStringLiteral("http://127.0.0.1:%1").arg(probe.serverPort());
-}
-
 } // namespace
 
 class TstWindowFlow : public QObject
@@ -99,7 +45,6 @@ class TstWindowFlow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<StatsServer> mStats;
     std::unique_ptr<ScriptedInteraction> mUi;
     std::unique_ptr<MainWindow> mWindow;
     QTemporaryDir* mTmp = nullptr;
@@ -112,8 +57,6 @@ private slots:
 
     void init()
     {
-        mStats.reset(new StatsServer);
-        setUsageStatsBaseUrl(mStats->baseUrl());
         mUi.reset(new ScriptedInteraction);
         mWindow.reset(new MainWindow);
         mTmp = new QTemporaryDir;
@@ -125,8 +68,6 @@ private slots:
         mUi->verifyAllAnswersUsed();
         mWindow.reset();
         mUi.reset();
-        mStats.reset();
-        testsupport::keepUsageStatsOffline();
         delete mTmp;
         mTmp = nullptr;
     }
@@ -183,18 +124,13 @@ private slots:
         QTest::addColumn<bool>("arduinoChecked");
         QTest::addColumn<bool>("arduinoVisible");
         QTest::addColumn<QStringList>("checked");
+        // (How reading treats each member is the settings file test's; here
+        // the window's controls must show it.)
         QTest::newRow("lower-case c is C++") << QByteArray(R"({"Language": "c"})") << true << true << true
                                             << QStringList{""};
-        QTest::newRow("IsArduino as a JSON boolean is ignored")
-            << QByteArray(R"({"Language": "C++", "IsArduino": false, "CheckedModules": ["Pin"]})") << true << true
-            << true << QStringList{"", "Pin"};
         QTest::newRow("C with IsArduino true stays hidden but checked")
-            << QByteArray(R"({"Language": "C", "IsArduino": "true"})") << false << true << false << QStringList{""};
-        QTest::newRow("empty object unchecks every row") << QByteArray("{}") << false << false << false
-                                                         << QStringList{""};
-        QTest::newRow("unknown names, Start and non-strings change nothing")
-            << QByteArray(R"({"CheckedModules": ["Start", "", 3, "USSD ", "USSD", "Nope"], "Other": 1})") << false
-            << false << false << QStringList{"", "USSD"};
+            << QByteArray(R"({"Language": "C", "IsArduino": "true", "CheckedModules": ["USSD"]})") << false << true
+            << false << QStringList{"", "USSD"};
     }
 
     void openFileCases()
@@ -288,11 +224,6 @@ private slots:
 
     void cancelledBackupFolderLeavesEveryFileAsItWas()
     {
-        InMemoryProject probe;
-        const QStringList missing = missingBundleFiles(probe.allModules());
-        if (!missing.isEmpty())
-            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
-
         w().setProjectPath(mTmp->path());
         selectModules(w(), {QStringLiteral("SMS_Read"), QStringLiteral("RSSI")});
         w().on_btnGenerateCode_clicked();
@@ -318,11 +249,6 @@ private slots:
 
     void enterOnEveryRemoveFileBoxKeepsTheFiles()
     {
-        InMemoryProject probe;
-        const QStringList missing = missingBundleFiles(probe.allModules());
-        if (!missing.isEmpty())
-            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
-
         // A plain C project, then switched to C++ with the Arduino layout:
         // gsm_manager.c and the top-level Tarvex folder are now stale.
         w().setProjectPath(mTmp->path());
@@ -361,68 +287,6 @@ private slots:
         QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/Tarvex/GSM_SignalQuality.c")));
         QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/gsm_manager.cpp")));
         QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/src/Tarvex/GSM_SignalQuality.c")));
-    }
-
-    void generateThroughTheButtonPostsTheEvents()
-    {
-        InMemoryProject probe;
-        const QStringList missing = missingBundleFiles(probe.allModules());
-        if (!missing.isEmpty())
-            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
-
-        // ApplicationStart went out when the window was built.
-        QTRY_COMPARE_WITH_TIMEOUT(mStats->bodies, QStringList{"{\n    \"ApplicationStart\": 1\n}\n"}, 20000);
-
-        w().setProjectPath(mTmp->path());
-        selectModules(w(), {QStringLiteral("RSSI")});
-        w().on_btnGenerateCode_clicked();
-        QCOMPARE(mUi->titles(), QStringList{"Code Generated"});
-        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/gsm_manager.c")));
-        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/Tarvex/GSM_SignalQuality.c")));
-        QTRY_COMPARE_WITH_TIMEOUT(mStats->bodies.size(), 3, 20000);
-        QStringList bodies = mStats->bodies;
-        bodies.sort();
-        QCOMPARE(bodies, (QStringList{"{\n    \"ApplicationStart\": 1\n}\n", "{\n    \"GenerateStart\": 1\n}\n",
-                                      "{\n    \"GenerateSuccess\": 1\n}\n"}));
-
-        // A failing check still posts GenerateStart, never GenerateSuccess.
-        mUi->clear();
-        w().setProjectPath(QString());
-        w().on_btnGenerateCode_clicked();
-        QCOMPARE(mUi->titles(), QStringList{"Project Path Error"});
-        QTRY_COMPARE_WITH_TIMEOUT(mStats->bodies.size(), 4, 20000);
-        QCOMPARE(mStats->bodies.last(), QStringLiteral("{\n    \"GenerateStart\": 1\n}\n"));
-        QTest::qWait(200);
-        QCOMPARE(mStats->bodies.size(), 4);
-    }
-
-    void windowBehavesTheSameWithTheServerDown()
-    {
-        InMemoryProject probe;
-        const QStringList missing = missingBundleFiles(probe.allModules());
-        if (!missing.isEmpty())
-            QFAIL(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
-
-        QList<QMap<QString, QByteArray>> trees;
-        QList<QStringList> conversations;
-        for (const bool up : {true, false}) {
-            mWindow.reset();
-            if (!up)
-                setUsageStatsBaseUrl(closedPortUrl());
-            mWindow.reset(new MainWindow);
-            QTemporaryDir dir;
-            mUi->clear();
-            w().setProjectPath(dir.path());
-            selectModules(w(), {QStringLiteral("USSD")});
-            w().on_btnGenerateCode_clicked();
-            w().on_btnGenerateCode_clicked();
-            QTest::qWait(300); // let the requests finish or fail
-            conversations << mUi->titles();
-            trees << snapshot(dir.path());
-        }
-        QCOMPARE(conversations.at(0), (QStringList{"Code Generated", "Code Generated"}));
-        QCOMPARE(conversations.at(1), conversations.at(0));
-        QCOMPARE(trees.at(1), trees.at(0));
     }
 };
 

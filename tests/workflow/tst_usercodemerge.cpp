@@ -13,25 +13,13 @@
 
 namespace {
 
+using testsupport::readBytes;
+using testsupport::writeBytes;
+
 QString section(const QString& name, const QString& body, const QString& indent = QString())
 {
     return indent + QStringLiteral("// USER CODE BEGIN ") + name + QLatin1Char('\n') + body + indent +
            QStringLiteral("// USER CODE END ") + name + QLatin1Char('\n');
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 // A small manager-like text: a few listed sections between generated lines.
@@ -128,18 +116,6 @@ private slots:
         expected.replace(QStringLiteral("// USER CODE BEGIN Init\n    // default Init\n    // USER CODE END Init"),
                          QStringLiteral("// USER CODE BEGIN Init\ninit();\n  // USER CODE END Init"));
         QCOMPARE(fresh, expected);
-    }
-
-    void prefixNamesStayApart()
-    {
-        // The developer deleted the gsmWrite section; gsmWriteCompleted holds code.
-        const QString old = section(QStringLiteral("gsmWriteCompleted"), QStringLiteral("done();\n"));
-        QString fresh = generated({QStringLiteral("gsmWrite"), QStringLiteral("gsmWriteCompleted")});
-        const UserCodeMergeResult r = mergeUserCodeText(old, fresh);
-        QVERIFY(r.lostSections.isEmpty());
-        QCOMPARE(fresh.count(QStringLiteral("done();")), 1);
-        QVERIFY(fresh.contains(QStringLiteral("BEGIN gsmWrite\n    // default gsmWrite\n")));
-        QVERIFY(fresh.contains(QStringLiteral("BEGIN gsmWriteCompleted\ndone();\n")));
     }
 
     // The old file's bytes against the plan: what is carried (byte for
@@ -266,58 +242,56 @@ private slots:
         mProject = mDir.path() + QStringLiteral("/project");
     }
 
-    void unreadableFileIsAReadError()
+    // The window's merge of one file: Generate Code's questions, the target
+    // named by the language, and a copy that never replaces a file already
+    // in the chosen folder.
+    void singleFileMerge_data()
     {
-        ScriptedInteraction ui;
-        const QString path = mProject + QStringLiteral("/gsm_manager.h");
-        QDir().mkpath(path); // a folder cannot be read as a file
-        QString text = QStringLiteral("new\n");
-        QVERIFY(!mergeUserCodeAndWrite(path, text, false));
-        QCOMPARE(ui.boxes().size(), 1);
-        QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Read Error"));
-        QCOMPARE(ui.boxes().at(0).text,
-                 QStringLiteral("Error encountered while trying to save 'USER CODE' sections.\n\nUnable to open "
-                                "file '") + path + QStringLiteral("' for reading."));
-    }
-
-    void lostSectionConversation_data()
-    {
-        QTest::addColumn<QString>("answer"); // No, Yes+folder, Yes+cancel, Yes+project folder, Yes+missing folder
+        QTest::addColumn<QString>("answer");
         QTest::newRow("No drops the section") << "No";
-        QTest::newRow("Yes with a folder makes a copy") << "Backup";
+        QTest::newRow("Yes copies beside an earlier copy") << "Backup";
         QTest::newRow("Yes and a cancelled dialog stops") << "Cancel";
-        QTest::newRow("Yes with the project folder is refused") << "Project";
-        QTest::newRow("Yes with a folder that cannot take the copy") << "Missing";
+        QTest::newRow("unreadable file") << "Unreadable";
     }
 
-    void lostSectionConversation()
+    void singleFileMerge()
     {
         QFETCH(QString, answer);
         ScriptedInteraction ui;
         const QString path = mProject + QStringLiteral("/gsm_manager.c");
+        const QString target = mProject + QStringLiteral("/gsm_manager.cpp");
+        const QString backup = mDir.path() + QStringLiteral("/backup");
         const QByteArray oldBytes = "head\r\n// USER CODE BEGIN gsmSmsSendEventHandler\r\nsms();\r\n"
-                                    "// USER CODE END gsmSmsSendEventHandler\r\n";
-        writeBytes(path, oldBytes);
-        QString text = generated({QStringLiteral("Init")});
-
+                                    "// USER CODE END gsmSmsSendEventHandler\r\n" +
+                                    section(QStringLiteral("Init"), QStringLiteral("mine();\n")).toUtf8();
+        if (answer == QLatin1String("Unreadable"))
+            QDir().mkpath(path); // a folder cannot be read as a file
+        else
+            writeBytes(path, oldBytes);
+        writeBytes(backup + QStringLiteral("/gsm_manager.c"), "an earlier copy");
         if (answer == QLatin1String("No"))
             ui.answerNo();
-        else
+        else if (answer != QLatin1String("Unreadable"))
             ui.answerYes();
         if (answer == QLatin1String("Backup"))
-            ui.answerFolder(mDir.path() + QStringLiteral("/backup"));
+            ui.answerFolder(backup);
         else if (answer == QLatin1String("Cancel"))
             ui.answerCancel();
-        else if (answer == QLatin1String("Project"))
-            ui.answerFolder(mProject);
-        else if (answer == QLatin1String("Missing"))
-            ui.answerFolder(mDir.path() + QStringLiteral("/nowhere"));
 
-        UserCodeMergeReport report;
-        const bool ok = mergeUserCodeAndWrite(path, text, false, &report);
+        QString text = generated({QStringLiteral("Init")});
+        const bool ok = mergeUserCodeAndWrite(path, text, true);
         QVERIFY(ui.verifyAllAnswersUsed());
-        QCOMPARE(report.fileName, QStringLiteral("gsm_manager.c"));
-        QCOMPARE(report.lostSections, QStringList{QStringLiteral("gsmSmsSendEventHandler (lines 2-4)")});
+        QCOMPARE(readBytes(backup + QStringLiteral("/gsm_manager.c")), QByteArray("an earlier copy"));
+        const QStringList copies = QDir(backup).entryList(QDir::Files, QDir::Name);
+        if (answer == QLatin1String("Unreadable")) {
+            QVERIFY(!ok);
+            QCOMPARE(ui.titles(), QStringList{"Read Error"});
+            QVERIFY(ui.boxes().at(0).text.startsWith(
+                QStringLiteral("Error encountered while trying to save 'USER CODE' sections.\n\nUnable to open "
+                               "file '") + path + QStringLiteral("' for reading.")));
+            QVERIFY(!QFile::exists(target));
+            return;
+        }
         const ScriptedInteraction::Box& warning = ui.boxes().at(0);
         QCOMPARE(warning.kind, ScriptedInteraction::Kind::YesNo);
         QCOMPARE(warning.icon, UserInteraction::Icon::Warning);
@@ -327,95 +301,28 @@ private slots:
                                 "This can occur when a library module (that was previously included) has been "
                                 "removed from the 'Library Modules' list.\n\nWould you like to save a copy of "
                                 "your gsm_manager.c file before continuing?"));
-
-        if (answer == QLatin1String("No")) {
-            QVERIFY(ok);
-            QCOMPARE(ui.boxes().size(), 1);
-            QCOMPARE(readBytes(path), text.toUtf8());
-            return;
-        }
-        QCOMPARE(ui.boxes().at(1).kind, ScriptedInteraction::Kind::Folder);
-        QCOMPARE(ui.boxes().at(1).title, QStringLiteral("Select Folder"));
-        if (answer == QLatin1String("Backup")) {
-            QVERIFY(ok);
-            QCOMPARE(ui.boxes().size(), 2);
-            QCOMPARE(readBytes(mDir.path() + QStringLiteral("/backup/gsm_manager.c")), oldBytes);
-            QCOMPARE(report.backupPath, mDir.path() + QStringLiteral("/backup/gsm_manager.c"));
-            QCOMPARE(readBytes(path), text.toUtf8());
-            return;
-        }
-        // Every other way: nothing written, the old file untouched.
-        QVERIFY(!ok);
-        QCOMPARE(readBytes(path), oldBytes);
-        QCOMPARE(QDir(mProject).entryList(QDir::Files | QDir::Hidden), QStringList{"gsm_manager.c"});
+        QVERIFY(warning.details.contains(QStringLiteral("gsmSmsSendEventHandler (lines 2-4)")));
+        QCOMPARE(readBytes(path), oldBytes); // the old file stays for the Remove File? question
         if (answer == QLatin1String("Cancel")) {
+            QVERIFY(!ok);
             QCOMPARE(ui.boxes().size(), 2);
-        } else if (answer == QLatin1String("Project")) {
-            QCOMPARE(ui.boxes().size(), 3);
-            QCOMPARE(ui.boxes().at(2).title, QStringLiteral("Write Error"));
-            QVERIFY(ui.boxes().at(2).text.contains(QStringLiteral("gsm_manager.c")));
-        } else {
-            QCOMPARE(ui.boxes().size(), 3);
-            QCOMPARE(ui.boxes().at(2).title, QStringLiteral("Write Error"));
-            QCOMPARE(ui.boxes().at(2).text, QStringLiteral("Unable to open file '") + mDir.path() +
-                                                 QStringLiteral("/nowhere/gsm_manager.c' for writing. Please "
-                                                                "manually backup gsm_manager.c and try again."));
+            QCOMPARE(ui.boxes().at(1).title, QStringLiteral("Select Folder"));
+            QVERIFY(!QFile::exists(target));
+            QCOMPARE(copies.size(), 1);
+            return;
         }
-    }
-
-    void targetFollowsTheLanguage()
-    {
-        ScriptedInteraction ui;
-        const QString c = mProject + QStringLiteral("/gsm_manager.c");
-        const QString h = mProject + QStringLiteral("/gsm_manager.h");
-        const QByteArray oldC = section(QStringLiteral("Init"), QStringLiteral("fromC();\n")).toUtf8();
-        writeBytes(c, oldC);
-        writeBytes(h, oldC);
-
-        QString source = generated({QStringLiteral("Init")});
-        UserCodeMergeReport report;
-        QVERIFY(mergeUserCodeAndWrite(c, source, true, &report));
-        QCOMPARE(report.writtenPath, mProject + QStringLiteral("/gsm_manager.cpp"));
-        QVERIFY(readBytes(mProject + QStringLiteral("/gsm_manager.cpp")).contains("fromC();"));
-        QCOMPARE(readBytes(c), oldC); // the old file stays for the Remove File? question
-
-        QString header = generated({QStringLiteral("Init")});
-        QVERIFY(mergeUserCodeAndWrite(h, header, true)); // a header keeps its own name
-        QVERIFY(readBytes(h).contains("fromC();"));
-        QVERIFY(!QFile::exists(mProject + QStringLiteral("/gsm_manager.hpp")));
-        QVERIFY(ui.boxes().isEmpty());
-    }
-
-    void unwritableTargetIsAWriteError()
-    {
-        ScriptedInteraction ui;
-        const QString cpp = mProject + QStringLiteral("/gsm_manager.cpp");
-        writeBytes(cpp, section(QStringLiteral("Init"), QStringLiteral("x();\n")).toUtf8());
-        QDir().mkpath(mProject + QStringLiteral("/gsm_manager.c")); // the C target is taken by a folder
-        QString text = generated({QStringLiteral("Init")});
-        QVERIFY(!mergeUserCodeAndWrite(cpp, text, false));
-        QCOMPARE(ui.titles(), QStringList{"Write Error"});
-        QCOMPARE(ui.boxes().at(0).text,
-                 QStringLiteral("Unable to open file '") + mProject + QStringLiteral("/gsm_manager.c' for writing."));
-    }
-
-    void lineEndsAndEncodingSurvive()
-    {
-        ScriptedInteraction ui;
-        const QString path = mProject + QStringLiteral("/gsm_manager.h");
-        // CR LF line ends, a lone CR inside the code, and a Latin-1 byte that
-        // is not valid UTF-8 (a file saved in another code page).
-        writeBytes(path, "// USER CODE BEGIN Includes\r\nint t; // 20\xb0" "C\rnext();\r\n// USER CODE END Includes\r\n");
-        QString text = section(QStringLiteral("Includes"), QString());
-        QVERIFY(mergeUserCodeAndWrite(path, text, false));
-        QCOMPARE(readBytes(path),
-                 QByteArray("// USER CODE BEGIN Includes\nint t; // 20\xb0" "C\rnext();\n// USER CODE END Includes\n"));
-
-        // UTF-8 developer code round-trips as UTF-8.
-        writeBytes(path, section(QStringLiteral("Includes"), QStringLiteral("// \u00b5s \u2026\n")).toUtf8());
-        text = section(QStringLiteral("Includes"), QString());
-        QVERIFY(mergeUserCodeAndWrite(path, text, false));
-        QCOMPARE(readBytes(path), section(QStringLiteral("Includes"), QStringLiteral("// \u00b5s \u2026\n")).toUtf8());
+        QVERIFY(ok);
+        QCOMPARE(readBytes(target), text.toUtf8()); // the merged text comes back as written
+        QVERIFY(text.contains(QStringLiteral("\nmine();\n")) && !text.contains(QStringLiteral("sms();")));
+        if (answer == QLatin1String("Backup")) {
+            QCOMPARE(copies.size(), 2);
+            const QString copy = copies.at(0) == QLatin1String("gsm_manager.c") ? copies.at(1) : copies.at(0);
+            QVERIFY2(QRegularExpression(QStringLiteral("^gsm_manager-\\d{8}-\\d{6}\\.c$")).match(copy).hasMatch(),
+                     qPrintable(copy));
+            QCOMPARE(readBytes(backup + QLatin1Char('/') + copy), oldBytes);
+        } else {
+            QCOMPARE(copies.size(), 1);
+        }
     }
 
 private:

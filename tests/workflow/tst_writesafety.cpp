@@ -129,11 +129,6 @@ private slots:
     void initTestCase()
     {
         testsupport::installStrictMessageHandler();
-        InMemoryProject probe;
-        const QStringList missing = missingBundleFiles(probe.allModules());
-        if (!missing.isEmpty())
-            QSKIP(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(", ")));
-
         // A generated project with the developer's code in three sections,
         // one of which the regeneration no longer has (so a backup is made).
         mOld = mWork.path() + QStringLiteral("/old");

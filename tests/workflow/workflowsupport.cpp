@@ -27,22 +27,6 @@ QMap<QString, QByteArray> snapshot(const QString& dir)
     return out;
 }
 
-QByteArray readBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(bytes) == bytes.size();
-}
-
 void selectModules(ProjectModel& project, const QStringList& names)
 {
     for (TarvexMdl* module : project.allModules())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "generateworkflow.h"
+#include "testsupport.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,8 +19,8 @@ namespace workflowtest {
 // its bytes; folders appear as "name/" with empty content.
 QMap<QString, QByteArray> snapshot(const QString& dir);
 
-QByteArray readBytes(const QString& path);
-bool writeBytes(const QString& path, const QByteArray& bytes);
+using testsupport::readBytes;
+using testsupport::writeBytes;
 
 // Unticks every module, then ticks the ones named (getName identifiers).
 void selectModules(ProjectModel& project, const QStringList& names);

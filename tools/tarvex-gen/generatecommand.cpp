@@ -178,17 +178,21 @@ int runGenerate(const Subcommand& self, const QStringList& args, const Console& 
     switch (report.outcome) {
     case GenerateReport::Outcome::RuleMessage:
         return ExitRuleMessage;
-    case GenerateReport::Outcome::BackupDeclined:
+    case GenerateReport::Outcome::BackupDeclined: {
+        // Both manager files were planned before the stop: one message names
+        // what each of them would lose.
+        QStringList files;
         for (const ManagerFileReport& merge : qAsConst(report.merges)) {
-            if (merge.lostSections.isEmpty())
-                continue;
-            console.error(prefix + QStringLiteral("%1: USER CODE sections that would be lost: %2. Nothing was "
-                                                  "written; run again with --backup-dir DIR to keep a copy "
-                                                  "of it and drop them")
-                                       .arg(QDir(project.projectPath()).filePath(merge.fileName),
-                                            merge.lostSections.join(QStringLiteral(", "))));
+            if (!merge.lostSections.isEmpty())
+                files << QDir(project.projectPath()).filePath(merge.fileName) + QStringLiteral(": ") +
+                             merge.lostSections.join(QStringLiteral(", "));
         }
+        console.error(prefix + QStringLiteral("USER CODE sections that would be lost in %1. Nothing was written; run "
+                                              "again with --backup-dir DIR to keep a copy of the old files and drop "
+                                              "them")
+                                   .arg(files.join(QStringLiteral("; "))));
         return ExitNeedsDecision;
+    }
     default:
         return ExitFailed;
     }
