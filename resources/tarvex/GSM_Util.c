@@ -136,10 +136,10 @@ bool gsmUtilParseInt(const char* text, int32_t* value)
     }
     while (*text >= '0' && *text <= '9')
     {
-        uint32_t d = (uint32_t)(*text - '0');
-        if (acc > (2147483647u - d) / 10u)
+        uint8_t d = (uint8_t)(*text - '0');
+        if (acc > 214748364u || (acc == 214748364u && d > 7u))
         {
-            return false;
+            return false; /* beyond 2147483647 */
         }
         acc = acc * 10u + d;
         digits = true;
@@ -288,9 +288,12 @@ static bool expect(const char** s, char c)
 
 bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSeconds)
 {
+    /* The separators after yy, MM, dd, hh and mm. */
+    static const char kSeparators[] GSM_FLASH = "//,::";
     const char* s = text;
-    uint8_t yy, mo, dd, hh, mi, ss;
-    int32_t quarters = 0;
+    uint8_t f[6]; /* yy, MM, dd, hh, mm, ss */
+    uint8_t i;
+    uint8_t quarters;
     bool negative;
     uint32_t local;
     int32_t offset;
@@ -303,55 +306,55 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     {
         s++;
     }
-    if (!twoDigits(&s, &yy) || !expect(&s, '/') || !twoDigits(&s, &mo) || !expect(&s, '/') ||
-        !twoDigits(&s, &dd) || !expect(&s, ',') || !twoDigits(&s, &hh) || !expect(&s, ':') ||
-        !twoDigits(&s, &mi) || !expect(&s, ':') || !twoDigits(&s, &ss))
+    for (i = 0; i < 6u; i++)
     {
-        return false;
+        if (!twoDigits(&s, &f[i]) || (i < 5u && !expect(&s, (char)GSM_FLASH_BYTE(&kSeparators[i]))))
+        {
+            return false;
+        }
     }
     if (*s != '+' && *s != '-')
     {
         return false;
     }
-    negative = (*s == '-');
-    s++;
+    negative = (*s++ == '-');
     if (*s < '0' || *s > '9')
     {
         return false;
     }
-    quarters = *s++ - '0';
+    quarters = (uint8_t)(*s++ - '0');
     if (*s >= '0' && *s <= '9')
     {
-        quarters = quarters * 10 + (*s++ - '0');
+        quarters = (uint8_t)(quarters * 10u + (uint8_t)(*s++ - '0'));
     }
     if (*s == '"')
     {
         s++;
     }
-    if (*s != '\0')
-    {
-        return false;
-    }
-    if (negative)
-    {
-        quarters = -quarters;
-    }
     /* Days in the month: the gap to the next one (31 for December); February 29 in a
      * year divisible by 4 (2000..2099). */
-    if (mo < 1u || mo > 12u || dd < 1u ||
-        dd > ((mo == 12u) ? 31u : (unsigned)(daysBefore((uint8_t)(mo + 1u)) - daysBefore(mo))) +
-                 ((mo == 2u && (yy % 4u) == 0u) ? 1u : 0u) ||
-        hh > 23u || mi > 59u || ss > 59u ||
-        quarters < -48 || quarters > 56)
+    if (*s != '\0' || f[1] < 1u || f[1] > 12u || f[2] < 1u ||
+        f[2] > ((f[1] == 12u) ? 31u : (unsigned)(daysBefore((uint8_t)(f[1] + 1u)) - daysBefore(f[1]))) +
+                   ((f[1] == 2u && (f[0] % 4u) == 0u) ? 1u : 0u) ||
+        f[3] > 23u || f[4] > 59u || f[5] > 59u || quarters > (negative ? 48u : 56u))
     {
         return false;
     }
-    local = gsmUtilEpochFromDate((uint16_t)(2000u + yy), mo, dd, hh, mi, ss);
-    offset = quarters * 900;
+    local = gsmUtilEpochFromDate((uint16_t)(2000u + f[0]), f[1], f[2], f[3], f[4], f[5]);
+    offset = (int32_t)quarters * 900;
+    /* Unsigned arithmetic: dates after 2038 do not fit int32_t. */
+    if (negative)
+    {
+        local += (uint32_t)offset;
+        offset = -offset;
+    }
+    else
+    {
+        local -= (uint32_t)offset;
+    }
     if (epoch != 0)
     {
-        /* Unsigned arithmetic: dates after 2038 do not fit int32_t. */
-        *epoch = (offset >= 0) ? local - (uint32_t)offset : local + (uint32_t)(-offset);
+        *epoch = local;
     }
     if (tzOffsetSeconds != 0)
     {
@@ -422,8 +425,9 @@ uint8_t gsmUtilIntToStr(int32_t value, char* buf)
 
     do
     {
-        tmp[n++] = (char)('0' + (v % 10u));
-        v /= 10u;
+        uint32_t q = v / 10u;
+        tmp[n++] = (char)('0' + (uint8_t)(v - q * 10u));
+        v = q;
     } while (v != 0u);
     if (value < 0)
     {
