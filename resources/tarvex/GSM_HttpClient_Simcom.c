@@ -546,8 +546,8 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     inst->Flags = 0;
     inst->ReadLength = 0;
     inst->ReadBuffer[0] = '\0';
-    inst->Url[0] = '\0';
-    (void)gsmUtilStrCopy(inst->ContentType, sizeof(inst->ContentType), GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE);
+    inst->Url = 0;
+    inst->ContentType = GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE;
     inst->ActionTimeout_ms = GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS;
     inst->ReadTimeout_ms = GSM_HTTP_SIMCOM_READ_TIMEOUT_MS;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
@@ -655,7 +655,7 @@ static bool queueRequest(Inst* inst, const char* url, const char* postData, bool
             return false;
         }
     }
-    (void)gsmUtilStrCopy(inst->Url, sizeof(inst->Url), url);
+    inst->Url = url;
     inst->PostData = (const uint8_t*)postData;
     inst->PostLength = (uint16_t)postLength;
     inst->StatusCode = 0;
@@ -692,7 +692,7 @@ void gsmHttpClientSimcomPostSetContentType(GSM_HttpClientSimcom_Instance* inst, 
     {
         contentTypeOrNullForDefault = GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE;
     }
-    (void)gsmUtilStrCopy(inst->ContentType, sizeof(inst->ContentType), contentTypeOrNullForDefault);
+    inst->ContentType = contentTypeOrNullForDefault;
 }
 
 bool gsmHttpClientSimcomHttpOperationPending(GSM_HttpClientSimcom_Instance* inst)
