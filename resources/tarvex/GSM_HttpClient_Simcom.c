@@ -44,6 +44,10 @@ enum
 #define F_STRAY_RAW   0x0100u  /* data announced outside a read: consumed and dropped */
 #define F_DIRTY       0x0200u  /* the last request failed: terminate before the next */
 #define F_IP_ERROR    0x0400u  /* the running command printed "+IP ERROR: <text>" */
+#define F_READ_LOST   0x0800u  /* the running read's data did not fit the Prompt buffer */
+
+/* Smallest read worth asking for when the Prompt buffer is too small for the last one. */
+#define READ_SIZE_MIN 16u
 
 #define METHOD_GET 0
 #define METHOD_POST 1
@@ -67,13 +71,15 @@ static bool is2G(const Inst* inst)
 
 static void emit(Inst* inst, uint16_t status, bool last)
 {
+    static char empty[1];
     GSM_HttpClientSimcom_Event_HttpResult ev;
 
-    inst->ReadBuffer[inst->ReadLength] = '\0';
     ev.ResultStatusCode = status;
     ev.DataOffset = inst->Offset;
     ev.DataLength = inst->ReadLength;
-    ev.DataResult = inst->ReadBuffer;
+    /* The piece is kept in the Prompt buffer, NUL-terminated, until the read's turn ends. */
+    empty[0] = '\0';
+    ev.DataResult = (inst->ReadLength > 0u) ? inst->ReadData : empty;
     ev.ContentLength = inst->ContentLength;
     ev.LastSegment = last;
     if (inst->EventHandler != 0)
@@ -162,7 +168,7 @@ static uint16_t failureStatus(const GSM_Prompt_Event* ev)
 static uint16_t nextReadSize(const Inst* inst)
 {
     uint32_t rest = inst->ContentLength - inst->Offset;
-    return (rest > GSM_HTTP_SIMCOM_READ_SIZE) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)rest;
+    return (rest > inst->ReadSize) ? inst->ReadSize : (uint16_t)rest;
 }
 
 static bool sendStep(Inst* inst)
@@ -201,7 +207,8 @@ static bool sendStep(Inst* inst)
     default: /* S_READ */
         inst->ReadRequested = nextReadSize(inst);
         inst->ReadLength = 0;
-        inst->Flags &= (uint16_t)~(F_READ_OK | F_READ_END);
+        inst->LostPiece = 0;
+        inst->Flags &= (uint16_t)~(F_READ_OK | F_READ_END | F_READ_LOST);
         gsmPromptWriteText(p, "AT+HTTPREAD=");
         gsmPromptWriteInt(p, (int32_t)inst->Offset);
         gsmPromptWriteChar(p, ',');
@@ -238,6 +245,25 @@ static void readDone(Inst* inst, uint8_t ctx)
 {
     uint8_t seq = inst->Sequence;
 
+    if (inst->Flags & F_READ_LOST)
+    {
+        /* The Prompt buffer could not hold this read: ask again for a piece that fits
+         * (remembered for later reads), or give up when even a small one does not. */
+        uint16_t size = (inst->LostPiece > 64u) ? (uint16_t)(inst->LostPiece - 40u) : (uint16_t)(inst->ReadRequested / 2u);
+        if (size >= inst->ReadRequested)
+        {
+            size = (uint16_t)(inst->ReadRequested / 2u);
+        }
+        if (size < READ_SIZE_MIN)
+        {
+            fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
+            return;
+        }
+        inst->ReadSize = size;
+        inst->ReadLength = 0;
+        next(inst, S_READ, ctx);
+        return;
+    }
     if (inst->ReadLength == 0u)
     {
         fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
@@ -320,11 +346,40 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
     {
         return;
     }
-    /* Never more than asked for, never beyond the buffer. */
+    if (inst->Flags & F_READ_LOST)
+    {
+        return;
+    }
+    /* The data stays where the engine put it: a block that arrived whole is kept in the
+     * Prompt buffer until the read's turn ends. A block split by the buffer's end, one
+     * that left no room for the final result, or one not right behind the block before
+     * it (LTE may send several) is lost, and the read is repeated smaller. */
+    if (ev->RawRemaining != 0u || ev->Line == 0 ||
+        (inst->ReadLength > 0u && ev->Line != inst->ReadNext))
+    {
+        if (ev->DataLength > inst->LostPiece)
+        {
+            inst->LostPiece = ev->DataLength;
+        }
+        inst->Flags |= F_READ_LOST;
+        return;
+    }
+    gsmPromptKeepLine(inst->Prompt);
+    /* Never more than asked for. */
     room = (uint16_t)(inst->ReadRequested - inst->ReadLength);
     n = (ev->DataLength < room) ? ev->DataLength : room;
-    memcpy(&inst->ReadBuffer[inst->ReadLength], ev->Data, n);
+    if (inst->ReadLength == 0u)
+    {
+        inst->ReadData = ev->Line;
+    }
+    else
+    {
+        /* Join it to the block before, over that block's NUL. */
+        memmove(inst->ReadData + inst->ReadLength, ev->Line, n);
+    }
+    inst->ReadNext = ev->Line + ev->DataLength + 1u; /* where the engine keeps the next one */
     inst->ReadLength = (uint16_t)(inst->ReadLength + n);
+    inst->ReadData[inst->ReadLength] = '\0';
 }
 
 /* "+HTTPACTION: <method>,<status>,<length>" before the OK of AT+HTTPACTION: kept for the
@@ -545,7 +600,8 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     inst->Step = S_INIT;
     inst->Flags = 0;
     inst->ReadLength = 0;
-    inst->ReadBuffer[0] = '\0';
+    inst->ReadData = 0;
+    inst->ReadSize = (GSM_HTTP_SIMCOM_READ_SIZE >= READ_SIZE_MIN) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)READ_SIZE_MIN;
     inst->Url = 0;
     inst->ContentType = GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE;
     inst->ActionTimeout_ms = GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS;

@@ -17,6 +17,11 @@
  * "+HTTPREAD: DATA,<n>" and n bytes, possibly several times, then "+HTTPREAD: 0"; 2G:
  * "+HTTPREAD: <n>", n bytes, then OK), and each piece is reported as one HttpResult
  * event; AT+HTTPTERM ends the service (see gsmHttpClientSimcomHttpTermWhenDone()).
+ * The client has no read buffer of its own: a piece is reported from the Prompt
+ * module's buffer, where the engine keeps it. When that buffer cannot hold a piece of
+ * GSM_HTTP_SIMCOM_READ_SIZE bytes together with the modem's final answer, the read is
+ * repeated smaller and later reads keep the smaller size, so a larger Prompt buffer
+ * means fewer, larger pieces.
  *
  * Every request ends with exactly one HttpResult event whose LastSegment is true; a
  * body larger than one read gives several events, in order, with DataOffset telling
@@ -54,7 +59,7 @@ extern "C" {
 #define GSM_HTTP_SIMCOM_MAX_CONTENT_TYPE 47u         /* longest POST content type accepted */
 #endif
 #ifndef GSM_HTTP_SIMCOM_READ_SIZE
-#define GSM_HTTP_SIMCOM_READ_SIZE 256u               /* body bytes per AT+HTTPREAD and per event */
+#define GSM_HTTP_SIMCOM_READ_SIZE 256u               /* most body bytes per AT+HTTPREAD and per event */
 #endif
 #ifndef GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE
 #define GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE "text/plain"
@@ -92,7 +97,8 @@ typedef struct
     uint16_t ResultStatusCode;  /* HTTP status, modem code (6xx) or GSM_HTTP_SIMCOM_STATUS_... */
     uint32_t DataOffset;        /* where DataResult belongs in the response body */
     uint16_t DataLength;        /* bytes in DataResult (the body may hold NUL bytes) */
-    char* DataResult;           /* this piece of the body, NUL-terminated; valid during the call */
+    char* DataResult;           /* this piece of the body, NUL-terminated; valid during the call
+                                   (it lies in the Prompt module's buffer) */
     uint32_t ContentLength;     /* whole body length reported by the modem (0 on failures) */
     bool LastSegment;           /* true for the request's last event */
 } GSM_HttpClientSimcom_Event_HttpResult;
@@ -109,11 +115,14 @@ typedef struct GSM_HttpClientSimcom_Instance_s
     GSM_Prompt_Client Client;
     const char* Url;          /* the caller's URL (kept until the last event) */
     const char* ContentType;  /* the caller's content type, or the default */
-    char ReadBuffer[GSM_HTTP_SIMCOM_READ_SIZE + 1];
+    char* ReadData;          /* the running read's data, kept in the Prompt buffer */
+    char* ReadNext;          /* where the engine keeps the read's next block */
     const uint8_t* PostData;
     uint16_t PostLength;
-    uint16_t ReadLength;     /* bytes in ReadBuffer */
+    uint16_t ReadLength;     /* bytes at ReadData */
     uint16_t ReadRequested;  /* size of the running AT+HTTPREAD */
+    uint16_t ReadSize;       /* size of the next reads: what fits the Prompt buffer */
+    uint16_t LostPiece;      /* longest block of the running read that did not fit */
     uint16_t StatusCode;
     uint32_t ContentLength;
     uint32_t Offset;

@@ -210,6 +210,43 @@ TEST_P(Lte, HttpGetLargeBodyInPieces)
     EXPECT_EQ(r.txOverflows, 0u);
 }
 
+// The client reports the body from the Prompt buffer: with a buffer too small for a
+// full read, the read is repeated smaller, the smaller size is kept for later reads and
+// requests, and the body still arrives whole.
+TEST_P(Lte, HttpGetBodyThroughSmallPromptBuffer)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok()) << "the HTTP test server could not listen";
+    const std::string body = trickyBody(1500);
+    server.route("/big", {200, body});
+
+    for (size_t promptBuffer : {256u, 128u, 80u}) {
+        SCOPED_TRACE("Prompt buffer " + std::to_string(promptBuffer));
+        InternetRigOptions o = options();
+        o.promptBuffer = promptBuffer;
+        InternetRig r(o);
+        r.net.httpDataBlock = 50; // several "+HTTPREAD: DATA" blocks per read
+        ASSERT_TRUE(r.bringUp());
+        for (int request = 0; request < 2; ++request) {
+            size_t from = r.httpEvents.size();
+            size_t readsBefore = r.net.httpReads.size();
+            ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
+            ASSERT_TRUE(requestDone(r, from));
+            std::string got;
+            ASSERT_TRUE(r.httpBody(&got, from)) << "pieces arrive in order";
+            EXPECT_TRUE(got == body) << "body reassembled byte for byte";
+            EXPECT_EQ(r.httpEvents.back().status, 200);
+            for (size_t i = from; i < r.httpEvents.size(); ++i)
+                EXPECT_EQ(r.httpEvents[i].last, i + 1 == r.httpEvents.size());
+            if (request == 1) {
+                EXPECT_EQ(r.net.httpReads.size() - readsBefore, r.httpEvents.size() - from)
+                    << "the size that fits is kept: one read per piece, none repeated";
+                EXPECT_LT(r.net.httpReads.back().second, promptBuffer);
+            }
+        }
+    }
+}
+
 TEST_P(Lte, HttpPostBodyArrivesExactly)
 {
     HttpTestServer server;
