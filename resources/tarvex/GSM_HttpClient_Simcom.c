@@ -60,7 +60,7 @@ enum
     CTX_LINE         /* a line during our turn after OK (gsmPromptContinue): release it */
 };
 
-static const char* const kUrcPrefixes[] = {"+HTTPACTION:", "+HTTPREAD:", 0};
+static const char kUrcPrefixList[] GSM_FLASH = "+HTTPACTION:\0+HTTPREAD:\0";
 
 typedef GSM_HttpClientSimcom_Instance Inst;
 
@@ -180,28 +180,28 @@ static bool sendStep(Inst* inst)
     {
     case S_TERM_FIRST:
     case S_TERM:
-        return gsmPromptSendCommand(p, "AT+HTTPTERM", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPTERM"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
     case S_INIT:
-        return gsmPromptSendCommand(p, "AT+HTTPINIT", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPINIT"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
     case S_CID:
-        return gsmPromptSendCommand(p, "AT+HTTPPARA=\"CID\",1", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPPARA=\"CID\",1"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
     case S_URL:
-        gsmPromptWriteText(p, "AT+HTTPPARA=\"URL\",");
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"URL\","));
         gsmPromptWriteQuoted(p, inst->Url);
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_CONTENT:
-        gsmPromptWriteText(p, "AT+HTTPPARA=\"CONTENT\",");
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"CONTENT\","));
         gsmPromptWriteQuoted(p, inst->ContentType);
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_DATA:
         /* The input time is in seconds on LTE modems, in milliseconds on 2G modems. */
-        gsmPromptWriteText(p, "AT+HTTPDATA=");
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPDATA="));
         gsmPromptWriteInt(p, (int32_t)inst->PostLength);
-        gsmPromptWriteText(p, is2G(inst) ? ",30000" : ",30");
+        gsmPromptWriteText_P(p, is2G(inst) ? GSM_F(",30000") : GSM_F(",30"));
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_ACTION:
         inst->StatusCode = 0;
-        gsmPromptWriteText(p, "AT+HTTPACTION=");
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPACTION="));
         gsmPromptWriteInt(p, (inst->Flags & F_POST) ? METHOD_POST : METHOD_GET);
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     default: /* S_READ */
@@ -209,7 +209,7 @@ static bool sendStep(Inst* inst)
         inst->ReadLength = 0;
         inst->LostPiece = 0;
         inst->Flags &= (uint16_t)~(F_READ_OK | F_READ_END | F_READ_LOST);
-        gsmPromptWriteText(p, "AT+HTTPREAD=");
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPREAD="));
         gsmPromptWriteInt(p, (int32_t)inst->Offset);
         gsmPromptWriteChar(p, ',');
         gsmPromptWriteInt(p, (int32_t)inst->ReadRequested);
@@ -286,7 +286,7 @@ static void readDone(Inst* inst, uint8_t ctx)
 
 static bool onReadHeader(Inst* inst, char* line, bool ours)
 {
-    char* args = gsmUtilAfterPrefix(line, "+HTTPREAD:");
+    char* args = gsmUtilAfterPrefix_P(line, GSM_F("+HTTPREAD:"));
     int32_t n;
     bool data;
 
@@ -294,7 +294,7 @@ static bool onReadHeader(Inst* inst, char* line, bool ours)
     {
         return false;
     }
-    data = gsmUtilStartsWith(args, "DATA,");
+    data = gsmUtilStartsWith_P(args, GSM_F("DATA,"));
     if (!gsmUtilParseInt(data ? args + 5 : args, &n) || n < 0)
     {
         return true;
@@ -394,7 +394,7 @@ static bool onLine(Inst* inst, char* line)
 {
     int32_t v[3];
 
-    if (gsmUtilStartsWith(line, "+IP ERROR:"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
     {
         /* SIM7600: "+IP ERROR: Network not opened" before ERROR - the data connection
          * is gone although it was thought up. */
@@ -411,7 +411,7 @@ static bool onLine(Inst* inst, char* line)
         }
         break;
     case S_ACTION:
-        if (gsmInternetHelperParseUrc(line, "+HTTPACTION:", v, 3) == 3u)
+        if (gsmInternetHelperParseUrc(line, GSM_F("+HTTPACTION:"), v, 3) == 3u)
         {
             /* The outcome came before the OK: remember it for the Final event. */
             actionEarly(inst, v);
@@ -430,7 +430,7 @@ static bool onUrc(Inst* inst, char* line)
 {
     int32_t v[3];
 
-    if (gsmInternetHelperParseUrc(line, "+HTTPACTION:", v, 3) == 3u)
+    if (gsmInternetHelperParseUrc(line, GSM_F("+HTTPACTION:"), v, 3) == 3u)
     {
         if (v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
         {
@@ -609,7 +609,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     inst->PromptSession = gsmPromptSession(inst->Prompt);
     inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcPrefixes;
+    inst->Client.UrcPrefixList = kUrcPrefixList;
     gsmPromptRegisterClient(inst->Prompt, &inst->Client);
 }
 

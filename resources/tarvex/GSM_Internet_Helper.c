@@ -75,7 +75,7 @@ uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValue
 
 uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* values, uint8_t maxValues)
 {
-    char* args = gsmUtilAfterPrefix(line, prefix);
+    char* args = gsmUtilAfterPrefix_P(line, prefix);
     return (args != 0) ? gsmInternetHelperParseInts(args, values, maxValues) : 0u;
 }
 

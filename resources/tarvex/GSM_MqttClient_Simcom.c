@@ -70,7 +70,7 @@ enum
 #define ERR_NO_VALUE 0xFFFFu
 #define MQTT_ERR_NETWORK_ALREADY_OPENED 23
 
-static const char* const kUrcPrefixes[] = {"+CMQTT", 0};
+static const char kUrcPrefixList[] GSM_FLASH = "+CMQTT\0";
 
 typedef GSM_MqttClientSimcom_Instance Inst;
 
@@ -224,29 +224,29 @@ static bool sendStep(Inst* inst)
     switch (inst->Step)
     {
     case S_START:
-        gsmPromptWriteText(p, "AT+CMQTTSTART");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSTART"));
         break;
     case S_REL_FIRST:
     case S_REL:
-        gsmPromptWriteText(p, "AT+CMQTTREL=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTREL=0"));
         break;
     case S_ACCQ:
-        gsmPromptWriteText(p, "AT+CMQTTACCQ=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTACCQ=0"));
         writeQuotedArg(p, s->ClientId);
         break;
     case S_WILLTOPIC:
-        gsmPromptWriteText(p, "AT+CMQTTWILLTOPIC=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTWILLTOPIC=0"));
         writeIntArg(p, (int32_t)strlen(s->WillTopic));
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_WILLMSG:
-        gsmPromptWriteText(p, "AT+CMQTTWILLMSG=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTWILLMSG=0"));
         writeIntArg(p, (int32_t)strlen(s->WillMessage));
         writeIntArg(p, s->WillQoS);
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_CONNECT:
-        gsmPromptWriteText(p, "AT+CMQTTCONNECT=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTCONNECT=0"));
         writeQuotedArg(p, s->ServerUrl);
         writeIntArg(p, s->KeepAlive_s);
         writeIntArg(p, s->CleanSession ? 1 : 0);
@@ -260,38 +260,38 @@ static bool sendStep(Inst* inst)
         }
         break;
     case S_SUB:
-        gsmPromptWriteText(p, "AT+CMQTTSUB=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSUB=0"));
         writeIntArg(p, (int32_t)strlen(inst->SubscribeTopic));
         writeIntArg(p, inst->SubscribeQoS);
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_UNSUB:
-        gsmPromptWriteText(p, "AT+CMQTTUNSUB=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTUNSUB=0"));
         writeIntArg(p, (int32_t)strlen(inst->UnsubscribeTopic));
-        gsmPromptWriteText(p, ",0");
+        gsmPromptWriteText_P(p, GSM_F(",0"));
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_TOPIC:
-        gsmPromptWriteText(p, "AT+CMQTTTOPIC=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTTOPIC=0"));
         writeIntArg(p, (int32_t)strlen(inst->Publish.Topic));
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_PAYLOAD:
-        gsmPromptWriteText(p, "AT+CMQTTPAYLOAD=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTPAYLOAD=0"));
         writeIntArg(p, publishLength(inst));
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_PUB:
-        gsmPromptWriteText(p, "AT+CMQTTPUB=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTPUB=0"));
         writeIntArg(p, inst->Publish.QoS);
         writeIntArg(p, inst->Publish.Timeout_s);
         writeIntArg(p, inst->Publish.Retain ? 1 : 0);
         break;
     case S_DISC:
-        gsmPromptWriteText(p, "AT+CMQTTDISC=0,60");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTDISC=0,60"));
         break;
     default: /* S_STOP */
-        gsmPromptWriteText(p, "AT+CMQTTSTOP");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSTOP"));
         break;
     }
     if (!gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, flags))
@@ -445,25 +445,25 @@ static void onResult(Inst* inst, int32_t err, bool inFinal)
     }
 }
 
-/* The step waits for a result URC: which prefix it is. */
+/* The step waits for a result URC: which prefix it is (in flash). */
 static const char* resultPrefix(uint8_t step)
 {
     switch (step)
     {
     case S_START:
-        return "+CMQTTSTART:";
+        return GSM_F("+CMQTTSTART:");
     case S_CONNECT:
-        return "+CMQTTCONNECT:";
+        return GSM_F("+CMQTTCONNECT:");
     case S_SUB:
-        return "+CMQTTSUB:";
+        return GSM_F("+CMQTTSUB:");
     case S_UNSUB:
-        return "+CMQTTUNSUB:";
+        return GSM_F("+CMQTTUNSUB:");
     case S_PUB:
-        return "+CMQTTPUB:";
+        return GSM_F("+CMQTTPUB:");
     case S_DISC:
-        return "+CMQTTDISC:";
+        return GSM_F("+CMQTTDISC:");
     case S_STOP:
-        return "+CMQTTSTOP:";
+        return GSM_F("+CMQTTSTOP:");
     default:
         return 0;
     }
@@ -660,43 +660,43 @@ static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
     uint8_t n;
     const char* prefix;
 
-    if ((n = gsmInternetHelperParseUrc(line, "+CMQTTRXSTART:", v, 3)) != 0u || gsmUtilStartsWith(line, "+CMQTTRXSTART:"))
+    if ((n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTRXSTART:"), v, 3)) != 0u || gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXSTART:")))
     {
         rxStart(inst, v, n);
         return true;
     }
-    if ((n = gsmInternetHelperParseUrc(line, "+CMQTTRXTOPIC:", v, 2)) != 0u || gsmUtilStartsWith(line, "+CMQTTRXTOPIC:"))
+    if ((n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTRXTOPIC:"), v, 2)) != 0u || gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXTOPIC:")))
     {
         rxChunk(inst, v, n, false);
         return true;
     }
-    if ((n = gsmInternetHelperParseUrc(line, "+CMQTTRXPAYLOAD:", v, 2)) != 0u ||
-        gsmUtilStartsWith(line, "+CMQTTRXPAYLOAD:"))
+    if ((n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTRXPAYLOAD:"), v, 2)) != 0u ||
+        gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXPAYLOAD:")))
     {
         rxChunk(inst, v, n, true);
         return true;
     }
-    if (gsmUtilStartsWith(line, "+CMQTTRXEND:"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXEND:")))
     {
         rxEnd(inst);
         return true;
     }
-    if (gsmUtilStartsWith(line, "+CMQTTCONNLOST:"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTCONNLOST:")))
     {
         connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
         return true;
     }
-    if (gsmUtilStartsWith(line, "+CMQTTPING:"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTPING:")))
     {
         /* "+CMQTTPING: 0,<err>": the keep-alive exchange failed. */
-        n = gsmInternetHelperParseUrc(line, "+CMQTTPING:", v, 2);
+        n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTPING:"), v, 2);
         if (n != 2u || v[1] != 0)
         {
             connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
         }
         return true;
     }
-    if (gsmUtilStartsWith(line, "+CMQTTNONET"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTNONET")))
     {
         bool disconnecting = inst->Operation == OP_DISCONNECT;
         inst->Service = SV_STOPPED;
@@ -731,7 +731,7 @@ static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
             return true;
         }
     }
-    return gsmUtilStartsWith(line, "+CMQTT");
+    return gsmUtilStartsWith_P(line, GSM_F("+CMQTT"));
 }
 
 static void onDataPrompt(Inst* inst)
@@ -918,7 +918,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         return true;
     case GSM_Prompt_EventType_Line:
-        return gsmUtilStartsWith(ev->Line, "+CMQTT") && onCmqtt(inst, ev->Line, true);
+        return gsmUtilStartsWith_P(ev->Line, GSM_F("+CMQTT")) && onCmqtt(inst, ev->Line, true);
     case GSM_Prompt_EventType_Urc:
         return onCmqtt(inst, ev->Line, false);
     case GSM_Prompt_EventType_DataPrompt:
@@ -1020,7 +1020,7 @@ void gsmMqttClientSimcomInit(GSM_MqttClientSimcom_Instance* inst)
     inst->RxBufferLength = 0;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcPrefixes;
+    inst->Client.UrcPrefixList = kUrcPrefixList;
     gsmPromptRegisterClient(inst->Prompt, &inst->Client);
 }
 
