@@ -8,6 +8,7 @@
  * operations.
  */
 #include "GSM_MqttClient_Simcom.h"
+#include "GSM_Prompt.h"
 #include "GSM_Internet_Helper.h"
 #include "GSM_Util.h"
 #include <string.h>
@@ -471,66 +472,84 @@ static const char* resultPrefix(uint8_t step)
 
 /* ---------------------------------------------------------------- receiving ---- */
 
-static void rxFlush(Inst* inst)
+/* Reports `n` bytes at `seg` (NUL-terminated) as the next topic or payload segment. */
+static void rxEmit(Inst* inst, char* seg, uint16_t n)
 {
-    if (inst->RxBufferLength == 0u)
-    {
-        return;
-    }
-    inst->RxBuffer[inst->RxBufferLength] = '\0';
+    uint16_t offset = inst->RxReceived;
+
+    inst->RxReceived = (uint16_t)(inst->RxReceived + n);
     if (inst->RxState == RX_TOPIC)
     {
         GSM_MqttClientSimcom_Event_MsgRxTopic ev;
         ev.TopicLenTotal = inst->RxTopicTotal;
-        ev.TopicLenSegment = inst->RxBufferLength;
-        ev.TopicSegmentOffset = inst->RxSegmentStart;
-        ev.TopicSegment = inst->RxBuffer;
-        inst->RxSegmentStart = (uint16_t)(inst->RxSegmentStart + inst->RxBufferLength);
-        inst->RxBufferLength = 0;
+        ev.TopicLenSegment = n;
+        ev.TopicSegmentOffset = offset;
+        ev.TopicSegment = seg;
         emit(inst, GSM_MqttClientSimcom_EventType_MsgRxTopic, &ev);
-    }
-    else if (inst->RxState == RX_PAYLOAD)
-    {
-        GSM_MqttClientSimcom_Event_MsgRxPayload ev;
-        ev.PayloadLenTotal = inst->RxPayloadTotal;
-        ev.PayloadLenSegment = inst->RxBufferLength;
-        ev.PayloadSegmentOffset = inst->RxSegmentStart;
-        ev.PayloadSegment = inst->RxBuffer;
-        inst->RxSegmentStart = (uint16_t)(inst->RxSegmentStart + inst->RxBufferLength);
-        inst->RxBufferLength = 0;
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayload, &ev);
     }
     else
     {
-        inst->RxBufferLength = 0;
+        GSM_MqttClientSimcom_Event_MsgRxPayload ev;
+        ev.PayloadLenTotal = inst->RxPayloadTotal;
+        ev.PayloadLenSegment = n;
+        ev.PayloadSegmentOffset = offset;
+        ev.PayloadSegment = seg;
+        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayload, &ev);
     }
 }
 
+/* Received topic or payload bytes are reported where the engine put them, in the
+ * Prompt buffer, in segments of at most GSM_MQTT_SIMCOM_RX_SEGMENT bytes: the byte
+ * after a segment is set to NUL for the event and put back afterwards. A piece that
+ * ends at the very end of the buffer has no byte after it: its last byte is reported
+ * as a segment of its own. */
 static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
 {
-    const uint8_t* d = ev->Data;
-    uint16_t n = ev->DataLength;
+    uint8_t state = inst->RxState;
 
-    if (inst->RxState == RX_TOPIC || inst->RxState == RX_PAYLOAD)
+    if ((state == RX_TOPIC || state == RX_PAYLOAD) && ev->DataLength > 0u)
     {
-        while (n > 0u)
+        GSM_Prompt_Instance* pi = GSM_CONTAINER_OF(inst->Prompt, GSM_Prompt_Instance, _i);
+        char* d = (char*)pi->DataBuffer + (ev->Data - pi->DataBuffer);
+        char* end = d + ev->DataLength;
+        bool roomAfter = (size_t)(end - (char*)pi->DataBuffer) < pi->DataBufferSize;
+
+        while (d < end && inst->RxState == state)
         {
-            uint16_t room = (uint16_t)(GSM_MQTT_SIMCOM_RX_SEGMENT - inst->RxBufferLength);
-            uint16_t take = (n < room) ? n : room;
-            memcpy(&inst->RxBuffer[inst->RxBufferLength], d, take);
-            inst->RxBufferLength = (uint16_t)(inst->RxBufferLength + take);
-            inst->RxReceived = (uint16_t)(inst->RxReceived + take);
-            d += take;
-            n = (uint16_t)(n - take);
-            if (inst->RxBufferLength == GSM_MQTT_SIMCOM_RX_SEGMENT)
+            uint16_t n = (uint16_t)(end - d);
+            if (n > GSM_MQTT_SIMCOM_RX_SEGMENT)
             {
-                rxFlush(inst);
+                n = GSM_MQTT_SIMCOM_RX_SEGMENT;
             }
+            if (d + n < end || roomAfter)
+            {
+                char saved = d[n];
+                d[n] = '\0';
+                rxEmit(inst, d, n);
+                if (d + n < end)
+                {
+                    d[n] = saved;
+                }
+            }
+            else
+            {
+                inst->RxCarry[0] = d[n - 1u];
+                inst->RxCarry[1] = '\0';
+                d[n - 1u] = '\0';
+                if (n > 1u)
+                {
+                    rxEmit(inst, d, (uint16_t)(n - 1u));
+                }
+                if (inst->RxState == state)
+                {
+                    rxEmit(inst, inst->RxCarry, 1u);
+                }
+            }
+            d += n;
         }
     }
     if (ev->RawRemaining == 0u)
     {
-        rxFlush(inst);
         inst->Flags &= (uint8_t)~F_RX_CHUNK;
     }
 }
@@ -547,7 +566,6 @@ static void rxIncomplete(Inst* inst)
         emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayloadError, 0);
     }
     inst->RxState = RX_SKIP;
-    inst->RxBufferLength = 0;
     inst->Flags &= (uint8_t)~F_RX_CHUNK;
 }
 
@@ -572,7 +590,6 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
         {
             inst->RxState = RX_PAYLOAD;
             inst->RxReceived = 0;
-            inst->RxSegmentStart = 0;
         }
     }
     if (inst->RxState != RX_SKIP)
@@ -591,8 +608,6 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
     {
         /* Every announced byte is read as data, whatever its length, so that payload
          * bytes are never taken for modem lines. */
-        inst->RxBufferLength = 0;
-        inst->RxSegmentStart = inst->RxReceived;
         inst->Flags |= F_RX_CHUNK;
         gsmPromptReadRaw(inst->Prompt, (uint32_t)v[1]);
     }
@@ -620,8 +635,6 @@ static void rxStart(Inst* inst, const int32_t* v, uint8_t count)
     inst->RxTopicTotal = (uint16_t)v[1];
     inst->RxPayloadTotal = (uint16_t)v[2];
     inst->RxReceived = 0;
-    inst->RxSegmentStart = 0;
-    inst->RxBufferLength = 0;
     inst->RxState = RX_TOPIC;
 }
 
@@ -1017,7 +1030,6 @@ void gsmMqttClientSimcomInit(GSM_MqttClientSimcom_Instance* inst)
     inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
     inst->Service = SV_STOPPED;
     inst->RxState = RX_IDLE;
-    inst->RxBufferLength = 0;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcPrefixList;
