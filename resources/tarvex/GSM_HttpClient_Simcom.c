@@ -191,7 +191,14 @@ static bool sendStep(Inst* inst)
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_CONTENT:
         gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"CONTENT\","));
-        gsmPromptWriteQuoted(p, inst->ContentType);
+        if (inst->ContentType != 0)
+        {
+            gsmPromptWriteQuoted(p, inst->ContentType);
+        }
+        else
+        {
+            gsmPromptWriteText_P(p, GSM_F("\"" GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE "\""));
+        }
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_DATA:
         /* The input time is in seconds on LTE modems, in milliseconds on 2G modems. */
@@ -404,7 +411,7 @@ static bool onLine(Inst* inst, char* line)
     switch (inst->Step)
     {
     case S_DATA:
-        if (strcmp(line, "DOWNLOAD") == 0)
+        if (gsmUtilStartsWith_P(line, GSM_F("DOWNLOAD")) && line[8] == '\0')
         {
             (void)gsmPromptWriteData(inst->Prompt, inst->PostData, inst->PostLength, 0);
             return true;
@@ -603,7 +610,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     inst->ReadData = 0;
     inst->ReadSize = (GSM_HTTP_SIMCOM_READ_SIZE >= READ_SIZE_MIN) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)READ_SIZE_MIN;
     inst->Url = 0;
-    inst->ContentType = GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE;
+    inst->ContentType = 0; /* the default, sent from flash */
     inst->ActionTimeout_ms = GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS;
     inst->ReadTimeout_ms = GSM_HTTP_SIMCOM_READ_TIMEOUT_MS;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
@@ -746,7 +753,7 @@ void gsmHttpClientSimcomPostSetContentType(GSM_HttpClientSimcom_Instance* inst, 
     }
     if (!gsmInternetHelperIsQuotable(contentTypeOrNullForDefault, GSM_HTTP_SIMCOM_MAX_CONTENT_TYPE))
     {
-        contentTypeOrNullForDefault = GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE;
+        contentTypeOrNullForDefault = 0; /* the default */
     }
     inst->ContentType = contentTypeOrNullForDefault;
 }

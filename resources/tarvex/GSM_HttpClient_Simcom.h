@@ -114,7 +114,7 @@ typedef struct GSM_HttpClientSimcom_Instance_s
     /* Private state. */
     GSM_Prompt_Client Client;
     const char* Url;          /* the caller's URL (kept until the last event) */
-    const char* ContentType;  /* the caller's content type, or the default */
+    const char* ContentType;  /* the caller's content type, or null for the default */
     char* ReadData;          /* the running read's data, kept in the Prompt buffer */
     char* ReadNext;          /* where the engine keeps the read's next block */
     const uint8_t* PostData;

@@ -173,7 +173,7 @@ static bool onLine(Inst* inst, char* line)
     {
         if (gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
         {
-            if (strstr(line, "already") != 0)
+            if (gsmInternetHelperContains(line, GSM_F("already")))
             {
                 inst->Flags |= F_ALREADY;
             }
@@ -218,7 +218,7 @@ static bool onUrc(Inst* inst, char* line)
     }
     if (gsmUtilStartsWith_P(line, GSM_F("+CIPEVENT:")))
     {
-        if (strstr(line, "NETWORK CLOSED") != 0 &&
+        if (gsmInternetHelperContains(line, GSM_F("NETWORK CLOSED")) &&
             (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK)))
         {
             goDown(inst, true, false);

@@ -138,7 +138,7 @@ static bool onUrc(Inst* inst, char* line)
 {
     /* "+SAPBR 1: DEACT": the network closed the bearer; "+PDP: DEACT": the network
      * deactivated the PDP context the bearer runs on (some firmware prints only this). */
-    if ((gsmUtilStartsWith_P(line, GSM_F("+SAPBR 1:")) || gsmUtilStartsWith_P(line, GSM_F("+PDP:"))) && strstr(line, "DEACT") != 0)
+    if ((gsmUtilStartsWith_P(line, GSM_F("+SAPBR 1:")) || gsmUtilStartsWith_P(line, GSM_F("+PDP:"))) && gsmInternetHelperContains(line, GSM_F("DEACT")))
     {
         if (inst->Phase == PH_UP || (inst->Phase == PH_BUSY && (inst->Flags & F_CHECK)))
         {

@@ -79,6 +79,18 @@ uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* value
     return (args != 0) ? gsmInternetHelperParseInts(args, values, maxValues) : 0u;
 }
 
+bool gsmInternetHelperContains(const char* line, const char* text)
+{
+    for (; *line != '\0'; line++)
+    {
+        if (gsmUtilStartsWith_P(line, text))
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool gsmInternetHelperNetworkUsable(const GSM_Prompt_Interface* p, const GSM_NetworkRegistration_Interface* nr)
 {
     return gsmPromptIsReady(p) && (nr == 0 || gsmNetworkRegistrationIfIsRegistered(nr));

@@ -33,6 +33,9 @@ uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValue
  * otherwise returns 0. */
 uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* values, uint8_t maxValues);
 
+/* True when `text` appears anywhere in `line`; `text` is in flash (GSM_F). */
+bool gsmInternetHelperContains(const char* line, const char* text);
+
 /* The connection modules' APN checks and interface set-up are inline: each project has
  * one connection module, so out-of-line copies would only add call overhead. */
 

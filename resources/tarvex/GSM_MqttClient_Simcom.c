@@ -123,15 +123,16 @@ static void dropTurn(Inst* inst)
 /* Ends every queued operation that needs a server connection with ErrorResponse. */
 static void failQueued(Inst* inst, GSM_Result result)
 {
-    static const uint8_t kOps[] = {OP_SUBSCRIBE, OP_UNSUBSCRIBE, OP_PUBLISH};
+    static const uint8_t kOps[] GSM_FLASH = {OP_SUBSCRIBE, OP_UNSUBSCRIBE, OP_PUBLISH};
     uint8_t i;
 
     for (i = 0; i < sizeof(kOps); i++)
     {
-        if (inst->Pending & kOps[i])
+        uint8_t op = GSM_FLASH_BYTE(&kOps[i]);
+        if (inst->Pending & op)
         {
-            inst->Pending &= (uint8_t)~kOps[i];
-            emitError(inst, errorTypeOf(kOps[i], 0), result, 0);
+            inst->Pending &= (uint8_t)~op;
+            emitError(inst, errorTypeOf(op, 0), result, 0);
         }
     }
 }
@@ -446,29 +447,10 @@ static void onResult(Inst* inst, int32_t err, bool inFinal)
     }
 }
 
-/* The step waits for a result URC: which prefix it is (in flash). */
-static const char* resultPrefix(uint8_t step)
-{
-    switch (step)
-    {
-    case S_START:
-        return GSM_F("+CMQTTSTART:");
-    case S_CONNECT:
-        return GSM_F("+CMQTTCONNECT:");
-    case S_SUB:
-        return GSM_F("+CMQTTSUB:");
-    case S_UNSUB:
-        return GSM_F("+CMQTTUNSUB:");
-    case S_PUB:
-        return GSM_F("+CMQTTPUB:");
-    case S_DISC:
-        return GSM_F("+CMQTTDISC:");
-    case S_STOP:
-        return GSM_F("+CMQTTSTOP:");
-    default:
-        return 0;
-    }
-}
+/* Result URCs and the step that waits for each (a table in flash). */
+static const char kResultPrefixes[] GSM_FLASH =
+    "+CMQTTSTART:\0+CMQTTCONNECT:\0+CMQTTSUB:\0+CMQTTUNSUB:\0+CMQTTPUB:\0+CMQTTDISC:\0+CMQTTSTOP:\0";
+static const uint8_t kResultSteps[] GSM_FLASH = {S_START, S_CONNECT, S_SUB, S_UNSUB, S_PUB, S_DISC, S_STOP};
 
 /* ---------------------------------------------------------------- receiving ---- */
 
@@ -671,7 +653,7 @@ static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
 {
     int32_t v[3];
     uint8_t n;
-    const char* prefix;
+    int8_t k;
 
     if ((n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTRXSTART:"), v, 3)) != 0u || gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXSTART:")))
     {
@@ -723,11 +705,11 @@ static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
     }
 
     /* Result of the operation's step: "+CMQTTxxx: 0,<err>" (START/STOP: "<err>"). */
-    prefix = resultPrefix(inst->Step);
-    if (inst->Operation != 0u && prefix != 0 &&
+    k = gsmUtilFindPrefix(line, kResultPrefixes);
+    if (inst->Operation != 0u && k >= 0 && GSM_FLASH_BYTE(&kResultSteps[k]) == inst->Step &&
         (inst->Phase == PH_WAIT || duringCommand || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))))
     {
-        n = gsmInternetHelperParseUrc(line, prefix, v, 2);
+        n = gsmInternetHelperParseInts(strchr(line, ':') + 1, v, 2);
         if (n != 0u)
         {
             int32_t err = (inst->Step == S_START || inst->Step == S_STOP) ? v[0] : ((n == 2u) ? v[1] : -1);
