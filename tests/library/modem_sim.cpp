@@ -117,9 +117,7 @@ void ModemSim::setReset(bool asserted)
     } else if (mResetting) {
         mResetting = false;
         ++resetCount;
-        resetSettings();
-        mUartReadyAt = mNow + bootMs;
-        mRdyPending = true;
+        boot();
     }
 }
 
@@ -133,11 +131,17 @@ void ModemSim::powerUp()
     mPowered = true;
     ++powerOnCount;
     mStatusAt = mNow + statusDelayMs;
-    mUartReadyAt = mNow + bootMs;
-    mRdyPending = true;
+    boot();
+}
+
+// Output and pending answers are lost; RDY after bootMs, factory settings.
+void ModemSim::boot()
+{
     mOut.clear();
     mPending.clear();
     resetSettings();
+    mUartReadyAt = mNow + bootMs;
+    mRdyPending = true;
 }
 
 void ModemSim::resetSettings()
@@ -163,12 +167,8 @@ void ModemSim::spontaneousReset()
 {
     if (!mPowered)
         return;
-    mOut.clear();
-    mPending.clear();
     ++resetCount;
-    resetSettings();
-    mUartReadyAt = mNow + bootMs;
-    mRdyPending = true;
+    boot();
 }
 
 void ModemSim::powerLoss()

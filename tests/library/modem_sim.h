@@ -142,6 +142,7 @@ private:
     bool playRecorded(const std::string& line);
     void finishTextInput(bool send);
     void powerUp();
+    void boot();
     void resetSettings();
     void out(const std::string& bytes, uint32_t at);
     static std::string upper(const std::string& s);

@@ -224,6 +224,20 @@ TEST_F(Engine, EchoedSmsTextEqualToOkIsNotAFinalResult)
     EXPECT_EQ(t.events, (std::vector<std::string>{"start", "prompt", "line:+CMGS: 7", "final:0:0"}));
 }
 
+// The rest of an over-long line is dropped too: it must not come out as a line of its own.
+TEST_F(Engine, OverlongLineIsDiscardedWithoutOverflow)
+{
+    build(32, 32);
+    TestClient t{};
+    static const char* const urcs[] = {"+CMTI:", nullptr};
+    client(t, urcs);
+    t.onEvent = [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Urc; };
+    uart.input = "\r\n+CMTI: \"SM\"," + std::string(500, '9') + "\r\n+CMTI: \"SM\",3\r\n";
+    pollUntilQuiet();
+    EXPECT_EQ(t.events, (std::vector<std::string>{"urc:+CMTI: \"SM\",3"}));
+    EXPECT_EQ(p.DiscardedLines, 1u);
+}
+
 TEST_F(Engine, UrcsGoToTheirClientEvenInsideAResponse)
 {
     // `a` reads free-form lines and claims every one it is offered (as a listing does);
