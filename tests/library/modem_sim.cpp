@@ -64,10 +64,7 @@ void ModemSim::tick(uint32_t now)
     mNow = now;
     if (mPowered && mRdyPending && reached(mNow, mUartReadyAt)) {
         mRdyPending = false;
-        if (mRec && recordedLeadingAtBoot && !mRec->exchanges.empty() && mRec->exchanges[0].command.empty())
-            emitRecorded(mRec->exchanges[0].wire(), mNow);
-        else if (announceRdy)
-            out("\r\nRDY\r\n", mNow);
+        out("\r\nRDY\r\n", mNow);
     }
     if (mPowerDownPending && reached(mNow, mPowerDownAt)) {
         mPowerDownPending = false;
@@ -120,9 +117,7 @@ void ModemSim::setReset(bool asserted)
     } else if (mResetting) {
         mResetting = false;
         ++resetCount;
-        resetSettings();
-        mUartReadyAt = mNow + bootMs;
-        mRdyPending = true;
+        boot();
     }
 }
 
@@ -136,16 +131,22 @@ void ModemSim::powerUp()
     mPowered = true;
     ++powerOnCount;
     mStatusAt = mNow + statusDelayMs;
-    mUartReadyAt = mNow + bootMs;
-    mRdyPending = true;
+    boot();
+}
+
+// Output and pending answers are lost; RDY after bootMs, factory settings.
+void ModemSim::boot()
+{
     mOut.clear();
     mPending.clear();
     resetSettings();
+    mUartReadyAt = mNow + bootMs;
+    mRdyPending = true;
 }
 
 void ModemSim::resetSettings()
 {
-    echo = echoDefault;
+    echo = true;
     cmee = 0;
     for (int i = 0; i < 3; ++i)
         cregN[i] = 0;
@@ -166,12 +167,8 @@ void ModemSim::spontaneousReset()
 {
     if (!mPowered)
         return;
-    mOut.clear();
-    mPending.clear();
     ++resetCount;
-    resetSettings();
-    mUartReadyAt = mNow + bootMs;
-    mRdyPending = true;
+    boot();
 }
 
 void ModemSim::powerLoss()
@@ -285,7 +282,6 @@ void ModemSim::hostWrite(uint8_t b)
     if (b == '\r') {
         std::string line = mLine;
         mLine.clear();
-        maxInputLine = std::max(maxInputLine, line.size());
         if (!line.empty())
             processLine(line);
     } else if (b != '\n') {
@@ -303,7 +299,6 @@ void ModemSim::finishTextInput(bool send)
         return; // ESC: input abandoned, no answer
     if (mRec && recorded >= 0) {
         mRecUsed[static_cast<size_t>(recorded)] = true;
-        recordedPlayed.push_back(mRec->exchanges[static_cast<size_t>(recorded)].fileLine);
         // A result after text input starts on a line of its own (logs that print the
         // answer right after the text lost that line end).
         const TranscriptExchange& e = mRec->exchanges[static_cast<size_t>(recorded)];
@@ -353,10 +348,8 @@ void ModemSim::playRecording(const Transcript& t, uint32_t seed)
 {
     mRec = &t;
     mRecUsed.assign(t.exchanges.size(), false);
-    mRecLast.clear();
     mRecDataReply = -1;
     mRecRng.seed(seed);
-    recordedPlayed.clear();
 }
 
 size_t ModemSim::recordingUnused(const std::string& key) const
@@ -389,16 +382,10 @@ bool ModemSim::playRecorded(const std::string& line)
             break;
         }
     }
-    if (index == mRec->exchanges.size()) {
-        auto last = mRecLast.find(key);
-        if (!recordingRepeatsQueries || key.back() != '?' || last == mRecLast.end())
-            return false;
-        index = last->second;
-    }
+    if (index == mRec->exchanges.size())
+        return false;
     mRecUsed[index] = true;
-    mRecLast[key] = index;
     const TranscriptExchange& e = mRec->exchanges[index];
-    recordedPlayed.push_back(e.fileLine);
     if (mDropResponses > 0) {
         --mDropResponses;
         return true;
@@ -485,8 +472,7 @@ void ModemSim::installDefaultHandlers()
                                  m.sim = Sim::Ready;
                                  m.pinAttemptsLeft = 3;
                                  m.ok();
-                                 if (m.cpinReadyUrc)
-                                     m.schedule(300, "\r\n+CPIN: READY\r\n");
+                                 m.schedule(300, "\r\n+CPIN: READY\r\n");
                              } else {
                                  if (--m.pinAttemptsLeft <= 0)
                                      m.sim = Sim::PukRequired;
@@ -548,7 +534,6 @@ void ModemSim::installDefaultHandlers()
                                  m.cmsError(302);
                                  return;
                              }
-                             m.cpmsMem = mem;
                              m.ok({"+CPMS: " + std::to_string(m.store.size()) + "," + std::to_string(m.storeCapacity)});
                          }});
     mHandlers.push_back({"AT+CMGS=", [arg](ModemSim& m, const std::string& l) {

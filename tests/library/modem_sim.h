@@ -67,12 +67,9 @@ public:
     uint32_t powerOffPressMs = 1000;            // minimum key press to switch off
     uint32_t statusDelayMs = 600;               // after switching on: status goes high
     uint32_t bootMs = 2500;                     // after switching on: UART answers
-    bool announceRdy = true;                    // print "RDY" when the UART is ready
-    bool echoDefault = true;                    // echo after power-up (ATE1)
     bool powerKeyWorks = true;                  // false: the key has no effect
     bool cereg = true;                          // false: a 2G modem rejects AT+CEREG
     bool cusdHoldsOk = false;                   // hold the OK of AT+CUSD until the answer
-    bool cpinReadyUrc = true;                   // "+CPIN: READY" after a correct PIN
     uint32_t deliveryDelayMs = 3000;            // SMS delivery report delay
     int deliveryStatus = 0;                     // <st> of the report
     std::string deliveryScts = "10/05/06,00:01:52+08";
@@ -105,8 +102,6 @@ public:
     int csmpFo = 17;
     int csdh = 0;                               // AT+CSDH=1: +CMGR/+CMGL show <length>
     std::string cscs = "IRA";
-    std::string cpmsMem = "SM";
-    size_t maxInputLine = 0;                    // longest command line seen
 
     // ---- scenario and faults ----
     void setRegistration(int domain, int stat); // emits the URC when enabled
@@ -128,15 +123,10 @@ public:
     // usual. The echo comes from the simulator's own echo setting. Lines after the final
     // result come recordedLateMs later (URCs such as +NETOPEN: 0). A recorded "> " prompt
     // followed by a data exchange starts SMS-style text input; Ctrl-Z is then answered
-    // with the data exchange's lines. Modem lines before the first command replace the
-    // "RDY" of the next power-up or restart when recordedLeadingAtBoot is set.
+    // with the data exchange's lines.
     // The Transcript must outlive the recording.
     void playRecording(const Transcript& t, uint32_t seed = 1);
-    void stopRecording() { mRec = nullptr; }
-    bool recordingRepeatsQueries = false;       // a used-up "AT+X?" repeats its last exchange
-    bool recordedLeadingAtBoot = false;
     uint32_t recordedLateMs = 200;
-    std::vector<int> recordedPlayed;            // transcript line numbers of the exchanges played
     size_t recordingUnused(const std::string& key) const; // exchanges of `key` not yet played
     void emitRecorded(const std::string& bytes, uint32_t at); // bytes in random pieces from `at`
 
@@ -152,6 +142,7 @@ private:
     bool playRecorded(const std::string& line);
     void finishTextInput(bool send);
     void powerUp();
+    void boot();
     void resetSettings();
     void out(const std::string& bytes, uint32_t at);
     static std::string upper(const std::string& s);
@@ -197,7 +188,6 @@ private:
 
     const Transcript* mRec = nullptr;
     std::vector<bool> mRecUsed;
-    std::map<std::string, size_t> mRecLast;
     int mRecDataReply = -1;                     // exchange answering the recorded text input
     std::mt19937 mRecRng;
 };

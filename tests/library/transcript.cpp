@@ -81,7 +81,6 @@ Transcript Transcript::parse(const std::string& name, const std::string& text)
             TranscriptExchange e;
             e.command = line.substr(3);
             e.data = !isAtCommand(e.command);
-            e.fileLine = n;
             t.exchanges.push_back(e);
         } else if (line.compare(0, 2, "<<") == 0) {
             std::string modem = line.size() > 3 ? line.substr(3) : std::string();

@@ -17,7 +17,6 @@ struct TranscriptExchange
     bool data = false;              // host line is data after a prompt, not an AT command
     int echoAt = -1;                // index in `lines` where the echo stood (-1: no echo)
     std::vector<std::string> lines; // modem lines in order, echo removed, "" = empty line
-    int fileLine = 0;               // line number of the host line (for messages)
 
     // "AT+CPIN?", "AT+CMGL=", "AT+CSQ", "ATI": the command up to and including its first
     // '=' or '?', upper case. Data lines have no key.
