@@ -79,7 +79,7 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     const bool injectCrash = qEnvironmentVariableIntValue("TARVEX_TEST_CRASH_WRITE") == number;
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly)) // QSaveFile: a temporary file, renamed over path on commit
         return fail(file.errorString());
     if (injectFailure || injectCrash) {
         file.write(bytes.left(bytes.size() / 2));

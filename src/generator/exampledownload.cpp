@@ -113,7 +113,7 @@ QString extractCurrentEntry(QuaZip& zip, const QString& path, qint64 maxEntrySiz
     }
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly)) { // QSaveFile: a temporary file, renamed over path on commit
         entry.close();
         return file.errorString();
     }

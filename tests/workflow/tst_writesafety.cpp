@@ -50,33 +50,9 @@ ToolRun runTool(const QStringList& args, const QByteArray& faultVariable = QByte
     return r;
 }
 
-// Every entry under dir without following links: files with their bytes,
-// folders as "name/", links and special files described, never opened.
-QMap<QString, QByteArray> state(const QString& dir)
-{
-    QMap<QString, QByteArray> out;
-    QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    const QDir base(dir);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info = it.fileInfo();
-        const QString rel = base.relativeFilePath(path);
-        if (info.isSymLink())
-            out.insert(rel, "<link to " + info.symLinkTarget().toUtf8() + '>');
-        else if (info.isDir())
-            out.insert(rel + QLatin1Char('/'), QByteArray());
-        else if (info.isFile())
-            out.insert(rel, readBytes(path));
-        else
-            out.insert(rel, "<special>");
-    }
-    return out;
-}
-
 bool copyTree(const QString& from, const QString& to)
 {
-    const QMap<QString, QByteArray> files = state(from);
+    const QMap<QString, QByteArray> files = snapshot(from);
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         const QString target = to + QLatin1Char('/') + it.key();
         if (it.key().endsWith(QLatin1Char('/')) ? !QDir().mkpath(target)
@@ -142,14 +118,14 @@ private slots:
         QVERIFY(setSectionBody(source, QStringLiteral("gsmSmsSendEventHandler"), QStringLiteral("    sent();")));
         QVERIFY(writeBytes(sourcePath, source.toUtf8()));
         writeSettings(mOld, {QStringLiteral("SMS_Read"), QStringLiteral("RSSI"), QStringLiteral("USSD")});
-        mOldState = state(mOld);
+        mOldState = snapshot(mOld);
 
         mFresh = mWork.path() + QStringLiteral("/fresh");
         QVERIFY(copyTree(mOld, mFresh));
         QTemporaryDir backups;
         QCOMPARE(runTool({QStringLiteral("generate"), mFresh, QStringLiteral("--backup-dir"), backups.path()}).status,
                  0);
-        mFreshState = state(mFresh);
+        mFreshState = snapshot(mFresh);
         QVERIFY(mFreshState != mOldState);
         QVERIFY(mFreshState.value(QStringLiteral("gsm_manager.c")).contains("startUart(); /* mine */"));
     }
@@ -175,7 +151,7 @@ private slots:
             const QString where = QStringLiteral("write %1: ").arg(write);
             if (r.status == 0) {
                 // Past the last write: the run was undisturbed.
-                QCOMPARE(state(project.path()), mFreshState);
+                QCOMPARE(snapshot(project.path()), mFreshState);
                 break;
             }
             QVERIFY2(write < 200, "the fault never stopped happening");
@@ -191,7 +167,7 @@ private slots:
             }
 
             // Every entry is old or complete new; nothing is cut.
-            const QMap<QString, QByteArray> after = state(project.path());
+            const QMap<QString, QByteArray> after = snapshot(project.path());
             for (auto it = after.cbegin(); it != after.cend(); ++it) {
                 const bool asBefore = mOldState.contains(it.key()) && mOldState.value(it.key()) == it.value();
                 const bool asAfter = mFreshState.contains(it.key()) && mFreshState.value(it.key()) == it.value();
@@ -212,7 +188,7 @@ private slots:
             const ToolRun again =
                 runTool({QStringLiteral("generate"), project.path(), QStringLiteral("--backup-dir"), backups2.path()});
             QVERIFY2(again.status == 0, qPrintable(where + again.err));
-            QCOMPARE(withoutLeftovers(state(project.path()), mFreshState), mFreshState);
+            QCOMPARE(withoutLeftovers(snapshot(project.path()), mFreshState), mFreshState);
         }
         // Backup, settings, both manager files, support and module files, licence.
         QVERIFY2(write > 15, qPrintable(QString::number(write)));
@@ -232,7 +208,7 @@ private slots:
         writeSettings(project.path(), {QStringLiteral("RSSI")});
         QCOMPARE(runTool(args).status, 0);
 
-        QMap<QString, QByteArray> copies = state(backups.path());
+        QMap<QString, QByteArray> copies = snapshot(backups.path());
         QCOMPARE(copies.take(QStringLiteral("gsm_manager.c")), elsewhere);
         QCOMPARE(copies.size(), 2);
         QVERIFY(copies.values().contains(old));
@@ -285,8 +261,8 @@ private slots:
         else
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
 
-        const QMap<QString, QByteArray> projectBefore = state(project.path());
-        const QMap<QString, QByteArray> outsideBefore = state(outside.path());
+        const QMap<QString, QByteArray> projectBefore = snapshot(project.path());
+        const QMap<QString, QByteArray> outsideBefore = snapshot(outside.path());
         InMemoryProject model;
         model.setProjectPath(project.path());
         selectModules(model, {QStringLiteral("SMS_Send")});
@@ -299,8 +275,8 @@ private slots:
         QCOMPARE(ui.boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
         QVERIFY2(ui.boxes().at(0).text.contains(QLatin1Char('\'') + path + QLatin1Char('\'')),
                  qPrintable(ui.boxes().at(0).text));
-        QCOMPARE(state(outside.path()), outsideBefore);
-        QCOMPARE(state(project.path()), projectBefore);
+        QCOMPARE(snapshot(outside.path()), outsideBefore);
+        QCOMPARE(snapshot(project.path()), projectBefore);
     }
 };
 

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace workflowtest {
@@ -18,11 +19,16 @@ QMap<QString, QByteArray> snapshot(const QString& dir)
     const QDir base(dir);
     while (it.hasNext()) {
         const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
         const QString rel = base.relativeFilePath(path);
-        if (it.fileInfo().isDir() && !it.fileInfo().isSymLink())
+        if (info.isSymLink())
+            out.insert(rel, "<link to " + info.symLinkTarget().toUtf8() + '>');
+        else if (info.isDir())
             out.insert(rel + QLatin1Char('/'), QByteArray());
-        else
+        else if (info.isFile())
             out.insert(rel, readBytes(path));
+        else
+            out.insert(rel, "<special>");
     }
     return out;
 }

@@ -15,8 +15,9 @@ class TarvexMdl;
 // Helpers shared by the Generate Code tests.
 namespace workflowtest {
 
-// Every file under dir, by path relative to dir ("Tarvex/GSM_Util.c"), with
-// its bytes; folders appear as "name/" with empty content.
+// Every entry under dir, by path relative to dir ("Tarvex/GSM_Util.c"), without
+// following links: files with their bytes, folders as "name/" with empty
+// content, links as "<link to TARGET>", special files (FIFOs) as "<special>".
 QMap<QString, QByteArray> snapshot(const QString& dir);
 
 using testsupport::readBytes;
