@@ -30,7 +30,8 @@ enum
     S_DATA,            /* AT+HTTPDATA=<n>,<time>, DOWNLOAD, body (POST) */
     S_ACTION,          /* AT+HTTPACTION=<0|1> */
     S_READ,            /* AT+HTTPREAD=<offset>,<size> */
-    S_TERM             /* AT+HTTPTERM */
+    S_TERM,            /* AT+HTTPTERM */
+    S_SSL              /* AT+HTTPPARA="SSLCFG",<ctx> (LTE) or AT+HTTPSSL=1 (2G), https only */
 };
 
 #define F_PENDING     0x0001u  /* a request is queued or running */
@@ -44,6 +45,7 @@ enum
 #define F_STRAY_RAW   0x0100u  /* data announced outside a read: consumed and dropped */
 #define F_DIRTY       0x0200u  /* the last request failed: terminate before the next */
 #define F_IP_ERROR    0x0400u  /* the running command printed "+IP ERROR: <text>" */
+#define F_TLS         0x0800u  /* an https:// URL */
 
 #define METHOD_GET 0
 #define METHOD_POST 1
@@ -192,6 +194,14 @@ static bool sendStep(Inst* inst)
         gsmPromptWriteText(p, "AT+HTTPDATA=");
         gsmPromptWriteInt(p, (int32_t)inst->PostLength);
         gsmPromptWriteText(p, is2G(inst) ? ",30000" : ",30");
+        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+    case S_SSL:
+        if (is2G(inst))
+        {
+            return gsmPromptSendCommand(p, "AT+HTTPSSL=1", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+        }
+        gsmPromptWriteText(p, "AT+HTTPPARA=\"SSLCFG\",");
+        gsmPromptWriteInt(p, inst->Ssl->Config->ContextId);
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_ACTION:
         inst->StatusCode = 0;
@@ -444,17 +454,23 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         break;
     case S_CID:
     case S_URL:
+    case S_SSL:
     case S_CONTENT:
     case S_DATA:
         if (!ok)
         {
-            fail(inst, failureStatus(ev), CTX_FINAL);
+            fail(inst, (inst->Step == S_SSL && !silent) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TLS_SETUP : failureStatus(ev),
+                 CTX_FINAL);
+        }
+        else if (inst->Step == S_URL && (inst->Flags & F_TLS))
+        {
+            next(inst, S_SSL, CTX_FINAL);
         }
         else if (inst->Step == S_CID)
         {
             next(inst, S_URL, CTX_FINAL);
         }
-        else if (inst->Step == S_URL)
+        else if (inst->Step == S_URL || inst->Step == S_SSL)
         {
             next(inst, (inst->Flags & F_POST) ? (uint8_t)S_CONTENT : (uint8_t)S_ACTION, CTX_FINAL);
         }
@@ -535,6 +551,49 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     }
 }
 
+/* https: the SSL context must be ready before the request starts. True while it is
+ * being set up; a request that cannot run over TLS as asked has then ended. */
+static bool tlsWait(Inst* inst)
+{
+    GSM_SslSimcom_State st;
+
+    if (!(inst->Flags & F_TLS) || (is2G(inst) && !gsmSslSimcomVerifies(inst->Ssl)))
+    {
+        return false;
+    }
+    if (is2G(inst))
+    {
+        fail(inst, GSM_HTTP_SIMCOM_STATUS_TLS_UNSUPPORTED, CTX_OUTSIDE);
+        return true;
+    }
+    st = gsmSslSimcomPrepare(inst->Ssl); /* fails without Ssl or its configuration */
+    if (st == GSM_SslSimcom_State_Failed)
+    {
+        fail(inst, GSM_HTTP_SIMCOM_STATUS_TLS_SETUP, CTX_OUTSIDE);
+    }
+    return st != GSM_SslSimcom_State_Ready;
+}
+
+static bool isHttps(const char* url)
+{
+    static const char kScheme[] = "https://";
+    uint8_t i;
+
+    for (i = 0; i < sizeof(kScheme) - 1u; i++)
+    {
+        char c = url[i];
+        if (c >= 'A' && c <= 'Z')
+        {
+            c = (char)(c - 'A' + 'a');
+        }
+        if (c != kScheme[i])
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
 void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
 {
     if (inst == 0)
@@ -601,7 +660,8 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
         {
             inst->Phase = PH_IDLE;
         }
-        else if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p))
+        else if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p) &&
+                 !tlsWait(inst))
         {
             inst->Flags |= F_STARTED;
             inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
@@ -663,7 +723,8 @@ static bool queueRequest(Inst* inst, const char* url, const char* postData, bool
     inst->Offset = 0;
     inst->ReadLength = 0;
     inst->Sequence++;
-    inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u));
+    inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
+                             (isHttps(url) ? F_TLS : 0u));
     inst->Timer_ms = gsm__SysTime_ms();
     if (inst->Phase == PH_IDLE)
     {
