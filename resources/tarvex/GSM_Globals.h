@@ -62,18 +62,49 @@ typedef enum
 #define GSM_CONTAINER_OF(ptr, type, member) \
     ((type*)(void*)((char*)(ptr) - offsetof(type, member)))
 
-/* Library trace output, compiled in only with GSM_DEBUG_OUTPUT=1. */
-/* Constant tables kept in flash: on AVR, data in flash is read with pgm_read_byte();
- * elsewhere constants are ordinary memory. */
+/* Constant texts and tables in flash. On AVR every constant (string literals
+ * included) is otherwise copied into RAM at start-up; the library keeps its AT
+ * commands, URC prefixes and tables in program memory instead, the same way in every
+ * module:
+ *
+ *     static const char kUrcs[] GSM_FLASH = "+CMTI:\0+CDS:\0";      // a table in flash
+ *     gsmPromptSendCommand_P(p, GSM_F("AT+CMGF=1"), 5000);           // a literal in flash
+ *     if (gsmUtilStartsWith_P(line, GSM_F("+CMGS:"))) ...
+ *
+ * GSM_FLASH      qualifier of a constant kept in flash (PROGMEM on AVR, nothing elsewhere)
+ * GSM_F("text")  a string literal kept in flash (PSTR on AVR, the plain literal elsewhere)
+ * GSM_FLASH_BYTE(p), GSM_FLASH_PTR(p), GSM_FLASH_COPY(dst, src, n)
+ *                read a byte, a pointer stored in a flash table, or n bytes
+ * A text in flash is only ever read with these or handed to a function whose name ends
+ * in _P (gsmPromptWriteText_P, gsmPromptSendCommand_P, gsmUtilStartsWith_P,
+ * gsmUtilAfterPrefix_P, gsmUtilFindText, gsmPromptChainBegin_P, a client's
+ * UrcPrefixList). Where flash and RAM share one address space (every target but AVR)
+ * GSM_FLASH_SEPARATE is 0 and the _P functions are the plain ones, so the code is
+ * identical; a host build may define GSM_FLASH_SEPARATE=1 to compile the separate
+ * flash routines for testing. */
 #if defined(__AVR__)
 #include <avr/pgmspace.h>
 #define GSM_FLASH PROGMEM
+#define GSM_F(text) PSTR(text)
 #define GSM_FLASH_BYTE(p) ((uint8_t)pgm_read_byte(p))
+#define GSM_FLASH_PTR(p) ((const void*)pgm_read_word(p))
+#define GSM_FLASH_COPY(dst, src, n) memcpy_P((dst), (src), (n))
+#ifndef GSM_FLASH_SEPARATE
+#define GSM_FLASH_SEPARATE 1
+#endif
 #else
+#include <string.h>
 #define GSM_FLASH
-#define GSM_FLASH_BYTE(p) ((uint8_t)*(p))
+#define GSM_F(text) (text)
+#define GSM_FLASH_BYTE(p) ((uint8_t)*(const uint8_t*)(const void*)(p))
+#define GSM_FLASH_PTR(p) ((const void*)*(const void* const*)(const void*)(p))
+#define GSM_FLASH_COPY(dst, src, n) memcpy((dst), (src), (n))
+#ifndef GSM_FLASH_SEPARATE
+#define GSM_FLASH_SEPARATE 0
+#endif
 #endif
 
+/* Library trace output, compiled in only with GSM_DEBUG_OUTPUT=1. */
 #ifndef GSM_DEBUG_OUTPUT
 #define GSM_DEBUG_OUTPUT 0
 #endif

@@ -125,17 +125,27 @@ static bool openCommand(GSM_Prompt_Instance* inst)
     return true;
 }
 
-void gsmPromptWriteText(GSM_Prompt_Interface* p, const char* text)
+/* Writes a NUL-terminated text, from flash when `flash`. */
+static void writeText(GSM_Prompt_Interface* p, const char* text, bool flash)
 {
     GSM_Prompt_Instance* inst = instOf(p);
+    uint8_t b;
+
     if (text == 0 || !openCommand(inst))
     {
         return;
     }
-    while (*text != '\0')
+    (void)flash;
+    while ((b = GSM_FLASH_SEPARATE && flash ? GSM_FLASH_BYTE(text) : (uint8_t)*text) != 0u)
     {
-        writeByte(inst, (uint8_t)*text++, true);
+        writeByte(inst, b, true);
+        text++;
     }
+}
+
+void gsmPromptWriteText(GSM_Prompt_Interface* p, const char* text)
+{
+    writeText(p, text, false);
 }
 
 void gsmPromptWriteChar(GSM_Prompt_Interface* p, char c)
@@ -181,9 +191,22 @@ bool gsmPromptSend(GSM_Prompt_Interface* p, uint32_t timeout_ms, uint8_t flags)
 
 bool gsmPromptSendCommand(GSM_Prompt_Interface* p, const char* command, uint32_t timeout_ms)
 {
-    gsmPromptWriteText(p, command);
+    writeText(p, command, false);
     return gsmPromptSend(p, timeout_ms, 0);
 }
+
+#if GSM_FLASH_SEPARATE
+void gsmPromptWriteText_P(GSM_Prompt_Interface* p, const char* text)
+{
+    writeText(p, text, true);
+}
+
+bool gsmPromptSendCommand_P(GSM_Prompt_Interface* p, const char* command, uint32_t timeout_ms)
+{
+    writeText(p, command, true);
+    return gsmPromptSend(p, timeout_ms, 0);
+}
+#endif
 
 bool gsmPromptWriteData(GSM_Prompt_Interface* p, const uint8_t* data, uint16_t length, uint8_t flags)
 {
@@ -553,6 +576,10 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line, uint16_t le
 static int8_t matchUrc(const GSM_Prompt_Client* c, const char* line)
 {
     uint8_t i;
+    if (c->UrcPrefixList != 0)
+    {
+        return gsmUtilFindPrefix(line, c->UrcPrefixList);
+    }
     if (c->UrcPrefixes == 0)
     {
         return -1;
@@ -581,7 +608,7 @@ static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* l
         {
             if (multiLine != 0)
             {
-                *multiLine = (c->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u;
+                *multiLine = i < 8 && (c->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u;
             }
             return c;
         }

@@ -14,33 +14,64 @@ void gsmPromptChainBegin(GSM_Prompt_Chain* chain, const GSM_Prompt_Step* steps, 
     chain->Steps = steps;
     chain->Count = (steps != 0) ? count : 0u;
     chain->Index = 0;
+    chain->InFlash = 0;
+}
+
+void gsmPromptChainBegin_P(GSM_Prompt_Chain* chain, const GSM_Prompt_Step* steps, uint8_t count)
+{
+    gsmPromptChainBegin(chain, steps, count);
+    if (chain != 0)
+    {
+        chain->InFlash = 1u;
+    }
+}
+
+/* A copy of the current step (read from flash for a flash table). */
+static void currentStep(const GSM_Prompt_Chain* chain, GSM_Prompt_Step* step)
+{
+    if (GSM_FLASH_SEPARATE && chain->InFlash)
+    {
+        GSM_FLASH_COPY(step, &chain->Steps[chain->Index], sizeof(*step));
+    }
+    else
+    {
+        *step = chain->Steps[chain->Index];
+    }
 }
 
 bool gsmPromptChainSend(GSM_Prompt_Interface* p, GSM_Prompt_Chain* chain)
 {
-    const GSM_Prompt_Step* step;
+    GSM_Prompt_Step step;
 
     if (chain == 0 || chain->Index >= chain->Count)
     {
         return false;
     }
-    step = &chain->Steps[chain->Index];
-    return gsmPromptSendCommand(p, step->Command, step->Timeout_ms);
+    currentStep(chain, &step);
+#if GSM_FLASH_SEPARATE
+    if (chain->InFlash)
+    {
+        return gsmPromptSendCommand_P(p, step.Command, step.Timeout_ms);
+    }
+#endif
+    return gsmPromptSendCommand(p, step.Command, step.Timeout_ms);
 }
 
 GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_Chain* chain,
                                             const GSM_Prompt_Event* event)
 {
     bool ok;
+    GSM_Prompt_Step step;
 
     if (chain == 0 || event == 0 || chain->Index >= chain->Count)
     {
         return GSM_Prompt_ChainState_Done;
     }
+    currentStep(chain, &step);
     /* An optional step may be rejected by the modem; a silent or switched-off modem
      * always stops the chain. */
     ok = event->Result == GSM_Result_Ok ||
-         ((chain->Steps[chain->Index].Flags & GSM_PROMPT_STEP_OPTIONAL) &&
+         ((step.Flags & GSM_PROMPT_STEP_OPTIONAL) &&
           (event->Result == GSM_Result_Error || event->Result == GSM_Result_CmeError ||
            event->Result == GSM_Result_CmsError));
     if (!ok)
@@ -102,45 +133,32 @@ static void parseErrorCode(const char* text, bool cms, uint16_t* errorCode)
     }
 }
 
+/* Final result codes: OK, the five error results, then the two numbered errors. */
+static const char kFinals[] GSM_FLASH = "OK\0ERROR\0NO CARRIER\0BUSY\0NO ANSWER\0NO DIALTONE\0"
+                                        "+CME ERROR:\0+CMS ERROR:\0";
+
 bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* errorCode)
 {
-    static const char* const kErrors[] = {"ERROR", "NO CARRIER", "BUSY", "NO ANSWER", "NO DIALTONE"};
     GSM_Result r;
     uint16_t code = 0;
-    uint8_t i;
+    int8_t i = gsmUtilFindText(line, kFinals, false);
 
-    if (line == 0)
+    if (i < 0)
     {
         return false;
     }
-    if (strcmp(line, "OK") == 0)
+    if (i == 0)
     {
         r = GSM_Result_Ok;
     }
-    else if (gsmUtilStartsWith(line, "+CME ERROR:"))
+    else if (i < 6)
     {
-        r = GSM_Result_CmeError;
-        parseErrorCode(line + 11, false, &code);
-    }
-    else if (gsmUtilStartsWith(line, "+CMS ERROR:"))
-    {
-        r = GSM_Result_CmsError;
-        parseErrorCode(line + 11, true, &code);
+        r = GSM_Result_Error;
     }
     else
     {
-        for (i = 0; i < sizeof(kErrors) / sizeof(kErrors[0]); i++)
-        {
-            if (strcmp(line, kErrors[i]) == 0)
-            {
-                break;
-            }
-        }
-        if (i == sizeof(kErrors) / sizeof(kErrors[0]))
-        {
-            return false;
-        }
-        r = GSM_Result_Error;
+        r = (i == 6) ? GSM_Result_CmeError : GSM_Result_CmsError;
+        parseErrorCode(line + 11, i == 7, &code);
     }
     if (result != 0)
     {

@@ -11,6 +11,13 @@
  *         {"AT+CNMI=2,1,0,1,0", 5000, GSM_PROMPT_STEP_OPTIONAL},
  *     };
  *     gsmPromptChainBegin(&inst->Chain, kSetup, 2);     // then gsmPromptRequest()
+ *
+ * A table kept in flash (GSM_FLASH, see GSM_Globals.h), commands in flash too, is
+ * started with gsmPromptChainBegin_P instead:
+ *
+ *     static const char kCmgf[] GSM_FLASH = "AT+CMGF=1";
+ *     static const GSM_Prompt_Step kSetup[] GSM_FLASH = {{kCmgf, 5000, 0}};
+ *     gsmPromptChainBegin_P(&inst->Chain, kSetup, 1);
  *     ... Start event:  gsmPromptChainSend(p, &inst->Chain);
  *     ... Final event:  switch (gsmPromptChainOnFinal(p, &inst->Chain, ev)) { ... }
  */
@@ -38,6 +45,7 @@ typedef struct
     const GSM_Prompt_Step* Steps;
     uint8_t Count;
     uint8_t Index;         /* step being run */
+    uint8_t InFlash;       /* the table and its commands are in flash */
 } GSM_Prompt_Chain;
 
 typedef enum
@@ -49,6 +57,9 @@ typedef enum
 
 /* Prepares a chain to run from its first step. */
 void gsmPromptChainBegin(GSM_Prompt_Chain* chain, const GSM_Prompt_Step* steps, uint8_t count);
+
+/* The same for a table in flash whose commands are in flash. */
+void gsmPromptChainBegin_P(GSM_Prompt_Chain* chain, const GSM_Prompt_Step* steps, uint8_t count);
 
 /* Sends the current step (call in the Start event). Returns false when the chain is
  * already finished or no turn is held. */

@@ -59,9 +59,14 @@ typedef bool (*GSM_Prompt_Handler)(GSM_Prompt_Client* client, GSM_Prompt_Event* 
 struct GSM_Prompt_Client_s
 {
     GSM_Prompt_Handler Handler;       /* set before registering */
-    const char* const* UrcPrefixes;   /* null-terminated list of URC prefixes, or null */
-    uint8_t UrcMultiLineMask;         /* bit n set: a URC with prefix n may continue across
-                                         line breaks inside double quotes (e.g. +CUSD) */
+    const char* UrcPrefixList;        /* URC prefixes packed in flash, each ended by NUL, the
+                                         list by an empty one (GSM_FLASH "+CMTI:\0+CDS:\0"),
+                                         or null */
+    const char* const* UrcPrefixes;   /* the same as a null-terminated table of texts in RAM
+                                         (used when UrcPrefixList is null), or null */
+    uint8_t UrcMultiLineMask;         /* bit n set: a URC with prefix n (of at most 8) may
+                                         continue across line breaks inside double quotes
+                                         (e.g. +CUSD) */
     uint8_t Options;                  /* GSM_PROMPT_CLIENT_... */
     uint8_t EngineFlags;              /* engine-owned */
     struct GSM_Prompt_Client_s* Next; /* engine-owned */
@@ -118,6 +123,15 @@ void gsmPromptSetReady(GSM_Prompt_Interface* p, bool ready); /* ready=true incre
 void gsmPromptWriteText(GSM_Prompt_Interface* p, const char* text);
 void gsmPromptWriteChar(GSM_Prompt_Interface* p, char c);
 void gsmPromptWriteInt(GSM_Prompt_Interface* p, int32_t value);
+/* gsmPromptWriteText and gsmPromptSendCommand with the text in flash (GSM_F, GSM_FLASH;
+ * see GSM_Globals.h). */
+#if GSM_FLASH_SEPARATE
+void gsmPromptWriteText_P(GSM_Prompt_Interface* p, const char* text);
+bool gsmPromptSendCommand_P(GSM_Prompt_Interface* p, const char* command, uint32_t timeout_ms);
+#else
+#define gsmPromptWriteText_P gsmPromptWriteText
+#define gsmPromptSendCommand_P gsmPromptSendCommand
+#endif
 /* Writes text in double quotes; the caller makes sure it holds no '"'. */
 void gsmPromptWriteQuoted(GSM_Prompt_Interface* p, const char* text);
 

@@ -55,35 +55,65 @@ size_t gsmUtilStrLenMax(const char* s, size_t max)
     return n;
 }
 
-bool gsmUtilStartsWith(const char* s, const char* prefix)
+/* Length of the prefix `prefix` that starts `s` (prefix in flash when `flash`), or -1
+ * when `s` does not start with it. */
+static int16_t prefixLength(const char* s, const char* prefix, bool flash)
 {
+    int16_t n = 0;
+    uint8_t c;
+
     if (s == 0 || prefix == 0)
     {
-        return false;
+        return -1;
     }
-    while (*prefix != '\0')
+    (void)flash;
+    while ((c = GSM_FLASH_SEPARATE && flash ? GSM_FLASH_BYTE(prefix + n) : (uint8_t)prefix[n]) != 0u)
     {
-        if (*s++ != *prefix++)
+        if ((uint8_t)s[n] != c || n >= 0x7FFF)
         {
-            return false;
+            return -1;
         }
+        n++;
     }
-    return true;
+    return n;
 }
 
-char* gsmUtilAfterPrefix(char* line, const char* prefix)
+static char* afterPrefix(char* line, const char* prefix, bool flash)
 {
-    if (!gsmUtilStartsWith(line, prefix))
+    int16_t n = prefixLength(line, prefix, flash);
+    if (n < 0)
     {
         return 0;
     }
-    line += gsmUtilStrLenMax(prefix, 255u);
+    line += n;
     while (*line == ' ')
     {
         line++;
     }
     return line;
 }
+
+bool gsmUtilStartsWith(const char* s, const char* prefix)
+{
+    return prefixLength(s, prefix, false) >= 0;
+}
+
+char* gsmUtilAfterPrefix(char* line, const char* prefix)
+{
+    return afterPrefix(line, prefix, false);
+}
+
+#if GSM_FLASH_SEPARATE
+bool gsmUtilStartsWith_P(const char* s, const char* prefix)
+{
+    return prefixLength(s, prefix, true) >= 0;
+}
+
+char* gsmUtilAfterPrefix_P(char* line, const char* prefix)
+{
+    return afterPrefix(line, prefix, true);
+}
+#endif
 
 bool gsmUtilParseInt(const char* text, int32_t* value)
 {
@@ -322,7 +352,7 @@ static uint8_t foldCase(uint8_t c, bool anyCase)
     return (anyCase && c >= (uint8_t)'A' && c <= (uint8_t)'Z') ? (uint8_t)(c - 'A' + 'a') : c;
 }
 
-int8_t gsmUtilFindText(const char* text, const char* list, bool anyCase)
+static int8_t findText(const char* text, const char* list, bool anyCase, bool prefixes)
 {
     int8_t index = 0;
 
@@ -351,13 +381,23 @@ int8_t gsmUtilFindText(const char* text, const char* list, bool anyCase)
             list++;
         }
         list++; /* the entry's NUL */
-        if (same && (*t == '\0' || last == (uint8_t)':'))
+        if (same && (*t == '\0' || last == (uint8_t)':' || prefixes))
         {
             return index;
         }
         index++;
     }
     return -1;
+}
+
+int8_t gsmUtilFindText(const char* text, const char* list, bool anyCase)
+{
+    return findText(text, list, anyCase, false);
+}
+
+int8_t gsmUtilFindPrefix(const char* text, const char* list)
+{
+    return findText(text, list, false, true);
 }
 
 uint8_t gsmUtilIntToStr(int32_t value, char* buf)

@@ -65,6 +65,20 @@ uint32_t gsmUtilEpochFromDate(uint16_t year, uint8_t month, uint8_t day,
  * regard to case. Returns the entry's number (0 = first), or -1. */
 int8_t gsmUtilFindText(const char* text, const char* list, bool anyCase);
 
+/* Like gsmUtilFindText (case-sensitive), but every entry of the flash `list` matches
+ * any text it starts: the number of the first entry that starts `text`, or -1. */
+int8_t gsmUtilFindPrefix(const char* text, const char* list);
+
+/* gsmUtilStartsWith and gsmUtilAfterPrefix with the prefix in flash (GSM_F, GSM_FLASH;
+ * see GSM_Globals.h). */
+#if GSM_FLASH_SEPARATE
+bool gsmUtilStartsWith_P(const char* s, const char* prefix);
+char* gsmUtilAfterPrefix_P(char* line, const char* prefix);
+#else
+#define gsmUtilStartsWith_P gsmUtilStartsWith
+#define gsmUtilAfterPrefix_P gsmUtilAfterPrefix
+#endif
+
 /* Writes `value` in decimal into `buf` (at least 12 bytes) and returns the length. */
 uint8_t gsmUtilIntToStr(int32_t value, char* buf);
 

@@ -107,6 +107,38 @@ TEST(Util, StrCopyTruncatesSafely)
     EXPECT_STREQ(buf, "-2147483648");
 }
 
+// Texts and lists kept in flash (read through the _P routines; in the flash-separate
+// build of this test they are the separate routines that read with GSM_FLASH_BYTE).
+TEST(Util, PrefixesFromFlash)
+{
+    static const char kList[] GSM_FLASH = "+CMTI:\0+CDS\0RING\0";
+    struct
+    {
+        const char* line;
+        int8_t index;
+        const char* after; // what gsmUtilAfterPrefix_P(line, "+CMTI:") leaves, or null
+    } cases[] = {
+        {"+CMTI: \"SM\",3", 0, "\"SM\",3"},
+        {"+CMTI:", 0, ""},
+        {"+CDS: 6,1", 1, nullptr},
+        {"+CDSI: \"SM\",1", 1, nullptr},
+        {"RINGING", 2, nullptr},
+        {"+CMT", -1, nullptr},
+        {"", -1, nullptr},
+    };
+    for (const auto& c : cases) {
+        std::string line = c.line;
+        EXPECT_EQ(gsmUtilFindPrefix(c.line, kList), c.index) << c.line;
+        EXPECT_EQ(gsmUtilStartsWith_P(c.line, GSM_F("+CMTI:")), c.after != nullptr) << c.line;
+        const char* after = gsmUtilAfterPrefix_P(&line[0], GSM_F("+CMTI:"));
+        if (c.after == nullptr)
+            EXPECT_EQ(after, nullptr) << c.line;
+        else
+            EXPECT_STREQ(after, c.after) << c.line;
+    }
+    EXPECT_EQ(gsmUtilFindPrefix(nullptr, kList), -1);
+}
+
 TEST(Util, ElapsedIsWrapSafe)
 {
     gTime = 5;
@@ -234,6 +266,7 @@ TEST(Prompt, FinalResultsAndVerboseErrors)
         {"+CMS ERROR: 321", GSM_Result_CmsError, 321},
         {"+CME ERROR: 999999", GSM_Result_CmeError, 0xFFFF},
         {"BUSY", GSM_Result_Error, 0},
+        {"NO DIALTONE", GSM_Result_Error, 0},
     };
     for (const auto& c : cases) {
         GSM_Result r = GSM_Result_Ok;
@@ -242,7 +275,7 @@ TEST(Prompt, FinalResultsAndVerboseErrors)
         EXPECT_EQ(r, c.result) << c.line;
         EXPECT_EQ(code, c.code) << c.line;
     }
-    for (const char* notFinal : {"+CPIN: READY", "OK ", "+CMGS: 4", "ERROR: more", "SIM busy", ""})
+    for (const char* notFinal : {"+CPIN: READY", "OK ", "+CMGS: 4", "ERROR: more", "SIM busy", "", "OKAY", "NO CARRIER2"})
         EXPECT_FALSE(gsmPromptHelperParseFinal(notFinal, nullptr, nullptr)) << notFinal;
 }
 
