@@ -198,9 +198,9 @@ static bool sendStep(Inst* inst)
     case S_SSL:
         if (is2G(inst))
         {
-            return gsmPromptSendCommand(p, "AT+HTTPSSL=1", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+            return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPSSL=1"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
         }
-        gsmPromptWriteText(p, "AT+HTTPPARA=\"SSLCFG\",");
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"SSLCFG\","));
         gsmPromptWriteInt(p, inst->Ssl->Config->ContextId);
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_ACTION:
@@ -457,12 +457,17 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     case S_SSL:
     case S_CONTENT:
     case S_DATA:
+        if (!ok && !silent && inst->Step == S_SSL && !is2G(inst) && inst->Ssl->Config->ContextId == 0u)
+        {
+            /* No "SSLCFG" parameter: such firmware applies context 0 to HTTPS. */
+            ok = true;
+        }
         if (!ok)
         {
             fail(inst, (inst->Step == S_SSL && !silent) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TLS_SETUP : failureStatus(ev),
                  CTX_FINAL);
         }
-        else if (inst->Step == S_URL && (inst->Flags & F_TLS))
+        else if (inst->Step == S_URL && (inst->Flags & F_TLS) && (is2G(inst) || inst->Ssl != 0))
         {
             next(inst, S_SSL, CTX_FINAL);
         }
@@ -557,16 +562,17 @@ static bool tlsWait(Inst* inst)
 {
     GSM_SslSimcom_State st;
 
-    if (!(inst->Flags & F_TLS) || (is2G(inst) && !gsmSslSimcomVerifies(inst->Ssl)))
+    if (!(inst->Flags & F_TLS) || (is2G(inst) && !gsmSslSimcomVerifies(inst->Ssl)) ||
+        (!is2G(inst) && inst->Ssl == 0))
     {
-        return false;
+        return false; /* 2G without verification; LTE with the modem's own settings */
     }
     if (is2G(inst))
     {
         fail(inst, GSM_HTTP_SIMCOM_STATUS_TLS_UNSUPPORTED, CTX_OUTSIDE);
         return true;
     }
-    st = gsmSslSimcomPrepare(inst->Ssl); /* fails without Ssl or its configuration */
+    st = gsmSslSimcomPrepare(inst->Ssl); /* fails without a usable configuration */
     if (st == GSM_SslSimcom_State_Failed)
     {
         fail(inst, GSM_HTTP_SIMCOM_STATUS_TLS_SETUP, CTX_OUTSIDE);

@@ -40,9 +40,13 @@
  * files; before the first request after a modem start the SSL module puts missing
  * files into the modem and configures the context, and every https request ties it
  * to the HTTP service with AT+HTTPPARA="SSLCFG",<ctx> after the URL. Firmware without
- * that parameter answers it with ERROR; the request then ends with
- * GSM_HTTP_SIMCOM_STATUS_TLS_SETUP (it is never sent with settings other than the ones
- * asked for). An https request without Ssl ends the same way.
+ * that parameter (e.g. SIM7600G V2.0.2) answers it with ERROR and runs HTTPS with the
+ * settings of context 0: with context 0 the request goes on, with any other it ends
+ * with GSM_HTTP_SIMCOM_STATUS_TLS_SETUP (it is never sent with settings other than the
+ * ones asked for) - use context 0 where such firmware may be met. Without Ssl an https
+ * request runs with the modem's own settings (no verification unless configured
+ * otherwise). A configuration the SSL module cannot apply also ends the request with
+ * GSM_HTTP_SIMCOM_STATUS_TLS_SETUP.
  * 2G (SIM800): AT+HTTPSSL=1 after the CID. That modem offers old TLS versions only
  * (depending on firmware SSL 3.0 to TLS 1.2 at best) and cannot verify the server: it
  * accepts any certificate and shows none of its own. Ssl may be null there (encrypted,

@@ -248,7 +248,7 @@ static bool sendStep(Inst* inst)
         }
         break;
     case S_SSLCFG:
-        gsmPromptWriteText(p, "AT+CMQTTSSLCFG=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSSLCFG=0"));
         writeIntArg(p, inst->Ssl->Config->ContextId);
         break;
     case S_WILLTOPIC:

@@ -105,10 +105,11 @@ static void fail(Inst* inst, uint16_t code)
     inst->ErrorCode = code;
 }
 
-static void writeSetting(GSM_Prompt_Interface* p, const char* name, uint8_t ctx)
+/* AT+CSSLCFG="<name>",<ctx>, with the quoted name as a text in flash. */
+static void writeSetting(GSM_Prompt_Interface* p, const char* quotedName, uint8_t ctx)
 {
-    gsmPromptWriteText(p, "AT+CSSLCFG=");
-    gsmPromptWriteQuoted(p, name);
+    gsmPromptWriteText_P(p, GSM_F("AT+CSSLCFG="));
+    gsmPromptWriteText_P(p, quotedName);
     gsmPromptWriteChar(p, ',');
     gsmPromptWriteInt(p, ctx);
     gsmPromptWriteChar(p, ',');
@@ -124,39 +125,42 @@ static bool sendStep(Inst* inst)
     switch (inst->Step)
     {
     case S_DELE:
-        gsmPromptWriteText(p, "AT+CCERTDELE=");
+        gsmPromptWriteText_P(p, GSM_F("AT+CCERTDELE="));
         gsmPromptWriteQuoted(p, inst->DeleteName);
         break;
     case S_LIST:
-        gsmPromptWriteText(p, "AT+CCERTLIST");
+        gsmPromptWriteText_P(p, GSM_F("AT+CCERTLIST"));
         break;
     case S_DOWN_CA:
     case S_DOWN_CERT:
     case S_DOWN_KEY:
         f = fileOf(inst, (uint8_t)(inst->Step - S_DOWN_CA));
-        gsmPromptWriteText(p, "AT+CCERTDOWN=");
+        gsmPromptWriteText_P(p, GSM_F("AT+CCERTDOWN="));
         gsmPromptWriteQuoted(p, f->Name);
         gsmPromptWriteChar(p, ',');
         gsmPromptWriteInt(p, f->Length);
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_VERSION:
-        writeSetting(p, "sslversion", c->ContextId);
+        writeSetting(p, GSM_F("\"sslversion\""), c->ContextId);
         gsmPromptWriteInt(p, c->Version);
         break;
     case S_AUTH:
-        writeSetting(p, "authmode", c->ContextId);
+        writeSetting(p, GSM_F("\"authmode\""), c->ContextId);
         gsmPromptWriteInt(p, c->AuthMode);
         break;
     case S_CA:
     case S_CERT:
     case S_KEY:
-        writeSetting(p, (inst->Step == S_CA) ? "cacert" : (inst->Step == S_CERT) ? "clientcert" : "clientkey",
+        writeSetting(p,
+                     (inst->Step == S_CA)     ? GSM_F("\"cacert\"")
+                     : (inst->Step == S_CERT) ? GSM_F("\"clientcert\"")
+                                              : GSM_F("\"clientkey\""),
                      c->ContextId);
         gsmPromptWriteQuoted(p, fileOf(inst, (uint8_t)(inst->Step - S_CA))->Name);
         break;
     default: /* S_SNI */
-        writeSetting(p, "enableSNI", c->ContextId);
+        writeSetting(p, GSM_F("\"enableSNI\""), c->ContextId);
         gsmPromptWriteInt(p, c->EnableSni ? 1 : 0);
         break;
     }
@@ -186,7 +190,7 @@ static void advance(Inst* inst, uint8_t step)
 /* "+CCERTLIST: "<file>"": marks the configured files the modem already holds. */
 static void onListLine(Inst* inst, char* line)
 {
-    char* name = gsmUtilAfterPrefix(line, "+CCERTLIST:");
+    char* name = gsmUtilAfterPrefix_P(line, GSM_F("+CCERTLIST:"));
     size_t n;
     uint8_t i;
 
@@ -249,7 +253,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         return true;
     case GSM_Prompt_EventType_Line:
-        if (inst->Step == S_LIST && gsmUtilStartsWith(ev->Line, "+CCERTLIST:"))
+        if (inst->Step == S_LIST && gsmUtilStartsWith_P(ev->Line, GSM_F("+CCERTLIST:")))
         {
             onListLine(inst, ev->Line);
             return true;

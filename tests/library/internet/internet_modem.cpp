@@ -469,14 +469,16 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
         curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, tlsError);
         bool https = isHttps(mHttp.url);
         int tlsFailure = mFamily == Family::Lte ? kLteTlsFailure : k2GTlsFailure;
-        bool tlsReady = !https || (mFamily == Family::Gsm2G ? mHttp.ssl2G : sslContexts.count(mHttp.sslContext) != 0);
+        // LTE: the context named with "SSLCFG", else context 0 (as firmware without the
+        // parameter does); one never configured has the defaults (no verification).
+        bool tlsReady = !https || mFamily == Family::Lte || mHttp.ssl2G;
         if (https && mFamily == Family::Gsm2G) {
             // SIM800: no verification, no client certificate, TLS 1.2 at most.
             curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
             curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
             curl_easy_setopt(curl, CURLOPT_SSLVERSION, CURL_SSLVERSION_TLSv1 | CURL_SSLVERSION_MAX_TLSv1_2);
         } else if (https && tlsReady) {
-            const SslContext& c = sslContexts[mHttp.sslContext];
+            const SslContext& c = sslContexts[mHttp.sslContext >= 0 ? mHttp.sslContext : 0];
             static const long kVersions[] = {CURL_SSLVERSION_SSLv3,
                                              CURL_SSLVERSION_TLSv1_0 | CURL_SSLVERSION_MAX_TLSv1_0,
                                              CURL_SSLVERSION_TLSv1_1 | CURL_SSLVERSION_MAX_TLSv1_1,

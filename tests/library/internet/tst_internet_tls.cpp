@@ -226,12 +226,14 @@ TEST_F(Tls, CertificatesDownloadedOnlyWhenMissing)
     EXPECT_EQ(countCommands(r.sim, "AT+CSSLCFG=\"cacert\""), 3u);
 }
 
-// What cannot be done as asked is refused, never done another way: firmware without
-// the SSLCFG parameter, a configuration without its CA, verification over 2G.
+// What cannot be done as asked is refused, never done another way: a context other
+// than 0 on firmware without the SSLCFG parameter (which applies context 0 to HTTPS),
+// a configuration without its CA, verification over 2G.
 TEST_F(Tls, HttpsRefusals)
 {
     good->route("/t", {200, "ok"});
     Files f(*pki, "ca.pem", GSM_SslSimcom_Auth_Server);
+    Files wrongCa(*pki, "otherca.pem", GSM_SslSimcom_Auth_Server);
     {
         InternetRig r(options(31));
         r.net.httpSslcfgSupported = false;
@@ -249,11 +251,17 @@ TEST_F(Tls, HttpsRefusals)
         ev = request(r, good->url("/t"));
         ASSERT_NE(ev, nullptr);
         EXPECT_EQ(ev->status, GSM_HTTP_SIMCOM_STATUS_TLS_SETUP);
-        r.http.Ssl = nullptr;
-        ev = request(r, good->url("/t"));
-        ASSERT_NE(ev, nullptr);
-        EXPECT_EQ(ev->status, GSM_HTTP_SIMCOM_STATUS_TLS_SETUP);
         EXPECT_EQ(countCommands(r.sim, "AT+HTTPACTION"), 0u);
+
+        // Context 0 is what such firmware uses: its verification holds (a wrong CA fails).
+        for (Files* files : {&f, &wrongCa}) {
+            files->config.ContextId = 0;
+            gsmSslSimcomSetConfig(&r.ssl, &files->config);
+            ev = request(r, good->url("/t"));
+            ASSERT_NE(ev, nullptr);
+            EXPECT_EQ(ev->status, files == &f ? 200u : 715u) << r.net.lastTlsError;
+            gsmSslSimcomDeleteFile(&r.ssl, "ca.pem");
+        }
     }
     {
         // SIM800: encrypted without verification works; verification is refused.
