@@ -11,7 +11,7 @@
 #include "circbuff.h"
 
 #if defined(__AVR__)
-/* 8-bit AVR cannot read or write a 32-bit index atomically: guard each operation. */
+/* 8-bit AVR cannot read or write a multi-byte index atomically: guard each operation. */
 #include <avr/io.h>
 #include <avr/interrupt.h>
 #define CBUF_LOCK()   uint8_t cbufSavedSreg = SREG; cli()
@@ -27,15 +27,15 @@ static bool cbufValid(const CircBuff* cb)
     return cb != 0 && cb->Buffer != 0 && cb->BufferSize >= 2u;
 }
 
-static uint32_t cbufNext(const CircBuff* cb, uint32_t index)
+static cbufIndex cbufNext(const CircBuff* cb, cbufIndex index)
 {
     index++;
-    return (index >= cb->BufferSize) ? 0u : index;
+    return (index >= cb->BufferSize) ? (cbufIndex)0u : index;
 }
 
-static uint32_t cbufDistance(const CircBuff* cb, uint32_t from, uint32_t to)
+static cbufIndex cbufDistance(const CircBuff* cb, cbufIndex from, cbufIndex to)
 {
-    return (to >= from) ? (to - from) : (cb->BufferSize - from + to);
+    return (cbufIndex)((to >= from) ? (to - from) : (cb->BufferSize - from + to));
 }
 
 void cbufInit(CircBuff* cb)
@@ -63,10 +63,10 @@ bool cbufWrite(CircBuff* cb, uint8_t data)
     }
     {
         CBUF_LOCK();
-        uint32_t w = cb->WriteIndex;
+        cbufIndex w = cb->WriteIndex;
         if (w < cb->BufferSize)
         {
-            uint32_t next = cbufNext(cb, w);
+            cbufIndex next = cbufNext(cb, w);
             if (next != cb->ReleaseIndex)
             {
                 ((volatile uint8_t*)cb->Buffer)[w] = data;
@@ -89,10 +89,10 @@ uint8_t cbufRead(CircBuff* cb)
     }
     {
         CBUF_LOCK();
-        uint32_t r = cb->ReadIndex;
+        cbufIndex r = cb->ReadIndex;
         if (r != cb->WriteIndex && r < cb->BufferSize)
         {
-            uint32_t next = cbufNext(cb, r);
+            cbufIndex next = cbufNext(cb, r);
             data = ((volatile uint8_t*)cb->Buffer)[r];
             if (cb->ReleaseIndex == r)
             {
@@ -168,8 +168,8 @@ uint32_t cbufReadContinuousSegmentAndLock(CircBuff* cb, uint8_t** segment, uint3
     }
     {
         CBUF_LOCK();
-        uint32_t r = cb->ReadIndex;
-        uint32_t w = cb->WriteIndex;
+        cbufIndex r = cb->ReadIndex;
+        cbufIndex w = cb->WriteIndex;
         if (r < cb->BufferSize && r != w)
         {
             n = (w > r) ? (w - r) : (cb->BufferSize - r);
@@ -178,7 +178,7 @@ uint32_t cbufReadContinuousSegmentAndLock(CircBuff* cb, uint8_t** segment, uint3
                 n = maxLength;
             }
             *segment = cb->Buffer + r;
-            r += n;
+            r = (cbufIndex)(r + n);
             cb->ReadIndex = (r >= cb->BufferSize) ? 0u : r;
         }
         CBUF_UNLOCK();

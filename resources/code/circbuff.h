@@ -4,8 +4,10 @@
  * One producer and one consumer may use a CircBuff at the same time, e.g. a UART
  * receive interrupt or DMA-complete interrupt writing and the main loop reading (or the
  * main loop writing and a transmit interrupt reading). No other sharing is supported.
- * On 8-bit AVR targets, where 32-bit index access is not atomic, index updates run with
- * interrupts briefly disabled; on 32-bit targets plain aligned accesses are atomic.
+ * Indexes are 16-bit on 8-bit AVR (a buffer there holds at most 65,535 bytes, far more
+ * than its RAM) and 32-bit elsewhere; define CIRCBUFF_INDEX_TYPE to choose another.
+ * On 8-bit AVR targets, where multi-byte index access is not atomic, index updates run
+ * with interrupts briefly disabled; on 32-bit targets plain aligned accesses are atomic.
  *
  * Set-up: point Buffer at storage, set BufferSize (bytes), call cbufInit(). The buffer
  * holds at most BufferSize - 1 bytes.
@@ -25,13 +27,22 @@
 extern "C" {
 #endif
 
+#ifndef CIRCBUFF_INDEX_TYPE
+#if defined(__AVR__)
+#define CIRCBUFF_INDEX_TYPE uint16_t
+#else
+#define CIRCBUFF_INDEX_TYPE uint32_t
+#endif
+#endif
+typedef CIRCBUFF_INDEX_TYPE cbufIndex;
+
 typedef struct
 {
-    uint8_t* Buffer;                /* storage, set before cbufInit() */
-    uint32_t BufferSize;            /* size of Buffer in bytes */
-    volatile uint32_t WriteIndex;   /* next position to write (producer only) */
-    volatile uint32_t ReadIndex;    /* next position to read (consumer only) */
-    volatile uint32_t ReleaseIndex; /* start of read-but-locked bytes (consumer only) */
+    uint8_t* Buffer;                 /* storage, set before cbufInit() */
+    cbufIndex BufferSize;            /* size of Buffer in bytes */
+    volatile cbufIndex WriteIndex;   /* next position to write (producer only) */
+    volatile cbufIndex ReadIndex;    /* next position to read (consumer only) */
+    volatile cbufIndex ReleaseIndex; /* start of read-but-locked bytes (consumer only) */
 } CircBuff;
 
 /* Empties the buffer. Call once after setting Buffer and BufferSize. */

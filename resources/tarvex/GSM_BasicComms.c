@@ -21,17 +21,20 @@ enum
 #define CONFIG_TIMEOUT_MS 3000u
 #define KEEPALIVE_TIMEOUT_MS 3000u
 
-static const GSM_Prompt_Step kConfigEchoOn[] = {
-    {"ATE1", CONFIG_TIMEOUT_MS, 0},
-    {"AT+CMEE=1", CONFIG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+static const char kConfigEchoOn0[] GSM_FLASH = "ATE1";
+static const char kConfigEchoOn1[] GSM_FLASH = "AT+CMEE=1";
+static const GSM_Prompt_Step kConfigEchoOn[] GSM_FLASH = {
+    {kConfigEchoOn0, CONFIG_TIMEOUT_MS, 0},
+    {kConfigEchoOn1, CONFIG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
 };
-static const GSM_Prompt_Step kConfigEchoOff[] = {
-    {"ATE0", CONFIG_TIMEOUT_MS, 0},
-    {"AT+CMEE=1", CONFIG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+static const char kConfigEchoOff0[] GSM_FLASH = "ATE0";
+static const GSM_Prompt_Step kConfigEchoOff[] GSM_FLASH = {
+    {kConfigEchoOff0, CONFIG_TIMEOUT_MS, 0},
+    {kConfigEchoOn1, CONFIG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
 };
 
 /* "RDY": the modem has (re)started; "NORMAL POWER DOWN": it is switching off. */
-static const char* const kUrcs[] = {"RDY", "NORMAL POWER DOWN", 0};
+static const char kUrcs[] GSM_FLASH = "RDY\0NORMAL POWER DOWN\0";
 
 bool gsmBasicCommsIfIsEstablished(const GSM_BasicComms_Interface* bc)
 {
@@ -80,7 +83,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         if (inst->Phase == BP_SYNC)
         {
             inst->PhaseStart_ms = gsm__SysTime_ms();
-            (void)gsmPromptSendCommand(p, "AT", SYNC_PROBE_TIMEOUT_MS);
+            (void)gsmPromptSendCommand_P(p, GSM_F("AT"), SYNC_PROBE_TIMEOUT_MS);
         }
         else if (inst->Phase == BP_CONFIG)
         {
@@ -88,7 +91,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         else if (inst->Phase == BP_ESTABLISHED && (inst->Flags & BF_PROBE))
         {
-            (void)gsmPromptSendCommand(p, "AT", KEEPALIVE_TIMEOUT_MS);
+            (void)gsmPromptSendCommand_P(p, GSM_F("AT"), KEEPALIVE_TIMEOUT_MS);
         }
         return false;
 
@@ -116,11 +119,11 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 enterPhase(inst, BP_CONFIG);
                 if (inst->EchoOn)
                 {
-                    gsmPromptChainBegin(&inst->Chain, kConfigEchoOn, 2u);
+                    gsmPromptChainBegin_P(&inst->Chain, kConfigEchoOn, 2u);
                 }
                 else
                 {
-                    gsmPromptChainBegin(&inst->Chain, kConfigEchoOff, 2u);
+                    gsmPromptChainBegin_P(&inst->Chain, kConfigEchoOff, 2u);
                 }
                 (void)gsmPromptChainSend(p, &inst->Chain);
             }
@@ -164,7 +167,7 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
         return;
     }
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcs;
+    inst->Client.UrcPrefixList = kUrcs;
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
     inst->_i.Established = 0;
     inst->Flags = 0;

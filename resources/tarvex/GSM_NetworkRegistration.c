@@ -18,18 +18,24 @@ enum
 #define NETREG_TIMEOUT_MS 5000u
 #define NETREG_RETRY_MS 5000u
 
-static const GSM_Prompt_Step kSetup[] = {
-    {"AT+CREG=1", NETREG_TIMEOUT_MS, 0},
-    {"AT+CGREG=1", NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {"AT+CEREG=1", NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {"AT+CREG?", NETREG_TIMEOUT_MS, 0},
-    {"AT+CGREG?", NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {"AT+CEREG?", NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+static const char kSetup0[] GSM_FLASH = "AT+CREG=1";
+static const char kSetup1[] GSM_FLASH = "AT+CGREG=1";
+static const char kSetup2[] GSM_FLASH = "AT+CEREG=1";
+static const char kSetup3[] GSM_FLASH = "AT+CREG?";
+static const char kSetup4[] GSM_FLASH = "AT+CGREG?";
+static const char kSetup5[] GSM_FLASH = "AT+CEREG?";
+static const GSM_Prompt_Step kSetup[] GSM_FLASH = {
+    {kSetup0, NETREG_TIMEOUT_MS, 0},
+    {kSetup1, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+    {kSetup2, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+    {kSetup3, NETREG_TIMEOUT_MS, 0},
+    {kSetup4, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+    {kSetup5, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
 };
 #define SETUP_STEPS 6u
 #define QUERY_FIRST 3u /* the queries are the last three steps */
 
-static const char* const kUrcs[] = {"+CREG:", "+CGREG:", "+CEREG:", 0};
+static const char kUrcs[] GSM_FLASH = "+CREG:\0+CGREG:\0+CEREG:\0";
 
 static bool isRegistered(uint8_t stat)
 {
@@ -107,15 +113,15 @@ static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line
     bool urcForm;
     int32_t stat;
 
-    if ((args = gsmUtilAfterPrefix(line, "+CREG:")) != 0)
+    if ((args = gsmUtilAfterPrefix_P(line, GSM_F("+CREG:"))) != 0)
     {
         domain = 0;
     }
-    else if ((args = gsmUtilAfterPrefix(line, "+CGREG:")) != 0)
+    else if ((args = gsmUtilAfterPrefix_P(line, GSM_F("+CGREG:"))) != 0)
     {
         domain = 1;
     }
-    else if ((args = gsmUtilAfterPrefix(line, "+CEREG:")) != 0)
+    else if ((args = gsmUtilAfterPrefix_P(line, GSM_F("+CEREG:"))) != 0)
     {
         domain = 2;
     }
@@ -212,7 +218,7 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
     inst->Flags = 0;
     inst->Phase = NP_IDLE;
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcs;
+    inst->Client.UrcPrefixList = kUrcs;
     if (inst->Prompt != 0)
     {
         inst->_i.Session = (uint8_t)(gsmPromptSession(inst->Prompt) - 1u); /* forces the set-up */
@@ -258,7 +264,7 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         if (gsmUtilTimedOut(inst->LastQuery_ms, GSM_NETREG_POLL_UNREGISTERED_MS))
         {
             inst->Phase = NP_SETUP;
-            gsmPromptChainBegin(&inst->Chain, kSetup, SETUP_STEPS);
+            gsmPromptChainBegin_P(&inst->Chain, kSetup, SETUP_STEPS);
             gsmPromptRequest(p, &inst->Client);
         }
         return;
@@ -268,7 +274,7 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
                                                 : GSM_NETREG_POLL_UNREGISTERED_MS))
     {
         inst->Phase = NP_QUERY;
-        gsmPromptChainBegin(&inst->Chain, kSetup + QUERY_FIRST, SETUP_STEPS - QUERY_FIRST);
+        gsmPromptChainBegin_P(&inst->Chain, kSetup + QUERY_FIRST, SETUP_STEPS - QUERY_FIRST);
         gsmPromptRequest(p, &inst->Client);
     }
 }

@@ -20,7 +20,7 @@ enum
 #define CPIN_QUERY_TIMEOUT_MS 5000u
 #define CPIN_ENTER_TIMEOUT_MS 15000u  /* the SIM may take seconds to verify */
 
-static const char* const kUrcs[] = {"+CPIN:", 0};
+static const char kUrcs[] GSM_FLASH = "+CPIN:\0";
 
 static void emit(GSM_PIN_Instance* inst, GSM_PIN_EventType type, void* data)
 {
@@ -44,31 +44,22 @@ static void setStatus(GSM_PIN_Instance* inst, GSM_PIN_SimStatus status)
 /* "+CPIN: <code>" */
 static bool parseCpin(GSM_PIN_Instance* inst, char* line)
 {
-    static const struct
-    {
-        const char* Text;
-        uint8_t Status;
-    } kCodes[] = {
-        {"READY", GSM_PIN_SimStatus_Ready},
-        {"SIM PIN", GSM_PIN_SimStatus_PinRequired},
-        {"SIM PUK", GSM_PIN_SimStatus_PukRequired},
-        {"NOT INSERTED", GSM_PIN_SimStatus_NotInserted},
-        {"NOT READY", GSM_PIN_SimStatus_Busy},
-    };
-    char* code = gsmUtilAfterPrefix(line, "+CPIN:");
-    uint8_t i;
+    static const char kCodes[] GSM_FLASH = "READY\0SIM PIN\0SIM PUK\0NOT INSERTED\0NOT READY\0";
+    static const uint8_t kStatus[] GSM_FLASH = {GSM_PIN_SimStatus_Ready, GSM_PIN_SimStatus_PinRequired,
+                                                GSM_PIN_SimStatus_PukRequired, GSM_PIN_SimStatus_NotInserted,
+                                                GSM_PIN_SimStatus_Busy};
+    char* code = gsmUtilAfterPrefix_P(line, GSM_F("+CPIN:"));
+    int8_t i;
 
     if (code == 0)
     {
         return false;
     }
-    for (i = 0; i < sizeof(kCodes) / sizeof(kCodes[0]); i++)
+    i = gsmUtilFindText(code, kCodes, false);
+    if (i >= 0)
     {
-        if (strcmp(code, kCodes[i].Text) == 0)
-        {
-            setStatus(inst, (GSM_PIN_SimStatus)kCodes[i].Status);
-            return true;
-        }
+        setStatus(inst, (GSM_PIN_SimStatus)GSM_FLASH_BYTE(&kStatus[i]));
+        return true;
     }
     /* SIM PIN2, SIM PUK2, PH-SIM PIN, PH-NET PIN, ... */
     setStatus(inst, GSM_PIN_SimStatus_OtherLock);
@@ -115,7 +106,7 @@ static void writePin(GSM_Prompt_Interface* p, uint16_t pin)
         text[i] = '0';
     }
     memcpy(text + pad, digits, (size_t)n + 1u);
-    gsmPromptWriteText(p, "AT+CPIN=");
+    gsmPromptWriteText_P(p, GSM_F("AT+CPIN="));
     gsmPromptWriteQuoted(p, text);
 }
 
@@ -136,7 +127,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             inst->Phase = PN_QUERY;
             inst->LastQuery_ms = gsm__SysTime_ms();
-            (void)gsmPromptSendCommand(p, "AT+CPIN?", CPIN_QUERY_TIMEOUT_MS);
+            (void)gsmPromptSendCommand_P(p, GSM_F("AT+CPIN?"), CPIN_QUERY_TIMEOUT_MS);
         }
         return false;
 
@@ -191,7 +182,7 @@ void gsmPinInit(GSM_PIN_Instance* inst)
     inst->Flags = 0;
     inst->Pin = 0;
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcs;
+    inst->Client.UrcPrefixList = kUrcs;
     if (inst->Prompt != 0)
     {
         gsmPromptRegisterClient(inst->Prompt, &inst->Client);

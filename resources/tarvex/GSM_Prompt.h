@@ -3,12 +3,14 @@
  * response routing, echo cancellation, timeouts).
  *
  * How a module uses it. A module embeds a GSM_Prompt_Client, sets its Handler (and,
- * when it wants unsolicited result codes, a null-terminated UrcPrefixes list such as
- * {"+CMTI:", 0}) and registers it once with gsmPromptRegisterClient(). To issue a
+ * when it wants unsolicited result codes, a UrcPrefixList packed in flash such as
+ * static const char kUrcs[] GSM_FLASH = "+CMTI:\0"; see GSM_Globals.h for texts in
+ * flash) and registers it once with gsmPromptRegisterClient(). To issue a
  * command it calls gsmPromptRequest(); when its turn comes (one command in flight at a
  * time, clients served round-robin) its handler gets a Start event, in which it writes
- * the command with gsmPromptWriteText/Int/Quoted() and ends it with gsmPromptSend(p,
- * timeout_ms, flags). While the command runs, every response line that is not a final
+ * the command with gsmPromptWriteText/Int/Quoted() (gsmPromptWriteText_P for a text in
+ * flash) and ends it with gsmPromptSend(p, timeout_ms, flags), or sends a whole command
+ * with gsmPromptSendCommand_P(p, GSM_F("AT+CSQ"), timeout_ms). While the command runs, every response line that is not a final
  * result code is offered to it as a Line event (return true when it was expected);
  * lines it declines, and lines outside any command, go to the client whose URC prefix
  * matches, as a Urc event. A line with another client's URC prefix goes to that client

@@ -91,6 +91,8 @@ typedef struct GSM_Prompt_Interface_s
 #define GSM_PROMPT_DATA_ECHOED 0x01u  /* the modem echoes this data (SMS text): cancel the echo */
 #define GSM_PROMPT_DATA_CTRL_Z 0x02u  /* end the data with Ctrl-Z (SMS text); omit for
                                          length-counted input */
+#define GSM_PROMPT_DATA_LF    0x04u   /* write CR LF and a lone CR as LF (SMS text: a CR
+                                         would make the modem prompt again) */
 
 /* ---- Registration and turns ---- */
 

@@ -32,16 +32,20 @@ enum
 #define SMSREAD_LIST_TIMEOUT_MS 20000u
 #define SMSREAD_RETRY_MS 5000u
 
-static const GSM_Prompt_Step kSetup[] = {
-    {"AT+CMGF=1", SMSREAD_TIMEOUT_MS, 0},
-    {"AT+CSCS=\"IRA\"", SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {"AT+CNMI=2,1,0,1,0", SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+static const char kSetup0[] GSM_FLASH = "AT+CMGF=1";
+static const char kSetup1[] GSM_FLASH = "AT+CSCS=\"IRA\"";
+static const char kSetup2[] GSM_FLASH = "AT+CNMI=2,1,0,1,0";
+static const char kSetup3[] GSM_FLASH = "AT+CSDH=1";
+static const GSM_Prompt_Step kSetup[] GSM_FLASH = {
+    {kSetup0, SMSREAD_TIMEOUT_MS, 0},
+    {kSetup1, SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+    {kSetup2, SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
     /* +CMGR then carries the text <length>, so a text that contains line breaks or
      * looks like a result code ("OK", "ERROR") is read whole. */
-    {"AT+CSDH=1", SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+    {kSetup3, SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
 };
 
-static const char* const kUrcs[] = {"+CMTI:", 0};
+static const char kUrcs[] GSM_FLASH = "+CMTI:\0";
 
 static char gEmpty[1];
 
@@ -87,7 +91,7 @@ static bool parseIndex(const char* text, uint16_t* index)
 /* "+CMTI: "<mem>",<index>" */
 static void newMessage(GSM_SmsRead_Instance* inst, char* line)
 {
-    char* args = gsmUtilAfterPrefix(line, "+CMTI:");
+    char* args = gsmUtilAfterPrefix_P(line, GSM_F("+CMTI:"));
     char* f[2];
     uint16_t index;
 
@@ -115,16 +119,9 @@ static void newMessage(GSM_SmsRead_Instance* inst, char* line)
 
 static GSM_SmsRead_SmsStatus parseStatus(const char* text)
 {
-    static const char* const kStatus[] = {"REC UNREAD", "REC READ", "STO UNSENT", "STO SENT"};
-    uint8_t i;
-    for (i = 0; i < 4u; i++)
-    {
-        if (strcmp(text, kStatus[i]) == 0)
-        {
-            return (GSM_SmsRead_SmsStatus)i;
-        }
-    }
-    return GSM_SmsRead_SmsStatus_Unknown;
+    static const char kStatus[] GSM_FLASH = "REC UNREAD\0REC READ\0STO UNSENT\0STO SENT\0";
+    int8_t i = gsmUtilFindText(text, kStatus, false);
+    return (i >= 0) ? (GSM_SmsRead_SmsStatus)i : GSM_SmsRead_SmsStatus_Unknown;
 }
 
 /* True when <dcs> (3GPP TS 23.038) says 8-bit or UCS2 data: the modem then shows the
@@ -239,7 +236,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         if (inst->Phase == RP_LIST)
         {
-            char* args = gsmUtilAfterPrefix(ev->Line, "+CMGL:");
+            char* args = gsmUtilAfterPrefix_P(ev->Line, GSM_F("+CMGL:"));
             if (args != 0)
             {
                 uint32_t length = 0;
@@ -264,7 +261,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             if (!(inst->Flags & RF_HEADER))
             {
-                char* args = gsmUtilAfterPrefix(ev->Line, "+CMGR:");
+                char* args = gsmUtilAfterPrefix_P(ev->Line, GSM_F("+CMGR:"));
                 if (args == 0)
                 {
                     return false;
@@ -314,7 +311,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return false;
 
     case GSM_Prompt_EventType_Urc:
-        if (gsmUtilStartsWith(ev->Line, "+CMTI:"))
+        if (gsmUtilStartsWith_P(ev->Line, GSM_F("+CMTI:")))
         {
             newMessage(inst, ev->Line);
             return true;
@@ -393,7 +390,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                     memset(&inst->Message, 0, sizeof(inst->Message)); /* pointed into the buffer */
                     inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
                     inst->Phase = RP_DELETE;
-                    gsmPromptWriteText(p, "AT+CMGD=");
+                    gsmPromptWriteText_P(p, GSM_F("AT+CMGD="));
                     gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
                     (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
                     return false;
@@ -438,7 +435,7 @@ static void sendNext(GSM_SmsRead_Instance* inst)
     if (!(inst->Flags & RF_SETUP_DONE))
     {
         inst->Phase = RP_SETUP;
-        gsmPromptChainBegin(&inst->Chain, kSetup, (uint8_t)(sizeof(kSetup) / sizeof(kSetup[0])));
+        gsmPromptChainBegin_P(&inst->Chain, kSetup, (uint8_t)(sizeof(kSetup) / sizeof(kSetup[0])));
         (void)gsmPromptChainSend(p, &inst->Chain);
     }
     else if (inst->QueueCount > 0u)
@@ -446,7 +443,7 @@ static void sendNext(GSM_SmsRead_Instance* inst)
         if (inst->PendingStorage[0] != '\0' && strcmp(inst->PendingStorage, inst->Storage) != 0)
         {
             inst->Phase = RP_STORAGE;
-            gsmPromptWriteText(p, "AT+CPMS=");
+            gsmPromptWriteText_P(p, GSM_F("AT+CPMS="));
             gsmPromptWriteQuoted(p, inst->PendingStorage);
             (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
         }
@@ -454,7 +451,7 @@ static void sendNext(GSM_SmsRead_Instance* inst)
         {
             inst->Phase = RP_READ;
             inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
-            gsmPromptWriteText(p, "AT+CMGR=");
+            gsmPromptWriteText_P(p, GSM_F("AT+CMGR="));
             gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
             (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
         }
@@ -466,8 +463,8 @@ static void sendNext(GSM_SmsRead_Instance* inst)
          * again and so survives the listing's OK. */
         inst->Flags &= (uint8_t)~(RF_OVERFLOW | RF_SCAN);
         /* Mode 1: listing does not mark the messages as read. */
-        (void)gsmPromptSendCommand(p, (inst->Quirks & RQ_PLAIN_CMGL) ? "AT+CMGL=\"REC UNREAD\""
-                                                                     : "AT+CMGL=\"REC UNREAD\",1",
+        (void)gsmPromptSendCommand_P(p, (inst->Quirks & RQ_PLAIN_CMGL) ? GSM_F("AT+CMGL=\"REC UNREAD\"")
+                                                                       : GSM_F("AT+CMGL=\"REC UNREAD\",1"),
                                    SMSREAD_LIST_TIMEOUT_MS);
     }
     else
@@ -491,7 +488,7 @@ void gsmSmsReadInit(GSM_SmsRead_Instance* inst)
     inst->Retry_ms = gsm__SysTime_ms() - SMSREAD_RETRY_MS;
     memset(&inst->Message, 0, sizeof(inst->Message));
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcs;
+    inst->Client.UrcPrefixList = kUrcs;
     if (inst->Prompt != 0)
     {
         gsmPromptRegisterClient(inst->Prompt, &inst->Client);

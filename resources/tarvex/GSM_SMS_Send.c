@@ -26,14 +26,18 @@ enum
  * SMS-SUBMIT + relative validity period + status report request; validity 167 = 24 h),
  * new-message indications +CMTI and status reports +CDS. The CNMI line is the same as
  * the SMS receiving module's, so the two never undo each other. */
-static const GSM_Prompt_Step kSetup[] = {
-    {"AT+CMGF=1", SETUP_TIMEOUT_MS, 0},
-    {"AT+CSCS=\"IRA\"", SETUP_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {"AT+CSMP=49,167,0,0", SETUP_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {"AT+CNMI=2,1,0,1,0", SETUP_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+static const char kSetup0[] GSM_FLASH = "AT+CMGF=1";
+static const char kSetup1[] GSM_FLASH = "AT+CSCS=\"IRA\"";
+static const char kSetup2[] GSM_FLASH = "AT+CSMP=49,167,0,0";
+static const char kSetup3[] GSM_FLASH = "AT+CNMI=2,1,0,1,0";
+static const GSM_Prompt_Step kSetup[] GSM_FLASH = {
+    {kSetup0, SETUP_TIMEOUT_MS, 0},
+    {kSetup1, SETUP_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+    {kSetup2, SETUP_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
+    {kSetup3, SETUP_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
 };
 
-static const char* const kUrcs[] = {"+CDS:", 0};
+static const char kUrcs[] GSM_FLASH = "+CDS:\0";
 
 static void emit(GSM_SmsSend_Instance* inst, GSM_SmsSend_EventType type, void* data)
 {
@@ -80,7 +84,7 @@ static int8_t findReference(const GSM_SmsSend_Instance* inst, uint8_t reference)
 /* "+CDS: <fo>,<mr>,[<ra>],[<tora>],<scts>,<dt>,<st>" */
 static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 {
-    char* args = gsmUtilAfterPrefix(line, "+CDS:");
+    char* args = gsmUtilAfterPrefix_P(line, GSM_F("+CDS:"));
     char* f[7];
     int32_t mr;
     int32_t st;
@@ -117,7 +121,7 @@ static void sendCmgs(GSM_SmsSend_Instance* inst)
 {
     inst->Phase = SP_CMGS;
     inst->Flags &= (uint8_t)~SF_GOT_MR;
-    gsmPromptWriteText(inst->Prompt, "AT+CMGS=");
+    gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS="));
     gsmPromptWriteQuoted(inst->Prompt, inst->PhoneNumber);
     if (!gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT))
     {
@@ -140,7 +144,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         if (!(inst->Flags & SF_SETUP_DONE))
         {
             inst->Phase = SP_SETUP;
-            gsmPromptChainBegin(&inst->Chain, kSetup, (uint8_t)(sizeof(kSetup) / sizeof(kSetup[0])));
+            gsmPromptChainBegin_P(&inst->Chain, kSetup, (uint8_t)(sizeof(kSetup) / sizeof(kSetup[0])));
             (void)gsmPromptChainSend(p, &inst->Chain);
         }
         else
@@ -154,14 +158,14 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             inst->Phase = SP_TEXT;
             (void)gsmPromptWriteData(p, (const uint8_t*)inst->Text, inst->TextLength,
-                                     GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z);
+                                     GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z | GSM_PROMPT_DATA_LF);
             gsmPromptSetTimeout(p, GSM_SMS_SEND_TIMEOUT_MS);
         }
         return false;
 
     case GSM_Prompt_EventType_Line:
     {
-        char* args = gsmUtilAfterPrefix(ev->Line, "+CMGS:");
+        char* args = gsmUtilAfterPrefix_P(ev->Line, GSM_F("+CMGS:"));
         int32_t mr;
         if (args == 0)
         {
@@ -176,7 +180,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     }
 
     case GSM_Prompt_EventType_Urc:
-        if (gsmUtilStartsWith(ev->Line, "+CDS:"))
+        if (gsmUtilStartsWith_P(ev->Line, GSM_F("+CDS:")))
         {
             deliveryReport(inst, ev->Line);
             return true;
@@ -232,7 +236,7 @@ void gsmSmsSendInit(GSM_SmsSend_Instance* inst)
     inst->Flags = 0;
     inst->ReferenceCount = 0;
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcs;
+    inst->Client.UrcPrefixList = kUrcs;
     if (inst->Prompt != 0)
     {
         gsmPromptRegisterClient(inst->Prompt, &inst->Client);
@@ -318,23 +322,20 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
         {
             return false;
         }
-        if (c == '\r')
+        if (c == '\r' && textBody[i + 1u] == '\n')
         {
-            if (textBody[i + 1u] == '\n')
-            {
-                continue;
-            }
-            c = '\n';
+            continue; /* CR LF counts as one character */
         }
         if (n >= GSM_SMS_SEND_MAX_TEXT)
         {
             return false;
         }
-        inst->Text[n++] = c;
+        n++;
     }
-    inst->Text[n] = '\0';
-    inst->TextLength = (uint8_t)n;
-    (void)gsmUtilStrCopy(inst->PhoneNumber, sizeof(inst->PhoneNumber), phoneNumber);
+    /* Kept, not copied; the engine writes the line ends as LF. */
+    inst->Text = textBody;
+    inst->TextLength = (uint16_t)i;
+    inst->PhoneNumber = phoneNumber;
     inst->Phase = SP_QUEUED;
     inst->Start_ms = gsm__SysTime_ms();
     return true;

@@ -1,7 +1,8 @@
 /*
  * GSM_SMS_Send.h - sending text messages (SMS) with delivery reports.
  *
- * gsmSmsSend() copies the number and text and returns at once; Poll then waits until
+ * gsmSmsSend() checks the number and text and returns at once (it keeps pointers to
+ * them: see there how long they must stay unchanged); Poll then waits until
  * communication is established and the network is available (at most
  * GSM_SMS_SEND_NETWORK_WAIT_MS), sets text mode and delivery reports up once per
  * communication session (AT+CMGF=1, AT+CSCS="IRA", AT+CSMP=49,167,0,0 to request a
@@ -101,9 +102,9 @@ typedef struct GSM_SmsSend_Instance_s
     /* Private state. */
     GSM_Prompt_Client Client;
     GSM_Prompt_Chain Chain;
-    char PhoneNumber[GSM_SMS_MAX_PHONE_NUMBER + 1];
-    char Text[GSM_SMS_SEND_MAX_TEXT + 1];
-    uint8_t TextLength;
+    const char* PhoneNumber;  /* the caller's texts (see gsmSmsSend) */
+    const char* Text;
+    uint16_t TextLength;
     uint8_t Phase;
     uint8_t Flags;
     uint8_t Session;
@@ -121,7 +122,9 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst);
  * characters, no Ctrl-Z or ESC (CR LF and CR are sent as LF). Returns false - nothing
  * queued, no event - when a message is still being sent or the number or text is not
  * acceptable (a long text is rejected, never truncated). Outcome: SendSuccess or
- * SendFailed. */
+ * SendFailed. Neither text is copied: both must stay valid and unchanged until that
+ * event (a static or global array, or a string literal; not a local array of a function
+ * that returns first). */
 bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char* textBody);
 
 /* Cancels the message being sent: before the text is complete it is abandoned (ESC)

@@ -20,7 +20,7 @@ static void emit(GSM_SignalQuality_Instance* inst, GSM_SignalQuality_EventType t
 /* "+CSQ: <rssi>,<ber>" */
 static bool parseCsq(GSM_SignalQuality_Instance* inst, char* line)
 {
-    char* args = gsmUtilAfterPrefix(line, "+CSQ:");
+    char* args = gsmUtilAfterPrefix_P(line, GSM_F("+CSQ:"));
     char* fields[2];
     int32_t rssi;
     int32_t ber;
@@ -47,7 +47,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     {
     case GSM_Prompt_EventType_Start:
         inst->Flags &= (uint8_t)~QF_GOT_CSQ;
-        (void)gsmPromptSendCommand(inst->Prompt, "AT+CSQ", CSQ_TIMEOUT_MS);
+        (void)gsmPromptSendCommand_P(inst->Prompt, GSM_F("AT+CSQ"), CSQ_TIMEOUT_MS);
         return false;
 
     case GSM_Prompt_EventType_Line:

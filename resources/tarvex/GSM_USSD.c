@@ -25,7 +25,7 @@ enum
 #define CUSD_CANCEL_TIMEOUT_MS 10000u
 #define CUSD_OK_AFTER_ANSWER_MS 2000u  /* an OK missing after the answer is not waited for */
 
-static const char* const kUrcs[] = {"+CUSD:", 0};
+static const char kUrcs[] GSM_FLASH = "+CUSD:\0";
 
 static char gEmpty[1];
 
@@ -57,7 +57,7 @@ static void respond(GSM_USSD_Instance* inst, GSM_USSD_ResponseCode code, char* t
 /* "+CUSD: <m>[,<str>,<dcs>]" */
 static bool answer(GSM_USSD_Instance* inst, char* line)
 {
-    char* args = gsmUtilAfterPrefix(line, "+CUSD:");
+    char* args = gsmUtilAfterPrefix_P(line, GSM_F("+CUSD:"));
     char* f[3];
     uint8_t n;
     int32_t m;
@@ -103,11 +103,11 @@ static bool answer(GSM_USSD_Instance* inst, char* line)
 static void sendRequest(GSM_USSD_Instance* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
-    gsmPromptWriteText(p, "AT+CUSD=1,");
+    gsmPromptWriteText_P(p, GSM_F("AT+CUSD=1,"));
     gsmPromptWriteQuoted(p, inst->Code);
     if (!(inst->Flags & UF_NO_DCS))
     {
-        gsmPromptWriteText(p, ",15");
+        gsmPromptWriteText_P(p, GSM_F(",15"));
     }
     /* Some modems hold their OK until the network has answered. */
     (void)gsmPromptSend(p, GSM_USSD_RESPONSE_TIMEOUT_MS, 0);
@@ -117,7 +117,7 @@ static void sendCancel(GSM_USSD_Instance* inst)
 {
     inst->Phase = UP_CANCELLING;
     inst->Flags &= (uint8_t)~UF_CANCEL_AFTER;
-    (void)gsmPromptSendCommand(inst->Prompt, "AT+CUSD=2", CUSD_CANCEL_TIMEOUT_MS);
+    (void)gsmPromptSendCommand_P(inst->Prompt, GSM_F("AT+CUSD=2"), CUSD_CANCEL_TIMEOUT_MS);
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -210,7 +210,7 @@ void gsmUssdInit(GSM_USSD_Instance* inst)
     inst->Flags = 0;
     inst->Code[0] = '\0';
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcs;
+    inst->Client.UrcPrefixList = kUrcs;
     inst->Client.UrcMultiLineMask = 0x01u; /* a +CUSD text may span several lines */
     if (inst->Prompt != 0)
     {

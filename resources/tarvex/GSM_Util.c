@@ -136,10 +136,10 @@ bool gsmUtilParseInt(const char* text, int32_t* value)
     }
     while (*text >= '0' && *text <= '9')
     {
-        uint32_t d = (uint32_t)(*text - '0');
-        if (acc > (2147483647u - d) / 10u)
+        uint8_t d = (uint8_t)(*text - '0');
+        if (acc > 214748364u || (acc == 214748364u && d > 7u))
         {
-            return false;
+            return false; /* beyond 2147483647 */
         }
         acc = acc * 10u + d;
         digits = true;
@@ -230,27 +230,37 @@ uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields)
     return count;
 }
 
-/* Days from 1970-01-01 to the given civil date (proleptic Gregorian). */
-static int32_t daysFromCivil(int32_t y, uint8_t m, uint8_t d)
-{
-    int32_t era;
-    int32_t yoe;
-    int32_t doy;
-    int32_t doe;
+/* Days of the year before the first of each month (no leap day). */
+static const uint16_t kDaysBefore[12] GSM_FLASH = {0u, 31u, 59u, 90u, 120u, 151u, 181u, 212u, 243u, 273u, 304u, 334u};
 
-    y -= (m <= 2u) ? 1 : 0;
-    era = (y >= 0 ? y : y - 399) / 400;
-    yoe = y - era * 400;
-    doy = (153 * (int32_t)(m > 2u ? m - 3u : m + 9u) + 2) / 5 + (int32_t)d - 1;
-    doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
+static uint16_t daysBefore(uint8_t month)
+{
+    return GSM_FLASH_WORD(&kDaysBefore[(month >= 1u && month <= 12u) ? month - 1u : 0u]);
+}
+
+static bool leapYear(uint16_t y)
+{
+    return (y % 4u) == 0u && ((y % 100u) != 0u || (y % 400u) == 0u);
+}
+
+/* Leap years from year 1 up to and excluding `y` (16-bit arithmetic: cheap on 8-bit
+ * targets). */
+static uint16_t leapsBefore(uint16_t y)
+{
+    y--;
+    return (uint16_t)(y / 4u - y / 100u + y / 400u);
 }
 
 uint32_t gsmUtilEpochFromDate(uint16_t year, uint8_t month, uint8_t day,
                               uint8_t hour, uint8_t minute, uint8_t second)
 {
-    int32_t days = daysFromCivil((int32_t)year, month, day);
-    return (uint32_t)days * 86400u + (uint32_t)hour * 3600u + (uint32_t)minute * 60u + second;
+    uint32_t days = 365uL * (uint16_t)(year - 1970u) + (uint16_t)(leapsBefore(year) - leapsBefore(1970u)) +
+                    daysBefore(month) + day - 1u;
+    if (month > 2u && leapYear(year))
+    {
+        days++;
+    }
+    return days * 86400uL + ((uint16_t)hour * 60u + minute) * 60uL + second;
 }
 
 /* Reads exactly two decimal digits. */
@@ -278,10 +288,12 @@ static bool expect(const char** s, char c)
 
 bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSeconds)
 {
-    static const uint8_t daysInMonth[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    /* The separators after yy, MM, dd, hh and mm. */
+    static const char kSeparators[] GSM_FLASH = "//,::";
     const char* s = text;
-    uint8_t yy, mo, dd, hh, mi, ss;
-    int32_t quarters = 0;
+    uint8_t f[6]; /* yy, MM, dd, hh, mm, ss */
+    uint8_t i;
+    uint8_t quarters;
     bool negative;
     uint32_t local;
     int32_t offset;
@@ -294,51 +306,55 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     {
         s++;
     }
-    if (!twoDigits(&s, &yy) || !expect(&s, '/') || !twoDigits(&s, &mo) || !expect(&s, '/') ||
-        !twoDigits(&s, &dd) || !expect(&s, ',') || !twoDigits(&s, &hh) || !expect(&s, ':') ||
-        !twoDigits(&s, &mi) || !expect(&s, ':') || !twoDigits(&s, &ss))
+    for (i = 0; i < 6u; i++)
     {
-        return false;
+        if (!twoDigits(&s, &f[i]) || (i < 5u && !expect(&s, (char)GSM_FLASH_BYTE(&kSeparators[i]))))
+        {
+            return false;
+        }
     }
     if (*s != '+' && *s != '-')
     {
         return false;
     }
-    negative = (*s == '-');
-    s++;
+    negative = (*s++ == '-');
     if (*s < '0' || *s > '9')
     {
         return false;
     }
-    quarters = *s++ - '0';
+    quarters = (uint8_t)(*s++ - '0');
     if (*s >= '0' && *s <= '9')
     {
-        quarters = quarters * 10 + (*s++ - '0');
+        quarters = (uint8_t)(quarters * 10u + (uint8_t)(*s++ - '0'));
     }
     if (*s == '"')
     {
         s++;
     }
-    if (*s != '\0')
+    /* Days in the month: the gap to the next one (31 for December); February 29 in a
+     * year divisible by 4 (2000..2099). */
+    if (*s != '\0' || f[1] < 1u || f[1] > 12u || f[2] < 1u ||
+        f[2] > ((f[1] == 12u) ? 31u : (unsigned)(daysBefore((uint8_t)(f[1] + 1u)) - daysBefore(f[1]))) +
+                   ((f[1] == 2u && (f[0] % 4u) == 0u) ? 1u : 0u) ||
+        f[3] > 23u || f[4] > 59u || f[5] > 59u || quarters > (negative ? 48u : 56u))
     {
         return false;
     }
+    local = gsmUtilEpochFromDate((uint16_t)(2000u + f[0]), f[1], f[2], f[3], f[4], f[5]);
+    offset = (int32_t)quarters * 900;
+    /* Unsigned arithmetic: dates after 2038 do not fit int32_t. */
     if (negative)
     {
-        quarters = -quarters;
+        local += (uint32_t)offset;
+        offset = -offset;
     }
-    if (mo < 1u || mo > 12u || dd < 1u || dd > daysInMonth[mo - 1u] ||
-        (mo == 2u && dd == 29u && (yy % 4u) != 0u) || hh > 23u || mi > 59u || ss > 59u ||
-        quarters < -48 || quarters > 56)
+    else
     {
-        return false;
+        local -= (uint32_t)offset;
     }
-    local = gsmUtilEpochFromDate((uint16_t)(2000u + yy), mo, dd, hh, mi, ss);
-    offset = quarters * 900;
     if (epoch != 0)
     {
-        /* Unsigned arithmetic: dates after 2038 do not fit int32_t. */
-        *epoch = (offset >= 0) ? local - (uint32_t)offset : local + (uint32_t)(-offset);
+        *epoch = local;
     }
     if (tzOffsetSeconds != 0)
     {
@@ -409,8 +425,9 @@ uint8_t gsmUtilIntToStr(int32_t value, char* buf)
 
     do
     {
-        tmp[n++] = (char)('0' + (v % 10u));
-        v /= 10u;
+        uint32_t q = v / 10u;
+        tmp[n++] = (char)('0' + (uint8_t)(v - q * 10u));
+        v = q;
     } while (v != 0u);
     if (value < 0)
     {
