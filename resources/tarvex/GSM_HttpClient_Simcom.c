@@ -45,7 +45,11 @@ enum
 #define F_STRAY_RAW   0x0100u  /* data announced outside a read: consumed and dropped */
 #define F_DIRTY       0x0200u  /* the last request failed: terminate before the next */
 #define F_IP_ERROR    0x0400u  /* the running command printed "+IP ERROR: <text>" */
-#define F_TLS         0x0800u  /* an https:// URL */
+#define F_READ_LOST   0x0800u  /* the running read's data did not fit the Prompt buffer */
+#define F_TLS         0x1000u  /* an https:// URL */
+
+/* Smallest read worth asking for when the Prompt buffer is too small for the last one. */
+#define READ_SIZE_MIN 16u
 
 #define METHOD_GET 0
 #define METHOD_POST 1
@@ -58,7 +62,7 @@ enum
     CTX_LINE         /* a line during our turn after OK (gsmPromptContinue): release it */
 };
 
-static const char* const kUrcPrefixes[] = {"+HTTPACTION:", "+HTTPREAD:", 0};
+static const char kUrcPrefixList[] GSM_FLASH = "+HTTPACTION:\0+HTTPREAD:\0";
 
 typedef GSM_HttpClientSimcom_Instance Inst;
 
@@ -69,13 +73,15 @@ static bool is2G(const Inst* inst)
 
 static void emit(Inst* inst, uint16_t status, bool last)
 {
+    static char empty[1];
     GSM_HttpClientSimcom_Event_HttpResult ev;
 
-    inst->ReadBuffer[inst->ReadLength] = '\0';
     ev.ResultStatusCode = status;
     ev.DataOffset = inst->Offset;
     ev.DataLength = inst->ReadLength;
-    ev.DataResult = inst->ReadBuffer;
+    /* The piece is kept in the Prompt buffer, NUL-terminated, until the read's turn ends. */
+    empty[0] = '\0';
+    ev.DataResult = (inst->ReadLength > 0u) ? inst->ReadData : empty;
     ev.ContentLength = inst->ContentLength;
     ev.LastSegment = last;
     if (inst->EventHandler != 0)
@@ -164,7 +170,7 @@ static uint16_t failureStatus(const GSM_Prompt_Event* ev)
 static uint16_t nextReadSize(const Inst* inst)
 {
     uint32_t rest = inst->ContentLength - inst->Offset;
-    return (rest > GSM_HTTP_SIMCOM_READ_SIZE) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)rest;
+    return (rest > inst->ReadSize) ? inst->ReadSize : (uint16_t)rest;
 }
 
 static bool sendStep(Inst* inst)
@@ -176,24 +182,31 @@ static bool sendStep(Inst* inst)
     {
     case S_TERM_FIRST:
     case S_TERM:
-        return gsmPromptSendCommand(p, "AT+HTTPTERM", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPTERM"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
     case S_INIT:
-        return gsmPromptSendCommand(p, "AT+HTTPINIT", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPINIT"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
     case S_CID:
-        return gsmPromptSendCommand(p, "AT+HTTPPARA=\"CID\",1", GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPPARA=\"CID\",1"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
     case S_URL:
-        gsmPromptWriteText(p, "AT+HTTPPARA=\"URL\",");
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"URL\","));
         gsmPromptWriteQuoted(p, inst->Url);
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_CONTENT:
-        gsmPromptWriteText(p, "AT+HTTPPARA=\"CONTENT\",");
-        gsmPromptWriteQuoted(p, inst->ContentType);
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"CONTENT\","));
+        if (inst->ContentType != 0)
+        {
+            gsmPromptWriteQuoted(p, inst->ContentType);
+        }
+        else
+        {
+            gsmPromptWriteText_P(p, GSM_F("\"" GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE "\""));
+        }
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_DATA:
         /* The input time is in seconds on LTE modems, in milliseconds on 2G modems. */
-        gsmPromptWriteText(p, "AT+HTTPDATA=");
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPDATA="));
         gsmPromptWriteInt(p, (int32_t)inst->PostLength);
-        gsmPromptWriteText(p, is2G(inst) ? ",30000" : ",30");
+        gsmPromptWriteText_P(p, is2G(inst) ? GSM_F(",30000") : GSM_F(",30"));
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_SSL:
         if (is2G(inst))
@@ -205,14 +218,15 @@ static bool sendStep(Inst* inst)
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_ACTION:
         inst->StatusCode = 0;
-        gsmPromptWriteText(p, "AT+HTTPACTION=");
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPACTION="));
         gsmPromptWriteInt(p, (inst->Flags & F_POST) ? METHOD_POST : METHOD_GET);
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     default: /* S_READ */
         inst->ReadRequested = nextReadSize(inst);
         inst->ReadLength = 0;
-        inst->Flags &= (uint16_t)~(F_READ_OK | F_READ_END);
-        gsmPromptWriteText(p, "AT+HTTPREAD=");
+        inst->LostPiece = 0;
+        inst->Flags &= (uint16_t)~(F_READ_OK | F_READ_END | F_READ_LOST);
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPREAD="));
         gsmPromptWriteInt(p, (int32_t)inst->Offset);
         gsmPromptWriteChar(p, ',');
         gsmPromptWriteInt(p, (int32_t)inst->ReadRequested);
@@ -248,6 +262,25 @@ static void readDone(Inst* inst, uint8_t ctx)
 {
     uint8_t seq = inst->Sequence;
 
+    if (inst->Flags & F_READ_LOST)
+    {
+        /* The Prompt buffer could not hold this read: ask again for a piece that fits
+         * (remembered for later reads), or give up when even a small one does not. */
+        uint16_t size = (inst->LostPiece > 64u) ? (uint16_t)(inst->LostPiece - 40u) : (uint16_t)(inst->ReadRequested / 2u);
+        if (size >= inst->ReadRequested)
+        {
+            size = (uint16_t)(inst->ReadRequested / 2u);
+        }
+        if (size < READ_SIZE_MIN)
+        {
+            fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
+            return;
+        }
+        inst->ReadSize = size;
+        inst->ReadLength = 0;
+        next(inst, S_READ, ctx);
+        return;
+    }
     if (inst->ReadLength == 0u)
     {
         fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
@@ -270,7 +303,7 @@ static void readDone(Inst* inst, uint8_t ctx)
 
 static bool onReadHeader(Inst* inst, char* line, bool ours)
 {
-    char* args = gsmUtilAfterPrefix(line, "+HTTPREAD:");
+    char* args = gsmUtilAfterPrefix_P(line, GSM_F("+HTTPREAD:"));
     int32_t n;
     bool data;
 
@@ -278,7 +311,7 @@ static bool onReadHeader(Inst* inst, char* line, bool ours)
     {
         return false;
     }
-    data = gsmUtilStartsWith(args, "DATA,");
+    data = gsmUtilStartsWith_P(args, GSM_F("DATA,"));
     if (!gsmUtilParseInt(data ? args + 5 : args, &n) || n < 0)
     {
         return true;
@@ -330,11 +363,40 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
     {
         return;
     }
-    /* Never more than asked for, never beyond the buffer. */
+    if (inst->Flags & F_READ_LOST)
+    {
+        return;
+    }
+    /* The data stays where the engine put it: a block that arrived whole is kept in the
+     * Prompt buffer until the read's turn ends. A block split by the buffer's end, one
+     * that left no room for the final result, or one not right behind the block before
+     * it (LTE may send several) is lost, and the read is repeated smaller. */
+    if (ev->RawRemaining != 0u || ev->Line == 0 ||
+        (inst->ReadLength > 0u && ev->Line != inst->ReadNext))
+    {
+        if (ev->DataLength > inst->LostPiece)
+        {
+            inst->LostPiece = ev->DataLength;
+        }
+        inst->Flags |= F_READ_LOST;
+        return;
+    }
+    gsmPromptKeepLine(inst->Prompt);
+    /* Never more than asked for. */
     room = (uint16_t)(inst->ReadRequested - inst->ReadLength);
     n = (ev->DataLength < room) ? ev->DataLength : room;
-    memcpy(&inst->ReadBuffer[inst->ReadLength], ev->Data, n);
+    if (inst->ReadLength == 0u)
+    {
+        inst->ReadData = ev->Line;
+    }
+    else
+    {
+        /* Join it to the block before, over that block's NUL. */
+        memmove(inst->ReadData + inst->ReadLength, ev->Line, n);
+    }
+    inst->ReadNext = ev->Line + ev->DataLength + 1u; /* where the engine keeps the next one */
     inst->ReadLength = (uint16_t)(inst->ReadLength + n);
+    inst->ReadData[inst->ReadLength] = '\0';
 }
 
 /* "+HTTPACTION: <method>,<status>,<length>" before the OK of AT+HTTPACTION: kept for the
@@ -349,7 +411,7 @@ static bool onLine(Inst* inst, char* line)
 {
     int32_t v[3];
 
-    if (gsmUtilStartsWith(line, "+IP ERROR:"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
     {
         /* SIM7600: "+IP ERROR: Network not opened" before ERROR - the data connection
          * is gone although it was thought up. */
@@ -359,14 +421,14 @@ static bool onLine(Inst* inst, char* line)
     switch (inst->Step)
     {
     case S_DATA:
-        if (strcmp(line, "DOWNLOAD") == 0)
+        if (gsmUtilStartsWith_P(line, GSM_F("DOWNLOAD")) && line[8] == '\0')
         {
             (void)gsmPromptWriteData(inst->Prompt, inst->PostData, inst->PostLength, 0);
             return true;
         }
         break;
     case S_ACTION:
-        if (gsmInternetHelperParseUrc(line, "+HTTPACTION:", v, 3) == 3u)
+        if (gsmInternetHelperParseUrc(line, GSM_F("+HTTPACTION:"), v, 3) == 3u)
         {
             /* The outcome came before the OK: remember it for the Final event. */
             actionEarly(inst, v);
@@ -385,7 +447,7 @@ static bool onUrc(Inst* inst, char* line)
 {
     int32_t v[3];
 
-    if (gsmInternetHelperParseUrc(line, "+HTTPACTION:", v, 3) == 3u)
+    if (gsmInternetHelperParseUrc(line, GSM_F("+HTTPACTION:"), v, 3) == 3u)
     {
         if (v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
         {
@@ -610,15 +672,16 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     inst->Step = S_INIT;
     inst->Flags = 0;
     inst->ReadLength = 0;
-    inst->ReadBuffer[0] = '\0';
-    inst->Url[0] = '\0';
-    (void)gsmUtilStrCopy(inst->ContentType, sizeof(inst->ContentType), GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE);
+    inst->ReadData = 0;
+    inst->ReadSize = (GSM_HTTP_SIMCOM_READ_SIZE >= READ_SIZE_MIN) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)READ_SIZE_MIN;
+    inst->Url = 0;
+    inst->ContentType = 0; /* the default, sent from flash */
     inst->ActionTimeout_ms = GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS;
     inst->ReadTimeout_ms = GSM_HTTP_SIMCOM_READ_TIMEOUT_MS;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
     inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcPrefixes;
+    inst->Client.UrcPrefixList = kUrcPrefixList;
     gsmPromptRegisterClient(inst->Prompt, &inst->Client);
 }
 
@@ -721,7 +784,7 @@ static bool queueRequest(Inst* inst, const char* url, const char* postData, bool
             return false;
         }
     }
-    (void)gsmUtilStrCopy(inst->Url, sizeof(inst->Url), url);
+    inst->Url = url;
     inst->PostData = (const uint8_t*)postData;
     inst->PostLength = (uint16_t)postLength;
     inst->StatusCode = 0;
@@ -757,9 +820,9 @@ void gsmHttpClientSimcomPostSetContentType(GSM_HttpClientSimcom_Instance* inst, 
     }
     if (!gsmInternetHelperIsQuotable(contentTypeOrNullForDefault, GSM_HTTP_SIMCOM_MAX_CONTENT_TYPE))
     {
-        contentTypeOrNullForDefault = GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE;
+        contentTypeOrNullForDefault = 0; /* the default */
     }
-    (void)gsmUtilStrCopy(inst->ContentType, sizeof(inst->ContentType), contentTypeOrNullForDefault);
+    inst->ContentType = contentTypeOrNullForDefault;
 }
 
 bool gsmHttpClientSimcomHttpOperationPending(GSM_HttpClientSimcom_Instance* inst)

@@ -3,7 +3,8 @@
  * SIMCom LTE modems (SIM7600 family) and SIMCom 2G modems (SIM800 family) alike; the
  * connection module tells which dialect to speak.
  *
- * gsmHttpClientSimcomGet()/Post() copy the URL and return at once; the request waits
+ * gsmHttpClientSimcomGet()/Post() queue the request and return at once (the URL, the
+ * content type and the POST body are not copied: see their lifetimes below); it waits
  * for the internet connection (at most GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS) and then runs:
  * AT+HTTPINIT, AT+HTTPPARA="CID",1 (2G only), AT+HTTPPARA="URL","<url>", for a POST
  * AT+HTTPPARA="CONTENT","<type>" and AT+HTTPDATA=<n>,<time> (the body follows the
@@ -16,6 +17,11 @@
  * "+HTTPREAD: DATA,<n>" and n bytes, possibly several times, then "+HTTPREAD: 0"; 2G:
  * "+HTTPREAD: <n>", n bytes, then OK), and each piece is reported as one HttpResult
  * event; AT+HTTPTERM ends the service (see gsmHttpClientSimcomHttpTermWhenDone()).
+ * The client has no read buffer of its own: a piece is reported from the Prompt
+ * module's buffer, where the engine keeps it. When that buffer cannot hold a piece of
+ * GSM_HTTP_SIMCOM_READ_SIZE bytes together with the modem's final answer, the read is
+ * repeated smaller and later reads keep the smaller size, so a larger Prompt buffer
+ * means fewer, larger pieces.
  *
  * Every request ends with exactly one HttpResult event whose LastSegment is true; a
  * body larger than one read gives several events, in order, with DataOffset telling
@@ -77,7 +83,7 @@ extern "C" {
 #define GSM_HTTP_SIMCOM_MAX_CONTENT_TYPE 47u         /* longest POST content type accepted */
 #endif
 #ifndef GSM_HTTP_SIMCOM_READ_SIZE
-#define GSM_HTTP_SIMCOM_READ_SIZE 256u               /* body bytes per AT+HTTPREAD and per event */
+#define GSM_HTTP_SIMCOM_READ_SIZE 256u               /* most body bytes per AT+HTTPREAD and per event */
 #endif
 #ifndef GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE
 #define GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE "text/plain"
@@ -120,7 +126,8 @@ typedef struct
     uint16_t ResultStatusCode;  /* HTTP status, modem code (6xx) or GSM_HTTP_SIMCOM_STATUS_... */
     uint32_t DataOffset;        /* where DataResult belongs in the response body */
     uint16_t DataLength;        /* bytes in DataResult (the body may hold NUL bytes) */
-    char* DataResult;           /* this piece of the body, NUL-terminated; valid during the call */
+    char* DataResult;           /* this piece of the body, NUL-terminated; valid during the call
+                                   (it lies in the Prompt module's buffer) */
     uint32_t ContentLength;     /* whole body length reported by the modem (0 on failures) */
     bool LastSegment;           /* true for the request's last event */
 } GSM_HttpClientSimcom_Event_HttpResult;
@@ -136,13 +143,16 @@ typedef struct GSM_HttpClientSimcom_Instance_s
 
     /* Private state. */
     GSM_Prompt_Client Client;
-    char Url[GSM_HTTP_SIMCOM_MAX_URL + 1];
-    char ContentType[GSM_HTTP_SIMCOM_MAX_CONTENT_TYPE + 1];
-    char ReadBuffer[GSM_HTTP_SIMCOM_READ_SIZE + 1];
+    const char* Url;          /* the caller's URL (kept until the last event) */
+    const char* ContentType;  /* the caller's content type, or null for the default */
+    char* ReadData;          /* the running read's data, kept in the Prompt buffer */
+    char* ReadNext;          /* where the engine keeps the read's next block */
     const uint8_t* PostData;
     uint16_t PostLength;
-    uint16_t ReadLength;     /* bytes in ReadBuffer */
+    uint16_t ReadLength;     /* bytes at ReadData */
     uint16_t ReadRequested;  /* size of the running AT+HTTPREAD */
+    uint16_t ReadSize;       /* size of the next reads: what fits the Prompt buffer */
+    uint16_t LostPiece;      /* longest block of the running read that did not fit */
     uint16_t StatusCode;
     uint32_t ContentLength;
     uint32_t Offset;
@@ -164,21 +174,25 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst);
 /* Runs the request; call from the main loop. */
 void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst);
 
-/* Queues a GET of `url` (copied; at most GSM_HTTP_SIMCOM_MAX_URL characters, no '"' or
- * control characters; "http://" may be omitted). Returns false - nothing queued, no
+/* Queues a GET of `url` (at most GSM_HTTP_SIMCOM_MAX_URL characters, no '"' or control
+ * characters; "http://" may be omitted). The URL is NOT copied: it must stay unchanged
+ * until the request's last HttpResult event (or gsmHttpClientSimcomCancel()); a string
+ * literal or a static array is the usual choice. Returns false - nothing queued, no
  * event - when a request is still pending or the URL is not acceptable. Outcome: one or
  * more HttpResult events. */
 bool gsmHttpClientSimcomGet(GSM_HttpClientSimcom_Instance* inst, const char* url);
 
-/* Queues a POST of the NUL-terminated `postData` to `url` (copied) with the content
- * type set by gsmHttpClientSimcomPostSetContentType(). The body is NOT copied: it must
- * stay unchanged until the request's last HttpResult event. Returns false like
+/* Queues a POST of the NUL-terminated `postData` to `url` with the content type set by
+ * gsmHttpClientSimcomPostSetContentType(). Neither the URL nor the body is copied: both
+ * must stay unchanged until the request's last HttpResult event. Returns false like
  * gsmHttpClientSimcomGet() (also for a null body or one longer than 65535 bytes). */
 bool gsmHttpClientSimcomPost(GSM_HttpClientSimcom_Instance* inst, const char* url, const char* postData);
 
-/* Sets the Content-Type of later POSTs (copied; no '"' or control characters, at most
+/* Sets the Content-Type of later POSTs (no '"' or control characters, at most
  * GSM_HTTP_SIMCOM_MAX_CONTENT_TYPE characters); null, "" or an unacceptable text
- * restores the default GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE. */
+ * restores the default GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE. The text is NOT copied: it
+ * must stay unchanged while it is set and a POST may use it, i.e. until it is replaced
+ * and the last POST queued with it has had its last HttpResult event. */
 void gsmHttpClientSimcomPostSetContentType(GSM_HttpClientSimcom_Instance* inst, const char* contentTypeOrNullForDefault);
 
 /* True from a successful Get/Post until its last HttpResult event. */

@@ -38,7 +38,7 @@ enum
 #define F_OWN_CLOSE   0x80u  /* our AT+NETCLOSE: its "+NETCLOSE:" URC is no loss */
 #define F_EARLY_FAIL  F_STACK_OPEN  /* AT+NETOPEN: "+NETOPEN: <err>" (err != 0) before OK */
 
-static const char* const kUrcPrefixes[] = {"+NETOPEN:", "+NETCLOSE:", "+CIPEVENT:", 0};
+static const char kUrcPrefixList[] GSM_FLASH = "+NETOPEN:\0+NETCLOSE:\0+CIPEVENT:\0";
 
 typedef GSM_InternetConnectionSimcom_Instance Inst;
 
@@ -114,18 +114,18 @@ static bool sendStep(Inst* inst)
     switch (inst->Step)
     {
     case S_QUERY:
-        return gsmPromptSendCommand(p, "AT+NETOPEN?", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+NETOPEN?"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
     case S_CGDCONT:
-        gsmPromptWriteText(p, "AT+CGDCONT=1,\"IP\",");
+        gsmPromptWriteText_P(p, GSM_F("AT+CGDCONT=1,\"IP\","));
         gsmPromptWriteQuoted(p, inst->APN_IfAny);
         return gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
     case S_SETPN:
-        return gsmPromptSendCommand(p, "AT+CSOCKSETPN=1", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+CSOCKSETPN=1"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
     case S_NETOPEN:
-        return gsmPromptSendCommand(p, "AT+NETOPEN", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+NETOPEN"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
     default:
         inst->Flags |= F_OWN_CLOSE;
-        return gsmPromptSendCommand(p, "AT+NETCLOSE", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+NETCLOSE"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
     }
 }
 
@@ -161,7 +161,7 @@ static bool onLine(Inst* inst, char* line)
 {
     int32_t v[1];
 
-    if (inst->Step == S_QUERY && gsmInternetHelperParseUrc(line, "+NETOPEN:", v, 1) == 1u)
+    if (inst->Step == S_QUERY && gsmInternetHelperParseUrc(line, GSM_F("+NETOPEN:"), v, 1) == 1u)
     {
         if (v[0] == 1)
         {
@@ -171,15 +171,15 @@ static bool onLine(Inst* inst, char* line)
     }
     if (inst->Step == S_NETOPEN)
     {
-        if (gsmUtilStartsWith(line, "+IP ERROR:"))
+        if (gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
         {
-            if (strstr(line, "already") != 0)
+            if (gsmInternetHelperContains(line, GSM_F("already")))
             {
                 inst->Flags |= F_ALREADY;
             }
             return true;
         }
-        if (gsmInternetHelperParseUrc(line, "+NETOPEN:", v, 1) == 1u)
+        if (gsmInternetHelperParseUrc(line, GSM_F("+NETOPEN:"), v, 1) == 1u)
         {
             netopenEarly(inst, v[0]);
             return true;
@@ -192,7 +192,7 @@ static bool onUrc(Inst* inst, char* line)
 {
     int32_t v[1];
 
-    if (gsmInternetHelperParseUrc(line, "+NETOPEN:", v, 1) == 1u)
+    if (gsmInternetHelperParseUrc(line, GSM_F("+NETOPEN:"), v, 1) == 1u)
     {
         if (inst->Phase == PH_OPENING)
         {
@@ -204,7 +204,7 @@ static bool onUrc(Inst* inst, char* line)
         }
         return true;
     }
-    if (gsmUtilStartsWith(line, "+NETCLOSE:"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+NETCLOSE:")))
     {
         if (inst->Flags & F_OWN_CLOSE)
         {
@@ -216,9 +216,9 @@ static bool onUrc(Inst* inst, char* line)
         }
         return true;
     }
-    if (gsmUtilStartsWith(line, "+CIPEVENT:"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+CIPEVENT:")))
     {
-        if (strstr(line, "NETWORK CLOSED") != 0 &&
+        if (gsmInternetHelperContains(line, GSM_F("NETWORK CLOSED")) &&
             (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK)))
         {
             goDown(inst, true, false);
@@ -377,7 +377,7 @@ void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst
     inst->LastError = 0;
     inst->Timer_ms = gsm__SysTime_ms();
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcPrefixes;
+    inst->Client.UrcPrefixList = kUrcPrefixList;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
     gsmPromptRegisterClient(inst->Prompt, &inst->Client);
 }

@@ -43,7 +43,7 @@ enum
 #define F_CHECK    0x04u  /* the running query checks a bearer that is up */
 #define F_CONFIRM  0x08u  /* the running query confirms AT+SAPBR=1,1 */
 
-static const char* const kUrcPrefixes[] = {"+SAPBR", "+PDP:", 0};
+static const char kUrcPrefixList[] GSM_FLASH = "+SAPBR\0+PDP:\0";
 
 typedef GSM_InternetConnectionSimcom2G_Instance Inst;
 
@@ -105,17 +105,17 @@ static bool sendStep(Inst* inst)
     {
     case S_QUERY:
         inst->BearerStatus = BEARER_UNKNOWN;
-        return gsmPromptSendCommand(p, "AT+SAPBR=2,1", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+SAPBR=2,1"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
     case S_CONTYPE:
-        return gsmPromptSendCommand(p, "AT+SAPBR=3,1,\"Contype\",\"GPRS\"", GSM_INETCONN_COMMAND_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+SAPBR=3,1,\"Contype\",\"GPRS\""), GSM_INETCONN_COMMAND_TIMEOUT_MS);
     case S_APN:
-        gsmPromptWriteText(p, "AT+SAPBR=3,1,\"APN\",");
+        gsmPromptWriteText_P(p, GSM_F("AT+SAPBR=3,1,\"APN\","));
         gsmPromptWriteQuoted(p, inst->APN_IfAny);
         return gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
     case S_OPEN:
-        return gsmPromptSendCommand(p, "AT+SAPBR=1,1", GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+SAPBR=1,1"), GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
     default:
-        return gsmPromptSendCommand(p, "AT+SAPBR=0,1", GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
+        return gsmPromptSendCommand_P(p, GSM_F("AT+SAPBR=0,1"), GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
     }
 }
 
@@ -123,7 +123,7 @@ static bool onLine(Inst* inst, char* line)
 {
     int32_t v[2];
 
-    if (inst->Step == S_QUERY && gsmInternetHelperParseUrc(line, "+SAPBR:", v, 2) == 2u)
+    if (inst->Step == S_QUERY && gsmInternetHelperParseUrc(line, GSM_F("+SAPBR:"), v, 2) == 2u)
     {
         if (v[0] == 1 && v[1] >= 0 && v[1] <= 3)
         {
@@ -138,7 +138,7 @@ static bool onUrc(Inst* inst, char* line)
 {
     /* "+SAPBR 1: DEACT": the network closed the bearer; "+PDP: DEACT": the network
      * deactivated the PDP context the bearer runs on (some firmware prints only this). */
-    if ((gsmUtilStartsWith(line, "+SAPBR 1:") || gsmUtilStartsWith(line, "+PDP:")) && strstr(line, "DEACT") != 0)
+    if ((gsmUtilStartsWith_P(line, GSM_F("+SAPBR 1:")) || gsmUtilStartsWith_P(line, GSM_F("+PDP:"))) && gsmInternetHelperContains(line, GSM_F("DEACT")))
     {
         if (inst->Phase == PH_UP || (inst->Phase == PH_BUSY && (inst->Flags & F_CHECK)))
         {
@@ -263,7 +263,7 @@ void gsmInternetConnectionSimcom2GInit(GSM_InternetConnectionSimcom2G_Instance* 
     inst->BearerStatus = BEARER_UNKNOWN;
     inst->Timer_ms = gsm__SysTime_ms();
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcPrefixes;
+    inst->Client.UrcPrefixList = kUrcPrefixList;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
     gsmPromptRegisterClient(inst->Prompt, &inst->Client);
 }

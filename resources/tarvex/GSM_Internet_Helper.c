@@ -75,8 +75,20 @@ uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValue
 
 uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* values, uint8_t maxValues)
 {
-    char* args = gsmUtilAfterPrefix(line, prefix);
+    char* args = gsmUtilAfterPrefix_P(line, prefix);
     return (args != 0) ? gsmInternetHelperParseInts(args, values, maxValues) : 0u;
+}
+
+bool gsmInternetHelperContains(const char* line, const char* text)
+{
+    for (; *line != '\0'; line++)
+    {
+        if (gsmUtilStartsWith_P(line, text))
+        {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool gsmInternetHelperNetworkUsable(const GSM_Prompt_Interface* p, const GSM_NetworkRegistration_Interface* nr)

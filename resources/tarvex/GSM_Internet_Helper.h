@@ -28,9 +28,13 @@ bool gsmInternetHelperIsQuotable(const char* text, size_t maxLength);
  * `args` is modified). Returns how many leading fields were valid integers. */
 uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValues);
 
-/* When `line` starts with `prefix`, parses the integers after it (see above) and
- * returns their count; otherwise returns 0. */
+/* When `line` starts with `prefix` (a text in flash: GSM_F("+NETOPEN:"), see
+ * GSM_Globals.h), parses the integers after it (see above) and returns their count;
+ * otherwise returns 0. */
 uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* values, uint8_t maxValues);
+
+/* True when `text` appears anywhere in `line`; `text` is in flash (GSM_F). */
+bool gsmInternetHelperContains(const char* line, const char* text);
 
 /* The connection modules' APN checks and interface set-up are inline: each project has
  * one connection module, so out-of-line copies would only add call overhead. */

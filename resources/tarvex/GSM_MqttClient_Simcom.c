@@ -8,6 +8,7 @@
  * operations.
  */
 #include "GSM_MqttClient_Simcom.h"
+#include "GSM_Prompt.h"
 #include "GSM_Internet_Helper.h"
 #include "GSM_Util.h"
 #include <string.h>
@@ -73,7 +74,7 @@ enum
 #define MQTT_ERR_HANDSHAKE 32u  /* TLS handshake or verification failed */
 #define MQTT_ERR_NO_CERT 33u    /* certificate not set */
 
-static const char* const kUrcPrefixes[] = {"+CMQTT", 0};
+static const char kUrcPrefixList[] GSM_FLASH = "+CMQTT\0";
 
 typedef GSM_MqttClientSimcom_Instance Inst;
 
@@ -126,15 +127,16 @@ static void dropTurn(Inst* inst)
 /* Ends every queued operation that needs a server connection with ErrorResponse. */
 static void failQueued(Inst* inst, GSM_Result result)
 {
-    static const uint8_t kOps[] = {OP_SUBSCRIBE, OP_UNSUBSCRIBE, OP_PUBLISH};
+    static const uint8_t kOps[] GSM_FLASH = {OP_SUBSCRIBE, OP_UNSUBSCRIBE, OP_PUBLISH};
     uint8_t i;
 
     for (i = 0; i < sizeof(kOps); i++)
     {
-        if (inst->Pending & kOps[i])
+        uint8_t op = GSM_FLASH_BYTE(&kOps[i]);
+        if (inst->Pending & op)
         {
-            inst->Pending &= (uint8_t)~kOps[i];
-            emitError(inst, errorTypeOf(kOps[i], 0), result, 0);
+            inst->Pending &= (uint8_t)~op;
+            emitError(inst, errorTypeOf(op, 0), result, 0);
         }
     }
 }
@@ -233,14 +235,14 @@ static bool sendStep(Inst* inst)
     switch (inst->Step)
     {
     case S_START:
-        gsmPromptWriteText(p, "AT+CMQTTSTART");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSTART"));
         break;
     case S_REL_FIRST:
     case S_REL:
-        gsmPromptWriteText(p, "AT+CMQTTREL=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTREL=0"));
         break;
     case S_ACCQ:
-        gsmPromptWriteText(p, "AT+CMQTTACCQ=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTACCQ=0"));
         writeQuotedArg(p, s->ClientId);
         if (inst->Ssl != 0)
         {
@@ -252,18 +254,18 @@ static bool sendStep(Inst* inst)
         writeIntArg(p, inst->Ssl->Config->ContextId);
         break;
     case S_WILLTOPIC:
-        gsmPromptWriteText(p, "AT+CMQTTWILLTOPIC=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTWILLTOPIC=0"));
         writeIntArg(p, (int32_t)strlen(s->WillTopic));
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_WILLMSG:
-        gsmPromptWriteText(p, "AT+CMQTTWILLMSG=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTWILLMSG=0"));
         writeIntArg(p, (int32_t)strlen(s->WillMessage));
         writeIntArg(p, s->WillQoS);
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_CONNECT:
-        gsmPromptWriteText(p, "AT+CMQTTCONNECT=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTCONNECT=0"));
         writeQuotedArg(p, s->ServerUrl);
         writeIntArg(p, s->KeepAlive_s);
         writeIntArg(p, s->CleanSession ? 1 : 0);
@@ -277,38 +279,38 @@ static bool sendStep(Inst* inst)
         }
         break;
     case S_SUB:
-        gsmPromptWriteText(p, "AT+CMQTTSUB=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSUB=0"));
         writeIntArg(p, (int32_t)strlen(inst->SubscribeTopic));
         writeIntArg(p, inst->SubscribeQoS);
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_UNSUB:
-        gsmPromptWriteText(p, "AT+CMQTTUNSUB=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTUNSUB=0"));
         writeIntArg(p, (int32_t)strlen(inst->UnsubscribeTopic));
-        gsmPromptWriteText(p, ",0");
+        gsmPromptWriteText_P(p, GSM_F(",0"));
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_TOPIC:
-        gsmPromptWriteText(p, "AT+CMQTTTOPIC=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTTOPIC=0"));
         writeIntArg(p, (int32_t)strlen(inst->Publish.Topic));
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_PAYLOAD:
-        gsmPromptWriteText(p, "AT+CMQTTPAYLOAD=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTPAYLOAD=0"));
         writeIntArg(p, publishLength(inst));
         flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_PUB:
-        gsmPromptWriteText(p, "AT+CMQTTPUB=0");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTPUB=0"));
         writeIntArg(p, inst->Publish.QoS);
         writeIntArg(p, inst->Publish.Timeout_s);
         writeIntArg(p, inst->Publish.Retain ? 1 : 0);
         break;
     case S_DISC:
-        gsmPromptWriteText(p, "AT+CMQTTDISC=0,60");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTDISC=0,60"));
         break;
     default: /* S_STOP */
-        gsmPromptWriteText(p, "AT+CMQTTSTOP");
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSTOP"));
         break;
     }
     if (!gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, flags))
@@ -462,92 +464,91 @@ static void onResult(Inst* inst, int32_t err, bool inFinal)
     }
 }
 
-/* The step waits for a result URC: which prefix it is. */
-static const char* resultPrefix(uint8_t step)
-{
-    switch (step)
-    {
-    case S_START:
-        return "+CMQTTSTART:";
-    case S_CONNECT:
-        return "+CMQTTCONNECT:";
-    case S_SUB:
-        return "+CMQTTSUB:";
-    case S_UNSUB:
-        return "+CMQTTUNSUB:";
-    case S_PUB:
-        return "+CMQTTPUB:";
-    case S_DISC:
-        return "+CMQTTDISC:";
-    case S_STOP:
-        return "+CMQTTSTOP:";
-    default:
-        return 0;
-    }
-}
+/* Result URCs and the step that waits for each (a table in flash). */
+static const char kResultPrefixes[] GSM_FLASH =
+    "+CMQTTSTART:\0+CMQTTCONNECT:\0+CMQTTSUB:\0+CMQTTUNSUB:\0+CMQTTPUB:\0+CMQTTDISC:\0+CMQTTSTOP:\0";
+static const uint8_t kResultSteps[] GSM_FLASH = {S_START, S_CONNECT, S_SUB, S_UNSUB, S_PUB, S_DISC, S_STOP};
 
 /* ---------------------------------------------------------------- receiving ---- */
 
-static void rxFlush(Inst* inst)
+/* Reports `n` bytes at `seg` (NUL-terminated) as the next topic or payload segment. */
+static void rxEmit(Inst* inst, char* seg, uint16_t n)
 {
-    if (inst->RxBufferLength == 0u)
-    {
-        return;
-    }
-    inst->RxBuffer[inst->RxBufferLength] = '\0';
+    uint16_t offset = inst->RxReceived;
+
+    inst->RxReceived = (uint16_t)(inst->RxReceived + n);
     if (inst->RxState == RX_TOPIC)
     {
         GSM_MqttClientSimcom_Event_MsgRxTopic ev;
         ev.TopicLenTotal = inst->RxTopicTotal;
-        ev.TopicLenSegment = inst->RxBufferLength;
-        ev.TopicSegmentOffset = inst->RxSegmentStart;
-        ev.TopicSegment = inst->RxBuffer;
-        inst->RxSegmentStart = (uint16_t)(inst->RxSegmentStart + inst->RxBufferLength);
-        inst->RxBufferLength = 0;
+        ev.TopicLenSegment = n;
+        ev.TopicSegmentOffset = offset;
+        ev.TopicSegment = seg;
         emit(inst, GSM_MqttClientSimcom_EventType_MsgRxTopic, &ev);
-    }
-    else if (inst->RxState == RX_PAYLOAD)
-    {
-        GSM_MqttClientSimcom_Event_MsgRxPayload ev;
-        ev.PayloadLenTotal = inst->RxPayloadTotal;
-        ev.PayloadLenSegment = inst->RxBufferLength;
-        ev.PayloadSegmentOffset = inst->RxSegmentStart;
-        ev.PayloadSegment = inst->RxBuffer;
-        inst->RxSegmentStart = (uint16_t)(inst->RxSegmentStart + inst->RxBufferLength);
-        inst->RxBufferLength = 0;
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayload, &ev);
     }
     else
     {
-        inst->RxBufferLength = 0;
+        GSM_MqttClientSimcom_Event_MsgRxPayload ev;
+        ev.PayloadLenTotal = inst->RxPayloadTotal;
+        ev.PayloadLenSegment = n;
+        ev.PayloadSegmentOffset = offset;
+        ev.PayloadSegment = seg;
+        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayload, &ev);
     }
 }
 
+/* Received topic or payload bytes are reported where the engine put them, in the
+ * Prompt buffer, in segments of at most GSM_MQTT_SIMCOM_RX_SEGMENT bytes: the byte
+ * after a segment is set to NUL for the event and put back afterwards. A piece that
+ * ends at the very end of the buffer has no byte after it: its last byte is reported
+ * as a segment of its own. */
 static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
 {
-    const uint8_t* d = ev->Data;
-    uint16_t n = ev->DataLength;
+    uint8_t state = inst->RxState;
 
-    if (inst->RxState == RX_TOPIC || inst->RxState == RX_PAYLOAD)
+    if ((state == RX_TOPIC || state == RX_PAYLOAD) && ev->DataLength > 0u)
     {
-        while (n > 0u)
+        GSM_Prompt_Instance* pi = GSM_CONTAINER_OF(inst->Prompt, GSM_Prompt_Instance, _i);
+        char* d = (char*)pi->DataBuffer + (ev->Data - pi->DataBuffer);
+        char* end = d + ev->DataLength;
+        bool roomAfter = (size_t)(end - (char*)pi->DataBuffer) < pi->DataBufferSize;
+
+        while (d < end && inst->RxState == state)
         {
-            uint16_t room = (uint16_t)(GSM_MQTT_SIMCOM_RX_SEGMENT - inst->RxBufferLength);
-            uint16_t take = (n < room) ? n : room;
-            memcpy(&inst->RxBuffer[inst->RxBufferLength], d, take);
-            inst->RxBufferLength = (uint16_t)(inst->RxBufferLength + take);
-            inst->RxReceived = (uint16_t)(inst->RxReceived + take);
-            d += take;
-            n = (uint16_t)(n - take);
-            if (inst->RxBufferLength == GSM_MQTT_SIMCOM_RX_SEGMENT)
+            uint16_t n = (uint16_t)(end - d);
+            if (n > GSM_MQTT_SIMCOM_RX_SEGMENT)
             {
-                rxFlush(inst);
+                n = GSM_MQTT_SIMCOM_RX_SEGMENT;
             }
+            if (d + n < end || roomAfter)
+            {
+                char saved = d[n];
+                d[n] = '\0';
+                rxEmit(inst, d, n);
+                if (d + n < end)
+                {
+                    d[n] = saved;
+                }
+            }
+            else
+            {
+                inst->RxCarry[0] = d[n - 1u];
+                inst->RxCarry[1] = '\0';
+                d[n - 1u] = '\0';
+                if (n > 1u)
+                {
+                    rxEmit(inst, d, (uint16_t)(n - 1u));
+                }
+                if (inst->RxState == state)
+                {
+                    rxEmit(inst, inst->RxCarry, 1u);
+                }
+            }
+            d += n;
         }
     }
     if (ev->RawRemaining == 0u)
     {
-        rxFlush(inst);
         inst->Flags &= (uint8_t)~F_RX_CHUNK;
     }
 }
@@ -564,7 +565,6 @@ static void rxIncomplete(Inst* inst)
         emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayloadError, 0);
     }
     inst->RxState = RX_SKIP;
-    inst->RxBufferLength = 0;
     inst->Flags &= (uint8_t)~F_RX_CHUNK;
 }
 
@@ -589,7 +589,6 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
         {
             inst->RxState = RX_PAYLOAD;
             inst->RxReceived = 0;
-            inst->RxSegmentStart = 0;
         }
     }
     if (inst->RxState != RX_SKIP)
@@ -608,8 +607,6 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
     {
         /* Every announced byte is read as data, whatever its length, so that payload
          * bytes are never taken for modem lines. */
-        inst->RxBufferLength = 0;
-        inst->RxSegmentStart = inst->RxReceived;
         inst->Flags |= F_RX_CHUNK;
         gsmPromptReadRaw(inst->Prompt, (uint32_t)v[1]);
     }
@@ -637,8 +634,6 @@ static void rxStart(Inst* inst, const int32_t* v, uint8_t count)
     inst->RxTopicTotal = (uint16_t)v[1];
     inst->RxPayloadTotal = (uint16_t)v[2];
     inst->RxReceived = 0;
-    inst->RxSegmentStart = 0;
-    inst->RxBufferLength = 0;
     inst->RxState = RX_TOPIC;
 }
 
@@ -675,45 +670,45 @@ static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
 {
     int32_t v[3];
     uint8_t n;
-    const char* prefix;
+    int8_t k;
 
-    if ((n = gsmInternetHelperParseUrc(line, "+CMQTTRXSTART:", v, 3)) != 0u || gsmUtilStartsWith(line, "+CMQTTRXSTART:"))
+    if ((n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTRXSTART:"), v, 3)) != 0u || gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXSTART:")))
     {
         rxStart(inst, v, n);
         return true;
     }
-    if ((n = gsmInternetHelperParseUrc(line, "+CMQTTRXTOPIC:", v, 2)) != 0u || gsmUtilStartsWith(line, "+CMQTTRXTOPIC:"))
+    if ((n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTRXTOPIC:"), v, 2)) != 0u || gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXTOPIC:")))
     {
         rxChunk(inst, v, n, false);
         return true;
     }
-    if ((n = gsmInternetHelperParseUrc(line, "+CMQTTRXPAYLOAD:", v, 2)) != 0u ||
-        gsmUtilStartsWith(line, "+CMQTTRXPAYLOAD:"))
+    if ((n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTRXPAYLOAD:"), v, 2)) != 0u ||
+        gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXPAYLOAD:")))
     {
         rxChunk(inst, v, n, true);
         return true;
     }
-    if (gsmUtilStartsWith(line, "+CMQTTRXEND:"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXEND:")))
     {
         rxEnd(inst);
         return true;
     }
-    if (gsmUtilStartsWith(line, "+CMQTTCONNLOST:"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTCONNLOST:")))
     {
         connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
         return true;
     }
-    if (gsmUtilStartsWith(line, "+CMQTTPING:"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTPING:")))
     {
         /* "+CMQTTPING: 0,<err>": the keep-alive exchange failed. */
-        n = gsmInternetHelperParseUrc(line, "+CMQTTPING:", v, 2);
+        n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTPING:"), v, 2);
         if (n != 2u || v[1] != 0)
         {
             connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
         }
         return true;
     }
-    if (gsmUtilStartsWith(line, "+CMQTTNONET"))
+    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTNONET")))
     {
         bool disconnecting = inst->Operation == OP_DISCONNECT;
         inst->Service = SV_STOPPED;
@@ -727,11 +722,11 @@ static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
     }
 
     /* Result of the operation's step: "+CMQTTxxx: 0,<err>" (START/STOP: "<err>"). */
-    prefix = resultPrefix(inst->Step);
-    if (inst->Operation != 0u && prefix != 0 &&
+    k = gsmUtilFindPrefix(line, kResultPrefixes);
+    if (inst->Operation != 0u && k >= 0 && GSM_FLASH_BYTE(&kResultSteps[k]) == inst->Step &&
         (inst->Phase == PH_WAIT || duringCommand || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))))
     {
-        n = gsmInternetHelperParseUrc(line, prefix, v, 2);
+        n = gsmInternetHelperParseInts(strchr(line, ':') + 1, v, 2);
         if (n != 0u)
         {
             int32_t err = (inst->Step == S_START || inst->Step == S_STOP) ? v[0] : ((n == 2u) ? v[1] : -1);
@@ -748,7 +743,7 @@ static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
             return true;
         }
     }
-    return gsmUtilStartsWith(line, "+CMQTT");
+    return gsmUtilStartsWith_P(line, GSM_F("+CMQTT"));
 }
 
 static void onDataPrompt(Inst* inst)
@@ -945,7 +940,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         return true;
     case GSM_Prompt_EventType_Line:
-        return gsmUtilStartsWith(ev->Line, "+CMQTT") && onCmqtt(inst, ev->Line, true);
+        return gsmUtilStartsWith_P(ev->Line, GSM_F("+CMQTT")) && onCmqtt(inst, ev->Line, true);
     case GSM_Prompt_EventType_Urc:
         return onCmqtt(inst, ev->Line, false);
     case GSM_Prompt_EventType_DataPrompt:
@@ -1065,10 +1060,9 @@ void gsmMqttClientSimcomInit(GSM_MqttClientSimcom_Instance* inst)
     inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
     inst->Service = SV_STOPPED;
     inst->RxState = RX_IDLE;
-    inst->RxBufferLength = 0;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixes = kUrcPrefixes;
+    inst->Client.UrcPrefixList = kUrcPrefixList;
     gsmPromptRegisterClient(inst->Prompt, &inst->Client);
 }
 

@@ -29,7 +29,10 @@
  * "+CMQTTRXEND"; topic and payload may come in several chunks) are delivered as
  * MsgRxTopic events, then MsgRxPayload events, then MsgRxEnd, each topic or payload
  * event holding a segment of at most GSM_MQTT_SIMCOM_RX_SEGMENT bytes with the total
- * length and the segment's offset. A malformed or inconsistent header gives
+ * length and the segment's offset. The client has no receive buffer of its own: a
+ * segment is reported where the Prompt module's buffer holds it, so segments are also
+ * bounded by that buffer (one that reaches the buffer's very end gives its last byte
+ * as a segment of its own); reassemble by offset. A malformed or inconsistent header gives
  * MsgRxTopicHeaderError / MsgRxPayloadHeaderError, missing data MsgRxTopicError /
  * MsgRxPayloadError (the rest of that message is then skipped). A message whose payload
  * is longer than GSM_MQTT_SIMCOM_MAX_PAYLOAD gives MsgRxPayloadHeaderError and no
@@ -78,7 +81,7 @@ extern "C" {
 #endif
 
 #ifndef GSM_MQTT_SIMCOM_RX_SEGMENT
-#define GSM_MQTT_SIMCOM_RX_SEGMENT 256u            /* bytes of topic/payload per receive event */
+#define GSM_MQTT_SIMCOM_RX_SEGMENT 256u            /* most bytes of topic/payload per receive event */
 #endif
 #ifndef GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS
 #define GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS 10000u   /* ordinary commands */
@@ -213,12 +216,10 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     const char* SubscribeTopic;
     const char* UnsubscribeTopic;
     GSM_MqttClientSimcom_Publish_Parameters Publish;
-    char RxBuffer[GSM_MQTT_SIMCOM_RX_SEGMENT + 1];
-    uint16_t RxBufferLength;
     uint16_t RxTopicTotal;
     uint16_t RxPayloadTotal;
     uint16_t RxReceived;     /* topic or payload bytes received so far */
-    uint16_t RxSegmentStart; /* offset of the bytes in RxBuffer */
+    char RxCarry[2];         /* a one-byte segment from the Prompt buffer's last byte */
     uint32_t Timer_ms;
     uint32_t WaitStart_ms;
     uint16_t ErrorCode;      /* result kept for later (early result, disconnect error) */

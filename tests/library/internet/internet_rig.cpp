@@ -74,12 +74,14 @@ void mqttEvent(GSM_MqttClientSimcom_Instance*, GSM_MqttClientSimcom_EventType ty
     if (type == GSM_MqttClientSimcom_EventType_MsgRxTopic) {
         auto* e = static_cast<GSM_MqttClientSimcom_Event_MsgRxTopic*>(data);
         m.segment.assign(e->TopicSegment, e->TopicLenSegment);
+        m.terminated = e->TopicSegment[e->TopicLenSegment] == '\0';
         m.total = e->TopicLenTotal;
         m.length = e->TopicLenSegment;
         m.offset = e->TopicSegmentOffset;
     } else if (type == GSM_MqttClientSimcom_EventType_MsgRxPayload) {
         auto* e = static_cast<GSM_MqttClientSimcom_Event_MsgRxPayload*>(data);
         m.segment.assign(e->PayloadSegment, e->PayloadLenSegment);
+        m.terminated = e->PayloadSegment[e->PayloadLenSegment] == '\0';
         m.total = e->PayloadLenTotal;
         m.length = e->PayloadLenSegment;
         m.offset = e->PayloadSegmentOffset;

@@ -53,6 +53,7 @@ struct MqttEvent
     int type = -1;
     std::string segment;         // topic or payload segment
     uint16_t total = 0, length = 0, offset = 0;
+    bool terminated = false;     // the segment was followed by a NUL
     int errorType = -1, errorCode = -1, result = -1;
 };
 

@@ -98,6 +98,9 @@ HttpTestServer::HttpTestServer()
 
 HttpTestServer::HttpTestServer(const Tls& tls)
 {
+    // OpenSSL writes with write(): a client that gave up on the handshake must not
+    // end the test process.
+    ::signal(SIGPIPE, SIG_IGN);
     mTls = SSL_CTX_new(TLS_server_method());
     if (!mTls || SSL_CTX_use_certificate_chain_file(mTls, tls.cert.c_str()) != 1 ||
         SSL_CTX_use_PrivateKey_file(mTls, tls.key.c_str(), SSL_FILETYPE_PEM) != 1)
@@ -126,6 +129,12 @@ HttpTestServer::~HttpTestServer()
 std::string HttpTestServer::url(const std::string& path) const
 {
     return (mTls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(mPort) + path;
+}
+
+const char* HttpTestServer::keptUrl(const std::string& path)
+{
+    mKeptUrls.push_back(url(path));
+    return mKeptUrls.back().c_str();
 }
 
 void HttpTestServer::route(const std::string& path, const Response& r)

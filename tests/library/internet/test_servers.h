@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <deque>
 #include <string>
 #include <thread>
 #include <vector>
@@ -44,6 +45,9 @@ public:
     bool ok() const { return mListen >= 0; }
     uint16_t port() const { return mPort; }
     std::string url(const std::string& path) const;
+    // The same URL as a text that lives as long as the server: the HTTP client keeps a
+    // pointer to its URL until the request's last event.
+    const char* keptUrl(const std::string& path);
 
     // GET <path> answers with this; unknown paths give 404. POST answers 201 with
     // "received <n> bytes".
@@ -51,6 +55,7 @@ public:
     std::vector<Request> requests() const;
 
 private:
+    std::deque<std::string> mKeptUrls;  // never moves its strings
     void serve();
     void handle(int fd, struct ssl_st* ssl);
 

@@ -95,7 +95,7 @@ TEST_P(Gsm2G, HttpGetReadsInPieces)
 
     InternetRig r(options());
     ASSERT_TRUE(r.bringUp());
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/data.bin").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/data.bin")));
     ASSERT_TRUE(requestDone(r));
     ASSERT_EQ(r.httpEvents.size(), (body.size() + GSM_HTTP_SIMCOM_READ_SIZE - 1) / GSM_HTTP_SIMCOM_READ_SIZE);
     std::string got;
@@ -117,7 +117,7 @@ TEST_P(Gsm2G, HttpPostBodyArrivesExactly)
     InternetRig r(options());
     ASSERT_TRUE(r.bringUp());
     gsmHttpClientSimcomPostSetContentType(&r.http, "application/x-www-form-urlencoded");
-    ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.url("/form").c_str(), body.c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.keptUrl("/form"), body.c_str()));
     ASSERT_TRUE(requestDone(r));
     EXPECT_EQ(r.httpEvents.back().status, 201);
     auto reqs = server.requests();
@@ -141,7 +141,7 @@ TEST_P(Gsm2G, HttpBearerLostMidBodyThenRecovers)
             r.net.setNetworkAvailable(false);
         }
     };
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
     ASSERT_TRUE(requestDone(r));
     EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST);
     std::string got;
@@ -153,7 +153,7 @@ TEST_P(Gsm2G, HttpBearerLostMidBodyThenRecovers)
     r.net.setNetworkAvailable(true);
     ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS + 20000));
     size_t before = r.httpEvents.size();
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
     ASSERT_TRUE(requestDone(r, before));
     ASSERT_TRUE(r.httpBody(&got, before));
     EXPECT_TRUE(got == body);
@@ -168,7 +168,7 @@ TEST_P(Gsm2G, HttpModemStatusesPassedOn)
     const int statuses[] = {601, 603, 604};
     for (size_t i = 0; i < 3; ++i) {
         r.net.actionStatusOverride = statuses[i];
-        ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/").c_str()));
+        ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/")));
         ASSERT_TRUE(requestDone(r, i));
         EXPECT_EQ(r.httpEvents.back().status, statuses[i]);
         EXPECT_EQ(r.httpEvents.back().contentLength, 0u);

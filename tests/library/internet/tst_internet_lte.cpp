@@ -185,9 +185,9 @@ TEST_P(Lte, HttpGetLargeBodyInPieces)
     r.net.httpDataBlock = 100; // several "+HTTPREAD: DATA" blocks per read
     ASSERT_TRUE(r.bringUp());
     EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
     EXPECT_TRUE(gsmHttpClientSimcomHttpOperationPending(&r.http));
-    EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str())) << "one request at a time";
+    EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big"))) << "one request at a time";
     ASSERT_TRUE(requestDone(r));
 
     const size_t pieces = (body.size() + GSM_HTTP_SIMCOM_READ_SIZE - 1) / GSM_HTTP_SIMCOM_READ_SIZE;
@@ -210,6 +210,43 @@ TEST_P(Lte, HttpGetLargeBodyInPieces)
     EXPECT_EQ(r.txOverflows, 0u);
 }
 
+// The client reports the body from the Prompt buffer: with a buffer too small for a
+// full read, the read is repeated smaller, the smaller size is kept for later reads and
+// requests, and the body still arrives whole.
+TEST_P(Lte, HttpGetBodyThroughSmallPromptBuffer)
+{
+    HttpTestServer server;
+    ASSERT_TRUE(server.ok()) << "the HTTP test server could not listen";
+    const std::string body = trickyBody(1500);
+    server.route("/big", {200, body});
+
+    for (size_t promptBuffer : {256u, 128u, 80u}) {
+        SCOPED_TRACE("Prompt buffer " + std::to_string(promptBuffer));
+        InternetRigOptions o = options();
+        o.promptBuffer = promptBuffer;
+        InternetRig r(o);
+        r.net.httpDataBlock = 50; // several "+HTTPREAD: DATA" blocks per read
+        ASSERT_TRUE(r.bringUp());
+        for (int request = 0; request < 2; ++request) {
+            size_t from = r.httpEvents.size();
+            size_t readsBefore = r.net.httpReads.size();
+            ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
+            ASSERT_TRUE(requestDone(r, from));
+            std::string got;
+            ASSERT_TRUE(r.httpBody(&got, from)) << "pieces arrive in order";
+            EXPECT_TRUE(got == body) << "body reassembled byte for byte";
+            EXPECT_EQ(r.httpEvents.back().status, 200);
+            for (size_t i = from; i < r.httpEvents.size(); ++i)
+                EXPECT_EQ(r.httpEvents[i].last, i + 1 == r.httpEvents.size());
+            if (request == 1) {
+                EXPECT_EQ(r.net.httpReads.size() - readsBefore, r.httpEvents.size() - from)
+                    << "the size that fits is kept: one read per piece, none repeated";
+                EXPECT_LT(r.net.httpReads.back().second, promptBuffer);
+            }
+        }
+    }
+}
+
 TEST_P(Lte, HttpPostBodyArrivesExactly)
 {
     HttpTestServer server;
@@ -221,7 +258,7 @@ TEST_P(Lte, HttpPostBodyArrivesExactly)
     InternetRig r(options());
     ASSERT_TRUE(r.bringUp());
     gsmHttpClientSimcomPostSetContentType(&r.http, "application/json");
-    ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.url("/upload").c_str(), body.c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.keptUrl("/upload"), body.c_str()));
     ASSERT_TRUE(requestDone(r));
     ASSERT_EQ(r.httpEvents.size(), 1u);
     EXPECT_EQ(r.httpEvents[0].status, 201);
@@ -236,7 +273,7 @@ TEST_P(Lte, HttpPostBodyArrivesExactly)
 
     // null restores the default content type; an empty body is allowed.
     gsmHttpClientSimcomPostSetContentType(&r.http, nullptr);
-    ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.url("/empty").c_str(), ""));
+    ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.keptUrl("/empty"), ""));
     ASSERT_TRUE(requestDone(r, 1));
     reqs = server.requests();
     ASSERT_EQ(reqs.size(), 2u);
@@ -251,13 +288,13 @@ TEST_P(Lte, HttpStatusesAndNetworkError)
     InternetRig r(options());
     ASSERT_TRUE(r.bringUp());
 
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/missing").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/missing")));
     ASSERT_TRUE(requestDone(r));
     EXPECT_EQ(r.httpEvents.back().status, 404);
     EXPECT_EQ(r.httpEvents.back().data, "not found");
 
     server.route("/empty", {204, ""});
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/empty").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/empty")));
     ASSERT_TRUE(requestDone(r, 1));
     EXPECT_EQ(r.httpEvents.back().status, 204);
     EXPECT_EQ(r.httpEvents.back().data, "");
@@ -266,7 +303,7 @@ TEST_P(Lte, HttpStatusesAndNetworkError)
     // The modem reports a network error: passed on, and the connection is checked.
     size_t queries = countCommands(r.sim, "AT+NETOPEN?");
     r.net.actionStatusOverride = 601;
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/missing").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/missing")));
     ASSERT_TRUE(requestDone(r, 2));
     EXPECT_EQ(r.httpEvents.back().status, 601);
     EXPECT_TRUE(r.httpEvents.back().last);
@@ -288,7 +325,7 @@ TEST_P(Lte, ResultShapesOfRealFirmware)
         r.net.noSpaceAfterColon = shape & 2;
         ASSERT_TRUE(r.bringUp()) << shape;
         r.sim.urcInNextResponse(shape == 2 ? "+CGEV: EPS PDN ACT 1" : "SMS DONE"); // late notices inside answers
-        ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/shape").c_str()));
+        ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/shape")));
         ASSERT_TRUE(requestDone(r)) << shape;
         EXPECT_EQ(r.httpEvents.back().status, 200) << shape;
         EXPECT_EQ(r.httpEvents.back().contentLength, 700u);
@@ -312,7 +349,7 @@ TEST_P(Lte, HttpIpErrorChecksTheConnection)
         r.net.queryHidesOpenStack = true; // the stack is gone as far as the modem says
         m.respond({"+IP ERROR: Network not opened", ""}, "ERROR");
     });
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/missing").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/missing")));
     ASSERT_TRUE(requestDone(r));
     EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED);
     ASSERT_TRUE(r.runUntil([&] { return countCommands(r.sim, "AT+NETOPEN?") > queries; }, 5000))
@@ -337,7 +374,7 @@ TEST_P(Lte, HttpConnectionLostMidBodyThenRecovers)
             r.net.setNetworkAvailable(false);
         }
     };
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
     ASSERT_TRUE(requestDone(r));
     ASSERT_TRUE(dropped);
     const HttpEvent& last = r.httpEvents.back();
@@ -357,7 +394,7 @@ TEST_P(Lte, HttpConnectionLostMidBodyThenRecovers)
     r.net.setNetworkAvailable(true);
     ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS + 20000));
     size_t before = r.httpEvents.size();
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
     ASSERT_TRUE(requestDone(r, before));
     ASSERT_TRUE(r.httpBody(&got, before));
     EXPECT_TRUE(got == body);
@@ -371,7 +408,7 @@ TEST_P(Lte, HttpWaitsForTheConnection)
     server.route("/", {200, "hello"});
     InternetRig r(options());
     ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/")));
     r.runFor(10000);
     EXPECT_TRUE(gsmHttpClientSimcomHttpOperationPending(&r.http));
     EXPECT_FALSE(gsmHttpClientSimcomHttpOperationStarted(&r.http));
@@ -383,7 +420,7 @@ TEST_P(Lte, HttpWaitsForTheConnection)
     // Without a connection at all, the request gives up with its own status.
     r.net.setNetworkAvailable(false);
     ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 5000));
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/")));
     ASSERT_TRUE(r.runUntil([&] { return r.httpEvents.size() == 2; }, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS + 5000));
     EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION);
     EXPECT_TRUE(r.httpEvents.back().last);
@@ -401,11 +438,11 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, "http://127.0.0.1/\"+inject")) << "quote in URL";
     EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, "http://127.0.0.1/\r\nAT+CFUN=0")) << "line break in URL";
     EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, std::string(GSM_HTTP_SIMCOM_MAX_URL + 1, 'a').c_str()));
-    EXPECT_FALSE(gsmHttpClientSimcomPost(&r.http, server.url("/a").c_str(), nullptr));
+    EXPECT_FALSE(gsmHttpClientSimcomPost(&r.http, server.keptUrl("/a"), nullptr));
     EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
 
     // Cancel a started request: no event, the service is cleaned up, the next works.
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
     ASSERT_TRUE(r.runUntil([&] { return gsmHttpClientSimcomHttpOperationStarted(&r.http); }, 5000));
     r.runFor(20);
     EXPECT_TRUE(gsmHttpClientSimcomCancel(&r.http));
@@ -418,9 +455,9 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     gsmHttpClientSimcomHttpTermWhenDone(&r.http, false);
     size_t inits = countCommands(r.sim, "AT+HTTPINIT");
     size_t terms = countCommands(r.sim, "AT+HTTPTERM");
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
     ASSERT_TRUE(requestDone(r));
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
     ASSERT_TRUE(requestDone(r, 1));
     EXPECT_EQ(r.httpEvents.back().data, "first");
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPINIT"), inits + 1);
@@ -430,7 +467,7 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     // The program restarts while the modem's HTTP service is still initialised:
     // AT+HTTPINIT fails once, the service is terminated and initialised again.
     gsmHttpClientSimcomInit(&r.http);
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
     ASSERT_TRUE(requestDone(r, 2));
     EXPECT_EQ(r.httpEvents.back().status, 200);
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPINIT"), inits + 3);
@@ -441,9 +478,9 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     bool queued = false;
     r.onHttp = [&](const HttpEvent& e) {
         if (e.last && !queued)
-            queued = gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str());
+            queued = gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a"));
     };
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/a").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
     ASSERT_TRUE(r.runUntil([&] { return r.httpEvents.size() == 4; }, 60000));
     EXPECT_TRUE(queued);
     EXPECT_EQ(r.httpEvents.back().data, "first");
@@ -457,7 +494,7 @@ TEST_P(Lte, HttpActionTimeout)
     ASSERT_TRUE(r.bringUp());
     r.net.actionDelayMs = 20000; // the server's answer comes too late
     gsmHttpClientSimcomSetTimeouts(&r.http, 5000, 0);
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/x").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/x")));
     ASSERT_TRUE(r.runUntil([&] { return !r.httpEvents.empty(); }, 15000));
     EXPECT_EQ(r.httpEvents[0].status, GSM_HTTP_SIMCOM_STATUS_TIMEOUT);
     EXPECT_TRUE(r.httpEvents[0].last);
@@ -479,7 +516,7 @@ TEST_P(Lte, HttpReadTimeoutThenNextRequest)
         if (offset == GSM_HTTP_SIMCOM_READ_SIZE)
             r.sim.dropResponses(1);
     };
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
     ASSERT_TRUE(requestDone(r));
     EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_READ_FAILED);
     EXPECT_EQ(r.httpEvents.size(), 2u) << "the first piece, then the failure";
@@ -487,7 +524,7 @@ TEST_P(Lte, HttpReadTimeoutThenNextRequest)
     // The client is usable again: the service is terminated and the next request runs.
     r.net.onHttpRead = nullptr;
     size_t before = r.httpEvents.size();
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.url("/big").c_str()));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
     ASSERT_TRUE(requestDone(r, before));
     std::string got;
     ASSERT_TRUE(r.httpBody(&got, before));
