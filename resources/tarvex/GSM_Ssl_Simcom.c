@@ -263,7 +263,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         if (inst->Step >= S_DOWN_CA && inst->Step <= S_DOWN_KEY)
         {
             f = fileOf(inst, (uint8_t)(inst->Step - S_DOWN_CA));
-            (void)gsmPromptWriteData(inst->Prompt, f->Data, f->Length, 0);
+            (void)gsmPromptWriteData(inst->Prompt, f->Data, f->Length, GSM_PROMPT_DATA_FLASH);
         }
         return true;
     case GSM_Prompt_EventType_Final:

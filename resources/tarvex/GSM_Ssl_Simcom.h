@@ -31,8 +31,10 @@
  *     mGsmHttpClientSimcomInst.Ssl = &mSsl;      (or mGsmMqttClientSimcomInst.Ssl)
  * No Poll is needed: the engine's events drive the module, the clients start it.
  *
- * On AVR the certificate data is sent with gsmPromptWriteData(), which reads RAM: keep
- * the files in RAM there (or in a buffer filled from flash before the client starts).
+ * The certificate data is read from flash (GSM_FLASH, PROGMEM on AVR) while it is sent:
+ *     static const uint8_t kCa[] GSM_FLASH = "-----BEGIN CERTIFICATE-----\n...";
+ *     static const GSM_SslSimcom_File kCaFile = {"ca.pem", kCa, sizeof(kCa) - 1u};
+ * Elsewhere than on AVR flash and RAM share one address space: any constant will do.
  */
 #ifndef GSM_SSL_SIMCOM_H_
 #define GSM_SSL_SIMCOM_H_
@@ -80,7 +82,7 @@ enum
 typedef struct
 {
     const char* Name;      /* file name in the modem, e.g. "ca.pem" (no '"' or control characters) */
-    const uint8_t* Data;   /* the file's contents (PEM text) */
+    const uint8_t* Data;   /* the file's contents (PEM text), in flash (GSM_FLASH) */
     uint16_t Length;       /* bytes of Data */
 } GSM_SslSimcom_File;
 

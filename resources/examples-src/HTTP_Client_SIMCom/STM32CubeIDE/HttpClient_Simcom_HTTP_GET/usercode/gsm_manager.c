@@ -3,8 +3,9 @@
 // USER CODE BEGIN Variables
 // HTTPS: the modem checks the server's certificate against this CA (Amazon Root CA 1,
 // which signs httpbin.org's certificate chain). The PEM text is downloaded into the
-// modem as "amazon_root_ca1.pem" only when the modem does not hold that file yet.
-static const char kServerCa[] =
+// modem as "amazon_root_ca1.pem" only when the modem does not hold that file yet; it
+// stays in flash (GSM_FLASH) and costs no RAM.
+static const char kServerCa[] GSM_FLASH =
     "-----BEGIN CERTIFICATE-----\n"
     "MIIDQTCCAimgAwIBAgITBmyfz5m/jAo54vB4ikPmljZbyjANBgkqhkiG9w0BAQsF\n"
     "ADA5MQswCQYDVQQGEwJVUzEPMA0GA1UEChMGQW1hem9uMRkwFwYDVQQDExBBbWF6\n"
