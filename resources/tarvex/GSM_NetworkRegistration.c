@@ -105,29 +105,20 @@ static void clearStatus(GSM_NetworkRegistration_Instance* inst)
  * in the read reply it is the unquoted <stat>, which tells the two apart. */
 static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line)
 {
-    uint8_t domain;
-    char* args;
+    int8_t domain = gsmUtilFindPrefix(line, kUrcs); /* the prefixes in domain order */
+    char* args = line;
     char* fields[3];
     uint8_t n;
     char* comma;
     bool urcForm;
     int32_t stat;
 
-    if ((args = gsmUtilAfterPrefix_P(line, GSM_F("+CREG:"))) != 0)
-    {
-        domain = 0;
-    }
-    else if ((args = gsmUtilAfterPrefix_P(line, GSM_F("+CGREG:"))) != 0)
-    {
-        domain = 1;
-    }
-    else if ((args = gsmUtilAfterPrefix_P(line, GSM_F("+CEREG:"))) != 0)
-    {
-        domain = 2;
-    }
-    else
+    if (domain < 0)
     {
         return false;
+    }
+    while (*args++ != ':')
+    {
     }
     comma = args;
     while (*comma != '\0' && *comma != ',')
