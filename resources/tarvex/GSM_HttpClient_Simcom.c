@@ -63,6 +63,7 @@ enum
 };
 
 static const char kUrcPrefixList[] GSM_FLASH = "+HTTPACTION:\0+HTTPREAD:\0";
+static const char kAction[] GSM_FLASH = "+HTTPACTION:";
 
 typedef GSM_HttpClientSimcom_Instance Inst;
 
@@ -428,7 +429,7 @@ static bool onLine(Inst* inst, char* line)
         }
         break;
     case S_ACTION:
-        if (gsmInternetHelperParseUrc(line, GSM_F("+HTTPACTION:"), v, 3) == 3u)
+        if (gsmInternetHelperParseUrc(line, kAction, v, 3) == 3u)
         {
             /* The outcome came before the OK: remember it for the Final event. */
             actionEarly(inst, v);
@@ -447,7 +448,7 @@ static bool onUrc(Inst* inst, char* line)
 {
     int32_t v[3];
 
-    if (gsmInternetHelperParseUrc(line, GSM_F("+HTTPACTION:"), v, 3) == 3u)
+    if (gsmInternetHelperParseUrc(line, kAction, v, 3) == 3u)
     {
         if (v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
         {

@@ -39,6 +39,7 @@ enum
 #define F_EARLY_FAIL  F_STACK_OPEN  /* AT+NETOPEN: "+NETOPEN: <err>" (err != 0) before OK */
 
 static const char kUrcPrefixList[] GSM_FLASH = "+NETOPEN:\0+NETCLOSE:\0+CIPEVENT:\0";
+static const char kNetOpen[] GSM_FLASH = "+NETOPEN:";
 
 typedef GSM_InternetConnectionSimcom_Instance Inst;
 
@@ -161,7 +162,7 @@ static bool onLine(Inst* inst, char* line)
 {
     int32_t v[1];
 
-    if (inst->Step == S_QUERY && gsmInternetHelperParseUrc(line, GSM_F("+NETOPEN:"), v, 1) == 1u)
+    if (inst->Step == S_QUERY && gsmInternetHelperParseUrc(line, kNetOpen, v, 1) == 1u)
     {
         if (v[0] == 1)
         {
@@ -179,7 +180,7 @@ static bool onLine(Inst* inst, char* line)
             }
             return true;
         }
-        if (gsmInternetHelperParseUrc(line, GSM_F("+NETOPEN:"), v, 1) == 1u)
+        if (gsmInternetHelperParseUrc(line, kNetOpen, v, 1) == 1u)
         {
             netopenEarly(inst, v[0]);
             return true;
@@ -192,7 +193,7 @@ static bool onUrc(Inst* inst, char* line)
 {
     int32_t v[1];
 
-    if (gsmInternetHelperParseUrc(line, GSM_F("+NETOPEN:"), v, 1) == 1u)
+    if (gsmInternetHelperParseUrc(line, kNetOpen, v, 1) == 1u)
     {
         if (inst->Phase == PH_OPENING)
         {

@@ -665,6 +665,36 @@ static void rxEnd(Inst* inst)
 
 /* ------------------------------------------------------------- engine events ---- */
 
+/* The URCs onCmqtt() knows, in flash, in the order of the URC_ numbers. */
+static const char kUrcs[] GSM_FLASH = "+CMQTTRXSTART:\0+CMQTTRXTOPIC:\0+CMQTTRXPAYLOAD:\0+CMQTTRXEND:\0"
+                                      "+CMQTTCONNLOST:\0+CMQTTPING:\0+CMQTTNONET\0";
+enum
+{
+    URC_RXSTART = 0,
+    URC_RXTOPIC,
+    URC_RXPAYLOAD,
+    URC_RXEND,
+    URC_CONNLOST,
+    URC_PING,
+    URC_NONET
+};
+
+/* Parses the integers after the colon of `line` (whose prefix has been recognised). */
+static uint8_t argsOf(char* line, int32_t* v, uint8_t maxValues)
+{
+    char* args = strchr(line, ':');
+    if (args == 0)
+    {
+        return 0;
+    }
+    args++;
+    while (*args == ' ')
+    {
+        args++;
+    }
+    return gsmInternetHelperParseInts(args, v, maxValues);
+}
+
 /* Lines and URCs starting with "+CMQTT". Returns false for what is not ours. */
 static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
 {
@@ -672,43 +702,33 @@ static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
     uint8_t n;
     int8_t k;
 
-    if ((n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTRXSTART:"), v, 3)) != 0u || gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXSTART:")))
+    k = gsmUtilFindPrefix(line, kUrcs);
+    switch (k)
     {
-        rxStart(inst, v, n);
+    case URC_RXSTART:
+        rxStart(inst, v, argsOf(line, v, 3));
         return true;
-    }
-    if ((n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTRXTOPIC:"), v, 2)) != 0u || gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXTOPIC:")))
-    {
-        rxChunk(inst, v, n, false);
+    case URC_RXTOPIC:
+    case URC_RXPAYLOAD:
+        rxChunk(inst, v, argsOf(line, v, 2), k == URC_RXPAYLOAD);
         return true;
-    }
-    if ((n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTRXPAYLOAD:"), v, 2)) != 0u ||
-        gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXPAYLOAD:")))
-    {
-        rxChunk(inst, v, n, true);
-        return true;
-    }
-    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTRXEND:")))
-    {
+    case URC_RXEND:
         rxEnd(inst);
         return true;
-    }
-    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTCONNLOST:")))
-    {
+    case URC_CONNLOST:
         connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
         return true;
-    }
-    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTPING:")))
-    {
+    case URC_PING:
         /* "+CMQTTPING: 0,<err>": the keep-alive exchange failed. */
-        n = gsmInternetHelperParseUrc(line, GSM_F("+CMQTTPING:"), v, 2);
-        if (n != 2u || v[1] != 0)
+        if (argsOf(line, v, 2) != 2u || v[1] != 0)
         {
             connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
         }
         return true;
+    default:
+        break;
     }
-    if (gsmUtilStartsWith_P(line, GSM_F("+CMQTTNONET")))
+    if (k == URC_NONET)
     {
         bool disconnecting = inst->Operation == OP_DISCONNECT;
         inst->Service = SV_STOPPED;
@@ -726,7 +746,7 @@ static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
     if (inst->Operation != 0u && k >= 0 && GSM_FLASH_BYTE(&kResultSteps[k]) == inst->Step &&
         (inst->Phase == PH_WAIT || duringCommand || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))))
     {
-        n = gsmInternetHelperParseInts(strchr(line, ':') + 1, v, 2);
+        n = argsOf(line, v, 2);
         if (n != 0u)
         {
             int32_t err = (inst->Step == S_START || inst->Step == S_STOP) ? v[0] : ((n == 2u) ? v[1] : -1);
