@@ -13,7 +13,7 @@ PACKAGES := cmake make g++ pkg-config \
 	clang libclang-rt-14-dev \
 	gcc-arm-none-eabi libnewlib-arm-none-eabi gcc-avr avr-libc binutils-avr arduino-core-avr \
 	simavr libsimavr-dev libelf-dev qemu-system-arm \
-	mosquitto mosquitto-clients libmosquitto-dev libcurl4-openssl-dev \
+	mosquitto mosquitto-clients libmosquitto-dev libcurl4-openssl-dev libssl-dev openssl \
 	strace dpkg-dev file desktop-file-utils appstream man-db lintian
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)

@@ -30,7 +30,8 @@ enum
     S_DATA,            /* AT+HTTPDATA=<n>,<time>, DOWNLOAD, body (POST) */
     S_ACTION,          /* AT+HTTPACTION=<0|1> */
     S_READ,            /* AT+HTTPREAD=<offset>,<size> */
-    S_TERM             /* AT+HTTPTERM */
+    S_TERM,            /* AT+HTTPTERM */
+    S_SSL              /* AT+HTTPPARA="SSLCFG",<ctx> (LTE) or AT+HTTPSSL=1 (2G), https only */
 };
 
 #define F_PENDING     0x0001u  /* a request is queued or running */
@@ -45,6 +46,7 @@ enum
 #define F_DIRTY       0x0200u  /* the last request failed: terminate before the next */
 #define F_IP_ERROR    0x0400u  /* the running command printed "+IP ERROR: <text>" */
 #define F_READ_LOST   0x0800u  /* the running read's data did not fit the Prompt buffer */
+#define F_TLS         0x1000u  /* an https:// URL */
 
 /* Smallest read worth asking for when the Prompt buffer is too small for the last one. */
 #define READ_SIZE_MIN 16u
@@ -206,6 +208,14 @@ static bool sendStep(Inst* inst)
         gsmPromptWriteText_P(p, GSM_F("AT+HTTPDATA="));
         gsmPromptWriteInt(p, (int32_t)inst->PostLength);
         gsmPromptWriteText_P(p, is2G(inst) ? GSM_F(",30000") : GSM_F(",30"));
+        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+    case S_SSL:
+        if (is2G(inst))
+        {
+            return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPSSL=1"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+        }
+        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"SSLCFG\","));
+        gsmPromptWriteInt(p, inst->Ssl->Config->ContextId);
         return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
     case S_ACTION:
         inst->StatusCode = 0;
@@ -507,17 +517,28 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         break;
     case S_CID:
     case S_URL:
+    case S_SSL:
     case S_CONTENT:
     case S_DATA:
+        if (!ok && !silent && inst->Step == S_SSL && !is2G(inst) && inst->Ssl->Config->ContextId == 0u)
+        {
+            /* No "SSLCFG" parameter: such firmware applies context 0 to HTTPS. */
+            ok = true;
+        }
         if (!ok)
         {
-            fail(inst, failureStatus(ev), CTX_FINAL);
+            fail(inst, (inst->Step == S_SSL && !silent) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TLS_SETUP : failureStatus(ev),
+                 CTX_FINAL);
+        }
+        else if (inst->Step == S_URL && (inst->Flags & F_TLS) && (is2G(inst) || inst->Ssl != 0))
+        {
+            next(inst, S_SSL, CTX_FINAL);
         }
         else if (inst->Step == S_CID)
         {
             next(inst, S_URL, CTX_FINAL);
         }
-        else if (inst->Step == S_URL)
+        else if (inst->Step == S_URL || inst->Step == S_SSL)
         {
             next(inst, (inst->Flags & F_POST) ? (uint8_t)S_CONTENT : (uint8_t)S_ACTION, CTX_FINAL);
         }
@@ -598,6 +619,50 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     }
 }
 
+/* https: the SSL context must be ready before the request starts. True while it is
+ * being set up; a request that cannot run over TLS as asked has then ended. */
+static bool tlsWait(Inst* inst)
+{
+    GSM_SslSimcom_State st;
+
+    if (!(inst->Flags & F_TLS) || (is2G(inst) && !gsmSslSimcomVerifies(inst->Ssl)) ||
+        (!is2G(inst) && inst->Ssl == 0))
+    {
+        return false; /* 2G without verification; LTE with the modem's own settings */
+    }
+    if (is2G(inst))
+    {
+        fail(inst, GSM_HTTP_SIMCOM_STATUS_TLS_UNSUPPORTED, CTX_OUTSIDE);
+        return true;
+    }
+    st = gsmSslSimcomPrepare(inst->Ssl); /* fails without a usable configuration */
+    if (st == GSM_SslSimcom_State_Failed)
+    {
+        fail(inst, GSM_HTTP_SIMCOM_STATUS_TLS_SETUP, CTX_OUTSIDE);
+    }
+    return st != GSM_SslSimcom_State_Ready;
+}
+
+static bool isHttps(const char* url)
+{
+    static const char kScheme[] = "https://";
+    uint8_t i;
+
+    for (i = 0; i < sizeof(kScheme) - 1u; i++)
+    {
+        char c = url[i];
+        if (c >= 'A' && c <= 'Z')
+        {
+            c = (char)(c - 'A' + 'a');
+        }
+        if (c != kScheme[i])
+        {
+            return false;
+        }
+    }
+    return true;
+}
+
 void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
 {
     if (inst == 0)
@@ -665,7 +730,8 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
         {
             inst->Phase = PH_IDLE;
         }
-        else if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p))
+        else if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p) &&
+                 !tlsWait(inst))
         {
             inst->Flags |= F_STARTED;
             inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
@@ -727,7 +793,8 @@ static bool queueRequest(Inst* inst, const char* url, const char* postData, bool
     inst->Offset = 0;
     inst->ReadLength = 0;
     inst->Sequence++;
-    inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u));
+    inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
+                             (isHttps(url) ? F_TLS : 0u));
     inst->Timer_ms = gsm__SysTime_ms();
     if (inst->Phase == PH_IDLE)
     {

@@ -39,6 +39,29 @@
  *     ... gsmHttpClientSimcomPoll(&mGsmHttpClientSimcomInst) from the main loop.
  * (With the 2G connection module only, GSM_InternetConnection_Simcom2G.h makes the
  * instance name above refer to the 2G connection.)
+ *
+ * HTTPS. An "https://" URL runs over TLS inside the modem.
+ * LTE: set Ssl (in USER CODE) to an SSL module instance (GSM_Ssl_Simcom.h) whose
+ * configuration names the SSL context, TLS version, verification, SNI and certificate
+ * files; before the first request after a modem start the SSL module puts missing
+ * files into the modem and configures the context, and every https request ties it
+ * to the HTTP service with AT+HTTPPARA="SSLCFG",<ctx> after the URL. Firmware without
+ * that parameter (e.g. SIM7600G V2.0.2) answers it with ERROR and runs HTTPS with the
+ * settings of context 0: with context 0 the request goes on, with any other it ends
+ * with GSM_HTTP_SIMCOM_STATUS_TLS_SETUP (it is never sent with settings other than the
+ * ones asked for) - use context 0 where such firmware may be met. Without Ssl an https
+ * request runs with the modem's own settings (no verification unless configured
+ * otherwise). A configuration the SSL module cannot apply also ends the request with
+ * GSM_HTTP_SIMCOM_STATUS_TLS_SETUP.
+ * 2G (SIM800): AT+HTTPSSL=1 after the CID. That modem offers old TLS versions only
+ * (depending on firmware SSL 3.0 to TLS 1.2 at best) and cannot verify the server: it
+ * accepts any certificate and shows none of its own. Ssl may be null there (encrypted,
+ * not verified); an Ssl configuration that asks for verification makes the request end
+ * with GSM_HTTP_SIMCOM_STATUS_TLS_UNSUPPORTED before anything is sent.
+ * A failed TLS handshake or server verification arrives as the modem's status in
+ * ResultStatusCode (SIM7600: 715; SIM800: 605 or 606): GSM_HTTP_SIMCOM_IS_TLS_FAILURE()
+ * tells it from a lost connection (601, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST) or a
+ * timeout (GSM_HTTP_SIMCOM_STATUS_TIMEOUT).
  */
 #ifndef GSM_HTTPCLIENT_SIMCOM_H_
 #define GSM_HTTPCLIENT_SIMCOM_H_
@@ -47,6 +70,7 @@
 #include "GSM_Power_Interface.h"
 #include "GSM_Prompt_Interface.h"
 #include "GSM_InternetConnection_Interface.h"
+#include "GSM_Ssl_Simcom.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -84,6 +108,11 @@ extern "C" {
 #define GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED 902u   /* the modem rejected a command (ERROR) */
 #define GSM_HTTP_SIMCOM_STATUS_TIMEOUT 903u          /* no answer within the timeouts */
 #define GSM_HTTP_SIMCOM_STATUS_READ_FAILED 904u      /* the response body could not be read whole */
+#define GSM_HTTP_SIMCOM_STATUS_TLS_SETUP 905u        /* the SSL context or its files could not be set up */
+#define GSM_HTTP_SIMCOM_STATUS_TLS_UNSUPPORTED 906u  /* verification asked of a modem that cannot verify */
+
+/* True for the modem's statuses of a failed TLS handshake or server verification. */
+#define GSM_HTTP_SIMCOM_IS_TLS_FAILURE(status) ((status) == 715u || (status) == 605u || (status) == 606u)
 
 /* Event codes passed to EventHandler. */
 typedef uint8_t GSM_HttpClientSimcom_EventType;
@@ -110,6 +139,7 @@ typedef struct GSM_HttpClientSimcom_Instance_s
     GSM_InternetConnection_Interface* InternetConnection;
     void (*EventHandler)(struct GSM_HttpClientSimcom_Instance_s* inst, GSM_HttpClientSimcom_EventType event_type,
                          void* event_data);
+    GSM_SslSimcom_Instance* Ssl;  /* TLS settings for https:// URLs (may be null; see above) */
 
     /* Private state. */
     GSM_Prompt_Client Client;

@@ -42,7 +42,8 @@ enum
     S_PUB,        /* AT+CMQTTPUB=0,<q>,<t>,<r>  -> +CMQTTPUB: 0,<err> */
     S_DISC,       /* AT+CMQTTDISC=0,<t>         -> +CMQTTDISC: 0,<err> */
     S_REL,        /* AT+CMQTTREL=0 */
-    S_STOP        /* AT+CMQTTSTOP               -> +CMQTTSTOP: <err> */
+    S_STOP,       /* AT+CMQTTSTOP               -> +CMQTTSTOP: <err> */
+    S_SSLCFG      /* AT+CMQTTSSLCFG=0,<ctx> (TLS) */
 };
 
 /* MQTT service state in the modem. */
@@ -70,6 +71,8 @@ enum
 
 #define ERR_NO_VALUE 0xFFFFu
 #define MQTT_ERR_NETWORK_ALREADY_OPENED 23
+#define MQTT_ERR_HANDSHAKE 32u  /* TLS handshake or verification failed */
+#define MQTT_ERR_NO_CERT 33u    /* certificate not set */
 
 static const char kUrcPrefixList[] GSM_FLASH = "+CMQTT\0";
 
@@ -100,6 +103,7 @@ static GSM_MQTT_ErrorType errorTypeOf(uint8_t op, uint8_t step)
         return (step == S_START)                                  ? GSM_MQTT_ErrorType_Start
                : (step == S_ACCQ || step == S_REL_FIRST)          ? GSM_MQTT_ErrorType_AcquireClient
                : (step == S_WILLTOPIC || step == S_WILLMSG)       ? GSM_MQTT_ErrorType_Will
+               : (step == S_SSLCFG)                               ? GSM_MQTT_ErrorType_Tls
                                                                   : GSM_MQTT_ErrorType_Connect;
     case OP_SUBSCRIBE:
         return GSM_MQTT_ErrorType_Subscribe;
@@ -157,6 +161,11 @@ static void opFailed(Inst* inst, GSM_Result result, uint16_t code, bool abandon)
 {
     uint8_t op = inst->Operation;
     GSM_MQTT_ErrorType type = errorTypeOf(op, inst->Step);
+
+    if (op == OP_CONNECT && inst->Step == S_CONNECT && (code == MQTT_ERR_HANDSHAKE || code == MQTT_ERR_NO_CERT))
+    {
+        type = GSM_MQTT_ErrorType_Tls;
+    }
 
     if (abandon)
     {
@@ -235,6 +244,14 @@ static bool sendStep(Inst* inst)
     case S_ACCQ:
         gsmPromptWriteText_P(p, GSM_F("AT+CMQTTACCQ=0"));
         writeQuotedArg(p, s->ClientId);
+        if (inst->Ssl != 0)
+        {
+            writeIntArg(p, 1); /* server type: TLS */
+        }
+        break;
+    case S_SSLCFG:
+        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSSLCFG=0"));
+        writeIntArg(p, inst->Ssl->Config->ContextId);
         break;
     case S_WILLTOPIC:
         gsmPromptWriteText_P(p, GSM_F("AT+CMQTTWILLTOPIC=0"));
@@ -837,13 +854,23 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         if (ok)
         {
             inst->Service = SV_ACQUIRED;
-            goStep(inst, afterAcquire(inst), true);
+            goStep(inst, (inst->Ssl != 0) ? (uint8_t)S_SSLCFG : afterAcquire(inst), true);
         }
         else if (!silent && !(inst->Flags & F_ACCQ_RETRIED))
         {
             /* Client 0 still held (e.g. from before a restart of this program). */
             inst->Flags |= F_ACCQ_RETRIED;
             goStep(inst, S_REL_FIRST, true);
+        }
+        else
+        {
+            opFailed(inst, ev->Result, code, false);
+        }
+        break;
+    case S_SSLCFG:
+        if (ok)
+        {
+            goStep(inst, afterAcquire(inst), true);
         }
         else
         {
@@ -952,6 +979,23 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 
 /* ----------------------------------------------------------------- Poll ---- */
 
+/* TLS: the SSL context must be ready before the connect sequence. True while it is
+ * being set up, or when it failed (the connect has then ended). */
+static bool tlsWait(Inst* inst)
+{
+    GSM_SslSimcom_State st = gsmSslSimcomPrepare(inst->Ssl);
+    uint16_t code = gsmSslSimcomErrorCode(inst->Ssl);
+
+    if (st == GSM_SslSimcom_State_Failed)
+    {
+        inst->Pending &= (uint8_t)~OP_CONNECT;
+        inst->Operation = OP_CONNECT;
+        inst->Step = S_SSLCFG;
+        opFailed(inst, (code == 0u || code == 0xFFFFu) ? GSM_Result_Error : GSM_Result_CmeError, code, false);
+    }
+    return st != GSM_SslSimcom_State_Ready;
+}
+
 /* Starts the next queued operation when its conditions are met. */
 static void startNext(Inst* inst)
 {
@@ -961,6 +1005,10 @@ static void startNext(Inst* inst)
 
     if (inst->Pending & OP_CONNECT)
     {
+        if (netUp && inst->Ssl != 0 && tlsWait(inst))
+        {
+            return;
+        }
         if (netUp)
         {
             inst->Pending &= (uint8_t)~OP_CONNECT;

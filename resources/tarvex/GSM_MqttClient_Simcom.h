@@ -45,6 +45,18 @@
  * for the connection then end in ErrorResponse. Connect again to recover (the service
  * is restarted with AT+CMQTTSTART when needed).
  *
+ * TLS: set Ssl (in USER CODE) to an SSL module instance (GSM_Ssl_Simcom.h) and the
+ * connection runs over TLS inside the modem: before the connect sequence the SSL
+ * module puts missing certificate files into the modem and configures its context
+ * (once per modem start), the client is acquired as a TLS client
+ * (AT+CMQTTACCQ=0,"<client id>",1) and tied to the context (AT+CMQTTSSLCFG=0,<ctx>).
+ * With GSM_SslSimcom_Auth_ServerAndClient the modem also shows the client certificate
+ * and key (mutual TLS). The server URL keeps the form "tcp://host:port" (usually port
+ * 8883). A failed handshake or verification ("+CMQTTCONNECT: 0,32" handshake failed,
+ * 33 certificate not set) ends the connect with ErrorResponse of ErrorType
+ * GSM_MQTT_ErrorType_Tls and the modem's code; so does a context that could not be set
+ * up (Result Error or CmeError, ErrorCode from gsmSslSimcomErrorCode()).
+ *
  * Wiring (as generated into gsm_manager.c):
  *     mGsmMqttClientSimcomInst.Power = (&mGsmPwrInst._i);
  *     mGsmMqttClientSimcomInst.Prompt = (&mGsmPromptInst._i);
@@ -62,6 +74,7 @@
 #include "GSM_Prompt_Interface.h"
 #include "GSM_NetworkRegistration_Interface.h"
 #include "GSM_InternetConnection_Interface.h"
+#include "GSM_Ssl_Simcom.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -126,7 +139,8 @@ typedef enum
     GSM_MQTT_ErrorType_Subscribe,      /* AT+CMQTTSUB */
     GSM_MQTT_ErrorType_Unsubscribe,    /* AT+CMQTTUNSUB */
     GSM_MQTT_ErrorType_Publish,        /* AT+CMQTTTOPIC / AT+CMQTTPAYLOAD / AT+CMQTTPUB */
-    GSM_MQTT_ErrorType_Disconnect      /* AT+CMQTTDISC */
+    GSM_MQTT_ErrorType_Disconnect,     /* AT+CMQTTDISC */
+    GSM_MQTT_ErrorType_Tls             /* TLS: context setup, AT+CMQTTSSLCFG, handshake or verification */
 } GSM_MQTT_ErrorType;
 
 typedef struct
@@ -194,6 +208,7 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     GSM_InternetConnection_Interface* InternetConnection;  /* may be null: not waited for */
     void (*EventHandler)(struct GSM_MqttClientSimcom_Instance_s* inst, GSM_MqttClientSimcom_EventType event_type,
                          void* event_data);
+    GSM_SslSimcom_Instance* Ssl;  /* null: plain TCP; else TLS with these settings (see above) */
 
     /* Private state. */
     GSM_Prompt_Client Client;

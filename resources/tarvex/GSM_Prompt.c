@@ -226,7 +226,7 @@ bool gsmPromptWriteData(GSM_Prompt_Interface* p, const uint8_t* data, uint16_t l
     inst->TxData = data;
     inst->TxRemaining = length;
     inst->TxFlags = (uint8_t)(TX_ACTIVE | (flags & (GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z |
-                                                     GSM_PROMPT_DATA_LF)));
+                                                     GSM_PROMPT_DATA_LF | GSM_PROMPT_DATA_FLASH)));
     inst->Phase = PH_RESPONSE;
     inst->PhaseStart_ms = gsm__SysTime_ms();
     return true;
@@ -253,11 +253,13 @@ static void pumpData(GSM_Prompt_Instance* inst)
     n = (inst->TxRemaining > GSM_PROMPT_TX_PIECE) ? (uint16_t)GSM_PROMPT_TX_PIECE : inst->TxRemaining;
     while (n-- > 0u)
     {
-        uint8_t b = *inst->TxData++;
+        uint8_t b = (inst->TxFlags & GSM_PROMPT_DATA_FLASH) ? GSM_FLASH_BYTE(inst->TxData) : *inst->TxData;
+        inst->TxData++;
         inst->TxRemaining--;
         if (b == '\r' && (inst->TxFlags & GSM_PROMPT_DATA_LF))
         {
-            if (inst->TxRemaining != 0u && *inst->TxData == '\n')
+            if (inst->TxRemaining != 0u &&
+                ((inst->TxFlags & GSM_PROMPT_DATA_FLASH) ? GSM_FLASH_BYTE(inst->TxData) : *inst->TxData) == '\n')
             {
                 continue; /* the LF follows */
             }

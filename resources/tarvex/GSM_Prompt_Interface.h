@@ -93,6 +93,7 @@ typedef struct GSM_Prompt_Interface_s
                                          length-counted input */
 #define GSM_PROMPT_DATA_LF    0x04u   /* write CR LF and a lone CR as LF (SMS text: a CR
                                          would make the modem prompt again) */
+#define GSM_PROMPT_DATA_FLASH 0x08u  /* the data is in flash (GSM_FLASH), e.g. a certificate */
 
 /* ---- Registration and turns ---- */
 

@@ -21,7 +21,9 @@ QString TarvexMdl_Http_Client_SIMCom::getDocHtml() const
 
 QStringList TarvexMdl_Http_Client_SIMCom::getLibraryFiles() const
 {
-    return {QStringLiteral("GSM_HttpClient_Simcom.h"), QStringLiteral("GSM_HttpClient_Simcom.c")};
+    // The TLS support (certificates, SSL contexts) comes with each client.
+    return {QStringLiteral("GSM_HttpClient_Simcom.h"), QStringLiteral("GSM_HttpClient_Simcom.c"),
+            QStringLiteral("GSM_Ssl_Simcom.h"), QStringLiteral("GSM_Ssl_Simcom.c")};
 }
 
 QString TarvexMdl_Http_Client_SIMCom::getHeaderInclude() const

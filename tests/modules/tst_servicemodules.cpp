@@ -244,7 +244,8 @@ void TestServiceModules::fragments_data()
     {
         Outputs o; // names the LTE connection instance
         o.name = "HTTP_Client_SIMCom";
-        o.libraryFiles = QStringList{"GSM_HttpClient_Simcom.h", "GSM_HttpClient_Simcom.c"};
+        o.libraryFiles = QStringList{"GSM_HttpClient_Simcom.h", "GSM_HttpClient_Simcom.c", "GSM_Ssl_Simcom.h",
+                                     "GSM_Ssl_Simcom.c"};
         o.headerInclude = "/GSM_HttpClient_Simcom.h\"\n";
         o.headerPrototypes = text(expected::kHttpPrototypes);
         o.instanceVariables = "GSM_HttpClientSimcom_Instance mGsmHttpClientSimcomInst = {0};\n";
@@ -263,7 +264,8 @@ void TestServiceModules::fragments_data()
     {
         Outputs o;
         o.name = "MQTT_Client_SIMCom";
-        o.libraryFiles = QStringList{"GSM_MqttClient_Simcom.h", "GSM_MqttClient_Simcom.c"};
+        o.libraryFiles = QStringList{"GSM_MqttClient_Simcom.h", "GSM_MqttClient_Simcom.c", "GSM_Ssl_Simcom.h",
+                                     "GSM_Ssl_Simcom.c"};
         o.headerInclude = "/GSM_MqttClient_Simcom.h\"\n";
         o.headerPrototypes = text(expected::kMqttPrototypes);
         o.instanceVariables = "GSM_MqttClientSimcom_Instance mGsmMqttClientSimcomInst = {0};\n";

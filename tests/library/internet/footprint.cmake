@@ -10,11 +10,13 @@ file(WRITE "${SIZES_C}" [[
 #include "GSM_InternetConnection_Simcom2G.h"
 #include "GSM_HttpClient_Simcom.h"
 #include "GSM_MqttClient_Simcom.h"
+#include "GSM_Ssl_Simcom.h"
 /* One array per instance type: its size is the instance's RAM. */
 char ram_GSM_InternetConnectionSimcom_Instance[sizeof(GSM_InternetConnectionSimcom_Instance)];
 char ram_GSM_InternetConnectionSimcom2G_Instance[sizeof(GSM_InternetConnectionSimcom2G_Instance)];
 char ram_GSM_HttpClientSimcom_Instance[sizeof(GSM_HttpClientSimcom_Instance)];
 char ram_GSM_MqttClientSimcom_Instance[sizeof(GSM_MqttClientSimcom_Instance)];
+char ram_GSM_SslSimcom_Instance[sizeof(GSM_SslSimcom_Instance)];
 ]])
 
 foreach(target arm avr)

@@ -2,7 +2,9 @@
  * libFuzzer target: arbitrary modem output fed to the Prompt engine while the LTE or
  * 2G connection, the HTTP client and the MQTT client are registered and busy, so that
  * their line, URC and raw-data parsers (+NETOPEN, +SAPBR, +HTTPACTION, +HTTPREAD
- * DATA chunks, +CMQTTRX* chunks, results of every step) see it in every state.
+ * DATA chunks, +CMQTTRX* chunks, results of every step) see it in every state; with
+ * TLS (scenario bit 16) the SSL module's certificate listing, downloads and context
+ * settings run first, and the HTTPS and MQTT TLS steps and handshake failures follow.
  *
  * Input layout: byte 0 picks the scenario (family, prompt buffer size, whether a
  * canned prologue, in the usual or in the early-result shape of real firmware, first
@@ -16,6 +18,7 @@
 #include "GSM_InternetConnection_Simcom2G.h"
 #include "GSM_MqttClient_Simcom.h"
 #include "GSM_Prompt.h"
+#include "GSM_Ssl_Simcom.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -29,6 +32,12 @@ static GSM_InternetConnectionSimcom2G_Instance g2G;
 static GSM_HttpClientSimcom_Instance gHttp;
 static GSM_MqttClientSimcom_Instance gMqtt;
 static GSM_MqttClientSimcom_Connect_Session gSession;
+static GSM_SslSimcom_Instance gSsl;
+static const uint8_t kPem[] = "-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n";
+static const GSM_SslSimcom_File kCa = {"ca.pem", kPem, sizeof kPem - 1u};
+static const GSM_SslSimcom_File kCert = {"client.pem", kPem, sizeof kPem - 1u};
+static const GSM_SslSimcom_File kKey = {"client.key", kPem, sizeof kPem - 1u};
+static GSM_SslSimcom_Config gSslConfig;
 static int gLteFamily;
 static size_t gEventBytes;
 
@@ -133,6 +142,7 @@ static void prologue(int early)
     int i;
     feed(early ? "\r\nERROR\r\n" : "\r\n+NETOPEN: 1\r\n\r\nOK\r\n");
     feed("\r\n+SAPBR: 1,1,\"10.0.0.1\"\r\n\r\nOK\r\n");
+    feed("\r\n+CCERTLIST: \"ca.pem\"\r\n+CCERTLIST: \"other\"\r\n+CCERTLIST:client.pem\r\n\r\nOK\r\n");
     for (i = 0; i < 8; i++)
     {
         if (early)
@@ -165,6 +175,7 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     memset(&g2G, 0, sizeof g2G);
     memset(&gHttp, 0, sizeof gHttp);
     memset(&gMqtt, 0, sizeof gMqtt);
+    memset(&gSsl, 0, sizeof gSsl);
     gNow = 0xFFFFFF00u - (uint32_t)scenario * 1000u; /* cross the 32-bit wrap */
 
     gPrompt.DataBuffer = gPromptBuffer;
@@ -177,6 +188,16 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         gPrompt.EchoCancellationBufferSize = sizeof gEchoBuffer;
     }
     gsmPromptInit(&gPrompt);
+    gSslConfig.ContextId = 2;
+    gSslConfig.Version = GSM_SslSimcom_Version_Tls12;
+    gSslConfig.AuthMode = (uint8_t)((scenario >> 5) % 3u); /* bits 32 and 64 */
+    gSslConfig.EnableSni = true;
+    gSslConfig.CaCert = &kCa;
+    gSslConfig.ClientCert = &kCert;
+    gSslConfig.ClientKey = &kKey;
+    gSsl.Prompt = &gPrompt._i;
+    gSsl.Config = &gSslConfig;
+    gsmSslSimcomInit(&gSsl);
 
     if (gLteFamily)
     {
@@ -187,6 +208,7 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         gMqtt.Prompt = &gPrompt._i;
         gMqtt.InternetConnection = &gLte._i;
         gMqtt.EventHandler = &mqttEvent;
+        gMqtt.Ssl = (scenario & 16u) ? &gSsl : 0;
         gsmMqttClientSimcomInit(&gMqtt);
         gsmMqttClientSimcomInitConfigDefault(&gSession);
         gSession.ServerUrl = "tcp://127.0.0.1:1883";
@@ -205,11 +227,13 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     gHttp.Prompt = &gPrompt._i;
     gHttp.EventHandler = &httpEvent;
+    gHttp.Ssl = (scenario & 16u) ? &gSsl : 0;
     gsmHttpClientSimcomInit(&gHttp);
     if (scenario & 32u)
-        (void)gsmHttpClientSimcomPost(&gHttp, "http://127.0.0.1/post", "body");
+        (void)gsmHttpClientSimcomPost(&gHttp, (scenario & 16u) ? "https://127.0.0.1/post" : "http://127.0.0.1/post",
+                                      "body");
     else
-        (void)gsmHttpClientSimcomGet(&gHttp, "http://127.0.0.1/get");
+        (void)gsmHttpClientSimcomGet(&gHttp, (scenario & 16u) ? "HTTPS://127.0.0.1/get" : "http://127.0.0.1/get");
 
     pollAll();
     if (scenario & 64u)

@@ -3,8 +3,18 @@
 #include <curl/curl.h>
 #include <mosquitto.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <openssl/err.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <utility>
 
 namespace {
@@ -65,6 +75,20 @@ bool reached(uint32_t now, uint32_t at)
     return static_cast<uint32_t>(now - at) < 0x80000000u;
 }
 
+bool isHttps(const std::string& url)
+{
+    std::string head = url.substr(0, 8);
+    std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return std::tolower(c); });
+    return head == "https://";
+}
+
+// Statuses of a failed TLS handshake or verification: SIM7600 715, SIM800 605.
+constexpr int kLteTlsFailure = 715;
+constexpr int k2GTlsFailure = 605;
+// "+CMQTTCONNECT: 0,<err>": handshake failed, certificate not set.
+constexpr int kMqttHandshake = 32;
+constexpr int kMqttNoCert = 33;
+
 size_t collect(char* data, size_t size, size_t n, void* out)
 {
     static_cast<std::string*>(out)->append(data, size * n);
@@ -85,6 +109,11 @@ InternetModem::~InternetModem()
 {
     mqttDropClient();
     librariesDown();
+    if (!mTlsDir.empty()) {
+        for (const auto& f : certFiles)
+            ::unlink((mTlsDir + "/" + f.first).c_str());
+        ::rmdir(mTlsDir.c_str());
+    }
 }
 
 void InternetModem::later(uint32_t delayMs, std::function<void()> fn)
@@ -134,6 +163,7 @@ void InternetModem::resetAll()
     mMqtt.started = false;
     mMqtt.acquired = false;
     mMqtt.inbox.clear();
+    sslContexts.clear(); // the file system (certFiles) keeps its files
 }
 
 void InternetModem::tick()
@@ -184,6 +214,7 @@ void InternetModem::install()
     if (mFamily == Family::Lte) {
         installLte();
         installMqtt();
+        installTls();
     } else {
         install2G();
     }
@@ -333,12 +364,25 @@ void InternetModem::installHttp()
             mHttp.contentType = f[1];
         else if (f[0] == "CID" && mFamily == Family::Gsm2G && f[1] == "1")
             mHttp.cidSet = true;
+        else if (f[0] == "SSLCFG" && mFamily == Family::Lte && httpSslcfgSupported && toInt(f[1]) >= 0)
+            mHttp.sslContext = toInt(f[1]);
         else {
             m.respond({}, "ERROR");
             return;
         }
         m.ok();
     });
+    if (mFamily == Family::Gsm2G) {
+        mSim.addHandler("AT+HTTPSSL=", [this](ModemSim& m, const std::string& l) {
+            int on = toInt(after(l, 11));
+            if (!mHttp.initialised || on < 0 || on > 1) {
+                m.respond({}, "ERROR");
+                return;
+            }
+            mHttp.ssl2G = on == 1;
+            m.ok();
+        });
+    }
     mSim.addHandler("AT+HTTPDATA=", [this](ModemSim& m, const std::string& l) {
         std::vector<std::string> f = fields(after(l, 12));
         int n = toInt(f[0]);
@@ -421,6 +465,46 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
         curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(curl, CURLOPT_PROXY, "");
+        char tlsError[CURL_ERROR_SIZE] = "";
+        curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, tlsError);
+        bool https = isHttps(mHttp.url);
+        int tlsFailure = mFamily == Family::Lte ? kLteTlsFailure : k2GTlsFailure;
+        // LTE: the context named with "SSLCFG", else context 0 (as firmware without the
+        // parameter does); one never configured has the defaults (no verification).
+        bool tlsReady = !https || mFamily == Family::Lte || mHttp.ssl2G;
+        if (https && mFamily == Family::Gsm2G) {
+            // SIM800: no verification, no client certificate, TLS 1.2 at most.
+            curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 0L);
+            curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 0L);
+            curl_easy_setopt(curl, CURLOPT_SSLVERSION, CURL_SSLVERSION_TLSv1 | CURL_SSLVERSION_MAX_TLSv1_2);
+        } else if (https && tlsReady) {
+            const SslContext& c = sslContexts[mHttp.sslContext >= 0 ? mHttp.sslContext : 0];
+            static const long kVersions[] = {CURL_SSLVERSION_SSLv3,
+                                             CURL_SSLVERSION_TLSv1_0 | CURL_SSLVERSION_MAX_TLSv1_0,
+                                             CURL_SSLVERSION_TLSv1_1 | CURL_SSLVERSION_MAX_TLSv1_1,
+                                             CURL_SSLVERSION_TLSv1_2 | CURL_SSLVERSION_MAX_TLSv1_2,
+                                             CURL_SSLVERSION_DEFAULT};
+            curl_easy_setopt(curl, CURLOPT_SSLVERSION, kVersions[c.version >= 0 && c.version <= 4 ? c.version : 4]);
+            curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, c.authMode >= 1 ? 1L : 0L);
+            curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, c.authMode >= 1 ? 2L : 0L);
+            auto blob = [&](CURLoption opt, const std::string& name) {
+                auto it = certFiles.find(name);
+                if (it == certFiles.end()) {
+                    tlsReady = false;
+                    return;
+                }
+                curl_blob b{const_cast<char*>(it->second.data()), it->second.size(), CURL_BLOB_COPY};
+                curl_easy_setopt(curl, opt, &b);
+            };
+            if (c.authMode >= 1)
+                blob(CURLOPT_CAINFO_BLOB, c.caCert);
+            if (c.authMode == 2) {
+                blob(CURLOPT_SSLCERT_BLOB, c.clientCert);
+                blob(CURLOPT_SSLKEY_BLOB, c.clientKey);
+                curl_easy_setopt(curl, CURLOPT_SSLCERTTYPE, "PEM");
+                curl_easy_setopt(curl, CURLOPT_SSLKEYTYPE, "PEM");
+            }
+        }
         if (method == 1) {
             curl_easy_setopt(curl, CURLOPT_POST, 1L);
             curl_easy_setopt(curl, CURLOPT_POSTFIELDS, mHttp.data.data());
@@ -432,12 +516,23 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
         } else if (method == 2) {
             curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
         }
-        CURLcode rc = curl_easy_perform(curl);
+        CURLcode rc = tlsReady ? curl_easy_perform(curl) : CURLE_SSL_CONNECT_ERROR;
         long code = 0;
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
         curl_slist_free_all(headers);
         curl_easy_cleanup(curl);
-        if (rc == CURLE_COULDNT_RESOLVE_HOST)
+        // A handshake the server ends (a missing client certificate under TLS 1.3:
+        // the client has finished its part) shows as a reset while sending or
+        // receiving the request.
+        bool tlsFailed = https && (rc == CURLE_SSL_CONNECT_ERROR || rc == CURLE_PEER_FAILED_VERIFICATION ||
+                                   rc == CURLE_SSL_CERTPROBLEM || rc == CURLE_SSL_CACERT_BADFILE ||
+                                   rc == CURLE_SSL_CIPHER || rc == CURLE_SEND_ERROR || rc == CURLE_RECV_ERROR ||
+                                   rc == CURLE_GOT_NOTHING);
+        if (https && rc != CURLE_OK)
+            lastTlsError = tlsReady ? tlsError : "no SSL context or certificate";
+        if (tlsFailed)
+            status = tlsFailure;
+        else if (rc == CURLE_COULDNT_RESOLVE_HOST)
             status = 603;
         else if (rc != CURLE_OK)
             status = 601;
@@ -531,8 +626,20 @@ void InternetModem::installMqtt()
         }
         mMqtt.acquired = true;
         mMqtt.clientId = f[1];
+        mMqtt.tls = f.size() > 2 && f[2] == "1";
+        mMqtt.sslContext = -1;
         mMqtt.willTopic.clear();
         mMqtt.willMessage.clear();
+        m.ok();
+    });
+    mSim.addHandler("AT+CMQTTSSLCFG=", [this, command](ModemSim& m, const std::string& l) {
+        command(l);
+        std::vector<std::string> f = fields(after(l, 15));
+        if (!mMqtt.acquired || f.size() != 2 || f[0] != "0" || toInt(f[1]) < 0 || toInt(f[1]) > 9) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        mMqtt.sslContext = toInt(f[1]);
         m.ok();
     });
     mSim.addHandler("AT+CMQTTREL=", [this, command](ModemSim& m, const std::string& l) {
@@ -670,6 +777,103 @@ void InternetModem::installMqtt()
     });
 }
 
+// ------------------------------------------------------------------- TLS ----
+
+void InternetModem::installTls()
+{
+    mSim.addHandler("AT+CCERTLIST", [this](ModemSim& m, const std::string& l) {
+        if (l != "AT+CCERTLIST") {
+            m.respond({}, "ERROR");
+            return;
+        }
+        std::vector<std::string> lines;
+        for (const auto& f : certFiles)
+            lines.push_back("+CCERTLIST: \"" + f.first + "\"");
+        m.ok(lines);
+    });
+    mSim.addHandler("AT+CCERTDOWN=", [this](ModemSim& m, const std::string& l) {
+        std::vector<std::string> f = fields(after(l, 13));
+        int n = f.size() == 2 ? toInt(f[1]) : -1;
+        if (f.size() != 2 || f[0].empty() || f[0].find('/') != std::string::npos || n <= 0 || n > 10240) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        std::string name = f[0];
+        dataInput(static_cast<size_t>(n), [this, name](const std::string& data) {
+            certFiles[name] = data;
+            certDownloads.push_back(name);
+            mSim.ok();
+        }, false);
+    });
+    mSim.addHandler("AT+CCERTDELE=", [this](ModemSim& m, const std::string& l) {
+        std::vector<std::string> f = fields(after(l, 13));
+        if (f.size() != 1 || certFiles.erase(f[0]) == 0) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        m.ok();
+    });
+    mSim.addHandler("AT+CSSLCFG=", [this](ModemSim& m, const std::string& l) {
+        std::vector<std::string> f = fields(after(l, 11));
+        int ctx = f.size() == 3 ? toInt(f[1]) : -1;
+        if (ctx < 0 || ctx > 9) {
+            m.respond({}, "ERROR");
+            return;
+        }
+        SslContext& c = sslContexts[ctx];
+        const std::string& key = f[0];
+        int v = toInt(f[2]);
+        bool file = key == "cacert" || key == "clientcert" || key == "clientkey";
+        if (file && !certFiles.count(f[2])) {
+            m.respond({}, "ERROR"); // no such file in the modem
+            return;
+        }
+        if (key == "sslversion" && v >= 0 && v <= 4)
+            c.version = v;
+        else if (key == "authmode" && v >= 0 && v <= 3)
+            c.authMode = v;
+        else if (key == "enableSNI" && (v == 0 || v == 1))
+            c.sni = v;
+        else if (key == "cacert")
+            c.caCert = f[2];
+        else if (key == "clientcert")
+            c.clientCert = f[2];
+        else if (key == "clientkey")
+            c.clientKey = f[2];
+        else {
+            m.respond({}, "ERROR");
+            return;
+        }
+        m.ok();
+    });
+}
+
+bool InternetModem::tlsFilesFor(const SslContext& c, std::string* ca, std::string* cert, std::string* key)
+{
+    if (mTlsDir.empty()) {
+        char tmpl[] = "/tmp/tarvex-modem-certs-XXXXXX";
+        if (!::mkdtemp(tmpl))
+            return false;
+        mTlsDir = tmpl;
+    }
+    auto write = [&](const std::string& name, std::string* path) {
+        auto it = certFiles.find(name);
+        if (it == certFiles.end())
+            return false;
+        *path = mTlsDir + "/" + name;
+        std::ofstream(*path, std::ios::binary | std::ios::trunc) << it->second;
+        return true;
+    };
+    ca->clear();
+    cert->clear();
+    key->clear();
+    if (c.authMode >= 1 && !write(c.caCert, ca))
+        return false;
+    if (c.authMode == 2 && (!write(c.clientCert, cert) || !write(c.clientKey, key)))
+        return false;
+    return true;
+}
+
 // Waits (real time, at most 3 s) until the broker confirmed message `mid`.
 bool InternetModem::mqttAwait(int mid)
 {
@@ -703,15 +907,49 @@ int InternetModem::mqttConnect(const MqttConnect& c)
                            c.willMessage.data(), c.willQos, false);
     if (!c.user.empty())
         mosquitto_username_pw_set(mMqtt.client, c.user.c_str(), c.password.empty() ? nullptr : c.password.c_str());
+    if (mMqtt.tls) {
+        auto it = sslContexts.find(mMqtt.sslContext);
+        std::string ca, cert, key;
+        if (it == sslContexts.end() || !tlsFilesFor(it->second, &ca, &cert, &key)) {
+            mqttDropClient();
+            return kMqttNoCert;
+        }
+        const SslContext& s = it->second;
+        static const char* const kVersions[] = {"sslv3", "tlsv1", "tlsv1.1", "tlsv1.2", nullptr};
+        // Without verification any CA location will do: it is not consulted.
+        mosquitto_tls_set(mMqtt.client, ca.empty() ? nullptr : ca.c_str(), ca.empty() ? "/etc/ssl/certs" : nullptr,
+                          cert.empty() ? nullptr : cert.c_str(), key.empty() ? nullptr : key.c_str(), nullptr);
+        mosquitto_tls_opts_set(mMqtt.client, s.authMode >= 1 ? 1 : 0,
+                               kVersions[s.version >= 0 && s.version <= 4 ? s.version : 4], nullptr);
+        mosquitto_tls_insecure_set(mMqtt.client, s.authMode == 0);
+    }
     mMqtt.connack = -1;
     mMqtt.lost = false;
-    if (mosquitto_connect(mMqtt.client, host.c_str(), port, c.keepAlive) != MOSQ_ERR_SUCCESS) {
+    int rc = mosquitto_connect(mMqtt.client, host.c_str(), port, c.keepAlive);
+    // Under TLS 1.3 a server that wants a client certificate rejects the session when
+    // the client has finished: a protocol error on the socket.
+    bool tlsRejected = mMqtt.tls && (rc == MOSQ_ERR_TLS || (rc == MOSQ_ERR_ERRNO && errno == EPROTO));
+    if (rc != MOSQ_ERR_SUCCESS) {
+        if (tlsRejected) {
+            unsigned long e = ERR_peek_last_error();
+            lastTlsError = e ? ERR_reason_error_string(e) ? ERR_reason_error_string(e) : "TLS" : "TLS";
+            ERR_clear_error();
+        }
         mqttDropClient();
-        return 3; // socket connect failed
+        return tlsRejected ? kMqttHandshake : 3; // handshake or socket connect failed
     }
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (mMqtt.connack < 0 && !mMqtt.lost && std::chrono::steady_clock::now() < until)
-        mqttPump(10);
+    while (mMqtt.connack < 0 && !mMqtt.lost && std::chrono::steady_clock::now() < until) {
+        // Before the CONNACK nothing is "lost" yet: a TLS server that ends the session
+        // here (no client certificate under TLS 1.3) failed the handshake.
+        rc = mosquitto_loop(mMqtt.client, 10, 1);
+        if (rc != MOSQ_ERR_SUCCESS && mMqtt.connack < 0) {
+            mqttDropClient();
+            ERR_clear_error();
+            lastTlsError = mMqtt.tls ? "the server ended the TLS session" : "";
+            return mMqtt.tls ? kMqttHandshake : 3;
+        }
+    }
     if (mMqtt.connack == 0) {
         mMqtt.connected = true;
         return 0;

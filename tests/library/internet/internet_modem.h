@@ -2,7 +2,9 @@
 // 2G (SIM800: AT+SAPBR) commands and the HTTP service of both, added to ModemSim
 // through its command handlers. Behind it the "modem" talks to real servers the way a
 // real one talks to the internet: HTTP requests go out through libcurl, MQTT through
-// libmosquitto. Length-counted input (after "> " or "DOWNLOAD") is taken from the
+// libmosquitto. TLS is done here as in the modem: the certificate files the library
+// downloaded (AT+CCERTDOWN) and the SSL contexts it configured (AT+CSSLCFG) are what
+// libcurl and libmosquitto use for https:// and MQTT over TLS. Length-counted input (after "> " or "DOWNLOAD") is taken from the
 // library's byte stream by hostWrite() before the command parser sees it.
 #pragma once
 
@@ -11,6 +13,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -95,6 +98,21 @@ public:
     };
     std::vector<MqttConnect> mqttConnects;
     std::vector<std::string> mqttSubscriptions, mqttUnsubscriptions;
+    bool mqttTls() const { return mMqtt.tls; }
+
+    // ---- TLS ----
+    // Certificate files in the modem (name -> content); a test may put files here to
+    // play a modem that already holds them.
+    std::map<std::string, std::string> certFiles;
+    std::vector<std::string> certDownloads;   // names downloaded with AT+CCERTDOWN
+    struct SslContext
+    {
+        int version = 4, authMode = 0, sni = 0;
+        std::string caCert, clientCert, clientKey;
+    };
+    std::map<int, SslContext> sslContexts;    // AT+CSSLCFG settings by context
+    bool httpSslcfgSupported = true;          // false: AT+HTTPPARA="SSLCFG" answers ERROR
+    std::string lastTlsError;                 // the TLS library's reason for the last failure
     bool mqttStarted() const { return mMqtt.started; }
     bool mqttConnected() const { return mMqtt.connected; }
     int mqttStarts = 0;
@@ -133,6 +151,10 @@ private:
     void mqttPump(int timeoutMs);
     void mqttDeliver();
     void mqttResult(const std::string& name, int err);
+    void installTls();
+    // Writes the context's files where libmosquitto reads them; false: a file is missing.
+    bool tlsFilesFor(const SslContext& c, std::string* ca, std::string* cert, std::string* key);
+    std::string mTlsDir;
     bool mqttAwait(int mid);
     static void onMqttMessage(struct mosquitto*, void* self, const struct mosquitto_message* msg);
     static void onMqttConnect(struct mosquitto*, void* self, int rc);
@@ -162,6 +184,8 @@ private:
         std::string url, contentType, data;
         bool cidSet = false;
         bool busy = false;
+        int sslContext = -1;   // AT+HTTPPARA="SSLCFG"
+        bool ssl2G = false;    // AT+HTTPSSL=1
         int status = 0;
         std::string response;
     } mHttp;
@@ -171,6 +195,8 @@ private:
         bool started = false;
         bool acquired = false;
         bool connected = false;
+        bool tls = false;      // AT+CMQTTACCQ server type 1
+        int sslContext = -1;   // AT+CMQTTSSLCFG
         std::string clientId;
         std::string willTopic, willMessage;
         int willQos = 0;

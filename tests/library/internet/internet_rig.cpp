@@ -145,6 +145,7 @@ InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(
     std::memset(&g2, 0, sizeof g2);
     std::memset(&http, 0, sizeof http);
     std::memset(&mqtt, 0, sizeof mqtt);
+    std::memset(&ssl, 0, sizeof ssl);
     std::memset(&tx, 0, sizeof tx);
     std::memset(&rx, 0, sizeof rx);
     promptBuf.assign(o.promptBuffer, 0xA5);
@@ -222,6 +223,11 @@ InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(
         mqtt.EventHandler = &mqttEvent;
         gsmMqttClientSimcomInit(&mqtt);
     }
+
+    // TLS, as an application wires it in USER CODE (the clients use it once their Ssl
+    // is set).
+    ssl.Prompt = (&prompt._i);
+    gsmSslSimcomInit(&ssl);
 }
 
 InternetRig::~InternetRig()

@@ -16,6 +16,7 @@
 #include "GSM_NetworkRegistration.h"
 #include "GSM_Power.h"
 #include "GSM_Prompt.h"
+#include "GSM_Ssl_Simcom.h"
 #include "circbuff.h"
 
 #include <cstdint>
@@ -85,6 +86,7 @@ public:
     GSM_InternetConnectionSimcom2G_Instance g2;
     GSM_HttpClientSimcom_Instance http;
     GSM_MqttClientSimcom_Instance mqtt;
+    GSM_SslSimcom_Instance ssl;
 
     std::vector<uint8_t> promptBuf, echoBuf, txBuf, rxBuf;
     CircBuff tx, rx;

@@ -9,6 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -16,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -92,6 +96,25 @@ HttpTestServer::HttpTestServer()
         mThread = std::thread([this]() { serve(); });
 }
 
+HttpTestServer::HttpTestServer(const Tls& tls)
+{
+    // OpenSSL writes with write(): a client that gave up on the handshake must not
+    // end the test process.
+    ::signal(SIGPIPE, SIG_IGN);
+    mTls = SSL_CTX_new(TLS_server_method());
+    if (!mTls || SSL_CTX_use_certificate_chain_file(mTls, tls.cert.c_str()) != 1 ||
+        SSL_CTX_use_PrivateKey_file(mTls, tls.key.c_str(), SSL_FILETYPE_PEM) != 1)
+        return; // not ok()
+    if (!tls.clientCa.empty()) {
+        if (SSL_CTX_load_verify_locations(mTls, tls.clientCa.c_str(), nullptr) != 1)
+            return;
+        SSL_CTX_set_verify(mTls, SSL_VERIFY_PEER | SSL_VERIFY_FAIL_IF_NO_PEER_CERT, nullptr);
+    }
+    mListen = listenLoopback(0, &mPort);
+    if (mListen >= 0)
+        mThread = std::thread([this]() { serve(); });
+}
+
 HttpTestServer::~HttpTestServer()
 {
     mStop = true;
@@ -99,11 +122,13 @@ HttpTestServer::~HttpTestServer()
         mThread.join();
     if (mListen >= 0)
         ::close(mListen);
+    if (mTls)
+        SSL_CTX_free(mTls);
 }
 
 std::string HttpTestServer::url(const std::string& path) const
 {
-    return "http://127.0.0.1:" + std::to_string(mPort) + path;
+    return (mTls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(mPort) + path;
 }
 
 const char* HttpTestServer::keptUrl(const std::string& path)
@@ -131,24 +156,47 @@ void HttpTestServer::serve()
         if (::poll(&p, 1, 50) <= 0)
             continue;
         int fd = ::accept(mListen, nullptr, nullptr);
-        if (fd >= 0) {
-            handle(fd);
-            ::close(fd);
+        if (fd < 0)
+            continue;
+        SSL* ssl = nullptr;
+        if (mTls) {
+            timeval tv{5, 0};
+            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+            ssl = SSL_new(mTls);
+            SSL_set_fd(ssl, fd);
+            if (SSL_accept(ssl) != 1) { // the handshake failed: nothing to answer
+                ERR_clear_error();
+                SSL_free(ssl);
+                ::close(fd);
+                continue;
+            }
         }
+        handle(fd, ssl);
+        if (ssl) {
+            SSL_shutdown(ssl);
+            SSL_free(ssl);
+        }
+        ::close(fd);
     }
 }
 
-void HttpTestServer::handle(int fd)
+void HttpTestServer::handle(int fd, SSL* ssl)
 {
     std::string in;
     char buf[4096];
     auto until = Clock::now() + std::chrono::seconds(5);
-    size_t headerEnd;
-    while ((headerEnd = in.find("\r\n\r\n")) == std::string::npos) {
+    // Plain: wait with poll(); TLS: the socket's receive timeout bounds SSL_read.
+    auto receive = [&]() -> ssize_t {
+        if (ssl)
+            return SSL_read(ssl, buf, sizeof buf);
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, msLeft(until)) <= 0)
-            return;
-        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+            return -1;
+        return ::recv(fd, buf, sizeof buf, 0);
+    };
+    size_t headerEnd;
+    while ((headerEnd = in.find("\r\n\r\n")) == std::string::npos) {
+        ssize_t n = receive();
         if (n <= 0)
             return;
         in.append(buf, static_cast<size_t>(n));
@@ -178,10 +226,7 @@ void HttpTestServer::handle(int fd)
     }
     req.body = in.substr(headerEnd + 4);
     while (req.body.size() < length) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, msLeft(until)) <= 0)
-            return;
-        ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        ssize_t n = receive();
         if (n <= 0)
             return;
         req.body.append(buf, static_cast<size_t>(n));
@@ -203,8 +248,13 @@ void HttpTestServer::handle(int fd)
         }
     }
     std::string reason = r.status == 200 ? "OK" : r.status == 201 ? "Created" : r.status == 404 ? "Not Found" : "Status";
-    sendAll(fd, "HTTP/1.1 " + std::to_string(r.status) + " " + reason + "\r\nContent-Type: application/octet-stream\r\n" +
-                    "Content-Length: " + std::to_string(r.body.size()) + "\r\nConnection: close\r\n\r\n" + r.body);
+    std::string out = "HTTP/1.1 " + std::to_string(r.status) + " " + reason +
+                      "\r\nContent-Type: application/octet-stream\r\n" + "Content-Length: " +
+                      std::to_string(r.body.size()) + "\r\nConnection: close\r\n\r\n" + r.body;
+    if (ssl)
+        SSL_write(ssl, out.data(), static_cast<int>(out.size()));
+    else
+        sendAll(fd, out);
 }
 
 // ------------------------------------------------------------------ broker ----
@@ -258,8 +308,13 @@ bool MosquittoBroker::startOnce()
     const std::string conf = mDir + "/mosquitto.conf";
     {
         std::ofstream f(conf);
-        f << "listener " << mPort << " 127.0.0.1\n"
-          << "allow_anonymous true\n"
+        f << "listener " << mPort << " 127.0.0.1\n";
+        if (!mCert.empty()) {
+            f << "certfile " << mCert << "\nkeyfile " << mKey << "\n";
+            if (!mClientCa.empty())
+                f << "cafile " << mClientCa << "\nrequire_certificate true\n";
+        }
+        f << "allow_anonymous true\n"
           << "persistence false\n"
           << "log_dest stderr\n"
           << "log_type error\n";
@@ -320,6 +375,59 @@ void MosquittoBroker::stop()
         ::usleep(10000);
     }
     mPid = -1;
+}
+
+// -------------------------------------------------------------- test PKI ----
+
+TestPki::TestPki()
+{
+    char tmpl[] = "/tmp/tarvex-pki-XXXXXX";
+    if (!::mkdtemp(tmpl)) {
+        mError = "cannot create a temporary folder";
+        return;
+    }
+    mDir = tmpl;
+    ::chmod(mDir.c_str(), 0755); // the broker may drop root privileges
+    const std::string d = "cd '" + mDir + "' && ";
+    const std::string key = "openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out ";
+    auto ca = [&](const std::string& n) {
+        return run(d + key + n + ".key && openssl req -x509 -new -key " + n + ".key -out " + n +
+                   ".pem -subj /CN=Tarvex-" + n + " -days 30");
+    };
+    // A certificate for `n` signed by the CA, valid for `days` days (0: expires now).
+    auto issue = [&](const std::string& n, const std::string& san, const std::string& keyName, int days) {
+        return run(d + "printf 'subjectAltName=" + san + "\\n' > " + n + ".ext && openssl req -new -key " + keyName +
+                   ".key -subj /CN=" + n + " -out " + n + ".csr && openssl x509 -req -in " + n +
+                   ".csr -CA ca.pem -CAkey ca.key -CAcreateserial -days " + std::to_string(days) + " -extfile " + n +
+                   ".ext -out " + n + ".pem");
+    };
+    mOk = ca("ca") && ca("otherca") && run(d + key + "server.key") && run(d + key + "client.key") &&
+          issue("expired", "IP:127.0.0.1,DNS:localhost", "server", 0) &&
+          issue("server", "IP:127.0.0.1,DNS:localhost", "server", 30) &&
+          issue("wronghost", "DNS:wrong.example", "server", 30) && issue("client", "DNS:device", "client", 30);
+    ::chmod((mDir + "/server.key").c_str(), 0644);
+    ::usleep(1100000); // "expired" is valid until the second it was made
+}
+
+TestPki::~TestPki()
+{
+    if (!mDir.empty())
+        runCommand("rm -rf '" + mDir + "'");
+}
+
+std::string TestPki::read(const std::string& name) const
+{
+    std::ifstream f(path(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+bool TestPki::run(const std::string& command)
+{
+    int status = -1;
+    std::string out = runCommand(command + " 2>&1", &status);
+    if (status != 0)
+        mError = command + ": " + out;
+    return status == 0;
 }
 
 // --------------------------------------------------------------- processes ----

@@ -1,6 +1,8 @@
 // Real servers on the loopback interface for the internet tests: a small HTTP/1.1
-// server running in a thread of the test process, and a mosquitto broker started as
-// a child process with a temporary configuration. Both pick a free port.
+// server running in a thread of the test process (plain or HTTPS through OpenSSL), and
+// a mosquitto broker started as a child process with a temporary configuration (plain
+// or a TLS listener). Both pick a free port. TestPki makes the certificates with the
+// openssl command at run time.
 #pragma once
 
 #include <sys/types.h>
@@ -27,7 +29,15 @@ public:
         std::string body;
     };
 
+    // TLS settings (PEM file paths); clientCa set: a client certificate signed by it is
+    // required.
+    struct Tls
+    {
+        std::string cert, key, clientCa;
+    };
+
     HttpTestServer();  // listens on 127.0.0.1:<free port>; see ok()
+    explicit HttpTestServer(const Tls& tls);  // the same over TLS (https://)
     ~HttpTestServer();
     HttpTestServer(const HttpTestServer&) = delete;
     HttpTestServer& operator=(const HttpTestServer&) = delete;
@@ -47,8 +57,9 @@ public:
 private:
     std::deque<std::string> mKeptUrls;  // never moves its strings
     void serve();
-    void handle(int fd);
+    void handle(int fd, struct ssl_st* ssl);
 
+    struct ssl_ctx_st* mTls = nullptr;
     int mListen = -1;
     uint16_t mPort = 0;
     std::atomic<bool> mStop{false};
@@ -62,6 +73,11 @@ class MosquittoBroker
 {
 public:
     MosquittoBroker() = default;
+    // A TLS listener with these PEM files; clientCa set: client certificates required.
+    MosquittoBroker(const std::string& cert, const std::string& key, const std::string& clientCa)
+        : mCert(cert), mKey(key), mClientCa(clientCa)
+    {
+    }
     ~MosquittoBroker();
     MosquittoBroker(const MosquittoBroker&) = delete;
     MosquittoBroker& operator=(const MosquittoBroker&) = delete;
@@ -80,8 +96,29 @@ private:
 
     pid_t mPid = -1;
     uint16_t mPort = 0;
+    std::string mCert, mKey, mClientCa;
     std::string mDir;
     std::string mError;
+};
+
+// A test certificate authority and certificates made with openssl in a temporary
+// folder: ca (the CA), otherca (a CA nobody used), server (127.0.0.1 and localhost),
+// expired (the same names, no longer valid), wronghost (only "wrong.example"), client
+// (signed by ca). path("server.pem"), path("server.key"), read("ca.pem").
+class TestPki
+{
+public:
+    TestPki();
+    ~TestPki();
+    bool ok() const { return mOk; }
+    const std::string& error() const { return mError; }
+    std::string path(const std::string& name) const { return mDir + "/" + name; }
+    std::string read(const std::string& name) const;
+
+private:
+    bool run(const std::string& command);
+    std::string mDir, mError;
+    bool mOk = false;
 };
 
 // Runs a command line through the shell; returns its standard output (and the exit

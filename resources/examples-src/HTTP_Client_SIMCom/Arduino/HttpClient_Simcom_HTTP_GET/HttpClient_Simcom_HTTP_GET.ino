@@ -12,7 +12,8 @@
 // Steps (details in README.md):
 //   1. Wire the modem to the Arduino Mega 2560 as described in main.h and insert a SIM
 //      card with a data plan.
-//   2. Optionally set url below to the page you want to fetch (plain http).
+//   2. Optionally set url below to the page you want to fetch (https needs the
+//      server's CA in gsm_manager's USER CODE Variables).
 //   3. Open this sketch in the Arduino IDE, select the board "Arduino Mega or Mega
 //      2560" and its port, and upload.
 //   4. Open the Serial Monitor at 115200 baud.
@@ -25,9 +26,9 @@
 #include "main.h"
 #include "gsm_manager.h"
 
-/* The page to fetch ("http://" may be left out; https needs an SSL set-up of the modem
- * that this example does not do). */
-static char url[] = "http://httpbin.org/get";
+/* The page to fetch, over HTTPS: the modem verifies the server against the CA given in
+ * gsm_manager's USER CODE (Variables, Init); for another server name its CA there. */
+static char url[] = "https://httpbin.org/get";
 
 /* Time between two requests. */
 #define REQUEST_INTERVAL_MS 60000u

@@ -12,7 +12,8 @@
 // Steps (details in README.md):
 //   1. Wire the modem to the Arduino Mega 2560 as described in main.h and insert a SIM
 //      card with a data plan.
-//   2. Optionally set MQTT_SERVER_URL and topic below.
+//   2. Optionally set MQTT_SERVER_URL and topic below (another TLS server
+//      needs its CA in gsm_manager's USER CODE Variables).
 //   3. Open this sketch in the Arduino IDE, select the board "Arduino Mega or Mega
 //      2560" and its port, and upload.
 //   4. Open the Serial Monitor at 115200 baud.
@@ -25,9 +26,10 @@
 #include "main.h"
 #include "gsm_manager.h"
 
-/* The MQTT server: the public test server of the Eclipse Mosquitto project (plain TCP,
- * everybody can read what you publish - use your own server for real data). */
-#define MQTT_SERVER_URL "tcp://test.mosquitto.org:1883"
+/* The MQTT server: HiveMQ's public broker, over TLS (port 8883); the modem verifies its
+ * certificate against the CA in gsm_manager's USER CODE (Variables, Init). Everybody can
+ * read what you publish there - use your own server for real data. */
+#define MQTT_SERVER_URL "tcp://broker.hivemq.com:8883"
 #define MQTT_CLIENT_ID "tarvex-example-publisher"
 
 /* Pause before connecting again after the connection was lost or refused. */

@@ -25,9 +25,10 @@
 #include "main.h"
 #include "gsm_manager.h"
 
-/* The MQTT server: the public test server of the Eclipse Mosquitto project (plain TCP,
- * everybody can read what you publish - use your own server for real data). */
-#define MQTT_SERVER_URL "tcp://test.mosquitto.org:1883"
+/* The MQTT server: HiveMQ's public broker (plain TCP; the Publish example reaches the
+ * same broker over TLS). Everybody can read what is published there - use your own
+ * server for real data. */
+#define MQTT_SERVER_URL "tcp://broker.hivemq.com:1883"
 #define MQTT_CLIENT_ID "tarvex-example-subscriber"
 
 /* Pause before connecting again after the connection was lost or refused. */

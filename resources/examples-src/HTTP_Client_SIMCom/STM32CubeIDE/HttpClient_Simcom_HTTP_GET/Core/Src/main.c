@@ -14,7 +14,8 @@
  * Steps (details in README.md):
  *   1. Wire the modem to the NUCLEO-F411RE as described in main.h and insert a SIM card
  *      with a data plan.
- *   2. Optionally set url below to the page you want to fetch (plain http).
+ *   2. Optionally set url below to the page you want to fetch (https needs the
+ *      server's CA in gsm_manager's USER CODE Variables).
  *   3. Import the project into STM32CubeIDE (File > Import > Existing Projects into
  *      Workspace), build it and run it on the board.
  *   4. Open a terminal on the board's virtual COM port at 115200 baud.
@@ -27,9 +28,9 @@
 #include "main.h"
 #include "gsm_manager.h"
 
-/* The page to fetch ("http://" may be left out; https needs an SSL set-up of the modem
- * that this example does not do). */
-static char url[] = "http://httpbin.org/get";
+/* The page to fetch, over HTTPS: the modem verifies the server against the CA given in
+ * gsm_manager's USER CODE (Variables, Init); for another server name its CA there. */
+static char url[] = "https://httpbin.org/get";
 
 /* Time between two requests. */
 #define REQUEST_INTERVAL_MS 60000u

@@ -14,7 +14,8 @@
  * Steps (details in README.md):
  *   1. Wire the modem to the NUCLEO-F411RE as described in main.h and insert a SIM card
  *      with a data plan.
- *   2. Optionally set MQTT_SERVER_URL and topic below.
+ *   2. Optionally set MQTT_SERVER_URL and topic below (another TLS server
+ *      needs its CA in gsm_manager's USER CODE Variables).
  *   3. Import the project into STM32CubeIDE (File > Import > Existing Projects into
  *      Workspace), build it and run it on the board.
  *   4. Open a terminal on the board's virtual COM port at 115200 baud.
@@ -27,9 +28,10 @@
 #include "main.h"
 #include "gsm_manager.h"
 
-/* The MQTT server: the public test server of the Eclipse Mosquitto project (plain TCP,
- * everybody can read what you publish - use your own server for real data). */
-#define MQTT_SERVER_URL "tcp://test.mosquitto.org:1883"
+/* The MQTT server: HiveMQ's public broker, over TLS (port 8883); the modem verifies its
+ * certificate against the CA in gsm_manager's USER CODE (Variables, Init). Everybody can
+ * read what you publish there - use your own server for real data. */
+#define MQTT_SERVER_URL "tcp://broker.hivemq.com:8883"
 #define MQTT_CLIENT_ID "tarvex-example-publisher"
 
 /* Pause before connecting again after the connection was lost or refused. */

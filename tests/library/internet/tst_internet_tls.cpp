@@ -1,0 +1,351 @@
+// HTTPS and MQTT over TLS through the simulated modems. The modem's TLS is real: the
+// HTTP service goes through libcurl to HTTPS servers of this test, MQTT through
+// libmosquitto to mosquitto TLS listeners, with a CA and certificates made by openssl
+// at run time. The certificate files the library downloads into the modem are the ones
+// the modem's TLS client uses, so a wrong CA, an expired or wrong-host server
+// certificate and a missing client certificate fail the handshake for real.
+#include "internet_rig.h"
+#include "test_servers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+size_t countCommands(const ModemSim& sim, const std::string& prefix)
+{
+    return static_cast<size_t>(std::count_if(sim.commands.begin(), sim.commands.end(), [&](const std::string& c) {
+        return c.compare(0, prefix.size(), prefix) == 0;
+    }));
+}
+
+// PEM files as an application keeps them: constant data, named as in the modem.
+struct Files
+{
+    std::string caPem, certPem, keyPem;
+    GSM_SslSimcom_File ca{}, cert{}, key{};
+    GSM_SslSimcom_Config config{};
+
+    Files(const TestPki& pki, const std::string& caSource, uint8_t authMode)
+        : caPem(pki.read(caSource)), certPem(pki.read("client.pem")), keyPem(pki.read("client.key"))
+    {
+        ca = {"ca.pem", reinterpret_cast<const uint8_t*>(caPem.data()), static_cast<uint16_t>(caPem.size())};
+        cert = {"client.pem", reinterpret_cast<const uint8_t*>(certPem.data()), static_cast<uint16_t>(certPem.size())};
+        key = {"client.key", reinterpret_cast<const uint8_t*>(keyPem.data()), static_cast<uint16_t>(keyPem.size())};
+        config.ContextId = 1;
+        config.Version = GSM_SslSimcom_Version_Any;
+        config.AuthMode = authMode;
+        config.EnableSni = true;
+        config.CaCert = &ca;
+        config.ClientCert = &cert;
+        config.ClientKey = &key;
+    }
+};
+
+class Tls : public ::testing::Test
+{
+protected:
+    static std::unique_ptr<TestPki> pki;
+    static std::unique_ptr<HttpTestServer> good, expired, wrongHost, mutual;
+
+    static void SetUpTestSuite()
+    {
+        pki.reset(new TestPki);
+        if (!pki->ok())
+            return;
+        auto server = [](const std::string& cert, const std::string& clientCa) {
+            HttpTestServer::Tls t{pki->path(cert), pki->path("server.key"), clientCa.empty() ? "" : pki->path(clientCa)};
+            return std::unique_ptr<HttpTestServer>(new HttpTestServer(t));
+        };
+        good = server("server.pem", "");
+        expired = server("expired.pem", "");
+        wrongHost = server("wronghost.pem", "");
+        mutual = server("server.pem", "ca.pem");
+    }
+    static void TearDownTestSuite()
+    {
+        good.reset();
+        expired.reset();
+        wrongHost.reset();
+        mutual.reset();
+        pki.reset();
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(pki->ok()) << pki->error();
+        ASSERT_TRUE(good->ok() && expired->ok() && wrongHost->ok() && mutual->ok());
+    }
+
+    static InternetRigOptions options(uint32_t seed, InternetModem::Family family = InternetModem::Family::Lte)
+    {
+        InternetRigOptions o;
+        o.family = family;
+        o.seed = seed;
+        o.echoOn = (seed % 2) == 1;
+        o.maxChunk = 1 + seed * 13 % 64;
+        return o;
+    }
+
+    static const HttpEvent* request(InternetRig& r, const std::string& url, const char* post = nullptr)
+    {
+        size_t before = r.httpEvents.size();
+        bool queued = post ? gsmHttpClientSimcomPost(&r.http, url.c_str(), post)
+                           : gsmHttpClientSimcomGet(&r.http, url.c_str());
+        if (!queued || !r.runUntil([&] { return r.httpEvents.size() > before && r.httpEvents.back().last; }, 60000))
+            return nullptr;
+        return &r.httpEvents.back();
+    }
+};
+
+std::unique_ptr<TestPki> Tls::pki;
+std::unique_ptr<HttpTestServer> Tls::good, Tls::expired, Tls::wrongHost, Tls::mutual;
+
+// GET and POST over HTTPS with verification on and off: a 1,500-byte body intact both
+// ways, the CA downloaded only where verification needs it, the context tied to the
+// HTTP service.
+TEST_F(Tls, HttpsGetAndPost)
+{
+    const std::string body = trickyBody(1500);
+    good->route("/big", {200, body});
+    for (uint8_t auth : {GSM_SslSimcom_Auth_Server, GSM_SslSimcom_Auth_None}) {
+        SCOPED_TRACE(auth == GSM_SslSimcom_Auth_None ? "verification off" : "verification on");
+        Files f(*pki, "ca.pem", auth);
+        InternetRig r(options(3 + auth));
+        r.ssl.Config = &f.config;
+        r.http.Ssl = &r.ssl;
+        ASSERT_TRUE(r.bringUp());
+
+        const HttpEvent* ev = request(r, good->url("/big"));
+        ASSERT_NE(ev, nullptr);
+        EXPECT_EQ(ev->status, 200u) << r.net.lastTlsError;
+        std::string got;
+        ASSERT_TRUE(r.httpBody(&got));
+        EXPECT_TRUE(got == body) << "body of " << got.size() << " bytes";
+
+        size_t requests = good->requests().size();
+        std::string sent;
+        for (int i = 0; sent.size() < 1500; ++i)
+            sent += "{\"reading\": " + std::to_string(i) + "}\r\n";
+        sent.resize(1500);
+        ev = request(r, good->url("/post"), sent.c_str());
+        ASSERT_NE(ev, nullptr);
+        EXPECT_EQ(ev->status, 201u);
+        ASSERT_EQ(good->requests().size(), requests + 1);
+        EXPECT_EQ(good->requests().back().body, sent);
+
+        EXPECT_EQ(r.net.certDownloads,
+                  auth == GSM_SslSimcom_Auth_None ? std::vector<std::string>{} : std::vector<std::string>{"ca.pem"});
+        EXPECT_EQ(r.net.sslContexts[1].authMode, auth);
+        EXPECT_EQ(countCommands(r.sim, "AT+HTTPPARA=\"SSLCFG\",1"), 2u) << "every https request names the context";
+        EXPECT_EQ(countCommands(r.sim, "AT+CSSLCFG=\"authmode\""), 1u) << "configured once per modem start";
+    }
+}
+
+// Each broken trust relation fails the handshake for real; the library reports the
+// modem's TLS status, not a lost connection or a timeout. The matching good cases pass
+// through the same servers, so the failures are the certificates' doing.
+TEST_F(Tls, HttpsHandshakeOutcomes)
+{
+    struct Case
+    {
+        const char* name;
+        HttpTestServer* server;
+        const char* ca;   // file the application names as its CA
+        uint8_t auth;
+        bool succeeds;
+    };
+    const Case cases[] = {
+        {"wrong CA", good.get(), "otherca.pem", GSM_SslSimcom_Auth_Server, false},
+        {"expired server certificate", expired.get(), "ca.pem", GSM_SslSimcom_Auth_Server, false},
+        {"server certificate for another host", wrongHost.get(), "ca.pem", GSM_SslSimcom_Auth_Server, false},
+        {"no client certificate", mutual.get(), "ca.pem", GSM_SslSimcom_Auth_Server, false},
+        {"client certificate", mutual.get(), "ca.pem", GSM_SslSimcom_Auth_ServerAndClient, true},
+        {"expired, not verified", expired.get(), "ca.pem", GSM_SslSimcom_Auth_None, true},
+    };
+    uint32_t seed = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.server->route("/t", {200, "trusted"});
+        Files f(*pki, c.ca, c.auth);
+        InternetRig r(options(seed++));
+        r.ssl.Config = &f.config;
+        r.http.Ssl = &r.ssl;
+        ASSERT_TRUE(r.bringUp());
+        size_t served = c.server->requests().size();
+        const HttpEvent* ev = request(r, c.server->url("/t"));
+        ASSERT_NE(ev, nullptr);
+        if (c.succeeds) {
+            EXPECT_EQ(ev->status, 200u) << r.net.lastTlsError;
+            EXPECT_EQ(ev->data, "trusted");
+            continue;
+        }
+        EXPECT_EQ(ev->status, 715u);
+        EXPECT_TRUE(GSM_HTTP_SIMCOM_IS_TLS_FAILURE(ev->status));
+        EXPECT_FALSE(GSM_HTTP_SIMCOM_IS_TLS_FAILURE(601u) || GSM_HTTP_SIMCOM_IS_TLS_FAILURE(GSM_HTTP_SIMCOM_STATUS_TIMEOUT));
+        EXPECT_NE(r.net.lastTlsError, "") << "the TLS library saw the failure";
+        EXPECT_EQ(c.server->requests().size(), served) << "no request passed the handshake";
+        EXPECT_EQ(r.net.certFiles["ca.pem"], pki->read(c.ca)) << "the modem holds the CA the application gave";
+    }
+}
+
+// Files already in the modem are not downloaded again; a deleted one is; a modem
+// restart configures the context again from the files the modem kept.
+TEST_F(Tls, CertificatesDownloadedOnlyWhenMissing)
+{
+    good->route("/t", {200, "ok"});
+    Files f(*pki, "ca.pem", GSM_SslSimcom_Auth_Server);
+    InternetRig r(options(21));
+    r.net.certFiles["ca.pem"] = f.caPem;
+    r.ssl.Config = &f.config;
+    r.http.Ssl = &r.ssl;
+    ASSERT_TRUE(r.bringUp());
+    const HttpEvent* ev = request(r, good->url("/t"));
+    ASSERT_NE(ev, nullptr);
+    EXPECT_EQ(ev->status, 200u);
+    EXPECT_TRUE(r.net.certDownloads.empty());
+    EXPECT_EQ(countCommands(r.sim, "AT+CCERTLIST"), 1u);
+
+    ASSERT_TRUE(gsmSslSimcomDeleteFile(&r.ssl, "ca.pem"));
+    ev = request(r, good->url("/t"));
+    ASSERT_NE(ev, nullptr);
+    EXPECT_EQ(ev->status, 200u);
+    EXPECT_EQ(r.net.certDownloads, std::vector<std::string>{"ca.pem"});
+    EXPECT_EQ(countCommands(r.sim, "AT+CCERTDELE=\"ca.pem\""), 1u);
+
+    // The modem restarts: its SSL settings are gone, its files are not.
+    uint8_t session = gsmPromptSession(&r.prompt._i);
+    r.sim.spontaneousReset();
+    ASSERT_TRUE(r.runUntil([&] { return gsmPromptSession(&r.prompt._i) != session && r.connected(); }, 90000));
+    EXPECT_TRUE(r.net.sslContexts.empty());
+    ev = request(r, good->url("/t"));
+    ASSERT_NE(ev, nullptr);
+    EXPECT_EQ(ev->status, 200u) << r.net.lastTlsError;
+    EXPECT_EQ(r.net.certDownloads.size(), 1u);
+    EXPECT_EQ(countCommands(r.sim, "AT+CSSLCFG=\"cacert\""), 3u);
+}
+
+// What cannot be done as asked is refused, never done another way: a context other
+// than 0 on firmware without the SSLCFG parameter (which applies context 0 to HTTPS),
+// a configuration without its CA, verification over 2G.
+TEST_F(Tls, HttpsRefusals)
+{
+    good->route("/t", {200, "ok"});
+    Files f(*pki, "ca.pem", GSM_SslSimcom_Auth_Server);
+    Files wrongCa(*pki, "otherca.pem", GSM_SslSimcom_Auth_Server);
+    {
+        InternetRig r(options(31));
+        r.net.httpSslcfgSupported = false;
+        r.ssl.Config = &f.config;
+        r.http.Ssl = &r.ssl;
+        ASSERT_TRUE(r.bringUp());
+        const HttpEvent* ev = request(r, good->url("/t"));
+        ASSERT_NE(ev, nullptr);
+        EXPECT_EQ(ev->status, GSM_HTTP_SIMCOM_STATUS_TLS_SETUP);
+        EXPECT_EQ(countCommands(r.sim, "AT+HTTPACTION"), 0u);
+
+        GSM_SslSimcom_Config noCa = f.config;
+        noCa.CaCert = nullptr;
+        r.ssl.Config = &noCa;
+        ev = request(r, good->url("/t"));
+        ASSERT_NE(ev, nullptr);
+        EXPECT_EQ(ev->status, GSM_HTTP_SIMCOM_STATUS_TLS_SETUP);
+        EXPECT_EQ(countCommands(r.sim, "AT+HTTPACTION"), 0u);
+
+        // Context 0 is what such firmware uses: its verification holds (a wrong CA fails).
+        for (Files* files : {&f, &wrongCa}) {
+            files->config.ContextId = 0;
+            gsmSslSimcomSetConfig(&r.ssl, &files->config);
+            ev = request(r, good->url("/t"));
+            ASSERT_NE(ev, nullptr);
+            EXPECT_EQ(ev->status, files == &f ? 200u : 715u) << r.net.lastTlsError;
+            gsmSslSimcomDeleteFile(&r.ssl, "ca.pem");
+        }
+    }
+    {
+        // SIM800: encrypted without verification works; verification is refused.
+        InternetRig r(options(32, InternetModem::Family::Gsm2G));
+        ASSERT_TRUE(r.bringUp());
+        const HttpEvent* ev = request(r, expired->url("/t"));
+        ASSERT_NE(ev, nullptr);
+        EXPECT_EQ(ev->status, 200u) << r.net.lastTlsError;
+        EXPECT_EQ(countCommands(r.sim, "AT+HTTPSSL=1"), 1u);
+        r.ssl.Config = &f.config;
+        r.http.Ssl = &r.ssl;
+        size_t inits = countCommands(r.sim, "AT+HTTPINIT");
+        ev = request(r, good->url("/t"));
+        ASSERT_NE(ev, nullptr);
+        EXPECT_EQ(ev->status, GSM_HTTP_SIMCOM_STATUS_TLS_UNSUPPORTED);
+        EXPECT_EQ(countCommands(r.sim, "AT+HTTPINIT"), inits) << "nothing sent";
+    }
+}
+
+// MQTT over TLS against mosquitto TLS listeners: with and without a client
+// certificate, subscribe, publish and receive one's own message; a missing client
+// certificate and a wrong CA fail the handshake, reported as a TLS error with the
+// modem's code.
+TEST_F(Tls, MqttOverTls)
+{
+    MosquittoBroker plain(pki->path("server.pem"), pki->path("server.key"), "");
+    MosquittoBroker mutualBroker(pki->path("server.pem"), pki->path("server.key"), pki->path("ca.pem"));
+    ASSERT_TRUE(plain.start()) << plain.error();
+    ASSERT_TRUE(mutualBroker.start()) << mutualBroker.error();
+    struct Case
+    {
+        const char* name;
+        MosquittoBroker* broker;
+        const char* ca;
+        uint8_t auth;
+        bool succeeds;
+    };
+    const Case cases[] = {
+        {"server verified", &plain, "ca.pem", GSM_SslSimcom_Auth_Server, true},
+        {"mutual TLS", &mutualBroker, "ca.pem", GSM_SslSimcom_Auth_ServerAndClient, true},
+        {"no client certificate", &mutualBroker, "ca.pem", GSM_SslSimcom_Auth_Server, false},
+        {"wrong CA", &plain, "otherca.pem", GSM_SslSimcom_Auth_Server, false},
+    };
+    uint32_t seed = 40;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Files f(*pki, c.ca, c.auth);
+        InternetRig r(options(seed++));
+        r.ssl.Config = &f.config;
+        r.mqtt.Ssl = &r.ssl;
+        ASSERT_TRUE(r.bringUp());
+        std::string url = c.broker->url();
+        GSM_MqttClientSimcom_Connect_Session s;
+        gsmMqttClientSimcomInitConfigDefault(&s);
+        s.ServerUrl = url.c_str();
+        s.ClientId = "tarvex-tls";
+        ASSERT_TRUE(gsmMqttClientSimcomConnect(&r.mqtt, &s));
+        ASSERT_TRUE(r.runUntil([&] {
+            return r.countMqtt(GSM_MqttClientSimcom_EventType_ConnectSuccess) +
+                       r.countMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse) >
+                   0;
+        }, 30000));
+        EXPECT_TRUE(r.net.mqttTls());
+        EXPECT_EQ(countCommands(r.sim, "AT+CMQTTACCQ=0,\"tarvex-tls\",1"), 1u);
+        EXPECT_EQ(countCommands(r.sim, "AT+CMQTTSSLCFG=0,1"), 1u);
+        if (!c.succeeds) {
+            ASSERT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse), 1u);
+            const MqttEvent& e = r.mqttEvents.back();
+            EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Tls);
+            EXPECT_EQ(e.errorCode, 32);
+            EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+            continue;
+        }
+        ASSERT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_ConnectSuccess), 1u) << r.net.lastTlsError;
+        ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "tarvex/tls", 1));
+        ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_SubscribeSuccess) == 1; }, 20000));
+        ASSERT_TRUE(gsmMqttClientSimcomPublish(&r.mqtt, "tarvex/tls", "sealed"));
+        ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd) == 1; }, 20000));
+        std::string topic, payload;
+        ASSERT_TRUE(r.lastMessage(&topic, &payload));
+        EXPECT_EQ(topic, "tarvex/tls");
+        EXPECT_EQ(payload, "sealed");
+        EXPECT_EQ(r.net.certDownloads.size(), c.auth == GSM_SslSimcom_Auth_ServerAndClient ? 3u : 1u);
+    }
+}
+
+} // namespace
