@@ -19,38 +19,9 @@ using namespace workflowtest;
 
 namespace {
 
-struct ToolRun
-{
-    int status = -1;
-    QString err;
-    QStringList lines() const { return err.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
-};
-
 ToolRun runTool(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(TARVEX_GEN_PATH), args);
-    ToolRun r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.status = p.exitCode();
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-// Copies a folder tree (files only need to be plain files here).
-bool copyTree(const QString& from, const QString& to)
-{
-    const QMap<QString, QByteArray> files = snapshot(from);
-    for (auto it = files.cbegin(); it != files.cend(); ++it) {
-        if (it.key().endsWith(QLatin1Char('/'))) {
-            if (!QDir().mkpath(to + QLatin1Char('/') + it.key()))
-                return false;
-        } else if (!writeBytes(to + QLatin1Char('/') + it.key(), it.value())) {
-            return false;
-        }
-    }
-    return true;
+    return runProgram(QStringLiteral(TARVEX_GEN_PATH), args);
 }
 
 } // namespace

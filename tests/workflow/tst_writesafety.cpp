@@ -28,39 +28,9 @@ using namespace workflowtest;
 
 namespace {
 
-struct ToolRun
-{
-    int status = -1;
-    QString err;
-};
-
 ToolRun runTool(const QStringList& args, const QByteArray& faultVariable = QByteArray(), int faultAt = 0)
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!faultVariable.isEmpty())
-        env.insert(QString::fromLatin1(faultVariable), QString::number(faultAt));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(TARVEX_GEN_PATH), args);
-    ToolRun r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.status = p.exitCode();
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-bool copyTree(const QString& from, const QString& to)
-{
-    const QMap<QString, QByteArray> files = snapshot(from);
-    for (auto it = files.cbegin(); it != files.cend(); ++it) {
-        const QString target = to + QLatin1Char('/') + it.key();
-        if (it.key().endsWith(QLatin1Char('/')) ? !QDir().mkpath(target)
-                                                : !(QDir().mkpath(QFileInfo(target).absolutePath()) &&
-                                                    writeBytes(target, it.value())))
-            return false;
-    }
-    return true;
+    return runProgram(QStringLiteral(TARVEX_GEN_PATH), args, faultVariable, faultAt);
 }
 
 // The temporary file of an interrupted atomic write: a file of the new

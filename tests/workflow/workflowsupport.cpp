@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 
 namespace workflowtest {
@@ -31,6 +32,35 @@ QMap<QString, QByteArray> snapshot(const QString& dir)
             out.insert(rel, "<special>");
     }
     return out;
+}
+
+bool copyTree(const QString& from, const QString& to)
+{
+    const QMap<QString, QByteArray> files = snapshot(from);
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QString target = to + QLatin1Char('/') + it.key();
+        if (it.key().endsWith(QLatin1Char('/')) ? !QDir().mkpath(target)
+                                                : !(QDir().mkpath(QFileInfo(target).absolutePath()) &&
+                                                    writeBytes(target, it.value())))
+            return false;
+    }
+    return true;
+}
+
+ToolRun runProgram(const QString& program, const QStringList& args, const QByteArray& faultVariable, int faultAt)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!faultVariable.isEmpty())
+        env.insert(QString::fromLatin1(faultVariable), QString::number(faultAt));
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    ToolRun r;
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return r;
+    r.status = p.exitCode();
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
 }
 
 void selectModules(ProjectModel& project, const QStringList& names)

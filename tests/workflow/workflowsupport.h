@@ -20,6 +20,23 @@ namespace workflowtest {
 // content, links as "<link to TARGET>", special files (FIFOs) as "<special>".
 QMap<QString, QByteArray> snapshot(const QString& dir);
 
+// Recreates a snapshot()-listed tree of folders and plain files under to.
+bool copyTree(const QString& from, const QString& to);
+
+// Exit status (-1 when it did not end normally within a minute) and standard
+// error of one run of a program.
+struct ToolRun
+{
+    int status = -1;
+    QString err;
+    QStringList lines() const { return err.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+};
+
+// Runs program with args; a non-empty faultVariable is set to faultAt in its
+// environment (the writers' test hooks).
+ToolRun runProgram(const QString& program, const QStringList& args, const QByteArray& faultVariable = QByteArray(),
+                   int faultAt = 0);
+
 using testsupport::readBytes;
 using testsupport::writeBytes;
 
