@@ -349,9 +349,9 @@ bool InternetRig::httpBody(std::string* body, size_t from) const
     return true;
 }
 
-bool InternetRig::httpDone(size_t before)
+bool InternetRig::httpDone(size_t before, uint32_t maxMs)
 {
-    return runUntil([&] { return httpEvents.size() > before && httpEvents.back().last; }, 60000);
+    return runUntil([&] { return httpEvents.size() > before && httpEvents.back().last; }, maxMs);
 }
 
 size_t InternetRig::countMqtt(int type) const

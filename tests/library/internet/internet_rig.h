@@ -105,7 +105,7 @@ public:
     // when a piece does not continue where the previous one ended.
     bool httpBody(std::string* body, size_t from = 0) const;
     // Runs until the last piece of an HTTP result after event index `before` arrives.
-    bool httpDone(size_t before = 0);
+    bool httpDone(size_t before = 0, uint32_t maxMs = 60000);
     size_t countMqtt(int type) const;
     // Topic and payload of the last complete received message (from its events).
     bool lastMessage(std::string* topic, std::string* payload) const;

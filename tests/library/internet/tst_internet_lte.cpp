@@ -125,17 +125,6 @@ TEST_P(Lte, RefusedOpeningBacksOff)
     EXPECT_EQ(gsmInternetConnectionSimcomFailedAttempts(&r.lte), 0u);
 }
 
-TEST_P(Lte, ModemRestartReopens)
-{
-    InternetRig r(options());
-    ASSERT_TRUE(r.bringUp());
-    r.sim.spontaneousReset();
-    ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 30000));
-    r.setRegistered(true);
-    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 60000));
-    EXPECT_EQ(r.net.opens, 2);
-}
-
 TEST_P(Lte, DisableClosesAndEnableReopens)
 {
     InternetRig r(options());
