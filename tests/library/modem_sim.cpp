@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+namespace simtext {
 
 bool reached(uint32_t now, uint32_t at)
 {
@@ -33,7 +33,7 @@ std::vector<std::string> fields(const std::string& s)
     return f;
 }
 
-int toInt(const std::string& s, int def = -1)
+int toInt(const std::string& s, int def)
 {
     if (s.empty())
         return def;
@@ -42,7 +42,11 @@ int toInt(const std::string& s, int def = -1)
     return (end && *end == '\0') ? static_cast<int>(v) : def;
 }
 
-} // namespace
+} // namespace simtext
+
+using simtext::fields;
+using simtext::reached;
+using simtext::toInt;
 
 ModemSim::ModemSim()
 {

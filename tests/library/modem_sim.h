@@ -11,6 +11,13 @@
 #include <string>
 #include <vector>
 
+// Small text helpers for simulated AT command handlers.
+namespace simtext {
+bool reached(uint32_t now, uint32_t at); // wrap-around safe "now is at or past at"
+std::vector<std::string> fields(const std::string& s); // splits "a,\"b,c\",d", removing quotes
+int toInt(const std::string& s, int def = -1);
+} // namespace simtext
+
 struct Transcript;
 struct TranscriptExchange;
 

@@ -37,42 +37,9 @@ void librariesDown()
     }
 }
 
-// Splits "a,\"b,c\",d" into fields, removing quotes.
-std::vector<std::string> fields(const std::string& s)
-{
-    std::vector<std::string> f;
-    std::string cur;
-    bool q = false;
-    for (char c : s) {
-        if (c == '"')
-            q = !q;
-        else if (c == ',' && !q) {
-            f.push_back(cur);
-            cur.clear();
-        } else
-            cur += c;
-    }
-    f.push_back(cur);
-    return f;
-}
-
-int toInt(const std::string& s, int def = -1)
-{
-    if (s.empty())
-        return def;
-    char* end = nullptr;
-    long v = std::strtol(s.c_str(), &end, 10);
-    return (end && *end == '\0') ? static_cast<int>(v) : def;
-}
-
 std::string after(const std::string& line, size_t n)
 {
     return line.size() > n ? line.substr(n) : std::string();
-}
-
-bool reached(uint32_t now, uint32_t at)
-{
-    return static_cast<uint32_t>(now - at) < 0x80000000u;
 }
 
 bool isHttps(const std::string& url)
@@ -96,6 +63,10 @@ size_t collect(char* data, size_t size, size_t n, void* out)
 }
 
 } // namespace
+
+using simtext::fields;
+using simtext::reached;
+using simtext::toInt;
 
 InternetModem::InternetModem(ModemSim& sim, Family family) : mSim(sim), mFamily(family)
 {

@@ -349,6 +349,11 @@ bool InternetRig::httpBody(std::string* body, size_t from) const
     return true;
 }
 
+bool InternetRig::httpDone(size_t before, uint32_t maxMs)
+{
+    return runUntil([&] { return httpEvents.size() > before && httpEvents.back().last; }, maxMs);
+}
+
 size_t InternetRig::countMqtt(int type) const
 {
     return static_cast<size_t>(
@@ -379,4 +384,11 @@ bool InternetRig::lastMessage(std::string* topic, std::string* payload) const
             return false;
     }
     return true;
+}
+
+size_t countCommands(const ModemSim& sim, const std::string& prefix)
+{
+    return static_cast<size_t>(std::count_if(sim.commands.begin(), sim.commands.end(), [&](const std::string& c) {
+        return c.compare(0, prefix.size(), prefix) == 0;
+    }));
 }

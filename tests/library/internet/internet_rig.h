@@ -104,6 +104,8 @@ public:
     // Body reassembled from the HTTP events since index `from` (by DataOffset); false
     // when a piece does not continue where the previous one ended.
     bool httpBody(std::string* body, size_t from = 0) const;
+    // Runs until the last piece of an HTTP result after event index `before` arrives.
+    bool httpDone(size_t before = 0, uint32_t maxMs = 60000);
     size_t countMqtt(int type) const;
     // Topic and payload of the last complete received message (from its events).
     bool lastMessage(std::string* topic, std::string* payload) const;
@@ -132,3 +134,6 @@ inline std::string trickyBody(size_t length)
     s.resize(length);
     return s;
 }
+
+// Commands the modem received that start with `prefix`.
+size_t countCommands(const ModemSim& sim, const std::string& prefix);

@@ -9,13 +9,6 @@
 
 namespace {
 
-size_t countCommands(const ModemSim& sim, const std::string& prefix)
-{
-    return static_cast<size_t>(std::count_if(sim.commands.begin(), sim.commands.end(), [&](const std::string& c) {
-        return c.compare(0, prefix.size(), prefix) == 0;
-    }));
-}
-
 class Lte : public ::testing::TestWithParam<int>
 {
 protected:
@@ -28,11 +21,6 @@ protected:
         o.echoOn = (GetParam() % 2) == 1;
         o.maxChunk = 1 + static_cast<unsigned>(GetParam()) * 17 % 64;
         return o;
-    }
-
-    bool requestDone(InternetRig& r, size_t before = 0)
-    {
-        return r.runUntil([&] { return r.httpEvents.size() > before && r.httpEvents.back().last; }, 60000);
     }
 };
 
@@ -53,17 +41,6 @@ TEST_P(Lte, ConnectsWithAndWithoutApn)
         EXPECT_EQ(r.net.opens, 1) << "an open connection is left alone";
         EXPECT_EQ(r.txOverflows, 0u);
     }
-}
-
-TEST_P(Lte, NoConnectionBeforeRegistration)
-{
-    InternetRig r(options());
-    ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
-    r.runFor(20000);
-    EXPECT_FALSE(r.connected());
-    EXPECT_EQ(countCommands(r.sim, "AT+NETOPEN"), 0u) << "nothing is opened while unregistered";
-    r.setRegistered(true);
-    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 30000));
 }
 
 // A firmware that rejects the query AT+NETOPEN? must not keep the connection closed.
@@ -148,17 +125,6 @@ TEST_P(Lte, RefusedOpeningBacksOff)
     EXPECT_EQ(gsmInternetConnectionSimcomFailedAttempts(&r.lte), 0u);
 }
 
-TEST_P(Lte, ModemRestartReopens)
-{
-    InternetRig r(options());
-    ASSERT_TRUE(r.bringUp());
-    r.sim.spontaneousReset();
-    ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 30000));
-    r.setRegistered(true);
-    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 60000));
-    EXPECT_EQ(r.net.opens, 2);
-}
-
 TEST_P(Lte, DisableClosesAndEnableReopens)
 {
     InternetRig r(options());
@@ -188,7 +154,7 @@ TEST_P(Lte, HttpGetLargeBodyInPieces)
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
     EXPECT_TRUE(gsmHttpClientSimcomHttpOperationPending(&r.http));
     EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big"))) << "one request at a time";
-    ASSERT_TRUE(requestDone(r));
+    ASSERT_TRUE(r.httpDone());
 
     const size_t pieces = (body.size() + GSM_HTTP_SIMCOM_READ_SIZE - 1) / GSM_HTTP_SIMCOM_READ_SIZE;
     ASSERT_EQ(r.httpEvents.size(), pieces);
@@ -231,7 +197,7 @@ TEST_P(Lte, HttpGetBodyThroughSmallPromptBuffer)
             size_t from = r.httpEvents.size();
             size_t readsBefore = r.net.httpReads.size();
             ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
-            ASSERT_TRUE(requestDone(r, from));
+            ASSERT_TRUE(r.httpDone(from));
             std::string got;
             ASSERT_TRUE(r.httpBody(&got, from)) << "pieces arrive in order";
             EXPECT_TRUE(got == body) << "body reassembled byte for byte";
@@ -259,7 +225,7 @@ TEST_P(Lte, HttpPostBodyArrivesExactly)
     ASSERT_TRUE(r.bringUp());
     gsmHttpClientSimcomPostSetContentType(&r.http, "application/json");
     ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.keptUrl("/upload"), body.c_str()));
-    ASSERT_TRUE(requestDone(r));
+    ASSERT_TRUE(r.httpDone());
     ASSERT_EQ(r.httpEvents.size(), 1u);
     EXPECT_EQ(r.httpEvents[0].status, 201);
     EXPECT_EQ(r.httpEvents[0].data, "received " + std::to_string(body.size()) + " bytes");
@@ -274,7 +240,7 @@ TEST_P(Lte, HttpPostBodyArrivesExactly)
     // null restores the default content type; an empty body is allowed.
     gsmHttpClientSimcomPostSetContentType(&r.http, nullptr);
     ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.keptUrl("/empty"), ""));
-    ASSERT_TRUE(requestDone(r, 1));
+    ASSERT_TRUE(r.httpDone(1));
     reqs = server.requests();
     ASSERT_EQ(reqs.size(), 2u);
     EXPECT_EQ(reqs[1].contentType, GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE);
@@ -289,13 +255,13 @@ TEST_P(Lte, HttpStatusesAndNetworkError)
     ASSERT_TRUE(r.bringUp());
 
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/missing")));
-    ASSERT_TRUE(requestDone(r));
+    ASSERT_TRUE(r.httpDone());
     EXPECT_EQ(r.httpEvents.back().status, 404);
     EXPECT_EQ(r.httpEvents.back().data, "not found");
 
     server.route("/empty", {204, ""});
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/empty")));
-    ASSERT_TRUE(requestDone(r, 1));
+    ASSERT_TRUE(r.httpDone(1));
     EXPECT_EQ(r.httpEvents.back().status, 204);
     EXPECT_EQ(r.httpEvents.back().data, "");
     EXPECT_EQ(r.net.httpReads.size(), 1u) << "nothing is read of an empty body";
@@ -304,7 +270,7 @@ TEST_P(Lte, HttpStatusesAndNetworkError)
     size_t queries = countCommands(r.sim, "AT+NETOPEN?");
     r.net.actionStatusOverride = 601;
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/missing")));
-    ASSERT_TRUE(requestDone(r, 2));
+    ASSERT_TRUE(r.httpDone(2));
     EXPECT_EQ(r.httpEvents.back().status, 601);
     EXPECT_TRUE(r.httpEvents.back().last);
     ASSERT_TRUE(r.runUntil([&] { return countCommands(r.sim, "AT+NETOPEN?") > queries; }, 5000));
@@ -326,7 +292,7 @@ TEST_P(Lte, ResultShapesOfRealFirmware)
         ASSERT_TRUE(r.bringUp()) << shape;
         r.sim.urcInNextResponse(shape == 2 ? "+CGEV: EPS PDN ACT 1" : "SMS DONE"); // late notices inside answers
         ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/shape")));
-        ASSERT_TRUE(requestDone(r)) << shape;
+        ASSERT_TRUE(r.httpDone()) << shape;
         EXPECT_EQ(r.httpEvents.back().status, 200) << shape;
         EXPECT_EQ(r.httpEvents.back().contentLength, 700u);
         std::string body;
@@ -350,7 +316,7 @@ TEST_P(Lte, HttpIpErrorChecksTheConnection)
         m.respond({"+IP ERROR: Network not opened", ""}, "ERROR");
     });
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/missing")));
-    ASSERT_TRUE(requestDone(r));
+    ASSERT_TRUE(r.httpDone());
     EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED);
     ASSERT_TRUE(r.runUntil([&] { return countCommands(r.sim, "AT+NETOPEN?") > queries; }, 5000))
         << "checked at once";
@@ -375,7 +341,7 @@ TEST_P(Lte, HttpConnectionLostMidBodyThenRecovers)
         }
     };
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
-    ASSERT_TRUE(requestDone(r));
+    ASSERT_TRUE(r.httpDone());
     ASSERT_TRUE(dropped);
     const HttpEvent& last = r.httpEvents.back();
     EXPECT_EQ(last.status, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST);
@@ -395,12 +361,13 @@ TEST_P(Lte, HttpConnectionLostMidBodyThenRecovers)
     ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS + 20000));
     size_t before = r.httpEvents.size();
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
-    ASSERT_TRUE(requestDone(r, before));
+    ASSERT_TRUE(r.httpDone(before));
     ASSERT_TRUE(r.httpBody(&got, before));
     EXPECT_TRUE(got == body);
     EXPECT_EQ(r.httpEvents.back().status, 200);
 }
 
+// Before registration nothing is opened and a request waits for the connection.
 TEST_P(Lte, HttpWaitsForTheConnection)
 {
     HttpTestServer server;
@@ -409,12 +376,14 @@ TEST_P(Lte, HttpWaitsForTheConnection)
     InternetRig r(options());
     ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/")));
-    r.runFor(10000);
+    r.runFor(20000);
+    EXPECT_FALSE(r.connected());
+    EXPECT_EQ(countCommands(r.sim, "AT+NETOPEN"), 0u) << "nothing is opened while unregistered";
     EXPECT_TRUE(gsmHttpClientSimcomHttpOperationPending(&r.http));
     EXPECT_FALSE(gsmHttpClientSimcomHttpOperationStarted(&r.http));
     EXPECT_TRUE(r.httpEvents.empty());
     r.setRegistered(true);
-    ASSERT_TRUE(requestDone(r));
+    ASSERT_TRUE(r.httpDone());
     EXPECT_EQ(r.httpEvents.back().data, "hello");
 
     // Without a connection at all, the request gives up with its own status.
@@ -456,9 +425,9 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     size_t inits = countCommands(r.sim, "AT+HTTPINIT");
     size_t terms = countCommands(r.sim, "AT+HTTPTERM");
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
-    ASSERT_TRUE(requestDone(r));
+    ASSERT_TRUE(r.httpDone());
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
-    ASSERT_TRUE(requestDone(r, 1));
+    ASSERT_TRUE(r.httpDone(1));
     EXPECT_EQ(r.httpEvents.back().data, "first");
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPINIT"), inits + 1);
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPTERM"), terms);
@@ -468,7 +437,7 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     // AT+HTTPINIT fails once, the service is terminated and initialised again.
     gsmHttpClientSimcomInit(&r.http);
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
-    ASSERT_TRUE(requestDone(r, 2));
+    ASSERT_TRUE(r.httpDone(2));
     EXPECT_EQ(r.httpEvents.back().status, 200);
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPINIT"), inits + 3);
     r.httpEvents.pop_back();
@@ -517,7 +486,7 @@ TEST_P(Lte, HttpReadTimeoutThenNextRequest)
             r.sim.dropResponses(1);
     };
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
-    ASSERT_TRUE(requestDone(r));
+    ASSERT_TRUE(r.httpDone());
     EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_READ_FAILED);
     EXPECT_EQ(r.httpEvents.size(), 2u) << "the first piece, then the failure";
 
@@ -525,7 +494,7 @@ TEST_P(Lte, HttpReadTimeoutThenNextRequest)
     r.net.onHttpRead = nullptr;
     size_t before = r.httpEvents.size();
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
-    ASSERT_TRUE(requestDone(r, before));
+    ASSERT_TRUE(r.httpDone(before));
     std::string got;
     ASSERT_TRUE(r.httpBody(&got, before));
     EXPECT_TRUE(got == body);

@@ -99,11 +99,6 @@ const TranscriptExchange& exchange(const Transcript& t, const std::string& comma
     throw std::runtime_error(command + " is not in " + t.name);
 }
 
-bool lastHttp(InternetRig& r, uint32_t ms)
-{
-    return r.runUntil([&] { return !r.httpEvents.empty() && r.httpEvents.back().last; }, ms);
-}
-
 // ---- LTE: the network opens whichever way the recording answers ----
 
 struct NetOpenCase
@@ -166,7 +161,7 @@ TEST(ReplayLte, HttpStatusAndLengthFromTheRecording)
         const std::string body = trickyBody(121);
         p.r.net.adoptHttpResponse(body);
         ASSERT_TRUE(gsmHttpClientSimcomGet(&p.r.http, "https://vsh.pp.ua/TinyGSM/logo.txt"));
-        ASSERT_TRUE(lastHttp(p.r, 60000)) << seed;
+        ASSERT_TRUE(p.r.httpDone()) << seed;
         EXPECT_EQ(p.sent("AT+HTTPACTION="), 1u);
         EXPECT_EQ(p.r.sim.recordingUnused("AT+HTTPACTION="), 0u);
         const HttpEvent& e = p.r.httpEvents.back();
@@ -309,7 +304,7 @@ TEST(Replay2G, HttpDnsErrorAfterRefusedInit)
     });
     ASSERT_TRUE(r.bringUp());
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "HTTPS://HTTPBIN.ORG/ANYTHING"));
-    ASSERT_TRUE(lastHttp(r, 60000));
+    ASSERT_TRUE(r.httpDone());
     EXPECT_EQ(r.httpEvents.back().status, 603);
     EXPECT_EQ(r.httpEvents.back().contentLength, 0u);
     EXPECT_EQ(r.httpEvents.size(), 1u);
@@ -332,7 +327,7 @@ TEST(Replay2G, HttpActionWithoutSpace)
     });
     ASSERT_TRUE(r.bringUp());
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
-    ASSERT_TRUE(lastHttp(r, 120000));
+    ASSERT_TRUE(r.httpDone(0, 120000));
     EXPECT_EQ(r.httpEvents.back().status, 200);
     EXPECT_EQ(r.httpEvents.back().contentLength, 7438u);
     std::string got;
@@ -369,11 +364,11 @@ TEST(Replay2G, DamagedReadThenRecovery)
     });
     gsmHttpClientSimcomSetTimeouts(&r.http, 0, 5000);
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
-    ASSERT_TRUE(lastHttp(r, 30000));
+    ASSERT_TRUE(r.httpDone(0, 30000));
     EXPECT_NE(r.httpEvents.back().status, 200) << "a damaged read is not a success";
     size_t from = r.httpEvents.size();
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
-    ASSERT_TRUE(r.runUntil([&] { return r.httpEvents.size() > from && r.httpEvents.back().last; }, 30000));
+    ASSERT_TRUE(r.httpDone(from, 30000));
     EXPECT_EQ(r.httpEvents.back().status, 200);
     std::string got;
     ASSERT_TRUE(r.httpBody(&got, from));

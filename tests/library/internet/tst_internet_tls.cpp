@@ -14,13 +14,6 @@
 
 namespace {
 
-size_t countCommands(const ModemSim& sim, const std::string& prefix)
-{
-    return static_cast<size_t>(std::count_if(sim.commands.begin(), sim.commands.end(), [&](const std::string& c) {
-        return c.compare(0, prefix.size(), prefix) == 0;
-    }));
-}
-
 // PEM files as an application keeps them: constant data, named as in the modem.
 struct Files
 {
