@@ -40,24 +40,23 @@ check() { # name log
     fi
 }
 
-# strace exits with the traced program's status, so the statuses below also
-# show that the programs really ran under it.
-strace -f -qq -e trace=network -o "$tmp/window.log" "$1" windowAndGenerationStayOffline >"$tmp/window.out" 2>&1
-rc=$?
-if [ $rc -ne 0 ]; then
-    echo "FAIL window session: exit status $rc"
-    cat "$tmp/window.out"
-    status=1
-fi
-check "window and generation" "$tmp/window.log"
+# Runs a program under strace and checks its trace: NAME LOG EXPECTED-STATUS
+# COMMAND... strace exits with the traced program's status, so the status also
+# shows that the program really ran under it (124: stopped by timeout).
+traced() {
+    name=$1 log=$2 expected=$3
+    shift 3
+    strace -f -qq -e trace=network -o "$log" "$@" >"$log.out" 2>&1
+    rc=$?
+    if [ $rc -ne "$expected" ]; then
+        echo "FAIL $name: exit status $rc, expected $expected"
+        cat "$log.out"
+        status=1
+    fi
+    check "$name" "$log"
+}
 
-strace -f -qq -e trace=network -o "$tmp/app.log" timeout -s TERM 4 "$2" >"$tmp/app.out" 2>&1
-rc=$?
-if [ $rc -ne 124 ]; then
-    echo "FAIL application: ended by itself with status $rc before the time was up"
-    cat "$tmp/app.out"
-    status=1
-fi
-check "application" "$tmp/app.log"
+traced "window and generation" "$tmp/window.log" 0 "$1" windowAndGenerationStayOffline
+traced "application" "$tmp/app.log" 124 timeout -s TERM 4 "$2"
 
 exit $status
