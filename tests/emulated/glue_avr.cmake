@@ -20,6 +20,9 @@ static void reportNumber(uint32_t value)
 {
     Serial.print(value);
 }
+
+// String literals stay in flash, as every AVR sketch keeps them with F().
+#define reportLabel(text) Serial.print(F(text))
 ]])
 set(GLUE_avr_SysTime_ms [[    return millis();]])
 set(GLUE_avr_SetPowerKey [[

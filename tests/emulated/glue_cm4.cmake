@@ -34,6 +34,8 @@ static void reportNumber(uint32_t value)
     } while (value != 0);
     reportBytes(&digits[sizeof(digits) - n], n);
 }
+
+#define reportLabel(text) reportText(text)
 ]])
 set(GLUE_cm4_SysTime_ms [[    return boardTicks_ms;]])
 set(GLUE_cm4_SetPowerKey [[

@@ -1,6 +1,7 @@
 # What each job's firmware developer writes into the USER CODE sections: the job's
 # logic and event handlers. The code is the same on every target; it prints through
-# reportText(), reportBytes() and reportNumber(), which the target glue provides.
+# reportLabel() (a string literal), reportText(), reportBytes() and reportNumber(),
+# which the target glue provides.
 
 # ---- send one SMS after registration -------------------------------------------
 set(GLUE_sms_Variables [[
@@ -18,17 +19,17 @@ set(GLUE_sms_gsmSmsSendEventHandler [[
     switch (event_type)
     {
     case GSM_SmsSend_EventType_SendSuccess:
-        reportText("SENT ");
+        reportLabel("SENT ");
         reportNumber(((GSM_SmsSend_Event_SendSuccess*)event_data)->MessageReference);
-        reportText("\n");
+        reportLabel("\n");
         break;
     case GSM_SmsSend_EventType_SendFailed:
-        reportText("SEND FAILED\n");
+        reportLabel("SEND FAILED\n");
         break;
     case GSM_SmsSend_EventType_DeliveryStatusReport:
-        reportText("DELIVERED ");
+        reportLabel("DELIVERED ");
         reportNumber(((GSM_SmsSend_Event_DeliveryStatusReport*)event_data)->MessageStatus);
-        reportText("\n");
+        reportLabel("\n");
         break;
     }]])
 
@@ -39,22 +40,29 @@ set(GLUE_smsread_Poll [[
     if (!mRegisteredReported && gsmmgrNetworkRegistrationIsRegistered())
     {
         mRegisteredReported = true;
-        reportText("REGISTERED\n");
+        reportLabel("REGISTERED\n");
     }]])
 set(GLUE_smsread_gsmSmsReadEventHandler [[
     (void)inst;
     if (event_type == GSM_SmsRead_EventType_ReadSuccess)
     {
         GSM_SmsRead_Event_ReadSuccess* sms = (GSM_SmsRead_Event_ReadSuccess*)event_data;
-        reportText("SMS FROM ");
+        reportLabel("SMS FROM ");
         reportText(sms->PhoneNumber);
-        reportText(" AT ");
+        reportLabel(" AT ");
         reportNumber(sms->EpochTime);
-        reportText(sms->TimeZoneCompensation < 0 ? " ZONE -" : " ZONE ");
+        if (sms->TimeZoneCompensation < 0)
+        {
+            reportLabel(" ZONE -");
+        }
+        else
+        {
+            reportLabel(" ZONE ");
+        }
         reportNumber(sms->TimeZoneCompensation < 0 ? -sms->TimeZoneCompensation : sms->TimeZoneCompensation);
-        reportText(" TEXT ");
+        reportLabel(" TEXT ");
         reportText(sms->SmsData);
-        reportText("\n");
+        reportLabel("\n");
     }]])
 
 # ---- HTTP GET, the body to the serial port (LTE and 2G) ---------------------------
@@ -72,15 +80,22 @@ set(GLUE_httplte_gsmHttpClientSimcomEventHandler [[
     {
         // Each piece of the body as it comes: status, offset and length, then the bytes.
         GSM_HttpClientSimcom_Event_HttpResult* result = (GSM_HttpClientSimcom_Event_HttpResult*)event_data;
-        reportText("HTTP ");
+        reportLabel("HTTP ");
         reportNumber(result->ResultStatusCode);
-        reportText(" ");
+        reportLabel(" ");
         reportNumber(result->DataOffset);
-        reportText(" ");
+        reportLabel(" ");
         reportNumber(result->DataLength);
-        reportText(":");
+        reportLabel(":");
         reportBytes(result->DataResult, result->DataLength);
-        reportText(result->LastSegment ? "\nHTTP END\n" : "\n");
+        if (result->LastSegment)
+        {
+            reportLabel("\nHTTP END\n");
+        }
+        else
+        {
+            reportLabel("\n");
+        }
     }]])
 set(GLUE_http2g_Variables "${GLUE_httplte_Variables}")
 string(REPLACE "SimcomIsConnected" "Simcom2GIsConnected" GLUE_http2g_Poll "${GLUE_httplte_Poll}")
@@ -116,56 +131,56 @@ set(GLUE_mqtt_gsmMqttClientSimcomEventHandler [[
     switch (event_type)
     {
     case GSM_MqttClientSimcom_EventType_ConnectSuccess:
-        reportText("MQTT CONNECTED\n");
+        reportLabel("MQTT CONNECTED\n");
         mMqttStep = 2;
         break;
     case GSM_MqttClientSimcom_EventType_SubscribeSuccess:
-        reportText("MQTT SUBSCRIBED\n");
+        reportLabel("MQTT SUBSCRIBED\n");
         mMqttStep = 4;
         break;
     case GSM_MqttClientSimcom_EventType_PublishSuccess:
-        reportText("MQTT PUBLISHED\n");
+        reportLabel("MQTT PUBLISHED\n");
         break;
     case GSM_MqttClientSimcom_EventType_MsgRxTopic:
     {
         GSM_MqttClientSimcom_Event_MsgRxTopic* topic = (GSM_MqttClientSimcom_Event_MsgRxTopic*)event_data;
-        reportText("TOPIC ");
+        reportLabel("TOPIC ");
         reportNumber(topic->TopicSegmentOffset);
-        reportText(" ");
+        reportLabel(" ");
         reportNumber(topic->TopicLenSegment);
-        reportText(":");
+        reportLabel(":");
         reportBytes(topic->TopicSegment, topic->TopicLenSegment);
-        reportText("\n");
+        reportLabel("\n");
         break;
     }
     case GSM_MqttClientSimcom_EventType_MsgRxPayload:
     {
         GSM_MqttClientSimcom_Event_MsgRxPayload* payload = (GSM_MqttClientSimcom_Event_MsgRxPayload*)event_data;
-        reportText("PAYLOAD ");
+        reportLabel("PAYLOAD ");
         reportNumber(payload->PayloadSegmentOffset);
-        reportText(" ");
+        reportLabel(" ");
         reportNumber(payload->PayloadLenSegment);
-        reportText(":");
+        reportLabel(":");
         reportBytes(payload->PayloadSegment, payload->PayloadLenSegment);
-        reportText("\n");
+        reportLabel("\n");
         break;
     }
     case GSM_MqttClientSimcom_EventType_MsgRxEnd:
-        reportText("MQTT END\n");
+        reportLabel("MQTT END\n");
         break;
     case GSM_MqttClientSimcom_EventType_ErrorResponse:
-        reportText("MQTT ERROR ");
+        reportLabel("MQTT ERROR ");
         reportNumber(((GSM_MqttClientSimcom_Event_ErrorResponse*)event_data)->ErrorType);
-        reportText(" ");
+        reportLabel(" ");
         reportNumber(((GSM_MqttClientSimcom_Event_ErrorResponse*)event_data)->ErrorCode);
-        reportText("\n");
+        reportLabel("\n");
         mMqttStep = 0;
         break;
     default:
         // Header and read errors, connection or network lost: start over.
-        reportText("MQTT LOST ");
+        reportLabel("MQTT LOST ");
         reportNumber(event_type);
-        reportText("\n");
+        reportLabel("\n");
         mMqttStep = 0;
         break;
     }]])
