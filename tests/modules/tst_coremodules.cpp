@@ -34,10 +34,8 @@ private slots:
     void gettingStartedDebugBuffer();
     void gettingStartedWithoutDebugBufferContributesNothing();
 
-    void powerConstantFragments();
-    void powerWithoutResetPin();
-    void powerWithResetPin();
-    void powerSettingIsReadOnEveryCall();
+    void power_data();
+    void power();
 
     void promptConstantFragments();
     void promptGeneralVariables_data();
@@ -73,7 +71,7 @@ void TestCoreModules::gettingStartedDebugBuffer()
     QCOMPARE(m.getGeneralVariables(),
              QString("\n" "// --- GSM Debug ---\n\n" "// Debug Buffer\n" "static uint8_t mau8UartDebugTxBuff[")
                  + digits + QString("];\n" "CircBuff mcbfDebugTx;\n"));
-    QCOMPARE(m.getGeneralCallbackFunctions(), expected::text(expected::kGettingStartedCallbacks));
+    QCOMPARE(m.getGeneralCallbackFunctions(), expected::snippet("tarvexmdl_GettingStarted_GeneralCallbackFunctions.c"));
     QCOMPARE(m.getInitCode(), QString("\n    // DEBUG Tx buffer setup\n"
                                       "    mcbfDebugTx.Buffer = mau8UartDebugTxBuff;\n"
                                       "    mcbfDebugTx.BufferSize = sizeof(mau8UartDebugTxBuff);\n"
@@ -98,108 +96,58 @@ void TestCoreModules::gettingStartedWithoutDebugBufferContributesNothing()
     QCOMPARE(m.getLibraryFiles(), QStringList());
 }
 
-void TestCoreModules::powerConstantFragments()
+void TestCoreModules::power_data()
 {
-    for (bool reset : {false, true}) {
-        TarvexMdl_Power m;
-        m.UseResetPin = reset;
-        QCOMPARE(m.getName(), QString("Power"));
-        QCOMPARE(m.getLibraryFiles(),
-                 QStringList({"GSM_Power.h", "GSM_Power.c", "GSM_Power_Interface.h"}));
-        QCOMPARE(m.getHeaderInclude(), QString("/GSM_Power.h\"\n"));
-        QCOMPARE(m.getHeaderPrototypes(), expected::text(expected::kPowerPrototypes));
-        QCOMPARE(m.getInstanceVariables(), QString("GSM_Power_Instance mGsmPwrInst = {0};\n"));
-        QCOMPARE(m.getPollCode(), QString("    gsmPowerPoll(&mGsmPwrInst);\n"));
-        QCOMPARE(m.getConvenienceFunctions(), expected::text(expected::kPowerConvenience));
-        QCOMPARE(m.getSourceIncludes(), QString());
-        QCOMPARE(m.getGeneralVariables(), QString());
-        QCOMPARE(m.getEventCallbackFunctions(), QString());
-    }
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("without reset pin") << false;
+    QTest::newRow("with reset pin") << true;
 }
 
-void TestCoreModules::powerWithoutResetPin()
+void TestCoreModules::power()
 {
+    QFETCH(bool, reset);
     TarvexMdl_Power m;
     QVERIFY(!m.UseResetPin);
+    // The compiled patterns are shared: the other setting first, then this one.
+    m.UseResetPin = !reset;
+    const QString other = m.getGeneralCallbackFunctions();
+    m.UseResetPin = reset;
 
-    // The stored snippet with its optional block cut out, from the opening
-    // marker to the next function.
-    const QString stored = expected::text(expected::kPowerCallbacksStored);
-    const int open = stored.indexOf("//<OPTIONAL:gsmSetReset>");
+    QCOMPARE(m.getName(), QString("Power"));
+    QCOMPARE(m.getLibraryFiles(), QStringList({"GSM_Power.h", "GSM_Power.c", "GSM_Power_Interface.h"}));
+    QCOMPARE(m.getHeaderInclude(), QString("/GSM_Power.h\"\n"));
+    QCOMPARE(m.getHeaderPrototypes(), expected::text(expected::kPowerPrototypes));
+    QCOMPARE(m.getInstanceVariables(), QString("GSM_Power_Instance mGsmPwrInst = {0};\n"));
+    QCOMPARE(m.getPollCode(), QString("    gsmPowerPoll(&mGsmPwrInst);\n"));
+    QCOMPARE(m.getConvenienceFunctions(), expected::text(expected::kPowerConvenience));
+    QCOMPARE(m.getSourceIncludes(), QString());
+    QCOMPARE(m.getGeneralVariables(), QString());
+    QCOMPARE(m.getEventCallbackFunctions(), QString());
+
+    // The stored snippet marks gsmSetReset as an optional block: with a reset
+    // pin only the two marker lines go, without one the block goes from its
+    // opening marker to the next function.
+    const QString stored = expected::snippet("tarvexmdl_Power_GeneralCallbackFunctions.c");
+    const QString openLine("//<OPTIONAL:gsmSetReset>\n"), closeLine("//</OPTIONAL:gsmSetReset>\n");
+    const int open = stored.indexOf(openLine);
     const int next = stored.indexOf("bool gsmReadStatus(");
-    QVERIFY(open > 0 && next > open);
-    const QString expectedText = stored.left(open) + stored.mid(next);
-
+    QVERIFY(open > 0 && stored.indexOf(closeLine) > open && next > open);
+    const QString expectedText =
+        reset ? QString(stored).remove(openLine).remove(closeLine) : stored.left(open) + stored.mid(next);
     const QString callbacks = m.getGeneralCallbackFunctions();
     QCOMPARE(callbacks, expectedText);
-    QVERIFY(!callbacks.contains("gsmSetReset"));
     QVERIFY(!callbacks.contains("OPTIONAL"));
-    QVERIFY(callbacks.contains("    // USER CODE END SetPowerKey\n}\n\nbool gsmReadStatus("));
+    QCOMPARE(callbacks.contains("void gsmSetReset("), reset);
+    QVERIFY(callbacks.contains(reset ? "    // USER CODE END SetPowerKey\n}\n\nvoid gsmSetReset("
+                                     : "    // USER CODE END SetPowerKey\n}\n\nbool gsmReadStatus("));
+    QVERIFY(callbacks != other);
 
     QCOMPARE(m.getInitCode(), QString("    \n"
                                       "    // Power\n"
-                                      "    mGsmPwrInst.SetPowerKey = &gsmSetPowerKey;\n"
-                                      "    mGsmPwrInst.ReadStatus = &gsmReadStatus;\n"
-                                      "    gsmPowerInit(&mGsmPwrInst);\n"));
-}
-
-void TestCoreModules::powerWithResetPin()
-{
-    TarvexMdl_Power m;
-    m.UseResetPin = true;
-
-    const QString expectedText = QString(
-        "\n"
-        "// --- GSM Power ---\n"
-        "\n"
-        "void gsmSetPowerKey(GSM_Power_Instance* inst, bool activated) {\n"
-        "    // USER CODE BEGIN SetPowerKey\n"
-        "    // ToDo: Add Hardware Abstraction Layer (HAL) code here to set the \"PwrKey\" GPIO output. E.g.:\n"
-        "    // digitalWrite(8, activated);\n"
-        "    // Note: Depending on your hardware, you may need to invert the \"activated\" signal.\n"
-        "    // USER CODE END SetPowerKey\n"
-        "}\n"
-        "\n"
-        "void gsmSetReset(GSM_Power_Instance* inst, bool activated) {\n"
-        "    // USER CODE BEGIN SetReset\n"
-        "    // ToDo: Add Hardware Abstraction Layer (HAL) code here to set the \"PwrKey\" GPIO output. E.g.:\n"
-        "    // digitalWrite(9, activated);\n"
-        "    // Note: Depending on your hardware, you may need to invert the \"activated\" signal.\n"
-        "    // USER CODE END SetReset\n"
-        "}\n"
-        "\n"
-        "bool gsmReadStatus(GSM_Power_Instance* inst) {\n"
-        "    // USER CODE BEGIN ReadStatus\n"
-        "    // ToDo: Add Hardware Abstraction Layer (HAL) code here to read the \"Status\" GPIO input. E.g.:\n"
-        "    // return digitalRead(10);\n"
-        "    // Note: Depending on your hardware, you may need to invert the read signal.\n"
-        "    // USER CODE END ReadStatus\n"
-        "}\n");
-    QCOMPARE(m.getGeneralCallbackFunctions(), expectedText);
-
-    QCOMPARE(m.getInitCode(), QString("    \n"
-                                      "    // Power\n"
-                                      "    mGsmPwrInst.SetPowerKey = &gsmSetPowerKey;\n"
-                                      "    mGsmPwrInst.SetReset = &gsmSetReset;\n"
-                                      "    mGsmPwrInst.ReadStatus = &gsmReadStatus;\n"
-                                      "    gsmPowerInit(&mGsmPwrInst);\n"));
-}
-
-void TestCoreModules::powerSettingIsReadOnEveryCall()
-{
-    // The compiled patterns are shared; switching back and forth must give
-    // the same two texts every time.
-    TarvexMdl_Power m;
-    const QString without = m.getGeneralCallbackFunctions();
-    m.UseResetPin = true;
-    const QString with = m.getGeneralCallbackFunctions();
-    QVERIFY(with != without);
-    for (int i = 0; i < 3; ++i) {
-        m.UseResetPin = false;
-        QCOMPARE(m.getGeneralCallbackFunctions(), without);
-        m.UseResetPin = true;
-        QCOMPARE(m.getGeneralCallbackFunctions(), with);
-    }
+                                      "    mGsmPwrInst.SetPowerKey = &gsmSetPowerKey;\n")
+                                  + (reset ? QString("    mGsmPwrInst.SetReset = &gsmSetReset;\n") : QString())
+                                  + QString("    mGsmPwrInst.ReadStatus = &gsmReadStatus;\n"
+                                            "    gsmPowerInit(&mGsmPwrInst);\n"));
 }
 
 void TestCoreModules::promptConstantFragments()
@@ -303,7 +251,7 @@ void TestCoreModules::promptRxPoll()
     m.IsCircularRxSetupSelected = rx;
     QCOMPARE(m.getGeneralCallbackFunctions(), QString("\n// --- GSM Prompt ---\n") +
                                                   (rx ? QString(kRxPollFunction) : QString()) +
-                                                  expected::text(expected::kPromptCallbacks));
+                                                  expected::snippet("tarvexmdl_Prompt_GeneralCallbackFunctions.c"));
     QCOMPARE(m.getPollCode(), (rx ? QString("    gsmRxPoll();\n") : QString()) +
                                   QString("    gsmPromptPoll(&mGsmPromptInst);\n    gsmTxPoll();\n"));
 }
