@@ -59,12 +59,6 @@ class TestSelectionRules : public QObject
 private slots:
     void initTestCase() { testsupport::installStrictMessageHandler(); }
 
-    void messages_areTheDefinedTexts()
-    {
-        QCOMPARE(QString::fromUtf8(kMessageTwoConnections), kMessageA);
-        QCOMPARE(QString::fromUtf8(kMessageDefaultConnection), kMessageB);
-    }
-
     void rules_data()
     {
         QTest::addColumn<QStringList>("ticked");
@@ -129,16 +123,6 @@ private slots:
         for (TarvexMdl* module : set)
             names << module->getName();
         QCOMPARE(names, (QStringList{"", Http, Lte, NetReg, BasicComms, Prompt, Power}));
-    }
-
-    void secondPress_afterMessageB_isQuiet()
-    {
-        InMemoryProject project;
-        tick(project, {Http});
-        QCOMPARE(applyModuleDependencies(project), QStringList{kMessageB});
-        const QStringList afterFirst = tickedNames(project);
-        QCOMPARE(applyModuleDependencies(project), QStringList());
-        QCOMPARE(tickedNames(project), afterFirst);
     }
 
     void secondPress_messageA_comesBackUntilAConnectionIsUnticked()

@@ -81,8 +81,6 @@ private slots:
 
     void fragments_data();
     void fragments();
-    void modulesWithoutSettingsKeepBaseSettingsBehaviour();
-    void apnSettingsAreSeparate();
 };
 
 void TestServiceModules::fragments_data()
@@ -292,54 +290,6 @@ void TestServiceModules::fragments()
     compareOutputs(outputsOf(*module), want);
     // Pure functions of the settings: a second call gives the same texts.
     compareOutputs(outputsOf(*module), want);
-}
-
-void TestServiceModules::modulesWithoutSettingsKeepBaseSettingsBehaviour()
-{
-    TarvexMdl_Pin pin;
-    TarvexMdl_Rssi rssi;
-    TarvexMdl_NetworkRegistration reg;
-    TarvexMdl_Sms_Send smsSend;
-    TarvexMdl_Sms_Read smsRead;
-    TarvexMdl_Ussd ussd;
-    TarvexMdl_Http_Client_SIMCom http;
-    TarvexMdl_Mqtt_Client_SIMCom mqtt;
-    const QJsonObject original{{"Pin", QJsonObject{{"x", true}}}, {"Other", 1}};
-    for (TarvexMdl* m : std::initializer_list<TarvexMdl*>{&pin, &rssi, &reg, &smsSend, &smsRead, &ussd, &http, &mqtt}) {
-        QJsonObject project = original;
-        QVERIFY(m->saveSettings(project));
-        QCOMPARE(project, original);
-        QVERIFY(m->loadSettings(project));
-        QCOMPARE(project, original);
-        const QString before = m->getInitCode();
-        m->resetSettings();
-        QCOMPARE(m->getInitCode(), before);
-    }
-}
-
-void TestServiceModules::apnSettingsAreSeparate()
-{
-    TarvexMdl_InternetConnection_SIMCom lte;
-    TarvexMdl_InternetConnection_SIMCom2G g2;
-    g2.IsApnRequired = true;
-    QVERIFY(!lte.getInitCode().contains("APN_IfAny"));
-    QCOMPARE(lte.getGeneralCallbackFunctions(), QString());
-    QVERIFY(g2.getInitCode().contains("mGsmInternetConnectionSimcom2GInst.APN_IfAny = gsmGetAPN();\n"));
-
-    QJsonObject project;
-    lte.saveSettings(project);
-    g2.saveSettings(project);
-    QCOMPARE(project.value("InternetConnection_SIMCom").toObject(), QJsonObject({{"IsApnRequired", false}}));
-    QCOMPARE(project.value("InternetConnection_SIMCom2G").toObject(), QJsonObject({{"IsApnRequired", true}}));
-
-    // Loading into fresh objects gives each its own value back.
-    TarvexMdl_InternetConnection_SIMCom lte2;
-    TarvexMdl_InternetConnection_SIMCom2G g22;
-    lte2.IsApnRequired = true;
-    QVERIFY(lte2.loadSettings(project));
-    QVERIFY(g22.loadSettings(project));
-    QVERIFY(!lte2.IsApnRequired);
-    QVERIFY(g22.IsApnRequired);
 }
 
 QTEST_GUILESS_MAIN(TestServiceModules)
