@@ -222,31 +222,6 @@ private slots:
         QVERIFY(mUi->boxes().at(0).text.endsWith(QStringLiteral("' is a folder, not a file.")));
     }
 
-    void cancelledBackupFolderLeavesEveryFileAsItWas()
-    {
-        w().setProjectPath(mTmp->path());
-        selectModules(w(), {QStringLiteral("SMS_Read"), QStringLiteral("RSSI")});
-        w().on_btnGenerateCode_clicked();
-        QCOMPARE(mUi->titles(), QStringList{"Code Generated"});
-        const QString sourcePath = mTmp->path() + QStringLiteral("/gsm_manager.c");
-        QString source = QString::fromUtf8(readBytes(sourcePath));
-        QVERIFY(setSectionBody(source, QStringLiteral("gsmSmsReadEventHandler"), QStringLiteral("    store();")));
-        QVERIFY(writeBytes(sourcePath, source.toUtf8()));
-        const QMap<QString, QByteArray> before = snapshot(mTmp->path());
-
-        // SMS Read removed: Yes on the warning, then Cancel in the folder dialog.
-        w().uncheckModule(w().findModuleByName(QStringLiteral("SMS_Read")));
-        mUi->clear();
-        mUi->answerYes();
-        mUi->answerCancel();
-        w().on_btnGenerateCode_clicked();
-        QCOMPARE(mUi->titles(), (QStringList{"Warning", "Select Folder"}));
-        QVERIFY(mUi->boxes().at(0).details.contains(QStringLiteral("gsmSmsReadEventHandler (lines ")));
-        // The header still declares the SMS types the old source uses, and
-        // the settings file still lists SMS Read.
-        QCOMPARE(snapshot(mTmp->path()), before);
-    }
-
     void enterOnEveryRemoveFileBoxKeepsTheFiles()
     {
         // A plain C project, then switched to C++ with the Arduino layout:
