@@ -275,27 +275,6 @@ private slots:
         QCOMPARE(tickedNames(project), QStringList());
     }
 
-    void read_appliesEveryModulesSettingsAndKeepsMissingOnes()
-    {
-        InMemoryProject project;
-        ModuleCatalogue& m = project.catalogue();
-        writeBytes(mFile, R"({"GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 1000000},
-                              "Power": {"UseResetPin": 1},
-                              "InternetConnection_SIMCom2G": {"IsApnRequired": true},
-                              "Prompt": {"IsPromptSetupSelected": true},
-                              "Unknown": {"x": 1}})");
-        project.setProjectPath(mFolder);
-        QVERIFY(readProjectSettings(project) == ReadSettingsStatus::Applied);
-        QCOMPARE(m.mMdlGettingStarted.DebugBufferSize, 1000000.0);
-        QCOMPARE(m.mMdlPower.UseResetPin, false); // a number is no flag: rejected, default kept
-        QCOMPARE(m.mMdlInternetConnectionSimcom2G.IsApnRequired, true);
-        QCOMPARE(m.mMdlInternetConnectionSimcom.IsApnRequired, false);
-        QCOMPARE(m.mMdlBasicComms.EchoEnabled, true); // no member: unchanged
-        QCOMPARE(m.mMdlPrompt.IsPromptSetupSelected, true);
-        QCOMPARE(m.mMdlPrompt.IsEchoCancSetupSelected, false);
-        QCOMPARE(m.mMdlPrompt.PromptBufferSize, 0.0);
-    }
-
     void read_topLevelArrayCountsAsEmptyObject()
     {
         InMemoryProject project;
