@@ -14,7 +14,6 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
-#include <QXmlStreamReader>
 
 using namespace exampletest;
 
@@ -35,29 +34,6 @@ QStringList childrenOf(const QMap<QString, QByteArray>& archive, const QString& 
     }
     out.sort();
     return out;
-}
-
-// Values of the <listOptionValue> children of every .cproject option whose
-// superClass ends in suffix, and the value attribute of such options.
-QStringList cprojectOption(const QByteArray& xml, const QString& suffix)
-{
-    QStringList values;
-    QXmlStreamReader reader(xml);
-    bool inside = false;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement() && reader.name() == QLatin1String("option")) {
-            inside = reader.attributes().value(QLatin1String("superClass")).endsWith(suffix);
-            if (inside && reader.attributes().hasAttribute(QLatin1String("value")))
-                values << reader.attributes().value(QLatin1String("value")).toString();
-        } else if (reader.isEndElement() && reader.name() == QLatin1String("option")) {
-            inside = false;
-        } else if (inside && reader.isStartElement() && reader.name() == QLatin1String("listOptionValue")) {
-            values << reader.attributes().value(QLatin1String("value")).toString();
-        }
-    }
-    return reader.hasError() ? QStringList{QStringLiteral("<XML error: ") + reader.errorString() + QLatin1Char('>')}
-                             : values;
 }
 
 } // namespace

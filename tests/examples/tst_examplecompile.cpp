@@ -28,7 +28,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
 
 using namespace exampletest;
 
@@ -89,32 +88,6 @@ QList<int> sizes(const QString& sizeTool, const QString& elf, QString* log)
     if (!m.hasMatch())
         return {};
     return {m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()};
-}
-
-// Option values of a .cproject (first configuration: Debug), see tst_examplebundle.
-QStringList debugOption(const QString& cprojectPath, const QString& suffix)
-{
-    QFile file(cprojectPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList values;
-    QXmlStreamReader reader(&file);
-    bool inside = false;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement() && reader.name() == QLatin1String("cconfiguration") && !values.isEmpty())
-            break; // only the first configuration
-        if (reader.isStartElement() && reader.name() == QLatin1String("option")) {
-            inside = reader.attributes().value(QLatin1String("superClass")).endsWith(suffix);
-            if (inside && reader.attributes().hasAttribute(QLatin1String("value")))
-                values << reader.attributes().value(QLatin1String("value")).toString();
-        } else if (reader.isEndElement() && reader.name() == QLatin1String("option")) {
-            inside = false;
-        } else if (inside && reader.isStartElement() && reader.name() == QLatin1String("listOptionValue")) {
-            values << reader.attributes().value(QLatin1String("value")).toString();
-        }
-    }
-    return values;
 }
 
 } // namespace
@@ -204,9 +177,9 @@ private:
                              QStringLiteral("-mfloat-abi=hard"), QStringLiteral("-std=gnu11"), QStringLiteral("-Os"),
                              QStringLiteral("-ffunction-sections"), QStringLiteral("-fdata-sections")};
         // What STM32CubeIDE would pass, taken from the project file.
-        const QStringList includes = debugOption(cproject, QStringLiteral("compiler.option.includepaths"));
-        const QStringList symbols = debugOption(cproject, QStringLiteral("compiler.option.definedsymbols"));
-        const QStringList scripts = debugOption(cproject, QStringLiteral("linker.option.script"));
+        const QStringList includes = cprojectOption(testsupport::readBytes(cproject), QStringLiteral("compiler.option.includepaths"), true);
+        const QStringList symbols = cprojectOption(testsupport::readBytes(cproject), QStringLiteral("compiler.option.definedsymbols"), true);
+        const QStringList scripts = cprojectOption(testsupport::readBytes(cproject), QStringLiteral("linker.option.script"), true);
         QVERIFY(!includes.isEmpty());
         QVERIFY(symbols.contains(QStringLiteral("STM32F411xE")));
         QCOMPARE(scripts.size(), 1);

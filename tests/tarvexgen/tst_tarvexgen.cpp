@@ -78,33 +78,25 @@ private slots:
     }
     void cleanup() { mTemp.reset(); }
 
-    void printSource_everyModuleBut2G_inC()
+    void printCommands_equalTheCoreAssembly()
     {
         const QString settings = writeSettings(QStringLiteral(R"({"Language": "C", "IsArduino": "false",
                                                                   "CheckedModules": %1})")
                                                    .arg(kEverythingBut2G));
-        const Run run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.err, QByteArray());
-        QVERIFY(!run.out.contains('\r'));
-        QVERIFY(!run.out.contains("extern \"C\""));
-
-        // The very text of the core's assembly (whose order and joining its
-        // own tests pin).
+        // The very texts of the core's assembly (whose order and joining its
+        // own tests pin); both spellings of the option.
         InMemoryProject project;
-        QCOMPARE(QString::fromUtf8(run.out), expectedTexts(project, allNamesBut2G(), QStringLiteral("Tarvex")).source);
-    }
-
-    void printHeader_equalsTheCoreAssembly()
-    {
-        const QString settings = writeSettings(
-            QStringLiteral(R"({"Language": "C", "CheckedModules": %1})").arg(kEverythingBut2G));
-        const Run run = runTool({QStringLiteral("print-header"), QStringLiteral("--settings=") + settings});
-        QCOMPARE(run.exitCode, 0);
-        InMemoryProject project;
-        QCOMPARE(QString::fromUtf8(run.out),
-                 expectedTexts(project, allNamesBut2G(), QStringLiteral("Tarvex")).header);
-        QCOMPARE(run.out.count("#include \"Tarvex/"), 12);
+        const ManagerTexts expected = expectedTexts(project, allNamesBut2G(), QStringLiteral("Tarvex"));
+        const Run source = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
+        QCOMPARE(source.exitCode, 0);
+        QCOMPARE(source.err, QByteArray());
+        QVERIFY(!source.out.contains('\r'));
+        QVERIFY(!source.out.contains("extern \"C\""));
+        QCOMPARE(QString::fromUtf8(source.out), expected.source);
+        const Run header = runTool({QStringLiteral("print-header"), QStringLiteral("--settings=") + settings});
+        QCOMPARE(header.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(header.out), expected.header);
+        QCOMPARE(header.out.count("#include \"Tarvex/"), 12);
     }
 
     void arduinoFolder_onlyForCpp()
