@@ -37,15 +37,6 @@ QStringList conversation(const ScriptedInteraction& ui)
     return out;
 }
 
-QStringList checkedNames(const ProjectModel& project)
-{
-    QStringList names;
-    for (TarvexMdl* module : project.allModules())
-        if (project.isModuleChecked(module))
-            names << module->getName();
-    return names;
-}
-
 QStringList filesOnly(const QMap<QString, QByteArray>& tree)
 {
     QStringList files;
@@ -95,7 +86,7 @@ private slots:
         QCOMPARE(ui.boxes().at(1).kind, Kind::Information);
 
         // The selection now holds SMS Read and what it needs, nothing else.
-        QCOMPARE(checkedNames(project), (QStringList{"Power", "Prompt", "BasicComms", "NetworkRegistration", "SMS_Read"}));
+        QCOMPARE(testsupport::tickedNames(project), (QStringList{"Power", "Prompt", "BasicComms", "NetworkRegistration", "SMS_Read"}));
         const QList<TarvexMdl*> modules = project.checkedModules();
 
         const QMap<QString, QByteArray> archive = archiveContents(QStringLiteral(":/examples/resources/examples/SMS_Read.zip"));
@@ -192,7 +183,7 @@ private slots:
         QCOMPARE(ui.boxes().at(2).kind, Kind::Information);
 
         const QString connection = lte ? QStringLiteral("InternetConnection_SIMCom") : QStringLiteral("InternetConnection_SIMCom2G");
-        QCOMPARE(checkedNames(project), (QStringList{"Power", "Prompt", "BasicComms", "NetworkRegistration", connection,
+        QCOMPARE(testsupport::tickedNames(project), (QStringList{"Power", "Prompt", "BasicComms", "NetworkRegistration", connection,
                                                      "HTTP_Client_SIMCom"}));
 
         const QString chosenHeader = lte ? QStringLiteral("GSM_InternetConnection_Simcom.h")
@@ -242,7 +233,7 @@ private slots:
         QCOMPARE(ui.boxes().at(0).kind, Kind::Folder);
         QVERIFY(snapshot(dir.path()).isEmpty());
         // The selection was changed before the dialog.
-        QCOMPARE(checkedNames(project), (QStringList{"Power", "Prompt", "BasicComms", "NetworkRegistration", "USSD"}));
+        QCOMPARE(testsupport::tickedNames(project), (QStringList{"Power", "Prompt", "BasicComms", "NetworkRegistration", "USSD"}));
 
         ui.clear();
         ui.answerCancel();
@@ -275,17 +266,17 @@ private slots:
                                            QStringLiteral("Download Error|Failed to extract example projects.")}));
         QCOMPARE(ui.boxes().at(1).kind, Kind::Critical);
         QVERIFY(snapshot(dir.path()).isEmpty());
-        QCOMPARE(checkedNames(project), selection);
+        QCOMPARE(testsupport::tickedNames(project), selection);
     }
 
     void noCurrentModuleDoesNothing()
     {
         InMemoryProject project;
-        const QStringList before = checkedNames(project);
+        const QStringList before = testsupport::tickedNames(project);
         ScriptedInteraction ui;
         QVERIFY(!downloadExample(project, nullptr, nullptr));
         QVERIFY(ui.boxes().isEmpty());
-        QCOMPARE(checkedNames(project), before);
+        QCOMPARE(testsupport::tickedNames(project), before);
     }
 
     void licenceThatCannotBeWrittenStops()

@@ -14,6 +14,8 @@
 
 #include <memory>
 
+using testsupport::tickedNames;
+
 namespace {
 
 using testsupport::readBytes;
@@ -68,14 +70,6 @@ const char kStartupFile[] = R"({
     }
 }
 )";
-
-QStringList tickedNames(const ProjectModel& project)
-{
-    QStringList names;
-    for (TarvexMdl* module : project.checkedModules().mid(1))
-        names << module->getName();
-    return names;
-}
 
 // Counts refreshes and records a module value as it is when refreshed, to
 // prove the refresh comes after the modules have loaded their settings.

@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+using testsupport::tickedNames;
+
 namespace {
 
 const QString kMessageA = QStringLiteral(
@@ -16,15 +18,6 @@ const QString kMessageA = QStringLiteral(
 const QString kMessageB = QStringLiteral(
     "No Internet Connection module was selected. 'Internet Connection (SIMCom LTE)' has now been selected as a "
     "default - please check and update depending on your requirements.");
-
-// Names of the ticked modules, in declaration order.
-QStringList tickedNames(const InMemoryProject& project)
-{
-    QStringList names;
-    for (TarvexMdl* module : project.checkedModules().mid(1))
-        names << module->getName();
-    return names;
-}
 
 void tick(InMemoryProject& project, const QStringList& names)
 {

@@ -24,24 +24,10 @@
 
 #include <memory>
 
+using testsupport::child;
+using testsupport::moduleNames;
+
 namespace {
-
-template <class T>
-T* child(QObject& parent, const char* name)
-{
-    T* found = parent.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("widget %s not found", name);
-    return found;
-}
-
-QStringList namesOf(const QList<TarvexMdl*>& modules)
-{
-    QStringList names;
-    for (const TarvexMdl* m : modules)
-        names << m->getName();
-    return names;
-}
 
 // Names of the modules in list-row order (rows 0 to 13).
 const QStringList kRowNames = {"",
@@ -191,10 +177,10 @@ private slots:
             QVERIFY(!window().moduleAt(row));
         QCOMPARE(window().rowOfModule(nullptr), -1);
         // Declaration order, the very objects of the rows, all ticked at start.
-        QCOMPARE(namesOf(window().allModules()), kDeclarationNames);
+        QCOMPARE(moduleNames(window().allModules()), kDeclarationNames);
         for (TarvexMdl* m : window().allModules())
             QCOMPARE(window().moduleAt(window().rowOfModule(m)), m);
-        QCOMPARE(namesOf(window().checkedModules()), kDeclarationNames);
+        QCOMPARE(moduleNames(window().checkedModules()), kDeclarationNames);
 
         // A module object that is not the window's own (or none) has no row
         // and can be neither checked nor unchecked.
@@ -227,7 +213,7 @@ private slots:
         list()->item(11)->setCheckState(Qt::Checked);
         list()->item(10)->setCheckState(Qt::Checked);
         list()->item(4)->setCheckState(Qt::Checked);
-        QCOMPARE(namesOf(window().checkedModules()),
+        QCOMPARE(moduleNames(window().checkedModules()),
                  (QStringList{"", "Pin", "SMS_Read", "InternetConnection_SIMCom", "InternetConnection_SIMCom2G"}));
         window().uncheckModule(sms);
         QCOMPARE(list()->item(8)->checkState(), Qt::Unchecked);
@@ -591,7 +577,7 @@ private slots:
         child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
         QCOMPARE(interaction.titles(), QStringList{"Module Dependencies"});
         QCOMPARE(interaction.boxes().at(0).text, QString::fromUtf8(kMessageDefaultConnection));
-        QCOMPARE(namesOf(window().checkedModules()),
+        QCOMPARE(moduleNames(window().checkedModules()),
                  (QStringList{"", "Power", "Prompt", "BasicComms", "NetworkRegistration", "InternetConnection_SIMCom",
                               "HTTP_Client_SIMCom"}));
 
@@ -601,7 +587,7 @@ private slots:
         window().checkModule(window().moduleAt(4));
         child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
         QVERIFY(interaction.boxes().isEmpty());
-        QCOMPARE(namesOf(window().checkedModules()), (QStringList{"", "Power", "Prompt", "BasicComms", "Pin"}));
+        QCOMPARE(moduleNames(window().checkedModules()), (QStringList{"", "Power", "Prompt", "BasicComms", "Pin"}));
     }
 };
 

@@ -63,6 +63,22 @@ ToolRun runProgram(const QString& program, const QStringList& args, const QByteA
     return r;
 }
 
+bool runIn(const QString& program, const QStringList& args, const QString& dir, QString* log, QString* output)
+{
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    const bool finished = p.waitForFinished(300000);
+    const QString text = QString::fromLocal8Bit(p.readAll());
+    if (output)
+        *output = text;
+    if (finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    *log = program + QLatin1Char(' ') + args.join(QLatin1Char(' ')) + QLatin1Char('\n') + text.left(4000);
+    return false;
+}
+
 void selectModules(ProjectModel& project, const QStringList& names)
 {
     for (TarvexMdl* module : project.allModules())

@@ -37,6 +37,11 @@ struct ToolRun
 ToolRun runProgram(const QString& program, const QStringList& args, const QByteArray& faultVariable = QByteArray(),
                    int faultAt = 0);
 
+// Runs a build tool in dir (output and errors merged); on failure *log gets
+// the command line and the start of its output. The output goes to *output.
+bool runIn(const QString& program, const QStringList& args, const QString& dir, QString* log,
+           QString* output = nullptr);
+
 using testsupport::readBytes;
 using testsupport::writeBytes;
 
