@@ -72,35 +72,6 @@ class TstUserCodeMerge : public QObject
 private slots:
     void initTestCase() { testsupport::installStrictMessageHandler(); }
 
-    void patternsFollowTheListAndItsOrder()
-    {
-        const QStringList names = userCodeSectionNames();
-        QCOMPARE(names.size(), 27);
-        QCOMPARE(names.first(), QStringLiteral("Includes"));
-        QCOMPARE(names.at(6), QStringLiteral("Exported Variables"));
-        QCOMPARE(names.at(15), QStringLiteral("gsmWrite"));
-        QCOMPARE(names.at(16), QStringLiteral("gsmWriteCompleted"));
-        QCOMPARE(names.last(), QStringLiteral("gsmDebugWrite"));
-        const QList<QRegularExpression> patterns = buildUserCodePatterns();
-        QCOMPARE(patterns.size(), 27);
-        for (int i = 0; i < patterns.size(); ++i) {
-            QVERIFY2(patterns.at(i).isValid(), qPrintable(names.at(i)));
-            const QString s = section(names.at(i), QStringLiteral("x\n"));
-            QCOMPARE(patterns.at(i).match(s).captured(1), s.chopped(1));
-        }
-        // Marker spelling: any white space, none after the slashes; case matters.
-        const QRegularExpression& init = patterns.at(3);
-        QVERIFY(init.match(QStringLiteral("//USER  CODE\tBEGIN Init\nx\n//   USER CODE END  Init")).hasMatch());
-        QVERIFY(!init.match(QStringLiteral("// user code begin Init\nx\n// user code end Init")).hasMatch());
-        // A name never matches a longer name that starts with it.
-        QVERIFY(!patterns.at(15).match(section(QStringLiteral("gsmWriteCompleted"), QString())).hasMatch());
-        QVERIFY(!init.match(section(QStringLiteral("InitExtra"), QString())).hasMatch());
-        // The END line may carry more text after the name; it is not part of the section.
-        const QRegularExpressionMatch m =
-            init.match(QStringLiteral("  // USER CODE BEGIN Init\nx\n// USER CODE END Init */ tail\n"));
-        QCOMPARE(m.captured(1), QStringLiteral("// USER CODE BEGIN Init\nx\n// USER CODE END Init"));
-    }
-
     // The old file's bytes against the plan: what is carried (byte for
     // byte) and what is named as lost. Fresh text: the sections of
     // kFreshNames with their default content.
