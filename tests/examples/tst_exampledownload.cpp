@@ -1,8 +1,8 @@
 // The Download Example and Download User Manual commands against an in-memory
 // project with every box scripted: the tree an SMS Read download leaves in an
 // empty folder, a second download over the first, the HTTP client's choice of
-// connection, a cancelled folder dialog, a module without examples, no current
-// module, and the failures that stop a download.
+// connection, a cancelled folder dialog, a module without examples, and the
+// failures that stop a download. (No current module: tst_examplewindow.)
 
 #include "exampledownload.h"
 #include "examplesupport.h"
@@ -267,16 +267,6 @@ private slots:
         QCOMPARE(ui.boxes().at(1).kind, Kind::Critical);
         QVERIFY(snapshot(dir.path()).isEmpty());
         QCOMPARE(testsupport::tickedNames(project), selection);
-    }
-
-    void noCurrentModuleDoesNothing()
-    {
-        InMemoryProject project;
-        const QStringList before = testsupport::tickedNames(project);
-        ScriptedInteraction ui;
-        QVERIFY(!downloadExample(project, nullptr, nullptr));
-        QVERIFY(ui.boxes().isEmpty());
-        QCOMPARE(testsupport::tickedNames(project), before);
     }
 
     void licenceThatCannotBeWrittenStops()

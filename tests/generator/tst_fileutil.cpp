@@ -100,16 +100,6 @@ private slots:
         QCOMPARE(readBytes(source), QByteArray("x"));
     }
 
-    void writeWithHeader_samePathTwicePutsTheHeaderInFrontTwice()
-    {
-        const QString path = mDir.filePath("inplace.c");
-        writeBytes(path, "body\r\n");
-        QVERIFY(writeWithHeader(path, path, {QStringLiteral("/* banner */\n"), QStringLiteral("\n")}));
-        QCOMPARE(readBytes(path), QByteArray("\n/* banner */\nbody\n"));
-        QVERIFY(writeWithHeader(path, path, {QStringLiteral("/* banner */\n"), QStringLiteral("\n")}));
-        QCOMPARE(readBytes(path), QByteArray("\n/* banner */\n\n/* banner */\nbody\n"));
-    }
-
     void writeWithHeader_failuresWriteNothing()
     {
         const QString destination = mDir.filePath("never.c");

@@ -61,7 +61,6 @@ private slots:
 
     void defaultsAndReset();
     void saveWritesEveryFieldWithItsType();
-    void savingTwiceReplaces();
     void rejectedProjects_data();
     void rejectedProjects();
     void mistypedFieldsAfterTheFirst();
@@ -114,26 +113,6 @@ void TestModuleSettings::saveWritesEveryFieldWithItsType()
     // A whole-number size is written as an integer, not in exponent form.
     const QByteArray json = QJsonDocument(project).toJson(QJsonDocument::Compact);
     QVERIFY2(json.contains("\"CircularRxBufferSize\":1000000"), json.constData());
-}
-
-void TestModuleSettings::savingTwiceReplaces()
-{
-    ModuleCatalogue c;
-    QJsonObject project = parse(R"({
-        "Prompt": {"Stale": 1, "IsPromptSetupSelected": false},
-        "Power": {"UseResetPin": true, "Extra": "x"},
-        "Unrelated": [1, 2]
-    })");
-    for (int round = 0; round < 2; ++round) {
-        for (TarvexMdl* m : c.allModules())
-            m->saveSettings(project);
-        QCOMPARE(project.value("Power").toObject(), QJsonObject({{"UseResetPin", false}}));
-        QCOMPARE(project.value("Prompt").toObject().size(), 8);
-        QVERIFY(!project.value("Prompt").toObject().contains("Stale"));
-        QCOMPARE(project.value("Prompt").toObject().value("IsPromptSetupSelected"), QJsonValue(true));
-        QCOMPARE(project.value("Unrelated"), QJsonValue(QJsonArray{1, 2}));
-        c.mMdlPower.UseResetPin = false;
-    }
 }
 
 // Each row is a project object that every module with settings must reject

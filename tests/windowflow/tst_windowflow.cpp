@@ -1,6 +1,7 @@
 // The real main window's project commands and Generate Code button: Save
-// then Open restores everything, the settings-file cases of Open, New, Save
-// and Save As with their boxes, and generations through the button's slot.
+// then Open restores everything, what Open refuses, New, Save and Save As
+// with their boxes, and a generation through the button's slot with the real
+// message boxes. (How reading applies each member: the settings file test.)
 // (The window's usage events: tests/usagestats.)
 
 #include "inmemoryproject.h"
@@ -104,43 +105,6 @@ private slots:
         QVERIFY(child<QCheckBox>(w(), "chkMdl_Power_ResetEnabled")->isChecked());
         // Open and New show nothing but their folder dialogs.
         QCOMPARE(mUi->titles(), (QStringList{"Select Folder", "Project Saved", "Select Folder", "Select Folder"}));
-    }
-
-    void openFileCases_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<bool>("cpp");
-        QTest::addColumn<bool>("arduinoChecked");
-        QTest::addColumn<bool>("arduinoVisible");
-        QTest::addColumn<QStringList>("checked");
-        // (How reading treats each member is the settings file test's; here
-        // the window's controls must show it.)
-        QTest::newRow("lower-case c is C++") << QByteArray(R"({"Language": "c"})") << true << true << true
-                                            << QStringList{""};
-        QTest::newRow("C with IsArduino true stays hidden but checked")
-            << QByteArray(R"({"Language": "C", "IsArduino": "true", "CheckedModules": ["USSD"]})") << false << true
-            << false << QStringList{"", "USSD"};
-    }
-
-    void openFileCases()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(bool, cpp);
-        QFETCH(bool, arduinoChecked);
-        QFETCH(bool, arduinoVisible);
-        QFETCH(QStringList, checked);
-        QVERIFY(writeBytes(projectSettingsFilePath(mTmp->path()), file));
-        mUi->answerFolder(mTmp->path());
-        w().on_btnProjectOpen_clicked();
-        QVERIFY(mUi->boxes().size() == 1 && mUi->boxes().at(0).kind == ScriptedInteraction::Kind::Folder);
-        QCOMPARE(w().projectPath(), mTmp->path());
-        QCOMPARE(w().isCpp(), cpp);
-        QCOMPARE(arduinoBox()->isChecked(), arduinoChecked);
-        QCOMPARE(arduinoBox()->isVisibleTo(&w()), arduinoVisible);
-        QStringList names;
-        for (TarvexMdl* m : w().checkedModules())
-            names << m->getName();
-        QCOMPARE(names, checked);
     }
 
     void openRefusesWhatItCannotRead_data()
