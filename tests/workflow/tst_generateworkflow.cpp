@@ -338,7 +338,14 @@ private slots:
         QCOMPARE(lost.size(), 1);
         QVERIFY2(lost.at(0).startsWith(QStringLiteral("gsmSmsSendEventHandler (lines ")), qPrintable(lost.at(0)));
         QVERIFY(report.lostSections(QStringLiteral("gsm_manager.h")).isEmpty());
+        QCOMPARE(mUi->boxes().at(0).kind, ScriptedInteraction::Kind::YesNo);
+        QCOMPARE(mUi->boxes().at(0).icon, UserInteraction::Icon::Warning);
         QCOMPARE(mUi->boxes().at(0).title, QStringLiteral("Warning"));
+        QCOMPARE(mUi->boxes().at(0).text,
+                 QStringLiteral("One of the 'USER CODE' sections from gsm_manager.c is no longer being generated. "
+                                "This can occur when a library module (that was previously included) has been "
+                                "removed from the 'Library Modules' list.\n\nWould you like to save a copy of "
+                                "your gsm_manager.c file before continuing?"));
         // The box keeps its text; its details name the section and where it is.
         QVERIFY2(mUi->boxes().at(0).details.contains(QRegularExpression(
                      QStringLiteral("\\bgsmSmsSendEventHandler \\(lines \\d+-\\d+\\)"))),

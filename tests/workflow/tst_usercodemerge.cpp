@@ -1,6 +1,6 @@
 // USER CODE preservation: which sections are found, how developer code is
 // carried into a new text, which losses are reported, and the file side
-// (reading, the warning and its backup, the target name, write failures).
+// (an unreadable old file).
 
 #include "scriptedinteraction.h"
 #include "testsupport.h"
@@ -177,91 +177,25 @@ private slots:
         QVERIFY(mDir.isValid());
         QDir(mDir.path()).removeRecursively();
         QDir().mkpath(mDir.path() + QStringLiteral("/project"));
-        QDir().mkpath(mDir.path() + QStringLiteral("/backup"));
         mProject = mDir.path() + QStringLiteral("/project");
     }
 
-    // The window's merge of one file: Generate Code's questions, the target
-    // named by the language, and a copy that never replaces a file already
-    // in the chosen folder.
-    void singleFileMerge_data()
+    // The merge of one file (the window's mergeUserCodeAndWrite) reads the
+    // old file first: one that cannot be read is a Read Error naming it, and
+    // nothing is written. (The questions and the backup are Generate Code's:
+    // tst_generateworkflow and tst_writesafety.)
+    void unreadableFileIsAReadError()
     {
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("No drops the section") << "No";
-        QTest::newRow("Yes copies beside an earlier copy") << "Backup";
-        QTest::newRow("Yes and a cancelled dialog stops") << "Cancel";
-        QTest::newRow("unreadable file") << "Unreadable";
-    }
-
-    void singleFileMerge()
-    {
-        QFETCH(QString, answer);
         ScriptedInteraction ui;
         const QString path = mProject + QStringLiteral("/gsm_manager.c");
-        const QString target = mProject + QStringLiteral("/gsm_manager.cpp");
-        const QString backup = mDir.path() + QStringLiteral("/backup");
-        const QByteArray oldBytes = "head\r\n// USER CODE BEGIN gsmSmsSendEventHandler\r\nsms();\r\n"
-                                    "// USER CODE END gsmSmsSendEventHandler\r\n" +
-                                    section(QStringLiteral("Init"), QStringLiteral("mine();\n")).toUtf8();
-        if (answer == QLatin1String("Unreadable"))
-            QDir().mkpath(path); // a folder cannot be read as a file
-        else
-            writeBytes(path, oldBytes);
-        writeBytes(backup + QStringLiteral("/gsm_manager.c"), "an earlier copy");
-        if (answer == QLatin1String("No"))
-            ui.answerNo();
-        else if (answer != QLatin1String("Unreadable"))
-            ui.answerYes();
-        if (answer == QLatin1String("Backup"))
-            ui.answerFolder(backup);
-        else if (answer == QLatin1String("Cancel"))
-            ui.answerCancel();
-
+        QVERIFY(QDir().mkpath(path)); // a folder cannot be read as a file
         QString text = generated({QStringLiteral("Init")});
-        const bool ok = mergeUserCodeAndWrite(path, text, true);
-        QVERIFY(ui.verifyAllAnswersUsed());
-        QCOMPARE(readBytes(backup + QStringLiteral("/gsm_manager.c")), QByteArray("an earlier copy"));
-        const QStringList copies = QDir(backup).entryList(QDir::Files, QDir::Name);
-        if (answer == QLatin1String("Unreadable")) {
-            QVERIFY(!ok);
-            QCOMPARE(ui.titles(), QStringList{"Read Error"});
-            QVERIFY(ui.boxes().at(0).text.startsWith(
-                QStringLiteral("Error encountered while trying to save 'USER CODE' sections.\n\nUnable to open "
-                               "file '") + path + QStringLiteral("' for reading.")));
-            QVERIFY(!QFile::exists(target));
-            return;
-        }
-        const ScriptedInteraction::Box& warning = ui.boxes().at(0);
-        QCOMPARE(warning.kind, ScriptedInteraction::Kind::YesNo);
-        QCOMPARE(warning.icon, UserInteraction::Icon::Warning);
-        QCOMPARE(warning.title, QStringLiteral("Warning"));
-        QCOMPARE(warning.text,
-                 QStringLiteral("One of the 'USER CODE' sections from gsm_manager.c is no longer being generated. "
-                                "This can occur when a library module (that was previously included) has been "
-                                "removed from the 'Library Modules' list.\n\nWould you like to save a copy of "
-                                "your gsm_manager.c file before continuing?"));
-        QVERIFY(warning.details.contains(QStringLiteral("gsmSmsSendEventHandler (lines 2-4)")));
-        QCOMPARE(readBytes(path), oldBytes); // the old file stays for the Remove File? question
-        if (answer == QLatin1String("Cancel")) {
-            QVERIFY(!ok);
-            QCOMPARE(ui.boxes().size(), 2);
-            QCOMPARE(ui.boxes().at(1).title, QStringLiteral("Select Folder"));
-            QVERIFY(!QFile::exists(target));
-            QCOMPARE(copies.size(), 1);
-            return;
-        }
-        QVERIFY(ok);
-        QCOMPARE(readBytes(target), text.toUtf8()); // the merged text comes back as written
-        QVERIFY(text.contains(QStringLiteral("\nmine();\n")) && !text.contains(QStringLiteral("sms();")));
-        if (answer == QLatin1String("Backup")) {
-            QCOMPARE(copies.size(), 2);
-            const QString copy = copies.at(0) == QLatin1String("gsm_manager.c") ? copies.at(1) : copies.at(0);
-            QVERIFY2(QRegularExpression(QStringLiteral("^gsm_manager-\\d{8}-\\d{6}\\.c$")).match(copy).hasMatch(),
-                     qPrintable(copy));
-            QCOMPARE(readBytes(backup + QLatin1Char('/') + copy), oldBytes);
-        } else {
-            QCOMPARE(copies.size(), 1);
-        }
+        QVERIFY(!mergeUserCodeAndWrite(path, text, true));
+        QCOMPARE(ui.titles(), QStringList{"Read Error"});
+        QVERIFY(ui.boxes().at(0).text.startsWith(
+            QStringLiteral("Error encountered while trying to save 'USER CODE' sections.\n\nUnable to open file '") +
+            path + QStringLiteral("' for reading.")));
+        QVERIFY(!QFile::exists(mProject + QStringLiteral("/gsm_manager.cpp")));
     }
 
 private:
