@@ -94,17 +94,6 @@ private:
             ui.answerChoice(httpAnswer);
         ui.answerFolder(folder);
         TarvexMdl* mdl = project.findModuleByName(module);
-        InMemoryProject probe;
-        selectExampleModules(probe, probe.findModuleByName(module));
-        QList<TarvexMdl*> needed = probe.checkedModules();
-        // Both connections, so that the 2G build finds its files too.
-        needed << probe.findModuleByName(QStringLiteral("InternetConnection_SIMCom2G"));
-        const QStringList missing = workflowtest::missingBundleFiles(needed);
-        if (!missing.isEmpty()) {
-            QTest::qFail(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(QStringLiteral(", "))),
-                         __FILE__, __LINE__);
-            return QString();
-        }
         if (!downloadExample(project, mdl, nullptr)) {
             QTest::qFail("the download failed", __FILE__, __LINE__);
             return QString();

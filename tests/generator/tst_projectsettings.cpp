@@ -144,7 +144,6 @@ private slots:
         InMemoryProject project;
         project.setProjectPath(mFolder);
         QVERIFY(writeProjectSettings(project));
-        QCOMPARE(QString::fromLatin1(kProjectSettingsFileName), QStringLiteral(".tarvex_codegenerator_settings"));
         QCOMPARE(readBytes(mFile), QByteArray(kStartupFile));
     }
 

@@ -123,18 +123,6 @@ QStringList expectedProjectEntries(const QList<TarvexMdl*>& modules, const QStri
     return out;
 }
 
-QStringList missingBundleFiles(const QList<TarvexMdl*>& modules)
-{
-    QStringList missing;
-    for (const QString& f : libraryFileNames(modules))
-        if (!QFile::exists(QStringLiteral(":/tarvex/resources/tarvex/") + f))
-            missing << f;
-    for (const char* f : {"circbuff.c", "circbuff.h"})
-        if (!QFile::exists(QStringLiteral(":/code/resources/code/") + QLatin1String(f)))
-            missing << QLatin1String(f);
-    return missing;
-}
-
 namespace {
 QRegularExpression sectionPattern(const QString& name)
 {

@@ -59,10 +59,6 @@ QStringList expectedProjectEntries(const QList<TarvexMdl*>& modules, const QStri
 // Library files (support files first) that the modules need, without repeats.
 QStringList libraryFileNames(const QList<TarvexMdl*>& modules);
 
-// Bundle files of libraryFileNames() and the circbuff pair that are missing;
-// empty when the whole library is bundled.
-QStringList missingBundleFiles(const QList<TarvexMdl*>& modules);
-
 // Records the usage events of a run.
 class RecordingHook : public UsageEventHook
 {
