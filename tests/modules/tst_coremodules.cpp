@@ -11,18 +11,6 @@
 
 #include <QtTest>
 
-namespace {
-
-QStringList allFragments(const TarvexMdl& m)
-{
-    return {m.getHeaderInclude(), m.getHeaderPrototypes(), m.getSourceIncludes(),
-            m.getGeneralVariables(), m.getInstanceVariables(), m.getGeneralCallbackFunctions(),
-            m.getEventCallbackFunctions(), m.getInitCode(), m.getPollCode(),
-            m.getConvenienceFunctions()};
-}
-
-} // namespace
-
 class TestCoreModules : public QObject
 {
     Q_OBJECT
@@ -30,70 +18,59 @@ class TestCoreModules : public QObject
 private slots:
     void initTestCase() { testsupport::installStrictMessageHandler(); }
 
-    void gettingStartedDebugBuffer_data();
-    void gettingStartedDebugBuffer();
-    void gettingStartedWithoutDebugBufferContributesNothing();
+    void gettingStarted_data();
+    void gettingStarted();
 
     void power_data();
     void power();
 
     void promptConstantFragments();
-    void promptGeneralVariables_data();
-    void promptGeneralVariables();
-    void promptRxPoll_data();
-    void promptRxPoll();
-    void promptInitCodeOptionalPieces_data();
-    void promptInitCodeOptionalPieces();
+    void promptFlags_data();
+    void promptFlags();
 
     void basicCommsFragments_data();
     void basicCommsFragments();
 };
 
-void TestCoreModules::gettingStartedDebugBuffer_data()
+void TestCoreModules::gettingStarted_data()
 {
+    QTest::addColumn<bool>("enabled");
     QTest::addColumn<double>("size");
     QTest::addColumn<QString>("digits");
-    QTest::newRow("default") << 1024.0 << "1024";
-    QTest::newRow("spin box maximum") << 429496729.0 << "429496729";
-    QTest::newRow("beyond 32 bits") << 12345678901.0 << "12345678901";
+    QTest::newRow("default") << true << 1024.0 << "1024";
+    QTest::newRow("spin box maximum") << true << 429496729.0 << "429496729";
+    QTest::newRow("beyond 32 bits") << true << 12345678901.0 << "12345678901";
+    QTest::newRow("no debug buffer") << false << 2048.0 << "";
 }
 
-void TestCoreModules::gettingStartedDebugBuffer()
+void TestCoreModules::gettingStarted()
 {
+    QFETCH(bool, enabled);
     QFETCH(double, size);
     QFETCH(QString, digits);
     TarvexMdl_GettingStarted m;
     QVERIFY(m.IsDebugOutputSetupSelected);
+    m.IsDebugOutputSetupSelected = enabled;
     m.DebugBufferSize = size;
-
     QCOMPARE(m.getName(), QString());
     QCOMPARE(m.getLibraryFiles(), QStringList());
+    // Without the debug buffer the module contributes nothing at all; it
+    // never has an include line, prototypes or instances of its own.
     QCOMPARE(m.getGeneralVariables(),
-             QString("\n" "// --- GSM Debug ---\n\n" "// Debug Buffer\n" "static uint8_t mau8UartDebugTxBuff[")
-                 + digits + QString("];\n" "CircBuff mcbfDebugTx;\n"));
-    QCOMPARE(m.getGeneralCallbackFunctions(), expected::snippet("tarvexmdl_GettingStarted_GeneralCallbackFunctions.c"));
-    QCOMPARE(m.getInitCode(), QString("\n    // DEBUG Tx buffer setup\n"
-                                      "    mcbfDebugTx.Buffer = mau8UartDebugTxBuff;\n"
-                                      "    mcbfDebugTx.BufferSize = sizeof(mau8UartDebugTxBuff);\n"
-                                      "    cbufInit(&mcbfDebugTx);\n"));
-    QCOMPARE(m.getPollCode(), QString("\n    gsmDebugTxPoll();\n"));
-    // The Start module never has an include line or prototypes of its own.
-    QCOMPARE(m.getHeaderInclude(), QString());
-    QCOMPARE(m.getHeaderPrototypes(), QString());
-    QCOMPARE(m.getSourceIncludes(), QString());
-    QCOMPARE(m.getInstanceVariables(), QString());
-    QCOMPARE(m.getEventCallbackFunctions(), QString());
-    QCOMPARE(m.getConvenienceFunctions(), QString());
-}
-
-void TestCoreModules::gettingStartedWithoutDebugBufferContributesNothing()
-{
-    TarvexMdl_GettingStarted m;
-    m.IsDebugOutputSetupSelected = false;
-    m.DebugBufferSize = 2048;
-    for (const QString& fragment : allFragments(m))
-        QCOMPARE(fragment, QString());
-    QCOMPARE(m.getLibraryFiles(), QStringList());
+             enabled ? QString("\n" "// --- GSM Debug ---\n\n" "// Debug Buffer\n" "static uint8_t mau8UartDebugTxBuff[")
+                           + digits + QString("];\n" "CircBuff mcbfDebugTx;\n")
+                     : QString());
+    QCOMPARE(m.getGeneralCallbackFunctions(),
+             enabled ? expected::snippet("tarvexmdl_GettingStarted_GeneralCallbackFunctions.c") : QString());
+    QCOMPARE(m.getInitCode(), enabled ? QString("\n    // DEBUG Tx buffer setup\n"
+                                                "    mcbfDebugTx.Buffer = mau8UartDebugTxBuff;\n"
+                                                "    mcbfDebugTx.BufferSize = sizeof(mau8UartDebugTxBuff);\n"
+                                                "    cbufInit(&mcbfDebugTx);\n")
+                                      : QString());
+    QCOMPARE(m.getPollCode(), enabled ? QString("\n    gsmDebugTxPoll();\n") : QString());
+    for (const QString& none : {m.getHeaderInclude(), m.getHeaderPrototypes(), m.getSourceIncludes(),
+                                m.getInstanceVariables(), m.getEventCallbackFunctions(), m.getConvenienceFunctions()})
+        QCOMPARE(none, QString());
 }
 
 void TestCoreModules::power_data()
@@ -182,88 +159,17 @@ static const char* const kRxPollFunction =
     "    // USER CODE END gsmRxPoll\n"
     "}\n";
 
-// Each row switches the four flags (prompt, echo cancellation, Tx, Rx) and
-// uses four different sizes so a size paired with the wrong buffer shows.
-void TestCoreModules::promptGeneralVariables_data()
-{
-    QTest::addColumn<bool>("prompt");
-    QTest::addColumn<bool>("echo");
-    QTest::addColumn<bool>("tx");
-    QTest::addColumn<bool>("rx");
-    QTest::addColumn<QString>("variables");
-
-    const QString promptBlock("\n// --- GSM Prompt ---\n\n// Prompt Buffer\nstatic uint8_t mau8GsmPromptBuff[2048];\n");
-    const QString echoBlock("\n// Echo Cancellation Buffer\nstatic uint8_t mau8UartGsmEchoCancelBuff[1000000];\n");
-    const QString txBlock("\n// UART GSM Tx buffer\nstatic uint8_t mau8UartGsmTxBuff[512];\nCircBuff mcbfGsmTx;\n");
-    const QString rxBlock("\n// UART GSM Rx buffer\nstatic uint8_t mau8UartGsmRxBuff[8];\nCircBuff mcbfGsmRx;\n");
-
-    for (int bits = 0; bits < 16; ++bits) {
-        const bool p = bits & 1, e = bits & 2, t = bits & 4, r = bits & 8;
-        QString text;
-        if (p) text += promptBlock;
-        if (e) text += echoBlock;
-        if (t) text += txBlock;
-        if (r) text += rxBlock;
-        QTest::addRow("prompt=%d echo=%d tx=%d rx=%d", p, e, t, r) << p << e << t << r << text;
-    }
-}
-
-void TestCoreModules::promptGeneralVariables()
-{
-    QFETCH(bool, prompt);
-    QFETCH(bool, echo);
-    QFETCH(bool, tx);
-    QFETCH(bool, rx);
-    QFETCH(QString, variables);
-    TarvexMdl_Prompt m;
-    m.IsPromptSetupSelected = prompt;
-    m.IsEchoCancSetupSelected = echo;
-    m.IsCircularTxSetupSelected = tx;
-    m.IsCircularRxSetupSelected = rx;
-    m.PromptBufferSize = 2048;
-    m.EchoCancellationBufferSize = 1000000;
-    m.CircularTxBufferSize = 512;
-    m.CircularRxBufferSize = 8;
-    QCOMPARE(m.getGeneralVariables(), variables);
-    QCOMPARE(m.getSourceIncludes(), (tx || rx) ? QString("#include \"circbuff.h\"") : QString());
-    // Only the prompt buffer block carries the module title.
-    QCOMPARE(m.getGeneralVariables().contains("// --- GSM Prompt ---"), prompt);
-}
-
-// The receive-poll function and its call come with the Rx buffer only,
-// whatever the other buffers do.
-void TestCoreModules::promptRxPoll_data()
-{
-    QTest::addColumn<bool>("rx");
-    QTest::addColumn<bool>("others"); // prompt, echo cancellation and Tx buffers
-    QTest::newRow("all buffers") << true << true;
-    QTest::newRow("only Rx") << true << false;
-    QTest::newRow("all but Rx") << false << true;
-    QTest::newRow("no buffers") << false << false;
-}
-
-void TestCoreModules::promptRxPoll()
-{
-    QFETCH(bool, rx);
-    QFETCH(bool, others);
-    TarvexMdl_Prompt m;
-    m.IsPromptSetupSelected = m.IsEchoCancSetupSelected = m.IsCircularTxSetupSelected = others;
-    m.IsCircularRxSetupSelected = rx;
-    QCOMPARE(m.getGeneralCallbackFunctions(), QString("\n// --- GSM Prompt ---\n") +
-                                                  (rx ? QString(kRxPollFunction) : QString()) +
-                                                  expected::snippet("tarvexmdl_Prompt_GeneralCallbackFunctions.c"));
-    QCOMPARE(m.getPollCode(), (rx ? QString("    gsmRxPoll();\n") : QString()) +
-                                  QString("    gsmPromptPoll(&mGsmPromptInst);\n    gsmTxPoll();\n"));
-}
-
-void TestCoreModules::promptInitCodeOptionalPieces_data()
+// Each row switches the four flags (prompt, echo cancellation, Tx, Rx); the
+// four sizes differ so that a size paired with the wrong buffer shows.
+void TestCoreModules::promptFlags_data()
 {
     QTest::addColumn<int>("bits");
     for (int bits = 0; bits < 16; ++bits)
-        QTest::addRow("flags %d", bits) << bits;
+        QTest::addRow("prompt=%d echo=%d tx=%d rx=%d", bits & 1, (bits >> 1) & 1, (bits >> 2) & 1, (bits >> 3) & 1)
+            << bits;
 }
 
-void TestCoreModules::promptInitCodeOptionalPieces()
+void TestCoreModules::promptFlags()
 {
     QFETCH(int, bits);
     const bool p = bits & 1, e = bits & 2, t = bits & 4, r = bits & 8;
@@ -272,30 +178,55 @@ void TestCoreModules::promptInitCodeOptionalPieces()
     m.IsEchoCancSetupSelected = e;
     m.IsCircularTxSetupSelected = t;
     m.IsCircularRxSetupSelected = r;
+    m.PromptBufferSize = 2048;
+    m.EchoCancellationBufferSize = 1000000;
+    m.CircularTxBufferSize = 512;
+    m.CircularRxBufferSize = 8;
 
-    QString text = QString("    \n    // Prompt\n    mGsmPromptInst.Power = &(mGsmPwrInst._i);\n");
+    // Only the prompt buffer block carries the module title.
+    QString variables;
     if (p)
-        text += QString("    mGsmPromptInst.DataBuffer = mau8GsmPromptBuff;\n"
+        variables += "\n// --- GSM Prompt ---\n\n// Prompt Buffer\nstatic uint8_t mau8GsmPromptBuff[2048];\n";
+    if (e)
+        variables += "\n// Echo Cancellation Buffer\nstatic uint8_t mau8UartGsmEchoCancelBuff[1000000];\n";
+    if (t)
+        variables += "\n// UART GSM Tx buffer\nstatic uint8_t mau8UartGsmTxBuff[512];\nCircBuff mcbfGsmTx;\n";
+    if (r)
+        variables += "\n// UART GSM Rx buffer\nstatic uint8_t mau8UartGsmRxBuff[8];\nCircBuff mcbfGsmRx;\n";
+    QCOMPARE(m.getGeneralVariables(), variables);
+    QCOMPARE(m.getSourceIncludes(), (t || r) ? QString("#include \"circbuff.h\"") : QString());
+
+    QString init = QString("    \n    // Prompt\n    mGsmPromptInst.Power = &(mGsmPwrInst._i);\n");
+    if (p)
+        init += QString("    mGsmPromptInst.DataBuffer = mau8GsmPromptBuff;\n"
                         "    mGsmPromptInst.DataBufferSize = sizeof(mau8GsmPromptBuff);\n");
-    text += QString("    mGsmPromptInst.Write = &gsmWrite;\n"
+    init += QString("    mGsmPromptInst.Write = &gsmWrite;\n"
                     "    mGsmPromptInst.WriteCompleted = &gsmWriteCompleted;\n"
                     "    mGsmPromptInst.CanRead = &gsmCanRead;\n"
                     "    mGsmPromptInst.Read = &gsmRead;\n");
     if (e)
-        text += QString("    mGsmPromptInst.EchoCancellationBuffer = mau8UartGsmEchoCancelBuff;\n"
+        init += QString("    mGsmPromptInst.EchoCancellationBuffer = mau8UartGsmEchoCancelBuff;\n"
                         "    mGsmPromptInst.EchoCancellationBufferSize = sizeof(mau8UartGsmEchoCancelBuff);\n");
-    text += QString("    gsmPromptInit(&mGsmPromptInst);\n");
+    init += QString("    gsmPromptInit(&mGsmPromptInst);\n");
     if (t)
-        text += QString("\n    // GSM Tx buffer setup\n"
+        init += QString("\n    // GSM Tx buffer setup\n"
                         "    mcbfGsmTx.Buffer = mau8UartGsmTxBuff;\n"
                         "    mcbfGsmTx.BufferSize = sizeof(mau8UartGsmTxBuff);\n"
                         "    cbufInit(&mcbfGsmTx);\n");
     if (r)
-        text += QString("\n    // GSM Rx buffer setup\n"
+        init += QString("\n    // GSM Rx buffer setup\n"
                         "    mcbfGsmRx.Buffer = mau8UartGsmRxBuff;\n"
                         "    mcbfGsmRx.BufferSize = sizeof(mau8UartGsmRxBuff);\n"
                         "    cbufInit(&mcbfGsmRx);\n");
-    QCOMPARE(m.getInitCode(), text);
+    QCOMPARE(m.getInitCode(), init);
+
+    // The receive-poll function and its call come with the Rx buffer only,
+    // whatever the other buffers do.
+    QCOMPARE(m.getGeneralCallbackFunctions(),
+             QString("\n// --- GSM Prompt ---\n") + (r ? QString(kRxPollFunction) : QString())
+                 + expected::snippet("tarvexmdl_Prompt_GeneralCallbackFunctions.c"));
+    QCOMPARE(m.getPollCode(), (r ? QString("    gsmRxPoll();\n") : QString())
+                                  + QString("    gsmPromptPoll(&mGsmPromptInst);\n    gsmTxPoll();\n"));
 }
 
 void TestCoreModules::basicCommsFragments_data()
