@@ -252,8 +252,11 @@ private slots:
         QFETCH(int, row);
         QFETCH(QStringList, pages);
 
-        // Come from another module whose tabs must all disappear.
+        // Come from another module whose tabs must all disappear, from its
+        // last tab (Prompt's settings, Pin's examples): a hidden current tab
+        // falls back to a visible one.
         list()->setCurrentRow(row == 2 ? 4 : 2);
+        tabs()->setCurrentWidget(child<QWidget>(window(), row == 2 ? "tbMdlExample" : "tbMdlSettings_Prompt"));
         list()->setCurrentRow(row);
         QCOMPARE(visiblePages(tabs()), pages);
         QVERIFY(tabs()->isTabVisible(tabs()->currentIndex()));
@@ -262,14 +265,6 @@ private slots:
         QTextDocument expected;
         expected.setHtml(window().moduleAt(row)->getDocHtml());
         QCOMPARE(child<QTextEdit>(window(), "txtedtMdlInfo")->toPlainText(), expected.toPlainText());
-    }
-
-    void hiddenCurrentTabFallsBackToVisibleOne()
-    {
-        list()->setCurrentRow(2);
-        tabs()->setCurrentWidget(child<QWidget>(window(), "tbMdlSettings_Prompt"));
-        list()->setCurrentRow(6);
-        QCOMPARE(tabs()->currentIndex(), 0);
     }
 
     void noCurrentRowEmptiesInfo()
@@ -563,19 +558,12 @@ private slots:
     void checkDependenciesShowsMessages()
     {
         ScriptedInteraction interaction;
-        // Everything ticked: both connections.
-        child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
-        QCOMPARE(interaction.boxes().size(), 1);
-        QCOMPARE(interaction.boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
-        QCOMPARE(interaction.boxes().at(0).title, QStringLiteral("Module Dependencies"));
-        QCOMPARE(interaction.boxes().at(0).text, QString::fromUtf8(kMessageTwoConnections));
-
         // HTTP client alone: the LTE connection and its chain are ticked.
-        interaction.clear();
         window().on_btnLibMdlSelectNone_clicked();
         window().checkModule(window().moduleAt(12));
         child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
         QCOMPARE(interaction.titles(), QStringList{"Module Dependencies"});
+        QCOMPARE(interaction.boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
         QCOMPARE(interaction.boxes().at(0).text, QString::fromUtf8(kMessageDefaultConnection));
         QCOMPARE(moduleNames(window().checkedModules()),
                  (QStringList{"", "Power", "Prompt", "BasicComms", "NetworkRegistration", "InternetConnection_SIMCom",
