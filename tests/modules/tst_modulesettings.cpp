@@ -1,7 +1,7 @@
 // Settings persistence of the six modules with settings: what saveSettings
 // writes, how loadSettings treats missing and mistyped members, and
-// resetSettings. (The round trip through the settings file, and a Prompt
-// with only its first flag, are the settings file test's.)
+// resetSettings. (The round trip through the settings file is the settings
+// file test's.)
 
 #include "testsupport.h"
 
