@@ -59,6 +59,7 @@ ToolRun runProgram(const QString& program, const QStringList& args, const QByteA
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return r;
     r.status = p.exitCode();
+    r.out = p.readAllStandardOutput();
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
 }

@@ -23,11 +23,12 @@ QMap<QString, QByteArray> snapshot(const QString& dir);
 // Recreates a snapshot()-listed tree of folders and plain files under to.
 bool copyTree(const QString& from, const QString& to);
 
-// Exit status (-1 when it did not end normally within a minute) and standard
-// error of one run of a program.
+// Exit status (-1 when it did not end normally within a minute), standard
+// output and standard error of one run of a program.
 struct ToolRun
 {
     int status = -1;
+    QByteArray out;
     QString err;
     QStringList lines() const { return err.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
 };
