@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "projectmodel.h"
+#include "tarvexmdl.h"
 #include "usagestats.h"
 
 #include <QDir>
@@ -84,6 +86,19 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QStringList moduleNames(const QList<TarvexMdl*>& modules)
+{
+    QStringList names;
+    for (const TarvexMdl* m : modules)
+        names << m->getName();
+    return names;
+}
+
+QStringList tickedNames(const ProjectModel& project)
+{
+    return moduleNames(project.checkedModules().mid(1));
 }
 
 } // namespace testsupport

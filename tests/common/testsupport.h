@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+
+class ProjectModel;
+class TarvexMdl;
 
 // Debug-output guard for tests: every warning or critical message fails the
 // running test unless it was announced with expectWarning() first. Install
@@ -25,5 +30,21 @@ bool verifyExpectedWarningsSeen();
 QByteArray readBytes(const QString& path);
 // Writes bytes to path (creating missing parent folders); true on success.
 bool writeBytes(const QString& path, const QByteArray& bytes);
+
+// getName() of each module, in order.
+QStringList moduleNames(const QList<TarvexMdl*>& modules);
+// Names of the ticked modules in declaration order (without Getting
+// Started, which has no check box).
+QStringList tickedNames(const ProjectModel& project);
+
+// The child of that object name; a missing one ends the test run.
+template <class T>
+T* child(QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("widget %s not found", name);
+    return found;
+}
 
 } // namespace testsupport

@@ -121,20 +121,9 @@ public:
 private slots:
     void initTestCase();
 
-    void storedAsUtf8WithCrLf_data() { pageRows(); }
-    void storedAsUtf8WithCrLf();
-    void selfContained_data() { pageRows(); }
-    void selfContained();
-    void parsesWithTitleAndHeading_data() { pageRows(); }
-    void parsesWithTitleAndHeading();
-    void rendersInTheInfoPane_data() { pageRows(); }
-    void rendersInTheInfoPane();
-    void mentionsWhatTheModuleAdds_data() { pageRows(); }
-    void mentionsWhatTheModuleAdds();
-    void namesExistInTheLibrary_data() { pageRows(); }
-    void namesExistInTheLibrary();
+    void page_data();
+    void page();
     void gettingStartedCarriesItsDiagrams();
-    void docPathsUsedByTheCodeExist();
 
     void buttonIcons_data();
     void buttonIcons();
@@ -142,8 +131,6 @@ private slots:
     void iconPathsUsedByTheCodeExist();
 
 private:
-    void pageRows();
-    const Page& page() const;
 
     ModuleCatalogue mModules;  // defaults, as the pages are shown in the window
     ModuleCatalogue mFull;     // every optional fragment switched on
@@ -211,82 +198,57 @@ void TestDocs::initTestCase()
         QCOMPARE(mPages.at(i).module->getName(), mModules.allModules().at(i)->getName());
 }
 
-void TestDocs::pageRows()
+void TestDocs::page_data()
 {
     QTest::addColumn<int>("row");
     for (int i = 0; i < mPages.size(); ++i)
         QTest::newRow(qPrintable(mPages.at(i).file)) << i;
 }
 
-const Page& TestDocs::page() const
+// One page: stored as UTF-8 with CR LF, self-contained, titled, laid out in
+// the pane, and naming what the module adds with names the library has.
+void TestDocs::page()
 {
-    return mPages.at(*static_cast<const int*>(QTest::qData("row", qMetaTypeId<int>())));
-}
-
-void TestDocs::storedAsUtf8WithCrLf()
-{
-    const Page& p = page();
+    QFETCH(int, row);
+    const Page& p = mPages.at(row);
     QByteArray raw;
     resourceBytesAsText(kDocPrefix + p.file, &raw);
     QVERIFY2(!raw.isEmpty(), "page missing from the bundle");
-
     QTextCodec::ConverterState state;
     const QString text = QTextCodec::codecForName("UTF-8")->toUnicode(raw.constData(), raw.size(), &state);
     QCOMPARE(state.invalidChars, 0);
     QVERIFY2(!raw.startsWith("\xEF\xBB\xBF"), "no byte order mark");
     QVERIFY2(!text.contains(QChar(0)), "no NUL (the reader stops there)");
-
     QCOMPARE(raw.count("\r\n"), raw.count('\n'));
     QCOMPARE(raw.count('\r'), raw.count('\n'));
     QVERIFY(raw.endsWith("</html>\r\n"));
-
     // The module shows this very text (the reader drops the CR characters).
-    QCOMPARE(p.module->getDocHtml(), QString(text).remove(QLatin1Char('\r')));
-}
-
-void TestDocs::selfContained()
-{
-    const Page& p = page();
     const QString html = p.module->getDocHtml();
-    QVERIFY(!html.isEmpty());
-    const QString lower = html.toLower();
+    QCOMPARE(html, QString(text).remove(QLatin1Char('\r')));
 
-    // Addresses may appear as text (an example's URL); what is banned is
-    // anything the pane would load or follow.
+    // Self-contained: addresses may appear as text (an example's URL); what
+    // is banned is anything the pane would load or follow. Every picture is
+    // inline; nothing links anywhere.
+    const QString lower = html.toLower();
     for (const char* banned : {"file:", "<link", "<script", "<iframe", "<object", "<embed", "@import", "url("})
         QVERIFY2(!lower.contains(QLatin1String(banned)), banned);
-
-    // Every picture is inline; nothing links anywhere.
     const QRegularExpression attribute(QStringLiteral("\\b(src|href|background)\\s*=\\s*[\"']?([^\"'\\s>]*)"),
                                        QRegularExpression::CaseInsensitiveOption);
-    QRegularExpressionMatchIterator it = attribute.globalMatch(html);
-    while (it.hasNext()) {
+    for (QRegularExpressionMatchIterator it = attribute.globalMatch(html); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        const QString name = m.captured(1).toLower();
-        const QString value = m.captured(2);
-        if (name == QLatin1String("src"))
-            QVERIFY2(value.startsWith(QLatin1String("data:image/png;base64,")), qPrintable(value.left(60)));
-        else
-            QFAIL(qPrintable(QStringLiteral("%1=\"%2\"").arg(name, value.left(60))));
+        if (m.captured(1).toLower() != QLatin1String("src"))
+            QFAIL(qPrintable(QStringLiteral("%1=\"%2\"").arg(m.captured(1), m.captured(2).left(60))));
+        QVERIFY2(m.captured(2).startsWith(QLatin1String("data:image/png;base64,")), qPrintable(m.captured(2).left(60)));
     }
 
-}
-
-void TestDocs::parsesWithTitleAndHeading()
-{
-    const Page& p = page();
+    // Title, the level-1 heading with the module's list label, and the
+    // sections a developer works from.
     QTextDocument doc;
-    doc.setHtml(p.module->getDocHtml());
-
+    doc.setHtml(html);
     QVERIFY2(doc.metaInformation(QTextDocument::DocumentTitle).endsWith(p.heading),
              qPrintable(doc.metaInformation(QTextDocument::DocumentTitle)));
-
-    // The first block is the level-1 heading with the module's list label.
-    const QTextBlock first = doc.begin();
-    QCOMPARE(first.blockFormat().headingLevel(), 1);
-    QCOMPARE(first.text(), p.heading);
-
-    // A page a developer can work from has its sections.
+    QCOMPARE(doc.begin().blockFormat().headingLevel(), 1);
+    QCOMPARE(doc.begin().text(), p.heading);
     QStringList headings;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
         if (b.blockFormat().headingLevel() == 2)
@@ -297,22 +259,51 @@ void TestDocs::parsesWithTitleAndHeading()
         QVERIFY(headings.contains(QStringLiteral("What it adds to gsm_manager")));
         QVERIFY(headings.contains(QStringLiteral("Example")));
     }
-}
 
-void TestDocs::rendersInTheInfoPane()
-{
-    const Page& p = page();
-    QTextDocument doc;
-    doc.setHtml(p.module->getDocHtml());
+    // Every name the module brings in (and the page's own list) is mentioned.
+    const QString plain = doc.toPlainText();
+    const QStringList fromFragments = namesFromFragments(p.module);
+    // Every module except Network Registration brings functions or callbacks.
+    if (p.module != &mFull.mMdlNetworkRegistration && p.module != &mFull.mMdlGettingStarted)
+        QVERIFY2(fromFragments.size() >= 4, qPrintable(fromFragments.join(QLatin1Char(' '))));
+    QStringList missing;
+    for (const QString& name : fromFragments + p.names)
+        if (!mentions(plain, name))
+            missing << name;
+    QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("not mentioned: ") + missing.join(QStringLiteral(", "))));
+
+    // Every library name the page uses (types, enum values, functions,
+    // limits) is declared by the bundled library, the circular buffer, the
+    // templates or the modules' fragments: the pages follow the library.
+    QString known = readResourceText(QStringLiteral(":/code/resources/code/circbuff.h"))
+                    + readResourceText(QStringLiteral(":/code/resources/code/gsm_manager.h"))
+                    + readResourceText(QStringLiteral(":/code/resources/code/gsm_manager.c"));
+    for (const QString& h :
+         QDir(QStringLiteral(":/tarvex/resources/tarvex")).entryList({QStringLiteral("*.h")}, QDir::Files))
+        known += readResourceText(QStringLiteral(":/tarvex/resources/tarvex/") + h);
+    for (const TarvexMdl* m : mFull.allModules())
+        known += m->getHeaderPrototypes() + m->getGeneralVariables() + m->getInstanceVariables()
+                 + m->getGeneralCallbackFunctions() + m->getEventCallbackFunctions() + m->getInitCode()
+                 + m->getPollCode() + m->getConvenienceFunctions();
+    const QStringList used = captures(
+        QRegularExpression(QStringLiteral("(?<![A-Za-z0-9_])(GSM_[A-Za-z0-9_]+|gsm[A-Z_][A-Za-z0-9_]*|cbuf[A-Z]\\w*)")),
+        plain);
+    QVERIFY(!used.isEmpty());
+    QStringList unknown;
+    for (const QString& name : used)
+        if (!mentions(known, name))
+            unknown << name;
+    QVERIFY2(unknown.isEmpty(), qPrintable(QStringLiteral("not in the library: ") + unknown.join(QStringLiteral(", "))));
+
+    // Laid out in the pane: long enough, nothing wider than the pane (long
+    // code lines, big pictures), and a picture shares its block with no
+    // text (in a text block Qt makes every line after it as tall as the
+    // picture, opening large gaps).
     doc.setTextWidth(kPaneWidth);
-    const QSizeF size = doc.size();  // lays the whole page out
-
+    const QSizeF size = doc.size();
     int lines = 0;
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         lines += b.layout()->lineCount();
-
-        // A picture shares its block with no text: in a text block Qt makes
-        // every line after it as tall as the picture, opening large gaps.
         QString rest = b.text();
         const bool hasImage = rest.contains(QChar::ObjectReplacementCharacter);
         rest.remove(QChar::ObjectReplacementCharacter);
@@ -321,61 +312,8 @@ void TestDocs::rendersInTheInfoPane()
     }
     QVERIFY2(lines >= 30, qPrintable(QString::number(lines)));
     QVERIFY2(size.height() >= 600, qPrintable(QString::number(size.height())));
-
-    // Nothing wider than the pane (long code lines, big pictures).
     QVERIFY2(doc.idealWidth() <= kPaneWidth + 0.5, qPrintable(QString::number(doc.idealWidth())));
     QCOMPARE(size.width(), qreal(kPaneWidth));
-}
-
-void TestDocs::mentionsWhatTheModuleAdds()
-{
-    const Page& p = page();
-    QTextDocument doc;
-    doc.setHtml(p.module->getDocHtml());
-    const QString plain = doc.toPlainText();
-
-    const QStringList fromFragments = namesFromFragments(p.module);
-    // Every module except Network Registration brings functions or callbacks.
-    if (p.module != &mFull.mMdlNetworkRegistration && p.module != &mFull.mMdlGettingStarted)
-        QVERIFY2(fromFragments.size() >= 4, qPrintable(fromFragments.join(QLatin1Char(' '))));
-
-    QStringList missing;
-    for (const QString& name : fromFragments + p.names)
-        if (!mentions(plain, name))
-            missing << name;
-    QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("not mentioned: ") + missing.join(QStringLiteral(", "))));
-}
-
-void TestDocs::namesExistInTheLibrary()
-{
-    // Every library name a page uses (types, enum values, functions, limits)
-    // is declared by the bundled library, the circular buffer, the templates
-    // or the modules' fragments: the pages follow the library, not a guess.
-    const QStringList headers =
-        QDir(QStringLiteral(":/tarvex/resources/tarvex")).entryList({QStringLiteral("*.h")}, QDir::Files);
-    if (headers.isEmpty())
-        QSKIP("the library is not in the bundle");
-    QString known = readResourceText(QStringLiteral(":/code/resources/code/circbuff.h"))
-                    + readResourceText(QStringLiteral(":/code/resources/code/gsm_manager.h"))
-                    + readResourceText(QStringLiteral(":/code/resources/code/gsm_manager.c"));
-    for (const QString& h : headers)
-        known += readResourceText(QStringLiteral(":/tarvex/resources/tarvex/") + h);
-    for (const TarvexMdl* m : mFull.allModules())
-        known += m->getHeaderPrototypes() + m->getGeneralVariables() + m->getInstanceVariables()
-                 + m->getGeneralCallbackFunctions() + m->getEventCallbackFunctions() + m->getInitCode()
-                 + m->getPollCode() + m->getConvenienceFunctions();
-
-    QTextDocument doc;
-    doc.setHtml(page().module->getDocHtml());
-    const QStringList used = captures(
-        QRegularExpression(QStringLiteral("(?<![A-Za-z0-9_])(GSM_[A-Za-z0-9_]+|gsm[A-Z_][A-Za-z0-9_]*|cbuf[A-Z]\\w*)")),
-        doc.toPlainText());
-    QVERIFY(!used.isEmpty());
-    QStringList unknown;
-    for (const QString& name : used)
-        if (!mentions(known, name))
-            unknown << name;
-    QVERIFY2(unknown.isEmpty(), qPrintable(QStringLiteral("not in the library: ") + unknown.join(QStringLiteral(", "))));
 }
 
 void TestDocs::gettingStartedCarriesItsDiagrams()
@@ -410,27 +348,6 @@ void TestDocs::gettingStartedCarriesItsDiagrams()
     QVERIFY2(count >= 1 && count <= 3, qPrintable(QString::number(count)));
     QCOMPARE(html.count(QStringLiteral("<img")), count);
 
-}
-
-void TestDocs::docPathsUsedByTheCodeExist()
-{
-    // Page names the module classes ask for (they build the full path from
-    // the doc prefix and a literal file name).
-    const QRegularExpression literal(QStringLiteral("\"(tarvexmdl_\\w+\\.html)\""));
-    QSet<QString> used;
-    QDirIterator it(QStringLiteral(TARVEX_SOURCE_DIR "/src"), {"*.cpp", "*.h"}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile f(it.next());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        for (const QString& name : captures(literal, QString::fromUtf8(f.readAll())))
-            used.insert(name);
-    }
-    QCOMPARE(used.size(), mPages.size());
-    for (const Page& p : mPages)
-        QVERIFY2(used.contains(p.file), qPrintable(p.file));
-    for (const QString& name : used)
-        QVERIFY2(QFile::exists(kDocPrefix + name), qPrintable(name));
 }
 
 void TestDocs::buttonIcons_data()

@@ -3,6 +3,7 @@
 #include "managerassembly.h"
 
 #include <QFile>
+#include <QXmlStreamReader>
 
 #include <quazip.h>
 #include <quazipfile.h>
@@ -53,6 +54,30 @@ QString textOf(const QByteArray& bytes)
     QString text = QString::fromUtf8(bytes);
     text.remove(QLatin1Char('\r'));
     return text;
+}
+
+QStringList cprojectOption(const QByteArray& xml, const QString& suffix, bool firstConfigurationOnly)
+{
+    QStringList values;
+    QXmlStreamReader reader(xml);
+    bool inside = false;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (firstConfigurationOnly && reader.isStartElement() && reader.name() == QLatin1String("cconfiguration") &&
+            !values.isEmpty())
+            break;
+        if (reader.isStartElement() && reader.name() == QLatin1String("option")) {
+            inside = reader.attributes().value(QLatin1String("superClass")).endsWith(suffix);
+            if (inside && reader.attributes().hasAttribute(QLatin1String("value")))
+                values << reader.attributes().value(QLatin1String("value")).toString();
+        } else if (reader.isEndElement() && reader.name() == QLatin1String("option")) {
+            inside = false;
+        } else if (inside && reader.isStartElement() && reader.name() == QLatin1String("listOptionValue")) {
+            values << reader.attributes().value(QLatin1String("value")).toString();
+        }
+    }
+    return reader.hasError() ? QStringList{QStringLiteral("<XML error: ") + reader.errorString() + QLatin1Char('>')}
+                             : values;
 }
 
 } // namespace exampletest

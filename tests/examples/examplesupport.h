@@ -24,4 +24,9 @@ QString downloadedHeader();
 // Text as a text-mode reader sees it: CR dropped, UTF-8.
 QString textOf(const QByteArray& bytes);
 
+// Values of the <listOptionValue> children of every .cproject option whose
+// superClass ends in suffix, and the value attribute of such options; of the
+// first configuration (Debug) only, or of all. An XML error is the only value.
+QStringList cprojectOption(const QByteArray& xml, const QString& suffix, bool firstConfigurationOnly = false);
+
 } // namespace exampletest

@@ -23,14 +23,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
 
 using namespace exampletest;
+using workflowtest::runIn;
 
 namespace {
 
@@ -54,23 +53,6 @@ QStringList avrCxxFlags()
     return {QStringLiteral("-std=gnu++11"), QStringLiteral("-fno-exceptions"), QStringLiteral("-fno-threadsafe-statics")};
 }
 
-// Runs a tool in dir; on failure the command line and its output go to log.
-bool run(const QString& program, const QStringList& args, const QString& dir, QString* log, QString* output = nullptr)
-{
-    QProcess p;
-    p.setWorkingDirectory(dir);
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    const bool finished = p.waitForFinished(300000);
-    const QString text = QString::fromLocal8Bit(p.readAll());
-    if (output)
-        *output = text;
-    if (finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-        return true;
-    *log = program + QLatin1Char(' ') + args.join(QLatin1Char(' ')) + QLatin1Char('\n') + text.left(4000);
-    return false;
-}
-
 QStringList filesIn(const QString& dir, const QString& pattern, const QString& prefix)
 {
     QStringList out;
@@ -83,38 +65,12 @@ QStringList filesIn(const QString& dir, const QString& pattern, const QString& p
 QList<int> sizes(const QString& sizeTool, const QString& elf, QString* log)
 {
     QString out;
-    if (!run(sizeTool, {elf}, QFileInfo(elf).absolutePath(), log, &out))
+    if (!runIn(sizeTool, {elf}, QFileInfo(elf).absolutePath(), log, &out))
         return {};
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\\n\\s*(\\d+)\\s+(\\d+)\\s+(\\d+)")).match(out);
     if (!m.hasMatch())
         return {};
     return {m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()};
-}
-
-// Option values of a .cproject (first configuration: Debug), see tst_examplebundle.
-QStringList debugOption(const QString& cprojectPath, const QString& suffix)
-{
-    QFile file(cprojectPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QStringList values;
-    QXmlStreamReader reader(&file);
-    bool inside = false;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement() && reader.name() == QLatin1String("cconfiguration") && !values.isEmpty())
-            break; // only the first configuration
-        if (reader.isStartElement() && reader.name() == QLatin1String("option")) {
-            inside = reader.attributes().value(QLatin1String("superClass")).endsWith(suffix);
-            if (inside && reader.attributes().hasAttribute(QLatin1String("value")))
-                values << reader.attributes().value(QLatin1String("value")).toString();
-        } else if (reader.isEndElement() && reader.name() == QLatin1String("option")) {
-            inside = false;
-        } else if (inside && reader.isStartElement() && reader.name() == QLatin1String("listOptionValue")) {
-            values << reader.attributes().value(QLatin1String("value")).toString();
-        }
-    }
-    return values;
 }
 
 } // namespace
@@ -138,17 +94,6 @@ private:
             ui.answerChoice(httpAnswer);
         ui.answerFolder(folder);
         TarvexMdl* mdl = project.findModuleByName(module);
-        InMemoryProject probe;
-        selectExampleModules(probe, probe.findModuleByName(module));
-        QList<TarvexMdl*> needed = probe.checkedModules();
-        // Both connections, so that the 2G build finds its files too.
-        needed << probe.findModuleByName(QStringLiteral("InternetConnection_SIMCom2G"));
-        const QStringList missing = workflowtest::missingBundleFiles(needed);
-        if (!missing.isEmpty()) {
-            QTest::qFail(qPrintable(QStringLiteral("library files missing from the bundle: ") + missing.join(QStringLiteral(", "))),
-                         __FILE__, __LINE__);
-            return QString();
-        }
         if (!downloadExample(project, mdl, nullptr)) {
             QTest::qFail("the download failed", __FILE__, __LINE__);
             return QString();
@@ -163,13 +108,13 @@ private:
         const QString gxx = QStandardPaths::findExecutable(QStringLiteral("avr-g++"));
         QString log;
         // The sketch, as the Arduino IDE sees it: C++ with Arduino.h in front.
-        QVERIFY2(run(gxx, avrFlags() + avrCxxFlags() + kStrict +
+        QVERIFY2(runIn(gxx, avrFlags() + avrCxxFlags() + kStrict +
                               QStringList{QStringLiteral("-x"), QStringLiteral("c++"), QStringLiteral("-include"),
                                           QStringLiteral("Arduino.h"), QStringLiteral("-c"), name + QStringLiteral(".ino"),
                                           QStringLiteral("-o"), QStringLiteral("sketch.o")},
                      projectDir, &log),
                  qPrintable(log));
-        QVERIFY2(run(gxx, avrFlags() + avrCxxFlags() + kStrict +
+        QVERIFY2(runIn(gxx, avrFlags() + avrCxxFlags() + kStrict +
                               QStringList{QStringLiteral("-Wno-missing-field-initializers"), QStringLiteral("-c"),
                                           QStringLiteral("gsm_manager.cpp"), QStringLiteral("-o"), QStringLiteral("gsm_manager.o")},
                      projectDir, &log),
@@ -177,13 +122,13 @@ private:
         const QStringList cSources = QStringList{QStringLiteral("circbuff.c")} +
                                      filesIn(projectDir + QStringLiteral("/src/Tarvex"), QStringLiteral("*.c"), QStringLiteral("src/Tarvex/"));
         QVERIFY(cSources.size() > 4);
-        QVERIFY2(run(gcc, avrFlags() + kStrict + QStringList{QStringLiteral("-std=gnu11"), QStringLiteral("-c")} + cSources,
+        QVERIFY2(runIn(gcc, avrFlags() + kStrict + QStringList{QStringLiteral("-std=gnu11"), QStringLiteral("-c")} + cSources,
                      projectDir, &log),
                  qPrintable(log));
         QStringList objects = {QStringLiteral("sketch.o"), QStringLiteral("gsm_manager.o")};
         for (const QString& source : cSources)
             objects << QFileInfo(source).completeBaseName() + QStringLiteral(".o");
-        QVERIFY2(run(gcc, QStringList{QStringLiteral("-mmcu=atmega2560"), QStringLiteral("-Os"), QStringLiteral("-Wl,--gc-sections")} +
+        QVERIFY2(runIn(gcc, QStringList{QStringLiteral("-mmcu=atmega2560"), QStringLiteral("-Os"), QStringLiteral("-Wl,--gc-sections")} +
                               objects + QStringList{mAvrCore, QStringLiteral("-lm"), QStringLiteral("-o"), name + QStringLiteral(".elf")},
                      projectDir, &log),
                  qPrintable(log));
@@ -204,9 +149,9 @@ private:
                              QStringLiteral("-mfloat-abi=hard"), QStringLiteral("-std=gnu11"), QStringLiteral("-Os"),
                              QStringLiteral("-ffunction-sections"), QStringLiteral("-fdata-sections")};
         // What STM32CubeIDE would pass, taken from the project file.
-        const QStringList includes = debugOption(cproject, QStringLiteral("compiler.option.includepaths"));
-        const QStringList symbols = debugOption(cproject, QStringLiteral("compiler.option.definedsymbols"));
-        const QStringList scripts = debugOption(cproject, QStringLiteral("linker.option.script"));
+        const QStringList includes = cprojectOption(testsupport::readBytes(cproject), QStringLiteral("compiler.option.includepaths"), true);
+        const QStringList symbols = cprojectOption(testsupport::readBytes(cproject), QStringLiteral("compiler.option.definedsymbols"), true);
+        const QStringList scripts = cprojectOption(testsupport::readBytes(cproject), QStringLiteral("linker.option.script"), true);
         QVERIFY(!includes.isEmpty());
         QVERIFY(symbols.contains(QStringLiteral("STM32F411xE")));
         QCOMPARE(scripts.size(), 1);
@@ -225,7 +170,7 @@ private:
                                     filesIn(projectDir + QStringLiteral("/Core/Startup"), QStringLiteral("*.s"), QStringLiteral("../Core/Startup/"));
         QVERIFY(sources.size() > 8);
         QString log;
-        QVERIFY2(run(gcc, flags + kStrict + sources +
+        QVERIFY2(runIn(gcc, flags + kStrict + sources +
                               QStringList{QStringLiteral("-T") + script, QStringLiteral("-Wl,--gc-sections"),
                                           QStringLiteral("-Wl,--start-group"), QStringLiteral("-lc_nano"),
                                           QStringLiteral("-lnosys"), QStringLiteral("-Wl,--end-group"),
@@ -235,7 +180,7 @@ private:
 
         const QString elf = buildDir + QLatin1Char('/') + name + QStringLiteral(".elf");
         QString symbolsText;
-        QVERIFY2(run(QStandardPaths::findExecutable(QStringLiteral("arm-none-eabi-nm")), {elf}, buildDir, &log, &symbolsText), qPrintable(log));
+        QVERIFY2(runIn(QStandardPaths::findExecutable(QStringLiteral("arm-none-eabi-nm")), {elf}, buildDir, &log, &symbolsText), qPrintable(log));
         auto address = [&](const char* symbol) {
             const QRegularExpressionMatch m =
                 QRegularExpression(QStringLiteral("^([0-9a-f]+) \\w %1$").arg(QLatin1String(symbol)), QRegularExpression::MultilineOption)
@@ -274,20 +219,20 @@ private slots:
         QVERIFY(QDir().mkpath(coreDir));
         const QString core = kArduinoAvr + QStringLiteral("/cores/arduino/");
         QString log;
-        QVERIFY2(run(gcc, avrFlags() + QStringList{QStringLiteral("-std=gnu11"), QStringLiteral("-c")} +
+        QVERIFY2(runIn(gcc, avrFlags() + QStringList{QStringLiteral("-std=gnu11"), QStringLiteral("-c")} +
                               filesIn(core, QStringLiteral("*.c"), core),
                      coreDir, &log),
                  qPrintable(log));
-        QVERIFY2(run(gxx, avrFlags() + avrCxxFlags() + QStringList{QStringLiteral("-DDECIMAL_DIG=__DECIMAL_DIG__"), QStringLiteral("-c")} +
+        QVERIFY2(runIn(gxx, avrFlags() + avrCxxFlags() + QStringList{QStringLiteral("-DDECIMAL_DIG=__DECIMAL_DIG__"), QStringLiteral("-c")} +
                               filesIn(core, QStringLiteral("*.cpp"), core),
                      coreDir, &log),
                  qPrintable(log));
-        QVERIFY2(run(gcc, avrFlags() + QStringList{QStringLiteral("-x"), QStringLiteral("assembler-with-cpp"), QStringLiteral("-c")} +
+        QVERIFY2(runIn(gcc, avrFlags() + QStringList{QStringLiteral("-x"), QStringLiteral("assembler-with-cpp"), QStringLiteral("-c")} +
                               filesIn(core, QStringLiteral("*.S"), core),
                      coreDir, &log),
                  qPrintable(log));
         mAvrCore = coreDir + QStringLiteral("/core.a");
-        QVERIFY2(run(ar, QStringList{QStringLiteral("rcs"), mAvrCore} + filesIn(coreDir, QStringLiteral("*.o"), QString()), coreDir, &log),
+        QVERIFY2(runIn(ar, QStringList{QStringLiteral("rcs"), mAvrCore} + filesIn(coreDir, QStringLiteral("*.o"), QString()), coreDir, &log),
                  qPrintable(log));
     }
 

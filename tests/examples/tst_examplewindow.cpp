@@ -19,16 +19,6 @@ class TstExampleWindow : public QObject
 {
     Q_OBJECT
 
-private:
-    static QStringList checkedNames(MainWindow& window)
-    {
-        QStringList names;
-        for (TarvexMdl* module : window.allModules())
-            if (window.isModuleChecked(module))
-                names << module->getName();
-        return names;
-    }
-
 private slots:
     void initTestCase() { testsupport::installStrictMessageHandler(); }
 
@@ -47,7 +37,7 @@ private slots:
         QVERIFY(ui.verifyAllAnswersUsed());
         QCOMPARE(ui.boxes().size(), 2);
         QCOMPARE(ui.boxes().at(1).title, QStringLiteral("Example Downloaded"));
-        QCOMPARE(checkedNames(window), (QStringList{"Power", "Prompt", "BasicComms", "RSSI"}));
+        QCOMPARE(testsupport::tickedNames(window), (QStringList{"Power", "Prompt", "BasicComms", "RSSI"}));
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("RSSI/Arduino/Signal_Quality/src/Tarvex/GSM_SignalQuality.c"))));
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("RSSI/STM32CubeIDE/Signal_Quality/Core/Tarvex/LICENSE.txt"))));
 
@@ -56,7 +46,7 @@ private slots:
         list->setCurrentRow(-1);
         button->click();
         QVERIFY(ui.boxes().isEmpty());
-        QCOMPARE(checkedNames(window), (QStringList{"Power", "Prompt", "BasicComms", "RSSI"}));
+        QCOMPARE(testsupport::tickedNames(window), (QStringList{"Power", "Prompt", "BasicComms", "RSSI"}));
     }
 
     void downloadUserManual()

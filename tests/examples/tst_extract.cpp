@@ -5,6 +5,7 @@
 
 #include "exampledownload.h"
 #include "testsupport.h"
+#include "workflowsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,25 +52,7 @@ bool writeZip(const QString& path, const QList<Entry>& entries)
 // Every file and folder under dir, relative, sorted; folders end in "/".
 QStringList tree(const QString& dir)
 {
-    QStringList out;
-    const QDir base(dir);
-    QList<QString> pending = {dir};
-    while (!pending.isEmpty()) {
-        const QString current = pending.takeFirst();
-        const QFileInfoList infos =
-            QDir(current).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-        for (const QFileInfo& info : infos) {
-            const QString rel = base.relativeFilePath(info.absoluteFilePath());
-            if (info.isDir() && !info.isSymLink()) {
-                out << rel + QLatin1Char('/');
-                pending << info.absoluteFilePath();
-            } else {
-                out << rel;
-            }
-        }
-    }
-    out.sort();
-    return out;
+    return workflowtest::snapshot(dir).keys();
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 // Manager file assembly: the banner, one-pass placeholder replacement, the
 // order and joining of fragments, Getting Started's missing include line, the
 // library folder, and the extern "C" stripping for C projects. The expected
-// texts are built from the templates' lines.
+// texts are built from the templates' lines (whose bytes the code bundle test
+// pins).
 
-#include "../modules/expectedtemplates.h"
+#include "fileutil.h"
 #include "managerassembly.h"
 #include "modulecatalogue.h"
 #include "testsupport.h"
@@ -13,18 +14,24 @@
 
 namespace {
 
-template <size_t N>
-QStringList lines(const char* const (&text)[N])
+QStringList templateLines(const char* name)
 {
-    QStringList out;
-    for (const char* line : text)
-        out << QString::fromUtf8(line);
-    return out;
+    QStringList lines = readResourceText(QStringLiteral(":/code/resources/code/") + QLatin1String(name))
+                            .split(QLatin1Char('\n'));
+    lines.removeLast(); // the empty rest after the last line end
+    return lines;
 }
 
-// The two templates with their placeholders, as the bundle test pins them.
-const QStringList kHeaderTemplate = lines(expected::kHeaderTemplateLines);
-const QStringList kSourceTemplate = lines(expected::kSourceTemplateLines);
+// The two templates with their placeholders.
+QStringList headerTemplate()
+{
+    return templateLines("gsm_manager.h");
+}
+
+QStringList sourceTemplate()
+{
+    return templateLines("gsm_manager.c");
+}
 
 // The template text with each placeholder line replaced by its fill (a fill
 // brings its own line ends, so the placeholder's line end stays).
@@ -182,10 +189,10 @@ private slots:
         const ManagerTexts texts = buildManagerTexts({&start, &a, &b}, QStringLiteral("Tarvex"), true);
 
         const QString expectedHeader =
-            fileHeader() + filled(kHeaderTemplate, {"#include \"Tarvex/A.h\"\n#include \"Tarvex/B.h\"\n",
+            fileHeader() + filled(headerTemplate(), {"#include \"Tarvex/A.h\"\n#include \"Tarvex/B.h\"\n",
                                                     "gs_proto\nA_proto\nB_proto\n"});
         const QString expectedSource =
-            fileHeader() + filled(kSourceTemplate, {"A_inc\nB_inc\n", "gs_var\nA_var\nB_var\n", "A_inst\nB_inst\n",
+            fileHeader() + filled(sourceTemplate(), {"A_inc\nB_inc\n", "gs_var\nA_var\nB_var\n", "A_inst\nB_inst\n",
                                                     "gs_gcb\nA_gcb\nB_gcb\n", "A_ecb\nB_ecb\n",
                                                     "    gs_init\n    A_init\n    B_init\n",
                                                     "    gs_poll\n    A_poll\n    B_poll\n", "A_conv\nB_conv\n"});
@@ -230,7 +237,7 @@ private slots:
             QVERIFY(!text.contains(QLatin1String("} //")));
         }
         // Whole header: the include area collapses to the include lines.
-        QStringList header = kHeaderTemplate;
+        QStringList header = headerTemplate();
         header.removeAll(QStringLiteral("extern \"C\" {"));
         header.removeAll(QStringLiteral("} // extern \"C\""));
         const QString expected = fileHeader() + filled(header, {"#include \"Tarvex/A.h\"", "gs_proto\nA_proto\n"});
@@ -242,7 +249,7 @@ private slots:
         SilentGettingStarted start;
         const ManagerTexts c = buildManagerTexts({&start}, QStringLiteral("Tarvex"), false);
 
-        QStringList header = kHeaderTemplate;
+        QStringList header = headerTemplate();
         header.removeAll(QStringLiteral("extern \"C\" {"));
         header.removeAll(QStringLiteral("%1"));
         header.removeAll(QStringLiteral("} // extern \"C\""));
@@ -251,15 +258,15 @@ private slots:
 
         // Source: the opening wrapper goes with the empty include area up to
         // the closing wrapper, which takes the line break before it.
-        QStringList source = kSourceTemplate;
+        QStringList source = sourceTemplate();
         source.removeAt(source.indexOf(QStringLiteral("%1")));
         source.removeAll(QStringLiteral("extern \"C\" {"));
         source.removeAll(QStringLiteral("} // extern \"C\""));
         QCOMPARE(c.source, fileHeader() + filled(source, emptyFills()));
 
         const ManagerTexts cpp = buildManagerTexts({&start}, QStringLiteral("Tarvex"), true);
-        QCOMPARE(cpp.header, fileHeader() + filled(kHeaderTemplate, {QString(), QString()}));
-        QCOMPARE(cpp.source, fileHeader() + filled(kSourceTemplate, emptyFills()));
+        QCOMPARE(cpp.header, fileHeader() + filled(headerTemplate(), {QString(), QString()}));
+        QCOMPARE(cpp.source, fileHeader() + filled(sourceTemplate(), emptyFills()));
     }
 
     void gettingStarted_neverYieldsAnIncludeLine_byClassNotByName()
@@ -335,7 +342,7 @@ private slots:
             fills[6] += m->getPollCode();
             fills[7] += m->getConvenienceFunctions();
         }
-        QCOMPARE(texts.source, fileHeader() + filled(kSourceTemplate, fills));
+        QCOMPARE(texts.source, fileHeader() + filled(sourceTemplate(), fills));
     }
 };
 

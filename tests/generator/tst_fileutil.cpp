@@ -1,9 +1,8 @@
-// The file helpers: text-mode reading and writing, header insertion, file
-// removal with filters and permissions, resource copying and its warnings,
-// and the choice box through the interaction seam.
+// The file helpers: text-mode reading and writing, header insertion, and
+// resource copying and its warnings. (askChoice only hands its box to the
+// interaction seam: the workflow test's bothSourceFiles checks that box.)
 
 #include "fileutil.h"
-#include "scriptedinteraction.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -100,16 +99,6 @@ private slots:
         QCOMPARE(readBytes(source), QByteArray("x"));
     }
 
-    void writeWithHeader_samePathTwicePutsTheHeaderInFrontTwice()
-    {
-        const QString path = mDir.filePath("inplace.c");
-        writeBytes(path, "body\r\n");
-        QVERIFY(writeWithHeader(path, path, {QStringLiteral("/* banner */\n"), QStringLiteral("\n")}));
-        QCOMPARE(readBytes(path), QByteArray("\n/* banner */\nbody\n"));
-        QVERIFY(writeWithHeader(path, path, {QStringLiteral("/* banner */\n"), QStringLiteral("\n")}));
-        QCOMPARE(readBytes(path), QByteArray("\n/* banner */\n\n/* banner */\nbody\n"));
-    }
-
     void writeWithHeader_failuresWriteNothing()
     {
         const QString destination = mDir.filePath("never.c");
@@ -165,29 +154,6 @@ private slots:
         testsupport::expectWarning(QStringLiteral("Failed to create local file:"));
         QVERIFY(!copyResourceToFile(source, destination));
         QCOMPARE(readBytes(destination), QByteArray("old"));
-    }
-
-    void askChoice_offersTheChoicesInOrderAndReturnsThePressedOne()
-    {
-        ScriptedInteraction interaction;
-        interaction.answerChoice(QStringLiteral("SIMCom LTE"));
-        const QString chosen = askChoice(QStringLiteral("Title"), QStringLiteral("Which one?"),
-                                         {QStringLiteral("SIMCom 2G"), QStringLiteral("SIMCom LTE")},
-                                         UserInteraction::Icon::Question);
-        QCOMPARE(chosen, QStringLiteral("SIMCom LTE"));
-        QCOMPARE(interaction.boxes().size(), 1);
-        const ScriptedInteraction::Box& box = interaction.boxes().first();
-        QVERIFY(box.kind == ScriptedInteraction::Kind::Choice);
-        QVERIFY(box.icon == UserInteraction::Icon::Question);
-        QCOMPARE(box.title, QStringLiteral("Title"));
-        QCOMPARE(box.text, QStringLiteral("Which one?"));
-        QCOMPARE(box.buttons, (QStringList{"SIMCom 2G", "SIMCom LTE"}));
-
-        interaction.answerCancel();
-        QCOMPARE(askChoice(QStringLiteral("T"), QStringLiteral("x"), {QStringLiteral("a"), QStringLiteral("b")},
-                           UserInteraction::Icon::Information),
-                 QString());
-        interaction.verifyAllAnswersUsed();
     }
 
 private:

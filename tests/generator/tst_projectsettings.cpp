@@ -14,6 +14,8 @@
 
 #include <memory>
 
+using testsupport::tickedNames;
+
 namespace {
 
 using testsupport::readBytes;
@@ -68,14 +70,6 @@ const char kStartupFile[] = R"({
     }
 }
 )";
-
-QStringList tickedNames(const ProjectModel& project)
-{
-    QStringList names;
-    for (TarvexMdl* module : project.checkedModules().mid(1))
-        names << module->getName();
-    return names;
-}
 
 // Counts refreshes and records a module value as it is when refreshed, to
 // prove the refresh comes after the modules have loaded their settings.
@@ -150,7 +144,6 @@ private slots:
         InMemoryProject project;
         project.setProjectPath(mFolder);
         QVERIFY(writeProjectSettings(project));
-        QCOMPARE(QString::fromLatin1(kProjectSettingsFileName), QStringLiteral(".tarvex_codegenerator_settings"));
         QCOMPARE(readBytes(mFile), QByteArray(kStartupFile));
     }
 
@@ -273,27 +266,6 @@ private slots:
         writeBytes(mFile, R"({"CheckedModules": "Pin"})");
         QVERIFY(readProjectSettings(project) == ReadSettingsStatus::Applied);
         QCOMPARE(tickedNames(project), QStringList());
-    }
-
-    void read_appliesEveryModulesSettingsAndKeepsMissingOnes()
-    {
-        InMemoryProject project;
-        ModuleCatalogue& m = project.catalogue();
-        writeBytes(mFile, R"({"GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 1000000},
-                              "Power": {"UseResetPin": 1},
-                              "InternetConnection_SIMCom2G": {"IsApnRequired": true},
-                              "Prompt": {"IsPromptSetupSelected": true},
-                              "Unknown": {"x": 1}})");
-        project.setProjectPath(mFolder);
-        QVERIFY(readProjectSettings(project) == ReadSettingsStatus::Applied);
-        QCOMPARE(m.mMdlGettingStarted.DebugBufferSize, 1000000.0);
-        QCOMPARE(m.mMdlPower.UseResetPin, false); // a number is no flag: rejected, default kept
-        QCOMPARE(m.mMdlInternetConnectionSimcom2G.IsApnRequired, true);
-        QCOMPARE(m.mMdlInternetConnectionSimcom.IsApnRequired, false);
-        QCOMPARE(m.mMdlBasicComms.EchoEnabled, true); // no member: unchanged
-        QCOMPARE(m.mMdlPrompt.IsPromptSetupSelected, true);
-        QCOMPARE(m.mMdlPrompt.IsEchoCancSetupSelected, false);
-        QCOMPARE(m.mMdlPrompt.PromptBufferSize, 0.0);
     }
 
     void read_topLevelArrayCountsAsEmptyObject()

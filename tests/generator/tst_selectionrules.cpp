@@ -7,6 +7,8 @@
 
 #include <QTest>
 
+using testsupport::tickedNames;
+
 namespace {
 
 const QString kMessageA = QStringLiteral(
@@ -16,15 +18,6 @@ const QString kMessageA = QStringLiteral(
 const QString kMessageB = QStringLiteral(
     "No Internet Connection module was selected. 'Internet Connection (SIMCom LTE)' has now been selected as a "
     "default - please check and update depending on your requirements.");
-
-// Names of the ticked modules, in declaration order.
-QStringList tickedNames(const InMemoryProject& project)
-{
-    QStringList names;
-    for (TarvexMdl* module : project.checkedModules().mid(1))
-        names << module->getName();
-    return names;
-}
 
 void tick(InMemoryProject& project, const QStringList& names)
 {
@@ -58,12 +51,6 @@ class TestSelectionRules : public QObject
 
 private slots:
     void initTestCase() { testsupport::installStrictMessageHandler(); }
-
-    void messages_areTheDefinedTexts()
-    {
-        QCOMPARE(QString::fromUtf8(kMessageTwoConnections), kMessageA);
-        QCOMPARE(QString::fromUtf8(kMessageDefaultConnection), kMessageB);
-    }
 
     void rules_data()
     {
@@ -129,16 +116,6 @@ private slots:
         for (TarvexMdl* module : set)
             names << module->getName();
         QCOMPARE(names, (QStringList{"", Http, Lte, NetReg, BasicComms, Prompt, Power}));
-    }
-
-    void secondPress_afterMessageB_isQuiet()
-    {
-        InMemoryProject project;
-        tick(project, {Http});
-        QCOMPARE(applyModuleDependencies(project), QStringList{kMessageB});
-        const QStringList afterFirst = tickedNames(project);
-        QCOMPARE(applyModuleDependencies(project), QStringList());
-        QCOMPARE(tickedNames(project), afterFirst);
     }
 
     void secondPress_messageA_comesBackUntilAConnectionIsUnticked()

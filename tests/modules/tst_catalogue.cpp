@@ -1,4 +1,4 @@
-// The module catalogue (declaration order, library files) and the in-memory project that the headless tool and the
+// The module catalogue (library files) and the in-memory project that the headless tool and the
 // tests run workflows against.
 
 #include "testsupport.h"
@@ -16,7 +16,6 @@ class TestCatalogue : public QObject
 private slots:
     void initTestCase() { testsupport::installStrictMessageHandler(); }
 
-    void declarationOrderAndIdentifiers();
     void libraryFilesAreBundled();
 
     void projectStartsLikeTheWindow();
@@ -25,19 +24,6 @@ private slots:
     void foreignModulesAreIgnored();
     void findModuleByName();
 };
-
-void TestCatalogue::declarationOrderAndIdentifiers()
-{
-    ModuleCatalogue c;
-    const QList<TarvexMdl*> all = c.allModules();
-    const QList<TarvexMdl*> members = {&c.mMdlGettingStarted, &c.mMdlPower, &c.mMdlPrompt, &c.mMdlBasicComms,
-                                       &c.mMdlPin, &c.mMdlRssi, &c.mMdlNetworkRegistration, &c.mMdlSmsSend,
-                                       &c.mMdlSmsRead, &c.mMdlUssd, &c.mMdlInternetConnectionSimcom,
-                                       &c.mMdlInternetConnectionSimcom2G, &c.mMdlHttpClientSimcom,
-                                       &c.mMdlMqttClientSimcom};
-    // (The identifiers in this order are pinned by the settings file test.)
-    QCOMPARE(all, members);
-}
 
 void TestCatalogue::libraryFilesAreBundled()
 {

@@ -11,18 +11,6 @@
 
 #include <QtTest>
 
-namespace {
-
-QStringList allFragments(const TarvexMdl& m)
-{
-    return {m.getHeaderInclude(), m.getHeaderPrototypes(), m.getSourceIncludes(),
-            m.getGeneralVariables(), m.getInstanceVariables(), m.getGeneralCallbackFunctions(),
-            m.getEventCallbackFunctions(), m.getInitCode(), m.getPollCode(),
-            m.getConvenienceFunctions()};
-}
-
-} // namespace
-
 class TestCoreModules : public QObject
 {
     Q_OBJECT
@@ -30,176 +18,113 @@ class TestCoreModules : public QObject
 private slots:
     void initTestCase() { testsupport::installStrictMessageHandler(); }
 
-    void gettingStartedDebugBuffer_data();
-    void gettingStartedDebugBuffer();
-    void gettingStartedWithoutDebugBufferContributesNothing();
+    void gettingStarted_data();
+    void gettingStarted();
 
-    void powerConstantFragments();
-    void powerWithoutResetPin();
-    void powerWithResetPin();
-    void powerSettingIsReadOnEveryCall();
+    void power_data();
+    void power();
 
     void promptConstantFragments();
-    void promptGeneralVariables_data();
-    void promptGeneralVariables();
-    void promptRxPoll_data();
-    void promptRxPoll();
-    void promptInitCodeOptionalPieces_data();
-    void promptInitCodeOptionalPieces();
+    void promptFlags_data();
+    void promptFlags();
 
     void basicCommsFragments_data();
     void basicCommsFragments();
 };
 
-void TestCoreModules::gettingStartedDebugBuffer_data()
+void TestCoreModules::gettingStarted_data()
 {
+    QTest::addColumn<bool>("enabled");
     QTest::addColumn<double>("size");
     QTest::addColumn<QString>("digits");
-    QTest::newRow("default") << 1024.0 << "1024";
-    QTest::newRow("spin box maximum") << 429496729.0 << "429496729";
-    QTest::newRow("beyond 32 bits") << 12345678901.0 << "12345678901";
+    QTest::newRow("default") << true << 1024.0 << "1024";
+    QTest::newRow("spin box maximum") << true << 429496729.0 << "429496729";
+    QTest::newRow("beyond 32 bits") << true << 12345678901.0 << "12345678901";
+    QTest::newRow("no debug buffer") << false << 2048.0 << "";
 }
 
-void TestCoreModules::gettingStartedDebugBuffer()
+void TestCoreModules::gettingStarted()
 {
+    QFETCH(bool, enabled);
     QFETCH(double, size);
     QFETCH(QString, digits);
     TarvexMdl_GettingStarted m;
     QVERIFY(m.IsDebugOutputSetupSelected);
+    m.IsDebugOutputSetupSelected = enabled;
     m.DebugBufferSize = size;
-
     QCOMPARE(m.getName(), QString());
     QCOMPARE(m.getLibraryFiles(), QStringList());
+    // Without the debug buffer the module contributes nothing at all; it
+    // never has an include line, prototypes or instances of its own.
     QCOMPARE(m.getGeneralVariables(),
-             QString("\n" "// --- GSM Debug ---\n\n" "// Debug Buffer\n" "static uint8_t mau8UartDebugTxBuff[")
-                 + digits + QString("];\n" "CircBuff mcbfDebugTx;\n"));
-    QCOMPARE(m.getGeneralCallbackFunctions(), expected::text(expected::kGettingStartedCallbacks));
-    QCOMPARE(m.getInitCode(), QString("\n    // DEBUG Tx buffer setup\n"
-                                      "    mcbfDebugTx.Buffer = mau8UartDebugTxBuff;\n"
-                                      "    mcbfDebugTx.BufferSize = sizeof(mau8UartDebugTxBuff);\n"
-                                      "    cbufInit(&mcbfDebugTx);\n"));
-    QCOMPARE(m.getPollCode(), QString("\n    gsmDebugTxPoll();\n"));
-    // The Start module never has an include line or prototypes of its own.
-    QCOMPARE(m.getHeaderInclude(), QString());
-    QCOMPARE(m.getHeaderPrototypes(), QString());
-    QCOMPARE(m.getSourceIncludes(), QString());
-    QCOMPARE(m.getInstanceVariables(), QString());
-    QCOMPARE(m.getEventCallbackFunctions(), QString());
-    QCOMPARE(m.getConvenienceFunctions(), QString());
+             enabled ? QString("\n" "// --- GSM Debug ---\n\n" "// Debug Buffer\n" "static uint8_t mau8UartDebugTxBuff[")
+                           + digits + QString("];\n" "CircBuff mcbfDebugTx;\n")
+                     : QString());
+    QCOMPARE(m.getGeneralCallbackFunctions(),
+             enabled ? expected::snippet("tarvexmdl_GettingStarted_GeneralCallbackFunctions.c") : QString());
+    QCOMPARE(m.getInitCode(), enabled ? QString("\n    // DEBUG Tx buffer setup\n"
+                                                "    mcbfDebugTx.Buffer = mau8UartDebugTxBuff;\n"
+                                                "    mcbfDebugTx.BufferSize = sizeof(mau8UartDebugTxBuff);\n"
+                                                "    cbufInit(&mcbfDebugTx);\n")
+                                      : QString());
+    QCOMPARE(m.getPollCode(), enabled ? QString("\n    gsmDebugTxPoll();\n") : QString());
+    for (const QString& none : {m.getHeaderInclude(), m.getHeaderPrototypes(), m.getSourceIncludes(),
+                                m.getInstanceVariables(), m.getEventCallbackFunctions(), m.getConvenienceFunctions()})
+        QCOMPARE(none, QString());
 }
 
-void TestCoreModules::gettingStartedWithoutDebugBufferContributesNothing()
+void TestCoreModules::power_data()
 {
-    TarvexMdl_GettingStarted m;
-    m.IsDebugOutputSetupSelected = false;
-    m.DebugBufferSize = 2048;
-    for (const QString& fragment : allFragments(m))
-        QCOMPARE(fragment, QString());
-    QCOMPARE(m.getLibraryFiles(), QStringList());
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("without reset pin") << false;
+    QTest::newRow("with reset pin") << true;
 }
 
-void TestCoreModules::powerConstantFragments()
+void TestCoreModules::power()
 {
-    for (bool reset : {false, true}) {
-        TarvexMdl_Power m;
-        m.UseResetPin = reset;
-        QCOMPARE(m.getName(), QString("Power"));
-        QCOMPARE(m.getLibraryFiles(),
-                 QStringList({"GSM_Power.h", "GSM_Power.c", "GSM_Power_Interface.h"}));
-        QCOMPARE(m.getHeaderInclude(), QString("/GSM_Power.h\"\n"));
-        QCOMPARE(m.getHeaderPrototypes(), expected::text(expected::kPowerPrototypes));
-        QCOMPARE(m.getInstanceVariables(), QString("GSM_Power_Instance mGsmPwrInst = {0};\n"));
-        QCOMPARE(m.getPollCode(), QString("    gsmPowerPoll(&mGsmPwrInst);\n"));
-        QCOMPARE(m.getConvenienceFunctions(), expected::text(expected::kPowerConvenience));
-        QCOMPARE(m.getSourceIncludes(), QString());
-        QCOMPARE(m.getGeneralVariables(), QString());
-        QCOMPARE(m.getEventCallbackFunctions(), QString());
-    }
-}
-
-void TestCoreModules::powerWithoutResetPin()
-{
+    QFETCH(bool, reset);
     TarvexMdl_Power m;
     QVERIFY(!m.UseResetPin);
+    // The compiled patterns are shared: the other setting first, then this one.
+    m.UseResetPin = !reset;
+    const QString other = m.getGeneralCallbackFunctions();
+    m.UseResetPin = reset;
 
-    // The stored snippet with its optional block cut out, from the opening
-    // marker to the next function.
-    const QString stored = expected::text(expected::kPowerCallbacksStored);
-    const int open = stored.indexOf("//<OPTIONAL:gsmSetReset>");
+    QCOMPARE(m.getName(), QString("Power"));
+    QCOMPARE(m.getLibraryFiles(), QStringList({"GSM_Power.h", "GSM_Power.c", "GSM_Power_Interface.h"}));
+    QCOMPARE(m.getHeaderInclude(), QString("/GSM_Power.h\"\n"));
+    QCOMPARE(m.getHeaderPrototypes(), expected::text(expected::kPowerPrototypes));
+    QCOMPARE(m.getInstanceVariables(), QString("GSM_Power_Instance mGsmPwrInst = {0};\n"));
+    QCOMPARE(m.getPollCode(), QString("    gsmPowerPoll(&mGsmPwrInst);\n"));
+    QCOMPARE(m.getConvenienceFunctions(), expected::text(expected::kPowerConvenience));
+    QCOMPARE(m.getSourceIncludes(), QString());
+    QCOMPARE(m.getGeneralVariables(), QString());
+    QCOMPARE(m.getEventCallbackFunctions(), QString());
+
+    // The stored snippet marks gsmSetReset as an optional block: with a reset
+    // pin only the two marker lines go, without one the block goes from its
+    // opening marker to the next function.
+    const QString stored = expected::snippet("tarvexmdl_Power_GeneralCallbackFunctions.c");
+    const QString openLine("//<OPTIONAL:gsmSetReset>\n"), closeLine("//</OPTIONAL:gsmSetReset>\n");
+    const int open = stored.indexOf(openLine);
     const int next = stored.indexOf("bool gsmReadStatus(");
-    QVERIFY(open > 0 && next > open);
-    const QString expectedText = stored.left(open) + stored.mid(next);
-
+    QVERIFY(open > 0 && stored.indexOf(closeLine) > open && next > open);
+    const QString expectedText =
+        reset ? QString(stored).remove(openLine).remove(closeLine) : stored.left(open) + stored.mid(next);
     const QString callbacks = m.getGeneralCallbackFunctions();
     QCOMPARE(callbacks, expectedText);
-    QVERIFY(!callbacks.contains("gsmSetReset"));
     QVERIFY(!callbacks.contains("OPTIONAL"));
-    QVERIFY(callbacks.contains("    // USER CODE END SetPowerKey\n}\n\nbool gsmReadStatus("));
+    QCOMPARE(callbacks.contains("void gsmSetReset("), reset);
+    QVERIFY(callbacks.contains(reset ? "    // USER CODE END SetPowerKey\n}\n\nvoid gsmSetReset("
+                                     : "    // USER CODE END SetPowerKey\n}\n\nbool gsmReadStatus("));
+    QVERIFY(callbacks != other);
 
     QCOMPARE(m.getInitCode(), QString("    \n"
                                       "    // Power\n"
-                                      "    mGsmPwrInst.SetPowerKey = &gsmSetPowerKey;\n"
-                                      "    mGsmPwrInst.ReadStatus = &gsmReadStatus;\n"
-                                      "    gsmPowerInit(&mGsmPwrInst);\n"));
-}
-
-void TestCoreModules::powerWithResetPin()
-{
-    TarvexMdl_Power m;
-    m.UseResetPin = true;
-
-    const QString expectedText = QString(
-        "\n"
-        "// --- GSM Power ---\n"
-        "\n"
-        "void gsmSetPowerKey(GSM_Power_Instance* inst, bool activated) {\n"
-        "    // USER CODE BEGIN SetPowerKey\n"
-        "    // ToDo: Add Hardware Abstraction Layer (HAL) code here to set the \"PwrKey\" GPIO output. E.g.:\n"
-        "    // digitalWrite(8, activated);\n"
-        "    // Note: Depending on your hardware, you may need to invert the \"activated\" signal.\n"
-        "    // USER CODE END SetPowerKey\n"
-        "}\n"
-        "\n"
-        "void gsmSetReset(GSM_Power_Instance* inst, bool activated) {\n"
-        "    // USER CODE BEGIN SetReset\n"
-        "    // ToDo: Add Hardware Abstraction Layer (HAL) code here to set the \"PwrKey\" GPIO output. E.g.:\n"
-        "    // digitalWrite(9, activated);\n"
-        "    // Note: Depending on your hardware, you may need to invert the \"activated\" signal.\n"
-        "    // USER CODE END SetReset\n"
-        "}\n"
-        "\n"
-        "bool gsmReadStatus(GSM_Power_Instance* inst) {\n"
-        "    // USER CODE BEGIN ReadStatus\n"
-        "    // ToDo: Add Hardware Abstraction Layer (HAL) code here to read the \"Status\" GPIO input. E.g.:\n"
-        "    // return digitalRead(10);\n"
-        "    // Note: Depending on your hardware, you may need to invert the read signal.\n"
-        "    // USER CODE END ReadStatus\n"
-        "}\n");
-    QCOMPARE(m.getGeneralCallbackFunctions(), expectedText);
-
-    QCOMPARE(m.getInitCode(), QString("    \n"
-                                      "    // Power\n"
-                                      "    mGsmPwrInst.SetPowerKey = &gsmSetPowerKey;\n"
-                                      "    mGsmPwrInst.SetReset = &gsmSetReset;\n"
-                                      "    mGsmPwrInst.ReadStatus = &gsmReadStatus;\n"
-                                      "    gsmPowerInit(&mGsmPwrInst);\n"));
-}
-
-void TestCoreModules::powerSettingIsReadOnEveryCall()
-{
-    // The compiled patterns are shared; switching back and forth must give
-    // the same two texts every time.
-    TarvexMdl_Power m;
-    const QString without = m.getGeneralCallbackFunctions();
-    m.UseResetPin = true;
-    const QString with = m.getGeneralCallbackFunctions();
-    QVERIFY(with != without);
-    for (int i = 0; i < 3; ++i) {
-        m.UseResetPin = false;
-        QCOMPARE(m.getGeneralCallbackFunctions(), without);
-        m.UseResetPin = true;
-        QCOMPARE(m.getGeneralCallbackFunctions(), with);
-    }
+                                      "    mGsmPwrInst.SetPowerKey = &gsmSetPowerKey;\n")
+                                  + (reset ? QString("    mGsmPwrInst.SetReset = &gsmSetReset;\n") : QString())
+                                  + QString("    mGsmPwrInst.ReadStatus = &gsmReadStatus;\n"
+                                            "    gsmPowerInit(&mGsmPwrInst);\n"));
 }
 
 void TestCoreModules::promptConstantFragments()
@@ -234,88 +159,17 @@ static const char* const kRxPollFunction =
     "    // USER CODE END gsmRxPoll\n"
     "}\n";
 
-// Each row switches the four flags (prompt, echo cancellation, Tx, Rx) and
-// uses four different sizes so a size paired with the wrong buffer shows.
-void TestCoreModules::promptGeneralVariables_data()
-{
-    QTest::addColumn<bool>("prompt");
-    QTest::addColumn<bool>("echo");
-    QTest::addColumn<bool>("tx");
-    QTest::addColumn<bool>("rx");
-    QTest::addColumn<QString>("variables");
-
-    const QString promptBlock("\n// --- GSM Prompt ---\n\n// Prompt Buffer\nstatic uint8_t mau8GsmPromptBuff[2048];\n");
-    const QString echoBlock("\n// Echo Cancellation Buffer\nstatic uint8_t mau8UartGsmEchoCancelBuff[1000000];\n");
-    const QString txBlock("\n// UART GSM Tx buffer\nstatic uint8_t mau8UartGsmTxBuff[512];\nCircBuff mcbfGsmTx;\n");
-    const QString rxBlock("\n// UART GSM Rx buffer\nstatic uint8_t mau8UartGsmRxBuff[8];\nCircBuff mcbfGsmRx;\n");
-
-    for (int bits = 0; bits < 16; ++bits) {
-        const bool p = bits & 1, e = bits & 2, t = bits & 4, r = bits & 8;
-        QString text;
-        if (p) text += promptBlock;
-        if (e) text += echoBlock;
-        if (t) text += txBlock;
-        if (r) text += rxBlock;
-        QTest::addRow("prompt=%d echo=%d tx=%d rx=%d", p, e, t, r) << p << e << t << r << text;
-    }
-}
-
-void TestCoreModules::promptGeneralVariables()
-{
-    QFETCH(bool, prompt);
-    QFETCH(bool, echo);
-    QFETCH(bool, tx);
-    QFETCH(bool, rx);
-    QFETCH(QString, variables);
-    TarvexMdl_Prompt m;
-    m.IsPromptSetupSelected = prompt;
-    m.IsEchoCancSetupSelected = echo;
-    m.IsCircularTxSetupSelected = tx;
-    m.IsCircularRxSetupSelected = rx;
-    m.PromptBufferSize = 2048;
-    m.EchoCancellationBufferSize = 1000000;
-    m.CircularTxBufferSize = 512;
-    m.CircularRxBufferSize = 8;
-    QCOMPARE(m.getGeneralVariables(), variables);
-    QCOMPARE(m.getSourceIncludes(), (tx || rx) ? QString("#include \"circbuff.h\"") : QString());
-    // Only the prompt buffer block carries the module title.
-    QCOMPARE(m.getGeneralVariables().contains("// --- GSM Prompt ---"), prompt);
-}
-
-// The receive-poll function and its call come with the Rx buffer only,
-// whatever the other buffers do.
-void TestCoreModules::promptRxPoll_data()
-{
-    QTest::addColumn<bool>("rx");
-    QTest::addColumn<bool>("others"); // prompt, echo cancellation and Tx buffers
-    QTest::newRow("all buffers") << true << true;
-    QTest::newRow("only Rx") << true << false;
-    QTest::newRow("all but Rx") << false << true;
-    QTest::newRow("no buffers") << false << false;
-}
-
-void TestCoreModules::promptRxPoll()
-{
-    QFETCH(bool, rx);
-    QFETCH(bool, others);
-    TarvexMdl_Prompt m;
-    m.IsPromptSetupSelected = m.IsEchoCancSetupSelected = m.IsCircularTxSetupSelected = others;
-    m.IsCircularRxSetupSelected = rx;
-    QCOMPARE(m.getGeneralCallbackFunctions(), QString("\n// --- GSM Prompt ---\n") +
-                                                  (rx ? QString(kRxPollFunction) : QString()) +
-                                                  expected::text(expected::kPromptCallbacks));
-    QCOMPARE(m.getPollCode(), (rx ? QString("    gsmRxPoll();\n") : QString()) +
-                                  QString("    gsmPromptPoll(&mGsmPromptInst);\n    gsmTxPoll();\n"));
-}
-
-void TestCoreModules::promptInitCodeOptionalPieces_data()
+// Each row switches the four flags (prompt, echo cancellation, Tx, Rx); the
+// four sizes differ so that a size paired with the wrong buffer shows.
+void TestCoreModules::promptFlags_data()
 {
     QTest::addColumn<int>("bits");
     for (int bits = 0; bits < 16; ++bits)
-        QTest::addRow("flags %d", bits) << bits;
+        QTest::addRow("prompt=%d echo=%d tx=%d rx=%d", bits & 1, (bits >> 1) & 1, (bits >> 2) & 1, (bits >> 3) & 1)
+            << bits;
 }
 
-void TestCoreModules::promptInitCodeOptionalPieces()
+void TestCoreModules::promptFlags()
 {
     QFETCH(int, bits);
     const bool p = bits & 1, e = bits & 2, t = bits & 4, r = bits & 8;
@@ -324,30 +178,55 @@ void TestCoreModules::promptInitCodeOptionalPieces()
     m.IsEchoCancSetupSelected = e;
     m.IsCircularTxSetupSelected = t;
     m.IsCircularRxSetupSelected = r;
+    m.PromptBufferSize = 2048;
+    m.EchoCancellationBufferSize = 1000000;
+    m.CircularTxBufferSize = 512;
+    m.CircularRxBufferSize = 8;
 
-    QString text = QString("    \n    // Prompt\n    mGsmPromptInst.Power = &(mGsmPwrInst._i);\n");
+    // Only the prompt buffer block carries the module title.
+    QString variables;
     if (p)
-        text += QString("    mGsmPromptInst.DataBuffer = mau8GsmPromptBuff;\n"
+        variables += "\n// --- GSM Prompt ---\n\n// Prompt Buffer\nstatic uint8_t mau8GsmPromptBuff[2048];\n";
+    if (e)
+        variables += "\n// Echo Cancellation Buffer\nstatic uint8_t mau8UartGsmEchoCancelBuff[1000000];\n";
+    if (t)
+        variables += "\n// UART GSM Tx buffer\nstatic uint8_t mau8UartGsmTxBuff[512];\nCircBuff mcbfGsmTx;\n";
+    if (r)
+        variables += "\n// UART GSM Rx buffer\nstatic uint8_t mau8UartGsmRxBuff[8];\nCircBuff mcbfGsmRx;\n";
+    QCOMPARE(m.getGeneralVariables(), variables);
+    QCOMPARE(m.getSourceIncludes(), (t || r) ? QString("#include \"circbuff.h\"") : QString());
+
+    QString init = QString("    \n    // Prompt\n    mGsmPromptInst.Power = &(mGsmPwrInst._i);\n");
+    if (p)
+        init += QString("    mGsmPromptInst.DataBuffer = mau8GsmPromptBuff;\n"
                         "    mGsmPromptInst.DataBufferSize = sizeof(mau8GsmPromptBuff);\n");
-    text += QString("    mGsmPromptInst.Write = &gsmWrite;\n"
+    init += QString("    mGsmPromptInst.Write = &gsmWrite;\n"
                     "    mGsmPromptInst.WriteCompleted = &gsmWriteCompleted;\n"
                     "    mGsmPromptInst.CanRead = &gsmCanRead;\n"
                     "    mGsmPromptInst.Read = &gsmRead;\n");
     if (e)
-        text += QString("    mGsmPromptInst.EchoCancellationBuffer = mau8UartGsmEchoCancelBuff;\n"
+        init += QString("    mGsmPromptInst.EchoCancellationBuffer = mau8UartGsmEchoCancelBuff;\n"
                         "    mGsmPromptInst.EchoCancellationBufferSize = sizeof(mau8UartGsmEchoCancelBuff);\n");
-    text += QString("    gsmPromptInit(&mGsmPromptInst);\n");
+    init += QString("    gsmPromptInit(&mGsmPromptInst);\n");
     if (t)
-        text += QString("\n    // GSM Tx buffer setup\n"
+        init += QString("\n    // GSM Tx buffer setup\n"
                         "    mcbfGsmTx.Buffer = mau8UartGsmTxBuff;\n"
                         "    mcbfGsmTx.BufferSize = sizeof(mau8UartGsmTxBuff);\n"
                         "    cbufInit(&mcbfGsmTx);\n");
     if (r)
-        text += QString("\n    // GSM Rx buffer setup\n"
+        init += QString("\n    // GSM Rx buffer setup\n"
                         "    mcbfGsmRx.Buffer = mau8UartGsmRxBuff;\n"
                         "    mcbfGsmRx.BufferSize = sizeof(mau8UartGsmRxBuff);\n"
                         "    cbufInit(&mcbfGsmRx);\n");
-    QCOMPARE(m.getInitCode(), text);
+    QCOMPARE(m.getInitCode(), init);
+
+    // The receive-poll function and its call come with the Rx buffer only,
+    // whatever the other buffers do.
+    QCOMPARE(m.getGeneralCallbackFunctions(),
+             QString("\n// --- GSM Prompt ---\n") + (r ? QString(kRxPollFunction) : QString())
+                 + expected::snippet("tarvexmdl_Prompt_GeneralCallbackFunctions.c"));
+    QCOMPARE(m.getPollCode(), (r ? QString("    gsmRxPoll();\n") : QString())
+                                  + QString("    gsmPromptPoll(&mGsmPromptInst);\n    gsmTxPoll();\n"));
 }
 
 void TestCoreModules::basicCommsFragments_data()

@@ -1,7 +1,7 @@
 // Settings persistence of the six modules with settings: what saveSettings
 // writes, how loadSettings treats missing and mistyped members, and
-// resetSettings. (The round trip through the settings file, and a Prompt
-// with only its first flag, are the settings file test's.)
+// resetSettings. (The round trip through the settings file is the settings
+// file test's.)
 
 #include "testsupport.h"
 
@@ -61,7 +61,6 @@ private slots:
 
     void defaultsAndReset();
     void saveWritesEveryFieldWithItsType();
-    void savingTwiceReplaces();
     void rejectedProjects_data();
     void rejectedProjects();
     void mistypedFieldsAfterTheFirst();
@@ -114,26 +113,6 @@ void TestModuleSettings::saveWritesEveryFieldWithItsType()
     // A whole-number size is written as an integer, not in exponent form.
     const QByteArray json = QJsonDocument(project).toJson(QJsonDocument::Compact);
     QVERIFY2(json.contains("\"CircularRxBufferSize\":1000000"), json.constData());
-}
-
-void TestModuleSettings::savingTwiceReplaces()
-{
-    ModuleCatalogue c;
-    QJsonObject project = parse(R"({
-        "Prompt": {"Stale": 1, "IsPromptSetupSelected": false},
-        "Power": {"UseResetPin": true, "Extra": "x"},
-        "Unrelated": [1, 2]
-    })");
-    for (int round = 0; round < 2; ++round) {
-        for (TarvexMdl* m : c.allModules())
-            m->saveSettings(project);
-        QCOMPARE(project.value("Power").toObject(), QJsonObject({{"UseResetPin", false}}));
-        QCOMPARE(project.value("Prompt").toObject().size(), 8);
-        QVERIFY(!project.value("Prompt").toObject().contains("Stale"));
-        QCOMPARE(project.value("Prompt").toObject().value("IsPromptSetupSelected"), QJsonValue(true));
-        QCOMPARE(project.value("Unrelated"), QJsonValue(QJsonArray{1, 2}));
-        c.mMdlPower.UseResetPin = false;
-    }
 }
 
 // Each row is a project object that every module with settings must reject

@@ -64,6 +64,7 @@ void compareOutputs(const Outputs& actual, const Outputs& want)
     QCOMPARE(actual.convenience, want.convenience);
 }
 
+using expected::snippet;
 using expected::text;
 
 } // namespace
@@ -80,8 +81,6 @@ private slots:
 
     void fragments_data();
     void fragments();
-    void modulesWithoutSettingsKeepBaseSettingsBehaviour();
-    void apnSettingsAreSeparate();
 };
 
 void TestServiceModules::fragments_data()
@@ -96,7 +95,7 @@ void TestServiceModules::fragments_data()
         o.headerInclude = "/GSM_PIN.h\"\n";
         o.headerPrototypes = text(expected::kPinPrototypes);
         o.instanceVariables = "GSM_PIN_Instance mGsmPinInst = {0};\n";
-        o.eventCallbacks = text(expected::kPinEvents);
+        o.eventCallbacks = snippet("tarvexmdl_Pin_EventFunctions.c");
         o.initCode = QString("    \n"
                              "    // PIN\n"
                              "    mGsmPinInst.Power = (&mGsmPwrInst._i);\n"
@@ -105,7 +104,7 @@ void TestServiceModules::fragments_data()
                              "    mGsmPinInst.EventHandler = &gsmPinEventHandler;\n"
                              "    gsmPinInit(&mGsmPinInst);\n");
         o.pollCode = "    gsmPinPoll(&mGsmPinInst);\n";
-        o.convenience = text(expected::kPinConvenience);
+        o.convenience = snippet("tarvexmdl_Pin_ConvFunctions.c");
         QTest::newRow("Pin") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Pin) << o;
     }
     {
@@ -115,7 +114,7 @@ void TestServiceModules::fragments_data()
         o.headerInclude = "/GSM_SignalQuality.h\"\n";
         o.headerPrototypes = text(expected::kRssiPrototypes);
         o.instanceVariables = "GSM_SignalQuality_Instance mGsmSignalQualityInst = {0};\n";
-        o.eventCallbacks = text(expected::kRssiEvents);
+        o.eventCallbacks = snippet("tarvexmdl_Rssi_EventFunctions.c");
         o.initCode = QString("    \n"
                              "    // Signal Quality\n"
                              "    mGsmSignalQualityInst.Power = (&mGsmPwrInst._i);\n"
@@ -153,7 +152,7 @@ void TestServiceModules::fragments_data()
         o.headerInclude = "/GSM_SMS_Send.h\"\n";
         o.headerPrototypes = text(expected::kSmsSendPrototypes);
         o.instanceVariables = "GSM_SmsSend_Instance mGsmSmsSendInst = {0};\n";
-        o.eventCallbacks = text(expected::kSmsSendEvents);
+        o.eventCallbacks = snippet("tarvexmdl_Sms_Send_EventFunctions.c");
         o.initCode = QString("    \n"
                              "    // SMS Send\n"
                              "    mGsmSmsSendInst.Power = (&mGsmPwrInst._i);\n"
@@ -163,7 +162,7 @@ void TestServiceModules::fragments_data()
                              "    mGsmSmsSendInst.EventHandler = &gsmSmsSendEventHandler;\n"
                              "    gsmSmsSendInit(&mGsmSmsSendInst);\n");
         o.pollCode = "    gsmSmsSendPoll(&mGsmSmsSendInst);\n";
-        o.convenience = text(expected::kSmsSendConvenience);
+        o.convenience = snippet("tarvexmdl_Sms_Send_ConvFunctions.c");
         QTest::newRow("SMS_Send") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Sms_Send) << o;
     }
     {
@@ -172,7 +171,7 @@ void TestServiceModules::fragments_data()
         o.libraryFiles = QStringList{"GSM_SMS_Read.h", "GSM_SMS_Read.c"};
         o.headerInclude = "/GSM_SMS_Read.h\"\n";
         o.instanceVariables = "GSM_SmsRead_Instance mGsmSmsReadInst = {0};\n";
-        o.eventCallbacks = text(expected::kSmsReadEvents);
+        o.eventCallbacks = snippet("tarvexmdl_Sms_Read_EventFunctions.c");
         o.initCode = QString("    \n"
                              "    // SMS Read\n"
                              "    mGsmSmsReadInst.Power = (&mGsmPwrInst._i);\n"
@@ -191,7 +190,7 @@ void TestServiceModules::fragments_data()
         o.headerPrototypes = "\n// USSD Convenience Functions\nextern bool gsmmgrUssdSend(char* ussd_payload);\n"
                              "extern bool gsmmgrUssdCancelSession();\n";
         o.instanceVariables = "GSM_USSD_Instance mGsmUssdInst = {0};\n";
-        o.eventCallbacks = text(expected::kUssdEvents);
+        o.eventCallbacks = snippet("tarvexmdl_Ussd_EventFunctions.c");
         o.initCode = QString("    \n"
                              "    // USSD\n"
                              "    mGsmUssdInst.Power = (&mGsmPwrInst._i);\n"
@@ -219,7 +218,7 @@ void TestServiceModules::fragments_data()
             o.headerPrototypes = "\n// Internet Connection (" + label + ") Convenience Functions\n"
                                  "extern bool gsmmgrInternetConnectionSimcom" + s + "IsConnected();\n";
             o.instanceVariables = "GSM_InternetConnectionSimcom" + s + "_Instance " + inst + " = {0};\n";
-            o.generalCallbacks = apn ? text(expected::kApnCallbacks) : QString();
+            o.generalCallbacks = apn ? snippet("tarvexmdl_InternetConnection_Simcom_GeneralCallbackFunctions.c") : QString();
             o.initCode = "    \n    // Internet Connection (" + label + ")\n" +
                          "    " + inst + ".Power = (&mGsmPwrInst._i);\n" +
                          "    " + inst + ".Prompt = (&mGsmPromptInst._i);\n" +
@@ -249,7 +248,7 @@ void TestServiceModules::fragments_data()
         o.headerInclude = "/GSM_HttpClient_Simcom.h\"\n";
         o.headerPrototypes = text(expected::kHttpPrototypes);
         o.instanceVariables = "GSM_HttpClientSimcom_Instance mGsmHttpClientSimcomInst = {0};\n";
-        o.eventCallbacks = text(expected::kHttpEvents);
+        o.eventCallbacks = snippet("tarvexmdl_HttpClientSimcom_EventFunctions.c");
         o.initCode = QString("    \n"
                              "    // HTTP Client (Simcom)\n"
                              "    mGsmHttpClientSimcomInst.Power = (&mGsmPwrInst._i);\n"
@@ -258,7 +257,7 @@ void TestServiceModules::fragments_data()
                              "    mGsmHttpClientSimcomInst.EventHandler = &gsmHttpClientSimcomEventHandler;\n"
                              "    gsmHttpClientSimcomInit(&mGsmHttpClientSimcomInst);\n");
         o.pollCode = "    gsmHttpClientSimcomPoll(&mGsmHttpClientSimcomInst);\n";
-        o.convenience = text(expected::kHttpConvenience);
+        o.convenience = snippet("tarvexmdl_HttpClientSimcom_ConvFunctions.c");
         QTest::newRow("HTTP client") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Http_Client_SIMCom) << o;
     }
     {
@@ -269,7 +268,7 @@ void TestServiceModules::fragments_data()
         o.headerInclude = "/GSM_MqttClient_Simcom.h\"\n";
         o.headerPrototypes = text(expected::kMqttPrototypes);
         o.instanceVariables = "GSM_MqttClientSimcom_Instance mGsmMqttClientSimcomInst = {0};\n";
-        o.eventCallbacks = text(expected::kMqttEvents);
+        o.eventCallbacks = snippet("tarvexmdl_MqttClientSimcom_EventFunctions.c");
         o.initCode = QString("    \n"
                              "    // MQTT Client (SIMCom)\n"
                              "    mGsmMqttClientSimcomInst.Power = (&mGsmPwrInst._i);\n"
@@ -279,7 +278,7 @@ void TestServiceModules::fragments_data()
                              "    mGsmMqttClientSimcomInst.EventHandler = &gsmMqttClientSimcomEventHandler;\n"
                              "    gsmMqttClientSimcomInit(&mGsmMqttClientSimcomInst);\n");
         o.pollCode = "    gsmMqttClientSimcomPoll(&mGsmMqttClientSimcomInst);\n";
-        o.convenience = text(expected::kMqttConvenience);
+        o.convenience = snippet("tarvexmdl_MqttClientSimcom_ConvFunctions.c");
         QTest::newRow("MQTT client") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Mqtt_Client_SIMCom) << o;
     }
 }
@@ -291,54 +290,6 @@ void TestServiceModules::fragments()
     compareOutputs(outputsOf(*module), want);
     // Pure functions of the settings: a second call gives the same texts.
     compareOutputs(outputsOf(*module), want);
-}
-
-void TestServiceModules::modulesWithoutSettingsKeepBaseSettingsBehaviour()
-{
-    TarvexMdl_Pin pin;
-    TarvexMdl_Rssi rssi;
-    TarvexMdl_NetworkRegistration reg;
-    TarvexMdl_Sms_Send smsSend;
-    TarvexMdl_Sms_Read smsRead;
-    TarvexMdl_Ussd ussd;
-    TarvexMdl_Http_Client_SIMCom http;
-    TarvexMdl_Mqtt_Client_SIMCom mqtt;
-    const QJsonObject original{{"Pin", QJsonObject{{"x", true}}}, {"Other", 1}};
-    for (TarvexMdl* m : std::initializer_list<TarvexMdl*>{&pin, &rssi, &reg, &smsSend, &smsRead, &ussd, &http, &mqtt}) {
-        QJsonObject project = original;
-        QVERIFY(m->saveSettings(project));
-        QCOMPARE(project, original);
-        QVERIFY(m->loadSettings(project));
-        QCOMPARE(project, original);
-        const QString before = m->getInitCode();
-        m->resetSettings();
-        QCOMPARE(m->getInitCode(), before);
-    }
-}
-
-void TestServiceModules::apnSettingsAreSeparate()
-{
-    TarvexMdl_InternetConnection_SIMCom lte;
-    TarvexMdl_InternetConnection_SIMCom2G g2;
-    g2.IsApnRequired = true;
-    QVERIFY(!lte.getInitCode().contains("APN_IfAny"));
-    QCOMPARE(lte.getGeneralCallbackFunctions(), QString());
-    QVERIFY(g2.getInitCode().contains("mGsmInternetConnectionSimcom2GInst.APN_IfAny = gsmGetAPN();\n"));
-
-    QJsonObject project;
-    lte.saveSettings(project);
-    g2.saveSettings(project);
-    QCOMPARE(project.value("InternetConnection_SIMCom").toObject(), QJsonObject({{"IsApnRequired", false}}));
-    QCOMPARE(project.value("InternetConnection_SIMCom2G").toObject(), QJsonObject({{"IsApnRequired", true}}));
-
-    // Loading into fresh objects gives each its own value back.
-    TarvexMdl_InternetConnection_SIMCom lte2;
-    TarvexMdl_InternetConnection_SIMCom2G g22;
-    lte2.IsApnRequired = true;
-    QVERIFY(lte2.loadSettings(project));
-    QVERIFY(g22.loadSettings(project));
-    QVERIFY(!lte2.IsApnRequired);
-    QVERIFY(g22.IsApnRequired);
 }
 
 QTEST_GUILESS_MAIN(TestServiceModules)

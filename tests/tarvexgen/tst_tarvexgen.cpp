@@ -6,9 +6,9 @@
 #include "managerassembly.h"
 #include "selectionrules.h"
 #include "testsupport.h"
+#include "workflowsupport.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,29 +16,14 @@
 
 namespace {
 
-struct Run
+workflowtest::ToolRun runTool(const QStringList& args)
 {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runTool(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(TARVEX_GEN_PATH), args);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return workflowtest::runProgram(QStringLiteral(TARVEX_GEN_PATH), args);
 }
 
-const QString kEverythingBut2G = QStringLiteral(
-    R"(["", "Power", "Prompt", "BasicComms", "Pin", "RSSI", "NetworkRegistration", "SMS_Send", "SMS_Read",
-        "USSD", "InternetConnection_SIMCom", "HTTP_Client_SIMCom", "MQTT_Client_SIMCom"])");
+// The CheckedModules member of a settings file that ticks every module but 2G.
+const QString kEverythingBut2G =
+    QStringLiteral("[\"\", \"") + workflowtest::everyModuleBut2G().join(QStringLiteral("\", \"")) + QStringLiteral("\"]");
 
 // The texts the core assembles for a project whose ticked modules are given
 // by name (the rules are expected to add nothing).
@@ -53,11 +38,6 @@ ManagerTexts expectedTexts(InMemoryProject& project, const QStringList& ticked, 
     return buildManagerTexts(project.checkedModules(), libraryFolder, project.isCpp());
 }
 
-QStringList allNamesBut2G()
-{
-    return {"Power", "Prompt", "BasicComms", "Pin", "RSSI", "NetworkRegistration", "SMS_Send", "SMS_Read",
-            "USSD", "InternetConnection_SIMCom", "HTTP_Client_SIMCom", "MQTT_Client_SIMCom"};
-}
 
 } // namespace
 
@@ -78,102 +58,73 @@ private slots:
     }
     void cleanup() { mTemp.reset(); }
 
-    void printSource_everyModuleBut2G_inC()
+    void printCommands_equalTheCoreAssembly()
     {
         const QString settings = writeSettings(QStringLiteral(R"({"Language": "C", "IsArduino": "false",
                                                                   "CheckedModules": %1})")
                                                    .arg(kEverythingBut2G));
-        const Run run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.err, QByteArray());
-        QVERIFY(!run.out.contains('\r'));
-        QVERIFY(!run.out.contains("extern \"C\""));
-
-        // The very text of the core's assembly (whose order and joining its
-        // own tests pin).
+        // The very texts of the core's assembly (whose order and joining its
+        // own tests pin); both spellings of the option.
         InMemoryProject project;
-        QCOMPARE(QString::fromUtf8(run.out), expectedTexts(project, allNamesBut2G(), QStringLiteral("Tarvex")).source);
-    }
-
-    void printHeader_equalsTheCoreAssembly()
-    {
-        const QString settings = writeSettings(
-            QStringLiteral(R"({"Language": "C", "CheckedModules": %1})").arg(kEverythingBut2G));
-        const Run run = runTool({QStringLiteral("print-header"), QStringLiteral("--settings=") + settings});
-        QCOMPARE(run.exitCode, 0);
-        InMemoryProject project;
-        QCOMPARE(QString::fromUtf8(run.out),
-                 expectedTexts(project, allNamesBut2G(), QStringLiteral("Tarvex")).header);
-        QCOMPARE(run.out.count("#include \"Tarvex/"), 12);
+        const ManagerTexts expected = expectedTexts(project, workflowtest::everyModuleBut2G(), QStringLiteral("Tarvex"));
+        const workflowtest::ToolRun source = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
+        QCOMPARE(source.status, 0);
+        QCOMPARE(source.err, QString());
+        QVERIFY(!source.out.contains('\r'));
+        QVERIFY(!source.out.contains("extern \"C\""));
+        QCOMPARE(QString::fromUtf8(source.out), expected.source);
+        const workflowtest::ToolRun header = runTool({QStringLiteral("print-header"), QStringLiteral("--settings=") + settings});
+        QCOMPARE(header.status, 0);
+        QCOMPARE(QString::fromUtf8(header.out), expected.header);
+        QCOMPARE(header.out.count("#include \"Tarvex/"), 12);
     }
 
     void arduinoFolder_onlyForCpp()
     {
         const QString cpp = writeSettings(
             R"({"Language": "C++", "IsArduino": "true", "CheckedModules": ["Pin"]})", "cpp.json");
-        const Run arduino = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), cpp});
-        QCOMPARE(arduino.exitCode, 0);
+        const workflowtest::ToolRun arduino = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), cpp});
+        QCOMPARE(arduino.status, 0);
         QVERIFY(arduino.out.contains("extern \"C\" {\n#include \"src/Tarvex/GSM_Power.h\"\n"));
         QCOMPARE(arduino.out.count("#include \"src/Tarvex/"), 4);
 
-        const Run source = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), cpp});
-        QCOMPARE(source.exitCode, 0);
+        const workflowtest::ToolRun source = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), cpp});
+        QCOMPARE(source.status, 0);
         QCOMPARE(source.out.count("extern \"C\" {"), 2);
 
         // "Language" "C" with "IsArduino" "true": the layout needs C++, so "Tarvex".
         const QString c = writeSettings(
             R"({"Language": "C", "IsArduino": "true", "CheckedModules": ["Pin"]})", "c.json");
-        const Run plain = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), c});
-        QCOMPARE(plain.exitCode, 0);
+        const workflowtest::ToolRun plain = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), c});
+        QCOMPARE(plain.status, 0);
         QVERIFY(plain.out.contains("#include <stdbool.h>\n#include \"Tarvex/GSM_Power.h\"\n"));
         QVERIFY(!plain.out.contains("src/Tarvex"));
     }
 
-    void missingKeysKeepTheDefaults_andSettingsAreApplied()
+    void settingsAreAppliedAsTheWindowDoes()
     {
-        // No "Language": the start-up state (C) stays; Prompt sizes come
-        // from the file, the rest are defaults.
-        const QString settings = writeSettings(R"({"CheckedModules": ["Prompt"],
-            "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 2048},
-            "Prompt": {"IsPromptSetupSelected": true, "PromptBufferSize": 1000000,
-                       "IsEchoCancSetupSelected": true, "EchoCancellationBufferSize": 64,
-                       "IsCircularTxSetupSelected": false, "CircularTxBufferSize": 1024,
-                       "IsCircularRxSetupSelected": true, "CircularRxBufferSize": 512}})");
-        const Run run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
-        QCOMPARE(run.exitCode, 0);
-
-        InMemoryProject project;
-        ModuleCatalogue& m = project.catalogue();
-        m.mMdlGettingStarted.DebugBufferSize = 2048;
-        m.mMdlPrompt.PromptBufferSize = 1000000;
-        m.mMdlPrompt.EchoCancellationBufferSize = 64;
-        m.mMdlPrompt.IsCircularTxSetupSelected = false;
-        m.mMdlPrompt.CircularRxBufferSize = 512;
-        QCOMPARE(QString::fromUtf8(run.out),
-                 expectedTexts(project, {QStringLiteral("Prompt")}, QStringLiteral("Tarvex")).source);
-        QVERIFY(run.out.contains("[2048]"));
-        QVERIFY(run.out.contains("[1000000]"));
-    }
-
-    void settingsPanelLimits_areAppliedAsTheWindowDoes()
-    {
-        // Echo off switches echo cancellation off; sizes outside the spin
-        // boxes' range come back clamped.
+        // No "Language": the start-up state (C) stays. The module settings
+        // come from the file, through the settings panels' limits: echo off
+        // switches echo cancellation off, sizes outside the spin boxes' range
+        // come back clamped.
         const QString settings = writeSettings(R"({"CheckedModules": ["BasicComms"],
             "BasicComms": {"EchoEnabled": false},
             "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 4},
             "Prompt": {"IsPromptSetupSelected": true, "PromptBufferSize": 9999999999,
-                       "IsEchoCancSetupSelected": true, "EchoCancellationBufferSize": 1024,
-                       "IsCircularTxSetupSelected": true, "CircularTxBufferSize": 1024,
-                       "IsCircularRxSetupSelected": true, "CircularRxBufferSize": 1024}})");
-        const Run run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
-        QCOMPARE(run.exitCode, 0);
+                       "IsEchoCancSetupSelected": true, "EchoCancellationBufferSize": 64,
+                       "IsCircularTxSetupSelected": false, "CircularTxBufferSize": 1024,
+                       "IsCircularRxSetupSelected": true, "CircularRxBufferSize": 512}})");
+        const workflowtest::ToolRun run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
+        QCOMPARE(run.status, 0);
 
         InMemoryProject project;
         ModuleCatalogue& m = project.catalogue();
         m.mMdlBasicComms.EchoEnabled = false;
         m.mMdlPrompt.PromptBufferSize = 9999999999.0;
         m.mMdlGettingStarted.DebugBufferSize = 4;
+        m.mMdlPrompt.EchoCancellationBufferSize = 64;
+        m.mMdlPrompt.IsCircularTxSetupSelected = false;
+        m.mMdlPrompt.CircularRxBufferSize = 512;
         const QString unclamped =
             expectedTexts(project, {QStringLiteral("BasicComms")}, QStringLiteral("Tarvex")).source;
         m.mMdlPrompt.IsEchoCancSetupSelected = false;
@@ -183,22 +134,23 @@ private slots:
             expectedTexts(project, {QStringLiteral("BasicComms")}, QStringLiteral("Tarvex")).source;
         QVERIFY(expected != unclamped);
         QCOMPARE(QString::fromUtf8(run.out), expected);
+        QVERIFY(run.out.contains("[512]"));
     }
 
     void ruleMessage_goesToStandardErrorWithStatus3()
     {
         const QString http = writeSettings(R"({"CheckedModules": ["HTTP_Client_SIMCom"]})", "http.json");
-        const Run b = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), http});
-        QCOMPARE(b.exitCode, 3);
+        const workflowtest::ToolRun b = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), http});
+        QCOMPARE(b.status, 3);
         QCOMPARE(b.out, QByteArray());
-        QCOMPARE(b.err, QByteArray("No Internet Connection module was selected. 'Internet Connection (SIMCom LTE)' "
+        QCOMPARE(b.err, QString("No Internet Connection module was selected. 'Internet Connection (SIMCom LTE)' "
                                    "has now been selected as a default - please check and update depending on "
                                    "your requirements.\n"));
 
         const QString both = writeSettings(
             R"({"CheckedModules": ["MQTT_Client_SIMCom", "InternetConnection_SIMCom2G"]})", "both.json");
-        const Run a = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), both});
-        QCOMPARE(a.exitCode, 3);
+        const workflowtest::ToolRun a = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), both});
+        QCOMPARE(a.status, 3);
         QCOMPARE(a.out, QByteArray());
         QVERIFY(a.err.startsWith("Please choose only one of the \"Internet Connection\" modules.\n\n"));
         QVERIFY(a.err.endsWith("not currently compatible with the 2G internet connection module.\n"));
@@ -237,24 +189,24 @@ private slots:
             arg.replace(QStringLiteral("@DIR@"), dir);
         mentions.replace(QStringLiteral("@DIR@"), dir);
 
-        const Run run = runTool(args);
-        QCOMPARE(run.exitCode, 2);
+        const workflowtest::ToolRun run = runTool(args);
+        QCOMPARE(run.status, 2);
         QCOMPARE(run.out, QByteArray());
-        QVERIFY2(run.err.endsWith('\n') && run.err.count('\n') == 1, run.err.constData());
-        QVERIFY2(run.err.startsWith("tarvex-gen"), run.err.constData());
-        QVERIFY2(QString::fromUtf8(run.err).contains(mentions), run.err.constData());
+        QVERIFY2(run.err.endsWith('\n') && run.err.count('\n') == 1, qPrintable(run.err));
+        QVERIFY2(run.err.startsWith("tarvex-gen"), qPrintable(run.err));
+        QVERIFY2(run.err.contains(mentions), qPrintable(run.err));
     }
 
     void help_printsUsage()
     {
-        const Run run = runTool({QStringLiteral("--help")});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.err, QByteArray());
+        const workflowtest::ToolRun run = runTool({QStringLiteral("--help")});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QString());
         QVERIFY(run.out.contains("print-header --settings FILE"));
         QVERIFY(run.out.contains("print-source --settings FILE"));
 
-        const Run sub = runTool({QStringLiteral("print-source"), QStringLiteral("--help")});
-        QCOMPARE(sub.exitCode, 0);
+        const workflowtest::ToolRun sub = runTool({QStringLiteral("print-source"), QStringLiteral("--help")});
+        QCOMPARE(sub.status, 0);
         QVERIFY(sub.out.startsWith("Usage: tarvex-gen print-source --settings FILE\n"));
     }
 

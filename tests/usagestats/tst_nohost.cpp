@@ -1,5 +1,5 @@
 // A build without a publisher web host (the default): no usage event is ever
-// prepared, whatever the environment, the switch or the endpoint say; Support
+// prepared and the About window offers no switch; Support
 // and Request a New Library Module say that there is no web site, and Support
 // offers the bundled user manual. no_network.sh runs the first case under
 // strace as well, to see that the process opens no network socket at all.
@@ -21,7 +21,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using statstest::LoopbackServer;
 using statstest::runWindowSession;
 
 class TstNoHost : public QObject
@@ -62,24 +61,6 @@ private slots:
             QVERIFY(!label->text().contains(QLatin1String("href")));
             QVERIFY(!label->text().contains(QLatin1String("%1")));
         }
-    }
-
-    // Even with the endpoint on a live loopback server, the switch on and no
-    // DO_NOT_TRACK, a build without a host posts nothing.
-    void aLiveEndpointStillGetsNothing()
-    {
-        LoopbackServer server;
-        QVERIFY(server.port() != 0);
-        setUsageStatsBaseUrl(server.baseUrl());
-        qunsetenv("DO_NOT_TRACK");
-        QVERIFY(setUsageStatsSwitch(true));
-
-        QTemporaryDir dir;
-        runWindowSession(dir.path());
-        QNetworkAccessManager manager;
-        QVERIFY(sendUsageEvent(manager, QStringLiteral("ApplicationStart")) == nullptr);
-        QTest::qWait(1000);
-        QCOMPARE(server.requests.size(), 0);
     }
 
     void supportOffersTheUserManual_data()

@@ -12,18 +12,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
-namespace {
-
-template <class T>
-T* child(QObject& parent, const char* name)
-{
-    T* found = parent.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("widget %s not found", name);
-    return found;
-}
-
-} // namespace
+using testsupport::child;
 
 class TestDialogs : public QObject
 {

@@ -24,24 +24,10 @@
 
 #include <memory>
 
+using testsupport::child;
+using testsupport::moduleNames;
+
 namespace {
-
-template <class T>
-T* child(QObject& parent, const char* name)
-{
-    T* found = parent.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("widget %s not found", name);
-    return found;
-}
-
-QStringList namesOf(const QList<TarvexMdl*>& modules)
-{
-    QStringList names;
-    for (const TarvexMdl* m : modules)
-        names << m->getName();
-    return names;
-}
 
 // Names of the modules in list-row order (rows 0 to 13).
 const QStringList kRowNames = {"",
@@ -59,21 +45,13 @@ const QStringList kRowNames = {"",
                                "HTTP_Client_SIMCom",
                                "MQTT_Client_SIMCom"};
 
-// Names in declaration order.
-const QStringList kDeclarationNames = {"",
-                                       "Power",
-                                       "Prompt",
-                                       "BasicComms",
-                                       "Pin",
-                                       "RSSI",
-                                       "NetworkRegistration",
-                                       "SMS_Send",
-                                       "SMS_Read",
-                                       "USSD",
-                                       "InternetConnection_SIMCom",
-                                       "InternetConnection_SIMCom2G",
-                                       "HTTP_Client_SIMCom",
-                                       "MQTT_Client_SIMCom"};
+// Names in declaration order: as the rows, but LTE before 2G.
+QStringList declarationNames()
+{
+    QStringList names = kRowNames;
+    names.swapItemsAt(10, 11);
+    return names;
+}
 
 // Object names of the pages whose tabs are visible.
 QStringList visiblePages(QTabWidget* tabs)
@@ -178,8 +156,9 @@ private slots:
         QVERIFY(window().projectPath().isEmpty());
     }
 
-    void rowModuleMapping()
+    void rowsModulesAndOrders()
     {
+        // Row and module, both ways; no module outside rows 0 to 13.
         for (int row = 0; row <= 13; ++row) {
             TarvexMdl* m = window().moduleAt(row);
             QVERIFY2(m, qPrintable(QString::number(row)));
@@ -189,67 +168,48 @@ private slots:
         for (int row : {-1, 14, 15, 16, 17, 1000})
             QVERIFY(!window().moduleAt(row));
         QCOMPARE(window().rowOfModule(nullptr), -1);
+        // Declaration order, the very objects of the rows, all ticked at start.
+        QCOMPARE(moduleNames(window().allModules()), declarationNames());
+        for (TarvexMdl* m : window().allModules())
+            QCOMPARE(window().moduleAt(window().rowOfModule(m)), m);
+        QCOMPARE(moduleNames(window().checkedModules()), declarationNames());
 
-        // A module object that is not the window's own has no row and can
-        // be neither checked nor unchecked.
+        // A module object that is not the window's own (or none) has no row
+        // and can be neither checked nor unchecked.
         TarvexMdl_Pin foreign;
         QCOMPARE(window().rowOfModule(&foreign), -1);
         QVERIFY(!window().isModuleChecked(&foreign));
         window().uncheckModule(&foreign);
+        window().checkModule(nullptr);
+        window().uncheckModule(nullptr);
+        QVERIFY(!window().isModuleChecked(nullptr));
         QCOMPARE(list()->item(4)->checkState(), Qt::Checked);
-    }
 
-    void orders()
-    {
-        const QList<TarvexMdl*> all = window().allModules();
-        QCOMPARE(namesOf(all), kDeclarationNames);
-        // Every module is the one of its row: same objects, not copies.
-        for (TarvexMdl* m : all)
-            QCOMPARE(window().moduleAt(window().rowOfModule(m)), m);
-
-        QCOMPARE(namesOf(window().checkedModules()), kDeclarationNames);
-
-        // The LTE row (11) is below the 2G row (10), but LTE comes first.
-        window().on_btnLibMdlSelectNone_clicked();
-        list()->item(11)->setCheckState(Qt::Checked);
-        list()->item(10)->setCheckState(Qt::Checked);
-        list()->item(4)->setCheckState(Qt::Checked);
-        QCOMPARE(namesOf(window().checkedModules()),
-                 (QStringList{"", "Pin", "InternetConnection_SIMCom", "InternetConnection_SIMCom2G"}));
-    }
-
-    void checkAndUncheck()
-    {
+        // Select None unticks every row; Start never gets a check box.
+        child<QPushButton>(window(), "btnLibMdlSelectNone")->click();
+        for (int row = 1; row <= 13; ++row)
+            QCOMPARE(list()->item(row)->checkState(), Qt::Unchecked);
         TarvexMdl* start = window().moduleAt(0);
-        TarvexMdl* sms = window().moduleAt(8);
-
-        window().uncheckModule(sms);
-        QCOMPARE(list()->item(8)->checkState(), Qt::Unchecked);
-        QVERIFY(!window().isModuleChecked(sms));
-        window().checkModule(sms);
-        QCOMPARE(list()->item(8)->checkState(), Qt::Checked);
-        QVERIFY(window().isModuleChecked(sms));
-
-        // The Start row never gets a check box and is never "checked".
+        QCOMPARE(window().checkedModules(), QList<TarvexMdl*>{start});
         window().checkModule(start);
         window().uncheckModule(start);
         QVERIFY(!list()->item(0)->data(Qt::CheckStateRole).isValid());
         QVERIFY(!window().isModuleChecked(start));
 
-        window().checkModule(nullptr);
-        window().uncheckModule(nullptr);
-        QVERIFY(!window().isModuleChecked(nullptr));
-    }
-
-    void selectNoneAndAll()
-    {
-        child<QPushButton>(window(), "btnLibMdlSelectNone")->click();
-        for (int row = 1; row <= 13; ++row)
-            QCOMPARE(list()->item(row)->checkState(), Qt::Unchecked);
-        QVERIFY(!list()->item(0)->data(Qt::CheckStateRole).isValid());
-        const QList<TarvexMdl*> none = window().checkedModules();
-        QCOMPARE(none.size(), 1);
-        QCOMPARE(none.first(), window().moduleAt(0));
+        // checkModule and uncheckModule work on the rows; the LTE row (11) is
+        // below the 2G row (10), but LTE comes first.
+        TarvexMdl* sms = window().moduleAt(8);
+        window().checkModule(sms);
+        QCOMPARE(list()->item(8)->checkState(), Qt::Checked);
+        QVERIFY(window().isModuleChecked(sms));
+        list()->item(11)->setCheckState(Qt::Checked);
+        list()->item(10)->setCheckState(Qt::Checked);
+        list()->item(4)->setCheckState(Qt::Checked);
+        QCOMPARE(moduleNames(window().checkedModules()),
+                 (QStringList{"", "Pin", "SMS_Read", "InternetConnection_SIMCom", "InternetConnection_SIMCom2G"}));
+        window().uncheckModule(sms);
+        QCOMPARE(list()->item(8)->checkState(), Qt::Unchecked);
+        QVERIFY(!window().isModuleChecked(sms));
 
         child<QPushButton>(window(), "btnLibMdlSelectAll")->click();
         for (int row = 1; row <= 13; ++row)
@@ -284,8 +244,11 @@ private slots:
         QFETCH(int, row);
         QFETCH(QStringList, pages);
 
-        // Come from another module whose tabs must all disappear.
+        // Come from another module whose tabs must all disappear, from its
+        // last tab (Prompt's settings, Pin's examples): a hidden current tab
+        // falls back to a visible one.
         list()->setCurrentRow(row == 2 ? 4 : 2);
+        tabs()->setCurrentWidget(child<QWidget>(window(), row == 2 ? "tbMdlExample" : "tbMdlSettings_Prompt"));
         list()->setCurrentRow(row);
         QCOMPARE(visiblePages(tabs()), pages);
         QVERIFY(tabs()->isTabVisible(tabs()->currentIndex()));
@@ -294,14 +257,6 @@ private slots:
         QTextDocument expected;
         expected.setHtml(window().moduleAt(row)->getDocHtml());
         QCOMPARE(child<QTextEdit>(window(), "txtedtMdlInfo")->toPlainText(), expected.toPlainText());
-    }
-
-    void hiddenCurrentTabFallsBackToVisibleOne()
-    {
-        list()->setCurrentRow(2);
-        tabs()->setCurrentWidget(child<QWidget>(window(), "tbMdlSettings_Prompt"));
-        list()->setCurrentRow(6);
-        QCOMPARE(tabs()->currentIndex(), 0);
     }
 
     void noCurrentRowEmptiesInfo()
@@ -379,45 +334,73 @@ private slots:
         QVERIFY(example.endsWith("The download will start when you press the \"Download Example\" button."));
     }
 
-    void settingsWidgetsStoreIntoModules()
+    // Every settings box and spin box against its module member, both ways:
+    // changing the widget stores into the module (and nothing else), and
+    // refreshSettingsWidgets shows what the module holds.
+    void settingsWidgetsAndModuleMembers()
     {
         auto* gs = module<TarvexMdl_GettingStarted>(0);
         auto* power = module<TarvexMdl_Power>(1);
         auto* prompt = module<TarvexMdl_Prompt>(2);
         auto* lte = module<TarvexMdl_InternetConnection_SIMCom>(11);
         auto* g2 = module<TarvexMdl_InternetConnection_SIMCom2G>(10);
-
-        box("chkMdl_GettingStarted_IsDebugOutputSetupSelected")->setChecked(false);
-        QCOMPARE(gs->IsDebugOutputSetupSelected, false);
-        spin("spinMdl_GettingStarted_DebugBufferSize")->setValue(64);
-        QCOMPARE(gs->DebugBufferSize, 64.0);
-
-        box("chkMdl_Power_ResetEnabled")->setChecked(true);
-        QCOMPARE(power->UseResetPin, true);
-
-        box("chkMdl_Prompt_IsPromptSetupSelected")->setChecked(false);
-        box("chkMdl_Prompt_IsCircularTxSetupSelected")->setChecked(false);
-        box("chkMdl_Prompt_IsCircularRxSetupSelected")->setChecked(false);
-        QCOMPARE(prompt->IsPromptSetupSelected, false);
-        QCOMPARE(prompt->IsCircularTxSetupSelected, false);
-        QCOMPARE(prompt->IsCircularRxSetupSelected, false);
-        QCOMPARE(prompt->IsEchoCancSetupSelected, true);
-        spin("spinMdl_Prompt_PromptBufferSize")->setValue(16);
-        spin("spinMdl_Prompt_EchoCancellationBufferSize")->setValue(24);
-        spin("spinMdl_Prompt_CircularTxBufferSize")->setValue(32);
-        spin("spinMdl_Prompt_CircularRxBufferSize")->setValue(40);
-        QCOMPARE(prompt->PromptBufferSize, 16.0);
-        QCOMPARE(prompt->EchoCancellationBufferSize, 24.0);
-        QCOMPARE(prompt->CircularTxBufferSize, 32.0);
-        QCOMPARE(prompt->CircularRxBufferSize, 40.0);
+        const QList<QPair<const char*, bool*>> flags = {
+            {"chkMdl_GettingStarted_IsDebugOutputSetupSelected", &gs->IsDebugOutputSetupSelected},
+            {"chkMdl_Power_ResetEnabled", &power->UseResetPin},
+            {"chkMdl_Prompt_IsPromptSetupSelected", &prompt->IsPromptSetupSelected},
+            {"chkMdl_Prompt_IsEchoCancSetupSelected", &prompt->IsEchoCancSetupSelected},
+            {"chkMdl_Prompt_IsCircularTxSetupSelected", &prompt->IsCircularTxSetupSelected},
+            {"chkMdl_Prompt_IsCircularRxSetupSelected", &prompt->IsCircularRxSetupSelected},
+            {"chkMdl_InternetConnectionSimcom_IsApnRequired", &lte->IsApnRequired},
+            {"chkMdl_InternetConnectionSimcom2G_IsApnRequired", &g2->IsApnRequired}};
+        const QList<QPair<const char*, double*>> sizes = {
+            {"spinMdl_GettingStarted_DebugBufferSize", &gs->DebugBufferSize},
+            {"spinMdl_Prompt_PromptBufferSize", &prompt->PromptBufferSize},
+            {"spinMdl_Prompt_EchoCancellationBufferSize", &prompt->EchoCancellationBufferSize},
+            {"spinMdl_Prompt_CircularTxBufferSize", &prompt->CircularTxBufferSize},
+            {"spinMdl_Prompt_CircularRxBufferSize", &prompt->CircularRxBufferSize}};
+        auto values = [&] {
+            QList<double> all;
+            for (const auto& f : flags)
+                all << double(*f.second);
+            for (const auto& z : sizes)
+                all << *z.second;
+            return all;
+        };
+        for (int i = 0; i < flags.size(); ++i) {
+            QCheckBox* b = box(flags.at(i).first);
+            QList<double> want = values();
+            want[i] = double(!b->isChecked());
+            b->setChecked(!b->isChecked());
+            QVERIFY2(values() == want, flags.at(i).first);
+        }
+        for (int i = 0; i < sizes.size(); ++i) {
+            QList<double> want = values();
+            want[flags.size() + i] = 16 + 8 * i;
+            spin(sizes.at(i).first)->setValue(16 + 8 * i);
+            QVERIFY2(values() == want, sizes.at(i).first);
+        }
         // Unchecking a group leaves its size box enabled.
-        QVERIFY(spin("spinMdl_Prompt_PromptBufferSize")->isEnabled());
+        for (const auto& f : flags)
+            box(f.first)->setChecked(false);
+        for (const auto& z : sizes)
+            QVERIFY2(spin(z.first)->isEnabled(), z.first);
 
-        box("chkMdl_InternetConnectionSimcom_IsApnRequired")->setChecked(true);
-        QCOMPARE(lte->IsApnRequired, true);
-        QCOMPARE(g2->IsApnRequired, false);
-        box("chkMdl_InternetConnectionSimcom2G_IsApnRequired")->setChecked(true);
-        QCOMPARE(g2->IsApnRequired, true);
+        // Neighbours get different values, so a widget showing another
+        // member shows.
+        for (int pattern = 0; pattern < 2; ++pattern) {
+            for (int i = 0; i < flags.size(); ++i)
+                *flags.at(i).second = (i + pattern) % 2;
+            for (int i = 0; i < sizes.size(); ++i)
+                *sizes.at(i).second = 1000.9 + 10 * i + pattern; // shown truncated toward zero, and taken so
+            window().refreshSettingsWidgets();
+            for (const auto& f : flags)
+                QVERIFY2(box(f.first)->isChecked() == *f.second, f.first);
+            for (int i = 0; i < sizes.size(); ++i) {
+                QCOMPARE(spin(sizes.at(i).first)->value(), 1000 + 10 * i + pattern);
+                QCOMPARE(*sizes.at(i).second, 1000.0 + 10 * i + pattern);
+            }
+        }
     }
 
     void echoCoupling()
@@ -450,46 +433,6 @@ private slots:
         echo->setChecked(true);
         QCOMPARE(prompt->IsEchoCancSetupSelected, true);
         QVERIFY(canc->isChecked());
-    }
-
-    void refreshCopiesEveryModuleValue()
-    {
-        auto* gs = module<TarvexMdl_GettingStarted>(0);
-        auto* power = module<TarvexMdl_Power>(1);
-        auto* prompt = module<TarvexMdl_Prompt>(2);
-        auto* lte = module<TarvexMdl_InternetConnection_SIMCom>(11);
-        auto* g2 = module<TarvexMdl_InternetConnection_SIMCom2G>(10);
-
-        gs->IsDebugOutputSetupSelected = false;
-        gs->DebugBufferSize = 72;
-        power->UseResetPin = true;
-        prompt->IsPromptSetupSelected = false;
-        prompt->IsCircularTxSetupSelected = false;
-        prompt->IsCircularRxSetupSelected = false;
-        prompt->IsEchoCancSetupSelected = false;
-        prompt->PromptBufferSize = 80;
-        prompt->EchoCancellationBufferSize = 88;
-        prompt->CircularTxBufferSize = 96;
-        prompt->CircularRxBufferSize = 1000.9; // truncated toward zero
-        lte->IsApnRequired = true;
-        g2->IsApnRequired = true;
-
-        window().refreshSettingsWidgets();
-
-        QVERIFY(!box("chkMdl_GettingStarted_IsDebugOutputSetupSelected")->isChecked());
-        QCOMPARE(spin("spinMdl_GettingStarted_DebugBufferSize")->value(), 72);
-        QVERIFY(box("chkMdl_Power_ResetEnabled")->isChecked());
-        QVERIFY(!box("chkMdl_Prompt_IsPromptSetupSelected")->isChecked());
-        QVERIFY(!box("chkMdl_Prompt_IsEchoCancSetupSelected")->isChecked());
-        QVERIFY(!box("chkMdl_Prompt_IsCircularTxSetupSelected")->isChecked());
-        QVERIFY(!box("chkMdl_Prompt_IsCircularRxSetupSelected")->isChecked());
-        QCOMPARE(spin("spinMdl_Prompt_PromptBufferSize")->value(), 80);
-        QCOMPARE(spin("spinMdl_Prompt_EchoCancellationBufferSize")->value(), 88);
-        QCOMPARE(spin("spinMdl_Prompt_CircularTxBufferSize")->value(), 96);
-        QCOMPARE(spin("spinMdl_Prompt_CircularRxBufferSize")->value(), 1000);
-        QCOMPARE(prompt->CircularRxBufferSize, 1000.0);
-        QVERIFY(box("chkMdl_InternetConnectionSimcom_IsApnRequired")->isChecked());
-        QVERIFY(box("chkMdl_InternetConnectionSimcom2G_IsApnRequired")->isChecked());
     }
 
     void refreshClampsSizes()
@@ -607,21 +550,14 @@ private slots:
     void checkDependenciesShowsMessages()
     {
         ScriptedInteraction interaction;
-        // Everything ticked: both connections.
-        child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
-        QCOMPARE(interaction.boxes().size(), 1);
-        QCOMPARE(interaction.boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
-        QCOMPARE(interaction.boxes().at(0).title, QStringLiteral("Module Dependencies"));
-        QCOMPARE(interaction.boxes().at(0).text, QString::fromUtf8(kMessageTwoConnections));
-
         // HTTP client alone: the LTE connection and its chain are ticked.
-        interaction.clear();
         window().on_btnLibMdlSelectNone_clicked();
         window().checkModule(window().moduleAt(12));
         child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
         QCOMPARE(interaction.titles(), QStringList{"Module Dependencies"});
+        QCOMPARE(interaction.boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
         QCOMPARE(interaction.boxes().at(0).text, QString::fromUtf8(kMessageDefaultConnection));
-        QCOMPARE(namesOf(window().checkedModules()),
+        QCOMPARE(moduleNames(window().checkedModules()),
                  (QStringList{"", "Power", "Prompt", "BasicComms", "NetworkRegistration", "InternetConnection_SIMCom",
                               "HTTP_Client_SIMCom"}));
 
@@ -631,7 +567,7 @@ private slots:
         window().checkModule(window().moduleAt(4));
         child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
         QVERIFY(interaction.boxes().isEmpty());
-        QCOMPARE(namesOf(window().checkedModules()), (QStringList{"", "Power", "Prompt", "BasicComms", "Pin"}));
+        QCOMPARE(moduleNames(window().checkedModules()), (QStringList{"", "Power", "Prompt", "BasicComms", "Pin"}));
     }
 };
 

@@ -1,6 +1,7 @@
 // The real main window's project commands and Generate Code button: Save
-// then Open restores everything, the settings-file cases of Open, New, Save
-// and Save As with their boxes, and generations through the button's slot.
+// then Open restores everything, what Open refuses, New, Save and Save As
+// with their boxes, and a generation through the button's slot with the real
+// message boxes. (How reading applies each member: the settings file test.)
 // (The window's usage events: tests/usagestats.)
 
 #include "inmemoryproject.h"
@@ -27,18 +28,7 @@
 
 using namespace workflowtest;
 
-namespace {
-
-template <class T>
-T* child(QObject& parent, const char* name)
-{
-    T* found = parent.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("widget %s not found", name);
-    return found;
-}
-
-} // namespace
+using testsupport::child;
 
 class TstWindowFlow : public QObject
 {
@@ -117,43 +107,6 @@ private slots:
         QCOMPARE(mUi->titles(), (QStringList{"Select Folder", "Project Saved", "Select Folder", "Select Folder"}));
     }
 
-    void openFileCases_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<bool>("cpp");
-        QTest::addColumn<bool>("arduinoChecked");
-        QTest::addColumn<bool>("arduinoVisible");
-        QTest::addColumn<QStringList>("checked");
-        // (How reading treats each member is the settings file test's; here
-        // the window's controls must show it.)
-        QTest::newRow("lower-case c is C++") << QByteArray(R"({"Language": "c"})") << true << true << true
-                                            << QStringList{""};
-        QTest::newRow("C with IsArduino true stays hidden but checked")
-            << QByteArray(R"({"Language": "C", "IsArduino": "true", "CheckedModules": ["USSD"]})") << false << true
-            << false << QStringList{"", "USSD"};
-    }
-
-    void openFileCases()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(bool, cpp);
-        QFETCH(bool, arduinoChecked);
-        QFETCH(bool, arduinoVisible);
-        QFETCH(QStringList, checked);
-        QVERIFY(writeBytes(projectSettingsFilePath(mTmp->path()), file));
-        mUi->answerFolder(mTmp->path());
-        w().on_btnProjectOpen_clicked();
-        QVERIFY(mUi->boxes().size() == 1 && mUi->boxes().at(0).kind == ScriptedInteraction::Kind::Folder);
-        QCOMPARE(w().projectPath(), mTmp->path());
-        QCOMPARE(w().isCpp(), cpp);
-        QCOMPARE(arduinoBox()->isChecked(), arduinoChecked);
-        QCOMPARE(arduinoBox()->isVisibleTo(&w()), arduinoVisible);
-        QStringList names;
-        for (TarvexMdl* m : w().checkedModules())
-            names << m->getName();
-        QCOMPARE(names, checked);
-    }
-
     void openRefusesWhatItCannotRead_data()
     {
         QTest::addColumn<QString>("kind");
@@ -220,31 +173,6 @@ private slots:
         w().on_btnProjectSave_clicked();
         QCOMPARE(mUi->titles(), QStringList{"Error Saving Project"});
         QVERIFY(mUi->boxes().at(0).text.endsWith(QStringLiteral("' is a folder, not a file.")));
-    }
-
-    void cancelledBackupFolderLeavesEveryFileAsItWas()
-    {
-        w().setProjectPath(mTmp->path());
-        selectModules(w(), {QStringLiteral("SMS_Read"), QStringLiteral("RSSI")});
-        w().on_btnGenerateCode_clicked();
-        QCOMPARE(mUi->titles(), QStringList{"Code Generated"});
-        const QString sourcePath = mTmp->path() + QStringLiteral("/gsm_manager.c");
-        QString source = QString::fromUtf8(readBytes(sourcePath));
-        QVERIFY(setSectionBody(source, QStringLiteral("gsmSmsReadEventHandler"), QStringLiteral("    store();")));
-        QVERIFY(writeBytes(sourcePath, source.toUtf8()));
-        const QMap<QString, QByteArray> before = snapshot(mTmp->path());
-
-        // SMS Read removed: Yes on the warning, then Cancel in the folder dialog.
-        w().uncheckModule(w().findModuleByName(QStringLiteral("SMS_Read")));
-        mUi->clear();
-        mUi->answerYes();
-        mUi->answerCancel();
-        w().on_btnGenerateCode_clicked();
-        QCOMPARE(mUi->titles(), (QStringList{"Warning", "Select Folder"}));
-        QVERIFY(mUi->boxes().at(0).details.contains(QStringLiteral("gsmSmsReadEventHandler (lines ")));
-        // The header still declares the SMS types the old source uses, and
-        // the settings file still lists SMS Read.
-        QCOMPARE(snapshot(mTmp->path()), before);
     }
 
     void enterOnEveryRemoveFileBoxKeepsTheFiles()

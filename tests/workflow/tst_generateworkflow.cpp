@@ -1,8 +1,8 @@
 // The Generate Code workflow, run against an in-memory project in temporary
 // folders with every box scripted: the path checks, the first generation,
 // language and layout switches with their stale files and folders, both
-// source files present, lost USER CODE sections, the dependency stop, and
-// every way a write can fail.
+// source files present, lost USER CODE sections and the dependency stop.
+// (What stops a run before the first write: tst_writesafety.)
 
 #include "fileutil.h"
 #include "generateworkflow.h"
@@ -22,7 +22,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
 
 using namespace workflowtest;
 
@@ -338,7 +337,14 @@ private slots:
         QCOMPARE(lost.size(), 1);
         QVERIFY2(lost.at(0).startsWith(QStringLiteral("gsmSmsSendEventHandler (lines ")), qPrintable(lost.at(0)));
         QVERIFY(report.lostSections(QStringLiteral("gsm_manager.h")).isEmpty());
+        QCOMPARE(mUi->boxes().at(0).kind, ScriptedInteraction::Kind::YesNo);
+        QCOMPARE(mUi->boxes().at(0).icon, UserInteraction::Icon::Warning);
         QCOMPARE(mUi->boxes().at(0).title, QStringLiteral("Warning"));
+        QCOMPARE(mUi->boxes().at(0).text,
+                 QStringLiteral("One of the 'USER CODE' sections from gsm_manager.c is no longer being generated. "
+                                "This can occur when a library module (that was previously included) has been "
+                                "removed from the 'Library Modules' list.\n\nWould you like to save a copy of "
+                                "your gsm_manager.c file before continuing?"));
         // The box keeps its text; its details name the section and where it is.
         QVERIFY2(mUi->boxes().at(0).details.contains(QRegularExpression(
                      QStringLiteral("\\bgsmSmsSendEventHandler \\(lines \\d+-\\d+\\)"))),
@@ -492,71 +498,6 @@ private slots:
         QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
         QCOMPARE(mHook.events, (QStringList{"GenerateStart", "GenerateSuccess"}));
         QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/GSM_HttpClient_Simcom.c"))));
-    }
-
-    void writeFailures_data()
-    {
-        QTest::addColumn<QString>("obstacle");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("header cannot be created")
-            << "header" << "Write Error" << "Unable to open file '%1/gsm_manager.h' for writing.";
-        QTest::newRow("source cannot be created")
-            << "source" << "Write Error" << "Unable to open file '%1/gsm_manager.c' for writing.";
-        QTest::newRow("library folder is a file")
-            << "libfile" << "Write Error" << "Failed to write library support files to specified directory.";
-        QTest::newRow("library folder cannot be created")
-            << "srcfile" << "Error Creating Directory" << "Unable to create directory src/Tarvex under the project "
-                                                          "path.";
-        QTest::newRow("licence cannot be written")
-            << "licence" << "Licensing Error"
-            << "Unable to download LICENSE agreement. Please review folder write permissions.";
-        QTest::newRow("read-only project folder")
-            << "readonly" << "Write Error" << "Unable to open file '%1/.tarvex_codegenerator_settings' for writing.";
-    }
-
-    void writeFailures()
-    {
-        QFETCH(QString, obstacle);
-        QFETCH(QString, title);
-        QFETCH(QString, text);
-        // Root ignores permissions, so files are blocked by links into
-        // nowhere and by entries of the wrong kind.
-        const QString nowhere = mDir + QStringLiteral("/no/such/folder/file");
-        if (obstacle == QLatin1String("header"))
-            QVERIFY(QFile::link(nowhere, at(QStringLiteral("gsm_manager.h"))));
-        else if (obstacle == QLatin1String("source"))
-            QVERIFY(QFile::link(nowhere, at(QStringLiteral("gsm_manager.c"))));
-        else if (obstacle == QLatin1String("libfile"))
-            QVERIFY(writeBytes(at(QStringLiteral("Tarvex")), "not a folder"));
-        else if (obstacle == QLatin1String("licence"))
-            QVERIFY(QDir().mkpath(at(QStringLiteral("Tarvex/LICENSE.txt"))));
-        if (obstacle == QLatin1String("srcfile")) {
-            QVERIFY(writeBytes(at(QStringLiteral("src")), "not a folder"));
-            mProject->setCpp(true);
-            mProject->setArduinoChecked(true);
-        }
-        if (obstacle == QLatin1String("readonly")) {
-            if (geteuid() == 0)
-                QSKIP("file permissions do not stop root; the link obstacles above cover the write failures");
-            QVERIFY(QFile::setPermissions(mDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-        }
-        const QMap<QString, QByteArray> before = snapshot(mDir);
-        const bool ok = run();
-        if (obstacle == QLatin1String("readonly"))
-            QFile::setPermissions(mDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QVERIFY(!ok);
-        QCOMPARE(mUi->boxes().size(), 1);
-        QCOMPARE(mUi->boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
-        QCOMPARE(mUi->boxes().at(0).title, title);
-        // The step's message, then the reason naming the entry in the way.
-        const QString shown = mUi->boxes().at(0).text;
-        QVERIFY2(shown.startsWith(text.replace(QStringLiteral("%1"), mDir) + QStringLiteral("\n\n")) &&
-                     shown.contains(mDir),
-                 qPrintable(shown));
-        // Found before anything was written: the project is as it was.
-        QCOMPARE(snapshot(mDir), before);
-        QCOMPARE(mHook.events, QStringList{"GenerateStart"});
     }
 
     void readOnlyOldLibraryFileIsReplaced()

@@ -106,51 +106,60 @@ private slots:
                     .contains("    tick();\n"));
     }
 
-    void commandLineProblems_data()
+    // Every stop before the first write, with its status and its one line on
+    // standard error: bad command lines and settings (2), a rule message (3),
+    // a failed step (1).
+    void stopsWithTheirStatus_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("setup");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no folder") << QStringList{"generate"} << "" << "missing PROJECT_DIR";
-        QTest::newRow("folder missing") << QStringList{"generate", "/no/such/folder"} << ""
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message"); // in the line (%1: the folder); status 2 lines name the tool first
+        QTest::newRow("no folder") << QStringList{"generate"} << "" << 2 << "missing PROJECT_DIR";
+        QTest::newRow("folder missing") << QStringList{"generate", "/no/such/folder"} << "" << 2
                                         << "project folder does not exist: /no/such/folder";
-        QTest::newRow("no settings file") << QStringList{"generate", "DIR"} << "" << "settings file not found";
-        QTest::newRow("settings not JSON") << QStringList{"generate", "DIR"} << "garbage" << "not valid JSON";
-        QTest::newRow("bad source choice") << QStringList{"generate", "DIR", "--source-from", "h"} << "settings"
+        QTest::newRow("no settings file") << QStringList{"generate", "DIR"} << "" << 2 << "settings file not found";
+        QTest::newRow("settings not JSON") << QStringList{"generate", "DIR"} << "garbage" << 2 << "not valid JSON";
+        QTest::newRow("bad source choice") << QStringList{"generate", "DIR", "--source-from", "h"} << "settings" << 2
                                            << "--source-from takes c or cpp";
         QTest::newRow("both stale flags") << QStringList{"generate", "DIR", "--keep-stale", "--delete-stale"}
-                                          << "settings" << "once";
+                                          << "settings" << 2 << "once";
         QTest::newRow("backup folder missing") << QStringList{"generate", "DIR", "--backup-dir", "/no/such/dir"}
-                                               << "settings" << "backup folder does not exist";
-        QTest::newRow("two folders") << QStringList{"generate", "DIR", "DIR"} << "settings" << "unexpected argument";
+                                               << "settings" << 2 << "backup folder does not exist";
+        QTest::newRow("two folders") << QStringList{"generate", "DIR", "DIR"} << "settings" << 2 << "unexpected argument";
+        QTest::newRow("rule message") << QStringList{"generate", "DIR"} << "http" << 3
+                                      << "Module Dependencies: No Internet Connection module";
+        QTest::newRow("failed step") << QStringList{"generate", "DIR"} << "blocked" << 1
+                                     << "Write Error: Failed to write library support files to specified directory. "
+                                        "'%1/Tarvex' is not a folder.";
     }
 
-    void commandLineProblems()
+    void stopsWithTheirStatus()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, setup);
+        QFETCH(int, status);
         QFETCH(QString, message);
         if (setup == QLatin1String("garbage"))
             QVERIFY(writeBytes(mDir + QStringLiteral("/.tarvex_codegenerator_settings"), "{ nope"));
-        else if (setup == QLatin1String("settings"))
+        else if (setup == QLatin1String("http"))
+            writeSettings({QStringLiteral("HTTP_Client_SIMCom")}, false, false);
+        else if (!setup.isEmpty())
             writeSettings({QStringLiteral("Pin")}, false, false);
+        if (setup == QLatin1String("blocked"))
+            QVERIFY(writeBytes(mDir + QStringLiteral("/Tarvex"), "a file where the library folder goes"));
         args.replaceInStrings(QStringLiteral("DIR"), mDir);
         const QMap<QString, QByteArray> before = snapshot(mDir);
         const ToolRun r = runTool(args);
-        QCOMPARE(r.status, 2);
+        QCOMPARE(r.status, status);
         QCOMPARE(r.lines().size(), 1);
-        QVERIFY2(r.err.startsWith(QStringLiteral("tarvex-gen generate: ")) && r.err.contains(message),
+        QVERIFY2(r.err.contains(QString(message).replace(QStringLiteral("%1"), QFileInfo(mDir).absoluteFilePath())),
                  qPrintable(r.err));
+        if (status == 2)
+            QVERIFY2(r.err.startsWith(QStringLiteral("tarvex-gen generate: ")), qPrintable(r.err));
+        else
+            QVERIFY2(r.err.startsWith(message.left(message.indexOf(QLatin1Char(':')) + 2)), qPrintable(r.err));
         QCOMPARE(snapshot(mDir), before);
-    }
-
-    void ruleMessageStops()
-    {
-        writeSettings({QStringLiteral("HTTP_Client_SIMCom")}, false, false);
-        const ToolRun r = runTool({QStringLiteral("generate"), mDir});
-        QCOMPARE(r.status, 3);
-        QVERIFY(r.lines().first().startsWith(QStringLiteral("Module Dependencies: No Internet Connection module")));
-        QVERIFY(!QFile::exists(mDir + QStringLiteral("/gsm_manager.h")));
     }
 
     void bothSourcesNeedAChoice()
@@ -234,17 +243,6 @@ private slots:
         QVERIFY(QFile::exists(mDir + QStringLiteral("/Tarvex/GSM_USSD.c")));
     }
 
-    void failedStepIsStatusOne()
-    {
-        writeSettings({QStringLiteral("Pin")}, false, false);
-        QVERIFY(writeBytes(mDir + QStringLiteral("/Tarvex"), "a file where the library folder goes"));
-        const ToolRun r = runTool({QStringLiteral("generate"), mDir});
-        QCOMPARE(r.status, 1);
-        QVERIFY(r.lines().last().startsWith(
-            QStringLiteral("Write Error: Failed to write library support files to specified directory. '%1/Tarvex' "
-                           "is not a folder.")
-                .arg(QFileInfo(mDir).absoluteFilePath())));
-    }
 };
 
 QTEST_GUILESS_MAIN(TstTarvexGenGenerate)

@@ -1,6 +1,6 @@
 // USER CODE preservation: which sections are found, how developer code is
 // carried into a new text, which losses are reported, and the file side
-// (reading, the warning and its backup, the target name, write failures).
+// (an unreadable old file).
 
 #include "scriptedinteraction.h"
 #include "testsupport.h"
@@ -72,52 +72,6 @@ class TstUserCodeMerge : public QObject
 private slots:
     void initTestCase() { testsupport::installStrictMessageHandler(); }
 
-    void patternsFollowTheListAndItsOrder()
-    {
-        const QStringList names = userCodeSectionNames();
-        QCOMPARE(names.size(), 27);
-        QCOMPARE(names.first(), QStringLiteral("Includes"));
-        QCOMPARE(names.at(6), QStringLiteral("Exported Variables"));
-        QCOMPARE(names.at(15), QStringLiteral("gsmWrite"));
-        QCOMPARE(names.at(16), QStringLiteral("gsmWriteCompleted"));
-        QCOMPARE(names.last(), QStringLiteral("gsmDebugWrite"));
-        const QList<QRegularExpression> patterns = buildUserCodePatterns();
-        QCOMPARE(patterns.size(), 27);
-        for (int i = 0; i < patterns.size(); ++i) {
-            QVERIFY2(patterns.at(i).isValid(), qPrintable(names.at(i)));
-            const QString s = section(names.at(i), QStringLiteral("x\n"));
-            QCOMPARE(patterns.at(i).match(s).captured(1), s.chopped(1));
-        }
-        // Marker spelling: any white space, none after the slashes; case matters.
-        const QRegularExpression& init = patterns.at(3);
-        QVERIFY(init.match(QStringLiteral("//USER  CODE\tBEGIN Init\nx\n//   USER CODE END  Init")).hasMatch());
-        QVERIFY(!init.match(QStringLiteral("// user code begin Init\nx\n// user code end Init")).hasMatch());
-        // A name never matches a longer name that starts with it.
-        QVERIFY(!patterns.at(15).match(section(QStringLiteral("gsmWriteCompleted"), QString())).hasMatch());
-        QVERIFY(!init.match(section(QStringLiteral("InitExtra"), QString())).hasMatch());
-        // The END line may carry more text after the name; it is not part of the section.
-        const QRegularExpressionMatch m =
-            init.match(QStringLiteral("  // USER CODE BEGIN Init\nx\n// USER CODE END Init */ tail\n"));
-        QCOMPARE(m.captured(1), QStringLiteral("// USER CODE BEGIN Init\nx\n// USER CODE END Init"));
-    }
-
-    void developerCodeIsCarriedExactly()
-    {
-        const QString code = QStringLiteral("    x = \"$1 \\\\1 %1 %2\"; // caf\u00e9 \u20ac\r still\n\tback\\slash\n");
-        const QString old = QStringLiteral("old stuff\n") + section(QStringLiteral("Poll"), code) +
-                            section(QStringLiteral("Init"), QStringLiteral("init();\n"), QStringLiteral("  "));
-        QString fresh = generated({QStringLiteral("Init"), QStringLiteral("Poll"), QStringLiteral("gsmRead")});
-        const UserCodeMergeResult r = mergeUserCodeText(old, fresh);
-        QVERIFY(r.lostSections.isEmpty());
-        QString expected =
-            generated({QStringLiteral("Init"), QStringLiteral("Poll"), QStringLiteral("gsmRead")});
-        expected.replace(QStringLiteral("// USER CODE BEGIN Poll\n    // default Poll\n    // USER CODE END Poll"),
-                         section(QStringLiteral("Poll"), code).chopped(1));
-        expected.replace(QStringLiteral("// USER CODE BEGIN Init\n    // default Init\n    // USER CODE END Init"),
-                         QStringLiteral("// USER CODE BEGIN Init\ninit();\n  // USER CODE END Init"));
-        QCOMPARE(fresh, expected);
-    }
-
     // The old file's bytes against the plan: what is carried (byte for
     // byte) and what is named as lost. Fresh text: the sections of
     // kFreshNames with their default content.
@@ -136,12 +90,6 @@ private slots:
         const Bodies carried{{"Init", "init();\n"}, {"Poll", "poll();\n"}};
         auto row = [](const char* name) { return &QTest::newRow(name); };
 
-        // Marker text that is not a whole marker line is code.
-        const QByteArray quoted = "    puts(\"// USER CODE END Init\");\n    x(); // USER CODE END Init\n"
-                                  "    puts(\"// USER CODE BEGIN Poll\");\n    /* // USER CODE BEGIN Poll */\n"
-                                  "    y(); /* // USER CODE END Init */\n";
-        *row("marker text inside code") << sec("Init", quoted) + poll
-                                        << expect({{"Init", quoted}, {"Poll", "poll();\n"}}) << QStringList() << 0;
         *row("marker spelling and blanks") << QByteArray("  //USER  CODE\tBEGIN   Init \t\nmine();\n"
                                                          "\t//   USER CODE END Init  \n")
                                            << expect({{"Init", "//USER  CODE\tBEGIN   Init \t\nmine();\n\t//   USER CODE END Init"}}, true)
@@ -192,17 +140,8 @@ private slots:
                                                << 0;
         *row("blank file") << QByteArray(" \n\t\n") << expect({}) << QStringList() << 0;
 
-        // Bytes survive whatever they are.
-        const QByteArray raw("a\0b\xff\xfe\xc3(\x80\n", 9);
-        *row("NUL and invalid UTF-8") << sec("Init", raw) + poll << expect({{"Init", raw}, {"Poll", "poll();\n"}})
-                                      << QStringList() << 0;
-        const QByteArray huge = QByteArray(20 * 1024 * 1024 / 64, 'x').replace("x", "    call(); /* a plain developer line of sixty-four bytes .. */\n");
-        *row("20 MB section") << sec("Init", huge) << expect({{"Init", huge}}) << QStringList() << 0;
         *row("CR LF becomes LF, a lone CR stays") << QByteArray("// USER CODE BEGIN Init\r\na\rb\r\n// USER CODE END Init\r\n")
                                                   << expect({{"Init", "a\rb\n"}}) << QStringList() << 0;
-        *row("UTF-8 byte-order mark kept") << QByteArray("\xEF\xBB\xBF") + init
-                                           << QByteArray("\xEF\xBB\xBF") + expect(carried.mid(0, 1)) << QStringList()
-                                           << 0;
         *row("UTF-16 converted and said")
             << QByteArray("\xFF\xFE") + utf16(sec("Init", "caf\xc3\xa9();\n"))
             << QByteArray("\xEF\xBB\xBF") + expect({{"Init", "caf\xc3\xa9();\n"}}) << QStringList() << 1;
@@ -238,91 +177,25 @@ private slots:
         QVERIFY(mDir.isValid());
         QDir(mDir.path()).removeRecursively();
         QDir().mkpath(mDir.path() + QStringLiteral("/project"));
-        QDir().mkpath(mDir.path() + QStringLiteral("/backup"));
         mProject = mDir.path() + QStringLiteral("/project");
     }
 
-    // The window's merge of one file: Generate Code's questions, the target
-    // named by the language, and a copy that never replaces a file already
-    // in the chosen folder.
-    void singleFileMerge_data()
+    // The merge of one file (the window's mergeUserCodeAndWrite) reads the
+    // old file first: one that cannot be read is a Read Error naming it, and
+    // nothing is written. (The questions and the backup are Generate Code's:
+    // tst_generateworkflow and tst_writesafety.)
+    void unreadableFileIsAReadError()
     {
-        QTest::addColumn<QString>("answer");
-        QTest::newRow("No drops the section") << "No";
-        QTest::newRow("Yes copies beside an earlier copy") << "Backup";
-        QTest::newRow("Yes and a cancelled dialog stops") << "Cancel";
-        QTest::newRow("unreadable file") << "Unreadable";
-    }
-
-    void singleFileMerge()
-    {
-        QFETCH(QString, answer);
         ScriptedInteraction ui;
         const QString path = mProject + QStringLiteral("/gsm_manager.c");
-        const QString target = mProject + QStringLiteral("/gsm_manager.cpp");
-        const QString backup = mDir.path() + QStringLiteral("/backup");
-        const QByteArray oldBytes = "head\r\n// USER CODE BEGIN gsmSmsSendEventHandler\r\nsms();\r\n"
-                                    "// USER CODE END gsmSmsSendEventHandler\r\n" +
-                                    section(QStringLiteral("Init"), QStringLiteral("mine();\n")).toUtf8();
-        if (answer == QLatin1String("Unreadable"))
-            QDir().mkpath(path); // a folder cannot be read as a file
-        else
-            writeBytes(path, oldBytes);
-        writeBytes(backup + QStringLiteral("/gsm_manager.c"), "an earlier copy");
-        if (answer == QLatin1String("No"))
-            ui.answerNo();
-        else if (answer != QLatin1String("Unreadable"))
-            ui.answerYes();
-        if (answer == QLatin1String("Backup"))
-            ui.answerFolder(backup);
-        else if (answer == QLatin1String("Cancel"))
-            ui.answerCancel();
-
+        QVERIFY(QDir().mkpath(path)); // a folder cannot be read as a file
         QString text = generated({QStringLiteral("Init")});
-        const bool ok = mergeUserCodeAndWrite(path, text, true);
-        QVERIFY(ui.verifyAllAnswersUsed());
-        QCOMPARE(readBytes(backup + QStringLiteral("/gsm_manager.c")), QByteArray("an earlier copy"));
-        const QStringList copies = QDir(backup).entryList(QDir::Files, QDir::Name);
-        if (answer == QLatin1String("Unreadable")) {
-            QVERIFY(!ok);
-            QCOMPARE(ui.titles(), QStringList{"Read Error"});
-            QVERIFY(ui.boxes().at(0).text.startsWith(
-                QStringLiteral("Error encountered while trying to save 'USER CODE' sections.\n\nUnable to open "
-                               "file '") + path + QStringLiteral("' for reading.")));
-            QVERIFY(!QFile::exists(target));
-            return;
-        }
-        const ScriptedInteraction::Box& warning = ui.boxes().at(0);
-        QCOMPARE(warning.kind, ScriptedInteraction::Kind::YesNo);
-        QCOMPARE(warning.icon, UserInteraction::Icon::Warning);
-        QCOMPARE(warning.title, QStringLiteral("Warning"));
-        QCOMPARE(warning.text,
-                 QStringLiteral("One of the 'USER CODE' sections from gsm_manager.c is no longer being generated. "
-                                "This can occur when a library module (that was previously included) has been "
-                                "removed from the 'Library Modules' list.\n\nWould you like to save a copy of "
-                                "your gsm_manager.c file before continuing?"));
-        QVERIFY(warning.details.contains(QStringLiteral("gsmSmsSendEventHandler (lines 2-4)")));
-        QCOMPARE(readBytes(path), oldBytes); // the old file stays for the Remove File? question
-        if (answer == QLatin1String("Cancel")) {
-            QVERIFY(!ok);
-            QCOMPARE(ui.boxes().size(), 2);
-            QCOMPARE(ui.boxes().at(1).title, QStringLiteral("Select Folder"));
-            QVERIFY(!QFile::exists(target));
-            QCOMPARE(copies.size(), 1);
-            return;
-        }
-        QVERIFY(ok);
-        QCOMPARE(readBytes(target), text.toUtf8()); // the merged text comes back as written
-        QVERIFY(text.contains(QStringLiteral("\nmine();\n")) && !text.contains(QStringLiteral("sms();")));
-        if (answer == QLatin1String("Backup")) {
-            QCOMPARE(copies.size(), 2);
-            const QString copy = copies.at(0) == QLatin1String("gsm_manager.c") ? copies.at(1) : copies.at(0);
-            QVERIFY2(QRegularExpression(QStringLiteral("^gsm_manager-\\d{8}-\\d{6}\\.c$")).match(copy).hasMatch(),
-                     qPrintable(copy));
-            QCOMPARE(readBytes(backup + QLatin1Char('/') + copy), oldBytes);
-        } else {
-            QCOMPARE(copies.size(), 1);
-        }
+        QVERIFY(!mergeUserCodeAndWrite(path, text, true));
+        QCOMPARE(ui.titles(), QStringList{"Read Error"});
+        QVERIFY(ui.boxes().at(0).text.startsWith(
+            QStringLiteral("Error encountered while trying to save 'USER CODE' sections.\n\nUnable to open file '") +
+            path + QStringLiteral("' for reading.")));
+        QVERIFY(!QFile::exists(mProject + QStringLiteral("/gsm_manager.cpp")));
     }
 
 private:

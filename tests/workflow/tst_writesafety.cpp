@@ -23,6 +23,7 @@
 
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 using namespace workflowtest;
 
@@ -188,25 +189,46 @@ private slots:
                      qPrintable(name));
     }
 
+    // Links (also dangling ones), special files and entries of the wrong
+    // kind where the generator reads, writes or clears: the run stops before
+    // anything is written, with the step's message where given and the path
+    // of the entry in the way. (Root ignores permissions, so these are the
+    // obstacles a test can set up; the read-only row needs another user.)
     void linksAndSpecialFilesStopTheRun_data()
     {
         QTest::addColumn<QString>("entry");   // relative to the project
-        QTest::addColumn<QString>("kind");    // "link", "dangling", "fifo"
+        QTest::addColumn<QString>("kind");    // "link", "dangling", "fifo", "file", "folder", "readonly"
         QTest::addColumn<bool>("arduino");
-        QTest::newRow("library folder") << "Tarvex" << "link" << false;
-        QTest::newRow("library folder, dangling") << "Tarvex" << "dangling" << false;
-        QTest::newRow("src of the Arduino layout") << "src" << "link" << true;
-        QTest::newRow("src/Tarvex") << "src/Tarvex" << "link" << true;
-        QTest::newRow("gsm_manager.c") << "gsm_manager.c" << "link" << false;
-        QTest::newRow("gsm_manager.h, dangling") << "gsm_manager.h" << "dangling" << false;
-        QTest::newRow("circbuff.c") << "circbuff.c" << "link" << false;
-        QTest::newRow("circbuff.h, dangling") << "circbuff.h" << "dangling" << false;
-        QTest::newRow("a library file") << "Tarvex/GSM_Util.c" << "link" << false;
-        QTest::newRow("an old file the library folder clears") << "Tarvex/notes.txt" << "link" << false;
-        QTest::newRow("LICENSE.txt") << "Tarvex/LICENSE.txt" << "dangling" << false;
-        QTest::newRow("settings file") << ".tarvex_codegenerator_settings" << "link" << false;
-        QTest::newRow("gsm_manager.c as a FIFO") << "gsm_manager.c" << "fifo" << false;
-        QTest::newRow("circbuff.c as a FIFO") << "circbuff.c" << "fifo" << false;
+        QTest::addColumn<QString>("title");   // empty: any critical box
+        QTest::addColumn<QString>("message"); // the start of its text, %1 for the project folder
+        const QString cannotOpen = QStringLiteral("Unable to open file '%1/%2' for writing.");
+        QTest::newRow("library folder") << "Tarvex" << "link" << false << "" << "";
+        QTest::newRow("library folder, dangling") << "Tarvex" << "dangling" << false << "" << "";
+        QTest::newRow("library folder is a file")
+            << "Tarvex" << "file" << false << "Write Error"
+            << "Failed to write library support files to specified directory.";
+        QTest::newRow("src of the Arduino layout") << "src" << "link" << true << "" << "";
+        QTest::newRow("src/Tarvex") << "src/Tarvex" << "link" << true << "" << "";
+        QTest::newRow("src of the Arduino layout is a file")
+            << "src" << "file" << true << "Error Creating Directory"
+            << "Unable to create directory src/Tarvex under the project path.";
+        QTest::newRow("gsm_manager.c") << "gsm_manager.c" << "link" << false << "Write Error"
+                                       << cannotOpen.arg("%1", "gsm_manager.c");
+        QTest::newRow("gsm_manager.h, dangling") << "gsm_manager.h" << "dangling" << false << "Write Error"
+                                                 << cannotOpen.arg("%1", "gsm_manager.h");
+        QTest::newRow("circbuff.c") << "circbuff.c" << "link" << false << "" << "";
+        QTest::newRow("circbuff.h, dangling") << "circbuff.h" << "dangling" << false << "" << "";
+        QTest::newRow("a library file") << "Tarvex/GSM_Util.c" << "link" << false << "" << "";
+        QTest::newRow("an old file the library folder clears") << "Tarvex/notes.txt" << "link" << false << "" << "";
+        QTest::newRow("LICENSE.txt") << "Tarvex/LICENSE.txt" << "dangling" << false << "" << "";
+        QTest::newRow("LICENSE.txt is a folder")
+            << "Tarvex/LICENSE.txt" << "folder" << false << "Licensing Error"
+            << "Unable to download LICENSE agreement. Please review folder write permissions.";
+        QTest::newRow("settings file") << ".tarvex_codegenerator_settings" << "link" << false << "" << "";
+        QTest::newRow("read-only project folder") << "." << "readonly" << false << "Write Error"
+                                                  << cannotOpen.arg("%1", ".tarvex_codegenerator_settings");
+        QTest::newRow("gsm_manager.c as a FIFO") << "gsm_manager.c" << "fifo" << false << "" << "";
+        QTest::newRow("circbuff.c as a FIFO") << "circbuff.c" << "fifo" << false << "" << "";
     }
 
     void linksAndSpecialFilesStopTheRun()
@@ -214,6 +236,10 @@ private slots:
         QFETCH(QString, entry);
         QFETCH(QString, kind);
         QFETCH(bool, arduino);
+        QFETCH(QString, title);
+        QFETCH(QString, message);
+        if (kind == QLatin1String("readonly") && geteuid() == 0)
+            QSKIP("file permissions do not stop root; the other rows cover the write failures");
         QTemporaryDir project, outside;
         // What lies outside: a folder with the developer's files, and a file.
         QVERIFY(writeBytes(outside.path() + QStringLiteral("/manual.txt"), "documentation\n"));
@@ -221,13 +247,19 @@ private slots:
         QVERIFY(QDir().mkpath(outside.path() + QStringLiteral("/Tarvex")));
         QVERIFY(writeBytes(outside.path() + QStringLiteral("/Tarvex/GSM_Util.c"), "outside\n"));
 
-        const QString path = project.path() + QLatin1Char('/') + entry;
+        const QString path = QDir::cleanPath(project.path() + QLatin1Char('/') + entry);
         QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
         const bool folderEntry = entry == QLatin1String("Tarvex") || entry.startsWith(QLatin1String("src"));
         if (kind == QLatin1String("link"))
             QVERIFY(QFile::link(folderEntry ? outside.path() : outside.path() + QStringLiteral("/main.c"), path));
         else if (kind == QLatin1String("dangling"))
             QVERIFY(QFile::link(outside.path() + QStringLiteral("/missing/") + QFileInfo(entry).fileName(), path));
+        else if (kind == QLatin1String("file"))
+            QVERIFY(writeBytes(path, "not a folder"));
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        else if (kind == QLatin1String("readonly"))
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         else
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
 
@@ -239,12 +271,24 @@ private slots:
         model.setCpp(arduino);
         model.setArduinoChecked(arduino);
         ScriptedInteraction ui;
-        QVERIFY(!generateCode(model));
+        RecordingHook hook;
+        const bool ok = generateCode(model, &hook);
+        if (kind == QLatin1String("readonly"))
+            QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QVERIFY(!ok);
         QVERIFY(ui.verifyAllAnswersUsed());
         QCOMPARE(ui.boxes().size(), 1);
         QCOMPARE(ui.boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
-        QVERIFY2(ui.boxes().at(0).text.contains(QLatin1Char('\'') + path + QLatin1Char('\'')),
-                 qPrintable(ui.boxes().at(0).text));
+        const QString shown = ui.boxes().at(0).text;
+        if (!title.isEmpty()) {
+            QCOMPARE(ui.boxes().at(0).title, title);
+            // The step's message, then the reason.
+            QVERIFY2(shown.startsWith(message.replace(QStringLiteral("%1"), project.path()) + QStringLiteral("\n\n")),
+                     qPrintable(shown));
+        }
+        if (kind != QLatin1String("readonly"))
+            QVERIFY2(shown.contains(QLatin1Char('\'') + path + QLatin1Char('\'')), qPrintable(shown));
+        QCOMPARE(hook.events, QStringList{"GenerateStart"});
         QCOMPARE(snapshot(outside.path()), outsideBefore);
         QCOMPARE(snapshot(project.path()), projectBefore);
     }

@@ -59,8 +59,25 @@ ToolRun runProgram(const QString& program, const QStringList& args, const QByteA
     if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
         return r;
     r.status = p.exitCode();
+    r.out = p.readAllStandardOutput();
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
+}
+
+bool runIn(const QString& program, const QStringList& args, const QString& dir, QString* log, QString* output)
+{
+    QProcess p;
+    p.setWorkingDirectory(dir);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    const bool finished = p.waitForFinished(300000);
+    const QString text = QString::fromLocal8Bit(p.readAll());
+    if (output)
+        *output = text;
+    if (finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+        return true;
+    *log = program + QLatin1Char(' ') + args.join(QLatin1Char(' ')) + QLatin1Char('\n') + text.left(4000);
+    return false;
 }
 
 void selectModules(ProjectModel& project, const QStringList& names)
@@ -105,18 +122,6 @@ QStringList expectedProjectEntries(const QList<TarvexMdl*>& modules, const QStri
     out << libraryFolder + QStringLiteral("/LICENSE.txt");
     out.sort();
     return out;
-}
-
-QStringList missingBundleFiles(const QList<TarvexMdl*>& modules)
-{
-    QStringList missing;
-    for (const QString& f : libraryFileNames(modules))
-        if (!QFile::exists(QStringLiteral(":/tarvex/resources/tarvex/") + f))
-            missing << f;
-    for (const char* f : {"circbuff.c", "circbuff.h"})
-        if (!QFile::exists(QStringLiteral(":/code/resources/code/") + QLatin1String(f)))
-            missing << QLatin1String(f);
-    return missing;
 }
 
 namespace {

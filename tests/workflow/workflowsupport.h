@@ -23,11 +23,12 @@ QMap<QString, QByteArray> snapshot(const QString& dir);
 // Recreates a snapshot()-listed tree of folders and plain files under to.
 bool copyTree(const QString& from, const QString& to);
 
-// Exit status (-1 when it did not end normally within a minute) and standard
-// error of one run of a program.
+// Exit status (-1 when it did not end normally within a minute), standard
+// output and standard error of one run of a program.
 struct ToolRun
 {
     int status = -1;
+    QByteArray out;
     QString err;
     QStringList lines() const { return err.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
 };
@@ -36,6 +37,11 @@ struct ToolRun
 // environment (the writers' test hooks).
 ToolRun runProgram(const QString& program, const QStringList& args, const QByteArray& faultVariable = QByteArray(),
                    int faultAt = 0);
+
+// Runs a build tool in dir (output and errors merged); on failure *log gets
+// the command line and the start of its output. The output goes to *output.
+bool runIn(const QString& program, const QStringList& args, const QString& dir, QString* log,
+           QString* output = nullptr);
 
 using testsupport::readBytes;
 using testsupport::writeBytes;
@@ -53,10 +59,6 @@ QStringList expectedProjectEntries(const QList<TarvexMdl*>& modules, const QStri
 
 // Library files (support files first) that the modules need, without repeats.
 QStringList libraryFileNames(const QList<TarvexMdl*>& modules);
-
-// Bundle files of libraryFileNames() and the circbuff pair that are missing;
-// empty when the whole library is bundled.
-QStringList missingBundleFiles(const QList<TarvexMdl*>& modules);
 
 // Records the usage events of a run.
 class RecordingHook : public UsageEventHook
