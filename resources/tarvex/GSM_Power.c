@@ -47,9 +47,12 @@ static void setKey(GSM_Power_Instance* inst, bool activated)
     }
 }
 
-static bool statusOn(GSM_Power_Instance* inst)
+static void setReset(GSM_Power_Instance* inst, bool activated)
 {
-    return (inst->ReadStatus != 0) ? inst->ReadStatus(inst) : (inst->AssumedOn != 0u);
+    if (inst->SetReset != 0)
+    {
+        inst->SetReset(inst, activated);
+    }
 }
 
 static void enterPhase(GSM_Power_Instance* inst, uint8_t phase)
@@ -58,14 +61,11 @@ static void enterPhase(GSM_Power_Instance* inst, uint8_t phase)
     inst->PhaseStart_ms = gsm__SysTime_ms();
 }
 
-static void becameOn(GSM_Power_Instance* inst)
+/* Presses the power key and goes to PP_PRESS_ON or PP_PRESS_OFF. */
+static void press(GSM_Power_Instance* inst, uint8_t phase)
 {
-    if (inst->_i.State != (uint8_t)GSM_Power_State_On)
-    {
-        inst->_i.State = (uint8_t)GSM_Power_State_On;
-        inst->_i.Session++;
-        GSM_DEBUG_TEXT("[GSM] power on\n");
-    }
+    setKey(inst, true);
+    enterPhase(inst, phase);
 }
 
 void gsmPowerInit(GSM_Power_Instance* inst)
@@ -83,10 +83,7 @@ void gsmPowerInit(GSM_Power_Instance* inst)
         inst->PowerOffPressTime_ms = GSM_POWER_DEFAULT_OFF_PRESS_MS;
     }
     setKey(inst, false);
-    if (inst->SetReset != 0)
-    {
-        inst->SetReset(inst, false);
-    }
+    setReset(inst, false);
     inst->WantOn = 1u;
     inst->Attempts = 0;
     inst->AssumedOn = 0;
@@ -95,178 +92,142 @@ void gsmPowerInit(GSM_Power_Instance* inst)
     enterPhase(inst, PP_STEADY);
 }
 
-/* A pulse did not have its effect: press again, or pause after too many attempts. */
-static void pulseFailed(GSM_Power_Instance* inst)
-{
-    inst->Attempts++;
-    if (inst->Attempts >= GSM_POWER_MAX_ATTEMPTS)
-    {
-        inst->_i.State = (uint8_t)GSM_Power_State_Failed;
-        enterPhase(inst, PP_PAUSE);
-        GSM_DEBUG_TEXT("[GSM] power key has no effect\n");
-    }
-    else
-    {
-        enterPhase(inst, PP_STEADY);
-    }
-}
-
 void gsmPowerPoll(GSM_Power_Instance* inst)
 {
     bool on;
+    uint32_t elapsed;
 
     if (inst == 0)
     {
         return;
     }
-    on = statusOn(inst);
+    on = (inst->ReadStatus != 0) ? inst->ReadStatus(inst) : (inst->AssumedOn != 0u);
+    elapsed = gsmUtilElapsed(inst->PhaseStart_ms);
 
+    /* A phase in progress either goes on (return) or has ended and leaves the decision
+     * to the steady state below, in the same call. */
     switch (inst->Phase)
     {
-    case PP_STEADY:
-        if (inst->WantOn)
-        {
-            if (on)
-            {
-                inst->Attempts = 0;
-                becameOn(inst);
-                if (inst->_i.RestartRequest)
-                {
-                    inst->_i.RestartRequest = 0;
-                    inst->_i.State = (uint8_t)GSM_Power_State_Resetting;
-                    if (inst->SetReset != 0)
-                    {
-                        inst->SetReset(inst, true);
-                        enterPhase(inst, PP_RESET_PULSE);
-                    }
-                    else
-                    {
-                        /* Power cycle: switch off; the steady state switches on again. */
-                        setKey(inst, true);
-                        enterPhase(inst, PP_PRESS_OFF);
-                    }
-                }
-            }
-            else
-            {
-                /* Off but wanted on (at start-up, or the modem dropped out). */
-                inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOn;
-                inst->_i.RestartRequest = 0;
-                setKey(inst, true);
-                enterPhase(inst, PP_PRESS_ON);
-            }
-        }
-        else
-        {
-            inst->_i.RestartRequest = 0;
-            if (on)
-            {
-                inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOff;
-                setKey(inst, true);
-                enterPhase(inst, PP_PRESS_OFF);
-            }
-            else
-            {
-                inst->Attempts = 0;
-                inst->_i.State = (uint8_t)GSM_Power_State_Off;
-            }
-        }
-        break;
-
     case PP_PRESS_ON:
     case PP_PRESS_OFF:
-    {
-        bool pressOn = (inst->Phase == PP_PRESS_ON);
-        uint16_t t = pressOn ? inst->PowerOnPressTime_ms : inst->PowerOffPressTime_ms;
-        if (gsmUtilTimedOut(inst->PhaseStart_ms, t))
+        if (elapsed >= ((inst->Phase == PP_PRESS_ON) ? inst->PowerOnPressTime_ms : inst->PowerOffPressTime_ms))
         {
             setKey(inst, false);
-            if (pressOn)
+            enterPhase(inst, (uint8_t)(inst->Phase + (PP_WAIT_ON - PP_PRESS_ON)));
+        }
+        return;
+
+    case PP_WAIT_ON:
+    case PP_WAIT_OFF:
+    {
+        bool wanted = (inst->Phase == PP_WAIT_ON);
+        if (inst->ReadStatus == 0 && elapsed >= GSM_POWER_NO_STATUS_WAIT_MS)
+        {
+            inst->AssumedOn = wanted ? 1u : 0u;
+            on = wanted;
+        }
+        if (on != wanted)
+        {
+            if (elapsed >= GSM_POWER_STATUS_TIMEOUT_MS)
             {
-                enterPhase(inst, PP_WAIT_ON);
-            }
-            else
-            {
-                if (inst->_i.State != (uint8_t)GSM_Power_State_Resetting)
+                /* The pulse had no effect: press again, or pause after too many. */
+                if (++inst->Attempts >= GSM_POWER_MAX_ATTEMPTS)
                 {
-                    inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOff;
+                    inst->_i.State = (uint8_t)GSM_Power_State_Failed;
+                    enterPhase(inst, PP_PAUSE);
+                    GSM_DEBUG_TEXT("[GSM] power key has no effect\n");
                 }
-                enterPhase(inst, PP_WAIT_OFF);
+                else
+                {
+                    inst->Phase = PP_STEADY;
+                }
             }
+            return;
+        }
+        inst->Attempts = 0;
+        if (!on)
+        {
+            inst->_i.State = (uint8_t)GSM_Power_State_Off;
         }
         break;
     }
 
-    case PP_WAIT_ON:
-        if (inst->ReadStatus == 0 && gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_NO_STATUS_WAIT_MS))
-        {
-            inst->AssumedOn = 1u;
-            on = true;
-        }
-        if (on)
-        {
-            enterPhase(inst, PP_STEADY);
-            if (inst->WantOn)
-            {
-                inst->Attempts = 0;
-                becameOn(inst);
-            }
-        }
-        else if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_STATUS_TIMEOUT_MS))
-        {
-            pulseFailed(inst);
-        }
-        break;
-
-    case PP_WAIT_OFF:
-        if (inst->ReadStatus == 0 && gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_NO_STATUS_WAIT_MS))
-        {
-            inst->AssumedOn = 0u;
-            on = false;
-        }
-        if (!on)
-        {
-            inst->Attempts = 0;
-            inst->_i.State = (uint8_t)GSM_Power_State_Off;
-            enterPhase(inst, PP_STEADY);
-        }
-        else if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_STATUS_TIMEOUT_MS))
-        {
-            pulseFailed(inst);
-        }
-        break;
-
     case PP_RESET_PULSE:
-        if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_RESET_PULSE_MS))
+        if (elapsed >= GSM_POWER_RESET_PULSE_MS)
         {
-            if (inst->SetReset != 0)
-            {
-                inst->SetReset(inst, false);
-            }
+            setReset(inst, false);
             enterPhase(inst, PP_RESET_SETTLE);
         }
-        break;
+        return;
 
     case PP_RESET_SETTLE:
-        if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_RESET_SETTLE_MS))
+        if (elapsed < GSM_POWER_RESET_SETTLE_MS)
         {
-            /* The modem restarted: a new session even though power never dropped. */
-            inst->_i.State = (uint8_t)GSM_Power_State_Off;
-            enterPhase(inst, PP_STEADY);
+            return;
         }
+        /* The modem restarted: a new session even though power never dropped. */
+        inst->_i.State = (uint8_t)GSM_Power_State_Off;
         break;
 
     case PP_PAUSE:
-        if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_RETRY_PAUSE_MS))
+        if (elapsed < GSM_POWER_RETRY_PAUSE_MS)
         {
-            inst->Attempts = 0;
-            enterPhase(inst, PP_STEADY);
+            return;
         }
+        inst->Attempts = 0;
         break;
 
     default:
-        enterPhase(inst, PP_STEADY);
         break;
+    }
+    inst->Phase = PP_STEADY;
+
+    /* Steady: compare the wanted and the actual state. */
+    if (!inst->WantOn)
+    {
+        inst->_i.RestartRequest = 0;
+        if (on)
+        {
+            inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOff;
+            press(inst, PP_PRESS_OFF);
+        }
+        else
+        {
+            inst->Attempts = 0;
+            inst->_i.State = (uint8_t)GSM_Power_State_Off;
+        }
+    }
+    else if (!on)
+    {
+        /* Off but wanted on (at start-up, or the modem dropped out). */
+        inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOn;
+        inst->_i.RestartRequest = 0;
+        press(inst, PP_PRESS_ON);
+    }
+    else
+    {
+        inst->Attempts = 0;
+        if (inst->_i.State != (uint8_t)GSM_Power_State_On)
+        {
+            inst->_i.State = (uint8_t)GSM_Power_State_On;
+            inst->_i.Session++;
+            GSM_DEBUG_TEXT("[GSM] power on\n");
+        }
+        if (inst->_i.RestartRequest)
+        {
+            inst->_i.RestartRequest = 0;
+            inst->_i.State = (uint8_t)GSM_Power_State_Resetting;
+            if (inst->SetReset != 0)
+            {
+                setReset(inst, true);
+                enterPhase(inst, PP_RESET_PULSE);
+            }
+            else
+            {
+                /* Power cycle: switch off; the steady state switches on again. */
+                press(inst, PP_PRESS_OFF);
+            }
+        }
     }
 }
 
