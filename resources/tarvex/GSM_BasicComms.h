@@ -24,7 +24,6 @@
 #include "GSM_Globals.h"
 #include "GSM_Power_Interface.h"
 #include "GSM_Prompt_Interface.h"
-#include "GSM_Prompt_Helper.h"
 #include "GSM_BasicComms_Interface.h"
 
 #ifdef __cplusplus
@@ -56,11 +55,10 @@ typedef struct GSM_BasicComms_Instance_s
 
     /* Private state. */
     GSM_Prompt_Client Client;
-    GSM_Prompt_Chain Chain;
     uint8_t Phase;
+    uint8_t Step;             /* set-up command in flight */
     uint8_t Attempts;
     uint8_t PowerSession;
-    uint8_t Flags;
     uint32_t PhaseStart_ms;
 } GSM_BasicComms_Instance;
 

@@ -9,31 +9,18 @@ enum
 {
     NP_IDLE = 0,  /* nothing running */
     NP_SETUP,     /* enabling the URCs, then reading the state */
-    NP_QUERY      /* reading the state */
+    NP_QUERY,     /* reading the state */
+    NP_READY      /* set up in this session, nothing running */
 };
-
-/* Flags */
-#define NF_SETUP_DONE 0x01u
 
 #define NETREG_TIMEOUT_MS 5000u
 #define NETREG_RETRY_MS 5000u
 
-static const char kSetup0[] GSM_FLASH = "AT+CREG=1";
-static const char kSetup1[] GSM_FLASH = "AT+CGREG=1";
-static const char kSetup2[] GSM_FLASH = "AT+CEREG=1";
-static const char kSetup3[] GSM_FLASH = "AT+CREG?";
-static const char kSetup4[] GSM_FLASH = "AT+CGREG?";
-static const char kSetup5[] GSM_FLASH = "AT+CEREG?";
-static const GSM_Prompt_Step kSetup[] GSM_FLASH = {
-    {kSetup0, NETREG_TIMEOUT_MS, 0},
-    {kSetup1, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {kSetup2, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {kSetup3, NETREG_TIMEOUT_MS, 0},
-    {kSetup4, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {kSetup5, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-};
-#define SETUP_STEPS 6u
-#define QUERY_FIRST 3u /* the queries are the last three steps */
+/* The URCs on (a modem without GPRS or LTE refuses those: optional), then the current
+ * state of each domain; the queries alone are the last three commands. */
+static const char kSetup[] GSM_FLASH = "AT+CREG=1\0AT+CGREG=1\0AT+CEREG=1\0AT+CREG?\0AT+CGREG?\0AT+CEREG?\0";
+#define SETUP_OPTIONAL 0x36u
+#define QUERY_FIRST 3u
 
 static const char kUrcs[] GSM_FLASH = "+CREG:\0+CGREG:\0+CEREG:\0";
 
@@ -100,54 +87,64 @@ static void clearStatus(GSM_NetworkRegistration_Instance* inst)
     inst->_i.Status[2] = (uint8_t)GSM_NetworkRegistration_Status_NotQueried;
 }
 
+/* Reads the number at *s (blanks around it skipped) and leaves *s after it; 0xFF when
+ * there is none, it is too large, or something other than ',' or the line end follows. */
+static uint8_t readNumber(char** s)
+{
+    char* t = *s;
+    uint8_t v = 0;
+    uint8_t digits = 0;
+
+    while (*t == ' ')
+    {
+        t++;
+    }
+    while (*t >= '0' && *t <= '9' && digits < 3u)
+    {
+        v = (uint8_t)(v * 10u + (uint8_t)(*t++ - '0'));
+        digits++;
+    }
+    while (*t == ' ')
+    {
+        t++;
+    }
+    *s = t;
+    return (digits == 0u || (*t != ',' && *t != '\0')) ? 0xFFu : v;
+}
+
 /* Parses a +CREG/+CGREG/+CEREG line, URC ("+CREG: <stat>[,<lac>,<ci>...]") or read reply
  * ("+CREG: <n>,<stat>[,...]"). In the URC the field after <stat> is a quoted area code,
  * in the read reply it is the unquoted <stat>, which tells the two apart. */
 static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line)
 {
     int8_t domain = gsmUtilFindPrefix(line, kUrcs); /* the prefixes in domain order */
-    char* args = line;
-    char* fields[3];
-    uint8_t n;
-    char* comma;
-    bool urcForm;
-    int32_t stat;
+    uint8_t stat;
 
     if (domain < 0)
     {
         return false;
     }
-    while (*args++ != ':')
+    while (*line++ != ':')
     {
     }
-    comma = args;
-    while (*comma != '\0' && *comma != ',')
+    stat = readNumber(&line);
+    if (*line == ',')
     {
-        comma++;
-    }
-    if (*comma == ',')
-    {
-        comma++;
-        while (*comma == ' ')
+        line++;
+        while (*line == ' ')
         {
-            comma++;
+            line++;
         }
-        urcForm = (*comma == '"');
+        if (*line != '"')
+        {
+            stat = readNumber(&line);
+        }
     }
-    else
+    if (stat <= 10u)
     {
-        urcForm = true;
+        inst->_i.Status[domain] = stat;
     }
-    n = gsmUtilSplitArgs(args, fields, 3u);
-    if (n == 0u || (!urcForm && n < 2u))
-    {
-        return true; /* ours, but malformed: ignore */
-    }
-    if (gsmUtilParseInt(fields[urcForm ? 0 : 1], &stat) && stat >= 0 && stat <= 10)
-    {
-        inst->_i.Status[domain] = (uint8_t)stat;
-    }
-    return true;
+    return true; /* ours, even when malformed */
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -158,7 +155,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        (void)gsmPromptChainSend(p, &inst->Chain);
+        (void)gsmBasicCommsIfSequenceSend(p, kSetup, inst->Step, NETREG_TIMEOUT_MS);
         return false;
 
     case GSM_Prompt_EventType_Line:
@@ -167,29 +164,23 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 
     case GSM_Prompt_EventType_Final:
     {
-        GSM_Prompt_ChainState st = gsmPromptChainOnFinal(p, &inst->Chain, ev);
-        if (st == GSM_Prompt_ChainState_Running)
+        GSM_BasicComms_SequenceState st =
+            gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL, NETREG_TIMEOUT_MS);
+        if (st == GSM_BasicComms_Sequence_Running)
         {
             return false;
         }
-        if (inst->Phase == NP_SETUP)
+        inst->LastQuery_ms = gsm__SysTime_ms();
+        if (st == GSM_BasicComms_Sequence_Done || inst->Phase == NP_QUERY)
         {
-            if (st == GSM_Prompt_ChainState_Done)
-            {
-                inst->Flags |= NF_SETUP_DONE;
-                inst->LastQuery_ms = gsm__SysTime_ms();
-            }
-            else
-            {
-                /* Retry the set-up soon. */
-                inst->LastQuery_ms = gsm__SysTime_ms() - GSM_NETREG_POLL_UNREGISTERED_MS + NETREG_RETRY_MS;
-            }
+            inst->Phase = NP_READY;
         }
         else
         {
-            inst->LastQuery_ms = gsm__SysTime_ms();
+            /* Retry the set-up soon. */
+            inst->Phase = NP_IDLE;
+            inst->LastQuery_ms += NETREG_RETRY_MS - GSM_NETREG_POLL_UNREGISTERED_MS;
         }
-        inst->Phase = NP_IDLE;
         return false;
     }
 
@@ -206,7 +197,6 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
     }
     clearStatus(inst);
     inst->_i.Established = 0;
-    inst->Flags = 0;
     inst->Phase = NP_IDLE;
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
@@ -220,7 +210,6 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
 void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
 {
     GSM_Prompt_Interface* p;
-    bool established;
     uint8_t session;
 
     if (inst == 0 || inst->Prompt == 0)
@@ -228,9 +217,7 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         return;
     }
     p = inst->Prompt;
-    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session);
-
-    if (!established)
+    if (!gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session))
     {
         inst->_i.Established = 0;
         return;
@@ -241,33 +228,21 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         gsmPromptAbort(p, &inst->Client);
         inst->_i.Session = session;
         inst->_i.Established = 1u;
-        inst->Flags = 0;
         inst->Phase = NP_IDLE;
         clearStatus(inst);
         inst->LastQuery_ms = gsm__SysTime_ms() - GSM_NETREG_POLL_UNREGISTERED_MS; /* due now */
     }
-    if (inst->Phase != NP_IDLE || gsmPromptIsBusy(p, &inst->Client))
+    if (inst->Phase == NP_SETUP || inst->Phase == NP_QUERY || gsmPromptIsBusy(p, &inst->Client) ||
+        !gsmUtilTimedOut(inst->LastQuery_ms, (inst->Phase == NP_READY && gsmNetworkRegistrationIfIsRegistered(&inst->_i))
+                                                 ? GSM_NETREG_POLL_REGISTERED_MS
+                                                 : GSM_NETREG_POLL_UNREGISTERED_MS))
     {
         return;
     }
-    if (!(inst->Flags & NF_SETUP_DONE))
-    {
-        if (gsmUtilTimedOut(inst->LastQuery_ms, GSM_NETREG_POLL_UNREGISTERED_MS))
-        {
-            inst->Phase = NP_SETUP;
-            gsmPromptChainBegin_P(&inst->Chain, kSetup, SETUP_STEPS);
-            gsmPromptRequest(p, &inst->Client);
-        }
-        return;
-    }
-    if (gsmUtilTimedOut(inst->LastQuery_ms, gsmNetworkRegistrationIfIsRegistered(&inst->_i)
-                                                ? GSM_NETREG_POLL_REGISTERED_MS
-                                                : GSM_NETREG_POLL_UNREGISTERED_MS))
-    {
-        inst->Phase = NP_QUERY;
-        gsmPromptChainBegin_P(&inst->Chain, kSetup + QUERY_FIRST, SETUP_STEPS - QUERY_FIRST);
-        gsmPromptRequest(p, &inst->Client);
-    }
+    /* Set up (URCs and state) until that succeeded once, afterwards only the queries. */
+    inst->Step = (inst->Phase == NP_READY) ? QUERY_FIRST : 0u;
+    inst->Phase = (inst->Phase == NP_READY) ? NP_QUERY : NP_SETUP;
+    gsmPromptRequest(p, &inst->Client);
 }
 
 bool gsmNetworkRegistrationIsRegistered(GSM_NetworkRegistration_Instance* inst)

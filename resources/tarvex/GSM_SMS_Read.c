@@ -32,18 +32,11 @@ enum
 #define SMSREAD_LIST_TIMEOUT_MS 20000u
 #define SMSREAD_RETRY_MS 5000u
 
-static const char kSetup0[] GSM_FLASH = "AT+CMGF=1";
-static const char kSetup1[] GSM_FLASH = "AT+CSCS=\"IRA\"";
-static const char kSetup2[] GSM_FLASH = "AT+CNMI=2,1,0,1,0";
-static const char kSetup3[] GSM_FLASH = "AT+CSDH=1";
-static const GSM_Prompt_Step kSetup[] GSM_FLASH = {
-    {kSetup0, SMSREAD_TIMEOUT_MS, 0},
-    {kSetup1, SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {kSetup2, SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    /* +CMGR then carries the text <length>, so a text that contains line breaks or
-     * looks like a result code ("OK", "ERROR") is read whole. */
-    {kSetup3, SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-};
+/* Text mode, then (optional) the IRA character set, the indications and the text
+ * <length> in +CMGR: with it a text that contains line breaks or looks like a result
+ * code ("OK", "ERROR") is read whole. */
+static const char kSetup[] GSM_FLASH = "AT+CMGF=1\0AT+CSCS=\"IRA\"\0AT+CNMI=2,1,0,1,0\0AT+CSDH=1\0";
+#define SETUP_OPTIONAL 0x0Eu
 
 static const char kUrcs[] GSM_FLASH = "+CMTI:\0";
 
@@ -323,13 +316,14 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
         case RP_SETUP:
         {
-            GSM_Prompt_ChainState st = gsmPromptChainOnFinal(p, &inst->Chain, ev);
-            if (st == GSM_Prompt_ChainState_Done)
+            GSM_BasicComms_SequenceState st =
+                gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL, SMSREAD_TIMEOUT_MS);
+            if (st == GSM_BasicComms_Sequence_Done)
             {
                 inst->Flags |= RF_SETUP_DONE;
                 sendNext(inst);
             }
-            else if (st == GSM_Prompt_ChainState_Failed)
+            else if (st == GSM_BasicComms_Sequence_Failed)
             {
                 inst->Phase = RP_IDLE;
                 inst->Retry_ms = gsm__SysTime_ms();
@@ -435,8 +429,8 @@ static void sendNext(GSM_SmsRead_Instance* inst)
     if (!(inst->Flags & RF_SETUP_DONE))
     {
         inst->Phase = RP_SETUP;
-        gsmPromptChainBegin_P(&inst->Chain, kSetup, (uint8_t)(sizeof(kSetup) / sizeof(kSetup[0])));
-        (void)gsmPromptChainSend(p, &inst->Chain);
+        inst->Step = 0;
+        (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u, SMSREAD_TIMEOUT_MS);
     }
     else if (inst->QueueCount > 0u)
     {
