@@ -87,38 +87,16 @@ static void clearStatus(GSM_NetworkRegistration_Instance* inst)
     inst->_i.Status[2] = (uint8_t)GSM_NetworkRegistration_Status_NotQueried;
 }
 
-/* Reads the number at *s (blanks around it skipped) and leaves *s after it; 0xFF when
- * there is none, it is too large, or something other than ',' or the line end follows. */
-static uint8_t readNumber(char** s)
-{
-    char* t = *s;
-    uint8_t v = 0;
-    uint8_t digits = 0;
-
-    while (*t == ' ')
-    {
-        t++;
-    }
-    while (*t >= '0' && *t <= '9' && digits < 3u)
-    {
-        v = (uint8_t)(v * 10u + (uint8_t)(*t++ - '0'));
-        digits++;
-    }
-    while (*t == ' ')
-    {
-        t++;
-    }
-    *s = t;
-    return (digits == 0u || (*t != ',' && *t != '\0')) ? 0xFFu : v;
-}
-
 /* Parses a +CREG/+CGREG/+CEREG line, URC ("+CREG: <stat>[,<lac>,<ci>...]") or read reply
  * ("+CREG: <n>,<stat>[,...]"). In the URC the field after <stat> is a quoted area code,
  * in the read reply it is the unquoted <stat>, which tells the two apart. */
 static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line)
 {
     int8_t domain = gsmUtilFindPrefix(line, kUrcs); /* the prefixes in domain order */
-    uint8_t stat;
+    char* args;
+    char* f[2];
+    uint8_t second = 0;
+    int32_t stat;
 
     if (domain < 0)
     {
@@ -127,22 +105,21 @@ static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line
     while (*line++ != ':')
     {
     }
-    stat = readNumber(&line);
-    if (*line == ',')
+    args = line;
+    while (*line != '\0' && *line != ',')
     {
         line++;
-        while (*line == ' ')
-        {
-            line++;
-        }
-        if (*line != '"')
-        {
-            stat = readNumber(&line);
-        }
     }
-    if (stat <= 10u)
+    if (*line == ',')
     {
-        inst->_i.Status[domain] = stat;
+        while (*++line == ' ')
+        {
+        }
+        second = (*line != '"') ? 1u : 0u;
+    }
+    if (gsmUtilSplitArgs(args, f, 2u) > second && gsmUtilParseInt(f[second], &stat) && (uint32_t)stat <= 10u)
+    {
+        inst->_i.Status[domain] = (uint8_t)stat;
     }
     return true; /* ours, even when malformed */
 }
