@@ -192,71 +192,62 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
 void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    uint8_t phase;
 
     if (inst == 0 || inst->Prompt == 0)
     {
         return;
     }
     p = inst->Prompt;
+    phase = inst->Phase;
 
     if (inst->Power != 0 &&
         (!gsmPowerIfIsOn(inst->Power) || gsmPowerIfSession(inst->Power) != inst->PowerSession))
     {
         /* Off, or switched on (again): let the modem boot before probing. */
         inst->PowerSession = gsmPowerIfSession(inst->Power);
-        gsmPromptAbort(p, &inst->Client);
-        restart(inst, BP_BOOT);
-        return;
+        phase = BP_BOOT;
     }
-
-    switch (inst->Phase)
+    else if (phase == BP_BOOT)
     {
-    case BP_BOOT:
         if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_BASICCOMMS_BOOT_DELAY_MS))
         {
             restart(inst, BP_SYNC);
         }
-        break;
-
-    case BP_SYNC:
-        if (!gsmPromptIsBusy(p, &inst->Client) &&
-            gsmUtilTimedOut(inst->PhaseStart_ms, GSM_BASICCOMMS_SYNC_INTERVAL_MS))
-        {
-            inst->PhaseStart_ms = gsm__SysTime_ms();
-            gsmPromptRequest(p, &inst->Client);
-        }
-        break;
-
-    case BP_CONFIG:
-        if (!gsmPromptIsBusy(p, &inst->Client))
-        {
-            gsmPromptRequest(p, &inst->Client);
-        }
-        break;
-
-    case BP_ESTABLISHED:
-        if (p->ConsecutiveTimeouts >= GSM_BASICCOMMS_LOST_TIMEOUTS)
-        {
-            /* Several commands went unanswered: the link is gone. */
-            restart(inst, BP_SYNC);
-        }
-        else if (!gsmPromptIsBusy(p, &inst->Client) &&
-                 gsmUtilTimedOut(p->LastResponse_ms, GSM_BASICCOMMS_KEEPALIVE_MS))
-        {
-            inst->Phase = BP_PROBE;
-            gsmPromptRequest(p, &inst->Client);
-        }
-        break;
-
-    case BP_RESTARTED:
-        /* The modem restarted by itself: its settings are gone. */
-        gsmPromptAbort(p, &inst->Client);
-        restart(inst, BP_SYNC);
-        break;
-
-    default:
-        break;
+        return;
     }
+    else if (phase >= BP_ESTABLISHED && phase != BP_RESTARTED)
+    {
+        if (p->ConsecutiveTimeouts < GSM_BASICCOMMS_LOST_TIMEOUTS)
+        {
+            if (phase == BP_ESTABLISHED && !gsmPromptIsBusy(p, &inst->Client) &&
+                gsmUtilTimedOut(p->LastResponse_ms, GSM_BASICCOMMS_KEEPALIVE_MS))
+            {
+                inst->Phase = BP_PROBE;
+                gsmPromptRequest(p, &inst->Client);
+            }
+            return;
+        }
+        /* Several commands went unanswered: the link is gone. */
+        phase = BP_SYNC;
+    }
+    else if (phase != BP_RESTARTED)
+    {
+        /* Synchronising (a probe every interval) or configuring. */
+        if (!gsmPromptIsBusy(p, &inst->Client) &&
+            (phase == BP_CONFIG || gsmUtilTimedOut(inst->PhaseStart_ms, GSM_BASICCOMMS_SYNC_INTERVAL_MS)))
+        {
+            gsmPromptRequest(p, &inst->Client);
+        }
+        return;
+    }
+    else
+    {
+        /* The modem restarted by itself: its settings are gone. */
+        phase = BP_SYNC;
+    }
+    gsmPromptAbort(p, &inst->Client);
+    restart(inst, phase);
 }
 
 bool gsmBasicCommsCommunicationEstablished(GSM_BasicComms_Instance* inst)
