@@ -5,13 +5,9 @@
 #include "GSM_NetworkRegistration.h"
 #include "GSM_Util.h"
 
-enum
-{
-    NP_IDLE = 0,  /* nothing running */
-    NP_SETUP,     /* enabling the URCs, then reading the state */
-    NP_QUERY,     /* reading the state */
-    NP_READY      /* set up in this session, nothing running */
-};
+/* Phase */
+#define NP_NEW   0u  /* URCs not enabled yet in this session */
+#define NP_READY 1u  /* set up: only the state is read from time to time */
 
 #define NETREG_TIMEOUT_MS 5000u
 #define NETREG_RETRY_MS 5000u
@@ -24,40 +20,40 @@ static const char kSetup[] GSM_FLASH = "AT+CREG=1\0AT+CGREG=1\0AT+CEREG=1\0AT+CR
 
 static const char kUrcs[] GSM_FLASH = "+CREG:\0+CGREG:\0+CEREG:\0";
 
-static bool isRegistered(uint8_t stat)
+/* True when communication is up and a domain from `first` on is registered (home or
+ * roaming), or with `smsOnly` registered for SMS only. */
+static bool registeredFrom(const GSM_NetworkRegistration_Interface* nr, uint8_t first, bool smsOnly)
 {
-    return stat == (uint8_t)GSM_NetworkRegistration_Status_Home ||
-           stat == (uint8_t)GSM_NetworkRegistration_Status_Roaming;
-}
-
-bool gsmNetworkRegistrationIfIsRegistered(const GSM_NetworkRegistration_Interface* nr)
-{
-    return nr != 0 && nr->Established &&
-           (isRegistered(nr->Status[0]) || isRegistered(nr->Status[1]) || isRegistered(nr->Status[2]));
-}
-
-bool gsmNetworkRegistrationIfIsPacketRegistered(const GSM_NetworkRegistration_Interface* nr)
-{
-    return nr != 0 && nr->Established && (isRegistered(nr->Status[1]) || isRegistered(nr->Status[2]));
-}
-
-bool gsmNetworkRegistrationIfIsSmsAvailable(const GSM_NetworkRegistration_Interface* nr)
-{
-    uint8_t i;
     if (nr == 0 || !nr->Established)
     {
         return false;
     }
-    for (i = 0; i < 3u; i++)
+    for (; first < 3u; first++)
     {
-        uint8_t s = nr->Status[i];
-        if (isRegistered(s) || s == (uint8_t)GSM_NetworkRegistration_Status_SmsOnlyHome ||
-            s == (uint8_t)GSM_NetworkRegistration_Status_SmsOnlyRoaming)
+        uint8_t s = nr->Status[first];
+        if (s == (uint8_t)GSM_NetworkRegistration_Status_Home || s == (uint8_t)GSM_NetworkRegistration_Status_Roaming ||
+            (smsOnly && (s == (uint8_t)GSM_NetworkRegistration_Status_SmsOnlyHome ||
+                         s == (uint8_t)GSM_NetworkRegistration_Status_SmsOnlyRoaming)))
         {
             return true;
         }
     }
     return false;
+}
+
+bool gsmNetworkRegistrationIfIsRegistered(const GSM_NetworkRegistration_Interface* nr)
+{
+    return registeredFrom(nr, 0u, false);
+}
+
+bool gsmNetworkRegistrationIfIsPacketRegistered(const GSM_NetworkRegistration_Interface* nr)
+{
+    return registeredFrom(nr, (uint8_t)GSM_NetworkRegistration_Domain_GPRS, false);
+}
+
+bool gsmNetworkRegistrationIfIsSmsAvailable(const GSM_NetworkRegistration_Interface* nr)
+{
+    return registeredFrom(nr, 0u, true);
 }
 
 GSM_NetworkRegistration_Status gsmNetworkRegistrationIfGetStatus(const GSM_NetworkRegistration_Interface* nr,
@@ -148,14 +144,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             return false;
         }
         inst->LastQuery_ms = gsm__SysTime_ms();
-        if (st == GSM_BasicComms_Sequence_Done || inst->Phase == NP_QUERY)
+        if (st == GSM_BasicComms_Sequence_Done)
         {
             inst->Phase = NP_READY;
         }
-        else
+        else if (inst->Phase == NP_NEW)
         {
-            /* Retry the set-up soon. */
-            inst->Phase = NP_IDLE;
+            /* Retry the set-up soon (a failed query waits for the next one). */
             inst->LastQuery_ms += NETREG_RETRY_MS - GSM_NETREG_POLL_UNREGISTERED_MS;
         }
         return false;
@@ -174,7 +169,7 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
     }
     clearStatus(inst);
     inst->_i.Established = 0;
-    inst->Phase = NP_IDLE;
+    inst->Phase = NP_NEW;
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
     if (inst->Prompt != 0)
@@ -205,21 +200,20 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         gsmPromptAbort(p, &inst->Client);
         inst->_i.Session = session;
         inst->_i.Established = 1u;
-        inst->Phase = NP_IDLE;
+        inst->Phase = NP_NEW;
         clearStatus(inst);
         inst->LastQuery_ms = gsm__SysTime_ms() - GSM_NETREG_POLL_UNREGISTERED_MS; /* due now */
     }
-    if (inst->Phase == NP_SETUP || inst->Phase == NP_QUERY || gsmPromptIsBusy(p, &inst->Client) ||
-        !gsmUtilTimedOut(inst->LastQuery_ms, (inst->Phase == NP_READY && gsmNetworkRegistrationIfIsRegistered(&inst->_i))
-                                                 ? GSM_NETREG_POLL_REGISTERED_MS
-                                                 : GSM_NETREG_POLL_UNREGISTERED_MS))
+    /* Set up (URCs and state) until that succeeded once, afterwards only the queries;
+     * while a sequence runs the client is busy. */
+    if (!gsmPromptIsBusy(p, &inst->Client) &&
+        gsmUtilTimedOut(inst->LastQuery_ms, (inst->Phase == NP_READY && gsmNetworkRegistrationIfIsRegistered(&inst->_i))
+                                                ? GSM_NETREG_POLL_REGISTERED_MS
+                                                : GSM_NETREG_POLL_UNREGISTERED_MS))
     {
-        return;
+        inst->Step = (inst->Phase == NP_READY) ? QUERY_FIRST : 0u;
+        gsmPromptRequest(p, &inst->Client);
     }
-    /* Set up (URCs and state) until that succeeded once, afterwards only the queries. */
-    inst->Step = (inst->Phase == NP_READY) ? QUERY_FIRST : 0u;
-    inst->Phase = (inst->Phase == NP_READY) ? NP_QUERY : NP_SETUP;
-    gsmPromptRequest(p, &inst->Client);
 }
 
 bool gsmNetworkRegistrationIsRegistered(GSM_NetworkRegistration_Instance* inst)
