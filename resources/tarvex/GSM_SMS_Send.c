@@ -15,7 +15,6 @@ enum
 };
 
 /* Flags */
-#define SF_ESTABLISHED 0x01u
 #define SF_SETUP_DONE  0x02u  /* set-up done in this communication session */
 #define SF_GOT_MR      0x04u  /* "+CMGS: <mr>" received */
 
@@ -86,9 +85,9 @@ static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
     ev.MessageStatus = (uint8_t)st;
     ev.ServiceCentreTimeStamp = f[4];
     ev.DischargeTimeStamp = f[5];
-    if (gsmSmsSendGetDeliveryStatusReportType((uint8_t)st) != GSM_SmsSend_DeliveryStatusReportType_Pending)
+    if ((uint8_t)((uint8_t)st - 32u) >= 32u)
     {
-        forget(inst, slot); /* final report */
+        forget(inst, slot); /* a final report (32..63 would be "still trying") */
     }
     emit(inst, GSM_SmsSend_EventType_DeliveryStatusReport, &ev);
 }
@@ -233,14 +232,11 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
     }
     p = inst->Prompt;
     established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session);
-    if (!established)
+    if (established && session != inst->Session)
     {
-        inst->Flags &= (uint8_t)~SF_ESTABLISHED;
-    }
-    else if (!(inst->Flags & SF_ESTABLISHED) || session != inst->Session)
-    {
-        /* New session: the modem lost text mode and report settings. */
-        inst->Flags = (uint8_t)((inst->Flags & SF_GOT_MR) | SF_ESTABLISHED);
+        /* New session (every (re)establishment has one): the modem lost text mode and
+         * report settings. */
+        inst->Flags &= (uint8_t)~SF_SETUP_DONE;
         inst->Session = session;
     }
 
@@ -285,28 +281,19 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
             return false;
         }
     }
-    if (i == 0u || (i == 1u && phoneNumber[0] == '+'))
+    if (i == 0u || phoneNumber[i - 1u] == '+')
     {
-        return false;
+        return false; /* empty, or '+' alone */
     }
     /* Text: CR LF and CR become LF (a CR would make the modem prompt again); Ctrl-Z and
      * ESC would end or cancel the input and are refused. Too long: refused whole. */
     for (i = 0; textBody[i] != '\0'; i++)
     {
         char c = textBody[i];
-        if (c == 0x1A || c == 0x1B)
+        if (c == 0x1A || c == 0x1B || (!(c == '\r' && textBody[i + 1u] == '\n') && ++n > GSM_SMS_SEND_MAX_TEXT))
         {
-            return false;
+            return false; /* CR LF counts as one character */
         }
-        if (c == '\r' && textBody[i + 1u] == '\n')
-        {
-            continue; /* CR LF counts as one character */
-        }
-        if (n >= GSM_SMS_SEND_MAX_TEXT)
-        {
-            return false;
-        }
-        n++;
     }
     /* Kept, not copied; the engine writes the line ends as LF. */
     inst->Text = textBody;
