@@ -79,7 +79,7 @@ static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
     }
     inst->_i.Established = 0;
     gsmPromptSetReady(inst->Prompt, false);
-    inst->Attempts = 0;
+    inst->Step = 0;
     enterPhase(inst, phase);
     if (phase == BP_SYNC)
     {
@@ -121,11 +121,11 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             if (ev->Result >= GSM_Result_Timeout)
             {
-                if (++inst->Attempts >= GSM_BASICCOMMS_SYNC_ATTEMPTS && inst->Power != 0)
+                if (++inst->Step >= GSM_BASICCOMMS_SYNC_ATTEMPTS && inst->Power != 0)
                 {
                     /* Silent modem: restart it (reset line or power cycle). */
                     gsmPowerIfRequestRestart(inst->Power);
-                    inst->Attempts = 0;
+                    inst->Step = 0;
                     enterPhase(inst, BP_BOOT);
                 }
             }
@@ -179,7 +179,7 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     inst->Client.UrcPrefixList = kUrcs;
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
     inst->_i.Established = 0;
-    inst->Attempts = 0;
+    inst->Step = 0;
     inst->PowerSession = gsmPowerIfSession(inst->Power);
     enterPhase(inst, BP_BOOT);
     if (inst->Prompt != 0)

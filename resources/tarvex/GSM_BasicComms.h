@@ -56,8 +56,8 @@ typedef struct GSM_BasicComms_Instance_s
     /* Private state. */
     GSM_Prompt_Client Client;
     uint8_t Phase;
-    uint8_t Step;             /* set-up command in flight */
-    uint8_t Attempts;
+    uint8_t Step;             /* probes unanswered while synchronising, then the set-up
+                                 command in flight */
     uint8_t PowerSession;
     uint32_t PhaseStart_ms;
 } GSM_BasicComms_Instance;

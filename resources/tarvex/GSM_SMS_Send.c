@@ -11,12 +11,9 @@ enum
     SP_QUEUED,  /* waiting for communication, network and a turn */
     SP_SETUP,   /* text mode / report set-up sequence */
     SP_CMGS,    /* AT+CMGS sent, waiting for "> " */
-    SP_TEXT     /* text written, waiting for +CMGS: <mr> */
+    SP_TEXT,    /* text written, waiting for +CMGS: <mr> */
+    SP_GOT_MR   /* "+CMGS: <mr>" received (<mr> in Step), waiting for OK */
 };
-
-/* Flags */
-#define SF_SETUP_DONE  0x02u  /* set-up done in this communication session */
-#define SF_GOT_MR      0x04u  /* "+CMGS: <mr>" received */
 
 #define SETUP_TIMEOUT_MS 5000u
 #define PROMPT_TIMEOUT_MS 10000u
@@ -95,7 +92,6 @@ static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 static void sendCmgs(GSM_SmsSend_Instance* inst)
 {
     inst->Phase = SP_CMGS;
-    inst->Flags &= (uint8_t)~SF_GOT_MR;
     gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS="));
     gsmPromptWriteQuoted(inst->Prompt, inst->PhoneNumber);
     if (!gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT))
@@ -114,7 +110,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     case GSM_Prompt_EventType_Start:
         if (inst->Phase == SP_QUEUED)
         {
-            if (inst->Flags & SF_SETUP_DONE)
+            if (gsmPromptSession(p) == inst->Session)
             {
                 sendCmgs(inst);
             }
@@ -147,8 +143,8 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         if (gsmUtilParseInt(args, &mr) && (uint32_t)mr <= 255u)
         {
-            inst->MessageReference = (uint8_t)mr;
-            inst->Flags |= SF_GOT_MR;
+            inst->Step = (uint8_t)mr;
+            inst->Phase = SP_GOT_MR;
         }
         return true;
     }
@@ -165,7 +161,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL, SETUP_TIMEOUT_MS);
             if (st == GSM_BasicComms_Sequence_Done)
             {
-                inst->Flags |= SF_SETUP_DONE;
+                inst->Session = gsmPromptSession(p);
                 sendCmgs(inst); /* same turn */
             }
             else if (st == GSM_BasicComms_Sequence_Failed)
@@ -178,17 +174,17 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             if (ev->Result == GSM_Result_Ok)
             {
                 GSM_SmsSend_Event_SendSuccess ok;
-                inst->Phase = SP_IDLE;
                 ok.MessageReference = 0u;
-                if (inst->Flags & SF_GOT_MR)
+                if (inst->Phase == SP_GOT_MR)
                 {
-                    ok.MessageReference = inst->MessageReference;
+                    ok.MessageReference = inst->Step;
                     if (inst->ReferenceCount >= GSM_SMS_SEND_TRACKED_REFERENCES)
                     {
                         forget(inst, 0u); /* the oldest */
                     }
-                    inst->References[inst->ReferenceCount++] = inst->MessageReference;
+                    inst->References[inst->ReferenceCount++] = inst->Step;
                 }
+                inst->Phase = SP_IDLE;
                 emit(inst, GSM_SmsSend_EventType_SendSuccess, &ok);
             }
             else
@@ -210,7 +206,6 @@ void gsmSmsSendInit(GSM_SmsSend_Instance* inst)
         return;
     }
     inst->Phase = SP_IDLE;
-    inst->Flags = 0;
     inst->ReferenceCount = 0;
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
@@ -231,13 +226,15 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
         return;
     }
     p = inst->Prompt;
-    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session);
+    /* Session holds the communication session (the Prompt's counter, which BasicComms
+     * mirrors) whose set-up is done. In a new one (every (re)establishment has one) the
+     * modem has lost text mode and report settings; keeping Session just behind it
+     * means it can never match by wrapping round. */
+    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, 0);
+    session = gsmPromptSession(p);
     if (established && session != inst->Session)
     {
-        /* New session (every (re)establishment has one): the modem lost text mode and
-         * report settings. */
-        inst->Flags &= (uint8_t)~SF_SETUP_DONE;
-        inst->Session = session;
+        inst->Session = (uint8_t)(session - 1u);
     }
 
     if (inst->Phase != SP_QUEUED || p->Current == &inst->Client)

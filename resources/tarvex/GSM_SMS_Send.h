@@ -113,10 +113,8 @@ typedef struct GSM_SmsSend_Instance_s
     const char* PhoneNumber;  /* the caller's texts (see gsmSmsSend) */
     const char* Text;
     uint8_t Phase;
-    uint8_t Step;             /* set-up command in flight */
-    uint8_t Flags;
-    uint8_t Session;
-    uint8_t MessageReference;
+    uint8_t Step;             /* set-up command in flight; then the <mr> of "+CMGS:" */
+    uint8_t Session;          /* communication session whose set-up is done */
     uint8_t References[GSM_SMS_SEND_TRACKED_REFERENCES];
     uint8_t ReferenceCount;
     uint32_t Start_ms;
