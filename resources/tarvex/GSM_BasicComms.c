@@ -15,7 +15,6 @@ enum
 };
 
 #define SYNC_PROBE_TIMEOUT_MS 800u
-#define CONFIG_TIMEOUT_MS 3000u
 #define KEEPALIVE_TIMEOUT_MS 3000u
 
 /* Echo on or off, then numeric +CME ERROR codes (optional: bit 1). */
@@ -36,7 +35,7 @@ uint8_t gsmBasicCommsIfSession(const GSM_BasicComms_Interface* bc)
     return (bc != 0) ? bc->Session : 0u;
 }
 
-bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step, uint32_t timeout_ms)
+bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step)
 {
     while (step-- > 0u)
     {
@@ -44,12 +43,11 @@ bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint
         {
         }
     }
-    return GSM_FLASH_BYTE(list) != 0u && gsmPromptSendCommand_P(p, list, timeout_ms);
+    return GSM_FLASH_BYTE(list) != 0u && gsmPromptSendCommand_P(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS);
 }
 
 GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p, const GSM_Prompt_Event* ev,
-                                                          const char* list, uint8_t* step, uint8_t optional,
-                                                          uint32_t timeout_ms)
+                                                          const char* list, uint8_t* step, uint8_t optional)
 {
     /* An optional command may be refused; a silent or switched-off modem always stops
      * the sequence. */
@@ -59,7 +57,7 @@ GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* 
         return GSM_BasicComms_Sequence_Failed;
     }
     (*step)++;
-    return gsmBasicCommsIfSequenceSend(p, list, *step, timeout_ms) ? GSM_BasicComms_Sequence_Running
+    return gsmBasicCommsIfSequenceSend(p, list, *step) ? GSM_BasicComms_Sequence_Running
                                                                     : GSM_BasicComms_Sequence_Done;
 }
 
@@ -99,7 +97,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     case GSM_Prompt_EventType_Start:
         if (inst->Phase == BP_CONFIG)
         {
-            (void)gsmBasicCommsIfSequenceSend(p, config, inst->Step, CONFIG_TIMEOUT_MS);
+            (void)gsmBasicCommsIfSequenceSend(p, config, inst->Step);
         }
         else if (inst->Phase == BP_SYNC || inst->Phase == BP_PROBE)
         {
@@ -134,13 +132,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 /* Any answer, even ERROR, proves the link. */
                 inst->Phase = BP_CONFIG;
                 inst->Step = 0;
-                (void)gsmBasicCommsIfSequenceSend(p, config, 0u, CONFIG_TIMEOUT_MS);
+                (void)gsmBasicCommsIfSequenceSend(p, config, 0u);
             }
         }
         else if (inst->Phase == BP_CONFIG)
         {
             GSM_BasicComms_SequenceState st =
-                gsmBasicCommsIfSequenceFinal(p, ev, config, &inst->Step, CONFIG_OPTIONAL, CONFIG_TIMEOUT_MS);
+                gsmBasicCommsIfSequenceFinal(p, ev, config, &inst->Step, CONFIG_OPTIONAL);
             if (st == GSM_BasicComms_Sequence_Done)
             {
                 inst->Phase = BP_ESTABLISHED;

@@ -61,16 +61,19 @@ typedef enum
     GSM_BasicComms_Sequence_Failed        /* a required command failed; *step tells which */
 } GSM_BasicComms_SequenceState;
 
-/* Sends command number `step` (0 = first) of the flash `list` with `timeout_ms`. Returns
- * false when the list has no such command or no turn is held. */
-bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step, uint32_t timeout_ms);
+#ifndef GSM_BASICCOMMS_SETUP_TIMEOUT_MS
+#define GSM_BASICCOMMS_SETUP_TIMEOUT_MS 5000u  /* answer to each set-up command */
+#endif
+
+/* Sends command number `step` (0 = first) of the flash `list`. Returns false when the
+ * list has no such command or no turn is held. */
+bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step);
 
 /* Evaluates the Final event of command *step of `list`. OK, or an error answer to a
  * command whose bit is set in `optional` (bit n: command n may be refused), advances
  * *step and sends the next command; a timeout or an abort always fails. */
 GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p, const GSM_Prompt_Event* ev,
-                                                          const char* list, uint8_t* step, uint8_t optional,
-                                                          uint32_t timeout_ms);
+                                                          const char* list, uint8_t* step, uint8_t optional);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -9,7 +9,6 @@
 #define NP_NEW   0u  /* URCs not enabled yet in this session */
 #define NP_READY 1u  /* set up: only the state is read from time to time */
 
-#define NETREG_TIMEOUT_MS 5000u
 #define NETREG_RETRY_MS 5000u
 
 /* The URCs on (a modem without GPRS or LTE refuses those: optional), then the current
@@ -128,7 +127,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        (void)gsmBasicCommsIfSequenceSend(p, kSetup, inst->Step, NETREG_TIMEOUT_MS);
+        (void)gsmBasicCommsIfSequenceSend(p, kSetup, inst->Step);
         return false;
 
     case GSM_Prompt_EventType_Line:
@@ -138,7 +137,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     case GSM_Prompt_EventType_Final:
     {
         GSM_BasicComms_SequenceState st =
-            gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL, NETREG_TIMEOUT_MS);
+            gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL);
         if (st == GSM_BasicComms_Sequence_Running)
         {
             return false;

@@ -317,7 +317,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         case RP_SETUP:
         {
             GSM_BasicComms_SequenceState st =
-                gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL, SMSREAD_TIMEOUT_MS);
+                gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL);
             if (st == GSM_BasicComms_Sequence_Done)
             {
                 inst->Flags |= RF_SETUP_DONE;
@@ -430,7 +430,7 @@ static void sendNext(GSM_SmsRead_Instance* inst)
     {
         inst->Phase = RP_SETUP;
         inst->Step = 0;
-        (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u, SMSREAD_TIMEOUT_MS);
+        (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u);
     }
     else if (inst->QueueCount > 0u)
     {

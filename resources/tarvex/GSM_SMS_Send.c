@@ -15,7 +15,6 @@ enum
     SP_GOT_MR   /* "+CMGS: <mr>" received (<mr> in Step), waiting for OK */
 };
 
-#define SETUP_TIMEOUT_MS 5000u
 #define PROMPT_TIMEOUT_MS 10000u
 
 /* Text mode, IRA character set, status report requested (first octet 49 =
@@ -118,7 +117,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             {
                 inst->Phase = SP_SETUP;
                 inst->Step = 0;
-                (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u, SETUP_TIMEOUT_MS);
+                (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u);
             }
         }
         return false;
@@ -158,7 +157,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         if (inst->Phase == SP_SETUP)
         {
             GSM_BasicComms_SequenceState st =
-                gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL, SETUP_TIMEOUT_MS);
+                gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL);
             if (st == GSM_BasicComms_Sequence_Done)
             {
                 inst->Session = gsmPromptSession(p);
