@@ -106,19 +106,7 @@ void gsmPowerPoll(GSM_Power_Instance* inst)
 
     /* A phase in progress either goes on (return) or has ended and leaves the decision
      * to the steady state below, in the same call. */
-    switch (inst->Phase)
-    {
-    case PP_PRESS_ON:
-    case PP_PRESS_OFF:
-        if (elapsed >= ((inst->Phase == PP_PRESS_ON) ? inst->PowerOnPressTime_ms : inst->PowerOffPressTime_ms))
-        {
-            setKey(inst, false);
-            enterPhase(inst, (uint8_t)(inst->Phase + (PP_WAIT_ON - PP_PRESS_ON)));
-        }
-        return;
-
-    case PP_WAIT_ON:
-    case PP_WAIT_OFF:
+    if (inst->Phase == PP_WAIT_ON || inst->Phase == PP_WAIT_OFF)
     {
         bool wanted = (inst->Phase == PP_WAIT_ON);
         if (inst->ReadStatus == 0 && elapsed >= GSM_POWER_NO_STATUS_WAIT_MS)
@@ -149,36 +137,37 @@ void gsmPowerPoll(GSM_Power_Instance* inst)
         {
             inst->_i.State = (uint8_t)GSM_Power_State_Off;
         }
-        break;
     }
-
-    case PP_RESET_PULSE:
-        if (elapsed >= GSM_POWER_RESET_PULSE_MS)
+    else if (inst->Phase != PP_STEADY)
+    {
+        /* The other phases last a fixed time. */
+        uint32_t duration = (inst->Phase == PP_PRESS_ON)      ? inst->PowerOnPressTime_ms
+                            : (inst->Phase == PP_PRESS_OFF)   ? inst->PowerOffPressTime_ms
+                            : (inst->Phase == PP_RESET_PULSE) ? GSM_POWER_RESET_PULSE_MS
+                            : (inst->Phase == PP_RESET_SETTLE) ? GSM_POWER_RESET_SETTLE_MS
+                                                               : GSM_POWER_RETRY_PAUSE_MS;
+        if (elapsed < duration)
+        {
+            return;
+        }
+        if (inst->Phase == PP_PRESS_ON || inst->Phase == PP_PRESS_OFF)
+        {
+            setKey(inst, false);
+            enterPhase(inst, (uint8_t)(inst->Phase + (PP_WAIT_ON - PP_PRESS_ON)));
+            return;
+        }
+        if (inst->Phase == PP_RESET_PULSE)
         {
             setReset(inst, false);
             enterPhase(inst, PP_RESET_SETTLE);
-        }
-        return;
-
-    case PP_RESET_SETTLE:
-        if (elapsed < GSM_POWER_RESET_SETTLE_MS)
-        {
             return;
         }
-        /* The modem restarted: a new session even though power never dropped. */
-        inst->_i.State = (uint8_t)GSM_Power_State_Off;
-        break;
-
-    case PP_PAUSE:
-        if (elapsed < GSM_POWER_RETRY_PAUSE_MS)
+        if (inst->Phase == PP_RESET_SETTLE)
         {
-            return;
+            /* The modem restarted: a new session even though power never dropped. */
+            inst->_i.State = (uint8_t)GSM_Power_State_Off;
         }
         inst->Attempts = 0;
-        break;
-
-    default:
-        break;
     }
     inst->Phase = PP_STEADY;
 
