@@ -236,9 +236,9 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
         inst->Session = (uint8_t)(session - 1u);
     }
 
-    if (inst->Phase != SP_QUEUED || p->Current == &inst->Client)
+    if (inst->Phase != SP_QUEUED)
     {
-        return;
+        return; /* (the Start event moves a granted message on at once) */
     }
     if (established &&
         (inst->NetworkRegistration == 0 || gsmNetworkRegistrationIfIsSmsAvailable(inst->NetworkRegistration)))
