@@ -84,11 +84,10 @@ static bool parseIndex(const char* text, uint16_t* index)
 /* "+CMTI: "<mem>",<index>" */
 static void newMessage(GSM_SmsRead_Instance* inst, char* line)
 {
-    char* args = gsmUtilAfterPrefix_P(line, GSM_F("+CMTI:"));
     char* f[2];
     uint16_t index;
 
-    if (args == 0 || gsmUtilSplitArgs(args, f, 2u) != 2u || !parseIndex(f[1], &index))
+    if (gsmUtilSplitArgs(line + 6, f, 2u) != 2u || !parseIndex(f[1], &index))
     {
         /* "+CMTI: ,-1" and the like: something arrived, but where is not said. */
         inst->Flags |= RF_SCAN;
@@ -304,117 +303,103 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return false;
 
     case GSM_Prompt_EventType_Urc:
-        if (gsmUtilStartsWith_P(ev->Line, GSM_F("+CMTI:")))
-        {
-            newMessage(inst, ev->Line);
-            return true;
-        }
-        return false;
+        newMessage(inst, ev->Line); /* the only prefix: +CMTI: */
+        return true;
 
     case GSM_Prompt_EventType_Final:
-        switch (inst->Phase)
-        {
-        case RP_SETUP:
+    {
+        /* The phase that ended. Afterwards the module is idle, sends the next command
+         * at once (same turn), or waits SMSREAD_RETRY_MS before asking again. */
+        uint8_t phase = inst->Phase;
+        bool ok = (ev->Result == GSM_Result_Ok);
+        bool answered = (ev->Result < GSM_Result_Timeout);
+        inst->Phase = RP_IDLE;
+        if (phase == RP_SETUP)
         {
             GSM_BasicComms_SequenceState st =
                 gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL);
-            if (st == GSM_BasicComms_Sequence_Done)
+            if (st == GSM_BasicComms_Sequence_Running)
+            {
+                inst->Phase = RP_SETUP;
+                return false;
+            }
+            ok = (st == GSM_BasicComms_Sequence_Done);
+            if (ok)
             {
                 inst->Flags |= RF_SETUP_DONE;
-                sendNext(inst);
             }
-            else if (st == GSM_BasicComms_Sequence_Failed)
-            {
-                inst->Phase = RP_IDLE;
-                inst->Retry_ms = gsm__SysTime_ms();
-            }
-            return false;
         }
-        case RP_LIST:
-            if (ev->Result == GSM_Result_Ok)
+        else if (phase == RP_LIST)
+        {
+            if (!ok || (inst->Flags & RF_OVERFLOW))
             {
-                if (inst->Flags & RF_OVERFLOW)
-                {
-                    /* List again once the queue is read. */
-                    inst->Flags = (uint8_t)((inst->Flags & (uint8_t)~RF_OVERFLOW) | RF_SCAN);
-                }
-                inst->Phase = RP_IDLE;
-                sendNext(inst);
+                /* List again: once the queue is read, or after a failure. */
+                inst->Flags = (uint8_t)((inst->Flags & (uint8_t)~RF_OVERFLOW) | RF_SCAN);
             }
-            else if (!(inst->Quirks & RQ_PLAIN_CMGL) && ev->Result != GSM_Result_Timeout &&
-                     ev->Result != GSM_Result_Aborted)
+            if (!ok && answered && !(inst->Quirks & RQ_PLAIN_CMGL))
             {
                 /* The mode parameter (list without marking as read) is not universal:
                  * list the standard way. The messages are read and deleted anyway. */
                 inst->Quirks |= RQ_PLAIN_CMGL;
-                inst->Flags |= RF_SCAN;
-                inst->Phase = RP_IDLE;
-                sendNext(inst);
+                ok = true;
             }
-            else
-            {
-                inst->Flags |= RF_SCAN;
-                inst->Phase = RP_IDLE;
-                inst->Retry_ms = gsm__SysTime_ms();
-            }
-            return false;
-        case RP_STORAGE:
-            inst->Phase = RP_IDLE;
-            if (ev->Result == GSM_Result_Ok)
+        }
+        else if (phase == RP_STORAGE)
+        {
+            if (ok)
             {
                 memcpy(inst->Storage, inst->PendingStorage, 3u);
-                sendNext(inst);
             }
             else
             {
                 /* Unknown storage: read from the current one. */
                 memcpy(inst->PendingStorage, inst->Storage, 3u);
-                inst->Retry_ms = gsm__SysTime_ms();
             }
-            return false;
-        case RP_READ:
-            if (ev->Result == GSM_Result_Ok)
-            {
-                if (inst->Flags & RF_HEADER)
-                {
-                    if (inst->EventHandler != 0)
-                    {
-                        inst->EventHandler(inst, GSM_SmsRead_EventType_ReadSuccess, &inst->Message);
-                    }
-                    memset(&inst->Message, 0, sizeof(inst->Message)); /* pointed into the buffer */
-                    inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
-                    inst->Phase = RP_DELETE;
-                    gsmPromptWriteText_P(p, GSM_F("AT+CMGD="));
-                    gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
-                    (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
-                    return false;
-                }
-                dequeue(inst); /* empty slot */
-            }
-            else if (ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted)
-            {
-                inst->Retry_ms = gsm__SysTime_ms();
-            }
-            else
-            {
-                dequeue(inst); /* invalid index */
-            }
-            memset(&inst->Message, 0, sizeof(inst->Message));
-            inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
-            inst->Phase = RP_IDLE;
-            return false;
-        case RP_DELETE:
-            if (ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted)
-            {
-                inst->Retry_ms = gsm__SysTime_ms();
-            }
-            dequeue(inst);
-            inst->Phase = RP_IDLE;
-            return false; /* give other modules a turn before the next message */
-        default:
-            inst->Phase = RP_IDLE;
+        }
+        else if (phase == RP_IDLE)
+        {
             return false;
         }
+        else /* RP_READ, RP_DELETE */
+        {
+            if (phase == RP_READ && ok && (inst->Flags & RF_HEADER))
+            {
+                if (inst->EventHandler != 0)
+                {
+                    inst->EventHandler(inst, GSM_SmsRead_EventType_ReadSuccess, &inst->Message);
+                }
+                inst->Phase = RP_DELETE;
+                gsmPromptWriteText_P(p, GSM_F("AT+CMGD="));
+                gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
+                (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+            }
+            else if (answered || phase == RP_DELETE)
+            {
+                /* Deleted (or not), an empty slot or an invalid index: next index. The
+                 * next message waits for the next turn, so other modules get theirs. */
+                dequeue(inst);
+            }
+            if (phase == RP_READ)
+            {
+                memset(&inst->Message, 0, sizeof(inst->Message)); /* pointed into the buffer */
+                inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
+            }
+            ok = answered; /* no retry pause, but no next command in this turn either */
+            if (ok)
+            {
+                return false;
+            }
+        }
+        if (ok)
+        {
+            sendNext(inst);
+        }
+        else
+        {
+            inst->Retry_ms = gsm__SysTime_ms();
+        }
+        return false;
+    }
 
     default:
         return false;
