@@ -45,6 +45,10 @@ extern "C" {
 #ifndef GSM_BASICCOMMS_BOOT_DELAY_MS
 #define GSM_BASICCOMMS_BOOT_DELAY_MS 2000u     /* after power-up, before the first probe */
 #endif
+#ifndef GSM_BASICCOMMS_SETUP_TIMEOUT_MS
+#define GSM_BASICCOMMS_SETUP_TIMEOUT_MS 5000u  /* answer to each set-up command (echo, error
+                                                  reports, and the other modules' sequences) */
+#endif
 
 typedef struct GSM_BasicComms_Instance_s
 {

@@ -61,12 +61,9 @@ typedef enum
     GSM_BasicComms_Sequence_Failed        /* a required command failed; *step tells which */
 } GSM_BasicComms_SequenceState;
 
-#ifndef GSM_BASICCOMMS_SETUP_TIMEOUT_MS
-#define GSM_BASICCOMMS_SETUP_TIMEOUT_MS 5000u  /* answer to each set-up command */
-#endif
-
-/* Sends command number `step` (0 = first) of the flash `list`. Returns false when the
- * list has no such command or no turn is held. */
+/* Sends command number `step` (0 = first) of the flash `list`; its answer is awaited
+ * GSM_BASICCOMMS_SETUP_TIMEOUT_MS (GSM_BasicComms.h). Returns false when the list has
+ * no such command or no turn is held. */
 bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step);
 
 /* Evaluates the Final event of command *step of `list`. OK, or an error answer to a
