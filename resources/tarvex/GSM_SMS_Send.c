@@ -93,10 +93,7 @@ static void sendCmgs(GSM_SmsSend_Instance* inst)
     inst->Phase = SP_CMGS;
     gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS="));
     gsmPromptWriteQuoted(inst->Prompt, inst->PhoneNumber);
-    if (!gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT))
-    {
-        fail(inst, GSM_Result_Aborted, 0);
-    }
+    (void)gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -154,43 +151,40 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return true;
 
     case GSM_Prompt_EventType_Final:
+        /* The end of a set-up command or of AT+CMGS (nothing else is sent). */
         if (inst->Phase == SP_SETUP)
         {
             GSM_BasicComms_SequenceState st =
                 gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL);
+            if (st == GSM_BasicComms_Sequence_Running)
+            {
+                return false;
+            }
             if (st == GSM_BasicComms_Sequence_Done)
             {
                 inst->Session = gsmPromptSession(p);
                 sendCmgs(inst); /* same turn */
-            }
-            else if (st == GSM_BasicComms_Sequence_Failed)
-            {
-                fail(inst, ev->Result, ev->ErrorCode);
+                return false;
             }
         }
-        else if (inst->Phase >= SP_CMGS)
+        else if (ev->Result == GSM_Result_Ok)
         {
-            if (ev->Result == GSM_Result_Ok)
+            GSM_SmsSend_Event_SendSuccess ok;
+            ok.MessageReference = 0u;
+            if (inst->Phase == SP_GOT_MR)
             {
-                GSM_SmsSend_Event_SendSuccess ok;
-                ok.MessageReference = 0u;
-                if (inst->Phase == SP_GOT_MR)
+                ok.MessageReference = inst->Step;
+                if (inst->ReferenceCount >= GSM_SMS_SEND_TRACKED_REFERENCES)
                 {
-                    ok.MessageReference = inst->Step;
-                    if (inst->ReferenceCount >= GSM_SMS_SEND_TRACKED_REFERENCES)
-                    {
-                        forget(inst, 0u); /* the oldest */
-                    }
-                    inst->References[inst->ReferenceCount++] = inst->Step;
+                    forget(inst, 0u); /* the oldest */
                 }
-                inst->Phase = SP_IDLE;
-                emit(inst, GSM_SmsSend_EventType_SendSuccess, &ok);
+                inst->References[inst->ReferenceCount++] = inst->Step;
             }
-            else
-            {
-                fail(inst, ev->Result, ev->ErrorCode);
-            }
+            inst->Phase = SP_IDLE;
+            emit(inst, GSM_SmsSend_EventType_SendSuccess, &ok);
+            return false;
         }
+        fail(inst, ev->Result, ev->ErrorCode);
         return false;
 
     default:
