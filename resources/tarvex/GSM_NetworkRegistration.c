@@ -173,8 +173,7 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
     inst->Client.UrcPrefixList = kUrcs;
     if (inst->Prompt != 0)
     {
-        inst->_i.Session = (uint8_t)(gsmPromptSession(inst->Prompt) - 1u); /* forces the set-up */
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+        gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* Poll starts the set-up */
     }
 }
 
@@ -195,24 +194,23 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
     }
     if (!inst->_i.Established || session != inst->_i.Session)
     {
-        /* New communication session: the modem forgot the URC settings. */
+        /* New communication session: the modem forgot the URC settings. Set up at once. */
         gsmPromptAbort(p, &inst->Client);
         inst->_i.Session = session;
         inst->_i.Established = 1u;
         inst->Phase = NP_NEW;
         clearStatus(inst);
-        inst->LastQuery_ms = gsm__SysTime_ms() - GSM_NETREG_POLL_UNREGISTERED_MS; /* due now */
     }
-    /* Set up (URCs and state) until that succeeded once, afterwards only the queries;
-     * while a sequence runs the client is busy. */
-    if (!gsmPromptIsBusy(p, &inst->Client) &&
-        gsmUtilTimedOut(inst->LastQuery_ms, (inst->Phase == NP_READY && gsmNetworkRegistrationIfIsRegistered(&inst->_i))
-                                                ? GSM_NETREG_POLL_REGISTERED_MS
-                                                : GSM_NETREG_POLL_UNREGISTERED_MS))
+    else if (gsmPromptIsBusy(p, &inst->Client) ||
+             !gsmUtilTimedOut(inst->LastQuery_ms, (inst->Phase == NP_READY && gsmNetworkRegistrationIfIsRegistered(&inst->_i))
+                                                      ? GSM_NETREG_POLL_REGISTERED_MS
+                                                      : GSM_NETREG_POLL_UNREGISTERED_MS))
     {
-        inst->Step = (inst->Phase == NP_READY) ? QUERY_FIRST : 0u;
-        gsmPromptRequest(p, &inst->Client);
+        return; /* a sequence runs (the client is busy), or the next is not due yet */
     }
+    /* Set up (URCs and state) until that succeeded once, afterwards only the queries. */
+    inst->Step = (inst->Phase == NP_READY) ? QUERY_FIRST : 0u;
+    gsmPromptRequest(p, &inst->Client);
 }
 
 bool gsmNetworkRegistrationIsRegistered(GSM_NetworkRegistration_Instance* inst)
