@@ -22,7 +22,6 @@ enum
 #define RF_HEADER      0x08u  /* +CMGR header of the message being read received */
 #define RF_BODY        0x10u  /* at least one text line received */
 #define RF_OVERFLOW    0x20u  /* an index did not fit the queue during a listing */
-#define RF_REQUESTED   0x40u  /* a turn has been requested */
 #define RF_RAWTEXT     0x80u  /* the text is read by its <length>, not by lines */
 
 /* Quirks (per session) */
@@ -217,7 +216,6 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        inst->Flags &= (uint8_t)~RF_REQUESTED;
         sendNext(inst);
         return false;
 
@@ -464,7 +462,6 @@ void gsmSmsReadInit(GSM_SmsRead_Instance* inst)
     inst->QueueCount = 0;
     inst->Storage[0] = '\0';
     inst->PendingStorage[0] = '\0';
-    inst->Retry_ms = gsm__SysTime_ms() - SMSREAD_RETRY_MS;
     memset(&inst->Message, 0, sizeof(inst->Message));
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
@@ -502,18 +499,14 @@ void gsmSmsReadPoll(GSM_SmsRead_Instance* inst)
         inst->QueueCount = 0;
         inst->Storage[0] = '\0';
         inst->PendingStorage[0] = '\0';
-        inst->Retry_ms = gsm__SysTime_ms() - SMSREAD_RETRY_MS;
     }
-    if (inst->Phase != RP_IDLE || gsmPromptIsBusy(p, &inst->Client) ||
-        !gsmUtilTimedOut(inst->Retry_ms, SMSREAD_RETRY_MS))
+    else if (inst->Phase != RP_IDLE || gsmPromptIsBusy(p, &inst->Client) ||
+             !gsmUtilTimedOut(inst->Retry_ms, SMSREAD_RETRY_MS) ||
+             ((inst->Flags & RF_SETUP_DONE) && inst->QueueCount == 0u && !(inst->Flags & RF_SCAN)))
     {
-        return;
+        return; /* busy, pausing after a failure, or nothing to do */
     }
-    if (!(inst->Flags & RF_SETUP_DONE) || inst->QueueCount > 0u || (inst->Flags & RF_SCAN))
-    {
-        inst->Flags |= RF_REQUESTED;
-        gsmPromptRequest(p, &inst->Client);
-    }
+    gsmPromptRequest(p, &inst->Client);
 }
 
 bool gsmSmsReadIsBusy(GSM_SmsRead_Instance* inst)
