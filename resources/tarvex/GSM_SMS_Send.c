@@ -54,7 +54,8 @@ static void forget(GSM_SmsSend_Instance* inst, uint8_t slot)
     }
 }
 
-/* "+CDS: <fo>,<mr>,[<ra>],[<tora>],<scts>,<dt>,<st>" */
+/* "+CDS: <fo>,<mr>,[<ra>],[<tora>],<scts>,<dt>,<st>" (the module's only URC prefix, so
+ * the fields start after its five characters) */
 static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 {
     char* f[7];
