@@ -6,32 +6,21 @@
 
 enum
 {
-    BP_WAIT_POWER = 0, /* modem off */
-    BP_BOOT,           /* modem just switched on: let it boot */
-    BP_SYNC,           /* probing with "AT" */
-    BP_CONFIG,         /* echo and error-report settings */
-    BP_ESTABLISHED     /* communication established */
+    BP_BOOT = 0,    /* modem off, or just switched on: let it boot */
+    BP_SYNC,        /* probing with "AT" */
+    BP_CONFIG,      /* echo and error-report settings */
+    BP_ESTABLISHED, /* communication established */
+    BP_PROBE,       /* established, keep-alive "AT" requested or running */
+    BP_RESTARTED    /* the modem announced a restart (RDY): synchronise again */
 };
-
-/* Flags */
-#define BF_PROBE     0x01u  /* keep-alive probe requested/running */
-#define BF_RESTARTED 0x02u  /* the modem announced a restart (RDY) */
 
 #define SYNC_PROBE_TIMEOUT_MS 800u
-#define CONFIG_TIMEOUT_MS 3000u
 #define KEEPALIVE_TIMEOUT_MS 3000u
 
-static const char kConfigEchoOn0[] GSM_FLASH = "ATE1";
-static const char kConfigEchoOn1[] GSM_FLASH = "AT+CMEE=1";
-static const GSM_Prompt_Step kConfigEchoOn[] GSM_FLASH = {
-    {kConfigEchoOn0, CONFIG_TIMEOUT_MS, 0},
-    {kConfigEchoOn1, CONFIG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-};
-static const char kConfigEchoOff0[] GSM_FLASH = "ATE0";
-static const GSM_Prompt_Step kConfigEchoOff[] GSM_FLASH = {
-    {kConfigEchoOff0, CONFIG_TIMEOUT_MS, 0},
-    {kConfigEchoOn1, CONFIG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-};
+/* Echo on or off, then numeric +CME ERROR codes (optional: bit 1). */
+static const char kConfigEchoOn[] GSM_FLASH = "ATE1\0AT+CMEE=1\0";
+static const char kConfigEchoOff[] GSM_FLASH = "ATE0\0AT+CMEE=1\0";
+#define CONFIG_OPTIONAL 0x02u
 
 /* "RDY": the modem has (re)started; "NORMAL POWER DOWN": it is switching off. */
 static const char kUrcs[] GSM_FLASH = "RDY\0NORMAL POWER DOWN\0";
@@ -46,13 +35,41 @@ uint8_t gsmBasicCommsIfSession(const GSM_BasicComms_Interface* bc)
     return (bc != 0) ? bc->Session : 0u;
 }
 
+bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step)
+{
+    while (step-- > 0u)
+    {
+        while (GSM_FLASH_BYTE(list++) != 0u)
+        {
+        }
+    }
+    return GSM_FLASH_BYTE(list) != 0u && gsmPromptSendCommand_P(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS);
+}
+
+GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p, const GSM_Prompt_Event* ev,
+                                                          const char* list, uint8_t* step, uint8_t optional)
+{
+    /* An optional command may be refused; a silent or switched-off modem always stops
+     * the sequence. */
+    if (ev->Result != GSM_Result_Ok &&
+        (ev->Result >= GSM_Result_Timeout || ((optional >> *step) & 1u) == 0u))
+    {
+        return GSM_BasicComms_Sequence_Failed;
+    }
+    (*step)++;
+    return gsmBasicCommsIfSequenceSend(p, list, *step) ? GSM_BasicComms_Sequence_Running
+                                                                    : GSM_BasicComms_Sequence_Done;
+}
+
 static void enterPhase(GSM_BasicComms_Instance* inst, uint8_t phase)
 {
     inst->Phase = phase;
     inst->PhaseStart_ms = gsm__SysTime_ms();
 }
 
-static void lose(GSM_BasicComms_Instance* inst)
+/* Communication is lost (or not yet up): close the Prompt gate and start over in
+ * `phase` (BP_BOOT or BP_SYNC). */
+static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
 {
     if (inst->_i.Established)
     {
@@ -60,97 +77,87 @@ static void lose(GSM_BasicComms_Instance* inst)
     }
     inst->_i.Established = 0;
     gsmPromptSetReady(inst->Prompt, false);
-}
-
-static void startSync(GSM_BasicComms_Instance* inst)
-{
-    lose(inst);
-    inst->Attempts = 0;
-    inst->Flags = 0;
-    enterPhase(inst, BP_SYNC);
-    /* The first probe goes out at once. */
-    inst->PhaseStart_ms -= GSM_BASICCOMMS_SYNC_INTERVAL_MS;
+    inst->Step = 0;
+    enterPhase(inst, phase);
+    if (phase == BP_SYNC)
+    {
+        /* The first probe goes out at once. */
+        inst->PhaseStart_ms -= GSM_BASICCOMMS_SYNC_INTERVAL_MS;
+    }
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 {
     GSM_BasicComms_Instance* inst = GSM_CONTAINER_OF(client, GSM_BasicComms_Instance, Client);
     GSM_Prompt_Interface* p = inst->Prompt;
+    const char* config = inst->EchoOn ? kConfigEchoOn : kConfigEchoOff;
 
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        if (inst->Phase == BP_SYNC)
+        if (inst->Phase == BP_CONFIG)
         {
-            inst->PhaseStart_ms = gsm__SysTime_ms();
-            (void)gsmPromptSendCommand_P(p, GSM_F("AT"), SYNC_PROBE_TIMEOUT_MS);
+            (void)gsmBasicCommsIfSequenceSend(p, config, inst->Step);
         }
-        else if (inst->Phase == BP_CONFIG)
+        else if (inst->Phase == BP_SYNC || inst->Phase == BP_PROBE)
         {
-            (void)gsmPromptChainSend(p, &inst->Chain);
-        }
-        else if (inst->Phase == BP_ESTABLISHED && (inst->Flags & BF_PROBE))
-        {
-            (void)gsmPromptSendCommand_P(p, GSM_F("AT"), KEEPALIVE_TIMEOUT_MS);
+            if (inst->Phase == BP_SYNC)
+            {
+                inst->PhaseStart_ms = gsm__SysTime_ms();
+            }
+            (void)gsmPromptSendCommand_P(p, GSM_F("AT"),
+                                         (inst->Phase == BP_SYNC) ? SYNC_PROBE_TIMEOUT_MS : KEEPALIVE_TIMEOUT_MS);
         }
         return false;
 
     case GSM_Prompt_EventType_Urc:
-        inst->Flags |= BF_RESTARTED;
+        inst->Phase = BP_RESTARTED; /* served by Poll */
         return true;
 
     case GSM_Prompt_EventType_Final:
         if (inst->Phase == BP_SYNC)
         {
-            if (ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted)
+            if (ev->Result >= GSM_Result_Timeout)
             {
-                inst->Attempts++;
-                if (inst->Attempts >= GSM_BASICCOMMS_SYNC_ATTEMPTS && inst->Power != 0)
+                if (++inst->Step >= GSM_BASICCOMMS_SYNC_ATTEMPTS && inst->Power != 0)
                 {
                     /* Silent modem: restart it (reset line or power cycle). */
                     gsmPowerIfRequestRestart(inst->Power);
-                    inst->Attempts = 0;
-                    enterPhase(inst, BP_WAIT_POWER);
+                    inst->Step = 0;
+                    enterPhase(inst, BP_BOOT);
                 }
             }
             else
             {
                 /* Any answer, even ERROR, proves the link. */
-                enterPhase(inst, BP_CONFIG);
-                if (inst->EchoOn)
-                {
-                    gsmPromptChainBegin_P(&inst->Chain, kConfigEchoOn, 2u);
-                }
-                else
-                {
-                    gsmPromptChainBegin_P(&inst->Chain, kConfigEchoOff, 2u);
-                }
-                (void)gsmPromptChainSend(p, &inst->Chain);
+                inst->Phase = BP_CONFIG;
+                inst->Step = 0;
+                (void)gsmBasicCommsIfSequenceSend(p, config, 0u);
             }
         }
         else if (inst->Phase == BP_CONFIG)
         {
-            GSM_Prompt_ChainState st = gsmPromptChainOnFinal(p, &inst->Chain, ev);
-            if (st == GSM_Prompt_ChainState_Done)
+            GSM_BasicComms_SequenceState st =
+                gsmBasicCommsIfSequenceFinal(p, ev, config, &inst->Step, CONFIG_OPTIONAL);
+            if (st == GSM_BasicComms_Sequence_Done)
             {
-                enterPhase(inst, BP_ESTABLISHED);
-                inst->Flags = 0;
+                inst->Phase = BP_ESTABLISHED;
                 gsmPromptSetReady(p, true);
                 inst->_i.Session = gsmPromptSession(p);
                 inst->_i.Established = 1u;
                 GSM_DEBUG_TEXT("[GSM] communication established\n");
             }
-            else if (st == GSM_Prompt_ChainState_Failed)
+            else if (st == GSM_BasicComms_Sequence_Failed)
             {
-                startSync(inst);
+                restart(inst, BP_SYNC);
             }
         }
-        else if (inst->Phase == BP_ESTABLISHED && (inst->Flags & BF_PROBE))
+        else if (inst->Phase == BP_PROBE)
         {
-            inst->Flags &= (uint8_t)~BF_PROBE;
+            inst->Phase = BP_ESTABLISHED;
             if (ev->Result == GSM_Result_Timeout)
             {
-                startSync(inst);
+                restart(inst, BP_SYNC);
             }
         }
         return false;
@@ -170,10 +177,9 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     inst->Client.UrcPrefixList = kUrcs;
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
     inst->_i.Established = 0;
-    inst->Flags = 0;
-    inst->Attempts = 0;
-    inst->PowerSession = (inst->Power != 0) ? gsmPowerIfSession(inst->Power) : 0u;
-    enterPhase(inst, BP_WAIT_POWER);
+    inst->Step = 0;
+    inst->PowerSession = gsmPowerIfSession(inst->Power);
+    enterPhase(inst, BP_BOOT);
     if (inst->Prompt != 0)
     {
         gsmPromptSetReady(inst->Prompt, false);
@@ -184,87 +190,62 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
 void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    uint8_t phase;
 
     if (inst == 0 || inst->Prompt == 0)
     {
         return;
     }
     p = inst->Prompt;
+    phase = inst->Phase;
 
-    if (inst->Power != 0)
+    if (inst->Power != 0 &&
+        (!gsmPowerIfIsOn(inst->Power) || gsmPowerIfSession(inst->Power) != inst->PowerSession))
     {
-        if (!gsmPowerIfIsOn(inst->Power))
-        {
-            lose(inst);
-            gsmPromptAbort(p, &inst->Client);
-            inst->Flags = 0;
-            enterPhase(inst, BP_WAIT_POWER);
-            return;
-        }
-        if (gsmPowerIfSession(inst->Power) != inst->PowerSession)
-        {
-            /* Switched on (again): let the modem boot before probing. */
-            inst->PowerSession = gsmPowerIfSession(inst->Power);
-            lose(inst);
-            gsmPromptAbort(p, &inst->Client);
-            inst->Flags = 0;
-            enterPhase(inst, BP_BOOT);
-        }
+        /* Off, or switched on (again): let the modem boot before probing. */
+        inst->PowerSession = gsmPowerIfSession(inst->Power);
+        phase = BP_BOOT;
     }
-    if (inst->Flags & BF_RESTARTED)
+    else if (phase == BP_BOOT)
     {
-        /* The modem restarted by itself: its settings are gone. */
-        gsmPromptAbort(p, &inst->Client);
-        startSync(inst);
-    }
-
-    switch (inst->Phase)
-    {
-    case BP_WAIT_POWER:
-        enterPhase(inst, BP_BOOT);
-        break;
-
-    case BP_BOOT:
         if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_BASICCOMMS_BOOT_DELAY_MS))
         {
-            startSync(inst);
+            restart(inst, BP_SYNC);
         }
-        break;
-
-    case BP_SYNC:
-        if (!gsmPromptIsBusy(p, &inst->Client) &&
-            gsmUtilTimedOut(inst->PhaseStart_ms, GSM_BASICCOMMS_SYNC_INTERVAL_MS))
-        {
-            inst->PhaseStart_ms = gsm__SysTime_ms();
-            gsmPromptRequest(p, &inst->Client);
-        }
-        break;
-
-    case BP_CONFIG:
-        if (!gsmPromptIsBusy(p, &inst->Client))
-        {
-            gsmPromptRequest(p, &inst->Client);
-        }
-        break;
-
-    case BP_ESTABLISHED:
-        if (p->ConsecutiveTimeouts >= GSM_BASICCOMMS_LOST_TIMEOUTS)
-        {
-            /* Several commands went unanswered: the link is gone. */
-            startSync(inst);
-        }
-        else if (!gsmPromptIsBusy(p, &inst->Client) && !(inst->Flags & BF_PROBE) &&
-                 gsmUtilTimedOut(p->LastResponse_ms, GSM_BASICCOMMS_KEEPALIVE_MS))
-        {
-            inst->Flags |= BF_PROBE;
-            gsmPromptRequest(p, &inst->Client);
-        }
-        break;
-
-    default:
-        enterPhase(inst, BP_WAIT_POWER);
-        break;
+        return;
     }
+    else if (phase >= BP_ESTABLISHED && phase != BP_RESTARTED)
+    {
+        if (p->ConsecutiveTimeouts < GSM_BASICCOMMS_LOST_TIMEOUTS)
+        {
+            if (phase == BP_ESTABLISHED && !gsmPromptIsBusy(p, &inst->Client) &&
+                gsmUtilTimedOut(p->LastResponse_ms, GSM_BASICCOMMS_KEEPALIVE_MS))
+            {
+                inst->Phase = BP_PROBE;
+                gsmPromptRequest(p, &inst->Client);
+            }
+            return;
+        }
+        /* Several commands went unanswered: the link is gone. */
+        phase = BP_SYNC;
+    }
+    else if (phase != BP_RESTARTED)
+    {
+        /* Synchronising (a probe every interval) or configuring. */
+        if (!gsmPromptIsBusy(p, &inst->Client) &&
+            (phase == BP_CONFIG || gsmUtilTimedOut(inst->PhaseStart_ms, GSM_BASICCOMMS_SYNC_INTERVAL_MS)))
+        {
+            gsmPromptRequest(p, &inst->Client);
+        }
+        return;
+    }
+    else
+    {
+        /* The modem restarted by itself: its settings are gone. */
+        phase = BP_SYNC;
+    }
+    gsmPromptAbort(p, &inst->Client);
+    restart(inst, phase);
 }
 
 bool gsmBasicCommsCommunicationEstablished(GSM_BasicComms_Instance* inst)

@@ -24,7 +24,6 @@
 #include "GSM_Globals.h"
 #include "GSM_Power_Interface.h"
 #include "GSM_Prompt_Interface.h"
-#include "GSM_Prompt_Helper.h"
 #include "GSM_BasicComms_Interface.h"
 
 #ifdef __cplusplus
@@ -46,6 +45,10 @@ extern "C" {
 #ifndef GSM_BASICCOMMS_BOOT_DELAY_MS
 #define GSM_BASICCOMMS_BOOT_DELAY_MS 2000u     /* after power-up, before the first probe */
 #endif
+#ifndef GSM_BASICCOMMS_SETUP_TIMEOUT_MS
+#define GSM_BASICCOMMS_SETUP_TIMEOUT_MS 5000u  /* answer to each set-up command (echo, error
+                                                  reports, and the other modules' sequences) */
+#endif
 
 typedef struct GSM_BasicComms_Instance_s
 {
@@ -56,11 +59,10 @@ typedef struct GSM_BasicComms_Instance_s
 
     /* Private state. */
     GSM_Prompt_Client Client;
-    GSM_Prompt_Chain Chain;
     uint8_t Phase;
-    uint8_t Attempts;
+    uint8_t Step;             /* probes unanswered while synchronising, then the set-up
+                                 command in flight */
     uint8_t PowerSession;
-    uint8_t Flags;
     uint32_t PhaseStart_ms;
 } GSM_BasicComms_Instance;
 

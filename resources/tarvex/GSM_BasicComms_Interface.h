@@ -44,6 +44,34 @@ static inline bool gsmBasicCommsIfLinkEstablished(const GSM_BasicComms_Interface
     return (bc != 0) ? bc->Established != 0u : gsmPromptIsReady(p);
 }
 
+/* Set-up sequences. The modules that configure the modem after every (re)establishment
+ * (echo, text mode, URCs, ...) send short fixed lists of commands. Such a list is packed
+ * in flash, each command ended by NUL and the list by an empty one:
+ *
+ *     static const char kSetup[] GSM_FLASH = "AT+CMGF=1\0AT+CNMI=2,1,0,1,0\0";
+ *
+ * The module keeps the number of the command in flight in one byte, sends the first one
+ * in its Start event with gsmBasicCommsIfSequenceSend() and hands every Final event of
+ * the sequence to gsmBasicCommsIfSequenceFinal(), which sends the next command right
+ * away (keeping the turn) until the list is done or a command failed. */
+typedef enum
+{
+    GSM_BasicComms_Sequence_Running = 0,  /* the next command has been sent (turn kept) */
+    GSM_BasicComms_Sequence_Done,         /* every command succeeded (or was optional) */
+    GSM_BasicComms_Sequence_Failed        /* a required command failed; *step tells which */
+} GSM_BasicComms_SequenceState;
+
+/* Sends command number `step` (0 = first) of the flash `list`; its answer is awaited
+ * GSM_BASICCOMMS_SETUP_TIMEOUT_MS (GSM_BasicComms.h). Returns false when the list has
+ * no such command or no turn is held. */
+bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step);
+
+/* Evaluates the Final event of command *step of `list`. OK, or an error answer to a
+ * command whose bit is set in `optional` (bit n: command n may be refused), advances
+ * *step and sends the next command; a timeout or an abort always fails. */
+GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p, const GSM_Prompt_Event* ev,
+                                                          const char* list, uint8_t* step, uint8_t optional);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

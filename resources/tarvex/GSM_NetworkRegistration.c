@@ -5,72 +5,54 @@
 #include "GSM_NetworkRegistration.h"
 #include "GSM_Util.h"
 
-enum
-{
-    NP_IDLE = 0,  /* nothing running */
-    NP_SETUP,     /* enabling the URCs, then reading the state */
-    NP_QUERY      /* reading the state */
-};
+/* Phase */
+#define NP_NEW   0u  /* URCs not enabled yet in this session */
+#define NP_READY 1u  /* set up: only the state is read from time to time */
 
-/* Flags */
-#define NF_SETUP_DONE 0x01u
-
-#define NETREG_TIMEOUT_MS 5000u
 #define NETREG_RETRY_MS 5000u
 
-static const char kSetup0[] GSM_FLASH = "AT+CREG=1";
-static const char kSetup1[] GSM_FLASH = "AT+CGREG=1";
-static const char kSetup2[] GSM_FLASH = "AT+CEREG=1";
-static const char kSetup3[] GSM_FLASH = "AT+CREG?";
-static const char kSetup4[] GSM_FLASH = "AT+CGREG?";
-static const char kSetup5[] GSM_FLASH = "AT+CEREG?";
-static const GSM_Prompt_Step kSetup[] GSM_FLASH = {
-    {kSetup0, NETREG_TIMEOUT_MS, 0},
-    {kSetup1, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {kSetup2, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {kSetup3, NETREG_TIMEOUT_MS, 0},
-    {kSetup4, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {kSetup5, NETREG_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-};
-#define SETUP_STEPS 6u
-#define QUERY_FIRST 3u /* the queries are the last three steps */
+/* The URCs on (a modem without GPRS or LTE refuses those: optional), then the current
+ * state of each domain; the queries alone are the last three commands. */
+static const char kSetup[] GSM_FLASH = "AT+CREG=1\0AT+CGREG=1\0AT+CEREG=1\0AT+CREG?\0AT+CGREG?\0AT+CEREG?\0";
+#define SETUP_OPTIONAL 0x36u
+#define QUERY_FIRST 3u
 
 static const char kUrcs[] GSM_FLASH = "+CREG:\0+CGREG:\0+CEREG:\0";
 
-static bool isRegistered(uint8_t stat)
+/* True when communication is up and a domain from `first` on is registered (home or
+ * roaming), or with `smsOnly` registered for SMS only. */
+static bool registeredFrom(const GSM_NetworkRegistration_Interface* nr, uint8_t first, bool smsOnly)
 {
-    return stat == (uint8_t)GSM_NetworkRegistration_Status_Home ||
-           stat == (uint8_t)GSM_NetworkRegistration_Status_Roaming;
-}
-
-bool gsmNetworkRegistrationIfIsRegistered(const GSM_NetworkRegistration_Interface* nr)
-{
-    return nr != 0 && nr->Established &&
-           (isRegistered(nr->Status[0]) || isRegistered(nr->Status[1]) || isRegistered(nr->Status[2]));
-}
-
-bool gsmNetworkRegistrationIfIsPacketRegistered(const GSM_NetworkRegistration_Interface* nr)
-{
-    return nr != 0 && nr->Established && (isRegistered(nr->Status[1]) || isRegistered(nr->Status[2]));
-}
-
-bool gsmNetworkRegistrationIfIsSmsAvailable(const GSM_NetworkRegistration_Interface* nr)
-{
-    uint8_t i;
     if (nr == 0 || !nr->Established)
     {
         return false;
     }
-    for (i = 0; i < 3u; i++)
+    for (; first < 3u; first++)
     {
-        uint8_t s = nr->Status[i];
-        if (isRegistered(s) || s == (uint8_t)GSM_NetworkRegistration_Status_SmsOnlyHome ||
-            s == (uint8_t)GSM_NetworkRegistration_Status_SmsOnlyRoaming)
+        uint8_t s = nr->Status[first];
+        if (s == (uint8_t)GSM_NetworkRegistration_Status_Home || s == (uint8_t)GSM_NetworkRegistration_Status_Roaming ||
+            (smsOnly && (s == (uint8_t)GSM_NetworkRegistration_Status_SmsOnlyHome ||
+                         s == (uint8_t)GSM_NetworkRegistration_Status_SmsOnlyRoaming)))
         {
             return true;
         }
     }
     return false;
+}
+
+bool gsmNetworkRegistrationIfIsRegistered(const GSM_NetworkRegistration_Interface* nr)
+{
+    return registeredFrom(nr, 0u, false);
+}
+
+bool gsmNetworkRegistrationIfIsPacketRegistered(const GSM_NetworkRegistration_Interface* nr)
+{
+    return registeredFrom(nr, (uint8_t)GSM_NetworkRegistration_Domain_GPRS, false);
+}
+
+bool gsmNetworkRegistrationIfIsSmsAvailable(const GSM_NetworkRegistration_Interface* nr)
+{
+    return registeredFrom(nr, 0u, true);
 }
 
 GSM_NetworkRegistration_Status gsmNetworkRegistrationIfGetStatus(const GSM_NetworkRegistration_Interface* nr,
@@ -106,48 +88,35 @@ static void clearStatus(GSM_NetworkRegistration_Instance* inst)
 static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line)
 {
     int8_t domain = gsmUtilFindPrefix(line, kUrcs); /* the prefixes in domain order */
-    char* args = line;
-    char* fields[3];
-    uint8_t n;
-    char* comma;
-    bool urcForm;
+    char* args;
+    char* f[2];
+    uint8_t second = 0;
     int32_t stat;
 
     if (domain < 0)
     {
         return false;
     }
-    while (*args++ != ':')
+    while (*line++ != ':')
     {
     }
-    comma = args;
-    while (*comma != '\0' && *comma != ',')
+    args = line;
+    while (*line != '\0' && *line != ',')
     {
-        comma++;
+        line++;
     }
-    if (*comma == ',')
+    if (*line == ',')
     {
-        comma++;
-        while (*comma == ' ')
+        while (*++line == ' ')
         {
-            comma++;
         }
-        urcForm = (*comma == '"');
+        second = (*line != '"') ? 1u : 0u;
     }
-    else
-    {
-        urcForm = true;
-    }
-    n = gsmUtilSplitArgs(args, fields, 3u);
-    if (n == 0u || (!urcForm && n < 2u))
-    {
-        return true; /* ours, but malformed: ignore */
-    }
-    if (gsmUtilParseInt(fields[urcForm ? 0 : 1], &stat) && stat >= 0 && stat <= 10)
+    if (gsmUtilSplitArgs(args, f, 2u) > second && gsmUtilParseInt(f[second], &stat) && (uint32_t)stat <= 10u)
     {
         inst->_i.Status[domain] = (uint8_t)stat;
     }
-    return true;
+    return true; /* ours, even when malformed */
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -158,7 +127,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        (void)gsmPromptChainSend(p, &inst->Chain);
+        (void)gsmBasicCommsIfSequenceSend(p, kSetup, inst->Step);
         return false;
 
     case GSM_Prompt_EventType_Line:
@@ -167,29 +136,22 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 
     case GSM_Prompt_EventType_Final:
     {
-        GSM_Prompt_ChainState st = gsmPromptChainOnFinal(p, &inst->Chain, ev);
-        if (st == GSM_Prompt_ChainState_Running)
+        GSM_BasicComms_SequenceState st =
+            gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL);
+        if (st == GSM_BasicComms_Sequence_Running)
         {
             return false;
         }
-        if (inst->Phase == NP_SETUP)
+        inst->LastQuery_ms = gsm__SysTime_ms();
+        if (st == GSM_BasicComms_Sequence_Done)
         {
-            if (st == GSM_Prompt_ChainState_Done)
-            {
-                inst->Flags |= NF_SETUP_DONE;
-                inst->LastQuery_ms = gsm__SysTime_ms();
-            }
-            else
-            {
-                /* Retry the set-up soon. */
-                inst->LastQuery_ms = gsm__SysTime_ms() - GSM_NETREG_POLL_UNREGISTERED_MS + NETREG_RETRY_MS;
-            }
+            inst->Phase = NP_READY;
         }
-        else
+        else if (inst->Phase == NP_NEW)
         {
-            inst->LastQuery_ms = gsm__SysTime_ms();
+            /* Retry the set-up soon (a failed query waits for the next one). */
+            inst->LastQuery_ms += NETREG_RETRY_MS - GSM_NETREG_POLL_UNREGISTERED_MS;
         }
-        inst->Phase = NP_IDLE;
         return false;
     }
 
@@ -206,21 +168,18 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
     }
     clearStatus(inst);
     inst->_i.Established = 0;
-    inst->Flags = 0;
-    inst->Phase = NP_IDLE;
+    inst->Phase = NP_NEW;
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
     if (inst->Prompt != 0)
     {
-        inst->_i.Session = (uint8_t)(gsmPromptSession(inst->Prompt) - 1u); /* forces the set-up */
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+        gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* Poll starts the set-up */
     }
 }
 
 void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
 {
     GSM_Prompt_Interface* p;
-    bool established;
     uint8_t session;
 
     if (inst == 0 || inst->Prompt == 0)
@@ -228,46 +187,30 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         return;
     }
     p = inst->Prompt;
-    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session);
-
-    if (!established)
+    if (!gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session))
     {
         inst->_i.Established = 0;
         return;
     }
     if (!inst->_i.Established || session != inst->_i.Session)
     {
-        /* New communication session: the modem forgot the URC settings. */
+        /* New communication session: the modem forgot the URC settings. Set up at once. */
         gsmPromptAbort(p, &inst->Client);
         inst->_i.Session = session;
         inst->_i.Established = 1u;
-        inst->Flags = 0;
-        inst->Phase = NP_IDLE;
+        inst->Phase = NP_NEW;
         clearStatus(inst);
-        inst->LastQuery_ms = gsm__SysTime_ms() - GSM_NETREG_POLL_UNREGISTERED_MS; /* due now */
     }
-    if (inst->Phase != NP_IDLE || gsmPromptIsBusy(p, &inst->Client))
+    else if (gsmPromptIsBusy(p, &inst->Client) ||
+             !gsmUtilTimedOut(inst->LastQuery_ms, (inst->Phase == NP_READY && gsmNetworkRegistrationIfIsRegistered(&inst->_i))
+                                                      ? GSM_NETREG_POLL_REGISTERED_MS
+                                                      : GSM_NETREG_POLL_UNREGISTERED_MS))
     {
-        return;
+        return; /* a sequence runs (the client is busy), or the next is not due yet */
     }
-    if (!(inst->Flags & NF_SETUP_DONE))
-    {
-        if (gsmUtilTimedOut(inst->LastQuery_ms, GSM_NETREG_POLL_UNREGISTERED_MS))
-        {
-            inst->Phase = NP_SETUP;
-            gsmPromptChainBegin_P(&inst->Chain, kSetup, SETUP_STEPS);
-            gsmPromptRequest(p, &inst->Client);
-        }
-        return;
-    }
-    if (gsmUtilTimedOut(inst->LastQuery_ms, gsmNetworkRegistrationIfIsRegistered(&inst->_i)
-                                                ? GSM_NETREG_POLL_REGISTERED_MS
-                                                : GSM_NETREG_POLL_UNREGISTERED_MS))
-    {
-        inst->Phase = NP_QUERY;
-        gsmPromptChainBegin_P(&inst->Chain, kSetup + QUERY_FIRST, SETUP_STEPS - QUERY_FIRST);
-        gsmPromptRequest(p, &inst->Client);
-    }
+    /* Set up (URCs and state) until that succeeded once, afterwards only the queries. */
+    inst->Step = (inst->Phase == NP_READY) ? QUERY_FIRST : 0u;
+    gsmPromptRequest(p, &inst->Client);
 }
 
 bool gsmNetworkRegistrationIsRegistered(GSM_NetworkRegistration_Instance* inst)

@@ -22,7 +22,6 @@
 #include "GSM_Globals.h"
 #include "GSM_Power_Interface.h"
 #include "GSM_Prompt_Interface.h"
-#include "GSM_Prompt_Helper.h"
 #include "GSM_BasicComms_Interface.h"
 #include "GSM_NetworkRegistration_Interface.h"
 
@@ -46,9 +45,8 @@ typedef struct GSM_NetworkRegistration_Instance_s
 
     /* Private state. */
     GSM_Prompt_Client Client;
-    GSM_Prompt_Chain Chain;
     uint8_t Phase;
-    uint8_t Flags;
+    uint8_t Step;             /* set-up or query command in flight */
     uint32_t LastQuery_ms;
 } GSM_NetworkRegistration_Instance;
 

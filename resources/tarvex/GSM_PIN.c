@@ -240,11 +240,11 @@ void gsmPinPoll(GSM_PIN_Instance* inst)
                 gsmPromptRequest(p, &inst->Client);
                 return;
             }
-            if (st == GSM_PIN_SimStatus_Ready || st == GSM_PIN_SimStatus_PukRequired || st == GSM_PIN_SimStatus_NotInserted ||
-                st == GSM_PIN_SimStatus_Error || st == GSM_PIN_SimStatus_OtherLock)
+            if (st != GSM_PIN_SimStatus_Unknown && st != GSM_PIN_SimStatus_Busy)
             {
-                /* Nothing sent: the SIM needs no PIN (it was unlocked meanwhile), or a
-                 * PIN cannot help. Never a success without the PIN being accepted. */
+                /* Known, and not asking for the PIN (a busy SIM is waited for): nothing
+                 * sent, the SIM needs no PIN (it was unlocked meanwhile) or a PIN cannot
+                 * help. Never a success without the PIN being accepted. */
                 pinDone(inst, GSM_PIN_EventType_PinFailed);
                 return;
             }

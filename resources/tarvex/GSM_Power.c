@@ -47,9 +47,12 @@ static void setKey(GSM_Power_Instance* inst, bool activated)
     }
 }
 
-static bool statusOn(GSM_Power_Instance* inst)
+static void setReset(GSM_Power_Instance* inst, bool activated)
 {
-    return (inst->ReadStatus != 0) ? inst->ReadStatus(inst) : (inst->AssumedOn != 0u);
+    if (inst->SetReset != 0)
+    {
+        inst->SetReset(inst, activated);
+    }
 }
 
 static void enterPhase(GSM_Power_Instance* inst, uint8_t phase)
@@ -58,14 +61,11 @@ static void enterPhase(GSM_Power_Instance* inst, uint8_t phase)
     inst->PhaseStart_ms = gsm__SysTime_ms();
 }
 
-static void becameOn(GSM_Power_Instance* inst)
+/* Presses the power key and goes to PP_PRESS_ON or PP_PRESS_OFF. */
+static void press(GSM_Power_Instance* inst, uint8_t phase)
 {
-    if (inst->_i.State != (uint8_t)GSM_Power_State_On)
-    {
-        inst->_i.State = (uint8_t)GSM_Power_State_On;
-        inst->_i.Session++;
-        GSM_DEBUG_TEXT("[GSM] power on\n");
-    }
+    setKey(inst, true);
+    enterPhase(inst, phase);
 }
 
 void gsmPowerInit(GSM_Power_Instance* inst)
@@ -83,10 +83,7 @@ void gsmPowerInit(GSM_Power_Instance* inst)
         inst->PowerOffPressTime_ms = GSM_POWER_DEFAULT_OFF_PRESS_MS;
     }
     setKey(inst, false);
-    if (inst->SetReset != 0)
-    {
-        inst->SetReset(inst, false);
-    }
+    setReset(inst, false);
     inst->WantOn = 1u;
     inst->Attempts = 0;
     inst->AssumedOn = 0;
@@ -95,178 +92,131 @@ void gsmPowerInit(GSM_Power_Instance* inst)
     enterPhase(inst, PP_STEADY);
 }
 
-/* A pulse did not have its effect: press again, or pause after too many attempts. */
-static void pulseFailed(GSM_Power_Instance* inst)
-{
-    inst->Attempts++;
-    if (inst->Attempts >= GSM_POWER_MAX_ATTEMPTS)
-    {
-        inst->_i.State = (uint8_t)GSM_Power_State_Failed;
-        enterPhase(inst, PP_PAUSE);
-        GSM_DEBUG_TEXT("[GSM] power key has no effect\n");
-    }
-    else
-    {
-        enterPhase(inst, PP_STEADY);
-    }
-}
-
 void gsmPowerPoll(GSM_Power_Instance* inst)
 {
     bool on;
+    uint32_t elapsed;
 
     if (inst == 0)
     {
         return;
     }
-    on = statusOn(inst);
+    on = (inst->ReadStatus != 0) ? inst->ReadStatus(inst) : (inst->AssumedOn != 0u);
+    elapsed = gsmUtilElapsed(inst->PhaseStart_ms);
 
-    switch (inst->Phase)
+    /* A phase in progress either goes on (return) or has ended and leaves the decision
+     * to the steady state below, in the same call. */
+    if (inst->Phase == PP_WAIT_ON || inst->Phase == PP_WAIT_OFF)
     {
-    case PP_STEADY:
-        if (inst->WantOn)
+        bool wanted = (inst->Phase == PP_WAIT_ON);
+        if (inst->ReadStatus == 0 && elapsed >= GSM_POWER_NO_STATUS_WAIT_MS)
         {
-            if (on)
+            inst->AssumedOn = wanted ? 1u : 0u;
+            on = wanted;
+        }
+        if (on != wanted)
+        {
+            if (elapsed >= GSM_POWER_STATUS_TIMEOUT_MS)
             {
-                inst->Attempts = 0;
-                becameOn(inst);
-                if (inst->_i.RestartRequest)
+                /* The pulse had no effect: press again, or pause after too many. */
+                if (++inst->Attempts >= GSM_POWER_MAX_ATTEMPTS)
                 {
-                    inst->_i.RestartRequest = 0;
-                    inst->_i.State = (uint8_t)GSM_Power_State_Resetting;
-                    if (inst->SetReset != 0)
-                    {
-                        inst->SetReset(inst, true);
-                        enterPhase(inst, PP_RESET_PULSE);
-                    }
-                    else
-                    {
-                        /* Power cycle: switch off; the steady state switches on again. */
-                        setKey(inst, true);
-                        enterPhase(inst, PP_PRESS_OFF);
-                    }
+                    inst->_i.State = (uint8_t)GSM_Power_State_Failed;
+                    enterPhase(inst, PP_PAUSE);
+                    GSM_DEBUG_TEXT("[GSM] power key has no effect\n");
+                }
+                else
+                {
+                    inst->Phase = PP_STEADY;
                 }
             }
-            else
-            {
-                /* Off but wanted on (at start-up, or the modem dropped out). */
-                inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOn;
-                inst->_i.RestartRequest = 0;
-                setKey(inst, true);
-                enterPhase(inst, PP_PRESS_ON);
-            }
+            return;
         }
-        else
-        {
-            inst->_i.RestartRequest = 0;
-            if (on)
-            {
-                inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOff;
-                setKey(inst, true);
-                enterPhase(inst, PP_PRESS_OFF);
-            }
-            else
-            {
-                inst->Attempts = 0;
-                inst->_i.State = (uint8_t)GSM_Power_State_Off;
-            }
-        }
-        break;
-
-    case PP_PRESS_ON:
-    case PP_PRESS_OFF:
-    {
-        bool pressOn = (inst->Phase == PP_PRESS_ON);
-        uint16_t t = pressOn ? inst->PowerOnPressTime_ms : inst->PowerOffPressTime_ms;
-        if (gsmUtilTimedOut(inst->PhaseStart_ms, t))
-        {
-            setKey(inst, false);
-            if (pressOn)
-            {
-                enterPhase(inst, PP_WAIT_ON);
-            }
-            else
-            {
-                if (inst->_i.State != (uint8_t)GSM_Power_State_Resetting)
-                {
-                    inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOff;
-                }
-                enterPhase(inst, PP_WAIT_OFF);
-            }
-        }
-        break;
-    }
-
-    case PP_WAIT_ON:
-        if (inst->ReadStatus == 0 && gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_NO_STATUS_WAIT_MS))
-        {
-            inst->AssumedOn = 1u;
-            on = true;
-        }
-        if (on)
-        {
-            enterPhase(inst, PP_STEADY);
-            if (inst->WantOn)
-            {
-                inst->Attempts = 0;
-                becameOn(inst);
-            }
-        }
-        else if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_STATUS_TIMEOUT_MS))
-        {
-            pulseFailed(inst);
-        }
-        break;
-
-    case PP_WAIT_OFF:
-        if (inst->ReadStatus == 0 && gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_NO_STATUS_WAIT_MS))
-        {
-            inst->AssumedOn = 0u;
-            on = false;
-        }
+        inst->Attempts = 0;
         if (!on)
         {
-            inst->Attempts = 0;
             inst->_i.State = (uint8_t)GSM_Power_State_Off;
-            enterPhase(inst, PP_STEADY);
         }
-        else if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_STATUS_TIMEOUT_MS))
+    }
+    else if (inst->Phase != PP_STEADY)
+    {
+        /* The other phases last a fixed time. */
+        uint32_t duration = (inst->Phase == PP_PRESS_ON)      ? inst->PowerOnPressTime_ms
+                            : (inst->Phase == PP_PRESS_OFF)   ? inst->PowerOffPressTime_ms
+                            : (inst->Phase == PP_RESET_PULSE) ? GSM_POWER_RESET_PULSE_MS
+                            : (inst->Phase == PP_RESET_SETTLE) ? GSM_POWER_RESET_SETTLE_MS
+                                                               : GSM_POWER_RETRY_PAUSE_MS;
+        if (elapsed < duration)
         {
-            pulseFailed(inst);
+            return;
         }
-        break;
-
-    case PP_RESET_PULSE:
-        if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_RESET_PULSE_MS))
+        if (inst->Phase == PP_PRESS_ON || inst->Phase == PP_PRESS_OFF)
         {
-            if (inst->SetReset != 0)
-            {
-                inst->SetReset(inst, false);
-            }
+            setKey(inst, false);
+            enterPhase(inst, (uint8_t)(inst->Phase + (PP_WAIT_ON - PP_PRESS_ON)));
+            return;
+        }
+        if (inst->Phase == PP_RESET_PULSE)
+        {
+            setReset(inst, false);
             enterPhase(inst, PP_RESET_SETTLE);
+            return;
         }
-        break;
-
-    case PP_RESET_SETTLE:
-        if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_RESET_SETTLE_MS))
+        if (inst->Phase == PP_RESET_SETTLE)
         {
             /* The modem restarted: a new session even though power never dropped. */
             inst->_i.State = (uint8_t)GSM_Power_State_Off;
-            enterPhase(inst, PP_STEADY);
         }
-        break;
+        inst->Attempts = 0;
+    }
+    inst->Phase = PP_STEADY;
 
-    case PP_PAUSE:
-        if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_POWER_RETRY_PAUSE_MS))
+    /* Steady: compare the wanted and the actual state. */
+    if (!inst->WantOn)
+    {
+        inst->_i.RestartRequest = 0;
+        if (on)
+        {
+            inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOff;
+            press(inst, PP_PRESS_OFF);
+        }
+        else
         {
             inst->Attempts = 0;
-            enterPhase(inst, PP_STEADY);
+            inst->_i.State = (uint8_t)GSM_Power_State_Off;
         }
-        break;
-
-    default:
-        enterPhase(inst, PP_STEADY);
-        break;
+    }
+    else if (!on)
+    {
+        /* Off but wanted on (at start-up, or the modem dropped out). */
+        inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOn;
+        inst->_i.RestartRequest = 0;
+        press(inst, PP_PRESS_ON);
+    }
+    else
+    {
+        inst->Attempts = 0;
+        if (inst->_i.State != (uint8_t)GSM_Power_State_On)
+        {
+            inst->_i.State = (uint8_t)GSM_Power_State_On;
+            inst->_i.Session++;
+            GSM_DEBUG_TEXT("[GSM] power on\n");
+        }
+        if (inst->_i.RestartRequest)
+        {
+            inst->_i.RestartRequest = 0;
+            inst->_i.State = (uint8_t)GSM_Power_State_Resetting;
+            if (inst->SetReset != 0)
+            {
+                setReset(inst, true);
+                enterPhase(inst, PP_RESET_PULSE);
+            }
+            else
+            {
+                /* Power cycle: switch off; the steady state switches on again. */
+                press(inst, PP_PRESS_OFF);
+            }
+        }
     }
 }
 

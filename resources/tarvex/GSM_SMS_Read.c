@@ -22,7 +22,6 @@ enum
 #define RF_HEADER      0x08u  /* +CMGR header of the message being read received */
 #define RF_BODY        0x10u  /* at least one text line received */
 #define RF_OVERFLOW    0x20u  /* an index did not fit the queue during a listing */
-#define RF_REQUESTED   0x40u  /* a turn has been requested */
 #define RF_RAWTEXT     0x80u  /* the text is read by its <length>, not by lines */
 
 /* Quirks (per session) */
@@ -32,18 +31,11 @@ enum
 #define SMSREAD_LIST_TIMEOUT_MS 20000u
 #define SMSREAD_RETRY_MS 5000u
 
-static const char kSetup0[] GSM_FLASH = "AT+CMGF=1";
-static const char kSetup1[] GSM_FLASH = "AT+CSCS=\"IRA\"";
-static const char kSetup2[] GSM_FLASH = "AT+CNMI=2,1,0,1,0";
-static const char kSetup3[] GSM_FLASH = "AT+CSDH=1";
-static const GSM_Prompt_Step kSetup[] GSM_FLASH = {
-    {kSetup0, SMSREAD_TIMEOUT_MS, 0},
-    {kSetup1, SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {kSetup2, SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    /* +CMGR then carries the text <length>, so a text that contains line breaks or
-     * looks like a result code ("OK", "ERROR") is read whole. */
-    {kSetup3, SMSREAD_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-};
+/* Text mode, then (optional) the IRA character set, the indications and the text
+ * <length> in +CMGR: with it a text that contains line breaks or looks like a result
+ * code ("OK", "ERROR") is read whole. */
+static const char kSetup[] GSM_FLASH = "AT+CMGF=1\0AT+CSCS=\"IRA\"\0AT+CNMI=2,1,0,1,0\0AT+CSDH=1\0";
+#define SETUP_OPTIONAL 0x0Eu
 
 static const char kUrcs[] GSM_FLASH = "+CMTI:\0";
 
@@ -91,11 +83,10 @@ static bool parseIndex(const char* text, uint16_t* index)
 /* "+CMTI: "<mem>",<index>" */
 static void newMessage(GSM_SmsRead_Instance* inst, char* line)
 {
-    char* args = gsmUtilAfterPrefix_P(line, GSM_F("+CMTI:"));
     char* f[2];
     uint16_t index;
 
-    if (args == 0 || gsmUtilSplitArgs(args, f, 2u) != 2u || !parseIndex(f[1], &index))
+    if (gsmUtilSplitArgs(line + 6, f, 2u) != 2u || !parseIndex(f[1], &index))
     {
         /* "+CMTI: ,-1" and the like: something arrived, but where is not said. */
         inst->Flags |= RF_SCAN;
@@ -225,7 +216,6 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        inst->Flags &= (uint8_t)~RF_REQUESTED;
         sendNext(inst);
         return false;
 
@@ -311,116 +301,103 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return false;
 
     case GSM_Prompt_EventType_Urc:
-        if (gsmUtilStartsWith_P(ev->Line, GSM_F("+CMTI:")))
-        {
-            newMessage(inst, ev->Line);
-            return true;
-        }
-        return false;
+        newMessage(inst, ev->Line); /* the only prefix: +CMTI: */
+        return true;
 
     case GSM_Prompt_EventType_Final:
-        switch (inst->Phase)
+    {
+        /* The phase that ended. Afterwards the module is idle, sends the next command
+         * at once (same turn), or waits SMSREAD_RETRY_MS before asking again. */
+        uint8_t phase = inst->Phase;
+        bool ok = (ev->Result == GSM_Result_Ok);
+        bool answered = (ev->Result < GSM_Result_Timeout);
+        inst->Phase = RP_IDLE;
+        if (phase == RP_SETUP)
         {
-        case RP_SETUP:
-        {
-            GSM_Prompt_ChainState st = gsmPromptChainOnFinal(p, &inst->Chain, ev);
-            if (st == GSM_Prompt_ChainState_Done)
+            GSM_BasicComms_SequenceState st =
+                gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL);
+            if (st == GSM_BasicComms_Sequence_Running)
+            {
+                inst->Phase = RP_SETUP;
+                return false;
+            }
+            ok = (st == GSM_BasicComms_Sequence_Done);
+            if (ok)
             {
                 inst->Flags |= RF_SETUP_DONE;
-                sendNext(inst);
             }
-            else if (st == GSM_Prompt_ChainState_Failed)
-            {
-                inst->Phase = RP_IDLE;
-                inst->Retry_ms = gsm__SysTime_ms();
-            }
-            return false;
         }
-        case RP_LIST:
-            if (ev->Result == GSM_Result_Ok)
+        else if (phase == RP_LIST)
+        {
+            if (!ok || (inst->Flags & RF_OVERFLOW))
             {
-                if (inst->Flags & RF_OVERFLOW)
-                {
-                    /* List again once the queue is read. */
-                    inst->Flags = (uint8_t)((inst->Flags & (uint8_t)~RF_OVERFLOW) | RF_SCAN);
-                }
-                inst->Phase = RP_IDLE;
-                sendNext(inst);
+                /* List again: once the queue is read, or after a failure. */
+                inst->Flags = (uint8_t)((inst->Flags & (uint8_t)~RF_OVERFLOW) | RF_SCAN);
             }
-            else if (!(inst->Quirks & RQ_PLAIN_CMGL) && ev->Result != GSM_Result_Timeout &&
-                     ev->Result != GSM_Result_Aborted)
+            if (!ok && answered && !(inst->Quirks & RQ_PLAIN_CMGL))
             {
                 /* The mode parameter (list without marking as read) is not universal:
                  * list the standard way. The messages are read and deleted anyway. */
                 inst->Quirks |= RQ_PLAIN_CMGL;
-                inst->Flags |= RF_SCAN;
-                inst->Phase = RP_IDLE;
-                sendNext(inst);
+                ok = true;
             }
-            else
-            {
-                inst->Flags |= RF_SCAN;
-                inst->Phase = RP_IDLE;
-                inst->Retry_ms = gsm__SysTime_ms();
-            }
-            return false;
-        case RP_STORAGE:
-            inst->Phase = RP_IDLE;
-            if (ev->Result == GSM_Result_Ok)
+        }
+        else if (phase == RP_STORAGE)
+        {
+            if (ok)
             {
                 memcpy(inst->Storage, inst->PendingStorage, 3u);
-                sendNext(inst);
             }
             else
             {
                 /* Unknown storage: read from the current one. */
                 memcpy(inst->PendingStorage, inst->Storage, 3u);
-                inst->Retry_ms = gsm__SysTime_ms();
             }
-            return false;
-        case RP_READ:
-            if (ev->Result == GSM_Result_Ok)
-            {
-                if (inst->Flags & RF_HEADER)
-                {
-                    if (inst->EventHandler != 0)
-                    {
-                        inst->EventHandler(inst, GSM_SmsRead_EventType_ReadSuccess, &inst->Message);
-                    }
-                    memset(&inst->Message, 0, sizeof(inst->Message)); /* pointed into the buffer */
-                    inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
-                    inst->Phase = RP_DELETE;
-                    gsmPromptWriteText_P(p, GSM_F("AT+CMGD="));
-                    gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
-                    (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
-                    return false;
-                }
-                dequeue(inst); /* empty slot */
-            }
-            else if (ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted)
-            {
-                inst->Retry_ms = gsm__SysTime_ms();
-            }
-            else
-            {
-                dequeue(inst); /* invalid index */
-            }
-            memset(&inst->Message, 0, sizeof(inst->Message));
-            inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
-            inst->Phase = RP_IDLE;
-            return false;
-        case RP_DELETE:
-            if (ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted)
-            {
-                inst->Retry_ms = gsm__SysTime_ms();
-            }
-            dequeue(inst);
-            inst->Phase = RP_IDLE;
-            return false; /* give other modules a turn before the next message */
-        default:
-            inst->Phase = RP_IDLE;
+        }
+        else if (phase == RP_IDLE)
+        {
             return false;
         }
+        else /* RP_READ, RP_DELETE */
+        {
+            if (phase == RP_READ && ok && (inst->Flags & RF_HEADER))
+            {
+                if (inst->EventHandler != 0)
+                {
+                    inst->EventHandler(inst, GSM_SmsRead_EventType_ReadSuccess, &inst->Message);
+                }
+                inst->Phase = RP_DELETE;
+                gsmPromptWriteText_P(p, GSM_F("AT+CMGD="));
+                gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
+                (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+            }
+            else if (answered || phase == RP_DELETE)
+            {
+                /* Deleted (or not), an empty slot or an invalid index: next index. The
+                 * next message waits for the next turn, so other modules get theirs. */
+                dequeue(inst);
+            }
+            if (phase == RP_READ)
+            {
+                memset(&inst->Message, 0, sizeof(inst->Message)); /* pointed into the buffer */
+                inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
+            }
+            ok = answered; /* no retry pause, but no next command in this turn either */
+            if (ok)
+            {
+                return false;
+            }
+        }
+        if (ok)
+        {
+            sendNext(inst);
+        }
+        else
+        {
+            inst->Retry_ms = gsm__SysTime_ms();
+        }
+        return false;
+    }
 
     default:
         return false;
@@ -435,8 +412,8 @@ static void sendNext(GSM_SmsRead_Instance* inst)
     if (!(inst->Flags & RF_SETUP_DONE))
     {
         inst->Phase = RP_SETUP;
-        gsmPromptChainBegin_P(&inst->Chain, kSetup, (uint8_t)(sizeof(kSetup) / sizeof(kSetup[0])));
-        (void)gsmPromptChainSend(p, &inst->Chain);
+        inst->Step = 0;
+        (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u);
     }
     else if (inst->QueueCount > 0u)
     {
@@ -485,7 +462,6 @@ void gsmSmsReadInit(GSM_SmsRead_Instance* inst)
     inst->QueueCount = 0;
     inst->Storage[0] = '\0';
     inst->PendingStorage[0] = '\0';
-    inst->Retry_ms = gsm__SysTime_ms() - SMSREAD_RETRY_MS;
     memset(&inst->Message, 0, sizeof(inst->Message));
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
@@ -523,18 +499,14 @@ void gsmSmsReadPoll(GSM_SmsRead_Instance* inst)
         inst->QueueCount = 0;
         inst->Storage[0] = '\0';
         inst->PendingStorage[0] = '\0';
-        inst->Retry_ms = gsm__SysTime_ms() - SMSREAD_RETRY_MS;
     }
-    if (inst->Phase != RP_IDLE || gsmPromptIsBusy(p, &inst->Client) ||
-        !gsmUtilTimedOut(inst->Retry_ms, SMSREAD_RETRY_MS))
+    else if (inst->Phase != RP_IDLE || gsmPromptIsBusy(p, &inst->Client) ||
+             !gsmUtilTimedOut(inst->Retry_ms, SMSREAD_RETRY_MS) ||
+             ((inst->Flags & RF_SETUP_DONE) && inst->QueueCount == 0u && !(inst->Flags & RF_SCAN)))
     {
-        return;
+        return; /* busy, pausing after a failure, or nothing to do */
     }
-    if (!(inst->Flags & RF_SETUP_DONE) || inst->QueueCount > 0u || (inst->Flags & RF_SCAN))
-    {
-        inst->Flags |= RF_REQUESTED;
-        gsmPromptRequest(p, &inst->Client);
-    }
+    gsmPromptRequest(p, &inst->Client);
 }
 
 bool gsmSmsReadIsBusy(GSM_SmsRead_Instance* inst)

@@ -29,7 +29,6 @@
 #include "GSM_Globals.h"
 #include "GSM_Power_Interface.h"
 #include "GSM_Prompt_Interface.h"
-#include "GSM_Prompt_Helper.h"
 #include "GSM_BasicComms_Interface.h"
 
 #ifdef __cplusplus
@@ -81,10 +80,10 @@ typedef struct GSM_SmsRead_Instance_s
 
     /* Private state. */
     GSM_Prompt_Client Client;
-    GSM_Prompt_Chain Chain;
     uint16_t Queue[GSM_SMS_READ_QUEUE];
     uint8_t QueueCount;
     uint8_t Phase;
+    uint8_t Step;             /* set-up command in flight */
     uint8_t Flags;
     uint8_t Session;
     uint8_t Quirks;           /* what this modem refused (see GSM_SMS_Read.c) */

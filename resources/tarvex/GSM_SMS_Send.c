@@ -9,33 +9,21 @@ enum
 {
     SP_IDLE = 0,
     SP_QUEUED,  /* waiting for communication, network and a turn */
-    SP_SETUP,   /* text mode / report set-up chain */
+    SP_SETUP,   /* text mode / report set-up sequence */
     SP_CMGS,    /* AT+CMGS sent, waiting for "> " */
-    SP_TEXT     /* text written, waiting for +CMGS: <mr> */
+    SP_TEXT,    /* text written, waiting for +CMGS: <mr> */
+    SP_GOT_MR   /* "+CMGS: <mr>" received (<mr> in Step), waiting for OK */
 };
 
-/* Flags */
-#define SF_ESTABLISHED 0x01u
-#define SF_SETUP_DONE  0x02u  /* set-up done in this communication session */
-#define SF_GOT_MR      0x04u  /* "+CMGS: <mr>" received */
-
-#define SETUP_TIMEOUT_MS 5000u
 #define PROMPT_TIMEOUT_MS 10000u
 
 /* Text mode, IRA character set, status report requested (first octet 49 =
  * SMS-SUBMIT + relative validity period + status report request; validity 167 = 24 h),
- * new-message indications +CMTI and status reports +CDS. The CNMI line is the same as
- * the SMS receiving module's, so the two never undo each other. */
-static const char kSetup0[] GSM_FLASH = "AT+CMGF=1";
-static const char kSetup1[] GSM_FLASH = "AT+CSCS=\"IRA\"";
-static const char kSetup2[] GSM_FLASH = "AT+CSMP=49,167,0,0";
-static const char kSetup3[] GSM_FLASH = "AT+CNMI=2,1,0,1,0";
-static const GSM_Prompt_Step kSetup[] GSM_FLASH = {
-    {kSetup0, SETUP_TIMEOUT_MS, 0},
-    {kSetup1, SETUP_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {kSetup2, SETUP_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-    {kSetup3, SETUP_TIMEOUT_MS, GSM_PROMPT_STEP_OPTIONAL},
-};
+ * new-message indications +CMTI and status reports +CDS; all but text mode optional.
+ * The CNMI line is the same as the SMS receiving module's, so the two never undo each
+ * other. */
+static const char kSetup[] GSM_FLASH = "AT+CMGF=1\0AT+CSCS=\"IRA\"\0AT+CSMP=49,167,0,0\0AT+CNMI=2,1,0,1,0\0";
+#define SETUP_OPTIONAL 0x0Eu
 
 static const char kUrcs[] GSM_FLASH = "+CDS:\0";
 
@@ -56,48 +44,35 @@ static void fail(GSM_SmsSend_Instance* inst, GSM_Result result, uint16_t code)
     emit(inst, GSM_SmsSend_EventType_SendFailed, &ev);
 }
 
-static void track(GSM_SmsSend_Instance* inst, uint8_t reference)
+/* Stops tracking the reference in `slot`. */
+static void forget(GSM_SmsSend_Instance* inst, uint8_t slot)
 {
-    if (inst->ReferenceCount >= GSM_SMS_SEND_TRACKED_REFERENCES)
+    inst->ReferenceCount--;
+    for (; slot < inst->ReferenceCount; slot++)
     {
-        /* Forget the oldest. */
-        memmove(inst->References, inst->References + 1, GSM_SMS_SEND_TRACKED_REFERENCES - 1u);
-        inst->ReferenceCount = GSM_SMS_SEND_TRACKED_REFERENCES - 1u;
+        inst->References[slot] = inst->References[slot + 1u];
     }
-    inst->References[inst->ReferenceCount++] = reference;
 }
 
-/* Index of a tracked reference, or -1. */
-static int8_t findReference(const GSM_SmsSend_Instance* inst, uint8_t reference)
-{
-    uint8_t i;
-    for (i = 0; i < inst->ReferenceCount; i++)
-    {
-        if (inst->References[i] == reference)
-        {
-            return (int8_t)i;
-        }
-    }
-    return -1;
-}
-
-/* "+CDS: <fo>,<mr>,[<ra>],[<tora>],<scts>,<dt>,<st>" */
+/* "+CDS: <fo>,<mr>,[<ra>],[<tora>],<scts>,<dt>,<st>" (the module's only URC prefix, so
+ * the fields start after its five characters) */
 static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 {
-    char* args = gsmUtilAfterPrefix_P(line, GSM_F("+CDS:"));
     char* f[7];
     int32_t mr;
     int32_t st;
-    int8_t slot;
+    uint8_t slot;
     GSM_SmsSend_Event_DeliveryStatusReport ev;
 
-    if (args == 0 || gsmUtilSplitArgs(args, f, 7u) != 7u || !gsmUtilParseInt(f[1], &mr) ||
-        !gsmUtilParseInt(f[6], &st) || mr < 0 || mr > 255 || st < 0 || st > 255)
+    if (gsmUtilSplitArgs(line + 5, f, 7u) != 7u || !gsmUtilParseInt(f[1], &mr) || !gsmUtilParseInt(f[6], &st) ||
+        (uint32_t)mr > 255u || (uint32_t)st > 255u)
     {
         return;
     }
-    slot = findReference(inst, (uint8_t)mr);
-    if (slot < 0)
+    for (slot = 0; slot < inst->ReferenceCount && inst->References[slot] != (uint8_t)mr; slot++)
+    {
+    }
+    if (slot == inst->ReferenceCount)
     {
         return; /* not one of ours (or sent before a restart) */
     }
@@ -105,14 +80,11 @@ static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
     ev.PhoneNumber = f[2];
     ev.MessageReference = (uint8_t)mr;
     ev.MessageStatus = (uint8_t)st;
-    (void)gsmUtilParseScts(f[4], &ev.ServiceCentreEpoch, &ev.ServiceCentreTimeZoneOffsetInSeconds);
-    (void)gsmUtilParseScts(f[5], &ev.DischargeEpoch, &ev.DischargeTimeZoneOffsetInSeconds);
-    if (gsmSmsSendGetDeliveryStatusReportType((uint8_t)st) != GSM_SmsSend_DeliveryStatusReportType_Pending)
+    ev.ServiceCentreTimeStamp = f[4];
+    ev.DischargeTimeStamp = f[5];
+    if ((uint8_t)((uint8_t)st - 32u) >= 32u)
     {
-        /* Final report: stop tracking this reference. */
-        memmove(inst->References + slot, inst->References + slot + 1,
-                (size_t)(inst->ReferenceCount - (uint8_t)slot - 1u));
-        inst->ReferenceCount--;
+        forget(inst, slot); /* a final report (32..63 would be "still trying") */
     }
     emit(inst, GSM_SmsSend_EventType_DeliveryStatusReport, &ev);
 }
@@ -120,13 +92,9 @@ static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 static void sendCmgs(GSM_SmsSend_Instance* inst)
 {
     inst->Phase = SP_CMGS;
-    inst->Flags &= (uint8_t)~SF_GOT_MR;
     gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS="));
     gsmPromptWriteQuoted(inst->Prompt, inst->PhoneNumber);
-    if (!gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT))
-    {
-        fail(inst, GSM_Result_Aborted, 0);
-    }
+    (void)gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -137,19 +105,18 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        if (inst->Phase != SP_QUEUED)
+        if (inst->Phase == SP_QUEUED)
         {
-            return false;
-        }
-        if (!(inst->Flags & SF_SETUP_DONE))
-        {
-            inst->Phase = SP_SETUP;
-            gsmPromptChainBegin_P(&inst->Chain, kSetup, (uint8_t)(sizeof(kSetup) / sizeof(kSetup[0])));
-            (void)gsmPromptChainSend(p, &inst->Chain);
-        }
-        else
-        {
-            sendCmgs(inst);
+            if (gsmPromptSession(p) == inst->Session)
+            {
+                sendCmgs(inst);
+            }
+            else
+            {
+                inst->Phase = SP_SETUP;
+                inst->Step = 0;
+                (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u);
+            }
         }
         return false;
 
@@ -157,7 +124,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         if (inst->Phase == SP_CMGS)
         {
             inst->Phase = SP_TEXT;
-            (void)gsmPromptWriteData(p, (const uint8_t*)inst->Text, inst->TextLength,
+            (void)gsmPromptWriteData(p, (const uint8_t*)inst->Text, (uint16_t)strlen(inst->Text),
                                      GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z | GSM_PROMPT_DATA_LF);
             gsmPromptSetTimeout(p, GSM_SMS_SEND_TIMEOUT_MS);
         }
@@ -171,54 +138,54 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             return false;
         }
-        if (gsmUtilParseInt(args, &mr) && mr >= 0 && mr <= 255)
+        if (gsmUtilParseInt(args, &mr) && (uint32_t)mr <= 255u)
         {
-            inst->MessageReference = (uint8_t)mr;
-            inst->Flags |= SF_GOT_MR;
+            inst->Step = (uint8_t)mr;
+            inst->Phase = SP_GOT_MR;
         }
         return true;
     }
 
     case GSM_Prompt_EventType_Urc:
-        if (gsmUtilStartsWith_P(ev->Line, GSM_F("+CDS:")))
-        {
-            deliveryReport(inst, ev->Line);
-            return true;
-        }
-        return false;
+        /* The only prefix: +CDS: */
+        deliveryReport(inst, ev->Line);
+        return true;
 
     case GSM_Prompt_EventType_Final:
+        /* The end of a set-up command or of AT+CMGS (nothing else is sent). */
         if (inst->Phase == SP_SETUP)
         {
-            GSM_Prompt_ChainState st = gsmPromptChainOnFinal(p, &inst->Chain, ev);
-            if (st == GSM_Prompt_ChainState_Done)
+            GSM_BasicComms_SequenceState st =
+                gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL);
+            if (st == GSM_BasicComms_Sequence_Running)
             {
-                inst->Flags |= SF_SETUP_DONE;
+                return false;
+            }
+            if (st == GSM_BasicComms_Sequence_Done)
+            {
+                inst->Session = gsmPromptSession(p);
                 sendCmgs(inst); /* same turn */
-            }
-            else if (st == GSM_Prompt_ChainState_Failed)
-            {
-                fail(inst, ev->Result, ev->ErrorCode);
+                return false;
             }
         }
-        else if (inst->Phase == SP_CMGS || inst->Phase == SP_TEXT)
+        else if (ev->Result == GSM_Result_Ok)
         {
-            if (ev->Result == GSM_Result_Ok)
+            GSM_SmsSend_Event_SendSuccess ok;
+            ok.MessageReference = 0u;
+            if (inst->Phase == SP_GOT_MR)
             {
-                GSM_SmsSend_Event_SendSuccess ok;
-                inst->Phase = SP_IDLE;
-                ok.MessageReference = (inst->Flags & SF_GOT_MR) ? inst->MessageReference : 0u;
-                if (inst->Flags & SF_GOT_MR)
+                ok.MessageReference = inst->Step;
+                if (inst->ReferenceCount >= GSM_SMS_SEND_TRACKED_REFERENCES)
                 {
-                    track(inst, inst->MessageReference);
+                    forget(inst, 0u); /* the oldest */
                 }
-                emit(inst, GSM_SmsSend_EventType_SendSuccess, &ok);
+                inst->References[inst->ReferenceCount++] = inst->Step;
             }
-            else
-            {
-                fail(inst, ev->Result, ev->ErrorCode);
-            }
+            inst->Phase = SP_IDLE;
+            emit(inst, GSM_SmsSend_EventType_SendSuccess, &ok);
+            return false;
         }
+        fail(inst, ev->Result, ev->ErrorCode);
         return false;
 
     default:
@@ -233,7 +200,6 @@ void gsmSmsSendInit(GSM_SmsSend_Instance* inst)
         return;
     }
     inst->Phase = SP_IDLE;
-    inst->Flags = 0;
     inst->ReferenceCount = 0;
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
@@ -248,32 +214,29 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
     GSM_Prompt_Interface* p;
     bool established;
     uint8_t session;
-    bool network;
 
     if (inst == 0 || inst->Prompt == 0)
     {
         return;
     }
     p = inst->Prompt;
-    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session);
-    if (!established)
+    /* Session holds the communication session (the Prompt's counter, which BasicComms
+     * mirrors) whose set-up is done. In a new one (every (re)establishment has one) the
+     * modem has lost text mode and report settings; keeping Session just behind it
+     * means it can never match by wrapping round. */
+    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, 0);
+    session = gsmPromptSession(p);
+    if (established && session != inst->Session)
     {
-        inst->Flags &= (uint8_t)~SF_ESTABLISHED;
-    }
-    else if (!(inst->Flags & SF_ESTABLISHED) || session != inst->Session)
-    {
-        /* New session: the modem lost text mode and report settings. */
-        inst->Flags = (uint8_t)((inst->Flags & SF_GOT_MR) | SF_ESTABLISHED);
-        inst->Session = session;
+        inst->Session = (uint8_t)(session - 1u);
     }
 
-    if (inst->Phase != SP_QUEUED || p->Current == &inst->Client)
+    if (inst->Phase != SP_QUEUED)
     {
-        return;
+        return; /* (the Start event moves a granted message on at once) */
     }
-    network = established &&
-              (inst->NetworkRegistration == 0 || gsmNetworkRegistrationIfIsSmsAvailable(inst->NetworkRegistration));
-    if (network)
+    if (established &&
+        (inst->NetworkRegistration == 0 || gsmNetworkRegistrationIfIsSmsAvailable(inst->NetworkRegistration)))
     {
         if (!gsmPromptIsBusy(p, &inst->Client))
         {
@@ -309,32 +272,22 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
             return false;
         }
     }
-    if (i == 0u || (i == 1u && phoneNumber[0] == '+'))
+    if (i == 0u || phoneNumber[i - 1u] == '+')
     {
-        return false;
+        return false; /* empty, or '+' alone */
     }
     /* Text: CR LF and CR become LF (a CR would make the modem prompt again); Ctrl-Z and
      * ESC would end or cancel the input and are refused. Too long: refused whole. */
     for (i = 0; textBody[i] != '\0'; i++)
     {
         char c = textBody[i];
-        if (c == 0x1A || c == 0x1B)
+        if (c == 0x1A || c == 0x1B || (!(c == '\r' && textBody[i + 1u] == '\n') && ++n > GSM_SMS_SEND_MAX_TEXT))
         {
-            return false;
+            return false; /* CR LF counts as one character */
         }
-        if (c == '\r' && textBody[i + 1u] == '\n')
-        {
-            continue; /* CR LF counts as one character */
-        }
-        if (n >= GSM_SMS_SEND_MAX_TEXT)
-        {
-            return false;
-        }
-        n++;
     }
     /* Kept, not copied; the engine writes the line ends as LF. */
     inst->Text = textBody;
-    inst->TextLength = (uint16_t)i;
     inst->PhoneNumber = phoneNumber;
     inst->Phase = SP_QUEUED;
     inst->Start_ms = gsm__SysTime_ms();
@@ -371,4 +324,19 @@ GSM_SmsSend_DeliveryStatusReportType gsmSmsSendGetDeliveryStatusReportType(uint8
         return GSM_SmsSend_DeliveryStatusReportType_Pending;
     }
     return GSM_SmsSend_DeliveryStatusReportType_Failed;
+}
+
+bool gsmSmsSendParseDeliveryReportTimes(GSM_SmsSend_Event_DeliveryStatusReport* report)
+{
+    bool ok;
+
+    if (report == 0)
+    {
+        return false;
+    }
+    /* Both stamps, even when the first is malformed. */
+    ok = gsmUtilParseScts(report->ServiceCentreTimeStamp, &report->ServiceCentreEpoch,
+                          &report->ServiceCentreTimeZoneOffsetInSeconds);
+    return gsmUtilParseScts(report->DischargeTimeStamp, &report->DischargeEpoch,
+                            &report->DischargeTimeZoneOffsetInSeconds) && ok;
 }

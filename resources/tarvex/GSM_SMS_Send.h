@@ -11,7 +11,9 @@
  * SendSuccess with the message reference; an error, a timeout or gsmSmsSendCancel()
  * ends in SendFailed. When the network later reports delivery ("+CDS: ..." for one of
  * the last GSM_SMS_SEND_TRACKED_REFERENCES references sent), a DeliveryStatusReport
- * event follows; classify its MessageStatus with gsmSmsSendGetDeliveryStatusReportType().
+ * event follows; classify its MessageStatus with gsmSmsSendGetDeliveryStatusReportType()
+ * and, when the handler wants the time stamps as numbers, call
+ * gsmSmsSendParseDeliveryReportTimes() on it.
  *
  * Wiring (as generated into gsm_manager.c):
  *     mGsmSmsSendInst.Power = (&mGsmPwrInst._i);
@@ -28,7 +30,6 @@
 #include "GSM_Globals.h"
 #include "GSM_Power_Interface.h"
 #include "GSM_Prompt_Interface.h"
-#include "GSM_Prompt_Helper.h"
 #include "GSM_BasicComms_Interface.h"
 #include "GSM_NetworkRegistration_Interface.h"
 
@@ -72,16 +73,24 @@ typedef struct
     uint16_t ErrorCode;  /* e.g. +CMS ERROR: 500 -> 500 */
 } GSM_SmsSend_Event_SendFailed;
 
+/* A delivery report. The two time stamps come as the modem's texts; the four numeric
+ * time fields stay 0 until the handler asks for them with
+ * gsmSmsSendParseDeliveryReportTimes(report), so firmware that does not use them does
+ * not carry the date arithmetic. */
 typedef struct
 {
     char* PhoneNumber;                            /* recipient (<ra>), valid during the call */
     uint8_t MessageReference;                     /* <mr>, as reported by SendSuccess */
     uint8_t MessageStatus;                        /* <st> (TP-Status) */
-    uint32_t ServiceCentreEpoch;                  /* <scts> in UTC seconds since 1970 */
-    int32_t ServiceCentreTimeZoneOffsetInSeconds; /* local time offset of <scts> */
-    uint32_t DischargeEpoch;                      /* <dt> (delivery/discharge time), UTC */
-    int32_t DischargeTimeZoneOffsetInSeconds;     /* local time offset of <dt> */
+    uint32_t ServiceCentreEpoch;                  /* <scts> in UTC seconds since 1970 (*) */
+    int32_t ServiceCentreTimeZoneOffsetInSeconds; /* local time offset of <scts> (*) */
+    uint32_t DischargeEpoch;                      /* <dt> (delivery/discharge time), UTC (*) */
+    int32_t DischargeTimeZoneOffsetInSeconds;     /* local time offset of <dt> (*) */
+    char* ServiceCentreTimeStamp;                 /* <scts> text "yy/MM/dd,hh:mm:ss+zz",
+                                                     valid during the call */
+    char* DischargeTimeStamp;                     /* <dt> text, valid during the call */
 } GSM_SmsSend_Event_DeliveryStatusReport;
+/* (*) filled by gsmSmsSendParseDeliveryReportTimes() */
 
 /* Meaning of a delivery report's MessageStatus. */
 typedef enum
@@ -101,14 +110,11 @@ typedef struct GSM_SmsSend_Instance_s
 
     /* Private state. */
     GSM_Prompt_Client Client;
-    GSM_Prompt_Chain Chain;
     const char* PhoneNumber;  /* the caller's texts (see gsmSmsSend) */
     const char* Text;
-    uint16_t TextLength;
     uint8_t Phase;
-    uint8_t Flags;
-    uint8_t Session;
-    uint8_t MessageReference;
+    uint8_t Step;             /* set-up command in flight; then the <mr> of "+CMGS:" */
+    uint8_t Session;          /* communication session whose set-up is done */
     uint8_t References[GSM_SMS_SEND_TRACKED_REFERENCES];
     uint8_t ReferenceCount;
     uint32_t Start_ms;
@@ -137,6 +143,12 @@ bool gsmSmsSendIsBusy(GSM_SmsSend_Instance* inst);
 
 /* Classifies a delivery report's MessageStatus (<st>). */
 GSM_SmsSend_DeliveryStatusReportType gsmSmsSendGetDeliveryStatusReportType(uint8_t messageStatus);
+
+/* Fills the numeric time fields of a delivery report (in the handler, while its texts
+ * are valid) from ServiceCentreTimeStamp and DischargeTimeStamp: seconds since
+ * 1970-01-01 UTC and the local time offsets in seconds (see gsmUtilParseScts). Returns
+ * false when a stamp is missing or malformed; its two fields then stay 0. */
+bool gsmSmsSendParseDeliveryReportTimes(GSM_SmsSend_Event_DeliveryStatusReport* report);
 
 #ifdef __cplusplus
 } /* extern "C" */

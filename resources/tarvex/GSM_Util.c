@@ -230,12 +230,14 @@ uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields)
     return count;
 }
 
-/* Days of the year before the first of each month (no leap day). */
-static const uint16_t kDaysBefore[12] GSM_FLASH = {0u, 31u, 59u, 90u, 120u, 151u, 181u, 212u, 243u, 273u, 304u, 334u};
+/* Days of the year before the first of each month (no leap day); the thirteenth entry
+ * gives December its length. */
+static const uint16_t kDaysBefore[13] GSM_FLASH = {0u,   31u,  59u,  90u,  120u, 151u, 181u,
+                                                   212u, 243u, 273u, 304u, 334u, 365u};
 
 static uint16_t daysBefore(uint8_t month)
 {
-    return GSM_FLASH_WORD(&kDaysBefore[(month >= 1u && month <= 12u) ? month - 1u : 0u]);
+    return GSM_FLASH_WORD(&kDaysBefore[month - 1u]);
 }
 
 static bool leapYear(uint16_t y)
@@ -255,7 +257,7 @@ uint32_t gsmUtilEpochFromDate(uint16_t year, uint8_t month, uint8_t day,
                               uint8_t hour, uint8_t minute, uint8_t second)
 {
     uint32_t days = 365uL * (uint16_t)(year - 1970u) + (uint16_t)(leapsBefore(year) - leapsBefore(1970u)) +
-                    daysBefore(month) + day - 1u;
+                    daysBefore((month >= 1u && month <= 12u) ? month : 1u) + day - 1u;
     if (month > 2u && leapYear(year))
     {
         days++;
@@ -263,38 +265,15 @@ uint32_t gsmUtilEpochFromDate(uint16_t year, uint8_t month, uint8_t day,
     return days * 86400uL + ((uint16_t)hour * 60u + minute) * 60uL + second;
 }
 
-/* Reads exactly two decimal digits. */
-static bool twoDigits(const char** s, uint8_t* out)
-{
-    const char* p = *s;
-    if (p[0] < '0' || p[0] > '9' || p[1] < '0' || p[1] > '9')
-    {
-        return false;
-    }
-    *out = (uint8_t)((p[0] - '0') * 10 + (p[1] - '0'));
-    *s = p + 2;
-    return true;
-}
-
-static bool expect(const char** s, char c)
-{
-    if (**s != c)
-    {
-        return false;
-    }
-    (*s)++;
-    return true;
-}
-
 bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSeconds)
 {
-    /* The separators after yy, MM, dd, hh and mm. */
+    /* What follows yy, MM, dd, hh and mm; ss is followed by the zone's sign. */
     static const char kSeparators[] GSM_FLASH = "//,::";
     const char* s = text;
-    uint8_t f[6]; /* yy, MM, dd, hh, mm, ss */
+    uint8_t f[7]; /* yy, MM, dd, hh, mm, ss, zone in quarter hours */
     uint8_t i;
-    uint8_t quarters;
-    bool negative;
+    bool negative = false;
+    uint16_t days;
     uint32_t local;
     int32_t offset;
 
@@ -306,42 +285,60 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     {
         s++;
     }
-    for (i = 0; i < 6u; i++)
+    for (i = 0; i < 7u; i++)
     {
-        if (!twoDigits(&s, &f[i]) || (i < 5u && !expect(&s, (char)GSM_FLASH_BYTE(&kSeparators[i]))))
+        /* Two digits each; the zone may have one. */
+        uint8_t d = (uint8_t)(*s++ - '0');
+        if (d > 9u)
         {
             return false;
         }
-    }
-    if (*s != '+' && *s != '-')
-    {
-        return false;
-    }
-    negative = (*s++ == '-');
-    if (*s < '0' || *s > '9')
-    {
-        return false;
-    }
-    quarters = (uint8_t)(*s++ - '0');
-    if (*s >= '0' && *s <= '9')
-    {
-        quarters = (uint8_t)(quarters * 10u + (uint8_t)(*s++ - '0'));
+        f[i] = d;
+        d = (uint8_t)(*s - '0');
+        if (d <= 9u)
+        {
+            f[i] = (uint8_t)(f[i] * 10u + d);
+            s++;
+        }
+        else if (i < 6u)
+        {
+            return false;
+        }
+        if (i < 5u)
+        {
+            if (*s++ != (char)GSM_FLASH_BYTE(&kSeparators[i]))
+            {
+                return false;
+            }
+        }
+        else if (i == 5u)
+        {
+            if (*s != '+' && *s != '-')
+            {
+                return false;
+            }
+            negative = (*s++ == '-');
+        }
     }
     if (*s == '"')
     {
         s++;
     }
-    /* Days in the month: the gap to the next one (31 for December); February 29 in a
-     * year divisible by 4 (2000..2099). */
+    /* Years 00..99 are 2000..2099, where every fourth year is a leap year. */
     if (*s != '\0' || f[1] < 1u || f[1] > 12u || f[2] < 1u ||
-        f[2] > ((f[1] == 12u) ? 31u : (unsigned)(daysBefore((uint8_t)(f[1] + 1u)) - daysBefore(f[1]))) +
-                   ((f[1] == 2u && (f[0] % 4u) == 0u) ? 1u : 0u) ||
-        f[3] > 23u || f[4] > 59u || f[5] > 59u || quarters > (negative ? 48u : 56u))
+        f[2] > daysBefore((uint8_t)(f[1] + 1u)) - daysBefore(f[1]) + ((f[1] == 2u && (f[0] % 4u) == 0u) ? 1u : 0u) ||
+        f[3] > 23u || f[4] > 59u || f[5] > 59u || f[6] > (negative ? 48u : 56u))
     {
         return false;
     }
-    local = gsmUtilEpochFromDate((uint16_t)(2000u + f[0]), f[1], f[2], f[3], f[4], f[5]);
-    offset = (int32_t)quarters * 900;
+    /* 10957 days from 1970 to 2000; one leap day for each of 2000, 2004, ... before yy. */
+    days = (uint16_t)(10957u + 365u * f[0] + (f[0] + 3u) / 4u + daysBefore(f[1]) + f[2] - 1u);
+    if (f[1] > 2u && (f[0] % 4u) == 0u)
+    {
+        days++;
+    }
+    local = (((uint32_t)days * 24u + f[3]) * 60u + f[4]) * 60u + f[5];
+    offset = (int32_t)f[6] * 900;
     /* Unsigned arithmetic: dates after 2038 do not fit int32_t. */
     if (negative)
     {

@@ -69,8 +69,10 @@ static void fzSmsSend(GSM_SmsSend_Instance* inst, GSM_SmsSend_EventType t, void*
     if (t == GSM_SmsSend_EventType_DeliveryStatusReport)
     {
         GSM_SmsSend_Event_DeliveryStatusReport* e = (GSM_SmsSend_Event_DeliveryStatusReport*)d;
-        if (strlen(e->PhoneNumber) > 4096)
+        if (strlen(e->PhoneNumber) > 4096 || strlen(e->ServiceCentreTimeStamp) > 4096 ||
+            strlen(e->DischargeTimeStamp) > 4096)
             abort();
+        (void)gsmSmsSendParseDeliveryReportTimes(e);
     }
 }
 static void fzSmsRead(GSM_SmsRead_Instance* inst, GSM_SmsRead_EventType t, void* d)

@@ -104,6 +104,7 @@ extern "C" void gsmSmsSendEventHandler(GSM_SmsSend_Instance*, GSM_SmsSend_EventT
         d.phone = e->PhoneNumber;
         d.reference = e->MessageReference;
         d.status = e->MessageStatus;
+        d.timesParsed = gsmSmsSendParseDeliveryReportTimes(e);
         d.scEpoch = e->ServiceCentreEpoch;
         d.scOffset = e->ServiceCentreTimeZoneOffsetInSeconds;
         d.dtEpoch = e->DischargeEpoch;

@@ -146,6 +146,12 @@ TEST(Faults, PowerLossDuringSmsSend)
     EXPECT_TRUE(r.sim.sent.empty());
     ASSERT_TRUE(r.runUntil([&] { return r.sim.powerOnCount == 2 && established(r); }, 60000)) << "switched on again";
     EXPECT_FALSE(gsmSmsSendIsBusy(&r.smsSend));
+    // The modem lost text mode and the report request with its power: the next message
+    // is set up again, so its delivery report still comes.
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+333", "after the power loss"));
+    ASSERT_TRUE(r.runUntil([&] { return !r.reports.empty(); }, 90000));
+    ASSERT_EQ(r.smsSent.size(), 1u);
+    EXPECT_EQ(r.reports[0].reference, r.smsSent[0]);
 }
 
 TEST(Faults, SmsErrorsAndCancel)

@@ -187,6 +187,7 @@ TEST_P(Flows, SmsSendWithDeliveryReport)
     EXPECT_EQ(d.status, 0);
     EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(static_cast<uint8_t>(d.status)),
               GSM_SmsSend_DeliveryStatusReportType_Delivered);
+    EXPECT_TRUE(d.timesParsed);
     EXPECT_EQ(d.scEpoch, 1273096912u); // 2010-05-05 22:01:52 UTC
     EXPECT_EQ(d.scOffset, 7200);
     EXPECT_EQ(d.dtEpoch, 1273096916u);
