@@ -82,6 +82,9 @@ static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
     ev.MessageStatus = (uint8_t)st;
     ev.ServiceCentreTimeStamp = f[4];
     ev.DischargeTimeStamp = f[5];
+#if GSM_SMS_SEND_REPORT_TIMES
+    (void)gsmSmsSendParseDeliveryReportTimes(&ev);
+#endif
     if ((uint8_t)((uint8_t)st - 32u) >= 32u)
     {
         forget(inst, slot); /* a final report (32..63 would be "still trying") */

@@ -52,6 +52,11 @@ extern "C" {
 #ifndef GSM_SMS_SEND_TIMEOUT_MS
 #define GSM_SMS_SEND_TIMEOUT_MS 60000u      /* AT+CMGS answer after Ctrl-Z */
 #endif
+#ifndef GSM_SMS_SEND_REPORT_TIMES
+#define GSM_SMS_SEND_REPORT_TIMES 1         /* 0: a delivery report's numeric times stay 0
+                                               unless the handler asks (saves the date
+                                               arithmetic, about 700 B on an 8-bit chip) */
+#endif
 
 /* Event codes passed to EventHandler. */
 typedef uint8_t GSM_SmsSend_EventType;
@@ -73,10 +78,10 @@ typedef struct
     uint16_t ErrorCode;  /* e.g. +CMS ERROR: 500 -> 500 */
 } GSM_SmsSend_Event_SendFailed;
 
-/* A delivery report. The two time stamps come as the modem's texts; the four numeric
- * time fields stay 0 until the handler asks for them with
- * gsmSmsSendParseDeliveryReportTimes(report), so firmware that does not use them does
- * not carry the date arithmetic. */
+/* A delivery report. The two time stamps come as the modem's texts and as numbers. Built
+ * with GSM_SMS_SEND_REPORT_TIMES 0, the four numeric time fields stay 0 until the
+ * handler asks for them with gsmSmsSendParseDeliveryReportTimes(report), so firmware
+ * that does not use them does not carry the date arithmetic. */
 typedef struct
 {
     char* PhoneNumber;                            /* recipient (<ra>), valid during the call */
@@ -90,7 +95,8 @@ typedef struct
                                                      valid during the call */
     char* DischargeTimeStamp;                     /* <dt> text, valid during the call */
 } GSM_SmsSend_Event_DeliveryStatusReport;
-/* (*) filled by gsmSmsSendParseDeliveryReportTimes() */
+/* (*) 0 when a stamp is missing or malformed; with GSM_SMS_SEND_REPORT_TIMES 0, filled
+ * only by gsmSmsSendParseDeliveryReportTimes() */
 
 /* Meaning of a delivery report's MessageStatus. */
 typedef enum

@@ -104,11 +104,18 @@ extern "C" void gsmSmsSendEventHandler(GSM_SmsSend_Instance*, GSM_SmsSend_EventT
         d.phone = e->PhoneNumber;
         d.reference = e->MessageReference;
         d.status = e->MessageStatus;
-        d.timesParsed = gsmSmsSendParseDeliveryReportTimes(e);
+        // The fields as delivered (the library fills them by default), then the
+        // explicit conversion for firmware built without that.
         d.scEpoch = e->ServiceCentreEpoch;
         d.scOffset = e->ServiceCentreTimeZoneOffsetInSeconds;
         d.dtEpoch = e->DischargeEpoch;
         d.dtOffset = e->DischargeTimeZoneOffsetInSeconds;
+        GSM_SmsSend_Event_DeliveryStatusReport asked = *e;
+        asked.ServiceCentreEpoch = asked.DischargeEpoch = 0;
+        asked.ServiceCentreTimeZoneOffsetInSeconds = asked.DischargeTimeZoneOffsetInSeconds = 0;
+        d.timesParsed = gsmSmsSendParseDeliveryReportTimes(&asked) && asked.ServiceCentreEpoch == d.scEpoch &&
+                        asked.DischargeEpoch == d.dtEpoch && asked.ServiceCentreTimeZoneOffsetInSeconds == d.scOffset &&
+                        asked.DischargeTimeZoneOffsetInSeconds == d.dtOffset;
         r.reports.push_back(d);
         r.log.push_back("DeliveryStatusReport");
         break;

@@ -46,7 +46,7 @@ struct DeliveryReport
     int status = 0;
     uint32_t scEpoch = 0, dtEpoch = 0;
     int32_t scOffset = 0, dtOffset = 0;
-    bool timesParsed = false; // gsmSmsSendParseDeliveryReportTimes() accepted both stamps
+    bool timesParsed = false; // gsmSmsSendParseDeliveryReportTimes() gives the delivered times
 };
 
 struct ReceivedSms
