@@ -635,7 +635,7 @@ static bool tlsWait(Inst* inst)
         fail(inst, GSM_HTTP_SIMCOM_STATUS_TLS_UNSUPPORTED, CTX_OUTSIDE);
         return true;
     }
-    st = gsmSslSimcomPrepare(inst->Ssl); /* fails without a usable configuration */
+    st = gsmSslSimcomPrepareLinked(inst->Ssl); /* fails without a usable configuration */
     if (st == GSM_SslSimcom_State_Failed)
     {
         fail(inst, GSM_HTTP_SIMCOM_STATUS_TLS_SETUP, CTX_OUTSIDE);

@@ -983,7 +983,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
  * being set up, or when it failed (the connect has then ended). */
 static bool tlsWait(Inst* inst)
 {
-    GSM_SslSimcom_State st = gsmSslSimcomPrepare(inst->Ssl);
+    GSM_SslSimcom_State st = gsmSslSimcomPrepareLinked(inst->Ssl);
     uint16_t code = gsmSslSimcomErrorCode(inst->Ssl);
 
     if (st == GSM_SslSimcom_State_Failed)
