@@ -34,6 +34,11 @@ enum
     S_SSL              /* AT+HTTPPARA="SSLCFG",<ctx> (LTE) or AT+HTTPSSL=1 (2G), https only */
 };
 
+/* The commands of the steps after "AT+HTTP", in step order; S_SSL of a 2G modem is the
+ * one after the last. */
+static const char kCommands[] GSM_FLASH = "TERM\0INIT\0PARA=\"CID\",1\0PARA=\"URL\",\0PARA=\"CONTENT\",\0DATA=\0"
+                                          "ACTION=\0READ=\0TERM\0PARA=\"SSLCFG\",\0SSL=1\0";
+
 #define F_PENDING     0x0001u  /* a request is queued or running */
 #define F_STARTED     0x0002u  /* ... and has started talking to the modem */
 #define F_POST        0x0004u
@@ -121,11 +126,18 @@ static void next(Inst* inst, uint8_t step, uint8_t ctx)
     gsmPromptRequest(inst->Prompt, &inst->Client);
 }
 
+/* True when the modem's HTTP service is to be terminated (before a request or after
+ * one). */
+static bool termNeeded(const Inst* inst)
+{
+    return (inst->Flags & F_INIT) && (!(inst->Flags & F_KEEP) || (inst->Flags & F_DIRTY));
+}
+
 /* After a request has ended: AT+HTTPTERM when the service is to be terminated, else
  * idle (a request queued meanwhile starts from there). */
 static void afterRequest(Inst* inst, uint8_t ctx)
 {
-    if ((inst->Flags & F_INIT) && (!(inst->Flags & F_KEEP) || (inst->Flags & F_DIRTY)))
+    if (termNeeded(inst))
     {
         inst->Phase = PH_CLEANUP;
         next(inst, S_TERM, ctx);
@@ -174,26 +186,35 @@ static uint16_t nextReadSize(const Inst* inst)
     return (rest > inst->ReadSize) ? inst->ReadSize : (uint16_t)rest;
 }
 
+/* The command of `step` after "AT+HTTP" (in flash). */
+static const char* stepCommand(uint8_t step)
+{
+    const char* c = kCommands;
+    while (step-- != 0u)
+    {
+        while (GSM_FLASH_BYTE(c++) != 0u)
+        {
+        }
+    }
+    return c;
+}
+
 static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
+    uint8_t step = inst->Step;
+    bool g2 = is2G(inst);
+    uint32_t timeout = GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS;
 
     inst->Flags &= (uint16_t)~F_IP_ERROR;
-    switch (inst->Step)
+    gsmPromptWriteText_P(p, GSM_F("AT+HTTP"));
+    gsmPromptWriteText_P(p, stepCommand((step == S_SSL && g2) ? (uint8_t)(S_SSL + 1u) : step));
+    switch (step)
     {
-    case S_TERM_FIRST:
-    case S_TERM:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPTERM"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
-    case S_INIT:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPINIT"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
-    case S_CID:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPPARA=\"CID\",1"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
     case S_URL:
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"URL\","));
         gsmPromptWriteQuoted(p, inst->Url);
-        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        break;
     case S_CONTENT:
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"CONTENT\","));
         if (inst->ContentType != 0)
         {
             gsmPromptWriteQuoted(p, inst->ContentType);
@@ -202,44 +223,73 @@ static bool sendStep(Inst* inst)
         {
             gsmPromptWriteText_P(p, GSM_F("\"" GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE "\""));
         }
-        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        break;
     case S_DATA:
         /* The input time is in seconds on LTE modems, in milliseconds on 2G modems. */
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPDATA="));
         gsmPromptWriteInt(p, (int32_t)inst->PostLength);
-        gsmPromptWriteText_P(p, is2G(inst) ? GSM_F(",30000") : GSM_F(",30"));
-        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        gsmPromptWriteText_P(p, g2 ? GSM_F(",30000") : GSM_F(",30"));
+        break;
     case S_SSL:
-        if (is2G(inst))
+        if (!g2)
         {
-            return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPSSL=1"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+            gsmPromptWriteInt(p, inst->Ssl->Config->ContextId);
         }
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"SSLCFG\","));
-        gsmPromptWriteInt(p, inst->Ssl->Config->ContextId);
-        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        break;
     case S_ACTION:
         inst->StatusCode = 0;
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPACTION="));
-        gsmPromptWriteInt(p, (inst->Flags & F_POST) ? METHOD_POST : METHOD_GET);
-        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
-    default: /* S_READ */
+        gsmPromptWriteChar(p, (inst->Flags & F_POST) ? (char)('0' + METHOD_POST) : (char)('0' + METHOD_GET));
+        break;
+    case S_READ:
         inst->ReadRequested = nextReadSize(inst);
         inst->ReadLength = 0;
         inst->LostPiece = 0;
         inst->Flags &= (uint16_t)~(F_READ_OK | F_READ_END | F_READ_LOST);
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPREAD="));
         gsmPromptWriteInt(p, (int32_t)inst->Offset);
         gsmPromptWriteChar(p, ',');
         gsmPromptWriteInt(p, (int32_t)inst->ReadRequested);
-        return gsmPromptSend(p, inst->ReadTimeout_ms, 0);
+        timeout = inst->ReadTimeout_ms;
+        break;
+    default:
+        break;
     }
+    return gsmPromptSend(p, timeout, 0);
 }
 
-/* "+HTTPACTION: <method>,<status>,<length>" of our request. */
-static void onAction(Inst* inst, const int32_t* v, uint8_t ctx)
+/* The first HTTPPARA step of a request. */
+static uint8_t firstParameter(const Inst* inst)
+{
+    return is2G(inst) ? (uint8_t)S_CID : (uint8_t)S_URL;
+}
+
+/* The step after `step` once it succeeded, from CID to DATA. */
+static uint8_t nextStep(const Inst* inst, uint8_t step)
+{
+    if (step == S_URL && (inst->Flags & F_TLS) && (is2G(inst) || inst->Ssl != 0))
+    {
+        return S_SSL;
+    }
+    if (step == S_URL || step == S_SSL)
+    {
+        return (inst->Flags & F_POST) ? (uint8_t)S_CONTENT : (uint8_t)S_ACTION;
+    }
+    if (step == S_CONTENT && inst->PostLength == 0u)
+    {
+        return S_ACTION;
+    }
+    return (uint8_t)(step + 1u); /* CID -> URL, CONTENT -> DATA -> ACTION */
+}
+
+/* Keeps "+HTTPACTION: <method>,<status>,<length>" of our request (a status that is no
+ * number counts as a rejected command). */
+static void actionResult(Inst* inst, const int32_t* v)
 {
     inst->StatusCode = (v[1] > 0 && v[1] < 0xFFFF) ? (uint16_t)v[1] : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
     inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
+}
+
+/* The request's outcome is known (StatusCode, ContentLength): read the body, if any. */
+static void onAction(Inst* inst, uint8_t ctx)
+{
     inst->Offset = 0;
     inst->ReadLength = 0;
     if (inst->StatusCode == 601u)
@@ -400,14 +450,6 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
     inst->ReadData[inst->ReadLength] = '\0';
 }
 
-/* "+HTTPACTION: <method>,<status>,<length>" before the OK of AT+HTTPACTION: kept for the
- * Final event. */
-static void actionEarly(Inst* inst, const int32_t* v)
-{
-    inst->StatusCode = (v[1] > 0 && v[1] < 0xFFFF) ? (uint16_t)v[1] : 1u;
-    inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
-}
-
 static bool onLine(Inst* inst, char* line)
 {
     int32_t v[3];
@@ -431,8 +473,8 @@ static bool onLine(Inst* inst, char* line)
     case S_ACTION:
         if (gsmInternetHelperParseUrc(line, kAction, v, 3) == 3u)
         {
-            /* The outcome came before the OK: remember it for the Final event. */
-            actionEarly(inst, v);
+            /* The outcome came before the OK: kept for the Final event. */
+            actionResult(inst, v);
             return true;
         }
         break;
@@ -452,13 +494,14 @@ static bool onUrc(Inst* inst, char* line)
     {
         if (v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
         {
+            if (inst->Phase == PH_ACTION ||
+                (inst->Phase == PH_BUSY && inst->Step == S_ACTION && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
+            {
+                actionResult(inst, v);
+            }
             if (inst->Phase == PH_ACTION)
             {
-                onAction(inst, v, CTX_OUTSIDE);
-            }
-            else if (inst->Phase == PH_BUSY && inst->Step == S_ACTION && gsmPromptIsBusy(inst->Prompt, &inst->Client))
-            {
-                actionEarly(inst, v);
+                onAction(inst, CTX_OUTSIDE);
             }
         }
         return true;
@@ -502,7 +545,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         if (ok)
         {
             inst->Flags |= F_INIT;
-            next(inst, is2G(inst) ? (uint8_t)S_CID : (uint8_t)S_URL, CTX_FINAL);
+            next(inst, firstParameter(inst), CTX_FINAL);
         }
         else if (!silent && !(inst->Flags & F_INIT_RETRY))
         {
@@ -530,25 +573,9 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
             fail(inst, (inst->Step == S_SSL && !silent) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TLS_SETUP : failureStatus(ev),
                  CTX_FINAL);
         }
-        else if (inst->Step == S_URL && (inst->Flags & F_TLS) && (is2G(inst) || inst->Ssl != 0))
-        {
-            next(inst, S_SSL, CTX_FINAL);
-        }
-        else if (inst->Step == S_CID)
-        {
-            next(inst, S_URL, CTX_FINAL);
-        }
-        else if (inst->Step == S_URL || inst->Step == S_SSL)
-        {
-            next(inst, (inst->Flags & F_POST) ? (uint8_t)S_CONTENT : (uint8_t)S_ACTION, CTX_FINAL);
-        }
-        else if (inst->Step == S_CONTENT)
-        {
-            next(inst, (inst->PostLength > 0u) ? (uint8_t)S_DATA : (uint8_t)S_ACTION, CTX_FINAL);
-        }
         else
         {
-            next(inst, S_ACTION, CTX_FINAL);
+            next(inst, nextStep(inst, inst->Step), CTX_FINAL);
         }
         break;
     case S_ACTION:
@@ -558,11 +585,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         else if (inst->StatusCode != 0u)
         {
-            int32_t v[3];
-            v[0] = (inst->Flags & F_POST) ? METHOD_POST : METHOD_GET;
-            v[1] = inst->StatusCode;
-            v[2] = (int32_t)inst->ContentLength;
-            onAction(inst, v, CTX_FINAL);
+            onAction(inst, CTX_FINAL); /* the outcome came before the OK */
         }
         else
         {
@@ -645,7 +668,7 @@ static bool tlsWait(Inst* inst)
 
 static bool isHttps(const char* url)
 {
-    static const char kScheme[] = "https://";
+    static const char kScheme[] GSM_FLASH = "https://";
     uint8_t i;
 
     for (i = 0; i < sizeof(kScheme) - 1u; i++)
@@ -655,7 +678,7 @@ static bool isHttps(const char* url)
         {
             c = (char)(c - 'A' + 'a');
         }
-        if (c != kScheme[i])
+        if (c != (char)GSM_FLASH_BYTE(&kScheme[i]))
         {
             return false;
         }
@@ -736,18 +759,11 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
             inst->Flags |= F_STARTED;
             inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
             inst->Phase = PH_BUSY;
-            if ((inst->Flags & F_INIT) && (!(inst->Flags & F_KEEP) || (inst->Flags & F_DIRTY)))
-            {
-                next(inst, S_TERM_FIRST, CTX_OUTSIDE);
-            }
-            else if (inst->Flags & F_INIT)
-            {
-                next(inst, is2G(inst) ? (uint8_t)S_CID : (uint8_t)S_URL, CTX_OUTSIDE);
-            }
-            else
-            {
-                next(inst, S_INIT, CTX_OUTSIDE);
-            }
+            next(inst,
+                 termNeeded(inst)          ? (uint8_t)S_TERM_FIRST
+                 : (inst->Flags & F_INIT) ? firstParameter(inst)
+                                          : (uint8_t)S_INIT,
+                 CTX_OUTSIDE);
         }
         else if (gsmUtilTimedOut(inst->Timer_ms, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS))
         {
