@@ -75,12 +75,12 @@ static const uint8_t kStepInfo[] GSM_FLASH = {
     GSM_MQTT_ErrorType_Tls                                /* S_SSLCFG */
 };
 
-/* MQTT service state in the modem. */
+/* MQTT service state in the modem; each is also the first step of a connect from it. */
 enum
 {
-    SV_STOPPED = 0,  /* not started (or not known to be) */
-    SV_STARTED,      /* AT+CMQTTSTART done */
-    SV_ACQUIRED      /* client 0 acquired */
+    SV_STOPPED = S_START,      /* not started (or not known to be) */
+    SV_ACQUIRED = S_REL_FIRST, /* client 0 acquired */
+    SV_STARTED = S_ACCQ        /* AT+CMQTTSTART done */
 };
 
 enum
@@ -468,8 +468,6 @@ static void onResult(Inst* inst, uint16_t code, bool inFinal)
         {
             disconnectFailed(inst, GSM_Result_Ok, code);
         }
-        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
-        inst->Service = SV_ACQUIRED;
         disconnectContinue(inst, S_DISC, inFinal);
     }
     else if (step == S_STOP)
@@ -500,6 +498,25 @@ static void onResult(Inst* inst, uint16_t code, bool inFinal)
 
 /* ---------------------------------------------------------------- receiving ---- */
 
+/* The receive events follow the message parts: 3 * RX_TOPIC or 3 * RX_PAYLOAD plus
+ * RXE_DATA (MsgRxTopic, MsgRxPayload), RXE_HEADER (...HeaderError) or RXE_MISSING
+ * (...Error). */
+#define RXE_DATA 0u
+#define RXE_HEADER 1u
+#define RXE_MISSING 2u
+
+static void rxEvent(Inst* inst, uint8_t part, uint8_t kind, void* data)
+{
+    emit(inst, (GSM_MqttClientSimcom_EventType)(3u * part + kind), data);
+}
+
+/* Reports an error of `part` and drops the rest of the message. */
+static void rxFailed(Inst* inst, uint8_t part, uint8_t kind)
+{
+    rxEvent(inst, part, kind, 0);
+    inst->RxState = RX_SKIP;
+}
+
 /* Reports `n` bytes at `seg` (NUL-terminated) as the next topic or payload segment.
  * The topic and the payload event have the same layout, so one is filled for both. */
 static void rxEmit(Inst* inst, char* seg, uint16_t n)
@@ -509,14 +526,14 @@ static void rxEmit(Inst* inst, char* seg, uint16_t n)
         GSM_MqttClientSimcom_Event_MsgRxTopic Topic;
         GSM_MqttClientSimcom_Event_MsgRxPayload Payload;
     } ev;
-    bool topic = inst->RxState == RX_TOPIC;
+    uint8_t part = inst->RxState;
 
-    ev.Topic.TopicLenTotal = topic ? inst->RxTopicTotal : inst->RxPayloadTotal;
+    ev.Topic.TopicLenTotal = inst->RxTotal[part - RX_TOPIC];
     ev.Topic.TopicLenSegment = n;
     ev.Topic.TopicSegmentOffset = inst->RxReceived;
     ev.Topic.TopicSegment = seg;
     inst->RxReceived = (uint16_t)(inst->RxReceived + n);
-    emit(inst, topic ? GSM_MqttClientSimcom_EventType_MsgRxTopic : GSM_MqttClientSimcom_EventType_MsgRxPayload, &ev);
+    rxEvent(inst, part, RXE_DATA, &ev);
 }
 
 /* Received topic or payload bytes are reported where the engine put them, in the
@@ -575,35 +592,32 @@ static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
     }
 }
 
-/* Reports the error of an incomplete topic or payload and drops the rest. */
+/* Reports the error of an incomplete topic or payload, if one is being received, and
+ * drops the rest. */
 static void rxIncomplete(Inst* inst)
 {
-    if (inst->RxState == RX_TOPIC)
+    inst->Flags &= (uint8_t)~F_RX_CHUNK;
+    if (inst->RxState == RX_TOPIC || inst->RxState == RX_PAYLOAD)
     {
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxTopicError, 0);
-    }
-    else if (inst->RxState == RX_PAYLOAD)
-    {
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayloadError, 0);
+        rxEvent(inst, inst->RxState, RXE_MISSING, 0);
     }
     inst->RxState = RX_SKIP;
-    inst->Flags &= (uint8_t)~F_RX_CHUNK;
 }
 
-/* A chunk header "+CMQTTRXTOPIC: 0,<n>" or "+CMQTTRXPAYLOAD: 0,<n>"; the n bytes
- * that follow are always consumed, also when they are dropped. */
-static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
+/* A chunk header "+CMQTTRXTOPIC: 0,<n>" (`part` RX_TOPIC) or "+CMQTTRXPAYLOAD: 0,<n>"
+ * (RX_PAYLOAD); the n bytes that follow are always consumed, also when they are
+ * dropped. */
+static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, uint8_t part)
 {
-    uint16_t total = payload ? inst->RxPayloadTotal : inst->RxTopicTotal;
     bool valid = count == 2u && v[1] > 0;
 
     if (inst->Flags & F_RX_CHUNK)
     {
         rxIncomplete(inst); /* the previous chunk's data never arrived whole */
     }
-    if (payload && inst->RxState == RX_TOPIC && valid)
+    if (part == RX_PAYLOAD && inst->RxState == RX_TOPIC && valid)
     {
-        if (inst->RxReceived != inst->RxTopicTotal)
+        if (inst->RxReceived != inst->RxTotal[0])
         {
             rxIncomplete(inst);
         }
@@ -613,17 +627,10 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
             inst->RxReceived = 0;
         }
     }
-    if (inst->RxState != RX_SKIP)
+    if (inst->RxState != RX_SKIP &&
+        (!valid || inst->RxState != part || (uint32_t)inst->RxReceived + (uint32_t)v[1] > inst->RxTotal[part - RX_TOPIC]))
     {
-        if (!valid || inst->RxState != (payload ? RX_PAYLOAD : RX_TOPIC) ||
-            (uint32_t)inst->RxReceived + (uint32_t)v[1] > total)
-        {
-            emit(inst,
-                 payload ? GSM_MqttClientSimcom_EventType_MsgRxPayloadHeaderError
-                         : GSM_MqttClientSimcom_EventType_MsgRxTopicHeaderError,
-                 0);
-            inst->RxState = RX_SKIP;
-        }
+        rxFailed(inst, part, RXE_HEADER);
     }
     if (valid)
     {
@@ -636,27 +643,23 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
 
 static void rxStart(Inst* inst, const int32_t* v, uint8_t count)
 {
-    if ((inst->Flags & F_RX_CHUNK) || inst->RxState == RX_TOPIC || inst->RxState == RX_PAYLOAD)
-    {
-        rxIncomplete(inst); /* the previous message never ended */
-    }
+    rxIncomplete(inst); /* a message that never ended */
     if (count != 3u || v[1] < 1 || v[1] > (int32_t)GSM_MQTT_SIMCOM_MAX_TOPIC || v[2] < 0)
     {
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxTopicHeaderError, 0);
-        inst->RxState = RX_SKIP;
-        return;
+        rxFailed(inst, RX_TOPIC, RXE_HEADER);
     }
-    if (v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
+    else if (v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
     {
         /* Too long to be reported: its chunks are read and dropped. */
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayloadHeaderError, 0);
-        inst->RxState = RX_SKIP;
-        return;
+        rxFailed(inst, RX_PAYLOAD, RXE_HEADER);
     }
-    inst->RxTopicTotal = (uint16_t)v[1];
-    inst->RxPayloadTotal = (uint16_t)v[2];
-    inst->RxReceived = 0;
-    inst->RxState = RX_TOPIC;
+    else
+    {
+        inst->RxTotal[0] = (uint16_t)v[1];
+        inst->RxTotal[1] = (uint16_t)v[2];
+        inst->RxReceived = 0;
+        inst->RxState = RX_TOPIC;
+    }
 }
 
 static void rxEnd(Inst* inst)
@@ -665,12 +668,12 @@ static void rxEnd(Inst* inst)
     {
         rxIncomplete(inst);
     }
-    if (inst->RxState == RX_TOPIC && inst->RxReceived == inst->RxTopicTotal)
+    if (inst->RxState == RX_TOPIC && inst->RxReceived == inst->RxTotal[0])
     {
         inst->RxState = RX_PAYLOAD; /* complete when no payload was announced */
         inst->RxReceived = 0;
     }
-    if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxPayloadTotal)
+    if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxTotal[1])
     {
         inst->RxState = RX_IDLE;
         emit(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd, 0);
@@ -687,8 +690,8 @@ static const char kUrcs[] GSM_FLASH = "RXSTART:\0RXTOPIC:\0RXPAYLOAD:\0RXEND:\0C
 enum
 {
     URC_RXSTART = 0,
-    URC_RXTOPIC,
-    URC_RXPAYLOAD,
+    URC_RXTOPIC,    /* = RX_TOPIC */
+    URC_RXPAYLOAD,  /* = RX_PAYLOAD */
     URC_RXEND,
     URC_CONNLOST,
     URC_PING,
@@ -717,7 +720,7 @@ static void onCmqtt(Inst* inst, char* line, bool duringCommand)
         return;
     case URC_RXTOPIC:
     case URC_RXPAYLOAD:
-        rxChunk(inst, v, argsOf(name, v, 2), k == URC_RXPAYLOAD);
+        rxChunk(inst, v, argsOf(name, v, 2), (uint8_t)k); /* = RX_TOPIC, RX_PAYLOAD */
         return;
     case URC_RXEND:
         rxEnd(inst);
@@ -839,7 +842,6 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         return;
     case S_DISC:
         disconnectFailed(inst, ev->Result, code);
-        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
         disconnectContinue(inst, S_DISC, !silent);
         return;
     default:
@@ -931,10 +933,7 @@ static void startNext(Inst* inst)
         }
         if (netUp)
         {
-            opBegin(inst, OP_CONNECT,
-                    (inst->Service == SV_STOPPED)    ? (uint8_t)S_START
-                    : (inst->Service == SV_ACQUIRED) ? (uint8_t)S_REL_FIRST
-                                                     : (uint8_t)S_ACCQ);
+            opBegin(inst, OP_CONNECT, inst->Service);
         }
         else if (gsmUtilTimedOut(inst->Timer_ms, GSM_MQTT_SIMCOM_CONNECTION_WAIT_MS))
         {
@@ -946,8 +945,15 @@ static void startNext(Inst* inst)
     {
         if (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected && ready)
         {
-            opBegin(inst, (pending & OP_SUBSCRIBE) ? OP_SUBSCRIBE : (pending & OP_UNSUBSCRIBE) ? OP_UNSUBSCRIBE : OP_PUBLISH,
-                    (pending & OP_SUBSCRIBE) ? S_SUB : (pending & OP_UNSUBSCRIBE) ? S_UNSUB : S_TOPIC);
+            /* Their first steps follow each other like the operations. */
+            uint8_t op = OP_SUBSCRIBE;
+            uint8_t step = S_SUB;
+            while (!(pending & op))
+            {
+                op = (uint8_t)(op << 1);
+                step++;
+            }
+            opBegin(inst, op, step);
         }
         else if (inst->ServerStatus != GSM_MQTT_ServerStatus_Connecting)
         {
@@ -1029,20 +1035,21 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
         }
         if (gsmUtilTimedOut(inst->Timer_ms, limit))
         {
-            if (inst->Step == S_STOP)
+            if (inst->Operation != OP_DISCONNECT)
             {
-                disconnectFailed(inst, GSM_Result_Timeout, 0);
-                serviceStopped(inst);
-            }
-            else if (inst->Step == S_DISC)
-            {
-                disconnectFailed(inst, GSM_Result_Timeout, 0);
-                inst->Service = SV_ACQUIRED;
-                disconnectContinue(inst, S_DISC, false);
+                opFailed(inst, GSM_Result_Timeout, 0, false);
             }
             else
             {
-                opFailed(inst, GSM_Result_Timeout, 0, false);
+                disconnectFailed(inst, GSM_Result_Timeout, 0);
+                if (inst->Step == S_STOP)
+                {
+                    serviceStopped(inst);
+                }
+                else
+                {
+                    disconnectContinue(inst, S_DISC, false);
+                }
             }
         }
     }
