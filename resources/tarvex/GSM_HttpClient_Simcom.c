@@ -189,14 +189,7 @@ static uint16_t nextReadSize(const Inst* inst)
 /* The command of `step` after "AT+HTTP" (in flash). */
 static const char* stepCommand(uint8_t step)
 {
-    const char* c = kCommands;
-    while (step-- != 0u)
-    {
-        while (GSM_FLASH_BYTE(c++) != 0u)
-        {
-        }
-    }
-    return c;
+    return gsmInternetHelperText(kCommands, step);
 }
 
 static bool sendStep(Inst* inst)

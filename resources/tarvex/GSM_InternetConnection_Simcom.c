@@ -109,25 +109,22 @@ static void chain(Inst* inst, uint8_t step)
 
 static bool sendStep(Inst* inst)
 {
+    static const char kCommands[] GSM_FLASH =
+        "AT+NETOPEN?\0AT+CGDCONT=1,\"IP\",\0AT+CSOCKSETPN=1\0AT+NETOPEN\0AT+NETCLOSE\0"; /* in step order */
     GSM_Prompt_Interface* p = inst->Prompt;
+    uint8_t step = inst->Step;
 
     inst->Flags &= (uint8_t)~(F_STACK_OPEN | F_ALREADY | F_EARLY_OK);
-    switch (inst->Step)
+    if (step == S_NETCLOSE)
     {
-    case S_QUERY:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+NETOPEN?"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
-    case S_CGDCONT:
-        gsmPromptWriteText_P(p, GSM_F("AT+CGDCONT=1,\"IP\","));
-        gsmPromptWriteQuoted(p, inst->APN_IfAny);
-        return gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
-    case S_SETPN:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+CSOCKSETPN=1"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
-    case S_NETOPEN:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+NETOPEN"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
-    default:
         inst->Flags |= F_OWN_CLOSE;
-        return gsmPromptSendCommand_P(p, GSM_F("AT+NETCLOSE"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
     }
+    gsmPromptWriteText_P(p, gsmInternetHelperText(kCommands, step));
+    if (step == S_CGDCONT)
+    {
+        gsmPromptWriteQuoted(p, inst->APN_IfAny);
+    }
+    return gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
 }
 
 /* "+NETOPEN: <err>" of the running AT+NETOPEN (as URC or, early, as a line). */

@@ -79,6 +79,17 @@ uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* value
     return (args != 0) ? gsmInternetHelperParseInts(args, values, maxValues) : 0u;
 }
 
+const char* gsmInternetHelperText(const char* list, uint8_t index)
+{
+    while (index-- != 0u)
+    {
+        while (GSM_FLASH_BYTE(list++) != 0u)
+        {
+        }
+    }
+    return list;
+}
+
 bool gsmInternetHelperContains(const char* line, const char* text)
 {
     for (; *line != '\0'; line++)

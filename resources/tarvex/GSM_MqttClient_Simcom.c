@@ -133,14 +133,7 @@ static uint8_t stepInfo(uint8_t step)
 /* The command of `step` after "AT+CMQTT" (in flash). */
 static const char* stepCommand(uint8_t step)
 {
-    const char* c = kCommands;
-    while (step-- != 0u)
-    {
-        while (GSM_FLASH_BYTE(c++) != 0u)
-        {
-        }
-    }
-    return c;
+    return gsmInternetHelperText(kCommands, step);
 }
 
 /* The result URC of the current step: "+CMQTT" is already known, `name` is the rest. */
