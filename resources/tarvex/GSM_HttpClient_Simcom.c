@@ -310,10 +310,10 @@ static void readDone(Inst* inst, uint8_t ctx)
     {
         /* The Prompt buffer could not hold this read: ask again for a piece that fits
          * (remembered for later reads), or give up when even a small one does not. */
-        uint16_t size = (inst->LostPiece > 64u) ? (uint16_t)(inst->LostPiece - 40u) : (uint16_t)(inst->ReadRequested / 2u);
-        if (size >= inst->ReadRequested)
+        uint16_t size = (uint16_t)(inst->ReadRequested / 2u);
+        if (inst->LostPiece > 64u && (uint16_t)(inst->LostPiece - 40u) < inst->ReadRequested)
         {
-            size = (uint16_t)(inst->ReadRequested / 2u);
+            size = (uint16_t)(inst->LostPiece - 40u);
         }
         if (size < READ_SIZE_MIN)
         {
@@ -321,26 +321,26 @@ static void readDone(Inst* inst, uint8_t ctx)
             return;
         }
         inst->ReadSize = size;
-        inst->ReadLength = 0;
-        next(inst, S_READ, ctx);
-        return;
     }
-    if (inst->ReadLength == 0u)
+    else
     {
-        fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
-        return;
+        if (inst->ReadLength == 0u)
+        {
+            fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
+            return;
+        }
+        if (inst->Offset + inst->ReadLength >= inst->ContentLength)
+        {
+            finish(inst, inst->StatusCode, false, ctx);
+            return;
+        }
+        emit(inst, inst->StatusCode, false);
+        if (seq != inst->Sequence || !(inst->Flags & F_PENDING))
+        {
+            return; /* cancelled from the event handler */
+        }
+        inst->Offset += inst->ReadLength;
     }
-    if (inst->Offset + inst->ReadLength >= inst->ContentLength)
-    {
-        finish(inst, inst->StatusCode, false, ctx);
-        return;
-    }
-    emit(inst, inst->StatusCode, false);
-    if (seq != inst->Sequence || !(inst->Flags & F_PENDING))
-    {
-        return; /* cancelled from the event handler */
-    }
-    inst->Offset += inst->ReadLength;
     inst->ReadLength = 0;
     next(inst, S_READ, ctx);
 }
@@ -360,25 +360,14 @@ static bool onReadHeader(Inst* inst, char* line, bool ours)
     {
         return true;
     }
-    if (!ours)
+    if ((data || is2G(inst)) && n > 0)
     {
-        /* Data nobody asked for: consume it so that it is not taken for lines. */
-        if ((data || (is2G(inst) && n > 0)) && n > 0)
-        {
-            inst->Flags |= F_STRAY_RAW;
-            gsmPromptReadRaw(inst->Prompt, (uint32_t)n);
-        }
-        return true;
+        /* Data of our read; data nobody asked for is consumed all the same, so that it is
+         * not taken for lines. */
+        inst->Flags = ours ? (uint16_t)(inst->Flags & ~F_STRAY_RAW) : (uint16_t)(inst->Flags | F_STRAY_RAW);
+        gsmPromptReadRaw(inst->Prompt, (uint32_t)n);
     }
-    if (data || (is2G(inst) && n > 0))
-    {
-        if (n > 0)
-        {
-            inst->Flags &= (uint16_t)~F_STRAY_RAW;
-            gsmPromptReadRaw(inst->Prompt, (uint32_t)n);
-        }
-    }
-    else if (n == 0)
+    else if (ours && !data && n == 0)
     {
         /* LTE: end of this read's data; 2G: nothing to read. */
         inst->Flags |= F_READ_END;
