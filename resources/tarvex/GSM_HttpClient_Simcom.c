@@ -432,10 +432,10 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
     inst->ReadData[inst->ReadLength] = '\0';
 }
 
+/* Lines during our command ("+HTTPACTION:" before the OK is left to onUrc, where the
+ * engine offers it next). */
 static bool onLine(Inst* inst, char* line)
 {
-    int32_t v[3];
-
     if (gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
     {
         /* SIM7600: "+IP ERROR: Network not opened" before ERROR - the data connection
@@ -449,14 +449,6 @@ static bool onLine(Inst* inst, char* line)
         if (gsmUtilStartsWith_P(line, GSM_F("DOWNLOAD")) && line[8] == '\0')
         {
             (void)gsmPromptWriteData(inst->Prompt, inst->PostData, inst->PostLength, 0);
-            return true;
-        }
-        break;
-    case S_ACTION:
-        if (gsmInternetHelperParseUrc(line, kAction, v, 3) == 3u)
-        {
-            /* The outcome came before the OK: kept for the Final event. */
-            actionResult(inst, v);
             return true;
         }
         break;
@@ -476,6 +468,7 @@ static bool onUrc(Inst* inst, char* line)
     {
         if (v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
         {
+            /* Also before the OK (some firmware): kept for the Final event. */
             if (inst->Phase == PH_ACTION ||
                 (inst->Phase == PH_BUSY && inst->Step == S_ACTION && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
             {

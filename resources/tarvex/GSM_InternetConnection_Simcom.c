@@ -167,21 +167,15 @@ static bool onLine(Inst* inst, char* line)
         }
         return true;
     }
-    if (inst->Step == S_NETOPEN)
+    /* "+NETOPEN: <err>" before the answer of AT+NETOPEN is left to onUrc, where the
+     * engine offers it next. */
+    if (inst->Step == S_NETOPEN && gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
     {
-        if (gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
+        if (gsmInternetHelperContains(line, GSM_F("already")))
         {
-            if (gsmInternetHelperContains(line, GSM_F("already")))
-            {
-                inst->Flags |= F_ALREADY;
-            }
-            return true;
+            inst->Flags |= F_ALREADY;
         }
-        if (gsmInternetHelperParseUrc(line, kNetOpen, v, 1) == 1u)
-        {
-            netopenEarly(inst, v[0]);
-            return true;
-        }
+        return true;
     }
     return false;
 }
