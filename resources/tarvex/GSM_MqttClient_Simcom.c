@@ -201,7 +201,7 @@ static void opFailed(Inst* inst, GSM_Result result, uint16_t code, bool abandon)
     bool connecting = inst->Operation == OP_CONNECT;
     uint8_t type = stepInfo(inst->Step) & I_TYPE;
 
-    if (inst->Step == S_CONNECT && (code == MQTT_ERR_HANDSHAKE || code == MQTT_ERR_NO_CERT))
+    if (inst->Step == S_CONNECT && (uint16_t)(code - MQTT_ERR_HANDSHAKE) <= MQTT_ERR_NO_CERT - MQTT_ERR_HANDSHAKE)
     {
         type = GSM_MQTT_ErrorType_Tls;
     }
@@ -221,7 +221,8 @@ static void opFailed(Inst* inst, GSM_Result result, uint16_t code, bool abandon)
     }
 }
 
-/* The server connection is gone (lost, no network, modem restart). */
+/* The server connection is gone (lost, no network, modem restart): reported when it
+ * was up (or `always`); a running connect has ended before. */
 static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool always)
 {
     bool wasConnected = inst->ServerStatus == GSM_MQTT_ServerStatus_Connected;
@@ -235,7 +236,7 @@ static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool
     {
         inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
     }
-    if ((op & (OP_SUBSCRIBE | OP_UNSUBSCRIBE | OP_PUBLISH)) || (op == OP_CONNECT && always))
+    if (op & (OP_SUBSCRIBE | OP_UNSUBSCRIBE | OP_PUBLISH))
     {
         opFailed(inst, GSM_Result_Aborted, 0, true);
     }
@@ -312,7 +313,7 @@ static bool sendStep(Inst* inst)
     case S_CONNECT:
         writeQuotedArg(p, s->ServerUrl);
         writeIntArg(p, s->KeepAlive_s);
-        writeIntArg(p, s->CleanSession ? 1u : 0u);
+        writeIntArg(p, (uint16_t)s->CleanSession);
         if (s->UserName != 0)
         {
             writeQuotedArg(p, s->UserName);
@@ -331,7 +332,7 @@ static bool sendStep(Inst* inst)
     case S_PUB:
         writeIntArg(p, inst->Publish.QoS);
         writeIntArg(p, inst->Publish.Timeout_s);
-        writeIntArg(p, inst->Publish.Retain ? 1u : 0u);
+        writeIntArg(p, (uint16_t)inst->Publish.Retain);
         break;
     default:
         break;
@@ -448,6 +449,24 @@ static void serviceStopped(Inst* inst)
 {
     inst->Service = SV_STOPPED;
     disconnectFinished(inst);
+}
+
+/* The modem's MQTT service is gone (stopped for lack of network, modem restart): a
+ * running disconnection is over, a running connect has failed, and the connection is
+ * gone (reported when it was up, or `always`). */
+static void serviceGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool always)
+{
+    inst->Service = SV_STOPPED;
+    if (inst->Operation == OP_DISCONNECT)
+    {
+        dropTurn(inst);
+        disconnectFinished(inst);
+    }
+    else if (inst->Operation == OP_CONNECT)
+    {
+        opFailed(inst, GSM_Result_Aborted, 0, true);
+    }
+    connectionGone(inst, type, always);
 }
 
 /* The result "<err>" of the step waited for (from a URC, or kept from before OK). */
@@ -727,13 +746,7 @@ static void onCmqtt(Inst* inst, char* line, bool duringCommand)
         }
         return;
     case URC_NONET:
-        inst->Service = SV_STOPPED;
-        if (inst->Operation == OP_DISCONNECT)
-        {
-            dropTurn(inst);
-            disconnectFinished(inst);
-        }
-        connectionGone(inst, GSM_MqttClientSimcom_EventType_NoNetwork, true);
+        serviceGone(inst, GSM_MqttClientSimcom_EventType_NoNetwork, true);
         return;
     default:
         break;
@@ -1004,19 +1017,9 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
     if (gsmPromptSession(p) != inst->PromptSession)
     {
         inst->PromptSession = gsmPromptSession(p);
-        inst->Service = SV_STOPPED;
         inst->RxState = RX_IDLE;
         inst->Flags &= (uint8_t)~F_RX_CHUNK;
-        if (inst->Operation == OP_DISCONNECT)
-        {
-            dropTurn(inst);
-            disconnectFinished(inst);
-        }
-        else if (inst->Operation == OP_CONNECT)
-        {
-            opFailed(inst, GSM_Result_Aborted, 0, true);
-        }
-        connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
+        serviceGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
     }
 
     if (inst->Phase == PH_WAIT)
@@ -1075,8 +1078,8 @@ bool gsmMqttClientSimcomConnect(GSM_MqttClientSimcom_Instance* inst, GSM_MqttCli
 {
     const GSM_MqttClientSimcom_Connect_Session* s = connect_session;
 
+    /* Disconnected: no connect is queued or running. */
     if (inst == 0 || s == 0 || inst->ServerStatus != GSM_MQTT_ServerStatus_Disconnected ||
-        ((inst->Pending | inst->Operation) & OP_CONNECT) ||
         !gsmInternetHelperIsQuotable(s->ServerUrl, GSM_MQTT_SIMCOM_MAX_SERVER_URL) ||
         !gsmInternetHelperIsQuotable(s->ClientId, GSM_MQTT_SIMCOM_MAX_CLIENT_ID) || s->KeepAlive_s == 0u ||
         s->KeepAlive_s > 64800u)
