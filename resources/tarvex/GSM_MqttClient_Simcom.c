@@ -576,10 +576,7 @@ static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
                 char saved = d[n];
                 d[n] = '\0';
                 rxEmit(inst, d, n);
-                if (d + n < end)
-                {
-                    d[n] = saved;
-                }
+                d[n] = saved;
             }
             else
             {
@@ -713,8 +710,7 @@ enum
 /* Parses the integers after the colon of `line` (whose prefix has been recognised). */
 static uint8_t argsOf(char* line, int32_t* v, uint8_t maxValues)
 {
-    char* args = strchr(line, ':');
-    return (args != 0) ? gsmInternetHelperParseInts(args + 1, v, maxValues) : 0u;
+    return gsmInternetHelperParseUrc(line, 0, v, maxValues);
 }
 
 /* Lines and URCs starting with "+CMQTT": all of them are ours. */
