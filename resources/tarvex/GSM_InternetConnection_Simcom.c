@@ -38,7 +38,7 @@ enum
 #define F_OWN_CLOSE   0x80u  /* our AT+NETCLOSE: its "+NETCLOSE:" URC is no loss */
 #define F_EARLY_FAIL  F_STACK_OPEN  /* AT+NETOPEN: "+NETOPEN: <err>" (err != 0) before OK */
 
-static const char kUrcPrefixList[] GSM_FLASH = "+NETOPEN:\0+NETCLOSE:\0+CIPEVENT:\0";
+static const char kUrcPrefixList[] GSM_FLASH = "+NETOPEN:\0+NETCLOSE:\0+CIPEVENT:\0"; /* onUrc() relies on this order */
 static const char kNetOpen[] GSM_FLASH = "+NETOPEN:";
 
 typedef GSM_InternetConnectionSimcom_Instance Inst;
@@ -184,8 +184,13 @@ static bool onUrc(Inst* inst, char* line)
 {
     int32_t v[1];
 
-    if (gsmInternetHelperParseUrc(line, kNetOpen, v, 1) == 1u)
+    switch (gsmUtilFindPrefix(line, kUrcPrefixList))
     {
+    case 0: /* "+NETOPEN: <err>" */
+        if (gsmInternetHelperParseUrc(line, 0, v, 1) != 1u)
+        {
+            return false;
+        }
         if (inst->Phase == PH_OPENING)
         {
             netopenResult(inst, v[0]);
@@ -195,29 +200,28 @@ static bool onUrc(Inst* inst, char* line)
             netopenEarly(inst, v[0]);
         }
         return true;
-    }
-    if (gsmUtilStartsWith_P(line, GSM_F("+NETCLOSE:")))
-    {
+    case 1: /* "+NETCLOSE:" */
         if (inst->Flags & F_OWN_CLOSE)
         {
             inst->Flags &= (uint8_t)~F_OWN_CLOSE;
+            return true;
         }
-        else if (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK))
+        break;
+    case 2: /* "+CIPEVENT:" */
+        if (!gsmInternetHelperContains(line, GSM_F("NETWORK CLOSED")))
         {
-            goDown(inst, true, false);
+            return true;
         }
-        return true;
+        break;
+    default:
+        return false;
     }
-    if (gsmUtilStartsWith_P(line, GSM_F("+CIPEVENT:")))
+    /* The stack was closed under us. */
+    if (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK))
     {
-        if (gsmInternetHelperContains(line, GSM_F("NETWORK CLOSED")) &&
-            (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK)))
-        {
-            goDown(inst, true, false);
-        }
-        return true;
+        goDown(inst, true, false);
     }
-    return false;
+    return true;
 }
 
 static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
