@@ -371,9 +371,14 @@ static void opBegin(Inst* inst, uint8_t op, uint8_t step)
     }
 }
 
-/* The step after `step` once it succeeded, in the connect and publish sequences. */
+/* The step after `step` once it succeeded (or may be passed), in the connect and publish
+ * sequences. */
 static uint8_t nextStep(const Inst* inst, uint8_t step)
 {
+    if (step <= S_REL_FIRST)
+    {
+        return S_ACCQ;
+    }
     if (step == S_ACCQ && inst->Ssl != 0)
     {
         return S_SSLCFG;
@@ -809,45 +814,43 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         return;
     }
-    switch (step)
+    if (step == S_STOP)
     {
-    case S_START:
-    case S_REL_FIRST:
-        /* A refused AT+CMQTTSTART without a cause most likely means started already
-         * (e.g. before a restart of this program); the release may fail harmlessly. */
-        if (silent || (step == S_START && early && code != 0u && code != MQTT_ERR_NETWORK_ALREADY_OPENED))
-        {
-            break;
-        }
-        inst->Service = SV_STARTED;
-        goStep(inst, S_ACCQ, true);
-        return;
-    case S_ACCQ:
-        if (ok)
-        {
-            inst->Service = SV_ACQUIRED;
-        }
-        else if (!silent && !(inst->Flags & F_ACCQ_RETRIED))
-        {
-            /* Client 0 still held (e.g. from before a restart of this program). */
-            inst->Flags |= F_ACCQ_RETRIED;
-            goStep(inst, S_REL_FIRST, true);
-            return;
-        }
-        break;
-    case S_REL:
-        inst->Service = SV_STARTED;
-        disconnectContinue(inst, S_REL, !silent);
-        return;
-    case S_STOP:
         serviceStopped(inst);
         return;
-    case S_DISC:
-        disconnectFailed(inst, ev->Result, code);
-        disconnectContinue(inst, S_DISC, !silent);
+    }
+    if (step == S_REL || step == S_DISC)
+    {
+        /* The disconnection goes on; a failed AT+CMQTTDISC is reported at its end. */
+        if (step == S_REL)
+        {
+            inst->Service = SV_STARTED;
+        }
+        else
+        {
+            disconnectFailed(inst, ev->Result, code);
+        }
+        disconnectContinue(inst, step, !silent);
         return;
-    default:
-        break;
+    }
+    if (step == S_ACCQ && !ok && !silent && !(inst->Flags & F_ACCQ_RETRIED))
+    {
+        /* Client 0 still held (e.g. from before a restart of this program). */
+        inst->Flags |= F_ACCQ_RETRIED;
+        goStep(inst, S_REL_FIRST, true);
+        return;
+    }
+    if (step <= S_REL_FIRST && !silent &&
+        !(step == S_START && early && code != 0u && code != MQTT_ERR_NETWORK_ALREADY_OPENED))
+    {
+        /* A refused AT+CMQTTSTART without a cause most likely means started already
+         * (e.g. before a restart of this program); the release may fail harmlessly. */
+        inst->Service = SV_STARTED;
+        ok = true;
+    }
+    else if (step == S_ACCQ && ok)
+    {
+        inst->Service = SV_ACQUIRED;
     }
     if (ok)
     {
