@@ -687,6 +687,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
 void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    bool restarted;
 
     if (inst == 0 || inst->Prompt == 0)
     {
@@ -694,25 +695,24 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
     }
     p = inst->Prompt;
 
-    /* A restarted or re-synchronised modem has lost its HTTP service state. */
-    if (gsmPromptSession(p) != inst->PromptSession)
+    /* A restarted or re-synchronised modem has lost its HTTP service state; a request
+     * that has started is lost with it, or with the internet connection. */
+    restarted = gsmPromptSession(p) != inst->PromptSession;
+    if ((inst->Flags & F_STARTED) &&
+        (restarted || !gsmInternetConnectionIfIsConnected(inst->InternetConnection) ||
+         gsmInternetConnectionIfSession(inst->InternetConnection) != inst->ConnectionSession))
+    {
+        fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
+    }
+    if (restarted)
     {
         inst->PromptSession = gsmPromptSession(p);
-        if (inst->Flags & F_STARTED)
-        {
-            fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
-        }
         inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
         if (inst->Phase == PH_CLEANUP)
         {
             endTurn(inst, CTX_OUTSIDE);
             inst->Phase = PH_IDLE;
         }
-    }
-    if ((inst->Flags & F_STARTED) && (!gsmInternetConnectionIfIsConnected(inst->InternetConnection) ||
-                                      gsmInternetConnectionIfSession(inst->InternetConnection) != inst->ConnectionSession))
-    {
-        fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
     }
 
     switch (inst->Phase)
