@@ -394,13 +394,9 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     if (gsmPromptSession(p) != inst->PromptSession || !gsmPromptIsReady(p))
     {
         inst->PromptSession = gsmPromptSession(p);
-        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE)
+        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
         {
             goDown(inst, false, false);
-        }
-        if (inst->Phase == PH_IDLE)
-        {
-            gsmInternetHelperSetConnected(&inst->_i, false);
         }
         if (!gsmPromptIsReady(p))
         {
@@ -421,16 +417,9 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
                   gsmUtilTimedOut(inst->Timer_ms,
                                   gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS))))
         {
-            inst->Flags &= (uint8_t)~F_RETRY;
-            if (inst->Flags & F_CLOSE_FIRST)
-            {
-                inst->Flags &= (uint8_t)~F_CLOSE_FIRST;
-                begin(inst, S_NETCLOSE);
-            }
-            else
-            {
-                begin(inst, S_QUERY);
-            }
+            uint8_t step = (inst->Flags & F_CLOSE_FIRST) ? (uint8_t)S_NETCLOSE : (uint8_t)S_QUERY;
+            inst->Flags &= (uint8_t)~(F_RETRY | F_CLOSE_FIRST);
+            begin(inst, step);
         }
         break;
     case PH_OPENING:

@@ -277,13 +277,9 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
     if (gsmPromptSession(p) != inst->PromptSession || !gsmPromptIsReady(p))
     {
         inst->PromptSession = gsmPromptSession(p);
-        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE)
+        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
         {
             goDown(inst, false);
-        }
-        if (inst->Phase == PH_IDLE)
-        {
-            gsmInternetHelperSetConnected(&inst->_i, false);
         }
         if (!gsmPromptIsReady(p))
         {
