@@ -52,6 +52,8 @@ static const char kCommands[] GSM_FLASH = "TERM\0INIT\0PARA=\"CID\",1\0PARA=\"UR
 #define F_IP_ERROR    0x0400u  /* the running command printed "+IP ERROR: <text>" */
 #define F_READ_LOST   0x0800u  /* the running read's data did not fit the Prompt buffer */
 #define F_TLS         0x1000u  /* an https:// URL */
+#define F_2G          0x2000u  /* the connection is a 2G one (its dialect; set by Init and
+                                  with every request) */
 
 /* Smallest read worth asking for when the Prompt buffer is too small for the last one. */
 #define READ_SIZE_MIN 16u
@@ -74,7 +76,12 @@ typedef GSM_HttpClientSimcom_Instance Inst;
 
 static bool is2G(const Inst* inst)
 {
-    return gsmInternetConnectionIfFamily(inst->InternetConnection) == GSM_InternetConnection_Family_2G;
+    return (inst->Flags & F_2G) != 0u;
+}
+
+static uint16_t familyFlag(const Inst* inst)
+{
+    return (gsmInternetConnectionIfFamily(inst->InternetConnection) == GSM_InternetConnection_Family_2G) ? F_2G : 0u;
 }
 
 static void emit(Inst* inst, uint16_t status, bool last)
@@ -669,7 +676,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     }
     inst->Phase = PH_IDLE;
     inst->Step = S_INIT;
-    inst->Flags = 0;
+    inst->Flags = familyFlag(inst);
     inst->ReadLength = 0;
     inst->ReadData = 0;
     inst->ReadSize = (GSM_HTTP_SIMCOM_READ_SIZE >= READ_SIZE_MIN) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)READ_SIZE_MIN;
@@ -785,7 +792,7 @@ static bool queueRequest(Inst* inst, const char* url, const char* postData, bool
     inst->ReadLength = 0;
     inst->Sequence++;
     inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
-                             (isHttps(url) ? F_TLS : 0u));
+                             (isHttps(url) ? F_TLS : 0u) | familyFlag(inst));
     inst->Timer_ms = gsm__SysTime_ms();
     if (inst->Phase == PH_IDLE)
     {
