@@ -194,9 +194,8 @@ static void opSucceeded(Inst* inst, GSM_MqttClientSimcom_EventType type)
     emit(inst, type, 0);
 }
 
-/* Ends the running operation with ErrorResponse (abandoning its command, if any, when
- * `abandon`). */
-static void opFailed(Inst* inst, GSM_Result result, uint16_t code, bool abandon)
+/* Ends the running operation with ErrorResponse. */
+static void opFailed(Inst* inst, GSM_Result result, uint16_t code)
 {
     bool connecting = inst->Operation == OP_CONNECT;
     uint8_t type = stepInfo(inst->Step) & I_TYPE;
@@ -204,10 +203,6 @@ static void opFailed(Inst* inst, GSM_Result result, uint16_t code, bool abandon)
     if (inst->Step == S_CONNECT && (uint16_t)(code - MQTT_ERR_HANDSHAKE) <= MQTT_ERR_NO_CERT - MQTT_ERR_HANDSHAKE)
     {
         type = GSM_MQTT_ErrorType_Tls;
-    }
-    if (abandon)
-    {
-        dropTurn(inst);
     }
     opEnded(inst);
     if (connecting)
@@ -219,6 +214,13 @@ static void opFailed(Inst* inst, GSM_Result result, uint16_t code, bool abandon)
     {
         failQueued(inst);
     }
+}
+
+/* Ends the running operation, abandoning its command, with ErrorResponse (Aborted). */
+static void opAborted(Inst* inst)
+{
+    dropTurn(inst);
+    opFailed(inst, GSM_Result_Aborted, 0);
 }
 
 /* The server connection is gone (lost, no network, modem restart): reported when it
@@ -238,7 +240,7 @@ static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool
     }
     if (op & (OP_SUBSCRIBE | OP_UNSUBSCRIBE | OP_PUBLISH))
     {
-        opFailed(inst, GSM_Result_Aborted, 0, true);
+        opAborted(inst);
     }
     emit(inst, type, 0);
     failQueued(inst);
@@ -469,7 +471,7 @@ static void serviceGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool al
     }
     else if (inst->Operation == OP_CONNECT)
     {
-        opFailed(inst, GSM_Result_Aborted, 0, true);
+        opAborted(inst);
     }
     connectionGone(inst, type, always);
 }
@@ -498,7 +500,7 @@ static void onResult(Inst* inst, uint16_t code, bool inFinal)
     }
     else if (code != 0u || step == S_START)
     {
-        opFailed(inst, GSM_Result_Ok, code, false);
+        opFailed(inst, GSM_Result_Ok, code);
     }
     else if (step == S_CONNECT)
     {
@@ -858,7 +860,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     }
     else
     {
-        opFailed(inst, ev->Result, code, false);
+        opFailed(inst, ev->Result, code);
     }
 }
 
@@ -905,7 +907,7 @@ static void connectEndsEarly(Inst* inst, uint8_t step, GSM_Result result, uint16
 {
     opBegin(inst, OP_CONNECT, NO_STEP);
     inst->Step = step;
-    opFailed(inst, result, code, false);
+    opFailed(inst, result, code);
 }
 
 /* TLS: the SSL context must be ready before the connect sequence. True while it is
@@ -1032,7 +1034,7 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
         {
             if (inst->Operation != OP_DISCONNECT)
             {
-                opFailed(inst, GSM_Result_Timeout, 0, false);
+                opFailed(inst, GSM_Result_Timeout, 0);
             }
             else
             {
