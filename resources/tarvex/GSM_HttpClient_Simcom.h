@@ -142,16 +142,15 @@ typedef struct GSM_HttpClientSimcom_Instance_s
     GSM_SslSimcom_Instance* Ssl;  /* TLS settings for https:// URLs (may be null; see above) */
 
     /* Private state (the members used most come first: on AVR they are reached in one
-     * instruction). */
+     * instruction; the order also leaves no padding on 32-bit targets). */
     uint16_t Flags;
+    uint16_t ReadLength;     /* bytes at ReadData */
+    uint16_t ReadRequested;  /* size of the running AT+HTTPREAD */
+    uint16_t StatusCode;
     uint8_t Phase;
     uint8_t Step;
     uint8_t Sequence;        /* changes with every new or cancelled request */
     uint8_t PromptSession;
-    uint8_t ConnectionSession;
-    uint16_t ReadLength;     /* bytes at ReadData */
-    uint16_t ReadRequested;  /* size of the running AT+HTTPREAD */
-    uint16_t StatusCode;
     char* ReadData;          /* the running read's data, kept in the Prompt buffer */
     char* ReadNext;          /* where the engine keeps the read's next block */
     uint32_t ContentLength;
@@ -163,6 +162,7 @@ typedef struct GSM_HttpClientSimcom_Instance_s
     uint16_t PostLength;
     uint16_t ReadSize;       /* size of the next reads: what fits the Prompt buffer */
     uint16_t LostPiece;      /* longest block of the running read that did not fit */
+    uint8_t ConnectionSession;
     GSM_Prompt_Client Client;
     uint32_t ActionTimeout_ms;
     uint32_t ReadTimeout_ms;
