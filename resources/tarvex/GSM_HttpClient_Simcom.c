@@ -34,6 +34,11 @@ enum
     S_SSL              /* AT+HTTPPARA="SSLCFG",<ctx> (LTE) or AT+HTTPSSL=1 (2G), https only */
 };
 
+/* The commands of the steps after "AT+HTTP", in step order; S_SSL of a 2G modem is the
+ * one after the last. */
+static const char kCommands[] GSM_FLASH = "TERM\0INIT\0PARA=\"CID\",1\0PARA=\"URL\",\0PARA=\"CONTENT\",\0DATA=\0"
+                                          "ACTION=\0READ=\0TERM\0PARA=\"SSLCFG\",\0SSL=1\0";
+
 #define F_PENDING     0x0001u  /* a request is queued or running */
 #define F_STARTED     0x0002u  /* ... and has started talking to the modem */
 #define F_POST        0x0004u
@@ -47,6 +52,8 @@ enum
 #define F_IP_ERROR    0x0400u  /* the running command printed "+IP ERROR: <text>" */
 #define F_READ_LOST   0x0800u  /* the running read's data did not fit the Prompt buffer */
 #define F_TLS         0x1000u  /* an https:// URL */
+#define F_2G          0x2000u  /* the connection is a 2G one (its dialect; set by Init and
+                                  with every request) */
 
 /* Smallest read worth asking for when the Prompt buffer is too small for the last one. */
 #define READ_SIZE_MIN 16u
@@ -69,7 +76,12 @@ typedef GSM_HttpClientSimcom_Instance Inst;
 
 static bool is2G(const Inst* inst)
 {
-    return gsmInternetConnectionIfFamily(inst->InternetConnection) == GSM_InternetConnection_Family_2G;
+    return (inst->Flags & F_2G) != 0u;
+}
+
+static uint16_t familyFlag(const Inst* inst)
+{
+    return (gsmInternetConnectionIfFamily(inst->InternetConnection) == GSM_InternetConnection_Family_2G) ? F_2G : 0u;
 }
 
 static void emit(Inst* inst, uint16_t status, bool last)
@@ -121,11 +133,18 @@ static void next(Inst* inst, uint8_t step, uint8_t ctx)
     gsmPromptRequest(inst->Prompt, &inst->Client);
 }
 
+/* True when the modem's HTTP service is to be terminated (before a request or after
+ * one). */
+static bool termNeeded(const Inst* inst)
+{
+    return (inst->Flags & F_INIT) && (!(inst->Flags & F_KEEP) || (inst->Flags & F_DIRTY));
+}
+
 /* After a request has ended: AT+HTTPTERM when the service is to be terminated, else
  * idle (a request queued meanwhile starts from there). */
 static void afterRequest(Inst* inst, uint8_t ctx)
 {
-    if ((inst->Flags & F_INIT) && (!(inst->Flags & F_KEEP) || (inst->Flags & F_DIRTY)))
+    if (termNeeded(inst))
     {
         inst->Phase = PH_CLEANUP;
         next(inst, S_TERM, ctx);
@@ -174,26 +193,28 @@ static uint16_t nextReadSize(const Inst* inst)
     return (rest > inst->ReadSize) ? inst->ReadSize : (uint16_t)rest;
 }
 
+/* The command of `step` after "AT+HTTP" (in flash). */
+static const char* stepCommand(uint8_t step)
+{
+    return gsmInternetHelperText(kCommands, step);
+}
+
 static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
+    uint8_t step = inst->Step;
+    bool g2 = is2G(inst);
+    uint32_t timeout = GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS;
 
     inst->Flags &= (uint16_t)~F_IP_ERROR;
-    switch (inst->Step)
+    gsmPromptWriteText_P(p, GSM_F("AT+HTTP"));
+    gsmPromptWriteText_P(p, stepCommand((step == S_SSL && g2) ? (uint8_t)(S_SSL + 1u) : step));
+    switch (step)
     {
-    case S_TERM_FIRST:
-    case S_TERM:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPTERM"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
-    case S_INIT:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPINIT"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
-    case S_CID:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPPARA=\"CID\",1"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
     case S_URL:
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"URL\","));
         gsmPromptWriteQuoted(p, inst->Url);
-        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        break;
     case S_CONTENT:
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"CONTENT\","));
         if (inst->ContentType != 0)
         {
             gsmPromptWriteQuoted(p, inst->ContentType);
@@ -202,44 +223,73 @@ static bool sendStep(Inst* inst)
         {
             gsmPromptWriteText_P(p, GSM_F("\"" GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE "\""));
         }
-        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        break;
     case S_DATA:
         /* The input time is in seconds on LTE modems, in milliseconds on 2G modems. */
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPDATA="));
         gsmPromptWriteInt(p, (int32_t)inst->PostLength);
-        gsmPromptWriteText_P(p, is2G(inst) ? GSM_F(",30000") : GSM_F(",30"));
-        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        gsmPromptWriteText_P(p, g2 ? GSM_F(",30000") : GSM_F(",30"));
+        break;
     case S_SSL:
-        if (is2G(inst))
+        if (!g2)
         {
-            return gsmPromptSendCommand_P(p, GSM_F("AT+HTTPSSL=1"), GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS);
+            gsmPromptWriteInt(p, inst->Ssl->Config->ContextId);
         }
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPPARA=\"SSLCFG\","));
-        gsmPromptWriteInt(p, inst->Ssl->Config->ContextId);
-        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
+        break;
     case S_ACTION:
         inst->StatusCode = 0;
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPACTION="));
-        gsmPromptWriteInt(p, (inst->Flags & F_POST) ? METHOD_POST : METHOD_GET);
-        return gsmPromptSend(p, GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS, 0);
-    default: /* S_READ */
+        gsmPromptWriteChar(p, (inst->Flags & F_POST) ? (char)('0' + METHOD_POST) : (char)('0' + METHOD_GET));
+        break;
+    case S_READ:
         inst->ReadRequested = nextReadSize(inst);
         inst->ReadLength = 0;
         inst->LostPiece = 0;
         inst->Flags &= (uint16_t)~(F_READ_OK | F_READ_END | F_READ_LOST);
-        gsmPromptWriteText_P(p, GSM_F("AT+HTTPREAD="));
         gsmPromptWriteInt(p, (int32_t)inst->Offset);
         gsmPromptWriteChar(p, ',');
         gsmPromptWriteInt(p, (int32_t)inst->ReadRequested);
-        return gsmPromptSend(p, inst->ReadTimeout_ms, 0);
+        timeout = inst->ReadTimeout_ms;
+        break;
+    default:
+        break;
     }
+    return gsmPromptSend(p, timeout, 0);
 }
 
-/* "+HTTPACTION: <method>,<status>,<length>" of our request. */
-static void onAction(Inst* inst, const int32_t* v, uint8_t ctx)
+/* The first HTTPPARA step of a request. */
+static uint8_t firstParameter(const Inst* inst)
+{
+    return is2G(inst) ? (uint8_t)S_CID : (uint8_t)S_URL;
+}
+
+/* The step after `step` once it succeeded, from CID to DATA. */
+static uint8_t nextStep(const Inst* inst, uint8_t step)
+{
+    if (step == S_URL && (inst->Flags & F_TLS) && (is2G(inst) || inst->Ssl != 0))
+    {
+        return S_SSL;
+    }
+    if (step == S_URL || step == S_SSL)
+    {
+        return (inst->Flags & F_POST) ? (uint8_t)S_CONTENT : (uint8_t)S_ACTION;
+    }
+    if (step == S_CONTENT && inst->PostLength == 0u)
+    {
+        return S_ACTION;
+    }
+    return (uint8_t)(step + 1u); /* CID -> URL, CONTENT -> DATA -> ACTION */
+}
+
+/* Keeps "+HTTPACTION: <method>,<status>,<length>" of our request (a status that is no
+ * number counts as a rejected command). */
+static void actionResult(Inst* inst, const int32_t* v)
 {
     inst->StatusCode = (v[1] > 0 && v[1] < 0xFFFF) ? (uint16_t)v[1] : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
     inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
+}
+
+/* The request's outcome is known (StatusCode, ContentLength): read the body, if any. */
+static void onAction(Inst* inst, uint8_t ctx)
+{
     inst->Offset = 0;
     inst->ReadLength = 0;
     if (inst->StatusCode == 601u)
@@ -267,10 +317,10 @@ static void readDone(Inst* inst, uint8_t ctx)
     {
         /* The Prompt buffer could not hold this read: ask again for a piece that fits
          * (remembered for later reads), or give up when even a small one does not. */
-        uint16_t size = (inst->LostPiece > 64u) ? (uint16_t)(inst->LostPiece - 40u) : (uint16_t)(inst->ReadRequested / 2u);
-        if (size >= inst->ReadRequested)
+        uint16_t size = (uint16_t)(inst->ReadRequested / 2u);
+        if (inst->LostPiece > 64u && (uint16_t)(inst->LostPiece - 40u) < inst->ReadRequested)
         {
-            size = (uint16_t)(inst->ReadRequested / 2u);
+            size = (uint16_t)(inst->LostPiece - 40u);
         }
         if (size < READ_SIZE_MIN)
         {
@@ -278,26 +328,26 @@ static void readDone(Inst* inst, uint8_t ctx)
             return;
         }
         inst->ReadSize = size;
-        inst->ReadLength = 0;
-        next(inst, S_READ, ctx);
-        return;
     }
-    if (inst->ReadLength == 0u)
+    else
     {
-        fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
-        return;
+        if (inst->ReadLength == 0u)
+        {
+            fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
+            return;
+        }
+        if (inst->Offset + inst->ReadLength >= inst->ContentLength)
+        {
+            finish(inst, inst->StatusCode, false, ctx);
+            return;
+        }
+        emit(inst, inst->StatusCode, false);
+        if (seq != inst->Sequence || !(inst->Flags & F_PENDING))
+        {
+            return; /* cancelled from the event handler */
+        }
+        inst->Offset += inst->ReadLength;
     }
-    if (inst->Offset + inst->ReadLength >= inst->ContentLength)
-    {
-        finish(inst, inst->StatusCode, false, ctx);
-        return;
-    }
-    emit(inst, inst->StatusCode, false);
-    if (seq != inst->Sequence || !(inst->Flags & F_PENDING))
-    {
-        return; /* cancelled from the event handler */
-    }
-    inst->Offset += inst->ReadLength;
     inst->ReadLength = 0;
     next(inst, S_READ, ctx);
 }
@@ -317,25 +367,14 @@ static bool onReadHeader(Inst* inst, char* line, bool ours)
     {
         return true;
     }
-    if (!ours)
+    if ((data || is2G(inst)) && n > 0)
     {
-        /* Data nobody asked for: consume it so that it is not taken for lines. */
-        if ((data || (is2G(inst) && n > 0)) && n > 0)
-        {
-            inst->Flags |= F_STRAY_RAW;
-            gsmPromptReadRaw(inst->Prompt, (uint32_t)n);
-        }
-        return true;
+        /* Data of our read; data nobody asked for is consumed all the same, so that it is
+         * not taken for lines. */
+        inst->Flags = ours ? (uint16_t)(inst->Flags & ~F_STRAY_RAW) : (uint16_t)(inst->Flags | F_STRAY_RAW);
+        gsmPromptReadRaw(inst->Prompt, (uint32_t)n);
     }
-    if (data || (is2G(inst) && n > 0))
-    {
-        if (n > 0)
-        {
-            inst->Flags &= (uint16_t)~F_STRAY_RAW;
-            gsmPromptReadRaw(inst->Prompt, (uint32_t)n);
-        }
-    }
-    else if (n == 0)
+    else if (ours && !data && n == 0)
     {
         /* LTE: end of this read's data; 2G: nothing to read. */
         inst->Flags |= F_READ_END;
@@ -400,18 +439,10 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
     inst->ReadData[inst->ReadLength] = '\0';
 }
 
-/* "+HTTPACTION: <method>,<status>,<length>" before the OK of AT+HTTPACTION: kept for the
- * Final event. */
-static void actionEarly(Inst* inst, const int32_t* v)
-{
-    inst->StatusCode = (v[1] > 0 && v[1] < 0xFFFF) ? (uint16_t)v[1] : 1u;
-    inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
-}
-
+/* Lines during our command ("+HTTPACTION:" before the OK is left to onUrc, where the
+ * engine offers it next). */
 static bool onLine(Inst* inst, char* line)
 {
-    int32_t v[3];
-
     if (gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
     {
         /* SIM7600: "+IP ERROR: Network not opened" before ERROR - the data connection
@@ -425,14 +456,6 @@ static bool onLine(Inst* inst, char* line)
         if (gsmUtilStartsWith_P(line, GSM_F("DOWNLOAD")) && line[8] == '\0')
         {
             (void)gsmPromptWriteData(inst->Prompt, inst->PostData, inst->PostLength, 0);
-            return true;
-        }
-        break;
-    case S_ACTION:
-        if (gsmInternetHelperParseUrc(line, kAction, v, 3) == 3u)
-        {
-            /* The outcome came before the OK: remember it for the Final event. */
-            actionEarly(inst, v);
             return true;
         }
         break;
@@ -452,13 +475,15 @@ static bool onUrc(Inst* inst, char* line)
     {
         if (v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
         {
+            /* Also before the OK (some firmware): kept for the Final event. */
+            if (inst->Phase == PH_ACTION ||
+                (inst->Phase == PH_BUSY && inst->Step == S_ACTION && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
+            {
+                actionResult(inst, v);
+            }
             if (inst->Phase == PH_ACTION)
             {
-                onAction(inst, v, CTX_OUTSIDE);
-            }
-            else if (inst->Phase == PH_BUSY && inst->Step == S_ACTION && gsmPromptIsBusy(inst->Prompt, &inst->Client))
-            {
-                actionEarly(inst, v);
+                onAction(inst, CTX_OUTSIDE);
             }
         }
         return true;
@@ -502,7 +527,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         if (ok)
         {
             inst->Flags |= F_INIT;
-            next(inst, is2G(inst) ? (uint8_t)S_CID : (uint8_t)S_URL, CTX_FINAL);
+            next(inst, firstParameter(inst), CTX_FINAL);
         }
         else if (!silent && !(inst->Flags & F_INIT_RETRY))
         {
@@ -530,25 +555,9 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
             fail(inst, (inst->Step == S_SSL && !silent) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TLS_SETUP : failureStatus(ev),
                  CTX_FINAL);
         }
-        else if (inst->Step == S_URL && (inst->Flags & F_TLS) && (is2G(inst) || inst->Ssl != 0))
-        {
-            next(inst, S_SSL, CTX_FINAL);
-        }
-        else if (inst->Step == S_CID)
-        {
-            next(inst, S_URL, CTX_FINAL);
-        }
-        else if (inst->Step == S_URL || inst->Step == S_SSL)
-        {
-            next(inst, (inst->Flags & F_POST) ? (uint8_t)S_CONTENT : (uint8_t)S_ACTION, CTX_FINAL);
-        }
-        else if (inst->Step == S_CONTENT)
-        {
-            next(inst, (inst->PostLength > 0u) ? (uint8_t)S_DATA : (uint8_t)S_ACTION, CTX_FINAL);
-        }
         else
         {
-            next(inst, S_ACTION, CTX_FINAL);
+            next(inst, nextStep(inst, inst->Step), CTX_FINAL);
         }
         break;
     case S_ACTION:
@@ -558,11 +567,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         else if (inst->StatusCode != 0u)
         {
-            int32_t v[3];
-            v[0] = (inst->Flags & F_POST) ? METHOD_POST : METHOD_GET;
-            v[1] = inst->StatusCode;
-            v[2] = (int32_t)inst->ContentLength;
-            onAction(inst, v, CTX_FINAL);
+            onAction(inst, CTX_FINAL); /* the outcome came before the OK */
         }
         else
         {
@@ -635,7 +640,7 @@ static bool tlsWait(Inst* inst)
         fail(inst, GSM_HTTP_SIMCOM_STATUS_TLS_UNSUPPORTED, CTX_OUTSIDE);
         return true;
     }
-    st = gsmSslSimcomPrepare(inst->Ssl); /* fails without a usable configuration */
+    st = gsmSslSimcomPrepareLinked(inst->Ssl); /* fails without a usable configuration */
     if (st == GSM_SslSimcom_State_Failed)
     {
         fail(inst, GSM_HTTP_SIMCOM_STATUS_TLS_SETUP, CTX_OUTSIDE);
@@ -645,7 +650,7 @@ static bool tlsWait(Inst* inst)
 
 static bool isHttps(const char* url)
 {
-    static const char kScheme[] = "https://";
+    static const char kScheme[] GSM_FLASH = "https://";
     uint8_t i;
 
     for (i = 0; i < sizeof(kScheme) - 1u; i++)
@@ -655,7 +660,7 @@ static bool isHttps(const char* url)
         {
             c = (char)(c - 'A' + 'a');
         }
-        if (c != kScheme[i])
+        if (c != (char)GSM_FLASH_BYTE(&kScheme[i]))
         {
             return false;
         }
@@ -671,7 +676,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     }
     inst->Phase = PH_IDLE;
     inst->Step = S_INIT;
-    inst->Flags = 0;
+    inst->Flags = familyFlag(inst);
     inst->ReadLength = 0;
     inst->ReadData = 0;
     inst->ReadSize = (GSM_HTTP_SIMCOM_READ_SIZE >= READ_SIZE_MIN) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)READ_SIZE_MIN;
@@ -689,6 +694,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
 void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    bool restarted;
 
     if (inst == 0 || inst->Prompt == 0)
     {
@@ -696,25 +702,24 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
     }
     p = inst->Prompt;
 
-    /* A restarted or re-synchronised modem has lost its HTTP service state. */
-    if (gsmPromptSession(p) != inst->PromptSession)
+    /* A restarted or re-synchronised modem has lost its HTTP service state; a request
+     * that has started is lost with it, or with the internet connection. */
+    restarted = gsmPromptSession(p) != inst->PromptSession;
+    if ((inst->Flags & F_STARTED) &&
+        (restarted || !gsmInternetConnectionIfIsConnected(inst->InternetConnection) ||
+         gsmInternetConnectionIfSession(inst->InternetConnection) != inst->ConnectionSession))
+    {
+        fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
+    }
+    if (restarted)
     {
         inst->PromptSession = gsmPromptSession(p);
-        if (inst->Flags & F_STARTED)
-        {
-            fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
-        }
         inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
         if (inst->Phase == PH_CLEANUP)
         {
             endTurn(inst, CTX_OUTSIDE);
             inst->Phase = PH_IDLE;
         }
-    }
-    if ((inst->Flags & F_STARTED) && (!gsmInternetConnectionIfIsConnected(inst->InternetConnection) ||
-                                      gsmInternetConnectionIfSession(inst->InternetConnection) != inst->ConnectionSession))
-    {
-        fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
     }
 
     switch (inst->Phase)
@@ -736,18 +741,11 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
             inst->Flags |= F_STARTED;
             inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
             inst->Phase = PH_BUSY;
-            if ((inst->Flags & F_INIT) && (!(inst->Flags & F_KEEP) || (inst->Flags & F_DIRTY)))
-            {
-                next(inst, S_TERM_FIRST, CTX_OUTSIDE);
-            }
-            else if (inst->Flags & F_INIT)
-            {
-                next(inst, is2G(inst) ? (uint8_t)S_CID : (uint8_t)S_URL, CTX_OUTSIDE);
-            }
-            else
-            {
-                next(inst, S_INIT, CTX_OUTSIDE);
-            }
+            next(inst,
+                 termNeeded(inst)          ? (uint8_t)S_TERM_FIRST
+                 : (inst->Flags & F_INIT) ? firstParameter(inst)
+                                          : (uint8_t)S_INIT,
+                 CTX_OUTSIDE);
         }
         else if (gsmUtilTimedOut(inst->Timer_ms, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS))
         {
@@ -794,7 +792,7 @@ static bool queueRequest(Inst* inst, const char* url, const char* postData, bool
     inst->ReadLength = 0;
     inst->Sequence++;
     inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
-                             (isHttps(url) ? F_TLS : 0u));
+                             (isHttps(url) ? F_TLS : 0u) | familyFlag(inst));
     inst->Timer_ms = gsm__SysTime_ms();
     if (inst->Phase == PH_IDLE)
     {

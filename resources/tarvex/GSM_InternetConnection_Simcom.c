@@ -38,7 +38,7 @@ enum
 #define F_OWN_CLOSE   0x80u  /* our AT+NETCLOSE: its "+NETCLOSE:" URC is no loss */
 #define F_EARLY_FAIL  F_STACK_OPEN  /* AT+NETOPEN: "+NETOPEN: <err>" (err != 0) before OK */
 
-static const char kUrcPrefixList[] GSM_FLASH = "+NETOPEN:\0+NETCLOSE:\0+CIPEVENT:\0";
+static const char kUrcPrefixList[] GSM_FLASH = "+NETOPEN:\0+NETCLOSE:\0+CIPEVENT:\0"; /* onUrc() relies on this order */
 static const char kNetOpen[] GSM_FLASH = "+NETOPEN:";
 
 typedef GSM_InternetConnectionSimcom_Instance Inst;
@@ -109,25 +109,22 @@ static void chain(Inst* inst, uint8_t step)
 
 static bool sendStep(Inst* inst)
 {
+    static const char kCommands[] GSM_FLASH =
+        "AT+NETOPEN?\0AT+CGDCONT=1,\"IP\",\0AT+CSOCKSETPN=1\0AT+NETOPEN\0AT+NETCLOSE\0"; /* in step order */
     GSM_Prompt_Interface* p = inst->Prompt;
+    uint8_t step = inst->Step;
 
     inst->Flags &= (uint8_t)~(F_STACK_OPEN | F_ALREADY | F_EARLY_OK);
-    switch (inst->Step)
+    if (step == S_NETCLOSE)
     {
-    case S_QUERY:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+NETOPEN?"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
-    case S_CGDCONT:
-        gsmPromptWriteText_P(p, GSM_F("AT+CGDCONT=1,\"IP\","));
-        gsmPromptWriteQuoted(p, inst->APN_IfAny);
-        return gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
-    case S_SETPN:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+CSOCKSETPN=1"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
-    case S_NETOPEN:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+NETOPEN"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
-    default:
         inst->Flags |= F_OWN_CLOSE;
-        return gsmPromptSendCommand_P(p, GSM_F("AT+NETCLOSE"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
     }
+    gsmPromptWriteText_P(p, gsmInternetHelperText(kCommands, step));
+    if (step == S_CGDCONT)
+    {
+        gsmPromptWriteQuoted(p, inst->APN_IfAny);
+    }
+    return gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
 }
 
 /* "+NETOPEN: <err>" of the running AT+NETOPEN (as URC or, early, as a line). */
@@ -170,21 +167,15 @@ static bool onLine(Inst* inst, char* line)
         }
         return true;
     }
-    if (inst->Step == S_NETOPEN)
+    /* "+NETOPEN: <err>" before the answer of AT+NETOPEN is left to onUrc, where the
+     * engine offers it next. */
+    if (inst->Step == S_NETOPEN && gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
     {
-        if (gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
+        if (gsmInternetHelperContains(line, GSM_F("already")))
         {
-            if (gsmInternetHelperContains(line, GSM_F("already")))
-            {
-                inst->Flags |= F_ALREADY;
-            }
-            return true;
+            inst->Flags |= F_ALREADY;
         }
-        if (gsmInternetHelperParseUrc(line, kNetOpen, v, 1) == 1u)
-        {
-            netopenEarly(inst, v[0]);
-            return true;
-        }
+        return true;
     }
     return false;
 }
@@ -193,8 +184,13 @@ static bool onUrc(Inst* inst, char* line)
 {
     int32_t v[1];
 
-    if (gsmInternetHelperParseUrc(line, kNetOpen, v, 1) == 1u)
+    switch (gsmUtilFindPrefix(line, kUrcPrefixList))
     {
+    case 0: /* "+NETOPEN: <err>" */
+        if (gsmInternetHelperParseUrc(line, 0, v, 1) != 1u)
+        {
+            return false;
+        }
         if (inst->Phase == PH_OPENING)
         {
             netopenResult(inst, v[0]);
@@ -204,29 +200,28 @@ static bool onUrc(Inst* inst, char* line)
             netopenEarly(inst, v[0]);
         }
         return true;
-    }
-    if (gsmUtilStartsWith_P(line, GSM_F("+NETCLOSE:")))
-    {
+    case 1: /* "+NETCLOSE:" */
         if (inst->Flags & F_OWN_CLOSE)
         {
             inst->Flags &= (uint8_t)~F_OWN_CLOSE;
+            return true;
         }
-        else if (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK))
+        break;
+    case 2: /* "+CIPEVENT:" */
+        if (!gsmInternetHelperContains(line, GSM_F("NETWORK CLOSED")))
         {
-            goDown(inst, true, false);
+            return true;
         }
-        return true;
+        break;
+    default:
+        return false;
     }
-    if (gsmUtilStartsWith_P(line, GSM_F("+CIPEVENT:")))
+    /* The stack was closed under us. */
+    if (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK))
     {
-        if (gsmInternetHelperContains(line, GSM_F("NETWORK CLOSED")) &&
-            (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK)))
-        {
-            goDown(inst, true, false);
-        }
-        return true;
+        goDown(inst, true, false);
     }
-    return false;
+    return true;
 }
 
 static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
@@ -399,13 +394,9 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     if (gsmPromptSession(p) != inst->PromptSession || !gsmPromptIsReady(p))
     {
         inst->PromptSession = gsmPromptSession(p);
-        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE)
+        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
         {
             goDown(inst, false, false);
-        }
-        if (inst->Phase == PH_IDLE)
-        {
-            gsmInternetHelperSetConnected(&inst->_i, false);
         }
         if (!gsmPromptIsReady(p))
         {
@@ -426,16 +417,9 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
                   gsmUtilTimedOut(inst->Timer_ms,
                                   gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS))))
         {
-            inst->Flags &= (uint8_t)~F_RETRY;
-            if (inst->Flags & F_CLOSE_FIRST)
-            {
-                inst->Flags &= (uint8_t)~F_CLOSE_FIRST;
-                begin(inst, S_NETCLOSE);
-            }
-            else
-            {
-                begin(inst, S_QUERY);
-            }
+            uint8_t step = (inst->Flags & F_CLOSE_FIRST) ? (uint8_t)S_NETCLOSE : (uint8_t)S_QUERY;
+            inst->Flags &= (uint8_t)~(F_RETRY | F_CLOSE_FIRST);
+            begin(inst, step);
         }
         break;
     case PH_OPENING:

@@ -99,24 +99,19 @@ static void chain(Inst* inst, uint8_t step)
 
 static bool sendStep(Inst* inst)
 {
+    /* After "AT+SAPBR=", in step order. */
+    static const char kCommands[] GSM_FLASH = "2,1\0" "3,1,\"Contype\",\"GPRS\"\0" "3,1,\"APN\",\0" "1,1\0" "0,1\0";
     GSM_Prompt_Interface* p = inst->Prompt;
+    uint8_t step = inst->Step;
 
-    switch (inst->Step)
+    inst->BearerStatus = BEARER_UNKNOWN; /* what the query finds */
+    gsmPromptWriteText_P(p, GSM_F("AT+SAPBR="));
+    gsmPromptWriteText_P(p, gsmInternetHelperText(kCommands, step));
+    if (step == S_APN)
     {
-    case S_QUERY:
-        inst->BearerStatus = BEARER_UNKNOWN;
-        return gsmPromptSendCommand_P(p, GSM_F("AT+SAPBR=2,1"), GSM_INETCONN_COMMAND_TIMEOUT_MS);
-    case S_CONTYPE:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+SAPBR=3,1,\"Contype\",\"GPRS\""), GSM_INETCONN_COMMAND_TIMEOUT_MS);
-    case S_APN:
-        gsmPromptWriteText_P(p, GSM_F("AT+SAPBR=3,1,\"APN\","));
         gsmPromptWriteQuoted(p, inst->APN_IfAny);
-        return gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
-    case S_OPEN:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+SAPBR=1,1"), GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
-    default:
-        return gsmPromptSendCommand_P(p, GSM_F("AT+SAPBR=0,1"), GSM_INETCONN_2G_OPEN_TIMEOUT_MS);
     }
+    return gsmPromptSend(p, (step >= S_OPEN) ? GSM_INETCONN_2G_OPEN_TIMEOUT_MS : GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
 }
 
 static bool onLine(Inst* inst, char* line)
@@ -282,13 +277,9 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
     if (gsmPromptSession(p) != inst->PromptSession || !gsmPromptIsReady(p))
     {
         inst->PromptSession = gsmPromptSession(p);
-        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE)
+        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
         {
             goDown(inst, false);
-        }
-        if (inst->Phase == PH_IDLE)
-        {
-            gsmInternetHelperSetConnected(&inst->_i, false);
         }
         if (!gsmPromptIsReady(p))
         {

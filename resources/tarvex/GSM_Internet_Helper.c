@@ -75,8 +75,29 @@ uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValue
 
 uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* values, uint8_t maxValues)
 {
-    char* args = gsmUtilAfterPrefix_P(line, prefix);
-    return (args != 0) ? gsmInternetHelperParseInts(args, values, maxValues) : 0u;
+    if (prefix != 0 && !gsmUtilStartsWith_P(line, prefix))
+    {
+        return 0;
+    }
+    while (*line != ':')
+    {
+        if (*line++ == '\0')
+        {
+            return 0;
+        }
+    }
+    return gsmInternetHelperParseInts(line + 1, values, maxValues);
+}
+
+const char* gsmInternetHelperText(const char* list, uint8_t index)
+{
+    while (index-- != 0u)
+    {
+        while (GSM_FLASH_BYTE(list++) != 0u)
+        {
+        }
+    }
+    return list;
 }
 
 bool gsmInternetHelperContains(const char* line, const char* text)

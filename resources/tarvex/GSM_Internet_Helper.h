@@ -28,10 +28,14 @@ bool gsmInternetHelperIsQuotable(const char* text, size_t maxLength);
  * `args` is modified). Returns how many leading fields were valid integers. */
 uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValues);
 
-/* When `line` starts with `prefix` (a text in flash: GSM_F("+NETOPEN:"), see
- * GSM_Globals.h), parses the integers after it (see above) and returns their count;
- * otherwise returns 0. */
+/* When `line` starts with `prefix` (a text in flash ending in ':', GSM_F("+NETOPEN:"),
+ * see GSM_Globals.h; or null for any line), parses the integers after the line's first
+ * ':' (see above) and returns their count; otherwise returns 0. */
 uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* values, uint8_t maxValues);
+
+/* The text number `index` (0 = first) of `list`: texts in flash, packed one after the
+ * other, each ended by NUL (GSM_FLASH "AT+A\0AT+B\0"). Used for the command tables. */
+const char* gsmInternetHelperText(const char* list, uint8_t index);
 
 /* True when `text` appears anywhere in `line`; `text` is in flash (GSM_F). */
 bool gsmInternetHelperContains(const char* line, const char* text);

@@ -4,8 +4,8 @@
  * One operation runs at a time (Operation); others wait in Pending. An operation is a
  * short sequence of commands (Step); a command answered by OK whose outcome comes
  * later as a "+CMQTTxxx: 0,<err>" URC waits in the Wait phase without holding the
- * command engine. Received messages are followed by RxState, independently of the
- * operations.
+ * command engine. What each step sends and how it ends is kept in flash tables.
+ * Received messages are followed by RxState, independently of the operations.
  */
 #include "GSM_MqttClient_Simcom.h"
 #include "GSM_Prompt.h"
@@ -46,12 +46,41 @@ enum
     S_SSLCFG      /* AT+CMQTTSSLCFG=0,<ctx> (TLS) */
 };
 
-/* MQTT service state in the modem. */
+/* The commands of the steps after "AT+CMQTT", in step order. The result URC of a step
+ * that has one is "+CMQTT", the command's name and ':' ("+CMQTTSUB: 0,<err>"). */
+static const char kCommands[] GSM_FLASH = "START\0REL=0\0ACCQ=0\0WILLTOPIC=0\0WILLMSG=0\0CONNECT=0\0SUB=0\0"
+                                          "UNSUB=0\0TOPIC=0\0PAYLOAD=0\0PUB=0\0DISC=0,60\0REL=0\0STOP\0SSLCFG=0\0";
+
+/* Per step: the GSM_MQTT_ErrorType of its failure, and whether the command takes data
+ * after "> " (its length is the command's first parameter) and reports its outcome in
+ * a result URC after OK. */
+#define I_PROMPT 0x10u /* = GSM_PROMPT_SEND_DATA_PROMPT << 4 */
+#define I_RESULT 0x20u
+#define I_TYPE   0x0Fu
+static const uint8_t kStepInfo[] GSM_FLASH = {
+    GSM_MQTT_ErrorType_Start | I_RESULT,                  /* S_START */
+    GSM_MQTT_ErrorType_AcquireClient,                     /* S_REL_FIRST */
+    GSM_MQTT_ErrorType_AcquireClient,                     /* S_ACCQ */
+    GSM_MQTT_ErrorType_Will | I_PROMPT,                   /* S_WILLTOPIC */
+    GSM_MQTT_ErrorType_Will | I_PROMPT,                   /* S_WILLMSG */
+    GSM_MQTT_ErrorType_Connect | I_RESULT,                /* S_CONNECT */
+    GSM_MQTT_ErrorType_Subscribe | I_PROMPT | I_RESULT,   /* S_SUB */
+    GSM_MQTT_ErrorType_Unsubscribe | I_PROMPT | I_RESULT, /* S_UNSUB */
+    GSM_MQTT_ErrorType_Publish | I_PROMPT,                /* S_TOPIC */
+    GSM_MQTT_ErrorType_Publish | I_PROMPT,                /* S_PAYLOAD */
+    GSM_MQTT_ErrorType_Publish | I_RESULT,                /* S_PUB */
+    GSM_MQTT_ErrorType_Disconnect | I_RESULT,             /* S_DISC */
+    GSM_MQTT_ErrorType_Disconnect,                        /* S_REL */
+    GSM_MQTT_ErrorType_Disconnect | I_RESULT,             /* S_STOP */
+    GSM_MQTT_ErrorType_Tls                                /* S_SSLCFG */
+};
+
+/* MQTT service state in the modem; each is also the first step of a connect from it. */
 enum
 {
-    SV_STOPPED = 0,  /* not started (or not known to be) */
-    SV_STARTED,      /* AT+CMQTTSTART done */
-    SV_ACQUIRED      /* client 0 acquired */
+    SV_STOPPED = S_START,      /* not started (or not known to be) */
+    SV_ACQUIRED = S_REL_FIRST, /* client 0 acquired */
+    SV_STARTED = S_ACCQ        /* AT+CMQTTSTART done */
 };
 
 enum
@@ -70,9 +99,10 @@ enum
 #define F_SENT         0x20u  /* the command of Step is on its way (its answer may come) */
 
 #define ERR_NO_VALUE 0xFFFFu
-#define MQTT_ERR_NETWORK_ALREADY_OPENED 23
+#define MQTT_ERR_NETWORK_ALREADY_OPENED 23u
 #define MQTT_ERR_HANDSHAKE 32u  /* TLS handshake or verification failed */
 #define MQTT_ERR_NO_CERT 33u    /* certificate not set */
+#define NO_STEP 0xFFu
 
 static const char kUrcPrefixList[] GSM_FLASH = "+CMQTT\0";
 
@@ -86,33 +116,41 @@ static void emit(Inst* inst, GSM_MqttClientSimcom_EventType type, void* data)
     }
 }
 
-static void emitError(Inst* inst, GSM_MQTT_ErrorType type, GSM_Result result, uint16_t code)
+static void emitError(Inst* inst, uint8_t type, GSM_Result result, uint16_t code)
 {
     GSM_MqttClientSimcom_Event_ErrorResponse ev;
-    ev.ErrorType = type;
+    ev.ErrorType = (GSM_MQTT_ErrorType)type;
     ev.ErrorCode = code;
     ev.Result = result;
     emit(inst, GSM_MqttClientSimcom_EventType_ErrorResponse, &ev);
 }
 
-static GSM_MQTT_ErrorType errorTypeOf(uint8_t op, uint8_t step)
+static uint8_t stepInfo(uint8_t step)
 {
-    switch (op)
+    return GSM_FLASH_BYTE(&kStepInfo[step]);
+}
+
+/* The command of `step` after "AT+CMQTT" (in flash). */
+static const char* stepCommand(uint8_t step)
+{
+    return gsmInternetHelperText(kCommands, step);
+}
+
+/* The result URC of the current step: "+CMQTT" is already known, `name` is the rest. */
+static bool isResultOfStep(const Inst* inst, const char* name)
+{
+    const char* c = stepCommand(inst->Step);
+    for (;;)
     {
-    case OP_CONNECT:
-        return (step == S_START)                                  ? GSM_MQTT_ErrorType_Start
-               : (step == S_ACCQ || step == S_REL_FIRST)          ? GSM_MQTT_ErrorType_AcquireClient
-               : (step == S_WILLTOPIC || step == S_WILLMSG)       ? GSM_MQTT_ErrorType_Will
-               : (step == S_SSLCFG)                               ? GSM_MQTT_ErrorType_Tls
-                                                                  : GSM_MQTT_ErrorType_Connect;
-    case OP_SUBSCRIBE:
-        return GSM_MQTT_ErrorType_Subscribe;
-    case OP_UNSUBSCRIBE:
-        return GSM_MQTT_ErrorType_Unsubscribe;
-    case OP_PUBLISH:
-        return GSM_MQTT_ErrorType_Publish;
-    default:
-        return GSM_MQTT_ErrorType_Disconnect;
+        char k = (char)GSM_FLASH_BYTE(c++);
+        if (k == '=' || k == '\0')
+        {
+            return *name == ':';
+        }
+        if (*name++ != k)
+        {
+            return false;
+        }
     }
 }
 
@@ -124,19 +162,20 @@ static void dropTurn(Inst* inst)
     }
 }
 
-/* Ends every queued operation that needs a server connection with ErrorResponse. */
-static void failQueued(Inst* inst, GSM_Result result)
+/* Ends every queued operation that needs a server connection with ErrorResponse
+ * (OP_SUBSCRIBE, OP_UNSUBSCRIBE and OP_PUBLISH follow each other like their error
+ * types). */
+static void failQueued(Inst* inst)
 {
-    static const uint8_t kOps[] GSM_FLASH = {OP_SUBSCRIBE, OP_UNSUBSCRIBE, OP_PUBLISH};
     uint8_t i;
 
-    for (i = 0; i < sizeof(kOps); i++)
+    for (i = 0; i < 3u; i++)
     {
-        uint8_t op = GSM_FLASH_BYTE(&kOps[i]);
+        uint8_t op = (uint8_t)(OP_SUBSCRIBE << i);
         if (inst->Pending & op)
         {
             inst->Pending &= (uint8_t)~op;
-            emitError(inst, errorTypeOf(op, 0), result, 0);
+            emitError(inst, (uint8_t)(GSM_MQTT_ErrorType_Subscribe + i), GSM_Result_Aborted, 0);
         }
     }
 }
@@ -155,35 +194,37 @@ static void opSucceeded(Inst* inst, GSM_MqttClientSimcom_EventType type)
     emit(inst, type, 0);
 }
 
-/* Ends the running operation with ErrorResponse (abandoning its command, if any, when
- * `abandon`). */
-static void opFailed(Inst* inst, GSM_Result result, uint16_t code, bool abandon)
+/* Ends the running operation with ErrorResponse. */
+static void opFailed(Inst* inst, GSM_Result result, uint16_t code)
 {
-    uint8_t op = inst->Operation;
-    GSM_MQTT_ErrorType type = errorTypeOf(op, inst->Step);
+    bool connecting = inst->Operation == OP_CONNECT;
+    uint8_t type = stepInfo(inst->Step) & I_TYPE;
 
-    if (op == OP_CONNECT && inst->Step == S_CONNECT && (code == MQTT_ERR_HANDSHAKE || code == MQTT_ERR_NO_CERT))
+    if (inst->Step == S_CONNECT && (uint16_t)(code - MQTT_ERR_HANDSHAKE) <= MQTT_ERR_NO_CERT - MQTT_ERR_HANDSHAKE)
     {
         type = GSM_MQTT_ErrorType_Tls;
     }
-
-    if (abandon)
-    {
-        dropTurn(inst);
-    }
     opEnded(inst);
-    if (op == OP_CONNECT)
+    if (connecting)
     {
         inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
     }
     emitError(inst, type, result, code);
-    if (op == OP_CONNECT && inst->ServerStatus == GSM_MQTT_ServerStatus_Disconnected)
+    if (connecting && inst->ServerStatus == GSM_MQTT_ServerStatus_Disconnected)
     {
-        failQueued(inst, GSM_Result_Aborted);
+        failQueued(inst);
     }
 }
 
-/* The server connection is gone (lost, no network, modem restart). */
+/* Ends the running operation, abandoning its command, with ErrorResponse (Aborted). */
+static void opAborted(Inst* inst)
+{
+    dropTurn(inst);
+    opFailed(inst, GSM_Result_Aborted, 0);
+}
+
+/* The server connection is gone (lost, no network, modem restart): reported when it
+ * was up (or `always`); a running connect has ended before. */
 static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool always)
 {
     bool wasConnected = inst->ServerStatus == GSM_MQTT_ServerStatus_Connected;
@@ -197,15 +238,12 @@ static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool
     {
         inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
     }
-    if (op == OP_SUBSCRIBE || op == OP_UNSUBSCRIBE || op == OP_PUBLISH || (op == OP_CONNECT && always))
+    if (op & (OP_SUBSCRIBE | OP_UNSUBSCRIBE | OP_PUBLISH))
     {
-        opFailed(inst, GSM_Result_Aborted, 0, true);
+        opAborted(inst);
     }
-    if (wasConnected || always)
-    {
-        emit(inst, type, 0);
-    }
-    failQueued(inst, GSM_Result_Aborted);
+    emit(inst, type, 0);
+    failQueued(inst);
 }
 
 static void writeQuotedArg(GSM_Prompt_Interface* p, const char* text)
@@ -214,35 +252,54 @@ static void writeQuotedArg(GSM_Prompt_Interface* p, const char* text)
     gsmPromptWriteQuoted(p, text);
 }
 
-static void writeIntArg(GSM_Prompt_Interface* p, int32_t value)
+static void writeIntArg(GSM_Prompt_Interface* p, uint16_t value)
 {
     gsmPromptWriteChar(p, ',');
-    gsmPromptWriteInt(p, value);
+    gsmPromptWriteInt(p, (int32_t)value);
 }
 
-static uint16_t publishLength(const Inst* inst)
+/* The text a step sends after "> ". */
+static const char* stepData(const Inst* inst)
 {
-    return inst->Publish.PayloadLength;
+    switch (inst->Step)
+    {
+    case S_WILLTOPIC:
+        return inst->Session->WillTopic;
+    case S_WILLMSG:
+        return inst->Session->WillMessage;
+    case S_SUB:
+        return inst->SubscribeTopic;
+    case S_UNSUB:
+        return inst->UnsubscribeTopic;
+    case S_TOPIC:
+        return inst->Publish.Topic;
+    default: /* S_PAYLOAD */
+        return inst->Publish.Payload;
+    }
+}
+
+static uint16_t stepDataLength(const Inst* inst)
+{
+    return (inst->Step == S_PAYLOAD) ? inst->Publish.PayloadLength : (uint16_t)strlen(stepData(inst));
 }
 
 static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
     const GSM_MqttClientSimcom_Connect_Session* s = inst->Session;
-    uint8_t flags = 0;
+    uint8_t step = inst->Step;
+    uint8_t prompt = (uint8_t)((stepInfo(step) & I_PROMPT) >> 4);
 
     inst->Flags &= (uint8_t)~(F_EARLY | F_DATA_SENT | F_SENT);
-    switch (inst->Step)
+    gsmPromptWriteText_P(p, GSM_F("AT+CMQTT"));
+    gsmPromptWriteText_P(p, stepCommand(step));
+    if (prompt != 0u)
     {
-    case S_START:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSTART"));
-        break;
-    case S_REL_FIRST:
-    case S_REL:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTREL=0"));
-        break;
+        writeIntArg(p, stepDataLength(inst));
+    }
+    switch (step)
+    {
     case S_ACCQ:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTACCQ=0"));
         writeQuotedArg(p, s->ClientId);
         if (inst->Ssl != 0)
         {
@@ -250,25 +307,15 @@ static bool sendStep(Inst* inst)
         }
         break;
     case S_SSLCFG:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSSLCFG=0"));
         writeIntArg(p, inst->Ssl->Config->ContextId);
         break;
-    case S_WILLTOPIC:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTWILLTOPIC=0"));
-        writeIntArg(p, (int32_t)strlen(s->WillTopic));
-        flags = GSM_PROMPT_SEND_DATA_PROMPT;
-        break;
     case S_WILLMSG:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTWILLMSG=0"));
-        writeIntArg(p, (int32_t)strlen(s->WillMessage));
         writeIntArg(p, s->WillQoS);
-        flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_CONNECT:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTCONNECT=0"));
         writeQuotedArg(p, s->ServerUrl);
         writeIntArg(p, s->KeepAlive_s);
-        writeIntArg(p, s->CleanSession ? 1 : 0);
+        writeIntArg(p, (uint16_t)s->CleanSession);
         if (s->UserName != 0)
         {
             writeQuotedArg(p, s->UserName);
@@ -279,41 +326,20 @@ static bool sendStep(Inst* inst)
         }
         break;
     case S_SUB:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSUB=0"));
-        writeIntArg(p, (int32_t)strlen(inst->SubscribeTopic));
         writeIntArg(p, inst->SubscribeQoS);
-        flags = GSM_PROMPT_SEND_DATA_PROMPT;
         break;
     case S_UNSUB:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTUNSUB=0"));
-        writeIntArg(p, (int32_t)strlen(inst->UnsubscribeTopic));
-        gsmPromptWriteText_P(p, GSM_F(",0"));
-        flags = GSM_PROMPT_SEND_DATA_PROMPT;
-        break;
-    case S_TOPIC:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTTOPIC=0"));
-        writeIntArg(p, (int32_t)strlen(inst->Publish.Topic));
-        flags = GSM_PROMPT_SEND_DATA_PROMPT;
-        break;
-    case S_PAYLOAD:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTPAYLOAD=0"));
-        writeIntArg(p, publishLength(inst));
-        flags = GSM_PROMPT_SEND_DATA_PROMPT;
+        writeIntArg(p, 0);
         break;
     case S_PUB:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTPUB=0"));
         writeIntArg(p, inst->Publish.QoS);
         writeIntArg(p, inst->Publish.Timeout_s);
-        writeIntArg(p, inst->Publish.Retain ? 1 : 0);
+        writeIntArg(p, (uint16_t)inst->Publish.Retain);
         break;
-    case S_DISC:
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTDISC=0,60"));
-        break;
-    default: /* S_STOP */
-        gsmPromptWriteText_P(p, GSM_F("AT+CMQTTSTOP"));
+    default:
         break;
     }
-    if (!gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, flags))
+    if (!gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, prompt))
     {
         return false;
     }
@@ -335,23 +361,39 @@ static void goStep(Inst* inst, uint8_t step, bool inFinal)
     }
 }
 
-static void waitResult(Inst* inst)
+/* Starts queued operation `op` at `step` (NO_STEP: the caller ends it at once). */
+static void opBegin(Inst* inst, uint8_t op, uint8_t step)
 {
-    inst->Phase = PH_WAIT;
-    inst->Timer_ms = gsm__SysTime_ms();
+    inst->Pending &= (uint8_t)~op;
+    inst->Operation = op;
+    inst->Flags &= (uint8_t)F_RX_CHUNK;
+    if (step != NO_STEP)
+    {
+        goStep(inst, step, false);
+    }
 }
 
-/* First step of the connect sequence for the current service state. */
-static uint8_t connectFirstStep(const Inst* inst)
+/* The step after `step` once it succeeded (or may be passed), in the connect and publish
+ * sequences. */
+static uint8_t nextStep(const Inst* inst, uint8_t step)
 {
-    return (inst->Service == SV_STOPPED) ? (uint8_t)S_START
-           : (inst->Service == SV_ACQUIRED) ? (uint8_t)S_REL_FIRST
-                                            : (uint8_t)S_ACCQ;
-}
-
-static uint8_t afterAcquire(const Inst* inst)
-{
-    return (inst->Session->WillTopic != 0) ? (uint8_t)S_WILLTOPIC : (uint8_t)S_CONNECT;
+    if (step <= S_REL_FIRST)
+    {
+        return S_ACCQ;
+    }
+    if (step == S_ACCQ && inst->Ssl != 0)
+    {
+        return S_SSLCFG;
+    }
+    if (step == S_ACCQ || step == S_SSLCFG)
+    {
+        return (inst->Session->WillTopic != 0) ? (uint8_t)S_WILLTOPIC : (uint8_t)S_CONNECT;
+    }
+    if (step == S_TOPIC && inst->Publish.PayloadLength == 0u)
+    {
+        return S_PUB; /* a publish without payload goes from its topic to AT+CMQTTPUB */
+    }
+    return (uint8_t)(step + 1u); /* WILLTOPIC, WILLMSG, CONNECT; TOPIC, PAYLOAD, PUB */
 }
 
 /* Disconnect sequence: DISC while connected, then REL and STOP as far as needed. */
@@ -369,29 +411,29 @@ static uint8_t disconnectNextStep(const Inst* inst, uint8_t after)
     {
         return S_STOP;
     }
-    return 0xFFu;
+    return NO_STEP;
 }
 
 static void disconnectFinished(Inst* inst)
 {
+    bool failed = (inst->Flags & F_DISC_ERROR) != 0u;
+
     inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
-    if (inst->Flags & F_DISC_ERROR)
+    opEnded(inst);
+    if (failed)
     {
-        uint16_t code = inst->ErrorCode;
-        GSM_Result result = (GSM_Result)inst->ErrorResult;
-        opEnded(inst);
-        emitError(inst, GSM_MQTT_ErrorType_Disconnect, result, code);
+        emitError(inst, GSM_MQTT_ErrorType_Disconnect, (GSM_Result)inst->ErrorResult, inst->ErrorCode);
     }
     else
     {
-        opSucceeded(inst, GSM_MqttClientSimcom_EventType_DisconnectSuccess);
+        emit(inst, GSM_MqttClientSimcom_EventType_DisconnectSuccess, 0);
     }
 }
 
 static void disconnectContinue(Inst* inst, uint8_t after, bool inFinal)
 {
     uint8_t step = disconnectNextStep(inst, after);
-    if (step == 0xFFu)
+    if (step == NO_STEP)
     {
         disconnectFinished(inst);
     }
@@ -401,100 +443,116 @@ static void disconnectContinue(Inst* inst, uint8_t after, bool inFinal)
     }
 }
 
-/* The result "<err>" of the step waited for (from a URC, or kept from before OK). */
-static void onResult(Inst* inst, int32_t err, bool inFinal)
+/* The disconnection goes on after a failed step; the failure is reported at its end. */
+static void disconnectFailed(Inst* inst, GSM_Result result, uint16_t code)
 {
-    uint16_t code = (err >= 0 && err < 0xFFFF) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
-
-    switch (inst->Step)
-    {
-    case S_START:
-        if (err == 0 || err == MQTT_ERR_NETWORK_ALREADY_OPENED)
-        {
-            inst->Service = SV_STARTED;
-            goStep(inst, S_ACCQ, inFinal);
-        }
-        else
-        {
-            opFailed(inst, GSM_Result_Ok, code, false);
-        }
-        break;
-    case S_CONNECT:
-        if (err == 0)
-        {
-            inst->ServerStatus = GSM_MQTT_ServerStatus_Connected;
-            opSucceeded(inst, GSM_MqttClientSimcom_EventType_ConnectSuccess);
-        }
-        else
-        {
-            opFailed(inst, GSM_Result_Ok, code, false);
-        }
-        break;
-    case S_SUB:
-    case S_UNSUB:
-    case S_PUB:
-        if (err == 0)
-        {
-            opSucceeded(inst, (inst->Step == S_SUB)     ? GSM_MqttClientSimcom_EventType_SubscribeSuccess
-                              : (inst->Step == S_UNSUB) ? GSM_MqttClientSimcom_EventType_UnsubscribeSuccess
-                                                        : GSM_MqttClientSimcom_EventType_PublishSuccess);
-        }
-        else
-        {
-            opFailed(inst, GSM_Result_Ok, code, false);
-        }
-        break;
-    case S_DISC:
-        if (err != 0)
-        {
-            inst->Flags |= F_DISC_ERROR;
-            inst->ErrorCode = code;
-            inst->ErrorResult = (uint8_t)GSM_Result_Ok;
-        }
-        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
-        inst->Service = SV_ACQUIRED;
-        disconnectContinue(inst, S_DISC, inFinal);
-        break;
-    case S_STOP:
-        inst->Service = SV_STOPPED;
-        disconnectFinished(inst);
-        break;
-    default:
-        break;
-    }
+    inst->Flags |= F_DISC_ERROR;
+    inst->ErrorCode = code;
+    inst->ErrorResult = (uint8_t)result;
 }
 
-/* Result URCs and the step that waits for each (a table in flash). */
-static const char kResultPrefixes[] GSM_FLASH =
-    "+CMQTTSTART:\0+CMQTTCONNECT:\0+CMQTTSUB:\0+CMQTTUNSUB:\0+CMQTTPUB:\0+CMQTTDISC:\0+CMQTTSTOP:\0";
-static const uint8_t kResultSteps[] GSM_FLASH = {S_START, S_CONNECT, S_SUB, S_UNSUB, S_PUB, S_DISC, S_STOP};
-
-/* ---------------------------------------------------------------- receiving ---- */
-
-/* Reports `n` bytes at `seg` (NUL-terminated) as the next topic or payload segment. */
-static void rxEmit(Inst* inst, char* seg, uint16_t n)
+/* The service is stopped: the disconnection is over. */
+static void serviceStopped(Inst* inst)
 {
-    uint16_t offset = inst->RxReceived;
+    inst->Service = SV_STOPPED;
+    disconnectFinished(inst);
+}
 
-    inst->RxReceived = (uint16_t)(inst->RxReceived + n);
-    if (inst->RxState == RX_TOPIC)
+/* The modem's MQTT service is gone (stopped for lack of network, modem restart): a
+ * running disconnection is over, a running connect has failed, and the connection is
+ * gone (reported when it was up, or `always`). */
+static void serviceGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool always)
+{
+    inst->Service = SV_STOPPED;
+    if (inst->Operation == OP_DISCONNECT)
     {
-        GSM_MqttClientSimcom_Event_MsgRxTopic ev;
-        ev.TopicLenTotal = inst->RxTopicTotal;
-        ev.TopicLenSegment = n;
-        ev.TopicSegmentOffset = offset;
-        ev.TopicSegment = seg;
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxTopic, &ev);
+        dropTurn(inst);
+        disconnectFinished(inst);
+    }
+    else if (inst->Operation == OP_CONNECT)
+    {
+        opAborted(inst);
+    }
+    connectionGone(inst, type, always);
+}
+
+/* The result "<err>" of the step waited for (from a URC, or kept from before OK). */
+static void onResult(Inst* inst, uint16_t code, bool inFinal)
+{
+    uint8_t step = inst->Step;
+
+    if (step == S_DISC)
+    {
+        if (code != 0u)
+        {
+            disconnectFailed(inst, GSM_Result_Ok, code);
+        }
+        disconnectContinue(inst, S_DISC, inFinal);
+    }
+    else if (step == S_STOP)
+    {
+        serviceStopped(inst);
+    }
+    else if (step == S_START && (code == 0u || code == MQTT_ERR_NETWORK_ALREADY_OPENED))
+    {
+        inst->Service = SV_STARTED;
+        goStep(inst, S_ACCQ, inFinal);
+    }
+    else if (code != 0u || step == S_START)
+    {
+        opFailed(inst, GSM_Result_Ok, code);
+    }
+    else if (step == S_CONNECT)
+    {
+        inst->ServerStatus = GSM_MQTT_ServerStatus_Connected;
+        opSucceeded(inst, GSM_MqttClientSimcom_EventType_ConnectSuccess);
     }
     else
     {
-        GSM_MqttClientSimcom_Event_MsgRxPayload ev;
-        ev.PayloadLenTotal = inst->RxPayloadTotal;
-        ev.PayloadLenSegment = n;
-        ev.PayloadSegmentOffset = offset;
-        ev.PayloadSegment = seg;
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayload, &ev);
+        opSucceeded(inst, (step == S_SUB)     ? GSM_MqttClientSimcom_EventType_SubscribeSuccess
+                          : (step == S_UNSUB) ? GSM_MqttClientSimcom_EventType_UnsubscribeSuccess
+                                              : GSM_MqttClientSimcom_EventType_PublishSuccess);
     }
+}
+
+/* ---------------------------------------------------------------- receiving ---- */
+
+/* The receive events follow the message parts: 3 * RX_TOPIC or 3 * RX_PAYLOAD plus
+ * RXE_DATA (MsgRxTopic, MsgRxPayload), RXE_HEADER (...HeaderError) or RXE_MISSING
+ * (...Error). */
+#define RXE_DATA 0u
+#define RXE_HEADER 1u
+#define RXE_MISSING 2u
+
+static void rxEvent(Inst* inst, uint8_t part, uint8_t kind, void* data)
+{
+    emit(inst, (GSM_MqttClientSimcom_EventType)(3u * part + kind), data);
+}
+
+/* Reports an error of `part` and drops the rest of the message. */
+static void rxFailed(Inst* inst, uint8_t part, uint8_t kind)
+{
+    rxEvent(inst, part, kind, 0);
+    inst->RxState = RX_SKIP;
+}
+
+/* Reports `n` bytes at `seg` (NUL-terminated) as the next topic or payload segment.
+ * The topic and the payload event have the same layout, so one is filled for both. */
+static void rxEmit(Inst* inst, char* seg, uint16_t n)
+{
+    union
+    {
+        GSM_MqttClientSimcom_Event_MsgRxTopic Topic;
+        GSM_MqttClientSimcom_Event_MsgRxPayload Payload;
+    } ev;
+    uint8_t part = inst->RxState;
+
+    ev.Topic.TopicLenTotal = inst->RxTotal[part - RX_TOPIC];
+    ev.Topic.TopicLenSegment = n;
+    ev.Topic.TopicSegmentOffset = inst->RxReceived;
+    ev.Topic.TopicSegment = seg;
+    inst->RxReceived = (uint16_t)(inst->RxReceived + n);
+    rxEvent(inst, part, RXE_DATA, &ev);
 }
 
 /* Received topic or payload bytes are reported where the engine put them, in the
@@ -525,10 +583,7 @@ static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
                 char saved = d[n];
                 d[n] = '\0';
                 rxEmit(inst, d, n);
-                if (d + n < end)
-                {
-                    d[n] = saved;
-                }
+                d[n] = saved;
             }
             else
             {
@@ -553,35 +608,32 @@ static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
     }
 }
 
-/* Reports the error of an incomplete topic or payload and drops the rest. */
+/* Reports the error of an incomplete topic or payload, if one is being received, and
+ * drops the rest. */
 static void rxIncomplete(Inst* inst)
 {
-    if (inst->RxState == RX_TOPIC)
+    inst->Flags &= (uint8_t)~F_RX_CHUNK;
+    if (inst->RxState == RX_TOPIC || inst->RxState == RX_PAYLOAD)
     {
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxTopicError, 0);
-    }
-    else if (inst->RxState == RX_PAYLOAD)
-    {
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayloadError, 0);
+        rxEvent(inst, inst->RxState, RXE_MISSING, 0);
     }
     inst->RxState = RX_SKIP;
-    inst->Flags &= (uint8_t)~F_RX_CHUNK;
 }
 
-/* A chunk header "+CMQTTRXTOPIC: 0,<n>" or "+CMQTTRXPAYLOAD: 0,<n>"; the n bytes
- * that follow are always consumed, also when they are dropped. */
-static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
+/* A chunk header "+CMQTTRXTOPIC: 0,<n>" (`part` RX_TOPIC) or "+CMQTTRXPAYLOAD: 0,<n>"
+ * (RX_PAYLOAD); the n bytes that follow are always consumed, also when they are
+ * dropped. */
+static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, uint8_t part)
 {
-    uint16_t total = payload ? inst->RxPayloadTotal : inst->RxTopicTotal;
     bool valid = count == 2u && v[1] > 0;
 
     if (inst->Flags & F_RX_CHUNK)
     {
         rxIncomplete(inst); /* the previous chunk's data never arrived whole */
     }
-    if (payload && inst->RxState == RX_TOPIC && valid)
+    if (part == RX_PAYLOAD && inst->RxState == RX_TOPIC && valid)
     {
-        if (inst->RxReceived != inst->RxTopicTotal)
+        if (inst->RxReceived != inst->RxTotal[0])
         {
             rxIncomplete(inst);
         }
@@ -591,19 +643,12 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
             inst->RxReceived = 0;
         }
     }
-    if (inst->RxState != RX_SKIP)
+    if (inst->RxState != RX_SKIP &&
+        (!valid || inst->RxState != part || (uint32_t)inst->RxReceived + (uint32_t)v[1] > inst->RxTotal[part - RX_TOPIC]))
     {
-        if (!valid || inst->RxState != (payload ? RX_PAYLOAD : RX_TOPIC) ||
-            (uint32_t)inst->RxReceived + (uint32_t)v[1] > total)
-        {
-            emit(inst,
-                 payload ? GSM_MqttClientSimcom_EventType_MsgRxPayloadHeaderError
-                         : GSM_MqttClientSimcom_EventType_MsgRxTopicHeaderError,
-                 0);
-            inst->RxState = RX_SKIP;
-        }
+        rxFailed(inst, part, RXE_HEADER);
     }
-    if (count == 2u && v[1] > 0)
+    if (valid)
     {
         /* Every announced byte is read as data, whatever its length, so that payload
          * bytes are never taken for modem lines. */
@@ -614,27 +659,23 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, bool payload)
 
 static void rxStart(Inst* inst, const int32_t* v, uint8_t count)
 {
-    if ((inst->Flags & F_RX_CHUNK) || inst->RxState == RX_TOPIC || inst->RxState == RX_PAYLOAD)
-    {
-        rxIncomplete(inst); /* the previous message never ended */
-    }
+    rxIncomplete(inst); /* a message that never ended */
     if (count != 3u || v[1] < 1 || v[1] > (int32_t)GSM_MQTT_SIMCOM_MAX_TOPIC || v[2] < 0)
     {
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxTopicHeaderError, 0);
-        inst->RxState = RX_SKIP;
-        return;
+        rxFailed(inst, RX_TOPIC, RXE_HEADER);
     }
-    if (v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
+    else if (v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
     {
         /* Too long to be reported: its chunks are read and dropped. */
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxPayloadHeaderError, 0);
-        inst->RxState = RX_SKIP;
-        return;
+        rxFailed(inst, RX_PAYLOAD, RXE_HEADER);
     }
-    inst->RxTopicTotal = (uint16_t)v[1];
-    inst->RxPayloadTotal = (uint16_t)v[2];
-    inst->RxReceived = 0;
-    inst->RxState = RX_TOPIC;
+    else
+    {
+        inst->RxTotal[0] = (uint16_t)v[1];
+        inst->RxTotal[1] = (uint16_t)v[2];
+        inst->RxReceived = 0;
+        inst->RxState = RX_TOPIC;
+    }
 }
 
 static void rxEnd(Inst* inst)
@@ -643,21 +684,16 @@ static void rxEnd(Inst* inst)
     {
         rxIncomplete(inst);
     }
-    if (inst->RxState == RX_TOPIC && inst->RxReceived == inst->RxTopicTotal && inst->RxPayloadTotal == 0u)
+    if (inst->RxState == RX_TOPIC && inst->RxReceived == inst->RxTotal[0])
+    {
+        inst->RxState = RX_PAYLOAD; /* complete when no payload was announced */
+        inst->RxReceived = 0;
+    }
+    if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxTotal[1])
     {
         inst->RxState = RX_IDLE;
         emit(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd, 0);
         return;
-    }
-    if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxPayloadTotal)
-    {
-        inst->RxState = RX_IDLE;
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd, 0);
-        return;
-    }
-    if (inst->RxState == RX_TOPIC && inst->RxReceived == inst->RxTopicTotal)
-    {
-        inst->RxState = RX_PAYLOAD; /* the payload announced never came */
     }
     rxIncomplete(inst);
     inst->RxState = RX_IDLE;
@@ -665,14 +701,13 @@ static void rxEnd(Inst* inst)
 
 /* ------------------------------------------------------------- engine events ---- */
 
-/* The URCs onCmqtt() knows, in flash, in the order of the URC_ numbers. */
-static const char kUrcs[] GSM_FLASH = "+CMQTTRXSTART:\0+CMQTTRXTOPIC:\0+CMQTTRXPAYLOAD:\0+CMQTTRXEND:\0"
-                                      "+CMQTTCONNLOST:\0+CMQTTPING:\0+CMQTTNONET\0";
+/* The URCs onCmqtt() knows after "+CMQTT", in flash, in the order of the URC_ numbers. */
+static const char kUrcs[] GSM_FLASH = "RXSTART:\0RXTOPIC:\0RXPAYLOAD:\0RXEND:\0CONNLOST:\0PING:\0NONET\0";
 enum
 {
     URC_RXSTART = 0,
-    URC_RXTOPIC,
-    URC_RXPAYLOAD,
+    URC_RXTOPIC,    /* = RX_TOPIC */
+    URC_RXPAYLOAD,  /* = RX_PAYLOAD */
     URC_RXEND,
     URC_CONNLOST,
     URC_PING,
@@ -682,125 +717,79 @@ enum
 /* Parses the integers after the colon of `line` (whose prefix has been recognised). */
 static uint8_t argsOf(char* line, int32_t* v, uint8_t maxValues)
 {
-    char* args = strchr(line, ':');
-    if (args == 0)
-    {
-        return 0;
-    }
-    args++;
-    while (*args == ' ')
-    {
-        args++;
-    }
-    return gsmInternetHelperParseInts(args, v, maxValues);
+    return gsmInternetHelperParseUrc(line, 0, v, maxValues);
 }
 
-/* Lines and URCs starting with "+CMQTT". Returns false for what is not ours. */
-static bool onCmqtt(Inst* inst, char* line, bool duringCommand)
+/* Lines and URCs starting with "+CMQTT": all of them are ours. */
+static void onCmqtt(Inst* inst, char* line, bool duringCommand)
 {
+    char* name = line + 6; /* after "+CMQTT" */
     int32_t v[3];
     uint8_t n;
-    int8_t k;
+    int8_t k = gsmUtilFindPrefix(name, kUrcs);
 
-    k = gsmUtilFindPrefix(line, kUrcs);
     switch (k)
     {
     case URC_RXSTART:
-        rxStart(inst, v, argsOf(line, v, 3));
-        return true;
+        rxStart(inst, v, argsOf(name, v, 3));
+        return;
     case URC_RXTOPIC:
     case URC_RXPAYLOAD:
-        rxChunk(inst, v, argsOf(line, v, 2), k == URC_RXPAYLOAD);
-        return true;
+        rxChunk(inst, v, argsOf(name, v, 2), (uint8_t)k); /* = RX_TOPIC, RX_PAYLOAD */
+        return;
     case URC_RXEND:
         rxEnd(inst);
-        return true;
+        return;
     case URC_CONNLOST:
-        connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
-        return true;
     case URC_PING:
-        /* "+CMQTTPING: 0,<err>": the keep-alive exchange failed. */
-        if (argsOf(line, v, 2) != 2u || v[1] != 0)
+        /* "+CMQTTPING: 0,<err>" other than 0: the keep-alive exchange failed. */
+        if (k == URC_CONNLOST || argsOf(name, v, 2) != 2u || v[1] != 0)
         {
             connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
         }
-        return true;
+        return;
+    case URC_NONET:
+        serviceGone(inst, GSM_MqttClientSimcom_EventType_NoNetwork, true);
+        return;
     default:
         break;
     }
-    if (k == URC_NONET)
-    {
-        bool disconnecting = inst->Operation == OP_DISCONNECT;
-        inst->Service = SV_STOPPED;
-        if (disconnecting)
-        {
-            dropTurn(inst);
-            disconnectFinished(inst);
-        }
-        connectionGone(inst, GSM_MqttClientSimcom_EventType_NoNetwork, true);
-        return true;
-    }
 
     /* Result of the operation's step: "+CMQTTxxx: 0,<err>" (START/STOP: "<err>"). */
-    k = gsmUtilFindPrefix(line, kResultPrefixes);
-    if (inst->Operation != 0u && k >= 0 && GSM_FLASH_BYTE(&kResultSteps[k]) == inst->Step &&
+    if (inst->Operation != 0u && (stepInfo(inst->Step) & I_RESULT) && isResultOfStep(inst, name) &&
         (inst->Phase == PH_WAIT || duringCommand || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))))
     {
-        n = argsOf(line, v, 2);
+        n = argsOf(name, v, 2);
         if (n != 0u)
         {
             int32_t err = (inst->Step == S_START || inst->Step == S_STOP) ? v[0] : ((n == 2u) ? v[1] : -1);
+            uint16_t code = (err >= 0 && err < 0xFFFF) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
             if (inst->Phase == PH_WAIT)
             {
-                onResult(inst, err, false);
+                onResult(inst, code, false);
             }
             else
             {
                 /* Before the command's OK: applied when the OK comes. */
                 inst->Flags |= F_EARLY;
-                inst->ErrorCode = (err >= 0 && err < 0xFFFF) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
+                inst->ErrorCode = code;
             }
-            return true;
         }
     }
-    return gsmUtilStartsWith_P(line, GSM_F("+CMQTT"));
 }
 
 static void onDataPrompt(Inst* inst)
 {
-    const char* text;
-    uint16_t length;
-
-    switch (inst->Step)
+    if (stepInfo(inst->Step) & I_PROMPT)
     {
-    case S_WILLTOPIC:
-        text = inst->Session->WillTopic;
-        break;
-    case S_WILLMSG:
-        text = inst->Session->WillMessage;
-        break;
-    case S_SUB:
-        text = inst->SubscribeTopic;
-        break;
-    case S_UNSUB:
-        text = inst->UnsubscribeTopic;
-        break;
-    case S_TOPIC:
-        text = inst->Publish.Topic;
-        break;
-    case S_PAYLOAD:
-        text = inst->Publish.Payload;
-        break;
-    default:
-        return;
+        inst->Flags |= F_DATA_SENT;
+        (void)gsmPromptWriteData(inst->Prompt, (const uint8_t*)stepData(inst), stepDataLength(inst), 0);
     }
-    length = (inst->Step == S_PAYLOAD) ? publishLength(inst) : (uint16_t)strlen(text);
-    inst->Flags |= F_DATA_SENT;
-    (void)gsmPromptWriteData(inst->Prompt, (const uint8_t*)text, length, 0);
 }
 
 static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
 {
+    uint8_t step = inst->Step;
     bool ok = ev->Result == GSM_Result_Ok;
     bool silent = ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted;
     bool early = (inst->Flags & F_EARLY) != 0u;
@@ -813,137 +802,65 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         return;
     }
     inst->Flags &= (uint8_t)~F_SENT;
-    switch (inst->Step)
+    if (ok && (stepInfo(step) & I_RESULT))
     {
-    case S_START:
-        if (ok && early)
+        /* OK, then the result URC (or it came already). */
+        if (early)
         {
-            onResult(inst, (int32_t)inst->ErrorCode, true);
-        }
-        else if (ok)
-        {
-            waitResult(inst);
-        }
-        else if (early && code != 0u && code != MQTT_ERR_NETWORK_ALREADY_OPENED)
-        {
-            opFailed(inst, ev->Result, code, false);
-        }
-        else if (!silent)
-        {
-            /* Most likely started already (e.g. before a restart of this program). */
-            inst->Service = SV_STARTED;
-            goStep(inst, S_ACCQ, true);
+            onResult(inst, code, true);
         }
         else
         {
-            opFailed(inst, ev->Result, code, false);
+            inst->Phase = PH_WAIT;
+            inst->Timer_ms = gsm__SysTime_ms();
         }
-        break;
-    case S_REL_FIRST:
-        if (silent)
-        {
-            opFailed(inst, ev->Result, code, false);
-        }
-        else
+        return;
+    }
+    if (step == S_STOP)
+    {
+        serviceStopped(inst);
+        return;
+    }
+    if (step == S_REL || step == S_DISC)
+    {
+        /* The disconnection goes on; a failed AT+CMQTTDISC is reported at its end. */
+        if (step == S_REL)
         {
             inst->Service = SV_STARTED;
-            goStep(inst, S_ACCQ, true);
-        }
-        break;
-    case S_ACCQ:
-        if (ok)
-        {
-            inst->Service = SV_ACQUIRED;
-            goStep(inst, (inst->Ssl != 0) ? (uint8_t)S_SSLCFG : afterAcquire(inst), true);
-        }
-        else if (!silent && !(inst->Flags & F_ACCQ_RETRIED))
-        {
-            /* Client 0 still held (e.g. from before a restart of this program). */
-            inst->Flags |= F_ACCQ_RETRIED;
-            goStep(inst, S_REL_FIRST, true);
         }
         else
         {
-            opFailed(inst, ev->Result, code, false);
+            disconnectFailed(inst, ev->Result, code);
         }
-        break;
-    case S_SSLCFG:
-        if (ok)
-        {
-            goStep(inst, afterAcquire(inst), true);
-        }
-        else
-        {
-            opFailed(inst, ev->Result, code, false);
-        }
-        break;
-    case S_WILLTOPIC:
-    case S_WILLMSG:
-    case S_TOPIC:
-    case S_PAYLOAD:
-        /* A part sent after the "> " prompt: on to the next part or to the command that
-         * uses them (a publish without payload goes from its topic to AT+CMQTTPUB). */
-        if (ok)
-        {
-            goStep(inst,
-                   (inst->Step == S_WILLTOPIC)                             ? (uint8_t)S_WILLMSG
-                   : (inst->Step == S_WILLMSG)                             ? (uint8_t)S_CONNECT
-                   : (inst->Step == S_TOPIC && publishLength(inst) > 0u)   ? (uint8_t)S_PAYLOAD
-                                                                           : (uint8_t)S_PUB,
-                   true);
-        }
-        else
-        {
-            opFailed(inst, ev->Result, code, false);
-        }
-        break;
-    case S_REL:
+        disconnectContinue(inst, step, !silent);
+        return;
+    }
+    if (step == S_ACCQ && !ok && !silent && !(inst->Flags & F_ACCQ_RETRIED))
+    {
+        /* Client 0 still held (e.g. from before a restart of this program). */
+        inst->Flags |= F_ACCQ_RETRIED;
+        goStep(inst, S_REL_FIRST, true);
+        return;
+    }
+    if (step <= S_REL_FIRST && !silent &&
+        !(step == S_START && early && code != 0u && code != MQTT_ERR_NETWORK_ALREADY_OPENED))
+    {
+        /* A refused AT+CMQTTSTART without a cause most likely means started already
+         * (e.g. before a restart of this program); the release may fail harmlessly. */
         inst->Service = SV_STARTED;
-        disconnectContinue(inst, S_REL, !silent);
-        break;
-    case S_STOP:
-        if (ok && !(inst->Flags & F_EARLY))
-        {
-            waitResult(inst);
-        }
-        else
-        {
-            inst->Service = SV_STOPPED;
-            disconnectFinished(inst);
-        }
-        break;
-    case S_DISC:
-        if (ok && (inst->Flags & F_EARLY))
-        {
-            onResult(inst, (int32_t)inst->ErrorCode, true);
-        }
-        else if (ok)
-        {
-            waitResult(inst);
-        }
-        else
-        {
-            inst->Flags |= F_DISC_ERROR;
-            inst->ErrorCode = code;
-            inst->ErrorResult = (uint8_t)ev->Result;
-            inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
-            disconnectContinue(inst, S_DISC, !silent);
-        }
-        break;
-    default: /* S_CONNECT, S_SUB, S_UNSUB, S_PUB: OK, then the result URC */
-        if (ok && (inst->Flags & F_EARLY))
-        {
-            onResult(inst, (int32_t)inst->ErrorCode, true);
-        }
-        else if (ok)
-        {
-            waitResult(inst);
-        }
-        else
-        {
-            opFailed(inst, ev->Result, code, false);
-        }
-        break;
+        ok = true;
+    }
+    else if (step == S_ACCQ && ok)
+    {
+        inst->Service = SV_ACQUIRED;
+    }
+    if (ok)
+    {
+        goStep(inst, nextStep(inst, step), true);
+    }
+    else
+    {
+        opFailed(inst, ev->Result, code);
     }
 }
 
@@ -960,9 +877,15 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         return true;
     case GSM_Prompt_EventType_Line:
-        return gsmUtilStartsWith_P(ev->Line, GSM_F("+CMQTT")) && onCmqtt(inst, ev->Line, true);
+        if (!gsmUtilStartsWith_P(ev->Line, GSM_F("+CMQTT")))
+        {
+            return false;
+        }
+        onCmqtt(inst, ev->Line, true);
+        return true;
     case GSM_Prompt_EventType_Urc:
-        return onCmqtt(inst, ev->Line, false);
+        onCmqtt(inst, ev->Line, false);
+        return true;
     case GSM_Prompt_EventType_DataPrompt:
         onDataPrompt(inst);
         return true;
@@ -979,19 +902,25 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 
 /* ----------------------------------------------------------------- Poll ---- */
 
+/* The queued connect ends before its first command, as if in `step`. */
+static void connectEndsEarly(Inst* inst, uint8_t step, GSM_Result result, uint16_t code)
+{
+    opBegin(inst, OP_CONNECT, NO_STEP);
+    inst->Step = step;
+    opFailed(inst, result, code);
+}
+
 /* TLS: the SSL context must be ready before the connect sequence. True while it is
  * being set up, or when it failed (the connect has then ended). */
 static bool tlsWait(Inst* inst)
 {
-    GSM_SslSimcom_State st = gsmSslSimcomPrepare(inst->Ssl);
+    GSM_SslSimcom_State st = gsmSslSimcomPrepareLinked(inst->Ssl);
     uint16_t code = gsmSslSimcomErrorCode(inst->Ssl);
 
     if (st == GSM_SslSimcom_State_Failed)
     {
-        inst->Pending &= (uint8_t)~OP_CONNECT;
-        inst->Operation = OP_CONNECT;
-        inst->Step = S_SSLCFG;
-        opFailed(inst, (code == 0u || code == 0xFFFFu) ? GSM_Result_Error : GSM_Result_CmeError, code, false);
+        connectEndsEarly(inst, S_SSLCFG, (code == 0u || code == 0xFFFFu) ? GSM_Result_Error : GSM_Result_CmeError,
+                         code);
     }
     return st != GSM_SslSimcom_State_Ready;
 }
@@ -999,69 +928,58 @@ static bool tlsWait(Inst* inst)
 /* Starts the next queued operation when its conditions are met. */
 static void startNext(Inst* inst)
 {
-    GSM_Prompt_Interface* p = inst->Prompt;
-    bool netUp = gsmPromptIsReady(p) &&
-                 (inst->InternetConnection == 0 || gsmInternetConnectionIfIsConnected(inst->InternetConnection));
+    bool ready = gsmPromptIsReady(inst->Prompt);
+    uint8_t pending = inst->Pending;
 
-    if (inst->Pending & OP_CONNECT)
+    if (pending & OP_CONNECT)
     {
+        bool netUp = ready && (inst->InternetConnection == 0 || gsmInternetConnectionIfIsConnected(inst->InternetConnection));
         if (netUp && inst->Ssl != 0 && tlsWait(inst))
         {
             return;
         }
         if (netUp)
         {
-            inst->Pending &= (uint8_t)~OP_CONNECT;
-            inst->Operation = OP_CONNECT;
-            inst->Flags &= (uint8_t)F_RX_CHUNK;
-            goStep(inst, connectFirstStep(inst), false);
+            opBegin(inst, OP_CONNECT, inst->Service);
         }
-        else if (gsmUtilTimedOut(inst->WaitStart_ms, GSM_MQTT_SIMCOM_CONNECTION_WAIT_MS))
+        else if (gsmUtilTimedOut(inst->Timer_ms, GSM_MQTT_SIMCOM_CONNECTION_WAIT_MS))
         {
-            inst->Pending &= (uint8_t)~OP_CONNECT;
-            inst->Operation = OP_CONNECT;
-            inst->Step = S_CONNECT;
-            opFailed(inst, GSM_Result_Aborted, 0, false);
+            connectEndsEarly(inst, S_CONNECT, GSM_Result_Aborted, 0);
         }
         return;
     }
-    if (inst->Pending & (OP_SUBSCRIBE | OP_UNSUBSCRIBE | OP_PUBLISH))
+    if (pending & (OP_SUBSCRIBE | OP_UNSUBSCRIBE | OP_PUBLISH))
     {
-        uint8_t op = (inst->Pending & OP_SUBSCRIBE)     ? (uint8_t)OP_SUBSCRIBE
-                     : (inst->Pending & OP_UNSUBSCRIBE) ? (uint8_t)OP_UNSUBSCRIBE
-                                                        : (uint8_t)OP_PUBLISH;
-        if (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected && gsmPromptIsReady(p))
+        if (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected && ready)
         {
-            inst->Pending &= (uint8_t)~op;
-            inst->Operation = op;
-            inst->Flags &= (uint8_t)F_RX_CHUNK;
-            goStep(inst, (op == OP_SUBSCRIBE) ? (uint8_t)S_SUB : (op == OP_UNSUBSCRIBE) ? (uint8_t)S_UNSUB : (uint8_t)S_TOPIC,
-                   false);
-            return;
+            /* Their first steps follow each other like the operations. */
+            uint8_t op = OP_SUBSCRIBE;
+            uint8_t step = S_SUB;
+            while (!(pending & op))
+            {
+                op = (uint8_t)(op << 1);
+                step++;
+            }
+            opBegin(inst, op, step);
         }
-        if (inst->ServerStatus != GSM_MQTT_ServerStatus_Connecting)
+        else if (inst->ServerStatus != GSM_MQTT_ServerStatus_Connecting)
         {
-            failQueued(inst, GSM_Result_Aborted);
+            failQueued(inst);
         }
         return;
     }
-    if ((inst->Pending & OP_DISCONNECT) && gsmPromptIsReady(p))
+    if (ready) /* OP_DISCONNECT */
     {
-        inst->Pending &= (uint8_t)~OP_DISCONNECT;
-        inst->Operation = OP_DISCONNECT;
-        inst->Flags &= (uint8_t)F_RX_CHUNK;
+        uint8_t step = disconnectNextStep(inst, 0);
+        opBegin(inst, OP_DISCONNECT, NO_STEP);
+        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
+        if (step == NO_STEP)
         {
-            uint8_t step = disconnectNextStep(inst, 0);
-            inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
-            if (step == 0xFFu)
-            {
-                disconnectFinished(inst);
-            }
-            else
-            {
-                inst->Step = step;
-                goStep(inst, step, false);
-            }
+            disconnectFinished(inst);
+        }
+        else
+        {
+            goStep(inst, step, false);
         }
     }
 }
@@ -1100,19 +1018,9 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
     if (gsmPromptSession(p) != inst->PromptSession)
     {
         inst->PromptSession = gsmPromptSession(p);
-        inst->Service = SV_STOPPED;
         inst->RxState = RX_IDLE;
         inst->Flags &= (uint8_t)~F_RX_CHUNK;
-        if (inst->Operation == OP_DISCONNECT)
-        {
-            dropTurn(inst);
-            disconnectFinished(inst);
-        }
-        else if (inst->Operation == OP_CONNECT)
-        {
-            opFailed(inst, GSM_Result_Aborted, 0, true);
-        }
-        connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
+        serviceGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
     }
 
     if (inst->Phase == PH_WAIT)
@@ -1124,25 +1032,21 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
         }
         if (gsmUtilTimedOut(inst->Timer_ms, limit))
         {
-            if (inst->Step == S_DISC || inst->Step == S_STOP)
+            if (inst->Operation != OP_DISCONNECT)
             {
-                inst->Flags |= F_DISC_ERROR;
-                inst->ErrorCode = 0;
-                inst->ErrorResult = (uint8_t)GSM_Result_Timeout;
-                if (inst->Step == S_STOP)
-                {
-                    inst->Service = SV_STOPPED;
-                    disconnectFinished(inst);
-                }
-                else
-                {
-                    inst->Service = SV_ACQUIRED;
-                    disconnectContinue(inst, S_DISC, false);
-                }
+                opFailed(inst, GSM_Result_Timeout, 0);
             }
             else
             {
-                opFailed(inst, GSM_Result_Timeout, 0, false);
+                disconnectFailed(inst, GSM_Result_Timeout, 0);
+                if (inst->Step == S_STOP)
+                {
+                    serviceStopped(inst);
+                }
+                else
+                {
+                    disconnectContinue(inst, S_DISC, false);
+                }
             }
         }
     }
@@ -1175,8 +1079,8 @@ bool gsmMqttClientSimcomConnect(GSM_MqttClientSimcom_Instance* inst, GSM_MqttCli
 {
     const GSM_MqttClientSimcom_Connect_Session* s = connect_session;
 
+    /* Disconnected: no connect is queued or running. */
     if (inst == 0 || s == 0 || inst->ServerStatus != GSM_MQTT_ServerStatus_Disconnected ||
-        (inst->Pending & OP_CONNECT) || inst->Operation == OP_CONNECT ||
         !gsmInternetHelperIsQuotable(s->ServerUrl, GSM_MQTT_SIMCOM_MAX_SERVER_URL) ||
         !gsmInternetHelperIsQuotable(s->ClientId, GSM_MQTT_SIMCOM_MAX_CLIENT_ID) || s->KeepAlive_s == 0u ||
         s->KeepAlive_s > 64800u)
@@ -1194,21 +1098,24 @@ bool gsmMqttClientSimcomConnect(GSM_MqttClientSimcom_Instance* inst, GSM_MqttCli
     }
     inst->Session = s;
     inst->Pending |= OP_CONNECT;
-    inst->WaitStart_ms = gsm__SysTime_ms();
+    inst->Timer_ms = gsm__SysTime_ms(); /* the wait for the internet connection */
     inst->ServerStatus = GSM_MQTT_ServerStatus_Connecting;
     return true;
 }
 
-static bool serverUsable(const Inst* inst)
+/* True when an operation of kind `op` may be queued: the server is (being) connected
+ * and no operation of that kind is queued or running. */
+static bool canQueue(const Inst* inst, uint8_t op)
 {
-    return inst->ServerStatus == GSM_MQTT_ServerStatus_Connected ||
-           inst->ServerStatus == GSM_MQTT_ServerStatus_Connecting;
+    return inst != 0 &&
+           (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected ||
+            inst->ServerStatus == GSM_MQTT_ServerStatus_Connecting) &&
+           !((inst->Pending | inst->Operation) & op);
 }
 
 bool gsmMqttClientSimcomSubscribe(GSM_MqttClientSimcom_Instance* inst, const char* subscribe_topic, uint8_t subscribe_QoS)
 {
-    if (inst == 0 || !serverUsable(inst) || (inst->Pending & OP_SUBSCRIBE) || inst->Operation == OP_SUBSCRIBE ||
-        !topicAcceptable(subscribe_topic) || subscribe_QoS > 2u)
+    if (!canQueue(inst, OP_SUBSCRIBE) || !topicAcceptable(subscribe_topic) || subscribe_QoS > 2u)
     {
         return false;
     }
@@ -1220,8 +1127,7 @@ bool gsmMqttClientSimcomSubscribe(GSM_MqttClientSimcom_Instance* inst, const cha
 
 bool gsmMqttClientSimcomUnsubscribe(GSM_MqttClientSimcom_Instance* inst, const char* unsubscribe_topic)
 {
-    if (inst == 0 || !serverUsable(inst) || (inst->Pending & OP_UNSUBSCRIBE) || inst->Operation == OP_UNSUBSCRIBE ||
-        !topicAcceptable(unsubscribe_topic))
+    if (!canQueue(inst, OP_UNSUBSCRIBE) || !topicAcceptable(unsubscribe_topic))
     {
         return false;
     }
@@ -1233,38 +1139,35 @@ bool gsmMqttClientSimcomUnsubscribe(GSM_MqttClientSimcom_Instance* inst, const c
 bool gsmMqttClientSimcomPublishEx(GSM_MqttClientSimcom_Instance* inst,
                                   GSM_MqttClientSimcom_Publish_Parameters* publish_parameters)
 {
-    GSM_MqttClientSimcom_Publish_Parameters pp;
+    const GSM_MqttClientSimcom_Publish_Parameters* pp = publish_parameters;
+    GSM_MqttClientSimcom_Publish_Parameters* q;
     size_t length;
 
-    if (inst == 0 || publish_parameters == 0 || !serverUsable(inst) || (inst->Pending & OP_PUBLISH) ||
-        inst->Operation == OP_PUBLISH)
+    if (pp == 0 || !canQueue(inst, OP_PUBLISH) || !topicAcceptable(pp->Topic) || pp->QoS > 2u)
     {
         return false;
     }
-    pp = *publish_parameters;
-    if (!topicAcceptable(pp.Topic) || pp.QoS > 2u)
+    length = pp->PayloadLength;
+    if (length == 0u && pp->Payload != 0)
+    {
+        length = gsmUtilStrLenMax(pp->Payload, GSM_MQTT_SIMCOM_MAX_PAYLOAD + 1u);
+    }
+    if (length > GSM_MQTT_SIMCOM_MAX_PAYLOAD || (length > 0u && pp->Payload == 0))
     {
         return false;
     }
-    length = pp.PayloadLength;
-    if (length == 0u && pp.Payload != 0)
+    /* No publication is queued or running: its parameters are free. */
+    q = &inst->Publish;
+    *q = *pp;
+    q->PayloadLength = (uint16_t)length;
+    if (q->Timeout_s == 0u)
     {
-        length = gsmUtilStrLenMax(pp.Payload, GSM_MQTT_SIMCOM_MAX_PAYLOAD + 1u);
+        q->Timeout_s = 60u;
     }
-    if (length > GSM_MQTT_SIMCOM_MAX_PAYLOAD || (length > 0u && pp.Payload == 0))
+    else if (q->Timeout_s > 180u)
     {
-        return false;
+        q->Timeout_s = 180u;
     }
-    pp.PayloadLength = (uint16_t)length;
-    if (pp.Timeout_s == 0u)
-    {
-        pp.Timeout_s = 60u;
-    }
-    else if (pp.Timeout_s > 180u)
-    {
-        pp.Timeout_s = 180u;
-    }
-    inst->Publish = pp;
     inst->Pending |= OP_PUBLISH;
     return true;
 }
@@ -1286,8 +1189,7 @@ bool gsmMqttClientSimcomPublish(GSM_MqttClientSimcom_Instance* inst, const char*
 bool gsmMqttClientSimcomDisconnect(GSM_MqttClientSimcom_Instance* inst)
 {
     if (inst == 0 || inst->ServerStatus == GSM_MQTT_ServerStatus_Disconnected ||
-        inst->ServerStatus == GSM_MQTT_ServerStatus_Disconnecting || (inst->Pending & OP_DISCONNECT) ||
-        inst->Operation == OP_DISCONNECT)
+        inst->ServerStatus == GSM_MQTT_ServerStatus_Disconnecting || ((inst->Pending | inst->Operation) & OP_DISCONNECT))
     {
         return false;
     }

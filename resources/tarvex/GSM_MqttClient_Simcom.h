@@ -216,12 +216,10 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     const char* SubscribeTopic;
     const char* UnsubscribeTopic;
     GSM_MqttClientSimcom_Publish_Parameters Publish;
-    uint16_t RxTopicTotal;
-    uint16_t RxPayloadTotal;
+    uint16_t RxTotal[2];     /* lengths of the topic and the payload being received */
     uint16_t RxReceived;     /* topic or payload bytes received so far */
     char RxCarry[2];         /* a one-byte segment from the Prompt buffer's last byte */
-    uint32_t Timer_ms;
-    uint32_t WaitStart_ms;
+    uint32_t Timer_ms;       /* the wait for a result, or for the internet connection */
     uint16_t ErrorCode;      /* result kept for later (early result, disconnect error) */
     uint8_t ErrorResult;
     uint8_t SubscribeQoS;

@@ -282,6 +282,7 @@ void gsmSslSimcomInit(GSM_SslSimcom_Instance* inst)
     }
     inst->State = ST_IDLE;
     inst->ErrorCode = 0;
+    inst->Prepare = &gsmSslSimcomPrepare;
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixes = 0;
     gsmPromptRegisterClient(inst->Prompt, &inst->Client);
@@ -331,16 +332,6 @@ GSM_SslSimcom_State gsmSslSimcomPrepare(GSM_SslSimcom_Instance* inst)
         gsmPromptRequest(inst->Prompt, &inst->Client);
     }
     return GSM_SslSimcom_State_Busy;
-}
-
-uint16_t gsmSslSimcomErrorCode(const GSM_SslSimcom_Instance* inst)
-{
-    return (inst != 0) ? inst->ErrorCode : (uint16_t)ERR_CONFIG;
-}
-
-bool gsmSslSimcomVerifies(const GSM_SslSimcom_Instance* inst)
-{
-    return inst != 0 && inst->Config != 0 && inst->Config->AuthMode != GSM_SslSimcom_Auth_None;
 }
 
 bool gsmSslSimcomDeleteFile(GSM_SslSimcom_Instance* inst, const char* name)

@@ -30,6 +30,8 @@
  *     gsmSslSimcomInit(&mSsl);
  *     mGsmHttpClientSimcomInst.Ssl = &mSsl;      (or mGsmMqttClientSimcomInst.Ssl)
  * No Poll is needed: the engine's events drive the module, the clients start it.
+ * The clients reach the module only through the Prepare pointer that gsmSslSimcomInit()
+ * sets, so a project that never initialises an SSL instance does not link this module.
  *
  * The certificate data is read from flash (GSM_FLASH, PROGMEM on AVR) while it is sent:
  *     static const uint8_t kCa[] GSM_FLASH = "-----BEGIN CERTIFICATE-----\n...";
@@ -103,6 +105,9 @@ typedef struct GSM_SslSimcom_Instance_s
     const GSM_SslSimcom_Config* Config;    /* set before the first request; see gsmSslSimcomSetConfig() */
 
     /* Private state. */
+    /* gsmSslSimcomPrepare, set by gsmSslSimcomInit(): the clients call the module
+     * through it only, so that it is linked only where it is initialised. */
+    GSM_SslSimcom_State (*Prepare)(struct GSM_SslSimcom_Instance_s* inst);
     GSM_Prompt_Client Client;
     const char* DeleteName;
     uint16_t ErrorCode;
@@ -124,10 +129,23 @@ GSM_SslSimcom_State gsmSslSimcomPrepare(GSM_SslSimcom_Instance* inst);
 
 /* The last failure: <n> of "+CME ERROR: <n>", 0 for a bare ERROR, 0xFFFF for a timeout
  * or a configuration that cannot work (a verification mode without its files). */
-uint16_t gsmSslSimcomErrorCode(const GSM_SslSimcom_Instance* inst);
+static inline uint16_t gsmSslSimcomErrorCode(const GSM_SslSimcom_Instance* inst)
+{
+    return (inst != 0) ? inst->ErrorCode : 0xFFFFu;
+}
 
 /* True when the configuration asks the modem to verify the server. */
-bool gsmSslSimcomVerifies(const GSM_SslSimcom_Instance* inst);
+static inline bool gsmSslSimcomVerifies(const GSM_SslSimcom_Instance* inst)
+{
+    return inst != 0 && inst->Config != 0 && inst->Config->AuthMode != GSM_SslSimcom_Auth_None;
+}
+
+/* For the clients: gsmSslSimcomPrepare() through the instance's Prepare pointer (an
+ * instance that was never initialised reports Failed). */
+static inline GSM_SslSimcom_State gsmSslSimcomPrepareLinked(GSM_SslSimcom_Instance* inst)
+{
+    return (inst->Prepare != 0) ? inst->Prepare(inst) : (GSM_SslSimcom_State)GSM_SslSimcom_State_Failed;
+}
 
 /* Removes `name` from the modem (AT+CCERTDELE) before the next setup, which then
  * downloads the configured files again. Returns false while a setup is running. */

@@ -375,4 +375,16 @@ TEST(Replay2G, DamagedReadThenRecovery)
     EXPECT_EQ(got, "123456789");
 }
 
+// "+HTTPACTION: 0,0,0" before the OK holds no HTTP status: a rejected command, as after it.
+TEST(Replay2G, StatusZeroBeforeOkIsARejectedCommand)
+{
+    InternetRig r(options(InternetModem::Family::Gsm2G, 5));
+    ASSERT_TRUE(r.bringUp());
+    r.sim.addHandler("AT+HTTPACTION=",
+                     [](ModemSim& m, const std::string&) { m.respond({"+HTTPACTION: 0,0,0", ""}, "OK"); });
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
+    ASSERT_TRUE(r.httpDone(0, 30000));
+    EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED);
+}
+
 } // namespace
