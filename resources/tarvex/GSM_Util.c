@@ -115,23 +115,21 @@ char* gsmUtilAfterPrefix_P(char* line, const char* prefix)
 }
 #endif
 
-bool gsmUtilParseInt(const char* text, int32_t* value)
+/* Reads a decimal integer (optional sign, blanks around it) and returns where the text
+ * continues after it, or null for no digits or a value beyond int32_t. */
+static const char* scanInt(const char* text, int32_t* value)
 {
     uint32_t acc = 0;
-    bool negative = false;
+    bool negative;
     bool digits = false;
 
-    if (text == 0)
-    {
-        return false;
-    }
     while (*text == ' ')
     {
         text++;
     }
-    if (*text == '-' || *text == '+')
+    negative = (*text == '-');
+    if (negative || *text == '+')
     {
-        negative = (*text == '-');
         text++;
     }
     while (*text >= '0' && *text <= '9')
@@ -139,7 +137,7 @@ bool gsmUtilParseInt(const char* text, int32_t* value)
         uint8_t d = (uint8_t)(*text - '0');
         if (acc > 214748364u || (acc == 214748364u && d > 7u))
         {
-            return false; /* beyond 2147483647 */
+            return 0; /* beyond 2147483647 */
         }
         acc = acc * 10u + d;
         digits = true;
@@ -149,15 +147,76 @@ bool gsmUtilParseInt(const char* text, int32_t* value)
     {
         text++;
     }
-    if (!digits || *text != '\0')
+    if (!digits)
+    {
+        return 0;
+    }
+    *value = negative ? -(int32_t)acc : (int32_t)acc;
+    return text;
+}
+
+bool gsmUtilParseInt(const char* text, int32_t* value)
+{
+    int32_t v;
+
+    if (text == 0 || (text = scanInt(text, &v)) == 0 || *text != '\0')
     {
         return false;
     }
     if (value != 0)
     {
-        *value = negative ? -(int32_t)acc : (int32_t)acc;
+        *value = v;
     }
     return true;
+}
+
+uint8_t gsmUtilParseInts_P(const char* line, const char* prefix, int32_t* values, uint8_t maxValues)
+{
+    uint8_t count = 0;
+
+    if (line == 0 || values == 0)
+    {
+        return 0;
+    }
+    if (prefix != 0)
+    {
+        int16_t n = prefixLength(line, prefix, true);
+        if (n < 0)
+        {
+            return 0;
+        }
+        line += n;
+    }
+    while (*line == ' ')
+    {
+        line++;
+    }
+    if (*line == '\0')
+    {
+        return 0;
+    }
+    while (count < maxValues)
+    {
+        const char* end = scanInt(line, &values[count]);
+        bool quoted = false;
+
+        if (end == 0 || (*end != ',' && *end != '\0'))
+        {
+            /* Not a plain number: skip the field (a quoted one may hold commas). */
+            values[count] = GSM_UTIL_NO_INT;
+            for (end = line; *end != '\0' && (quoted || *end != ','); end++)
+            {
+                quoted ^= (*end == '"');
+            }
+        }
+        count++;
+        if (*end != ',')
+        {
+            break;
+        }
+        line = end + 1;
+    }
+    return count;
 }
 
 uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields)
