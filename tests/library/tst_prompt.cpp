@@ -114,10 +114,10 @@ protected:
             ASSERT_EQ(echo[i], 0xA5) << "echo buffer overrun at " << i;
     }
 
-    void client(TestClient& t, const char* const* urcs = nullptr)
+    void client(TestClient& t, const char* urcs = nullptr)
     {
         t.c.Handler = &testHandler;
-        t.c.UrcPrefixes = urcs;
+        t.c.UrcPrefixList = urcs;
         gsmPromptRegisterClient(&p._i, &t.c);
     }
 
@@ -229,7 +229,7 @@ TEST_F(Engine, OverlongLineIsDiscardedWithoutOverflow)
 {
     build(32, 32);
     TestClient t{};
-    static const char* const urcs[] = {"+CMTI:", nullptr};
+    static const char urcs[] = "+CMTI:\0";
     client(t, urcs);
     t.onEvent = [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Urc; };
     uart.input = "\r\n+CMTI: \"SM\"," + std::string(500, '9') + "\r\n+CMTI: \"SM\",3\r\n";
@@ -244,7 +244,7 @@ TEST_F(Engine, UrcsGoToTheirClientEvenInsideAResponse)
     // a known URC still goes to its owner `b`, and the start-up notices nobody owns
     // never reach `a`. `b`'s own answer (+CREG during its AT+CREG?) comes to it as a Line.
     TestClient a{}, b{};
-    static const char* const urcsB[] = {"+CREG:", "RING", nullptr};
+    static const char urcsB[] = "+CREG:\0RING\0";
     client(a);
     client(b, urcsB);
     b.onEvent = command(&p, "AT+CREG?", 1000, 0, [](TestClient&, GSM_Prompt_Event* ev) {
@@ -273,7 +273,7 @@ TEST_F(Engine, UrcsGoToTheirClientEvenInsideAResponse)
 TEST_F(Engine, MultiLineQuotedUrc)
 {
     TestClient t{};
-    static const char* const urcs[] = {"+CUSD:", nullptr};
+    static const char urcs[] = "+CUSD:\0";
     client(t, urcs);
     t.c.UrcMultiLineMask = 1;
     t.onEvent = [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Urc; };
