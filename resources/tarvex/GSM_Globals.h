@@ -73,8 +73,9 @@ typedef enum
  *
  * GSM_FLASH      qualifier of a constant kept in flash (PROGMEM on AVR, nothing elsewhere)
  * GSM_F("text")  a string literal kept in flash (PSTR on AVR, the plain literal elsewhere)
- * GSM_FLASH_BYTE(p), GSM_FLASH_WORD(p), GSM_FLASH_PTR(p), GSM_FLASH_COPY(dst, src, n)
- *                read a byte, a 16-bit word, a pointer stored in a flash table, or n bytes
+ * GSM_FLASH_BYTE(p), GSM_FLASH_WORD(p), GSM_FLASH_DWORD(p), GSM_FLASH_PTR(p), GSM_FLASH_COPY(dst, src, n)
+ *                read a byte, a 16-bit or 32-bit word, a pointer stored in a flash table,
+ *                or n bytes
  * A text in flash is only ever read with these or handed to a function whose name ends
  * in _P (gsmPromptWriteText_P, gsmPromptSendCommand_P, gsmUtilStartsWith_P,
  * gsmUtilAfterPrefix_P, gsmUtilFindText, gsmPromptChainBegin_P, a client's
@@ -88,6 +89,7 @@ typedef enum
 #define GSM_F(text) PSTR(text)
 #define GSM_FLASH_BYTE(p) ((uint8_t)pgm_read_byte(p))
 #define GSM_FLASH_WORD(p) ((uint16_t)pgm_read_word(p))
+#define GSM_FLASH_DWORD(p) ((uint32_t)pgm_read_dword(p))
 #define GSM_FLASH_PTR(p) ((const void*)pgm_read_word(p))
 #define GSM_FLASH_COPY(dst, src, n) memcpy_P((dst), (src), (n))
 #ifndef GSM_FLASH_SEPARATE
@@ -99,6 +101,7 @@ typedef enum
 #define GSM_F(text) (text)
 #define GSM_FLASH_BYTE(p) ((uint8_t)*(const uint8_t*)(const void*)(p))
 #define GSM_FLASH_WORD(p) ((uint16_t)*(const uint16_t*)(const void*)(p))
+#define GSM_FLASH_DWORD(p) ((uint32_t)*(const uint32_t*)(const void*)(p))
 #define GSM_FLASH_PTR(p) ((const void*)*(const void* const*)(const void*)(p))
 #define GSM_FLASH_COPY(dst, src, n) memcpy((dst), (src), (n))
 #ifndef GSM_FLASH_SEPARATE
