@@ -134,12 +134,15 @@ static const char* scanInt(const char* text, int32_t* value)
     }
     while (*text >= '0' && *text <= '9')
     {
-        uint8_t d = (uint8_t)(*text - '0');
-        if (acc > 214748364u || (acc == 214748364u && d > 7u))
+        if (acc > 214748364u)
         {
             return 0; /* beyond 2147483647 */
         }
-        acc = acc * 10u + d;
+        acc = acc * 10u + (uint8_t)(*text - '0');
+        if (acc > 0x7FFFFFFFu)
+        {
+            return 0;
+        }
         digits = true;
         text++;
     }
@@ -477,25 +480,30 @@ int8_t gsmUtilFindPrefix(const char* text, const char* list)
 
 uint8_t gsmUtilIntToStr(int32_t value, char* buf)
 {
-    char tmp[11];
-    uint8_t n = 0;
-    uint8_t len = 0;
-    uint32_t v = (value < 0) ? (uint32_t)0 - (uint32_t)value : (uint32_t)value;
+    char* end = buf;
+    char* first;
+    uint8_t len;
+    uint32_t v = (uint32_t)value;
 
-    do
-    {
-        uint32_t q = v / 10u;
-        tmp[n++] = (char)('0' + (uint8_t)(v - q * 10u));
-        v = q;
-    } while (v != 0u);
     if (value < 0)
     {
-        buf[len++] = '-';
+        *end++ = '-';
+        v = (uint32_t)0 - v;
     }
-    while (n > 0u)
+    first = end;
+    do
     {
-        buf[len++] = tmp[--n];
+        *end++ = (char)('0' + (uint8_t)(v % 10u)); /* one division gives both */
+        v /= 10u;
+    } while (v != 0u);
+    *end = '\0';
+    len = (uint8_t)(end - buf);
+    /* The digits came least significant first. */
+    for (; first < --end; first++)
+    {
+        char c = *first;
+        *first = *end;
+        *end = c;
     }
-    buf[len] = '\0';
     return len;
 }
