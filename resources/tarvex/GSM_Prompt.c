@@ -561,41 +561,44 @@ static bool isEchoTerminator(uint8_t b)
 }
 
 /* True (and the echo consumed) when the line is the modem's echo of what was written. */
-static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line, uint16_t len)
+static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
 {
     const uint8_t* echo = inst->EchoCancellationBuffer;
     uint16_t pos = inst->EchoPos;
     uint16_t end = inst->EchoLen;
-    uint16_t rem = (uint16_t)(end - pos);
 
     if (echo == 0)
     {
         /* No echo buffer: the echo of a command line starts with "AT" (either case). */
         return inst->Phase != PH_IDLE && (line[0] | 0x20) == 'a' && (line[1] | 0x20) == 't';
     }
-    if (pos >= end || memcmp(echo + pos, line, (len < rem) ? len : rem) != 0)
+    if (pos >= end)
     {
         return false;
     }
-    if (len <= rem)
+    for (; *line != '\0'; line++, pos++)
     {
-        if (len < rem && !isEchoTerminator(echo[pos + len]))
+        if (pos == end)
         {
-            return false; /* the line is only the start of what was written */
+            /* What was written is longer than the echo buffer recorded. */
+            if (!(inst->RxFlags & RX_ECHO_TRUNC))
+            {
+                return false;
+            }
+            break;
         }
-        pos = (uint16_t)(pos + len);
-        while (pos < end && isEchoTerminator(echo[pos]))
+        if (echo[pos] != (uint8_t)*line)
         {
-            pos++;
+            return false;
         }
     }
-    else if (inst->RxFlags & RX_ECHO_TRUNC)
+    if (pos < end && !isEchoTerminator(echo[pos]))
     {
-        pos = end; /* the rest was too long to be recorded */
+        return false; /* the line is only the start of what was written */
     }
-    else
+    while (pos < end && isEchoTerminator(echo[pos]))
     {
-        return false;
+        pos++;
     }
     inst->EchoPos = pos;
     return true;
@@ -676,7 +679,7 @@ static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
     GSM_DEBUG_TEXT("\n");
 #endif
 
-    if (consumeEcho(inst, line, len))
+    if (consumeEcho(inst, line))
     {
         return;
     }
