@@ -22,6 +22,14 @@
 #define CBUF_UNLOCK() do { } while (0)
 #endif
 
+/* Keeps cbufWrite out of line: with link-time optimisation it would otherwise be
+ * copied into each of its callers. */
+#if defined(__GNUC__)
+#define CBUF_NOINLINE __attribute__((noinline))
+#else
+#define CBUF_NOINLINE
+#endif
+
 static bool cbufValid(const CircBuff* cb)
 {
     return cb != 0 && cb->Buffer != 0 && cb->BufferSize >= 2u;
@@ -56,7 +64,7 @@ void cbufInit(CircBuff* cb)
     }
 }
 
-bool cbufWrite(CircBuff* cb, uint8_t data)
+CBUF_NOINLINE bool cbufWrite(CircBuff* cb, uint8_t data)
 {
     bool ok = false;
 

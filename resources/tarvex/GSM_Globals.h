@@ -109,6 +109,15 @@ typedef enum
 #endif
 #endif
 
+/* Keeps a helper called from several places out of line. With link-time optimisation
+ * the compiler may copy a small function into every caller; for a few helpers of the
+ * receive path that costs more flash than the call. */
+#if defined(__GNUC__)
+#define GSM_NOINLINE __attribute__((noinline))
+#else
+#define GSM_NOINLINE
+#endif
+
 /* Library trace output, compiled in only with GSM_DEBUG_OUTPUT=1. */
 #ifndef GSM_DEBUG_OUTPUT
 #define GSM_DEBUG_OUTPUT 0

@@ -107,7 +107,7 @@ static void endTurn(GSM_Prompt_Instance* inst, uint8_t phase)
     restartTimer(inst);
 }
 
-static void stopRaw(GSM_Prompt_Instance* inst)
+static GSM_NOINLINE void stopRaw(GSM_Prompt_Instance* inst)
 {
     inst->RawRemaining = 0;
     inst->RawClient = 0;
@@ -120,7 +120,7 @@ static bool callHandler(GSM_Prompt_Client* c, GSM_Prompt_Event* ev)
 
 /* Hands a Line, Urc or RawData event to a client; meanwhile Dispatching names the
  * client that may read raw data or keep the line. */
-static bool deliver(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev)
+static GSM_NOINLINE bool deliver(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev)
 {
     bool taken;
 
@@ -172,7 +172,7 @@ static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, bool echoed)
 }
 
 /* Forgets the echo still expected. */
-static void resetEcho(GSM_Prompt_Instance* inst)
+static GSM_NOINLINE void resetEcho(GSM_Prompt_Instance* inst)
 {
     inst->EchoLen = 0;
     inst->EchoPos = 0;
@@ -241,7 +241,7 @@ void gsmPromptWriteQuoted(GSM_Prompt_Interface* p, const char* text)
     gsmPromptWriteChar(p, '"');
 }
 
-static void startTimeout(GSM_Prompt_Instance* inst, uint32_t timeout_ms)
+static GSM_NOINLINE void startTimeout(GSM_Prompt_Instance* inst, uint32_t timeout_ms)
 {
     inst->Timeout_ms = timeout_ms;
     restartTimer(inst);
@@ -726,7 +726,7 @@ static void resetLine(GSM_Prompt_Instance* inst)
     inst->Quotes = 0;
 }
 
-static void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
+static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
 {
     uint16_t at = (uint16_t)(inst->LineStart + inst->LineLen);
 

@@ -8,7 +8,7 @@ uint32_t gsmUtilElapsed(uint32_t since_ms)
     return (uint32_t)(gsm__SysTime_ms() - since_ms);
 }
 
-bool gsmUtilTimedOut(uint32_t since_ms, uint32_t duration_ms)
+GSM_NOINLINE bool gsmUtilTimedOut(uint32_t since_ms, uint32_t duration_ms)
 {
     return gsmUtilElapsed(since_ms) >= duration_ms;
 }
