@@ -22,8 +22,8 @@
 #define CBUF_UNLOCK() do { } while (0)
 #endif
 
-/* Keeps cbufWrite out of line: with link-time optimisation it would otherwise be
- * copied into each of its callers. */
+/* Keeps Init, Write and Read out of line: with link-time optimisation they would
+ * otherwise be copied into each of their callers. */
 #if defined(__GNUC__)
 #define CBUF_NOINLINE __attribute__((noinline))
 #else
@@ -49,7 +49,7 @@ static cbufIndex cbufDistance(const CircBuff* cb, cbufIndex from, cbufIndex to)
     return (to < from) ? (cbufIndex)(n + cb->BufferSize) : n;
 }
 
-void cbufInit(CircBuff* cb)
+CBUF_NOINLINE void cbufInit(CircBuff* cb)
 {
     if (cb == 0)
     {
@@ -87,7 +87,7 @@ CBUF_NOINLINE bool cbufWrite(CircBuff* cb, uint8_t data)
     return ok;
 }
 
-uint8_t cbufRead(CircBuff* cb)
+CBUF_NOINLINE uint8_t cbufRead(CircBuff* cb)
 {
     uint8_t data = 0;
 

@@ -17,7 +17,7 @@ void gsmPromptChainBegin(GSM_Prompt_Chain* chain, const GSM_Prompt_Step* steps, 
     chain->InFlash = 0;
 }
 
-void gsmPromptChainBegin_P(GSM_Prompt_Chain* chain, const GSM_Prompt_Step* steps, uint8_t count)
+GSM_NOINLINE void gsmPromptChainBegin_P(GSM_Prompt_Chain* chain, const GSM_Prompt_Step* steps, uint8_t count)
 {
     gsmPromptChainBegin(chain, steps, count);
     if (chain != 0)
