@@ -29,6 +29,7 @@ GSM_NOINLINE void gsmPromptChainBegin_P(GSM_Prompt_Chain* chain, const GSM_Promp
 bool gsmPromptChainSend(GSM_Prompt_Interface* p, GSM_Prompt_Chain* chain)
 {
     const GSM_Prompt_Step* step;
+    uint32_t timeout_ms;
 
     if (chain == 0 || chain->Index >= chain->Count)
     {
@@ -38,11 +39,16 @@ bool gsmPromptChainSend(GSM_Prompt_Interface* p, GSM_Prompt_Chain* chain)
 #if GSM_FLASH_SEPARATE
     if (chain->InFlash)
     {
-        return gsmPromptSendCommand_P(p, (const char*)GSM_FLASH_PTR(&step->Command),
-                                      GSM_FLASH_DWORD(&step->Timeout_ms));
+        gsmPromptWriteText_P(p, (const char*)GSM_FLASH_PTR(&step->Command));
+        timeout_ms = GSM_FLASH_DWORD(&step->Timeout_ms);
     }
+    else
 #endif
-    return gsmPromptSendCommand(p, step->Command, step->Timeout_ms);
+    {
+        gsmPromptWriteText(p, step->Command);
+        timeout_ms = step->Timeout_ms;
+    }
+    return gsmPromptSend(p, timeout_ms, 0);
 }
 
 GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_Chain* chain,
