@@ -529,6 +529,11 @@ void gsmPromptSetTimeout(GSM_Prompt_Interface* p, uint32_t timeout_ms)
 
 /* ---------------------------------------------------------------- reading ---- */
 
+/* Takes a received byte of a raw read; reached through sRawByte, so a firmware that never
+ * reads raw data does not link it. */
+static void rawByte(GSM_Prompt_Instance* inst, uint8_t b);
+static void (*sRawByte)(GSM_Prompt_Instance* inst, uint8_t b);
+
 void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count)
 {
     GSM_Prompt_Instance* inst = instOf(p);
@@ -536,6 +541,7 @@ void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count)
     {
         return;
     }
+    sRawByte = &rawByte;
     inst->RawClient = inst->Dispatching;
     inst->RawRemaining = count;
     inst->RawLast_ms = gsm__SysTime_ms();
@@ -846,7 +852,7 @@ static void rxByte(GSM_Prompt_Instance* inst, uint8_t b)
 
     if (inst->RawRemaining != 0u)
     {
-        rawByte(inst, b);
+        sRawByte(inst, b);
         return;
     }
     if (b == '\r' || b == '\n')
