@@ -16,7 +16,7 @@ extern "C" {
 #endif
 
 /* What the engine tells a client (GSM_Prompt_Event.Type). */
-typedef enum
+typedef enum GSM_SMALL_ENUM
 {
     GSM_Prompt_EventType_Start = 0,  /* your turn: write one command and gsmPromptSend() it;
                                         writing nothing gives the turn back */
