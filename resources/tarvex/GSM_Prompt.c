@@ -762,7 +762,8 @@ static void lineEnd(GSM_Prompt_Instance* inst, uint8_t b)
     char* line = (char*)inst->DataBuffer + inst->LineStart;
     bool multiLine = false;
 
-    inst->RxFlags = (uint8_t)((flags & (uint8_t)~(RX_LAST_CR | RX_DISCARD | RX_KEEP)) | ((b == '\r') ? RX_LAST_CR : 0u));
+    inst->RxFlags = (uint8_t)((flags & (uint8_t)~(RX_LAST_CR | RX_DISCARD | RX_KEEP)) |
+                              ((b == '\r') ? RX_LAST_CR : 0u));
     if ((flags & RX_DISCARD) || len == 0u)
     {
         resetLine(inst);
