@@ -56,6 +56,7 @@ enum
 /* TxFlags (low bits: GSM_PROMPT_DATA_...) */
 #define TX_ACTIVE   0x80u
 #define TX_STARTED  0x40u  /* the first piece has been written */
+#define TX_AFTER_CR 0x20u  /* the last data byte was a CR (written as LF) */
 
 /* Client EngineFlags */
 #define CL_REGISTERED 0x01u
@@ -330,13 +331,20 @@ static void pumpData(GSM_Prompt_Instance* inst)
     {
         uint8_t b = dataByte(data++, tx);
         remaining--;
-        if (b == '\r' && (tx & GSM_PROMPT_DATA_LF))
+        if (tx & GSM_PROMPT_DATA_LF)
         {
-            if (remaining != 0u && dataByte(data, tx) == '\n')
+            /* CR LF and a lone CR are written as LF. */
+            uint8_t afterCr = tx & TX_AFTER_CR;
+            tx &= (uint8_t)~TX_AFTER_CR;
+            if (b == '\r')
             {
-                continue; /* the LF follows */
+                tx |= TX_AFTER_CR;
+                b = '\n';
             }
-            b = '\n';
+            else if (b == '\n' && afterCr)
+            {
+                continue;
+            }
         }
         writeByte(inst, b, (tx & GSM_PROMPT_DATA_ECHOED) != 0u);
     }
