@@ -580,6 +580,7 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
     const uint8_t* echo = inst->EchoCancellationBuffer;
     uint16_t pos = inst->EchoPos;
     uint16_t end = inst->EchoLen;
+    uint16_t next;
 
     if (echo == 0)
     {
@@ -606,15 +607,18 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
             return false;
         }
     }
-    if (pos < end && !isEchoTerminator(echo[pos]))
+    /* Skip the line end written after the line. Without one (while more was written)
+     * the line is only the start of what was written. */
+    next = pos;
+    while (next < end && isEchoTerminator(echo[next]))
     {
-        return false; /* the line is only the start of what was written */
+        next++;
     }
-    while (pos < end && isEchoTerminator(echo[pos]))
+    if (next == pos && pos < end)
     {
-        pos++;
+        return false;
     }
-    inst->EchoPos = pos;
+    inst->EchoPos = next;
     return true;
 }
 

@@ -201,27 +201,46 @@ TEST_F(Engine, ResponseLinesFinalCodesAndEchoUnderAnySplit)
     }
 }
 
+// SMS text that looks like a final result: its echo is not one, and the modem's OK is
+// not taken for the echo of a text that merely starts with "OK" (a text the modem did
+// not echo).
 TEST_F(Engine, EchoedSmsTextEqualToOkIsNotAFinalResult)
 {
-    TestClient t{};
-    client(t);
-    static const char text[] = "OK";
-    GSM_Prompt_Instance* eng = &p;
-    t.onEvent = command(&p, "AT+CMGS=\"+1\"", 5000, GSM_PROMPT_SEND_DATA_PROMPT, [eng](TestClient&, GSM_Prompt_Event* ev) {
-        if (ev->Type == GSM_Prompt_EventType_DataPrompt)
-            gsmPromptWriteData(&eng->_i, reinterpret_cast<const uint8_t*>(text), 2,
-                               GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z);
-        return ev->Type == GSM_Prompt_EventType_Line && std::strncmp(ev->Line, "+CMGS:", 6) == 0;
-    });
-    gsmPromptRequest(&p._i, &t.c);
-    poll();
-    uart.input = "AT+CMGS=\"+1\"\r\r\n> ";
-    pollUntilQuiet();
-    advance(50);
-    ASSERT_EQ(uart.written, std::string("AT+CMGS=\"+1\"\rOK\x1A"));
-    uart.input = "OK\r\n+CMGS: 7\r\n\r\nOK\r\n";
-    pollUntilQuiet();
-    EXPECT_EQ(t.events, (std::vector<std::string>{"start", "prompt", "line:+CMGS: 7", "final:0:0"}));
+    const struct
+    {
+        std::string text;
+        std::string answer;
+    } rows[] = {
+        {"OK", "OK\r\n+CMGS: 7\r\n\r\nOK\r\n"},
+        {"OK then", "\r\n+CMGS: 7\r\n\r\nOK\r\n"},
+    };
+    for (const auto& row : rows) {
+        uart = Uart{};
+        SetUp();
+        TestClient t{};
+        client(t);
+        GSM_Prompt_Instance* eng = &p;
+        const std::string* text = &row.text;
+        t.onEvent = command(&p, "AT+CMGS=\"+1\"", 5000, GSM_PROMPT_SEND_DATA_PROMPT,
+                            [eng, text](TestClient&, GSM_Prompt_Event* ev) {
+                                if (ev->Type == GSM_Prompt_EventType_DataPrompt)
+                                    gsmPromptWriteData(&eng->_i, reinterpret_cast<const uint8_t*>(text->data()),
+                                                       static_cast<uint16_t>(text->size()),
+                                                       GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z);
+                                return ev->Type == GSM_Prompt_EventType_Line &&
+                                       std::strncmp(ev->Line, "+CMGS:", 6) == 0;
+                            });
+        gsmPromptRequest(&p._i, &t.c);
+        poll();
+        uart.input = "AT+CMGS=\"+1\"\r\r\n> ";
+        pollUntilQuiet();
+        advance(50);
+        ASSERT_EQ(uart.written, "AT+CMGS=\"+1\"\r" + row.text + "\x1A");
+        uart.input = row.answer;
+        pollUntilQuiet();
+        EXPECT_EQ(t.events, (std::vector<std::string>{"start", "prompt", "line:+CMGS: 7", "final:0:0"})) << row.text;
+        TearDown();
+    }
 }
 
 // The rest of an over-long line is dropped too: it must not come out as a line of its own.
