@@ -75,10 +75,15 @@ static bool bufferUsable(const GSM_Prompt_Instance* inst)
     return inst->DataBuffer != 0 && inst->DataBufferSize >= GSM_PROMPT_MIN_BUFFER;
 }
 
-/* Usable buffer size (line positions are 16-bit). */
+/* A buffer size as the 16-bit positions can use it (free where size_t is 16-bit). */
+static uint16_t usableSize(size_t size)
+{
+    return (size > 0xFFFFu) ? 0xFFFFu : (uint16_t)size;
+}
+
 static uint16_t bufferSize(const GSM_Prompt_Instance* inst)
 {
-    return (inst->DataBufferSize > 0xFFFFu) ? 0xFFFFu : (uint16_t)inst->DataBufferSize;
+    return usableSize(inst->DataBufferSize);
 }
 
 static bool powered(const GSM_Prompt_Instance* inst)
@@ -160,7 +165,7 @@ static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, bool echoed)
     GSM_DEBUG_BYTE(b);
     if (echoed)
     {
-        if (inst->EchoCancellationBuffer != 0 && n < inst->EchoCancellationBufferSize && n < 0xFFFFu)
+        if (inst->EchoCancellationBuffer != 0 && n < usableSize(inst->EchoCancellationBufferSize))
         {
             inst->EchoCancellationBuffer[n] = b;
             inst->EchoLen = (uint16_t)(n + 1u);
