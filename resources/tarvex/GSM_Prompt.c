@@ -980,7 +980,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     }
 
     /* Receive. */
-    if (inst->CanRead != 0 && inst->Read != 0)
+    if (inst->CanRead != 0)
     {
         while (budget-- > 0u && inst->CanRead(inst))
         {

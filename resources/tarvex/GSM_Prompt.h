@@ -91,8 +91,8 @@ typedef struct GSM_Prompt_Instance_s
     /* UART callbacks (set before use). */
     void (*Write)(struct GSM_Prompt_Instance_s* inst, uint8_t _data);
     bool (*WriteCompleted)(struct GSM_Prompt_Instance_s* inst);   /* may be null */
-    bool (*CanRead)(struct GSM_Prompt_Instance_s* inst);
-    uint8_t (*Read)(struct GSM_Prompt_Instance_s* inst);
+    bool (*CanRead)(struct GSM_Prompt_Instance_s* inst);            /* both, or both null when */
+    uint8_t (*Read)(struct GSM_Prompt_Instance_s* inst);            /* bytes come through Feed */
 
     uint8_t* EchoCancellationBuffer;  /* optional: copy of the bytes written for the command */
     size_t EchoCancellationBufferSize;
