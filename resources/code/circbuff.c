@@ -22,23 +22,34 @@
 #define CBUF_UNLOCK() do { } while (0)
 #endif
 
+/* Keeps Init, Write and Read out of line: with link-time optimisation they would
+ * otherwise be copied into each of their callers. */
+#if defined(__GNUC__)
+#define CBUF_NOINLINE __attribute__((noinline))
+#else
+#define CBUF_NOINLINE
+#endif
+
 static bool cbufValid(const CircBuff* cb)
 {
     return cb != 0 && cb->Buffer != 0 && cb->BufferSize >= 2u;
 }
 
+/* The position after `index` (indexes stay below BufferSize). */
 static cbufIndex cbufNext(const CircBuff* cb, cbufIndex index)
 {
     index++;
-    return (index >= cb->BufferSize) ? (cbufIndex)0u : index;
+    return (index == cb->BufferSize) ? (cbufIndex)0u : index;
 }
 
+/* Bytes from `from` up to `to`, across the end of the storage. */
 static cbufIndex cbufDistance(const CircBuff* cb, cbufIndex from, cbufIndex to)
 {
-    return (cbufIndex)((to >= from) ? (to - from) : (cb->BufferSize - from + to));
+    cbufIndex n = (cbufIndex)(to - from);
+    return (to < from) ? (cbufIndex)(n + cb->BufferSize) : n;
 }
 
-void cbufInit(CircBuff* cb)
+CBUF_NOINLINE void cbufInit(CircBuff* cb)
 {
     if (cb == 0)
     {
@@ -53,7 +64,7 @@ void cbufInit(CircBuff* cb)
     }
 }
 
-bool cbufWrite(CircBuff* cb, uint8_t data)
+CBUF_NOINLINE bool cbufWrite(CircBuff* cb, uint8_t data)
 {
     bool ok = false;
 
@@ -64,22 +75,19 @@ bool cbufWrite(CircBuff* cb, uint8_t data)
     {
         CBUF_LOCK();
         cbufIndex w = cb->WriteIndex;
-        if (w < cb->BufferSize)
+        cbufIndex next = cbufNext(cb, w);
+        if (next != cb->ReleaseIndex)
         {
-            cbufIndex next = cbufNext(cb, w);
-            if (next != cb->ReleaseIndex)
-            {
-                ((volatile uint8_t*)cb->Buffer)[w] = data;
-                cb->WriteIndex = next;
-                ok = true;
-            }
+            ((volatile uint8_t*)cb->Buffer)[w] = data;
+            cb->WriteIndex = next;
+            ok = true;
         }
         CBUF_UNLOCK();
     }
     return ok;
 }
 
-uint8_t cbufRead(CircBuff* cb)
+CBUF_NOINLINE uint8_t cbufRead(CircBuff* cb)
 {
     uint8_t data = 0;
 
@@ -90,7 +98,7 @@ uint8_t cbufRead(CircBuff* cb)
     {
         CBUF_LOCK();
         cbufIndex r = cb->ReadIndex;
-        if (r != cb->WriteIndex && r < cb->BufferSize)
+        if (r != cb->WriteIndex)
         {
             cbufIndex next = cbufNext(cb, r);
             data = ((volatile uint8_t*)cb->Buffer)[r];
@@ -108,23 +116,12 @@ uint8_t cbufRead(CircBuff* cb)
 
 bool cbufCanRead(CircBuff* cb)
 {
-    bool can;
-
-    if (!cbufValid(cb))
-    {
-        return false;
-    }
-    {
-        CBUF_LOCK();
-        can = (cb->ReadIndex != cb->WriteIndex);
-        CBUF_UNLOCK();
-    }
-    return can;
+    return cbufBufferedSize(cb) != 0u;
 }
 
 uint32_t cbufBufferedSize(CircBuff* cb)
 {
-    uint32_t n;
+    cbufIndex n;
 
     if (!cbufValid(cb))
     {
@@ -140,7 +137,7 @@ uint32_t cbufBufferedSize(CircBuff* cb)
 
 uint32_t cbufFreeSize(CircBuff* cb)
 {
-    uint32_t used;
+    cbufIndex used;
 
     if (!cbufValid(cb))
     {
@@ -151,18 +148,19 @@ uint32_t cbufFreeSize(CircBuff* cb)
         used = cbufDistance(cb, cb->ReleaseIndex, cb->WriteIndex);
         CBUF_UNLOCK();
     }
-    return (used < cb->BufferSize) ? cb->BufferSize - 1u - used : 0u;
+    return (cbufIndex)(cb->BufferSize - 1u - used);
 }
 
 uint32_t cbufReadContinuousSegmentAndLock(CircBuff* cb, uint8_t** segment, uint32_t maxLength)
 {
     uint32_t n = 0;
 
-    if (segment != 0)
+    if (segment == 0)
     {
-        *segment = (cb != 0) ? cb->Buffer : 0;
+        return 0;
     }
-    if (!cbufValid(cb) || segment == 0)
+    *segment = (cb != 0) ? cb->Buffer : 0;
+    if (!cbufValid(cb))
     {
         return 0;
     }
@@ -170,16 +168,16 @@ uint32_t cbufReadContinuousSegmentAndLock(CircBuff* cb, uint8_t** segment, uint3
         CBUF_LOCK();
         cbufIndex r = cb->ReadIndex;
         cbufIndex w = cb->WriteIndex;
-        if (r < cb->BufferSize && r != w)
+        if (r != w)
         {
-            n = (w > r) ? (w - r) : (cb->BufferSize - r);
+            n = (w > r) ? (cbufIndex)(w - r) : (cbufIndex)(cb->BufferSize - r);
             if (n > maxLength)
             {
                 n = maxLength;
             }
             *segment = cb->Buffer + r;
             r = (cbufIndex)(r + n);
-            cb->ReadIndex = (r >= cb->BufferSize) ? 0u : r;
+            cb->ReadIndex = (r == cb->BufferSize) ? 0u : r;
         }
         CBUF_UNLOCK();
     }

@@ -43,12 +43,21 @@
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #endif
 
+/* An enumeration stored in the smallest integer type that holds its values (GCC;
+ * elsewhere the compiler's choice). On 8-bit targets this halves the size of every
+ * result passed around and stored; on 32-bit targets it quarters it. */
+#if defined(__GNUC__)
+#define GSM_SMALL_ENUM __attribute__((packed))
+#else
+#define GSM_SMALL_ENUM
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
 /* Outcome of an AT command exchange. */
-typedef enum
+typedef enum GSM_SMALL_ENUM
 {
     GSM_Result_Ok = 0,      /* final result "OK" */
     GSM_Result_Error,       /* "ERROR" (also NO CARRIER, BUSY, NO ANSWER, NO DIALTONE) */
@@ -73,8 +82,9 @@ typedef enum
  *
  * GSM_FLASH      qualifier of a constant kept in flash (PROGMEM on AVR, nothing elsewhere)
  * GSM_F("text")  a string literal kept in flash (PSTR on AVR, the plain literal elsewhere)
- * GSM_FLASH_BYTE(p), GSM_FLASH_WORD(p), GSM_FLASH_PTR(p), GSM_FLASH_COPY(dst, src, n)
- *                read a byte, a 16-bit word, a pointer stored in a flash table, or n bytes
+ * GSM_FLASH_BYTE(p), GSM_FLASH_WORD(p), GSM_FLASH_DWORD(p), GSM_FLASH_PTR(p), GSM_FLASH_COPY(dst, src, n)
+ *                read a byte, a 16-bit or 32-bit word, a pointer stored in a flash table,
+ *                or n bytes
  * A text in flash is only ever read with these or handed to a function whose name ends
  * in _P (gsmPromptWriteText_P, gsmPromptSendCommand_P, gsmUtilStartsWith_P,
  * gsmUtilAfterPrefix_P, gsmUtilFindText, gsmPromptChainBegin_P, a client's
@@ -88,6 +98,7 @@ typedef enum
 #define GSM_F(text) PSTR(text)
 #define GSM_FLASH_BYTE(p) ((uint8_t)pgm_read_byte(p))
 #define GSM_FLASH_WORD(p) ((uint16_t)pgm_read_word(p))
+#define GSM_FLASH_DWORD(p) ((uint32_t)pgm_read_dword(p))
 #define GSM_FLASH_PTR(p) ((const void*)pgm_read_word(p))
 #define GSM_FLASH_COPY(dst, src, n) memcpy_P((dst), (src), (n))
 #ifndef GSM_FLASH_SEPARATE
@@ -99,11 +110,21 @@ typedef enum
 #define GSM_F(text) (text)
 #define GSM_FLASH_BYTE(p) ((uint8_t)*(const uint8_t*)(const void*)(p))
 #define GSM_FLASH_WORD(p) ((uint16_t)*(const uint16_t*)(const void*)(p))
+#define GSM_FLASH_DWORD(p) ((uint32_t)*(const uint32_t*)(const void*)(p))
 #define GSM_FLASH_PTR(p) ((const void*)*(const void* const*)(const void*)(p))
 #define GSM_FLASH_COPY(dst, src, n) memcpy((dst), (src), (n))
 #ifndef GSM_FLASH_SEPARATE
 #define GSM_FLASH_SEPARATE 0
 #endif
+#endif
+
+/* Keeps a helper called from several places out of line. With link-time optimisation
+ * the compiler may copy a small function into every caller; for a few helpers of the
+ * receive path that costs more flash than the call. */
+#if defined(__GNUC__)
+#define GSM_NOINLINE __attribute__((noinline))
+#else
+#define GSM_NOINLINE
 #endif
 
 /* Library trace output, compiled in only with GSM_DEBUG_OUTPUT=1. */

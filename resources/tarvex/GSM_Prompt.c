@@ -12,6 +12,11 @@
  * Transmit path: commands are written byte by byte through Write() during the client's
  * turn; data after a prompt is written in pieces whenever WriteCompleted() says the
  * previous piece has gone, so the transmit buffer never overflows.
+ *
+ * The state is kept small for 8-bit targets: line positions are 16-bit, the phases of a
+ * command are one byte, and the fields shared by every end of a turn are reset in one
+ * place (endTurn). Outside the handlers a client holds the turn exactly while a command
+ * is in flight (PH_RESPONSE or PH_PROMPT).
  */
 #include "GSM_Prompt.h"
 #include "GSM_Prompt_Helper.h"
@@ -23,13 +28,13 @@
 #define GSM_PROMPT_KEEP_RESERVE 24u
 #endif
 
-/* Phase */
+/* Phase; a command is in flight from PH_RESPONSE on. */
 enum
 {
     PH_IDLE = 0,       /* no command in flight */
+    PH_RECOVERY,       /* after a timeout/abort: stray result codes are ignored */
     PH_RESPONSE,       /* waiting for the final result (or data is being written) */
-    PH_PROMPT,         /* waiting for "> " */
-    PH_RECOVERY        /* after a timeout/abort: stray result codes are ignored */
+    PH_PROMPT          /* waiting for "> " */
 };
 
 /* RxFlags */
@@ -39,18 +44,19 @@ enum
 #define RX_KEEP       0x08u  /* the line being dispatched is kept */
 #define RX_RAW_SKIPLF 0x10u  /* raw read: skip the LF that completes the header's CR LF */
 #define RX_ECHO_TRUNC 0x20u  /* the echo buffer was too small for what was written */
-#define RX_IN_HANDLER 0x40u  /* a Final handler is running (writes allowed, chaining) */
+#define RX_IN_HANDLER 0x40u  /* a Start or Final handler is running (writes allowed, chaining) */
 #define RX_MUTE       0x80u  /* writes are suppressed (Final after timeout/power loss) */
 
-/* SendFlags (low bits: GSM_PROMPT_SEND_...) */
+/* SendFlags */
+#define SF_DATA_CMD GSM_PROMPT_SEND_DATA_PROMPT  /* the command in flight takes data after "> " */
 #define SF_OPEN     0x80u  /* a command line is being written */
 #define SF_SENT     0x40u  /* gsmPromptSend() ran during the current handler */
 #define SF_CONTINUE 0x20u  /* gsmPromptContinue() ran during the current handler */
-#define SF_DATA_CMD 0x10u  /* the command in flight takes data after "> " */
 
 /* TxFlags (low bits: GSM_PROMPT_DATA_...) */
 #define TX_ACTIVE   0x80u
 #define TX_STARTED  0x40u  /* the first piece has been written */
+#define TX_AFTER_CR 0x20u  /* the last data byte was a CR (written as LF) */
 
 /* Client EngineFlags */
 #define CL_REGISTERED 0x01u
@@ -69,10 +75,15 @@ static bool bufferUsable(const GSM_Prompt_Instance* inst)
     return inst->DataBuffer != 0 && inst->DataBufferSize >= GSM_PROMPT_MIN_BUFFER;
 }
 
-/* Usable buffer size (line positions are 16-bit). */
+/* A buffer size as the 16-bit positions can use it (free where size_t is 16-bit). */
+static uint16_t usableSize(size_t size)
+{
+    return (size > 0xFFFFu) ? 0xFFFFu : (uint16_t)size;
+}
+
 static uint16_t bufferSize(const GSM_Prompt_Instance* inst)
 {
-    return (inst->DataBufferSize > 0xFFFFu) ? 0xFFFFu : (uint16_t)inst->DataBufferSize;
+    return usableSize(inst->DataBufferSize);
 }
 
 static bool powered(const GSM_Prompt_Instance* inst)
@@ -80,31 +91,98 @@ static bool powered(const GSM_Prompt_Instance* inst)
     return inst->Power == 0 || gsmPowerIfIsOn(inst->Power);
 }
 
+/* A command is in flight (waiting for its result or its "> "). */
+static bool inCommand(const GSM_Prompt_Instance* inst)
+{
+    return inst->Phase >= PH_RESPONSE;
+}
+
+static void restartTimer(GSM_Prompt_Instance* inst)
+{
+    inst->PhaseStart_ms = gsm__SysTime_ms();
+}
+
+/* Ends the turn held (if any): nothing is written any more and kept lines are given up. */
+static void endTurn(GSM_Prompt_Instance* inst, uint8_t phase)
+{
+    inst->_i.Current = 0;
+    inst->Phase = phase;
+    inst->SendFlags = 0;
+    inst->TxFlags = 0;
+    inst->LineStart = 0;
+    restartTimer(inst);
+}
+
+static GSM_NOINLINE void stopRaw(GSM_Prompt_Instance* inst)
+{
+    inst->RawRemaining = 0;
+    inst->RawClient = 0;
+}
+
+static bool callHandler(GSM_Prompt_Client* c, GSM_Prompt_Event* ev)
+{
+    return c->Handler != 0 && c->Handler(c, ev);
+}
+
+/* Hands a Line, Urc or RawData event to a client; meanwhile Dispatching names the
+ * client that may read raw data or keep the line. */
+static GSM_NOINLINE bool deliver(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev)
+{
+    bool taken;
+
+    inst->Dispatching = c;
+    taken = callHandler(c, ev);
+    inst->Dispatching = 0;
+    return taken;
+}
+
+/* An event of the given type with every other field empty. */
+static void newEvent(GSM_Prompt_Event* ev, GSM_Prompt_EventType type)
+{
+    memset(ev, 0, sizeof(*ev));
+    ev->Type = type;
+}
+
+/* Runs a Start or Final handler, during which the client may write and send. */
+static void deliverInTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev)
+{
+    inst->RxFlags |= RX_IN_HANDLER;
+    (void)callHandler(c, ev);
+    inst->RxFlags &= (uint8_t)~(RX_IN_HANDLER | RX_MUTE);
+}
+
 /* ---------------------------------------------------------------- writing ---- */
 
 static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, bool echoed)
 {
+    uint16_t n = inst->EchoLen;
+
     if (inst->RxFlags & RX_MUTE)
     {
         return;
     }
-    if (inst->Write != 0)
-    {
-        inst->Write(inst, b);
-    }
+    inst->Write(inst, b);
     GSM_DEBUG_BYTE(b);
     if (echoed)
     {
-        if (inst->EchoCancellationBuffer != 0 && inst->EchoLen < inst->EchoCancellationBufferSize &&
-            inst->EchoLen < 0xFFFFu)
+        if (inst->EchoCancellationBuffer != 0 && n < usableSize(inst->EchoCancellationBufferSize))
         {
-            inst->EchoCancellationBuffer[inst->EchoLen++] = b;
+            inst->EchoCancellationBuffer[n] = b;
+            inst->EchoLen = (uint16_t)(n + 1u);
         }
         else
         {
             inst->RxFlags |= RX_ECHO_TRUNC;
         }
     }
+}
+
+/* Forgets the echo still expected. */
+static GSM_NOINLINE void resetEcho(GSM_Prompt_Instance* inst)
+{
+    inst->EchoLen = 0;
+    inst->EchoPos = 0;
+    inst->RxFlags &= (uint8_t)~RX_ECHO_TRUNC;
 }
 
 /* Starts a new command line: the echo of the previous one has come (or never will). */
@@ -117,9 +195,7 @@ static bool openCommand(GSM_Prompt_Instance* inst)
     if (!(inst->SendFlags & SF_OPEN))
     {
         inst->SendFlags |= SF_OPEN;
-        inst->EchoLen = 0;
-        inst->EchoPos = 0;
-        inst->RxFlags &= (uint8_t)~RX_ECHO_TRUNC;
+        resetEcho(inst);
         GSM_DEBUG_TEXT("[GSM] > ");
     }
     return true;
@@ -161,14 +237,20 @@ void gsmPromptWriteInt(GSM_Prompt_Interface* p, int32_t value)
 {
     char buf[12];
     (void)gsmUtilIntToStr(value, buf);
-    gsmPromptWriteText(p, buf);
+    writeText(p, buf, false);
 }
 
 void gsmPromptWriteQuoted(GSM_Prompt_Interface* p, const char* text)
 {
     gsmPromptWriteChar(p, '"');
-    gsmPromptWriteText(p, text);
+    writeText(p, text, false);
     gsmPromptWriteChar(p, '"');
+}
+
+static GSM_NOINLINE void startTimeout(GSM_Prompt_Instance* inst, uint32_t timeout_ms)
+{
+    inst->Timeout_ms = timeout_ms;
+    restartTimer(inst);
 }
 
 bool gsmPromptSend(GSM_Prompt_Interface* p, uint32_t timeout_ms, uint8_t flags)
@@ -180,12 +262,11 @@ bool gsmPromptSend(GSM_Prompt_Interface* p, uint32_t timeout_ms, uint8_t flags)
     }
     writeByte(inst, '\r', true);
     GSM_DEBUG_BYTE('\n');
-    inst->SendFlags = (uint8_t)(SF_SENT | ((flags & GSM_PROMPT_SEND_DATA_PROMPT) ? SF_DATA_CMD : 0u));
-    inst->Phase = (flags & GSM_PROMPT_SEND_DATA_PROMPT) ? PH_PROMPT : PH_RESPONSE;
-    inst->PhaseStart_ms = gsm__SysTime_ms();
-    inst->Timeout_ms = timeout_ms;
-    inst->TxRemaining = 0;
+    flags &= GSM_PROMPT_SEND_DATA_PROMPT;
+    inst->SendFlags = (uint8_t)(SF_SENT | flags);
+    inst->Phase = flags ? PH_PROMPT : PH_RESPONSE;
     inst->TxFlags = 0;
+    startTimeout(inst, timeout_ms);
     return true;
 }
 
@@ -219,91 +300,83 @@ bool gsmPromptWriteData(GSM_Prompt_Interface* p, const uint8_t* data, uint16_t l
     if (inst->EchoPos >= inst->EchoLen)
     {
         /* Everything written so far has been echoed (or echo is off): start afresh. */
-        inst->EchoPos = 0;
-        inst->EchoLen = 0;
-        inst->RxFlags &= (uint8_t)~RX_ECHO_TRUNC;
+        resetEcho(inst);
     }
     inst->TxData = data;
     inst->TxRemaining = length;
     inst->TxFlags = (uint8_t)(TX_ACTIVE | (flags & (GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z |
                                                      GSM_PROMPT_DATA_LF | GSM_PROMPT_DATA_FLASH)));
     inst->Phase = PH_RESPONSE;
-    inst->PhaseStart_ms = gsm__SysTime_ms();
+    restartTimer(inst);
     return true;
+}
+
+static uint8_t dataByte(const uint8_t* data, uint8_t txFlags)
+{
+    (void)txFlags;
+    return (GSM_FLASH_SEPARATE && (txFlags & GSM_PROMPT_DATA_FLASH)) ? GSM_FLASH_BYTE(data) : *data;
 }
 
 /* Writes the next piece of pending data once the previous one has gone. */
 static void pumpData(GSM_Prompt_Instance* inst)
 {
+    uint8_t tx = inst->TxFlags;
+    const uint8_t* data = inst->TxData;
+    uint16_t remaining = inst->TxRemaining;
     uint16_t n;
 
-    if (!(inst->TxFlags & TX_ACTIVE))
+    if (!(tx & TX_ACTIVE) ||
+        (!(tx & TX_STARTED) && !gsmUtilTimedOut(inst->PhaseStart_ms, GSM_PROMPT_PROMPT_SETTLE_MS)) ||
+        (inst->WriteCompleted != 0 && !inst->WriteCompleted(inst)))
     {
-        return;
+        return; /* nothing to write, the modem settles after its prompt, or the UART is busy */
     }
-    if (!(inst->TxFlags & TX_STARTED) && !gsmUtilTimedOut(inst->PhaseStart_ms, GSM_PROMPT_PROMPT_SETTLE_MS))
+    tx |= TX_STARTED;
+    for (n = GSM_PROMPT_TX_PIECE; n != 0u && remaining != 0u; n--)
     {
-        return; /* give the modem a moment after its prompt */
-    }
-    if (inst->WriteCompleted != 0 && !inst->WriteCompleted(inst))
-    {
-        return;
-    }
-    inst->TxFlags |= TX_STARTED;
-    n = (inst->TxRemaining > GSM_PROMPT_TX_PIECE) ? (uint16_t)GSM_PROMPT_TX_PIECE : inst->TxRemaining;
-    while (n-- > 0u)
-    {
-        uint8_t b = (inst->TxFlags & GSM_PROMPT_DATA_FLASH) ? GSM_FLASH_BYTE(inst->TxData) : *inst->TxData;
-        inst->TxData++;
-        inst->TxRemaining--;
-        if (b == '\r' && (inst->TxFlags & GSM_PROMPT_DATA_LF))
+        uint8_t b = dataByte(data++, tx);
+        remaining--;
+        if (tx & GSM_PROMPT_DATA_LF)
         {
-            if (inst->TxRemaining != 0u &&
-                ((inst->TxFlags & GSM_PROMPT_DATA_FLASH) ? GSM_FLASH_BYTE(inst->TxData) : *inst->TxData) == '\n')
+            /* CR LF and a lone CR are written as LF. */
+            uint8_t afterCr = tx & TX_AFTER_CR;
+            tx &= (uint8_t)~TX_AFTER_CR;
+            if (b == '\r')
             {
-                continue; /* the LF follows */
+                tx |= TX_AFTER_CR;
+                b = '\n';
             }
-            b = '\n';
+            else if (b == '\n' && afterCr)
+            {
+                continue;
+            }
         }
-        writeByte(inst, b, (inst->TxFlags & GSM_PROMPT_DATA_ECHOED) != 0u);
+        writeByte(inst, b, (tx & GSM_PROMPT_DATA_ECHOED) != 0u);
     }
-    if (inst->TxRemaining == 0u)
+    inst->TxData = data;
+    inst->TxRemaining = remaining;
+    if (remaining == 0u)
     {
-        if (inst->TxFlags & GSM_PROMPT_DATA_CTRL_Z)
+        if (tx & GSM_PROMPT_DATA_CTRL_Z)
         {
             writeByte(inst, ASCII_CTRL_Z, false);
         }
-        inst->TxFlags = 0;
-        inst->TxData = 0;
+        tx = 0;
     }
+    inst->TxFlags = tx;
     /* The response timeout counts from the last byte written. */
-    inst->PhaseStart_ms = gsm__SysTime_ms();
+    restartTimer(inst);
 }
 
 /* ------------------------------------------------------------ turn control ---- */
 
-static bool dispatch(GSM_Prompt_Client* c, GSM_Prompt_Event* ev)
+/* The modem may be waiting for data after "> ": leave its input with ESC. */
+static void leaveDataInput(GSM_Prompt_Instance* inst, uint8_t sendFlags)
 {
-    if (c == 0 || c->Handler == 0)
+    if ((sendFlags & SF_DATA_CMD) && powered(inst))
     {
-        return false;
+        inst->Write(inst, ASCII_ESC);
     }
-    return c->Handler(c, ev);
-}
-
-static void releaseKeptLines(GSM_Prompt_Instance* inst)
-{
-    inst->LineStart = 0;
-}
-
-static void enterRecovery(GSM_Prompt_Instance* inst)
-{
-    inst->_i.Current = 0;
-    inst->Phase = PH_RECOVERY;
-    inst->PhaseStart_ms = gsm__SysTime_ms();
-    inst->TxFlags = 0;
-    inst->TxRemaining = 0;
-    inst->SendFlags = 0;
 }
 
 /* Ends the command in flight with `result` and lets the client chain its next one. */
@@ -311,105 +384,80 @@ static void finishCommand(GSM_Prompt_Instance* inst, GSM_Result result, uint16_t
 {
     GSM_Prompt_Client* c = inst->_i.Current;
     GSM_Prompt_Event ev;
-    bool chainAllowed = (result != GSM_Result_Timeout && result != GSM_Result_Aborted);
-    bool dataCommand = (inst->SendFlags & SF_DATA_CMD) != 0u;
+    bool answered = result < GSM_Result_Timeout; /* OK or an error result */
+    uint8_t sendFlags = inst->SendFlags;
 
-    memset(&ev, 0, sizeof(ev));
-    ev.Type = GSM_Prompt_EventType_Final;
-    ev.Result = result;
-    ev.ErrorCode = code;
-
-    if (result == GSM_Result_Timeout)
-    {
-        if (inst->_i.ConsecutiveTimeouts < 0xFFu)
-        {
-            inst->_i.ConsecutiveTimeouts++;
-        }
-        GSM_DEBUG_TEXT("[GSM] timeout\n");
-    }
-    else if (result != GSM_Result_Aborted)
+    if (answered)
     {
         inst->_i.ConsecutiveTimeouts = 0;
         inst->_i.LastResponse_ms = gsm__SysTime_ms();
     }
-
-    inst->Phase = PH_IDLE;
-    inst->TxFlags = 0;
-    inst->TxRemaining = 0;
-    inst->SendFlags = 0;
-    if (!chainAllowed)
+    else
     {
+        if (result == GSM_Result_Timeout)
+        {
+            if (inst->_i.ConsecutiveTimeouts < 0xFFu)
+            {
+                inst->_i.ConsecutiveTimeouts++;
+            }
+            GSM_DEBUG_TEXT("[GSM] timeout\n");
+        }
         inst->RxFlags |= RX_MUTE;
     }
-    inst->RxFlags |= RX_IN_HANDLER;
-    (void)dispatch(c, &ev);
-    inst->RxFlags &= (uint8_t)~(RX_IN_HANDLER | RX_MUTE);
-    releaseKeptLines(inst);
+
+    newEvent(&ev, GSM_Prompt_EventType_Final);
+    ev.Result = result;
+    ev.ErrorCode = code;
+    inst->Phase = PH_IDLE;
+    inst->TxFlags = 0;
+    inst->SendFlags = 0;
+    deliverInTurn(inst, c, &ev);
+    inst->LineStart = 0;
 
     if (inst->_i.Current != c)
     {
         return; /* the handler aborted or released its turn */
     }
-    if (!chainAllowed)
+    if (result == GSM_Result_Timeout && powered(inst))
     {
-        /* Ignore whatever belated result arrives; a data command may have left the
-         * modem waiting for input: leave it with ESC. */
-        if (result == GSM_Result_Timeout && powered(inst))
-        {
-            if (dataCommand && inst->Write != 0)
-            {
-                inst->Write(inst, ASCII_ESC);
-            }
-            enterRecovery(inst);
-        }
-        else
-        {
-            inst->_i.Current = 0;
-        }
-        return;
+        /* Ignore whatever belated result arrives. */
+        leaveDataInput(inst, sendFlags);
+        endTurn(inst, PH_RECOVERY);
     }
-    if (inst->SendFlags & SF_SENT)
+    else if (inst->SendFlags & SF_SENT)
     {
-        return; /* next command of the same client is in flight */
+        /* next command of the same client is in flight */
     }
-    if (inst->SendFlags & SF_CONTINUE)
+    else if (inst->SendFlags & SF_CONTINUE)
     {
         inst->SendFlags = 0;
         inst->Phase = PH_RESPONSE;
-        inst->PhaseStart_ms = gsm__SysTime_ms();
-        return;
+        restartTimer(inst);
     }
-    inst->_i.Current = 0;
+    else
+    {
+        endTurn(inst, PH_IDLE);
+    }
 }
 
 void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 {
-    GSM_Prompt_Client* c;
+    GSM_Prompt_Client** link;
 
     if (p == 0 || client == 0)
     {
         return;
     }
-    for (c = p->Clients; c != 0; c = c->Next)
+    for (link = &p->Clients; *link != 0; link = &(*link)->Next)
     {
-        if (c == client)
+        if (*link == client)
         {
             return;
         }
     }
     client->Next = 0;
     client->EngineFlags = CL_REGISTERED;
-    if (p->Clients == 0)
-    {
-        p->Clients = client;
-    }
-    else
-    {
-        for (c = p->Clients; c->Next != 0; c = c->Next)
-        {
-        }
-        c->Next = client;
-    }
+    *link = client;
 }
 
 void gsmPromptRequest(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
@@ -422,11 +470,7 @@ void gsmPromptRequest(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 
 bool gsmPromptIsBusy(const GSM_Prompt_Interface* p, const GSM_Prompt_Client* client)
 {
-    if (p == 0 || client == 0)
-    {
-        return false;
-    }
-    return (client->EngineFlags & CL_PENDING) != 0u || p->Current == client;
+    return p != 0 && client != 0 && ((client->EngineFlags & CL_PENDING) != 0u || p->Current == client);
 }
 
 void gsmPromptAbort(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
@@ -441,36 +485,21 @@ void gsmPromptAbort(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
     client->EngineFlags &= (uint8_t)~CL_PENDING;
     if (inst->RawClient == client)
     {
-        inst->RawClient = 0;
-        inst->RawRemaining = 0;
+        stopRaw(inst);
     }
-    if (p->Current != client)
+    if (p->Current == client)
     {
-        return;
+        leaveDataInput(inst, inst->SendFlags);
+        endTurn(inst, PH_RECOVERY);
     }
-    if ((inst->SendFlags & SF_DATA_CMD) && inst->Write != 0 && powered(inst))
-    {
-        inst->Write(inst, ASCII_ESC); /* leave the modem's data input */
-    }
-    releaseKeptLines(inst);
-    enterRecovery(inst);
 }
 
 void gsmPromptRelease(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 {
-    GSM_Prompt_Instance* inst;
-
-    if (p == 0 || client == 0 || p->Current != client)
+    if (p != 0 && client != 0 && p->Current == client)
     {
-        return;
+        endTurn(instOf(p), PH_IDLE);
     }
-    inst = instOf(p);
-    p->Current = 0;
-    inst->Phase = PH_IDLE;
-    inst->TxFlags = 0;
-    inst->TxRemaining = 0;
-    inst->SendFlags = 0;
-    releaseKeptLines(inst);
 }
 
 bool gsmPromptIsReady(const GSM_Prompt_Interface* p)
@@ -493,13 +522,13 @@ void gsmPromptSetReady(GSM_Prompt_Interface* p, bool ready)
     {
         p->Session++;
     }
-    p->Ready = ready ? 1u : 0u;
+    p->Ready = ready;
 }
 
 void gsmPromptContinue(GSM_Prompt_Interface* p, uint32_t timeout_ms)
 {
     GSM_Prompt_Instance* inst = instOf(p);
-    if (p->Current != 0 && (inst->RxFlags & RX_IN_HANDLER) && !(inst->RxFlags & RX_MUTE))
+    if (p->Current != 0 && (inst->RxFlags & (RX_IN_HANDLER | RX_MUTE)) == RX_IN_HANDLER)
     {
         inst->SendFlags |= SF_CONTINUE;
         inst->Timeout_ms = timeout_ms;
@@ -508,12 +537,15 @@ void gsmPromptContinue(GSM_Prompt_Interface* p, uint32_t timeout_ms)
 
 void gsmPromptSetTimeout(GSM_Prompt_Interface* p, uint32_t timeout_ms)
 {
-    GSM_Prompt_Instance* inst = instOf(p);
-    inst->Timeout_ms = timeout_ms;
-    inst->PhaseStart_ms = gsm__SysTime_ms();
+    startTimeout(instOf(p), timeout_ms);
 }
 
 /* ---------------------------------------------------------------- reading ---- */
+
+/* Takes a received byte of a raw read; reached through sRawByte, so a firmware that never
+ * reads raw data does not link it. */
+static void rawByte(GSM_Prompt_Instance* inst, uint8_t b);
+static void (*sRawByte)(GSM_Prompt_Instance* inst, uint8_t b);
 
 void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count)
 {
@@ -522,16 +554,14 @@ void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count)
     {
         return;
     }
+    sRawByte = &rawByte;
     inst->RawClient = inst->Dispatching;
     inst->RawRemaining = count;
     inst->RawLast_ms = gsm__SysTime_ms();
+    inst->RxFlags &= (uint8_t)~RX_RAW_SKIPLF;
     if (inst->RxFlags & RX_LAST_CR)
     {
         inst->RxFlags |= RX_RAW_SKIPLF;
-    }
-    else
-    {
-        inst->RxFlags &= (uint8_t)~RX_RAW_SKIPLF;
     }
 }
 
@@ -550,64 +580,62 @@ static bool isEchoTerminator(uint8_t b)
 }
 
 /* True (and the echo consumed) when the line is the modem's echo of what was written. */
-static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line, uint16_t len)
+static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
 {
     const uint8_t* echo = inst->EchoCancellationBuffer;
-    uint16_t rem;
+    uint16_t pos = inst->EchoPos;
+    uint16_t end = inst->EchoLen;
+    uint16_t next;
 
     if (echo == 0)
     {
-        /* No echo buffer: the echo of a command line starts with "AT". */
-        return inst->Phase != PH_IDLE && (line[0] == 'A' || line[0] == 'a') &&
-               (line[1] == 'T' || line[1] == 't');
+        /* No echo buffer: the echo of a command line starts with "AT" (either case). */
+        return inst->Phase != PH_IDLE && (line[0] | 0x20) == 'a' && (line[1] | 0x20) == 't';
     }
-    if (inst->EchoPos >= inst->EchoLen)
+    if (pos >= end)
     {
         return false;
     }
-    rem = (uint16_t)(inst->EchoLen - inst->EchoPos);
-    echo += inst->EchoPos;
-    if (len <= rem && memcmp(echo, line, len) == 0 && (len == rem || isEchoTerminator(echo[len])))
+    for (; *line != '\0'; line++, pos++)
     {
-        inst->EchoPos = (uint16_t)(inst->EchoPos + len);
-        while (inst->EchoPos < inst->EchoLen && isEchoTerminator(inst->EchoCancellationBuffer[inst->EchoPos]))
+        if (pos == end)
         {
-            inst->EchoPos++;
+            /* What was written is longer than the echo buffer recorded. */
+            if (!(inst->RxFlags & RX_ECHO_TRUNC))
+            {
+                return false;
+            }
+            break;
         }
-        return true;
+        if (echo[pos] != (uint8_t)*line)
+        {
+            return false;
+        }
     }
-    if ((inst->RxFlags & RX_ECHO_TRUNC) && len > rem && memcmp(echo, line, rem) == 0)
+    /* Skip the line end written after the line. Without one (while more was written)
+     * the line is only the start of what was written. */
+    next = pos;
+    while (next < end && isEchoTerminator(echo[next]))
     {
-        inst->EchoPos = inst->EchoLen;
-        return true;
+        next++;
     }
-    return false;
+    if (next == pos && pos < end)
+    {
+        return false;
+    }
+    inst->EchoPos = next;
+    return true;
 }
 
 /* The index of the client's URC prefix that starts the line, or -1. */
 static int8_t matchUrc(const GSM_Prompt_Client* c, const char* line)
 {
-    uint8_t i;
-    if (c->UrcPrefixList != 0)
-    {
-        return gsmUtilFindPrefix(line, c->UrcPrefixList);
-    }
-    if (c->UrcPrefixes == 0)
-    {
-        return -1;
-    }
-    for (i = 0; c->UrcPrefixes[i] != 0 && i < 8u; i++)
-    {
-        if (gsmUtilStartsWith(line, c->UrcPrefixes[i]))
-        {
-            return (int8_t)i;
-        }
-    }
-    return -1;
+    return gsmUtilFindPrefix(line, c->UrcPrefixList);
 }
 
-/* Finds the client whose URC prefix starts the line; *multiLine tells whether that
- * prefix may continue across line breaks inside quotes. */
+/* Finds the first client whose URC prefix starts the line, after `after` (null: from the
+ * first); *multiLine tells whether that prefix may continue across line breaks inside
+ * quotes. */
 static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* line, GSM_Prompt_Client* after,
                                         bool* multiLine)
 {
@@ -618,10 +646,7 @@ static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* l
         int8_t i = matchUrc(c, line);
         if (i >= 0)
         {
-            if (multiLine != 0)
-            {
-                *multiLine = i < 8 && (c->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u;
-            }
+            *multiLine = i < 8 && (c->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u;
             return c;
         }
     }
@@ -640,23 +665,25 @@ static bool isNoise(const char* line)
 
 bool gsmPromptIsUrc(GSM_Prompt_Interface* p, const char* line)
 {
-    return p != 0 && line != 0 && (findUrcClient(instOf(p), line, 0, 0) != 0 || isNoise(line));
+    bool multiLine;
+    return p != 0 && line != 0 && (findUrcClient(instOf(p), line, 0, &multiLine) != 0 || isNoise(line));
 }
 
 /* Offers the line to every client whose URC prefix starts it; true when one took it. */
 static bool dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
 {
     GSM_Prompt_Client* c = 0;
-    bool taken = false;
+    bool multiLine;
 
     ev->Type = GSM_Prompt_EventType_Urc;
-    while (!taken && (c = findUrcClient(inst, ev->Line, c, 0)) != 0)
+    while ((c = findUrcClient(inst, ev->Line, c, &multiLine)) != 0)
     {
-        inst->Dispatching = c;
-        taken = dispatch(c, ev);
+        if (deliver(inst, c, ev))
+        {
+            return true;
+        }
     }
-    inst->Dispatching = 0;
-    return taken;
+    return false;
 }
 
 static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
@@ -665,7 +692,9 @@ static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
     GSM_Result result;
     uint16_t code;
     GSM_Prompt_Client* cur;
-    GSM_Prompt_Client* owner;
+    bool owned;
+    bool curOwns;
+    bool multiLine;
 
 #if GSM_DEBUG_OUTPUT
     GSM_DEBUG_TEXT("[GSM] < ");
@@ -673,69 +702,70 @@ static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
     GSM_DEBUG_TEXT("\n");
 #endif
 
-    if (consumeEcho(inst, line, len))
+    if (consumeEcho(inst, line))
     {
         return;
     }
     if (gsmPromptHelperParseFinal(line, &result, &code))
     {
-        if (inst->_i.Current != 0 && (inst->Phase == PH_RESPONSE || inst->Phase == PH_PROMPT))
+        if (inCommand(inst))
         {
             finishCommand(inst, result, code);
         }
         return; /* a result nobody waits for (late, or during recovery) */
     }
 
-    memset(&ev, 0, sizeof(ev));
-    ev.Line = line;
-    ev.LineLength = len;
-    cur = (inst->Phase == PH_RESPONSE || inst->Phase == PH_PROMPT) ? inst->_i.Current : 0;
-    owner = findUrcClient(inst, line, 0, 0);
-
-    if (owner == 0 && isNoise(line))
+    cur = inCommand(inst) ? inst->_i.Current : 0;
+    owned = findUrcClient(inst, line, 0, &multiLine) != 0;
+    if (!owned && isNoise(line))
     {
         return;
     }
+    newEvent(&ev, GSM_Prompt_EventType_Urc);
+    ev.Line = line;
+    ev.LineLength = len;
     /* A known URC reaches its owner whatever command is in flight: only when the client
      * holding the turn owns the prefix itself (its command's answer has that form) does
      * it see the line first. */
-    if (owner != 0 && (cur == 0 || matchUrc(cur, line) < 0) && dispatchUrc(inst, &ev))
+    curOwns = cur != 0 && matchUrc(cur, line) >= 0;
+    if (owned && !curOwns && dispatchUrc(inst, &ev))
     {
         return;
     }
     if (cur != 0)
     {
         ev.Type = GSM_Prompt_EventType_Line;
-        inst->Dispatching = cur;
-        if (dispatch(cur, &ev))
-        {
-            inst->Dispatching = 0;
-            return;
-        }
-        inst->Dispatching = 0;
-        if (owner != 0 && matchUrc(cur, line) >= 0)
+        if (!deliver(inst, cur, &ev) && curOwns)
         {
             (void)dispatchUrc(inst, &ev);
         }
     }
 }
 
-static void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
+/* Forgets the line being assembled. */
+static void resetLine(GSM_Prompt_Instance* inst)
 {
-    uint16_t size = bufferSize(inst);
-    if ((uint32_t)inst->LineStart + inst->LineLen + 1u >= size)
+    inst->LineLen = 0;
+    inst->Quotes = 0;
+}
+
+static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
+{
+    uint16_t at = (uint16_t)(inst->LineStart + inst->LineLen);
+
+    if (at + 1u >= bufferSize(inst))
     {
         /* Over-long line: drop it whole, never write past the buffer. */
         inst->RxFlags |= RX_DISCARD;
-        inst->LineLen = 0;
-        inst->Quotes = 0;
+        resetLine(inst);
         if (inst->DiscardedLines < 0xFFFFu)
         {
             inst->DiscardedLines++;
         }
         return;
     }
-    inst->DataBuffer[inst->LineStart + inst->LineLen++] = b;
+    inst->DataBuffer[at] = b;
+    inst->LineLen++;
     if (b == '"')
     {
         inst->Quotes ^= 1u;
@@ -744,48 +774,30 @@ static void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
 
 static void lineEnd(GSM_Prompt_Instance* inst, uint8_t b)
 {
-    bool afterCr = (inst->RxFlags & RX_LAST_CR) != 0u;
-    char* line;
-    uint16_t len;
+    uint8_t flags = inst->RxFlags;
+    uint16_t len = inst->LineLen;
+    char* line = (char*)inst->DataBuffer + inst->LineStart;
     bool multiLine = false;
 
-    if (b == '\r')
+    inst->RxFlags = (uint8_t)((flags & (uint8_t)~(RX_LAST_CR | RX_DISCARD | RX_KEEP)) |
+                              ((b == '\r') ? RX_LAST_CR : 0u));
+    if ((flags & RX_DISCARD) || len == 0u)
     {
-        inst->RxFlags |= RX_LAST_CR;
-    }
-    else
-    {
-        inst->RxFlags &= (uint8_t)~RX_LAST_CR;
-    }
-    if (inst->RxFlags & RX_DISCARD)
-    {
-        inst->RxFlags &= (uint8_t)~RX_DISCARD;
-        inst->LineLen = 0;
-        inst->Quotes = 0;
+        resetLine(inst);
         return;
     }
-    if (inst->LineLen == 0u)
-    {
-        return;
-    }
-    line = (char*)inst->DataBuffer + inst->LineStart;
-    line[inst->LineLen] = '\0';
+    line[len] = '\0';
 
     /* A quoted text of some URCs (e.g. a USSD menu) may contain line breaks. */
-    if (inst->Quotes & 1u)
+    if (inst->Quotes && findUrcClient(inst, line, 0, &multiLine) != 0 && multiLine)
     {
-        if (findUrcClient(inst, line, 0, &multiLine) != 0 && multiLine)
+        if (!(b == '\n' && (flags & RX_LAST_CR) && line[len - 1u] == '\n'))
         {
-            if (!(b == '\n' && afterCr && line[inst->LineLen - 1u] == '\n'))
-            {
-                storeByte(inst, '\n');
-            }
-            return;
+            storeByte(inst, '\n');
         }
+        return;
     }
 
-    len = inst->LineLen;
-    inst->RxFlags &= (uint8_t)~RX_KEEP;
     dispatchLine(inst, line, len);
     if ((inst->RxFlags & RX_KEEP) && inst->_i.Current != 0)
     {
@@ -793,14 +805,17 @@ static void lineEnd(GSM_Prompt_Instance* inst, uint8_t b)
         inst->LineStart = (uint16_t)(inst->LineStart + len + 1u);
     }
     inst->RxFlags &= (uint8_t)~RX_KEEP;
-    inst->LineLen = 0;
-    inst->Quotes = 0;
+    resetLine(inst);
 }
 
 static void rawByte(GSM_Prompt_Instance* inst, uint8_t b)
 {
     uint16_t size = bufferSize(inst);
+    GSM_Prompt_Client* c = inst->RawClient;
+    GSM_Prompt_Event ev;
+    uint8_t* piece;
     uint16_t room;
+    uint32_t remaining;
 
     if (inst->RxFlags & RX_RAW_SKIPLF)
     {
@@ -812,52 +827,50 @@ static void rawByte(GSM_Prompt_Instance* inst, uint8_t b)
     }
     if (inst->LineStart + 1u >= size)
     {
-        releaseKeptLines(inst); /* no room left behind kept lines: give them up */
+        inst->LineStart = 0; /* no room left behind kept lines: give them up */
     }
     room = (uint16_t)(size - inst->LineStart);
-    inst->DataBuffer[inst->LineStart + inst->LineLen++] = b;
-    inst->RawRemaining--;
+    piece = inst->DataBuffer + inst->LineStart;
+    piece[inst->LineLen++] = b;
+    remaining = --inst->RawRemaining;
     inst->RawLast_ms = gsm__SysTime_ms();
-    if (inst->RawRemaining == 0u || inst->LineLen >= room)
+    if (remaining != 0u && inst->LineLen < room)
     {
-        GSM_Prompt_Event ev;
-        GSM_Prompt_Client* c = inst->RawClient;
-        memset(&ev, 0, sizeof(ev));
-        ev.Type = GSM_Prompt_EventType_RawData;
-        ev.Data = inst->DataBuffer + inst->LineStart;
-        ev.DataLength = inst->LineLen;
-        ev.RawRemaining = inst->RawRemaining;
-        inst->LineLen = 0;
-        if (inst->RawRemaining == 0u)
-        {
-            inst->RawClient = 0;
-            inst->RxFlags &= (uint8_t)~RX_LAST_CR;
-        }
-        /* The last piece may be kept when a NUL and the final result still fit after it. */
-        if (ev.RawRemaining == 0u && inst->_i.Current == c &&
-            (uint32_t)inst->LineStart + ev.DataLength + 1u + GSM_PROMPT_KEEP_RESERVE <= size)
-        {
-            ev.Line = (char*)inst->DataBuffer + inst->LineStart;
-        }
-        inst->RxFlags &= (uint8_t)~RX_KEEP;
-        inst->Dispatching = c;
-        (void)dispatch(c, &ev);
-        inst->Dispatching = 0;
-        if ((inst->RxFlags & RX_KEEP) && ev.Line != 0)
-        {
-            /* Keep the last piece (NUL-terminated) like a kept line. */
-            inst->DataBuffer[inst->LineStart + ev.DataLength] = 0u;
-            inst->LineStart = (uint16_t)(inst->LineStart + ev.DataLength + 1u);
-        }
-        inst->RxFlags &= (uint8_t)~RX_KEEP;
+        return;
     }
+    newEvent(&ev, GSM_Prompt_EventType_RawData);
+    ev.Data = piece;
+    ev.DataLength = inst->LineLen;
+    ev.RawRemaining = remaining;
+    inst->LineLen = 0;
+    if (remaining == 0u)
+    {
+        inst->RawClient = 0;
+        inst->RxFlags &= (uint8_t)~RX_LAST_CR;
+        /* The last piece may be kept when a NUL and the final result still fit after it. */
+        if (inst->_i.Current == c && (uint16_t)(room - ev.DataLength) >= 1u + GSM_PROMPT_KEEP_RESERVE)
+        {
+            ev.Line = (char*)piece;
+        }
+    }
+    inst->RxFlags &= (uint8_t)~RX_KEEP;
+    (void)deliver(inst, c, &ev);
+    if ((inst->RxFlags & RX_KEEP) && ev.Line != 0)
+    {
+        /* Keep the last piece (NUL-terminated) like a kept line. */
+        inst->DataBuffer[inst->LineStart + ev.DataLength] = 0u;
+        inst->LineStart = (uint16_t)(inst->LineStart + ev.DataLength + 1u);
+    }
+    inst->RxFlags &= (uint8_t)~RX_KEEP;
 }
 
 static void rxByte(GSM_Prompt_Instance* inst, uint8_t b)
 {
+    uint8_t flags = inst->RxFlags;
+
     if (inst->RawRemaining != 0u)
     {
-        rawByte(inst, b);
+        sRawByte(inst, b);
         return;
     }
     if (b == '\r' || b == '\n')
@@ -865,27 +878,20 @@ static void rxByte(GSM_Prompt_Instance* inst, uint8_t b)
         lineEnd(inst, b);
         return;
     }
-    if (inst->RxFlags & RX_SKIP_SPACE)
-    {
-        inst->RxFlags &= (uint8_t)~RX_SKIP_SPACE;
-        if (b == ' ')
-        {
-            return;
-        }
-    }
-    if ((inst->RxFlags & RX_DISCARD) || b == 0u || b == ASCII_CTRL_Z || b == ASCII_ESC)
+    inst->RxFlags = (uint8_t)(flags & ~RX_SKIP_SPACE);
+    if (((flags & RX_SKIP_SPACE) && b == ' ') || (flags & RX_DISCARD) || b == 0u || b == ASCII_CTRL_Z ||
+        b == ASCII_ESC)
     {
         return;
     }
-    if (b == '>' && inst->LineLen == 0u && inst->Phase == PH_PROMPT && inst->_i.Current != 0)
+    if (b == '>' && inst->LineLen == 0u && inst->Phase == PH_PROMPT)
     {
         GSM_Prompt_Event ev;
-        memset(&ev, 0, sizeof(ev));
-        ev.Type = GSM_Prompt_EventType_DataPrompt;
+        newEvent(&ev, GSM_Prompt_EventType_DataPrompt);
         inst->RxFlags |= RX_SKIP_SPACE;
         inst->Phase = PH_RESPONSE;
-        inst->PhaseStart_ms = gsm__SysTime_ms();
-        (void)dispatch(inst->_i.Current, &ev);
+        restartTimer(inst);
+        (void)callHandler(inst->_i.Current, &ev);
         return;
     }
     storeByte(inst, b);
@@ -911,7 +917,6 @@ void gsmPromptInit(GSM_Prompt_Instance* inst)
     {
         return;
     }
-    inst->_i.Current = 0;
     inst->_i.ConsecutiveTimeouts = 0;
     inst->_i.LastResponse_ms = gsm__SysTime_ms();
     if (inst->_i.Session == 0u)
@@ -920,23 +925,9 @@ void gsmPromptInit(GSM_Prompt_Instance* inst)
          * BasicComms closes the gate again in its Init. */
         inst->_i.Ready = 1u;
     }
-    inst->LineStart = 0;
-    inst->LineLen = 0;
-    inst->RxFlags = 0;
-    inst->Phase = PH_IDLE;
-    inst->SendFlags = 0;
-    inst->TxFlags = 0;
-    inst->TxRemaining = 0;
-    inst->TxData = 0;
-    inst->Quotes = 0;
-    inst->EchoLen = 0;
-    inst->EchoPos = 0;
-    inst->RawRemaining = 0;
-    inst->RawClient = 0;
-    inst->Dispatching = 0;
+    memset(&inst->LineStart, 0, sizeof(*inst) - offsetof(GSM_Prompt_Instance, LineStart));
     inst->PowerSession = (inst->Power != 0) ? gsmPowerIfSession(inst->Power) : 0u;
-    inst->PhaseStart_ms = gsm__SysTime_ms();
-    inst->Timeout_ms = 0;
+    endTurn(inst, PH_IDLE);
 }
 
 static void grantTurn(GSM_Prompt_Instance* inst)
@@ -960,23 +951,19 @@ static void grantTurn(GSM_Prompt_Instance* inst)
             p->Current = c;
             p->LastServed = c;
             inst->SendFlags = 0;
-            memset(&ev, 0, sizeof(ev));
-            ev.Type = GSM_Prompt_EventType_Start;
-            inst->RxFlags |= RX_IN_HANDLER;
-            (void)dispatch(c, &ev);
-            inst->RxFlags &= (uint8_t)~RX_IN_HANDLER;
-            if (p->Current == c && (inst->SendFlags & SF_SENT))
-            {
-                return; /* command in flight */
-            }
+            newEvent(&ev, GSM_Prompt_EventType_Start);
+            deliverInTurn(inst, c, &ev);
             if (p->Current == c)
             {
-                p->Current = 0; /* nothing written: turn given back */
-                inst->SendFlags = 0;
+                if (inst->SendFlags & SF_SENT)
+                {
+                    return; /* command in flight */
+                }
+                endTurn(inst, PH_IDLE); /* nothing sent: turn given back */
             }
-            if (p->Current != 0 || inst->Phase != PH_IDLE)
+            else if (inst->Phase != PH_IDLE)
             {
-                return;
+                return; /* aborted: recovering */
             }
         }
         c = (c->Next != 0) ? c->Next : p->Clients;
@@ -986,7 +973,6 @@ static void grantTurn(GSM_Prompt_Instance* inst)
 void gsmPromptPoll(GSM_Prompt_Instance* inst)
 {
     uint16_t budget = GSM_PROMPT_RX_BUDGET;
-    bool on;
 
     if (inst == 0 || !bufferUsable(inst))
     {
@@ -994,7 +980,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     }
 
     /* Receive. */
-    if (inst->CanRead != 0 && inst->Read != 0)
+    if (inst->CanRead != 0)
     {
         while (budget-- > 0u && inst->CanRead(inst))
         {
@@ -1003,53 +989,50 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     }
 
     /* A command cannot survive the modem being switched off or restarted. */
-    on = powered(inst);
-    if (inst->Power != 0 && gsmPowerIfSession(inst->Power) != inst->PowerSession)
+    if (inst->Power != 0)
     {
-        inst->PowerSession = gsmPowerIfSession(inst->Power);
-        if (inst->_i.Current != 0 && inst->Phase != PH_IDLE)
+        uint8_t session = gsmPowerIfSession(inst->Power);
+        bool on = gsmPowerIfIsOn(inst->Power);
+        if (session != inst->PowerSession || !on)
         {
-            finishCommand(inst, GSM_Result_Aborted, 0);
+            inst->PowerSession = session;
+            if (inCommand(inst))
+            {
+                finishCommand(inst, GSM_Result_Aborted, 0);
+            }
+            stopRaw(inst);
+            if (!on)
+            {
+                endTurn(inst, PH_IDLE);
+                return;
+            }
         }
-        inst->RawRemaining = 0;
-        inst->RawClient = 0;
-    }
-    if (!on)
-    {
-        if (inst->_i.Current != 0 && inst->Phase != PH_IDLE)
-        {
-            finishCommand(inst, GSM_Result_Aborted, 0);
-        }
-        inst->_i.Current = 0;
-        inst->Phase = PH_IDLE;
-        inst->RawRemaining = 0;
-        inst->RawClient = 0;
-        return;
     }
 
-    /* Transmit pending data, then check the timeout. */
+    /* Transmit pending data, then check the timeouts. */
     pumpData(inst);
     if (inst->RawRemaining != 0u && gsmUtilTimedOut(inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
     {
         /* The announced data never came: stop counting bytes as raw data. */
-        inst->RawRemaining = 0;
-        inst->RawClient = 0;
+        stopRaw(inst);
         inst->LineLen = 0;
     }
-    if ((inst->Phase == PH_RESPONSE || inst->Phase == PH_PROMPT) &&
-        gsmUtilTimedOut(inst->PhaseStart_ms, inst->Timeout_ms))
+    if (inst->Phase != PH_IDLE &&
+        gsmUtilTimedOut(inst->PhaseStart_ms, inCommand(inst) ? inst->Timeout_ms : GSM_PROMPT_RECOVERY_MS))
     {
-        inst->RawRemaining = 0;
-        inst->RawClient = 0;
-        finishCommand(inst, GSM_Result_Timeout, 0);
-    }
-    if (inst->Phase == PH_RECOVERY && gsmUtilTimedOut(inst->PhaseStart_ms, GSM_PROMPT_RECOVERY_MS))
-    {
-        inst->Phase = PH_IDLE;
+        if (inCommand(inst))
+        {
+            stopRaw(inst);
+            finishCommand(inst, GSM_Result_Timeout, 0);
+        }
+        else
+        {
+            inst->Phase = PH_IDLE;
+        }
     }
 
     /* Next turn. */
-    if (inst->Phase == PH_IDLE && inst->_i.Current == 0 && inst->RawRemaining == 0u)
+    if (inst->Phase == PH_IDLE && inst->RawRemaining == 0u)
     {
         grantTurn(inst);
     }

@@ -91,13 +91,16 @@ typedef struct GSM_Prompt_Instance_s
     /* UART callbacks (set before use). */
     void (*Write)(struct GSM_Prompt_Instance_s* inst, uint8_t _data);
     bool (*WriteCompleted)(struct GSM_Prompt_Instance_s* inst);   /* may be null */
-    bool (*CanRead)(struct GSM_Prompt_Instance_s* inst);
-    uint8_t (*Read)(struct GSM_Prompt_Instance_s* inst);
+    bool (*CanRead)(struct GSM_Prompt_Instance_s* inst);            /* both, or both null when */
+    uint8_t (*Read)(struct GSM_Prompt_Instance_s* inst);            /* bytes come through Feed */
 
     uint8_t* EchoCancellationBuffer;  /* optional: copy of the bytes written for the command */
     size_t EchoCancellationBufferSize;
 
-    /* Private state. */
+    uint16_t DiscardedLines;  /* statistics: over-long lines dropped */
+
+    /* Private state (gsmPromptInit clears everything from LineStart on). */
+    uint32_t RawLast_ms;
     uint16_t LineStart;       /* where the line being assembled begins (after kept lines) */
     uint16_t LineLen;
     uint8_t RxFlags;
@@ -112,11 +115,9 @@ typedef struct GSM_Prompt_Instance_s
     const uint8_t* TxData;
     uint32_t RawRemaining;
     GSM_Prompt_Client* RawClient;
-    GSM_Prompt_Client* Dispatching;  /* client whose Line/Urc handler runs */
-    uint32_t RawLast_ms;
+    GSM_Prompt_Client* Dispatching;  /* client whose Line/Urc/RawData handler runs */
     uint32_t PhaseStart_ms;
     uint32_t Timeout_ms;
-    uint16_t DiscardedLines;  /* statistics: over-long lines dropped */
 } GSM_Prompt_Instance;
 
 /* Initialises the engine (no command in flight, buffers empty). Registered clients,

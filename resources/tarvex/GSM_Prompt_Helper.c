@@ -17,7 +17,7 @@ void gsmPromptChainBegin(GSM_Prompt_Chain* chain, const GSM_Prompt_Step* steps, 
     chain->InFlash = 0;
 }
 
-void gsmPromptChainBegin_P(GSM_Prompt_Chain* chain, const GSM_Prompt_Step* steps, uint8_t count)
+GSM_NOINLINE void gsmPromptChainBegin_P(GSM_Prompt_Chain* chain, const GSM_Prompt_Step* steps, uint8_t count)
 {
     gsmPromptChainBegin(chain, steps, count);
     if (chain != 0)
@@ -26,55 +26,46 @@ void gsmPromptChainBegin_P(GSM_Prompt_Chain* chain, const GSM_Prompt_Step* steps
     }
 }
 
-/* A copy of the current step (read from flash for a flash table). */
-static void currentStep(const GSM_Prompt_Chain* chain, GSM_Prompt_Step* step)
-{
-    if (GSM_FLASH_SEPARATE && chain->InFlash)
-    {
-        GSM_FLASH_COPY(step, &chain->Steps[chain->Index], sizeof(*step));
-    }
-    else
-    {
-        *step = chain->Steps[chain->Index];
-    }
-}
-
 bool gsmPromptChainSend(GSM_Prompt_Interface* p, GSM_Prompt_Chain* chain)
 {
-    GSM_Prompt_Step step;
+    const GSM_Prompt_Step* step;
+    uint32_t timeout_ms;
 
     if (chain == 0 || chain->Index >= chain->Count)
     {
         return false;
     }
-    currentStep(chain, &step);
+    step = &chain->Steps[chain->Index];
 #if GSM_FLASH_SEPARATE
     if (chain->InFlash)
     {
-        return gsmPromptSendCommand_P(p, step.Command, step.Timeout_ms);
+        gsmPromptWriteText_P(p, (const char*)GSM_FLASH_PTR(&step->Command));
+        timeout_ms = GSM_FLASH_DWORD(&step->Timeout_ms);
     }
+    else
 #endif
-    return gsmPromptSendCommand(p, step.Command, step.Timeout_ms);
+    {
+        gsmPromptWriteText(p, step->Command);
+        timeout_ms = step->Timeout_ms;
+    }
+    return gsmPromptSend(p, timeout_ms, 0);
 }
 
 GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_Chain* chain,
                                             const GSM_Prompt_Event* event)
 {
-    bool ok;
-    GSM_Prompt_Step step;
+    const uint8_t* flags;
 
     if (chain == 0 || event == 0 || chain->Index >= chain->Count)
     {
         return GSM_Prompt_ChainState_Done;
     }
-    currentStep(chain, &step);
-    /* An optional step may be rejected by the modem; a silent or switched-off modem
-     * always stops the chain. */
-    ok = event->Result == GSM_Result_Ok ||
-         ((step.Flags & GSM_PROMPT_STEP_OPTIONAL) &&
-          (event->Result == GSM_Result_Error || event->Result == GSM_Result_CmeError ||
-           event->Result == GSM_Result_CmsError));
-    if (!ok)
+    flags = &chain->Steps[chain->Index].Flags;
+    /* An optional step may be rejected by the modem (OK or any error result); a silent
+     * or switched-off modem always stops the chain. */
+    if (event->Result != GSM_Result_Ok &&
+        (event->Result >= GSM_Result_Timeout ||
+         !(((GSM_FLASH_SEPARATE && chain->InFlash) ? GSM_FLASH_BYTE(flags) : *flags) & GSM_PROMPT_STEP_OPTIONAL)))
     {
         return GSM_Prompt_ChainState_Failed;
     }
@@ -133,13 +124,13 @@ static void parseErrorCode(const char* text, bool cms, uint16_t* errorCode)
     }
 }
 
-/* Final result codes: OK, the five error results, then the two numbered errors. */
-static const char kFinals[] GSM_FLASH = "OK\0ERROR\0NO CARRIER\0BUSY\0NO ANSWER\0NO DIALTONE\0"
-                                        "+CME ERROR:\0+CMS ERROR:\0";
+/* Final result codes: OK, ERROR and the two numbered errors in the order of GSM_Result,
+ * then the other error results. */
+static const char kFinals[] GSM_FLASH = "OK\0ERROR\0+CME ERROR:\0+CMS ERROR:\0NO CARRIER\0BUSY\0NO ANSWER\0"
+                                        "NO DIALTONE\0";
 
 bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* errorCode)
 {
-    GSM_Result r;
     uint16_t code = 0;
     int8_t i = gsmUtilFindText(line, kFinals, false);
 
@@ -147,22 +138,13 @@ bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* e
     {
         return false;
     }
-    if (i == 0)
+    if (i == GSM_Result_CmeError || i == GSM_Result_CmsError)
     {
-        r = GSM_Result_Ok;
-    }
-    else if (i < 6)
-    {
-        r = GSM_Result_Error;
-    }
-    else
-    {
-        r = (i == 6) ? GSM_Result_CmeError : GSM_Result_CmsError;
-        parseErrorCode(line + 11, i == 7, &code);
+        parseErrorCode(line + 11, i == GSM_Result_CmsError, &code);
     }
     if (result != 0)
     {
-        *result = r;
+        *result = (i <= GSM_Result_CmsError) ? (GSM_Result)i : GSM_Result_Error;
     }
     if (errorCode != 0)
     {

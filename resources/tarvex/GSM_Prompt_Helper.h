@@ -48,7 +48,7 @@ typedef struct
     uint8_t InFlash;       /* the table and its commands are in flash */
 } GSM_Prompt_Chain;
 
-typedef enum
+typedef enum GSM_SMALL_ENUM
 {
     GSM_Prompt_ChainState_Running = 0,  /* the next step has been sent (turn kept) */
     GSM_Prompt_ChainState_Done,         /* every step succeeded (or was optional) */

@@ -16,7 +16,7 @@ extern "C" {
 #endif
 
 /* What the engine tells a client (GSM_Prompt_Event.Type). */
-typedef enum
+typedef enum GSM_SMALL_ENUM
 {
     GSM_Prompt_EventType_Start = 0,  /* your turn: write one command and gsmPromptSend() it;
                                         writing nothing gives the turn back */
@@ -62,8 +62,9 @@ struct GSM_Prompt_Client_s
     const char* UrcPrefixList;        /* URC prefixes packed in flash, each ended by NUL, the
                                          list by an empty one (GSM_FLASH "+CMTI:\0+CDS:\0"),
                                          or null */
-    const char* const* UrcPrefixes;   /* the same as a null-terminated table of texts in RAM
-                                         (used when UrcPrefixList is null), or null */
+    const char* const* UrcPrefixes;   /* not read by the engine (prefixes in a RAM table are
+                                         no longer supported: use UrcPrefixList); kept so
+                                         that code which clears it still builds */
     uint8_t UrcMultiLineMask;         /* bit n set: a URC with prefix n (of at most 8) may
                                          continue across line breaks inside double quotes
                                          (e.g. +CUSD) */

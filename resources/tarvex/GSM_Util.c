@@ -8,7 +8,7 @@ uint32_t gsmUtilElapsed(uint32_t since_ms)
     return (uint32_t)(gsm__SysTime_ms() - since_ms);
 }
 
-bool gsmUtilTimedOut(uint32_t since_ms, uint32_t duration_ms)
+GSM_NOINLINE bool gsmUtilTimedOut(uint32_t since_ms, uint32_t duration_ms)
 {
     return gsmUtilElapsed(since_ms) >= duration_ms;
 }
@@ -115,33 +115,34 @@ char* gsmUtilAfterPrefix_P(char* line, const char* prefix)
 }
 #endif
 
-bool gsmUtilParseInt(const char* text, int32_t* value)
+/* Reads a decimal integer (optional sign, blanks around it) and returns where the text
+ * continues after it, or null for no digits or a value beyond int32_t. */
+static const char* scanInt(const char* text, int32_t* value)
 {
     uint32_t acc = 0;
-    bool negative = false;
+    bool negative;
     bool digits = false;
 
-    if (text == 0)
-    {
-        return false;
-    }
     while (*text == ' ')
     {
         text++;
     }
-    if (*text == '-' || *text == '+')
+    negative = (*text == '-');
+    if (negative || *text == '+')
     {
-        negative = (*text == '-');
         text++;
     }
     while (*text >= '0' && *text <= '9')
     {
-        uint8_t d = (uint8_t)(*text - '0');
-        if (acc > 214748364u || (acc == 214748364u && d > 7u))
+        if (acc > 214748364u)
         {
-            return false; /* beyond 2147483647 */
+            return 0; /* beyond 2147483647 */
         }
-        acc = acc * 10u + d;
+        acc = acc * 10u + (uint8_t)(*text - '0');
+        if (acc > 0x7FFFFFFFu)
+        {
+            return 0;
+        }
         digits = true;
         text++;
     }
@@ -149,15 +150,76 @@ bool gsmUtilParseInt(const char* text, int32_t* value)
     {
         text++;
     }
-    if (!digits || *text != '\0')
+    if (!digits)
+    {
+        return 0;
+    }
+    *value = negative ? -(int32_t)acc : (int32_t)acc;
+    return text;
+}
+
+bool gsmUtilParseInt(const char* text, int32_t* value)
+{
+    int32_t v;
+
+    if (text == 0 || (text = scanInt(text, &v)) == 0 || *text != '\0')
     {
         return false;
     }
     if (value != 0)
     {
-        *value = negative ? -(int32_t)acc : (int32_t)acc;
+        *value = v;
     }
     return true;
+}
+
+uint8_t gsmUtilParseInts_P(const char* line, const char* prefix, int32_t* values, uint8_t maxValues)
+{
+    uint8_t count = 0;
+
+    if (line == 0 || values == 0)
+    {
+        return 0;
+    }
+    if (prefix != 0)
+    {
+        int16_t n = prefixLength(line, prefix, true);
+        if (n < 0)
+        {
+            return 0;
+        }
+        line += n;
+    }
+    while (*line == ' ')
+    {
+        line++;
+    }
+    if (*line == '\0')
+    {
+        return 0;
+    }
+    while (count < maxValues)
+    {
+        const char* end = scanInt(line, &values[count]);
+        bool quoted = false;
+
+        if (end == 0 || (*end != ',' && *end != '\0'))
+        {
+            /* Not a plain number: skip the field (a quoted one may hold commas). */
+            values[count] = GSM_UTIL_NO_INT;
+            for (end = line; *end != '\0' && (quoted || *end != ','); end++)
+            {
+                quoted ^= (*end == '"');
+            }
+        }
+        count++;
+        if (*end != ',')
+        {
+            break;
+        }
+        line = end + 1;
+    }
+    return count;
 }
 
 uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields)
@@ -415,25 +477,30 @@ int8_t gsmUtilFindPrefix(const char* text, const char* list)
 
 uint8_t gsmUtilIntToStr(int32_t value, char* buf)
 {
-    char tmp[11];
-    uint8_t n = 0;
-    uint8_t len = 0;
-    uint32_t v = (value < 0) ? (uint32_t)0 - (uint32_t)value : (uint32_t)value;
+    char* end = buf;
+    char* first;
+    uint8_t len;
+    uint32_t v = (uint32_t)value;
 
-    do
-    {
-        uint32_t q = v / 10u;
-        tmp[n++] = (char)('0' + (uint8_t)(v - q * 10u));
-        v = q;
-    } while (v != 0u);
     if (value < 0)
     {
-        buf[len++] = '-';
+        *end++ = '-';
+        v = (uint32_t)0 - v;
     }
-    while (n > 0u)
+    first = end;
+    do
     {
-        buf[len++] = tmp[--n];
+        *end++ = (char)('0' + (uint8_t)(v % 10u)); /* one division gives both */
+        v /= 10u;
+    } while (v != 0u);
+    *end = '\0';
+    len = (uint8_t)(end - buf);
+    /* The digits came least significant first. */
+    for (; first < --end; first++)
+    {
+        char c = *first;
+        *first = *end;
+        *end = c;
     }
-    buf[len] = '\0';
     return len;
 }

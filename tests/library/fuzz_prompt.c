@@ -143,7 +143,7 @@ static bool rawHandler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 
 int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const char* const rawUrcs[] = {"+HTTPREAD:", 0};
+    static const char rawUrcs[] = "+HTTPREAD:\0";
     GSM_Power_Instance pwr;
     GSM_Prompt_Instance prompt;
     GSM_BasicComms_Instance comms;
@@ -218,7 +218,7 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     gsmSmsReadInit(&smsRead);
     gsmUssdInit(&ussd);
     raw.c.Handler = rawHandler;
-    raw.c.UrcPrefixes = rawUrcs;
+    raw.c.UrcPrefixList = rawUrcs;
     raw.p = &prompt._i;
     gsmPromptRegisterClient(&prompt._i, &raw.c);
 

@@ -114,10 +114,10 @@ protected:
             ASSERT_EQ(echo[i], 0xA5) << "echo buffer overrun at " << i;
     }
 
-    void client(TestClient& t, const char* const* urcs = nullptr)
+    void client(TestClient& t, const char* urcs = nullptr)
     {
         t.c.Handler = &testHandler;
-        t.c.UrcPrefixes = urcs;
+        t.c.UrcPrefixList = urcs;
         gsmPromptRegisterClient(&p._i, &t.c);
     }
 
@@ -201,27 +201,46 @@ TEST_F(Engine, ResponseLinesFinalCodesAndEchoUnderAnySplit)
     }
 }
 
+// SMS text that looks like a final result: its echo is not one, and the modem's OK is
+// not taken for the echo of a text that merely starts with "OK" (a text the modem did
+// not echo).
 TEST_F(Engine, EchoedSmsTextEqualToOkIsNotAFinalResult)
 {
-    TestClient t{};
-    client(t);
-    static const char text[] = "OK";
-    GSM_Prompt_Instance* eng = &p;
-    t.onEvent = command(&p, "AT+CMGS=\"+1\"", 5000, GSM_PROMPT_SEND_DATA_PROMPT, [eng](TestClient&, GSM_Prompt_Event* ev) {
-        if (ev->Type == GSM_Prompt_EventType_DataPrompt)
-            gsmPromptWriteData(&eng->_i, reinterpret_cast<const uint8_t*>(text), 2,
-                               GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z);
-        return ev->Type == GSM_Prompt_EventType_Line && std::strncmp(ev->Line, "+CMGS:", 6) == 0;
-    });
-    gsmPromptRequest(&p._i, &t.c);
-    poll();
-    uart.input = "AT+CMGS=\"+1\"\r\r\n> ";
-    pollUntilQuiet();
-    advance(50);
-    ASSERT_EQ(uart.written, std::string("AT+CMGS=\"+1\"\rOK\x1A"));
-    uart.input = "OK\r\n+CMGS: 7\r\n\r\nOK\r\n";
-    pollUntilQuiet();
-    EXPECT_EQ(t.events, (std::vector<std::string>{"start", "prompt", "line:+CMGS: 7", "final:0:0"}));
+    const struct
+    {
+        std::string text;
+        std::string answer;
+    } rows[] = {
+        {"OK", "OK\r\n+CMGS: 7\r\n\r\nOK\r\n"},
+        {"OK then", "\r\n+CMGS: 7\r\n\r\nOK\r\n"},
+    };
+    for (const auto& row : rows) {
+        uart = Uart{};
+        SetUp();
+        TestClient t{};
+        client(t);
+        GSM_Prompt_Instance* eng = &p;
+        const std::string* text = &row.text;
+        t.onEvent = command(&p, "AT+CMGS=\"+1\"", 5000, GSM_PROMPT_SEND_DATA_PROMPT,
+                            [eng, text](TestClient&, GSM_Prompt_Event* ev) {
+                                if (ev->Type == GSM_Prompt_EventType_DataPrompt)
+                                    gsmPromptWriteData(&eng->_i, reinterpret_cast<const uint8_t*>(text->data()),
+                                                       static_cast<uint16_t>(text->size()),
+                                                       GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z);
+                                return ev->Type == GSM_Prompt_EventType_Line &&
+                                       std::strncmp(ev->Line, "+CMGS:", 6) == 0;
+                            });
+        gsmPromptRequest(&p._i, &t.c);
+        poll();
+        uart.input = "AT+CMGS=\"+1\"\r\r\n> ";
+        pollUntilQuiet();
+        advance(50);
+        ASSERT_EQ(uart.written, "AT+CMGS=\"+1\"\r" + row.text + "\x1A");
+        uart.input = row.answer;
+        pollUntilQuiet();
+        EXPECT_EQ(t.events, (std::vector<std::string>{"start", "prompt", "line:+CMGS: 7", "final:0:0"})) << row.text;
+        TearDown();
+    }
 }
 
 // The rest of an over-long line is dropped too: it must not come out as a line of its own.
@@ -229,7 +248,7 @@ TEST_F(Engine, OverlongLineIsDiscardedWithoutOverflow)
 {
     build(32, 32);
     TestClient t{};
-    static const char* const urcs[] = {"+CMTI:", nullptr};
+    static const char urcs[] = "+CMTI:\0";
     client(t, urcs);
     t.onEvent = [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Urc; };
     uart.input = "\r\n+CMTI: \"SM\"," + std::string(500, '9') + "\r\n+CMTI: \"SM\",3\r\n";
@@ -244,7 +263,7 @@ TEST_F(Engine, UrcsGoToTheirClientEvenInsideAResponse)
     // a known URC still goes to its owner `b`, and the start-up notices nobody owns
     // never reach `a`. `b`'s own answer (+CREG during its AT+CREG?) comes to it as a Line.
     TestClient a{}, b{};
-    static const char* const urcsB[] = {"+CREG:", "RING", nullptr};
+    static const char urcsB[] = "+CREG:\0RING\0";
     client(a);
     client(b, urcsB);
     b.onEvent = command(&p, "AT+CREG?", 1000, 0, [](TestClient&, GSM_Prompt_Event* ev) {
@@ -273,7 +292,7 @@ TEST_F(Engine, UrcsGoToTheirClientEvenInsideAResponse)
 TEST_F(Engine, MultiLineQuotedUrc)
 {
     TestClient t{};
-    static const char* const urcs[] = {"+CUSD:", nullptr};
+    static const char urcs[] = "+CUSD:\0";
     client(t, urcs);
     t.c.UrcMultiLineMask = 1;
     t.onEvent = [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Urc; };
