@@ -232,7 +232,7 @@ void ModemSim::emitRaw(const std::string& bytes)
 
 void ModemSim::schedule(uint32_t delayMs, const std::string& bytes)
 {
-    mPending.push_back({mNow + delayMs, [this, bytes]() { out(bytes, mNow); }});
+    later(delayMs, [this, bytes]() { out(bytes, mNow); });
 }
 
 void ModemSim::respond(const std::vector<std::string>& info, const std::string& final)
@@ -586,7 +586,7 @@ void ModemSim::installDefaultHandlers()
         if (!r.text.empty() || r.m <= 1)
             urc += ",\"" + r.text + "\"," + std::to_string(r.dcs);
         if (m.cusdHoldsOk) {
-            m.mPending.push_back({m.mNow + r.delayMs, [&m, urc]() { m.ok({urc}); }});
+            m.later(r.delayMs, [&m, urc]() { m.ok({urc}); });
         } else {
             m.ok();
             m.schedule(r.delayMs, "\r\n" + urc + "\r\n");

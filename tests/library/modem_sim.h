@@ -144,6 +144,7 @@ public:
     void cmeError(int code);
     void cmsError(int code);
     void schedule(uint32_t delayMs, const std::string& bytes);
+    void later(uint32_t delayMs, std::function<void()> fn) { mPending.push_back({mNow + delayMs, std::move(fn)}); }
 
 private:
     void processLine(const std::string& rawLine);

@@ -59,8 +59,6 @@ size_t collect(char* data, size_t size, size_t n, void* out)
 
 } // namespace
 
-using simtext::fields;
-using simtext::reached;
 using simtext::toInt;
 
 InternetModem::InternetModem(ModemSim& sim, Family family) : mSim(sim), mFamily(family)
@@ -80,11 +78,6 @@ InternetModem::~InternetModem()
             ::unlink((mTlsDir + "/" + f.first).c_str());
         ::rmdir(mTlsDir.c_str());
     }
-}
-
-void InternetModem::later(uint32_t delayMs, std::function<void()> fn)
-{
-    mDelayed.push_back({mSim.now() + delayMs, std::move(fn)});
 }
 
 void InternetModem::dataInput(size_t length, std::function<void(const std::string&)> done, bool download)
@@ -120,7 +113,6 @@ bool InternetModem::hostWrite(uint8_t b)
 
 void InternetModem::resetAll()
 {
-    mDelayed.clear();
     mNetOpen = false;
     mInput = false;
     mInputDone = nullptr;
@@ -141,17 +133,6 @@ void InternetModem::tick()
         resetAll();
     }
     mWasPowered = powered;
-
-    for (size_t i = 0; i < mDelayed.size();) {
-        if (reached(mSim.now(), mDelayed[i].at)) {
-            auto fn = std::move(mDelayed[i].fn);
-            mDelayed.erase(mDelayed.begin() + static_cast<long>(i));
-            if (mSim.uartReady())
-                fn();
-        } else {
-            ++i;
-        }
-    }
     if (mMqtt.client) {
         mqttPump(0);
         mqttDeliver();
@@ -249,7 +230,7 @@ void InternetModem::install2G()
             ++closes;
             m.ok();
         } else if (cmd == 1) {
-            later(openDelayMs, [this]() {
+            mSim.later(openDelayMs, [this]() {
                 if (!mNetworkAvailable)
                     return mSim.error();
                 mNetOpen = true;
@@ -343,7 +324,7 @@ void InternetModem::answerWithResult(ModemSim& m, const std::string& name, uint3
     std::string colon = noSpaceAfterColon ? ":" : ": ";
     if (!resultBeforeOk && !failureWithError) {
         m.ok();
-        later(delayMs, [this, name, colon, outcome]() { mSim.emitUrc(name + colon + outcome().first); });
+        mSim.later(delayMs, [this, name, colon, outcome]() { mSim.emitUrc(name + colon + outcome().first); });
         return;
     }
     std::pair<std::string, bool> r = outcome();
@@ -353,7 +334,7 @@ void InternetModem::answerWithResult(ModemSim& m, const std::string& name, uint3
         m.respond({name + colon + r.first, ""}, "OK");
     } else {
         m.ok();
-        later(delayMs, [this, name, colon, r]() { mSim.emitUrc(name + colon + r.first); });
+        mSim.later(delayMs, [this, name, colon, r]() { mSim.emitUrc(name + colon + r.first); });
     }
 }
 
@@ -483,7 +464,7 @@ void InternetModem::httpRead(size_t offset, size_t size)
     }
     mSim.ok();
     // After the OK: the data in blocks, then the end marker.
-    later(mSim.latencyMs + 1, [this, piece]() {
+    mSim.later(mSim.latencyMs + 1, [this, piece]() {
         std::string out;
         for (size_t at = 0; at < piece.size(); at += httpDataBlock) {
             std::string block = piece.substr(at, httpDataBlock);
@@ -499,7 +480,7 @@ void InternetModem::httpRead(size_t offset, size_t size)
 // "<name>: 0,<0|11>" after the broker confirmed (or not) what `send` asked of it.
 void InternetModem::mqttRequest(const std::string& name, std::function<int(int* mid)> send)
 {
-    later(resultDelayMs, [this, name, send]() {
+    mSim.later(resultDelayMs, [this, name, send]() {
         int mid = 0;
         bool acked = mMqtt.connected && send(&mid) == MOSQ_ERR_SUCCESS && mqttAwait(mid);
         mSim.emitUrc(name + ": 0," + (acked ? "0" : "11"));
@@ -532,7 +513,7 @@ void InternetModem::installMqtt()
             return m.error();
         mMqtt.started = false;
         m.ok();
-        later(resultDelayMs, [this]() { mSim.emitUrc("+CMQTTSTOP: 0"); });
+        mSim.later(resultDelayMs, [this]() { mSim.emitUrc("+CMQTTSTOP: 0"); });
     });
     mqtt("AT+CMQTTACCQ=", [this](ModemSim& m, const Args& f) {
         if (!mMqtt.started || f.size() < 2 || f[0] != "0" || f[1].empty())
@@ -634,7 +615,7 @@ void InternetModem::installMqtt()
         if (!mMqtt.acquired)
             return m.error();
         m.ok();
-        later(resultDelayMs, [this]() {
+        mSim.later(resultDelayMs, [this]() {
             bool was = mMqtt.connected;
             if (was) {
                 mosquitto_disconnect(mMqtt.client);

@@ -122,12 +122,6 @@ public:
     size_t mqttMessagesReceived() const { return mMqtt.received; }
 
 private:
-    struct Delayed
-    {
-        uint32_t at;
-        std::function<void()> fn;
-    };
-    void later(uint32_t delayMs, std::function<void()> fn);
     void dataInput(size_t length, std::function<void(const std::string&)> done, bool download);
     void resetAll();
     void install();
@@ -159,7 +153,6 @@ private:
 
     ModemSim& mSim;
     Family mFamily;
-    std::vector<Delayed> mDelayed;
     int mPowerOns = 0;
     int mResets = 0;
     bool mWasPowered = false;
