@@ -301,7 +301,7 @@ void InternetModem::installHttp()
     });
     on("AT+HTTPACTION=", [this](ModemSim& m, const Args& f) {
         int method = toInt(f[0]);
-        if (!mHttp.initialised || mHttp.url.empty() || mHttp.busy || method < 0 || method > 2)
+        if (!mHttp.initialised || mHttp.url.empty() || mHttp.busy || method < 0 || method > 1) // GET, POST
             return m.error();
         mHttp.busy = true;
         answerWithResult(m, "+HTTPACTION", actionDelayMs, [this, method]() { return httpAction(method); });
@@ -340,12 +340,7 @@ void InternetModem::answerWithResult(ModemSim& m, const std::string& name, uint3
 
 std::pair<std::string, bool> InternetModem::httpAction(int method)
 {
-    HttpExchange ex;
-    ex.method = method;
-    ex.url = mHttp.url;
-    ex.contentType = mHttp.contentType;
-    ex.body = mHttp.data;
-    ex.cidSet = mHttp.cidSet;
+    httpExchanges.push_back({method, mHttp.url, mHttp.cidSet});
     mHttp.busy = false;
     mHttp.response.clear();
 
@@ -412,8 +407,6 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
             headers = curl_slist_append(headers, type.c_str());
             headers = curl_slist_append(headers, "Expect:");
             curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-        } else if (method == 2) {
-            curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
         }
         CURLcode rc = tlsReady ? curl_easy_perform(curl) : CURLE_SSL_CONNECT_ERROR;
         long code = 0;
@@ -440,9 +433,6 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
     }
     if (status >= 600)
         mHttp.response.clear();
-    ex.status = status;
-    ex.length = mHttp.response.size();
-    httpExchanges.push_back(ex);
     return {std::to_string(method) + "," + std::to_string(status) + "," + std::to_string(mHttp.response.size()),
             false};
 }

@@ -70,15 +70,11 @@ public:
     bool apnSet = false;
     int opens = 0;                      // successful NETOPEN / SAPBR=1,1
     int closes = 0;                     // NETCLOSE / SAPBR=0,1
-    struct HttpExchange
+    struct HttpExchange // an AT+HTTPACTION the modem ran
     {
-        int method = -1;
+        int method;
         std::string url;
-        std::string contentType;
-        std::string body;
-        bool cidSet = false;
-        int status = 0;
-        size_t length = 0;
+        bool cidSet;
     };
     std::vector<HttpExchange> httpExchanges;
     std::vector<std::pair<size_t, size_t>> httpReads; // (offset, size) asked for
