@@ -10,39 +10,6 @@ namespace {
 
 uint32_t gNow = 0;
 
-// ---- hardware callbacks, as the developer fills them in gsm_manager.c ----
-
-void setPowerKey(GSM_Power_Instance*, bool activated)
-{
-    g_irig->sim.setPowerKey(activated);
-}
-
-bool readStatus(GSM_Power_Instance*)
-{
-    return g_irig->sim.status();
-}
-
-void writeByte(GSM_Prompt_Instance*, uint8_t data)
-{
-    if (!cbufWrite(&g_irig->tx, data))
-        ++g_irig->txOverflows;
-}
-
-bool writeCompleted(GSM_Prompt_Instance*)
-{
-    return cbufBufferedSize(&g_irig->tx) == 0;
-}
-
-bool canRead(GSM_Prompt_Instance*)
-{
-    return cbufCanRead(&g_irig->rx);
-}
-
-uint8_t readByte(GSM_Prompt_Instance*)
-{
-    return cbufRead(&g_irig->rx);
-}
-
 // ---- event handlers ----
 
 void httpEvent(GSM_HttpClientSimcom_Instance*, GSM_HttpClientSimcom_EventType type, void* data)
@@ -130,18 +97,19 @@ InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(
     rxBuf.assign(1024, 0);
 
     // Power
-    pwr.SetPowerKey = &setPowerKey;
-    pwr.ReadStatus = &readStatus;
+    // The hardware callbacks, as the developer fills them in gsm_manager.c.
+    pwr.SetPowerKey = [](GSM_Power_Instance*, bool activated) { g_irig->sim.setPowerKey(activated); };
+    pwr.ReadStatus = [](GSM_Power_Instance*) { return g_irig->sim.status(); };
     gsmPowerInit(&pwr);
 
     // Prompt
     prompt.Power = &(pwr._i);
     prompt.DataBuffer = promptBuf.data();
     prompt.DataBufferSize = promptBuf.size();
-    prompt.Write = &writeByte;
-    prompt.WriteCompleted = &writeCompleted;
-    prompt.CanRead = &canRead;
-    prompt.Read = &readByte;
+    prompt.Write = [](GSM_Prompt_Instance*, uint8_t data) { g_irig->txOverflows += !cbufWrite(&g_irig->tx, data); };
+    prompt.WriteCompleted = [](GSM_Prompt_Instance*) { return cbufBufferedSize(&g_irig->tx) == 0; };
+    prompt.CanRead = [](GSM_Prompt_Instance*) { return cbufCanRead(&g_irig->rx); };
+    prompt.Read = [](GSM_Prompt_Instance*) { return cbufRead(&g_irig->rx); };
     prompt.EchoCancellationBuffer = echoBuf.data();
     prompt.EchoCancellationBufferSize = echoBuf.size();
     gsmPromptInit(&prompt);
