@@ -241,32 +241,21 @@ void ModemSim::respond(const std::vector<std::string>& info, const std::string& 
         --mDropResponses;
         return;
     }
-    std::string s;
-    for (size_t i = 0; i < info.size(); ++i) {
-        s += "\r\n" + info[i] + "\r\n";
-        if (i == 0 && !mMidUrc.empty()) {
-            s += "\r\n" + mMidUrc + "\r\n";
-            mMidUrc.clear();
-        }
-    }
-    if (!mMidUrc.empty()) {
-        s += "\r\n" + mMidUrc + "\r\n";
-        mMidUrc.clear();
-    }
+    // A URC to slip in goes after the first information line, else before the result.
+    std::vector<std::string> lines = info;
+    if (!mMidUrc.empty())
+        lines.insert(lines.begin() + (lines.empty() ? 0 : 1), mMidUrc);
+    mMidUrc.clear();
     if (!final.empty())
-        s += "\r\n" + final + "\r\n";
+        lines.push_back(final);
+    std::string s;
+    for (const std::string& l : lines)
+        s += "\r\n" + l + "\r\n";
     out(s, mNow + latencyMs);
 }
 
-void ModemSim::cmeError(int code)
-{
-    respond({}, cmee ? "+CME ERROR: " + std::to_string(code) : "ERROR");
-}
-
-void ModemSim::cmsError(int code)
-{
-    respond({}, cmee ? "+CMS ERROR: " + std::to_string(code) : "ERROR");
-}
+void ModemSim::cmeError(int code) { respond({}, cmee ? "+CME ERROR: " + std::to_string(code) : "ERROR"); }
+void ModemSim::cmsError(int code) { respond({}, cmee ? "+CMS ERROR: " + std::to_string(code) : "ERROR"); }
 
 void ModemSim::hostWrite(uint8_t b)
 {

@@ -50,6 +50,8 @@ constexpr int k2GTlsFailure = 605;
 // "+CMQTTCONNECT: 0,<err>": handshake failed, certificate not set.
 constexpr int kMqttHandshake = 32;
 constexpr int kMqttNoCert = 33;
+// Bytes per +CMQTTRXTOPIC / +CMQTTRXPAYLOAD chunk.
+constexpr size_t kMqttRxChunk = 1500;
 
 size_t collect(char* data, size_t size, size_t n, void* out)
 {
@@ -826,13 +828,11 @@ void InternetModem::mqttDeliver()
     const std::string& topic = msg.first;
     const std::string& payload = msg.second;
     std::string out = "\r\n+CMQTTRXSTART: 0," + std::to_string(topic.size()) + "," + std::to_string(payload.size()) + "\r\n";
-    for (size_t at = 0; at < topic.size(); at += mqttRxChunk) {
-        std::string chunk = topic.substr(at, mqttRxChunk);
-        out += "+CMQTTRXTOPIC: 0," + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
-    }
-    for (size_t at = 0; at < payload.size(); at += mqttRxChunk) {
-        std::string chunk = payload.substr(at, mqttRxChunk);
-        out += "+CMQTTRXPAYLOAD: 0," + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
+    for (const auto& part : {std::make_pair("+CMQTTRXTOPIC: 0,", &topic), std::make_pair("+CMQTTRXPAYLOAD: 0,", &payload)}) {
+        for (size_t at = 0; at < part.second->size(); at += kMqttRxChunk) {
+            std::string chunk = part.second->substr(at, kMqttRxChunk);
+            out += part.first + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
+        }
     }
     out += "+CMQTTRXEND: 0\r\n";
     mSim.emitRaw(out);

@@ -47,7 +47,6 @@ public:
     uint32_t actionDelayMs = 300;       // +HTTPACTION after OK
     uint32_t resultDelayMs = 50;        // +CMQTTxxx results after OK
     size_t httpDataBlock = 200;         // LTE: bytes per "+HTTPREAD: DATA,<n>" block
-    size_t mqttRxChunk = 1500;          // bytes per +CMQTTRXTOPIC / +CMQTTRXPAYLOAD chunk
     bool queryHidesOpenStack = false;   // LTE: AT+NETOPEN? answers 0 even when open
     int actionStatusOverride = 0;       // non-zero: +HTTPACTION reports this status, no body
     // Answer shapes of real firmware for the result lines of AT+NETOPEN, AT+CMQTTSTART,
