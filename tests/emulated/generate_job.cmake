@@ -1,7 +1,7 @@
 # Generates one job's project with tarvex-gen (the real Generate Code workflow) and
 # fills the USER CODE sections of its manager source with the glue, as a firmware
-# developer fills them by hand: the target's hardware glue first, then the job's
-# code. A generated section that still holds its "ToDo" stub is an error.
+# developer fills them by hand: the glue of every target, the target's hardware glue,
+# then the job's code. A generated section that still holds its "ToDo" stub is an error.
 #   cmake -DGEN=<tarvex-gen> -DDIR=<folder> -DJOB=<job> -DPLATFORM=avr|cm4 -P generate_job.cmake
 cmake_minimum_required(VERSION 3.16)
 include(${CMAKE_CURRENT_LIST_DIR}/jobs.cmake)
@@ -60,7 +60,7 @@ while(TRUE)
   string(SUBSTRING "${src}" 0 ${bodyStart} head)
   string(SUBSTRING "${rest}" ${e} -1 src)
   set(glue "")
-  foreach(scope ${PLATFORM} ${JOB})
+  foreach(scope all ${PLATFORM} ${JOB})
     if(DEFINED GLUE_${scope}_${section})
       string(APPEND glue "${GLUE_${scope}_${section}}\n")
     endif()

@@ -42,21 +42,6 @@ set(GLUE_avr_gsmTxPoll [[
     {
         gsmSerial.write(cbufRead(&mcbfGsmTx));
     }]])
-set(GLUE_avr_gsmWrite [[
-    (void)inst;
-    // A full Tx buffer drains through the UART interrupt; wait for room.
-    while (!cbufWrite(&mcbfGsmTx, _data))
-    {
-        gsmTxPoll();
-    }
-    gsmTxPoll();]])
 set(GLUE_avr_gsmWriteCompleted [[
     (void)inst;
     return gsmSerial.availableForWrite() == SERIAL_TX_BUFFER_SIZE - 1 && cbufBufferedSize(&mcbfGsmTx) == 0;]])
-set(GLUE_avr_gsmCanRead [[
-    (void)inst;
-    gsmRxPoll();
-    return cbufCanRead(&mcbfGsmRx);]])
-set(GLUE_avr_gsmRead [[
-    (void)inst;
-    return cbufRead(&mcbfGsmRx);]])

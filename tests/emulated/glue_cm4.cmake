@@ -63,20 +63,6 @@ set(GLUE_cm4_gsmTxPoll [[
     {
         UART_DATA(UART_MODEM) = cbufRead(&mcbfGsmTx);
     }]])
-set(GLUE_cm4_gsmWrite [[
-    (void)inst;
-    while (!cbufWrite(&mcbfGsmTx, _data))
-    {
-        gsmTxPoll();
-    }
-    gsmTxPoll();]])
 set(GLUE_cm4_gsmWriteCompleted [[
     (void)inst;
     return cbufBufferedSize(&mcbfGsmTx) == 0 && !(UART_STATE(UART_MODEM) & UART_TX_FULL);]])
-set(GLUE_cm4_gsmCanRead [[
-    (void)inst;
-    gsmRxPoll();
-    return cbufCanRead(&mcbfGsmRx);]])
-set(GLUE_cm4_gsmRead [[
-    (void)inst;
-    return cbufRead(&mcbfGsmRx);]])

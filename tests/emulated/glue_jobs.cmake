@@ -3,6 +3,23 @@
 # reportLabel() (a string literal), reportText(), reportBytes() and reportNumber(),
 # which the target glue provides.
 
+# ---- the Prompt's byte callbacks on the circular buffers, the same on every target ----
+set(GLUE_all_gsmWrite [[
+    (void)inst;
+    // A full Tx buffer drains through the UART; wait for room.
+    while (!cbufWrite(&mcbfGsmTx, _data))
+    {
+        gsmTxPoll();
+    }
+    gsmTxPoll();]])
+set(GLUE_all_gsmCanRead [[
+    (void)inst;
+    gsmRxPoll();
+    return cbufCanRead(&mcbfGsmRx);]])
+set(GLUE_all_gsmRead [[
+    (void)inst;
+    return cbufRead(&mcbfGsmRx);]])
+
 # ---- send one SMS after registration -------------------------------------------
 set(GLUE_sms_Variables [[
 // The text sent once the modem is registered.

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace simtext {
 
@@ -33,6 +34,12 @@ std::vector<std::string> fields(const std::string& s)
     return f;
 }
 
+std::vector<std::string> args(const std::string& line)
+{
+    size_t eq = line.find('=');
+    return fields(eq == std::string::npos ? std::string() : line.substr(eq + 1));
+}
+
 int toInt(const std::string& s, int def)
 {
     if (s.empty())
@@ -44,7 +51,7 @@ int toInt(const std::string& s, int def)
 
 } // namespace simtext
 
-using simtext::fields;
+using simtext::args;
 using simtext::reached;
 using simtext::toInt;
 
@@ -157,11 +164,9 @@ void ModemSim::resetSettings()
     cnmiMt = 0;
     cnmiDs = 0;
     csmpFo = 17;
-    cscs = "IRA";
     mLine.clear();
     mTextInput = false;
     mRecDataReply = -1;
-    mUssdSessionOpen = false;
     mSilent = false; // a hung modem recovers when it restarts
     if (sim == Sim::Ready && !simPin.empty())
         sim = Sim::PinRequired; // a PIN-locked SIM locks again at power-up
@@ -227,7 +232,7 @@ void ModemSim::emitRaw(const std::string& bytes)
 
 void ModemSim::schedule(uint32_t delayMs, const std::string& bytes)
 {
-    mPending.push_back({mNow + delayMs, [this, bytes]() { out(bytes, mNow); }});
+    later(delayMs, [this, bytes]() { out(bytes, mNow); });
 }
 
 void ModemSim::respond(const std::vector<std::string>& info, const std::string& final)
@@ -236,32 +241,21 @@ void ModemSim::respond(const std::vector<std::string>& info, const std::string& 
         --mDropResponses;
         return;
     }
-    std::string s;
-    for (size_t i = 0; i < info.size(); ++i) {
-        s += "\r\n" + info[i] + "\r\n";
-        if (i == 0 && !mMidUrc.empty()) {
-            s += "\r\n" + mMidUrc + "\r\n";
-            mMidUrc.clear();
-        }
-    }
-    if (!mMidUrc.empty()) {
-        s += "\r\n" + mMidUrc + "\r\n";
-        mMidUrc.clear();
-    }
+    // A URC to slip in goes after the first information line, else before the result.
+    std::vector<std::string> lines = info;
+    if (!mMidUrc.empty())
+        lines.insert(lines.begin() + (lines.empty() ? 0 : 1), mMidUrc);
+    mMidUrc.clear();
     if (!final.empty())
-        s += "\r\n" + final + "\r\n";
+        lines.push_back(final);
+    std::string s;
+    for (const std::string& l : lines)
+        s += "\r\n" + l + "\r\n";
     out(s, mNow + latencyMs);
 }
 
-void ModemSim::cmeError(int code)
-{
-    respond({}, cmee ? "+CME ERROR: " + std::to_string(code) : "ERROR");
-}
-
-void ModemSim::cmsError(int code)
-{
-    respond({}, cmee ? "+CMS ERROR: " + std::to_string(code) : "ERROR");
-}
+void ModemSim::cmeError(int code) { respond({}, cmee ? "+CME ERROR: " + std::to_string(code) : "ERROR"); }
+void ModemSim::cmsError(int code) { respond({}, cmee ? "+CMS ERROR: " + std::to_string(code) : "ERROR"); }
 
 void ModemSim::hostWrite(uint8_t b)
 {
@@ -333,17 +327,15 @@ void ModemSim::processLine(const std::string& rawLine)
     commands.push_back(line);
     if (mRec && playRecorded(line))
         return;
-    if (u.compare(0, 2, "AT") != 0) {
-        respond({}, "ERROR");
-        return;
-    }
+    if (u.compare(0, 2, "AT") != 0)
+        return error();
     for (auto& h : mHandlers) {
         if (u.compare(0, h.first.size(), h.first) == 0) {
             h.second(*this, line);
             return;
         }
     }
-    respond({}, "ERROR");
+    error();
 }
 
 // ---------------------------------------------------------- recorded modem --
@@ -448,194 +440,146 @@ int ModemSim::receiveSms(const std::string& sender, const std::string& text, con
 
 void ModemSim::installDefaultHandlers()
 {
-    auto arg = [](const std::string& line, size_t from) { return line.size() > from ? line.substr(from) : ""; };
-
-    mHandlers.push_back({"ATE0", [](ModemSim& m, const std::string&) { m.echo = false; m.ok(); }});
-    mHandlers.push_back({"ATE1", [](ModemSim& m, const std::string&) { m.echo = true; m.ok(); }});
-    mHandlers.push_back({"AT+CMEE=", [arg](ModemSim& m, const std::string& l) {
-                             m.cmee = toInt(arg(l, 8), 0);
-                             m.ok();
-                         }});
-    mHandlers.push_back({"AT+CPIN?", [](ModemSim& m, const std::string&) {
-                             switch (m.sim) {
-                             case Sim::Ready: m.ok({"+CPIN: READY"}); break;
-                             case Sim::PinRequired: m.ok({"+CPIN: SIM PIN"}); break;
-                             case Sim::PukRequired: m.ok({"+CPIN: SIM PUK"}); break;
-                             case Sim::NotInserted: m.cmeError(10); break;
-                             case Sim::Busy: m.cmeError(14); break;
-                             }
-                         }});
-    mHandlers.push_back({"AT+CPIN=", [arg](ModemSim& m, const std::string& l) {
-                             std::vector<std::string> f = fields(arg(l, 8));
-                             m.pinAttempts.push_back(f[0]);
-                             if (m.sim != Sim::PinRequired) {
-                                 m.cmeError(3);
-                                 return;
-                             }
-                             if (f[0] == m.simPin) {
-                                 m.sim = Sim::Ready;
-                                 m.pinAttemptsLeft = 3;
-                                 m.ok();
-                                 m.schedule(300, "\r\n+CPIN: READY\r\n");
-                             } else {
-                                 if (--m.pinAttemptsLeft <= 0)
-                                     m.sim = Sim::PukRequired;
-                                 m.cmeError(16);
-                             }
-                         }});
-    mHandlers.push_back({"AT+CSQ", [](ModemSim& m, const std::string&) {
-                             m.ok({"+CSQ: " + std::to_string(m.csqRssi) + "," + std::to_string(m.csqBer)});
-                         }});
-    static const char* regCmd[3] = {"AT+CREG", "AT+CGREG", "AT+CEREG"};
-    static const char* regName[3] = {"+CREG: ", "+CGREG: ", "+CEREG: "};
+    using F = const std::vector<std::string>&;
+    auto on = [this](const char* prefix, std::function<void(ModemSim&, F)> h) {
+        mHandlers.push_back({prefix, [h](ModemSim& m, const std::string& l) { h(m, args(l)); }});
+    };
+    on("ATE0", [](ModemSim& m, F) { m.echo = false; m.ok(); });
+    on("ATE1", [](ModemSim& m, F) { m.echo = true; m.ok(); });
+    on("AT+CMEE=", [](ModemSim& m, F f) { m.cmee = toInt(f[0], 0); m.ok(); });
+    on("AT+CPIN?", [](ModemSim& m, F) {
+        switch (m.sim) {
+        case Sim::Ready: return m.ok({"+CPIN: READY"});
+        case Sim::PinRequired: return m.ok({"+CPIN: SIM PIN"});
+        case Sim::PukRequired: return m.ok({"+CPIN: SIM PUK"});
+        case Sim::NotInserted: return m.cmeError(10);
+        case Sim::Busy: return m.cmeError(14);
+        }
+    });
+    on("AT+CPIN=", [](ModemSim& m, F f) {
+        m.pinAttempts.push_back(f[0]);
+        if (m.sim != Sim::PinRequired)
+            return m.cmeError(3);
+        if (f[0] != m.simPin) {
+            if (--m.pinAttemptsLeft <= 0)
+                m.sim = Sim::PukRequired;
+            return m.cmeError(16);
+        }
+        m.sim = Sim::Ready;
+        m.pinAttemptsLeft = 3;
+        m.ok();
+        m.schedule(300, "\r\n+CPIN: READY\r\n");
+    });
+    on("AT+CSQ", [](ModemSim& m, F) { m.ok({"+CSQ: " + std::to_string(m.csqRssi) + "," + std::to_string(m.csqBer)}); });
+    static const char* regCmd[3] = {"AT+CREG?", "AT+CGREG?", "AT+CEREG?"};
+    static const char* regSet[3] = {"AT+CREG=", "AT+CGREG=", "AT+CEREG="};
     for (int d = 2; d >= 0; --d) {
-        std::string base = regCmd[d];
-        mHandlers.push_back({base + "?", [d](ModemSim& m, const std::string&) {
-                                 if (d == 2 && !m.cereg) {
-                                     m.respond({}, "ERROR");
-                                     return;
-                                 }
-                                 std::string s = regName[d] + std::to_string(m.cregN[d]) + "," + std::to_string(m.regStat[d]);
-                                 if (m.cregN[d] == 2)
-                                     s += ",\"00C3\",\"1A2B\"";
-                                 m.ok({s});
-                             }});
-        mHandlers.push_back({base + "=", [d, base](ModemSim& m, const std::string& l) {
-                                 if (d == 2 && !m.cereg) {
-                                     m.respond({}, "ERROR");
-                                     return;
-                                 }
-                                 m.cregN[d] = toInt(l.substr(base.size() + 1), 0);
-                                 m.ok();
-                             }});
+        on(regCmd[d], [d](ModemSim& m, F) {
+            if (d == 2 && !m.cereg)
+                return m.error();
+            m.ok({std::string(regCmd[d] + 2, regCmd[d] + std::strlen(regCmd[d]) - 1) + ": " +
+                  std::to_string(m.cregN[d]) + "," + std::to_string(m.regStat[d]) +
+                  (m.cregN[d] == 2 ? ",\"00C3\",\"1A2B\"" : "")});
+        });
+        on(regSet[d], [d](ModemSim& m, F f) {
+            if (d == 2 && !m.cereg)
+                return m.error();
+            m.cregN[d] = toInt(f[0], 0);
+            m.ok();
+        });
     }
-    mHandlers.push_back({"AT+CSDH=", [arg](ModemSim& m, const std::string& l) {
-                             if (!m.csdhSupported) {
-                                 m.respond({}, "ERROR");
-                                 return;
-                             }
-                             m.csdh = toInt(arg(l, 8), 0);
-                             m.ok();
-                         }});
-    mHandlers.push_back({"AT+CMGF=", [](ModemSim& m, const std::string&) { m.ok(); }});
-    mHandlers.push_back({"AT+CSCS=", [arg](ModemSim& m, const std::string& l) {
-                             m.cscs = fields(arg(l, 8))[0];
-                             m.ok();
-                         }});
-    mHandlers.push_back({"AT+CSMP=", [arg](ModemSim& m, const std::string& l) {
-                             m.csmpFo = toInt(fields(arg(l, 8))[0], 17);
-                             m.ok();
-                         }});
-    mHandlers.push_back({"AT+CNMI=", [arg](ModemSim& m, const std::string& l) {
-                             std::vector<std::string> f = fields(arg(l, 8));
-                             m.cnmiMt = f.size() > 1 ? toInt(f[1], 0) : 0;
-                             m.cnmiDs = f.size() > 3 ? toInt(f[3], 0) : 0;
-                             m.ok();
-                         }});
-    mHandlers.push_back({"AT+CPMS=", [arg](ModemSim& m, const std::string& l) {
-                             std::string mem = fields(arg(l, 8))[0];
-                             if (mem != "SM" && mem != "ME" && mem != "MT") {
-                                 m.cmsError(302);
-                                 return;
-                             }
-                             m.ok({"+CPMS: " + std::to_string(m.store.size()) + "," + std::to_string(m.storeCapacity)});
-                         }});
-    mHandlers.push_back({"AT+CMGS=", [arg](ModemSim& m, const std::string& l) {
-                             if (m.mDropResponses > 0) {
-                                 --m.mDropResponses;
-                                 return;
-                             }
-                             m.mTextNumber = fields(arg(l, 8))[0];
-                             m.mText.clear();
-                             m.mTextInput = true;
-                             m.out("\r\n> ", m.mNow + m.latencyMs);
-                         }});
-    mHandlers.push_back({"AT+CMGR=", [arg](ModemSim& m, const std::string& l) {
-                             int index = toInt(arg(l, 8));
-                             if (index < 1 || index > m.storeCapacity) {
-                                 m.cmsError(321);
-                                 return;
-                             }
-                             auto it = m.store.find(index);
-                             if (it == m.store.end()) {
-                                 m.ok();
-                                 return;
-                             }
-                             StoredSms& s = it->second;
-                             // As a SIMCom modem prints it: the header, CR LF, the text as it
-                             // is (line breaks and all), then CR LF before the final result.
-                             std::string header = "+CMGR: \"" + s.status + "\",\"" + s.sender + "\",\"\",\"" + s.scts + "\"";
-                             if (m.csdh == 1)
-                                 header += ",145,4,0,0,\"+447000000000\",145," + std::to_string(s.text.size());
-                             m.ok({header + "\r\n" + s.text});
-                             if (s.status == "REC UNREAD")
-                                 s.status = "REC READ";
-                         }});
-    mHandlers.push_back({"AT+CMGL=", [arg](ModemSim& m, const std::string& l) {
-                             std::vector<std::string> f = fields(arg(l, 8));
-                             bool keep = f.size() > 1 && f[1] == "1";
-                             if (f.size() > 1 && m.cmglModeRejected) {
-                                 m.respond({}, "ERROR");
-                                 return;
-                             }
-                             std::vector<std::string> info;
-                             for (auto& e : m.store) {
-                                 if (f[0] != "ALL" && e.second.status != f[0])
-                                     continue;
-                                 info.push_back("+CMGL: " + std::to_string(e.first) + ",\"" + e.second.status + "\",\"" +
-                                                e.second.sender + "\",\"\",\"" + e.second.scts + "\"" +
-                                                (m.csdh != 1     ? std::string()
-                                                 : m.cmglFo < 0 ? ",145," + std::to_string(e.second.text.size())
-                                                                : ",145," + std::to_string(m.cmglFo) +
-                                                                      ",0,0,\"+447000000000\",145," +
-                                                                      std::to_string(e.second.text.size())) +
-                                                "\r\n" + e.second.text);
-                                 if (!keep && e.second.status == "REC UNREAD")
-                                     e.second.status = "REC READ";
-                             }
-                             m.ok(info);
-                         }});
-    mHandlers.push_back({"AT+CMGD=", [arg](ModemSim& m, const std::string& l) {
-                             int index = toInt(fields(arg(l, 8))[0]);
-                             if (index < 1 || index > m.storeCapacity) {
-                                 m.cmsError(321);
-                                 return;
-                             }
-                             m.store.erase(index);
-                             m.ok();
-                         }});
-    mHandlers.push_back({"AT+CUSD=", [arg](ModemSim& m, const std::string& l) {
-                             std::vector<std::string> f = fields(arg(l, 8));
-                             int n = toInt(f[0], -1);
-                             if (n == 2) {
-                                 m.mUssdSessionOpen = false;
-                                 m.ok();
-                                 return;
-                             }
-                             if (n != 1 || f.size() < 2) {
-                                 m.cmeError(4);
-                                 return;
-                             }
-                             m.ussdRequests.push_back(f[1]);
-                             UssdReply r{4, "", 15, 300};
-                             auto it = m.ussdScript.find(f[1]);
-                             if (it != m.ussdScript.end())
-                                 r = it->second;
-                             std::string urc = "+CUSD: " + std::to_string(r.m);
-                             if (!r.text.empty() || r.m <= 1)
-                                 urc += ",\"" + r.text + "\"," + std::to_string(r.dcs);
-                             m.mUssdSessionOpen = (r.m == 1);
-                             if (m.cusdHoldsOk) {
-                                 m.mPending.push_back({m.mNow + r.delayMs, [&m, urc]() { m.ok({urc}); }});
-                             } else {
-                                 m.ok();
-                                 m.schedule(r.delayMs, "\r\n" + urc + "\r\n");
-                             }
-                         }});
-    mHandlers.push_back({"AT", [](ModemSim& m, const std::string& l) {
-                             if (l.size() == 2)
-                                 m.ok();
-                             else
-                                 m.respond({}, "ERROR");
-                         }});
+    on("AT+CSDH=", [](ModemSim& m, F f) {
+        if (!m.csdhSupported)
+            return m.error();
+        m.csdh = toInt(f[0], 0);
+        m.ok();
+    });
+    on("AT+CMGF=", [](ModemSim& m, F) { m.ok(); });
+    on("AT+CSCS=", [](ModemSim& m, F) { m.ok(); });
+    on("AT+CSMP=", [](ModemSim& m, F f) { m.csmpFo = toInt(f[0], 17); m.ok(); });
+    on("AT+CNMI=", [](ModemSim& m, F f) {
+        m.cnmiMt = f.size() > 1 ? toInt(f[1], 0) : 0;
+        m.cnmiDs = f.size() > 3 ? toInt(f[3], 0) : 0;
+        m.ok();
+    });
+    on("AT+CPMS=", [](ModemSim& m, F f) {
+        if (f[0] != "SM" && f[0] != "ME" && f[0] != "MT")
+            return m.cmsError(302);
+        m.ok({"+CPMS: " + std::to_string(m.store.size()) + "," + std::to_string(m.storeCapacity)});
+    });
+    on("AT+CMGS=", [](ModemSim& m, F f) {
+        if (m.mDropResponses > 0) {
+            --m.mDropResponses;
+            return;
+        }
+        m.mTextNumber = f[0];
+        m.mText.clear();
+        m.mTextInput = true;
+        m.out("\r\n> ", m.mNow + m.latencyMs);
+    });
+    on("AT+CMGR=", [](ModemSim& m, F f) {
+        int index = toInt(f[0]);
+        if (index < 1 || index > m.storeCapacity)
+            return m.cmsError(321);
+        auto it = m.store.find(index);
+        if (it == m.store.end())
+            return m.ok();
+        StoredSms& s = it->second;
+        // As a SIMCom modem prints it: the header, CR LF, the text as it is (line breaks
+        // and all), then CR LF before the final result.
+        std::string header = "+CMGR: \"" + s.status + "\",\"" + s.sender + "\",\"\",\"" + s.scts + "\"";
+        if (m.csdh == 1)
+            header += ",145,4,0,0,\"+447000000000\",145," + std::to_string(s.text.size());
+        m.ok({header + "\r\n" + s.text});
+        if (s.status == "REC UNREAD")
+            s.status = "REC READ";
+    });
+    on("AT+CMGL=", [](ModemSim& m, F f) {
+        bool keep = f.size() > 1 && f[1] == "1";
+        if (f.size() > 1 && m.cmglModeRejected)
+            return m.error();
+        std::vector<std::string> info;
+        for (auto& e : m.store) {
+            StoredSms& s = e.second;
+            if (f[0] != "ALL" && s.status != f[0])
+                continue;
+            std::string length = std::to_string(s.text.size());
+            info.push_back("+CMGL: " + std::to_string(e.first) + ",\"" + s.status + "\",\"" + s.sender + "\",\"\",\"" +
+                           s.scts + "\"" +
+                           (m.csdh != 1     ? std::string()
+                            : m.cmglFo < 0 ? ",145," + length
+                                           : ",145," + std::to_string(m.cmglFo) + ",0,0,\"+447000000000\",145," + length) +
+                           "\r\n" + s.text);
+            if (!keep && s.status == "REC UNREAD")
+                s.status = "REC READ";
+        }
+        m.ok(info);
+    });
+    on("AT+CMGD=", [](ModemSim& m, F f) {
+        int index = toInt(f[0]);
+        if (index < 1 || index > m.storeCapacity)
+            return m.cmsError(321);
+        m.store.erase(index);
+        m.ok();
+    });
+    on("AT+CUSD=", [](ModemSim& m, F f) {
+        int n = toInt(f[0], -1);
+        if (n == 2)
+            return m.ok();
+        if (n != 1 || f.size() < 2)
+            return m.cmeError(4);
+        m.ussdRequests.push_back(f[1]);
+        auto it = m.ussdScript.find(f[1]);
+        UssdReply r = it != m.ussdScript.end() ? it->second : UssdReply{4, "", 15, 300};
+        std::string urc = "+CUSD: " + std::to_string(r.m);
+        if (!r.text.empty() || r.m <= 1)
+            urc += ",\"" + r.text + "\"," + std::to_string(r.dcs);
+        if (m.cusdHoldsOk) {
+            m.later(r.delayMs, [&m, urc]() { m.ok({urc}); });
+        } else {
+            m.ok();
+            m.schedule(r.delayMs, "\r\n" + urc + "\r\n");
+        }
+    });
+    mHandlers.push_back({"AT", [](ModemSim& m, const std::string& l) { l.size() == 2 ? m.ok() : m.error(); }});
 }

@@ -15,6 +15,7 @@
 namespace simtext {
 bool reached(uint32_t now, uint32_t at); // wrap-around safe "now is at or past at"
 std::vector<std::string> fields(const std::string& s); // splits "a,\"b,c\",d", removing quotes
+std::vector<std::string> args(const std::string& line); // fields after the first '=' ({""} if none)
 int toInt(const std::string& s, int def = -1);
 } // namespace simtext
 
@@ -108,7 +109,6 @@ public:
     int cnmiMt = 0, cnmiDs = 0;
     int csmpFo = 17;
     int csdh = 0;                               // AT+CSDH=1: +CMGR/+CMGL show <length>
-    std::string cscs = "IRA";
 
     // ---- scenario and faults ----
     void setRegistration(int domain, int stat); // emits the URC when enabled
@@ -140,9 +140,11 @@ public:
     // ---- helpers for handlers ----
     void respond(const std::vector<std::string>& info, const std::string& final);
     void ok(const std::vector<std::string>& info = {}) { respond(info, "OK"); }
+    void error() { respond({}, "ERROR"); }
     void cmeError(int code);
     void cmsError(int code);
     void schedule(uint32_t delayMs, const std::string& bytes);
+    void later(uint32_t delayMs, std::function<void()> fn) { mPending.push_back({mNow + delayMs, std::move(fn)}); }
 
 private:
     void processLine(const std::string& rawLine);
@@ -182,7 +184,6 @@ private:
     int mDropResponses = 0;
     bool mSilent = false;
     std::string mMidUrc;
-    bool mUssdSessionOpen = false;
 
     struct Pending
     {

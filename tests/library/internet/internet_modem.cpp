@@ -37,11 +37,6 @@ void librariesDown()
     }
 }
 
-std::string after(const std::string& line, size_t n)
-{
-    return line.size() > n ? line.substr(n) : std::string();
-}
-
 bool isHttps(const std::string& url)
 {
     std::string head = url.substr(0, 8);
@@ -55,6 +50,8 @@ constexpr int k2GTlsFailure = 605;
 // "+CMQTTCONNECT: 0,<err>": handshake failed, certificate not set.
 constexpr int kMqttHandshake = 32;
 constexpr int kMqttNoCert = 33;
+// Bytes per +CMQTTRXTOPIC / +CMQTTRXPAYLOAD chunk.
+constexpr size_t kMqttRxChunk = 1500;
 
 size_t collect(char* data, size_t size, size_t n, void* out)
 {
@@ -64,8 +61,6 @@ size_t collect(char* data, size_t size, size_t n, void* out)
 
 } // namespace
 
-using simtext::fields;
-using simtext::reached;
 using simtext::toInt;
 
 InternetModem::InternetModem(ModemSim& sim, Family family) : mSim(sim), mFamily(family)
@@ -85,11 +80,6 @@ InternetModem::~InternetModem()
             ::unlink((mTlsDir + "/" + f.first).c_str());
         ::rmdir(mTlsDir.c_str());
     }
-}
-
-void InternetModem::later(uint32_t delayMs, std::function<void()> fn)
-{
-    mDelayed.push_back({mSim.now() + delayMs, std::move(fn)});
 }
 
 void InternetModem::dataInput(size_t length, std::function<void(const std::string&)> done, bool download)
@@ -125,7 +115,6 @@ bool InternetModem::hostWrite(uint8_t b)
 
 void InternetModem::resetAll()
 {
-    mDelayed.clear();
     mNetOpen = false;
     mInput = false;
     mInputDone = nullptr;
@@ -146,17 +135,6 @@ void InternetModem::tick()
         resetAll();
     }
     mWasPowered = powered;
-
-    for (size_t i = 0; i < mDelayed.size();) {
-        if (reached(mSim.now(), mDelayed[i].at)) {
-            auto fn = std::move(mDelayed[i].fn);
-            mDelayed.erase(mDelayed.begin() + static_cast<long>(i));
-            if (mSim.uartReady())
-                fn();
-        } else {
-            ++i;
-        }
-    }
     if (mMqtt.client) {
         mqttPump(0);
         mqttDeliver();
@@ -192,35 +170,31 @@ void InternetModem::install()
     installHttp();
 }
 
+void InternetModem::on(const char* prefix, std::function<void(ModemSim&, const Args&)> h)
+{
+    mSim.addHandler(prefix, [h](ModemSim& m, const std::string& l) { h(m, simtext::args(l)); });
+}
+
 // ------------------------------------------------------------------- LTE ----
 
 void InternetModem::installLte()
 {
-    mSim.addHandler("AT+CGDCONT=", [this](ModemSim& m, const std::string& l) {
-        std::vector<std::string> f = fields(after(l, 11));
-        if (f.size() < 3 || f[0] != "1") {
-            m.respond({}, "ERROR");
-            return;
-        }
+    on("AT+CGDCONT=", [this](ModemSim& m, const Args& f) {
+        if (f.size() < 3 || f[0] != "1")
+            return m.error();
         apn = f[2];
         apnSet = true;
         m.ok();
     });
-    mSim.addHandler("AT+CSOCKSETPN=", [](ModemSim& m, const std::string&) { m.ok(); });
+    on("AT+CSOCKSETPN=", [](ModemSim& m, const Args&) { m.ok(); });
     mSim.addHandler("AT+NETOPEN", [this](ModemSim& m, const std::string& l) {
-        if (l.size() != 10) {
-            m.respond({}, "ERROR");
-            return;
-        }
-        if (mNetOpen) {
-            m.respond({"+IP ERROR: Network is already opened"}, "ERROR");
-            return;
-        }
+        if (l.size() != 10)
+            return m.error();
+        if (mNetOpen)
+            return m.respond({"+IP ERROR: Network is already opened"}, "ERROR");
         if (netopenBareErrors != 0) {
-            if (netopenBareErrors > 0)
-                --netopenBareErrors;
-            m.respond({}, "ERROR");
-            return;
+            netopenBareErrors -= netopenBareErrors > 0;
+            return m.error();
         }
         answerWithResult(m, "+NETOPEN", openDelayMs, [this]() {
             if (!mNetworkAvailable)
@@ -231,14 +205,12 @@ void InternetModem::installLte()
         });
     });
     // Registered after AT+NETOPEN so that it is matched first.
-    mSim.addHandler("AT+NETOPEN?", [this](ModemSim& m, const std::string&) {
+    on("AT+NETOPEN?", [this](ModemSim& m, const Args&) {
         m.ok({std::string("+NETOPEN: ") + (mNetOpen && !queryHidesOpenStack ? "1" : "0")});
     });
-    mSim.addHandler("AT+NETCLOSE", [this](ModemSim& m, const std::string&) {
-        if (!mNetOpen) {
-            m.respond({"+IP ERROR: Network not opened"}, "ERROR");
-            return;
-        }
+    on("AT+NETCLOSE", [this](ModemSim& m, const Args&) {
+        if (!mNetOpen)
+            return m.respond({"+IP ERROR: Network not opened"}, "ERROR");
         mNetOpen = false;
         ++closes;
         m.ok();
@@ -250,54 +222,31 @@ void InternetModem::installLte()
 
 void InternetModem::install2G()
 {
-    mSim.addHandler("AT+SAPBR=", [this](ModemSim& m, const std::string& l) {
-        std::vector<std::string> f = fields(after(l, 9));
+    on("AT+SAPBR=", [this](ModemSim& m, const Args& f) {
         int cmd = toInt(f[0]);
-        if (f.size() < 2 || f[1] != "1") {
-            m.respond({}, "ERROR");
-            return;
-        }
-        switch (cmd) {
-        case 0:
-            if (!mNetOpen) {
-                m.respond({}, "ERROR");
-                return;
-            }
+        if (f.size() < 2 || f[1] != "1" || (cmd == 0 && !mNetOpen) || (cmd == 1 && mNetOpen) ||
+            (cmd == 3 && f.size() < 4) || cmd < 0 || cmd > 3)
+            return m.error();
+        if (cmd == 0) {
             mNetOpen = false;
             ++closes;
             m.ok();
-            return;
-        case 1:
-            if (mNetOpen) {
-                m.respond({}, "ERROR");
-                return;
-            }
-            later(openDelayMs, [this]() {
-                if (mNetworkAvailable) {
-                    mNetOpen = true;
-                    ++opens;
-                    mSim.ok();
-                } else {
-                    mSim.respond({}, "ERROR");
-                }
+        } else if (cmd == 1) {
+            mSim.later(openDelayMs, [this]() {
+                if (!mNetworkAvailable)
+                    return mSim.error();
+                mNetOpen = true;
+                ++opens;
+                mSim.ok();
             });
-            return;
-        case 2:
+        } else if (cmd == 2) {
             m.ok({std::string("+SAPBR: 1,") + (mNetOpen ? "1,\"10.64.12.7\"" : "3,\"0.0.0.0\"")});
-            return;
-        case 3:
-            if (f.size() < 4) {
-                m.respond({}, "ERROR");
-                return;
-            }
+        } else {
             if (f[2] == "APN") {
                 apn = f[3];
                 apnSet = true;
             }
             m.ok();
-            return;
-        default:
-            m.respond({}, "ERROR");
         }
     });
 }
@@ -306,29 +255,22 @@ void InternetModem::install2G()
 
 void InternetModem::installHttp()
 {
-    mSim.addHandler("AT+HTTPINIT", [this](ModemSim& m, const std::string&) {
-        if (mHttp.initialised) {
-            m.respond({}, "ERROR");
-            return;
-        }
+    on("AT+HTTPINIT", [this](ModemSim& m, const Args&) {
+        if (mHttp.initialised)
+            return m.error();
         mHttp = Http();
         mHttp.initialised = true;
         m.ok();
     });
-    mSim.addHandler("AT+HTTPTERM", [this](ModemSim& m, const std::string&) {
-        if (!mHttp.initialised) {
-            m.respond({}, "ERROR");
-            return;
-        }
+    on("AT+HTTPTERM", [this](ModemSim& m, const Args&) {
+        if (!mHttp.initialised)
+            return m.error();
         mHttp = Http();
         m.ok();
     });
-    mSim.addHandler("AT+HTTPPARA=", [this](ModemSim& m, const std::string& l) {
-        std::vector<std::string> f = fields(after(l, 12));
-        if (!mHttp.initialised || f.size() != 2) {
-            m.respond({}, "ERROR");
-            return;
-        }
+    on("AT+HTTPPARA=", [this](ModemSim& m, const Args& f) {
+        if (!mHttp.initialised || f.size() != 2)
+            return m.error();
         if (f[0] == "URL")
             mHttp.url = f[1];
         else if (f[0] == "CONTENT")
@@ -337,52 +279,40 @@ void InternetModem::installHttp()
             mHttp.cidSet = true;
         else if (f[0] == "SSLCFG" && mFamily == Family::Lte && httpSslcfgSupported && toInt(f[1]) >= 0)
             mHttp.sslContext = toInt(f[1]);
-        else {
-            m.respond({}, "ERROR");
-            return;
-        }
+        else
+            return m.error();
         m.ok();
     });
     if (mFamily == Family::Gsm2G) {
-        mSim.addHandler("AT+HTTPSSL=", [this](ModemSim& m, const std::string& l) {
-            int on = toInt(after(l, 11));
-            if (!mHttp.initialised || on < 0 || on > 1) {
-                m.respond({}, "ERROR");
-                return;
-            }
+        on("AT+HTTPSSL=", [this](ModemSim& m, const Args& f) {
+            int on = toInt(f[0]);
+            if (!mHttp.initialised || on < 0 || on > 1)
+                return m.error();
             mHttp.ssl2G = on == 1;
             m.ok();
         });
     }
-    mSim.addHandler("AT+HTTPDATA=", [this](ModemSim& m, const std::string& l) {
-        std::vector<std::string> f = fields(after(l, 12));
+    on("AT+HTTPDATA=", [this](ModemSim& m, const Args& f) {
         int n = toInt(f[0]);
-        if (!mHttp.initialised || f.size() != 2 || n <= 0 || toInt(f[1]) <= 0) {
-            m.respond({}, "ERROR");
-            return;
-        }
+        if (!mHttp.initialised || f.size() != 2 || n <= 0 || toInt(f[1]) <= 0)
+            return m.error();
         dataInput(static_cast<size_t>(n), [this](const std::string& data) {
             mHttp.data = data;
             mSim.ok();
         }, true);
     });
-    mSim.addHandler("AT+HTTPACTION=", [this](ModemSim& m, const std::string& l) {
-        int method = toInt(after(l, 14));
-        if (!mHttp.initialised || mHttp.url.empty() || mHttp.busy || method < 0 || method > 2) {
-            m.respond({}, "ERROR");
-            return;
-        }
+    on("AT+HTTPACTION=", [this](ModemSim& m, const Args& f) {
+        int method = toInt(f[0]);
+        if (!mHttp.initialised || mHttp.url.empty() || mHttp.busy || method < 0 || method > 1) // GET, POST
+            return m.error();
         mHttp.busy = true;
         answerWithResult(m, "+HTTPACTION", actionDelayMs, [this, method]() { return httpAction(method); });
     });
-    mSim.addHandler("AT+HTTPREAD=", [this](ModemSim& m, const std::string& l) {
-        std::vector<std::string> f = fields(after(l, 12));
+    on("AT+HTTPREAD=", [this](ModemSim& m, const Args& f) {
         int offset = toInt(f[0]);
         int size = f.size() > 1 ? toInt(f[1]) : -1;
-        if (!mHttp.initialised || offset < 0 || size <= 0 || mHttp.busy) {
-            m.respond({}, "ERROR");
-            return;
-        }
+        if (!mHttp.initialised || offset < 0 || size <= 0 || mHttp.busy)
+            return m.error();
         httpReads.push_back({static_cast<size_t>(offset), static_cast<size_t>(size)});
         if (onHttpRead)
             onHttpRead(static_cast<size_t>(offset));
@@ -396,7 +326,7 @@ void InternetModem::answerWithResult(ModemSim& m, const std::string& name, uint3
     std::string colon = noSpaceAfterColon ? ":" : ": ";
     if (!resultBeforeOk && !failureWithError) {
         m.ok();
-        later(delayMs, [this, name, colon, outcome]() { mSim.emitUrc(name + colon + outcome().first); });
+        mSim.later(delayMs, [this, name, colon, outcome]() { mSim.emitUrc(name + colon + outcome().first); });
         return;
     }
     std::pair<std::string, bool> r = outcome();
@@ -406,25 +336,20 @@ void InternetModem::answerWithResult(ModemSim& m, const std::string& name, uint3
         m.respond({name + colon + r.first, ""}, "OK");
     } else {
         m.ok();
-        later(delayMs, [this, name, colon, r]() { mSim.emitUrc(name + colon + r.first); });
+        mSim.later(delayMs, [this, name, colon, r]() { mSim.emitUrc(name + colon + r.first); });
     }
 }
 
 std::pair<std::string, bool> InternetModem::httpAction(int method)
 {
-    HttpExchange ex;
-    ex.method = method;
-    ex.url = mHttp.url;
-    ex.contentType = mHttp.contentType;
-    ex.body = mHttp.data;
-    ex.cidSet = mHttp.cidSet;
+    httpExchanges.push_back({method, mHttp.url, mHttp.cidSet});
     mHttp.busy = false;
     mHttp.response.clear();
 
     int status;
     if (actionStatusOverride != 0) {
         status = actionStatusOverride;
-    } else if (!mNetOpen || !mNetworkAvailable || (mFamily == Family::Gsm2G && requireCid && !mHttp.cidSet)) {
+    } else if (!mNetOpen || !mNetworkAvailable || (mFamily == Family::Gsm2G && !mHttp.cidSet)) {
         status = 601;
     } else {
         CURL* curl = curl_easy_init();
@@ -484,8 +409,6 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
             headers = curl_slist_append(headers, type.c_str());
             headers = curl_slist_append(headers, "Expect:");
             curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-        } else if (method == 2) {
-            curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
         }
         CURLcode rc = tlsReady ? curl_easy_perform(curl) : CURLE_SSL_CONNECT_ERROR;
         long code = 0;
@@ -512,9 +435,6 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
     }
     if (status >= 600)
         mHttp.response.clear();
-    ex.status = status;
-    ex.length = mHttp.response.size();
-    httpExchanges.push_back(ex);
     return {std::to_string(method) + "," + std::to_string(status) + "," + std::to_string(mHttp.response.size()),
             false};
 }
@@ -536,7 +456,7 @@ void InternetModem::httpRead(size_t offset, size_t size)
     }
     mSim.ok();
     // After the OK: the data in blocks, then the end marker.
-    later(mSim.latencyMs + 1, [this, piece]() {
+    mSim.later(mSim.latencyMs + 1, [this, piece]() {
         std::string out;
         for (size_t at = 0; at < piece.size(); at += httpDataBlock) {
             std::string block = piece.substr(at, httpDataBlock);
@@ -549,23 +469,29 @@ void InternetModem::httpRead(size_t offset, size_t size)
 
 // ------------------------------------------------------------------ MQTT ----
 
-void InternetModem::mqttResult(const std::string& name, int err)
+// "<name>: 0,<0|11>" after the broker confirmed (or not) what `send` asked of it.
+void InternetModem::mqttRequest(const std::string& name, std::function<int(int* mid)> send)
 {
-    later(resultDelayMs, [this, name, err]() { mSim.emitUrc(name + ": 0," + std::to_string(err)); });
+    mSim.later(resultDelayMs, [this, name, send]() {
+        int mid = 0;
+        bool acked = mMqtt.connected && send(&mid) == MOSQ_ERR_SUCCESS && mqttAwait(mid);
+        mSim.emitUrc(name + ": 0," + (acked ? "0" : "11"));
+    });
 }
 
 void InternetModem::installMqtt()
 {
-    auto command = [this](const std::string& l) {
-        if (onMqttCommand)
-            onMqttCommand(l);
+    // Every MQTT command is seen by onMqttCommand first.
+    auto mqtt = [this](const char* prefix, std::function<void(ModemSim&, const Args&)> h) {
+        mSim.addHandler(prefix, [this, h](ModemSim& m, const std::string& l) {
+            if (onMqttCommand)
+                onMqttCommand(l);
+            h(m, simtext::args(l));
+        });
     };
-    mSim.addHandler("AT+CMQTTSTART", [this, command](ModemSim& m, const std::string& l) {
-        command(l);
-        if (mMqtt.started) {
-            m.respond({"+CMQTTSTART: 23"}, "ERROR");
-            return;
-        }
+    mqtt("AT+CMQTTSTART", [this](ModemSim& m, const Args&) {
+        if (mMqtt.started)
+            return m.respond({"+CMQTTSTART: 23"}, "ERROR");
         answerWithResult(m, "+CMQTTSTART", resultDelayMs, [this]() {
             if (!mNetworkAvailable)
                 return std::make_pair(std::string("7"), true);
@@ -574,27 +500,18 @@ void InternetModem::installMqtt()
             return std::make_pair(std::string("0"), false);
         });
     });
-    mSim.addHandler("AT+CMQTTSTOP", [this, command](ModemSim& m, const std::string& l) {
-        command(l);
-        if (!mMqtt.started || mMqtt.acquired) {
-            m.respond({}, "ERROR");
-            return;
-        }
+    mqtt("AT+CMQTTSTOP", [this](ModemSim& m, const Args&) {
+        if (!mMqtt.started || mMqtt.acquired)
+            return m.error();
         mMqtt.started = false;
         m.ok();
-        later(resultDelayMs, [this]() { mSim.emitUrc("+CMQTTSTOP: 0"); });
+        mSim.later(resultDelayMs, [this]() { mSim.emitUrc("+CMQTTSTOP: 0"); });
     });
-    mSim.addHandler("AT+CMQTTACCQ=", [this, command](ModemSim& m, const std::string& l) {
-        command(l);
-        std::vector<std::string> f = fields(after(l, 13));
-        if (!mMqtt.started || f.size() < 2 || f[0] != "0" || f[1].empty()) {
-            m.respond({}, "ERROR");
-            return;
-        }
-        if (mMqtt.acquired) {
-            m.respond({"+CMQTTACCQ: 0,19"}, "ERROR");
-            return;
-        }
+    mqtt("AT+CMQTTACCQ=", [this](ModemSim& m, const Args& f) {
+        if (!mMqtt.started || f.size() < 2 || f[0] != "0" || f[1].empty())
+            return m.error();
+        if (mMqtt.acquired)
+            return m.respond({"+CMQTTACCQ: 0,19"}, "ERROR");
         mMqtt.acquired = true;
         mMqtt.clientId = f[1];
         mMqtt.tls = f.size() > 2 && f[2] == "1";
@@ -603,91 +520,59 @@ void InternetModem::installMqtt()
         mMqtt.willMessage.clear();
         m.ok();
     });
-    mSim.addHandler("AT+CMQTTSSLCFG=", [this, command](ModemSim& m, const std::string& l) {
-        command(l);
-        std::vector<std::string> f = fields(after(l, 15));
-        if (!mMqtt.acquired || f.size() != 2 || f[0] != "0" || toInt(f[1]) < 0 || toInt(f[1]) > 9) {
-            m.respond({}, "ERROR");
-            return;
-        }
+    mqtt("AT+CMQTTSSLCFG=", [this](ModemSim& m, const Args& f) {
+        if (!mMqtt.acquired || f.size() != 2 || f[0] != "0" || toInt(f[1]) < 0 || toInt(f[1]) > 9)
+            return m.error();
         mMqtt.sslContext = toInt(f[1]);
         m.ok();
     });
-    mSim.addHandler("AT+CMQTTREL=", [this, command](ModemSim& m, const std::string& l) {
-        command(l);
-        if (!mMqtt.acquired || mMqtt.connected) {
-            m.respond({}, "ERROR");
-            return;
-        }
+    mqtt("AT+CMQTTREL=", [this](ModemSim& m, const Args&) {
+        if (!mMqtt.acquired || mMqtt.connected)
+            return m.error();
         mMqtt.acquired = false;
         mqttDropClient();
         m.ok();
     });
-    // Length-counted inputs after ">".
-    auto input = [this, command](const std::string& prefix, std::function<void(const std::vector<std::string>&,
-                                                                               const std::string&)> store) {
-        mSim.addHandler(prefix, [this, prefix, store, command](ModemSim& m, const std::string& l) {
-            command(l);
-            std::vector<std::string> f = fields(after(l, prefix.size()));
+    // Length-counted inputs after ">"; `store` answers.
+    auto input = [this, mqtt](const char* prefix, std::function<void(const Args&, const std::string&)> store) {
+        mqtt(prefix, [this, store](ModemSim& m, const Args& f) {
             int n = f.size() > 1 ? toInt(f[1]) : -1;
-            if (!mMqtt.acquired || f[0] != "0" || n <= 0 || n > 10240) {
-                m.respond({}, "ERROR");
-                return;
-            }
+            if (!mMqtt.acquired || f[0] != "0" || n <= 0 || n > 10240)
+                return m.error();
             dataInput(static_cast<size_t>(n), [store, f](const std::string& data) { store(f, data); }, false);
         });
     };
-    input("AT+CMQTTWILLTOPIC=", [this](const std::vector<std::string>&, const std::string& d) {
+    auto qos = [](const Args& f) { return f.size() > 2 ? toInt(f[2], 0) : 0; };
+    input("AT+CMQTTWILLTOPIC=", [this](const Args&, const std::string& d) {
         mMqtt.willTopic = d;
         mSim.ok();
     });
-    input("AT+CMQTTWILLMSG=", [this](const std::vector<std::string>& f, const std::string& d) {
+    input("AT+CMQTTWILLMSG=", [this, qos](const Args& f, const std::string& d) {
         mMqtt.willMessage = d;
-        mMqtt.willQos = f.size() > 2 ? toInt(f[2], 0) : 0;
+        mMqtt.willQos = qos(f);
         mSim.ok();
     });
-    input("AT+CMQTTTOPIC=", [this](const std::vector<std::string>&, const std::string& d) {
+    input("AT+CMQTTTOPIC=", [this](const Args&, const std::string& d) {
         mMqtt.topic = d;
         mSim.ok();
     });
-    input("AT+CMQTTPAYLOAD=", [this](const std::vector<std::string>&, const std::string& d) {
+    input("AT+CMQTTPAYLOAD=", [this](const Args&, const std::string& d) {
         mMqtt.payload = d;
         mSim.ok();
     });
-    input("AT+CMQTTSUB=", [this](const std::vector<std::string>& f, const std::string& d) {
+    input("AT+CMQTTSUB=", [this, qos](const Args& f, const std::string& d) {
         mSim.ok();
         mqttSubscriptions.push_back(d);
-        int qos = f.size() > 2 ? toInt(f[2], 0) : 0;
-        later(resultDelayMs, [this, d, qos]() {
-            int mid = 0;
-            if (!mMqtt.connected || mosquitto_subscribe(mMqtt.client, &mid, d.c_str(), qos) != MOSQ_ERR_SUCCESS) {
-                mSim.emitUrc("+CMQTTSUB: 0,11");
-                return;
-            }
-            bool acked = mqttAwait(mid);
-            mSim.emitUrc(std::string("+CMQTTSUB: 0,") + (acked ? "0" : "11"));
-        });
+        int q = qos(f);
+        mqttRequest("+CMQTTSUB", [this, d, q](int* mid) { return mosquitto_subscribe(mMqtt.client, mid, d.c_str(), q); });
     });
-    input("AT+CMQTTUNSUB=", [this](const std::vector<std::string>&, const std::string& d) {
+    input("AT+CMQTTUNSUB=", [this](const Args&, const std::string& d) {
         mSim.ok();
-        mqttUnsubscriptions.push_back(d);
-        later(resultDelayMs, [this, d]() {
-            int mid = 0;
-            if (!mMqtt.connected || mosquitto_unsubscribe(mMqtt.client, &mid, d.c_str()) != MOSQ_ERR_SUCCESS) {
-                mSim.emitUrc("+CMQTTUNSUB: 0,11");
-                return;
-            }
-            bool acked = mqttAwait(mid);
-            mSim.emitUrc(std::string("+CMQTTUNSUB: 0,") + (acked ? "0" : "11"));
-        });
+        mqttRequest("+CMQTTUNSUB", [this, d](int* mid) { return mosquitto_unsubscribe(mMqtt.client, mid, d.c_str()); });
     });
-    mSim.addHandler("AT+CMQTTCONNECT=", [this, command](ModemSim& m, const std::string& l) {
-        command(l);
-        std::vector<std::string> f = fields(after(l, 16));
-        if (!mMqtt.acquired || mMqtt.connected || f.size() < 3 || f[0] != "0") {
-            m.respond({}, "ERROR");
-            return;
-        }
+    mqtt("AT+CMQTTCONNECT=", [this](ModemSim& m, const Args& f) {
+        if (!mMqtt.acquired || mMqtt.connected || f.size() < 3 || f[0] != "0")
+            return m.error();
         MqttConnect c;
         c.clientId = mMqtt.clientId;
         c.url = f[1];
@@ -704,39 +589,25 @@ void InternetModem::installMqtt()
             return std::make_pair("0," + std::to_string(err), err != 0);
         });
     });
-    mSim.addHandler("AT+CMQTTPUB=", [this, command](ModemSim& m, const std::string& l) {
-        command(l);
-        std::vector<std::string> f = fields(after(l, 12));
-        if (!mMqtt.acquired || f.size() < 3 || f[0] != "0" || mMqtt.topic.empty()) {
-            m.respond({}, "ERROR");
-            return;
-        }
+    mqtt("AT+CMQTTPUB=", [this](ModemSim& m, const Args& f) {
+        if (!mMqtt.acquired || f.size() < 3 || f[0] != "0" || mMqtt.topic.empty())
+            return m.error();
         int qos = toInt(f[1], 0);
         bool retain = f.size() > 3 && f[3] == "1";
-        std::string topic = mMqtt.topic, payload = mMqtt.payload;
-        mMqtt.topic.clear();
-        mMqtt.payload.clear();
+        std::string topic, payload;
+        topic.swap(mMqtt.topic);
+        payload.swap(mMqtt.payload);
         m.ok();
-        later(resultDelayMs, [this, qos, retain, topic, payload]() {
-            int mid = 0;
-            if (!mMqtt.connected ||
-                mosquitto_publish(mMqtt.client, &mid, topic.c_str(), static_cast<int>(payload.size()),
-                                  payload.data(), qos, retain) != MOSQ_ERR_SUCCESS) {
-                mSim.emitUrc("+CMQTTPUB: 0,11");
-                return;
-            }
-            bool acked = mqttAwait(mid);
-            mSim.emitUrc(std::string("+CMQTTPUB: 0,") + (acked ? "0" : "11"));
+        mqttRequest("+CMQTTPUB", [this, qos, retain, topic, payload](int* mid) {
+            return mosquitto_publish(mMqtt.client, mid, topic.c_str(), static_cast<int>(payload.size()), payload.data(),
+                                     qos, retain);
         });
     });
-    mSim.addHandler("AT+CMQTTDISC=", [this, command](ModemSim& m, const std::string& l) {
-        command(l);
-        if (!mMqtt.acquired) {
-            m.respond({}, "ERROR");
-            return;
-        }
+    mqtt("AT+CMQTTDISC=", [this](ModemSim& m, const Args&) {
+        if (!mMqtt.acquired)
+            return m.error();
         m.ok();
-        later(resultDelayMs, [this]() {
+        mSim.later(resultDelayMs, [this]() {
             bool was = mMqtt.connected;
             if (was) {
                 mosquitto_disconnect(mMqtt.client);
@@ -753,22 +624,17 @@ void InternetModem::installMqtt()
 void InternetModem::installTls()
 {
     mSim.addHandler("AT+CCERTLIST", [this](ModemSim& m, const std::string& l) {
-        if (l != "AT+CCERTLIST") {
-            m.respond({}, "ERROR");
-            return;
-        }
+        if (l != "AT+CCERTLIST")
+            return m.error();
         std::vector<std::string> lines;
         for (const auto& f : certFiles)
             lines.push_back("+CCERTLIST: \"" + f.first + "\"");
         m.ok(lines);
     });
-    mSim.addHandler("AT+CCERTDOWN=", [this](ModemSim& m, const std::string& l) {
-        std::vector<std::string> f = fields(after(l, 13));
+    on("AT+CCERTDOWN=", [this](ModemSim& m, const Args& f) {
         int n = f.size() == 2 ? toInt(f[1]) : -1;
-        if (f.size() != 2 || f[0].empty() || f[0].find('/') != std::string::npos || n <= 0 || n > 10240) {
-            m.respond({}, "ERROR");
-            return;
-        }
+        if (f.size() != 2 || f[0].empty() || f[0].find('/') != std::string::npos || n <= 0 || n > 10240)
+            return m.error();
         std::string name = f[0];
         dataInput(static_cast<size_t>(n), [this, name](const std::string& data) {
             certFiles[name] = data;
@@ -776,45 +642,31 @@ void InternetModem::installTls()
             mSim.ok();
         }, false);
     });
-    mSim.addHandler("AT+CCERTDELE=", [this](ModemSim& m, const std::string& l) {
-        std::vector<std::string> f = fields(after(l, 13));
-        if (f.size() != 1 || certFiles.erase(f[0]) == 0) {
-            m.respond({}, "ERROR");
-            return;
-        }
+    on("AT+CCERTDELE=", [this](ModemSim& m, const Args& f) {
+        if (f.size() != 1 || certFiles.erase(f[0]) == 0)
+            return m.error();
         m.ok();
     });
-    mSim.addHandler("AT+CSSLCFG=", [this](ModemSim& m, const std::string& l) {
-        std::vector<std::string> f = fields(after(l, 11));
+    on("AT+CSSLCFG=", [this](ModemSim& m, const Args& f) {
         int ctx = f.size() == 3 ? toInt(f[1]) : -1;
-        if (ctx < 0 || ctx > 9) {
-            m.respond({}, "ERROR");
-            return;
-        }
+        if (ctx < 0 || ctx > 9)
+            return m.error();
         SslContext& c = sslContexts[ctx];
         const std::string& key = f[0];
-        int v = toInt(f[2]);
         bool file = key == "cacert" || key == "clientcert" || key == "clientkey";
-        if (file && !certFiles.count(f[2])) {
-            m.respond({}, "ERROR"); // no such file in the modem
-            return;
-        }
+        if (file && !certFiles.count(f[2]))
+            return m.error(); // no such file in the modem
+        int v = toInt(f[2]);
         if (key == "sslversion" && v >= 0 && v <= 4)
             c.version = v;
         else if (key == "authmode" && v >= 0 && v <= 3)
             c.authMode = v;
         else if (key == "enableSNI" && (v == 0 || v == 1))
             c.sni = v;
-        else if (key == "cacert")
-            c.caCert = f[2];
-        else if (key == "clientcert")
-            c.clientCert = f[2];
-        else if (key == "clientkey")
-            c.clientKey = f[2];
-        else {
-            m.respond({}, "ERROR");
-            return;
-        }
+        else if (file)
+            (key == "cacert" ? c.caCert : key == "clientcert" ? c.clientCert : c.clientKey) = f[2];
+        else
+            return m.error();
         m.ok();
     });
 }
@@ -867,12 +719,22 @@ int InternetModem::mqttConnect(const MqttConnect& c)
         return 3;
     mqttDropClient();
     mMqtt.client = mosquitto_new(c.clientId.c_str(), c.clean, this);
-    mosquitto_connect_callback_set(mMqtt.client, &InternetModem::onMqttConnect);
-    mosquitto_disconnect_callback_set(mMqtt.client, &InternetModem::onMqttDisconnect);
-    mosquitto_message_callback_set(mMqtt.client, &InternetModem::onMqttMessage);
-    mosquitto_subscribe_callback_set(mMqtt.client, &InternetModem::onMqttSubscribe);
-    mosquitto_unsubscribe_callback_set(mMqtt.client, &InternetModem::onMqttUnsubscribe);
-    mosquitto_publish_callback_set(mMqtt.client, &InternetModem::onMqttPublish);
+    static const auto me = [](void* self) { return static_cast<InternetModem*>(self); };
+    mosquitto_connect_callback_set(mMqtt.client, [](mosquitto*, void* self, int rc) { me(self)->mMqtt.connack = rc; });
+    mosquitto_disconnect_callback_set(mMqtt.client, [](mosquitto*, void* self, int rc) {
+        if (rc != 0)
+            me(self)->mqttLost();
+    });
+    mosquitto_message_callback_set(mMqtt.client, [](mosquitto*, void* self, const mosquitto_message* msg) {
+        me(self)->mMqtt.inbox.push_back(
+            {msg->topic, std::string(static_cast<const char*>(msg->payload), static_cast<size_t>(msg->payloadlen))});
+        ++me(self)->mMqtt.received;
+    });
+    // A subscription, unsubscription or publication the broker confirmed.
+    mosquitto_subscribe_callback_set(mMqtt.client,
+                                     [](mosquitto*, void* self, int mid, int, const int*) { me(self)->mMqtt.acked.insert(mid); });
+    mosquitto_unsubscribe_callback_set(mMqtt.client, [](mosquitto*, void* self, int mid) { me(self)->mMqtt.acked.insert(mid); });
+    mosquitto_publish_callback_set(mMqtt.client, [](mosquitto*, void* self, int mid) { me(self)->mMqtt.acked.insert(mid); });
     if (!c.willTopic.empty())
         mosquitto_will_set(mMqtt.client, c.willTopic.c_str(), static_cast<int>(c.willMessage.size()),
                            c.willMessage.data(), c.willQos, false);
@@ -943,13 +805,18 @@ void InternetModem::mqttPump(int timeoutMs)
 {
     if (!mMqtt.client)
         return;
-    int rc = mosquitto_loop(mMqtt.client, timeoutMs, 1);
-    if (rc != MOSQ_ERR_SUCCESS && mMqtt.connected) {
-        // The broker went away: the modem reports the lost connection.
-        mMqtt.connected = false;
-        mMqtt.lost = true;
-        mSim.emitUrc("+CMQTTCONNLOST: 0,1");
-    }
+    if (mosquitto_loop(mMqtt.client, timeoutMs, 1) != MOSQ_ERR_SUCCESS)
+        mqttLost();
+}
+
+// The broker went away: the modem reports the lost connection.
+void InternetModem::mqttLost()
+{
+    if (!mMqtt.connected)
+        return;
+    mMqtt.connected = false;
+    mMqtt.lost = true;
+    mSim.emitUrc("+CMQTTCONNLOST: 0,1");
 }
 
 void InternetModem::mqttDeliver()
@@ -961,13 +828,11 @@ void InternetModem::mqttDeliver()
     const std::string& topic = msg.first;
     const std::string& payload = msg.second;
     std::string out = "\r\n+CMQTTRXSTART: 0," + std::to_string(topic.size()) + "," + std::to_string(payload.size()) + "\r\n";
-    for (size_t at = 0; at < topic.size(); at += mqttRxChunk) {
-        std::string chunk = topic.substr(at, mqttRxChunk);
-        out += "+CMQTTRXTOPIC: 0," + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
-    }
-    for (size_t at = 0; at < payload.size(); at += mqttRxChunk) {
-        std::string chunk = payload.substr(at, mqttRxChunk);
-        out += "+CMQTTRXPAYLOAD: 0," + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
+    for (const auto& part : {std::make_pair("+CMQTTRXTOPIC: 0,", &topic), std::make_pair("+CMQTTRXPAYLOAD: 0,", &payload)}) {
+        for (size_t at = 0; at < part.second->size(); at += kMqttRxChunk) {
+            std::string chunk = part.second->substr(at, kMqttRxChunk);
+            out += part.first + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
+        }
     }
     out += "+CMQTTRXEND: 0\r\n";
     mSim.emitRaw(out);
@@ -975,11 +840,7 @@ void InternetModem::mqttDeliver()
 
 void InternetModem::mqttConnectionFails(const std::string& urc)
 {
-    if (mMqtt.client) {
-        mosquitto_destroy(mMqtt.client);
-        mMqtt.client = nullptr;
-    }
-    mMqtt.connected = false;
+    mqttDropClient();
     mSim.emitUrc(urc);
 }
 
@@ -989,42 +850,4 @@ bool InternetModem::mqttWaitForMessages(size_t count, int ms)
     while (mMqtt.received < count && mMqtt.client && std::chrono::steady_clock::now() < until)
         mqttPump(10);
     return mMqtt.received >= count;
-}
-
-void InternetModem::onMqttMessage(struct mosquitto*, void* self, const struct mosquitto_message* msg)
-{
-    auto* me = static_cast<InternetModem*>(self);
-    std::string payload(static_cast<const char*>(msg->payload), static_cast<size_t>(msg->payloadlen));
-    me->mMqtt.inbox.push_back({msg->topic, payload});
-    ++me->mMqtt.received;
-}
-
-void InternetModem::onMqttConnect(struct mosquitto*, void* self, int rc)
-{
-    static_cast<InternetModem*>(self)->mMqtt.connack = rc;
-}
-
-void InternetModem::onMqttDisconnect(struct mosquitto*, void* self, int rc)
-{
-    auto* me = static_cast<InternetModem*>(self);
-    if (rc != 0 && me->mMqtt.connected) {
-        me->mMqtt.connected = false;
-        me->mMqtt.lost = true;
-        me->mSim.emitUrc("+CMQTTCONNLOST: 0,1");
-    }
-}
-
-void InternetModem::onMqttSubscribe(struct mosquitto*, void* self, int mid, int, const int*)
-{
-    static_cast<InternetModem*>(self)->mMqtt.acked.insert(mid);
-}
-
-void InternetModem::onMqttUnsubscribe(struct mosquitto*, void* self, int mid)
-{
-    static_cast<InternetModem*>(self)->mMqtt.acked.insert(mid);
-}
-
-void InternetModem::onMqttPublish(struct mosquitto*, void* self, int mid)
-{
-    static_cast<InternetModem*>(self)->mMqtt.acked.insert(mid);
 }

@@ -19,7 +19,6 @@
 #include <vector>
 
 struct mosquitto;
-struct mosquitto_message;
 
 class InternetModem
 {
@@ -41,7 +40,6 @@ public:
     // false: the data connection drops (LTE: "+CIPEVENT: NETWORK CLOSED UNEXPECTEDLY"
     // and "+CMQTTNONET"; 2G: "+SAPBR 1: DEACT"), opening fails and HTTP answers 601.
     void setNetworkAvailable(bool available);
-    bool networkAvailable() const { return mNetworkAvailable; }
     bool dataConnected() const { return mNetOpen; }
 
     // ---- tuning ----
@@ -49,8 +47,6 @@ public:
     uint32_t actionDelayMs = 300;       // +HTTPACTION after OK
     uint32_t resultDelayMs = 50;        // +CMQTTxxx results after OK
     size_t httpDataBlock = 200;         // LTE: bytes per "+HTTPREAD: DATA,<n>" block
-    size_t mqttRxChunk = 1500;          // bytes per +CMQTTRXTOPIC / +CMQTTRXPAYLOAD chunk
-    bool requireCid = true;             // 2G: AT+HTTPACTION fails (601) without "CID"
     bool queryHidesOpenStack = false;   // LTE: AT+NETOPEN? answers 0 even when open
     int actionStatusOverride = 0;       // non-zero: +HTTPACTION reports this status, no body
     // Answer shapes of real firmware for the result lines of AT+NETOPEN, AT+CMQTTSTART,
@@ -73,15 +69,11 @@ public:
     bool apnSet = false;
     int opens = 0;                      // successful NETOPEN / SAPBR=1,1
     int closes = 0;                     // NETCLOSE / SAPBR=0,1
-    struct HttpExchange
+    struct HttpExchange // an AT+HTTPACTION the modem ran
     {
-        int method = -1;
+        int method;
         std::string url;
-        std::string contentType;
-        std::string body;
-        bool cidSet = false;
-        int status = 0;
-        size_t length = 0;
+        bool cidSet;
     };
     std::vector<HttpExchange> httpExchanges;
     std::vector<std::pair<size_t, size_t>> httpReads; // (offset, size) asked for
@@ -97,7 +89,7 @@ public:
         bool clean = false;
     };
     std::vector<MqttConnect> mqttConnects;
-    std::vector<std::string> mqttSubscriptions, mqttUnsubscriptions;
+    std::vector<std::string> mqttSubscriptions;
     bool mqttTls() const { return mMqtt.tls; }
 
     // ---- TLS ----
@@ -114,7 +106,6 @@ public:
     bool httpSslcfgSupported = true;          // false: AT+HTTPPARA="SSLCFG" answers ERROR
     std::string lastTlsError;                 // the TLS library's reason for the last failure
     bool mqttStarted() const { return mMqtt.started; }
-    bool mqttConnected() const { return mMqtt.connected; }
     int mqttStarts = 0;
 
     // Pumps libmosquitto in real time until `count` messages from the broker have been
@@ -126,12 +117,6 @@ public:
     size_t mqttMessagesReceived() const { return mMqtt.received; }
 
 private:
-    struct Delayed
-    {
-        uint32_t at;
-        std::function<void()> fn;
-    };
-    void later(uint32_t delayMs, std::function<void()> fn);
     void dataInput(size_t length, std::function<void(const std::string&)> done, bool download);
     void resetAll();
     void install();
@@ -156,16 +141,13 @@ private:
     bool tlsFilesFor(const SslContext& c, std::string* ca, std::string* cert, std::string* key);
     std::string mTlsDir;
     bool mqttAwait(int mid);
-    static void onMqttMessage(struct mosquitto*, void* self, const struct mosquitto_message* msg);
-    static void onMqttConnect(struct mosquitto*, void* self, int rc);
-    static void onMqttDisconnect(struct mosquitto*, void* self, int rc);
-    static void onMqttSubscribe(struct mosquitto*, void* self, int mid, int count, const int* granted);
-    static void onMqttUnsubscribe(struct mosquitto*, void* self, int mid);
-    static void onMqttPublish(struct mosquitto*, void* self, int mid);
+    void mqttLost();
+    void mqttRequest(const std::string& name, std::function<int(int* mid)> send);
+    using Args = std::vector<std::string>;
+    void on(const char* prefix, std::function<void(ModemSim&, const Args&)> h);
 
     ModemSim& mSim;
     Family mFamily;
-    std::vector<Delayed> mDelayed;
     int mPowerOns = 0;
     int mResets = 0;
     bool mWasPowered = false;

@@ -3,46 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 
 InternetRig* g_irig = nullptr;
 
 namespace {
 
 uint32_t gNow = 0;
-
-// ---- hardware callbacks, as the developer fills them in gsm_manager.c ----
-
-void setPowerKey(GSM_Power_Instance*, bool activated)
-{
-    g_irig->sim.setPowerKey(activated);
-}
-
-bool readStatus(GSM_Power_Instance*)
-{
-    return g_irig->sim.status();
-}
-
-void writeByte(GSM_Prompt_Instance*, uint8_t data)
-{
-    if (!cbufWrite(&g_irig->tx, data))
-        ++g_irig->txOverflows;
-}
-
-bool writeCompleted(GSM_Prompt_Instance*)
-{
-    return cbufBufferedSize(&g_irig->tx) == 0;
-}
-
-bool canRead(GSM_Prompt_Instance*)
-{
-    return cbufCanRead(&g_irig->rx);
-}
-
-uint8_t readByte(GSM_Prompt_Instance*)
-{
-    return cbufRead(&g_irig->rx);
-}
 
 // ---- event handlers ----
 
@@ -71,49 +37,37 @@ void mqttEvent(GSM_MqttClientSimcom_Instance*, GSM_MqttClientSimcom_EventType ty
 {
     MqttEvent m;
     m.type = type;
+    auto segment = [&m](const char* s, uint16_t total, uint16_t length, uint16_t offset) {
+        m.segment.assign(s, length);
+        m.terminated = s[length] == '\0';
+        m.total = total;
+        m.length = length;
+        m.offset = offset;
+    };
     if (type == GSM_MqttClientSimcom_EventType_MsgRxTopic) {
         auto* e = static_cast<GSM_MqttClientSimcom_Event_MsgRxTopic*>(data);
-        m.segment.assign(e->TopicSegment, e->TopicLenSegment);
-        m.terminated = e->TopicSegment[e->TopicLenSegment] == '\0';
-        m.total = e->TopicLenTotal;
-        m.length = e->TopicLenSegment;
-        m.offset = e->TopicSegmentOffset;
+        segment(e->TopicSegment, e->TopicLenTotal, e->TopicLenSegment, e->TopicSegmentOffset);
     } else if (type == GSM_MqttClientSimcom_EventType_MsgRxPayload) {
         auto* e = static_cast<GSM_MqttClientSimcom_Event_MsgRxPayload*>(data);
-        m.segment.assign(e->PayloadSegment, e->PayloadLenSegment);
-        m.terminated = e->PayloadSegment[e->PayloadLenSegment] == '\0';
-        m.total = e->PayloadLenTotal;
-        m.length = e->PayloadLenSegment;
-        m.offset = e->PayloadSegmentOffset;
+        segment(e->PayloadSegment, e->PayloadLenTotal, e->PayloadLenSegment, e->PayloadSegmentOffset);
     } else if (type == GSM_MqttClientSimcom_EventType_ErrorResponse) {
         auto* e = static_cast<GSM_MqttClientSimcom_Event_ErrorResponse*>(data);
         m.errorType = e->ErrorType;
         m.errorCode = e->ErrorCode;
         m.result = e->Result;
     }
+    // When an event is delivered, the connection state already tells the same story.
     int state = gsmMqttClientServerConnectionState(&g_irig->mqtt);
+    bool down = state == GSM_MQTT_ServerStatus_Disconnected;
     bool agrees = true;
-    switch (type) {
-    case GSM_MqttClientSimcom_EventType_ConnectSuccess:
-    case GSM_MqttClientSimcom_EventType_SubscribeSuccess:
-    case GSM_MqttClientSimcom_EventType_UnsubscribeSuccess:
-    case GSM_MqttClientSimcom_EventType_PublishSuccess:
+    if (type == GSM_MqttClientSimcom_EventType_ConnectSuccess || type == GSM_MqttClientSimcom_EventType_SubscribeSuccess ||
+        type == GSM_MqttClientSimcom_EventType_UnsubscribeSuccess || type == GSM_MqttClientSimcom_EventType_PublishSuccess)
         agrees = state == GSM_MQTT_ServerStatus_Connected;
-        break;
-    case GSM_MqttClientSimcom_EventType_DisconnectSuccess:
-        agrees = state == GSM_MQTT_ServerStatus_Disconnected;
-        break;
-    case GSM_MqttClientSimcom_EventType_ConnectionLost:
-    case GSM_MqttClientSimcom_EventType_NoNetwork:
-        agrees = state == GSM_MQTT_ServerStatus_Disconnected || state == GSM_MQTT_ServerStatus_Disconnecting;
-        break;
-    case GSM_MqttClientSimcom_EventType_ErrorResponse:
-        if (m.errorType <= GSM_MQTT_ErrorType_Connect)
-            agrees = state == GSM_MQTT_ServerStatus_Disconnected;
-        break;
-    default:
-        break;
-    }
+    else if (type == GSM_MqttClientSimcom_EventType_DisconnectSuccess ||
+             (type == GSM_MqttClientSimcom_EventType_ErrorResponse && m.errorType <= GSM_MQTT_ErrorType_Connect))
+        agrees = down;
+    else if (type == GSM_MqttClientSimcom_EventType_ConnectionLost || type == GSM_MqttClientSimcom_EventType_NoNetwork)
+        agrees = down || state == GSM_MQTT_ServerStatus_Disconnecting;
     if (!agrees)
         g_irig->eventQueryMismatches.push_back("MQTT event " + std::to_string(type) + " in state " + std::to_string(state));
     g_irig->mqttEvents.push_back(m);
@@ -137,35 +91,25 @@ InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(
     sim.simPin.clear();
     sim.cereg = (o.family == InternetModem::Family::Lte);
 
-    std::memset(&pwr, 0, sizeof pwr);
-    std::memset(&prompt, 0, sizeof prompt);
-    std::memset(&comms, 0, sizeof comms);
-    std::memset(&netreg, 0, sizeof netreg);
-    std::memset(&lte, 0, sizeof lte);
-    std::memset(&g2, 0, sizeof g2);
-    std::memset(&http, 0, sizeof http);
-    std::memset(&mqtt, 0, sizeof mqtt);
-    std::memset(&ssl, 0, sizeof ssl);
-    std::memset(&tx, 0, sizeof tx);
-    std::memset(&rx, 0, sizeof rx);
     promptBuf.assign(o.promptBuffer, 0xA5);
     echoBuf.assign(1024, 0xA5);
     txBuf.assign(1024, 0);
     rxBuf.assign(1024, 0);
 
     // Power
-    pwr.SetPowerKey = &setPowerKey;
-    pwr.ReadStatus = &readStatus;
+    // The hardware callbacks, as the developer fills them in gsm_manager.c.
+    pwr.SetPowerKey = [](GSM_Power_Instance*, bool activated) { g_irig->sim.setPowerKey(activated); };
+    pwr.ReadStatus = [](GSM_Power_Instance*) { return g_irig->sim.status(); };
     gsmPowerInit(&pwr);
 
     // Prompt
     prompt.Power = &(pwr._i);
     prompt.DataBuffer = promptBuf.data();
     prompt.DataBufferSize = promptBuf.size();
-    prompt.Write = &writeByte;
-    prompt.WriteCompleted = &writeCompleted;
-    prompt.CanRead = &canRead;
-    prompt.Read = &readByte;
+    prompt.Write = [](GSM_Prompt_Instance*, uint8_t data) { g_irig->txOverflows += !cbufWrite(&g_irig->tx, data); };
+    prompt.WriteCompleted = [](GSM_Prompt_Instance*) { return cbufBufferedSize(&g_irig->tx) == 0; };
+    prompt.CanRead = [](GSM_Prompt_Instance*) { return cbufCanRead(&g_irig->rx); };
+    prompt.Read = [](GSM_Prompt_Instance*) { return cbufRead(&g_irig->rx); };
     prompt.EchoCancellationBuffer = echoBuf.data();
     prompt.EchoCancellationBufferSize = echoBuf.size();
     gsmPromptInit(&prompt);

@@ -27,6 +27,19 @@
 
 struct InternetRigOptions
 {
+    // Echo, output pieces and time steps varied by `seed`.
+    static InternetRigOptions seeded(uint32_t seed, InternetModem::Family family = InternetModem::Family::Lte,
+                                     const char* apn = nullptr)
+    {
+        InternetRigOptions o;
+        o.family = family;
+        o.apn = apn;
+        o.seed = seed;
+        o.echoOn = seed % 2 == 1;
+        o.maxChunk = 1 + seed * 13 % 64;
+        return o;
+    }
+
     InternetModem::Family family = InternetModem::Family::Lte;
     const char* apn = nullptr;   // APN_IfAny
     uint32_t seed = 1;
@@ -78,18 +91,19 @@ public:
     InternetModem net;
     InternetRigOptions opt;
 
-    GSM_Power_Instance pwr;
-    GSM_Prompt_Instance prompt;
-    GSM_BasicComms_Instance comms;
-    GSM_NetworkRegistration_Instance netreg;
-    GSM_InternetConnectionSimcom_Instance lte;
-    GSM_InternetConnectionSimcom2G_Instance g2;
-    GSM_HttpClientSimcom_Instance http;
-    GSM_MqttClientSimcom_Instance mqtt;
-    GSM_SslSimcom_Instance ssl;
+    // Zeroed, as the generated manager's instances are.
+    GSM_Power_Instance pwr{};
+    GSM_Prompt_Instance prompt{};
+    GSM_BasicComms_Instance comms{};
+    GSM_NetworkRegistration_Instance netreg{};
+    GSM_InternetConnectionSimcom_Instance lte{};
+    GSM_InternetConnectionSimcom2G_Instance g2{};
+    GSM_HttpClientSimcom_Instance http{};
+    GSM_MqttClientSimcom_Instance mqtt{};
+    GSM_SslSimcom_Instance ssl{};
 
     std::vector<uint8_t> promptBuf, echoBuf, txBuf, rxBuf;
-    CircBuff tx, rx;
+    CircBuff tx{}, rx{};
     unsigned txOverflows = 0;
     std::mt19937 rng;
 

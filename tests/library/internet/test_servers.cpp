@@ -31,20 +31,24 @@ int msLeft(Clock::time_point until)
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-int listenLoopback(uint16_t port, uint16_t* bound)
+// A TCP socket and 127.0.0.1:<port> (0: any free port).
+int loopbackSocket(uint16_t port, sockaddr_in* a)
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return -1;
-    int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    *a = sockaddr_in{};
+    a->sin_family = AF_INET;
+    a->sin_port = htons(port);
+    a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return ::socket(AF_INET, SOCK_STREAM, 0);
+}
+
+// Listens on a free loopback port (in *bound); -1 on failure.
+int listenLoopback(uint16_t* bound)
+{
+    sockaddr_in a;
+    int fd = loopbackSocket(0, &a);
     socklen_t len = sizeof a;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 16) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+    if (fd >= 0 && (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 16) != 0 ||
+                    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0)) {
         ::close(fd);
         return -1;
     }
@@ -54,14 +58,9 @@ int listenLoopback(uint16_t port, uint16_t* bound)
 
 bool canConnect(uint16_t port)
 {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return false;
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    sockaddr_in a;
+    int fd = loopbackSocket(port, &a);
+    bool ok = fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
     ::close(fd);
     return ok;
 }
@@ -89,28 +88,21 @@ std::string lower(std::string s)
 
 // ------------------------------------------------------------ HTTP server ----
 
-HttpTestServer::HttpTestServer()
-{
-    mListen = listenLoopback(0, &mPort);
-    if (mListen >= 0)
-        mThread = std::thread([this]() { serve(); });
-}
-
 HttpTestServer::HttpTestServer(const Tls& tls)
 {
-    // OpenSSL writes with write(): a client that gave up on the handshake must not
-    // end the test process.
-    ::signal(SIGPIPE, SIG_IGN);
-    mTls = SSL_CTX_new(TLS_server_method());
-    if (!mTls || SSL_CTX_use_certificate_chain_file(mTls, tls.cert.c_str()) != 1 ||
-        SSL_CTX_use_PrivateKey_file(mTls, tls.key.c_str(), SSL_FILETYPE_PEM) != 1)
-        return; // not ok()
-    if (!tls.clientCa.empty()) {
-        if (SSL_CTX_load_verify_locations(mTls, tls.clientCa.c_str(), nullptr) != 1)
-            return;
-        SSL_CTX_set_verify(mTls, SSL_VERIFY_PEER | SSL_VERIFY_FAIL_IF_NO_PEER_CERT, nullptr);
+    if (!tls.cert.empty()) {
+        // OpenSSL writes with write(): a client that gave up on the handshake must not
+        // end the test process.
+        ::signal(SIGPIPE, SIG_IGN);
+        mTls = SSL_CTX_new(TLS_server_method());
+        if (!mTls || SSL_CTX_use_certificate_chain_file(mTls, tls.cert.c_str()) != 1 ||
+            SSL_CTX_use_PrivateKey_file(mTls, tls.key.c_str(), SSL_FILETYPE_PEM) != 1 ||
+            (!tls.clientCa.empty() && SSL_CTX_load_verify_locations(mTls, tls.clientCa.c_str(), nullptr) != 1))
+            return; // not ok()
+        if (!tls.clientCa.empty())
+            SSL_CTX_set_verify(mTls, SSL_VERIFY_PEER | SSL_VERIFY_FAIL_IF_NO_PEER_CERT, nullptr);
     }
-    mListen = listenLoopback(0, &mPort);
+    mListen = listenLoopback(&mPort);
     if (mListen >= 0)
         mThread = std::thread([this]() { serve(); });
 }
@@ -298,7 +290,7 @@ bool MosquittoBroker::startOnce()
         ::chmod(mDir.c_str(), 0755); // the broker may drop root privileges
     }
     if (mPort == 0) {
-        int fd = listenLoopback(0, &mPort);
+        int fd = listenLoopback(&mPort);
         if (fd < 0) {
             mError = "no free loopback port";
             return false;
@@ -321,33 +313,19 @@ bool MosquittoBroker::startOnce()
     }
     ::chmod(conf.c_str(), 0644);
 
-    const char* candidates[] = {"/usr/sbin/mosquitto", "/usr/bin/mosquitto", "/usr/local/sbin/mosquitto"};
-    std::string exe;
-    for (const char* c : candidates)
-        if (::access(c, X_OK) == 0) {
-            exe = c;
-            break;
-        }
-    if (exe.empty()) {
-        mError = "the mosquitto broker is not installed";
-        return false;
-    }
-    pid_t pid = ::fork();
-    if (pid < 0) {
-        mError = "fork failed";
-        return false;
-    }
-    if (pid == 0) {
-        ::execl(exe.c_str(), exe.c_str(), "-c", conf.c_str(), static_cast<char*>(nullptr));
+    mPid = ::fork();
+    if (mPid == 0) {
+        ::setenv("PATH", "/usr/sbin:/usr/bin:/usr/local/sbin:/usr/local/bin", 1);
+        ::execlp("mosquitto", "mosquitto", "-c", conf.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    mPid = pid;
     auto until = Clock::now() + std::chrono::seconds(10);
-    while (Clock::now() < until) {
+    while (mPid > 0 && Clock::now() < until) {
         int status = 0;
         if (::waitpid(mPid, &status, WNOHANG) == mPid) {
             mPid = -1;
-            mError = "mosquitto exited at start (status " + std::to_string(status) + ")";
+            mError = WEXITSTATUS(status) == 127 ? "the mosquitto broker is not installed"
+                                                : "mosquitto exited at start (status " + std::to_string(status) + ")";
             return false;
         }
         if (canConnect(mPort))
@@ -485,6 +463,23 @@ ChildOutput::~ChildOutput()
         ::close(mFd);
 }
 
+// Appends what the process writes within `ms`; false when nothing came.
+bool ChildOutput::readSome(int ms)
+{
+    pollfd p{mFd, POLLIN, 0};
+    if (mFd < 0 || ::poll(&p, 1, ms) <= 0)
+        return false;
+    char buf[512];
+    ssize_t n = ::read(mFd, buf, sizeof buf);
+    if (n <= 0) {
+        ::close(mFd);
+        mFd = -1;
+        return false;
+    }
+    mOutput.append(buf, static_cast<size_t>(n));
+    return true;
+}
+
 bool ChildOutput::waitForLine(const std::string& text, int ms)
 {
     auto until = Clock::now() + std::chrono::milliseconds(ms);
@@ -495,55 +490,22 @@ bool ChildOutput::waitForLine(const std::string& text, int ms)
             mScanned = end == std::string::npos ? mOutput.size() : end + 1;
             return true;
         }
-        if (mFd < 0)
+        if (mFd < 0 || Clock::now() >= until)
             return false;
-        pollfd p{mFd, POLLIN, 0};
-        if (::poll(&p, 1, msLeft(until)) <= 0)
-            return false;
-        char buf[512];
-        ssize_t n = ::read(mFd, buf, sizeof buf);
-        if (n <= 0) {
-            ::close(mFd);
-            mFd = -1;
-            continue;
-        }
-        mOutput.append(buf, static_cast<size_t>(n));
+        readSome(msLeft(until));
     }
 }
 
 int ChildOutput::wait(int ms)
 {
-    if (mPid <= 0)
-        return -1;
     auto until = Clock::now() + std::chrono::milliseconds(ms);
     int status = 0;
-    while (Clock::now() < until) {
-        if (mFd >= 0) {
-            char buf[512];
-            pollfd p{mFd, POLLIN, 0};
-            if (::poll(&p, 1, 10) > 0) {
-                ssize_t n = ::read(mFd, buf, sizeof buf);
-                if (n > 0)
-                    mOutput.append(buf, static_cast<size_t>(n));
-                else {
-                    ::close(mFd);
-                    mFd = -1;
-                }
-            }
-        } else {
+    while (mPid > 0 && Clock::now() < until) {
+        if (!readSome(10))
             ::usleep(10000);
-        }
         if (::waitpid(mPid, &status, WNOHANG) == mPid) {
             mPid = -1;
-            while (mFd >= 0) { // what is still in the pipe
-                char buf[512];
-                ssize_t n = ::read(mFd, buf, sizeof buf);
-                if (n <= 0) {
-                    ::close(mFd);
-                    mFd = -1;
-                } else {
-                    mOutput.append(buf, static_cast<size_t>(n));
-                }
+            while (readSome(0)) { // what is still in the pipe
             }
             return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }

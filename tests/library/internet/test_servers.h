@@ -36,8 +36,8 @@ public:
         std::string cert, key, clientCa;
     };
 
-    HttpTestServer();  // listens on 127.0.0.1:<free port>; see ok()
-    explicit HttpTestServer(const Tls& tls);  // the same over TLS (https://)
+    // Listens on 127.0.0.1:<free port> (see ok()); with a certificate, over TLS (https://).
+    explicit HttpTestServer(const Tls& tls = Tls());
     ~HttpTestServer();
     HttpTestServer(const HttpTestServer&) = delete;
     HttpTestServer& operator=(const HttpTestServer&) = delete;
@@ -143,6 +143,7 @@ public:
     int wait(int ms);
 
 private:
+    bool readSome(int ms);
     pid_t mPid = -1;
     int mFd = -1;
     std::string mOutput;

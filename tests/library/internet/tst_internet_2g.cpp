@@ -9,18 +9,12 @@
 
 namespace {
 
-class Gsm2G : public ::testing::TestWithParam<int>
+class Gsm2G : public ::testing::TestWithParam<uint32_t>
 {
 protected:
     InternetRigOptions options(const char* apn = nullptr)
     {
-        InternetRigOptions o;
-        o.family = InternetModem::Family::Gsm2G;
-        o.apn = apn;
-        o.seed = static_cast<uint32_t>(GetParam()) + 100;
-        o.echoOn = (GetParam() % 2) == 0;
-        o.maxChunk = 1 + static_cast<unsigned>(GetParam()) * 29 % 64;
-        return o;
+        return InternetRigOptions::seeded(GetParam() + 100, InternetModem::Family::Gsm2G, apn);
     }
 };
 
@@ -132,6 +126,6 @@ TEST_P(Gsm2G, HttpModemStatusesPassedOn)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, Gsm2G, ::testing::Values(1, 2, 3));
+INSTANTIATE_TEST_SUITE_P(Seeds, Gsm2G, ::testing::Values(1u, 2u, 3u));
 
 } // namespace

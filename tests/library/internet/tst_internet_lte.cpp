@@ -9,18 +9,12 @@
 
 namespace {
 
-class Lte : public ::testing::TestWithParam<int>
+class Lte : public ::testing::TestWithParam<uint32_t>
 {
 protected:
     InternetRigOptions options(const char* apn = nullptr)
     {
-        InternetRigOptions o;
-        o.family = InternetModem::Family::Lte;
-        o.apn = apn;
-        o.seed = static_cast<uint32_t>(GetParam());
-        o.echoOn = (GetParam() % 2) == 1;
-        o.maxChunk = 1 + static_cast<unsigned>(GetParam()) * 17 % 64;
-        return o;
+        return InternetRigOptions::seeded(GetParam(), InternetModem::Family::Lte, apn);
     }
 };
 
@@ -500,6 +494,6 @@ TEST_P(Lte, HttpReadTimeoutThenNextRequest)
     EXPECT_TRUE(got == body);
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, Lte, ::testing::Values(1, 2, 3));
+INSTANTIATE_TEST_SUITE_P(Seeds, Lte, ::testing::Values(1u, 2u, 3u));
 
 } // namespace

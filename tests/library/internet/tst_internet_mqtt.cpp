@@ -14,15 +14,6 @@ namespace {
 
 using Ev = MqttEvent;
 
-InternetRigOptions lteOptions(uint32_t seed)
-{
-    InternetRigOptions o;
-    o.seed = seed;
-    o.echoOn = (seed % 2) == 1;
-    o.maxChunk = 1 + seed * 13 % 64;
-    return o;
-}
-
 class Mqtt : public ::testing::Test
 {
 protected:
@@ -47,7 +38,7 @@ protected:
         brokerUrl = broker->url();
     }
 
-    static InternetRigOptions options(uint32_t seed) { return lteOptions(seed); }
+    static InternetRigOptions options(uint32_t seed) { return InternetRigOptions::seeded(seed); }
 
     static std::string cli(const std::string& tool)
     {
@@ -445,7 +436,7 @@ class MqttReceive : public ::testing::TestWithParam<int>
 // one where chunks end at its very last byte) must not change what arrives.
 TEST_P(MqttReceive, ChunkedAndBrokenMessages)
 {
-    InternetRigOptions o = lteOptions(static_cast<uint32_t>(GetParam()) + 10);
+    InternetRigOptions o = InternetRigOptions::seeded(static_cast<uint32_t>(GetParam()) + 10);
     const size_t promptBuffers[] = {1024, 256, 97, 64};
     o.promptBuffer = promptBuffers[(GetParam() - 1) % 4];
     InternetRig r(o);

@@ -73,12 +73,7 @@ protected:
 
     static InternetRigOptions options(uint32_t seed, InternetModem::Family family = InternetModem::Family::Lte)
     {
-        InternetRigOptions o;
-        o.family = family;
-        o.seed = seed;
-        o.echoOn = (seed % 2) == 1;
-        o.maxChunk = 1 + seed * 13 % 64;
-        return o;
+        return InternetRigOptions::seeded(seed, family);
     }
 
     static const HttpEvent* request(InternetRig& r, const std::string& url, const char* post = nullptr)
