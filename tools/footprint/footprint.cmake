@@ -122,14 +122,13 @@ function(footprint title cc size_tool nm_tool)
       string(APPEND inst_text " ${CMAKE_MATCH_2}=${sz}")
     endif()
   endforeach()
-  # Message copies kept by the instances, sized at compile time like buffers:
-  # SMS text (GSM_SMS_SEND_MAX_TEXT + 1), number (GSM_SMS_MAX_PHONE_NUMBER + 1), USSD
-  # code (GSM_USSD_MAX_CODE + 1).
-  set(copies 215)
+  # The one message copy an instance keeps, sized at compile time like a buffer: the
+  # USSD code (GSM_USSD_MAX_CODE + 1); SMS Send keeps the caller's number and text.
+  set(copies 33)
   math(EXPR inst_rest "${inst_total} - ${copies}")
   message("-- module instances (RAM):${inst_text}")
-  message("Module instances: ${inst_total} bytes; without the ${copies} bytes of message copies "
-          "(SMS text 161, number 21, USSD code 33): ${inst_rest} bytes; library statics: ${ram} bytes")
+  message("Module instances: ${inst_total} bytes; without the ${copies} bytes of the USSD code copy: "
+          "${inst_rest} bytes; library statics: ${ram} bytes")
 endfunction()
 
 footprint("Cortex-M4" arm-none-eabi-gcc arm-none-eabi-size arm-none-eabi-nm -mcpu=cortex-m4 -mthumb -Os)
