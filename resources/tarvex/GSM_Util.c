@@ -267,15 +267,20 @@ uint32_t gsmUtilEpochFromDate(uint16_t year, uint8_t month, uint8_t day,
 
 bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSeconds)
 {
-    /* What follows yy, MM, dd, hh and mm; ss is followed by the zone's sign. */
+    /* What follows each field: yy, MM, dd, hh, mm, then ss, followed by the zone's sign. */
     static const char kSeparators[] GSM_FLASH = "//,::";
+    /* Largest value of each field; the day's is the month's length, the zone's depends
+     * on its sign (quarter hours: UTC-12 to UTC+14). */
+    static const uint8_t kLargest[7] GSM_FLASH = {99u, 12u, 0u, 23u, 59u, 59u, 56u};
     const char* s = text;
-    uint8_t f[7]; /* yy, MM, dd, hh, mm, ss, zone in quarter hours */
     uint8_t i;
+    uint8_t v = 0;
+    uint8_t month = 0;
     bool negative = false;
-    uint16_t days;
-    uint32_t local;
-    int32_t offset;
+    bool leap = false;
+    uint16_t days = 0;
+    uint16_t offset;
+    uint32_t local = 0;
 
     if (s == 0)
     {
@@ -288,16 +293,17 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     for (i = 0; i < 7u; i++)
     {
         /* Two digits each; the zone may have one. */
+        uint8_t largest = GSM_FLASH_BYTE(&kLargest[i]);
         uint8_t d = (uint8_t)(*s++ - '0');
         if (d > 9u)
         {
             return false;
         }
-        f[i] = d;
+        v = d;
         d = (uint8_t)(*s - '0');
         if (d <= 9u)
         {
-            f[i] = (uint8_t)(f[i] * 10u + d);
+            v = (uint8_t)(v * 10u + d);
             s++;
         }
         else if (i < 6u)
@@ -319,35 +325,62 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
             }
             negative = (*s++ == '-');
         }
+        else if (negative)
+        {
+            largest = 48u;
+        }
+        if (i == 0u)
+        {
+            /* Years 00..99 are 2000..2099, where every fourth year is a leap year; 10957
+             * days from 1970 to 2000, one leap day for each of 2000, 2004, ... before yy. */
+            leap = (v & 3u) == 0u;
+            days = (uint16_t)(10957u + 365u * v + ((v + 3u) >> 2));
+        }
+        else if (i == 1u)
+        {
+            month = v;
+        }
+        else if (i == 2u)
+        {
+            uint8_t m;
+            for (m = 1; m <= month; m++)
+            {
+                /* 31 and 30 take turns, July and August both 31; February 28 or 29. */
+                largest = (m == 2u) ? (uint8_t)(leap ? 29u : 28u) : (uint8_t)(30u + ((m + (m >> 3)) & 1u));
+                if (m < month)
+                {
+                    days += largest;
+                }
+            }
+            local = (uint16_t)(days + v - 1u);
+        }
+        else if (i < 6u)
+        {
+            local = local * ((i == 3u) ? 24u : 60u) + v;
+        }
+        if (v > largest || (v == 0u && (i == 1u || i == 2u)))
+        {
+            return false;
+        }
     }
     if (*s == '"')
     {
         s++;
     }
-    /* Years 00..99 are 2000..2099, where every fourth year is a leap year. */
-    if (*s != '\0' || f[1] < 1u || f[1] > 12u || f[2] < 1u ||
-        f[2] > daysBefore((uint8_t)(f[1] + 1u)) - daysBefore(f[1]) + ((f[1] == 2u && (f[0] % 4u) == 0u) ? 1u : 0u) ||
-        f[3] > 23u || f[4] > 59u || f[5] > 59u || f[6] > (negative ? 48u : 56u))
+    if (*s != '\0')
     {
         return false;
     }
-    /* 10957 days from 1970 to 2000; one leap day for each of 2000, 2004, ... before yy. */
-    days = (uint16_t)(10957u + 365u * f[0] + (f[0] + 3u) / 4u + daysBefore(f[1]) + f[2] - 1u);
-    if (f[1] > 2u && (f[0] % 4u) == 0u)
-    {
-        days++;
-    }
-    local = (((uint32_t)days * 24u + f[3]) * 60u + f[4]) * 60u + f[5];
-    offset = (int32_t)f[6] * 900;
-    /* Unsigned arithmetic: dates after 2038 do not fit int32_t. */
+    /* The zone (in v) in seconds; unsigned arithmetic: dates after 2038 do not fit
+     * int32_t. */
+    offset = (uint16_t)(v * 900u);
     if (negative)
     {
-        local += (uint32_t)offset;
-        offset = -offset;
+        local += offset;
     }
     else
     {
-        local -= (uint32_t)offset;
+        local -= offset;
     }
     if (epoch != 0)
     {
@@ -355,7 +388,7 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     }
     if (tzOffsetSeconds != 0)
     {
-        *tzOffsetSeconds = offset;
+        *tzOffsetSeconds = negative ? -(int32_t)offset : (int32_t)offset;
     }
     return true;
 }
