@@ -241,10 +241,8 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
     if (established &&
         (inst->NetworkRegistration == 0 || gsmNetworkRegistrationIfIsSmsAvailable(inst->NetworkRegistration)))
     {
-        if (!gsmPromptIsBusy(p, &inst->Client))
-        {
-            gsmPromptRequest(p, &inst->Client);
-        }
+        /* A queued message never holds the turn, so asking again is harmless. */
+        gsmPromptRequest(p, &inst->Client);
     }
     else
     {
