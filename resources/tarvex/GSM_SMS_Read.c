@@ -72,7 +72,7 @@ static void dequeue(GSM_SmsRead_Instance* inst)
 static bool parseIndex(const char* text, uint16_t* index)
 {
     int32_t v;
-    if (!gsmUtilParseInt(text, &v) || v < 0 || v > 0xFFFF)
+    if (!gsmUtilParseInt(text, &v) || (uint32_t)v > 0xFFFFu)
     {
         return false;
     }
@@ -207,6 +207,16 @@ static bool listedLength(char** f, uint8_t n, uint32_t* length)
 }
 
 static void sendNext(GSM_SmsRead_Instance* inst);
+
+/* Sends `command` (AT+CMGR= or AT+CMGD=) for the message at the head of the queue. */
+static void sendIndexed(GSM_SmsRead_Instance* inst, uint8_t phase, const char* command)
+{
+    GSM_Prompt_Interface* p = inst->Prompt;
+    inst->Phase = phase;
+    gsmPromptWriteText_P(p, command);
+    gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
+    (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+}
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 {
@@ -366,10 +376,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 {
                     inst->EventHandler(inst, GSM_SmsRead_EventType_ReadSuccess, &inst->Message);
                 }
-                inst->Phase = RP_DELETE;
-                gsmPromptWriteText_P(p, GSM_F("AT+CMGD="));
-                gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
-                (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+                sendIndexed(inst, RP_DELETE, GSM_F("AT+CMGD="));
             }
             else if (answered || phase == RP_DELETE)
             {
@@ -426,11 +433,8 @@ static void sendNext(GSM_SmsRead_Instance* inst)
         }
         else
         {
-            inst->Phase = RP_READ;
             inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
-            gsmPromptWriteText_P(p, GSM_F("AT+CMGR="));
-            gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
-            (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+            sendIndexed(inst, RP_READ, GSM_F("AT+CMGR="));
         }
     }
     else if (inst->Flags & RF_SCAN)
