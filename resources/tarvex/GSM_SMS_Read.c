@@ -208,13 +208,21 @@ static bool listedLength(char** f, uint8_t n, uint32_t* length)
 
 static void sendNext(GSM_SmsRead_Instance* inst);
 
-/* Sends `command` (AT+CMGR= or AT+CMGD=) for the message at the head of the queue. */
-static void sendIndexed(GSM_SmsRead_Instance* inst, uint8_t phase, const char* command)
+/* Sends the flash `command` (AT+CPMS=, AT+CMGR= or AT+CMGD=) with the storage name
+ * `storage` quoted, or without one with the index at the head of the queue. */
+static void sendWithArgument(GSM_SmsRead_Instance* inst, uint8_t phase, const char* command, const char* storage)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
     inst->Phase = phase;
     gsmPromptWriteText_P(p, command);
-    gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
+    if (storage != 0)
+    {
+        gsmPromptWriteQuoted(p, storage);
+    }
+    else
+    {
+        gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
+    }
     (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
 }
 
@@ -230,52 +238,15 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return false;
 
     case GSM_Prompt_EventType_Line:
+    {
+        uint32_t length = 0;
+        char* args;
         if (gsmPromptIsUrc(p, ev->Line))
         {
             return false; /* a URC between the entries or after a text: never text */
         }
-        if (inst->Phase == RP_LIST)
+        if (inst->Phase == RP_READ && (inst->Flags & RF_HEADER))
         {
-            char* args = gsmUtilAfterPrefix_P(ev->Line, GSM_F("+CMGL:"));
-            if (args != 0)
-            {
-                uint32_t length = 0;
-                uint16_t index;
-                char* f[12];
-                uint8_t n = gsmUtilSplitArgs(args, f, 12u);
-                if (n >= 1u && parseIndex(f[0], &index) && !enqueue(inst, index))
-                {
-                    inst->Flags |= RF_OVERFLOW;
-                }
-                if (listedLength(f, n, &length))
-                {
-                    /* Skip the text by its length: a text line such as "OK" must not
-                     * end the listing. (Hex-coded data is never shorter than <length>,
-                     * a rest of it is taken as a text line below.) */
-                    gsmPromptReadRaw(p, length);
-                }
-            }
-            return true; /* headers and message texts of the listing */
-        }
-        if (inst->Phase == RP_READ)
-        {
-            if (!(inst->Flags & RF_HEADER))
-            {
-                char* args = gsmUtilAfterPrefix_P(ev->Line, GSM_F("+CMGR:"));
-                if (args == 0)
-                {
-                    return false;
-                }
-                {
-                    uint32_t length = readHeader(inst, args);
-                    if (length != 0u)
-                    {
-                        /* Exactly <length> bytes of text, whatever they contain. */
-                        gsmPromptReadRaw(p, length);
-                    }
-                }
-                return true;
-            }
             if (inst->Flags & RF_RAWTEXT)
             {
                 return false; /* the text has been read; not ours */
@@ -293,7 +264,40 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             gsmPromptKeepLine(p);
             return true;
         }
-        return false;
+        if (inst->Phase != RP_LIST && inst->Phase != RP_READ)
+        {
+            return false;
+        }
+        args = gsmUtilAfterPrefix_P(ev->Line, (inst->Phase == RP_LIST) ? GSM_F("+CMGL:") : GSM_F("+CMGR:"));
+        if (args == 0)
+        {
+            return inst->Phase == RP_LIST; /* the listing's message texts are ours too */
+        }
+        if (inst->Phase == RP_READ)
+        {
+            /* With a <length>: exactly that many bytes of text, whatever they contain. */
+            length = readHeader(inst, args);
+        }
+        else
+        {
+            uint16_t index;
+            char* f[12];
+            uint8_t n = gsmUtilSplitArgs(args, f, 12u);
+            if (n >= 1u && parseIndex(f[0], &index) && !enqueue(inst, index))
+            {
+                inst->Flags |= RF_OVERFLOW;
+            }
+            /* Skip a listed text by its length: a text line such as "OK" must not end
+             * the listing. (Hex-coded data is never shorter than <length>, a rest of it
+             * is taken as a text line.) */
+            (void)listedLength(f, n, &length);
+        }
+        if (length != 0u)
+        {
+            gsmPromptReadRaw(p, length);
+        }
+        return true;
+    }
 
     case GSM_Prompt_EventType_RawData:
         if (inst->Phase == RP_READ && (inst->Flags & RF_RAWTEXT))
@@ -376,7 +380,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 {
                     inst->EventHandler(inst, GSM_SmsRead_EventType_ReadSuccess, &inst->Message);
                 }
-                sendIndexed(inst, RP_DELETE, GSM_F("AT+CMGD="));
+                sendWithArgument(inst, RP_DELETE, GSM_F("AT+CMGD="), 0);
             }
             else if (answered || phase == RP_DELETE)
             {
@@ -426,15 +430,12 @@ static void sendNext(GSM_SmsRead_Instance* inst)
     {
         if (inst->PendingStorage[0] != '\0' && strcmp(inst->PendingStorage, inst->Storage) != 0)
         {
-            inst->Phase = RP_STORAGE;
-            gsmPromptWriteText_P(p, GSM_F("AT+CPMS="));
-            gsmPromptWriteQuoted(p, inst->PendingStorage);
-            (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+            sendWithArgument(inst, RP_STORAGE, GSM_F("AT+CPMS="), inst->PendingStorage);
         }
         else
         {
             inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
-            sendIndexed(inst, RP_READ, GSM_F("AT+CMGR="));
+            sendWithArgument(inst, RP_READ, GSM_F("AT+CMGR="), 0);
         }
     }
     else if (inst->Flags & RF_SCAN)
