@@ -62,11 +62,29 @@ static bool enqueue(GSM_SmsRead_Instance* inst, uint16_t index)
 
 static void dequeue(GSM_SmsRead_Instance* inst)
 {
+    uint8_t i;
     if (inst->QueueCount > 0u)
     {
         inst->QueueCount--;
-        memmove(inst->Queue, inst->Queue + 1, (size_t)inst->QueueCount * sizeof(inst->Queue[0]));
+        for (i = 0; i < inst->QueueCount; i++)
+        {
+            inst->Queue[i] = inst->Queue[i + 1u];
+        }
     }
+}
+
+/* Storage names are two letters ("SM", "ME", ...), or empty for the modem's current one:
+ * compared and copied by hand, they need no string routines. */
+static bool sameStorage(const char* a, const char* b)
+{
+    return a[0] == b[0] && (a[0] == '\0' || a[1] == b[1]);
+}
+
+static void copyStorage(char* dst, const char* src)
+{
+    dst[0] = src[0];
+    dst[1] = src[1];
+    dst[2] = '\0';
 }
 
 static bool parseIndex(const char* text, uint16_t* index)
@@ -92,15 +110,15 @@ static void newMessage(GSM_SmsRead_Instance* inst, char* line)
         inst->Flags |= RF_SCAN;
         return;
     }
-    if (f[0][0] != '\0' && strlen(f[0]) == 2u)
+    if (f[0][0] != '\0' && f[0][1] != '\0' && f[0][2] == '\0')
     {
-        if (inst->QueueCount > 0u && strcmp(f[0], inst->PendingStorage) != 0)
+        if (inst->QueueCount > 0u && !sameStorage(f[0], inst->PendingStorage))
         {
             /* Another storage than the queued messages: list it later instead. */
             inst->Flags |= RF_SCAN;
             return;
         }
-        memcpy(inst->PendingStorage, f[0], 3u);
+        copyStorage(inst->PendingStorage, f[0]);
     }
     if (!enqueue(inst, index))
     {
@@ -360,12 +378,12 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             if (ok)
             {
-                memcpy(inst->Storage, inst->PendingStorage, 3u);
+                copyStorage(inst->Storage, inst->PendingStorage);
             }
             else
             {
                 /* Unknown storage: read from the current one. */
-                memcpy(inst->PendingStorage, inst->Storage, 3u);
+                copyStorage(inst->PendingStorage, inst->Storage);
             }
         }
         else if (phase == RP_IDLE)
@@ -428,7 +446,7 @@ static void sendNext(GSM_SmsRead_Instance* inst)
     }
     else if (inst->QueueCount > 0u)
     {
-        if (inst->PendingStorage[0] != '\0' && strcmp(inst->PendingStorage, inst->Storage) != 0)
+        if (inst->PendingStorage[0] != '\0' && !sameStorage(inst->PendingStorage, inst->Storage))
         {
             sendWithArgument(inst, RP_STORAGE, GSM_F("AT+CPMS="), inst->PendingStorage);
         }

@@ -215,6 +215,20 @@ TEST_P(Flows, SmsReceiveAndDelete)
     r.sim.emitUrc("+CMTI: ,-1");
     ASSERT_TRUE(r.runUntil([&] { return r.received.size() == 2 && r.sim.store.empty(); }, 10000));
     EXPECT_EQ(r.received[1].text, "unnamed");
+    // A notice naming another storage selects it (AT+CPMS) once; the next one naming the
+    // same storage is read without.
+    r.sim.commands.clear();
+    for (const char* mem : {"ME", "ME", "MT", "SM"}) {
+        const int index = r.sim.receiveSms("+27820003333", mem, "10/05/06,00:01:52+08", false);
+        r.sim.emitUrc(std::string("+CMTI: \"") + mem + "\"," + std::to_string(index));
+        const size_t n = r.received.size() + 1;
+        ASSERT_TRUE(r.runUntil([&] { return r.received.size() == n && r.sim.store.empty(); }, 10000)) << mem;
+        EXPECT_EQ(r.received.back().text, mem);
+    }
+    std::vector<std::string> selected;
+    std::copy_if(r.sim.commands.begin(), r.sim.commands.end(), std::back_inserter(selected),
+                 [](const std::string& c) { return c.rfind("AT+CPMS=", 0) == 0; });
+    EXPECT_EQ(selected, (std::vector<std::string>{"AT+CPMS=\"ME\"", "AT+CPMS=\"MT\"", "AT+CPMS=\"SM\""}));
 }
 
 // Texts read by their <length> (AT+CSDH=1): line breaks, empty lines and lines that
