@@ -356,7 +356,7 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
         }
         else if (i < 6u)
         {
-            local = local * ((i == 3u) ? 24u : 60u) + v;
+            local = ((i == 3u) ? local * 24u : local * 60u) + v;
         }
         if (v > largest || (v == 0u && (i == 1u || i == 2u)))
         {
