@@ -406,11 +406,6 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                  * next message waits for the next turn, so other modules get theirs. */
                 dequeue(inst);
             }
-            if (phase == RP_READ)
-            {
-                memset(&inst->Message, 0, sizeof(inst->Message)); /* pointed into the buffer */
-                inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
-            }
             ok = answered; /* no retry pause, but no next command in this turn either */
             if (ok)
             {
