@@ -154,6 +154,22 @@ static bool hexCoded(int32_t dcs)
     return false;
 }
 
+/* The text <length> given in `lengthField` when the text is to be read by it: a count
+ * above 0, and a <dcs> (`dcsField`, null when there is none) that does not say
+ * hexadecimal digits. Otherwise 0: the text is read by lines. */
+static uint32_t rawLength(const char* lengthField, const char* dcsField)
+{
+    int32_t length;
+    int32_t dcs;
+
+    if (!gsmUtilParseInt(lengthField, &length) || length <= 0 ||
+        (dcsField != 0 && (!gsmUtilParseInt(dcsField, &dcs) || hexCoded(dcs))))
+    {
+        return 0u;
+    }
+    return (uint32_t)length;
+}
+
 /* "+CMGR: <stat>,<oa>,[<alpha>],<scts>[,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>]".
  * The sender is copied (the header line itself is not kept, so the whole buffer is free
  * for the text). Returns the text <length> when the text is to be read by it (it is a
@@ -164,8 +180,7 @@ static uint32_t readHeader(GSM_SmsRead_Instance* inst, char* args)
     char* f[11];
     uint8_t n = gsmUtilSplitArgs(args, f, 11u);
     uint8_t i;
-    int32_t length = 0;
-    int32_t dcs = 0;
+    uint32_t length = 0;
 
     memset(&inst->Message, 0, sizeof(inst->Message));
     inst->Message.SmsStatus = (n > 0u) ? parseStatus(f[0]) : GSM_SmsRead_SmsStatus_Unknown;
@@ -181,15 +196,16 @@ static uint32_t readHeader(GSM_SmsRead_Instance* inst, char* args)
             break;
         }
     }
-    inst->Flags |= RF_HEADER;
-    inst->Flags &= (uint8_t)~(RF_BODY | RF_RAWTEXT);
-    if (n == 11u && gsmUtilParseInt(f[10], &length) && length > 0 &&
-        (f[7][0] == '\0' || (gsmUtilParseInt(f[7], &dcs) && !hexCoded(dcs))))
+    inst->Flags |= RF_HEADER; /* (AT+CMGR was sent with RF_BODY and RF_RAWTEXT clear) */
+    if (n == 11u)
     {
-        inst->Flags |= RF_RAWTEXT;
-        return (uint32_t)length;
+        length = rawLength(f[10], (f[7][0] != '\0') ? f[7] : 0);
+        if (length != 0u)
+        {
+            inst->Flags |= RF_RAWTEXT;
+        }
     }
-    return 0u;
+    return length;
 }
 
 /* The text <length> of a listing entry, found by the header's shape: a received message
@@ -199,8 +215,6 @@ static uint32_t readHeader(GSM_SmsRead_Instance* inst, char* args)
 static bool listedLength(char** f, uint8_t n, uint32_t* length)
 {
     int32_t tooa;
-    int32_t v;
-    int32_t dcs = 0;
     uint32_t epoch;
     int32_t zone;
     GSM_SmsRead_SmsStatus st;
@@ -211,17 +225,12 @@ static bool listedLength(char** f, uint8_t n, uint32_t* length)
     }
     st = parseStatus(f[1]);
     if ((st != GSM_SmsRead_SmsStatus_ReceivedUnread && st != GSM_SmsRead_SmsStatus_ReceivedRead) ||
-        !gsmUtilParseScts(f[4], &epoch, &zone) || !gsmUtilParseInt(f[5], &tooa) || tooa < 128 || tooa > 255 ||
-        !gsmUtilParseInt(f[n - 1u], &v) || v <= 0)
+        !gsmUtilParseScts(f[4], &epoch, &zone) || !gsmUtilParseInt(f[5], &tooa) || tooa < 128 || tooa > 255)
     {
         return false;
     }
-    if (n == 12u && (!gsmUtilParseInt(f[8], &dcs) || hexCoded(dcs)))
-    {
-        return false;
-    }
-    *length = (uint32_t)v;
-    return true;
+    *length = rawLength(f[n - 1u], (n == 12u) ? f[8] : 0);
+    return *length != 0u;
 }
 
 static void sendNext(GSM_SmsRead_Instance* inst);
