@@ -61,12 +61,6 @@ GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* 
                                                                     : GSM_BasicComms_Sequence_Done;
 }
 
-static void enterPhase(GSM_BasicComms_Instance* inst, uint8_t phase)
-{
-    inst->Phase = phase;
-    inst->PhaseStart_ms = gsm__SysTime_ms();
-}
-
 /* Communication is lost (or not yet up): close the Prompt gate and start over in
  * `phase` (BP_BOOT or BP_SYNC). */
 static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
@@ -78,7 +72,8 @@ static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
     inst->_i.Established = 0;
     gsmPromptSetReady(inst->Prompt, false);
     inst->Step = 0;
-    enterPhase(inst, phase);
+    inst->Phase = phase;
+    inst->PhaseStart_ms = gsm__SysTime_ms();
     if (phase == BP_SYNC)
     {
         /* The first probe goes out at once. */
@@ -123,8 +118,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 {
                     /* Silent modem: restart it (reset line or power cycle). */
                     gsmPowerIfRequestRestart(inst->Power);
-                    inst->Step = 0;
-                    enterPhase(inst, BP_BOOT);
+                    restart(inst, BP_BOOT);
                 }
             }
             else
@@ -177,12 +171,10 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     inst->Client.UrcPrefixList = kUrcs;
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
     inst->_i.Established = 0;
-    inst->Step = 0;
     inst->PowerSession = gsmPowerIfSession(inst->Power);
-    enterPhase(inst, BP_BOOT);
+    restart(inst, BP_BOOT); /* (closes the gate of a Prompt that is given) */
     if (inst->Prompt != 0)
     {
-        gsmPromptSetReady(inst->Prompt, false);
         gsmPromptRegisterClient(inst->Prompt, &inst->Client);
     }
 }
