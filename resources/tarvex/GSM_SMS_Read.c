@@ -385,15 +385,8 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         else if (phase == RP_STORAGE)
         {
-            if (ok)
-            {
-                copyStorage(inst->Storage, inst->PendingStorage);
-            }
-            else
-            {
-                /* Unknown storage: read from the current one. */
-                copyStorage(inst->PendingStorage, inst->Storage);
-            }
+            /* Selected; or an unknown storage: read from the current one. */
+            copyStorage(ok ? inst->Storage : inst->PendingStorage, ok ? inst->PendingStorage : inst->Storage);
         }
         else if (phase == RP_IDLE)
         {
