@@ -121,6 +121,22 @@ TEST_P(Flows, RegistrationFollowsUrcsAndPolling)
                            GSM_NETREG_POLL_REGISTERED_MS + 5000));
     EXPECT_EQ(gsmNetworkRegistrationGetStatus(&r.netreg, GSM_NetworkRegistration_Domain_GPRS),
               GSM_NetworkRegistration_Status_Searching);
+
+    // Blanks around <stat> are allowed; a malformed or out-of-range <stat> leaves the
+    // status as it was.
+    const struct
+    {
+        const char* line;
+        int status; // of the CS domain afterwards
+    } lines[] = {{"+CREG: 0, 5", 5},   {"+CREG:  6 ,\"00C3\"", 6}, {"+CREG: 7x", 6},
+                 {"+CREG: 11", 6},     {"+CREG: 1,", 6},            {"+CREG: 1,-1", 6},
+                 {"+CREG: 2,1 ", 1},   {"+CREG: ", 1}};
+    for (const auto& l : lines) {
+        r.sim.regStat[0] = l.status; // a query in between reads the same
+        r.sim.emitUrc(l.line);
+        r.runFor(200);
+        EXPECT_EQ(gsmNetworkRegistrationGetStatus(&r.netreg, GSM_NetworkRegistration_Domain_CS), l.status) << l.line;
+    }
 }
 
 // The usual main loop: enter the PIN whenever the status asks for it. Events agree with
