@@ -61,12 +61,6 @@ GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* 
                                                                     : GSM_BasicComms_Sequence_Done;
 }
 
-static void enterPhase(GSM_BasicComms_Instance* inst, uint8_t phase)
-{
-    inst->Phase = phase;
-    inst->PhaseStart_ms = gsm__SysTime_ms();
-}
-
 /* Communication is lost (or not yet up): close the Prompt gate and start over in
  * `phase` (BP_BOOT or BP_SYNC). */
 static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
@@ -78,7 +72,8 @@ static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
     inst->_i.Established = 0;
     gsmPromptSetReady(inst->Prompt, false);
     inst->Step = 0;
-    enterPhase(inst, phase);
+    inst->Phase = phase;
+    inst->PhaseStart_ms = gsm__SysTime_ms();
     if (phase == BP_SYNC)
     {
         /* The first probe goes out at once. */
@@ -123,8 +118,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 {
                     /* Silent modem: restart it (reset line or power cycle). */
                     gsmPowerIfRequestRestart(inst->Power);
-                    inst->Step = 0;
-                    enterPhase(inst, BP_BOOT);
+                    restart(inst, BP_BOOT);
                 }
             }
             else
@@ -177,12 +171,10 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     inst->Client.UrcPrefixList = kUrcs;
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
     inst->_i.Established = 0;
-    inst->Step = 0;
     inst->PowerSession = gsmPowerIfSession(inst->Power);
-    enterPhase(inst, BP_BOOT);
+    restart(inst, BP_BOOT); /* (closes the gate of a Prompt that is given) */
     if (inst->Prompt != 0)
     {
-        gsmPromptSetReady(inst->Prompt, false);
         gsmPromptRegisterClient(inst->Prompt, &inst->Client);
     }
 }
@@ -206,43 +198,41 @@ void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
         inst->PowerSession = gsmPowerIfSession(inst->Power);
         phase = BP_BOOT;
     }
-    else if (phase == BP_BOOT)
-    {
-        if (gsmUtilTimedOut(inst->PhaseStart_ms, GSM_BASICCOMMS_BOOT_DELAY_MS))
-        {
-            restart(inst, BP_SYNC);
-        }
-        return;
-    }
-    else if (phase >= BP_ESTABLISHED && phase != BP_RESTARTED)
-    {
-        if (p->ConsecutiveTimeouts < GSM_BASICCOMMS_LOST_TIMEOUTS)
-        {
-            if (phase == BP_ESTABLISHED && !gsmPromptIsBusy(p, &inst->Client) &&
-                gsmUtilTimedOut(p->LastResponse_ms, GSM_BASICCOMMS_KEEPALIVE_MS))
-            {
-                inst->Phase = BP_PROBE;
-                gsmPromptRequest(p, &inst->Client);
-            }
-            return;
-        }
-        /* Several commands went unanswered: the link is gone. */
-        phase = BP_SYNC;
-    }
-    else if (phase != BP_RESTARTED)
-    {
-        /* Synchronising (a probe every interval) or configuring. */
-        if (!gsmPromptIsBusy(p, &inst->Client) &&
-            (phase == BP_CONFIG || gsmUtilTimedOut(inst->PhaseStart_ms, GSM_BASICCOMMS_SYNC_INTERVAL_MS)))
-        {
-            gsmPromptRequest(p, &inst->Client);
-        }
-        return;
-    }
-    else
+    else if (phase == BP_RESTARTED)
     {
         /* The modem restarted by itself: its settings are gone. */
         phase = BP_SYNC;
+    }
+    else if (phase >= BP_ESTABLISHED && p->ConsecutiveTimeouts >= GSM_BASICCOMMS_LOST_TIMEOUTS)
+    {
+        /* Several commands went unanswered: the link is gone. */
+        phase = BP_SYNC;
+    }
+    else
+    {
+        /* What is due once its time is up: the first probe after the boot delay, the
+         * next probe while synchronising, the next set-up command at once, a keep-alive
+         * probe after an idle time (a probe running: nothing). */
+        if (phase == BP_PROBE || gsmPromptIsBusy(p, &inst->Client) ||
+            !gsmUtilTimedOut((phase == BP_ESTABLISHED) ? p->LastResponse_ms : inst->PhaseStart_ms,
+                             (phase == BP_BOOT)          ? GSM_BASICCOMMS_BOOT_DELAY_MS
+                             : (phase == BP_SYNC)        ? GSM_BASICCOMMS_SYNC_INTERVAL_MS
+                             : (phase == BP_ESTABLISHED) ? GSM_BASICCOMMS_KEEPALIVE_MS
+                                                         : 0u))
+        {
+            return;
+        }
+        if (phase == BP_BOOT)
+        {
+            restart(inst, BP_SYNC);
+            return;
+        }
+        if (phase == BP_ESTABLISHED)
+        {
+            inst->Phase = BP_PROBE;
+        }
+        gsmPromptRequest(p, &inst->Client);
+        return;
     }
     gsmPromptAbort(p, &inst->Client);
     restart(inst, phase);

@@ -84,14 +84,14 @@ static void clearStatus(GSM_NetworkRegistration_Instance* inst)
 
 /* Parses a +CREG/+CGREG/+CEREG line, URC ("+CREG: <stat>[,<lac>,<ci>...]") or read reply
  * ("+CREG: <n>,<stat>[,...]"). In the URC the field after <stat> is a quoted area code,
- * in the read reply it is the unquoted <stat>, which tells the two apart. */
+ * in the read reply it is the unquoted <stat>, which tells the two apart. <stat> is read
+ * in place: digits (0..10), blanks around them, then a comma or the end. */
 static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line)
 {
     int8_t domain = gsmUtilFindPrefix(line, kUrcs); /* the prefixes in domain order */
-    char* args;
-    char* f[2];
-    uint8_t second = 0;
-    int32_t stat;
+    const char* s;
+    uint8_t stat = 0;
+    bool digits = false;
 
     if (domain < 0)
     {
@@ -100,7 +100,7 @@ static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line
     while (*line++ != ':')
     {
     }
-    args = line;
+    s = line;
     while (*line != '\0' && *line != ',')
     {
         line++;
@@ -110,11 +110,30 @@ static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line
         while (*++line == ' ')
         {
         }
-        second = (*line != '"') ? 1u : 0u;
+        if (*line != '"')
+        {
+            s = line;
+        }
     }
-    if (gsmUtilSplitArgs(args, f, 2u) > second && gsmUtilParseInt(f[second], &stat) && (uint32_t)stat <= 10u)
+    while (*s == ' ')
     {
-        inst->_i.Status[domain] = (uint8_t)stat;
+        s++;
+    }
+    for (; (uint8_t)(*s - '0') <= 9u; s++)
+    {
+        if (stat <= 10u)
+        {
+            stat = (uint8_t)(stat * 10u + (uint8_t)(*s - '0')); /* beyond 10 it stops growing */
+        }
+        digits = true;
+    }
+    while (*s == ' ')
+    {
+        s++;
+    }
+    if (digits && (*s == ',' || *s == '\0') && stat <= 10u)
+    {
+        inst->_i.Status[domain] = stat;
     }
     return true; /* ours, even when malformed */
 }

@@ -3,7 +3,6 @@
  */
 #include "GSM_PIN.h"
 #include "GSM_Util.h"
-#include <string.h>
 
 enum
 {
@@ -66,48 +65,34 @@ static bool parseCpin(GSM_PIN_Instance* inst, char* line)
     return true;
 }
 
-/* Status from the +CME error of AT+CPIN? (3GPP TS 27.007 error codes). */
+/* Status from the +CME error of AT+CPIN? (3GPP TS 27.007 error codes 10 to 14; 13 and
+ * any other error: Error). */
 static void statusFromError(GSM_PIN_Instance* inst, const GSM_Prompt_Event* ev)
 {
-    if (ev->Result == GSM_Result_CmeError)
-    {
-        switch (ev->ErrorCode)
-        {
-        case 10u:
-            setStatus(inst, GSM_PIN_SimStatus_NotInserted);
-            return;
-        case 11u:
-            setStatus(inst, GSM_PIN_SimStatus_PinRequired);
-            return;
-        case 12u:
-            setStatus(inst, GSM_PIN_SimStatus_PukRequired);
-            return;
-        case 14u:
-            setStatus(inst, GSM_PIN_SimStatus_Busy);
-            return;
-        default:
-            break;
-        }
-    }
-    setStatus(inst, GSM_PIN_SimStatus_Error);
+    static const uint8_t kStatus[5] GSM_FLASH = {GSM_PIN_SimStatus_NotInserted, GSM_PIN_SimStatus_PinRequired,
+                                                 GSM_PIN_SimStatus_PukRequired, GSM_PIN_SimStatus_Error,
+                                                 GSM_PIN_SimStatus_Busy};
+    uint16_t i = (uint16_t)(ev->ErrorCode - 10u);
+    setStatus(inst, (ev->Result == GSM_Result_CmeError && i < 5u) ? (GSM_PIN_SimStatus)GSM_FLASH_BYTE(&kStatus[i])
+                                                                  : GSM_PIN_SimStatus_Error);
 }
 
 static void writePin(GSM_Prompt_Interface* p, uint16_t pin)
 {
-    char digits[8];
-    char text[8];
-    uint8_t n = gsmUtilIntToStr((int32_t)pin, digits);
-    uint8_t pad = (n < 4u) ? (uint8_t)(4u - n) : 0u;
-    uint8_t i;
+    uint16_t limit;
 
-    /* At least four digits: 123 is the PIN "0123". */
-    for (i = 0; i < pad; i++)
+    gsmPromptWriteText_P(p, GSM_F("AT+CPIN=\""));
+    /* At least four digits: 123 is the PIN "0123" (a zero for each of 10, 100 and 1000
+     * the PIN is below). */
+    for (limit = 10u; limit <= 1000u; limit = (uint16_t)(limit * 10u))
     {
-        text[i] = '0';
+        if (pin < limit)
+        {
+            gsmPromptWriteChar(p, '0');
+        }
     }
-    memcpy(text + pad, digits, (size_t)n + 1u);
-    gsmPromptWriteText_P(p, GSM_F("AT+CPIN="));
-    gsmPromptWriteQuoted(p, text);
+    gsmPromptWriteInt(p, (int32_t)pin);
+    gsmPromptWriteChar(p, '"');
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -149,12 +134,8 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                  * loop that enters the PIN while the status asks for it does not enter
                  * it twice. The query that follows confirms it. */
                 setStatus(inst, GSM_PIN_SimStatus_Ready);
-                emit(inst, GSM_PIN_EventType_PinSuccess, 0);
             }
-            else
-            {
-                emit(inst, GSM_PIN_EventType_PinFailed, 0);
-            }
+            emit(inst, (ev->Result == GSM_Result_Ok) ? GSM_PIN_EventType_PinSuccess : GSM_PIN_EventType_PinFailed, 0);
         }
         else
         {

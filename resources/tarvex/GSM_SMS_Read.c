@@ -62,17 +62,35 @@ static bool enqueue(GSM_SmsRead_Instance* inst, uint16_t index)
 
 static void dequeue(GSM_SmsRead_Instance* inst)
 {
+    uint8_t i;
     if (inst->QueueCount > 0u)
     {
         inst->QueueCount--;
-        memmove(inst->Queue, inst->Queue + 1, (size_t)inst->QueueCount * sizeof(inst->Queue[0]));
+        for (i = 0; i < inst->QueueCount; i++)
+        {
+            inst->Queue[i] = inst->Queue[i + 1u];
+        }
     }
+}
+
+/* Storage names are two letters ("SM", "ME", ...), or empty for the modem's current one:
+ * compared and copied by hand, they need no string routines. */
+static bool sameStorage(const char* a, const char* b)
+{
+    return a[0] == b[0] && (a[0] == '\0' || a[1] == b[1]);
+}
+
+static void copyStorage(char* dst, const char* src)
+{
+    dst[0] = src[0];
+    dst[1] = src[1];
+    dst[2] = '\0';
 }
 
 static bool parseIndex(const char* text, uint16_t* index)
 {
     int32_t v;
-    if (!gsmUtilParseInt(text, &v) || v < 0 || v > 0xFFFF)
+    if (!gsmUtilParseInt(text, &v) || (uint32_t)v > 0xFFFFu)
     {
         return false;
     }
@@ -92,15 +110,15 @@ static void newMessage(GSM_SmsRead_Instance* inst, char* line)
         inst->Flags |= RF_SCAN;
         return;
     }
-    if (f[0][0] != '\0' && strlen(f[0]) == 2u)
+    if (f[0][0] != '\0' && f[0][1] != '\0' && f[0][2] == '\0')
     {
-        if (inst->QueueCount > 0u && strcmp(f[0], inst->PendingStorage) != 0)
+        if (inst->QueueCount > 0u && !sameStorage(f[0], inst->PendingStorage))
         {
             /* Another storage than the queued messages: list it later instead. */
             inst->Flags |= RF_SCAN;
             return;
         }
-        memcpy(inst->PendingStorage, f[0], 3u);
+        copyStorage(inst->PendingStorage, f[0]);
     }
     if (!enqueue(inst, index))
     {
@@ -136,6 +154,22 @@ static bool hexCoded(int32_t dcs)
     return false;
 }
 
+/* The text <length> given in `lengthField` when the text is to be read by it: a count
+ * above 0, and a <dcs> (`dcsField`, null when there is none) that does not say
+ * hexadecimal digits. Otherwise 0: the text is read by lines. */
+static uint32_t rawLength(const char* lengthField, const char* dcsField)
+{
+    int32_t length;
+    int32_t dcs;
+
+    if (!gsmUtilParseInt(lengthField, &length) || length <= 0 ||
+        (dcsField != 0 && (!gsmUtilParseInt(dcsField, &dcs) || hexCoded(dcs))))
+    {
+        return 0u;
+    }
+    return (uint32_t)length;
+}
+
 /* "+CMGR: <stat>,<oa>,[<alpha>],<scts>[,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>]".
  * The sender is copied (the header line itself is not kept, so the whole buffer is free
  * for the text). Returns the text <length> when the text is to be read by it (it is a
@@ -146,8 +180,7 @@ static uint32_t readHeader(GSM_SmsRead_Instance* inst, char* args)
     char* f[11];
     uint8_t n = gsmUtilSplitArgs(args, f, 11u);
     uint8_t i;
-    int32_t length = 0;
-    int32_t dcs = 0;
+    uint32_t length = 0;
 
     memset(&inst->Message, 0, sizeof(inst->Message));
     inst->Message.SmsStatus = (n > 0u) ? parseStatus(f[0]) : GSM_SmsRead_SmsStatus_Unknown;
@@ -163,15 +196,16 @@ static uint32_t readHeader(GSM_SmsRead_Instance* inst, char* args)
             break;
         }
     }
-    inst->Flags |= RF_HEADER;
-    inst->Flags &= (uint8_t)~(RF_BODY | RF_RAWTEXT);
-    if (n == 11u && gsmUtilParseInt(f[10], &length) && length > 0 &&
-        (f[7][0] == '\0' || (gsmUtilParseInt(f[7], &dcs) && !hexCoded(dcs))))
+    inst->Flags |= RF_HEADER; /* (AT+CMGR was sent with RF_BODY and RF_RAWTEXT clear) */
+    if (n == 11u)
     {
-        inst->Flags |= RF_RAWTEXT;
-        return (uint32_t)length;
+        length = rawLength(f[10], (f[7][0] != '\0') ? f[7] : 0);
+        if (length != 0u)
+        {
+            inst->Flags |= RF_RAWTEXT;
+        }
     }
-    return 0u;
+    return length;
 }
 
 /* The text <length> of a listing entry, found by the header's shape: a received message
@@ -181,8 +215,6 @@ static uint32_t readHeader(GSM_SmsRead_Instance* inst, char* args)
 static bool listedLength(char** f, uint8_t n, uint32_t* length)
 {
     int32_t tooa;
-    int32_t v;
-    int32_t dcs = 0;
     uint32_t epoch;
     int32_t zone;
     GSM_SmsRead_SmsStatus st;
@@ -193,20 +225,33 @@ static bool listedLength(char** f, uint8_t n, uint32_t* length)
     }
     st = parseStatus(f[1]);
     if ((st != GSM_SmsRead_SmsStatus_ReceivedUnread && st != GSM_SmsRead_SmsStatus_ReceivedRead) ||
-        !gsmUtilParseScts(f[4], &epoch, &zone) || !gsmUtilParseInt(f[5], &tooa) || tooa < 128 || tooa > 255 ||
-        !gsmUtilParseInt(f[n - 1u], &v) || v <= 0)
+        !gsmUtilParseScts(f[4], &epoch, &zone) || !gsmUtilParseInt(f[5], &tooa) || tooa < 128 || tooa > 255)
     {
         return false;
     }
-    if (n == 12u && (!gsmUtilParseInt(f[8], &dcs) || hexCoded(dcs)))
-    {
-        return false;
-    }
-    *length = (uint32_t)v;
-    return true;
+    *length = rawLength(f[n - 1u], (n == 12u) ? f[8] : 0);
+    return *length != 0u;
 }
 
 static void sendNext(GSM_SmsRead_Instance* inst);
+
+/* Sends the flash `command` (AT+CPMS=, AT+CMGR= or AT+CMGD=) with the storage name
+ * `storage` quoted, or without one with the index at the head of the queue. */
+static void sendWithArgument(GSM_SmsRead_Instance* inst, uint8_t phase, const char* command, const char* storage)
+{
+    GSM_Prompt_Interface* p = inst->Prompt;
+    inst->Phase = phase;
+    gsmPromptWriteText_P(p, command);
+    if (storage != 0)
+    {
+        gsmPromptWriteQuoted(p, storage);
+    }
+    else
+    {
+        gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
+    }
+    (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+}
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 {
@@ -220,52 +265,15 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return false;
 
     case GSM_Prompt_EventType_Line:
+    {
+        uint32_t length = 0;
+        char* args;
         if (gsmPromptIsUrc(p, ev->Line))
         {
             return false; /* a URC between the entries or after a text: never text */
         }
-        if (inst->Phase == RP_LIST)
+        if (inst->Phase == RP_READ && (inst->Flags & RF_HEADER))
         {
-            char* args = gsmUtilAfterPrefix_P(ev->Line, GSM_F("+CMGL:"));
-            if (args != 0)
-            {
-                uint32_t length = 0;
-                uint16_t index;
-                char* f[12];
-                uint8_t n = gsmUtilSplitArgs(args, f, 12u);
-                if (n >= 1u && parseIndex(f[0], &index) && !enqueue(inst, index))
-                {
-                    inst->Flags |= RF_OVERFLOW;
-                }
-                if (listedLength(f, n, &length))
-                {
-                    /* Skip the text by its length: a text line such as "OK" must not
-                     * end the listing. (Hex-coded data is never shorter than <length>,
-                     * a rest of it is taken as a text line below.) */
-                    gsmPromptReadRaw(p, length);
-                }
-            }
-            return true; /* headers and message texts of the listing */
-        }
-        if (inst->Phase == RP_READ)
-        {
-            if (!(inst->Flags & RF_HEADER))
-            {
-                char* args = gsmUtilAfterPrefix_P(ev->Line, GSM_F("+CMGR:"));
-                if (args == 0)
-                {
-                    return false;
-                }
-                {
-                    uint32_t length = readHeader(inst, args);
-                    if (length != 0u)
-                    {
-                        /* Exactly <length> bytes of text, whatever they contain. */
-                        gsmPromptReadRaw(p, length);
-                    }
-                }
-                return true;
-            }
             if (inst->Flags & RF_RAWTEXT)
             {
                 return false; /* the text has been read; not ours */
@@ -283,7 +291,40 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             gsmPromptKeepLine(p);
             return true;
         }
-        return false;
+        if (inst->Phase != RP_LIST && inst->Phase != RP_READ)
+        {
+            return false;
+        }
+        args = gsmUtilAfterPrefix_P(ev->Line, (inst->Phase == RP_LIST) ? GSM_F("+CMGL:") : GSM_F("+CMGR:"));
+        if (args == 0)
+        {
+            return inst->Phase == RP_LIST; /* the listing's message texts are ours too */
+        }
+        if (inst->Phase == RP_READ)
+        {
+            /* With a <length>: exactly that many bytes of text, whatever they contain. */
+            length = readHeader(inst, args);
+        }
+        else
+        {
+            uint16_t index;
+            char* f[12];
+            uint8_t n = gsmUtilSplitArgs(args, f, 12u);
+            if (n >= 1u && parseIndex(f[0], &index) && !enqueue(inst, index))
+            {
+                inst->Flags |= RF_OVERFLOW;
+            }
+            /* Skip a listed text by its length: a text line such as "OK" must not end
+             * the listing. (Hex-coded data is never shorter than <length>, a rest of it
+             * is taken as a text line.) */
+            (void)listedLength(f, n, &length);
+        }
+        if (length != 0u)
+        {
+            gsmPromptReadRaw(p, length);
+        }
+        return true;
+    }
 
     case GSM_Prompt_EventType_RawData:
         if (inst->Phase == RP_READ && (inst->Flags & RF_RAWTEXT))
@@ -344,15 +385,8 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         else if (phase == RP_STORAGE)
         {
-            if (ok)
-            {
-                memcpy(inst->Storage, inst->PendingStorage, 3u);
-            }
-            else
-            {
-                /* Unknown storage: read from the current one. */
-                memcpy(inst->PendingStorage, inst->Storage, 3u);
-            }
+            /* Selected; or an unknown storage: read from the current one. */
+            copyStorage(ok ? inst->Storage : inst->PendingStorage, ok ? inst->PendingStorage : inst->Storage);
         }
         else if (phase == RP_IDLE)
         {
@@ -366,21 +400,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 {
                     inst->EventHandler(inst, GSM_SmsRead_EventType_ReadSuccess, &inst->Message);
                 }
-                inst->Phase = RP_DELETE;
-                gsmPromptWriteText_P(p, GSM_F("AT+CMGD="));
-                gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
-                (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+                sendWithArgument(inst, RP_DELETE, GSM_F("AT+CMGD="), 0);
             }
             else if (answered || phase == RP_DELETE)
             {
                 /* Deleted (or not), an empty slot or an invalid index: next index. The
                  * next message waits for the next turn, so other modules get theirs. */
                 dequeue(inst);
-            }
-            if (phase == RP_READ)
-            {
-                memset(&inst->Message, 0, sizeof(inst->Message)); /* pointed into the buffer */
-                inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
             }
             ok = answered; /* no retry pause, but no next command in this turn either */
             if (ok)
@@ -417,20 +443,14 @@ static void sendNext(GSM_SmsRead_Instance* inst)
     }
     else if (inst->QueueCount > 0u)
     {
-        if (inst->PendingStorage[0] != '\0' && strcmp(inst->PendingStorage, inst->Storage) != 0)
+        if (inst->PendingStorage[0] != '\0' && !sameStorage(inst->PendingStorage, inst->Storage))
         {
-            inst->Phase = RP_STORAGE;
-            gsmPromptWriteText_P(p, GSM_F("AT+CPMS="));
-            gsmPromptWriteQuoted(p, inst->PendingStorage);
-            (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+            sendWithArgument(inst, RP_STORAGE, GSM_F("AT+CPMS="), inst->PendingStorage);
         }
         else
         {
-            inst->Phase = RP_READ;
             inst->Flags &= (uint8_t)~(RF_HEADER | RF_BODY | RF_RAWTEXT);
-            gsmPromptWriteText_P(p, GSM_F("AT+CMGR="));
-            gsmPromptWriteInt(p, (int32_t)inst->Queue[0]);
-            (void)gsmPromptSend(p, SMSREAD_TIMEOUT_MS, 0);
+            sendWithArgument(inst, RP_READ, GSM_F("AT+CMGR="), 0);
         }
     }
     else if (inst->Flags & RF_SCAN)

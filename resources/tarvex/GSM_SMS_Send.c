@@ -241,10 +241,8 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
     if (established &&
         (inst->NetworkRegistration == 0 || gsmNetworkRegistrationIfIsSmsAvailable(inst->NetworkRegistration)))
     {
-        if (!gsmPromptIsBusy(p, &inst->Client))
-        {
-            gsmPromptRequest(p, &inst->Client);
-        }
+        /* A queued message never holds the turn, so asking again is harmless. */
+        gsmPromptRequest(p, &inst->Client);
     }
     else
     {
@@ -265,19 +263,19 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
     {
         return false;
     }
-    /* Number: optional '+', then digits, '*' or '#'. */
-    for (i = 0; phoneNumber[i] != '\0'; i++)
+    /* Number: optional '+', then at least one digit, '*' or '#'. */
+    i = (phoneNumber[0] == '+') ? 1u : 0u;
+    if (phoneNumber[i] == '\0')
+    {
+        return false; /* empty, or '+' alone */
+    }
+    for (; phoneNumber[i] != '\0'; i++)
     {
         char c = phoneNumber[i];
-        if (i >= GSM_SMS_MAX_PHONE_NUMBER ||
-            !((c >= '0' && c <= '9') || c == '*' || c == '#' || (c == '+' && i == 0u)))
+        if (i >= GSM_SMS_MAX_PHONE_NUMBER || !((c >= '0' && c <= '9') || c == '*' || c == '#'))
         {
             return false;
         }
-    }
-    if (i == 0u || phoneNumber[i - 1u] == '+')
-    {
-        return false; /* empty, or '+' alone */
     }
     /* Text: CR LF and CR become LF (a CR would make the modem prompt again); Ctrl-Z and
      * ESC would end or cancel the input and are refused. Too long: refused whole. */

@@ -54,6 +54,31 @@ static void respond(GSM_USSD_Instance* inst, GSM_USSD_ResponseCode code, char* t
     emit(inst, GSM_USSD_EventType_UssdResponse, &ev);
 }
 
+/* The request is over with `code` and no text (failed, or no answer in time). */
+static void fail(GSM_USSD_Instance* inst, GSM_USSD_ResponseCode code)
+{
+    inst->Phase = UP_IDLE;
+    respond(inst, code, gEmpty, 15u);
+}
+
+/* Reports UssdSent once per request (the answer may come before the modem's OK). */
+static void notifySent(GSM_USSD_Instance* inst)
+{
+    if (!(inst->Flags & UF_SENT_NOTIFIED))
+    {
+        inst->Flags |= UF_SENT_NOTIFIED;
+        emit(inst, GSM_USSD_EventType_UssdSent, 0);
+    }
+}
+
+/* The session is closed (or could not be open any more). */
+static void cancelled(GSM_USSD_Instance* inst)
+{
+    inst->Phase = UP_IDLE;
+    inst->Flags &= (uint8_t)~UF_SESSION_OPEN;
+    emit(inst, GSM_USSD_EventType_UssdCancelled, 0);
+}
+
 /* "+CUSD: <m>[,<str>,<dcs>]" */
 static bool answer(GSM_USSD_Instance* inst, char* line)
 {
@@ -86,11 +111,7 @@ static bool answer(GSM_USSD_Instance* inst, char* line)
          * firmware prints no OK at all after it: wait for one only briefly. */
         inst->Flags |= UF_ANSWERED;
         gsmPromptSetTimeout(inst->Prompt, CUSD_OK_AFTER_ANSWER_MS);
-        if (!(inst->Flags & UF_SENT_NOTIFIED))
-        {
-            inst->Flags |= UF_SENT_NOTIFIED;
-            emit(inst, GSM_USSD_EventType_UssdSent, 0);
-        }
+        notifySent(inst);
     }
     else if (inst->Phase == UP_WAIT_RESPONSE)
     {
@@ -149,11 +170,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             if (ev->Result == GSM_Result_Ok)
             {
-                if (!(inst->Flags & UF_SENT_NOTIFIED))
-                {
-                    inst->Flags |= UF_SENT_NOTIFIED;
-                    emit(inst, GSM_USSD_EventType_UssdSent, 0);
-                }
+                notifySent(inst);
                 inst->Phase = (inst->Flags & UF_ANSWERED) ? UP_IDLE : UP_WAIT_RESPONSE;
                 inst->Start_ms = gsm__SysTime_ms();
             }
@@ -170,8 +187,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             }
             else
             {
-                inst->Phase = UP_IDLE;
-                respond(inst, GSM_USSD_ResponseCode_SendFailed, gEmpty, 15u);
+                fail(inst, GSM_USSD_ResponseCode_SendFailed);
             }
             if (inst->Flags & UF_CANCEL_AFTER)
             {
@@ -189,9 +205,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         else if (inst->Phase == UP_CANCELLING)
         {
             /* Whatever the modem says, no session is left open. */
-            inst->Phase = UP_IDLE;
-            inst->Flags &= (uint8_t)~UF_SESSION_OPEN;
-            emit(inst, GSM_USSD_EventType_UssdCancelled, 0);
+            cancelled(inst);
         }
         return false;
 
@@ -228,62 +242,35 @@ void gsmUssdPoll(GSM_USSD_Instance* inst)
         return;
     }
     p = inst->Prompt;
-    ready = (inst->NetworkRegistration != 0) ? gsmNetworkRegistrationIfIsRegistered(inst->NetworkRegistration)
-                                             : gsmPromptIsReady(p);
-    switch (inst->Phase)
+    if (inst->Phase == UP_WAIT_RESPONSE)
     {
-    case UP_QUEUED:
-        if (p->Current == &inst->Client)
-        {
-            break;
-        }
-        if (ready)
-        {
-            if (!gsmPromptIsBusy(p, &inst->Client))
-            {
-                gsmPromptRequest(p, &inst->Client);
-            }
-        }
-        else
-        {
-            gsmPromptAbort(p, &inst->Client);
-            if (gsmUtilTimedOut(inst->Start_ms, GSM_USSD_NETWORK_WAIT_MS))
-            {
-                inst->Phase = UP_IDLE;
-                respond(inst, GSM_USSD_ResponseCode_SendFailed, gEmpty, 15u);
-            }
-        }
-        break;
-
-    case UP_WAIT_RESPONSE:
         if (gsmUtilTimedOut(inst->Start_ms, GSM_USSD_RESPONSE_TIMEOUT_MS))
         {
-            inst->Phase = UP_IDLE;
-            respond(inst, GSM_USSD_ResponseCode_NetworkTimeout, gEmpty, 15u);
+            fail(inst, GSM_USSD_ResponseCode_NetworkTimeout);
         }
-        break;
-
-    case UP_CANCEL_QUEUED:
-        if (p->Current == &inst->Client)
-        {
-            break;
-        }
-        if (!gsmPromptIsReady(p))
-        {
-            /* No communication: no session can be open any more. */
-            gsmPromptAbort(p, &inst->Client);
-            inst->Phase = UP_IDLE;
-            inst->Flags &= (uint8_t)~UF_SESSION_OPEN;
-            emit(inst, GSM_USSD_EventType_UssdCancelled, 0);
-        }
-        else if (!gsmPromptIsBusy(p, &inst->Client))
-        {
-            gsmPromptRequest(p, &inst->Client);
-        }
-        break;
-
-    default:
-        break;
+        return;
+    }
+    if ((inst->Phase != UP_QUEUED && inst->Phase != UP_CANCEL_QUEUED) || p->Current == &inst->Client)
+    {
+        return; /* nothing waiting for a turn, or the turn is running */
+    }
+    /* A request needs the network, closing the session only communication. */
+    ready = (inst->Phase == UP_QUEUED && inst->NetworkRegistration != 0)
+                ? gsmNetworkRegistrationIfIsRegistered(inst->NetworkRegistration)
+                : gsmPromptIsReady(p);
+    if (ready)
+    {
+        gsmPromptRequest(p, &inst->Client); /* (not holding the turn, so asking again is harmless) */
+        return;
+    }
+    gsmPromptAbort(p, &inst->Client);
+    if (inst->Phase == UP_CANCEL_QUEUED)
+    {
+        cancelled(inst); /* no communication: no session can be open any more */
+    }
+    else if (gsmUtilTimedOut(inst->Start_ms, GSM_USSD_NETWORK_WAIT_MS))
+    {
+        fail(inst, GSM_USSD_ResponseCode_SendFailed);
     }
 }
 

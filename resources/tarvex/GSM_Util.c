@@ -327,17 +327,43 @@ uint32_t gsmUtilEpochFromDate(uint16_t year, uint8_t month, uint8_t day,
     return days * 86400uL + ((uint16_t)hour * 60u + minute) * 60uL + second;
 }
 
+/* Reads the two digits of a time-stamp field: the character after them, or null when
+ * they are not two digits or their value is above `largest`. */
+static const char* sctsField(const char* s, uint8_t* value, uint8_t largest)
+{
+    uint8_t hi = (uint8_t)(s[0] - '0');
+    uint8_t lo;
+
+    if (hi > 9u)
+    {
+        return 0;
+    }
+    lo = (uint8_t)(s[1] - '0');
+    if (lo > 9u || (uint8_t)(hi * 10u + lo) > largest)
+    {
+        return 0;
+    }
+    *value = (uint8_t)(hi * 10u + lo);
+    return s + 2;
+}
+
 bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSeconds)
 {
-    /* What follows yy, MM, dd, hh and mm; ss is followed by the zone's sign. */
+    /* What follows yy, MM, dd, hh and mm (ss is followed by the zone's sign), and the
+     * largest value of each field (the day's is checked against its month below). */
     static const char kSeparators[] GSM_FLASH = "//,::";
+    static const uint8_t kLargest[6] GSM_FLASH = {99u, 12u, 31u, 23u, 59u, 59u};
     const char* s = text;
-    uint8_t f[7]; /* yy, MM, dd, hh, mm, ss, zone in quarter hours */
+    uint8_t f[6]; /* yy, MM, dd, hh, mm, ss */
     uint8_t i;
-    bool negative = false;
+    uint8_t zone; /* quarter hours */
+    uint8_t d;
+    uint8_t length;
+    bool negative;
+    bool leap;
     uint16_t days;
+    uint16_t offset;
     uint32_t local;
-    int32_t offset;
 
     if (s == 0)
     {
@@ -347,69 +373,68 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     {
         s++;
     }
-    for (i = 0; i < 7u; i++)
+    for (i = 0; i < 6u; i++)
     {
-        /* Two digits each; the zone may have one. */
-        uint8_t d = (uint8_t)(*s++ - '0');
-        if (d > 9u)
+        s = sctsField(s, &f[i], GSM_FLASH_BYTE(&kLargest[i]));
+        if (s == 0 || (i < 5u && *s++ != (char)GSM_FLASH_BYTE(&kSeparators[i])))
         {
             return false;
         }
-        f[i] = d;
-        d = (uint8_t)(*s - '0');
-        if (d <= 9u)
-        {
-            f[i] = (uint8_t)(f[i] * 10u + d);
-            s++;
-        }
-        else if (i < 6u)
-        {
-            return false;
-        }
-        if (i < 5u)
-        {
-            if (*s++ != (char)GSM_FLASH_BYTE(&kSeparators[i]))
-            {
-                return false;
-            }
-        }
-        else if (i == 5u)
-        {
-            if (*s != '+' && *s != '-')
-            {
-                return false;
-            }
-            negative = (*s++ == '-');
-        }
+    }
+    negative = (*s == '-');
+    if (!negative && *s != '+')
+    {
+        return false;
+    }
+    /* The zone has one or two digits. */
+    zone = (uint8_t)(*++s - '0');
+    if (zone > 9u)
+    {
+        return false;
+    }
+    d = (uint8_t)(*++s - '0');
+    if (d <= 9u)
+    {
+        zone = (uint8_t)(zone * 10u + d);
+        s++;
     }
     if (*s == '"')
     {
         s++;
     }
-    /* Years 00..99 are 2000..2099, where every fourth year is a leap year. */
-    if (*s != '\0' || f[1] < 1u || f[1] > 12u || f[2] < 1u ||
-        f[2] > daysBefore((uint8_t)(f[1] + 1u)) - daysBefore(f[1]) + ((f[1] == 2u && (f[0] % 4u) == 0u) ? 1u : 0u) ||
-        f[3] > 23u || f[4] > 59u || f[5] > 59u || f[6] > (negative ? 48u : 56u))
+    if (*s != '\0' || f[1] == 0u || f[2] == 0u || zone > (negative ? 48u : 56u))
     {
         return false;
     }
-    /* 10957 days from 1970 to 2000; one leap day for each of 2000, 2004, ... before yy. */
-    days = (uint16_t)(10957u + 365u * f[0] + (f[0] + 3u) / 4u + daysBefore(f[1]) + f[2] - 1u);
-    if (f[1] > 2u && (f[0] % 4u) == 0u)
+    /* Years 00..99 are 2000..2099, where every fourth year is a leap year; 10957 days
+     * from 1970 to 2000, one leap day for each of 2000, 2004, ... before yy. Then the
+     * months before MM: 31 and 30 take turns, July and August both have 31, February 28
+     * or 29. */
+    leap = (f[0] & 3u) == 0u;
+    days = (uint16_t)(10957u + 365u * f[0] + ((f[0] + 3u) >> 2) + f[2] - 1u);
+    for (i = 1;; i++)
     {
-        days++;
+        length = (i == 2u) ? (uint8_t)(leap ? 29u : 28u) : (uint8_t)(30u + ((i + (i >> 3)) & 1u));
+        if (i == f[1])
+        {
+            break;
+        }
+        days += length;
+    }
+    if (f[2] > length)
+    {
+        return false;
     }
     local = (((uint32_t)days * 24u + f[3]) * 60u + f[4]) * 60u + f[5];
-    offset = (int32_t)f[6] * 900;
-    /* Unsigned arithmetic: dates after 2038 do not fit int32_t. */
+    /* The zone in seconds; unsigned arithmetic: dates after 2038 do not fit int32_t. */
+    offset = (uint16_t)(zone * 900u);
     if (negative)
     {
-        local += (uint32_t)offset;
-        offset = -offset;
+        local += offset;
     }
     else
     {
-        local -= (uint32_t)offset;
+        local -= offset;
     }
     if (epoch != 0)
     {
@@ -417,7 +442,7 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     }
     if (tzOffsetSeconds != 0)
     {
-        *tzOffsetSeconds = offset;
+        *tzOffsetSeconds = negative ? -(int32_t)offset : (int32_t)offset;
     }
     return true;
 }

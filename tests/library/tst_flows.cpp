@@ -121,6 +121,22 @@ TEST_P(Flows, RegistrationFollowsUrcsAndPolling)
                            GSM_NETREG_POLL_REGISTERED_MS + 5000));
     EXPECT_EQ(gsmNetworkRegistrationGetStatus(&r.netreg, GSM_NetworkRegistration_Domain_GPRS),
               GSM_NetworkRegistration_Status_Searching);
+
+    // Blanks around <stat> are allowed; a malformed or out-of-range <stat> leaves the
+    // status as it was.
+    const struct
+    {
+        const char* line;
+        int status; // of the CS domain afterwards
+    } lines[] = {{"+CREG: 0, 5", 5},   {"+CREG:  6 ,\"00C3\"", 6}, {"+CREG: 7x", 6},
+                 {"+CREG: 11", 6},     {"+CREG: 1,", 6},            {"+CREG: 1,-1", 6},
+                 {"+CREG: 2,1 ", 1},   {"+CREG: ", 1}};
+    for (const auto& l : lines) {
+        r.sim.regStat[0] = l.status; // a query in between reads the same
+        r.sim.emitUrc(l.line);
+        r.runFor(200);
+        EXPECT_EQ(gsmNetworkRegistrationGetStatus(&r.netreg, GSM_NetworkRegistration_Domain_CS), l.status) << l.line;
+    }
 }
 
 // The usual main loop: enter the PIN whenever the status asks for it. Events agree with
@@ -215,6 +231,20 @@ TEST_P(Flows, SmsReceiveAndDelete)
     r.sim.emitUrc("+CMTI: ,-1");
     ASSERT_TRUE(r.runUntil([&] { return r.received.size() == 2 && r.sim.store.empty(); }, 10000));
     EXPECT_EQ(r.received[1].text, "unnamed");
+    // A notice naming another storage selects it (AT+CPMS) once; the next one naming the
+    // same storage is read without.
+    r.sim.commands.clear();
+    for (const char* mem : {"ME", "ME", "MT", "SM"}) {
+        const int index = r.sim.receiveSms("+27820003333", mem, "10/05/06,00:01:52+08", false);
+        r.sim.emitUrc(std::string("+CMTI: \"") + mem + "\"," + std::to_string(index));
+        const size_t n = r.received.size() + 1;
+        ASSERT_TRUE(r.runUntil([&] { return r.received.size() == n && r.sim.store.empty(); }, 10000)) << mem;
+        EXPECT_EQ(r.received.back().text, mem);
+    }
+    std::vector<std::string> selected;
+    std::copy_if(r.sim.commands.begin(), r.sim.commands.end(), std::back_inserter(selected),
+                 [](const std::string& c) { return c.rfind("AT+CPMS=", 0) == 0; });
+    EXPECT_EQ(selected, (std::vector<std::string>{"AT+CPMS=\"ME\"", "AT+CPMS=\"MT\"", "AT+CPMS=\"SM\""}));
 }
 
 // Texts read by their <length> (AT+CSDH=1): line breaks, empty lines and lines that
