@@ -747,8 +747,9 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
                                           : (uint8_t)S_INIT,
                  CTX_OUTSIDE);
         }
-        else if (gsmUtilTimedOut(inst->Timer_ms, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS))
+        else if ((inst->Flags & F_PENDING) && gsmUtilTimedOut(inst->Timer_ms, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS))
         {
+            /* (Not when tlsWait() has just ended the request.) */
             fail(inst, GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION, CTX_OUTSIDE);
         }
         break;
