@@ -625,7 +625,7 @@ static void rxIncomplete(Inst* inst)
  * dropped. */
 static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, uint8_t part)
 {
-    bool valid = count == 2u && v[1] > 0;
+    bool valid = count >= 2u && v[1] > 0;
 
     if (inst->Flags & F_RX_CHUNK)
     {
@@ -714,28 +714,24 @@ enum
     URC_NONET
 };
 
-/* Parses the integers after the colon of `line` (whose prefix has been recognised). */
-static uint8_t argsOf(char* line, int32_t* v, uint8_t maxValues)
-{
-    return gsmInternetHelperParseUrc(line, 0, v, maxValues);
-}
-
 /* Lines and URCs starting with "+CMQTT": all of them are ours. */
 static void onCmqtt(Inst* inst, char* line, bool duringCommand)
 {
     char* name = line + 6; /* after "+CMQTT" */
     int32_t v[3];
-    uint8_t n;
     int8_t k = gsmUtilFindPrefix(name, kUrcs);
+    /* The integers after the colon, read once for whichever line it is (further
+     * fields are ignored; a line without a colon has none). */
+    uint8_t n = gsmInternetHelperParseUrc(name, 0, v, 3);
 
     switch (k)
     {
     case URC_RXSTART:
-        rxStart(inst, v, argsOf(name, v, 3));
+        rxStart(inst, v, n);
         return;
     case URC_RXTOPIC:
     case URC_RXPAYLOAD:
-        rxChunk(inst, v, argsOf(name, v, 2), (uint8_t)k); /* = RX_TOPIC, RX_PAYLOAD */
+        rxChunk(inst, v, n, (uint8_t)k); /* = RX_TOPIC, RX_PAYLOAD */
         return;
     case URC_RXEND:
         rxEnd(inst);
@@ -743,7 +739,7 @@ static void onCmqtt(Inst* inst, char* line, bool duringCommand)
     case URC_CONNLOST:
     case URC_PING:
         /* "+CMQTTPING: 0,<err>" other than 0: the keep-alive exchange failed. */
-        if (k == URC_CONNLOST || argsOf(name, v, 2) != 2u || v[1] != 0)
+        if (k == URC_CONNLOST || n < 2u || v[1] != 0)
         {
             connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
         }
@@ -759,10 +755,9 @@ static void onCmqtt(Inst* inst, char* line, bool duringCommand)
     if (inst->Operation != 0u && (stepInfo(inst->Step) & I_RESULT) && isResultOfStep(inst, name) &&
         (inst->Phase == PH_WAIT || duringCommand || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))))
     {
-        n = argsOf(name, v, 2);
         if (n != 0u)
         {
-            int32_t err = (inst->Step == S_START || inst->Step == S_STOP) ? v[0] : ((n == 2u) ? v[1] : -1);
+            int32_t err = (inst->Step == S_START || inst->Step == S_STOP) ? v[0] : ((n >= 2u) ? v[1] : -1);
             uint16_t code = (err >= 0 && err < 0xFFFF) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
             if (inst->Phase == PH_WAIT)
             {
