@@ -476,31 +476,38 @@ static void serviceGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool al
     connectionGone(inst, type, always);
 }
 
-/* The result "<err>" of the step waited for (from a URC, or kept from before OK). */
-static void onResult(Inst* inst, uint16_t code, bool inFinal)
+/* The outcome of the step waited for: its result "<err>" (`result` Ok; from a URC, or
+ * kept from before OK), or none in time (`result` Timeout). */
+static void onResult(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
 {
     uint8_t step = inst->Step;
+    bool ok = result == GSM_Result_Ok;
 
-    if (step == S_DISC)
+    if (step >= S_DISC) /* S_DISC or S_STOP (the steps after them wait for no result) */
     {
-        if (code != 0u)
+        /* The disconnection goes on whatever the outcome; a failure is reported at its
+         * end (a stop's "<err>" does not count: the service is stopped all the same). */
+        if (!ok || (code != 0u && step == S_DISC))
         {
-            disconnectFailed(inst, GSM_Result_Ok, code);
+            disconnectFailed(inst, result, code);
         }
-        disconnectContinue(inst, S_DISC, inFinal);
+        if (step == S_STOP)
+        {
+            serviceStopped(inst);
+        }
+        else
+        {
+            disconnectContinue(inst, S_DISC, inFinal);
+        }
     }
-    else if (step == S_STOP)
-    {
-        serviceStopped(inst);
-    }
-    else if (step == S_START && (code == 0u || code == MQTT_ERR_NETWORK_ALREADY_OPENED))
+    else if (ok && step == S_START && (code == 0u || code == MQTT_ERR_NETWORK_ALREADY_OPENED))
     {
         inst->Service = SV_STARTED;
         goStep(inst, S_ACCQ, inFinal);
     }
-    else if (code != 0u || step == S_START)
+    else if (!ok || code != 0u || step == S_START)
     {
-        opFailed(inst, GSM_Result_Ok, code);
+        opFailed(inst, result, code);
     }
     else if (step == S_CONNECT)
     {
@@ -761,7 +768,7 @@ static void onCmqtt(Inst* inst, char* line, bool duringCommand)
             uint16_t code = (err >= 0 && err < 0xFFFF) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
             if (inst->Phase == PH_WAIT)
             {
-                onResult(inst, code, false);
+                onResult(inst, GSM_Result_Ok, code, false);
             }
             else
             {
@@ -802,7 +809,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         /* OK, then the result URC (or it came already). */
         if (early)
         {
-            onResult(inst, code, true);
+            onResult(inst, GSM_Result_Ok, code, true);
         }
         else
         {
@@ -1027,22 +1034,7 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
         }
         if (gsmUtilTimedOut(inst->Timer_ms, limit))
         {
-            if (inst->Operation != OP_DISCONNECT)
-            {
-                opFailed(inst, GSM_Result_Timeout, 0);
-            }
-            else
-            {
-                disconnectFailed(inst, GSM_Result_Timeout, 0);
-                if (inst->Step == S_STOP)
-                {
-                    serviceStopped(inst);
-                }
-                else
-                {
-                    disconnectContinue(inst, S_DISC, false);
-                }
-            }
+            onResult(inst, GSM_Result_Timeout, 0, false);
         }
     }
     if (inst->Operation == 0u && inst->Pending != 0u)
