@@ -396,10 +396,11 @@ static uint8_t nextStep(const Inst* inst, uint8_t step)
     return (uint8_t)(step + 1u); /* WILLTOPIC, WILLMSG, CONNECT; TOPIC, PAYLOAD, PUB */
 }
 
-/* Disconnect sequence: DISC while connected, then REL and STOP as far as needed. */
+/* Disconnect sequence: DISC while connected (the sequence starts after S_DISC when the
+ * server is not connected), then REL and STOP as far as needed. */
 static uint8_t disconnectNextStep(const Inst* inst, uint8_t after)
 {
-    if (after < S_DISC && inst->ServerStatus == GSM_MQTT_ServerStatus_Connected)
+    if (after < S_DISC)
     {
         return S_DISC;
     }
@@ -972,17 +973,10 @@ static void startNext(Inst* inst)
     }
     if (ready) /* OP_DISCONNECT */
     {
-        uint8_t step = disconnectNextStep(inst, 0);
+        uint8_t from = (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected) ? 0u : (uint8_t)S_DISC;
         opBegin(inst, OP_DISCONNECT, NO_STEP);
         inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
-        if (step == NO_STEP)
-        {
-            disconnectFinished(inst);
-        }
-        else
-        {
-            goStep(inst, step, false);
-        }
+        disconnectContinue(inst, from, false);
     }
 }
 
