@@ -43,9 +43,10 @@ static const char kNetOpen[] GSM_FLASH = "+NETOPEN:";
 
 typedef GSM_InternetConnectionSimcom_Instance Inst;
 
-/* Marks the connection down; the next attempt starts after the retry pause when
- * `pause`, after an AT+NETCLOSE when `closeFirst`. */
-static void goDown(Inst* inst, bool closeFirst, bool pause)
+/* Marks the connection down; `next` says how the next attempt starts: after the retry
+ * pause (F_RETRY), after an AT+NETCLOSE (F_CLOSE_FIRST; an AT+NETCLOSE asked for
+ * earlier stays). */
+static void goDown(Inst* inst, uint8_t next)
 {
     if (gsmPromptIsBusy(inst->Prompt, &inst->Client))
     {
@@ -53,19 +54,14 @@ static void goDown(Inst* inst, bool closeFirst, bool pause)
     }
     gsmInternetHelperSetConnected(&inst->_i, false);
     inst->Phase = PH_IDLE;
-    inst->Flags &= (uint8_t)(F_DISABLED | F_OWN_CLOSE | (closeFirst ? 0u : F_CLOSE_FIRST));
-    if (closeFirst)
-    {
-        inst->Flags |= F_CLOSE_FIRST;
-    }
-    if (pause)
+    inst->Flags = (uint8_t)((inst->Flags & (F_DISABLED | F_OWN_CLOSE | F_CLOSE_FIRST)) | next);
+    if (next & F_RETRY)
     {
         /* A failed attempt: the pause grows with every failure in a row. */
         if (inst->Failures < 0xFFu)
         {
             inst->Failures++;
         }
-        inst->Flags |= F_RETRY;
         inst->Timer_ms = gsm__SysTime_ms();
     }
 }
@@ -74,7 +70,7 @@ static void goDown(Inst* inst, bool closeFirst, bool pause)
 static void attemptFailed(Inst* inst, uint16_t cause)
 {
     inst->LastError = cause;
-    goDown(inst, true, true);
+    goDown(inst, F_CLOSE_FIRST | F_RETRY);
 }
 
 static void goUp(Inst* inst)
@@ -219,7 +215,7 @@ static bool onUrc(Inst* inst, char* line)
     /* The stack was closed under us. */
     if (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK))
     {
-        goDown(inst, true, false);
+        goDown(inst, F_CLOSE_FIRST);
     }
     return true;
 }
@@ -241,7 +237,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
             inst->Flags &= (uint8_t)~F_CHECK;
             if (ok && !(inst->Flags & F_STACK_OPEN))
             {
-                goDown(inst, true, false);
+                goDown(inst, F_CLOSE_FIRST);
             }
             else
             {
@@ -262,7 +258,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         else
         {
-            goDown(inst, false, true);
+            goDown(inst, F_RETRY);
         }
         break;
     case S_CGDCONT:
@@ -272,7 +268,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         else
         {
-            goDown(inst, false, true);
+            goDown(inst, F_RETRY);
         }
         break;
     case S_SETPN:
@@ -283,7 +279,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         else
         {
-            goDown(inst, false, true);
+            goDown(inst, F_RETRY);
         }
         break;
     case S_NETOPEN:
@@ -329,7 +325,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         else
         {
-            goDown(inst, false, true);
+            goDown(inst, F_RETRY);
         }
         break;
     }
@@ -396,7 +392,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
         inst->PromptSession = gsmPromptSession(p);
         if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
         {
-            goDown(inst, false, false);
+            goDown(inst, 0);
         }
         if (!gsmPromptIsReady(p))
         {
@@ -438,7 +434,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
         {
             /* Registration lost: the data connection cannot work; the query after
              * re-registration tells whether the stack is still open. */
-            goDown(inst, false, false);
+            goDown(inst, 0);
         }
         else if (inst->_i.CheckRequest || gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_CHECK_MS))
         {
