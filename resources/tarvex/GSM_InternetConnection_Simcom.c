@@ -224,12 +224,17 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
 {
     bool ok = ev->Result == GSM_Result_Ok;
     bool silent = ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted;
+    uint8_t step = inst->Step;
+    /* Where the sequence goes on, unless the step decides otherwise; when it may not
+     * (`go` false), the attempt has failed and the next one waits for the retry pause. */
+    uint8_t next = (uint8_t)(step + 1u);
+    bool go = !silent;
 
     if (inst->Phase != PH_BUSY)
     {
         return;
     }
-    switch (inst->Step)
+    switch (step)
     {
     case S_QUERY:
         if (inst->Flags & F_CHECK)
@@ -250,37 +255,23 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             goUp(inst);
         }
-        else if (!silent && gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN))
+        else
         {
             /* Not open - or a firmware that rejects the query: open all the same (an
              * open stack answers "already opened"). */
-            chain(inst, gsmInternetHelperHasApn(inst->APN_IfAny) ? (uint8_t)S_CGDCONT : (uint8_t)S_SETPN);
+            go = go && gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN);
+            if (!gsmInternetHelperHasApn(inst->APN_IfAny))
+            {
+                next = S_SETPN;
+            }
+            break;
         }
-        else
-        {
-            goDown(inst, F_RETRY);
-        }
-        break;
+        return;
     case S_CGDCONT:
-        if (ok)
-        {
-            chain(inst, S_SETPN);
-        }
-        else
-        {
-            goDown(inst, F_RETRY);
-        }
+        go = ok;
         break;
     case S_SETPN:
         /* Older firmware lacks AT+CSOCKSETPN; the stack then uses context 1 anyway. */
-        if (!silent)
-        {
-            chain(inst, S_NETOPEN);
-        }
-        else
-        {
-            goDown(inst, F_RETRY);
-        }
         break;
     case S_NETOPEN:
         if (ok && (inst->Flags & F_EARLY_OK))
@@ -306,7 +297,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
              * again after a pause that grows with every refusal. */
             attemptFailed(inst, (ev->Result == GSM_Result_CmeError) ? ev->ErrorCode : 0u);
         }
-        break;
+        return;
     default: /* S_NETCLOSE */
         if (!ok)
         {
@@ -316,18 +307,20 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             gsmInternetHelperSetConnected(&inst->_i, false);
             inst->Phase = PH_CLOSED;
+            return;
         }
-        else if (!silent)
-        {
-            /* Closed, or nothing was open ("+NETCLOSE: 2" then ERROR): open now, the
-             * pause was taken before the close. */
-            chain(inst, S_QUERY);
-        }
-        else
-        {
-            goDown(inst, F_RETRY);
-        }
+        /* Closed, or nothing was open ("+NETCLOSE: 2" then ERROR): open now, the pause
+         * was taken before the close. */
+        next = S_QUERY;
         break;
+    }
+    if (go)
+    {
+        chain(inst, next);
+    }
+    else
+    {
+        goDown(inst, F_RETRY);
     }
 }
 
