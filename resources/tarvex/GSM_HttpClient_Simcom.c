@@ -180,13 +180,6 @@ static void fail(Inst* inst, uint16_t status, uint8_t ctx)
     finish(inst, status, true, ctx);
 }
 
-static uint16_t failureStatus(const GSM_Prompt_Event* ev)
-{
-    return (ev->Result == GSM_Result_Timeout) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TIMEOUT
-           : (ev->Result == GSM_Result_Aborted) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST
-                                                 : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
-}
-
 static uint16_t nextReadSize(const Inst* inst)
 {
     uint32_t rest = inst->ContentLength - inst->Offset;
@@ -495,6 +488,10 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
 {
     bool ok = ev->Result == GSM_Result_Ok;
     bool silent = ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted;
+    /* What the request ends with when the step does not go on. */
+    uint16_t status = silent ? ((ev->Result == GSM_Result_Timeout) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TIMEOUT
+                                                                   : (uint16_t)GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST)
+                             : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
 
     if (inst->Phase == PH_CLEANUP)
     {
@@ -513,14 +510,11 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     switch (inst->Step)
     {
     case S_TERM_FIRST:
-        if (silent)
-        {
-            fail(inst, failureStatus(ev), CTX_FINAL);
-        }
-        else
+        if (!silent)
         {
             inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
             next(inst, S_INIT, CTX_FINAL);
+            return;
         }
         break;
     case S_INIT:
@@ -528,16 +522,14 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             inst->Flags |= F_INIT;
             next(inst, firstParameter(inst), CTX_FINAL);
+            return;
         }
-        else if (!silent && !(inst->Flags & F_INIT_RETRY))
+        if (!silent && !(inst->Flags & F_INIT_RETRY))
         {
             /* Most likely initialised by an earlier run: terminate and start again. */
             inst->Flags |= F_INIT_RETRY;
             next(inst, S_TERM_FIRST, CTX_FINAL);
-        }
-        else
-        {
-            fail(inst, failureStatus(ev), CTX_FINAL);
+            return;
         }
         break;
     case S_CID:
@@ -545,56 +537,55 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     case S_SSL:
     case S_CONTENT:
     case S_DATA:
-        if (!ok && !silent && inst->Step == S_SSL && !is2G(inst) && inst->Ssl->Config->ContextId == 0u)
+        if (inst->Step == S_SSL && !silent)
         {
             /* No "SSLCFG" parameter: such firmware applies context 0 to HTTPS. */
-            ok = true;
+            ok = ok || (!is2G(inst) && inst->Ssl->Config->ContextId == 0u);
+            status = GSM_HTTP_SIMCOM_STATUS_TLS_SETUP;
         }
-        if (!ok)
-        {
-            fail(inst, (inst->Step == S_SSL && !silent) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TLS_SETUP : failureStatus(ev),
-                 CTX_FINAL);
-        }
-        else
+        if (ok)
         {
             next(inst, nextStep(inst, inst->Step), CTX_FINAL);
+            return;
         }
         break;
     case S_ACTION:
-        if (!ok)
+        if (ok)
         {
-            fail(inst, failureStatus(ev), CTX_FINAL);
-        }
-        else if (inst->StatusCode != 0u)
-        {
-            onAction(inst, CTX_FINAL); /* the outcome came before the OK */
-        }
-        else
-        {
-            inst->Phase = PH_ACTION;
-            inst->Timer_ms = gsm__SysTime_ms();
+            if (inst->StatusCode != 0u)
+            {
+                onAction(inst, CTX_FINAL); /* the outcome came before the OK */
+            }
+            else
+            {
+                inst->Phase = PH_ACTION;
+                inst->Timer_ms = gsm__SysTime_ms();
+            }
+            return;
         }
         break;
     default: /* S_READ */
-        if (!ok)
+        if (ok)
         {
-            fail(inst,
-                 (ev->Result == GSM_Result_Timeout && inst->ReadLength > 0u) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_READ_FAILED
-                                                                              : failureStatus(ev),
-                 CTX_FINAL);
+            if (is2G(inst) || (inst->Flags & F_READ_END))
+            {
+                readDone(inst, CTX_FINAL);
+            }
+            else
+            {
+                /* LTE: the data follows the OK; wait for it and "+HTTPREAD: 0". */
+                inst->Flags |= F_READ_OK;
+                gsmPromptContinue(inst->Prompt, inst->ReadTimeout_ms);
+            }
+            return;
         }
-        else if (is2G(inst) || (inst->Flags & F_READ_END))
+        if (ev->Result == GSM_Result_Timeout && inst->ReadLength > 0u)
         {
-            readDone(inst, CTX_FINAL);
-        }
-        else
-        {
-            /* LTE: the data follows the OK; wait for it and "+HTTPREAD: 0". */
-            inst->Flags |= F_READ_OK;
-            gsmPromptContinue(inst->Prompt, inst->ReadTimeout_ms);
+            status = GSM_HTTP_SIMCOM_STATUS_READ_FAILED;
         }
         break;
     }
+    fail(inst, status, CTX_FINAL);
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
