@@ -989,7 +989,6 @@ void gsmMqttClientSimcomInit(GSM_MqttClientSimcom_Instance* inst)
     inst->Pending = 0;
     inst->Operation = 0;
     inst->Phase = PH_IDLE;
-    inst->Step = S_START;
     inst->Flags = 0;
     inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
     inst->Service = SV_STOPPED;
