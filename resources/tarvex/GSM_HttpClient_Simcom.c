@@ -2,9 +2,9 @@
  * GSM_HttpClient_Simcom.c - HTTP GET/POST through the SIMCom HTTP service (see the
  * header for the command flow).
  *
- * Phases: Idle, WaitConnection (request queued, connection not up yet), Busy (a
- * command sequence holds or awaits the turn), Action (waiting for "+HTTPACTION:"),
- * Cleanup (AT+HTTPTERM after a request; a new request waits for it).
+ * Phases: Idle (with a request queued: waiting for the connection), Busy (a command
+ * sequence holds or awaits the turn), Action (waiting for "+HTTPACTION:"), Cleanup
+ * (AT+HTTPTERM after a request; a new request waits for it).
  */
 #include "GSM_HttpClient_Simcom.h"
 #include "GSM_Internet_Helper.h"
@@ -14,7 +14,6 @@
 enum
 {
     PH_IDLE = 0,
-    PH_WAIT_CONNECTION,
     PH_BUSY,
     PH_ACTION,
     PH_CLEANUP
@@ -712,19 +711,12 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
 
     switch (inst->Phase)
     {
-    case PH_IDLE:
-        if (inst->Flags & F_PENDING)
-        {
-            inst->Phase = PH_WAIT_CONNECTION;
-        }
-        break;
-    case PH_WAIT_CONNECTION:
+    case PH_IDLE: /* a queued request waits for the connection */
         if (!(inst->Flags & F_PENDING))
         {
-            inst->Phase = PH_IDLE;
+            break;
         }
-        else if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p) &&
-                 !tlsWait(inst))
+        if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p) && !tlsWait(inst))
         {
             inst->Flags |= F_STARTED;
             inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
@@ -783,10 +775,6 @@ static bool queueRequest(Inst* inst, const char* url, const char* postData, bool
     inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
                              (isHttps(url) ? F_TLS : 0u) | familyFlag(inst));
     inst->Timer_ms = gsm__SysTime_ms();
-    if (inst->Phase == PH_IDLE)
-    {
-        inst->Phase = PH_WAIT_CONNECTION;
-    }
     return true;
 }
 
