@@ -723,7 +723,7 @@ enum
 };
 
 /* Lines and URCs starting with "+CMQTT": all of them are ours. */
-static void onCmqtt(Inst* inst, char* line, bool duringCommand)
+static void onCmqtt(Inst* inst, char* line)
 {
     char* name = line + 6; /* after "+CMQTT" */
     int32_t v[3];
@@ -761,7 +761,7 @@ static void onCmqtt(Inst* inst, char* line, bool duringCommand)
 
     /* Result of the operation's step: "+CMQTTxxx: 0,<err>" (START/STOP: "<err>"). */
     if (inst->Operation != 0u && (stepInfo(inst->Step) & I_RESULT) && isResultOfStep(inst, name) &&
-        (inst->Phase == PH_WAIT || duringCommand || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))))
+        (inst->Phase == PH_WAIT || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))))
     {
         if (n != 0u)
         {
@@ -879,15 +879,15 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             (void)sendStep(inst);
         }
         return true;
-    case GSM_Prompt_EventType_Line:
+    case GSM_Prompt_EventType_Line: /* during our command (F_SENT) */
         if (!gsmUtilStartsWith_P(ev->Line, GSM_F("+CMQTT")))
         {
             return false;
         }
-        onCmqtt(inst, ev->Line, true);
+        onCmqtt(inst, ev->Line);
         return true;
     case GSM_Prompt_EventType_Urc:
-        onCmqtt(inst, ev->Line, false);
+        onCmqtt(inst, ev->Line);
         return true;
     case GSM_Prompt_EventType_DataPrompt:
         onDataPrompt(inst);
