@@ -767,7 +767,6 @@ static bool queueRequest(Inst* inst, const char* url, const char* postData, bool
     inst->Url = url;
     inst->PostData = (const uint8_t*)postData;
     inst->PostLength = (uint16_t)postLength;
-    inst->StatusCode = 0;
     inst->ContentLength = 0;
     inst->Offset = 0;
     inst->ReadLength = 0;
