@@ -348,12 +348,12 @@ static bool sendStep(Inst* inst)
 }
 
 /* Moves to `step`: sent at once from our Final event (the turn is kept), otherwise
- * when the next turn is granted. */
+ * when the next turn is granted. (F_SENT is clear here: the step before has had its
+ * Final event, or the operation is new.) */
 static void goStep(Inst* inst, uint8_t step, bool inFinal)
 {
     inst->Step = step;
     inst->Phase = PH_BUSY;
-    inst->Flags &= (uint8_t)~F_SENT;
     if (!inFinal || !sendStep(inst))
     {
         /* Outside our Final event, or the engine took nothing: wait for a turn. */
