@@ -85,8 +85,7 @@ static void goUp(Inst* inst)
 static void begin(Inst* inst, uint8_t step)
 {
     inst->Step = step;
-    inst->Phase = PH_BUSY;
-    inst->Flags &= (uint8_t)~(F_STACK_OPEN | F_ALREADY | F_EARLY_OK);
+    inst->Phase = PH_BUSY; /* (sendStep() clears the answer's flags) */
     gsmPromptRequest(inst->Prompt, &inst->Client);
 }
 
