@@ -279,11 +279,10 @@ static void actionResult(Inst* inst, const int32_t* v)
     inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
 }
 
-/* The request's outcome is known (StatusCode, ContentLength): read the body, if any. */
+/* The request's outcome is known (StatusCode, ContentLength): read the body, if any
+ * (Offset and ReadLength are still 0 from the request's start). */
 static void onAction(Inst* inst, uint8_t ctx)
 {
-    inst->Offset = 0;
-    inst->ReadLength = 0;
     if (inst->StatusCode == 601u)
     {
         /* Network error: let the connection module verify the connection. */
@@ -340,8 +339,7 @@ static void readDone(Inst* inst, uint8_t ctx)
         }
         inst->Offset += inst->ReadLength;
     }
-    inst->ReadLength = 0;
-    next(inst, S_READ, ctx);
+    next(inst, S_READ, ctx); /* (the read clears ReadLength) */
 }
 
 static bool onReadHeader(Inst* inst, char* line, bool ours)
