@@ -13,6 +13,7 @@
 #include "GSM_Util.h"
 #include <string.h>
 
+/* Busy and Wait only while an operation runs. */
 enum
 {
     PH_IDLE = 0,
@@ -759,9 +760,10 @@ static void onCmqtt(Inst* inst, char* line)
         break;
     }
 
-    /* Result of the operation's step: "+CMQTTxxx: 0,<err>" (START/STOP: "<err>"). */
-    if (inst->Operation != 0u && (stepInfo(inst->Step) & I_RESULT) && isResultOfStep(inst, name) &&
-        (inst->Phase == PH_WAIT || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))))
+    /* Result of the running operation's step: "+CMQTTxxx: 0,<err>" (START/STOP:
+     * "<err>"). */
+    if ((inst->Phase == PH_WAIT || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))) &&
+        (stepInfo(inst->Step) & I_RESULT) && isResultOfStep(inst, name))
     {
         if (n != 0u)
         {
@@ -800,7 +802,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
      * ERROR instead of OK: that <err> is the cause reported. */
     uint16_t code = early ? inst->ErrorCode : (ev->Result == GSM_Result_CmeError) ? ev->ErrorCode : 0u;
 
-    if (inst->Phase != PH_BUSY || inst->Operation == 0u)
+    if (inst->Phase != PH_BUSY)
     {
         return;
     }
@@ -874,7 +876,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        if (inst->Phase == PH_BUSY && inst->Operation != 0u)
+        if (inst->Phase == PH_BUSY)
         {
             (void)sendStep(inst);
         }
