@@ -362,12 +362,12 @@ static void goStep(Inst* inst, uint8_t step, bool inFinal)
     }
 }
 
-/* Starts queued operation `op` at `step` (NO_STEP: the caller ends it at once). */
+/* Starts queued operation `op` at `step` (NO_STEP: the caller ends it at once). The
+ * operation flags are clear: the operation before ended through opEnded(). */
 static void opBegin(Inst* inst, uint8_t op, uint8_t step)
 {
     inst->Pending &= (uint8_t)~op;
     inst->Operation = op;
-    inst->Flags &= (uint8_t)F_RX_CHUNK;
     if (step != NO_STEP)
     {
         goStep(inst, step, false);
