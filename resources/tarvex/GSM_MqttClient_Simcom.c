@@ -168,16 +168,17 @@ static void dropTurn(Inst* inst)
  * types). */
 static void failQueued(Inst* inst)
 {
-    uint8_t i;
+    uint8_t op;
+    uint8_t type = GSM_MQTT_ErrorType_Subscribe;
 
-    for (i = 0; i < 3u; i++)
+    for (op = OP_SUBSCRIBE; op <= OP_PUBLISH; op = (uint8_t)(op << 1))
     {
-        uint8_t op = (uint8_t)(OP_SUBSCRIBE << i);
         if (inst->Pending & op)
         {
             inst->Pending &= (uint8_t)~op;
-            emitError(inst, (uint8_t)(GSM_MQTT_ErrorType_Subscribe + i), GSM_Result_Aborted, 0);
+            emitError(inst, type, GSM_Result_Aborted, 0);
         }
+        type++;
     }
 }
 
