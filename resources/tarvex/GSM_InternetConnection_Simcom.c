@@ -391,7 +391,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
             return;
         }
     }
-    usable = gsmInternetHelperNetworkUsable(p, inst->NetworkRegistration);
+    usable = gsmInternetHelperRegistered(inst->NetworkRegistration); /* (communication is established) */
 
     switch (inst->Phase)
     {

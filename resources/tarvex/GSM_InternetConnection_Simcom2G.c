@@ -283,7 +283,7 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
             return;
         }
     }
-    usable = gsmInternetHelperNetworkUsable(p, inst->NetworkRegistration);
+    usable = gsmInternetHelperRegistered(inst->NetworkRegistration); /* (communication is established) */
 
     switch (inst->Phase)
     {

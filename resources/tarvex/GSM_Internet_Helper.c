@@ -112,9 +112,9 @@ bool gsmInternetHelperContains(const char* line, const char* text)
     return false;
 }
 
-bool gsmInternetHelperNetworkUsable(const GSM_Prompt_Interface* p, const GSM_NetworkRegistration_Interface* nr)
+bool gsmInternetHelperRegistered(const GSM_NetworkRegistration_Interface* nr)
 {
-    return gsmPromptIsReady(p) && (nr == 0 || gsmNetworkRegistrationIfIsRegistered(nr));
+    return nr == 0 || gsmNetworkRegistrationIfIsRegistered(nr);
 }
 
 uint32_t gsmInternetHelperBackoff(uint8_t failures, uint32_t base_ms, uint32_t max_ms)

@@ -57,10 +57,10 @@ static inline bool gsmInternetHelperApnAcceptable(const char* apn, size_t maxLen
     return !gsmInternetHelperHasApn(apn) || gsmInternetHelperIsQuotable(apn, maxLength);
 }
 
-/* True when commands may be sent for an internet connection: communication with the
- * modem is established and the modem is registered with a network (a null
- * NetworkRegistration counts as registered). */
-bool gsmInternetHelperNetworkUsable(const GSM_Prompt_Interface* p, const GSM_NetworkRegistration_Interface* nr);
+/* True when the modem is registered with a network (a null NetworkRegistration counts
+ * as registered): with communication established, commands may then be sent for an
+ * internet connection. */
+bool gsmInternetHelperRegistered(const GSM_NetworkRegistration_Interface* nr);
 
 /* Used by the connection modules at Init: sets the family and marks the connection
  * down with no check requested (the Session counter is kept). */
