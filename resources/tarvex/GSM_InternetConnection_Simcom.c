@@ -369,6 +369,7 @@ void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst
 void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    bool ready;
     bool usable;
 
     if (inst == 0 || inst->Prompt == 0)
@@ -376,17 +377,18 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
         return;
     }
     p = inst->Prompt;
+    ready = gsmPromptIsReady(p);
 
     /* A restarted or re-synchronised modem: find out afresh (the query tells whether
      * the stack survived). */
-    if (gsmPromptSession(p) != inst->PromptSession || !gsmPromptIsReady(p))
+    if (gsmPromptSession(p) != inst->PromptSession || !ready)
     {
         inst->PromptSession = gsmPromptSession(p);
         if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
         {
             goDown(inst, 0);
         }
-        if (!gsmPromptIsReady(p))
+        if (!ready)
         {
             return;
         }

@@ -263,6 +263,7 @@ void gsmInternetConnectionSimcom2GInit(GSM_InternetConnectionSimcom2G_Instance* 
 void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    bool ready;
     bool usable;
 
     if (inst == 0 || inst->Prompt == 0)
@@ -270,15 +271,16 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
         return;
     }
     p = inst->Prompt;
+    ready = gsmPromptIsReady(p);
 
-    if (gsmPromptSession(p) != inst->PromptSession || !gsmPromptIsReady(p))
+    if (gsmPromptSession(p) != inst->PromptSession || !ready)
     {
         inst->PromptSession = gsmPromptSession(p);
         if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
         {
             goDown(inst, false);
         }
-        if (!gsmPromptIsReady(p))
+        if (!ready)
         {
             return;
         }
