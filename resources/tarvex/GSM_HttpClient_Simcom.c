@@ -679,6 +679,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
 void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    uint8_t session;
     bool restarted;
 
     if (inst == 0 || inst->Prompt == 0)
@@ -689,7 +690,8 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
 
     /* A restarted or re-synchronised modem has lost its HTTP service state; a request
      * that has started is lost with it, or with the internet connection. */
-    restarted = gsmPromptSession(p) != inst->PromptSession;
+    session = gsmPromptSession(p);
+    restarted = session != inst->PromptSession;
     if ((inst->Flags & F_STARTED) &&
         (restarted || !gsmInternetConnectionIfIsConnected(inst->InternetConnection) ||
          gsmInternetConnectionIfSession(inst->InternetConnection) != inst->ConnectionSession))
@@ -698,7 +700,7 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
     }
     if (restarted)
     {
-        inst->PromptSession = gsmPromptSession(p);
+        inst->PromptSession = session;
         inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
         if (inst->Phase == PH_CLEANUP)
         {

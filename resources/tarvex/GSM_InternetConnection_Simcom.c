@@ -369,6 +369,7 @@ void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst
 void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    uint8_t session;
     bool ready;
     bool usable;
 
@@ -378,12 +379,13 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     }
     p = inst->Prompt;
     ready = gsmPromptIsReady(p);
+    session = gsmPromptSession(p);
 
     /* A restarted or re-synchronised modem: find out afresh (the query tells whether
      * the stack survived). */
-    if (gsmPromptSession(p) != inst->PromptSession || !ready)
+    if (session != inst->PromptSession || !ready)
     {
-        inst->PromptSession = gsmPromptSession(p);
+        inst->PromptSession = session;
         if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
         {
             goDown(inst, 0);

@@ -263,6 +263,7 @@ void gsmInternetConnectionSimcom2GInit(GSM_InternetConnectionSimcom2G_Instance* 
 void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    uint8_t session;
     bool ready;
     bool usable;
 
@@ -272,10 +273,11 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
     }
     p = inst->Prompt;
     ready = gsmPromptIsReady(p);
+    session = gsmPromptSession(p);
 
-    if (gsmPromptSession(p) != inst->PromptSession || !ready)
+    if (session != inst->PromptSession || !ready)
     {
-        inst->PromptSession = gsmPromptSession(p);
+        inst->PromptSession = session;
         if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
         {
             goDown(inst, false);
