@@ -669,8 +669,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     inst->ContentType = 0; /* the default, sent from flash */
     inst->ActionTimeout_ms = GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS;
     inst->ReadTimeout_ms = GSM_HTTP_SIMCOM_READ_TIMEOUT_MS;
-    inst->PromptSession = gsmPromptSession(inst->Prompt);
-    inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
+    inst->PromptSession = gsmPromptSession(inst->Prompt); /* (ConnectionSession: when a request starts) */
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcPrefixList;
     gsmPromptRegisterClient(inst->Prompt, &inst->Client);

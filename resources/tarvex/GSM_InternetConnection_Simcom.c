@@ -354,12 +354,10 @@ void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst
         return;
     }
     gsmInternetHelperInitConnection(&inst->_i, GSM_InternetConnection_Family_Lte);
-    inst->Phase = PH_IDLE;
-    inst->Step = S_QUERY;
+    inst->Phase = PH_IDLE; /* (the step and the timer are set when used) */
     inst->Flags = 0;
     inst->Failures = 0;
     inst->LastError = 0;
-    inst->Timer_ms = gsm__SysTime_ms();
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcPrefixList;
     inst->PromptSession = gsmPromptSession(inst->Prompt);

@@ -248,12 +248,9 @@ void gsmInternetConnectionSimcom2GInit(GSM_InternetConnectionSimcom2G_Instance* 
         return;
     }
     gsmInternetHelperInitConnection(&inst->_i, GSM_InternetConnection_Family_2G);
-    inst->Phase = PH_IDLE;
-    inst->Step = S_QUERY;
+    inst->Phase = PH_IDLE; /* (the step, its answer and the timer are set when used) */
     inst->Flags = 0;
     inst->Failures = 0;
-    inst->BearerStatus = BEARER_UNKNOWN;
-    inst->Timer_ms = gsm__SysTime_ms();
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcPrefixList;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
