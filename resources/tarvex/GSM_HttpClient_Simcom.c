@@ -664,7 +664,6 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     }
     inst->Phase = PH_IDLE;
     inst->Flags = familyFlag(inst);
-    inst->ReadLength = 0;
     inst->ReadSize = (GSM_HTTP_SIMCOM_READ_SIZE >= READ_SIZE_MIN) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)READ_SIZE_MIN;
     inst->ContentType = 0; /* the default, sent from flash */
     inst->ActionTimeout_ms = GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS;
