@@ -48,10 +48,9 @@ typedef GSM_InternetConnectionSimcom_Instance Inst;
  * earlier stays). */
 static void goDown(Inst* inst, uint8_t next)
 {
-    if (gsmPromptIsBusy(inst->Prompt, &inst->Client))
-    {
-        gsmPromptAbort(inst->Prompt, &inst->Client);
-    }
+    /* A request or turn of ours ends (without either, and as we read no raw data,
+     * this does nothing). */
+    gsmPromptAbort(inst->Prompt, &inst->Client);
     gsmInternetHelperSetConnected(&inst->_i, false);
     inst->Phase = PH_IDLE;
     inst->Flags = (uint8_t)((inst->Flags & (F_DISABLED | F_OWN_CLOSE | F_CLOSE_FIRST)) | next);

@@ -49,10 +49,9 @@ typedef GSM_InternetConnectionSimcom2G_Instance Inst;
 
 static void goDown(Inst* inst, bool pause)
 {
-    if (gsmPromptIsBusy(inst->Prompt, &inst->Client))
-    {
-        gsmPromptAbort(inst->Prompt, &inst->Client);
-    }
+    /* A request or turn of ours ends (without either, and as we read no raw data,
+     * this does nothing). */
+    gsmPromptAbort(inst->Prompt, &inst->Client);
     gsmInternetHelperSetConnected(&inst->_i, false);
     inst->Phase = PH_IDLE;
     inst->Flags &= (uint8_t)F_DISABLED;
