@@ -296,14 +296,13 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
             attemptFailed(inst, (ev->Result == GSM_Result_CmeError) ? ev->ErrorCode : 0u);
         }
         return;
-    default: /* S_NETCLOSE */
+    default: /* S_NETCLOSE (sent while down, or marked down before it was sent) */
         if (!ok)
         {
             inst->Flags &= (uint8_t)~F_OWN_CLOSE;
         }
         if (inst->Flags & F_DISABLED)
         {
-            gsmInternetHelperSetConnected(&inst->_i, false);
             inst->Phase = PH_CLOSED;
             return;
         }

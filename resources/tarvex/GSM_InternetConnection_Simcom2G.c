@@ -196,10 +196,9 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         inst->Flags |= F_CONFIRM; /* (going down clears it) */
         next = S_QUERY;
         break;
-    default: /* S_CLOSE */
+    default: /* S_CLOSE (marked down before it was sent) */
         if (inst->Flags & F_DISABLED)
         {
-            gsmInternetHelperSetConnected(&inst->_i, false);
             inst->Phase = PH_CLOSED;
             return;
         }
