@@ -235,9 +235,8 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     switch (step)
     {
     case S_QUERY:
-        if (inst->Flags & F_CHECK)
+        if (inst->Flags & F_CHECK) /* (going up or down clears it) */
         {
-            inst->Flags &= (uint8_t)~F_CHECK;
             if (ok && !(inst->Flags & F_STACK_OPEN))
             {
                 goDown(inst, F_CLOSE_FIRST);
