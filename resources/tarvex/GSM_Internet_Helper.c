@@ -135,10 +135,6 @@ uint32_t gsmInternetHelperBackoff(uint8_t failures, uint32_t base_ms, uint32_t m
 
 void gsmInternetHelperSetConnected(GSM_InternetConnection_Interface* ic, bool connected)
 {
-    if (ic == 0)
-    {
-        return;
-    }
     if (connected && !ic->Connected)
     {
         ic->Session++;

@@ -77,8 +77,8 @@ static inline void gsmInternetHelperInitConnection(GSM_InternetConnection_Interf
  * most max_ms - so that a modem that keeps refusing is asked less and less often. */
 uint32_t gsmInternetHelperBackoff(uint8_t failures, uint32_t base_ms, uint32_t max_ms);
 
-/* Used by the connection modules: records the connection state; the Session counter
- * advances when the connection comes up. */
+/* Used by the connection modules (`ic` is their _i member): records the connection
+ * state; the Session counter advances when the connection comes up. */
 void gsmInternetHelperSetConnected(GSM_InternetConnection_Interface* ic, bool connected);
 
 #ifdef __cplusplus
