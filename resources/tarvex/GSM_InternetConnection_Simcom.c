@@ -121,31 +121,26 @@ static bool sendStep(Inst* inst)
     return gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
 }
 
-/* "+NETOPEN: <err>" of the running AT+NETOPEN (as URC or, early, as a line). */
-static void netopenResult(Inst* inst, int32_t err)
+/* "+NETOPEN: <err>" of the running AT+NETOPEN; `early`: while the command still waits
+ * for its answer (some firmware prints the result before OK, or before ERROR when
+ * opening failed), kept for its Final event. */
+static void netopenResult(Inst* inst, int32_t err, bool early)
 {
-    if (err == 0)
+    if (err != 0)
+    {
+        inst->LastError = (err > 0 && err < 0xFFFF) ? (uint16_t)err : 0u;
+    }
+    if (early)
+    {
+        inst->Flags |= (err == 0) ? F_EARLY_OK : F_EARLY_FAIL;
+    }
+    else if (err == 0)
     {
         goUp(inst);
     }
     else
     {
-        attemptFailed(inst, (err > 0 && err < 0xFFFF) ? (uint16_t)err : 0u);
-    }
-}
-
-/* "+NETOPEN: <err>" while our AT+NETOPEN still waits for its answer (some firmware
- * prints the result before OK, or before ERROR when opening failed). */
-static void netopenEarly(Inst* inst, int32_t err)
-{
-    if (err == 0)
-    {
-        inst->Flags |= F_EARLY_OK;
-    }
-    else
-    {
-        inst->Flags |= F_EARLY_FAIL;
-        inst->LastError = (err > 0 && err < 0xFFFF) ? (uint16_t)err : 0u;
+        goDown(inst, F_CLOSE_FIRST | F_RETRY); /* a failed attempt (cause in LastError) */
     }
 }
 
@@ -185,13 +180,10 @@ static bool onUrc(Inst* inst, char* line)
         {
             return false;
         }
-        if (inst->Phase == PH_OPENING)
+        if (inst->Phase == PH_OPENING ||
+            (inst->Phase == PH_BUSY && inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
         {
-            netopenResult(inst, v[0]);
-        }
-        else if (inst->Phase == PH_BUSY && inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client))
-        {
-            netopenEarly(inst, v[0]);
+            netopenResult(inst, v[0], inst->Phase != PH_OPENING);
         }
         return true;
     case 1: /* "+NETCLOSE:" */
