@@ -2,9 +2,9 @@
  * GSM_HttpClient_Simcom.c - HTTP GET/POST through the SIMCom HTTP service (see the
  * header for the command flow).
  *
- * Phases: Idle, WaitConnection (request queued, connection not up yet), Busy (a
- * command sequence holds or awaits the turn), Action (waiting for "+HTTPACTION:"),
- * Cleanup (AT+HTTPTERM after a request; a new request waits for it).
+ * Phases: Idle (with a request queued: waiting for the connection), Busy (a command
+ * sequence holds or awaits the turn), Action (waiting for "+HTTPACTION:"), Cleanup
+ * (AT+HTTPTERM after a request; a new request waits for it).
  */
 #include "GSM_HttpClient_Simcom.h"
 #include "GSM_Internet_Helper.h"
@@ -14,7 +14,6 @@
 enum
 {
     PH_IDLE = 0,
-    PH_WAIT_CONNECTION,
     PH_BUSY,
     PH_ACTION,
     PH_CLEANUP
@@ -180,13 +179,6 @@ static void fail(Inst* inst, uint16_t status, uint8_t ctx)
     finish(inst, status, true, ctx);
 }
 
-static uint16_t failureStatus(const GSM_Prompt_Event* ev)
-{
-    return (ev->Result == GSM_Result_Timeout) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TIMEOUT
-           : (ev->Result == GSM_Result_Aborted) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST
-                                                 : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
-}
-
 static uint16_t nextReadSize(const Inst* inst)
 {
     uint32_t rest = inst->ContentLength - inst->Offset;
@@ -287,11 +279,10 @@ static void actionResult(Inst* inst, const int32_t* v)
     inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
 }
 
-/* The request's outcome is known (StatusCode, ContentLength): read the body, if any. */
+/* The request's outcome is known (StatusCode, ContentLength): read the body, if any
+ * (Offset and ReadLength are still 0 from the request's start). */
 static void onAction(Inst* inst, uint8_t ctx)
 {
-    inst->Offset = 0;
-    inst->ReadLength = 0;
     if (inst->StatusCode == 601u)
     {
         /* Network error: let the connection module verify the connection. */
@@ -348,8 +339,7 @@ static void readDone(Inst* inst, uint8_t ctx)
         }
         inst->Offset += inst->ReadLength;
     }
-    inst->ReadLength = 0;
-    next(inst, S_READ, ctx);
+    next(inst, S_READ, ctx); /* (the read clears ReadLength) */
 }
 
 static bool onReadHeader(Inst* inst, char* line, bool ours)
@@ -495,6 +485,10 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
 {
     bool ok = ev->Result == GSM_Result_Ok;
     bool silent = ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted;
+    /* What the request ends with when the step does not go on. */
+    uint16_t status = silent ? ((ev->Result == GSM_Result_Timeout) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TIMEOUT
+                                                                   : (uint16_t)GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST)
+                             : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
 
     if (inst->Phase == PH_CLEANUP)
     {
@@ -513,14 +507,11 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     switch (inst->Step)
     {
     case S_TERM_FIRST:
-        if (silent)
-        {
-            fail(inst, failureStatus(ev), CTX_FINAL);
-        }
-        else
+        if (!silent)
         {
             inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
             next(inst, S_INIT, CTX_FINAL);
+            return;
         }
         break;
     case S_INIT:
@@ -528,16 +519,14 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             inst->Flags |= F_INIT;
             next(inst, firstParameter(inst), CTX_FINAL);
+            return;
         }
-        else if (!silent && !(inst->Flags & F_INIT_RETRY))
+        if (!silent && !(inst->Flags & F_INIT_RETRY))
         {
             /* Most likely initialised by an earlier run: terminate and start again. */
             inst->Flags |= F_INIT_RETRY;
             next(inst, S_TERM_FIRST, CTX_FINAL);
-        }
-        else
-        {
-            fail(inst, failureStatus(ev), CTX_FINAL);
+            return;
         }
         break;
     case S_CID:
@@ -545,56 +534,55 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     case S_SSL:
     case S_CONTENT:
     case S_DATA:
-        if (!ok && !silent && inst->Step == S_SSL && !is2G(inst) && inst->Ssl->Config->ContextId == 0u)
+        if (inst->Step == S_SSL && !silent)
         {
             /* No "SSLCFG" parameter: such firmware applies context 0 to HTTPS. */
-            ok = true;
+            ok = ok || (!is2G(inst) && inst->Ssl->Config->ContextId == 0u);
+            status = GSM_HTTP_SIMCOM_STATUS_TLS_SETUP;
         }
-        if (!ok)
-        {
-            fail(inst, (inst->Step == S_SSL && !silent) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_TLS_SETUP : failureStatus(ev),
-                 CTX_FINAL);
-        }
-        else
+        if (ok)
         {
             next(inst, nextStep(inst, inst->Step), CTX_FINAL);
+            return;
         }
         break;
     case S_ACTION:
-        if (!ok)
+        if (ok)
         {
-            fail(inst, failureStatus(ev), CTX_FINAL);
-        }
-        else if (inst->StatusCode != 0u)
-        {
-            onAction(inst, CTX_FINAL); /* the outcome came before the OK */
-        }
-        else
-        {
-            inst->Phase = PH_ACTION;
-            inst->Timer_ms = gsm__SysTime_ms();
+            if (inst->StatusCode != 0u)
+            {
+                onAction(inst, CTX_FINAL); /* the outcome came before the OK */
+            }
+            else
+            {
+                inst->Phase = PH_ACTION;
+                inst->Timer_ms = gsm__SysTime_ms();
+            }
+            return;
         }
         break;
     default: /* S_READ */
-        if (!ok)
+        if (ok)
         {
-            fail(inst,
-                 (ev->Result == GSM_Result_Timeout && inst->ReadLength > 0u) ? (uint16_t)GSM_HTTP_SIMCOM_STATUS_READ_FAILED
-                                                                              : failureStatus(ev),
-                 CTX_FINAL);
+            if (is2G(inst) || (inst->Flags & F_READ_END))
+            {
+                readDone(inst, CTX_FINAL);
+            }
+            else
+            {
+                /* LTE: the data follows the OK; wait for it and "+HTTPREAD: 0". */
+                inst->Flags |= F_READ_OK;
+                gsmPromptContinue(inst->Prompt, inst->ReadTimeout_ms);
+            }
+            return;
         }
-        else if (is2G(inst) || (inst->Flags & F_READ_END))
+        if (ev->Result == GSM_Result_Timeout && inst->ReadLength > 0u)
         {
-            readDone(inst, CTX_FINAL);
-        }
-        else
-        {
-            /* LTE: the data follows the OK; wait for it and "+HTTPREAD: 0". */
-            inst->Flags |= F_READ_OK;
-            gsmPromptContinue(inst->Prompt, inst->ReadTimeout_ms);
+            status = GSM_HTTP_SIMCOM_STATUS_READ_FAILED;
         }
         break;
     }
+    fail(inst, status, CTX_FINAL);
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -675,17 +663,12 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
         return;
     }
     inst->Phase = PH_IDLE;
-    inst->Step = S_INIT;
     inst->Flags = familyFlag(inst);
-    inst->ReadLength = 0;
-    inst->ReadData = 0;
     inst->ReadSize = (GSM_HTTP_SIMCOM_READ_SIZE >= READ_SIZE_MIN) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)READ_SIZE_MIN;
-    inst->Url = 0;
     inst->ContentType = 0; /* the default, sent from flash */
     inst->ActionTimeout_ms = GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS;
     inst->ReadTimeout_ms = GSM_HTTP_SIMCOM_READ_TIMEOUT_MS;
-    inst->PromptSession = gsmPromptSession(inst->Prompt);
-    inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
+    inst->PromptSession = gsmPromptSession(inst->Prompt); /* (ConnectionSession: when a request starts) */
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcPrefixList;
     gsmPromptRegisterClient(inst->Prompt, &inst->Client);
@@ -694,6 +677,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
 void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    uint8_t session;
     bool restarted;
 
     if (inst == 0 || inst->Prompt == 0)
@@ -704,7 +688,8 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
 
     /* A restarted or re-synchronised modem has lost its HTTP service state; a request
      * that has started is lost with it, or with the internet connection. */
-    restarted = gsmPromptSession(p) != inst->PromptSession;
+    session = gsmPromptSession(p);
+    restarted = session != inst->PromptSession;
     if ((inst->Flags & F_STARTED) &&
         (restarted || !gsmInternetConnectionIfIsConnected(inst->InternetConnection) ||
          gsmInternetConnectionIfSession(inst->InternetConnection) != inst->ConnectionSession))
@@ -713,7 +698,7 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
     }
     if (restarted)
     {
-        inst->PromptSession = gsmPromptSession(p);
+        inst->PromptSession = session;
         inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
         if (inst->Phase == PH_CLEANUP)
         {
@@ -724,19 +709,12 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
 
     switch (inst->Phase)
     {
-    case PH_IDLE:
-        if (inst->Flags & F_PENDING)
-        {
-            inst->Phase = PH_WAIT_CONNECTION;
-        }
-        break;
-    case PH_WAIT_CONNECTION:
+    case PH_IDLE: /* a queued request waits for the connection */
         if (!(inst->Flags & F_PENDING))
         {
-            inst->Phase = PH_IDLE;
+            break;
         }
-        else if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p) &&
-                 !tlsWait(inst))
+        if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p) && !tlsWait(inst))
         {
             inst->Flags |= F_STARTED;
             inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
@@ -747,8 +725,9 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
                                           : (uint8_t)S_INIT,
                  CTX_OUTSIDE);
         }
-        else if (gsmUtilTimedOut(inst->Timer_ms, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS))
+        else if ((inst->Flags & F_PENDING) && gsmUtilTimedOut(inst->Timer_ms, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS))
         {
+            /* (Not when tlsWait() has just ended the request.) */
             fail(inst, GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION, CTX_OUTSIDE);
         }
         break;
@@ -786,7 +765,6 @@ static bool queueRequest(Inst* inst, const char* url, const char* postData, bool
     inst->Url = url;
     inst->PostData = (const uint8_t*)postData;
     inst->PostLength = (uint16_t)postLength;
-    inst->StatusCode = 0;
     inst->ContentLength = 0;
     inst->Offset = 0;
     inst->ReadLength = 0;
@@ -794,10 +772,6 @@ static bool queueRequest(Inst* inst, const char* url, const char* postData, bool
     inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
                              (isHttps(url) ? F_TLS : 0u) | familyFlag(inst));
     inst->Timer_ms = gsm__SysTime_ms();
-    if (inst->Phase == PH_IDLE)
-    {
-        inst->Phase = PH_WAIT_CONNECTION;
-    }
     return true;
 }
 

@@ -43,29 +43,24 @@ static const char kNetOpen[] GSM_FLASH = "+NETOPEN:";
 
 typedef GSM_InternetConnectionSimcom_Instance Inst;
 
-/* Marks the connection down; the next attempt starts after the retry pause when
- * `pause`, after an AT+NETCLOSE when `closeFirst`. */
-static void goDown(Inst* inst, bool closeFirst, bool pause)
+/* Marks the connection down; `next` says how the next attempt starts: after the retry
+ * pause (F_RETRY), after an AT+NETCLOSE (F_CLOSE_FIRST; an AT+NETCLOSE asked for
+ * earlier stays). */
+static void goDown(Inst* inst, uint8_t next)
 {
-    if (gsmPromptIsBusy(inst->Prompt, &inst->Client))
-    {
-        gsmPromptAbort(inst->Prompt, &inst->Client);
-    }
+    /* A request or turn of ours ends (without either, and as we read no raw data,
+     * this does nothing). */
+    gsmPromptAbort(inst->Prompt, &inst->Client);
     gsmInternetHelperSetConnected(&inst->_i, false);
     inst->Phase = PH_IDLE;
-    inst->Flags &= (uint8_t)(F_DISABLED | F_OWN_CLOSE | (closeFirst ? 0u : F_CLOSE_FIRST));
-    if (closeFirst)
-    {
-        inst->Flags |= F_CLOSE_FIRST;
-    }
-    if (pause)
+    inst->Flags = (uint8_t)((inst->Flags & (F_DISABLED | F_OWN_CLOSE | F_CLOSE_FIRST)) | next);
+    if (next & F_RETRY)
     {
         /* A failed attempt: the pause grows with every failure in a row. */
         if (inst->Failures < 0xFFu)
         {
             inst->Failures++;
         }
-        inst->Flags |= F_RETRY;
         inst->Timer_ms = gsm__SysTime_ms();
     }
 }
@@ -74,7 +69,7 @@ static void goDown(Inst* inst, bool closeFirst, bool pause)
 static void attemptFailed(Inst* inst, uint16_t cause)
 {
     inst->LastError = cause;
-    goDown(inst, true, true);
+    goDown(inst, F_CLOSE_FIRST | F_RETRY);
 }
 
 static void goUp(Inst* inst)
@@ -89,8 +84,7 @@ static void goUp(Inst* inst)
 static void begin(Inst* inst, uint8_t step)
 {
     inst->Step = step;
-    inst->Phase = PH_BUSY;
-    inst->Flags &= (uint8_t)~(F_STACK_OPEN | F_ALREADY | F_EARLY_OK);
+    inst->Phase = PH_BUSY; /* (sendStep() clears the answer's flags) */
     gsmPromptRequest(inst->Prompt, &inst->Client);
 }
 
@@ -127,31 +121,26 @@ static bool sendStep(Inst* inst)
     return gsmPromptSend(p, GSM_INETCONN_COMMAND_TIMEOUT_MS, 0);
 }
 
-/* "+NETOPEN: <err>" of the running AT+NETOPEN (as URC or, early, as a line). */
-static void netopenResult(Inst* inst, int32_t err)
+/* "+NETOPEN: <err>" of the running AT+NETOPEN; `early`: while the command still waits
+ * for its answer (some firmware prints the result before OK, or before ERROR when
+ * opening failed), kept for its Final event. */
+static void netopenResult(Inst* inst, int32_t err, bool early)
 {
-    if (err == 0)
+    if (err != 0)
+    {
+        inst->LastError = (err > 0 && err < 0xFFFF) ? (uint16_t)err : 0u;
+    }
+    if (early)
+    {
+        inst->Flags |= (err == 0) ? F_EARLY_OK : F_EARLY_FAIL;
+    }
+    else if (err == 0)
     {
         goUp(inst);
     }
     else
     {
-        attemptFailed(inst, (err > 0 && err < 0xFFFF) ? (uint16_t)err : 0u);
-    }
-}
-
-/* "+NETOPEN: <err>" while our AT+NETOPEN still waits for its answer (some firmware
- * prints the result before OK, or before ERROR when opening failed). */
-static void netopenEarly(Inst* inst, int32_t err)
-{
-    if (err == 0)
-    {
-        inst->Flags |= F_EARLY_OK;
-    }
-    else
-    {
-        inst->Flags |= F_EARLY_FAIL;
-        inst->LastError = (err > 0 && err < 0xFFFF) ? (uint16_t)err : 0u;
+        goDown(inst, F_CLOSE_FIRST | F_RETRY); /* a failed attempt (cause in LastError) */
     }
 }
 
@@ -191,13 +180,10 @@ static bool onUrc(Inst* inst, char* line)
         {
             return false;
         }
-        if (inst->Phase == PH_OPENING)
+        if (inst->Phase == PH_OPENING ||
+            (inst->Phase == PH_BUSY && inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
         {
-            netopenResult(inst, v[0]);
-        }
-        else if (inst->Phase == PH_BUSY && inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client))
-        {
-            netopenEarly(inst, v[0]);
+            netopenResult(inst, v[0], inst->Phase != PH_OPENING);
         }
         return true;
     case 1: /* "+NETCLOSE:" */
@@ -219,7 +205,7 @@ static bool onUrc(Inst* inst, char* line)
     /* The stack was closed under us. */
     if (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK))
     {
-        goDown(inst, true, false);
+        goDown(inst, F_CLOSE_FIRST);
     }
     return true;
 }
@@ -228,20 +214,24 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
 {
     bool ok = ev->Result == GSM_Result_Ok;
     bool silent = ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted;
+    uint8_t step = inst->Step;
+    /* Where the sequence goes on, unless the step decides otherwise; when it may not
+     * (`go` false), the attempt has failed and the next one waits for the retry pause. */
+    uint8_t next = (uint8_t)(step + 1u);
+    bool go = !silent;
 
     if (inst->Phase != PH_BUSY)
     {
         return;
     }
-    switch (inst->Step)
+    switch (step)
     {
     case S_QUERY:
-        if (inst->Flags & F_CHECK)
+        if (inst->Flags & F_CHECK) /* (going up or down clears it) */
         {
-            inst->Flags &= (uint8_t)~F_CHECK;
             if (ok && !(inst->Flags & F_STACK_OPEN))
             {
-                goDown(inst, true, false);
+                goDown(inst, F_CLOSE_FIRST);
             }
             else
             {
@@ -254,37 +244,23 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             goUp(inst);
         }
-        else if (!silent && gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN))
+        else
         {
             /* Not open - or a firmware that rejects the query: open all the same (an
              * open stack answers "already opened"). */
-            chain(inst, gsmInternetHelperHasApn(inst->APN_IfAny) ? (uint8_t)S_CGDCONT : (uint8_t)S_SETPN);
+            go = go && gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN);
+            if (!gsmInternetHelperHasApn(inst->APN_IfAny))
+            {
+                next = S_SETPN;
+            }
+            break;
         }
-        else
-        {
-            goDown(inst, false, true);
-        }
-        break;
+        return;
     case S_CGDCONT:
-        if (ok)
-        {
-            chain(inst, S_SETPN);
-        }
-        else
-        {
-            goDown(inst, false, true);
-        }
+        go = ok;
         break;
     case S_SETPN:
         /* Older firmware lacks AT+CSOCKSETPN; the stack then uses context 1 anyway. */
-        if (!silent)
-        {
-            chain(inst, S_NETOPEN);
-        }
-        else
-        {
-            goDown(inst, false, true);
-        }
         break;
     case S_NETOPEN:
         if (ok && (inst->Flags & F_EARLY_OK))
@@ -310,28 +286,29 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
              * again after a pause that grows with every refusal. */
             attemptFailed(inst, (ev->Result == GSM_Result_CmeError) ? ev->ErrorCode : 0u);
         }
-        break;
-    default: /* S_NETCLOSE */
+        return;
+    default: /* S_NETCLOSE (sent while down, or marked down before it was sent) */
         if (!ok)
         {
             inst->Flags &= (uint8_t)~F_OWN_CLOSE;
         }
         if (inst->Flags & F_DISABLED)
         {
-            gsmInternetHelperSetConnected(&inst->_i, false);
             inst->Phase = PH_CLOSED;
+            return;
         }
-        else if (!silent)
-        {
-            /* Closed, or nothing was open ("+NETCLOSE: 2" then ERROR): open now, the
-             * pause was taken before the close. */
-            chain(inst, S_QUERY);
-        }
-        else
-        {
-            goDown(inst, false, true);
-        }
+        /* Closed, or nothing was open ("+NETCLOSE: 2" then ERROR): open now, the pause
+         * was taken before the close. */
+        next = S_QUERY;
         break;
+    }
+    if (go)
+    {
+        chain(inst, next);
+    }
+    else
+    {
+        goDown(inst, F_RETRY);
     }
 }
 
@@ -366,12 +343,10 @@ void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst
         return;
     }
     gsmInternetHelperInitConnection(&inst->_i, GSM_InternetConnection_Family_Lte);
-    inst->Phase = PH_IDLE;
-    inst->Step = S_QUERY;
+    inst->Phase = PH_IDLE; /* (the step and the timer are set when used) */
     inst->Flags = 0;
     inst->Failures = 0;
     inst->LastError = 0;
-    inst->Timer_ms = gsm__SysTime_ms();
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcPrefixList;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
@@ -381,6 +356,8 @@ void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst
 void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    uint8_t session;
+    bool ready;
     bool usable;
 
     if (inst == 0 || inst->Prompt == 0)
@@ -388,22 +365,24 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
         return;
     }
     p = inst->Prompt;
+    ready = gsmPromptIsReady(p);
+    session = gsmPromptSession(p);
 
     /* A restarted or re-synchronised modem: find out afresh (the query tells whether
      * the stack survived). */
-    if (gsmPromptSession(p) != inst->PromptSession || !gsmPromptIsReady(p))
+    if (session != inst->PromptSession || !ready)
     {
-        inst->PromptSession = gsmPromptSession(p);
+        inst->PromptSession = session;
         if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
         {
-            goDown(inst, false, false);
+            goDown(inst, 0);
         }
-        if (!gsmPromptIsReady(p))
+        if (!ready)
         {
             return;
         }
     }
-    usable = gsmInternetHelperNetworkUsable(p, inst->NetworkRegistration);
+    usable = gsmInternetHelperRegistered(inst->NetworkRegistration); /* (communication is established) */
 
     switch (inst->Phase)
     {
@@ -438,7 +417,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
         {
             /* Registration lost: the data connection cannot work; the query after
              * re-registration tells whether the stack is still open. */
-            goDown(inst, false, false);
+            goDown(inst, 0);
         }
         else if (inst->_i.CheckRequest || gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_CHECK_MS))
         {

@@ -49,10 +49,9 @@ typedef GSM_InternetConnectionSimcom2G_Instance Inst;
 
 static void goDown(Inst* inst, bool pause)
 {
-    if (gsmPromptIsBusy(inst->Prompt, &inst->Client))
-    {
-        gsmPromptAbort(inst->Prompt, &inst->Client);
-    }
+    /* A request or turn of ours ends (without either, and as we read no raw data,
+     * this does nothing). */
+    gsmPromptAbort(inst->Prompt, &inst->Client);
     gsmInternetHelperSetConnected(&inst->_i, false);
     inst->Phase = PH_IDLE;
     inst->Flags &= (uint8_t)F_DISABLED;
@@ -147,12 +146,17 @@ static bool onUrc(Inst* inst, char* line)
 static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
 {
     bool ok = ev->Result == GSM_Result_Ok;
+    uint8_t step = inst->Step;
+    /* Where the sequence goes on, unless the step decides otherwise; when it may not
+     * (`go` false), the attempt has failed and the next one waits for the retry pause. */
+    uint8_t next = (uint8_t)(step + 1u);
+    bool go = ok;
 
     if (inst->Phase != PH_BUSY)
     {
         return;
     }
-    switch (inst->Step)
+    switch (step)
     {
     case S_QUERY:
         if (inst->Flags & F_CHECK)
@@ -165,58 +169,49 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
             {
                 goUp(inst); /* open, or no verdict: look again at the next check */
             }
+            return;
         }
-        else if (ok && inst->BearerStatus == BEARER_CONNECTED)
+        if (ok && inst->BearerStatus == BEARER_CONNECTED)
         {
             goUp(inst);
+            return;
         }
-        else if (ok && inst->BearerStatus == BEARER_CLOSED && !(inst->Flags & F_CONFIRM) &&
-                 gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN))
-        {
-            chain(inst, S_CONTYPE);
-        }
-        else
-        {
-            /* Still connecting or closing, not opened, or no answer: try again later. */
-            goDown(inst, true);
-        }
+        /* Closed: open it. Still connecting or closing, not opened, or no answer: try
+         * again later. */
+        go = ok && inst->BearerStatus == BEARER_CLOSED && !(inst->Flags & F_CONFIRM) &&
+             gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN);
         break;
     case S_CONTYPE:
+        if (!gsmInternetHelperHasApn(inst->APN_IfAny))
+        {
+            next = S_OPEN;
+        }
+        break;
     case S_APN:
-        if (ok)
-        {
-            chain(inst, (inst->Step == S_CONTYPE && gsmInternetHelperHasApn(inst->APN_IfAny)) ? (uint8_t)S_APN
-                                                                                           : (uint8_t)S_OPEN);
-        }
-        else
-        {
-            goDown(inst, true);
-        }
         break;
     case S_OPEN:
-        if (ok || ev->Result == GSM_Result_Error || ev->Result == GSM_Result_CmeError)
-        {
-            /* Opened - or refused, as firmware refuses a bearer that is open already
-             * ("+CME ERROR: operation not allowed"): the query decides. */
-            inst->Flags |= F_CONFIRM;
-            chain(inst, S_QUERY);
-        }
-        else
-        {
-            goDown(inst, true);
-        }
+        /* Opened - or refused, as firmware refuses a bearer that is open already
+         * ("+CME ERROR: operation not allowed"): the query decides. */
+        go = ok || ev->Result == GSM_Result_Error || ev->Result == GSM_Result_CmeError;
+        inst->Flags |= F_CONFIRM; /* (going down clears it) */
+        next = S_QUERY;
         break;
-    default: /* S_CLOSE */
-        gsmInternetHelperSetConnected(&inst->_i, false);
+    default: /* S_CLOSE (marked down before it was sent) */
         if (inst->Flags & F_DISABLED)
         {
             inst->Phase = PH_CLOSED;
+            return;
         }
-        else
-        {
-            goDown(inst, true);
-        }
+        go = false;
         break;
+    }
+    if (go)
+    {
+        chain(inst, next);
+    }
+    else
+    {
+        goDown(inst, true);
     }
 }
 
@@ -251,12 +246,9 @@ void gsmInternetConnectionSimcom2GInit(GSM_InternetConnectionSimcom2G_Instance* 
         return;
     }
     gsmInternetHelperInitConnection(&inst->_i, GSM_InternetConnection_Family_2G);
-    inst->Phase = PH_IDLE;
-    inst->Step = S_QUERY;
+    inst->Phase = PH_IDLE; /* (the step, its answer and the timer are set when used) */
     inst->Flags = 0;
     inst->Failures = 0;
-    inst->BearerStatus = BEARER_UNKNOWN;
-    inst->Timer_ms = gsm__SysTime_ms();
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcPrefixList;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
@@ -266,6 +258,8 @@ void gsmInternetConnectionSimcom2GInit(GSM_InternetConnectionSimcom2G_Instance* 
 void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* inst)
 {
     GSM_Prompt_Interface* p;
+    uint8_t session;
+    bool ready;
     bool usable;
 
     if (inst == 0 || inst->Prompt == 0)
@@ -273,20 +267,22 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
         return;
     }
     p = inst->Prompt;
+    ready = gsmPromptIsReady(p);
+    session = gsmPromptSession(p);
 
-    if (gsmPromptSession(p) != inst->PromptSession || !gsmPromptIsReady(p))
+    if (session != inst->PromptSession || !ready)
     {
-        inst->PromptSession = gsmPromptSession(p);
+        inst->PromptSession = session;
         if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
         {
             goDown(inst, false);
         }
-        if (!gsmPromptIsReady(p))
+        if (!ready)
         {
             return;
         }
     }
-    usable = gsmInternetHelperNetworkUsable(p, inst->NetworkRegistration);
+    usable = gsmInternetHelperRegistered(inst->NetworkRegistration); /* (communication is established) */
 
     switch (inst->Phase)
     {

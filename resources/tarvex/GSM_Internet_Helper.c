@@ -112,9 +112,9 @@ bool gsmInternetHelperContains(const char* line, const char* text)
     return false;
 }
 
-bool gsmInternetHelperNetworkUsable(const GSM_Prompt_Interface* p, const GSM_NetworkRegistration_Interface* nr)
+bool gsmInternetHelperRegistered(const GSM_NetworkRegistration_Interface* nr)
 {
-    return gsmPromptIsReady(p) && (nr == 0 || gsmNetworkRegistrationIfIsRegistered(nr));
+    return nr == 0 || gsmNetworkRegistrationIfIsRegistered(nr);
 }
 
 uint32_t gsmInternetHelperBackoff(uint8_t failures, uint32_t base_ms, uint32_t max_ms)
@@ -135,10 +135,6 @@ uint32_t gsmInternetHelperBackoff(uint8_t failures, uint32_t base_ms, uint32_t m
 
 void gsmInternetHelperSetConnected(GSM_InternetConnection_Interface* ic, bool connected)
 {
-    if (ic == 0)
-    {
-        return;
-    }
     if (connected && !ic->Connected)
     {
         ic->Session++;

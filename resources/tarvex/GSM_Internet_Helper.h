@@ -57,10 +57,10 @@ static inline bool gsmInternetHelperApnAcceptable(const char* apn, size_t maxLen
     return !gsmInternetHelperHasApn(apn) || gsmInternetHelperIsQuotable(apn, maxLength);
 }
 
-/* True when commands may be sent for an internet connection: communication with the
- * modem is established and the modem is registered with a network (a null
- * NetworkRegistration counts as registered). */
-bool gsmInternetHelperNetworkUsable(const GSM_Prompt_Interface* p, const GSM_NetworkRegistration_Interface* nr);
+/* True when the modem is registered with a network (a null NetworkRegistration counts
+ * as registered): with communication established, commands may then be sent for an
+ * internet connection. */
+bool gsmInternetHelperRegistered(const GSM_NetworkRegistration_Interface* nr);
 
 /* Used by the connection modules at Init: sets the family and marks the connection
  * down with no check requested (the Session counter is kept). */
@@ -77,8 +77,8 @@ static inline void gsmInternetHelperInitConnection(GSM_InternetConnection_Interf
  * most max_ms - so that a modem that keeps refusing is asked less and less often. */
 uint32_t gsmInternetHelperBackoff(uint8_t failures, uint32_t base_ms, uint32_t max_ms);
 
-/* Used by the connection modules: records the connection state; the Session counter
- * advances when the connection comes up. */
+/* Used by the connection modules (`ic` is their _i member): records the connection
+ * state; the Session counter advances when the connection comes up. */
 void gsmInternetHelperSetConnected(GSM_InternetConnection_Interface* ic, bool connected);
 
 #ifdef __cplusplus

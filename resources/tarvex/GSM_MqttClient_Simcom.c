@@ -13,6 +13,7 @@
 #include "GSM_Util.h"
 #include <string.h>
 
+/* Busy and Wait only while an operation runs. */
 enum
 {
     PH_IDLE = 0,
@@ -167,16 +168,17 @@ static void dropTurn(Inst* inst)
  * types). */
 static void failQueued(Inst* inst)
 {
-    uint8_t i;
+    uint8_t op;
+    uint8_t type = GSM_MQTT_ErrorType_Subscribe;
 
-    for (i = 0; i < 3u; i++)
+    for (op = OP_SUBSCRIBE; op <= OP_PUBLISH; op = (uint8_t)(op << 1))
     {
-        uint8_t op = (uint8_t)(OP_SUBSCRIBE << i);
         if (inst->Pending & op)
         {
             inst->Pending &= (uint8_t)~op;
-            emitError(inst, (uint8_t)(GSM_MQTT_ErrorType_Subscribe + i), GSM_Result_Aborted, 0);
+            emitError(inst, type, GSM_Result_Aborted, 0);
         }
+        type++;
     }
 }
 
@@ -348,12 +350,12 @@ static bool sendStep(Inst* inst)
 }
 
 /* Moves to `step`: sent at once from our Final event (the turn is kept), otherwise
- * when the next turn is granted. */
+ * when the next turn is granted. (F_SENT is clear here: the step before has had its
+ * Final event, or the operation is new.) */
 static void goStep(Inst* inst, uint8_t step, bool inFinal)
 {
     inst->Step = step;
     inst->Phase = PH_BUSY;
-    inst->Flags &= (uint8_t)~F_SENT;
     if (!inFinal || !sendStep(inst))
     {
         /* Outside our Final event, or the engine took nothing: wait for a turn. */
@@ -361,12 +363,12 @@ static void goStep(Inst* inst, uint8_t step, bool inFinal)
     }
 }
 
-/* Starts queued operation `op` at `step` (NO_STEP: the caller ends it at once). */
+/* Starts queued operation `op` at `step` (NO_STEP: the caller ends it at once). The
+ * operation flags are clear: the operation before ended through opEnded(). */
 static void opBegin(Inst* inst, uint8_t op, uint8_t step)
 {
     inst->Pending &= (uint8_t)~op;
     inst->Operation = op;
-    inst->Flags &= (uint8_t)F_RX_CHUNK;
     if (step != NO_STEP)
     {
         goStep(inst, step, false);
@@ -396,10 +398,11 @@ static uint8_t nextStep(const Inst* inst, uint8_t step)
     return (uint8_t)(step + 1u); /* WILLTOPIC, WILLMSG, CONNECT; TOPIC, PAYLOAD, PUB */
 }
 
-/* Disconnect sequence: DISC while connected, then REL and STOP as far as needed. */
+/* Disconnect sequence: DISC while connected (the sequence starts after S_DISC when the
+ * server is not connected), then REL and STOP as far as needed. */
 static uint8_t disconnectNextStep(const Inst* inst, uint8_t after)
 {
-    if (after < S_DISC && inst->ServerStatus == GSM_MQTT_ServerStatus_Connected)
+    if (after < S_DISC)
     {
         return S_DISC;
     }
@@ -476,31 +479,38 @@ static void serviceGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool al
     connectionGone(inst, type, always);
 }
 
-/* The result "<err>" of the step waited for (from a URC, or kept from before OK). */
-static void onResult(Inst* inst, uint16_t code, bool inFinal)
+/* The outcome of the step waited for: its result "<err>" (`result` Ok; from a URC, or
+ * kept from before OK), or none in time (`result` Timeout). */
+static void onResult(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
 {
     uint8_t step = inst->Step;
+    bool ok = result == GSM_Result_Ok;
 
-    if (step == S_DISC)
+    if (step >= S_DISC) /* S_DISC or S_STOP (the steps after them wait for no result) */
     {
-        if (code != 0u)
+        /* The disconnection goes on whatever the outcome; a failure is reported at its
+         * end (a stop's "<err>" does not count: the service is stopped all the same). */
+        if (!ok || (code != 0u && step == S_DISC))
         {
-            disconnectFailed(inst, GSM_Result_Ok, code);
+            disconnectFailed(inst, result, code);
         }
-        disconnectContinue(inst, S_DISC, inFinal);
+        if (step == S_STOP)
+        {
+            serviceStopped(inst);
+        }
+        else
+        {
+            disconnectContinue(inst, S_DISC, inFinal);
+        }
     }
-    else if (step == S_STOP)
-    {
-        serviceStopped(inst);
-    }
-    else if (step == S_START && (code == 0u || code == MQTT_ERR_NETWORK_ALREADY_OPENED))
+    else if (ok && step == S_START && (code == 0u || code == MQTT_ERR_NETWORK_ALREADY_OPENED))
     {
         inst->Service = SV_STARTED;
         goStep(inst, S_ACCQ, inFinal);
     }
-    else if (code != 0u || step == S_START)
+    else if (!ok || code != 0u || step == S_START)
     {
-        opFailed(inst, GSM_Result_Ok, code);
+        opFailed(inst, result, code);
     }
     else if (step == S_CONNECT)
     {
@@ -625,7 +635,7 @@ static void rxIncomplete(Inst* inst)
  * dropped. */
 static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, uint8_t part)
 {
-    bool valid = count == 2u && v[1] > 0;
+    bool valid = count >= 2u && v[1] > 0;
 
     if (inst->Flags & F_RX_CHUNK)
     {
@@ -714,28 +724,24 @@ enum
     URC_NONET
 };
 
-/* Parses the integers after the colon of `line` (whose prefix has been recognised). */
-static uint8_t argsOf(char* line, int32_t* v, uint8_t maxValues)
-{
-    return gsmInternetHelperParseUrc(line, 0, v, maxValues);
-}
-
 /* Lines and URCs starting with "+CMQTT": all of them are ours. */
-static void onCmqtt(Inst* inst, char* line, bool duringCommand)
+static void onCmqtt(Inst* inst, char* line)
 {
     char* name = line + 6; /* after "+CMQTT" */
     int32_t v[3];
-    uint8_t n;
     int8_t k = gsmUtilFindPrefix(name, kUrcs);
+    /* The integers after the colon, read once for whichever line it is (further
+     * fields are ignored; a line without a colon has none). */
+    uint8_t n = gsmInternetHelperParseUrc(name, 0, v, 3);
 
     switch (k)
     {
     case URC_RXSTART:
-        rxStart(inst, v, argsOf(name, v, 3));
+        rxStart(inst, v, n);
         return;
     case URC_RXTOPIC:
     case URC_RXPAYLOAD:
-        rxChunk(inst, v, argsOf(name, v, 2), (uint8_t)k); /* = RX_TOPIC, RX_PAYLOAD */
+        rxChunk(inst, v, n, (uint8_t)k); /* = RX_TOPIC, RX_PAYLOAD */
         return;
     case URC_RXEND:
         rxEnd(inst);
@@ -743,7 +749,7 @@ static void onCmqtt(Inst* inst, char* line, bool duringCommand)
     case URC_CONNLOST:
     case URC_PING:
         /* "+CMQTTPING: 0,<err>" other than 0: the keep-alive exchange failed. */
-        if (k == URC_CONNLOST || argsOf(name, v, 2) != 2u || v[1] != 0)
+        if (k == URC_CONNLOST || n < 2u || v[1] != 0)
         {
             connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
         }
@@ -755,18 +761,18 @@ static void onCmqtt(Inst* inst, char* line, bool duringCommand)
         break;
     }
 
-    /* Result of the operation's step: "+CMQTTxxx: 0,<err>" (START/STOP: "<err>"). */
-    if (inst->Operation != 0u && (stepInfo(inst->Step) & I_RESULT) && isResultOfStep(inst, name) &&
-        (inst->Phase == PH_WAIT || duringCommand || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))))
+    /* Result of the running operation's step: "+CMQTTxxx: 0,<err>" (START/STOP:
+     * "<err>"). */
+    if ((inst->Phase == PH_WAIT || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))) &&
+        (stepInfo(inst->Step) & I_RESULT) && isResultOfStep(inst, name))
     {
-        n = argsOf(name, v, 2);
         if (n != 0u)
         {
-            int32_t err = (inst->Step == S_START || inst->Step == S_STOP) ? v[0] : ((n == 2u) ? v[1] : -1);
+            int32_t err = (inst->Step == S_START || inst->Step == S_STOP) ? v[0] : ((n >= 2u) ? v[1] : -1);
             uint16_t code = (err >= 0 && err < 0xFFFF) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
             if (inst->Phase == PH_WAIT)
             {
-                onResult(inst, code, false);
+                onResult(inst, GSM_Result_Ok, code, false);
             }
             else
             {
@@ -797,7 +803,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
      * ERROR instead of OK: that <err> is the cause reported. */
     uint16_t code = early ? inst->ErrorCode : (ev->Result == GSM_Result_CmeError) ? ev->ErrorCode : 0u;
 
-    if (inst->Phase != PH_BUSY || inst->Operation == 0u)
+    if (inst->Phase != PH_BUSY)
     {
         return;
     }
@@ -807,7 +813,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         /* OK, then the result URC (or it came already). */
         if (early)
         {
-            onResult(inst, code, true);
+            onResult(inst, GSM_Result_Ok, code, true);
         }
         else
         {
@@ -871,20 +877,20 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        if (inst->Phase == PH_BUSY && inst->Operation != 0u)
+        if (inst->Phase == PH_BUSY)
         {
             (void)sendStep(inst);
         }
         return true;
-    case GSM_Prompt_EventType_Line:
+    case GSM_Prompt_EventType_Line: /* during our command (F_SENT) */
         if (!gsmUtilStartsWith_P(ev->Line, GSM_F("+CMQTT")))
         {
             return false;
         }
-        onCmqtt(inst, ev->Line, true);
+        onCmqtt(inst, ev->Line);
         return true;
     case GSM_Prompt_EventType_Urc:
-        onCmqtt(inst, ev->Line, false);
+        onCmqtt(inst, ev->Line);
         return true;
     case GSM_Prompt_EventType_DataPrompt:
         onDataPrompt(inst);
@@ -970,17 +976,10 @@ static void startNext(Inst* inst)
     }
     if (ready) /* OP_DISCONNECT */
     {
-        uint8_t step = disconnectNextStep(inst, 0);
+        uint8_t from = (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected) ? 0u : (uint8_t)S_DISC;
         opBegin(inst, OP_DISCONNECT, NO_STEP);
         inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
-        if (step == NO_STEP)
-        {
-            disconnectFinished(inst);
-        }
-        else
-        {
-            goStep(inst, step, false);
-        }
+        disconnectContinue(inst, from, false);
     }
 }
 
@@ -993,7 +992,6 @@ void gsmMqttClientSimcomInit(GSM_MqttClientSimcom_Instance* inst)
     inst->Pending = 0;
     inst->Operation = 0;
     inst->Phase = PH_IDLE;
-    inst->Step = S_START;
     inst->Flags = 0;
     inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
     inst->Service = SV_STOPPED;
@@ -1032,22 +1030,7 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
         }
         if (gsmUtilTimedOut(inst->Timer_ms, limit))
         {
-            if (inst->Operation != OP_DISCONNECT)
-            {
-                opFailed(inst, GSM_Result_Timeout, 0);
-            }
-            else
-            {
-                disconnectFailed(inst, GSM_Result_Timeout, 0);
-                if (inst->Step == S_STOP)
-                {
-                    serviceStopped(inst);
-                }
-                else
-                {
-                    disconnectContinue(inst, S_DISC, false);
-                }
-            }
+            onResult(inst, GSM_Result_Timeout, 0, false);
         }
     }
     if (inst->Operation == 0u && inst->Pending != 0u)

@@ -2,7 +2,8 @@
 // tests/library/transcripts are played back (in random byte splits) for the commands the
 // library sends, what a recording lacks is answered by the simulator, and the library
 // must reach the state the recording implies (network open, HTTP status and length,
-// MQTT connect result or cause) without stalling.
+// MQTT connect result or cause) without stalling. Also the edge cases of an HTTP
+// request's end that no recording shows.
 #include "internet_rig.h"
 #include "transcript.h"
 
@@ -385,6 +386,43 @@ TEST(Replay2G, StatusZeroBeforeOkIsARejectedCommand)
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
     ASSERT_TRUE(r.httpDone(0, 30000));
     EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED);
+}
+
+// ---- HTTPS: a request ends once ----
+
+// The TLS set-up of an https request fails in the very poll in which its 120 s wait
+// for the connection runs out (the request was queued before a long stall of the main
+// loop): one final event, with the TLS status, and the next request runs.
+TEST(HttpsRequest, TlsFailureAtTheEndOfTheConnectionWaitEndsItOnce)
+{
+    const struct
+    {
+        InternetModem::Family family;
+        uint16_t status;
+    } rows[] = {{InternetModem::Family::Lte, GSM_HTTP_SIMCOM_STATUS_TLS_SETUP},         // verification without a CA
+                {InternetModem::Family::Gsm2G, GSM_HTTP_SIMCOM_STATUS_TLS_UNSUPPORTED}}; // SIM800 cannot verify
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.family == InternetModem::Family::Lte ? "LTE" : "2G");
+        InternetRig r(options(row.family, 6));
+        ASSERT_TRUE(r.bringUp());
+        GSM_SslSimcom_Config config{};
+        config.AuthMode = GSM_SslSimcom_Auth_Server;
+        r.ssl.Config = &config;
+        r.http.Ssl = &r.ssl;
+        ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "https://example.com/"));
+        r.http.Timer_ms = r.now() - GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS - 1u; // queued before the stall
+        r.runFor(1000);
+        ASSERT_EQ(r.httpEvents.size(), 1u);
+        EXPECT_EQ(r.httpEvents[0].status, row.status);
+        EXPECT_TRUE(r.httpEvents[0].last);
+        EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
+        EXPECT_EQ(countCommands(r.sim, "AT+HTTP"), 0u) << "nothing sent";
+        r.http.Ssl = nullptr;
+        ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
+        ASSERT_TRUE(r.httpDone(1, 30000));
+        EXPECT_EQ(r.httpEvents.size(), 2u);
+        EXPECT_EQ(countCommands(r.sim, "AT+HTTPACTION="), 1u);
+    }
 }
 
 } // namespace
