@@ -128,7 +128,8 @@ typedef struct
     uint16_t DataLength;        /* bytes in DataResult (the body may hold NUL bytes) */
     char* DataResult;           /* this piece of the body, NUL-terminated; valid during the call
                                    (it lies in the Prompt module's buffer) */
-    uint32_t ContentLength;     /* whole body length reported by the modem (0 on failures) */
+    uint32_t ContentLength;     /* whole body length reported by the modem (0 when no
+                                   length was reported, e.g. a failure before the answer) */
     bool LastSegment;           /* true for the request's last event */
 } GSM_HttpClientSimcom_Event_HttpResult;
 
