@@ -102,7 +102,14 @@ static void restartTimer(GSM_Prompt_Instance* inst)
     inst->PhaseStart_ms = gsm__SysTime_ms();
 }
 
-/* Ends the turn held (if any): nothing is written any more and kept lines are given up. */
+static GSM_NOINLINE void startTimeout(GSM_Prompt_Instance* inst, uint32_t timeout_ms)
+{
+    inst->Timeout_ms = timeout_ms;
+    restartTimer(inst);
+}
+
+/* Ends the turn held (if any): nothing is written any more and kept lines are given up.
+ * The recovery phase runs on the same timer as a command, so Poll checks one timeout. */
 static void endTurn(GSM_Prompt_Instance* inst, uint8_t phase)
 {
     inst->_i.Current = 0;
@@ -110,7 +117,7 @@ static void endTurn(GSM_Prompt_Instance* inst, uint8_t phase)
     inst->SendFlags = 0;
     inst->TxFlags = 0;
     inst->LineStart = 0;
-    restartTimer(inst);
+    startTimeout(inst, GSM_PROMPT_RECOVERY_MS);
 }
 
 static GSM_NOINLINE void stopRaw(GSM_Prompt_Instance* inst)
@@ -245,12 +252,6 @@ void gsmPromptWriteQuoted(GSM_Prompt_Interface* p, const char* text)
     gsmPromptWriteChar(p, '"');
     writeText(p, text, false);
     gsmPromptWriteChar(p, '"');
-}
-
-static GSM_NOINLINE void startTimeout(GSM_Prompt_Instance* inst, uint32_t timeout_ms)
-{
-    inst->Timeout_ms = timeout_ms;
-    restartTimer(inst);
 }
 
 bool gsmPromptSend(GSM_Prompt_Interface* p, uint32_t timeout_ms, uint8_t flags)
@@ -1017,8 +1018,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
         stopRaw(inst);
         inst->LineLen = 0;
     }
-    if (inst->Phase != PH_IDLE &&
-        gsmUtilTimedOut(inst->PhaseStart_ms, inCommand(inst) ? inst->Timeout_ms : GSM_PROMPT_RECOVERY_MS))
+    if (inst->Phase != PH_IDLE && gsmUtilTimedOut(inst->PhaseStart_ms, inst->Timeout_ms))
     {
         if (inCommand(inst))
         {
