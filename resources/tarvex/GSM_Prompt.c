@@ -670,10 +670,19 @@ bool gsmPromptIsUrc(GSM_Prompt_Interface* p, const char* line)
     return p != 0 && line != 0 && (findUrcClient(instOf(p), line, 0, &multiLine) != 0 || isNoise(line));
 }
 
-/* Offers the line to every client whose URC prefix starts it; true when one took it. */
-static bool dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
+/* What dispatchUrc() found. */
+enum
+{
+    URC_NO_OWNER = 0, /* no client's prefix starts the line */
+    URC_NOT_TAKEN,    /* its owners all declined it */
+    URC_TAKEN
+};
+
+/* Offers the line to every client whose URC prefix starts it, until one takes it. */
+static uint8_t dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
 {
     GSM_Prompt_Client* c = 0;
+    uint8_t found = URC_NO_OWNER;
     bool multiLine;
 
     ev->Type = GSM_Prompt_EventType_Urc;
@@ -681,10 +690,11 @@ static bool dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
     {
         if (deliver(inst, c, ev))
         {
-            return true;
+            return URC_TAKEN;
         }
+        found = URC_NOT_TAKEN;
     }
-    return false;
+    return found;
 }
 
 static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
@@ -693,9 +703,7 @@ static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
     GSM_Result result;
     uint16_t code;
     GSM_Prompt_Client* cur;
-    bool owned;
     bool curOwns;
-    bool multiLine;
 
 #if GSM_DEBUG_OUTPUT
     GSM_DEBUG_TEXT("[GSM] < ");
@@ -717,21 +725,20 @@ static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
     }
 
     cur = inCommand(inst) ? inst->_i.Current : 0;
-    owned = findUrcClient(inst, line, 0, &multiLine) != 0;
-    if (!owned && isNoise(line))
-    {
-        return;
-    }
     newEvent(&ev, GSM_Prompt_EventType_Urc);
     ev.Line = line;
     ev.LineLength = len;
     /* A known URC reaches its owner whatever command is in flight: only when the client
      * holding the turn owns the prefix itself (its command's answer has that form) does
-     * it see the line first. */
+     * it see the line first. A notice nobody owns is dropped. */
     curOwns = cur != 0 && matchUrc(cur, line) >= 0;
-    if (owned && !curOwns && dispatchUrc(inst, &ev))
+    if (!curOwns)
     {
-        return;
+        uint8_t urc = dispatchUrc(inst, &ev);
+        if (urc == URC_TAKEN || (urc == URC_NO_OWNER && isNoise(line)))
+        {
+            return;
+        }
     }
     if (cur != 0)
     {
