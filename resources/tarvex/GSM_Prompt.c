@@ -381,7 +381,7 @@ static void leaveDataInput(GSM_Prompt_Instance* inst, uint8_t sendFlags)
 }
 
 /* Ends the command in flight with `result` and lets the client chain its next one. */
-static void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Result result, uint16_t code)
+static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Result result, uint16_t code)
 {
     GSM_Prompt_Client* c = inst->_i.Current;
     bool answered = result < GSM_Result_Timeout; /* OK or an error result */
