@@ -120,8 +120,12 @@ typedef enum GSM_SMALL_ENUM
 
 /* Keeps a helper called from several places out of line. With link-time optimisation
  * the compiler may copy a small function into every caller; for a few helpers of the
- * receive path that costs more flash than the call. */
-#if defined(__GNUC__)
+ * receive path that costs more flash than the call. Nor may it clone the helper for the
+ * one instance a firmware has: the clone reaches every field by its absolute address
+ * (4 bytes an access on AVR) where the pointer reaches it with an offset (2 bytes). */
+#if defined(__GNUC__) && !defined(__clang__)
+#define GSM_NOINLINE __attribute__((noinline, noclone))
+#elif defined(__GNUC__)
 #define GSM_NOINLINE __attribute__((noinline))
 #else
 #define GSM_NOINLINE

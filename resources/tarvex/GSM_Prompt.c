@@ -102,7 +102,14 @@ static void restartTimer(GSM_Prompt_Instance* inst)
     inst->PhaseStart_ms = gsm__SysTime_ms();
 }
 
-/* Ends the turn held (if any): nothing is written any more and kept lines are given up. */
+static GSM_NOINLINE void startTimeout(GSM_Prompt_Instance* inst, uint32_t timeout_ms)
+{
+    inst->Timeout_ms = timeout_ms;
+    restartTimer(inst);
+}
+
+/* Ends the turn held (if any): nothing is written any more and kept lines are given up.
+ * The recovery phase runs on the same timer as a command, so Poll checks one timeout. */
 static void endTurn(GSM_Prompt_Instance* inst, uint8_t phase)
 {
     inst->_i.Current = 0;
@@ -110,7 +117,7 @@ static void endTurn(GSM_Prompt_Instance* inst, uint8_t phase)
     inst->SendFlags = 0;
     inst->TxFlags = 0;
     inst->LineStart = 0;
-    restartTimer(inst);
+    startTimeout(inst, GSM_PROMPT_RECOVERY_MS);
 }
 
 static GSM_NOINLINE void stopRaw(GSM_Prompt_Instance* inst)
@@ -247,12 +254,6 @@ void gsmPromptWriteQuoted(GSM_Prompt_Interface* p, const char* text)
     gsmPromptWriteChar(p, '"');
 }
 
-static GSM_NOINLINE void startTimeout(GSM_Prompt_Instance* inst, uint32_t timeout_ms)
-{
-    inst->Timeout_ms = timeout_ms;
-    restartTimer(inst);
-}
-
 bool gsmPromptSend(GSM_Prompt_Interface* p, uint32_t timeout_ms, uint8_t flags)
 {
     GSM_Prompt_Instance* inst = instOf(p);
@@ -380,10 +381,9 @@ static void leaveDataInput(GSM_Prompt_Instance* inst, uint8_t sendFlags)
 }
 
 /* Ends the command in flight with `result` and lets the client chain its next one. */
-static void finishCommand(GSM_Prompt_Instance* inst, GSM_Result result, uint16_t code)
+static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Result result, uint16_t code)
 {
     GSM_Prompt_Client* c = inst->_i.Current;
-    GSM_Prompt_Event ev;
     bool answered = result < GSM_Result_Timeout; /* OK or an error result */
     uint8_t sendFlags = inst->SendFlags;
 
@@ -405,13 +405,13 @@ static void finishCommand(GSM_Prompt_Instance* inst, GSM_Result result, uint16_t
         inst->RxFlags |= RX_MUTE;
     }
 
-    newEvent(&ev, GSM_Prompt_EventType_Final);
-    ev.Result = result;
-    ev.ErrorCode = code;
+    newEvent(ev, GSM_Prompt_EventType_Final);
+    ev->Result = result;
+    ev->ErrorCode = code;
     inst->Phase = PH_IDLE;
     inst->TxFlags = 0;
     inst->SendFlags = 0;
-    deliverInTurn(inst, c, &ev);
+    deliverInTurn(inst, c, ev);
     inst->LineStart = 0;
 
     if (inst->_i.Current != c)
@@ -544,8 +544,8 @@ void gsmPromptSetTimeout(GSM_Prompt_Interface* p, uint32_t timeout_ms)
 
 /* Takes a received byte of a raw read; reached through sRawByte, so a firmware that never
  * reads raw data does not link it. */
-static void rawByte(GSM_Prompt_Instance* inst, uint8_t b);
-static void (*sRawByte)(GSM_Prompt_Instance* inst, uint8_t b);
+static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b);
+static void (*sRawByte)(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b);
 
 void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count)
 {
@@ -669,10 +669,19 @@ bool gsmPromptIsUrc(GSM_Prompt_Interface* p, const char* line)
     return p != 0 && line != 0 && (findUrcClient(instOf(p), line, 0, &multiLine) != 0 || isNoise(line));
 }
 
-/* Offers the line to every client whose URC prefix starts it; true when one took it. */
-static bool dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
+/* What dispatchUrc() found. */
+enum
+{
+    URC_NO_OWNER = 0, /* no client's prefix starts the line */
+    URC_NOT_TAKEN,    /* its owners all declined it */
+    URC_TAKEN
+};
+
+/* Offers the line to every client whose URC prefix starts it, until one takes it. */
+static uint8_t dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
 {
     GSM_Prompt_Client* c = 0;
+    uint8_t found = URC_NO_OWNER;
     bool multiLine;
 
     ev->Type = GSM_Prompt_EventType_Urc;
@@ -680,21 +689,19 @@ static bool dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
     {
         if (deliver(inst, c, ev))
         {
-            return true;
+            return URC_TAKEN;
         }
+        found = URC_NOT_TAKEN;
     }
-    return false;
+    return found;
 }
 
-static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
+static void dispatchLine(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, char* line, uint16_t len)
 {
-    GSM_Prompt_Event ev;
     GSM_Result result;
     uint16_t code;
     GSM_Prompt_Client* cur;
-    bool owned;
     bool curOwns;
-    bool multiLine;
 
 #if GSM_DEBUG_OUTPUT
     GSM_DEBUG_TEXT("[GSM] < ");
@@ -710,34 +717,33 @@ static void dispatchLine(GSM_Prompt_Instance* inst, char* line, uint16_t len)
     {
         if (inCommand(inst))
         {
-            finishCommand(inst, result, code);
+            finishCommand(inst, ev, result, code);
         }
         return; /* a result nobody waits for (late, or during recovery) */
     }
 
     cur = inCommand(inst) ? inst->_i.Current : 0;
-    owned = findUrcClient(inst, line, 0, &multiLine) != 0;
-    if (!owned && isNoise(line))
-    {
-        return;
-    }
-    newEvent(&ev, GSM_Prompt_EventType_Urc);
-    ev.Line = line;
-    ev.LineLength = len;
+    newEvent(ev, GSM_Prompt_EventType_Urc);
+    ev->Line = line;
+    ev->LineLength = len;
     /* A known URC reaches its owner whatever command is in flight: only when the client
      * holding the turn owns the prefix itself (its command's answer has that form) does
-     * it see the line first. */
+     * it see the line first. A notice nobody owns is dropped. */
     curOwns = cur != 0 && matchUrc(cur, line) >= 0;
-    if (owned && !curOwns && dispatchUrc(inst, &ev))
+    if (!curOwns)
     {
-        return;
+        uint8_t urc = dispatchUrc(inst, ev);
+        if (urc == URC_TAKEN || (urc == URC_NO_OWNER && isNoise(line)))
+        {
+            return;
+        }
     }
     if (cur != 0)
     {
-        ev.Type = GSM_Prompt_EventType_Line;
-        if (!deliver(inst, cur, &ev) && curOwns)
+        ev->Type = GSM_Prompt_EventType_Line;
+        if (!deliver(inst, cur, ev) && curOwns)
         {
-            (void)dispatchUrc(inst, &ev);
+            (void)dispatchUrc(inst, ev);
         }
     }
 }
@@ -772,7 +778,7 @@ static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
     }
 }
 
-static void lineEnd(GSM_Prompt_Instance* inst, uint8_t b)
+static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
     uint8_t flags = inst->RxFlags;
     uint16_t len = inst->LineLen;
@@ -798,7 +804,7 @@ static void lineEnd(GSM_Prompt_Instance* inst, uint8_t b)
         return;
     }
 
-    dispatchLine(inst, line, len);
+    dispatchLine(inst, ev, line, len);
     if ((inst->RxFlags & RX_KEEP) && inst->_i.Current != 0)
     {
         /* Keep this line (with its NUL); the next one is assembled after it. */
@@ -808,11 +814,10 @@ static void lineEnd(GSM_Prompt_Instance* inst, uint8_t b)
     resetLine(inst);
 }
 
-static void rawByte(GSM_Prompt_Instance* inst, uint8_t b)
+static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
     uint16_t size = bufferSize(inst);
     GSM_Prompt_Client* c = inst->RawClient;
-    GSM_Prompt_Event ev;
     uint8_t* piece;
     uint16_t room;
     uint32_t remaining;
@@ -838,44 +843,44 @@ static void rawByte(GSM_Prompt_Instance* inst, uint8_t b)
     {
         return;
     }
-    newEvent(&ev, GSM_Prompt_EventType_RawData);
-    ev.Data = piece;
-    ev.DataLength = inst->LineLen;
-    ev.RawRemaining = remaining;
+    newEvent(ev, GSM_Prompt_EventType_RawData);
+    ev->Data = piece;
+    ev->DataLength = inst->LineLen;
+    ev->RawRemaining = remaining;
     inst->LineLen = 0;
     if (remaining == 0u)
     {
         inst->RawClient = 0;
         inst->RxFlags &= (uint8_t)~RX_LAST_CR;
         /* The last piece may be kept when a NUL and the final result still fit after it. */
-        if (inst->_i.Current == c && (uint16_t)(room - ev.DataLength) >= 1u + GSM_PROMPT_KEEP_RESERVE)
+        if (inst->_i.Current == c && (uint16_t)(room - ev->DataLength) >= 1u + GSM_PROMPT_KEEP_RESERVE)
         {
-            ev.Line = (char*)piece;
+            ev->Line = (char*)piece;
         }
     }
     inst->RxFlags &= (uint8_t)~RX_KEEP;
-    (void)deliver(inst, c, &ev);
-    if ((inst->RxFlags & RX_KEEP) && ev.Line != 0)
+    (void)deliver(inst, c, ev);
+    if ((inst->RxFlags & RX_KEEP) && ev->Line != 0)
     {
         /* Keep the last piece (NUL-terminated) like a kept line. */
-        inst->DataBuffer[inst->LineStart + ev.DataLength] = 0u;
-        inst->LineStart = (uint16_t)(inst->LineStart + ev.DataLength + 1u);
+        inst->DataBuffer[inst->LineStart + ev->DataLength] = 0u;
+        inst->LineStart = (uint16_t)(inst->LineStart + ev->DataLength + 1u);
     }
     inst->RxFlags &= (uint8_t)~RX_KEEP;
 }
 
-static void rxByte(GSM_Prompt_Instance* inst, uint8_t b)
+static void rxByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
     uint8_t flags = inst->RxFlags;
 
     if (inst->RawRemaining != 0u)
     {
-        sRawByte(inst, b);
+        sRawByte(inst, ev, b);
         return;
     }
     if (b == '\r' || b == '\n')
     {
-        lineEnd(inst, b);
+        lineEnd(inst, ev, b);
         return;
     }
     inst->RxFlags = (uint8_t)(flags & ~RX_SKIP_SPACE);
@@ -886,12 +891,11 @@ static void rxByte(GSM_Prompt_Instance* inst, uint8_t b)
     }
     if (b == '>' && inst->LineLen == 0u && inst->Phase == PH_PROMPT)
     {
-        GSM_Prompt_Event ev;
-        newEvent(&ev, GSM_Prompt_EventType_DataPrompt);
+        newEvent(ev, GSM_Prompt_EventType_DataPrompt);
         inst->RxFlags |= RX_SKIP_SPACE;
         inst->Phase = PH_RESPONSE;
         restartTimer(inst);
-        (void)callHandler(inst->_i.Current, &ev);
+        (void)callHandler(inst->_i.Current, ev);
         return;
     }
     storeByte(inst, b);
@@ -899,13 +903,15 @@ static void rxByte(GSM_Prompt_Instance* inst, uint8_t b)
 
 void gsmPromptFeed(GSM_Prompt_Instance* inst, const uint8_t* data, size_t length)
 {
+    GSM_Prompt_Event ev;
+
     if (inst == 0 || data == 0 || !bufferUsable(inst))
     {
         return;
     }
     while (length-- > 0u)
     {
-        rxByte(inst, *data++);
+        rxByte(inst, &ev, *data++);
     }
 }
 
@@ -930,7 +936,7 @@ void gsmPromptInit(GSM_Prompt_Instance* inst)
     endTurn(inst, PH_IDLE);
 }
 
-static void grantTurn(GSM_Prompt_Instance* inst)
+static void grantTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
 {
     GSM_Prompt_Interface* p = &inst->_i;
     GSM_Prompt_Client* start;
@@ -946,13 +952,12 @@ static void grantTurn(GSM_Prompt_Instance* inst)
     {
         if ((c->EngineFlags & CL_PENDING) && (p->Ready || (c->Options & GSM_PROMPT_CLIENT_UNGATED)))
         {
-            GSM_Prompt_Event ev;
             c->EngineFlags &= (uint8_t)~CL_PENDING;
             p->Current = c;
             p->LastServed = c;
             inst->SendFlags = 0;
-            newEvent(&ev, GSM_Prompt_EventType_Start);
-            deliverInTurn(inst, c, &ev);
+            newEvent(ev, GSM_Prompt_EventType_Start);
+            deliverInTurn(inst, c, ev);
             if (p->Current == c)
             {
                 if (inst->SendFlags & SF_SENT)
@@ -972,6 +977,7 @@ static void grantTurn(GSM_Prompt_Instance* inst)
 
 void gsmPromptPoll(GSM_Prompt_Instance* inst)
 {
+    GSM_Prompt_Event ev; /* one for every event of this Poll, filled afresh for each */
     uint16_t budget = GSM_PROMPT_RX_BUDGET;
 
     if (inst == 0 || !bufferUsable(inst))
@@ -984,7 +990,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     {
         while (budget-- > 0u && inst->CanRead(inst))
         {
-            rxByte(inst, inst->Read(inst));
+            rxByte(inst, &ev, inst->Read(inst));
         }
     }
 
@@ -998,7 +1004,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
             inst->PowerSession = session;
             if (inCommand(inst))
             {
-                finishCommand(inst, GSM_Result_Aborted, 0);
+                finishCommand(inst, &ev, GSM_Result_Aborted, 0);
             }
             stopRaw(inst);
             if (!on)
@@ -1017,13 +1023,12 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
         stopRaw(inst);
         inst->LineLen = 0;
     }
-    if (inst->Phase != PH_IDLE &&
-        gsmUtilTimedOut(inst->PhaseStart_ms, inCommand(inst) ? inst->Timeout_ms : GSM_PROMPT_RECOVERY_MS))
+    if (inst->Phase != PH_IDLE && gsmUtilTimedOut(inst->PhaseStart_ms, inst->Timeout_ms))
     {
         if (inCommand(inst))
         {
             stopRaw(inst);
-            finishCommand(inst, GSM_Result_Timeout, 0);
+            finishCommand(inst, &ev, GSM_Result_Timeout, 0);
         }
         else
         {
@@ -1034,6 +1039,6 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     /* Next turn. */
     if (inst->Phase == PH_IDLE && inst->RawRemaining == 0u)
     {
-        grantTurn(inst);
+        grantTurn(inst, &ev);
     }
 }
