@@ -150,13 +150,6 @@ static void newEvent(GSM_Prompt_Event* ev, GSM_Prompt_EventType type)
     ev->Type = type;
 }
 
-/* Runs a Start or Final handler, during which the client may write and send. */
-static void deliverInTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev)
-{
-    inst->RxFlags |= RX_IN_HANDLER;
-    (void)callHandler(c, ev);
-    inst->RxFlags &= (uint8_t)~(RX_IN_HANDLER | RX_MUTE);
-}
 
 /* ---------------------------------------------------------------- writing ---- */
 
@@ -380,6 +373,42 @@ static void leaveDataInput(GSM_Prompt_Instance* inst, uint8_t sendFlags)
     }
 }
 
+/* Runs a Start or Final handler, during which the client may write and send. Unless the
+ * handler gave its turn up, the turn then goes on with the command it sent, keeps
+ * waiting (gsmPromptContinue) or ends. A Final after a timeout passes the SendFlags of
+ * the command that timed out as `timedOut` (0xFF otherwise): its turn ends in the
+ * recovery phase, leaving the modem's data input first, since a belated result may
+ * still arrive. */
+static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev,
+                                    uint8_t timedOut)
+{
+    inst->SendFlags = 0;
+    inst->RxFlags |= RX_IN_HANDLER;
+    (void)callHandler(c, ev);
+    inst->RxFlags &= (uint8_t)~(RX_IN_HANDLER | RX_MUTE);
+    inst->LineStart = 0;
+
+    if (inst->_i.Current != c || (inst->SendFlags & SF_SENT))
+    {
+        return; /* the handler gave its turn up, or its next command is in flight */
+    }
+    if (timedOut != 0xFFu)
+    {
+        leaveDataInput(inst, timedOut);
+        endTurn(inst, PH_RECOVERY);
+    }
+    else if (inst->SendFlags & SF_CONTINUE)
+    {
+        inst->SendFlags = 0;
+        inst->Phase = PH_RESPONSE;
+        restartTimer(inst);
+    }
+    else
+    {
+        endTurn(inst, PH_IDLE);
+    }
+}
+
 /* Ends the command in flight with `result` and lets the client chain its next one. */
 static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Result result, uint16_t code)
 {
@@ -410,34 +439,7 @@ static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Eve
     ev->ErrorCode = code;
     inst->Phase = PH_IDLE;
     inst->TxFlags = 0;
-    inst->SendFlags = 0;
-    deliverInTurn(inst, c, ev);
-    inst->LineStart = 0;
-
-    if (inst->_i.Current != c)
-    {
-        return; /* the handler aborted or released its turn */
-    }
-    if (result == GSM_Result_Timeout && powered(inst))
-    {
-        /* Ignore whatever belated result arrives. */
-        leaveDataInput(inst, sendFlags);
-        endTurn(inst, PH_RECOVERY);
-    }
-    else if (inst->SendFlags & SF_SENT)
-    {
-        /* next command of the same client is in flight */
-    }
-    else if (inst->SendFlags & SF_CONTINUE)
-    {
-        inst->SendFlags = 0;
-        inst->Phase = PH_RESPONSE;
-        restartTimer(inst);
-    }
-    else
-    {
-        endTurn(inst, PH_IDLE);
-    }
+    runHandler(inst, c, ev, (result == GSM_Result_Timeout && powered(inst)) ? sendFlags : 0xFFu);
 }
 
 void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
@@ -955,20 +957,11 @@ static void grantTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
             c->EngineFlags &= (uint8_t)~CL_PENDING;
             p->Current = c;
             p->LastServed = c;
-            inst->SendFlags = 0;
             newEvent(ev, GSM_Prompt_EventType_Start);
-            deliverInTurn(inst, c, ev);
-            if (p->Current == c)
+            runHandler(inst, c, ev, 0xFFu);
+            if (inst->Phase != PH_IDLE)
             {
-                if (inst->SendFlags & SF_SENT)
-                {
-                    return; /* command in flight */
-                }
-                endTurn(inst, PH_IDLE); /* nothing sent: turn given back */
-            }
-            else if (inst->Phase != PH_IDLE)
-            {
-                return; /* aborted: recovering */
+                return; /* a command in flight, or aborted: recovering */
             }
         }
         c = (c->Next != 0) ? c->Next : p->Clients;

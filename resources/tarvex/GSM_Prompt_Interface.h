@@ -176,7 +176,8 @@ void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count);
 void gsmPromptKeepLine(GSM_Prompt_Interface* p);
 
 /* From the Final event: keep the turn and wait for further lines (e.g. data that follows
- * OK) until the next final result, gsmPromptRelease() or the timeout. */
+ * OK) until the next final result, gsmPromptRelease() or the timeout. From a Start event
+ * that sends nothing it likewise keeps the turn, waiting without a command. */
 void gsmPromptContinue(GSM_Prompt_Interface* p, uint32_t timeout_ms);
 
 /* Restarts the running command timeout with a new duration. */
