@@ -120,9 +120,9 @@ static void endTurn(GSM_Prompt_Instance* inst, uint8_t phase)
     startTimeout(inst, GSM_PROMPT_RECOVERY_MS);
 }
 
-static GSM_NOINLINE void stopRaw(GSM_Prompt_Instance* inst)
+/* RawClient is set exactly while a raw read runs; RawRemaining counts only then. */
+static void stopRaw(GSM_Prompt_Instance* inst)
 {
-    inst->RawRemaining = 0;
     inst->RawClient = 0;
 }
 
@@ -875,7 +875,7 @@ static void rxByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
     uint8_t flags = inst->RxFlags;
 
-    if (inst->RawRemaining != 0u)
+    if (inst->RawClient != 0)
     {
         sRawByte(inst, ev, b);
         return;
@@ -1010,7 +1010,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
 
     /* Transmit pending data, then check the timeouts. */
     pumpData(inst);
-    if (inst->RawRemaining != 0u && gsmUtilTimedOut(inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
+    if (inst->RawClient != 0 && gsmUtilTimedOut(inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
     {
         /* The announced data never came: stop counting bytes as raw data. */
         stopRaw(inst);
@@ -1030,7 +1030,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     }
 
     /* Next turn. */
-    if (inst->Phase == PH_IDLE && inst->RawRemaining == 0u)
+    if (inst->Phase == PH_IDLE && inst->RawClient == 0)
     {
         grantTurn(inst, &ev);
     }
