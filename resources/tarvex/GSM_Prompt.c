@@ -178,7 +178,7 @@ static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, bool echoed)
 }
 
 /* Forgets the echo still expected. */
-static GSM_NOINLINE void resetEcho(GSM_Prompt_Instance* inst)
+static void resetEcho(GSM_Prompt_Instance* inst)
 {
     inst->EchoLen = 0;
     inst->EchoPos = 0;
