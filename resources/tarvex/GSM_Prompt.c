@@ -972,6 +972,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
 {
     GSM_Prompt_Event ev; /* one for every event of this Poll, filled afresh for each */
     uint16_t budget = GSM_PROMPT_RX_BUDGET;
+    bool (*canRead)(GSM_Prompt_Instance*);
 
     if (inst == 0 || !bufferUsable(inst))
     {
@@ -979,11 +980,13 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     }
 
     /* Receive. */
-    if (inst->CanRead != 0)
+    canRead = inst->CanRead;
+    if (canRead != 0)
     {
-        while (budget-- > 0u && inst->CanRead(inst))
+        uint8_t (*read)(GSM_Prompt_Instance*) = inst->Read;
+        while (budget-- > 0u && canRead(inst))
         {
-            rxByte(inst, &ev, inst->Read(inst));
+            rxByte(inst, &ev, read(inst));
         }
     }
 
