@@ -153,14 +153,13 @@ static void newEvent(GSM_Prompt_Event* ev, GSM_Prompt_EventType type)
 
 /* ---------------------------------------------------------------- writing ---- */
 
+/* Writes one byte of a command or of data. Its callers have made sure that writing is
+ * allowed (a turn is held and the Final handler after a timeout or power loss is not
+ * running). */
 static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, bool echoed)
 {
     uint16_t n = inst->EchoLen;
 
-    if (inst->RxFlags & RX_MUTE)
-    {
-        return;
-    }
     inst->Write(inst, b);
     GSM_DEBUG_BYTE(b);
     if (echoed)
