@@ -126,9 +126,10 @@ static void stopRaw(GSM_Prompt_Instance* inst)
     inst->RawClient = 0;
 }
 
+/* A registered client always has its handler (see GSM_Prompt_Client). */
 static bool callHandler(GSM_Prompt_Client* c, GSM_Prompt_Event* ev)
 {
-    return c->Handler != 0 && c->Handler(c, ev);
+    return c->Handler(c, ev);
 }
 
 /* Hands a Line, Urc or RawData event to a client; meanwhile Dispatching names the
