@@ -822,6 +822,7 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     GSM_Prompt_Client* c = inst->RawClient;
     uint8_t* piece;
     uint16_t room;
+    uint16_t len;
     uint32_t remaining;
 
     if (inst->RxFlags & RX_RAW_SKIPLF)
@@ -838,16 +839,18 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     }
     room = (uint16_t)(size - inst->LineStart);
     piece = inst->DataBuffer + inst->LineStart;
-    piece[inst->LineLen++] = b;
+    len = inst->LineLen;
+    piece[len++] = b;
+    inst->LineLen = len;
     remaining = --inst->RawRemaining;
     inst->RawLast_ms = gsm__SysTime_ms();
-    if (remaining != 0u && inst->LineLen < room)
+    if (remaining != 0u && len < room)
     {
         return;
     }
     newEvent(ev, GSM_Prompt_EventType_RawData);
     ev->Data = piece;
-    ev->DataLength = inst->LineLen;
+    ev->DataLength = len;
     ev->RawRemaining = remaining;
     inst->LineLen = 0;
     if (remaining == 0u)
@@ -855,7 +858,7 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
         inst->RawClient = 0;
         inst->RxFlags &= (uint8_t)~RX_LAST_CR;
         /* The last piece may be kept when a NUL and the final result still fit after it. */
-        if (inst->_i.Current == c && (uint16_t)(room - ev->DataLength) >= 1u + GSM_PROMPT_KEEP_RESERVE)
+        if (inst->_i.Current == c && (uint16_t)(room - len) >= 1u + GSM_PROMPT_KEEP_RESERVE)
         {
             ev->Line = (char*)piece;
         }
@@ -865,8 +868,9 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     if ((inst->RxFlags & RX_KEEP) && ev->Line != 0)
     {
         /* Keep the last piece (NUL-terminated) like a kept line. */
-        inst->DataBuffer[inst->LineStart + ev->DataLength] = 0u;
-        inst->LineStart = (uint16_t)(inst->LineStart + ev->DataLength + 1u);
+        uint16_t end = (uint16_t)(inst->LineStart + len);
+        inst->DataBuffer[end] = 0u;
+        inst->LineStart = (uint16_t)(end + 1u);
     }
     inst->RxFlags &= (uint8_t)~RX_KEEP;
 }
