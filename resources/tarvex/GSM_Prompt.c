@@ -34,7 +34,7 @@ enum
     PH_IDLE = 0,       /* no command in flight */
     PH_RECOVERY,       /* after a timeout/abort: stray result codes are ignored */
     PH_RESPONSE,       /* waiting for the final result (or data is being written) */
-    PH_PROMPT          /* waiting for "> " */
+    PH_PROMPT          /* waiting for "> " (PH_RESPONSE + SF_DATA_CMD) */
 };
 
 /* RxFlags */
@@ -258,7 +258,7 @@ bool gsmPromptSend(GSM_Prompt_Interface* p, uint32_t timeout_ms, uint8_t flags)
     GSM_DEBUG_BYTE('\n');
     flags &= GSM_PROMPT_SEND_DATA_PROMPT;
     inst->SendFlags = (uint8_t)(SF_SENT | flags);
-    inst->Phase = flags ? PH_PROMPT : PH_RESPONSE;
+    inst->Phase = (uint8_t)(PH_RESPONSE + flags); /* PH_PROMPT for a data command */
     inst->TxFlags = 0;
     startTimeout(inst, timeout_ms);
     return true;
