@@ -412,11 +412,12 @@ static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client
 /* Ends the command in flight with `result` and lets the client chain its next one. */
 static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Result result, uint16_t code)
 {
-    GSM_Prompt_Client* c = inst->_i.Current;
-    bool answered = result < GSM_Result_Timeout; /* OK or an error result */
-    uint8_t sendFlags = inst->SendFlags;
+    uint8_t timedOut = 0xFFu;
 
-    if (answered)
+    newEvent(ev, GSM_Prompt_EventType_Final);
+    ev->Result = result;
+    ev->ErrorCode = code;
+    if (result < GSM_Result_Timeout) /* OK or an error result */
     {
         inst->_i.ConsecutiveTimeouts = 0;
         inst->_i.LastResponse_ms = gsm__SysTime_ms();
@@ -430,16 +431,16 @@ static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Eve
                 inst->_i.ConsecutiveTimeouts++;
             }
             GSM_DEBUG_TEXT("[GSM] timeout\n");
+            if (powered(inst))
+            {
+                timedOut = inst->SendFlags;
+            }
         }
         inst->RxFlags |= RX_MUTE;
     }
-
-    newEvent(ev, GSM_Prompt_EventType_Final);
-    ev->Result = result;
-    ev->ErrorCode = code;
     inst->Phase = PH_IDLE;
     inst->TxFlags = 0;
-    runHandler(inst, c, ev, (result == GSM_Result_Timeout && powered(inst)) ? sendFlags : 0xFFu);
+    runHandler(inst, inst->_i.Current, ev, timedOut);
 }
 
 void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
