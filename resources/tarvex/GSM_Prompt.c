@@ -233,11 +233,34 @@ void gsmPromptWriteChar(GSM_Prompt_Interface* p, char c)
     }
 }
 
+/* Writes the decimal digits of v, most significant first (at most ten levels deep). */
+static void writeDigits(GSM_Prompt_Instance* inst, uint32_t v)
+{
+    uint8_t digit = (uint8_t)(v % 10u); /* one division gives both */
+
+    v /= 10u;
+    if (v != 0u)
+    {
+        writeDigits(inst, v);
+    }
+    writeByte(inst, (uint8_t)('0' + digit), true);
+}
+
 void gsmPromptWriteInt(GSM_Prompt_Interface* p, int32_t value)
 {
-    char buf[12];
-    (void)gsmUtilIntToStr(value, buf);
-    writeText(p, buf, false);
+    GSM_Prompt_Instance* inst = instOf(p);
+    uint32_t v = (uint32_t)value;
+
+    if (!openCommand(inst))
+    {
+        return;
+    }
+    if (value < 0)
+    {
+        writeByte(inst, '-', true);
+        v = (uint32_t)0 - v;
+    }
+    writeDigits(inst, v);
 }
 
 void gsmPromptWriteQuoted(GSM_Prompt_Interface* p, const char* text)
