@@ -660,23 +660,31 @@ static int8_t matchUrc(const GSM_Prompt_Client* c, const char* line)
 }
 
 /* Finds the first client whose URC prefix starts the line, after `after` (null: from the
- * first); *multiLine tells whether that prefix may continue across line breaks inside
- * quotes. */
-static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* line, GSM_Prompt_Client* after,
-                                        bool* multiLine)
+ * first). */
+static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* line, GSM_Prompt_Client* after)
 {
     GSM_Prompt_Client* c = (after != 0) ? after->Next : inst->_i.Clients;
 
-    for (; c != 0; c = c->Next)
+    while (c != 0 && matchUrc(c, line) < 0)
     {
-        int8_t i = matchUrc(c, line);
-        if (i >= 0)
-        {
-            *multiLine = i < 8 && (c->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u;
-            return c;
-        }
+        c = c->Next;
     }
-    return 0;
+    return c;
+}
+
+/* True when the line is a URC whose first owner's prefix may continue across line
+ * breaks inside quotes. */
+static bool multiLineUrc(GSM_Prompt_Instance* inst, const char* line)
+{
+    GSM_Prompt_Client* c = findUrcClient(inst, line, 0);
+    int8_t i;
+
+    if (c == 0)
+    {
+        return false;
+    }
+    i = matchUrc(c, line);
+    return i < 8 && (c->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u;
 }
 
 /* Unsolicited lines no module owns (start-up and network notices). They are never an
@@ -691,8 +699,7 @@ static bool isNoise(const char* line)
 
 bool gsmPromptIsUrc(GSM_Prompt_Interface* p, const char* line)
 {
-    bool multiLine;
-    return p != 0 && line != 0 && (findUrcClient(instOf(p), line, 0, &multiLine) != 0 || isNoise(line));
+    return p != 0 && line != 0 && (findUrcClient(instOf(p), line, 0) != 0 || isNoise(line));
 }
 
 /* What dispatchUrc() found. */
@@ -708,10 +715,9 @@ static uint8_t dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
 {
     GSM_Prompt_Client* c = 0;
     uint8_t found = URC_NO_OWNER;
-    bool multiLine;
 
     ev->Type = GSM_Prompt_EventType_Urc;
-    while ((c = findUrcClient(inst, ev->Line, c, &multiLine)) != 0)
+    while ((c = findUrcClient(inst, ev->Line, c)) != 0)
     {
         if (deliver(inst, c, ev))
         {
@@ -809,7 +815,6 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     uint8_t flags = inst->RxFlags;
     uint16_t len = inst->LineLen;
     char* line = (char*)inst->DataBuffer + inst->LineStart;
-    bool multiLine = false;
 
     inst->RxFlags = (uint8_t)((flags & (uint8_t)~(RX_LAST_CR | RX_DISCARD | RX_KEEP)) |
                               ((b == '\r') ? RX_LAST_CR : 0u));
@@ -821,7 +826,7 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     line[len] = '\0';
 
     /* A quoted text of some URCs (e.g. a USSD menu) may contain line breaks. */
-    if (inst->Quotes && findUrcClient(inst, line, 0, &multiLine) != 0 && multiLine)
+    if (inst->Quotes && multiLineUrc(inst, line))
     {
         if (!(b == '\n' && (flags & RX_LAST_CR) && line[len - 1u] == '\n'))
         {
