@@ -159,12 +159,11 @@ static void newEvent(GSM_Prompt_Event* ev, GSM_Prompt_EventType type)
  * running). */
 static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, bool echoed)
 {
-    uint16_t n = inst->EchoLen;
-
     inst->Write(inst, b);
     GSM_DEBUG_BYTE(b);
     if (echoed)
     {
+        uint16_t n = inst->EchoLen;
         if (inst->EchoCancellationBuffer != 0 && n < usableSize(inst->EchoCancellationBufferSize))
         {
             inst->EchoCancellationBuffer[n] = b;
