@@ -99,8 +99,9 @@ typedef struct GSM_Prompt_Instance_s
 
     uint16_t DiscardedLines;  /* statistics: over-long lines dropped */
 
-    /* Private state (gsmPromptInit clears everything from LineStart on). Ordered so that
-     * 32-bit targets need no padding before the 32-bit fields. */
+    /* Private state (gsmPromptInit clears everything from LineStart on). The line fields
+     * come first: a 32-bit field here would need padding on 32-bit targets and push them
+     * further out. */
     uint16_t LineStart;       /* where the line being assembled begins (after kept lines) */
     uint16_t LineLen;
     uint8_t RxFlags;
