@@ -119,7 +119,7 @@ bool cbufCanRead(CircBuff* cb)
     return cbufBufferedSize(cb) != 0u;
 }
 
-uint32_t cbufBufferedSize(CircBuff* cb)
+cbufIndex cbufBufferedSize(CircBuff* cb)
 {
     cbufIndex n;
 
@@ -135,7 +135,7 @@ uint32_t cbufBufferedSize(CircBuff* cb)
     return n;
 }
 
-uint32_t cbufFreeSize(CircBuff* cb)
+cbufIndex cbufFreeSize(CircBuff* cb)
 {
     cbufIndex used;
 

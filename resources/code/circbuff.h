@@ -57,11 +57,11 @@ uint8_t cbufRead(CircBuff* cb);
 /* True when at least one byte can be read. */
 bool cbufCanRead(CircBuff* cb);
 
-/* Number of bytes that can be read. */
-uint32_t cbufBufferedSize(CircBuff* cb);
+/* Number of bytes that can be read (a cbufIndex, like the sizes below: 16-bit on AVR). */
+cbufIndex cbufBufferedSize(CircBuff* cb);
 
 /* Number of bytes that can still be written. */
-uint32_t cbufFreeSize(CircBuff* cb);
+cbufIndex cbufFreeSize(CircBuff* cb);
 
 /* Hands out up to maxLength contiguous buffered bytes in *segment, marks them read and
  * keeps their space locked until cbufReleaseLock(). Returns the number of bytes (0 when

@@ -34,7 +34,7 @@ enum
     PH_IDLE = 0,       /* no command in flight */
     PH_RECOVERY,       /* after a timeout/abort: stray result codes are ignored */
     PH_RESPONSE,       /* waiting for the final result (or data is being written) */
-    PH_PROMPT          /* waiting for "> " */
+    PH_PROMPT          /* waiting for "> " (PH_RESPONSE + SF_DATA_CMD) */
 };
 
 /* RxFlags */
@@ -120,15 +120,16 @@ static void endTurn(GSM_Prompt_Instance* inst, uint8_t phase)
     startTimeout(inst, GSM_PROMPT_RECOVERY_MS);
 }
 
-static GSM_NOINLINE void stopRaw(GSM_Prompt_Instance* inst)
+/* RawClient is set exactly while a raw read runs; RawRemaining counts only then. */
+static void stopRaw(GSM_Prompt_Instance* inst)
 {
-    inst->RawRemaining = 0;
     inst->RawClient = 0;
 }
 
+/* A registered client always has its handler (see GSM_Prompt_Client). */
 static bool callHandler(GSM_Prompt_Client* c, GSM_Prompt_Event* ev)
 {
-    return c->Handler != 0 && c->Handler(c, ev);
+    return c->Handler(c, ev);
 }
 
 /* Hands a Line, Urc or RawData event to a client; meanwhile Dispatching names the
@@ -150,28 +151,19 @@ static void newEvent(GSM_Prompt_Event* ev, GSM_Prompt_EventType type)
     ev->Type = type;
 }
 
-/* Runs a Start or Final handler, during which the client may write and send. */
-static void deliverInTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev)
-{
-    inst->RxFlags |= RX_IN_HANDLER;
-    (void)callHandler(c, ev);
-    inst->RxFlags &= (uint8_t)~(RX_IN_HANDLER | RX_MUTE);
-}
 
 /* ---------------------------------------------------------------- writing ---- */
 
+/* Writes one byte of a command or of data. Its callers have made sure that writing is
+ * allowed (a turn is held and the Final handler after a timeout or power loss is not
+ * running). */
 static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, bool echoed)
 {
-    uint16_t n = inst->EchoLen;
-
-    if (inst->RxFlags & RX_MUTE)
-    {
-        return;
-    }
     inst->Write(inst, b);
     GSM_DEBUG_BYTE(b);
     if (echoed)
     {
+        uint16_t n = inst->EchoLen;
         if (inst->EchoCancellationBuffer != 0 && n < usableSize(inst->EchoCancellationBufferSize))
         {
             inst->EchoCancellationBuffer[n] = b;
@@ -185,7 +177,7 @@ static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, bool echoed)
 }
 
 /* Forgets the echo still expected. */
-static GSM_NOINLINE void resetEcho(GSM_Prompt_Instance* inst)
+static void resetEcho(GSM_Prompt_Instance* inst)
 {
     inst->EchoLen = 0;
     inst->EchoPos = 0;
@@ -240,11 +232,34 @@ void gsmPromptWriteChar(GSM_Prompt_Interface* p, char c)
     }
 }
 
+/* Writes the decimal digits of v, most significant first (at most ten levels deep). */
+static void writeDigits(GSM_Prompt_Instance* inst, uint32_t v)
+{
+    uint8_t digit = (uint8_t)(v % 10u); /* one division gives both */
+
+    v /= 10u;
+    if (v != 0u)
+    {
+        writeDigits(inst, v);
+    }
+    writeByte(inst, (uint8_t)('0' + digit), true);
+}
+
 void gsmPromptWriteInt(GSM_Prompt_Interface* p, int32_t value)
 {
-    char buf[12];
-    (void)gsmUtilIntToStr(value, buf);
-    writeText(p, buf, false);
+    GSM_Prompt_Instance* inst = instOf(p);
+    uint32_t v = (uint32_t)value;
+
+    if (!openCommand(inst))
+    {
+        return;
+    }
+    if (value < 0)
+    {
+        writeByte(inst, '-', true);
+        v = (uint32_t)0 - v;
+    }
+    writeDigits(inst, v);
 }
 
 void gsmPromptWriteQuoted(GSM_Prompt_Interface* p, const char* text)
@@ -265,7 +280,7 @@ bool gsmPromptSend(GSM_Prompt_Interface* p, uint32_t timeout_ms, uint8_t flags)
     GSM_DEBUG_BYTE('\n');
     flags &= GSM_PROMPT_SEND_DATA_PROMPT;
     inst->SendFlags = (uint8_t)(SF_SENT | flags);
-    inst->Phase = flags ? PH_PROMPT : PH_RESPONSE;
+    inst->Phase = (uint8_t)(PH_RESPONSE + flags); /* PH_PROMPT for a data command */
     inst->TxFlags = 0;
     startTimeout(inst, timeout_ms);
     return true;
@@ -380,14 +395,51 @@ static void leaveDataInput(GSM_Prompt_Instance* inst, uint8_t sendFlags)
     }
 }
 
+/* Runs a Start or Final handler, during which the client may write and send. Unless the
+ * handler gave its turn up, the turn then goes on with the command it sent, keeps
+ * waiting (gsmPromptContinue) or ends. A Final after a timeout passes the SendFlags of
+ * the command that timed out as `timedOut` (0xFF otherwise): its turn ends in the
+ * recovery phase, leaving the modem's data input first, since a belated result may
+ * still arrive. */
+static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev,
+                                    uint8_t timedOut)
+{
+    inst->SendFlags = 0;
+    inst->RxFlags |= RX_IN_HANDLER;
+    (void)callHandler(c, ev);
+    inst->RxFlags &= (uint8_t)~(RX_IN_HANDLER | RX_MUTE);
+    inst->LineStart = 0;
+
+    if (inst->_i.Current != c || (inst->SendFlags & SF_SENT))
+    {
+        return; /* the handler gave its turn up, or its next command is in flight */
+    }
+    if (timedOut != 0xFFu)
+    {
+        leaveDataInput(inst, timedOut);
+        endTurn(inst, PH_RECOVERY);
+    }
+    else if (inst->SendFlags & SF_CONTINUE)
+    {
+        inst->SendFlags = 0;
+        inst->Phase = PH_RESPONSE;
+        restartTimer(inst);
+    }
+    else
+    {
+        endTurn(inst, PH_IDLE);
+    }
+}
+
 /* Ends the command in flight with `result` and lets the client chain its next one. */
 static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Result result, uint16_t code)
 {
-    GSM_Prompt_Client* c = inst->_i.Current;
-    bool answered = result < GSM_Result_Timeout; /* OK or an error result */
-    uint8_t sendFlags = inst->SendFlags;
+    uint8_t timedOut = 0xFFu;
 
-    if (answered)
+    newEvent(ev, GSM_Prompt_EventType_Final);
+    ev->Result = result;
+    ev->ErrorCode = code;
+    if (result < GSM_Result_Timeout) /* OK or an error result */
     {
         inst->_i.ConsecutiveTimeouts = 0;
         inst->_i.LastResponse_ms = gsm__SysTime_ms();
@@ -401,43 +453,16 @@ static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Eve
                 inst->_i.ConsecutiveTimeouts++;
             }
             GSM_DEBUG_TEXT("[GSM] timeout\n");
+            if (powered(inst))
+            {
+                timedOut = inst->SendFlags;
+            }
         }
         inst->RxFlags |= RX_MUTE;
     }
-
-    newEvent(ev, GSM_Prompt_EventType_Final);
-    ev->Result = result;
-    ev->ErrorCode = code;
     inst->Phase = PH_IDLE;
     inst->TxFlags = 0;
-    inst->SendFlags = 0;
-    deliverInTurn(inst, c, ev);
-    inst->LineStart = 0;
-
-    if (inst->_i.Current != c)
-    {
-        return; /* the handler aborted or released its turn */
-    }
-    if (result == GSM_Result_Timeout && powered(inst))
-    {
-        /* Ignore whatever belated result arrives. */
-        leaveDataInput(inst, sendFlags);
-        endTurn(inst, PH_RECOVERY);
-    }
-    else if (inst->SendFlags & SF_SENT)
-    {
-        /* next command of the same client is in flight */
-    }
-    else if (inst->SendFlags & SF_CONTINUE)
-    {
-        inst->SendFlags = 0;
-        inst->Phase = PH_RESPONSE;
-        restartTimer(inst);
-    }
-    else
-    {
-        endTurn(inst, PH_IDLE);
-    }
+    runHandler(inst, inst->_i.Current, ev, timedOut);
 }
 
 void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
@@ -634,23 +659,31 @@ static int8_t matchUrc(const GSM_Prompt_Client* c, const char* line)
 }
 
 /* Finds the first client whose URC prefix starts the line, after `after` (null: from the
- * first); *multiLine tells whether that prefix may continue across line breaks inside
- * quotes. */
-static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* line, GSM_Prompt_Client* after,
-                                        bool* multiLine)
+ * first). */
+static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* line, GSM_Prompt_Client* after)
 {
     GSM_Prompt_Client* c = (after != 0) ? after->Next : inst->_i.Clients;
 
-    for (; c != 0; c = c->Next)
+    while (c != 0 && matchUrc(c, line) < 0)
     {
-        int8_t i = matchUrc(c, line);
-        if (i >= 0)
-        {
-            *multiLine = i < 8 && (c->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u;
-            return c;
-        }
+        c = c->Next;
     }
-    return 0;
+    return c;
+}
+
+/* True when the line is a URC whose first owner's prefix may continue across line
+ * breaks inside quotes. */
+static bool multiLineUrc(GSM_Prompt_Instance* inst, const char* line)
+{
+    GSM_Prompt_Client* c = findUrcClient(inst, line, 0);
+    int8_t i;
+
+    if (c == 0)
+    {
+        return false;
+    }
+    i = matchUrc(c, line);
+    return i < 8 && (c->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u;
 }
 
 /* Unsolicited lines no module owns (start-up and network notices). They are never an
@@ -665,8 +698,7 @@ static bool isNoise(const char* line)
 
 bool gsmPromptIsUrc(GSM_Prompt_Interface* p, const char* line)
 {
-    bool multiLine;
-    return p != 0 && line != 0 && (findUrcClient(instOf(p), line, 0, &multiLine) != 0 || isNoise(line));
+    return p != 0 && line != 0 && (findUrcClient(instOf(p), line, 0) != 0 || isNoise(line));
 }
 
 /* What dispatchUrc() found. */
@@ -682,10 +714,9 @@ static uint8_t dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
 {
     GSM_Prompt_Client* c = 0;
     uint8_t found = URC_NO_OWNER;
-    bool multiLine;
 
     ev->Type = GSM_Prompt_EventType_Urc;
-    while ((c = findUrcClient(inst, ev->Line, c, &multiLine)) != 0)
+    while ((c = findUrcClient(inst, ev->Line, c)) != 0)
     {
         if (deliver(inst, c, ev))
         {
@@ -783,7 +814,6 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     uint8_t flags = inst->RxFlags;
     uint16_t len = inst->LineLen;
     char* line = (char*)inst->DataBuffer + inst->LineStart;
-    bool multiLine = false;
 
     inst->RxFlags = (uint8_t)((flags & (uint8_t)~(RX_LAST_CR | RX_DISCARD | RX_KEEP)) |
                               ((b == '\r') ? RX_LAST_CR : 0u));
@@ -795,7 +825,7 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     line[len] = '\0';
 
     /* A quoted text of some URCs (e.g. a USSD menu) may contain line breaks. */
-    if (inst->Quotes && findUrcClient(inst, line, 0, &multiLine) != 0 && multiLine)
+    if (inst->Quotes && multiLineUrc(inst, line))
     {
         if (!(b == '\n' && (flags & RX_LAST_CR) && line[len - 1u] == '\n'))
         {
@@ -820,6 +850,7 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     GSM_Prompt_Client* c = inst->RawClient;
     uint8_t* piece;
     uint16_t room;
+    uint16_t len;
     uint32_t remaining;
 
     if (inst->RxFlags & RX_RAW_SKIPLF)
@@ -836,16 +867,18 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     }
     room = (uint16_t)(size - inst->LineStart);
     piece = inst->DataBuffer + inst->LineStart;
-    piece[inst->LineLen++] = b;
+    len = inst->LineLen;
+    piece[len++] = b;
+    inst->LineLen = len;
     remaining = --inst->RawRemaining;
     inst->RawLast_ms = gsm__SysTime_ms();
-    if (remaining != 0u && inst->LineLen < room)
+    if (remaining != 0u && len < room)
     {
         return;
     }
     newEvent(ev, GSM_Prompt_EventType_RawData);
     ev->Data = piece;
-    ev->DataLength = inst->LineLen;
+    ev->DataLength = len;
     ev->RawRemaining = remaining;
     inst->LineLen = 0;
     if (remaining == 0u)
@@ -853,7 +886,7 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
         inst->RawClient = 0;
         inst->RxFlags &= (uint8_t)~RX_LAST_CR;
         /* The last piece may be kept when a NUL and the final result still fit after it. */
-        if (inst->_i.Current == c && (uint16_t)(room - ev->DataLength) >= 1u + GSM_PROMPT_KEEP_RESERVE)
+        if (inst->_i.Current == c && (uint16_t)(room - len) >= 1u + GSM_PROMPT_KEEP_RESERVE)
         {
             ev->Line = (char*)piece;
         }
@@ -863,8 +896,9 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     if ((inst->RxFlags & RX_KEEP) && ev->Line != 0)
     {
         /* Keep the last piece (NUL-terminated) like a kept line. */
-        inst->DataBuffer[inst->LineStart + ev->DataLength] = 0u;
-        inst->LineStart = (uint16_t)(inst->LineStart + ev->DataLength + 1u);
+        uint16_t end = (uint16_t)(inst->LineStart + len);
+        inst->DataBuffer[end] = 0u;
+        inst->LineStart = (uint16_t)(end + 1u);
     }
     inst->RxFlags &= (uint8_t)~RX_KEEP;
 }
@@ -873,7 +907,7 @@ static void rxByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
     uint8_t flags = inst->RxFlags;
 
-    if (inst->RawRemaining != 0u)
+    if (inst->RawClient != 0)
     {
         sRawByte(inst, ev, b);
         return;
@@ -955,20 +989,11 @@ static void grantTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
             c->EngineFlags &= (uint8_t)~CL_PENDING;
             p->Current = c;
             p->LastServed = c;
-            inst->SendFlags = 0;
             newEvent(ev, GSM_Prompt_EventType_Start);
-            deliverInTurn(inst, c, ev);
-            if (p->Current == c)
+            runHandler(inst, c, ev, 0xFFu);
+            if (inst->Phase != PH_IDLE)
             {
-                if (inst->SendFlags & SF_SENT)
-                {
-                    return; /* command in flight */
-                }
-                endTurn(inst, PH_IDLE); /* nothing sent: turn given back */
-            }
-            else if (inst->Phase != PH_IDLE)
-            {
-                return; /* aborted: recovering */
+                return; /* a command in flight, or aborted: recovering */
             }
         }
         c = (c->Next != 0) ? c->Next : p->Clients;
@@ -979,6 +1004,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
 {
     GSM_Prompt_Event ev; /* one for every event of this Poll, filled afresh for each */
     uint16_t budget = GSM_PROMPT_RX_BUDGET;
+    bool (*canRead)(GSM_Prompt_Instance*);
 
     if (inst == 0 || !bufferUsable(inst))
     {
@@ -986,11 +1012,13 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     }
 
     /* Receive. */
-    if (inst->CanRead != 0)
+    canRead = inst->CanRead;
+    if (canRead != 0)
     {
-        while (budget-- > 0u && inst->CanRead(inst))
+        uint8_t (*read)(GSM_Prompt_Instance*) = inst->Read;
+        while (budget-- > 0u && canRead(inst))
         {
-            rxByte(inst, &ev, inst->Read(inst));
+            rxByte(inst, &ev, read(inst));
         }
     }
 
@@ -1017,7 +1045,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
 
     /* Transmit pending data, then check the timeouts. */
     pumpData(inst);
-    if (inst->RawRemaining != 0u && gsmUtilTimedOut(inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
+    if (inst->RawClient != 0 && gsmUtilTimedOut(inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
     {
         /* The announced data never came: stop counting bytes as raw data. */
         stopRaw(inst);
@@ -1037,7 +1065,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     }
 
     /* Next turn. */
-    if (inst->Phase == PH_IDLE && inst->RawRemaining == 0u)
+    if (inst->Phase == PH_IDLE && inst->RawClient == 0)
     {
         grantTurn(inst, &ev);
     }

@@ -99,8 +99,9 @@ typedef struct GSM_Prompt_Instance_s
 
     uint16_t DiscardedLines;  /* statistics: over-long lines dropped */
 
-    /* Private state (gsmPromptInit clears everything from LineStart on). */
-    uint32_t RawLast_ms;
+    /* Private state (gsmPromptInit clears everything from LineStart on). The line fields
+     * come first: a 32-bit field here would need padding on 32-bit targets and push them
+     * further out. */
     uint16_t LineStart;       /* where the line being assembled begins (after kept lines) */
     uint16_t LineLen;
     uint8_t RxFlags;
@@ -116,6 +117,7 @@ typedef struct GSM_Prompt_Instance_s
     uint32_t RawRemaining;
     GSM_Prompt_Client* RawClient;
     GSM_Prompt_Client* Dispatching;  /* client whose Line/Urc/RawData handler runs */
+    uint32_t RawLast_ms;
     uint32_t PhaseStart_ms;
     uint32_t Timeout_ms;
 } GSM_Prompt_Instance;

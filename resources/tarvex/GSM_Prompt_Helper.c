@@ -78,27 +78,18 @@ GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_
 }
 
 /* Verbose error texts (AT+CMEE=2, or what a modem that refuses AT+CMEE=1 prints) and
- * their +CME ERROR codes (3GPP TS 27.007); the +CMS ERROR code (TS 27.005) follows from
- * it in cmsCode(). Both tables stay in flash. */
+ * their codes, both tables in flash: the +CME ERROR code (3GPP TS 27.007), then the
+ * +CMS ERROR code (TS 27.005) less 300, NO_CMS where the text has none. */
 static const char kVerboseTexts[] GSM_FLASH = "operation not allowed\0operation not supported\0SIM not inserted\0"
                                               "SIM PIN required\0SIM PUK required\0SIM failure\0SIM busy\0"
                                               "SIM wrong\0incorrect password\0";
-static const uint8_t kVerboseCodes[] GSM_FLASH = {3u, 4u, 10u, 11u, 12u, 13u, 14u, 15u, 16u};
+#define NO_CMS 0xFFu
+static const uint8_t kVerboseCodes[][2] GSM_FLASH = {
+    {3u, 2u}, {4u, 3u}, {10u, 10u}, {11u, 11u}, {12u, 16u}, {13u, 13u}, {14u, 14u}, {15u, 15u}, {16u, NO_CMS}};
 
-static uint16_t cmsCode(uint8_t cme)
-{
-    if (cme <= 4u)
-    {
-        return (uint16_t)(299u + cme); /* operation not allowed / supported: 302, 303 */
-    }
-    if (cme == 12u)
-    {
-        return 316u; /* SIM PUK required */
-    }
-    return (cme == 16u) ? 0xFFFFu : (uint16_t)(300u + cme);
-}
-
-static void parseErrorCode(const char* text, bool cms, uint16_t* errorCode)
+/* The <n> of "+CME ERROR: <n>" or "+CMS ERROR: <n>" (text after the colon); 0xFFFF for
+ * a verbose text not known, or no code at all. */
+static uint16_t numberedError(const char* text, bool cms)
 {
     int32_t n;
     int8_t i;
@@ -107,21 +98,20 @@ static void parseErrorCode(const char* text, bool cms, uint16_t* errorCode)
     {
         text++;
     }
-    *errorCode = 0xFFFFu; /* verbose text not known, or no code at all */
     if (gsmUtilParseInt(text, &n))
     {
-        if (n >= 0 && n < 0xFFFF)
-        {
-            *errorCode = (uint16_t)n;
-        }
-        return;
+        return (n >= 0 && n < 0xFFFF) ? (uint16_t)n : 0xFFFFu;
     }
     i = gsmUtilFindText(text, kVerboseTexts, true);
     if (i >= 0)
     {
-        uint8_t cme = GSM_FLASH_BYTE(&kVerboseCodes[i]);
-        *errorCode = cms ? cmsCode(cme) : cme;
+        uint8_t code = GSM_FLASH_BYTE(&kVerboseCodes[i][cms]);
+        if (code != NO_CMS)
+        {
+            return (uint16_t)((cms ? 300u : 0u) + code);
+        }
     }
+    return 0xFFFFu;
 }
 
 /* Final result codes: OK, ERROR and the two numbered errors in the order of GSM_Result,
@@ -140,7 +130,7 @@ bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* e
     }
     if (i == GSM_Result_CmeError || i == GSM_Result_CmsError)
     {
-        parseErrorCode(line + 11, i == GSM_Result_CmsError, &code);
+        code = numberedError(line + 11, i == GSM_Result_CmsError);
     }
     if (result != 0)
     {

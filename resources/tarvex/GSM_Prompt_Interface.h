@@ -58,7 +58,7 @@ typedef bool (*GSM_Prompt_Handler)(GSM_Prompt_Client* client, GSM_Prompt_Event* 
 /* One per module, embedded in the module's instance; register it once in Init. */
 struct GSM_Prompt_Client_s
 {
-    GSM_Prompt_Handler Handler;       /* set before registering */
+    GSM_Prompt_Handler Handler;       /* required: set before registering */
     const char* UrcPrefixList;        /* URC prefixes packed in flash, each ended by NUL, the
                                          list by an empty one (GSM_FLASH "+CMTI:\0+CDS:\0"),
                                          or null */
@@ -176,7 +176,8 @@ void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count);
 void gsmPromptKeepLine(GSM_Prompt_Interface* p);
 
 /* From the Final event: keep the turn and wait for further lines (e.g. data that follows
- * OK) until the next final result, gsmPromptRelease() or the timeout. */
+ * OK) until the next final result, gsmPromptRelease() or the timeout. From a Start event
+ * that sends nothing it likewise keeps the turn, waiting without a command. */
 void gsmPromptContinue(GSM_Prompt_Interface* p, uint32_t timeout_ms);
 
 /* Restarts the running command timeout with a new duration. */

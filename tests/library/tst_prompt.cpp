@@ -201,6 +201,42 @@ TEST_F(Engine, ResponseLinesFinalCodesAndEchoUnderAnySplit)
     }
 }
 
+// The command writers put exactly the expected bytes on the line (integers of every
+// size and sign, quoted text, single characters), and their echo is cancelled.
+TEST_F(Engine, CommandWritersWriteTheExactLine)
+{
+    const struct
+    {
+        int32_t value;
+        const char* digits;
+    } rows[] = {{0, "0"}, {7, "7"}, {10, "10"}, {65535, "65535"}, {-1, "-1"},
+                {2147483647, "2147483647"}, {INT32_MIN, "-2147483648"}};
+    for (const auto& row : rows) {
+        TestClient t{};
+        client(t);
+        t.onEvent = [&](TestClient&, GSM_Prompt_Event* ev) {
+            if (ev->Type == GSM_Prompt_EventType_Start) {
+                gsmPromptWriteText(&p._i, "AT+X=");
+                gsmPromptWriteInt(&p._i, row.value);
+                gsmPromptWriteChar(&p._i, ',');
+                gsmPromptWriteQuoted(&p._i, "a b");
+                gsmPromptSend(&p._i, 1000, 0);
+            }
+            return false;
+        };
+        const std::string line = std::string("AT+X=") + row.digits + ",\"a b\"";
+        uart.written.clear();
+        gsmPromptRequest(&p._i, &t.c);
+        poll();
+        ASSERT_EQ(uart.written, line + "\r");
+        uart.input = line + "\r\r\nOK\r\n";
+        pollUntilQuiet();
+        EXPECT_EQ(t.events, (std::vector<std::string>{"start", "final:0:0"})) << row.digits;
+        p._i.Clients = nullptr; // fresh client list for the next row
+        p._i.LastServed = nullptr;
+    }
+}
+
 // SMS text that looks like a final result: its echo is not one, and the modem's OK is
 // not taken for the echo of a text that merely starts with "OK" (a text the modem did
 // not echo).
