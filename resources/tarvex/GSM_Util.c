@@ -462,21 +462,20 @@ static int8_t findText(const char* text, const char* list, bool anyCase, bool pr
         uint8_t last = 0;
         uint8_t e;
         bool same = true;
-        /* Walk the whole entry (to find the next one), comparing while equal. */
-        while ((e = GSM_FLASH_BYTE(list)) != 0u)
+        /* Walk the whole entry (to find the next one), comparing while equal (the end of
+         * `text` never equals an entry's character). */
+        while ((e = GSM_FLASH_BYTE(list++)) != 0u)
         {
-            if (same && (*t == '\0' || foldCase((uint8_t)*t, anyCase) != foldCase(e, anyCase)))
-            {
-                same = false;
-            }
-            if (same)
+            if (same && foldCase((uint8_t)*t, anyCase) == foldCase(e, anyCase))
             {
                 t++;
             }
+            else
+            {
+                same = false;
+            }
             last = e;
-            list++;
         }
-        list++; /* the entry's NUL */
         if (same && (*t == '\0' || last == (uint8_t)':' || prefixes))
         {
             return index;
