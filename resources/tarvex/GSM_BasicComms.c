@@ -137,7 +137,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             {
                 inst->Phase = BP_ESTABLISHED;
                 gsmPromptSetReady(p, true);
-                inst->_i.Session = gsmPromptSession(p);
+                inst->_i.Session = p->Session; /* as just counted up by gsmPromptSetReady */
                 inst->_i.Established = 1u;
                 GSM_DEBUG_TEXT("[GSM] communication established\n");
             }

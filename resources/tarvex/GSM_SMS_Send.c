@@ -110,7 +110,8 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     case GSM_Prompt_EventType_Start:
         if (inst->Phase == SP_QUEUED)
         {
-            if (gsmPromptSession(p) == inst->Session)
+            /* (the engine's counter read directly: in a turn it is the engine's own) */
+            if (p->Session == inst->Session)
             {
                 sendCmgs(inst);
             }
@@ -166,7 +167,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             }
             if (st == GSM_BasicComms_Sequence_Done)
             {
-                inst->Session = gsmPromptSession(p);
+                inst->Session = p->Session;
                 sendCmgs(inst); /* same turn */
                 return false;
             }
