@@ -136,13 +136,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 
     case GSM_Prompt_EventType_Line:
     {
-        char* args = gsmUtilAfterPrefix_P(ev->Line, GSM_F("+CMGS:"));
         int32_t mr;
-        if (args == 0)
+        if (gsmUtilFindPrefix(ev->Line, GSM_F("+CMGS:\0")) != 0)
         {
             return false;
         }
-        if (gsmUtilParseInt(args, &mr) && (uint32_t)mr <= 255u)
+        /* (the number may have blanks before it) */
+        if (gsmUtilParseInt(ev->Line + 6, &mr) && (uint32_t)mr <= 255u)
         {
             inst->Step = (uint8_t)mr;
             inst->Phase = SP_GOT_MR;
