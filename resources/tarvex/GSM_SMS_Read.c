@@ -295,11 +295,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             return false;
         }
-        args = gsmUtilAfterPrefix_P(ev->Line, (inst->Phase == RP_LIST) ? GSM_F("+CMGL:") : GSM_F("+CMGR:"));
-        if (args == 0)
+        /* +CMGL: (entry 0) while listing, +CMGR: (entry 1) while reading; the fields
+         * after the prefix (the splitter skips the blanks before them) */
+        if (gsmUtilFindPrefix(ev->Line, GSM_F("+CMGL:\0+CMGR:\0")) != (int8_t)(inst->Phase == RP_READ))
         {
             return inst->Phase == RP_LIST; /* the listing's message texts are ours too */
         }
+        args = ev->Line + 6;
         if (inst->Phase == RP_READ)
         {
             /* With a <length>: exactly that many bytes of text, whatever they contain. */
