@@ -46,8 +46,10 @@ bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint
     return GSM_FLASH_BYTE(list) != 0u && gsmPromptSendCommand_P(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS);
 }
 
-GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p, const GSM_Prompt_Event* ev,
-                                                          const char* list, uint8_t* step, uint8_t optional)
+/* (out of line: LTO would copy it into each of two callers) */
+GSM_NOINLINE GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p,
+                                                                       const GSM_Prompt_Event* ev, const char* list,
+                                                                       uint8_t* step, uint8_t optional)
 {
     /* An optional command may be refused; a silent or switched-off modem always stops
      * the sequence. */
