@@ -96,8 +96,11 @@ GSM_NOINLINE static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 static void sendCmgs(GSM_SmsSend_Instance* inst)
 {
     inst->Phase = SP_CMGS;
-    gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS="));
-    gsmPromptWriteQuoted(inst->Prompt, inst->PhoneNumber);
+    /* The number in quotes, the opening one with the command (gsmSmsSend let only '+',
+     * digits, '*' and '#' through). */
+    gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS=\""));
+    gsmPromptWriteText(inst->Prompt, inst->PhoneNumber);
+    gsmPromptWriteChar(inst->Prompt, '"');
     (void)gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
 }
 
