@@ -235,8 +235,9 @@ static bool listedLength(char** f, uint8_t n, uint32_t* length)
 
 static void sendNext(GSM_SmsRead_Instance* inst);
 
-/* Sends the flash `command` (AT+CPMS=, AT+CMGR= or AT+CMGD=) with the storage name
- * `storage` quoted, or without one with the index at the head of the queue. */
+/* Sends the flash `command` (AT+CPMS=" with its opening quote, AT+CMGR= or AT+CMGD=)
+ * with the storage name `storage` and its closing quote, or without one with the index
+ * at the head of the queue. */
 static void sendWithArgument(GSM_SmsRead_Instance* inst, uint8_t phase, const char* command, const char* storage)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
@@ -244,7 +245,8 @@ static void sendWithArgument(GSM_SmsRead_Instance* inst, uint8_t phase, const ch
     gsmPromptWriteText_P(p, command);
     if (storage != 0)
     {
-        gsmPromptWriteQuoted(p, storage);
+        gsmPromptWriteText(p, storage);
+        gsmPromptWriteChar(p, '"');
     }
     else
     {
@@ -447,7 +449,7 @@ static void sendNext(GSM_SmsRead_Instance* inst)
     {
         if (inst->PendingStorage[0] != '\0' && !sameStorage(inst->PendingStorage, inst->Storage))
         {
-            sendWithArgument(inst, RP_STORAGE, GSM_F("AT+CPMS="), inst->PendingStorage);
+            sendWithArgument(inst, RP_STORAGE, GSM_F("AT+CPMS=\""), inst->PendingStorage);
         }
         else
         {
