@@ -172,9 +172,8 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
-    inst->_i.Established = 0;
     inst->PowerSession = gsmPowerIfSession(inst->Power);
-    restart(inst, BP_BOOT); /* (closes the gate of a Prompt that is given) */
+    restart(inst, BP_BOOT); /* (clears Established; closes the gate of a Prompt that is given) */
     if (inst->Prompt != 0)
     {
         gsmPromptRegisterClient(inst->Prompt, &inst->Client);
