@@ -185,8 +185,7 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
         return;
     }
     clearStatus(inst);
-    inst->_i.Established = 0;
-    inst->Phase = NP_NEW;
+    inst->_i.Established = 0; /* (the first Poll that finds communication sets the phase) */
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
     if (inst->Prompt != 0)
