@@ -96,9 +96,7 @@ static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line
     {
         return false;
     }
-    while (*line++ != ':')
-    {
-    }
+    line += (domain == 0) ? 6 : 7; /* "+CREG:", "+CGREG:" or "+CEREG:" */
     s = line;
     while (*line != '\0' && *line != ',')
     {
