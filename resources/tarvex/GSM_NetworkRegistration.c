@@ -154,11 +154,12 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     {
         GSM_BasicComms_SequenceState st =
             gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL);
+        uint32_t now;
         if (st == GSM_BasicComms_Sequence_Running)
         {
             return false;
         }
-        inst->LastQuery_ms = gsm__SysTime_ms();
+        now = gsm__SysTime_ms();
         if (st == GSM_BasicComms_Sequence_Done)
         {
             inst->Phase = NP_READY;
@@ -166,8 +167,9 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         else if (inst->Phase == NP_NEW)
         {
             /* Retry the set-up soon (a failed query waits for the next one). */
-            inst->LastQuery_ms += NETREG_RETRY_MS - GSM_NETREG_POLL_UNREGISTERED_MS;
+            now += NETREG_RETRY_MS - GSM_NETREG_POLL_UNREGISTERED_MS;
         }
+        inst->LastQuery_ms = now;
         return false;
     }
 
