@@ -67,6 +67,8 @@ GSM_NOINLINE GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Promp
  * `phase` (BP_BOOT or BP_SYNC). */
 static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
 {
+    uint32_t now = gsm__SysTime_ms();
+
     if (inst->_i.Established)
     {
         GSM_DEBUG_TEXT("[GSM] communication lost\n");
@@ -75,12 +77,12 @@ static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
     gsmPromptSetReady(inst->Prompt, false);
     inst->Step = 0;
     inst->Phase = phase;
-    inst->PhaseStart_ms = gsm__SysTime_ms();
     if (phase == BP_SYNC)
     {
         /* The first probe goes out at once. */
-        inst->PhaseStart_ms -= GSM_BASICCOMMS_SYNC_INTERVAL_MS;
+        now -= GSM_BASICCOMMS_SYNC_INTERVAL_MS;
     }
+    inst->PhaseStart_ms = now;
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
