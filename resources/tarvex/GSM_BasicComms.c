@@ -46,8 +46,10 @@ bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint
     return GSM_FLASH_BYTE(list) != 0u && gsmPromptSendCommand_P(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS);
 }
 
-GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p, const GSM_Prompt_Event* ev,
-                                                          const char* list, uint8_t* step, uint8_t optional)
+/* (out of line: LTO would copy it into each of two callers) */
+GSM_NOINLINE GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p,
+                                                                       const GSM_Prompt_Event* ev, const char* list,
+                                                                       uint8_t* step, uint8_t optional)
 {
     /* An optional command may be refused; a silent or switched-off modem always stops
      * the sequence. */
@@ -65,6 +67,8 @@ GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* 
  * `phase` (BP_BOOT or BP_SYNC). */
 static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
 {
+    uint32_t now = gsm__SysTime_ms();
+
     if (inst->_i.Established)
     {
         GSM_DEBUG_TEXT("[GSM] communication lost\n");
@@ -73,12 +77,12 @@ static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
     gsmPromptSetReady(inst->Prompt, false);
     inst->Step = 0;
     inst->Phase = phase;
-    inst->PhaseStart_ms = gsm__SysTime_ms();
     if (phase == BP_SYNC)
     {
         /* The first probe goes out at once. */
-        inst->PhaseStart_ms -= GSM_BASICCOMMS_SYNC_INTERVAL_MS;
+        now -= GSM_BASICCOMMS_SYNC_INTERVAL_MS;
     }
+    inst->PhaseStart_ms = now;
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -137,7 +141,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             {
                 inst->Phase = BP_ESTABLISHED;
                 gsmPromptSetReady(p, true);
-                inst->_i.Session = gsmPromptSession(p);
+                inst->_i.Session = p->Session; /* as just counted up by gsmPromptSetReady */
                 inst->_i.Established = 1u;
                 GSM_DEBUG_TEXT("[GSM] communication established\n");
             }
@@ -170,9 +174,8 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
-    inst->_i.Established = 0;
     inst->PowerSession = gsmPowerIfSession(inst->Power);
-    restart(inst, BP_BOOT); /* (closes the gate of a Prompt that is given) */
+    restart(inst, BP_BOOT); /* (clears Established; closes the gate of a Prompt that is given) */
     if (inst->Prompt != 0)
     {
         gsmPromptRegisterClient(inst->Prompt, &inst->Client);

@@ -54,7 +54,7 @@ static inline bool gsmBasicCommsIfLinkEstablished(const GSM_BasicComms_Interface
  * in its Start event with gsmBasicCommsIfSequenceSend() and hands every Final event of
  * the sequence to gsmBasicCommsIfSequenceFinal(), which sends the next command right
  * away (keeping the turn) until the list is done or a command failed. */
-typedef enum
+typedef enum GSM_SMALL_ENUM
 {
     GSM_BasicComms_Sequence_Running = 0,  /* the next command has been sent (turn kept) */
     GSM_BasicComms_Sequence_Done,         /* every command succeeded (or was optional) */

@@ -5,17 +5,16 @@
 #include "GSM_NetworkRegistration.h"
 #include "GSM_Util.h"
 
-/* Phase */
-#define NP_NEW   0u  /* URCs not enabled yet in this session */
-#define NP_READY 1u  /* set up: only the state is read from time to time */
+/* Phase: the command a set-up or query starts with */
+#define NP_NEW   0u  /* URCs not enabled yet in this session: the whole list */
+#define NP_READY 3u  /* set up: only the state is read from time to time (the queries) */
 
 #define NETREG_RETRY_MS 5000u
 
 /* The URCs on (a modem without GPRS or LTE refuses those: optional), then the current
- * state of each domain; the queries alone are the last three commands. */
+ * state of each domain; the queries alone are the last three commands (from NP_READY on). */
 static const char kSetup[] GSM_FLASH = "AT+CREG=1\0AT+CGREG=1\0AT+CEREG=1\0AT+CREG?\0AT+CGREG?\0AT+CEREG?\0";
 #define SETUP_OPTIONAL 0x36u
-#define QUERY_FIRST 3u
 
 static const char kUrcs[] GSM_FLASH = "+CREG:\0+CGREG:\0+CEREG:\0";
 
@@ -97,9 +96,7 @@ static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line
     {
         return false;
     }
-    while (*line++ != ':')
-    {
-    }
+    line += (domain == 0) ? 6 : 7; /* "+CREG:", "+CGREG:" or "+CEREG:" */
     s = line;
     while (*line != '\0' && *line != ',')
     {
@@ -157,11 +154,12 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     {
         GSM_BasicComms_SequenceState st =
             gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL);
+        uint32_t now;
         if (st == GSM_BasicComms_Sequence_Running)
         {
             return false;
         }
-        inst->LastQuery_ms = gsm__SysTime_ms();
+        now = gsm__SysTime_ms();
         if (st == GSM_BasicComms_Sequence_Done)
         {
             inst->Phase = NP_READY;
@@ -169,8 +167,9 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         else if (inst->Phase == NP_NEW)
         {
             /* Retry the set-up soon (a failed query waits for the next one). */
-            inst->LastQuery_ms += NETREG_RETRY_MS - GSM_NETREG_POLL_UNREGISTERED_MS;
+            now += NETREG_RETRY_MS - GSM_NETREG_POLL_UNREGISTERED_MS;
         }
+        inst->LastQuery_ms = now;
         return false;
     }
 
@@ -186,8 +185,7 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
         return;
     }
     clearStatus(inst);
-    inst->_i.Established = 0;
-    inst->Phase = NP_NEW;
+    inst->_i.Established = 0; /* (the first Poll that finds communication sets the phase) */
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
     if (inst->Prompt != 0)
@@ -228,7 +226,7 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         return; /* a sequence runs (the client is busy), or the next is not due yet */
     }
     /* Set up (URCs and state) until that succeeded once, afterwards only the queries. */
-    inst->Step = (inst->Phase == NP_READY) ? QUERY_FIRST : 0u;
+    inst->Step = inst->Phase;
     gsmPromptRequest(p, &inst->Client);
 }
 

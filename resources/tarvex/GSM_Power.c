@@ -89,7 +89,7 @@ void gsmPowerInit(GSM_Power_Instance* inst)
     inst->AssumedOn = 0;
     inst->_i.State = (uint8_t)GSM_Power_State_Off;
     inst->_i.RestartRequest = 0;
-    enterPhase(inst, PP_STEADY);
+    inst->Phase = PP_STEADY; /* (its start time is never read) */
 }
 
 void gsmPowerPoll(GSM_Power_Instance* inst)
@@ -237,7 +237,7 @@ void gsmPowerSet(GSM_Power_Instance* inst, bool powered_on)
         inst->Attempts = 0;
         if (inst->Phase == PP_PAUSE)
         {
-            enterPhase(inst, PP_STEADY);
+            inst->Phase = PP_STEADY;
         }
     }
 }

@@ -235,8 +235,9 @@ static bool listedLength(char** f, uint8_t n, uint32_t* length)
 
 static void sendNext(GSM_SmsRead_Instance* inst);
 
-/* Sends the flash `command` (AT+CPMS=, AT+CMGR= or AT+CMGD=) with the storage name
- * `storage` quoted, or without one with the index at the head of the queue. */
+/* Sends the flash `command` (AT+CPMS=" with its opening quote, AT+CMGR= or AT+CMGD=)
+ * with the storage name `storage` and its closing quote, or without one with the index
+ * at the head of the queue. */
 static void sendWithArgument(GSM_SmsRead_Instance* inst, uint8_t phase, const char* command, const char* storage)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
@@ -244,7 +245,8 @@ static void sendWithArgument(GSM_SmsRead_Instance* inst, uint8_t phase, const ch
     gsmPromptWriteText_P(p, command);
     if (storage != 0)
     {
-        gsmPromptWriteQuoted(p, storage);
+        gsmPromptWriteText(p, storage);
+        gsmPromptWriteChar(p, '"');
     }
     else
     {
@@ -295,11 +297,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             return false;
         }
-        args = gsmUtilAfterPrefix_P(ev->Line, (inst->Phase == RP_LIST) ? GSM_F("+CMGL:") : GSM_F("+CMGR:"));
-        if (args == 0)
+        /* +CMGL: (entry 0) while listing, +CMGR: (entry 1) while reading; the fields
+         * after the prefix (the splitter skips the blanks before them) */
+        if (gsmUtilFindPrefix(ev->Line, GSM_F("+CMGL:\0+CMGR:\0")) != (int8_t)(inst->Phase == RP_READ))
         {
             return inst->Phase == RP_LIST; /* the listing's message texts are ours too */
         }
+        args = ev->Line + 6;
         if (inst->Phase == RP_READ)
         {
             /* With a <length>: exactly that many bytes of text, whatever they contain. */
@@ -445,7 +449,7 @@ static void sendNext(GSM_SmsRead_Instance* inst)
     {
         if (inst->PendingStorage[0] != '\0' && !sameStorage(inst->PendingStorage, inst->Storage))
         {
-            sendWithArgument(inst, RP_STORAGE, GSM_F("AT+CPMS="), inst->PendingStorage);
+            sendWithArgument(inst, RP_STORAGE, GSM_F("AT+CPMS=\""), inst->PendingStorage);
         }
         else
         {

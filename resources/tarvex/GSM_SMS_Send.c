@@ -55,8 +55,9 @@ static void forget(GSM_SmsSend_Instance* inst, uint8_t slot)
 }
 
 /* "+CDS: <fo>,<mr>,[<ra>],[<tora>],<scts>,<dt>,<st>" (the module's only URC prefix, so
- * the fields start after its five characters) */
-static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
+ * the fields start after its five characters). Out of line: its fields and event stay
+ * out of the handler's stack frame. */
+GSM_NOINLINE static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 {
     char* f[7];
     int32_t mr;
@@ -95,8 +96,11 @@ static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 static void sendCmgs(GSM_SmsSend_Instance* inst)
 {
     inst->Phase = SP_CMGS;
-    gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS="));
-    gsmPromptWriteQuoted(inst->Prompt, inst->PhoneNumber);
+    /* The number in quotes, the opening one with the command (gsmSmsSend let only '+',
+     * digits, '*' and '#' through). */
+    gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS=\""));
+    gsmPromptWriteText(inst->Prompt, inst->PhoneNumber);
+    gsmPromptWriteChar(inst->Prompt, '"');
     (void)gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
 }
 
@@ -110,7 +114,8 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     case GSM_Prompt_EventType_Start:
         if (inst->Phase == SP_QUEUED)
         {
-            if (gsmPromptSession(p) == inst->Session)
+            /* (the engine's counter read directly: in a turn it is the engine's own) */
+            if (p->Session == inst->Session)
             {
                 sendCmgs(inst);
             }
@@ -135,13 +140,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 
     case GSM_Prompt_EventType_Line:
     {
-        char* args = gsmUtilAfterPrefix_P(ev->Line, GSM_F("+CMGS:"));
         int32_t mr;
-        if (args == 0)
+        if (gsmUtilFindPrefix(ev->Line, GSM_F("+CMGS:\0")) != 0)
         {
             return false;
         }
-        if (gsmUtilParseInt(args, &mr) && (uint32_t)mr <= 255u)
+        /* (the number may have blanks before it) */
+        if (gsmUtilParseInt(ev->Line + 6, &mr) && (uint32_t)mr <= 255u)
         {
             inst->Step = (uint8_t)mr;
             inst->Phase = SP_GOT_MR;
@@ -166,7 +171,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             }
             if (st == GSM_BasicComms_Sequence_Done)
             {
-                inst->Session = gsmPromptSession(p);
+                inst->Session = p->Session;
                 sendCmgs(inst); /* same turn */
                 return false;
             }

@@ -327,42 +327,21 @@ uint32_t gsmUtilEpochFromDate(uint16_t year, uint8_t month, uint8_t day,
     return days * 86400uL + ((uint16_t)hour * 60u + minute) * 60uL + second;
 }
 
-/* Reads the two digits of a time-stamp field: the character after them, or null when
- * they are not two digits or their value is above `largest`. */
-static const char* sctsField(const char* s, uint8_t* value, uint8_t largest)
-{
-    uint8_t hi = (uint8_t)(s[0] - '0');
-    uint8_t lo;
-
-    if (hi > 9u)
-    {
-        return 0;
-    }
-    lo = (uint8_t)(s[1] - '0');
-    if (lo > 9u || (uint8_t)(hi * 10u + lo) > largest)
-    {
-        return 0;
-    }
-    *value = (uint8_t)(hi * 10u + lo);
-    return s + 2;
-}
-
 bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSeconds)
 {
-    /* What follows yy, MM, dd, hh and mm (ss is followed by the zone's sign), and the
-     * largest value of each field (the day's is checked against its month below). */
-    static const char kSeparators[] GSM_FLASH = "//,::";
-    static const uint8_t kLargest[6] GSM_FLASH = {99u, 12u, 31u, 23u, 59u, 59u};
+    /* yy, MM, dd, hh, mm, ss and the zone zz: the largest value of each (the day's is
+     * checked against its month below, a negative zone's against 48) and the character
+     * that follows it ('+' stands for the zone's sign, '"' for the end with or without a
+     * closing quote). */
+    static const uint8_t kFields[14] GSM_FLASH = {99u, '/', 12u, '/', 31u, ',', 23u, ':',
+                                                  59u, ':', 59u, '+', 56u, '"'};
     const char* s = text;
-    uint8_t f[6]; /* yy, MM, dd, hh, mm, ss */
+    uint8_t f[7];
     uint8_t i;
-    uint8_t zone; /* quarter hours */
-    uint8_t d;
     uint8_t length;
-    bool negative;
-    bool leap;
+    bool negative = false;
     uint16_t days;
-    uint16_t offset;
+    int32_t zone;
     uint32_t local;
 
     if (s == 0)
@@ -373,36 +352,57 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     {
         s++;
     }
-    for (i = 0; i < 6u; i++)
+    for (i = 0; i < 7u; i++)
     {
-        s = sctsField(s, &f[i], GSM_FLASH_BYTE(&kLargest[i]));
-        if (s == 0 || (i < 5u && *s++ != (char)GSM_FLASH_BYTE(&kSeparators[i])))
+        uint8_t n = (uint8_t)(*s++ - '0');
+        uint8_t d;
+        uint8_t next = GSM_FLASH_BYTE(&kFields[2u * i + 1u]);
+
+        if (n > 9u)
         {
             return false;
         }
-    }
-    negative = (*s == '-');
-    if (!negative && *s != '+')
-    {
-        return false;
-    }
-    /* The zone has one or two digits. */
-    zone = (uint8_t)(*++s - '0');
-    if (zone > 9u)
-    {
-        return false;
-    }
-    d = (uint8_t)(*++s - '0');
-    if (d <= 9u)
-    {
-        zone = (uint8_t)(zone * 10u + d);
+        d = (uint8_t)(*s - '0');
+        if (d <= 9u)
+        {
+            n = (uint8_t)(n * 10u + d);
+            s++;
+        }
+        else if (next != (uint8_t)'"')
+        {
+            return false; /* two digits, but the zone may have one */
+        }
+        if (n > GSM_FLASH_BYTE(&kFields[2u * i]))
+        {
+            return false;
+        }
+        f[i] = n;
+        if (next == (uint8_t)'+')
+        {
+            negative = (*s == '-');
+            if (!negative && *s != '+')
+            {
+                return false;
+            }
+        }
+        else if (next == (uint8_t)'"')
+        {
+            if (*s == '"')
+            {
+                s++;
+            }
+            if (*s != '\0')
+            {
+                return false;
+            }
+        }
+        else if ((uint8_t)*s != next)
+        {
+            return false;
+        }
         s++;
     }
-    if (*s == '"')
-    {
-        s++;
-    }
-    if (*s != '\0' || f[1] == 0u || f[2] == 0u || zone > (negative ? 48u : 56u))
+    if (f[1] == 0u || f[2] == 0u || (negative && f[6] > 48u))
     {
         return false;
     }
@@ -410,11 +410,10 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
      * from 1970 to 2000, one leap day for each of 2000, 2004, ... before yy. Then the
      * months before MM: 31 and 30 take turns, July and August both have 31, February 28
      * or 29. */
-    leap = (f[0] & 3u) == 0u;
     days = (uint16_t)(10957u + 365u * f[0] + ((f[0] + 3u) >> 2) + f[2] - 1u);
     for (i = 1;; i++)
     {
-        length = (i == 2u) ? (uint8_t)(leap ? 29u : 28u) : (uint8_t)(30u + ((i + (i >> 3)) & 1u));
+        length = (i == 2u) ? (uint8_t)(((f[0] & 3u) == 0u) ? 29u : 28u) : (uint8_t)(30u + ((i + (i >> 3)) & 1u));
         if (i == f[1])
         {
             break;
@@ -425,24 +424,21 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     {
         return false;
     }
-    local = (((uint32_t)days * 24u + f[3]) * 60u + f[4]) * 60u + f[5];
-    /* The zone in seconds; unsigned arithmetic: dates after 2038 do not fit int32_t. */
-    offset = (uint16_t)(zone * 900u);
+    /* Days, hours, minutes, seconds; then back to UTC by the zone (in seconds, unsigned
+     * arithmetic: dates after 2038 do not fit int32_t). */
+    local = ((uint32_t)days * 1440u + (uint16_t)(f[3] * 60u + f[4])) * 60u + f[5];
+    zone = (int32_t)(uint16_t)(f[6] * 900u);
     if (negative)
     {
-        local += offset;
-    }
-    else
-    {
-        local -= offset;
+        zone = -zone;
     }
     if (epoch != 0)
     {
-        *epoch = local;
+        *epoch = local - (uint32_t)zone;
     }
     if (tzOffsetSeconds != 0)
     {
-        *tzOffsetSeconds = negative ? -(int32_t)offset : (int32_t)offset;
+        *tzOffsetSeconds = zone;
     }
     return true;
 }
@@ -466,21 +462,20 @@ static int8_t findText(const char* text, const char* list, bool anyCase, bool pr
         uint8_t last = 0;
         uint8_t e;
         bool same = true;
-        /* Walk the whole entry (to find the next one), comparing while equal. */
-        while ((e = GSM_FLASH_BYTE(list)) != 0u)
+        /* Walk the whole entry (to find the next one), comparing while equal (the end of
+         * `text` never equals an entry's character). */
+        while ((e = GSM_FLASH_BYTE(list++)) != 0u)
         {
-            if (same && (*t == '\0' || foldCase((uint8_t)*t, anyCase) != foldCase(e, anyCase)))
-            {
-                same = false;
-            }
-            if (same)
+            if (same && foldCase((uint8_t)*t, anyCase) == foldCase(e, anyCase))
             {
                 t++;
             }
+            else
+            {
+                same = false;
+            }
             last = e;
-            list++;
         }
-        list++; /* the entry's NUL */
         if (same && (*t == '\0' || last == (uint8_t)':' || prefixes))
         {
             return index;
