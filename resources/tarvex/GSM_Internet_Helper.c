@@ -50,25 +50,13 @@ bool gsmInternetHelperIsQuotable(const char* text, size_t maxLength)
 
 uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValues)
 {
-    char* fields[6];
-    uint8_t count;
+    /* The fields are read where they are; a field that is no plain number ends the
+     * leading run. */
+    uint8_t count = gsmUtilParseInts_P(args, 0, values, maxValues);
     uint8_t i;
 
-    if (args == 0 || values == 0)
+    for (i = 0; i < count && values[i] != GSM_UTIL_NO_INT; i++)
     {
-        return 0;
-    }
-    if (maxValues > 6u)
-    {
-        maxValues = 6u;
-    }
-    count = gsmUtilSplitArgs(args, fields, maxValues);
-    for (i = 0; i < count; i++)
-    {
-        if (!gsmUtilParseInt(fields[i], &values[i]))
-        {
-            break;
-        }
     }
     return i;
 }
