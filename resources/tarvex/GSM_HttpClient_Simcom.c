@@ -191,6 +191,39 @@ static const char* stepCommand(uint8_t step)
     return gsmInternetHelperText(kCommands, step);
 }
 
+/* The parts of a POST (reached through PostPart, so that a firmware without POST does
+ * not carry them): with no line, the arguments of S_CONTENT or S_DATA; with a line of
+ * S_DATA, the body after the modem's "DOWNLOAD". */
+static bool postPart(Inst* inst, char* line)
+{
+    GSM_Prompt_Interface* p = inst->Prompt;
+
+    if (line != 0)
+    {
+        if (gsmUtilStartsWith_P(line, GSM_F("DOWNLOAD")) && line[8] == '\0')
+        {
+            (void)gsmPromptWriteData(p, inst->PostData, inst->PostLength, 0);
+            return true;
+        }
+        return false;
+    }
+    if (inst->Step == S_DATA)
+    {
+        /* The input time is in seconds on LTE modems, in milliseconds on 2G modems. */
+        gsmPromptWriteInt(p, (int32_t)inst->PostLength);
+        gsmPromptWriteText_P(p, is2G(inst) ? GSM_F(",30000") : GSM_F(",30"));
+    }
+    else if (inst->ContentType != 0)
+    {
+        gsmPromptWriteQuoted(p, inst->ContentType);
+    }
+    else
+    {
+        gsmPromptWriteText_P(p, GSM_F("\"" GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE "\""));
+    }
+    return true;
+}
+
 static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
@@ -207,19 +240,8 @@ static bool sendStep(Inst* inst)
         gsmPromptWriteQuoted(p, inst->Url);
         break;
     case S_CONTENT:
-        if (inst->ContentType != 0)
-        {
-            gsmPromptWriteQuoted(p, inst->ContentType);
-        }
-        else
-        {
-            gsmPromptWriteText_P(p, GSM_F("\"" GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE "\""));
-        }
-        break;
     case S_DATA:
-        /* The input time is in seconds on LTE modems, in milliseconds on 2G modems. */
-        gsmPromptWriteInt(p, (int32_t)inst->PostLength);
-        gsmPromptWriteText_P(p, g2 ? GSM_F(",30000") : GSM_F(",30"));
+        (void)inst->PostPart(inst, 0);
         break;
     case S_SSL:
         if (!g2)
@@ -443,12 +465,7 @@ static bool onLine(Inst* inst, char* line)
     switch (inst->Step)
     {
     case S_DATA:
-        if (gsmUtilStartsWith_P(line, GSM_F("DOWNLOAD")) && line[8] == '\0')
-        {
-            (void)gsmPromptWriteData(inst->Prompt, inst->PostData, inst->PostLength, 0);
-            return true;
-        }
-        break;
+        return inst->PostPart(inst, line);
     case S_READ:
         return onReadHeader(inst, line, true);
     default:
@@ -742,29 +759,13 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
     }
 }
 
-static bool queueRequest(Inst* inst, const char* url, const char* postData, bool post)
+static bool queueRequest(Inst* inst, const char* url, bool post)
 {
-    size_t postLength = 0;
-
     if (inst == 0 || (inst->Flags & F_PENDING) || !gsmInternetHelperIsQuotable(url, GSM_HTTP_SIMCOM_MAX_URL))
     {
         return false;
     }
-    if (post)
-    {
-        if (postData == 0)
-        {
-            return false;
-        }
-        postLength = strlen(postData);
-        if (postLength > 0xFFFFu)
-        {
-            return false;
-        }
-    }
     inst->Url = url;
-    inst->PostData = (const uint8_t*)postData;
-    inst->PostLength = (uint16_t)postLength;
     inst->ContentLength = 0;
     inst->Offset = 0;
     inst->ReadLength = 0;
@@ -777,12 +778,21 @@ static bool queueRequest(Inst* inst, const char* url, const char* postData, bool
 
 bool gsmHttpClientSimcomGet(GSM_HttpClientSimcom_Instance* inst, const char* url)
 {
-    return queueRequest(inst, url, 0, false);
+    return queueRequest(inst, url, false);
 }
 
 bool gsmHttpClientSimcomPost(GSM_HttpClientSimcom_Instance* inst, const char* url, const char* postData)
 {
-    return queueRequest(inst, url, postData, true);
+    size_t postLength;
+
+    if (postData == 0 || (postLength = strlen(postData)) > 0xFFFFu || !queueRequest(inst, url, true))
+    {
+        return false;
+    }
+    inst->PostData = (const uint8_t*)postData;
+    inst->PostLength = (uint16_t)postLength;
+    inst->PostPart = &postPart;
+    return true;
 }
 
 void gsmHttpClientSimcomPostSetContentType(GSM_HttpClientSimcom_Instance* inst, const char* contentTypeOrNullForDefault)

@@ -167,6 +167,9 @@ typedef struct GSM_HttpClientSimcom_Instance_s
     GSM_Prompt_Client Client;
     uint32_t ActionTimeout_ms;
     uint32_t ReadTimeout_ms;
+    /* The POST steps, set by gsmHttpClientSimcomPost() (a firmware without POST does
+     * not link them). */
+    bool (*PostPart)(struct GSM_HttpClientSimcom_Instance_s* inst, char* line);
 } GSM_HttpClientSimcom_Instance;
 
 /* Initialises the instance: idle, default content type, default timeouts, HTTP
