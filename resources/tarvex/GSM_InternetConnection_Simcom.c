@@ -1,9 +1,10 @@
 /*
  * GSM_InternetConnection_Simcom.c - data connection of SIMCom LTE modems (AT+NETOPEN).
  *
- * Phases: Idle (down; opening starts once the network is usable and any retry pause is
- * over), Busy (a command sequence holds or awaits the turn), Opening (AT+NETOPEN was
- * accepted, "+NETOPEN: <err>" is awaited), Up, Closed (disabled by the application).
+ * Phases: Idle (down; opening starts once the network is usable, the application has
+ * not disabled the connection and any retry pause is over), Busy (a command sequence
+ * holds or awaits the turn), Opening (AT+NETOPEN was accepted, "+NETOPEN: <err>" is
+ * awaited), Up.
  */
 #include "GSM_InternetConnection_Simcom.h"
 #include "GSM_Internet_Helper.h"
@@ -15,8 +16,7 @@ enum
     PH_IDLE = 0,
     PH_BUSY,
     PH_OPENING,
-    PH_UP,
-    PH_CLOSED
+    PH_UP
 };
 
 enum
@@ -294,7 +294,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         if (inst->Flags & F_DISABLED)
         {
-            inst->Phase = PH_CLOSED;
+            inst->Phase = PH_IDLE; /* closed: stays down while disabled */
             return;
         }
         /* Closed, or nothing was open ("+NETCLOSE: 2" then ERROR): open now, the pause
@@ -373,7 +373,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     if (session != inst->PromptSession || !ready)
     {
         inst->PromptSession = session;
-        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
+        if (inst->Phase != PH_IDLE) /* (idle is down) */
         {
             goDown(inst, 0);
         }
@@ -387,11 +387,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     switch (inst->Phase)
     {
     case PH_IDLE:
-        if (inst->Flags & F_DISABLED)
-        {
-            inst->Phase = PH_CLOSED;
-        }
-        else if (usable &&
+        if (!(inst->Flags & F_DISABLED) && usable &&
                  (!(inst->Flags & F_RETRY) ||
                   gsmUtilTimedOut(inst->Timer_ms,
                                   gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS))))
@@ -424,12 +420,6 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
             inst->_i.CheckRequest = 0;
             inst->Flags |= F_CHECK;
             begin(inst, S_QUERY);
-        }
-        break;
-    case PH_CLOSED:
-        if (!(inst->Flags & F_DISABLED))
-        {
-            inst->Phase = PH_IDLE;
         }
         break;
     default: /* PH_BUSY: the running sequence decides */
