@@ -1,9 +1,9 @@
 /*
  * GSM_InternetConnection_Simcom2G.c - GPRS bearer of SIMCom 2G modems (AT+SAPBR).
  *
- * Phases: Idle (down; opening starts once the network is usable and any retry pause is
- * over), Busy (a command sequence holds or awaits the turn), Up, Closed (disabled by
- * the application). Bearer profile 1 is used, the one the HTTP service refers to with
+ * Phases: Idle (down; opening starts once the network is usable, the application has
+ * not disabled the bearer and any retry pause is over), Busy (a command sequence holds
+ * or awaits the turn), Up. Bearer profile 1 is used, the one the HTTP service refers to with
  * AT+HTTPPARA="CID",1.
  */
 #include "GSM_InternetConnection_Simcom2G.h"
@@ -15,8 +15,7 @@ enum
 {
     PH_IDLE = 0,
     PH_BUSY,
-    PH_UP,
-    PH_CLOSED
+    PH_UP
 };
 
 enum
@@ -199,7 +198,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     default: /* S_CLOSE (marked down before it was sent) */
         if (inst->Flags & F_DISABLED)
         {
-            inst->Phase = PH_CLOSED;
+            inst->Phase = PH_IDLE; /* closed: stays down while disabled */
             return;
         }
         go = false;
@@ -273,7 +272,7 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
     if (session != inst->PromptSession || !ready)
     {
         inst->PromptSession = session;
-        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
+        if (inst->Phase != PH_IDLE) /* (idle is down) */
         {
             goDown(inst, false);
         }
@@ -287,11 +286,7 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
     switch (inst->Phase)
     {
     case PH_IDLE:
-        if (inst->Flags & F_DISABLED)
-        {
-            inst->Phase = PH_CLOSED;
-        }
-        else if (usable &&
+        if (!(inst->Flags & F_DISABLED) && usable &&
                  (!(inst->Flags & F_RETRY) ||
                   gsmUtilTimedOut(inst->Timer_ms,
                                   gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS))))
@@ -315,12 +310,6 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
             inst->_i.CheckRequest = 0;
             inst->Flags |= F_CHECK;
             begin(inst, S_QUERY);
-        }
-        break;
-    case PH_CLOSED:
-        if (!(inst->Flags & F_DISABLED))
-        {
-            inst->Phase = PH_IDLE;
         }
         break;
     default: /* PH_BUSY: the running sequence decides */
