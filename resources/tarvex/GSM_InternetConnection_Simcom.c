@@ -39,7 +39,6 @@ enum
 #define F_EARLY_FAIL  F_STACK_OPEN  /* AT+NETOPEN: "+NETOPEN: <err>" (err != 0) before OK */
 
 static const char kUrcPrefixList[] GSM_FLASH = "+NETOPEN:\0+NETCLOSE:\0+CIPEVENT:\0"; /* onUrc() relies on this order */
-static const char kNetOpen[] GSM_FLASH = "+NETOPEN:";
 
 typedef GSM_InternetConnectionSimcom_Instance Inst;
 
@@ -146,18 +145,9 @@ static void netopenResult(Inst* inst, int32_t err, bool early)
 
 static bool onLine(Inst* inst, char* line)
 {
-    int32_t v[1];
-
-    if (inst->Step == S_QUERY && gsmInternetHelperParseUrc(line, kNetOpen, v, 1) == 1u)
-    {
-        if (v[0] == 1)
-        {
-            inst->Flags |= F_STACK_OPEN;
-        }
-        return true;
-    }
-    /* "+NETOPEN: <err>" before the answer of AT+NETOPEN is left to onUrc, where the
-     * engine offers it next. */
+    /* "+NETOPEN: ..." during our command - the answer of the query, or the result
+     * before the answer of AT+NETOPEN - is left to onUrc, where the engine offers it
+     * next. */
     if (inst->Step == S_NETOPEN && gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
     {
         if (gsmInternetHelperContains(line, GSM_F("already")))
@@ -184,6 +174,11 @@ static bool onUrc(Inst* inst, char* line)
             (inst->Phase == PH_BUSY && inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
         {
             netopenResult(inst, v[0], inst->Phase != PH_OPENING);
+        }
+        else if (inst->Phase == PH_BUSY && inst->Step == S_QUERY && v[0] == 1)
+        {
+            /* The query's answer (sending the query clears the flag). */
+            inst->Flags |= F_STACK_OPEN;
         }
         return true;
     case 1: /* "+NETCLOSE:" */
