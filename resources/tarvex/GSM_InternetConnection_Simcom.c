@@ -243,10 +243,13 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             /* Not open - or a firmware that rejects the query: open all the same (an
              * open stack answers "already opened"). */
-            go = go && gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN);
             if (!gsmInternetHelperHasApn(inst->APN_IfAny))
             {
-                next = S_SETPN;
+                next = S_SETPN; /* the network's default context */
+            }
+            else
+            {
+                go = go && gsmInternetHelperIsQuotable(inst->APN_IfAny, GSM_INETCONN_MAX_APN);
             }
             break;
         }
