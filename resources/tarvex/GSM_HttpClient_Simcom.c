@@ -2,22 +2,14 @@
  * GSM_HttpClient_Simcom.c - HTTP GET/POST through the SIMCom HTTP service (see the
  * header for the command flow).
  *
- * Phases: Idle (with a request queued: waiting for the connection), Busy (a command
- * sequence holds or awaits the turn), Action (waiting for "+HTTPACTION:"), Cleanup
- * (AT+HTTPTERM after a request; a new request waits for it).
+ * One state, the step: Idle (with a request queued: waiting for the connection), a
+ * command of the request that holds or awaits the turn, Wait (waiting for
+ * "+HTTPACTION:"), or AT+HTTPTERM after a request (a new request waits for it).
  */
 #include "GSM_HttpClient_Simcom.h"
 #include "GSM_Internet_Helper.h"
 #include "GSM_Util.h"
 #include <string.h>
-
-enum
-{
-    PH_IDLE = 0,
-    PH_BUSY,
-    PH_ACTION,
-    PH_CLEANUP
-};
 
 enum
 {
@@ -29,8 +21,10 @@ enum
     S_DATA,            /* AT+HTTPDATA=<n>,<time>, DOWNLOAD, body (POST) */
     S_ACTION,          /* AT+HTTPACTION=<0|1> */
     S_READ,            /* AT+HTTPREAD=<offset>,<size> */
-    S_TERM,            /* AT+HTTPTERM */
-    S_SSL              /* AT+HTTPPARA="SSLCFG",<ctx> (LTE) or AT+HTTPSSL=1 (2G), https only */
+    S_TERM,            /* AT+HTTPTERM after a request */
+    S_SSL,             /* AT+HTTPPARA="SSLCFG",<ctx> (LTE) or AT+HTTPSSL=1 (2G), https only */
+    S_IDLE = S_SSL + 2u, /* no command (S_SSL + 1 is the text of S_SSL on a 2G modem) */
+    S_WAIT             /* AT+HTTPACTION accepted: "+HTTPACTION:" awaited */
 };
 
 /* The commands of the steps after "AT+HTTP", in step order; S_SSL of a 2G modem is the
@@ -145,12 +139,11 @@ static void afterRequest(Inst* inst, uint8_t ctx)
 {
     if (termNeeded(inst))
     {
-        inst->Phase = PH_CLEANUP;
         next(inst, S_TERM, ctx);
     }
     else
     {
-        inst->Phase = PH_IDLE;
+        inst->Step = S_IDLE;
         endTurn(inst, ctx);
     }
 }
@@ -316,7 +309,6 @@ static void onAction(Inst* inst, uint8_t ctx)
     }
     else
     {
-        inst->Phase = PH_BUSY;
         next(inst, S_READ, ctx);
     }
 }
@@ -411,7 +403,7 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
         }
         return;
     }
-    if (inst->Phase != PH_BUSY || inst->Step != S_READ)
+    if (inst->Step != S_READ)
     {
         return;
     }
@@ -483,12 +475,11 @@ static bool onUrc(Inst* inst, char* line)
         if (v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
         {
             /* Also before the OK (some firmware): kept for the Final event. */
-            if (inst->Phase == PH_ACTION ||
-                (inst->Phase == PH_BUSY && inst->Step == S_ACTION && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
+            if (inst->Step == S_WAIT || (inst->Step == S_ACTION && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
             {
                 actionResult(inst, v);
             }
-            if (inst->Phase == PH_ACTION)
+            if (inst->Step == S_WAIT)
             {
                 onAction(inst, CTX_OUTSIDE);
             }
@@ -507,15 +498,15 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
                                                                    : (uint16_t)GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST)
                              : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
 
-    if (inst->Phase == PH_CLEANUP)
+    if (inst->Step == S_TERM)
     {
         inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
-        inst->Phase = PH_IDLE;
+        inst->Step = S_IDLE;
         return;
     }
-    if (inst->Phase != PH_BUSY)
+    if (inst->Step >= S_IDLE)
     {
-        return;
+        return; /* idle or waiting: no command of ours */
     }
     if (!ok && (inst->Flags & F_IP_ERROR))
     {
@@ -572,7 +563,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
             }
             else
             {
-                inst->Phase = PH_ACTION;
+                inst->Step = S_WAIT;
                 inst->Timer_ms = gsm__SysTime_ms();
             }
             return;
@@ -609,7 +600,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        if (inst->Phase == PH_BUSY || inst->Phase == PH_CLEANUP)
+        if (inst->Step < S_IDLE)
         {
             (void)sendStep(inst);
         }
@@ -679,7 +670,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     {
         return;
     }
-    inst->Phase = PH_IDLE;
+    inst->Step = S_IDLE;
     inst->Flags = familyFlag(inst);
     inst->ReadSize = (GSM_HTTP_SIMCOM_READ_SIZE >= READ_SIZE_MIN) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)READ_SIZE_MIN;
     inst->ContentType = 0; /* the default, sent from flash */
@@ -717,16 +708,16 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
     {
         inst->PromptSession = session;
         inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
-        if (inst->Phase == PH_CLEANUP)
+        if (inst->Step == S_TERM)
         {
             endTurn(inst, CTX_OUTSIDE);
-            inst->Phase = PH_IDLE;
+            inst->Step = S_IDLE;
         }
     }
 
-    switch (inst->Phase)
+    switch (inst->Step)
     {
-    case PH_IDLE: /* a queued request waits for the connection */
+    case S_IDLE: /* a queued request waits for the connection */
         if (!(inst->Flags & F_PENDING))
         {
             break;
@@ -735,7 +726,6 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
         {
             inst->Flags |= F_STARTED;
             inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
-            inst->Phase = PH_BUSY;
             next(inst,
                  termNeeded(inst)          ? (uint8_t)S_TERM_FIRST
                  : (inst->Flags & F_INIT) ? firstParameter(inst)
@@ -748,13 +738,13 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
             fail(inst, GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION, CTX_OUTSIDE);
         }
         break;
-    case PH_ACTION:
+    case S_WAIT:
         if (gsmUtilTimedOut(inst->Timer_ms, inst->ActionTimeout_ms))
         {
             fail(inst, GSM_HTTP_SIMCOM_STATUS_TIMEOUT, CTX_OUTSIDE);
         }
         break;
-    default: /* PH_BUSY, PH_CLEANUP: the running command decides */
+    default: /* a command of ours: it decides */
         break;
     }
 }
@@ -829,7 +819,7 @@ bool gsmHttpClientSimcomCancel(GSM_HttpClientSimcom_Instance* inst)
     started = (inst->Flags & F_STARTED) != 0u;
     inst->Sequence++;
     inst->Flags &= (uint16_t)~(F_PENDING | F_STARTED | F_READ_OK | F_READ_END | F_INIT_RETRY);
-    if (inst->Phase == PH_CLEANUP)
+    if (inst->Step == S_TERM)
     {
         return true; /* the request had not started: the cleanup runs on */
     }

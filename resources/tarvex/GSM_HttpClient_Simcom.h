@@ -148,10 +148,10 @@ typedef struct GSM_HttpClientSimcom_Instance_s
     uint16_t ReadLength;     /* bytes at ReadData */
     uint16_t ReadRequested;  /* size of the running AT+HTTPREAD */
     uint16_t StatusCode;
-    uint8_t Phase;
     uint8_t Step;
     uint8_t Sequence;        /* changes with every new or cancelled request */
     uint8_t PromptSession;
+    uint8_t ConnectionSession;
     char* ReadData;          /* the running read's data, kept in the Prompt buffer */
     char* ReadNext;          /* where the engine keeps the read's next block */
     uint32_t ContentLength;
@@ -163,7 +163,6 @@ typedef struct GSM_HttpClientSimcom_Instance_s
     uint16_t PostLength;
     uint16_t ReadSize;       /* size of the next reads: what fits the Prompt buffer */
     uint16_t LostPiece;      /* longest block of the running read that did not fit */
-    uint8_t ConnectionSession;
     GSM_Prompt_Client Client;
     uint32_t ActionTimeout_ms;
     uint32_t ReadTimeout_ms;
