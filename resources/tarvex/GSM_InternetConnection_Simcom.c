@@ -1,10 +1,10 @@
 /*
  * GSM_InternetConnection_Simcom.c - data connection of SIMCom LTE modems (AT+NETOPEN).
  *
- * Phases: Idle (down; opening starts once the network is usable, the application has
- * not disabled the connection and any retry pause is over), Busy (a command sequence
- * holds or awaits the turn), Opening (AT+NETOPEN was accepted, "+NETOPEN: <err>" is
- * awaited), Up.
+ * One state, the step: a command of the opening, checking or closing sequence that
+ * holds or awaits the turn, Idle (down; opening starts once the network is usable, the
+ * application has not disabled the connection and any retry pause is over), Opening
+ * (AT+NETOPEN was accepted, "+NETOPEN: <err>" is awaited) or Up.
  */
 #include "GSM_InternetConnection_Simcom.h"
 #include "GSM_Internet_Helper.h"
@@ -13,19 +13,14 @@
 
 enum
 {
-    PH_IDLE = 0,
-    PH_BUSY,
-    PH_OPENING,
-    PH_UP
-};
-
-enum
-{
     S_QUERY = 0,  /* AT+NETOPEN? */
     S_CGDCONT,    /* AT+CGDCONT=1,"IP","<apn>" */
     S_SETPN,      /* AT+CSOCKSETPN=1 */
     S_NETOPEN,    /* AT+NETOPEN */
-    S_NETCLOSE    /* AT+NETCLOSE */
+    S_NETCLOSE,   /* AT+NETCLOSE */
+    S_IDLE,       /* no command: down */
+    S_OPENING,    /* AT+NETOPEN accepted: "+NETOPEN: <err>" awaited */
+    S_UP          /* no command: up */
 };
 
 #define F_DISABLED    0x01u  /* the application wants the connection closed */
@@ -51,7 +46,7 @@ static void goDown(Inst* inst, uint8_t next)
      * this does nothing). */
     gsmPromptAbort(inst->Prompt, &inst->Client);
     gsmInternetHelperSetConnected(&inst->_i, false);
-    inst->Phase = PH_IDLE;
+    inst->Step = S_IDLE;
     inst->Flags = (uint8_t)((inst->Flags & (F_DISABLED | F_OWN_CLOSE | F_CLOSE_FIRST)) | next);
     if (next & F_RETRY)
     {
@@ -75,15 +70,14 @@ static void goUp(Inst* inst)
 {
     gsmInternetHelperSetConnected(&inst->_i, true);
     inst->Failures = 0;
-    inst->Phase = PH_UP;
+    inst->Step = S_UP;
     inst->Flags &= (uint8_t)(F_DISABLED | F_OWN_CLOSE);
     inst->Timer_ms = gsm__SysTime_ms();
 }
 
 static void begin(Inst* inst, uint8_t step)
 {
-    inst->Step = step;
-    inst->Phase = PH_BUSY; /* (sendStep() clears the answer's flags) */
+    inst->Step = step; /* (sendStep() clears the answer's flags) */
     gsmPromptRequest(inst->Prompt, &inst->Client);
 }
 
@@ -170,12 +164,12 @@ static bool onUrc(Inst* inst, char* line)
         {
             return false;
         }
-        if (inst->Phase == PH_OPENING ||
-            (inst->Phase == PH_BUSY && inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
+        if (inst->Step == S_OPENING ||
+            (inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
         {
-            netopenResult(inst, v[0], inst->Phase != PH_OPENING);
+            netopenResult(inst, v[0], inst->Step != S_OPENING);
         }
-        else if (inst->Phase == PH_BUSY && inst->Step == S_QUERY && v[0] == 1)
+        else if (inst->Step == S_QUERY && v[0] == 1)
         {
             /* The query's answer (sending the query clears the flag). */
             inst->Flags |= F_STACK_OPEN;
@@ -198,7 +192,7 @@ static bool onUrc(Inst* inst, char* line)
         return false;
     }
     /* The stack was closed under us. */
-    if (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK))
+    if (inst->Step > S_IDLE || (inst->Flags & F_CHECK)) /* up, opening, or a check */
     {
         goDown(inst, F_CLOSE_FIRST);
     }
@@ -215,9 +209,9 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     uint8_t next = (uint8_t)(step + 1u);
     bool go = !silent;
 
-    if (inst->Phase != PH_BUSY)
+    if (step >= S_IDLE)
     {
-        return;
+        return; /* no command of ours */
     }
     switch (step)
     {
@@ -271,7 +265,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         else if (ok)
         {
-            inst->Phase = PH_OPENING;
+            inst->Step = S_OPENING;
             inst->Timer_ms = gsm__SysTime_ms();
         }
         else if (inst->Flags & F_ALREADY)
@@ -292,7 +286,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         if (inst->Flags & F_DISABLED)
         {
-            inst->Phase = PH_IDLE; /* closed: stays down while disabled */
+            inst->Step = S_IDLE; /* closed: stays down while disabled */
             return;
         }
         /* Closed, or nothing was open ("+NETCLOSE: 2" then ERROR): open now, the pause
@@ -317,7 +311,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        if (inst->Phase == PH_BUSY)
+        if (inst->Step < S_IDLE)
         {
             (void)sendStep(inst);
         }
@@ -341,7 +335,7 @@ void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst
         return;
     }
     gsmInternetHelperInitConnection(&inst->_i, GSM_InternetConnection_Family_Lte);
-    inst->Phase = PH_IDLE; /* (the step and the timer are set when used) */
+    inst->Step = S_IDLE; /* (the timer is set when used) */
     inst->Flags = 0;
     inst->Failures = 0;
     inst->LastError = 0;
@@ -371,7 +365,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     if (session != inst->PromptSession || !ready)
     {
         inst->PromptSession = session;
-        if (inst->Phase != PH_IDLE) /* (idle is down) */
+        if (inst->Step != S_IDLE) /* (idle is down) */
         {
             goDown(inst, 0);
         }
@@ -382,9 +376,9 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     }
     usable = gsmInternetHelperRegistered(inst->NetworkRegistration); /* (communication is established) */
 
-    switch (inst->Phase)
+    switch (inst->Step)
     {
-    case PH_IDLE:
+    case S_IDLE:
         if (!(inst->Flags & F_DISABLED) && usable &&
                  (!(inst->Flags & F_RETRY) ||
                   gsmUtilTimedOut(inst->Timer_ms,
@@ -395,13 +389,13 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
             begin(inst, step);
         }
         break;
-    case PH_OPENING:
+    case S_OPENING:
         if (gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_NETOPEN_TIMEOUT_MS))
         {
             attemptFailed(inst, 0);
         }
         break;
-    case PH_UP:
+    case S_UP:
         if (inst->Flags & F_DISABLED)
         {
             gsmInternetHelperSetConnected(&inst->_i, false);
@@ -420,7 +414,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
             begin(inst, S_QUERY);
         }
         break;
-    default: /* PH_BUSY: the running sequence decides */
+    default: /* a command of ours: the running sequence decides */
         break;
     }
 }
