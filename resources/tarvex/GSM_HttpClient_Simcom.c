@@ -294,6 +294,29 @@ static void actionResult(Inst* inst, const int32_t* v)
     inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
 }
 
+/* The body from Offset on: the piece at Offset (ReadLength bytes, none before the first
+ * read) is reported, the last one with the request's end, and the next one read. */
+static void bodyOn(Inst* inst, uint8_t ctx)
+{
+    uint8_t seq = inst->Sequence;
+
+    if (inst->Offset + inst->ReadLength >= inst->ContentLength)
+    {
+        finish(inst, inst->StatusCode, false, ctx);
+        return;
+    }
+    if (inst->ReadLength > 0u)
+    {
+        emit(inst, inst->StatusCode, false);
+        if (seq != inst->Sequence || !(inst->Flags & F_PENDING))
+        {
+            return; /* cancelled from the event handler */
+        }
+        inst->Offset += inst->ReadLength;
+    }
+    next(inst, S_READ, ctx); /* (the read clears ReadLength) */
+}
+
 /* The request's outcome is known (StatusCode, ContentLength): read the body, if any
  * (Offset and ReadLength are still 0 from the request's start). */
 static void onAction(Inst* inst, uint8_t ctx)
@@ -303,21 +326,12 @@ static void onAction(Inst* inst, uint8_t ctx)
         /* Network error: let the connection module verify the connection. */
         gsmInternetConnectionIfRequestCheck(inst->InternetConnection);
     }
-    if (inst->ContentLength == 0u)
-    {
-        finish(inst, inst->StatusCode, false, ctx);
-    }
-    else
-    {
-        next(inst, S_READ, ctx);
-    }
+    bodyOn(inst, ctx);
 }
 
 /* One AT+HTTPREAD exchange is complete: report its piece and read on. */
 static void readDone(Inst* inst, uint8_t ctx)
 {
-    uint8_t seq = inst->Sequence;
-
     if (inst->Flags & F_READ_LOST)
     {
         /* The Prompt buffer could not hold this read: ask again for a piece that fits
@@ -333,27 +347,16 @@ static void readDone(Inst* inst, uint8_t ctx)
             return;
         }
         inst->ReadSize = size;
+        next(inst, S_READ, ctx); /* the same piece again */
+    }
+    else if (inst->ReadLength == 0u)
+    {
+        fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
     }
     else
     {
-        if (inst->ReadLength == 0u)
-        {
-            fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
-            return;
-        }
-        if (inst->Offset + inst->ReadLength >= inst->ContentLength)
-        {
-            finish(inst, inst->StatusCode, false, ctx);
-            return;
-        }
-        emit(inst, inst->StatusCode, false);
-        if (seq != inst->Sequence || !(inst->Flags & F_PENDING))
-        {
-            return; /* cancelled from the event handler */
-        }
-        inst->Offset += inst->ReadLength;
+        bodyOn(inst, ctx);
     }
-    next(inst, S_READ, ctx); /* (the read clears ReadLength) */
 }
 
 static bool onReadHeader(Inst* inst, char* line, bool ours)
