@@ -690,6 +690,8 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
     GSM_Prompt_Interface* p;
     uint8_t session;
     bool restarted;
+    uint32_t limit;
+    uint16_t status;
 
     if (inst == 0 || inst->Prompt == 0)
     {
@@ -718,12 +720,15 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
         }
     }
 
+    /* Waiting for the connection or for "+HTTPACTION:" is timed from Timer_ms. */
+    limit = inst->ActionTimeout_ms;
+    status = GSM_HTTP_SIMCOM_STATUS_TIMEOUT;
     switch (inst->Step)
     {
     case S_IDLE: /* a queued request waits for the connection */
         if (!(inst->Flags & F_PENDING))
         {
-            break;
+            return;
         }
         if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p) && !tlsWait(inst))
         {
@@ -734,21 +739,20 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
                  : (inst->Flags & F_INIT) ? firstParameter(inst)
                                           : (uint8_t)S_INIT,
                  CTX_OUTSIDE);
+            return;
         }
-        else if ((inst->Flags & F_PENDING) && gsmUtilTimedOut(inst->Timer_ms, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS))
-        {
-            /* (Not when tlsWait() has just ended the request.) */
-            fail(inst, GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION, CTX_OUTSIDE);
-        }
+        limit = GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS;
+        status = GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION;
         break;
     case S_WAIT:
-        if (gsmUtilTimedOut(inst->Timer_ms, inst->ActionTimeout_ms))
-        {
-            fail(inst, GSM_HTTP_SIMCOM_STATUS_TIMEOUT, CTX_OUTSIDE);
-        }
         break;
     default: /* a command of ours: it decides */
-        break;
+        return;
+    }
+    /* (Not when tlsWait() has just ended the request.) */
+    if ((inst->Flags & F_PENDING) && gsmUtilTimedOut(inst->Timer_ms, limit))
+    {
+        fail(inst, status, CTX_OUTSIDE);
     }
 }
 
