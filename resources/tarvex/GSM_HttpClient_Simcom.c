@@ -80,19 +80,19 @@ static uint16_t familyFlag(const Inst* inst)
 static void emit(Inst* inst, uint16_t status, bool last)
 {
     static char empty[1];
-    GSM_HttpClientSimcom_Event_HttpResult ev;
+    GSM_HttpClientSimcom_Event_HttpResult* ev = &inst->Result;
 
-    ev.ResultStatusCode = status;
-    ev.DataOffset = inst->Offset;
-    ev.DataLength = inst->ReadLength;
+    ev->ResultStatusCode = status;
+    ev->LastSegment = last;
     /* The piece is kept in the Prompt buffer, NUL-terminated, until the read's turn ends. */
     empty[0] = '\0';
-    ev.DataResult = (inst->ReadLength > 0u) ? inst->ReadData : empty;
-    ev.ContentLength = inst->ContentLength;
-    ev.LastSegment = last;
+    if (ev->DataLength == 0u)
+    {
+        ev->DataResult = empty;
+    }
     if (inst->EventHandler != 0)
     {
-        inst->EventHandler(inst, GSM_HttpClientSimcom_EventType_HttpResult, &ev);
+        inst->EventHandler(inst, GSM_HttpClientSimcom_EventType_HttpResult, ev);
     }
 }
 
@@ -148,6 +148,16 @@ static void afterRequest(Inst* inst, uint8_t ctx)
     }
 }
 
+/* No piece and no body length: how a request starts. Cleared when a request has
+ * ended, not when one is queued, so that the event a handler is given stays as it is
+ * when the handler queues the next request. */
+static void clearResult(Inst* inst)
+{
+    inst->Result.ContentLength = 0;
+    inst->Result.DataOffset = 0;
+    inst->Result.DataLength = 0;
+}
+
 /* Ends the running request with its last event. */
 static void finish(Inst* inst, uint16_t status, bool failed, uint8_t ctx)
 {
@@ -161,10 +171,11 @@ static void finish(Inst* inst, uint16_t status, bool failed, uint8_t ctx)
             /* Whatever command was cut short, the service may be initialised. */
             inst->Flags |= F_INIT | F_DIRTY;
         }
-        inst->ReadLength = 0;
+        inst->Result.DataLength = 0;
     }
     afterRequest(inst, ctx);
     emit(inst, status, true);
+    clearResult(inst);
 }
 
 static void fail(Inst* inst, uint16_t status, uint8_t ctx)
@@ -174,7 +185,7 @@ static void fail(Inst* inst, uint16_t status, uint8_t ctx)
 
 static uint16_t nextReadSize(const Inst* inst)
 {
-    uint32_t rest = inst->ContentLength - inst->Offset;
+    uint32_t rest = inst->Result.ContentLength - inst->Result.DataOffset;
     return (rest > inst->ReadSize) ? inst->ReadSize : (uint16_t)rest;
 }
 
@@ -248,10 +259,10 @@ static bool sendStep(Inst* inst)
         break;
     case S_READ:
         inst->ReadRequested = nextReadSize(inst);
-        inst->ReadLength = 0;
+        inst->Result.DataLength = 0;
         inst->LostPiece = 0;
         inst->Flags &= (uint16_t)~(F_READ_OK | F_READ_END | F_READ_LOST);
-        gsmPromptWriteInt(p, (int32_t)inst->Offset);
+        gsmPromptWriteInt(p, (int32_t)inst->Result.DataOffset);
         gsmPromptWriteChar(p, ',');
         gsmPromptWriteInt(p, (int32_t)inst->ReadRequested);
         timeout = inst->ReadTimeout_ms;
@@ -291,7 +302,7 @@ static uint8_t nextStep(const Inst* inst, uint8_t step)
 static void actionResult(Inst* inst, const int32_t* v)
 {
     inst->StatusCode = (v[1] > 0 && v[1] < 0xFFFF) ? (uint16_t)v[1] : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
-    inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
+    inst->Result.ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
 }
 
 /* The body from Offset on: the piece at Offset (ReadLength bytes, none before the first
@@ -300,19 +311,19 @@ static void bodyOn(Inst* inst, uint8_t ctx)
 {
     uint8_t seq = inst->Sequence;
 
-    if (inst->Offset + inst->ReadLength >= inst->ContentLength)
+    if (inst->Result.DataOffset + inst->Result.DataLength >= inst->Result.ContentLength)
     {
         finish(inst, inst->StatusCode, false, ctx);
         return;
     }
-    if (inst->ReadLength > 0u)
+    if (inst->Result.DataLength > 0u)
     {
         emit(inst, inst->StatusCode, false);
         if (seq != inst->Sequence || !(inst->Flags & F_PENDING))
         {
             return; /* cancelled from the event handler */
         }
-        inst->Offset += inst->ReadLength;
+        inst->Result.DataOffset += inst->Result.DataLength;
     }
     next(inst, S_READ, ctx); /* (the read clears ReadLength) */
 }
@@ -349,7 +360,7 @@ static void readDone(Inst* inst, uint8_t ctx)
         inst->ReadSize = size;
         next(inst, S_READ, ctx); /* the same piece again */
     }
-    else if (inst->ReadLength == 0u)
+    else if (inst->Result.DataLength == 0u)
     {
         fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
     }
@@ -419,7 +430,7 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
      * that left no room for the final result, or one not right behind the block before
      * it (LTE may send several) is lost, and the read is repeated smaller. */
     if (ev->RawRemaining != 0u || ev->Line == 0 ||
-        (inst->ReadLength > 0u && ev->Line != inst->ReadNext))
+        (inst->Result.DataLength > 0u && ev->Line != inst->ReadNext))
     {
         if (ev->DataLength > inst->LostPiece)
         {
@@ -430,20 +441,20 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
     }
     gsmPromptKeepLine(inst->Prompt);
     /* Never more than asked for. */
-    room = (uint16_t)(inst->ReadRequested - inst->ReadLength);
+    room = (uint16_t)(inst->ReadRequested - inst->Result.DataLength);
     n = (ev->DataLength < room) ? ev->DataLength : room;
-    if (inst->ReadLength == 0u)
+    if (inst->Result.DataLength == 0u)
     {
-        inst->ReadData = ev->Line;
+        inst->Result.DataResult = ev->Line;
     }
     else
     {
         /* Join it to the block before, over that block's NUL. */
-        memmove(inst->ReadData + inst->ReadLength, ev->Line, n);
+        memmove(inst->Result.DataResult + inst->Result.DataLength, ev->Line, n);
     }
     inst->ReadNext = ev->Line + ev->DataLength + 1u; /* where the engine keeps the next one */
-    inst->ReadLength = (uint16_t)(inst->ReadLength + n);
-    inst->ReadData[inst->ReadLength] = '\0';
+    inst->Result.DataLength = (uint16_t)(inst->Result.DataLength + n);
+    inst->Result.DataResult[inst->Result.DataLength] = '\0';
 }
 
 /* Lines during our command ("+HTTPACTION:" before the OK is left to onUrc, where the
@@ -587,7 +598,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
             }
             return;
         }
-        if (ev->Result == GSM_Result_Timeout && inst->ReadLength > 0u)
+        if (ev->Result == GSM_Result_Timeout && inst->Result.DataLength > 0u)
         {
             status = GSM_HTTP_SIMCOM_STATUS_READ_FAILED;
         }
@@ -677,6 +688,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     inst->Flags = familyFlag(inst);
     inst->ReadSize = (GSM_HTTP_SIMCOM_READ_SIZE >= READ_SIZE_MIN) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)READ_SIZE_MIN;
     inst->ContentType = 0; /* the default, sent from flash */
+    clearResult(inst);
     inst->ActionTimeout_ms = GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS;
     inst->ReadTimeout_ms = GSM_HTTP_SIMCOM_READ_TIMEOUT_MS;
     inst->PromptSession = gsmPromptSession(inst->Prompt); /* (ConnectionSession: when a request starts) */
@@ -762,10 +774,7 @@ static bool queueRequest(Inst* inst, const char* url, bool post)
     {
         return false;
     }
-    inst->Url = url;
-    inst->ContentLength = 0;
-    inst->Offset = 0;
-    inst->ReadLength = 0;
+    inst->Url = url; /* (the result is clear: see clearResult()) */
     inst->Sequence++;
     inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
                              (isHttps(url) ? F_TLS : 0u) | familyFlag(inst));
@@ -824,6 +833,7 @@ bool gsmHttpClientSimcomCancel(GSM_HttpClientSimcom_Instance* inst)
         return false;
     }
     started = (inst->Flags & F_STARTED) != 0u;
+    clearResult(inst);
     inst->Sequence++;
     inst->Flags &= (uint16_t)~(F_PENDING | F_STARTED | F_READ_OK | F_READ_END | F_INIT_RETRY);
     if (inst->Step == S_TERM)
