@@ -45,8 +45,8 @@ static const char kCommands[] GSM_FLASH = "TERM\0INIT\0PARA=\"CID\",1\0PARA=\"UR
 #define F_IP_ERROR    0x0400u  /* the running command printed "+IP ERROR: <text>" */
 #define F_READ_LOST   0x0800u  /* the running read's data did not fit the Prompt buffer */
 #define F_TLS         0x1000u  /* an https:// URL */
-#define F_2G          0x2000u  /* the connection is a 2G one (its dialect; set by Init and
-                                  with every request) */
+#define F_2G          0x2000u  /* the connection is a 2G one (its dialect, set by Init: the
+                                  connection module is initialised first) */
 
 /* Smallest read worth asking for when the Prompt buffer is too small for the last one. */
 #define READ_SIZE_MIN 16u
@@ -777,7 +777,7 @@ static bool queueRequest(Inst* inst, const char* url, bool post)
     inst->Url = url; /* (the result is clear: see clearResult()) */
     inst->Sequence++;
     inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
-                             (isHttps(url) ? F_TLS : 0u) | familyFlag(inst));
+                             (isHttps(url) ? F_TLS : 0u) | (inst->Flags & F_2G));
     inst->Timer_ms = gsm__SysTime_ms();
     return true;
 }

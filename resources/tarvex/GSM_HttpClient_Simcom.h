@@ -175,7 +175,8 @@ typedef struct GSM_HttpClientSimcom_Instance_s
 } GSM_HttpClientSimcom_Instance;
 
 /* Initialises the instance: idle, default content type, default timeouts, HTTP
- * service terminated after every request. */
+ * service terminated after every request. Call it after the Init of the connection
+ * module (as the generated manager does): it takes the modem's dialect from there. */
 void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst);
 
 /* Runs the request; call from the main loop. */
