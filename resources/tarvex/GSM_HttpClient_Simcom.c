@@ -702,6 +702,8 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
     GSM_Prompt_Interface* p;
     uint8_t session;
     bool restarted;
+    bool connected;
+    uint8_t connection;
     uint32_t limit;
     uint16_t status;
 
@@ -715,9 +717,9 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
      * that has started is lost with it, or with the internet connection. */
     session = gsmPromptSession(p);
     restarted = session != inst->PromptSession;
-    if ((inst->Flags & F_STARTED) &&
-        (restarted || !gsmInternetConnectionIfIsConnected(inst->InternetConnection) ||
-         gsmInternetConnectionIfSession(inst->InternetConnection) != inst->ConnectionSession))
+    connected = gsmInternetConnectionIfIsConnected(inst->InternetConnection);
+    connection = gsmInternetConnectionIfSession(inst->InternetConnection);
+    if ((inst->Flags & F_STARTED) && (restarted || !connected || connection != inst->ConnectionSession))
     {
         fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
     }
@@ -742,10 +744,10 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
         {
             return;
         }
-        if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p) && !tlsWait(inst))
+        if (connected && gsmPromptIsReady(p) && !tlsWait(inst))
         {
             inst->Flags |= F_STARTED;
-            inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
+            inst->ConnectionSession = connection;
             next(inst,
                  termNeeded(inst)          ? (uint8_t)S_TERM_FIRST
                  : (inst->Flags & F_INIT) ? firstParameter(inst)
