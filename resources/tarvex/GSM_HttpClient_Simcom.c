@@ -658,24 +658,11 @@ static bool tlsWait(Inst* inst)
     return st != GSM_SslSimcom_State_Ready;
 }
 
+/* True for the scheme "https:" (in any case). */
 static bool isHttps(const char* url)
 {
-    static const char kScheme[] GSM_FLASH = "https://";
-    uint8_t i;
-
-    for (i = 0; i < sizeof(kScheme) - 1u; i++)
-    {
-        char c = url[i];
-        if (c >= 'A' && c <= 'Z')
-        {
-            c = (char)(c - 'A' + 'a');
-        }
-        if (c != (char)GSM_FLASH_BYTE(&kScheme[i]))
-        {
-            return false;
-        }
-    }
-    return true;
+    /* (An entry ending in ':' matches the text it starts.) */
+    return gsmUtilFindText(url, GSM_F("https:\0"), true) == 0;
 }
 
 void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
