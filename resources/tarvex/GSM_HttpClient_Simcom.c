@@ -62,8 +62,8 @@ enum
     CTX_LINE         /* a line during our turn after OK (gsmPromptContinue): release it */
 };
 
+/* The first entry is also the prefix onUrc() parses (up to its NUL). */
 static const char kUrcPrefixList[] GSM_FLASH = "+HTTPACTION:\0+HTTPREAD:\0";
-static const char kAction[] GSM_FLASH = "+HTTPACTION:";
 
 typedef GSM_HttpClientSimcom_Instance Inst;
 
@@ -484,7 +484,7 @@ static bool onUrc(Inst* inst, char* line)
 {
     int32_t v[3];
 
-    if (gsmInternetHelperParseUrc(line, kAction, v, 3) == 3u)
+    if (gsmInternetHelperParseUrc(line, kUrcPrefixList, v, 3) == 3u)
     {
         if (v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
         {
