@@ -62,8 +62,10 @@ enum
     CTX_LINE         /* a line during our turn after OK (gsmPromptContinue): release it */
 };
 
-/* The first entry is also the prefix onUrc() parses (up to its NUL). */
+/* The entries are also the prefixes the line handlers check (each up to its NUL). */
 static const char kUrcPrefixList[] GSM_FLASH = "+HTTPACTION:\0+HTTPREAD:\0";
+#define kActionPrefix kUrcPrefixList
+#define kReadPrefix (kUrcPrefixList + sizeof("+HTTPACTION:"))
 
 typedef GSM_HttpClientSimcom_Instance Inst;
 
@@ -372,7 +374,7 @@ static void readDone(Inst* inst, uint8_t ctx)
 
 static bool onReadHeader(Inst* inst, char* line, bool ours)
 {
-    char* args = gsmUtilAfterPrefix_P(line, GSM_F("+HTTPREAD:"));
+    char* args = gsmUtilAfterPrefix_P(line, kReadPrefix);
     int32_t n;
     bool data;
 
@@ -484,7 +486,7 @@ static bool onUrc(Inst* inst, char* line)
 {
     int32_t v[3];
 
-    if (gsmInternetHelperParseUrc(line, kUrcPrefixList, v, 3) == 3u)
+    if (gsmInternetHelperParseUrc(line, kActionPrefix, v, 3) == 3u)
     {
         if (v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
         {
