@@ -463,7 +463,7 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
  * engine offers it next). */
 static bool onLine(Inst* inst, char* line)
 {
-    if (gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
+    if (gsmUtilStartsWith_P(line, gsmInternetHelperIpError))
     {
         /* SIM7600: "+IP ERROR: Network not opened" before ERROR - the data connection
          * is gone although it was thought up. */

@@ -5,6 +5,8 @@
 #include "GSM_Internet_Helper.h"
 #include "GSM_Util.h"
 
+const char gsmInternetHelperIpError[] GSM_FLASH = "+IP ERROR:";
+
 bool gsmInternetConnectionIfIsConnected(const GSM_InternetConnection_Interface* ic)
 {
     return ic != 0 && ic->Connected != 0u;

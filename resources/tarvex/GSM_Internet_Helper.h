@@ -19,6 +19,10 @@
 extern "C" {
 #endif
 
+/* "+IP ERROR:" in flash, the start of SIM7600's answer to a command that needs the data
+ * connection when the connection is not there; one copy for the modules that check it. */
+extern const char gsmInternetHelperIpError[] GSM_FLASH;
+
 /* True when `text` is not null, holds 1..maxLength characters and no character that
  * would break out of a quoted AT parameter or the command line: no '"', no control
  * characters (CR, LF, Ctrl-Z, ESC, ...) and no DEL. */
