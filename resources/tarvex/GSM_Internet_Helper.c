@@ -79,7 +79,8 @@ uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* value
     return gsmInternetHelperParseInts(line + 1, values, maxValues);
 }
 
-const char* gsmInternetHelperText(const char* list, uint8_t index)
+/* Out of line: every internet module picks its commands with it. */
+GSM_NOINLINE const char* gsmInternetHelperText(const char* list, uint8_t index)
 {
     while (index-- != 0u)
     {
