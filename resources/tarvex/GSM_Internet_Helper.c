@@ -52,15 +52,35 @@ bool gsmInternetHelperIsQuotable(const char* text, size_t maxLength)
 
 uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValues)
 {
-    /* The fields are read where they are; a field that is no plain number ends the
-     * leading run. */
-    uint8_t count = gsmUtilParseInts_P(args, 0, values, maxValues);
-    uint8_t i;
+    uint8_t count = 0;
 
-    for (i = 0; i < count && values[i] != GSM_UTIL_NO_INT; i++)
+    /* Each field is ended in place for the number parser, then given its comma back. */
+    while (count < maxValues)
     {
+        char* end = args;
+        char c;
+        bool number;
+
+        while (*end != '\0' && *end != ',')
+        {
+            end++;
+        }
+        c = *end;
+        *end = '\0';
+        number = gsmUtilParseInt(args, &values[count]);
+        *end = c;
+        if (!number)
+        {
+            break;
+        }
+        count++;
+        if (c == '\0')
+        {
+            break;
+        }
+        args = end + 1;
     }
-    return i;
+    return count;
 }
 
 uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* values, uint8_t maxValues)
