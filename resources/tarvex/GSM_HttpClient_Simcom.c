@@ -42,7 +42,6 @@ static const char kCommands[] GSM_FLASH = "TERM\0INIT\0PARA=\"CID\",1\0PARA=\"UR
 #define F_READ_END    0x0080u  /* ... and its data is complete ("+HTTPREAD: 0") */
 #define F_STRAY_RAW   0x0100u  /* data announced outside a read: consumed and dropped */
 #define F_DIRTY       0x0200u  /* the last request failed: terminate before the next */
-#define F_IP_ERROR    0x0400u  /* the running command printed "+IP ERROR: <text>" */
 #define F_READ_LOST   0x0800u  /* the running read's data did not fit the Prompt buffer */
 #define F_TLS         0x1000u  /* an https:// URL */
 #define F_2G          0x2000u  /* the connection is a 2G one (its dialect, set by Init: the
@@ -237,7 +236,6 @@ static bool sendStep(Inst* inst)
     bool g2 = is2G(inst);
     uint32_t timeout = GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS;
 
-    inst->Flags &= (uint16_t)~F_IP_ERROR;
     gsmPromptWriteText_P(p, GSM_F("AT+HTTP"));
     gsmPromptWriteText_P(p, stepCommand((step == S_SSL && g2) ? (uint8_t)(S_SSL + 1u) : step));
     switch (step)
@@ -466,8 +464,9 @@ static bool onLine(Inst* inst, char* line)
     if (gsmUtilStartsWith_P(line, gsmInternetHelperIpError))
     {
         /* SIM7600: "+IP ERROR: Network not opened" before ERROR - the data connection
-         * is gone although it was thought up. */
-        inst->Flags |= F_IP_ERROR;
+         * is gone although it was thought up: let the connection module check it at
+         * once (the ERROR ends the request). */
+        gsmInternetConnectionIfRequestCheck(inst->InternetConnection);
         return true;
     }
     switch (inst->Step)
@@ -523,10 +522,6 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     if (inst->Step >= S_IDLE)
     {
         return; /* idle or waiting: no command of ours */
-    }
-    if (!ok && (inst->Flags & F_IP_ERROR))
-    {
-        gsmInternetConnectionIfRequestCheck(inst->InternetConnection);
     }
     switch (inst->Step)
     {
