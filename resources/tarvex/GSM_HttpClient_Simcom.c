@@ -309,8 +309,6 @@ static void actionResult(Inst* inst, const int32_t* v)
  * read) is reported, the last one with the request's end, and the next one read. */
 static void bodyOn(Inst* inst, uint8_t ctx)
 {
-    uint8_t seq = inst->Sequence;
-
     if (inst->Result.DataOffset + inst->Result.DataLength >= inst->Result.ContentLength)
     {
         finish(inst, inst->StatusCode, false, ctx);
@@ -319,9 +317,9 @@ static void bodyOn(Inst* inst, uint8_t ctx)
     if (inst->Result.DataLength > 0u)
     {
         emit(inst, inst->StatusCode, false);
-        if (seq != inst->Sequence || !(inst->Flags & F_PENDING))
+        if (inst->Step != S_READ)
         {
-            return; /* cancelled from the event handler */
+            return; /* cancelled from the event handler (a request it queued then waits) */
         }
         inst->Result.DataOffset += inst->Result.DataLength;
     }
@@ -761,7 +759,6 @@ static bool queueRequest(Inst* inst, const char* url, bool post)
         return false;
     }
     inst->Url = url; /* (the result is clear: see clearResult()) */
-    inst->Sequence++;
     inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
                              (isHttps(url) ? F_TLS : 0u) | (inst->Flags & F_2G));
     inst->Timer_ms = gsm__SysTime_ms();
@@ -820,7 +817,6 @@ bool gsmHttpClientSimcomCancel(GSM_HttpClientSimcom_Instance* inst)
     }
     started = (inst->Flags & F_STARTED) != 0u;
     clearResult(inst);
-    inst->Sequence++;
     inst->Flags &= (uint16_t)~(F_PENDING | F_STARTED | F_READ_OK | F_READ_END | F_INIT_RETRY);
     if (inst->Step == S_TERM)
     {

@@ -152,7 +152,6 @@ typedef struct GSM_HttpClientSimcom_Instance_s
     uint16_t ReadRequested;  /* size of the running AT+HTTPREAD */
     uint16_t StatusCode;
     uint8_t Step;
-    uint8_t Sequence;        /* changes with every new or cancelled request */
     uint8_t PromptSession;
     uint8_t ConnectionSession;
     char* ReadNext;          /* where the engine keeps the read's next block */

@@ -31,9 +31,9 @@ void httpEvent(GSM_HttpClientSimcom_Instance*, GSM_HttpClientSimcom_EventType ty
     g_irig->httpEvents.push_back(h);
     if (g_irig->onHttp) {
         g_irig->onHttp(h);
-        // The event stays as it was while the handler runs, whatever it queues.
-        if (e->ResultStatusCode != h.status || e->DataOffset != h.offset || e->DataLength != h.data.size() ||
-            e->ContentLength != h.contentLength || e->LastSegment != h.last)
+        // The last event stays as it was while the handler runs, whatever it queues.
+        if (h.last && (e->ResultStatusCode != h.status || e->DataOffset != h.offset || e->DataLength != h.data.size() ||
+            e->ContentLength != h.contentLength || e->LastSegment != h.last))
             g_irig->eventQueryMismatches.push_back("HttpResult changed by the handler's own calls");
     }
 }
