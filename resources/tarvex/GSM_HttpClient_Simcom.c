@@ -2,22 +2,14 @@
  * GSM_HttpClient_Simcom.c - HTTP GET/POST through the SIMCom HTTP service (see the
  * header for the command flow).
  *
- * Phases: Idle (with a request queued: waiting for the connection), Busy (a command
- * sequence holds or awaits the turn), Action (waiting for "+HTTPACTION:"), Cleanup
- * (AT+HTTPTERM after a request; a new request waits for it).
+ * One state, the step: Idle (with a request queued: waiting for the connection), a
+ * command of the request that holds or awaits the turn, Wait (waiting for
+ * "+HTTPACTION:"), or AT+HTTPTERM after a request (a new request waits for it).
  */
 #include "GSM_HttpClient_Simcom.h"
 #include "GSM_Internet_Helper.h"
 #include "GSM_Util.h"
 #include <string.h>
-
-enum
-{
-    PH_IDLE = 0,
-    PH_BUSY,
-    PH_ACTION,
-    PH_CLEANUP
-};
 
 enum
 {
@@ -29,8 +21,10 @@ enum
     S_DATA,            /* AT+HTTPDATA=<n>,<time>, DOWNLOAD, body (POST) */
     S_ACTION,          /* AT+HTTPACTION=<0|1> */
     S_READ,            /* AT+HTTPREAD=<offset>,<size> */
-    S_TERM,            /* AT+HTTPTERM */
-    S_SSL              /* AT+HTTPPARA="SSLCFG",<ctx> (LTE) or AT+HTTPSSL=1 (2G), https only */
+    S_TERM,            /* AT+HTTPTERM after a request */
+    S_SSL,             /* AT+HTTPPARA="SSLCFG",<ctx> (LTE) or AT+HTTPSSL=1 (2G), https only */
+    S_IDLE = S_SSL + 2u, /* no command (S_SSL + 1 is the text of S_SSL on a 2G modem) */
+    S_WAIT             /* AT+HTTPACTION accepted: "+HTTPACTION:" awaited */
 };
 
 /* The commands of the steps after "AT+HTTP", in step order; S_SSL of a 2G modem is the
@@ -48,11 +42,10 @@ static const char kCommands[] GSM_FLASH = "TERM\0INIT\0PARA=\"CID\",1\0PARA=\"UR
 #define F_READ_END    0x0080u  /* ... and its data is complete ("+HTTPREAD: 0") */
 #define F_STRAY_RAW   0x0100u  /* data announced outside a read: consumed and dropped */
 #define F_DIRTY       0x0200u  /* the last request failed: terminate before the next */
-#define F_IP_ERROR    0x0400u  /* the running command printed "+IP ERROR: <text>" */
 #define F_READ_LOST   0x0800u  /* the running read's data did not fit the Prompt buffer */
 #define F_TLS         0x1000u  /* an https:// URL */
-#define F_2G          0x2000u  /* the connection is a 2G one (its dialect; set by Init and
-                                  with every request) */
+#define F_2G          0x2000u  /* the connection is a 2G one (its dialect, set by Init: the
+                                  connection module is initialised first) */
 
 /* Smallest read worth asking for when the Prompt buffer is too small for the last one. */
 #define READ_SIZE_MIN 16u
@@ -68,8 +61,10 @@ enum
     CTX_LINE         /* a line during our turn after OK (gsmPromptContinue): release it */
 };
 
+/* The entries are also the prefixes the line handlers check (each up to its NUL). */
 static const char kUrcPrefixList[] GSM_FLASH = "+HTTPACTION:\0+HTTPREAD:\0";
-static const char kAction[] GSM_FLASH = "+HTTPACTION:";
+#define kActionPrefix kUrcPrefixList
+#define kReadPrefix (kUrcPrefixList + sizeof("+HTTPACTION:"))
 
 typedef GSM_HttpClientSimcom_Instance Inst;
 
@@ -86,19 +81,19 @@ static uint16_t familyFlag(const Inst* inst)
 static void emit(Inst* inst, uint16_t status, bool last)
 {
     static char empty[1];
-    GSM_HttpClientSimcom_Event_HttpResult ev;
+    GSM_HttpClientSimcom_Event_HttpResult* ev = &inst->Result;
 
-    ev.ResultStatusCode = status;
-    ev.DataOffset = inst->Offset;
-    ev.DataLength = inst->ReadLength;
+    ev->ResultStatusCode = status;
+    ev->LastSegment = last;
     /* The piece is kept in the Prompt buffer, NUL-terminated, until the read's turn ends. */
     empty[0] = '\0';
-    ev.DataResult = (inst->ReadLength > 0u) ? inst->ReadData : empty;
-    ev.ContentLength = inst->ContentLength;
-    ev.LastSegment = last;
+    if (ev->DataLength == 0u)
+    {
+        ev->DataResult = empty;
+    }
     if (inst->EventHandler != 0)
     {
-        inst->EventHandler(inst, GSM_HttpClientSimcom_EventType_HttpResult, &ev);
+        inst->EventHandler(inst, GSM_HttpClientSimcom_EventType_HttpResult, ev);
     }
 }
 
@@ -145,14 +140,23 @@ static void afterRequest(Inst* inst, uint8_t ctx)
 {
     if (termNeeded(inst))
     {
-        inst->Phase = PH_CLEANUP;
         next(inst, S_TERM, ctx);
     }
     else
     {
-        inst->Phase = PH_IDLE;
+        inst->Step = S_IDLE;
         endTurn(inst, ctx);
     }
+}
+
+/* No piece and no body length: how a request starts. Cleared when a request has
+ * ended, not when one is queued, so that the event a handler is given stays as it is
+ * when the handler queues the next request. */
+static void clearResult(Inst* inst)
+{
+    inst->Result.ContentLength = 0;
+    inst->Result.DataOffset = 0;
+    inst->Result.DataLength = 0;
 }
 
 /* Ends the running request with its last event. */
@@ -168,10 +172,11 @@ static void finish(Inst* inst, uint16_t status, bool failed, uint8_t ctx)
             /* Whatever command was cut short, the service may be initialised. */
             inst->Flags |= F_INIT | F_DIRTY;
         }
-        inst->ReadLength = 0;
+        inst->Result.DataLength = 0;
     }
     afterRequest(inst, ctx);
     emit(inst, status, true);
+    clearResult(inst);
 }
 
 static void fail(Inst* inst, uint16_t status, uint8_t ctx)
@@ -181,7 +186,7 @@ static void fail(Inst* inst, uint16_t status, uint8_t ctx)
 
 static uint16_t nextReadSize(const Inst* inst)
 {
-    uint32_t rest = inst->ContentLength - inst->Offset;
+    uint32_t rest = inst->Result.ContentLength - inst->Result.DataOffset;
     return (rest > inst->ReadSize) ? inst->ReadSize : (uint16_t)rest;
 }
 
@@ -191,6 +196,39 @@ static const char* stepCommand(uint8_t step)
     return gsmInternetHelperText(kCommands, step);
 }
 
+/* The parts of a POST (reached through PostPart, so that a firmware without POST does
+ * not carry them): with no line, the arguments of S_CONTENT or S_DATA; with a line of
+ * S_DATA, the body after the modem's "DOWNLOAD". */
+static bool postPart(Inst* inst, char* line)
+{
+    GSM_Prompt_Interface* p = inst->Prompt;
+
+    if (line != 0)
+    {
+        if (gsmUtilStartsWith_P(line, GSM_F("DOWNLOAD")) && line[8] == '\0')
+        {
+            (void)gsmPromptWriteData(p, inst->PostData, inst->PostLength, 0);
+            return true;
+        }
+        return false;
+    }
+    if (inst->Step == S_DATA)
+    {
+        /* The input time is in seconds on LTE modems, in milliseconds on 2G modems. */
+        gsmPromptWriteInt(p, (int32_t)inst->PostLength);
+        gsmPromptWriteText_P(p, is2G(inst) ? GSM_F(",30000") : GSM_F(",30"));
+    }
+    else if (inst->ContentType != 0)
+    {
+        gsmPromptWriteQuoted(p, inst->ContentType);
+    }
+    else
+    {
+        gsmPromptWriteText_P(p, GSM_F("\"" GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE "\""));
+    }
+    return true;
+}
+
 static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
@@ -198,7 +236,6 @@ static bool sendStep(Inst* inst)
     bool g2 = is2G(inst);
     uint32_t timeout = GSM_HTTP_SIMCOM_COMMAND_TIMEOUT_MS;
 
-    inst->Flags &= (uint16_t)~F_IP_ERROR;
     gsmPromptWriteText_P(p, GSM_F("AT+HTTP"));
     gsmPromptWriteText_P(p, stepCommand((step == S_SSL && g2) ? (uint8_t)(S_SSL + 1u) : step));
     switch (step)
@@ -207,19 +244,8 @@ static bool sendStep(Inst* inst)
         gsmPromptWriteQuoted(p, inst->Url);
         break;
     case S_CONTENT:
-        if (inst->ContentType != 0)
-        {
-            gsmPromptWriteQuoted(p, inst->ContentType);
-        }
-        else
-        {
-            gsmPromptWriteText_P(p, GSM_F("\"" GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE "\""));
-        }
-        break;
     case S_DATA:
-        /* The input time is in seconds on LTE modems, in milliseconds on 2G modems. */
-        gsmPromptWriteInt(p, (int32_t)inst->PostLength);
-        gsmPromptWriteText_P(p, g2 ? GSM_F(",30000") : GSM_F(",30"));
+        (void)inst->PostPart(inst, 0);
         break;
     case S_SSL:
         if (!g2)
@@ -233,10 +259,10 @@ static bool sendStep(Inst* inst)
         break;
     case S_READ:
         inst->ReadRequested = nextReadSize(inst);
-        inst->ReadLength = 0;
+        inst->Result.DataLength = 0;
         inst->LostPiece = 0;
         inst->Flags &= (uint16_t)~(F_READ_OK | F_READ_END | F_READ_LOST);
-        gsmPromptWriteInt(p, (int32_t)inst->Offset);
+        gsmPromptWriteInt(p, (int32_t)inst->Result.DataOffset);
         gsmPromptWriteChar(p, ',');
         gsmPromptWriteInt(p, (int32_t)inst->ReadRequested);
         timeout = inst->ReadTimeout_ms;
@@ -276,7 +302,28 @@ static uint8_t nextStep(const Inst* inst, uint8_t step)
 static void actionResult(Inst* inst, const int32_t* v)
 {
     inst->StatusCode = (v[1] > 0 && v[1] < 0xFFFF) ? (uint16_t)v[1] : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
-    inst->ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
+    inst->Result.ContentLength = (v[2] > 0) ? (uint32_t)v[2] : 0u;
+}
+
+/* The body from Offset on: the piece at Offset (ReadLength bytes, none before the first
+ * read) is reported, the last one with the request's end, and the next one read. */
+static void bodyOn(Inst* inst, uint8_t ctx)
+{
+    if (inst->Result.DataOffset + inst->Result.DataLength >= inst->Result.ContentLength)
+    {
+        finish(inst, inst->StatusCode, false, ctx);
+        return;
+    }
+    if (inst->Result.DataLength > 0u)
+    {
+        emit(inst, inst->StatusCode, false);
+        if (inst->Step != S_READ)
+        {
+            return; /* cancelled from the event handler (a request it queued then waits) */
+        }
+        inst->Result.DataOffset += inst->Result.DataLength;
+    }
+    next(inst, S_READ, ctx); /* (the read clears ReadLength) */
 }
 
 /* The request's outcome is known (StatusCode, ContentLength): read the body, if any
@@ -288,22 +335,12 @@ static void onAction(Inst* inst, uint8_t ctx)
         /* Network error: let the connection module verify the connection. */
         gsmInternetConnectionIfRequestCheck(inst->InternetConnection);
     }
-    if (inst->ContentLength == 0u)
-    {
-        finish(inst, inst->StatusCode, false, ctx);
-    }
-    else
-    {
-        inst->Phase = PH_BUSY;
-        next(inst, S_READ, ctx);
-    }
+    bodyOn(inst, ctx);
 }
 
 /* One AT+HTTPREAD exchange is complete: report its piece and read on. */
 static void readDone(Inst* inst, uint8_t ctx)
 {
-    uint8_t seq = inst->Sequence;
-
     if (inst->Flags & F_READ_LOST)
     {
         /* The Prompt buffer could not hold this read: ask again for a piece that fits
@@ -319,32 +356,21 @@ static void readDone(Inst* inst, uint8_t ctx)
             return;
         }
         inst->ReadSize = size;
+        next(inst, S_READ, ctx); /* the same piece again */
+    }
+    else if (inst->Result.DataLength == 0u)
+    {
+        fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
     }
     else
     {
-        if (inst->ReadLength == 0u)
-        {
-            fail(inst, GSM_HTTP_SIMCOM_STATUS_READ_FAILED, ctx);
-            return;
-        }
-        if (inst->Offset + inst->ReadLength >= inst->ContentLength)
-        {
-            finish(inst, inst->StatusCode, false, ctx);
-            return;
-        }
-        emit(inst, inst->StatusCode, false);
-        if (seq != inst->Sequence || !(inst->Flags & F_PENDING))
-        {
-            return; /* cancelled from the event handler */
-        }
-        inst->Offset += inst->ReadLength;
+        bodyOn(inst, ctx);
     }
-    next(inst, S_READ, ctx); /* (the read clears ReadLength) */
 }
 
 static bool onReadHeader(Inst* inst, char* line, bool ours)
 {
-    char* args = gsmUtilAfterPrefix_P(line, GSM_F("+HTTPREAD:"));
+    char* args = gsmUtilAfterPrefix_P(line, kReadPrefix);
     int32_t n;
     bool data;
 
@@ -389,7 +415,7 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
         }
         return;
     }
-    if (inst->Phase != PH_BUSY || inst->Step != S_READ)
+    if (inst->Step != S_READ)
     {
         return;
     }
@@ -402,7 +428,7 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
      * that left no room for the final result, or one not right behind the block before
      * it (LTE may send several) is lost, and the read is repeated smaller. */
     if (ev->RawRemaining != 0u || ev->Line == 0 ||
-        (inst->ReadLength > 0u && ev->Line != inst->ReadNext))
+        (inst->Result.DataLength > 0u && ev->Line != inst->ReadNext))
     {
         if (ev->DataLength > inst->LostPiece)
         {
@@ -413,42 +439,38 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
     }
     gsmPromptKeepLine(inst->Prompt);
     /* Never more than asked for. */
-    room = (uint16_t)(inst->ReadRequested - inst->ReadLength);
+    room = (uint16_t)(inst->ReadRequested - inst->Result.DataLength);
     n = (ev->DataLength < room) ? ev->DataLength : room;
-    if (inst->ReadLength == 0u)
+    if (inst->Result.DataLength == 0u)
     {
-        inst->ReadData = ev->Line;
+        inst->Result.DataResult = ev->Line;
     }
     else
     {
         /* Join it to the block before, over that block's NUL. */
-        memmove(inst->ReadData + inst->ReadLength, ev->Line, n);
+        memmove(inst->Result.DataResult + inst->Result.DataLength, ev->Line, n);
     }
     inst->ReadNext = ev->Line + ev->DataLength + 1u; /* where the engine keeps the next one */
-    inst->ReadLength = (uint16_t)(inst->ReadLength + n);
-    inst->ReadData[inst->ReadLength] = '\0';
+    inst->Result.DataLength = (uint16_t)(inst->Result.DataLength + n);
+    inst->Result.DataResult[inst->Result.DataLength] = '\0';
 }
 
 /* Lines during our command ("+HTTPACTION:" before the OK is left to onUrc, where the
  * engine offers it next). */
 static bool onLine(Inst* inst, char* line)
 {
-    if (gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
+    if (gsmUtilStartsWith_P(line, gsmInternetHelperIpError))
     {
         /* SIM7600: "+IP ERROR: Network not opened" before ERROR - the data connection
-         * is gone although it was thought up. */
-        inst->Flags |= F_IP_ERROR;
+         * is gone although it was thought up: let the connection module check it at
+         * once (the ERROR ends the request). */
+        gsmInternetConnectionIfRequestCheck(inst->InternetConnection);
         return true;
     }
     switch (inst->Step)
     {
     case S_DATA:
-        if (gsmUtilStartsWith_P(line, GSM_F("DOWNLOAD")) && line[8] == '\0')
-        {
-            (void)gsmPromptWriteData(inst->Prompt, inst->PostData, inst->PostLength, 0);
-            return true;
-        }
-        break;
+        return inst->PostPart(inst, line);
     case S_READ:
         return onReadHeader(inst, line, true);
     default:
@@ -461,17 +483,16 @@ static bool onUrc(Inst* inst, char* line)
 {
     int32_t v[3];
 
-    if (gsmInternetHelperParseUrc(line, kAction, v, 3) == 3u)
+    if (gsmInternetHelperParseUrc(line, kActionPrefix, v, 3) == 3u)
     {
         if (v[0] == ((inst->Flags & F_POST) ? METHOD_POST : METHOD_GET))
         {
             /* Also before the OK (some firmware): kept for the Final event. */
-            if (inst->Phase == PH_ACTION ||
-                (inst->Phase == PH_BUSY && inst->Step == S_ACTION && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
+            if (inst->Step == S_WAIT || (inst->Step == S_ACTION && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
             {
                 actionResult(inst, v);
             }
-            if (inst->Phase == PH_ACTION)
+            if (inst->Step == S_WAIT)
             {
                 onAction(inst, CTX_OUTSIDE);
             }
@@ -490,19 +511,15 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
                                                                    : (uint16_t)GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST)
                              : (uint16_t)GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED;
 
-    if (inst->Phase == PH_CLEANUP)
+    if (inst->Step == S_TERM)
     {
         inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
-        inst->Phase = PH_IDLE;
+        inst->Step = S_IDLE;
         return;
     }
-    if (inst->Phase != PH_BUSY)
+    if (inst->Step >= S_IDLE)
     {
-        return;
-    }
-    if (!ok && (inst->Flags & F_IP_ERROR))
-    {
-        gsmInternetConnectionIfRequestCheck(inst->InternetConnection);
+        return; /* idle or waiting: no command of ours */
     }
     switch (inst->Step)
     {
@@ -555,7 +572,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
             }
             else
             {
-                inst->Phase = PH_ACTION;
+                inst->Step = S_WAIT;
                 inst->Timer_ms = gsm__SysTime_ms();
             }
             return;
@@ -576,7 +593,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
             }
             return;
         }
-        if (ev->Result == GSM_Result_Timeout && inst->ReadLength > 0u)
+        if (ev->Result == GSM_Result_Timeout && inst->Result.DataLength > 0u)
         {
             status = GSM_HTTP_SIMCOM_STATUS_READ_FAILED;
         }
@@ -592,7 +609,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        if (inst->Phase == PH_BUSY || inst->Phase == PH_CLEANUP)
+        if (inst->Step < S_IDLE)
         {
             (void)sendStep(inst);
         }
@@ -636,24 +653,11 @@ static bool tlsWait(Inst* inst)
     return st != GSM_SslSimcom_State_Ready;
 }
 
+/* True for the scheme "https:" (in any case). */
 static bool isHttps(const char* url)
 {
-    static const char kScheme[] GSM_FLASH = "https://";
-    uint8_t i;
-
-    for (i = 0; i < sizeof(kScheme) - 1u; i++)
-    {
-        char c = url[i];
-        if (c >= 'A' && c <= 'Z')
-        {
-            c = (char)(c - 'A' + 'a');
-        }
-        if (c != (char)GSM_FLASH_BYTE(&kScheme[i]))
-        {
-            return false;
-        }
-    }
-    return true;
+    /* (An entry ending in ':' matches the text it starts.) */
+    return gsmUtilFindText(url, GSM_F("https:\0"), true) == 0;
 }
 
 void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
@@ -662,10 +666,11 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     {
         return;
     }
-    inst->Phase = PH_IDLE;
+    inst->Step = S_IDLE;
     inst->Flags = familyFlag(inst);
     inst->ReadSize = (GSM_HTTP_SIMCOM_READ_SIZE >= READ_SIZE_MIN) ? (uint16_t)GSM_HTTP_SIMCOM_READ_SIZE : (uint16_t)READ_SIZE_MIN;
     inst->ContentType = 0; /* the default, sent from flash */
+    clearResult(inst);
     inst->ActionTimeout_ms = GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS;
     inst->ReadTimeout_ms = GSM_HTTP_SIMCOM_READ_TIMEOUT_MS;
     inst->PromptSession = gsmPromptSession(inst->Prompt); /* (ConnectionSession: when a request starts) */
@@ -679,6 +684,10 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
     GSM_Prompt_Interface* p;
     uint8_t session;
     bool restarted;
+    bool connected;
+    uint8_t connection;
+    uint32_t limit;
+    uint16_t status;
 
     if (inst == 0 || inst->Prompt == 0)
     {
@@ -690,9 +699,9 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
      * that has started is lost with it, or with the internet connection. */
     session = gsmPromptSession(p);
     restarted = session != inst->PromptSession;
-    if ((inst->Flags & F_STARTED) &&
-        (restarted || !gsmInternetConnectionIfIsConnected(inst->InternetConnection) ||
-         gsmInternetConnectionIfSession(inst->InternetConnection) != inst->ConnectionSession))
+    connected = gsmInternetConnectionIfIsConnected(inst->InternetConnection);
+    connection = gsmInternetConnectionIfSession(inst->InternetConnection);
+    if ((inst->Flags & F_STARTED) && (restarted || !connected || connection != inst->ConnectionSession))
     {
         fail(inst, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST, CTX_OUTSIDE);
     }
@@ -700,89 +709,79 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
     {
         inst->PromptSession = session;
         inst->Flags &= (uint16_t)~(F_INIT | F_DIRTY);
-        if (inst->Phase == PH_CLEANUP)
+        if (inst->Step == S_TERM)
         {
             endTurn(inst, CTX_OUTSIDE);
-            inst->Phase = PH_IDLE;
+            inst->Step = S_IDLE;
         }
     }
 
-    switch (inst->Phase)
+    /* Waiting for the connection or for "+HTTPACTION:" is timed from Timer_ms. */
+    limit = inst->ActionTimeout_ms;
+    status = GSM_HTTP_SIMCOM_STATUS_TIMEOUT;
+    switch (inst->Step)
     {
-    case PH_IDLE: /* a queued request waits for the connection */
+    case S_IDLE: /* a queued request waits for the connection */
         if (!(inst->Flags & F_PENDING))
         {
-            break;
+            return;
         }
-        if (gsmInternetConnectionIfIsConnected(inst->InternetConnection) && gsmPromptIsReady(p) && !tlsWait(inst))
+        if (connected && gsmPromptIsReady(p) && !tlsWait(inst))
         {
             inst->Flags |= F_STARTED;
-            inst->ConnectionSession = gsmInternetConnectionIfSession(inst->InternetConnection);
-            inst->Phase = PH_BUSY;
+            inst->ConnectionSession = connection;
             next(inst,
                  termNeeded(inst)          ? (uint8_t)S_TERM_FIRST
                  : (inst->Flags & F_INIT) ? firstParameter(inst)
                                           : (uint8_t)S_INIT,
                  CTX_OUTSIDE);
+            return;
         }
-        else if ((inst->Flags & F_PENDING) && gsmUtilTimedOut(inst->Timer_ms, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS))
-        {
-            /* (Not when tlsWait() has just ended the request.) */
-            fail(inst, GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION, CTX_OUTSIDE);
-        }
+        limit = GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS;
+        status = GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION;
         break;
-    case PH_ACTION:
-        if (gsmUtilTimedOut(inst->Timer_ms, inst->ActionTimeout_ms))
-        {
-            fail(inst, GSM_HTTP_SIMCOM_STATUS_TIMEOUT, CTX_OUTSIDE);
-        }
+    case S_WAIT:
         break;
-    default: /* PH_BUSY, PH_CLEANUP: the running command decides */
-        break;
+    default: /* a command of ours: it decides */
+        return;
+    }
+    /* (Not when tlsWait() has just ended the request.) */
+    if ((inst->Flags & F_PENDING) && gsmUtilTimedOut(inst->Timer_ms, limit))
+    {
+        fail(inst, status, CTX_OUTSIDE);
     }
 }
 
-static bool queueRequest(Inst* inst, const char* url, const char* postData, bool post)
+static bool queueRequest(Inst* inst, const char* url, bool post)
 {
-    size_t postLength = 0;
-
     if (inst == 0 || (inst->Flags & F_PENDING) || !gsmInternetHelperIsQuotable(url, GSM_HTTP_SIMCOM_MAX_URL))
     {
         return false;
     }
-    if (post)
-    {
-        if (postData == 0)
-        {
-            return false;
-        }
-        postLength = strlen(postData);
-        if (postLength > 0xFFFFu)
-        {
-            return false;
-        }
-    }
-    inst->Url = url;
-    inst->PostData = (const uint8_t*)postData;
-    inst->PostLength = (uint16_t)postLength;
-    inst->ContentLength = 0;
-    inst->Offset = 0;
-    inst->ReadLength = 0;
-    inst->Sequence++;
+    inst->Url = url; /* (the result is clear: see clearResult()) */
     inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
-                             (isHttps(url) ? F_TLS : 0u) | familyFlag(inst));
+                             (isHttps(url) ? F_TLS : 0u) | (inst->Flags & F_2G));
     inst->Timer_ms = gsm__SysTime_ms();
     return true;
 }
 
 bool gsmHttpClientSimcomGet(GSM_HttpClientSimcom_Instance* inst, const char* url)
 {
-    return queueRequest(inst, url, 0, false);
+    return queueRequest(inst, url, false);
 }
 
 bool gsmHttpClientSimcomPost(GSM_HttpClientSimcom_Instance* inst, const char* url, const char* postData)
 {
-    return queueRequest(inst, url, postData, true);
+    size_t postLength;
+
+    if (postData == 0 || (postLength = strlen(postData)) > 0xFFFFu || !queueRequest(inst, url, true))
+    {
+        return false;
+    }
+    inst->PostData = (const uint8_t*)postData;
+    inst->PostLength = (uint16_t)postLength;
+    inst->PostPart = &postPart;
+    return true;
 }
 
 void gsmHttpClientSimcomPostSetContentType(GSM_HttpClientSimcom_Instance* inst, const char* contentTypeOrNullForDefault)
@@ -817,9 +816,9 @@ bool gsmHttpClientSimcomCancel(GSM_HttpClientSimcom_Instance* inst)
         return false;
     }
     started = (inst->Flags & F_STARTED) != 0u;
-    inst->Sequence++;
+    clearResult(inst);
     inst->Flags &= (uint16_t)~(F_PENDING | F_STARTED | F_READ_OK | F_READ_END | F_INIT_RETRY);
-    if (inst->Phase == PH_CLEANUP)
+    if (inst->Step == S_TERM)
     {
         return true; /* the request had not started: the cleanup runs on */
     }

@@ -121,6 +121,10 @@ enum
     GSM_HttpClientSimcom_EventType_HttpResult = 0  /* event_data: GSM_HttpClientSimcom_Event_HttpResult* */
 };
 
+/* The event is the client's own record of the piece (Result in the instance), not a
+ * copy: read it during the call and do not change it. It stays as it is while the
+ * handler runs, also when the handler queues the next request; a call of
+ * gsmHttpClientSimcomCancel() from the handler clears it. */
 typedef struct
 {
     uint16_t ResultStatusCode;  /* HTTP status, modem code (6xx) or GSM_HTTP_SIMCOM_STATUS_... */
@@ -145,32 +149,33 @@ typedef struct GSM_HttpClientSimcom_Instance_s
     /* Private state (the members used most come first: on AVR they are reached in one
      * instruction; the order also leaves no padding on 32-bit targets). */
     uint16_t Flags;
-    uint16_t ReadLength;     /* bytes at ReadData */
     uint16_t ReadRequested;  /* size of the running AT+HTTPREAD */
     uint16_t StatusCode;
-    uint8_t Phase;
     uint8_t Step;
-    uint8_t Sequence;        /* changes with every new or cancelled request */
     uint8_t PromptSession;
-    char* ReadData;          /* the running read's data, kept in the Prompt buffer */
+    uint8_t ConnectionSession;
     char* ReadNext;          /* where the engine keeps the read's next block */
-    uint32_t ContentLength;
-    uint32_t Offset;
     uint32_t Timer_ms;
+    /* The piece read (DataOffset, DataLength, DataResult: the running read's data, kept
+     * in the Prompt buffer) and the body length: the event handed to EventHandler. */
+    GSM_HttpClientSimcom_Event_HttpResult Result;
     const char* Url;          /* the caller's URL (kept until the last event) */
     const char* ContentType;  /* the caller's content type, or null for the default */
     const uint8_t* PostData;
     uint16_t PostLength;
     uint16_t ReadSize;       /* size of the next reads: what fits the Prompt buffer */
     uint16_t LostPiece;      /* longest block of the running read that did not fit */
-    uint8_t ConnectionSession;
     GSM_Prompt_Client Client;
     uint32_t ActionTimeout_ms;
     uint32_t ReadTimeout_ms;
+    /* The POST steps, set by gsmHttpClientSimcomPost() (a firmware without POST does
+     * not link them). */
+    bool (*PostPart)(struct GSM_HttpClientSimcom_Instance_s* inst, char* line);
 } GSM_HttpClientSimcom_Instance;
 
 /* Initialises the instance: idle, default content type, default timeouts, HTTP
- * service terminated after every request. */
+ * service terminated after every request. Call it after the Init of the connection
+ * module (as the generated manager does): it takes the modem's dialect from there. */
 void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst);
 
 /* Runs the request; call from the main loop. */

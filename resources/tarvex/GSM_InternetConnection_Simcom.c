@@ -1,9 +1,10 @@
 /*
  * GSM_InternetConnection_Simcom.c - data connection of SIMCom LTE modems (AT+NETOPEN).
  *
- * Phases: Idle (down; opening starts once the network is usable and any retry pause is
- * over), Busy (a command sequence holds or awaits the turn), Opening (AT+NETOPEN was
- * accepted, "+NETOPEN: <err>" is awaited), Up, Closed (disabled by the application).
+ * One state, the step: a command of the opening, checking or closing sequence that
+ * holds or awaits the turn, Idle (down; opening starts once the network is usable, the
+ * application has not disabled the connection and any retry pause is over), Opening
+ * (AT+NETOPEN was accepted, "+NETOPEN: <err>" is awaited) or Up.
  */
 #include "GSM_InternetConnection_Simcom.h"
 #include "GSM_Internet_Helper.h"
@@ -12,20 +13,14 @@
 
 enum
 {
-    PH_IDLE = 0,
-    PH_BUSY,
-    PH_OPENING,
-    PH_UP,
-    PH_CLOSED
-};
-
-enum
-{
     S_QUERY = 0,  /* AT+NETOPEN? */
     S_CGDCONT,    /* AT+CGDCONT=1,"IP","<apn>" */
     S_SETPN,      /* AT+CSOCKSETPN=1 */
     S_NETOPEN,    /* AT+NETOPEN */
-    S_NETCLOSE    /* AT+NETCLOSE */
+    S_NETCLOSE,   /* AT+NETCLOSE */
+    S_IDLE,       /* no command: down */
+    S_OPENING,    /* AT+NETOPEN accepted: "+NETOPEN: <err>" awaited */
+    S_UP          /* no command: up */
 };
 
 #define F_DISABLED    0x01u  /* the application wants the connection closed */
@@ -39,7 +34,6 @@ enum
 #define F_EARLY_FAIL  F_STACK_OPEN  /* AT+NETOPEN: "+NETOPEN: <err>" (err != 0) before OK */
 
 static const char kUrcPrefixList[] GSM_FLASH = "+NETOPEN:\0+NETCLOSE:\0+CIPEVENT:\0"; /* onUrc() relies on this order */
-static const char kNetOpen[] GSM_FLASH = "+NETOPEN:";
 
 typedef GSM_InternetConnectionSimcom_Instance Inst;
 
@@ -52,7 +46,7 @@ static void goDown(Inst* inst, uint8_t next)
      * this does nothing). */
     gsmPromptAbort(inst->Prompt, &inst->Client);
     gsmInternetHelperSetConnected(&inst->_i, false);
-    inst->Phase = PH_IDLE;
+    inst->Step = S_IDLE;
     inst->Flags = (uint8_t)((inst->Flags & (F_DISABLED | F_OWN_CLOSE | F_CLOSE_FIRST)) | next);
     if (next & F_RETRY)
     {
@@ -76,15 +70,14 @@ static void goUp(Inst* inst)
 {
     gsmInternetHelperSetConnected(&inst->_i, true);
     inst->Failures = 0;
-    inst->Phase = PH_UP;
+    inst->Step = S_UP;
     inst->Flags &= (uint8_t)(F_DISABLED | F_OWN_CLOSE);
     inst->Timer_ms = gsm__SysTime_ms();
 }
 
 static void begin(Inst* inst, uint8_t step)
 {
-    inst->Step = step;
-    inst->Phase = PH_BUSY; /* (sendStep() clears the answer's flags) */
+    inst->Step = step; /* (sendStep() clears the answer's flags) */
     gsmPromptRequest(inst->Prompt, &inst->Client);
 }
 
@@ -146,19 +139,10 @@ static void netopenResult(Inst* inst, int32_t err, bool early)
 
 static bool onLine(Inst* inst, char* line)
 {
-    int32_t v[1];
-
-    if (inst->Step == S_QUERY && gsmInternetHelperParseUrc(line, kNetOpen, v, 1) == 1u)
-    {
-        if (v[0] == 1)
-        {
-            inst->Flags |= F_STACK_OPEN;
-        }
-        return true;
-    }
-    /* "+NETOPEN: <err>" before the answer of AT+NETOPEN is left to onUrc, where the
-     * engine offers it next. */
-    if (inst->Step == S_NETOPEN && gsmUtilStartsWith_P(line, GSM_F("+IP ERROR:")))
+    /* "+NETOPEN: ..." during our command - the answer of the query, or the result
+     * before the answer of AT+NETOPEN - is left to onUrc, where the engine offers it
+     * next. */
+    if (inst->Step == S_NETOPEN && gsmUtilStartsWith_P(line, gsmInternetHelperIpError))
     {
         if (gsmInternetHelperContains(line, GSM_F("already")))
         {
@@ -180,10 +164,15 @@ static bool onUrc(Inst* inst, char* line)
         {
             return false;
         }
-        if (inst->Phase == PH_OPENING ||
-            (inst->Phase == PH_BUSY && inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
+        if (inst->Step == S_OPENING ||
+            (inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
         {
-            netopenResult(inst, v[0], inst->Phase != PH_OPENING);
+            netopenResult(inst, v[0], inst->Step != S_OPENING);
+        }
+        else if (inst->Step == S_QUERY && v[0] == 1)
+        {
+            /* The query's answer (sending the query clears the flag). */
+            inst->Flags |= F_STACK_OPEN;
         }
         return true;
     case 1: /* "+NETCLOSE:" */
@@ -203,7 +192,7 @@ static bool onUrc(Inst* inst, char* line)
         return false;
     }
     /* The stack was closed under us. */
-    if (inst->Phase == PH_UP || inst->Phase == PH_OPENING || (inst->Flags & F_CHECK))
+    if (inst->Step > S_IDLE || (inst->Flags & F_CHECK)) /* up, opening, or a check */
     {
         goDown(inst, F_CLOSE_FIRST);
     }
@@ -220,9 +209,9 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     uint8_t next = (uint8_t)(step + 1u);
     bool go = !silent;
 
-    if (inst->Phase != PH_BUSY)
+    if (step >= S_IDLE)
     {
-        return;
+        return; /* no command of ours */
     }
     switch (step)
     {
@@ -248,10 +237,13 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         {
             /* Not open - or a firmware that rejects the query: open all the same (an
              * open stack answers "already opened"). */
-            go = go && gsmInternetHelperApnAcceptable(inst->APN_IfAny, GSM_INETCONN_MAX_APN);
             if (!gsmInternetHelperHasApn(inst->APN_IfAny))
             {
-                next = S_SETPN;
+                next = S_SETPN; /* the network's default context */
+            }
+            else
+            {
+                go = go && gsmInternetHelperIsQuotable(inst->APN_IfAny, GSM_INETCONN_MAX_APN);
             }
             break;
         }
@@ -273,7 +265,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         else if (ok)
         {
-            inst->Phase = PH_OPENING;
+            inst->Step = S_OPENING;
             inst->Timer_ms = gsm__SysTime_ms();
         }
         else if (inst->Flags & F_ALREADY)
@@ -294,7 +286,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         }
         if (inst->Flags & F_DISABLED)
         {
-            inst->Phase = PH_CLOSED;
+            inst->Step = S_IDLE; /* closed: stays down while disabled */
             return;
         }
         /* Closed, or nothing was open ("+NETCLOSE: 2" then ERROR): open now, the pause
@@ -319,7 +311,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        if (inst->Phase == PH_BUSY)
+        if (inst->Step < S_IDLE)
         {
             (void)sendStep(inst);
         }
@@ -343,7 +335,7 @@ void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst
         return;
     }
     gsmInternetHelperInitConnection(&inst->_i, GSM_InternetConnection_Family_Lte);
-    inst->Phase = PH_IDLE; /* (the step and the timer are set when used) */
+    inst->Step = S_IDLE; /* (the timer is set when used) */
     inst->Flags = 0;
     inst->Failures = 0;
     inst->LastError = 0;
@@ -373,7 +365,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     if (session != inst->PromptSession || !ready)
     {
         inst->PromptSession = session;
-        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
+        if (inst->Step != S_IDLE) /* (idle is down) */
         {
             goDown(inst, 0);
         }
@@ -384,14 +376,10 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     }
     usable = gsmInternetHelperRegistered(inst->NetworkRegistration); /* (communication is established) */
 
-    switch (inst->Phase)
+    switch (inst->Step)
     {
-    case PH_IDLE:
-        if (inst->Flags & F_DISABLED)
-        {
-            inst->Phase = PH_CLOSED;
-        }
-        else if (usable &&
+    case S_IDLE:
+        if (!(inst->Flags & F_DISABLED) && usable &&
                  (!(inst->Flags & F_RETRY) ||
                   gsmUtilTimedOut(inst->Timer_ms,
                                   gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS))))
@@ -401,13 +389,13 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
             begin(inst, step);
         }
         break;
-    case PH_OPENING:
+    case S_OPENING:
         if (gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_NETOPEN_TIMEOUT_MS))
         {
             attemptFailed(inst, 0);
         }
         break;
-    case PH_UP:
+    case S_UP:
         if (inst->Flags & F_DISABLED)
         {
             gsmInternetHelperSetConnected(&inst->_i, false);
@@ -426,13 +414,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
             begin(inst, S_QUERY);
         }
         break;
-    case PH_CLOSED:
-        if (!(inst->Flags & F_DISABLED))
-        {
-            inst->Phase = PH_IDLE;
-        }
-        break;
-    default: /* PH_BUSY: the running sequence decides */
+    default: /* a command of ours: the running sequence decides */
         break;
     }
 }

@@ -80,7 +80,6 @@ typedef struct GSM_InternetConnectionSimcom_Instance_s
 
     /* Private state. */
     GSM_Prompt_Client Client;
-    uint8_t Phase;
     uint8_t Step;
     uint8_t Flags;
     uint8_t PromptSession;

@@ -1,10 +1,10 @@
 /*
  * GSM_InternetConnection_Simcom2G.c - GPRS bearer of SIMCom 2G modems (AT+SAPBR).
  *
- * Phases: Idle (down; opening starts once the network is usable and any retry pause is
- * over), Busy (a command sequence holds or awaits the turn), Up, Closed (disabled by
- * the application). Bearer profile 1 is used, the one the HTTP service refers to with
- * AT+HTTPPARA="CID",1.
+ * One state, the step: a command of the opening, checking or closing sequence that
+ * holds or awaits the turn, Idle (down; opening starts once the network is usable, the
+ * application has not disabled the bearer and any retry pause is over) or Up. Bearer
+ * profile 1 is used, the one the HTTP service refers to with AT+HTTPPARA="CID",1.
  */
 #include "GSM_InternetConnection_Simcom2G.h"
 #include "GSM_Internet_Helper.h"
@@ -13,19 +13,13 @@
 
 enum
 {
-    PH_IDLE = 0,
-    PH_BUSY,
-    PH_UP,
-    PH_CLOSED
-};
-
-enum
-{
     S_QUERY = 0,  /* AT+SAPBR=2,1 */
     S_CONTYPE,    /* AT+SAPBR=3,1,"Contype","GPRS" */
     S_APN,        /* AT+SAPBR=3,1,"APN","<apn>" */
     S_OPEN,       /* AT+SAPBR=1,1 */
-    S_CLOSE       /* AT+SAPBR=0,1 */
+    S_CLOSE,      /* AT+SAPBR=0,1 */
+    S_IDLE,       /* no command: down */
+    S_UP          /* no command: up */
 };
 
 /* <status> of "+SAPBR: <cid>,<status>,<ip>" */
@@ -53,7 +47,7 @@ static void goDown(Inst* inst, bool pause)
      * this does nothing). */
     gsmPromptAbort(inst->Prompt, &inst->Client);
     gsmInternetHelperSetConnected(&inst->_i, false);
-    inst->Phase = PH_IDLE;
+    inst->Step = S_IDLE;
     inst->Flags &= (uint8_t)F_DISABLED;
     if (pause)
     {
@@ -71,7 +65,7 @@ static void goUp(Inst* inst)
 {
     gsmInternetHelperSetConnected(&inst->_i, true);
     inst->Failures = 0;
-    inst->Phase = PH_UP;
+    inst->Step = S_UP;
     inst->Flags &= (uint8_t)F_DISABLED;
     inst->Timer_ms = gsm__SysTime_ms();
 }
@@ -79,7 +73,6 @@ static void goUp(Inst* inst)
 static void begin(Inst* inst, uint8_t step)
 {
     inst->Step = step;
-    inst->Phase = PH_BUSY;
     gsmPromptRequest(inst->Prompt, &inst->Client);
 }
 
@@ -134,7 +127,7 @@ static bool onUrc(Inst* inst, char* line)
      * deactivated the PDP context the bearer runs on (some firmware prints only this). */
     if ((gsmUtilStartsWith_P(line, GSM_F("+SAPBR 1:")) || gsmUtilStartsWith_P(line, GSM_F("+PDP:"))) && gsmInternetHelperContains(line, GSM_F("DEACT")))
     {
-        if (inst->Phase == PH_UP || (inst->Phase == PH_BUSY && (inst->Flags & F_CHECK)))
+        if (inst->Step == S_UP || (inst->Flags & F_CHECK)) /* (a check runs while the flag is set) */
         {
             goDown(inst, false);
         }
@@ -152,9 +145,9 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     uint8_t next = (uint8_t)(step + 1u);
     bool go = ok;
 
-    if (inst->Phase != PH_BUSY)
+    if (step >= S_IDLE)
     {
-        return;
+        return; /* no command of ours */
     }
     switch (step)
     {
@@ -199,7 +192,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     default: /* S_CLOSE (marked down before it was sent) */
         if (inst->Flags & F_DISABLED)
         {
-            inst->Phase = PH_CLOSED;
+            inst->Step = S_IDLE; /* closed: stays down while disabled */
             return;
         }
         go = false;
@@ -222,7 +215,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        if (inst->Phase == PH_BUSY)
+        if (inst->Step < S_IDLE)
         {
             (void)sendStep(inst);
         }
@@ -246,7 +239,7 @@ void gsmInternetConnectionSimcom2GInit(GSM_InternetConnectionSimcom2G_Instance* 
         return;
     }
     gsmInternetHelperInitConnection(&inst->_i, GSM_InternetConnection_Family_2G);
-    inst->Phase = PH_IDLE; /* (the step, its answer and the timer are set when used) */
+    inst->Step = S_IDLE; /* (the step's answer and the timer are set when used) */
     inst->Flags = 0;
     inst->Failures = 0;
     inst->Client.Handler = &handler;
@@ -273,7 +266,7 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
     if (session != inst->PromptSession || !ready)
     {
         inst->PromptSession = session;
-        if (inst->Phase != PH_CLOSED && inst->Phase != PH_IDLE) /* (idle and closed are down) */
+        if (inst->Step != S_IDLE) /* (idle is down) */
         {
             goDown(inst, false);
         }
@@ -284,14 +277,10 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
     }
     usable = gsmInternetHelperRegistered(inst->NetworkRegistration); /* (communication is established) */
 
-    switch (inst->Phase)
+    switch (inst->Step)
     {
-    case PH_IDLE:
-        if (inst->Flags & F_DISABLED)
-        {
-            inst->Phase = PH_CLOSED;
-        }
-        else if (usable &&
+    case S_IDLE:
+        if (!(inst->Flags & F_DISABLED) && usable &&
                  (!(inst->Flags & F_RETRY) ||
                   gsmUtilTimedOut(inst->Timer_ms,
                                   gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS))))
@@ -300,7 +289,7 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
             begin(inst, S_QUERY);
         }
         break;
-    case PH_UP:
+    case S_UP:
         if (inst->Flags & F_DISABLED)
         {
             gsmInternetHelperSetConnected(&inst->_i, false);
@@ -317,13 +306,7 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
             begin(inst, S_QUERY);
         }
         break;
-    case PH_CLOSED:
-        if (!(inst->Flags & F_DISABLED))
-        {
-            inst->Phase = PH_IDLE;
-        }
-        break;
-    default: /* PH_BUSY: the running sequence decides */
+    default: /* a command of ours: the running sequence decides */
         break;
     }
 }

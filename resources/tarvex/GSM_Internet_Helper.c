@@ -5,6 +5,8 @@
 #include "GSM_Internet_Helper.h"
 #include "GSM_Util.h"
 
+const char gsmInternetHelperIpError[] GSM_FLASH = "+IP ERROR:";
+
 bool gsmInternetConnectionIfIsConnected(const GSM_InternetConnection_Interface* ic)
 {
     return ic != 0 && ic->Connected != 0u;
@@ -50,27 +52,35 @@ bool gsmInternetHelperIsQuotable(const char* text, size_t maxLength)
 
 uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValues)
 {
-    char* fields[6];
-    uint8_t count;
-    uint8_t i;
+    uint8_t count = 0;
 
-    if (args == 0 || values == 0)
+    /* Each field is ended in place for the number parser, then given its comma back. */
+    while (count < maxValues)
     {
-        return 0;
-    }
-    if (maxValues > 6u)
-    {
-        maxValues = 6u;
-    }
-    count = gsmUtilSplitArgs(args, fields, maxValues);
-    for (i = 0; i < count; i++)
-    {
-        if (!gsmUtilParseInt(fields[i], &values[i]))
+        char* end = args;
+        char c;
+        bool number;
+
+        while (*end != '\0' && *end != ',')
+        {
+            end++;
+        }
+        c = *end;
+        *end = '\0';
+        number = gsmUtilParseInt(args, &values[count]);
+        *end = c;
+        if (!number)
         {
             break;
         }
+        count++;
+        if (c == '\0')
+        {
+            break;
+        }
+        args = end + 1;
     }
-    return i;
+    return count;
 }
 
 uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* values, uint8_t maxValues)
@@ -89,7 +99,8 @@ uint8_t gsmInternetHelperParseUrc(char* line, const char* prefix, int32_t* value
     return gsmInternetHelperParseInts(line + 1, values, maxValues);
 }
 
-const char* gsmInternetHelperText(const char* list, uint8_t index)
+/* Out of line: every internet module picks its commands with it. */
+GSM_NOINLINE const char* gsmInternetHelperText(const char* list, uint8_t index)
 {
     while (index-- != 0u)
     {

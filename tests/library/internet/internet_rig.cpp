@@ -29,8 +29,13 @@ void httpEvent(GSM_HttpClientSimcom_Instance*, GSM_HttpClientSimcom_EventType ty
         (h.last && gsmHttpClientSimcomHttpOperationStarted(&g_irig->http)))
         g_irig->eventQueryMismatches.push_back("HttpResult (last " + std::to_string(h.last) + ")");
     g_irig->httpEvents.push_back(h);
-    if (g_irig->onHttp)
+    if (g_irig->onHttp) {
         g_irig->onHttp(h);
+        // The last event stays as it was while the handler runs, whatever it queues.
+        if (h.last && (e->ResultStatusCode != h.status || e->DataOffset != h.offset || e->DataLength != h.data.size() ||
+            e->ContentLength != h.contentLength || e->LastSegment != h.last))
+            g_irig->eventQueryMismatches.push_back("HttpResult changed by the handler's own calls");
+    }
 }
 
 void mqttEvent(GSM_MqttClientSimcom_Instance*, GSM_MqttClientSimcom_EventType type, void* data)

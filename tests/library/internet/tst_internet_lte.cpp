@@ -447,6 +447,24 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     ASSERT_TRUE(r.runUntil([&] { return r.httpEvents.size() == 4; }, 60000));
     EXPECT_TRUE(queued);
     EXPECT_EQ(r.httpEvents.back().data, "first");
+
+    // Cancelled from the handler of a body's first piece, the next request queued there
+    // too: nothing more of the cancelled body; the next request runs whole.
+    server.route("/big", {200, trickyBody(1000)});
+    r.httpEvents.clear();
+    bool cancelled = false;
+    r.onHttp = [&](const HttpEvent& e) {
+        if (!cancelled && !e.last) {
+            cancelled = gsmHttpClientSimcomCancel(&r.http);
+            EXPECT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
+        }
+    };
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
+    ASSERT_TRUE(r.runUntil([&] { return !r.httpEvents.empty() && r.httpEvents.back().last; }, 60000));
+    EXPECT_TRUE(cancelled);
+    ASSERT_EQ(r.httpEvents.size(), 2u);
+    EXPECT_EQ(r.httpEvents.back().data, "first");
+    EXPECT_EQ(r.httpEvents.back().offset, 0u);
 }
 
 TEST_P(Lte, HttpActionTimeout)

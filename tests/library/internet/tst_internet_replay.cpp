@@ -107,6 +107,7 @@ struct NetOpenCase
     const char* transcript;
     const char* apn;
     const char* recordedKey;  // the recorded exchange that decides
+    bool opens;               // AT+NETOPEN is sent (not when the query finds the stack open)
 };
 
 class ReplayNetOpen : public ::testing::TestWithParam<NetOpenCase>
@@ -122,15 +123,16 @@ TEST_P(ReplayNetOpen, ConnectionComesUp)
         ASSERT_TRUE(p.r.bringUp()) << c.transcript << " seed " << seed;
         EXPECT_EQ(p.r.sim.recordingUnused(c.recordedKey), before - 1) << "the recorded answer decided";
         EXPECT_TRUE(p.r.connected());
+        EXPECT_EQ(p.sent("AT+NETOPEN") > p.sent("AT+NETOPEN?"), c.opens) << c.transcript << " seed " << seed;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Lte, ReplayNetOpen,
-    ::testing::Values(NetOpenCase{"sim7600-https-httphead-01", nullptr, "AT+NETOPEN"},   // OK, then +NETOPEN: 0
-                      NetOpenCase{"simcom-lte-netopen-urc-01", nullptr, "AT+NETOPEN"},   // +CGEV inside AT+CGREG?
-                      NetOpenCase{"sim7600-netopen-02", nullptr, "AT+NETOPEN?"},         // already open
-                      NetOpenCase{"sim7600-ip-error-01", "internet", "AT+CSOCKSETPN="}), // set commands: OK after echo
+    ::testing::Values(NetOpenCase{"sim7600-https-httphead-01", nullptr, "AT+NETOPEN", true},   // OK, then +NETOPEN: 0
+                      NetOpenCase{"simcom-lte-netopen-urc-01", nullptr, "AT+NETOPEN", true},   // +CGEV inside AT+CGREG?
+                      NetOpenCase{"sim7600-netopen-02", nullptr, "AT+NETOPEN?", false},        // already open
+                      NetOpenCase{"sim7600-ip-error-01", "internet", "AT+CSOCKSETPN=", true}), // set commands: OK after echo
     [](const ::testing::TestParamInfo<NetOpenCase>& i) {
         std::string n = i.param.transcript;
         std::replace(n.begin(), n.end(), '-', '_');
