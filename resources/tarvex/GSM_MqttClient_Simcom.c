@@ -11,6 +11,7 @@
 #include "GSM_Prompt.h"
 #include "GSM_Internet_Helper.h"
 #include "GSM_Util.h"
+#include <stddef.h>
 #include <string.h>
 
 /* Busy and Wait only while an operation runs. */
@@ -47,10 +48,73 @@ enum
     S_SSLCFG      /* AT+CMQTTSSLCFG=0,<ctx> (TLS) */
 };
 
-/* The commands of the steps after "AT+CMQTT", in step order. The result URC of a step
- * that has one is "+CMQTT", the command's name and ':' ("+CMQTTSUB: 0,<err>"). */
-static const char kCommands[] GSM_FLASH = "START\0REL=0\0ACCQ=0\0WILLTOPIC=0\0WILLMSG=0\0CONNECT=0\0SUB=0\0"
-                                          "UNSUB=0\0TOPIC=0\0PAYLOAD=0\0PUB=0\0DISC=0,60\0REL=0\0STOP\0SSLCFG=0\0";
+/* The arguments a step's command takes, as codes inside its text (bytes below ' '); each
+ * is written as ",<value>". A_*_DATA: the length of the text sent after "> " (kept for
+ * the prompt). Codes index kArgs. */
+#define A_WILLTOPIC_DATA "\x01"
+#define A_WILLMSG_DATA   "\x02"
+#define A_SUB_DATA       "\x03"
+#define A_UNSUB_DATA     "\x04"
+#define A_TOPIC_DATA     "\x05"
+#define A_PAYLOAD_DATA   "\x06"
+#define A_CLIENT_ID      "\x07"
+#define A_SERVER_URL     "\x08"
+#define A_USER_NAME      "\x09" /* absent: this and the arguments after it are left out */
+#define A_PASSWORD       "\x0A" /* likewise */
+#define A_KEEP_ALIVE     "\x0B"
+#define A_CLEAN          "\x0C"
+#define A_WILL_QOS       "\x0D"
+#define A_SUB_QOS        "\x0E"
+#define A_PUB_QOS        "\x0F"
+#define A_PUB_TIMEOUT    "\x10"
+#define A_PUB_RETAIN     "\x11"
+#define A_TLS            "\x12" /* ",1" (server type TLS) when Ssl is set */
+#define A_SSL_CONTEXT    "\x13"
+
+/* The commands of the steps after "AT+CMQTT", with their argument codes, in step order.
+ * The result URC of a step that has one is "+CMQTT", the command's name and ':'
+ * ("+CMQTTSUB: 0,<err>"). */
+static const char kCommands[] GSM_FLASH =
+    "START\0REL=0\0ACCQ=0" A_CLIENT_ID A_TLS "\0WILLTOPIC=0" A_WILLTOPIC_DATA "\0WILLMSG=0" A_WILLMSG_DATA A_WILL_QOS
+    "\0CONNECT=0" A_SERVER_URL A_KEEP_ALIVE A_CLEAN A_USER_NAME A_PASSWORD "\0SUB=0" A_SUB_DATA A_SUB_QOS
+    "\0UNSUB=0" A_UNSUB_DATA ",0\0TOPIC=0" A_TOPIC_DATA "\0PAYLOAD=0" A_PAYLOAD_DATA
+    "\0PUB=0" A_PUB_QOS A_PUB_TIMEOUT A_PUB_RETAIN "\0DISC=0,60\0REL=0\0STOP\0SSLCFG=0" A_SSL_CONTEXT;
+
+/* Per argument code: where its value is (in the instance, or in the session with
+ * K_SESSION) and what it is. */
+#define K_DATA    0x00u /* const char*: sent after "> ", its length is the argument */
+#define K_TEXT    0x01u /* const char*: quoted; null ends the arguments */
+#define K_U8      0x02u
+#define K_U16     0x03u
+#define K_SPECIAL 0x04u /* A_TLS, A_SSL_CONTEXT */
+#define K_KIND    0x07u
+#define K_SESSION 0x80u
+typedef GSM_MqttClientSimcom_Instance Inst;
+typedef GSM_MqttClientSimcom_Connect_Session Session;
+static const uint8_t kArgs[][2] GSM_FLASH = {
+    {0, 0},
+    {K_DATA | K_SESSION, offsetof(Session, WillTopic)},
+    {K_DATA | K_SESSION, offsetof(Session, WillMessage)},
+    {K_DATA, offsetof(Inst, SubscribeTopic)},
+    {K_DATA, offsetof(Inst, UnsubscribeTopic)},
+    {K_DATA, offsetof(Inst, Publish.Topic)},
+    {K_DATA, offsetof(Inst, Publish.Payload)},
+    {K_TEXT | K_SESSION, offsetof(Session, ClientId)},
+    {K_TEXT | K_SESSION, offsetof(Session, ServerUrl)},
+    {K_TEXT | K_SESSION, offsetof(Session, UserName)},
+    {K_TEXT | K_SESSION, offsetof(Session, Password)},
+    {K_U16 | K_SESSION, offsetof(Session, KeepAlive_s)},
+    {K_U8 | K_SESSION, offsetof(Session, CleanSession)},
+    {K_U8 | K_SESSION, offsetof(Session, WillQoS)},
+    {K_U8, offsetof(Inst, SubscribeQoS)},
+    {K_U8, offsetof(Inst, Publish.QoS)},
+    {K_U8, offsetof(Inst, Publish.Timeout_s)},
+    {K_U8, offsetof(Inst, Publish.Retain)},
+    {K_SPECIAL, 0},
+    {K_SPECIAL, 1}
+};
+/* The offsets fit in a byte. */
+typedef char ArgOffsetsFit[(offsetof(Inst, Publish.Retain) < 256u) ? 1 : -1];
 
 /* Per step: the GSM_MQTT_ErrorType of its failure, and whether the command takes data
  * after "> " (its length is the command's first parameter) and reports its outcome in
@@ -107,8 +171,6 @@ enum
 
 static const char kUrcPrefixList[] GSM_FLASH = "+CMQTT\0";
 
-typedef GSM_MqttClientSimcom_Instance Inst;
-
 static void emit(Inst* inst, GSM_MqttClientSimcom_EventType type, void* data)
 {
     if (inst->EventHandler != 0)
@@ -144,7 +206,7 @@ static bool isResultOfStep(const Inst* inst, const char* name)
     for (;;)
     {
         char k = (char)GSM_FLASH_BYTE(c++);
-        if (k == '=' || k == '\0')
+        if (k < 'A') /* '=', an argument code or the end */
         {
             return *name == ':';
         }
@@ -248,100 +310,78 @@ static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool
     failQueued(inst);
 }
 
-static void writeQuotedArg(GSM_Prompt_Interface* p, const char* text)
+/* Writes the argument `code` (kArgs) of the running step as ",<value>"; false when an
+ * optional text is absent (the arguments end there). */
+static bool writeArg(Inst* inst, uint8_t code)
 {
-    gsmPromptWriteChar(p, ',');
-    gsmPromptWriteQuoted(p, text);
-}
+    GSM_Prompt_Interface* p = inst->Prompt;
+    uint8_t kind = GSM_FLASH_BYTE(&kArgs[code][0]);
+    uint8_t at = GSM_FLASH_BYTE(&kArgs[code][1]);
+    const uint8_t* base = (kind & K_SESSION) ? (const uint8_t*)inst->Session : (const uint8_t*)inst;
+    const void* field = base + at;
+    uint16_t value;
 
-static void writeIntArg(GSM_Prompt_Interface* p, uint16_t value)
-{
+    switch (kind & K_KIND)
+    {
+    case K_DATA:
+        inst->Data = *(const char* const*)field;
+        value = (code == (uint8_t)*A_PAYLOAD_DATA) ? inst->Publish.PayloadLength : (uint16_t)strlen(inst->Data);
+        inst->DataLength = value;
+        break;
+    case K_TEXT:
+        if (*(const char* const*)field == 0)
+        {
+            return false;
+        }
+        gsmPromptWriteChar(p, ',');
+        gsmPromptWriteQuoted(p, *(const char* const*)field);
+        return true;
+    case K_U8:
+        value = *(const uint8_t*)field;
+        break;
+    case K_U16:
+        value = *(const uint16_t*)field;
+        break;
+    default: /* K_SPECIAL */
+        if (at != 0u)
+        {
+            value = inst->Ssl->Config->ContextId;
+        }
+        else if (inst->Ssl != 0)
+        {
+            value = 1u; /* server type: TLS */
+        }
+        else
+        {
+            return true;
+        }
+        break;
+    }
     gsmPromptWriteChar(p, ',');
     gsmPromptWriteInt(p, (int32_t)value);
-}
-
-/* The text a step sends after "> ". */
-static const char* stepData(const Inst* inst)
-{
-    switch (inst->Step)
-    {
-    case S_WILLTOPIC:
-        return inst->Session->WillTopic;
-    case S_WILLMSG:
-        return inst->Session->WillMessage;
-    case S_SUB:
-        return inst->SubscribeTopic;
-    case S_UNSUB:
-        return inst->UnsubscribeTopic;
-    case S_TOPIC:
-        return inst->Publish.Topic;
-    default: /* S_PAYLOAD */
-        return inst->Publish.Payload;
-    }
-}
-
-static uint16_t stepDataLength(const Inst* inst)
-{
-    return (inst->Step == S_PAYLOAD) ? inst->Publish.PayloadLength : (uint16_t)strlen(stepData(inst));
+    return true;
 }
 
 static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
-    const GSM_MqttClientSimcom_Connect_Session* s = inst->Session;
-    uint8_t step = inst->Step;
-    uint8_t prompt = (uint8_t)((stepInfo(step) & I_PROMPT) >> 4);
+    const char* c = stepCommand(inst->Step);
+    char k;
 
     inst->Flags &= (uint8_t)~(F_EARLY | F_DATA_SENT | F_SENT);
     gsmPromptWriteText_P(p, GSM_F("AT+CMQTT"));
-    gsmPromptWriteText_P(p, stepCommand(step));
-    if (prompt != 0u)
+    while ((k = (char)GSM_FLASH_BYTE(c++)) != '\0')
     {
-        writeIntArg(p, stepDataLength(inst));
-    }
-    switch (step)
-    {
-    case S_ACCQ:
-        writeQuotedArg(p, s->ClientId);
-        if (inst->Ssl != 0)
+        if ((uint8_t)k >= (uint8_t)' ')
         {
-            writeIntArg(p, 1); /* server type: TLS */
+            gsmPromptWriteChar(p, k);
         }
-        break;
-    case S_SSLCFG:
-        writeIntArg(p, inst->Ssl->Config->ContextId);
-        break;
-    case S_WILLMSG:
-        writeIntArg(p, s->WillQoS);
-        break;
-    case S_CONNECT:
-        writeQuotedArg(p, s->ServerUrl);
-        writeIntArg(p, s->KeepAlive_s);
-        writeIntArg(p, (uint16_t)s->CleanSession);
-        if (s->UserName != 0)
+        else if (!writeArg(inst, (uint8_t)k))
         {
-            writeQuotedArg(p, s->UserName);
-            if (s->Password != 0)
-            {
-                writeQuotedArg(p, s->Password);
-            }
+            break;
         }
-        break;
-    case S_SUB:
-        writeIntArg(p, inst->SubscribeQoS);
-        break;
-    case S_UNSUB:
-        writeIntArg(p, 0);
-        break;
-    case S_PUB:
-        writeIntArg(p, inst->Publish.QoS);
-        writeIntArg(p, inst->Publish.Timeout_s);
-        writeIntArg(p, (uint16_t)inst->Publish.Retain);
-        break;
-    default:
-        break;
     }
-    if (!gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, prompt))
+    if (!gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, (uint8_t)((stepInfo(inst->Step) & I_PROMPT) >> 4)))
     {
         return false;
     }
@@ -789,7 +829,7 @@ static void onDataPrompt(Inst* inst)
     if (stepInfo(inst->Step) & I_PROMPT)
     {
         inst->Flags |= F_DATA_SENT;
-        (void)gsmPromptWriteData(inst->Prompt, (const uint8_t*)stepData(inst), stepDataLength(inst), 0);
+        (void)gsmPromptWriteData(inst->Prompt, (const uint8_t*)inst->Data, inst->DataLength, 0);
     }
 }
 

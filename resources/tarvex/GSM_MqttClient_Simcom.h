@@ -216,6 +216,8 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     const char* SubscribeTopic;
     const char* UnsubscribeTopic;
     GSM_MqttClientSimcom_Publish_Parameters Publish;
+    const char* Data;        /* what the running step sends after "> " */
+    uint16_t DataLength;
     uint16_t RxTotal[2];     /* lengths of the topic and the payload being received */
     uint16_t RxReceived;     /* topic or payload bytes received so far */
     char RxCarry[2];         /* a one-byte segment from the Prompt buffer's last byte */
