@@ -34,6 +34,7 @@ enum
     S_START = 0,  /* AT+CMQTTSTART               -> +CMQTTSTART: <err> */
     S_REL_FIRST,  /* AT+CMQTTREL=0 (before acquiring again) */
     S_ACCQ,       /* AT+CMQTTACCQ=0,"<id>" */
+    S_SSLCFG,     /* AT+CMQTTSSLCFG=0,<ctx> (TLS) */
     S_WILLTOPIC,  /* AT+CMQTTWILLTOPIC=0,<n>    > topic */
     S_WILLMSG,    /* AT+CMQTTWILLMSG=0,<n>,<q>  > message */
     S_CONNECT,    /* AT+CMQTTCONNECT=0,...      -> +CMQTTCONNECT: 0,<err> */
@@ -44,8 +45,7 @@ enum
     S_PUB,        /* AT+CMQTTPUB=0,<q>,<t>,<r>  -> +CMQTTPUB: 0,<err> */
     S_DISC,       /* AT+CMQTTDISC=0,<t>         -> +CMQTTDISC: 0,<err> */
     S_REL,        /* AT+CMQTTREL=0 */
-    S_STOP,       /* AT+CMQTTSTOP               -> +CMQTTSTOP: <err> */
-    S_SSLCFG      /* AT+CMQTTSSLCFG=0,<ctx> (TLS) */
+    S_STOP        /* AT+CMQTTSTOP               -> +CMQTTSTOP: <err> */
 };
 
 /* The arguments a step's command takes, as codes inside its text (bytes below ' '); each
@@ -75,10 +75,10 @@ enum
  * The result URC of a step that has one is "+CMQTT", the command's name and ':'
  * ("+CMQTTSUB: 0,<err>"). */
 static const char kCommands[] GSM_FLASH =
-    "START\0REL=0\0ACCQ=0" A_CLIENT_ID A_TLS "\0WILLTOPIC=0" A_WILLTOPIC_DATA "\0WILLMSG=0" A_WILLMSG_DATA A_WILL_QOS
+    "START\0REL=0\0ACCQ=0" A_CLIENT_ID A_TLS "\0SSLCFG=0" A_SSL_CONTEXT "\0WILLTOPIC=0" A_WILLTOPIC_DATA "\0WILLMSG=0" A_WILLMSG_DATA A_WILL_QOS
     "\0CONNECT=0" A_SERVER_URL A_KEEP_ALIVE A_CLEAN A_USER_NAME A_PASSWORD "\0SUB=0" A_SUB_DATA A_SUB_QOS
     "\0UNSUB=0" A_UNSUB_DATA ",0\0TOPIC=0" A_TOPIC_DATA "\0PAYLOAD=0" A_PAYLOAD_DATA
-    "\0PUB=0" A_PUB_QOS A_PUB_TIMEOUT A_PUB_RETAIN "\0DISC=0,60\0REL=0\0STOP\0SSLCFG=0" A_SSL_CONTEXT;
+    "\0PUB=0" A_PUB_QOS A_PUB_TIMEOUT A_PUB_RETAIN "\0DISC=0,60\0REL=0\0STOP";
 
 /* Per argument code: where its value is (in the instance, or in the session with
  * K_SESSION) and what it is. */
@@ -126,6 +126,7 @@ static const uint8_t kStepInfo[] GSM_FLASH = {
     GSM_MQTT_ErrorType_Start | I_RESULT,                  /* S_START */
     GSM_MQTT_ErrorType_AcquireClient,                     /* S_REL_FIRST */
     GSM_MQTT_ErrorType_AcquireClient,                     /* S_ACCQ */
+    GSM_MQTT_ErrorType_Tls,                               /* S_SSLCFG */
     GSM_MQTT_ErrorType_Will | I_PROMPT,                   /* S_WILLTOPIC */
     GSM_MQTT_ErrorType_Will | I_PROMPT,                   /* S_WILLMSG */
     GSM_MQTT_ErrorType_Connect | I_RESULT,                /* S_CONNECT */
@@ -136,8 +137,37 @@ static const uint8_t kStepInfo[] GSM_FLASH = {
     GSM_MQTT_ErrorType_Publish | I_RESULT,                /* S_PUB */
     GSM_MQTT_ErrorType_Disconnect | I_RESULT,             /* S_DISC */
     GSM_MQTT_ErrorType_Disconnect,                        /* S_REL */
-    GSM_MQTT_ErrorType_Disconnect | I_RESULT,             /* S_STOP */
-    GSM_MQTT_ErrorType_Tls                                /* S_SSLCFG */
+    GSM_MQTT_ErrorType_Disconnect | I_RESULT              /* S_STOP */
+};
+
+/* Per step: when the walk through an operation's steps (advance()) runs it, and, for
+ * the last step of an operation (W_LAST), the event of its success. */
+#define W_ALWAYS    0u
+#define W_NEVER     1u /* only entered directly (a release before acquiring again) */
+#define W_TLS       2u /* Ssl set */
+#define W_WILL      3u /* the session has a will */
+#define W_PAYLOAD   4u /* the publication has a payload */
+#define W_ACQUIRED  5u /* the modem holds client 0 */
+#define W_STARTED   6u /* the service is not stopped */
+#define W_WHEN      0x07u
+#define W_LAST      0x80u
+#define W_EVENT(e)  ((uint8_t)((e) << 3))
+static const uint8_t kStepWalk[] GSM_FLASH = {
+    W_ALWAYS,                                                                /* S_START */
+    W_NEVER,                                                                 /* S_REL_FIRST */
+    W_ALWAYS,                                                                /* S_ACCQ */
+    W_TLS,                                                                   /* S_SSLCFG */
+    W_WILL,                                                                  /* S_WILLTOPIC */
+    W_WILL,                                                                  /* S_WILLMSG */
+    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_ConnectSuccess),         /* S_CONNECT */
+    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_SubscribeSuccess),       /* S_SUB */
+    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_UnsubscribeSuccess),     /* S_UNSUB */
+    W_ALWAYS,                                                                /* S_TOPIC */
+    W_PAYLOAD,                                                               /* S_PAYLOAD */
+    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_PublishSuccess),         /* S_PUB */
+    W_ALWAYS,                                                                /* S_DISC */
+    W_ACQUIRED,                                                              /* S_REL */
+    W_STARTED | W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_DisconnectSuccess) /* S_STOP */
 };
 
 /* MQTT service state in the modem; each is also the first step of a connect from it. */
@@ -179,7 +209,7 @@ static void emit(Inst* inst, GSM_MqttClientSimcom_EventType type, void* data)
     }
 }
 
-static void emitError(Inst* inst, uint8_t type, GSM_Result result, uint16_t code)
+static GSM_NOINLINE void emitError(Inst* inst, uint8_t type, GSM_Result result, uint16_t code)
 {
     GSM_MqttClientSimcom_Event_ErrorResponse ev;
     ev.ErrorType = (GSM_MQTT_ErrorType)type;
@@ -250,12 +280,6 @@ static void opEnded(Inst* inst)
     inst->Operation = 0;
     inst->Phase = PH_IDLE;
     inst->Flags &= (uint8_t)(F_RX_CHUNK);
-}
-
-static void opSucceeded(Inst* inst, GSM_MqttClientSimcom_EventType type)
-{
-    opEnded(inst);
-    emit(inst, type, 0);
 }
 
 /* Ends the running operation with ErrorResponse. */
@@ -392,7 +416,7 @@ static bool sendStep(Inst* inst)
 /* Moves to `step`: sent at once from our Final event (the turn is kept), otherwise
  * when the next turn is granted. (F_SENT is clear here: the step before has had its
  * Final event, or the operation is new.) */
-static void goStep(Inst* inst, uint8_t step, bool inFinal)
+static GSM_NOINLINE void goStep(Inst* inst, uint8_t step, bool inFinal)
 {
     inst->Step = step;
     inst->Phase = PH_BUSY;
@@ -415,53 +439,43 @@ static void opBegin(Inst* inst, uint8_t op, uint8_t step)
     }
 }
 
-/* The step after `step` once it succeeded (or may be passed), in the connect and publish
- * sequences. */
-static uint8_t nextStep(const Inst* inst, uint8_t step)
+/* Whether the walk through an operation runs `step` (kStepWalk). */
+static bool stepWanted(const Inst* inst, uint8_t step)
 {
-    if (step <= S_REL_FIRST)
+    switch (GSM_FLASH_BYTE(&kStepWalk[step]) & W_WHEN)
     {
-        return S_ACCQ;
+    case W_ALWAYS:
+        return true;
+    case W_TLS:
+        return inst->Ssl != 0;
+    case W_WILL:
+        return inst->Session->WillTopic != 0;
+    case W_PAYLOAD:
+        return inst->Publish.PayloadLength != 0u;
+    case W_ACQUIRED:
+        return inst->Service == SV_ACQUIRED;
+    case W_STARTED:
+        return inst->Service != SV_STOPPED;
+    default: /* W_NEVER */
+        return false;
     }
-    if (step == S_ACCQ && inst->Ssl != 0)
-    {
-        return S_SSLCFG;
-    }
-    if (step == S_ACCQ || step == S_SSLCFG)
-    {
-        return (inst->Session->WillTopic != 0) ? (uint8_t)S_WILLTOPIC : (uint8_t)S_CONNECT;
-    }
-    if (step == S_TOPIC && inst->Publish.PayloadLength == 0u)
-    {
-        return S_PUB; /* a publish without payload goes from its topic to AT+CMQTTPUB */
-    }
-    return (uint8_t)(step + 1u); /* WILLTOPIC, WILLMSG, CONNECT; TOPIC, PAYLOAD, PUB */
 }
 
-/* Disconnect sequence: DISC while connected (the sequence starts after S_DISC when the
- * server is not connected), then REL and STOP as far as needed. */
-static uint8_t disconnectNextStep(const Inst* inst, uint8_t after)
+/* The running operation is over (`last`: its last step, done or passed): success, or,
+ * for a disconnection, the failure of a step on the way. */
+static void opDone(Inst* inst, uint8_t last)
 {
-    if (after < S_DISC)
-    {
-        return S_DISC;
-    }
-    if (after < S_REL && inst->Service == SV_ACQUIRED)
-    {
-        return S_REL;
-    }
-    if (after < S_STOP && inst->Service != SV_STOPPED)
-    {
-        return S_STOP;
-    }
-    return NO_STEP;
-}
-
-static void disconnectFinished(Inst* inst)
-{
+    uint8_t type = (uint8_t)((GSM_FLASH_BYTE(&kStepWalk[last]) >> 3) & 0x0Fu);
     bool failed = (inst->Flags & F_DISC_ERROR) != 0u;
 
-    inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
+    if (last == S_CONNECT)
+    {
+        inst->ServerStatus = GSM_MQTT_ServerStatus_Connected;
+    }
+    else if (last == S_STOP)
+    {
+        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
+    }
     opEnded(inst);
     if (failed)
     {
@@ -469,36 +483,24 @@ static void disconnectFinished(Inst* inst)
     }
     else
     {
-        emit(inst, GSM_MqttClientSimcom_EventType_DisconnectSuccess, 0);
+        emit(inst, type, 0);
     }
 }
 
-static void disconnectContinue(Inst* inst, uint8_t after, bool inFinal)
+/* Goes on at `step`, passing the steps the operation does not need; an operation whose
+ * last step is passed is over. */
+static void advance(Inst* inst, uint8_t step, bool inFinal)
 {
-    uint8_t step = disconnectNextStep(inst, after);
-    if (step == NO_STEP)
+    while (!stepWanted(inst, step))
     {
-        disconnectFinished(inst);
+        if (GSM_FLASH_BYTE(&kStepWalk[step]) & W_LAST)
+        {
+            opDone(inst, step);
+            return;
+        }
+        step++;
     }
-    else
-    {
-        goStep(inst, step, inFinal);
-    }
-}
-
-/* The disconnection goes on after a failed step; the failure is reported at its end. */
-static void disconnectFailed(Inst* inst, GSM_Result result, uint16_t code)
-{
-    inst->Flags |= F_DISC_ERROR;
-    inst->ErrorCode = code;
-    inst->ErrorResult = (uint8_t)result;
-}
-
-/* The service is stopped: the disconnection is over. */
-static void serviceStopped(Inst* inst)
-{
-    inst->Service = SV_STOPPED;
-    disconnectFinished(inst);
+    goStep(inst, step, inFinal);
 }
 
 /* The modem's MQTT service is gone (stopped for lack of network, modem restart): a
@@ -510,7 +512,7 @@ static void serviceGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool al
     if (inst->Operation == OP_DISCONNECT)
     {
         dropTurn(inst);
-        disconnectFinished(inst);
+        opDone(inst, S_STOP);
     }
     else if (inst->Operation == OP_CONNECT)
     {
@@ -519,49 +521,54 @@ static void serviceGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool al
     connectionGone(inst, type, always);
 }
 
-/* The outcome of the step waited for: its result "<err>" (`result` Ok; from a URC, or
- * kept from before OK), or none in time (`result` Timeout). */
-static void onResult(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
+/* The running step has ended: `result` Ok with the "<err>" of its result line (0:
+ * success), or the command's failure, or Timeout when its result did not come in time.
+ * `inFinal`: in our Final event with the turn kept (the next command goes out at once). */
+static void stepEnded(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
 {
     uint8_t step = inst->Step;
-    bool ok = result == GSM_Result_Ok;
+    bool ok = result == GSM_Result_Ok && code == 0u;
 
-    if (step >= S_DISC) /* S_DISC or S_STOP (the steps after them wait for no result) */
+    if (step >= S_DISC)
     {
-        /* The disconnection goes on whatever the outcome; a failure is reported at its
-         * end (a stop's "<err>" does not count: the service is stopped all the same). */
-        if (!ok || (code != 0u && step == S_DISC))
+        /* The disconnection goes on whatever the outcome; a failed AT+CMQTTDISC, or a
+         * stop whose result never came, is reported at its end (a stop's "<err>" or
+         * refusal does not count: the service is stopped all the same). */
+        if (step == S_DISC ? !ok : (result == GSM_Result_Timeout && inst->Phase == PH_WAIT))
         {
-            disconnectFailed(inst, result, code);
+            inst->Flags |= F_DISC_ERROR;
+            inst->ErrorCode = code;
+            inst->ErrorResult = (uint8_t)result;
         }
-        if (step == S_STOP)
+        if (step == S_REL)
         {
-            serviceStopped(inst);
+            inst->Service = SV_STARTED;
         }
-        else
+        else if (step == S_STOP)
         {
-            disconnectContinue(inst, S_DISC, inFinal);
+            inst->Service = SV_STOPPED;
+            opDone(inst, S_STOP);
+            return;
         }
+        advance(inst, (uint8_t)(step + 1u), inFinal);
+        return;
     }
-    else if (ok && step == S_START && (code == 0u || code == MQTT_ERR_NETWORK_ALREADY_OPENED))
-    {
-        inst->Service = SV_STARTED;
-        goStep(inst, S_ACCQ, inFinal);
-    }
-    else if (!ok || code != 0u || step == S_START)
+    if (!ok)
     {
         opFailed(inst, result, code);
+        return;
     }
-    else if (step == S_CONNECT)
+    if (step <= S_ACCQ)
     {
-        inst->ServerStatus = GSM_MQTT_ServerStatus_Connected;
-        opSucceeded(inst, GSM_MqttClientSimcom_EventType_ConnectSuccess);
+        inst->Service = (step == S_ACCQ) ? (uint8_t)SV_ACQUIRED : (uint8_t)SV_STARTED;
+    }
+    if (GSM_FLASH_BYTE(&kStepWalk[step]) & W_LAST)
+    {
+        opDone(inst, step);
     }
     else
     {
-        opSucceeded(inst, (step == S_SUB)     ? GSM_MqttClientSimcom_EventType_SubscribeSuccess
-                          : (step == S_UNSUB) ? GSM_MqttClientSimcom_EventType_UnsubscribeSuccess
-                                              : GSM_MqttClientSimcom_EventType_PublishSuccess);
+        advance(inst, (uint8_t)(step + 1u), inFinal);
     }
 }
 
@@ -810,9 +817,13 @@ static void onCmqtt(Inst* inst, char* line)
         {
             int32_t err = (inst->Step == S_START || inst->Step == S_STOP) ? v[0] : ((n >= 2u) ? v[1] : -1);
             uint16_t code = (err >= 0 && err < 0xFFFF) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
+            if (inst->Step == S_START && code == MQTT_ERR_NETWORK_ALREADY_OPENED)
+            {
+                code = 0; /* started already: as good as started */
+            }
             if (inst->Phase == PH_WAIT)
             {
-                onResult(inst, GSM_Result_Ok, code, false);
+                stepEnded(inst, GSM_Result_Ok, code, false);
             }
             else
             {
@@ -836,78 +847,43 @@ static void onDataPrompt(Inst* inst)
 static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
 {
     uint8_t step = inst->Step;
-    bool ok = ev->Result == GSM_Result_Ok;
-    bool silent = ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted;
+    GSM_Result result = ev->Result;
+    bool silent = result == GSM_Result_Timeout || result == GSM_Result_Aborted;
     bool early = (inst->Flags & F_EARLY) != 0u;
     /* Some firmware answers a failure with its result line ("+CMQTTCONNECT: 0,3") and
      * ERROR instead of OK: that <err> is the cause reported. */
-    uint16_t code = early ? inst->ErrorCode : (ev->Result == GSM_Result_CmeError) ? ev->ErrorCode : 0u;
+    uint16_t code = early ? inst->ErrorCode : (result == GSM_Result_CmeError) ? ev->ErrorCode : 0u;
 
     if (inst->Phase != PH_BUSY)
     {
         return;
     }
     inst->Flags &= (uint8_t)~F_SENT;
-    if (ok && (stepInfo(step) & I_RESULT))
+    if (result == GSM_Result_Ok && (stepInfo(step) & I_RESULT) && !early)
     {
-        /* OK, then the result URC (or it came already). */
-        if (early)
-        {
-            onResult(inst, GSM_Result_Ok, code, true);
-        }
-        else
-        {
-            inst->Phase = PH_WAIT;
-            inst->Timer_ms = gsm__SysTime_ms();
-        }
+        /* OK, then the result URC. */
+        inst->Phase = PH_WAIT;
+        inst->Timer_ms = gsm__SysTime_ms();
         return;
     }
-    if (step == S_STOP)
+    if (result != GSM_Result_Ok && !silent)
     {
-        serviceStopped(inst);
-        return;
-    }
-    if (step == S_REL || step == S_DISC)
-    {
-        /* The disconnection goes on; a failed AT+CMQTTDISC is reported at its end. */
-        if (step == S_REL)
+        if (step == S_ACCQ && !(inst->Flags & F_ACCQ_RETRIED))
         {
-            inst->Service = SV_STARTED;
+            /* Client 0 still held (e.g. from before a restart of this program). */
+            inst->Flags |= F_ACCQ_RETRIED;
+            goStep(inst, S_REL_FIRST, true);
+            return;
         }
-        else
+        if (step <= S_REL_FIRST && !(early && code != 0u))
         {
-            disconnectFailed(inst, ev->Result, code);
+            /* A refused AT+CMQTTSTART without a cause most likely means started already
+             * (e.g. before a restart of this program); the release may fail harmlessly. */
+            result = GSM_Result_Ok;
+            code = 0;
         }
-        disconnectContinue(inst, step, !silent);
-        return;
     }
-    if (step == S_ACCQ && !ok && !silent && !(inst->Flags & F_ACCQ_RETRIED))
-    {
-        /* Client 0 still held (e.g. from before a restart of this program). */
-        inst->Flags |= F_ACCQ_RETRIED;
-        goStep(inst, S_REL_FIRST, true);
-        return;
-    }
-    if (step <= S_REL_FIRST && !silent &&
-        !(step == S_START && early && code != 0u && code != MQTT_ERR_NETWORK_ALREADY_OPENED))
-    {
-        /* A refused AT+CMQTTSTART without a cause most likely means started already
-         * (e.g. before a restart of this program); the release may fail harmlessly. */
-        inst->Service = SV_STARTED;
-        ok = true;
-    }
-    else if (step == S_ACCQ && ok)
-    {
-        inst->Service = SV_ACQUIRED;
-    }
-    if (ok)
-    {
-        goStep(inst, nextStep(inst, step), true);
-    }
-    else
-    {
-        opFailed(inst, ev->Result, code);
-    }
+    stepEnded(inst, result, code, !silent);
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -1016,10 +992,11 @@ static void startNext(Inst* inst)
     }
     if (ready) /* OP_DISCONNECT */
     {
-        uint8_t from = (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected) ? 0u : (uint8_t)S_DISC;
+        /* AT+CMQTTDISC while connected, then release and stop as far as needed. */
+        uint8_t from = (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected) ? (uint8_t)S_DISC : (uint8_t)S_REL;
         opBegin(inst, OP_DISCONNECT, NO_STEP);
         inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
-        disconnectContinue(inst, from, false);
+        advance(inst, from, false);
     }
 }
 
@@ -1070,7 +1047,7 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
         }
         if (gsmUtilTimedOut(inst->Timer_ms, limit))
         {
-            onResult(inst, GSM_Result_Timeout, 0, false);
+            stepEnded(inst, GSM_Result_Timeout, 0, false);
         }
     }
     if (inst->Operation == 0u && inst->Pending != 0u)
