@@ -247,9 +247,11 @@ static bool isResultOfStep(const Inst* inst, const char* name)
     }
 }
 
+/* Withdraws the running step's request or ends its turn: it has one while the step is
+ * busy (the wait for a result holds none). */
 static void dropTurn(Inst* inst)
 {
-    if (gsmPromptIsBusy(inst->Prompt, &inst->Client))
+    if (inst->Phase == PH_BUSY)
     {
         gsmPromptAbort(inst->Prompt, &inst->Client);
     }
