@@ -618,7 +618,7 @@ static void rxEmit(Inst* inst, char* seg, uint16_t n)
  * Prompt buffer, in segments of at most GSM_MQTT_SIMCOM_RX_SEGMENT bytes: the byte
  * after a segment is set to NUL for the event and put back afterwards. A piece that
  * ends at the very end of the buffer has no byte after it: its last byte is reported
- * as a segment of its own. */
+ * as a segment of its own, from a copy. */
 static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
 {
     uint8_t state = inst->RxState;
@@ -629,36 +629,27 @@ static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
         char* d = (char*)pi->DataBuffer + (ev->Data - pi->DataBuffer);
         char* end = d + ev->DataLength;
         bool roomAfter = (size_t)(end - (char*)pi->DataBuffer) < pi->DataBufferSize;
+        char* stop = roomAfter ? end : end - 1; /* the segments end before a last byte */
 
-        while (d < end && inst->RxState == state)
+        while (d < stop && inst->RxState == state)
         {
-            uint16_t n = (uint16_t)(end - d);
+            uint16_t n = (uint16_t)(stop - d);
+            char saved;
             if (n > GSM_MQTT_SIMCOM_RX_SEGMENT)
             {
                 n = GSM_MQTT_SIMCOM_RX_SEGMENT;
             }
-            if (d + n < end || roomAfter)
-            {
-                char saved = d[n];
-                d[n] = '\0';
-                rxEmit(inst, d, n);
-                d[n] = saved;
-            }
-            else
-            {
-                inst->RxCarry[0] = d[n - 1u];
-                inst->RxCarry[1] = '\0';
-                d[n - 1u] = '\0';
-                if (n > 1u)
-                {
-                    rxEmit(inst, d, (uint16_t)(n - 1u));
-                }
-                if (inst->RxState == state)
-                {
-                    rxEmit(inst, inst->RxCarry, 1u);
-                }
-            }
+            saved = d[n];
+            d[n] = '\0';
+            rxEmit(inst, d, n);
+            d[n] = saved;
             d += n;
+        }
+        if (!roomAfter && inst->RxState == state)
+        {
+            inst->RxCarry[0] = *stop;
+            inst->RxCarry[1] = '\0';
+            rxEmit(inst, inst->RxCarry, 1u);
         }
     }
     if (ev->RawRemaining == 0u)
