@@ -918,7 +918,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 /* ----------------------------------------------------------------- Poll ---- */
 
 /* The queued connect ends before its first command, as if in `step`. */
-static void connectEndsEarly(Inst* inst, uint8_t step, GSM_Result result, uint16_t code)
+static GSM_NOINLINE void connectEndsEarly(Inst* inst, uint8_t step, GSM_Result result, uint16_t code)
 {
     opBegin(inst, OP_CONNECT, NO_STEP);
     inst->Step = step;
@@ -965,6 +965,9 @@ static void startNext(Inst* inst)
     }
     if (pending & (OP_SUBSCRIBE | OP_UNSUBSCRIBE | OP_PUBLISH))
     {
+        /* They wait for the connection: while it is being made, or while the modem is not
+         * ready. (Whatever ends a connection or a connect fails them, and none can be
+         * queued without one.) */
         if (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected && ready)
         {
             /* Their first steps follow each other like the operations. */
@@ -976,10 +979,6 @@ static void startNext(Inst* inst)
                 step++;
             }
             opBegin(inst, op, step);
-        }
-        else if (inst->ServerStatus != GSM_MQTT_ServerStatus_Connecting)
-        {
-            failQueued(inst);
         }
         return;
     }
@@ -1098,7 +1097,7 @@ bool gsmMqttClientSimcomConnect(GSM_MqttClientSimcom_Instance* inst, GSM_MqttCli
 
 /* True when an operation of kind `op` may be queued: the server is (being) connected
  * and no operation of that kind is queued or running. */
-static bool canQueue(const Inst* inst, uint8_t op)
+static GSM_NOINLINE bool canQueue(const Inst* inst, uint8_t op)
 {
     return inst != 0 &&
            (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected ||
