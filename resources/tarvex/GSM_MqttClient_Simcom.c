@@ -313,14 +313,33 @@ static void opAborted(Inst* inst)
     opFailed(inst, GSM_Result_Aborted, 0);
 }
 
+static void opDone(Inst* inst, uint8_t last);
+
+#define GONE_SERVICE 0x01u /* the modem's MQTT service is gone too (stopped for lack of network,
+                              modem restart) */
+#define GONE_REPORT  0x02u /* reported even when the connection was not up */
+
 /* The server connection is gone (lost, no network, modem restart): reported when it
- * was up (or `always`); a running connect has ended before. */
-static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool always)
+ * was up (or with GONE_REPORT). With GONE_SERVICE a running disconnection is over and a
+ * running connect has failed before. */
+static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, uint8_t how)
 {
-    bool wasConnected = inst->ServerStatus == GSM_MQTT_ServerStatus_Connected;
     uint8_t op = inst->Operation;
 
-    if (!wasConnected && !always)
+    if (how & GONE_SERVICE)
+    {
+        inst->Service = SV_STOPPED;
+        if (op == OP_DISCONNECT)
+        {
+            dropTurn(inst);
+            opDone(inst, S_STOP);
+        }
+        else if (op == OP_CONNECT)
+        {
+            opAborted(inst);
+        }
+    }
+    if (inst->ServerStatus != GSM_MQTT_ServerStatus_Connected && !(how & GONE_REPORT))
     {
         return;
     }
@@ -503,24 +522,6 @@ static void advance(Inst* inst, uint8_t step, bool inFinal)
         step++;
     }
     goStep(inst, step, inFinal);
-}
-
-/* The modem's MQTT service is gone (stopped for lack of network, modem restart): a
- * running disconnection is over, a running connect has failed, and the connection is
- * gone (reported when it was up, or `always`). */
-static void serviceGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool always)
-{
-    inst->Service = SV_STOPPED;
-    if (inst->Operation == OP_DISCONNECT)
-    {
-        dropTurn(inst);
-        opDone(inst, S_STOP);
-    }
-    else if (inst->Operation == OP_CONNECT)
-    {
-        opAborted(inst);
-    }
-    connectionGone(inst, type, always);
 }
 
 /* The running step has ended: `result` Ok with the "<err>" of its result line (0:
@@ -791,11 +792,11 @@ static void onCmqtt(Inst* inst, char* line)
         /* "+CMQTTPING: 0,<err>" other than 0: the keep-alive exchange failed. */
         if (k == URC_CONNLOST || n < 2u || v[1] != 0)
         {
-            connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
+            connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, 0);
         }
         return;
     case URC_NONET:
-        serviceGone(inst, GSM_MqttClientSimcom_EventType_NoNetwork, true);
+        connectionGone(inst, GSM_MqttClientSimcom_EventType_NoNetwork, GONE_SERVICE | GONE_REPORT);
         return;
     default:
         break;
@@ -1027,7 +1028,7 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
         inst->PromptSession = gsmPromptSession(p);
         inst->RxState = RX_IDLE;
         inst->Flags &= (uint8_t)~F_RX_CHUNK;
-        serviceGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
+        connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, GONE_SERVICE);
     }
 
     if (inst->Phase == PH_WAIT)
