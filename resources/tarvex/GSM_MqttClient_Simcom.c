@@ -829,13 +829,11 @@ static void onCmqtt(Inst* inst, char* line)
     }
 }
 
+/* The "> " of our step's command (only a step with data asks for one). */
 static void onDataPrompt(Inst* inst)
 {
-    if (stepInfo(inst->Step) & I_PROMPT)
-    {
-        inst->Flags |= F_DATA_SENT;
-        (void)gsmPromptWriteData(inst->Prompt, (const uint8_t*)inst->Data, inst->DataLength, 0);
-    }
+    inst->Flags |= F_DATA_SENT;
+    (void)gsmPromptWriteData(inst->Prompt, (const uint8_t*)inst->Data, inst->DataLength, 0);
 }
 
 static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
@@ -893,7 +891,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         return true;
     case GSM_Prompt_EventType_Line: /* during our command (F_SENT) */
-        if (!gsmUtilStartsWith_P(ev->Line, GSM_F("+CMQTT")))
+        if (!gsmUtilStartsWith_P(ev->Line, kUrcPrefixList)) /* "+CMQTT" */
         {
             return false;
         }
