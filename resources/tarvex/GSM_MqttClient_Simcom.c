@@ -209,6 +209,12 @@ static void emit(Inst* inst, GSM_MqttClientSimcom_EventType type, void* data)
     }
 }
 
+/* An event without data. */
+static GSM_NOINLINE void emitPlain(Inst* inst, uint8_t type)
+{
+    emit(inst, (GSM_MqttClientSimcom_EventType)type, 0);
+}
+
 static GSM_NOINLINE void emitError(Inst* inst, uint8_t type, GSM_Result result, uint16_t code)
 {
     GSM_MqttClientSimcom_Event_ErrorResponse ev;
@@ -351,7 +357,7 @@ static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, uint
     {
         opAborted(inst);
     }
-    emit(inst, type, 0);
+    emitPlain(inst, type);
     failQueued(inst);
 }
 
@@ -504,7 +510,7 @@ static void opDone(Inst* inst, uint8_t last)
     }
     else
     {
-        emit(inst, type, 0);
+        emitPlain(inst, type);
     }
 }
 
@@ -584,15 +590,17 @@ static void stepEnded(Inst* inst, GSM_Result result, uint16_t code, bool inFinal
 #define RXE_HEADER 1u
 #define RXE_MISSING 2u
 
+#define RX_EVENT(part, kind) ((uint8_t)(3u * (part) + (kind)))
+
 static void rxEvent(Inst* inst, uint8_t part, uint8_t kind, void* data)
 {
-    emit(inst, (GSM_MqttClientSimcom_EventType)(3u * part + kind), data);
+    emit(inst, (GSM_MqttClientSimcom_EventType)RX_EVENT(part, kind), data);
 }
 
 /* Reports an error of `part` and drops the rest of the message. */
 static void rxFailed(Inst* inst, uint8_t part, uint8_t kind)
 {
-    rxEvent(inst, part, kind, 0);
+    emitPlain(inst, RX_EVENT(part, kind));
     inst->RxState = RX_SKIP;
 }
 
@@ -666,7 +674,7 @@ static void rxIncomplete(Inst* inst)
     inst->Flags &= (uint8_t)~F_RX_CHUNK;
     if (inst->RxState == RX_TOPIC || inst->RxState == RX_PAYLOAD)
     {
-        rxEvent(inst, inst->RxState, RXE_MISSING, 0);
+        emitPlain(inst, RX_EVENT(inst->RxState, RXE_MISSING));
     }
     inst->RxState = RX_SKIP;
 }
@@ -743,7 +751,7 @@ static void rxEnd(Inst* inst)
     if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxTotal[1])
     {
         inst->RxState = RX_IDLE;
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd, 0);
+        emitPlain(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd);
         return;
     }
     rxIncomplete(inst);
