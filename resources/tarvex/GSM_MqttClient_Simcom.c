@@ -628,7 +628,7 @@ static void rxEmit(Inst* inst, char* seg, uint16_t n)
  * after a segment is set to NUL for the event and put back afterwards. A piece that
  * ends at the very end of the buffer has no byte after it: its last byte is reported
  * as a segment of its own, from a copy. */
-static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
+static GSM_NOINLINE void rxData(Inst* inst, const GSM_Prompt_Event* ev)
 {
     uint8_t state = inst->RxState;
 
