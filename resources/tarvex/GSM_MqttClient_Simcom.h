@@ -224,16 +224,16 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     uint8_t ErrorResult;
     uint8_t SubscribeQoS;
     uint16_t ErrorCode;      /* result kept for later (early result, disconnect error) */
-    uint32_t Timer_ms;       /* the wait for a result, or for the internet connection */
     uint16_t RxTotal[2];     /* lengths of the topic and the payload being received */
     uint16_t RxReceived;     /* topic or payload bytes received so far */
+    uint16_t DataLength;
+    char RxCarry[2];         /* a one-byte segment from the Prompt buffer's last byte */
+    uint32_t Timer_ms;       /* the wait for a result, or for the internet connection */
     const GSM_MqttClientSimcom_Connect_Session* Session;
     const char* SubscribeTopic;
     const char* UnsubscribeTopic;
     const char* Data;        /* what the running step sends after "> " */
-    uint16_t DataLength;
     GSM_MqttClientSimcom_Publish_Parameters Publish;
-    char RxCarry[2];         /* a one-byte segment from the Prompt buffer's last byte */
     GSM_Prompt_Client Client;
 } GSM_MqttClientSimcom_Instance;
 
