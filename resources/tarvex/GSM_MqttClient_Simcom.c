@@ -679,6 +679,21 @@ static void rxIncomplete(Inst* inst)
     inst->RxState = RX_SKIP;
 }
 
+/* The topic is over: the payload follows if the topic came whole, else the message is
+ * dropped. */
+static GSM_NOINLINE void rxTopicDone(Inst* inst)
+{
+    if (inst->RxReceived != inst->RxTotal[0])
+    {
+        rxIncomplete(inst);
+    }
+    else
+    {
+        inst->RxState = RX_PAYLOAD;
+        inst->RxReceived = 0;
+    }
+}
+
 /* A chunk header "+CMQTTRXTOPIC: 0,<n>" (`part` RX_TOPIC) or "+CMQTTRXPAYLOAD: 0,<n>"
  * (RX_PAYLOAD); the n bytes that follow are always consumed, also when they are
  * dropped. */
@@ -692,15 +707,7 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, uint8_t part)
     }
     if (part == RX_PAYLOAD && inst->RxState == RX_TOPIC && valid)
     {
-        if (inst->RxReceived != inst->RxTotal[0])
-        {
-            rxIncomplete(inst);
-        }
-        else
-        {
-            inst->RxState = RX_PAYLOAD;
-            inst->RxReceived = 0;
-        }
+        rxTopicDone(inst);
     }
     if (inst->RxState != RX_SKIP &&
         (!valid || inst->RxState != part || (uint32_t)inst->RxReceived + (uint32_t)v[1] > inst->RxTotal[part - RX_TOPIC]))
@@ -743,10 +750,9 @@ static void rxEnd(Inst* inst)
     {
         rxIncomplete(inst);
     }
-    if (inst->RxState == RX_TOPIC && inst->RxReceived == inst->RxTotal[0])
+    if (inst->RxState == RX_TOPIC)
     {
-        inst->RxState = RX_PAYLOAD; /* complete when no payload was announced */
-        inst->RxReceived = 0;
+        rxTopicDone(inst); /* complete when no payload was announced */
     }
     if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxTotal[1])
     {
