@@ -191,7 +191,7 @@ enum
 #define F_DATA_SENT    0x04u  /* the prompt data of the running command was written */
 #define F_DISC_ERROR   0x08u  /* the disconnect failed (ErrorCode/ErrorResult) */
 #define F_RX_CHUNK     0x10u  /* a topic/payload chunk is being received */
-#define F_SENT         0x20u  /* the command of Step is on its way (its answer may come) */
+#define F_SENT         0x20u  /* the command of Step went out: its answer or result may come */
 
 #define ERR_NO_VALUE 0xFFFFu
 #define MQTT_ERR_NETWORK_ALREADY_OPENED 23u
@@ -419,7 +419,6 @@ static bool sendStep(Inst* inst)
     const char* c = stepCommand(inst->Step);
     char k;
 
-    inst->Flags &= (uint8_t)~(F_EARLY | F_DATA_SENT | F_SENT);
     gsmPromptWriteText_P(p, GSM_F("AT+CMQTT"));
     while ((k = (char)GSM_FLASH_BYTE(c++)) != '\0')
     {
@@ -441,12 +440,12 @@ static bool sendStep(Inst* inst)
 }
 
 /* Moves to `step`: sent at once from our Final event (the turn is kept), otherwise
- * when the next turn is granted. (F_SENT is clear here: the step before has had its
- * Final event, or the operation is new.) */
+ * when the next turn is granted. Until it goes out, no answer or result line is its. */
 static GSM_NOINLINE void goStep(Inst* inst, uint8_t step, bool inFinal)
 {
     inst->Step = step;
     inst->Phase = PH_BUSY;
+    inst->Flags &= (uint8_t)~(F_EARLY | F_DATA_SENT | F_SENT);
     if (!inFinal || !sendStep(inst))
     {
         /* Outside our Final event, or the engine took nothing: wait for a turn. */
@@ -818,7 +817,7 @@ static void onCmqtt(Inst* inst, char* line)
 
     /* Result of the running operation's step: "+CMQTTxxx: 0,<err>" (START/STOP:
      * "<err>"). */
-    if ((inst->Phase == PH_WAIT || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))) &&
+    if ((inst->Flags & F_SENT) &&
         (stepInfo(inst->Step) & I_RESULT) && isResultOfStep(inst, name))
     {
         if (n != 0u)
@@ -864,7 +863,6 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     {
         return;
     }
-    inst->Flags &= (uint8_t)~F_SENT;
     if (result == GSM_Result_Ok && (stepInfo(step) & I_RESULT) && !early)
     {
         /* OK, then the result URC. */
