@@ -121,9 +121,10 @@ typedef char ArgOffsetsFit[(offsetof(Inst, Publish.Retain) < 256u) ? 1 : -1];
  * a result URC after OK. */
 #define I_PROMPT 0x10u /* = GSM_PROMPT_SEND_DATA_PROMPT << 4 */
 #define I_RESULT 0x20u
+#define I_BARE   0x40u /* its result line has no client index ("+CMQTTSTART: <err>") */
 #define I_TYPE   0x0Fu
 static const uint8_t kStepInfo[] GSM_FLASH = {
-    GSM_MQTT_ErrorType_Start | I_RESULT,                  /* S_START */
+    GSM_MQTT_ErrorType_Start | I_RESULT | I_BARE,         /* S_START */
     GSM_MQTT_ErrorType_AcquireClient,                     /* S_REL_FIRST */
     GSM_MQTT_ErrorType_AcquireClient,                     /* S_ACCQ */
     GSM_MQTT_ErrorType_Tls,                               /* S_SSLCFG */
@@ -137,7 +138,7 @@ static const uint8_t kStepInfo[] GSM_FLASH = {
     GSM_MQTT_ErrorType_Publish | I_RESULT,                /* S_PUB */
     GSM_MQTT_ErrorType_Disconnect | I_RESULT,             /* S_DISC */
     GSM_MQTT_ErrorType_Disconnect,                        /* S_REL */
-    GSM_MQTT_ErrorType_Disconnect | I_RESULT              /* S_STOP */
+    GSM_MQTT_ErrorType_Disconnect | I_RESULT | I_BARE     /* S_STOP */
 };
 
 /* Per step: when the walk through an operation's steps (advance()) runs it, and, for
@@ -787,6 +788,7 @@ static void onCmqtt(Inst* inst, char* line)
     /* The integers after the colon, read once for whichever line it is (further
      * fields are ignored; a line without a colon has none). */
     uint8_t n = gsmInternetHelperParseUrc(name, 0, v, 3);
+    uint8_t info;
 
     switch (k)
     {
@@ -817,12 +819,12 @@ static void onCmqtt(Inst* inst, char* line)
 
     /* Result of the running operation's step: "+CMQTTxxx: 0,<err>" (START/STOP:
      * "<err>"). */
-    if ((inst->Flags & F_SENT) &&
-        (stepInfo(inst->Step) & I_RESULT) && isResultOfStep(inst, name))
+    info = stepInfo(inst->Step);
+    if ((inst->Flags & F_SENT) && (info & I_RESULT) && isResultOfStep(inst, name))
     {
         if (n != 0u)
         {
-            int32_t err = (inst->Step == S_START || inst->Step == S_STOP) ? v[0] : ((n >= 2u) ? v[1] : -1);
+            int32_t err = (info & I_BARE) ? v[0] : ((n >= 2u) ? v[1] : -1);
             uint16_t code = (err >= 0 && err < 0xFFFF) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
             if (inst->Step == S_START && code == MQTT_ERR_NETWORK_ALREADY_OPENED)
             {
