@@ -57,6 +57,7 @@ enum
 #define A_UNSUB_DATA     "\x04"
 #define A_TOPIC_DATA     "\x05"
 #define A_PAYLOAD_DATA   "\x06"
+#define ARG_PAYLOAD_DATA 6u      /* the same code as a number */
 #define A_CLIENT_ID      "\x07"
 #define A_SERVER_URL     "\x08"
 #define A_USER_NAME      "\x09" /* absent: this and the arguments after it are left out */
@@ -377,7 +378,7 @@ static bool writeArg(Inst* inst, uint8_t code)
     {
     case K_DATA:
         inst->Data = *(const char* const*)field;
-        value = (code == (uint8_t)*A_PAYLOAD_DATA) ? inst->Publish.PayloadLength : (uint16_t)strlen(inst->Data);
+        value = (code == ARG_PAYLOAD_DATA) ? inst->Publish.PayloadLength : (uint16_t)strlen(inst->Data);
         inst->DataLength = value;
         break;
     case K_TEXT:
