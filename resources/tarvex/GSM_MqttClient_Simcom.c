@@ -11,6 +11,7 @@
 #include "GSM_Prompt.h"
 #include "GSM_Internet_Helper.h"
 #include "GSM_Util.h"
+#include <stddef.h>
 #include <string.h>
 
 /* Busy and Wait only while an operation runs. */
@@ -33,6 +34,7 @@ enum
     S_START = 0,  /* AT+CMQTTSTART               -> +CMQTTSTART: <err> */
     S_REL_FIRST,  /* AT+CMQTTREL=0 (before acquiring again) */
     S_ACCQ,       /* AT+CMQTTACCQ=0,"<id>" */
+    S_SSLCFG,     /* AT+CMQTTSSLCFG=0,<ctx> (TLS) */
     S_WILLTOPIC,  /* AT+CMQTTWILLTOPIC=0,<n>    > topic */
     S_WILLMSG,    /* AT+CMQTTWILLMSG=0,<n>,<q>  > message */
     S_CONNECT,    /* AT+CMQTTCONNECT=0,...      -> +CMQTTCONNECT: 0,<err> */
@@ -43,25 +45,90 @@ enum
     S_PUB,        /* AT+CMQTTPUB=0,<q>,<t>,<r>  -> +CMQTTPUB: 0,<err> */
     S_DISC,       /* AT+CMQTTDISC=0,<t>         -> +CMQTTDISC: 0,<err> */
     S_REL,        /* AT+CMQTTREL=0 */
-    S_STOP,       /* AT+CMQTTSTOP               -> +CMQTTSTOP: <err> */
-    S_SSLCFG      /* AT+CMQTTSSLCFG=0,<ctx> (TLS) */
+    S_STOP        /* AT+CMQTTSTOP               -> +CMQTTSTOP: <err> */
 };
 
-/* The commands of the steps after "AT+CMQTT", in step order. The result URC of a step
- * that has one is "+CMQTT", the command's name and ':' ("+CMQTTSUB: 0,<err>"). */
-static const char kCommands[] GSM_FLASH = "START\0REL=0\0ACCQ=0\0WILLTOPIC=0\0WILLMSG=0\0CONNECT=0\0SUB=0\0"
-                                          "UNSUB=0\0TOPIC=0\0PAYLOAD=0\0PUB=0\0DISC=0,60\0REL=0\0STOP\0SSLCFG=0\0";
+/* The arguments a step's command takes, as codes inside its text (bytes below ' '); each
+ * is written as ",<value>". A_*_DATA: the length of the text sent after "> " (kept for
+ * the prompt). Codes index kArgs. */
+#define A_WILLTOPIC_DATA "\x01"
+#define A_WILLMSG_DATA   "\x02"
+#define A_SUB_DATA       "\x03"
+#define A_UNSUB_DATA     "\x04"
+#define A_TOPIC_DATA     "\x05"
+#define A_PAYLOAD_DATA   "\x06"
+#define ARG_PAYLOAD_DATA 6u      /* the same code as a number */
+#define A_CLIENT_ID      "\x07"
+#define A_SERVER_URL     "\x08"
+#define A_USER_NAME      "\x09" /* absent: this and the arguments after it are left out */
+#define A_PASSWORD       "\x0A" /* likewise */
+#define A_KEEP_ALIVE     "\x0B"
+#define A_CLEAN          "\x0C"
+#define A_WILL_QOS       "\x0D"
+#define A_SUB_QOS        "\x0E"
+#define A_PUB_QOS        "\x0F"
+#define A_PUB_TIMEOUT    "\x10"
+#define A_PUB_RETAIN     "\x11"
+#define A_TLS            "\x12" /* ",1" (server type TLS) when Ssl is set */
+#define A_SSL_CONTEXT    "\x13"
+
+/* The commands of the steps after "AT+CMQTT", with their argument codes, in step order.
+ * The result URC of a step that has one is "+CMQTT", the command's name and ':'
+ * ("+CMQTTSUB: 0,<err>"). */
+static const char kCommands[] GSM_FLASH =
+    "START\0REL=0\0ACCQ=0" A_CLIENT_ID A_TLS "\0SSLCFG=0" A_SSL_CONTEXT "\0WILLTOPIC=0" A_WILLTOPIC_DATA "\0WILLMSG=0" A_WILLMSG_DATA A_WILL_QOS
+    "\0CONNECT=0" A_SERVER_URL A_KEEP_ALIVE A_CLEAN A_USER_NAME A_PASSWORD "\0SUB=0" A_SUB_DATA A_SUB_QOS
+    "\0UNSUB=0" A_UNSUB_DATA ",0\0TOPIC=0" A_TOPIC_DATA "\0PAYLOAD=0" A_PAYLOAD_DATA
+    "\0PUB=0" A_PUB_QOS A_PUB_TIMEOUT A_PUB_RETAIN "\0DISC=0,60\0REL=0\0STOP";
+
+/* Per argument code: where its value is (in the instance, or in the session with
+ * K_SESSION) and what it is. */
+#define K_DATA    0x00u /* const char*: sent after "> ", its length is the argument */
+#define K_TEXT    0x01u /* const char*: quoted; null ends the arguments */
+#define K_U8      0x02u
+#define K_U16     0x03u
+#define K_SPECIAL 0x04u /* A_TLS, A_SSL_CONTEXT */
+#define K_KIND    0x07u
+#define K_SESSION 0x80u
+typedef GSM_MqttClientSimcom_Instance Inst;
+typedef GSM_MqttClientSimcom_Connect_Session Session;
+static const uint8_t kArgs[][2] GSM_FLASH = {
+    {0, 0},
+    {K_DATA | K_SESSION, offsetof(Session, WillTopic)},
+    {K_DATA | K_SESSION, offsetof(Session, WillMessage)},
+    {K_DATA, offsetof(Inst, SubscribeTopic)},
+    {K_DATA, offsetof(Inst, UnsubscribeTopic)},
+    {K_DATA, offsetof(Inst, Publish.Topic)},
+    {K_DATA, offsetof(Inst, Publish.Payload)},
+    {K_TEXT | K_SESSION, offsetof(Session, ClientId)},
+    {K_TEXT | K_SESSION, offsetof(Session, ServerUrl)},
+    {K_TEXT | K_SESSION, offsetof(Session, UserName)},
+    {K_TEXT | K_SESSION, offsetof(Session, Password)},
+    {K_U16 | K_SESSION, offsetof(Session, KeepAlive_s)},
+    {K_U8 | K_SESSION, offsetof(Session, CleanSession)},
+    {K_U8 | K_SESSION, offsetof(Session, WillQoS)},
+    {K_U8, offsetof(Inst, SubscribeQoS)},
+    {K_U8, offsetof(Inst, Publish.QoS)},
+    {K_U8, offsetof(Inst, Publish.Timeout_s)},
+    {K_U8, offsetof(Inst, Publish.Retain)},
+    {K_SPECIAL, 0},
+    {K_SPECIAL, 1}
+};
+/* The offsets fit in a byte. */
+typedef char ArgOffsetsFit[(offsetof(Inst, Publish.Retain) < 256u) ? 1 : -1];
 
 /* Per step: the GSM_MQTT_ErrorType of its failure, and whether the command takes data
  * after "> " (its length is the command's first parameter) and reports its outcome in
  * a result URC after OK. */
 #define I_PROMPT 0x10u /* = GSM_PROMPT_SEND_DATA_PROMPT << 4 */
 #define I_RESULT 0x20u
+#define I_BARE   0x40u /* its result line has no client index ("+CMQTTSTART: <err>") */
 #define I_TYPE   0x0Fu
 static const uint8_t kStepInfo[] GSM_FLASH = {
-    GSM_MQTT_ErrorType_Start | I_RESULT,                  /* S_START */
+    GSM_MQTT_ErrorType_Start | I_RESULT | I_BARE,         /* S_START */
     GSM_MQTT_ErrorType_AcquireClient,                     /* S_REL_FIRST */
     GSM_MQTT_ErrorType_AcquireClient,                     /* S_ACCQ */
+    GSM_MQTT_ErrorType_Tls,                               /* S_SSLCFG */
     GSM_MQTT_ErrorType_Will | I_PROMPT,                   /* S_WILLTOPIC */
     GSM_MQTT_ErrorType_Will | I_PROMPT,                   /* S_WILLMSG */
     GSM_MQTT_ErrorType_Connect | I_RESULT,                /* S_CONNECT */
@@ -72,8 +139,37 @@ static const uint8_t kStepInfo[] GSM_FLASH = {
     GSM_MQTT_ErrorType_Publish | I_RESULT,                /* S_PUB */
     GSM_MQTT_ErrorType_Disconnect | I_RESULT,             /* S_DISC */
     GSM_MQTT_ErrorType_Disconnect,                        /* S_REL */
-    GSM_MQTT_ErrorType_Disconnect | I_RESULT,             /* S_STOP */
-    GSM_MQTT_ErrorType_Tls                                /* S_SSLCFG */
+    GSM_MQTT_ErrorType_Disconnect | I_RESULT | I_BARE     /* S_STOP */
+};
+
+/* Per step: when the walk through an operation's steps (advance()) runs it, and, for
+ * the last step of an operation (W_LAST), the event of its success. */
+#define W_ALWAYS    0u
+#define W_NEVER     1u /* only entered directly (a release before acquiring again) */
+#define W_TLS       2u /* Ssl set */
+#define W_WILL      3u /* the session has a will */
+#define W_PAYLOAD   4u /* the publication has a payload */
+#define W_ACQUIRED  5u /* the modem holds client 0 */
+#define W_STARTED   6u /* the service is not stopped */
+#define W_WHEN      0x07u
+#define W_LAST      0x80u
+#define W_EVENT(e)  ((uint8_t)((e) << 3))
+static const uint8_t kStepWalk[] GSM_FLASH = {
+    W_ALWAYS,                                                                /* S_START */
+    W_NEVER,                                                                 /* S_REL_FIRST */
+    W_ALWAYS,                                                                /* S_ACCQ */
+    W_TLS,                                                                   /* S_SSLCFG */
+    W_WILL,                                                                  /* S_WILLTOPIC */
+    W_WILL,                                                                  /* S_WILLMSG */
+    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_ConnectSuccess),         /* S_CONNECT */
+    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_SubscribeSuccess),       /* S_SUB */
+    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_UnsubscribeSuccess),     /* S_UNSUB */
+    W_ALWAYS,                                                                /* S_TOPIC */
+    W_PAYLOAD,                                                               /* S_PAYLOAD */
+    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_PublishSuccess),         /* S_PUB */
+    W_ALWAYS,                                                                /* S_DISC */
+    W_ACQUIRED,                                                              /* S_REL */
+    W_STARTED | W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_DisconnectSuccess) /* S_STOP */
 };
 
 /* MQTT service state in the modem; each is also the first step of a connect from it. */
@@ -97,7 +193,7 @@ enum
 #define F_DATA_SENT    0x04u  /* the prompt data of the running command was written */
 #define F_DISC_ERROR   0x08u  /* the disconnect failed (ErrorCode/ErrorResult) */
 #define F_RX_CHUNK     0x10u  /* a topic/payload chunk is being received */
-#define F_SENT         0x20u  /* the command of Step is on its way (its answer may come) */
+#define F_SENT         0x20u  /* the command of Step went out: its answer or result may come */
 
 #define ERR_NO_VALUE 0xFFFFu
 #define MQTT_ERR_NETWORK_ALREADY_OPENED 23u
@@ -107,8 +203,6 @@ enum
 
 static const char kUrcPrefixList[] GSM_FLASH = "+CMQTT\0";
 
-typedef GSM_MqttClientSimcom_Instance Inst;
-
 static void emit(Inst* inst, GSM_MqttClientSimcom_EventType type, void* data)
 {
     if (inst->EventHandler != 0)
@@ -117,7 +211,13 @@ static void emit(Inst* inst, GSM_MqttClientSimcom_EventType type, void* data)
     }
 }
 
-static void emitError(Inst* inst, uint8_t type, GSM_Result result, uint16_t code)
+/* An event without data. */
+static GSM_NOINLINE void emitPlain(Inst* inst, uint8_t type)
+{
+    emit(inst, (GSM_MqttClientSimcom_EventType)type, 0);
+}
+
+static GSM_NOINLINE void emitError(Inst* inst, uint8_t type, GSM_Result result, uint16_t code)
 {
     GSM_MqttClientSimcom_Event_ErrorResponse ev;
     ev.ErrorType = (GSM_MQTT_ErrorType)type;
@@ -144,7 +244,7 @@ static bool isResultOfStep(const Inst* inst, const char* name)
     for (;;)
     {
         char k = (char)GSM_FLASH_BYTE(c++);
-        if (k == '=' || k == '\0')
+        if (k < 'A') /* '=', an argument code or the end */
         {
             return *name == ':';
         }
@@ -155,9 +255,11 @@ static bool isResultOfStep(const Inst* inst, const char* name)
     }
 }
 
+/* Withdraws the running step's request or ends its turn: it has one while the step is
+ * busy (the wait for a result holds none). */
 static void dropTurn(Inst* inst)
 {
-    if (gsmPromptIsBusy(inst->Prompt, &inst->Client))
+    if (inst->Phase == PH_BUSY)
     {
         gsmPromptAbort(inst->Prompt, &inst->Client);
     }
@@ -190,12 +292,6 @@ static void opEnded(Inst* inst)
     inst->Flags &= (uint8_t)(F_RX_CHUNK);
 }
 
-static void opSucceeded(Inst* inst, GSM_MqttClientSimcom_EventType type)
-{
-    opEnded(inst);
-    emit(inst, type, 0);
-}
-
 /* Ends the running operation with ErrorResponse. */
 static void opFailed(Inst* inst, GSM_Result result, uint16_t code)
 {
@@ -225,14 +321,33 @@ static void opAborted(Inst* inst)
     opFailed(inst, GSM_Result_Aborted, 0);
 }
 
+static void opDone(Inst* inst, uint8_t last);
+
+#define GONE_SERVICE 0x01u /* the modem's MQTT service is gone too (stopped for lack of network,
+                              modem restart) */
+#define GONE_REPORT  0x02u /* reported even when the connection was not up */
+
 /* The server connection is gone (lost, no network, modem restart): reported when it
- * was up (or `always`); a running connect has ended before. */
-static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool always)
+ * was up (or with GONE_REPORT). With GONE_SERVICE a running disconnection is over and a
+ * running connect has failed before. */
+static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, uint8_t how)
 {
-    bool wasConnected = inst->ServerStatus == GSM_MQTT_ServerStatus_Connected;
     uint8_t op = inst->Operation;
 
-    if (!wasConnected && !always)
+    if (how & GONE_SERVICE)
+    {
+        inst->Service = SV_STOPPED;
+        if (op == OP_DISCONNECT)
+        {
+            dropTurn(inst);
+            opDone(inst, S_STOP);
+        }
+        else if (op == OP_CONNECT)
+        {
+            opAborted(inst);
+        }
+    }
+    if (inst->ServerStatus != GSM_MQTT_ServerStatus_Connected && !(how & GONE_REPORT))
     {
         return;
     }
@@ -244,104 +359,81 @@ static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool
     {
         opAborted(inst);
     }
-    emit(inst, type, 0);
+    emitPlain(inst, type);
     failQueued(inst);
 }
 
-static void writeQuotedArg(GSM_Prompt_Interface* p, const char* text)
+/* Writes the argument `code` (kArgs) of the running step as ",<value>"; false when an
+ * optional text is absent (the arguments end there). */
+static bool writeArg(Inst* inst, uint8_t code)
 {
-    gsmPromptWriteChar(p, ',');
-    gsmPromptWriteQuoted(p, text);
-}
+    GSM_Prompt_Interface* p = inst->Prompt;
+    uint8_t kind = GSM_FLASH_BYTE(&kArgs[code][0]);
+    uint8_t at = GSM_FLASH_BYTE(&kArgs[code][1]);
+    const uint8_t* base = (kind & K_SESSION) ? (const uint8_t*)inst->Session : (const uint8_t*)inst;
+    const void* field = base + at;
+    uint16_t value;
 
-static void writeIntArg(GSM_Prompt_Interface* p, uint16_t value)
-{
+    switch (kind & K_KIND)
+    {
+    case K_DATA:
+        inst->Data = *(const char* const*)field;
+        value = (code == ARG_PAYLOAD_DATA) ? inst->Publish.PayloadLength : (uint16_t)strlen(inst->Data);
+        inst->DataLength = value;
+        break;
+    case K_TEXT:
+        if (*(const char* const*)field == 0)
+        {
+            return false;
+        }
+        gsmPromptWriteChar(p, ',');
+        gsmPromptWriteQuoted(p, *(const char* const*)field);
+        return true;
+    case K_U8:
+        value = *(const uint8_t*)field;
+        break;
+    case K_U16:
+        value = *(const uint16_t*)field;
+        break;
+    default: /* K_SPECIAL */
+        if (at != 0u)
+        {
+            value = inst->Ssl->Config->ContextId;
+        }
+        else if (inst->Ssl != 0)
+        {
+            value = 1u; /* server type: TLS */
+        }
+        else
+        {
+            return true;
+        }
+        break;
+    }
     gsmPromptWriteChar(p, ',');
     gsmPromptWriteInt(p, (int32_t)value);
-}
-
-/* The text a step sends after "> ". */
-static const char* stepData(const Inst* inst)
-{
-    switch (inst->Step)
-    {
-    case S_WILLTOPIC:
-        return inst->Session->WillTopic;
-    case S_WILLMSG:
-        return inst->Session->WillMessage;
-    case S_SUB:
-        return inst->SubscribeTopic;
-    case S_UNSUB:
-        return inst->UnsubscribeTopic;
-    case S_TOPIC:
-        return inst->Publish.Topic;
-    default: /* S_PAYLOAD */
-        return inst->Publish.Payload;
-    }
-}
-
-static uint16_t stepDataLength(const Inst* inst)
-{
-    return (inst->Step == S_PAYLOAD) ? inst->Publish.PayloadLength : (uint16_t)strlen(stepData(inst));
+    return true;
 }
 
 static bool sendStep(Inst* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
-    const GSM_MqttClientSimcom_Connect_Session* s = inst->Session;
-    uint8_t step = inst->Step;
-    uint8_t prompt = (uint8_t)((stepInfo(step) & I_PROMPT) >> 4);
+    const char* c = stepCommand(inst->Step);
+    char k;
 
-    inst->Flags &= (uint8_t)~(F_EARLY | F_DATA_SENT | F_SENT);
     gsmPromptWriteText_P(p, GSM_F("AT+CMQTT"));
-    gsmPromptWriteText_P(p, stepCommand(step));
-    if (prompt != 0u)
+    while ((k = (char)GSM_FLASH_BYTE(c++)) != '\0')
     {
-        writeIntArg(p, stepDataLength(inst));
-    }
-    switch (step)
-    {
-    case S_ACCQ:
-        writeQuotedArg(p, s->ClientId);
-        if (inst->Ssl != 0)
+        if ((uint8_t)k >= (uint8_t)' ')
         {
-            writeIntArg(p, 1); /* server type: TLS */
+            gsmPromptWriteChar(p, k);
         }
-        break;
-    case S_SSLCFG:
-        writeIntArg(p, inst->Ssl->Config->ContextId);
-        break;
-    case S_WILLMSG:
-        writeIntArg(p, s->WillQoS);
-        break;
-    case S_CONNECT:
-        writeQuotedArg(p, s->ServerUrl);
-        writeIntArg(p, s->KeepAlive_s);
-        writeIntArg(p, (uint16_t)s->CleanSession);
-        if (s->UserName != 0)
+        else if (!writeArg(inst, (uint8_t)k))
         {
-            writeQuotedArg(p, s->UserName);
-            if (s->Password != 0)
-            {
-                writeQuotedArg(p, s->Password);
-            }
+            break;
         }
-        break;
-    case S_SUB:
-        writeIntArg(p, inst->SubscribeQoS);
-        break;
-    case S_UNSUB:
-        writeIntArg(p, 0);
-        break;
-    case S_PUB:
-        writeIntArg(p, inst->Publish.QoS);
-        writeIntArg(p, inst->Publish.Timeout_s);
-        writeIntArg(p, (uint16_t)inst->Publish.Retain);
-        break;
-    default:
-        break;
     }
-    if (!gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, prompt))
+    if (!gsmPromptSend(p, GSM_MQTT_SIMCOM_COMMAND_TIMEOUT_MS, (uint8_t)((stepInfo(inst->Step) & I_PROMPT) >> 4)))
     {
         return false;
     }
@@ -350,12 +442,12 @@ static bool sendStep(Inst* inst)
 }
 
 /* Moves to `step`: sent at once from our Final event (the turn is kept), otherwise
- * when the next turn is granted. (F_SENT is clear here: the step before has had its
- * Final event, or the operation is new.) */
-static void goStep(Inst* inst, uint8_t step, bool inFinal)
+ * when the next turn is granted. Until it goes out, no answer or result line is its. */
+static GSM_NOINLINE void goStep(Inst* inst, uint8_t step, bool inFinal)
 {
     inst->Step = step;
     inst->Phase = PH_BUSY;
+    inst->Flags &= (uint8_t)~(F_EARLY | F_DATA_SENT | F_SENT);
     if (!inFinal || !sendStep(inst))
     {
         /* Outside our Final event, or the engine took nothing: wait for a turn. */
@@ -375,53 +467,43 @@ static void opBegin(Inst* inst, uint8_t op, uint8_t step)
     }
 }
 
-/* The step after `step` once it succeeded (or may be passed), in the connect and publish
- * sequences. */
-static uint8_t nextStep(const Inst* inst, uint8_t step)
+/* Whether the walk through an operation runs `step` (kStepWalk). */
+static bool stepWanted(const Inst* inst, uint8_t step)
 {
-    if (step <= S_REL_FIRST)
+    switch (GSM_FLASH_BYTE(&kStepWalk[step]) & W_WHEN)
     {
-        return S_ACCQ;
+    case W_ALWAYS:
+        return true;
+    case W_TLS:
+        return inst->Ssl != 0;
+    case W_WILL:
+        return inst->Session->WillTopic != 0;
+    case W_PAYLOAD:
+        return inst->Publish.PayloadLength != 0u;
+    case W_ACQUIRED:
+        return inst->Service == SV_ACQUIRED;
+    case W_STARTED:
+        return inst->Service != SV_STOPPED;
+    default: /* W_NEVER */
+        return false;
     }
-    if (step == S_ACCQ && inst->Ssl != 0)
-    {
-        return S_SSLCFG;
-    }
-    if (step == S_ACCQ || step == S_SSLCFG)
-    {
-        return (inst->Session->WillTopic != 0) ? (uint8_t)S_WILLTOPIC : (uint8_t)S_CONNECT;
-    }
-    if (step == S_TOPIC && inst->Publish.PayloadLength == 0u)
-    {
-        return S_PUB; /* a publish without payload goes from its topic to AT+CMQTTPUB */
-    }
-    return (uint8_t)(step + 1u); /* WILLTOPIC, WILLMSG, CONNECT; TOPIC, PAYLOAD, PUB */
 }
 
-/* Disconnect sequence: DISC while connected (the sequence starts after S_DISC when the
- * server is not connected), then REL and STOP as far as needed. */
-static uint8_t disconnectNextStep(const Inst* inst, uint8_t after)
+/* The running operation is over (`last`: its last step, done or passed): success, or,
+ * for a disconnection, the failure of a step on the way. */
+static void opDone(Inst* inst, uint8_t last)
 {
-    if (after < S_DISC)
-    {
-        return S_DISC;
-    }
-    if (after < S_REL && inst->Service == SV_ACQUIRED)
-    {
-        return S_REL;
-    }
-    if (after < S_STOP && inst->Service != SV_STOPPED)
-    {
-        return S_STOP;
-    }
-    return NO_STEP;
-}
-
-static void disconnectFinished(Inst* inst)
-{
+    uint8_t type = (uint8_t)((GSM_FLASH_BYTE(&kStepWalk[last]) >> 3) & 0x0Fu);
     bool failed = (inst->Flags & F_DISC_ERROR) != 0u;
 
-    inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
+    if (last == S_CONNECT)
+    {
+        inst->ServerStatus = GSM_MQTT_ServerStatus_Connected;
+    }
+    else if (last == S_STOP)
+    {
+        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
+    }
     opEnded(inst);
     if (failed)
     {
@@ -429,99 +511,74 @@ static void disconnectFinished(Inst* inst)
     }
     else
     {
-        emit(inst, GSM_MqttClientSimcom_EventType_DisconnectSuccess, 0);
+        emitPlain(inst, type);
     }
 }
 
-static void disconnectContinue(Inst* inst, uint8_t after, bool inFinal)
+/* Goes on at `step`, passing the steps the operation does not need; an operation whose
+ * last step is passed is over. */
+static void advance(Inst* inst, uint8_t step, bool inFinal)
 {
-    uint8_t step = disconnectNextStep(inst, after);
-    if (step == NO_STEP)
+    while (!stepWanted(inst, step))
     {
-        disconnectFinished(inst);
+        if (GSM_FLASH_BYTE(&kStepWalk[step]) & W_LAST)
+        {
+            opDone(inst, step);
+            return;
+        }
+        step++;
     }
-    else
-    {
-        goStep(inst, step, inFinal);
-    }
+    goStep(inst, step, inFinal);
 }
 
-/* The disconnection goes on after a failed step; the failure is reported at its end. */
-static void disconnectFailed(Inst* inst, GSM_Result result, uint16_t code)
-{
-    inst->Flags |= F_DISC_ERROR;
-    inst->ErrorCode = code;
-    inst->ErrorResult = (uint8_t)result;
-}
-
-/* The service is stopped: the disconnection is over. */
-static void serviceStopped(Inst* inst)
-{
-    inst->Service = SV_STOPPED;
-    disconnectFinished(inst);
-}
-
-/* The modem's MQTT service is gone (stopped for lack of network, modem restart): a
- * running disconnection is over, a running connect has failed, and the connection is
- * gone (reported when it was up, or `always`). */
-static void serviceGone(Inst* inst, GSM_MqttClientSimcom_EventType type, bool always)
-{
-    inst->Service = SV_STOPPED;
-    if (inst->Operation == OP_DISCONNECT)
-    {
-        dropTurn(inst);
-        disconnectFinished(inst);
-    }
-    else if (inst->Operation == OP_CONNECT)
-    {
-        opAborted(inst);
-    }
-    connectionGone(inst, type, always);
-}
-
-/* The outcome of the step waited for: its result "<err>" (`result` Ok; from a URC, or
- * kept from before OK), or none in time (`result` Timeout). */
-static void onResult(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
+/* The running step has ended: `result` Ok with the "<err>" of its result line (0:
+ * success), or the command's failure, or Timeout when its result did not come in time.
+ * `inFinal`: in our Final event with the turn kept (the next command goes out at once). */
+static void stepEnded(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
 {
     uint8_t step = inst->Step;
-    bool ok = result == GSM_Result_Ok;
+    bool ok = result == GSM_Result_Ok && code == 0u;
 
-    if (step >= S_DISC) /* S_DISC or S_STOP (the steps after them wait for no result) */
+    if (step >= S_DISC)
     {
-        /* The disconnection goes on whatever the outcome; a failure is reported at its
-         * end (a stop's "<err>" does not count: the service is stopped all the same). */
-        if (!ok || (code != 0u && step == S_DISC))
+        /* The disconnection goes on whatever the outcome; a failed AT+CMQTTDISC, or a
+         * stop whose result never came, is reported at its end (a stop's "<err>" or
+         * refusal does not count: the service is stopped all the same). */
+        if (step == S_DISC ? !ok : (result == GSM_Result_Timeout && inst->Phase == PH_WAIT))
         {
-            disconnectFailed(inst, result, code);
+            inst->Flags |= F_DISC_ERROR;
+            inst->ErrorCode = code;
+            inst->ErrorResult = (uint8_t)result;
         }
-        if (step == S_STOP)
+        if (step == S_REL)
         {
-            serviceStopped(inst);
+            inst->Service = SV_STARTED;
         }
-        else
+        else if (step == S_STOP)
         {
-            disconnectContinue(inst, S_DISC, inFinal);
+            inst->Service = SV_STOPPED;
+            opDone(inst, S_STOP);
+            return;
         }
+        advance(inst, (uint8_t)(step + 1u), inFinal);
+        return;
     }
-    else if (ok && step == S_START && (code == 0u || code == MQTT_ERR_NETWORK_ALREADY_OPENED))
-    {
-        inst->Service = SV_STARTED;
-        goStep(inst, S_ACCQ, inFinal);
-    }
-    else if (!ok || code != 0u || step == S_START)
+    if (!ok)
     {
         opFailed(inst, result, code);
+        return;
     }
-    else if (step == S_CONNECT)
+    if (step <= S_ACCQ)
     {
-        inst->ServerStatus = GSM_MQTT_ServerStatus_Connected;
-        opSucceeded(inst, GSM_MqttClientSimcom_EventType_ConnectSuccess);
+        inst->Service = (step == S_ACCQ) ? (uint8_t)SV_ACQUIRED : (uint8_t)SV_STARTED;
+    }
+    if (GSM_FLASH_BYTE(&kStepWalk[step]) & W_LAST)
+    {
+        opDone(inst, step);
     }
     else
     {
-        opSucceeded(inst, (step == S_SUB)     ? GSM_MqttClientSimcom_EventType_SubscribeSuccess
-                          : (step == S_UNSUB) ? GSM_MqttClientSimcom_EventType_UnsubscribeSuccess
-                                              : GSM_MqttClientSimcom_EventType_PublishSuccess);
+        advance(inst, (uint8_t)(step + 1u), inFinal);
     }
 }
 
@@ -534,15 +591,17 @@ static void onResult(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
 #define RXE_HEADER 1u
 #define RXE_MISSING 2u
 
+#define RX_EVENT(part, kind) ((uint8_t)(3u * (part) + (kind)))
+
 static void rxEvent(Inst* inst, uint8_t part, uint8_t kind, void* data)
 {
-    emit(inst, (GSM_MqttClientSimcom_EventType)(3u * part + kind), data);
+    emit(inst, (GSM_MqttClientSimcom_EventType)RX_EVENT(part, kind), data);
 }
 
 /* Reports an error of `part` and drops the rest of the message. */
 static void rxFailed(Inst* inst, uint8_t part, uint8_t kind)
 {
-    rxEvent(inst, part, kind, 0);
+    emitPlain(inst, RX_EVENT(part, kind));
     inst->RxState = RX_SKIP;
 }
 
@@ -569,8 +628,8 @@ static void rxEmit(Inst* inst, char* seg, uint16_t n)
  * Prompt buffer, in segments of at most GSM_MQTT_SIMCOM_RX_SEGMENT bytes: the byte
  * after a segment is set to NUL for the event and put back afterwards. A piece that
  * ends at the very end of the buffer has no byte after it: its last byte is reported
- * as a segment of its own. */
-static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
+ * as a segment of its own, from a copy. */
+static GSM_NOINLINE void rxData(Inst* inst, const GSM_Prompt_Event* ev)
 {
     uint8_t state = inst->RxState;
 
@@ -580,36 +639,27 @@ static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
         char* d = (char*)pi->DataBuffer + (ev->Data - pi->DataBuffer);
         char* end = d + ev->DataLength;
         bool roomAfter = (size_t)(end - (char*)pi->DataBuffer) < pi->DataBufferSize;
+        char* stop = roomAfter ? end : end - 1; /* the segments end before a last byte */
 
-        while (d < end && inst->RxState == state)
+        while (d < stop && inst->RxState == state)
         {
-            uint16_t n = (uint16_t)(end - d);
+            uint16_t n = (uint16_t)(stop - d);
+            char saved;
             if (n > GSM_MQTT_SIMCOM_RX_SEGMENT)
             {
                 n = GSM_MQTT_SIMCOM_RX_SEGMENT;
             }
-            if (d + n < end || roomAfter)
-            {
-                char saved = d[n];
-                d[n] = '\0';
-                rxEmit(inst, d, n);
-                d[n] = saved;
-            }
-            else
-            {
-                inst->RxCarry[0] = d[n - 1u];
-                inst->RxCarry[1] = '\0';
-                d[n - 1u] = '\0';
-                if (n > 1u)
-                {
-                    rxEmit(inst, d, (uint16_t)(n - 1u));
-                }
-                if (inst->RxState == state)
-                {
-                    rxEmit(inst, inst->RxCarry, 1u);
-                }
-            }
+            saved = d[n];
+            d[n] = '\0';
+            rxEmit(inst, d, n);
+            d[n] = saved;
             d += n;
+        }
+        if (!roomAfter && inst->RxState == state)
+        {
+            inst->RxCarry[0] = *stop;
+            inst->RxCarry[1] = '\0';
+            rxEmit(inst, inst->RxCarry, 1u);
         }
     }
     if (ev->RawRemaining == 0u)
@@ -625,9 +675,24 @@ static void rxIncomplete(Inst* inst)
     inst->Flags &= (uint8_t)~F_RX_CHUNK;
     if (inst->RxState == RX_TOPIC || inst->RxState == RX_PAYLOAD)
     {
-        rxEvent(inst, inst->RxState, RXE_MISSING, 0);
+        emitPlain(inst, RX_EVENT(inst->RxState, RXE_MISSING));
     }
     inst->RxState = RX_SKIP;
+}
+
+/* The topic is over: the payload follows if the topic came whole, else the message is
+ * dropped. */
+static GSM_NOINLINE void rxTopicDone(Inst* inst)
+{
+    if (inst->RxReceived != inst->RxTotal[0])
+    {
+        rxIncomplete(inst);
+    }
+    else
+    {
+        inst->RxState = RX_PAYLOAD;
+        inst->RxReceived = 0;
+    }
 }
 
 /* A chunk header "+CMQTTRXTOPIC: 0,<n>" (`part` RX_TOPIC) or "+CMQTTRXPAYLOAD: 0,<n>"
@@ -643,15 +708,7 @@ static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, uint8_t part)
     }
     if (part == RX_PAYLOAD && inst->RxState == RX_TOPIC && valid)
     {
-        if (inst->RxReceived != inst->RxTotal[0])
-        {
-            rxIncomplete(inst);
-        }
-        else
-        {
-            inst->RxState = RX_PAYLOAD;
-            inst->RxReceived = 0;
-        }
+        rxTopicDone(inst);
     }
     if (inst->RxState != RX_SKIP &&
         (!valid || inst->RxState != part || (uint32_t)inst->RxReceived + (uint32_t)v[1] > inst->RxTotal[part - RX_TOPIC]))
@@ -694,15 +751,14 @@ static void rxEnd(Inst* inst)
     {
         rxIncomplete(inst);
     }
-    if (inst->RxState == RX_TOPIC && inst->RxReceived == inst->RxTotal[0])
+    if (inst->RxState == RX_TOPIC)
     {
-        inst->RxState = RX_PAYLOAD; /* complete when no payload was announced */
-        inst->RxReceived = 0;
+        rxTopicDone(inst); /* complete when no payload was announced */
     }
     if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxTotal[1])
     {
         inst->RxState = RX_IDLE;
-        emit(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd, 0);
+        emitPlain(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd);
         return;
     }
     rxIncomplete(inst);
@@ -733,6 +789,7 @@ static void onCmqtt(Inst* inst, char* line)
     /* The integers after the colon, read once for whichever line it is (further
      * fields are ignored; a line without a colon has none). */
     uint8_t n = gsmInternetHelperParseUrc(name, 0, v, 3);
+    uint8_t info;
 
     switch (k)
     {
@@ -751,11 +808,11 @@ static void onCmqtt(Inst* inst, char* line)
         /* "+CMQTTPING: 0,<err>" other than 0: the keep-alive exchange failed. */
         if (k == URC_CONNLOST || n < 2u || v[1] != 0)
         {
-            connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
+            connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, 0);
         }
         return;
     case URC_NONET:
-        serviceGone(inst, GSM_MqttClientSimcom_EventType_NoNetwork, true);
+        connectionGone(inst, GSM_MqttClientSimcom_EventType_NoNetwork, GONE_SERVICE | GONE_REPORT);
         return;
     default:
         break;
@@ -763,16 +820,20 @@ static void onCmqtt(Inst* inst, char* line)
 
     /* Result of the running operation's step: "+CMQTTxxx: 0,<err>" (START/STOP:
      * "<err>"). */
-    if ((inst->Phase == PH_WAIT || (inst->Phase == PH_BUSY && (inst->Flags & F_SENT))) &&
-        (stepInfo(inst->Step) & I_RESULT) && isResultOfStep(inst, name))
+    info = stepInfo(inst->Step);
+    if ((inst->Flags & F_SENT) && (info & I_RESULT) && isResultOfStep(inst, name))
     {
         if (n != 0u)
         {
-            int32_t err = (inst->Step == S_START || inst->Step == S_STOP) ? v[0] : ((n >= 2u) ? v[1] : -1);
+            int32_t err = (info & I_BARE) ? v[0] : ((n >= 2u) ? v[1] : -1);
             uint16_t code = (err >= 0 && err < 0xFFFF) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
+            if (inst->Step == S_START && code == MQTT_ERR_NETWORK_ALREADY_OPENED)
+            {
+                code = 0; /* started already: as good as started */
+            }
             if (inst->Phase == PH_WAIT)
             {
-                onResult(inst, GSM_Result_Ok, code, false);
+                stepEnded(inst, GSM_Result_Ok, code, false);
             }
             else
             {
@@ -784,90 +845,52 @@ static void onCmqtt(Inst* inst, char* line)
     }
 }
 
+/* The "> " of our step's command (only a step with data asks for one). */
 static void onDataPrompt(Inst* inst)
 {
-    if (stepInfo(inst->Step) & I_PROMPT)
-    {
-        inst->Flags |= F_DATA_SENT;
-        (void)gsmPromptWriteData(inst->Prompt, (const uint8_t*)stepData(inst), stepDataLength(inst), 0);
-    }
+    inst->Flags |= F_DATA_SENT;
+    (void)gsmPromptWriteData(inst->Prompt, (const uint8_t*)inst->Data, inst->DataLength, 0);
 }
 
 static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
 {
     uint8_t step = inst->Step;
-    bool ok = ev->Result == GSM_Result_Ok;
-    bool silent = ev->Result == GSM_Result_Timeout || ev->Result == GSM_Result_Aborted;
+    GSM_Result result = ev->Result;
+    bool silent = result == GSM_Result_Timeout || result == GSM_Result_Aborted;
     bool early = (inst->Flags & F_EARLY) != 0u;
     /* Some firmware answers a failure with its result line ("+CMQTTCONNECT: 0,3") and
      * ERROR instead of OK: that <err> is the cause reported. */
-    uint16_t code = early ? inst->ErrorCode : (ev->Result == GSM_Result_CmeError) ? ev->ErrorCode : 0u;
+    uint16_t code = early ? inst->ErrorCode : (result == GSM_Result_CmeError) ? ev->ErrorCode : 0u;
 
     if (inst->Phase != PH_BUSY)
     {
         return;
     }
-    inst->Flags &= (uint8_t)~F_SENT;
-    if (ok && (stepInfo(step) & I_RESULT))
+    if (result == GSM_Result_Ok && (stepInfo(step) & I_RESULT) && !early)
     {
-        /* OK, then the result URC (or it came already). */
-        if (early)
-        {
-            onResult(inst, GSM_Result_Ok, code, true);
-        }
-        else
-        {
-            inst->Phase = PH_WAIT;
-            inst->Timer_ms = gsm__SysTime_ms();
-        }
+        /* OK, then the result URC. */
+        inst->Phase = PH_WAIT;
+        inst->Timer_ms = gsm__SysTime_ms();
         return;
     }
-    if (step == S_STOP)
+    if (result != GSM_Result_Ok && !silent)
     {
-        serviceStopped(inst);
-        return;
-    }
-    if (step == S_REL || step == S_DISC)
-    {
-        /* The disconnection goes on; a failed AT+CMQTTDISC is reported at its end. */
-        if (step == S_REL)
+        if (step == S_ACCQ && !(inst->Flags & F_ACCQ_RETRIED))
         {
-            inst->Service = SV_STARTED;
+            /* Client 0 still held (e.g. from before a restart of this program). */
+            inst->Flags |= F_ACCQ_RETRIED;
+            goStep(inst, S_REL_FIRST, true);
+            return;
         }
-        else
+        if (step <= S_REL_FIRST && !(early && code != 0u))
         {
-            disconnectFailed(inst, ev->Result, code);
+            /* A refused AT+CMQTTSTART without a cause most likely means started already
+             * (e.g. before a restart of this program); the release may fail harmlessly. */
+            result = GSM_Result_Ok;
+            code = 0;
         }
-        disconnectContinue(inst, step, !silent);
-        return;
     }
-    if (step == S_ACCQ && !ok && !silent && !(inst->Flags & F_ACCQ_RETRIED))
-    {
-        /* Client 0 still held (e.g. from before a restart of this program). */
-        inst->Flags |= F_ACCQ_RETRIED;
-        goStep(inst, S_REL_FIRST, true);
-        return;
-    }
-    if (step <= S_REL_FIRST && !silent &&
-        !(step == S_START && early && code != 0u && code != MQTT_ERR_NETWORK_ALREADY_OPENED))
-    {
-        /* A refused AT+CMQTTSTART without a cause most likely means started already
-         * (e.g. before a restart of this program); the release may fail harmlessly. */
-        inst->Service = SV_STARTED;
-        ok = true;
-    }
-    else if (step == S_ACCQ && ok)
-    {
-        inst->Service = SV_ACQUIRED;
-    }
-    if (ok)
-    {
-        goStep(inst, nextStep(inst, step), true);
-    }
-    else
-    {
-        opFailed(inst, ev->Result, code);
-    }
+    stepEnded(inst, result, code, !silent);
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -883,7 +906,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         return true;
     case GSM_Prompt_EventType_Line: /* during our command (F_SENT) */
-        if (!gsmUtilStartsWith_P(ev->Line, GSM_F("+CMQTT")))
+        if (!gsmUtilStartsWith_P(ev->Line, kUrcPrefixList)) /* "+CMQTT" */
         {
             return false;
         }
@@ -909,7 +932,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 /* ----------------------------------------------------------------- Poll ---- */
 
 /* The queued connect ends before its first command, as if in `step`. */
-static void connectEndsEarly(Inst* inst, uint8_t step, GSM_Result result, uint16_t code)
+static GSM_NOINLINE void connectEndsEarly(Inst* inst, uint8_t step, GSM_Result result, uint16_t code)
 {
     opBegin(inst, OP_CONNECT, NO_STEP);
     inst->Step = step;
@@ -956,6 +979,9 @@ static void startNext(Inst* inst)
     }
     if (pending & (OP_SUBSCRIBE | OP_UNSUBSCRIBE | OP_PUBLISH))
     {
+        /* They wait for the connection: while it is being made, or while the modem is not
+         * ready. (Whatever ends a connection or a connect fails them, and none can be
+         * queued without one.) */
         if (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected && ready)
         {
             /* Their first steps follow each other like the operations. */
@@ -968,18 +994,15 @@ static void startNext(Inst* inst)
             }
             opBegin(inst, op, step);
         }
-        else if (inst->ServerStatus != GSM_MQTT_ServerStatus_Connecting)
-        {
-            failQueued(inst);
-        }
         return;
     }
     if (ready) /* OP_DISCONNECT */
     {
-        uint8_t from = (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected) ? 0u : (uint8_t)S_DISC;
+        /* AT+CMQTTDISC while connected, then release and stop as far as needed. */
+        uint8_t from = (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected) ? (uint8_t)S_DISC : (uint8_t)S_REL;
         opBegin(inst, OP_DISCONNECT, NO_STEP);
         inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
-        disconnectContinue(inst, from, false);
+        advance(inst, from, false);
     }
 }
 
@@ -1018,7 +1041,7 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
         inst->PromptSession = gsmPromptSession(p);
         inst->RxState = RX_IDLE;
         inst->Flags &= (uint8_t)~F_RX_CHUNK;
-        serviceGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, false);
+        connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, GONE_SERVICE);
     }
 
     if (inst->Phase == PH_WAIT)
@@ -1030,7 +1053,7 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
         }
         if (gsmUtilTimedOut(inst->Timer_ms, limit))
         {
-            onResult(inst, GSM_Result_Timeout, 0, false);
+            stepEnded(inst, GSM_Result_Timeout, 0, false);
         }
     }
     if (inst->Operation == 0u && inst->Pending != 0u)
@@ -1088,7 +1111,7 @@ bool gsmMqttClientSimcomConnect(GSM_MqttClientSimcom_Instance* inst, GSM_MqttCli
 
 /* True when an operation of kind `op` may be queued: the server is (being) connected
  * and no operation of that kind is queued or running. */
-static bool canQueue(const Inst* inst, uint8_t op)
+static GSM_NOINLINE bool canQueue(const Inst* inst, uint8_t op)
 {
     return inst != 0 &&
            (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected ||

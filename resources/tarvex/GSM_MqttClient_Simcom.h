@@ -210,19 +210,8 @@ typedef struct GSM_MqttClientSimcom_Instance_s
                          void* event_data);
     GSM_SslSimcom_Instance* Ssl;  /* null: plain TCP; else TLS with these settings (see above) */
 
-    /* Private state. */
-    GSM_Prompt_Client Client;
-    const GSM_MqttClientSimcom_Connect_Session* Session;
-    const char* SubscribeTopic;
-    const char* UnsubscribeTopic;
-    GSM_MqttClientSimcom_Publish_Parameters Publish;
-    uint16_t RxTotal[2];     /* lengths of the topic and the payload being received */
-    uint16_t RxReceived;     /* topic or payload bytes received so far */
-    char RxCarry[2];         /* a one-byte segment from the Prompt buffer's last byte */
-    uint32_t Timer_ms;       /* the wait for a result, or for the internet connection */
-    uint16_t ErrorCode;      /* result kept for later (early result, disconnect error) */
-    uint8_t ErrorResult;
-    uint8_t SubscribeQoS;
+    /* Private state (the fields used most first: on the ATmega2560 the first 64 bytes of
+     * the instance are reached by the shortest instructions). */
     uint8_t Pending;         /* queued operations */
     uint8_t Operation;       /* operation running */
     uint8_t Phase;
@@ -232,6 +221,20 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     uint8_t Service;         /* MQTT service state in the modem */
     uint8_t RxState;
     uint8_t PromptSession;
+    uint8_t ErrorResult;
+    uint8_t SubscribeQoS;
+    uint16_t ErrorCode;      /* result kept for later (early result, disconnect error) */
+    uint16_t RxTotal[2];     /* lengths of the topic and the payload being received */
+    uint16_t RxReceived;     /* topic or payload bytes received so far */
+    uint16_t DataLength;
+    char RxCarry[2];         /* a one-byte segment from the Prompt buffer's last byte */
+    uint32_t Timer_ms;       /* the wait for a result, or for the internet connection */
+    const GSM_MqttClientSimcom_Connect_Session* Session;
+    const char* SubscribeTopic;
+    const char* UnsubscribeTopic;
+    const char* Data;        /* what the running step sends after "> " */
+    GSM_MqttClientSimcom_Publish_Parameters Publish;
+    GSM_Prompt_Client Client;
 } GSM_MqttClientSimcom_Instance;
 
 /* Initialises the instance (disconnected, nothing queued) and registers for the URCs. */

@@ -181,6 +181,64 @@ TEST_F(Mqtt, FullSessionAgainstTheBroker)
     EXPECT_EQ(r.txOverflows, 0u);
 }
 
+// The disconnection goes on through AT+CMQTTREL and AT+CMQTTSTOP whatever AT+CMQTTDISC
+// answers and ends in one event: a refused or failed AT+CMQTTDISC, or a result that never
+// comes, is its ErrorResponse; a refused stop or its "<err>" is not (the service is
+// stopped all the same).
+TEST_F(Mqtt, DisconnectGoesOnAndEndsInOneEvent)
+{
+    // An answer: "ERROR", "-" (OK and no result line) or the result line after OK.
+    struct Case
+    {
+        const char *disc, *stop;
+        int type, result, code;
+    };
+    const int success = GSM_MqttClientSimcom_EventType_DisconnectSuccess;
+    const int failure = GSM_MqttClientSimcom_EventType_ErrorResponse;
+    const Case cases[] = {
+        {"ERROR", "+CMQTTSTOP: 0", failure, GSM_Result_Error, 0},
+        {"+CMQTTDISC: 0,11", "+CMQTTSTOP: 0", failure, GSM_Result_Ok, 11},
+        {"-", "+CMQTTSTOP: 0", failure, GSM_Result_Timeout, 0},
+        {"+CMQTTDISC: 0,0", "ERROR", success, -1, -1},
+        {"+CMQTTDISC: 0,0", "+CMQTTSTOP: 21", success, -1, -1},
+        {"+CMQTTDISC: 0,0", "-", failure, GSM_Result_Timeout, 0},
+    };
+    uint32_t seed = 30;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.disc) + " / " + c.stop);
+        InternetRig r(options(seed++));
+        ASSERT_TRUE(r.bringUp());
+        auto s = session(brokerUrl.c_str(), "tarvex-disc");
+        connect(r, &s);
+        auto answer = [&r](const char* a) {
+            if (std::string(a) == "ERROR")
+                return r.sim.error();
+            r.sim.ok();
+            if (std::string(a) != "-")
+                r.sim.later(100, [&r, a] { r.sim.emitUrc(a); });
+        };
+        r.sim.addHandler("AT+CMQTTDISC=", [&](ModemSim&, const std::string&) { answer(c.disc); });
+        r.sim.addHandler("AT+CMQTTREL=", [](ModemSim& m, const std::string&) { m.ok(); });
+        r.sim.addHandler("AT+CMQTTSTOP", [&](ModemSim&, const std::string&) { answer(c.stop); });
+        r.mqttEvents.clear();
+        ASSERT_TRUE(gsmMqttClientSimcomDisconnect(&r.mqtt));
+        ASSERT_TRUE(r.runUntil([&] { return !r.mqttEvents.empty(); }, GSM_MQTT_SIMCOM_RESULT_TIMEOUT_MS * 3));
+        r.runFor(GSM_MQTT_SIMCOM_RESULT_TIMEOUT_MS + 1000);
+        ASSERT_EQ(r.mqttEvents.size(), 1u);
+        const Ev& e = r.mqttEvents[0];
+        EXPECT_EQ(e.type, c.type);
+        if (c.type == failure) {
+            EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Disconnect);
+            EXPECT_EQ(e.result, c.result);
+            EXPECT_EQ(e.errorCode, c.code);
+        }
+        EXPECT_EQ(std::count(r.sim.commands.begin(), r.sim.commands.end(), "AT+CMQTTREL=0"), 1);
+        EXPECT_EQ(std::count(r.sim.commands.begin(), r.sim.commands.end(), "AT+CMQTTSTOP"), 1);
+        EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+        EXPECT_TRUE(gsmMqttClientSimcomConnect(&r.mqtt, &s)) << "ready for the next connection";
+    }
+}
+
 TEST_F(Mqtt, OperationsQueuedWhileConnecting)
 {
     InternetRig r(options(2));
