@@ -469,7 +469,9 @@ void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 {
     GSM_Prompt_Client** link;
 
-    if (p == 0 || client == 0)
+    /* A client without a handler is never registered, so the engine calls every
+     * registered client's handler without checking it. */
+    if (p == 0 || client == 0 || client->Handler == 0)
     {
         return;
     }

@@ -58,7 +58,8 @@ typedef bool (*GSM_Prompt_Handler)(GSM_Prompt_Client* client, GSM_Prompt_Event* 
 /* One per module, embedded in the module's instance; register it once in Init. */
 struct GSM_Prompt_Client_s
 {
-    GSM_Prompt_Handler Handler;       /* required: set before registering */
+    GSM_Prompt_Handler Handler;       /* required: set before registering (a client
+                                         without one is not registered) */
     const char* UrcPrefixList;        /* URC prefixes packed in flash, each ended by NUL, the
                                          list by an empty one (GSM_FLASH "+CMTI:\0+CDS:\0"),
                                          or null */

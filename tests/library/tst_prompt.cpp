@@ -552,6 +552,16 @@ TEST_F(Engine, GateHoldsGatedClientsUntilReady)
     EXPECT_EQ(gated.events, (std::vector<std::string>{"start"}));
 }
 
+TEST_F(Engine, ClientWithoutHandlerIsNeverServed)
+{
+    TestClient t{};
+    gsmPromptRegisterClient(&p._i, &t.c); // Handler not set
+    gsmPromptRequest(&p._i, &t.c);
+    poll(3);
+    EXPECT_FALSE(gsmPromptIsBusy(&p._i, &t.c));
+    EXPECT_TRUE(uart.written.empty());
+}
+
 TEST_F(Engine, MissingBufferKeepsEngineIdle)
 {
     TestClient t{};
