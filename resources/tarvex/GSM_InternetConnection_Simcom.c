@@ -153,28 +153,36 @@ static bool onLine(Inst* inst, char* line)
     return false;
 }
 
-static bool onUrc(Inst* inst, char* line)
+/* "+NETOPEN: <err>": the result of AT+NETOPEN, or the query's answer. Out of line, so
+ * that the number's room on the stack is not the handler's (without a frame of its
+ * own, the handler reaches the instance's fields by short offsets on AVR). */
+static GSM_NOINLINE bool onNetopen(Inst* inst, char* line)
 {
     int32_t v[1];
 
+    if (gsmInternetHelperParseUrc(line, 0, v, 1) != 1u)
+    {
+        return false;
+    }
+    if (inst->Step == S_OPENING ||
+        (inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
+    {
+        netopenResult(inst, v[0], inst->Step != S_OPENING);
+    }
+    else if (inst->Step == S_QUERY && v[0] == 1)
+    {
+        /* The query's answer (sending the query clears the flag). */
+        inst->Flags |= F_STACK_OPEN;
+    }
+    return true;
+}
+
+static bool onUrc(Inst* inst, char* line)
+{
     switch (gsmUtilFindPrefix(line, kUrcPrefixList))
     {
     case 0: /* "+NETOPEN: <err>" */
-        if (gsmInternetHelperParseUrc(line, 0, v, 1) != 1u)
-        {
-            return false;
-        }
-        if (inst->Step == S_OPENING ||
-            (inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
-        {
-            netopenResult(inst, v[0], inst->Step != S_OPENING);
-        }
-        else if (inst->Step == S_QUERY && v[0] == 1)
-        {
-            /* The query's answer (sending the query clears the flag). */
-            inst->Flags |= F_STACK_OPEN;
-        }
-        return true;
+        return onNetopen(inst, line);
     case 1: /* "+NETCLOSE:" */
         if (inst->Flags & F_OWN_CLOSE)
         {
