@@ -357,8 +357,10 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
 {
     GSM_Prompt_Interface* p;
     uint8_t session;
+    uint8_t step;
     bool ready;
     bool usable;
+    bool due;
 
     if (inst == 0 || inst->Prompt == 0)
     {
@@ -384,13 +386,24 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     }
     usable = gsmInternetHelperRegistered(inst->NetworkRegistration); /* (communication is established) */
 
-    switch (inst->Step)
+    /* One look at the timer for what the step waits for: the retry pause (idle after a
+     * failure; otherwise nothing, so it is over at once), the result of AT+NETOPEN, or
+     * the next periodic check. */
+    step = inst->Step;
+    if (step < S_IDLE)
+    {
+        return; /* a command of ours: the running sequence decides */
+    }
+    due = gsmUtilTimedOut(inst->Timer_ms,
+                          (step == S_OPENING) ? GSM_INETCONN_NETOPEN_TIMEOUT_MS
+                          : (step == S_UP)    ? GSM_INETCONN_CHECK_MS
+                          : (inst->Flags & F_RETRY)
+                              ? gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS)
+                              : 0u);
+    switch (step)
     {
     case S_IDLE:
-        if (!(inst->Flags & F_DISABLED) && usable &&
-                 (!(inst->Flags & F_RETRY) ||
-                  gsmUtilTimedOut(inst->Timer_ms,
-                                  gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS))))
+        if (!(inst->Flags & F_DISABLED) && usable && due)
         {
             uint8_t step = (inst->Flags & F_CLOSE_FIRST) ? (uint8_t)S_NETCLOSE : (uint8_t)S_QUERY;
             inst->Flags &= (uint8_t)~(F_RETRY | F_CLOSE_FIRST);
@@ -398,7 +411,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
         }
         break;
     case S_OPENING:
-        if (gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_NETOPEN_TIMEOUT_MS))
+        if (due)
         {
             attemptFailed(inst, 0);
         }
@@ -415,14 +428,12 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
              * re-registration tells whether the stack is still open. */
             goDown(inst, 0);
         }
-        else if (inst->_i.CheckRequest || gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_CHECK_MS))
+        else if (inst->_i.CheckRequest || due)
         {
             inst->_i.CheckRequest = 0;
             inst->Flags |= F_CHECK;
             begin(inst, S_QUERY);
         }
-        break;
-    default: /* a command of ours: the running sequence decides */
         break;
     }
 }
