@@ -37,26 +37,44 @@ static const char kUrcPrefixList[] GSM_FLASH = "+NETOPEN:\0+NETCLOSE:\0+CIPEVENT
 
 typedef GSM_InternetConnectionSimcom_Instance Inst;
 
-/* Marks the connection down; `next` says how the next attempt starts: after the retry
- * pause (F_RETRY), after an AT+NETCLOSE (F_CLOSE_FIRST; an AT+NETCLOSE asked for
- * earlier stays). */
-static void goDown(Inst* inst, uint8_t next)
+/* Marks the connection up (S_UP) or down (S_IDLE). Going down, `next` says how the
+ * next attempt starts: after the retry pause (F_RETRY), after an AT+NETCLOSE
+ * (F_CLOSE_FIRST; an AT+NETCLOSE asked for earlier stays). Going up, `next` is 0: the
+ * flags of a sequence (F_RETRY and F_CLOSE_FIRST among them) are clear in every step
+ * but idle. The timer starts the retry pause, or the time to the first check. */
+static void settle(Inst* inst, uint8_t step, uint8_t next)
 {
-    /* A request or turn of ours ends (without either, and as we read no raw data,
-     * this does nothing). */
-    gsmPromptAbort(inst->Prompt, &inst->Client);
-    gsmInternetHelperSetConnected(&inst->_i, false);
-    inst->Step = S_IDLE;
+    bool up = step == S_UP;
+
+    if (!up)
+    {
+        /* A request or turn of ours ends (without either, and as we read no raw data,
+         * this does nothing). */
+        gsmPromptAbort(inst->Prompt, &inst->Client);
+    }
+    gsmInternetHelperSetConnected(&inst->_i, up);
+    inst->Step = step;
     inst->Flags = (uint8_t)((inst->Flags & (F_DISABLED | F_OWN_CLOSE | F_CLOSE_FIRST)) | next);
-    if (next & F_RETRY)
+    if (up)
+    {
+        inst->Failures = 0;
+    }
+    else if ((next & F_RETRY) && inst->Failures < 0xFFu)
     {
         /* A failed attempt: the pause grows with every failure in a row. */
-        if (inst->Failures < 0xFFu)
-        {
-            inst->Failures++;
-        }
-        inst->Timer_ms = gsm__SysTime_ms();
+        inst->Failures++;
     }
+    inst->Timer_ms = gsm__SysTime_ms();
+}
+
+static void goDown(Inst* inst, uint8_t next)
+{
+    settle(inst, S_IDLE, next);
+}
+
+static void goUp(Inst* inst)
+{
+    settle(inst, S_UP, 0u);
 }
 
 /* A failed opening attempt with its cause (see gsmInternetConnectionSimcomLastError). */
@@ -64,15 +82,6 @@ static void attemptFailed(Inst* inst, uint16_t cause)
 {
     inst->LastError = cause;
     goDown(inst, F_CLOSE_FIRST | F_RETRY);
-}
-
-static void goUp(Inst* inst)
-{
-    gsmInternetHelperSetConnected(&inst->_i, true);
-    inst->Failures = 0;
-    inst->Step = S_UP;
-    inst->Flags &= (uint8_t)(F_DISABLED | F_OWN_CLOSE);
-    inst->Timer_ms = gsm__SysTime_ms();
 }
 
 static void begin(Inst* inst, uint8_t step)
