@@ -130,7 +130,7 @@ static void netopenResult(Inst* inst, int32_t err, bool early)
 {
     if (err != 0)
     {
-        inst->LastError = (err > 0 && err < 0xFFFF) ? (uint16_t)err : 0u;
+        inst->LastError = ((uint32_t)err < 0xFFFFu) ? (uint16_t)err : 0u; /* (a negative one is large) */
     }
     if (early)
     {
