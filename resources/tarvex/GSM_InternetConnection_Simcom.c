@@ -169,7 +169,8 @@ static GSM_NOINLINE bool onNetopen(Inst* inst, char* line)
 {
     int32_t v[1];
 
-    if (gsmInternetHelperParseUrc(line, 0, v, 1) != 1u)
+    /* The prefix list found the line's start: the fields follow it. */
+    if (gsmInternetHelperParseInts(line + (sizeof "+NETOPEN:" - 1u), v, 1) != 1u)
     {
         return false;
     }
