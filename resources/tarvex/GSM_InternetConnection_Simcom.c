@@ -37,26 +37,44 @@ static const char kUrcPrefixList[] GSM_FLASH = "+NETOPEN:\0+NETCLOSE:\0+CIPEVENT
 
 typedef GSM_InternetConnectionSimcom_Instance Inst;
 
-/* Marks the connection down; `next` says how the next attempt starts: after the retry
- * pause (F_RETRY), after an AT+NETCLOSE (F_CLOSE_FIRST; an AT+NETCLOSE asked for
- * earlier stays). */
-static void goDown(Inst* inst, uint8_t next)
+/* Marks the connection up (S_UP) or down (S_IDLE). Going down, `next` says how the
+ * next attempt starts: after the retry pause (F_RETRY), after an AT+NETCLOSE
+ * (F_CLOSE_FIRST; an AT+NETCLOSE asked for earlier stays). Going up, `next` is 0: the
+ * flags of a sequence (F_RETRY and F_CLOSE_FIRST among them) are clear in every step
+ * but idle. The timer starts the retry pause, or the time to the first check. */
+static void settle(Inst* inst, uint8_t step, uint8_t next)
 {
-    /* A request or turn of ours ends (without either, and as we read no raw data,
-     * this does nothing). */
-    gsmPromptAbort(inst->Prompt, &inst->Client);
-    gsmInternetHelperSetConnected(&inst->_i, false);
-    inst->Step = S_IDLE;
+    bool up = step == S_UP;
+
+    if (!up)
+    {
+        /* A request or turn of ours ends (without either, and as we read no raw data,
+         * this does nothing). */
+        gsmPromptAbort(inst->Prompt, &inst->Client);
+    }
+    gsmInternetHelperSetConnected(&inst->_i, up);
+    inst->Step = step;
     inst->Flags = (uint8_t)((inst->Flags & (F_DISABLED | F_OWN_CLOSE | F_CLOSE_FIRST)) | next);
-    if (next & F_RETRY)
+    if (up)
+    {
+        inst->Failures = 0;
+    }
+    else if ((next & F_RETRY) && inst->Failures < 0xFFu)
     {
         /* A failed attempt: the pause grows with every failure in a row. */
-        if (inst->Failures < 0xFFu)
-        {
-            inst->Failures++;
-        }
-        inst->Timer_ms = gsm__SysTime_ms();
+        inst->Failures++;
     }
+    inst->Timer_ms = gsm__SysTime_ms();
+}
+
+static void goDown(Inst* inst, uint8_t next)
+{
+    settle(inst, S_IDLE, next);
+}
+
+static void goUp(Inst* inst)
+{
+    settle(inst, S_UP, 0u);
 }
 
 /* A failed opening attempt with its cause (see gsmInternetConnectionSimcomLastError). */
@@ -64,15 +82,6 @@ static void attemptFailed(Inst* inst, uint16_t cause)
 {
     inst->LastError = cause;
     goDown(inst, F_CLOSE_FIRST | F_RETRY);
-}
-
-static void goUp(Inst* inst)
-{
-    gsmInternetHelperSetConnected(&inst->_i, true);
-    inst->Failures = 0;
-    inst->Step = S_UP;
-    inst->Flags &= (uint8_t)(F_DISABLED | F_OWN_CLOSE);
-    inst->Timer_ms = gsm__SysTime_ms();
 }
 
 static void begin(Inst* inst, uint8_t step)
@@ -121,7 +130,7 @@ static void netopenResult(Inst* inst, int32_t err, bool early)
 {
     if (err != 0)
     {
-        inst->LastError = (err > 0 && err < 0xFFFF) ? (uint16_t)err : 0u;
+        inst->LastError = ((uint32_t)err < 0xFFFFu) ? (uint16_t)err : 0u; /* (a negative one is large) */
     }
     if (early)
     {
@@ -153,28 +162,42 @@ static bool onLine(Inst* inst, char* line)
     return false;
 }
 
-static bool onUrc(Inst* inst, char* line)
+/* "+NETOPEN: <err>": the result of AT+NETOPEN, or the query's answer. Out of line on
+ * AVR, so that the number's room on the stack is not the handler's: a frame takes the
+ * register pair through which the handler reaches the instance's fields by short
+ * offsets. Elsewhere the split would only add a call. */
+#if defined(__AVR__)
+static GSM_NOINLINE bool onNetopen(Inst* inst, char* line)
+#else
+static bool onNetopen(Inst* inst, char* line)
+#endif
 {
     int32_t v[1];
 
+    /* The prefix list found the line's start: the fields follow it. */
+    if (gsmInternetHelperParseInts(line + (sizeof "+NETOPEN:" - 1u), v, 1) != 1u)
+    {
+        return false;
+    }
+    if (inst->Step == S_OPENING ||
+        (inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
+    {
+        netopenResult(inst, v[0], inst->Step != S_OPENING);
+    }
+    else if (inst->Step == S_QUERY && v[0] == 1)
+    {
+        /* The query's answer (sending the query clears the flag). */
+        inst->Flags |= F_STACK_OPEN;
+    }
+    return true;
+}
+
+static bool onUrc(Inst* inst, char* line)
+{
     switch (gsmUtilFindPrefix(line, kUrcPrefixList))
     {
     case 0: /* "+NETOPEN: <err>" */
-        if (gsmInternetHelperParseUrc(line, 0, v, 1) != 1u)
-        {
-            return false;
-        }
-        if (inst->Step == S_OPENING ||
-            (inst->Step == S_NETOPEN && gsmPromptIsBusy(inst->Prompt, &inst->Client)))
-        {
-            netopenResult(inst, v[0], inst->Step != S_OPENING);
-        }
-        else if (inst->Step == S_QUERY && v[0] == 1)
-        {
-            /* The query's answer (sending the query clears the flag). */
-            inst->Flags |= F_STACK_OPEN;
-        }
-        return true;
+        return onNetopen(inst, line);
     case 1: /* "+NETCLOSE:" */
         if (inst->Flags & F_OWN_CLOSE)
         {
@@ -349,8 +372,10 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
 {
     GSM_Prompt_Interface* p;
     uint8_t session;
+    uint8_t step;
     bool ready;
     bool usable;
+    bool due;
 
     if (inst == 0 || inst->Prompt == 0)
     {
@@ -376,13 +401,24 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     }
     usable = gsmInternetHelperRegistered(inst->NetworkRegistration); /* (communication is established) */
 
-    switch (inst->Step)
+    /* One look at the timer for what the step waits for: the retry pause (idle after a
+     * failure; otherwise nothing, so it is over at once), the result of AT+NETOPEN, or
+     * the next periodic check. */
+    step = inst->Step;
+    if (step < S_IDLE)
+    {
+        return; /* a command of ours: the running sequence decides */
+    }
+    due = gsmUtilTimedOut(inst->Timer_ms,
+                          (step == S_OPENING) ? GSM_INETCONN_NETOPEN_TIMEOUT_MS
+                          : (step == S_UP)    ? GSM_INETCONN_CHECK_MS
+                          : (inst->Flags & F_RETRY)
+                              ? gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS)
+                              : 0u);
+    switch (step)
     {
     case S_IDLE:
-        if (!(inst->Flags & F_DISABLED) && usable &&
-                 (!(inst->Flags & F_RETRY) ||
-                  gsmUtilTimedOut(inst->Timer_ms,
-                                  gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS))))
+        if (!(inst->Flags & F_DISABLED) && usable && due)
         {
             uint8_t step = (inst->Flags & F_CLOSE_FIRST) ? (uint8_t)S_NETCLOSE : (uint8_t)S_QUERY;
             inst->Flags &= (uint8_t)~(F_RETRY | F_CLOSE_FIRST);
@@ -390,7 +426,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
         }
         break;
     case S_OPENING:
-        if (gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_NETOPEN_TIMEOUT_MS))
+        if (due)
         {
             attemptFailed(inst, 0);
         }
@@ -407,14 +443,12 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
              * re-registration tells whether the stack is still open. */
             goDown(inst, 0);
         }
-        else if (inst->_i.CheckRequest || gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_CHECK_MS))
+        else if (inst->_i.CheckRequest || due)
         {
             inst->_i.CheckRequest = 0;
             inst->Flags |= F_CHECK;
             begin(inst, S_QUERY);
         }
-        break;
-    default: /* a command of ours: the running sequence decides */
         break;
     }
 }
