@@ -111,7 +111,7 @@ private slots:
 
         // (The library and circular-buffer files' texts are the library
         // writer test's, per layout.) The licence is copied unchanged.
-        const QString licence = readResourceTextOrFail(QStringLiteral(":/license/resources/license/LICENSE.txt"));
+        const QString licence = textOf(readBytes(QStringLiteral(":/license/resources/license/LICENSE.txt")));
         QVERIFY(!licence.isEmpty());
         QCOMPARE(QString::fromUtf8(tree.value(arduino + QStringLiteral("src/Tarvex/LICENSE.txt"))), licence);
         QCOMPARE(QString::fromUtf8(tree.value(stm32 + QStringLiteral("Core/Tarvex/LICENSE.txt"))), licence);
@@ -336,15 +336,6 @@ private slots:
                  qPrintable(ui.boxes().at(1).text));
         QVERIFY(ui.boxes().at(1).text.contains(QStringLiteral("No such file or directory")));
         QVERIFY(testsupport::verifyExpectedWarningsSeen());
-    }
-
-private:
-    static QString readResourceTextOrFail(const QString& path)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return QStringLiteral("<missing ") + path + QLatin1Char('>');
-        return textOf(file.readAll());
     }
 };
 
