@@ -44,7 +44,6 @@ public:
     void answerCancel() { mAnswers.enqueue(QString()); }
 
     const QList<Box>& boxes() const { return mBoxes; }
-    int pendingAnswers() const { return mAnswers.size(); }
     void clear()
     {
         mBoxes.clear();

@@ -110,11 +110,6 @@ private slots:
         QCOMPARE(readBytes(target + QStringLiteral("/M/sub/b.txt")), QByteArray("new b"));
         QCOMPARE(readBytes(target + QStringLiteral("/M/mine.txt")), QByteArray("mine"));
         QCOMPARE(readBytes(target + QStringLiteral("/other.txt")), QByteArray("other"));
-
-        // Extracting again gives the same tree.
-        const QStringList before = tree(target);
-        QVERIFY(extractArchive(zip, target));
-        QCOMPARE(tree(target), before);
     }
 
     void unopenableArchive()

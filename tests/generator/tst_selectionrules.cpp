@@ -112,10 +112,7 @@ private slots:
         InMemoryProject project;
         QList<TarvexMdl*> set = {project.allModules().first(), project.findModuleByName(Http)};
         QCOMPARE(applySelectionRules(set, project.allModules()), QStringList{kMessageB});
-        QStringList names;
-        for (TarvexMdl* module : set)
-            names << module->getName();
-        QCOMPARE(names, (QStringList{"", Http, Lte, NetReg, BasicComms, Prompt, Power}));
+        QCOMPARE(testsupport::moduleNames(set), (QStringList{"", Http, Lte, NetReg, BasicComms, Prompt, Power}));
     }
 
     void secondPress_messageA_comesBackUntilAConnectionIsUnticked()

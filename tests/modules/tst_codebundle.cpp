@@ -56,14 +56,6 @@ const QMap<QString, QByteArray> kStoredSha256 = {
      "caf86093954e407afc7612fa3219d50dcf28e544841653dc7b48f874d59c34db"},
 };
 
-QByteArray rawBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
 } // namespace
 
 class TestCodeBundle : public QObject
@@ -88,7 +80,7 @@ void TestCodeBundle::everyCodeFileIsPinnedAndStoredWithCrLf()
     expectedNames.sort();
     QCOMPARE(names, expectedNames);
     for (const QString& name : names) {
-        const QByteArray raw = rawBytes(kCodePrefix + name);
+        const QByteArray raw = testsupport::readBytes(kCodePrefix + name);
         QVERIFY2(!raw.isEmpty(), qPrintable(name));
         QVERIFY2(name.startsWith(QLatin1String("circbuff."))
                      || QCryptographicHash::hash(raw, QCryptographicHash::Sha256).toHex() == kStoredSha256.value(name),

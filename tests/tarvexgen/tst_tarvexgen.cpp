@@ -8,7 +8,6 @@
 #include "testsupport.h"
 #include "workflowsupport.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -213,11 +212,8 @@ private slots:
 private:
     QString writeSettings(const QString& json, const QString& name = QStringLiteral("settings.json"))
     {
-        const QString path = mTemp->filePath(name);
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            f.write(json.toUtf8());
-        return path;
+        testsupport::writeBytes(mTemp->filePath(name), json.toUtf8());
+        return mTemp->filePath(name);
     }
 
     std::unique_ptr<QTemporaryDir> mTemp;

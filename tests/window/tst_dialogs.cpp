@@ -1,6 +1,6 @@
 // The About window's widgets and links, and the message boxes of the modal
-// seam as the application builds them (the choice box's buttons and the
-// mapping from the pressed button back to the choice).
+// seam as the application builds them (icons, the choice box's buttons and
+// the mapping from the pressed button back to the choice).
 
 #include "aboutwindow.h"
 #include "messageboxinteraction.h"
@@ -80,32 +80,26 @@ private slots:
     {
         QTest::addColumn<bool>("defaultYes");
         QTest::addColumn<QString>("details");
-        QTest::newRow("lost-section warning") << true << "Init (lines 3-9)\nPoll (lines 12-14)";
-        QTest::newRow("Remove File?") << false << QString();
+        QTest::addColumn<int>("icon"); // the two icons the application asks with
+        QTest::newRow("lost-section warning") << true << "Init (lines 3-9)\nPoll (lines 12-14)"
+                                              << int(UserInteraction::Icon::Warning);
+        QTest::newRow("Remove File?") << false << QString() << int(UserInteraction::Icon::Question);
     }
 
     void yesNoBoxDefaultEscapeAndDetails()
     {
         QFETCH(bool, defaultYes);
         QFETCH(QString, details);
+        QFETCH(int, icon);
         using B = UserInteraction::Button;
-        auto box = MessageBoxInteraction::buildYesNoBox(UserInteraction::Icon::Warning, "Warning", "text",
+        auto box = MessageBoxInteraction::buildYesNoBox(UserInteraction::Icon(icon), "Warning", "text",
                                                         defaultYes ? B::Yes : B::No, details);
+        QCOMPARE(box->icon(), icon == int(UserInteraction::Icon::Warning) ? QMessageBox::Warning : QMessageBox::Question);
         QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(box->defaultButton(), box->button(defaultYes ? QMessageBox::Yes : QMessageBox::No));
         // Escape is No whatever the default.
         QCOMPARE(box->escapeButton(), static_cast<QAbstractButton*>(box->button(QMessageBox::No)));
         QCOMPARE(box->detailedText(), details);
-    }
-
-    void iconMapping()
-    {
-        using I = UserInteraction::Icon;
-        QCOMPARE(MessageBoxInteraction::toMessageBoxIcon(I::Information), QMessageBox::Information);
-        QCOMPARE(MessageBoxInteraction::toMessageBoxIcon(I::Warning), QMessageBox::Warning);
-        QCOMPARE(MessageBoxInteraction::toMessageBoxIcon(I::Critical), QMessageBox::Critical);
-        QCOMPARE(MessageBoxInteraction::toMessageBoxIcon(I::Question), QMessageBox::Question);
-        QCOMPARE(MessageBoxInteraction::toMessageBoxIcon(I::NoIcon), QMessageBox::NoIcon);
     }
 };
 

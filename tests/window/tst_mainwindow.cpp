@@ -541,10 +541,6 @@ private slots:
         window().setArduinoChecked(true);
         QVERIFY(!box("optProjectIsArduino")->isHidden());
         QVERIFY(window().isArduino());
-
-        QCOMPARE(window().findModuleByName(""), window().moduleAt(0));
-        QCOMPARE(window().findModuleByName("InternetConnection_SIMCom"), window().moduleAt(11));
-        QVERIFY(!window().findModuleByName("Pin "));
     }
 
     void checkDependenciesShowsMessages()

@@ -183,10 +183,6 @@ private slots:
                  (QStringLiteral("\n") + fileHeaderLines().at(0) +
                   readResourceText(QStringLiteral(":/tarvex/resources/tarvex/GSM_Power.c")))
                      .toUtf8());
-        QCOMPARE(files.value(QStringLiteral("circbuff.h")),
-                 (QStringLiteral("\n") + fileHeaderLines().at(0) +
-                  readResourceText(QStringLiteral(":/code/resources/code/circbuff.h")))
-                     .toUtf8());
         QCOMPARE(files.value(QStringLiteral("Tarvex/LICENSE.txt")),
                  readResourceText(QStringLiteral(":/license/resources/license/LICENSE.txt")).toUtf8());
         QVERIFY(files.value(QStringLiteral("Tarvex/LICENSE.txt")).startsWith("MIT License\n"));

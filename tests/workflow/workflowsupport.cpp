@@ -39,9 +39,7 @@ bool copyTree(const QString& from, const QString& to)
     const QMap<QString, QByteArray> files = snapshot(from);
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         const QString target = to + QLatin1Char('/') + it.key();
-        if (it.key().endsWith(QLatin1Char('/')) ? !QDir().mkpath(target)
-                                                : !(QDir().mkpath(QFileInfo(target).absolutePath()) &&
-                                                    writeBytes(target, it.value())))
+        if (it.key().endsWith(QLatin1Char('/')) ? !QDir().mkpath(target) : !writeBytes(target, it.value()))
             return false;
     }
     return true;

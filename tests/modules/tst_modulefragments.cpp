@@ -1,0 +1,671 @@
+// Golden texts of every module's fragments: the four core modules (Start,
+// Power, Prompt, BasicComms) for every settings variation that changes their
+// output, the cellular service modules (Pin, RSSI, Network Registration, SMS
+// Send/Read, USSD) and the internet modules (the LTE and 2G connections with
+// and without APN, the HTTP and MQTT clients).
+//
+// The expected texts are the fragments the modules assemble in code, copied
+// literally from the product's reference texts; each starts with an empty
+// line and every line ends with a line feed. Fragments that are a stored
+// snippet are compared with the snippet itself (snippet()), whose bytes the
+// code bundle test pins.
+
+#include "fileutil.h"
+#include "testsupport.h"
+
+#include "tarvexmdl_basiccomms.h"
+#include "tarvexmdl_gettingstarted.h"
+#include "tarvexmdl_http_client_simcom.h"
+#include "tarvexmdl_internetconnection_simcom.h"
+#include "tarvexmdl_internetconnection_simcom2g.h"
+#include "tarvexmdl_mqtt_client_simcom.h"
+#include "tarvexmdl_networkregistration.h"
+#include "tarvexmdl_pin.h"
+#include "tarvexmdl_power.h"
+#include "tarvexmdl_prompt.h"
+#include "tarvexmdl_rssi.h"
+#include "tarvexmdl_sms_read.h"
+#include "tarvexmdl_sms_send.h"
+#include "tarvexmdl_ussd.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace expected {
+
+inline QString text(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// The snippet resources/code/<name> as the modules read it (LF line ends).
+inline QString snippet(const char* name)
+{
+    return readResourceText(QStringLiteral(":/code/resources/code/") + QLatin1String(name));
+}
+
+inline const char* const kPowerPrototypes = R"EXP(
+// Power Convenience Functions
+extern bool gsmmgrPowerGet();
+extern void gsmmgrPowerSet(bool powered_on);
+extern void gsmmgrPowerSetPowerKeyPressDurations(uint16_t powerOnPressTime_ms, uint16_t powerOffPressTime_ms);
+)EXP";
+
+inline const char* const kPowerConvenience = R"EXP(
+// --- GSM Power ---
+
+bool gsmmgrPowerGet()
+{
+   return gsmPowerGet(&mGsmPwrInst);
+}
+
+void gsmmgrPowerSet(bool powered_on)
+{
+gsmPowerSet(&mGsmPwrInst, powered_on);
+}
+
+void gsmmgrPowerSetPowerKeyPressDurations(uint16_t powerOnPressTime_ms, uint16_t powerOffPressTime_ms)
+{
+gsmPowerSetPowerKeyPressDurations(&mGsmPwrInst, powerOnPressTime_ms, powerOffPressTime_ms);
+}
+)EXP";
+
+inline const char* const kBasicCommsConvenience = R"EXP(
+// --- GSM BasicComms ---
+
+bool gsmmgrBasicCommsCommunicationEstablished()
+{
+   return gsmBasicCommsCommunicationEstablished(&mGsmBasicCommsInst);
+}
+)EXP";
+
+inline const char* const kPinPrototypes = R"EXP(
+// Pin Convenience Functions
+extern void gsmmgrPinEnter(uint16_t sim_pin);
+extern GSM_PIN_SimStatus gsmmgrPinStatus();
+)EXP";
+
+inline const char* const kRssiPrototypes = R"EXP(
+// Signal Quality Convenience Functions
+#define gsmmgrSignalQualityRssiTo_dBm gsmSignalQualityRssiTo_dBm
+extern bool gsmmgrSignalQualityQuery();
+)EXP";
+
+inline const char* const kRssiConvenience = R"EXP(
+// --- GSM Signal Quality ---
+
+bool gsmmgrSignalQualityQuery()
+{
+return gsmSignalQualityQuery(&mGsmSignalQualityInst);
+}
+)EXP";
+
+inline const char* const kNetworkRegistrationConvenience = R"EXP(
+// --- GSM Network Registration ---
+
+bool gsmmgrNetworkRegistrationIsRegistered()
+{
+   return gsmNetworkRegistrationIsRegistered(&mGsmNetworkRegistrationInst);
+}
+)EXP";
+
+inline const char* const kSmsSendPrototypes = R"EXP(
+// SMS Send Convenience Functions
+#define gsmmgrSmsSendGetDeliveryStatusReportType gsmSmsSendGetDeliveryStatusReportType
+extern bool gsmmgrSmsSend(char* phoneNumber, char* textBody);
+extern void gsmmgrSmsSendCancel();
+)EXP";
+
+inline const char* const kUssdConvenience = R"EXP(
+// --- GSM USSD ---
+
+bool gsmmgrUssdSend(char* ussd_payload)
+{
+   return gsmUssdSend(&mGsmUssdInst, ussd_payload);
+}
+
+bool gsmmgrUssdCancelSession()
+{
+   return gsmUssdCancelSession(&mGsmUssdInst);
+}
+)EXP";
+
+inline const char* const kLteConvenience = R"EXP(
+// --- GSM Internet Connection (SIMCom LTE) ---
+
+bool gsmmgrInternetConnectionSimcomIsConnected()
+{
+   return gsmInternetConnectionSimcomIsConnected(&mGsmInternetConnectionSimcomInst);
+}
+)EXP";
+
+inline const char* const kConnection2GConvenience = R"EXP(
+// --- GSM Internet Connection (SIMCom 2G) ---
+
+bool gsmmgrInternetConnectionSimcom2GIsConnected()
+{
+   return gsmInternetConnectionSimcom2GIsConnected(&mGsmInternetConnectionSimcom2GInst);
+}
+)EXP";
+
+inline const char* const kHttpPrototypes = R"EXP(
+// HTTP Client (SIMCom) Convenience Functions
+extern bool gsmmgrHttpClientSimcomGet(char* url);
+extern bool gsmmgrHttpClientSimcomPost(char* url, char* postData);
+extern void gsmmgrHttpClientSimcomPostSetContentType(char* contentTypeOrNullForDefault);
+extern bool gsmmgrHttpClientSimcomHttpOperationPending();
+extern bool gsmmgrHttpClientSimcomHttpOperationStarted();
+extern bool gsmmgrHttpClientSimcomCancel();
+extern void gsmmgrHttpClientSimcomHttpTermWhenDone(bool termWhenDone);
+extern void gsmmgrHttpClientSimcomSetTimeouts(uint32_t httpActionTimeout_ms, uint32_t httpReadTimeout_ms);
+)EXP";
+
+inline const char* const kMqttPrototypes = R"EXP(
+// MQTT Client (SIMCom LTE) Convenience Functions
+#define gsmmgrMqttClientSimcomInitConfigDefault gsmMqttClientSimcomInitConfigDefault
+extern bool gsmmgrMqttClientSimcomConnect(GSM_MqttClientSimcom_Connect_Session* connect_session);
+extern bool gsmmgrMqttClientSimcomSubscribe(char* subscribe_topic, uint8_t subscribe_QoS);
+extern bool gsmmgrMqttClientSimcomPublish(char* publish_topic, char* publish_message);
+extern bool gsmmgrMqttClientSimcomPublishEx(GSM_MqttClientSimcom_Publish_Parameters* publish_parameters);
+extern bool gsmmgrMqttClientSimcomUnsubscribe(char* unsubscribe_topic);
+extern bool gsmmgrMqttClientSimcomDisconnect();
+extern bool gsmmgrMqttClientSimcomCancelPublish();
+extern bool gsmmgrMqttClientSimcomCancelSubscribe();
+extern bool gsmmgrMqttClientSimcomCancelUnsubscribe();
+extern GSM_MQTT_ServerStatus gsmmgrMqttClientServerConnectionState();
+)EXP";
+
+} // namespace expected
+
+namespace {
+
+// Every output of a module, as one record, so a data row can state the
+// whole expected result.
+struct Outputs
+{
+    QString name;
+    QStringList libraryFiles;
+    QString headerInclude, headerPrototypes, sourceIncludes, generalVariables, instanceVariables,
+        generalCallbacks, eventCallbacks, initCode, pollCode, convenience;
+};
+
+Outputs outputsOf(const TarvexMdl& m)
+{
+    return {m.getName(),
+            m.getLibraryFiles(),
+            m.getHeaderInclude(),
+            m.getHeaderPrototypes(),
+            m.getSourceIncludes(),
+            m.getGeneralVariables(),
+            m.getInstanceVariables(),
+            m.getGeneralCallbackFunctions(),
+            m.getEventCallbackFunctions(),
+            m.getInitCode(),
+            m.getPollCode(),
+            m.getConvenienceFunctions()};
+}
+
+void compareOutputs(const Outputs& actual, const Outputs& want)
+{
+    QCOMPARE(actual.name, want.name);
+    QCOMPARE(actual.libraryFiles, want.libraryFiles);
+    QCOMPARE(actual.headerInclude, want.headerInclude);
+    QCOMPARE(actual.headerPrototypes, want.headerPrototypes);
+    QCOMPARE(actual.sourceIncludes, want.sourceIncludes);
+    QCOMPARE(actual.generalVariables, want.generalVariables);
+    QCOMPARE(actual.instanceVariables, want.instanceVariables);
+    QCOMPARE(actual.generalCallbacks, want.generalCallbacks);
+    QCOMPARE(actual.eventCallbacks, want.eventCallbacks);
+    QCOMPARE(actual.initCode, want.initCode);
+    QCOMPARE(actual.pollCode, want.pollCode);
+    QCOMPARE(actual.convenience, want.convenience);
+}
+
+using expected::snippet;
+using expected::text;
+
+} // namespace
+
+Q_DECLARE_METATYPE(std::shared_ptr<TarvexMdl>)
+Q_DECLARE_METATYPE(Outputs)
+
+class TestModuleFragments : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { testsupport::installStrictMessageHandler(); }
+
+    void gettingStarted_data();
+    void gettingStarted();
+    void power_data();
+    void power();
+    void promptFlags_data();
+    void promptFlags();
+    // BasicComms and every module after it: one table.
+    void fragments_data();
+    void fragments();
+};
+
+void TestModuleFragments::gettingStarted_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<double>("size");
+    QTest::addColumn<QString>("digits");
+    QTest::newRow("default") << true << 1024.0 << "1024";
+    QTest::newRow("spin box maximum") << true << 429496729.0 << "429496729";
+    QTest::newRow("beyond 32 bits") << true << 12345678901.0 << "12345678901";
+    QTest::newRow("no debug buffer") << false << 2048.0 << "";
+}
+
+void TestModuleFragments::gettingStarted()
+{
+    QFETCH(bool, enabled);
+    QFETCH(double, size);
+    QFETCH(QString, digits);
+    TarvexMdl_GettingStarted m;
+    QVERIFY(m.IsDebugOutputSetupSelected);
+    m.IsDebugOutputSetupSelected = enabled;
+    m.DebugBufferSize = size;
+    QCOMPARE(m.getName(), QString());
+    QCOMPARE(m.getLibraryFiles(), QStringList());
+    // Without the debug buffer the module contributes nothing at all; it
+    // never has an include line, prototypes or instances of its own.
+    QCOMPARE(m.getGeneralVariables(),
+             enabled ? QString("\n" "// --- GSM Debug ---\n\n" "// Debug Buffer\n" "static uint8_t mau8UartDebugTxBuff[")
+                           + digits + QString("];\n" "CircBuff mcbfDebugTx;\n")
+                     : QString());
+    QCOMPARE(m.getGeneralCallbackFunctions(),
+             enabled ? expected::snippet("tarvexmdl_GettingStarted_GeneralCallbackFunctions.c") : QString());
+    QCOMPARE(m.getInitCode(), enabled ? QString("\n    // DEBUG Tx buffer setup\n"
+                                                "    mcbfDebugTx.Buffer = mau8UartDebugTxBuff;\n"
+                                                "    mcbfDebugTx.BufferSize = sizeof(mau8UartDebugTxBuff);\n"
+                                                "    cbufInit(&mcbfDebugTx);\n")
+                                      : QString());
+    QCOMPARE(m.getPollCode(), enabled ? QString("\n    gsmDebugTxPoll();\n") : QString());
+    for (const QString& none : {m.getHeaderInclude(), m.getHeaderPrototypes(), m.getSourceIncludes(),
+                                m.getInstanceVariables(), m.getEventCallbackFunctions(), m.getConvenienceFunctions()})
+        QCOMPARE(none, QString());
+}
+
+void TestModuleFragments::power_data()
+{
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("without reset pin") << false;
+    QTest::newRow("with reset pin") << true;
+}
+
+void TestModuleFragments::power()
+{
+    QFETCH(bool, reset);
+    TarvexMdl_Power m;
+    QVERIFY(!m.UseResetPin);
+    // The compiled patterns are shared: the other setting first, then this one.
+    m.UseResetPin = !reset;
+    const QString other = m.getGeneralCallbackFunctions();
+    m.UseResetPin = reset;
+
+    QCOMPARE(m.getName(), QString("Power"));
+    QCOMPARE(m.getLibraryFiles(), QStringList({"GSM_Power.h", "GSM_Power.c", "GSM_Power_Interface.h"}));
+    QCOMPARE(m.getHeaderInclude(), QString("/GSM_Power.h\"\n"));
+    QCOMPARE(m.getHeaderPrototypes(), expected::text(expected::kPowerPrototypes));
+    QCOMPARE(m.getInstanceVariables(), QString("GSM_Power_Instance mGsmPwrInst = {0};\n"));
+    QCOMPARE(m.getPollCode(), QString("    gsmPowerPoll(&mGsmPwrInst);\n"));
+    QCOMPARE(m.getConvenienceFunctions(), expected::text(expected::kPowerConvenience));
+    QCOMPARE(m.getSourceIncludes(), QString());
+    QCOMPARE(m.getGeneralVariables(), QString());
+    QCOMPARE(m.getEventCallbackFunctions(), QString());
+
+    // The stored snippet marks gsmSetReset as an optional block: with a reset
+    // pin only the two marker lines go, without one the block goes from its
+    // opening marker to the next function.
+    const QString stored = expected::snippet("tarvexmdl_Power_GeneralCallbackFunctions.c");
+    const QString openLine("//<OPTIONAL:gsmSetReset>\n"), closeLine("//</OPTIONAL:gsmSetReset>\n");
+    const int open = stored.indexOf(openLine);
+    const int next = stored.indexOf("bool gsmReadStatus(");
+    QVERIFY(open > 0 && stored.indexOf(closeLine) > open && next > open);
+    const QString expectedText =
+        reset ? QString(stored).remove(openLine).remove(closeLine) : stored.left(open) + stored.mid(next);
+    const QString callbacks = m.getGeneralCallbackFunctions();
+    QCOMPARE(callbacks, expectedText);
+    QVERIFY(!callbacks.contains("OPTIONAL"));
+    QCOMPARE(callbacks.contains("void gsmSetReset("), reset);
+    QVERIFY(callbacks.contains(reset ? "    // USER CODE END SetPowerKey\n}\n\nvoid gsmSetReset("
+                                     : "    // USER CODE END SetPowerKey\n}\n\nbool gsmReadStatus("));
+    QVERIFY(callbacks != other);
+
+    QCOMPARE(m.getInitCode(), QString("    \n"
+                                      "    // Power\n"
+                                      "    mGsmPwrInst.SetPowerKey = &gsmSetPowerKey;\n")
+                                  + (reset ? QString("    mGsmPwrInst.SetReset = &gsmSetReset;\n") : QString())
+                                  + QString("    mGsmPwrInst.ReadStatus = &gsmReadStatus;\n"
+                                            "    gsmPowerInit(&mGsmPwrInst);\n"));
+}
+
+static const char* const kRxPollFunction =
+    "\nvoid gsmRxPoll()\n"
+    "{\n"
+    "    // USER CODE BEGIN gsmRxPoll\n"
+    "    // ToDo: Add Hardware Abstraction Layer (HAL) code here to write incoming UART data into circular Rx buffer.\n\n"
+    "    // Arduino / Circular Buffer E.g.:\n"
+    "    /*\n"
+    "    while (gsmSerial.available() > 0)\n"
+    "    {\n"
+    "        // Write data into circular buffer.\n"
+    "        if (!cbufWrite(&mcbfGsmRx, gsmSerial.read()))\n"
+    "        {\n"
+    "            // Circular buffer is full!\n"
+    "        }\n"
+    "    }\n"
+    "    */\n"
+    "    // USER CODE END gsmRxPoll\n"
+    "}\n";
+
+// Each row switches the four flags (prompt, echo cancellation, Tx, Rx); the
+// four sizes differ so that a size paired with the wrong buffer shows.
+void TestModuleFragments::promptFlags_data()
+{
+    QTest::addColumn<int>("bits");
+    for (int bits = 0; bits < 16; ++bits)
+        QTest::addRow("prompt=%d echo=%d tx=%d rx=%d", bits & 1, (bits >> 1) & 1, (bits >> 2) & 1, (bits >> 3) & 1)
+            << bits;
+}
+
+void TestModuleFragments::promptFlags()
+{
+    QFETCH(int, bits);
+    const bool p = bits & 1, e = bits & 2, t = bits & 4, r = bits & 8;
+    TarvexMdl_Prompt m;
+    m.IsPromptSetupSelected = p;
+    m.IsEchoCancSetupSelected = e;
+    m.IsCircularTxSetupSelected = t;
+    m.IsCircularRxSetupSelected = r;
+    m.PromptBufferSize = 2048;
+    m.EchoCancellationBufferSize = 1000000;
+    m.CircularTxBufferSize = 512;
+    m.CircularRxBufferSize = 8;
+    QCOMPARE(m.getName(), QString("Prompt"));
+    QCOMPARE(m.getLibraryFiles(), QStringList({"GSM_Prompt.h", "GSM_Prompt.c", "GSM_Prompt_Helper.h",
+                                               "GSM_Prompt_Helper.c", "GSM_Prompt_Interface.h"}));
+    QCOMPARE(m.getHeaderInclude(), QString("/GSM_Prompt.h\"\n"));
+    QCOMPARE(m.getInstanceVariables(), QString("GSM_Prompt_Instance mGsmPromptInst = {0};\n"));
+    for (const QString& none : {m.getHeaderPrototypes(), m.getEventCallbackFunctions(), m.getConvenienceFunctions()})
+        QCOMPARE(none, QString());
+
+    // Only the prompt buffer block carries the module title.
+    QString variables;
+    if (p)
+        variables += "\n// --- GSM Prompt ---\n\n// Prompt Buffer\nstatic uint8_t mau8GsmPromptBuff[2048];\n";
+    if (e)
+        variables += "\n// Echo Cancellation Buffer\nstatic uint8_t mau8UartGsmEchoCancelBuff[1000000];\n";
+    if (t)
+        variables += "\n// UART GSM Tx buffer\nstatic uint8_t mau8UartGsmTxBuff[512];\nCircBuff mcbfGsmTx;\n";
+    if (r)
+        variables += "\n// UART GSM Rx buffer\nstatic uint8_t mau8UartGsmRxBuff[8];\nCircBuff mcbfGsmRx;\n";
+    QCOMPARE(m.getGeneralVariables(), variables);
+    QCOMPARE(m.getSourceIncludes(), (t || r) ? QString("#include \"circbuff.h\"") : QString());
+
+    QString init = QString("    \n    // Prompt\n    mGsmPromptInst.Power = &(mGsmPwrInst._i);\n");
+    if (p)
+        init += QString("    mGsmPromptInst.DataBuffer = mau8GsmPromptBuff;\n"
+                        "    mGsmPromptInst.DataBufferSize = sizeof(mau8GsmPromptBuff);\n");
+    init += QString("    mGsmPromptInst.Write = &gsmWrite;\n"
+                    "    mGsmPromptInst.WriteCompleted = &gsmWriteCompleted;\n"
+                    "    mGsmPromptInst.CanRead = &gsmCanRead;\n"
+                    "    mGsmPromptInst.Read = &gsmRead;\n");
+    if (e)
+        init += QString("    mGsmPromptInst.EchoCancellationBuffer = mau8UartGsmEchoCancelBuff;\n"
+                        "    mGsmPromptInst.EchoCancellationBufferSize = sizeof(mau8UartGsmEchoCancelBuff);\n");
+    init += QString("    gsmPromptInit(&mGsmPromptInst);\n");
+    if (t)
+        init += QString("\n    // GSM Tx buffer setup\n"
+                        "    mcbfGsmTx.Buffer = mau8UartGsmTxBuff;\n"
+                        "    mcbfGsmTx.BufferSize = sizeof(mau8UartGsmTxBuff);\n"
+                        "    cbufInit(&mcbfGsmTx);\n");
+    if (r)
+        init += QString("\n    // GSM Rx buffer setup\n"
+                        "    mcbfGsmRx.Buffer = mau8UartGsmRxBuff;\n"
+                        "    mcbfGsmRx.BufferSize = sizeof(mau8UartGsmRxBuff);\n"
+                        "    cbufInit(&mcbfGsmRx);\n");
+    QCOMPARE(m.getInitCode(), init);
+
+    // The receive-poll function and its call come with the Rx buffer only,
+    // whatever the other buffers do.
+    QCOMPARE(m.getGeneralCallbackFunctions(),
+             QString("\n// --- GSM Prompt ---\n") + (r ? QString(kRxPollFunction) : QString())
+                 + expected::snippet("tarvexmdl_Prompt_GeneralCallbackFunctions.c"));
+    QCOMPARE(m.getPollCode(), (r ? QString("    gsmRxPoll();\n") : QString())
+                                  + QString("    gsmPromptPoll(&mGsmPromptInst);\n    gsmTxPoll();\n"));
+}
+
+void TestModuleFragments::fragments_data()
+{
+    QTest::addColumn<std::shared_ptr<TarvexMdl>>("module");
+    QTest::addColumn<Outputs>("want");
+
+    for (bool echo : {true, false}) {
+        Outputs o; // the source file comes first in this module's list
+        o.name = "BasicComms";
+        o.libraryFiles = QStringList{"GSM_BasicComms.c", "GSM_BasicComms.h", "GSM_BasicComms_Interface.h"};
+        o.headerInclude = "/GSM_BasicComms.h\"\n";
+        o.headerPrototypes = "\n// BasicComms Convenience Functions\nextern bool gsmmgrBasicCommsCommunicationEstablished();\n";
+        o.instanceVariables = "GSM_BasicComms_Instance mGsmBasicCommsInst = {0};\n";
+        o.initCode = QString("    \n"
+                             "    // BasicComms\n"
+                             "    mGsmBasicCommsInst.Power = &(mGsmPwrInst._i);\n"
+                             "    mGsmBasicCommsInst.Prompt = &(mGsmPromptInst._i);\n"
+                             "    mGsmBasicCommsInst.EchoOn = ")
+                     + (echo ? "1" : "0") + ";\n    gsmBasicCommsInit(&mGsmBasicCommsInst);\n";
+        o.pollCode = "    gsmBasicCommsPoll(&mGsmBasicCommsInst);\n";
+        o.convenience = text(expected::kBasicCommsConvenience);
+        auto m = std::make_shared<TarvexMdl_BasicComms>();
+        m->EchoEnabled = echo;
+        QTest::addRow("BasicComms, echo %s", echo ? "on" : "off") << std::shared_ptr<TarvexMdl>(m) << o;
+    }
+    {
+        Outputs o;
+        o.name = "Pin";
+        o.libraryFiles = QStringList{"GSM_PIN.h", "GSM_PIN.c"};
+        o.headerInclude = "/GSM_PIN.h\"\n";
+        o.headerPrototypes = text(expected::kPinPrototypes);
+        o.instanceVariables = "GSM_PIN_Instance mGsmPinInst = {0};\n";
+        o.eventCallbacks = snippet("tarvexmdl_Pin_EventFunctions.c");
+        o.initCode = QString("    \n"
+                             "    // PIN\n"
+                             "    mGsmPinInst.Power = (&mGsmPwrInst._i);\n"
+                             "    mGsmPinInst.Prompt = (&mGsmPromptInst._i);\n"
+                             "    mGsmPinInst.BasicComms = (&mGsmBasicCommsInst._i);\n"
+                             "    mGsmPinInst.EventHandler = &gsmPinEventHandler;\n"
+                             "    gsmPinInit(&mGsmPinInst);\n");
+        o.pollCode = "    gsmPinPoll(&mGsmPinInst);\n";
+        o.convenience = snippet("tarvexmdl_Pin_ConvFunctions.c");
+        QTest::newRow("Pin") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Pin) << o;
+    }
+    {
+        Outputs o;
+        o.name = "RSSI";
+        o.libraryFiles = QStringList{"GSM_SignalQuality.h", "GSM_SignalQuality.c"};
+        o.headerInclude = "/GSM_SignalQuality.h\"\n";
+        o.headerPrototypes = text(expected::kRssiPrototypes);
+        o.instanceVariables = "GSM_SignalQuality_Instance mGsmSignalQualityInst = {0};\n";
+        o.eventCallbacks = snippet("tarvexmdl_Rssi_EventFunctions.c");
+        o.initCode = QString("    \n"
+                             "    // Signal Quality\n"
+                             "    mGsmSignalQualityInst.Power = (&mGsmPwrInst._i);\n"
+                             "    mGsmSignalQualityInst.Prompt = (&mGsmPromptInst._i);\n"
+                             "    mGsmSignalQualityInst.BasicComms = (&mGsmBasicCommsInst._i);\n"
+                             "    mGsmSignalQualityInst.EventHandler = &gsmSignalQualityEventHandler;\n"
+                             "    gsmSignalQualityInit(&mGsmSignalQualityInst);\n");
+        o.pollCode = "    gsmSignalQualityPoll(&mGsmSignalQualityInst);\n";
+        o.convenience = text(expected::kRssiConvenience);
+        QTest::newRow("RSSI") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Rssi) << o;
+    }
+    {
+        Outputs o;
+        o.name = "NetworkRegistration";
+        o.libraryFiles = QStringList{"GSM_NetworkRegistration.h", "GSM_NetworkRegistration.c",
+                                     "GSM_NetworkRegistration_Interface.h"};
+        o.headerInclude = "/GSM_NetworkRegistration.h\"\n";
+        o.headerPrototypes = "\n// Network Registration Convenience Functions\n"
+                             "extern bool gsmmgrNetworkRegistrationIsRegistered();\n";
+        o.instanceVariables = "GSM_NetworkRegistration_Instance mGsmNetworkRegistrationInst = {0};\n";
+        o.initCode = QString("    \n"
+                             "    // Network Registration\n"
+                             "    mGsmNetworkRegistrationInst.Power = (&mGsmPwrInst._i);\n"
+                             "    mGsmNetworkRegistrationInst.Prompt = (&mGsmPromptInst._i);\n"
+                             "    mGsmNetworkRegistrationInst.BasicComms = (&mGsmBasicCommsInst._i);\n"
+                             "    gsmNetworkRegistrationInit(&mGsmNetworkRegistrationInst);\n");
+        o.pollCode = "    gsmNetworkRegistrationPoll(&mGsmNetworkRegistrationInst);\n";
+        o.convenience = text(expected::kNetworkRegistrationConvenience);
+        QTest::newRow("NetworkRegistration") << std::shared_ptr<TarvexMdl>(new TarvexMdl_NetworkRegistration) << o;
+    }
+    {
+        Outputs o;
+        o.name = "SMS_Send";
+        o.libraryFiles = QStringList{"GSM_SMS_Send.h", "GSM_SMS_Send.c"};
+        o.headerInclude = "/GSM_SMS_Send.h\"\n";
+        o.headerPrototypes = text(expected::kSmsSendPrototypes);
+        o.instanceVariables = "GSM_SmsSend_Instance mGsmSmsSendInst = {0};\n";
+        o.eventCallbacks = snippet("tarvexmdl_Sms_Send_EventFunctions.c");
+        o.initCode = QString("    \n"
+                             "    // SMS Send\n"
+                             "    mGsmSmsSendInst.Power = (&mGsmPwrInst._i);\n"
+                             "    mGsmSmsSendInst.Prompt = (&mGsmPromptInst._i);\n"
+                             "    mGsmSmsSendInst.BasicComms = (&mGsmBasicCommsInst._i);\n"
+                             "    mGsmSmsSendInst.NetworkRegistration = (&mGsmNetworkRegistrationInst._i);\n"
+                             "    mGsmSmsSendInst.EventHandler = &gsmSmsSendEventHandler;\n"
+                             "    gsmSmsSendInit(&mGsmSmsSendInst);\n");
+        o.pollCode = "    gsmSmsSendPoll(&mGsmSmsSendInst);\n";
+        o.convenience = snippet("tarvexmdl_Sms_Send_ConvFunctions.c");
+        QTest::newRow("SMS_Send") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Sms_Send) << o;
+    }
+    {
+        Outputs o; // no prototypes and no convenience functions
+        o.name = "SMS_Read";
+        o.libraryFiles = QStringList{"GSM_SMS_Read.h", "GSM_SMS_Read.c"};
+        o.headerInclude = "/GSM_SMS_Read.h\"\n";
+        o.instanceVariables = "GSM_SmsRead_Instance mGsmSmsReadInst = {0};\n";
+        o.eventCallbacks = snippet("tarvexmdl_Sms_Read_EventFunctions.c");
+        o.initCode = QString("    \n"
+                             "    // SMS Read\n"
+                             "    mGsmSmsReadInst.Power = (&mGsmPwrInst._i);\n"
+                             "    mGsmSmsReadInst.Prompt = (&mGsmPromptInst._i);\n"
+                             "    mGsmSmsReadInst.BasicComms = (&mGsmBasicCommsInst._i);\n"
+                             "    mGsmSmsReadInst.EventHandler = &gsmSmsReadEventHandler;\n"
+                             "    gsmSmsReadInit(&mGsmSmsReadInst);\n");
+        o.pollCode = "    gsmSmsReadPoll(&mGsmSmsReadInst);\n";
+        QTest::newRow("SMS_Read") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Sms_Read) << o;
+    }
+    {
+        Outputs o; // wired to NetworkRegistration, not to BasicComms
+        o.name = "USSD";
+        o.libraryFiles = QStringList{"GSM_USSD.h", "GSM_USSD.c"};
+        o.headerInclude = "/GSM_USSD.h\"\n";
+        o.headerPrototypes = "\n// USSD Convenience Functions\nextern bool gsmmgrUssdSend(char* ussd_payload);\n"
+                             "extern bool gsmmgrUssdCancelSession();\n";
+        o.instanceVariables = "GSM_USSD_Instance mGsmUssdInst = {0};\n";
+        o.eventCallbacks = snippet("tarvexmdl_Ussd_EventFunctions.c");
+        o.initCode = QString("    \n"
+                             "    // USSD\n"
+                             "    mGsmUssdInst.Power = (&mGsmPwrInst._i);\n"
+                             "    mGsmUssdInst.Prompt = (&mGsmPromptInst._i);\n"
+                             "    mGsmUssdInst.NetworkRegistration = (&mGsmNetworkRegistrationInst._i);\n"
+                             "    mGsmUssdInst.EventHandler = &gsmUssdEventHandler;\n"
+                             "    gsmUssdInit(&mGsmUssdInst);\n");
+        o.pollCode = "    gsmUssdPoll(&mGsmUssdInst);\n";
+        o.convenience = text(expected::kUssdConvenience);
+        QTest::newRow("USSD") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Ussd) << o;
+    }
+
+    // The two connections differ only in "2G" after "Simcom" and in their label.
+    for (const char* g : {"", "2G"}) {
+        const QString s = QString::fromLatin1(g); // "" for LTE
+        const QString label = s.isEmpty() ? QStringLiteral("SIMCom LTE") : QStringLiteral("SIMCom 2G");
+        const QString inst = "mGsmInternetConnectionSimcom" + s + "Inst";
+        for (bool apn : {false, true}) {
+            Outputs o;
+            o.name = "InternetConnection_SIMCom" + s;
+            o.libraryFiles = QStringList{"GSM_InternetConnection_Simcom" + s + ".c",
+                                         "GSM_InternetConnection_Simcom" + s + ".h", "GSM_Internet_Helper.c",
+                                         "GSM_Internet_Helper.h", "GSM_InternetConnection_Interface.h"};
+            o.headerInclude = "/GSM_InternetConnection_Simcom" + s + ".h\"\n";
+            o.headerPrototypes = "\n// Internet Connection (" + label + ") Convenience Functions\n"
+                                 "extern bool gsmmgrInternetConnectionSimcom" + s + "IsConnected();\n";
+            o.instanceVariables = "GSM_InternetConnectionSimcom" + s + "_Instance " + inst + " = {0};\n";
+            o.generalCallbacks = apn ? snippet("tarvexmdl_InternetConnection_Simcom_GeneralCallbackFunctions.c") : QString();
+            o.initCode = "    \n    // Internet Connection (" + label + ")\n" +
+                         "    " + inst + ".Power = (&mGsmPwrInst._i);\n" +
+                         "    " + inst + ".Prompt = (&mGsmPromptInst._i);\n" +
+                         "    " + inst + ".NetworkRegistration = (&mGsmNetworkRegistrationInst._i);\n" +
+                         (apn ? "    " + inst + ".APN_IfAny = gsmGetAPN();\n" : QString()) +
+                         "    gsmInternetConnectionSimcom" + s + "Init(&" + inst + ");\n";
+            o.pollCode = "    gsmInternetConnectionSimcom" + s + "Poll(&" + inst + ");\n";
+            o.convenience = text(s.isEmpty() ? expected::kLteConvenience : expected::kConnection2GConvenience);
+            std::shared_ptr<TarvexMdl> m;
+            if (s.isEmpty()) {
+                auto lte = std::make_shared<TarvexMdl_InternetConnection_SIMCom>();
+                lte->IsApnRequired = apn;
+                m = lte;
+            } else {
+                auto g2 = std::make_shared<TarvexMdl_InternetConnection_SIMCom2G>();
+                g2->IsApnRequired = apn;
+                m = g2;
+            }
+            QTest::addRow("%s connection, APN %s", qPrintable(label), apn ? "on" : "off") << m << o;
+        }
+    }
+    {
+        Outputs o; // names the LTE connection instance
+        o.name = "HTTP_Client_SIMCom";
+        o.libraryFiles = QStringList{"GSM_HttpClient_Simcom.h", "GSM_HttpClient_Simcom.c", "GSM_Ssl_Simcom.h",
+                                     "GSM_Ssl_Simcom.c"};
+        o.headerInclude = "/GSM_HttpClient_Simcom.h\"\n";
+        o.headerPrototypes = text(expected::kHttpPrototypes);
+        o.instanceVariables = "GSM_HttpClientSimcom_Instance mGsmHttpClientSimcomInst = {0};\n";
+        o.eventCallbacks = snippet("tarvexmdl_HttpClientSimcom_EventFunctions.c");
+        o.initCode = QString("    \n"
+                             "    // HTTP Client (Simcom)\n"
+                             "    mGsmHttpClientSimcomInst.Power = (&mGsmPwrInst._i);\n"
+                             "    mGsmHttpClientSimcomInst.Prompt = (&mGsmPromptInst._i);\n"
+                             "    mGsmHttpClientSimcomInst.InternetConnection = (&mGsmInternetConnectionSimcomInst._i);\n"
+                             "    mGsmHttpClientSimcomInst.EventHandler = &gsmHttpClientSimcomEventHandler;\n"
+                             "    gsmHttpClientSimcomInit(&mGsmHttpClientSimcomInst);\n");
+        o.pollCode = "    gsmHttpClientSimcomPoll(&mGsmHttpClientSimcomInst);\n";
+        o.convenience = snippet("tarvexmdl_HttpClientSimcom_ConvFunctions.c");
+        QTest::newRow("HTTP client") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Http_Client_SIMCom) << o;
+    }
+    {
+        Outputs o;
+        o.name = "MQTT_Client_SIMCom";
+        o.libraryFiles = QStringList{"GSM_MqttClient_Simcom.h", "GSM_MqttClient_Simcom.c", "GSM_Ssl_Simcom.h",
+                                     "GSM_Ssl_Simcom.c"};
+        o.headerInclude = "/GSM_MqttClient_Simcom.h\"\n";
+        o.headerPrototypes = text(expected::kMqttPrototypes);
+        o.instanceVariables = "GSM_MqttClientSimcom_Instance mGsmMqttClientSimcomInst = {0};\n";
+        o.eventCallbacks = snippet("tarvexmdl_MqttClientSimcom_EventFunctions.c");
+        o.initCode = QString("    \n"
+                             "    // MQTT Client (SIMCom)\n"
+                             "    mGsmMqttClientSimcomInst.Power = (&mGsmPwrInst._i);\n"
+                             "    mGsmMqttClientSimcomInst.Prompt = (&mGsmPromptInst._i);\n"
+                             "    mGsmMqttClientSimcomInst.NetworkRegistration = (&mGsmNetworkRegistrationInst._i);\n"
+                             "    mGsmMqttClientSimcomInst.InternetConnection = (&mGsmInternetConnectionSimcomInst._i);\n"
+                             "    mGsmMqttClientSimcomInst.EventHandler = &gsmMqttClientSimcomEventHandler;\n"
+                             "    gsmMqttClientSimcomInit(&mGsmMqttClientSimcomInst);\n");
+        o.pollCode = "    gsmMqttClientSimcomPoll(&mGsmMqttClientSimcomInst);\n";
+        o.convenience = snippet("tarvexmdl_MqttClientSimcom_ConvFunctions.c");
+        QTest::newRow("MQTT client") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Mqtt_Client_SIMCom) << o;
+    }
+}
+
+void TestModuleFragments::fragments()
+{
+    QFETCH(std::shared_ptr<TarvexMdl>, module);
+    QFETCH(Outputs, want);
+    compareOutputs(outputsOf(*module), want);
+    // Pure functions of the settings: a second call gives the same texts.
+    compareOutputs(outputsOf(*module), want);
+}
+
+QTEST_GUILESS_MAIN(TestModuleFragments)
+#include "tst_modulefragments.moc"
