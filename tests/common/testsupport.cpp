@@ -17,9 +17,17 @@ QStringList gExpected;
 QStringList gSeen;
 QtMessageHandler gPrevious = nullptr;
 
+// Qt 5.15 registers the network session's metatype conversion from the main thread and
+// from its HTTP thread; when both race, Qt warns about the second registration. It says
+// nothing about our code, so it never fails a test.
+bool isQtInternalNoise(const QString& message)
+{
+    return message.startsWith(QLatin1String("Type conversion already registered from type QSharedPointer<QNetworkSession>"));
+}
+
 void handler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (type == QtWarningMsg || type == QtCriticalMsg) {
+    if ((type == QtWarningMsg || type == QtCriticalMsg) && !isQtInternalNoise(message)) {
         gSeen << message;
         for (int i = 0; i < gExpected.size(); ++i) {
             if (message.contains(gExpected.at(i))) {
