@@ -114,12 +114,9 @@ CBUF_NOINLINE uint8_t cbufRead(CircBuff* cb)
     return data;
 }
 
-bool cbufCanRead(CircBuff* cb)
-{
-    return cbufBufferedSize(cb) != 0u;
-}
-
-cbufIndex cbufBufferedSize(CircBuff* cb)
+/* The bytes buffered, or (`room`) the bytes that can still be written; 0 when the
+ * buffer is unusable. */
+static cbufIndex cbufCount(CircBuff* cb, bool room)
 {
     cbufIndex n;
 
@@ -129,26 +126,25 @@ cbufIndex cbufBufferedSize(CircBuff* cb)
     }
     {
         CBUF_LOCK();
-        n = cbufDistance(cb, cb->ReadIndex, cb->WriteIndex);
+        n = cbufDistance(cb, room ? cb->ReleaseIndex : cb->ReadIndex, cb->WriteIndex);
         CBUF_UNLOCK();
     }
-    return n;
+    return room ? (cbufIndex)(cb->BufferSize - 1u - n) : n;
+}
+
+bool cbufCanRead(CircBuff* cb)
+{
+    return cbufCount(cb, false) != 0u;
+}
+
+cbufIndex cbufBufferedSize(CircBuff* cb)
+{
+    return cbufCount(cb, false);
 }
 
 cbufIndex cbufFreeSize(CircBuff* cb)
 {
-    cbufIndex used;
-
-    if (!cbufValid(cb))
-    {
-        return 0;
-    }
-    {
-        CBUF_LOCK();
-        used = cbufDistance(cb, cb->ReleaseIndex, cb->WriteIndex);
-        CBUF_UNLOCK();
-    }
-    return (cbufIndex)(cb->BufferSize - 1u - used);
+    return cbufCount(cb, true);
 }
 
 uint32_t cbufReadContinuousSegmentAndLock(CircBuff* cb, uint8_t** segment, uint32_t maxLength)
