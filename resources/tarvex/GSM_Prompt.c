@@ -41,7 +41,7 @@ enum
 #define RX_DISCARD    0x01u  /* over-long line: drop bytes until the line end */
 #define RX_LAST_CR    0x02u  /* the last line end was a CR */
 #define RX_SKIP_SPACE 0x04u  /* swallow the blank after the '>' prompt */
-#define RX_KEEP       0x08u  /* the line being dispatched is kept */
+#define RX_KEEP       0x08u  /* the line being dispatched is kept (clear outside a handler) */
 #define RX_RAW_SKIPLF 0x10u  /* raw read: skip the LF that completes the header's CR LF */
 #define RX_ECHO_TRUNC 0x20u  /* the echo buffer was too small for what was written */
 #define RX_IN_HANDLER 0x40u  /* a Start or Final handler is running (writes allowed, chaining) */
@@ -871,7 +871,6 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
             ev->Line = (char*)piece;
         }
     }
-    inst->RxFlags &= (uint8_t)~RX_KEEP;
     (void)deliver(inst, c, ev);
     if ((inst->RxFlags & RX_KEEP) && ev->Line != 0)
     {
