@@ -22,8 +22,8 @@
 #define CBUF_UNLOCK() do { } while (0)
 #endif
 
-/* Keeps Init, Write and Read out of line: with link-time optimisation they would
- * otherwise be copied into each of their callers. */
+/* Keeps Init and the step shared by Write and Read out of line: with link-time
+ * optimisation they would otherwise be copied into each of their callers. */
 #if defined(__GNUC__)
 #define CBUF_NOINLINE __attribute__((noinline))
 #else
@@ -64,32 +64,12 @@ CBUF_NOINLINE void cbufInit(CircBuff* cb)
     }
 }
 
-CBUF_NOINLINE bool cbufWrite(CircBuff* cb, uint8_t data)
+/* Stores one byte (`in`) or takes the oldest one: the index step Write and Read share.
+ * Returns the byte taken, or 1 when the byte was stored; 0 when the buffer is full, empty
+ * or unusable. */
+static CBUF_NOINLINE uint8_t cbufStep(CircBuff* cb, bool in, uint8_t data)
 {
-    bool ok = false;
-
-    if (!cbufValid(cb))
-    {
-        return false;
-    }
-    {
-        CBUF_LOCK();
-        cbufIndex w = cb->WriteIndex;
-        cbufIndex next = cbufNext(cb, w);
-        if (next != cb->ReleaseIndex)
-        {
-            ((volatile uint8_t*)cb->Buffer)[w] = data;
-            cb->WriteIndex = next;
-            ok = true;
-        }
-        CBUF_UNLOCK();
-    }
-    return ok;
-}
-
-CBUF_NOINLINE uint8_t cbufRead(CircBuff* cb)
-{
-    uint8_t data = 0;
+    uint8_t result = 0;
 
     if (!cbufValid(cb))
     {
@@ -97,21 +77,41 @@ CBUF_NOINLINE uint8_t cbufRead(CircBuff* cb)
     }
     {
         CBUF_LOCK();
-        cbufIndex r = cb->ReadIndex;
-        if (r != cb->WriteIndex)
+        cbufIndex at = in ? cb->WriteIndex : cb->ReadIndex;
+        cbufIndex next = cbufNext(cb, at);
+        if (in ? (next != cb->ReleaseIndex) : (at != cb->WriteIndex))
         {
-            cbufIndex next = cbufNext(cb, r);
-            data = ((volatile uint8_t*)cb->Buffer)[r];
-            if (cb->ReleaseIndex == r)
+            volatile uint8_t* slot = (volatile uint8_t*)cb->Buffer + at;
+            if (in)
             {
-                /* Nothing locked: the space is free at once. */
-                cb->ReleaseIndex = next;
+                *slot = data;
+                cb->WriteIndex = next;
+                result = 1u;
             }
-            cb->ReadIndex = next;
+            else
+            {
+                result = *slot;
+                if (cb->ReleaseIndex == at)
+                {
+                    /* Nothing locked: the space is free at once. */
+                    cb->ReleaseIndex = next;
+                }
+                cb->ReadIndex = next;
+            }
         }
         CBUF_UNLOCK();
     }
-    return data;
+    return result;
+}
+
+bool cbufWrite(CircBuff* cb, uint8_t data)
+{
+    return cbufStep(cb, true, data) != 0u;
+}
+
+uint8_t cbufRead(CircBuff* cb)
+{
+    return cbufStep(cb, false, 0u);
 }
 
 /* The bytes buffered, or (`room`) the bytes that can still be written; 0 when the
