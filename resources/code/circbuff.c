@@ -22,8 +22,8 @@
 #define CBUF_UNLOCK() do { } while (0)
 #endif
 
-/* Keeps Init and the step shared by Write and Read out of line: with link-time
- * optimisation they would otherwise be copied into each of their callers. */
+/* Keeps Init and the operation shared by Write, Read and the sizes out of line: with
+ * link-time optimisation they would otherwise be copied into each of their callers. */
 #if defined(__GNUC__)
 #define CBUF_NOINLINE __attribute__((noinline))
 #else
@@ -64,12 +64,21 @@ CBUF_NOINLINE void cbufInit(CircBuff* cb)
     }
 }
 
-/* Stores one byte (`in`) or takes the oldest one: the index step Write and Read share.
- * Returns the byte taken, or 1 when the byte was stored; 0 when the buffer is full, empty
- * or unusable. */
-static CBUF_NOINLINE uint8_t cbufStep(CircBuff* cb, bool in, uint8_t data)
+/* What cbufOp() does. */
+enum
 {
-    uint8_t result = 0;
+    CBUF_OP_WRITE = 0, /* store a byte */
+    CBUF_OP_READ,      /* take the oldest byte */
+    CBUF_OP_BUFFERED,  /* count the bytes buffered */
+    CBUF_OP_FREE       /* count the bytes that can still be written */
+};
+
+/* The four single-byte operations share their checks, the lock and the index step.
+ * Returns the byte taken, 1 when a byte was stored, or the count asked for; 0 when the
+ * buffer is full, empty or unusable. */
+static CBUF_NOINLINE cbufIndex cbufOp(CircBuff* cb, uint8_t op, uint8_t data)
+{
+    cbufIndex result = 0;
 
     if (!cbufValid(cb))
     {
@@ -77,18 +86,30 @@ static CBUF_NOINLINE uint8_t cbufStep(CircBuff* cb, bool in, uint8_t data)
     }
     {
         CBUF_LOCK();
-        cbufIndex at = in ? cb->WriteIndex : cb->ReadIndex;
-        cbufIndex next = cbufNext(cb, at);
-        if (in ? (next != cb->ReleaseIndex) : (at != cb->WriteIndex))
+        cbufIndex w = cb->WriteIndex;
+        if (op >= CBUF_OP_BUFFERED)
         {
-            volatile uint8_t* slot = (volatile uint8_t*)cb->Buffer + at;
-            if (in)
+            result = cbufDistance(cb, (op == CBUF_OP_FREE) ? cb->ReleaseIndex : cb->ReadIndex, w);
+            if (op == CBUF_OP_FREE)
             {
-                *slot = data;
-                cb->WriteIndex = next;
-                result = 1u;
+                result = (cbufIndex)(cb->BufferSize - 1u - result);
             }
-            else
+        }
+        else
+        {
+            cbufIndex at = (op == CBUF_OP_WRITE) ? w : cb->ReadIndex;
+            cbufIndex next = cbufNext(cb, at);
+            volatile uint8_t* slot = (volatile uint8_t*)cb->Buffer + at;
+            if (op == CBUF_OP_WRITE)
+            {
+                if (next != cb->ReleaseIndex)
+                {
+                    *slot = data;
+                    cb->WriteIndex = next;
+                    result = 1u;
+                }
+            }
+            else if (at != w)
             {
                 result = *slot;
                 if (cb->ReleaseIndex == at)
@@ -106,45 +127,27 @@ static CBUF_NOINLINE uint8_t cbufStep(CircBuff* cb, bool in, uint8_t data)
 
 bool cbufWrite(CircBuff* cb, uint8_t data)
 {
-    return cbufStep(cb, true, data) != 0u;
+    return cbufOp(cb, CBUF_OP_WRITE, data) != 0u;
 }
 
 uint8_t cbufRead(CircBuff* cb)
 {
-    return cbufStep(cb, false, 0u);
-}
-
-/* The bytes buffered, or (`room`) the bytes that can still be written; 0 when the
- * buffer is unusable. */
-static cbufIndex cbufCount(CircBuff* cb, bool room)
-{
-    cbufIndex n;
-
-    if (!cbufValid(cb))
-    {
-        return 0;
-    }
-    {
-        CBUF_LOCK();
-        n = cbufDistance(cb, room ? cb->ReleaseIndex : cb->ReadIndex, cb->WriteIndex);
-        CBUF_UNLOCK();
-    }
-    return room ? (cbufIndex)(cb->BufferSize - 1u - n) : n;
+    return (uint8_t)cbufOp(cb, CBUF_OP_READ, 0u);
 }
 
 bool cbufCanRead(CircBuff* cb)
 {
-    return cbufCount(cb, false) != 0u;
+    return cbufOp(cb, CBUF_OP_BUFFERED, 0u) != 0u;
 }
 
 cbufIndex cbufBufferedSize(CircBuff* cb)
 {
-    return cbufCount(cb, false);
+    return cbufOp(cb, CBUF_OP_BUFFERED, 0u);
 }
 
 cbufIndex cbufFreeSize(CircBuff* cb)
 {
-    return cbufCount(cb, true);
+    return cbufOp(cb, CBUF_OP_FREE, 0u);
 }
 
 uint32_t cbufReadContinuousSegmentAndLock(CircBuff* cb, uint8_t** segment, uint32_t maxLength)
