@@ -22,7 +22,7 @@
 #define CBUF_UNLOCK() do { } while (0)
 #endif
 
-/* Keeps Init and the operation shared by Write, Read and the sizes out of line: with
+/* Keeps Init and the operation shared by the others out of line: with
  * link-time optimisation they would otherwise be copied into each of their callers. */
 #if defined(__GNUC__)
 #define CBUF_NOINLINE __attribute__((noinline))
@@ -70,10 +70,11 @@ enum
     CBUF_OP_WRITE = 0, /* store a byte */
     CBUF_OP_READ,      /* take the oldest byte */
     CBUF_OP_BUFFERED,  /* count the bytes buffered */
-    CBUF_OP_FREE       /* count the bytes that can still be written */
+    CBUF_OP_FREE,      /* count the bytes that can still be written */
+    CBUF_OP_RELEASE    /* free the space of the bytes handed out */
 };
 
-/* The four single-byte operations share their checks, the lock and the index step.
+/* The single-byte operations and the release share their checks, the lock and the index step.
  * Returns the byte taken, 1 when a byte was stored, or the count asked for; 0 when the
  * buffer is full, empty or unusable. */
 static CBUF_NOINLINE cbufIndex cbufOp(CircBuff* cb, uint8_t op, uint8_t data)
@@ -87,7 +88,11 @@ static CBUF_NOINLINE cbufIndex cbufOp(CircBuff* cb, uint8_t op, uint8_t data)
     {
         CBUF_LOCK();
         cbufIndex w = cb->WriteIndex;
-        if (op >= CBUF_OP_BUFFERED)
+        if (op == CBUF_OP_RELEASE)
+        {
+            cb->ReleaseIndex = cb->ReadIndex;
+        }
+        else if (op >= CBUF_OP_BUFFERED)
         {
             result = cbufDistance(cb, (op == CBUF_OP_FREE) ? cb->ReleaseIndex : cb->ReadIndex, w);
             if (op == CBUF_OP_FREE)
@@ -185,13 +190,5 @@ uint32_t cbufReadContinuousSegmentAndLock(CircBuff* cb, uint8_t** segment, uint3
 
 void cbufReleaseLock(CircBuff* cb)
 {
-    if (!cbufValid(cb))
-    {
-        return;
-    }
-    {
-        CBUF_LOCK();
-        cb->ReleaseIndex = cb->ReadIndex;
-        CBUF_UNLOCK();
-    }
+    (void)cbufOp(cb, CBUF_OP_RELEASE, 0u);
 }
