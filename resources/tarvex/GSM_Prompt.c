@@ -875,9 +875,8 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     if ((inst->RxFlags & RX_KEEP) && ev->Line != 0)
     {
         /* Keep the last piece (NUL-terminated) like a kept line. */
-        uint16_t end = (uint16_t)(inst->LineStart + len);
-        inst->DataBuffer[end] = 0u;
-        inst->LineStart = (uint16_t)(end + 1u);
+        piece[len] = 0u;
+        inst->LineStart = (uint16_t)(inst->LineStart + len + 1u);
     }
     inst->RxFlags &= (uint8_t)~RX_KEEP;
 }
