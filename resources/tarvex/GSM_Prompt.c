@@ -397,10 +397,10 @@ static void leaveDataInput(GSM_Prompt_Instance* inst, uint8_t sendFlags)
 
 /* Runs a Start or Final handler, during which the client may write and send. Unless the
  * handler gave its turn up, the turn then goes on with the command it sent, keeps
- * waiting (gsmPromptContinue) or ends. A Final after a timeout passes the SendFlags of
- * the command that timed out as `timedOut` (0xFF otherwise): its turn ends in the
- * recovery phase, leaving the modem's data input first, since a belated result may
- * still arrive. */
+ * waiting (gsmPromptContinue) or ends. A Final after a timeout of a powered modem
+ * passes the SendFlags of the command that timed out as `timedOut` (0xFF otherwise):
+ * its turn ends in the recovery phase, leaving the modem's data input first, since a
+ * belated result may still arrive. */
 static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev,
                                     uint8_t timedOut)
 {
@@ -416,7 +416,10 @@ static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client
     }
     if (timedOut != 0xFFu)
     {
-        leaveDataInput(inst, timedOut);
+        if (timedOut & SF_DATA_CMD)
+        {
+            inst->Write(inst, ASCII_ESC);
+        }
         endTurn(inst, PH_RECOVERY);
     }
     else if (inst->SendFlags & SF_CONTINUE)
