@@ -397,10 +397,10 @@ static void leaveDataInput(GSM_Prompt_Instance* inst, uint8_t sendFlags)
 
 /* Runs a Start or Final handler, during which the client may write and send. Unless the
  * handler gave its turn up, the turn then goes on with the command it sent, keeps
- * waiting (gsmPromptContinue) or ends. A Final after a timeout of a powered modem
- * passes the SendFlags of the command that timed out as `timedOut` (0xFF otherwise):
- * its turn ends in the recovery phase, leaving the modem's data input first, since a
- * belated result may still arrive. */
+ * waiting (gsmPromptContinue) or ends. A Final after a timeout (Poll has found the modem
+ * powered first) passes the SendFlags of the command that timed out as `timedOut` (0xFF
+ * otherwise): its turn ends in the recovery phase, leaving the modem's data input first,
+ * since a belated result may still arrive. */
 static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev,
                                     uint8_t timedOut)
 {
@@ -456,10 +456,7 @@ static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Eve
                 inst->_i.ConsecutiveTimeouts++;
             }
             GSM_DEBUG_TEXT("[GSM] timeout\n");
-            if (powered(inst))
-            {
-                timedOut = inst->SendFlags;
-            }
+            timedOut = inst->SendFlags; /* Poll found the modem powered just before */
         }
         inst->RxFlags |= RX_MUTE;
     }
