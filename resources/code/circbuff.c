@@ -22,8 +22,8 @@
 #define CBUF_UNLOCK() do { } while (0)
 #endif
 
-/* Keeps Init, Write and Read out of line: with link-time optimisation they would
- * otherwise be copied into each of their callers. */
+/* Keeps Init and the operation shared by the others out of line: with
+ * link-time optimisation they would otherwise be copied into each of their callers. */
 #if defined(__GNUC__)
 #define CBUF_NOINLINE __attribute__((noinline))
 #else
@@ -64,91 +64,95 @@ CBUF_NOINLINE void cbufInit(CircBuff* cb)
     }
 }
 
-CBUF_NOINLINE bool cbufWrite(CircBuff* cb, uint8_t data)
+/* What cbufOp() does. */
+enum
 {
-    bool ok = false;
+    CBUF_OP_WRITE = 0, /* store a byte */
+    CBUF_OP_READ,      /* take the oldest byte */
+    CBUF_OP_BUFFERED,  /* count the bytes buffered */
+    CBUF_OP_FREE,      /* count the bytes that can still be written */
+    CBUF_OP_RELEASE    /* free the space of the bytes handed out */
+};
+
+/* The single-byte operations and the release share their checks, the lock and the index step.
+ * Returns the byte taken, 1 when a byte was stored, or the count asked for; 0 when the
+ * buffer is full, empty or unusable. */
+static CBUF_NOINLINE cbufIndex cbufOp(CircBuff* cb, uint8_t op, uint8_t data)
+{
+    cbufIndex result = 0;
 
     if (!cbufValid(cb))
     {
-        return false;
+        return 0;
     }
     {
         CBUF_LOCK();
         cbufIndex w = cb->WriteIndex;
-        cbufIndex next = cbufNext(cb, w);
-        if (next != cb->ReleaseIndex)
+        if (op == CBUF_OP_RELEASE)
         {
-            ((volatile uint8_t*)cb->Buffer)[w] = data;
-            cb->WriteIndex = next;
-            ok = true;
+            cb->ReleaseIndex = cb->ReadIndex;
+        }
+        else if (op >= CBUF_OP_BUFFERED)
+        {
+            result = cbufDistance(cb, (op == CBUF_OP_FREE) ? cb->ReleaseIndex : cb->ReadIndex, w);
+            if (op == CBUF_OP_FREE)
+            {
+                result = (cbufIndex)(cb->BufferSize - 1u - result);
+            }
+        }
+        else
+        {
+            cbufIndex at = (op == CBUF_OP_WRITE) ? w : cb->ReadIndex;
+            cbufIndex next = cbufNext(cb, at);
+            volatile uint8_t* slot = (volatile uint8_t*)cb->Buffer + at;
+            if (op == CBUF_OP_WRITE)
+            {
+                if (next != cb->ReleaseIndex)
+                {
+                    *slot = data;
+                    cb->WriteIndex = next;
+                    result = 1u;
+                }
+            }
+            else if (at != w)
+            {
+                result = *slot;
+                if (cb->ReleaseIndex == at)
+                {
+                    /* Nothing locked: the space is free at once. */
+                    cb->ReleaseIndex = next;
+                }
+                cb->ReadIndex = next;
+            }
         }
         CBUF_UNLOCK();
     }
-    return ok;
+    return result;
 }
 
-CBUF_NOINLINE uint8_t cbufRead(CircBuff* cb)
+bool cbufWrite(CircBuff* cb, uint8_t data)
 {
-    uint8_t data = 0;
+    return cbufOp(cb, CBUF_OP_WRITE, data) != 0u;
+}
 
-    if (!cbufValid(cb))
-    {
-        return 0;
-    }
-    {
-        CBUF_LOCK();
-        cbufIndex r = cb->ReadIndex;
-        if (r != cb->WriteIndex)
-        {
-            cbufIndex next = cbufNext(cb, r);
-            data = ((volatile uint8_t*)cb->Buffer)[r];
-            if (cb->ReleaseIndex == r)
-            {
-                /* Nothing locked: the space is free at once. */
-                cb->ReleaseIndex = next;
-            }
-            cb->ReadIndex = next;
-        }
-        CBUF_UNLOCK();
-    }
-    return data;
+uint8_t cbufRead(CircBuff* cb)
+{
+    return (uint8_t)cbufOp(cb, CBUF_OP_READ, 0u);
 }
 
 bool cbufCanRead(CircBuff* cb)
 {
-    return cbufBufferedSize(cb) != 0u;
+    return cbufOp(cb, CBUF_OP_BUFFERED, 0u) != 0u;
 }
 
 cbufIndex cbufBufferedSize(CircBuff* cb)
 {
-    cbufIndex n;
-
-    if (!cbufValid(cb))
-    {
-        return 0;
-    }
-    {
-        CBUF_LOCK();
-        n = cbufDistance(cb, cb->ReadIndex, cb->WriteIndex);
-        CBUF_UNLOCK();
-    }
-    return n;
+    return cbufOp(cb, CBUF_OP_BUFFERED, 0u);
 }
 
 cbufIndex cbufFreeSize(CircBuff* cb)
 {
-    cbufIndex used;
-
-    if (!cbufValid(cb))
-    {
-        return 0;
-    }
-    {
-        CBUF_LOCK();
-        used = cbufDistance(cb, cb->ReleaseIndex, cb->WriteIndex);
-        CBUF_UNLOCK();
-    }
-    return (cbufIndex)(cb->BufferSize - 1u - used);
+    return cbufOp(cb, CBUF_OP_FREE, 0u);
 }
 
 uint32_t cbufReadContinuousSegmentAndLock(CircBuff* cb, uint8_t** segment, uint32_t maxLength)
@@ -186,13 +190,5 @@ uint32_t cbufReadContinuousSegmentAndLock(CircBuff* cb, uint8_t** segment, uint3
 
 void cbufReleaseLock(CircBuff* cb)
 {
-    if (!cbufValid(cb))
-    {
-        return;
-    }
-    {
-        CBUF_LOCK();
-        cb->ReleaseIndex = cb->ReadIndex;
-        CBUF_UNLOCK();
-    }
+    (void)cbufOp(cb, CBUF_OP_RELEASE, 0u);
 }

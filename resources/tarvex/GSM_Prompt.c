@@ -41,7 +41,7 @@ enum
 #define RX_DISCARD    0x01u  /* over-long line: drop bytes until the line end */
 #define RX_LAST_CR    0x02u  /* the last line end was a CR */
 #define RX_SKIP_SPACE 0x04u  /* swallow the blank after the '>' prompt */
-#define RX_KEEP       0x08u  /* the line being dispatched is kept */
+#define RX_KEEP       0x08u  /* the line being dispatched is kept (clear outside a handler) */
 #define RX_RAW_SKIPLF 0x10u  /* raw read: skip the LF that completes the header's CR LF */
 #define RX_ECHO_TRUNC 0x20u  /* the echo buffer was too small for what was written */
 #define RX_IN_HANDLER 0x40u  /* a Start or Final handler is running (writes allowed, chaining) */
@@ -397,10 +397,10 @@ static void leaveDataInput(GSM_Prompt_Instance* inst, uint8_t sendFlags)
 
 /* Runs a Start or Final handler, during which the client may write and send. Unless the
  * handler gave its turn up, the turn then goes on with the command it sent, keeps
- * waiting (gsmPromptContinue) or ends. A Final after a timeout passes the SendFlags of
- * the command that timed out as `timedOut` (0xFF otherwise): its turn ends in the
- * recovery phase, leaving the modem's data input first, since a belated result may
- * still arrive. */
+ * waiting (gsmPromptContinue) or ends. A Final after a timeout (Poll has found the modem
+ * powered first) passes the SendFlags of the command that timed out as `timedOut` (0xFF
+ * otherwise): its turn ends in the recovery phase, leaving the modem's data input first,
+ * since a belated result may still arrive. */
 static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev,
                                     uint8_t timedOut)
 {
@@ -416,7 +416,10 @@ static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client
     }
     if (timedOut != 0xFFu)
     {
-        leaveDataInput(inst, timedOut);
+        if (timedOut & SF_DATA_CMD)
+        {
+            inst->Write(inst, ASCII_ESC);
+        }
         endTurn(inst, PH_RECOVERY);
     }
     else if (inst->SendFlags & SF_CONTINUE)
@@ -453,10 +456,7 @@ static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Eve
                 inst->_i.ConsecutiveTimeouts++;
             }
             GSM_DEBUG_TEXT("[GSM] timeout\n");
-            if (powered(inst))
-            {
-                timedOut = inst->SendFlags;
-            }
+            timedOut = inst->SendFlags; /* Poll found the modem powered just before */
         }
         inst->RxFlags |= RX_MUTE;
     }
@@ -673,21 +673,6 @@ static GSM_Prompt_Client* findUrcClient(GSM_Prompt_Instance* inst, const char* l
     return c;
 }
 
-/* True when the line is a URC whose first owner's prefix may continue across line
- * breaks inside quotes. */
-static bool multiLineUrc(GSM_Prompt_Instance* inst, const char* line)
-{
-    GSM_Prompt_Client* c = findUrcClient(inst, line, 0);
-    int8_t i;
-
-    if (c == 0)
-    {
-        return false;
-    }
-    i = matchUrc(c, line);
-    return i < 8 && (c->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u;
-}
-
 /* Unsolicited lines no module owns (start-up and network notices). They are never an
  * answer to a command: dropped wherever they arrive. An entry ending in ':' is a
  * prefix, any other must be the whole line. */
@@ -703,80 +688,45 @@ bool gsmPromptIsUrc(GSM_Prompt_Interface* p, const char* line)
     return p != 0 && line != 0 && (findUrcClient(instOf(p), line, 0) != 0 || isNoise(line));
 }
 
-/* What dispatchUrc() found. */
-enum
+/* Offers the line to `c` and then to every later client whose URC prefix starts it, until
+ * one takes it. */
+static bool dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Prompt_Client* c)
 {
-    URC_NO_OWNER = 0, /* no client's prefix starts the line */
-    URC_NOT_TAKEN,    /* its owners all declined it */
-    URC_TAKEN
-};
-
-/* Offers the line to every client whose URC prefix starts it, until one takes it. */
-static uint8_t dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
-{
-    GSM_Prompt_Client* c = 0;
-    uint8_t found = URC_NO_OWNER;
-
     ev->Type = GSM_Prompt_EventType_Urc;
-    while ((c = findUrcClient(inst, ev->Line, c)) != 0)
+    for (; c != 0; c = findUrcClient(inst, ev->Line, c))
     {
         if (deliver(inst, c, ev))
         {
-            return URC_TAKEN;
+            return true;
         }
-        found = URC_NOT_TAKEN;
     }
-    return found;
+    return false;
 }
 
-static void dispatchLine(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, char* line, uint16_t len)
+/* Hands a line that is neither an echo nor a final result to its owners. A known URC
+ * reaches its owner whatever command is in flight: only when the client holding the turn
+ * owns the prefix itself (its command's answer has that form) does it see the line
+ * first. A notice nobody owns is dropped. `owner` is the first client whose prefix
+ * starts the line (null: none). */
+static void dispatchLine(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, char* line, uint16_t len,
+                         GSM_Prompt_Client* owner)
 {
-    GSM_Result result;
-    uint16_t code;
-    GSM_Prompt_Client* cur;
-    bool curOwns;
+    GSM_Prompt_Client* cur = inCommand(inst) ? inst->_i.Current : 0;
+    bool curOwns = cur != 0 && matchUrc(cur, line) >= 0;
 
-#if GSM_DEBUG_OUTPUT
-    GSM_DEBUG_TEXT("[GSM] < ");
-    GSM_DEBUG_TEXT(line);
-    GSM_DEBUG_TEXT("\n");
-#endif
-
-    if (consumeEcho(inst, line))
-    {
-        return;
-    }
-    if (gsmPromptHelperParseFinal(line, &result, &code))
-    {
-        if (inCommand(inst))
-        {
-            finishCommand(inst, ev, result, code);
-        }
-        return; /* a result nobody waits for (late, or during recovery) */
-    }
-
-    cur = inCommand(inst) ? inst->_i.Current : 0;
     newEvent(ev, GSM_Prompt_EventType_Urc);
     ev->Line = line;
     ev->LineLength = len;
-    /* A known URC reaches its owner whatever command is in flight: only when the client
-     * holding the turn owns the prefix itself (its command's answer has that form) does
-     * it see the line first. A notice nobody owns is dropped. */
-    curOwns = cur != 0 && matchUrc(cur, line) >= 0;
-    if (!curOwns)
+    if (!curOwns && (dispatchUrc(inst, ev, owner) || (owner == 0 && isNoise(line))))
     {
-        uint8_t urc = dispatchUrc(inst, ev);
-        if (urc == URC_TAKEN || (urc == URC_NO_OWNER && isNoise(line)))
-        {
-            return;
-        }
+        return;
     }
     if (cur != 0)
     {
         ev->Type = GSM_Prompt_EventType_Line;
         if (!deliver(inst, cur, ev) && curOwns)
         {
-            (void)dispatchUrc(inst, ev);
+            (void)dispatchUrc(inst, ev, owner);
         }
     }
 }
@@ -811,11 +761,15 @@ static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
     }
 }
 
+/* A line is complete: it is the echo of what was written, a final result, or a line for
+ * the client holding the turn or a URC's owners. */
 static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
     uint8_t flags = inst->RxFlags;
     uint16_t len = inst->LineLen;
     char* line = (char*)inst->DataBuffer + inst->LineStart;
+    GSM_Result result;
+    uint16_t code;
 
     inst->RxFlags = (uint8_t)((flags & (uint8_t)~(RX_LAST_CR | RX_DISCARD | RX_KEEP)) |
                               ((b == '\r') ? RX_LAST_CR : 0u));
@@ -826,17 +780,41 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     }
     line[len] = '\0';
 
-    /* A quoted text of some URCs (e.g. a USSD menu) may contain line breaks. */
-    if (inst->Quotes && multiLineUrc(inst, line))
-    {
-        if (!(b == '\n' && (flags & RX_LAST_CR) && line[len - 1u] == '\n'))
-        {
-            storeByte(inst, '\n');
-        }
-        return;
-    }
+#if GSM_DEBUG_OUTPUT
+    GSM_DEBUG_TEXT("[GSM] < ");
+    GSM_DEBUG_TEXT(line);
+    GSM_DEBUG_TEXT("\n");
+#endif
 
-    dispatchLine(inst, ev, line, len);
+    if (consumeEcho(inst, line))
+    {
+        /* nothing more to do */
+    }
+    else if (gsmPromptHelperParseFinal(line, &result, &code))
+    {
+        if (inCommand(inst))
+        {
+            finishCommand(inst, ev, result, code);
+        }
+        /* else a result nobody waits for (late, or during recovery) */
+    }
+    else
+    {
+        GSM_Prompt_Client* owner = findUrcClient(inst, line, 0);
+        int8_t i;
+
+        /* A quoted text of some URCs (e.g. a USSD menu) may contain line breaks. */
+        if (inst->Quotes && owner != 0 && (i = matchUrc(owner, line)) < 8 &&
+            (owner->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u)
+        {
+            if (!(b == '\n' && (flags & RX_LAST_CR) && line[len - 1u] == '\n'))
+            {
+                storeByte(inst, '\n');
+            }
+            return;
+        }
+        dispatchLine(inst, ev, line, len, owner);
+    }
     if ((inst->RxFlags & RX_KEEP) && inst->_i.Current != 0)
     {
         /* Keep this line (with its NUL); the next one is assembled after it. */
@@ -893,14 +871,12 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
             ev->Line = (char*)piece;
         }
     }
-    inst->RxFlags &= (uint8_t)~RX_KEEP;
     (void)deliver(inst, c, ev);
     if ((inst->RxFlags & RX_KEEP) && ev->Line != 0)
     {
         /* Keep the last piece (NUL-terminated) like a kept line. */
-        uint16_t end = (uint16_t)(inst->LineStart + len);
-        inst->DataBuffer[end] = 0u;
-        inst->LineStart = (uint16_t)(end + 1u);
+        piece[len] = 0u;
+        inst->LineStart = (uint16_t)(inst->LineStart + len + 1u);
     }
     inst->RxFlags &= (uint8_t)~RX_KEEP;
 }

@@ -498,6 +498,15 @@ TEST_F(Engine, TimeoutRecoveryAndWrapAround)
     pollUntilQuiet();
     EXPECT_EQ(t.events.back(), "final:0:0");
     EXPECT_EQ(p._i.ConsecutiveTimeouts, 0u);
+
+    // A data command that timed out may have left the modem waiting for its input.
+    uart.written.clear();
+    t.onEvent = command(&p, "AT+CMGS=1", 1000, GSM_PROMPT_SEND_DATA_PROMPT);
+    gsmPromptRequest(&p._i, &t.c);
+    poll();
+    advance(1100);
+    ASSERT_EQ(t.events.back(), "final:4:0");
+    EXPECT_EQ(uart.written, "AT+CMGS=1\r\x1b") << "ESC leaves the data input";
 }
 
 TEST_F(Engine, TurnsAreFair)
