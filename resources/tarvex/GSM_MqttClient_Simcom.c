@@ -680,91 +680,6 @@ static void rxIncomplete(Inst* inst)
     inst->RxState = RX_SKIP;
 }
 
-/* The topic is over: the payload follows if the topic came whole, else the message is
- * dropped. */
-static GSM_NOINLINE void rxTopicDone(Inst* inst)
-{
-    if (inst->RxReceived != inst->RxTotal[0])
-    {
-        rxIncomplete(inst);
-    }
-    else
-    {
-        inst->RxState = RX_PAYLOAD;
-        inst->RxReceived = 0;
-    }
-}
-
-/* A chunk header "+CMQTTRXTOPIC: 0,<n>" (`part` RX_TOPIC) or "+CMQTTRXPAYLOAD: 0,<n>"
- * (RX_PAYLOAD); the n bytes that follow are always consumed, also when they are
- * dropped. */
-static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, uint8_t part)
-{
-    bool valid = count >= 2u && v[1] > 0;
-
-    if (inst->Flags & F_RX_CHUNK)
-    {
-        rxIncomplete(inst); /* the previous chunk's data never arrived whole */
-    }
-    if (part == RX_PAYLOAD && inst->RxState == RX_TOPIC && valid)
-    {
-        rxTopicDone(inst);
-    }
-    if (inst->RxState != RX_SKIP &&
-        (!valid || inst->RxState != part || (uint32_t)inst->RxReceived + (uint32_t)v[1] > inst->RxTotal[part - RX_TOPIC]))
-    {
-        rxFailed(inst, part, RXE_HEADER);
-    }
-    if (valid)
-    {
-        /* Every announced byte is read as data, whatever its length, so that payload
-         * bytes are never taken for modem lines. */
-        inst->Flags |= F_RX_CHUNK;
-        gsmPromptReadRaw(inst->Prompt, (uint32_t)v[1]);
-    }
-}
-
-static void rxStart(Inst* inst, const int32_t* v, uint8_t count)
-{
-    rxIncomplete(inst); /* a message that never ended */
-    if (count != 3u || v[1] < 1 || v[1] > (int32_t)GSM_MQTT_SIMCOM_MAX_TOPIC || v[2] < 0)
-    {
-        rxFailed(inst, RX_TOPIC, RXE_HEADER);
-    }
-    else if (v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
-    {
-        /* Too long to be reported: its chunks are read and dropped. */
-        rxFailed(inst, RX_PAYLOAD, RXE_HEADER);
-    }
-    else
-    {
-        inst->RxTotal[0] = (uint16_t)v[1];
-        inst->RxTotal[1] = (uint16_t)v[2];
-        inst->RxReceived = 0;
-        inst->RxState = RX_TOPIC;
-    }
-}
-
-static void rxEnd(Inst* inst)
-{
-    if (inst->Flags & F_RX_CHUNK)
-    {
-        rxIncomplete(inst);
-    }
-    if (inst->RxState == RX_TOPIC)
-    {
-        rxTopicDone(inst); /* complete when no payload was announced */
-    }
-    if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxTotal[1])
-    {
-        inst->RxState = RX_IDLE;
-        emitPlain(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd);
-        return;
-    }
-    rxIncomplete(inst);
-    inst->RxState = RX_IDLE;
-}
-
 /* ------------------------------------------------------------- engine events ---- */
 
 /* The URCs onCmqtt() knows after "+CMQTT", in flash, in the order of the URC_ numbers. */
@@ -780,6 +695,85 @@ enum
     URC_NONET
 };
 
+/* A "+CMQTTRX..." line, `urc` (URC_RXSTART ... URC_RXEND) with the `count` integers
+ * `v` after its colon:
+ *   RXSTART: 0,<topic length>,<payload length>  a message begins (one that never ended
+ *                                                is incomplete)
+ *   RXTOPIC: 0,<n> / RXPAYLOAD: 0,<n>           a chunk of n bytes follows; they are
+ *                                                always consumed, also when dropped
+ *   RXEND: 0                                     the message is over
+ * A chunk or the end also ends a chunk whose data never arrived whole, and a payload
+ * chunk or the end ends the topic: the payload follows if it came whole, else the
+ * message is dropped. */
+static void rxHeader(Inst* inst, uint8_t urc, const int32_t* v, uint8_t count)
+{
+    bool valid = count >= 2u && v[1] > 0;
+
+    if (urc == URC_RXSTART || (inst->Flags & F_RX_CHUNK))
+    {
+        rxIncomplete(inst);
+    }
+    if (urc == URC_RXSTART)
+    {
+        if (count != 3u || (uint32_t)v[1] - 1u >= GSM_MQTT_SIMCOM_MAX_TOPIC || v[2] < 0)
+        {
+            rxFailed(inst, RX_TOPIC, RXE_HEADER);
+        }
+        else if (v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
+        {
+            /* Too long to be reported: its chunks are read and dropped. */
+            rxFailed(inst, RX_PAYLOAD, RXE_HEADER);
+        }
+        else
+        {
+            inst->RxTotal[0] = (uint16_t)v[1];
+            inst->RxTotal[1] = (uint16_t)v[2];
+            inst->RxReceived = 0;
+            inst->RxState = RX_TOPIC;
+        }
+        return;
+    }
+    if (inst->RxState == RX_TOPIC && (urc == URC_RXEND || (urc == URC_RXPAYLOAD && valid)))
+    {
+        if (inst->RxReceived != inst->RxTotal[0])
+        {
+            rxIncomplete(inst);
+        }
+        else
+        {
+            inst->RxState = RX_PAYLOAD;
+            inst->RxReceived = 0;
+        }
+    }
+    if (urc == URC_RXEND)
+    {
+        if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxTotal[1])
+        {
+            inst->RxState = RX_IDLE;
+            emitPlain(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd);
+            return;
+        }
+        rxIncomplete(inst);
+        inst->RxState = RX_IDLE;
+        return;
+    }
+    /* A chunk (urc = RX_TOPIC or RX_PAYLOAD). What was received never exceeds what was
+     * announced, so the room left is a plain difference. */
+    if (inst->RxState != RX_SKIP &&
+        (!valid || inst->RxState != urc ||
+         (uint32_t)v[1] > (uint16_t)(inst->RxTotal[urc - RX_TOPIC] - inst->RxReceived)))
+    {
+        rxFailed(inst, urc, RXE_HEADER);
+    }
+    if (valid)
+    {
+        /* Every announced byte is read as data, whatever its length, so that payload
+         * bytes are never taken for modem lines. */
+        inst->Flags |= F_RX_CHUNK;
+        gsmPromptReadRaw(inst->Prompt, (uint32_t)v[1]);
+    }
+}
+
 /* Lines and URCs starting with "+CMQTT": all of them are ours. */
 static void onCmqtt(Inst* inst, char* line)
 {
@@ -791,18 +785,13 @@ static void onCmqtt(Inst* inst, char* line)
     uint8_t n = gsmInternetHelperParseUrc(name, 0, v, 3);
     uint8_t info;
 
-    switch (k)
+    if ((uint8_t)k <= URC_RXEND)
     {
-    case URC_RXSTART:
-        rxStart(inst, v, n);
+        rxHeader(inst, (uint8_t)k, v, n);
         return;
-    case URC_RXTOPIC:
-    case URC_RXPAYLOAD:
-        rxChunk(inst, v, n, (uint8_t)k); /* = RX_TOPIC, RX_PAYLOAD */
-        return;
-    case URC_RXEND:
-        rxEnd(inst);
-        return;
+    }
+    switch ((uint8_t)k)
+    {
     case URC_CONNLOST:
     case URC_PING:
         /* "+CMQTTPING: 0,<err>" other than 0: the keep-alive exchange failed. */
