@@ -931,12 +931,12 @@ static GSM_NOINLINE void connectEndsEarly(Inst* inst, uint8_t step, GSM_Result r
 static bool tlsWait(Inst* inst)
 {
     GSM_SslSimcom_State st = gsmSslSimcomPrepareLinked(inst->Ssl);
-    uint16_t code = gsmSslSimcomErrorCode(inst->Ssl);
 
     if (st == GSM_SslSimcom_State_Failed)
     {
-        connectEndsEarly(inst, S_SSLCFG, (code == 0u || code == 0xFFFFu) ? GSM_Result_Error : GSM_Result_CmeError,
-                         code);
+        /* A bare ERROR (0) and a timeout (0xFFFF) have no cause to report. */
+        uint16_t code = gsmSslSimcomErrorCode(inst->Ssl);
+        connectEndsEarly(inst, S_SSLCFG, ((uint16_t)(code + 1u) <= 1u) ? GSM_Result_Error : GSM_Result_CmeError, code);
     }
     return st != GSM_SslSimcom_State_Ready;
 }
