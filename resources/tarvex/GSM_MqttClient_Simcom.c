@@ -993,19 +993,19 @@ static void startNext(Inst* inst)
     }
 }
 
+/* Init clears the eight state bytes from Pending to RxState: their idle values are zero. */
+typedef char IdleIsZero[(PH_IDLE == 0 && SV_STOPPED == 0 && RX_IDLE == 0 && GSM_MQTT_ServerStatus_Disconnected == 0 &&
+                         offsetof(Inst, RxState) - offsetof(Inst, Pending) == 7u) ? 1 : -1];
+
 void gsmMqttClientSimcomInit(GSM_MqttClientSimcom_Instance* inst)
 {
     if (inst == 0)
     {
         return;
     }
-    inst->Pending = 0;
-    inst->Operation = 0;
-    inst->Phase = PH_IDLE;
-    inst->Flags = 0;
-    inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
-    inst->Service = SV_STOPPED;
-    inst->RxState = RX_IDLE;
+    /* Nothing queued or running, no flags, disconnected, service stopped, nothing being
+     * received: all zero, from Pending to RxState. */
+    memset(&inst->Pending, 0, offsetof(Inst, RxState) + 1u - offsetof(Inst, Pending));
     inst->PromptSession = gsmPromptSession(inst->Prompt);
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcPrefixList;
