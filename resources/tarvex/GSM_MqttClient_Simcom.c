@@ -707,7 +707,7 @@ enum
  * message is dropped. */
 static void rxHeader(Inst* inst, uint8_t urc, const int32_t* v, uint8_t count)
 {
-    bool valid = count >= 2u && v[1] > 0;
+    bool valid;
 
     if (urc == URC_RXSTART || (inst->Flags & F_RX_CHUNK))
     {
@@ -733,6 +733,7 @@ static void rxHeader(Inst* inst, uint8_t urc, const int32_t* v, uint8_t count)
         }
         return;
     }
+    valid = count >= 2u && v[1] > 0;
     if (inst->RxState == RX_TOPIC && (urc == URC_RXEND || (urc == URC_RXPAYLOAD && valid)))
     {
         if (inst->RxReceived != inst->RxTotal[0])
