@@ -201,7 +201,10 @@ enum
 #define MQTT_ERR_NO_CERT 33u    /* certificate not set */
 #define NO_STEP 0xFFu
 
-static const char kUrcPrefixList[] GSM_FLASH = "+CMQTT\0";
+/* The start of our commands; from its "+CMQTT" on, also the prefix list of our URCs (a
+ * list ends with an empty text). */
+static const char kAtCmqtt[] GSM_FLASH = "AT+CMQTT\0";
+#define URC_PREFIXES (kAtCmqtt + 2)
 
 static void emit(Inst* inst, GSM_MqttClientSimcom_EventType type, void* data)
 {
@@ -421,7 +424,7 @@ static bool sendStep(Inst* inst)
     const char* c = stepCommand(inst->Step);
     char k;
 
-    gsmPromptWriteText_P(p, GSM_F("AT+CMQTT"));
+    gsmPromptWriteText_P(p, kAtCmqtt);
     while ((k = (char)GSM_FLASH_BYTE(c++)) != '\0')
     {
         if ((uint8_t)k >= (uint8_t)' ')
@@ -897,7 +900,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return true;
     case GSM_Prompt_EventType_Line: /* during our command (F_SENT) */
     case GSM_Prompt_EventType_Urc:  /* "+CMQTT" already known: the test passes */
-        if (!gsmUtilStartsWith_P(ev->Line, kUrcPrefixList)) /* "+CMQTT" */
+        if (!gsmUtilStartsWith_P(ev->Line, URC_PREFIXES)) /* "+CMQTT" */
         {
             return false;
         }
@@ -1009,7 +1012,7 @@ void gsmMqttClientSimcomInit(GSM_MqttClientSimcom_Instance* inst)
     memset(&inst->Pending, 0, offsetof(Inst, RxState) + 1u - offsetof(Inst, Pending));
     inst->PromptSession = gsmPromptSession(inst->Prompt);
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcPrefixList;
+    inst->Client.UrcPrefixList = URC_PREFIXES;
     gsmPromptRegisterClient(inst->Prompt, &inst->Client);
 }
 
