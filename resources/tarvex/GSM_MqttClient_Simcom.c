@@ -794,21 +794,16 @@ static GSM_NOINLINE void onCmqtt(Inst* inst, char* line)
         rxHeader(inst, (uint8_t)k, v, n);
         return;
     }
-    switch ((uint8_t)k)
+    if ((uint8_t)k <= URC_NONET)
     {
-    case URC_CONNLOST:
-    case URC_PING:
         /* "+CMQTTPING: 0,<err>" other than 0: the keep-alive exchange failed. */
-        if (k == URC_CONNLOST || n < 2u || v[1] != 0)
+        if (k != URC_PING || n < 2u || v[1] != 0)
         {
-            connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, 0);
+            bool noNet = k == URC_NONET;
+            connectionGone(inst, noNet ? GSM_MqttClientSimcom_EventType_NoNetwork : GSM_MqttClientSimcom_EventType_ConnectionLost,
+                           noNet ? (uint8_t)(GONE_SERVICE | GONE_REPORT) : 0u);
         }
         return;
-    case URC_NONET:
-        connectionGone(inst, GSM_MqttClientSimcom_EventType_NoNetwork, GONE_SERVICE | GONE_REPORT);
-        return;
-    default:
-        break;
     }
 
     /* Result of the running operation's step: "+CMQTTxxx: 0,<err>" (START/STOP:
