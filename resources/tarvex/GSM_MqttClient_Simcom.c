@@ -201,7 +201,10 @@ enum
 #define MQTT_ERR_NO_CERT 33u    /* certificate not set */
 #define NO_STEP 0xFFu
 
-static const char kUrcPrefixList[] GSM_FLASH = "+CMQTT\0";
+/* The start of our commands; from its "+CMQTT" on, also the prefix list of our URCs (a
+ * list ends with an empty text). */
+static const char kAtCmqtt[] GSM_FLASH = "AT+CMQTT\0";
+#define URC_PREFIXES (kAtCmqtt + 2)
 
 static void emit(Inst* inst, GSM_MqttClientSimcom_EventType type, void* data)
 {
@@ -421,7 +424,7 @@ static bool sendStep(Inst* inst)
     const char* c = stepCommand(inst->Step);
     char k;
 
-    gsmPromptWriteText_P(p, GSM_F("AT+CMQTT"));
+    gsmPromptWriteText_P(p, kAtCmqtt);
     while ((k = (char)GSM_FLASH_BYTE(c++)) != '\0')
     {
         if ((uint8_t)k >= (uint8_t)' ')
@@ -680,91 +683,6 @@ static void rxIncomplete(Inst* inst)
     inst->RxState = RX_SKIP;
 }
 
-/* The topic is over: the payload follows if the topic came whole, else the message is
- * dropped. */
-static GSM_NOINLINE void rxTopicDone(Inst* inst)
-{
-    if (inst->RxReceived != inst->RxTotal[0])
-    {
-        rxIncomplete(inst);
-    }
-    else
-    {
-        inst->RxState = RX_PAYLOAD;
-        inst->RxReceived = 0;
-    }
-}
-
-/* A chunk header "+CMQTTRXTOPIC: 0,<n>" (`part` RX_TOPIC) or "+CMQTTRXPAYLOAD: 0,<n>"
- * (RX_PAYLOAD); the n bytes that follow are always consumed, also when they are
- * dropped. */
-static void rxChunk(Inst* inst, const int32_t* v, uint8_t count, uint8_t part)
-{
-    bool valid = count >= 2u && v[1] > 0;
-
-    if (inst->Flags & F_RX_CHUNK)
-    {
-        rxIncomplete(inst); /* the previous chunk's data never arrived whole */
-    }
-    if (part == RX_PAYLOAD && inst->RxState == RX_TOPIC && valid)
-    {
-        rxTopicDone(inst);
-    }
-    if (inst->RxState != RX_SKIP &&
-        (!valid || inst->RxState != part || (uint32_t)inst->RxReceived + (uint32_t)v[1] > inst->RxTotal[part - RX_TOPIC]))
-    {
-        rxFailed(inst, part, RXE_HEADER);
-    }
-    if (valid)
-    {
-        /* Every announced byte is read as data, whatever its length, so that payload
-         * bytes are never taken for modem lines. */
-        inst->Flags |= F_RX_CHUNK;
-        gsmPromptReadRaw(inst->Prompt, (uint32_t)v[1]);
-    }
-}
-
-static void rxStart(Inst* inst, const int32_t* v, uint8_t count)
-{
-    rxIncomplete(inst); /* a message that never ended */
-    if (count != 3u || v[1] < 1 || v[1] > (int32_t)GSM_MQTT_SIMCOM_MAX_TOPIC || v[2] < 0)
-    {
-        rxFailed(inst, RX_TOPIC, RXE_HEADER);
-    }
-    else if (v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
-    {
-        /* Too long to be reported: its chunks are read and dropped. */
-        rxFailed(inst, RX_PAYLOAD, RXE_HEADER);
-    }
-    else
-    {
-        inst->RxTotal[0] = (uint16_t)v[1];
-        inst->RxTotal[1] = (uint16_t)v[2];
-        inst->RxReceived = 0;
-        inst->RxState = RX_TOPIC;
-    }
-}
-
-static void rxEnd(Inst* inst)
-{
-    if (inst->Flags & F_RX_CHUNK)
-    {
-        rxIncomplete(inst);
-    }
-    if (inst->RxState == RX_TOPIC)
-    {
-        rxTopicDone(inst); /* complete when no payload was announced */
-    }
-    if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxTotal[1])
-    {
-        inst->RxState = RX_IDLE;
-        emitPlain(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd);
-        return;
-    }
-    rxIncomplete(inst);
-    inst->RxState = RX_IDLE;
-}
-
 /* ------------------------------------------------------------- engine events ---- */
 
 /* The URCs onCmqtt() knows after "+CMQTT", in flash, in the order of the URC_ numbers. */
@@ -780,8 +698,88 @@ enum
     URC_NONET
 };
 
+/* A "+CMQTTRX..." line, `urc` (URC_RXSTART ... URC_RXEND) with the `count` integers
+ * `v` after its colon:
+ *   RXSTART: 0,<topic length>,<payload length>  a message begins (one that never ended
+ *                                                is incomplete)
+ *   RXTOPIC: 0,<n> / RXPAYLOAD: 0,<n>           a chunk of n bytes follows; they are
+ *                                                always consumed, also when dropped
+ *   RXEND: 0                                     the message is over
+ * A chunk or the end also ends a chunk whose data never arrived whole, and a payload
+ * chunk or the end ends the topic: the payload follows if it came whole, else the
+ * message is dropped. */
+static void rxHeader(Inst* inst, uint8_t urc, const int32_t* v, uint8_t count)
+{
+    bool valid;
+
+    if (urc == URC_RXSTART || (inst->Flags & F_RX_CHUNK))
+    {
+        rxIncomplete(inst);
+    }
+    if (urc == URC_RXSTART)
+    {
+        if (count != 3u || (uint32_t)v[1] - 1u >= GSM_MQTT_SIMCOM_MAX_TOPIC || v[2] < 0)
+        {
+            rxFailed(inst, RX_TOPIC, RXE_HEADER);
+        }
+        else if (v[2] > (int32_t)GSM_MQTT_SIMCOM_MAX_PAYLOAD)
+        {
+            /* Too long to be reported: its chunks are read and dropped. */
+            rxFailed(inst, RX_PAYLOAD, RXE_HEADER);
+        }
+        else
+        {
+            inst->RxTotal[0] = (uint16_t)v[1];
+            inst->RxTotal[1] = (uint16_t)v[2];
+            inst->RxReceived = 0;
+            inst->RxState = RX_TOPIC;
+        }
+        return;
+    }
+    valid = count >= 2u && v[1] > 0;
+    if (inst->RxState == RX_TOPIC && (urc == URC_RXEND || (urc == URC_RXPAYLOAD && valid)))
+    {
+        if (inst->RxReceived != inst->RxTotal[0])
+        {
+            rxIncomplete(inst);
+        }
+        else
+        {
+            inst->RxState = RX_PAYLOAD;
+            inst->RxReceived = 0;
+        }
+    }
+    if (urc == URC_RXEND)
+    {
+        if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxTotal[1])
+        {
+            inst->RxState = RX_IDLE;
+            emitPlain(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd);
+            return;
+        }
+        rxIncomplete(inst);
+        inst->RxState = RX_IDLE;
+        return;
+    }
+    /* A chunk (urc = RX_TOPIC or RX_PAYLOAD). What was received never exceeds what was
+     * announced, so the room left is a plain difference. */
+    if (inst->RxState != RX_SKIP &&
+        (!valid || inst->RxState != urc ||
+         (uint32_t)v[1] > (uint16_t)(inst->RxTotal[urc - RX_TOPIC] - inst->RxReceived)))
+    {
+        rxFailed(inst, urc, RXE_HEADER);
+    }
+    if (valid)
+    {
+        /* Every announced byte is read as data, whatever its length, so that payload
+         * bytes are never taken for modem lines. */
+        inst->Flags |= F_RX_CHUNK;
+        gsmPromptReadRaw(inst->Prompt, (uint32_t)v[1]);
+    }
+}
+
 /* Lines and URCs starting with "+CMQTT": all of them are ours. */
-static void onCmqtt(Inst* inst, char* line)
+static GSM_NOINLINE void onCmqtt(Inst* inst, char* line)
 {
     char* name = line + 6; /* after "+CMQTT" */
     int32_t v[3];
@@ -791,31 +789,21 @@ static void onCmqtt(Inst* inst, char* line)
     uint8_t n = gsmInternetHelperParseUrc(name, 0, v, 3);
     uint8_t info;
 
-    switch (k)
+    if ((uint8_t)k <= URC_RXEND)
     {
-    case URC_RXSTART:
-        rxStart(inst, v, n);
+        rxHeader(inst, (uint8_t)k, v, n);
         return;
-    case URC_RXTOPIC:
-    case URC_RXPAYLOAD:
-        rxChunk(inst, v, n, (uint8_t)k); /* = RX_TOPIC, RX_PAYLOAD */
-        return;
-    case URC_RXEND:
-        rxEnd(inst);
-        return;
-    case URC_CONNLOST:
-    case URC_PING:
+    }
+    if ((uint8_t)k <= URC_NONET)
+    {
         /* "+CMQTTPING: 0,<err>" other than 0: the keep-alive exchange failed. */
-        if (k == URC_CONNLOST || n < 2u || v[1] != 0)
+        if (k != URC_PING || n < 2u || v[1] != 0)
         {
-            connectionGone(inst, GSM_MqttClientSimcom_EventType_ConnectionLost, 0);
+            bool noNet = k == URC_NONET;
+            connectionGone(inst, noNet ? GSM_MqttClientSimcom_EventType_NoNetwork : GSM_MqttClientSimcom_EventType_ConnectionLost,
+                           noNet ? (uint8_t)(GONE_SERVICE | GONE_REPORT) : 0u);
         }
         return;
-    case URC_NONET:
-        connectionGone(inst, GSM_MqttClientSimcom_EventType_NoNetwork, GONE_SERVICE | GONE_REPORT);
-        return;
-    default:
-        break;
     }
 
     /* Result of the running operation's step: "+CMQTTxxx: 0,<err>" (START/STOP:
@@ -906,13 +894,11 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         return true;
     case GSM_Prompt_EventType_Line: /* during our command (F_SENT) */
-        if (!gsmUtilStartsWith_P(ev->Line, kUrcPrefixList)) /* "+CMQTT" */
+    case GSM_Prompt_EventType_Urc:  /* "+CMQTT" already known: the test passes */
+        if (!gsmUtilStartsWith_P(ev->Line, URC_PREFIXES)) /* "+CMQTT" */
         {
             return false;
         }
-        onCmqtt(inst, ev->Line);
-        return true;
-    case GSM_Prompt_EventType_Urc:
         onCmqtt(inst, ev->Line);
         return true;
     case GSM_Prompt_EventType_DataPrompt:
@@ -944,12 +930,12 @@ static GSM_NOINLINE void connectEndsEarly(Inst* inst, uint8_t step, GSM_Result r
 static bool tlsWait(Inst* inst)
 {
     GSM_SslSimcom_State st = gsmSslSimcomPrepareLinked(inst->Ssl);
-    uint16_t code = gsmSslSimcomErrorCode(inst->Ssl);
 
     if (st == GSM_SslSimcom_State_Failed)
     {
-        connectEndsEarly(inst, S_SSLCFG, (code == 0u || code == 0xFFFFu) ? GSM_Result_Error : GSM_Result_CmeError,
-                         code);
+        /* A bare ERROR (0) and a timeout (0xFFFF) have no cause to report. */
+        uint16_t code = gsmSslSimcomErrorCode(inst->Ssl);
+        connectEndsEarly(inst, S_SSLCFG, ((uint16_t)(code + 1u) <= 1u) ? GSM_Result_Error : GSM_Result_CmeError, code);
     }
     return st != GSM_SslSimcom_State_Ready;
 }
@@ -1006,22 +992,22 @@ static void startNext(Inst* inst)
     }
 }
 
+/* Init clears the eight state bytes from Pending to RxState: their idle values are zero. */
+typedef char IdleIsZero[(PH_IDLE == 0 && SV_STOPPED == 0 && RX_IDLE == 0 && GSM_MQTT_ServerStatus_Disconnected == 0 &&
+                         offsetof(Inst, RxState) - offsetof(Inst, Pending) == 7u) ? 1 : -1];
+
 void gsmMqttClientSimcomInit(GSM_MqttClientSimcom_Instance* inst)
 {
     if (inst == 0)
     {
         return;
     }
-    inst->Pending = 0;
-    inst->Operation = 0;
-    inst->Phase = PH_IDLE;
-    inst->Flags = 0;
-    inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
-    inst->Service = SV_STOPPED;
-    inst->RxState = RX_IDLE;
+    /* Nothing queued or running, no flags, disconnected, service stopped, nothing being
+     * received: all zero, from Pending to RxState. */
+    memset(&inst->Pending, 0, offsetof(Inst, RxState) + 1u - offsetof(Inst, Pending));
     inst->PromptSession = gsmPromptSession(inst->Prompt);
     inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcPrefixList;
+    inst->Client.UrcPrefixList = URC_PREFIXES;
     gsmPromptRegisterClient(inst->Prompt, &inst->Client);
 }
 

@@ -219,7 +219,7 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     uint8_t Flags;
     uint8_t ServerStatus;    /* GSM_MQTT_ServerStatus */
     uint8_t Service;         /* MQTT service state in the modem */
-    uint8_t RxState;
+    uint8_t RxState;         /* Pending ... RxState: cleared together by Init */
     uint8_t PromptSession;
     uint8_t ErrorResult;
     uint8_t SubscribeQoS;
