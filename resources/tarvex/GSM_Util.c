@@ -456,7 +456,7 @@ static int8_t findText(const char* text, const char* list, bool anyCase, bool pr
     {
         return -1;
     }
-    while (GSM_FLASH_BYTE(list) != 0u && index < 127)
+    while (GSM_FLASH_BYTE(list) != 0u)
     {
         const char* t = text;
         uint8_t last = 0;
