@@ -100,7 +100,7 @@ static void sendCmgs(GSM_SmsSend_Instance* inst)
      * digits, '*' and '#' through). */
     gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS=\""));
     gsmPromptWriteText(inst->Prompt, inst->PhoneNumber);
-    gsmPromptWriteChar(inst->Prompt, '"');
+    gsmPromptWriteText_P(inst->Prompt, GSM_F("\""));
     (void)gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
 }
 
