@@ -246,7 +246,7 @@ static void sendWithArgument(GSM_SmsRead_Instance* inst, uint8_t phase, const ch
     if (storage != 0)
     {
         gsmPromptWriteText(p, storage);
-        gsmPromptWriteChar(p, '"');
+        gsmPromptWriteText_P(p, GSM_F("\""));
     }
     else
     {
