@@ -176,10 +176,7 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
     inst->PowerSession = gsmPowerIfSession(inst->Power);
     restart(inst, BP_BOOT); /* (clears Established; closes the gate of a Prompt that is given) */
-    if (inst->Prompt != 0)
-    {
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
-    }
+    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
 }
 
 void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)

@@ -489,10 +489,7 @@ void gsmSmsReadInit(GSM_SmsRead_Instance* inst)
     memset(&inst->Message, 0, sizeof(inst->Message));
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
-    if (inst->Prompt != 0)
-    {
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
-    }
+    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
 }
 
 void gsmSmsReadPoll(GSM_SmsRead_Instance* inst)

@@ -211,10 +211,7 @@ void gsmSmsSendInit(GSM_SmsSend_Instance* inst)
     inst->ReferenceCount = 0;
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
-    if (inst->Prompt != 0)
-    {
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
-    }
+    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
 }
 
 void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
