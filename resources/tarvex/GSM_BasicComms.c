@@ -121,7 +121,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 if (++inst->Step >= GSM_BASICCOMMS_SYNC_ATTEMPTS && inst->Power != 0)
                 {
                     /* Silent modem: restart it (reset line or power cycle). */
-                    gsmPowerIfRequestRestart(inst->Power);
+                    inst->Power->RestartRequest = 1u; /* (gsmPowerIfRequestRestart) */
                     restart(inst, BP_BOOT);
                 }
             }

@@ -230,7 +230,7 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
      * modem has lost text mode and report settings; keeping Session just behind it
      * means it can never match by wrapping round. */
     established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, 0);
-    session = gsmPromptSession(p);
+    session = p->Session;
     if (established && session != inst->Session)
     {
         inst->Session = (uint8_t)(session - 1u);
