@@ -35,6 +35,13 @@ uint8_t gsmBasicCommsIfSession(const GSM_BasicComms_Interface* bc)
     return (bc != 0) ? bc->Session : 0u;
 }
 
+/* The set-up commands and the "AT" probes (out of line: the link copied the engine's
+ * writer and send into both callers). */
+GSM_NOINLINE static bool sendCommand(GSM_Prompt_Interface* p, const char* command, uint32_t timeout_ms)
+{
+    return gsmPromptSendCommand_P(p, command, timeout_ms);
+}
+
 bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step)
 {
     while (step-- > 0u)
@@ -43,7 +50,7 @@ bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint
         {
         }
     }
-    return GSM_FLASH_BYTE(list) != 0u && gsmPromptSendCommand_P(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS);
+    return GSM_FLASH_BYTE(list) != 0u && sendCommand(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS);
 }
 
 /* (out of line: LTO would copy it into each of two callers) */
@@ -104,8 +111,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             {
                 inst->PhaseStart_ms = gsm__SysTime_ms();
             }
-            (void)gsmPromptSendCommand_P(p, GSM_F("AT"),
-                                         (inst->Phase == BP_SYNC) ? SYNC_PROBE_TIMEOUT_MS : KEEPALIVE_TIMEOUT_MS);
+            (void)sendCommand(p, GSM_F("AT"), (inst->Phase == BP_SYNC) ? SYNC_PROBE_TIMEOUT_MS : KEEPALIVE_TIMEOUT_MS);
         }
         return false;
 
@@ -121,7 +127,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 if (++inst->Step >= GSM_BASICCOMMS_SYNC_ATTEMPTS && inst->Power != 0)
                 {
                     /* Silent modem: restart it (reset line or power cycle). */
-                    gsmPowerIfRequestRestart(inst->Power);
+                    inst->Power->RestartRequest = 1u; /* (gsmPowerIfRequestRestart) */
                     restart(inst, BP_BOOT);
                 }
             }
@@ -176,10 +182,7 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
     inst->PowerSession = gsmPowerIfSession(inst->Power);
     restart(inst, BP_BOOT); /* (clears Established; closes the gate of a Prompt that is given) */
-    if (inst->Prompt != 0)
-    {
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
-    }
+    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
 }
 
 void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)

@@ -188,10 +188,7 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
     inst->_i.Established = 0; /* (the first Poll that finds communication sets the phase) */
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
-    if (inst->Prompt != 0)
-    {
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* Poll starts the set-up */
-    }
+    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* Poll starts the set-up */
 }
 
 void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)

@@ -246,7 +246,7 @@ static void sendWithArgument(GSM_SmsRead_Instance* inst, uint8_t phase, const ch
     if (storage != 0)
     {
         gsmPromptWriteText(p, storage);
-        gsmPromptWriteChar(p, '"');
+        gsmPromptWriteText_P(p, GSM_F("\""));
     }
     else
     {
@@ -489,10 +489,7 @@ void gsmSmsReadInit(GSM_SmsRead_Instance* inst)
     memset(&inst->Message, 0, sizeof(inst->Message));
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
-    if (inst->Prompt != 0)
-    {
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
-    }
+    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
 }
 
 void gsmSmsReadPoll(GSM_SmsRead_Instance* inst)

@@ -100,7 +100,7 @@ static void sendCmgs(GSM_SmsSend_Instance* inst)
      * digits, '*' and '#' through). */
     gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS=\""));
     gsmPromptWriteText(inst->Prompt, inst->PhoneNumber);
-    gsmPromptWriteChar(inst->Prompt, '"');
+    gsmPromptWriteText_P(inst->Prompt, GSM_F("\""));
     (void)gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
 }
 
@@ -211,10 +211,7 @@ void gsmSmsSendInit(GSM_SmsSend_Instance* inst)
     inst->ReferenceCount = 0;
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
-    if (inst->Prompt != 0)
-    {
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
-    }
+    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
 }
 
 void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
@@ -233,7 +230,7 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
      * modem has lost text mode and report settings; keeping Session just behind it
      * means it can never match by wrapping round. */
     established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, 0);
-    session = gsmPromptSession(p);
+    session = p->Session;
     if (established && session != inst->Session)
     {
         inst->Session = (uint8_t)(session - 1u);

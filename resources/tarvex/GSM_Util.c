@@ -55,38 +55,33 @@ size_t gsmUtilStrLenMax(const char* s, size_t max)
     return n;
 }
 
-/* Length of the prefix `prefix` that starts `s` (prefix in flash when `flash`), or -1
- * when `s` does not start with it. */
-static int16_t prefixLength(const char* s, const char* prefix, bool flash)
+/* Where `s` continues after `prefix` (in flash when `flash`), or null when `s` does not
+ * start with it. */
+static const char* skipPrefix(const char* s, const char* prefix, bool flash)
 {
-    int16_t n = 0;
     uint8_t c;
 
     if (s == 0 || prefix == 0)
     {
-        return -1;
+        return 0;
     }
     (void)flash;
-    while ((c = GSM_FLASH_SEPARATE && flash ? GSM_FLASH_BYTE(prefix + n) : (uint8_t)prefix[n]) != 0u)
+    while ((c = GSM_FLASH_SEPARATE && flash ? GSM_FLASH_BYTE(prefix) : (uint8_t)*prefix) != 0u)
     {
-        if ((uint8_t)s[n] != c || n >= 0x7FFF)
+        if ((uint8_t)*s != c)
         {
-            return -1;
+            return 0;
         }
-        n++;
+        s++;
+        prefix++;
     }
-    return n;
+    return s;
 }
 
 static char* afterPrefix(char* line, const char* prefix, bool flash)
 {
-    int16_t n = prefixLength(line, prefix, flash);
-    if (n < 0)
-    {
-        return 0;
-    }
-    line += n;
-    while (*line == ' ')
+    line = (char*)skipPrefix(line, prefix, flash); /* (a position in `line`) */
+    while (line != 0 && *line == ' ')
     {
         line++;
     }
@@ -95,7 +90,7 @@ static char* afterPrefix(char* line, const char* prefix, bool flash)
 
 bool gsmUtilStartsWith(const char* s, const char* prefix)
 {
-    return prefixLength(s, prefix, false) >= 0;
+    return skipPrefix(s, prefix, false) != 0;
 }
 
 char* gsmUtilAfterPrefix(char* line, const char* prefix)
@@ -106,7 +101,7 @@ char* gsmUtilAfterPrefix(char* line, const char* prefix)
 #if GSM_FLASH_SEPARATE
 bool gsmUtilStartsWith_P(const char* s, const char* prefix)
 {
-    return prefixLength(s, prefix, true) >= 0;
+    return skipPrefix(s, prefix, true) != 0;
 }
 
 char* gsmUtilAfterPrefix_P(char* line, const char* prefix)
@@ -181,14 +176,9 @@ uint8_t gsmUtilParseInts_P(const char* line, const char* prefix, int32_t* values
     {
         return 0;
     }
-    if (prefix != 0)
+    if (prefix != 0 && (line = skipPrefix(line, prefix, true)) == 0)
     {
-        int16_t n = prefixLength(line, prefix, true);
-        if (n < 0)
-        {
-            return 0;
-        }
-        line += n;
+        return 0;
     }
     while (*line == ' ')
     {
@@ -456,7 +446,7 @@ static int8_t findText(const char* text, const char* list, bool anyCase, bool pr
     {
         return -1;
     }
-    while (GSM_FLASH_BYTE(list) != 0u && index < 127)
+    while (GSM_FLASH_BYTE(list) != 0u)
     {
         const char* t = text;
         uint8_t last = 0;
