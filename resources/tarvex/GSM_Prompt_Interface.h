@@ -99,7 +99,8 @@ typedef struct GSM_Prompt_Interface_s
 
 /* ---- Registration and turns ---- */
 
-/* Adds a client (once; a second call is ignored). */
+/* Adds a client (once; a second call is ignored). A null interface or client, or a
+ * client without a Handler, is ignored: modules call it without checking their Prompt. */
 void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client);
 
 /* Asks for a turn; the client gets a Start event when it is granted. Turns are granted
