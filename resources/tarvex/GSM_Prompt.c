@@ -826,12 +826,11 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 
 static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
-    uint16_t size = bufferSize(inst);
-    GSM_Prompt_Client* c = inst->RawClient;
+    GSM_Prompt_Client* c;
     uint8_t* piece;
+    uint16_t size;
     uint16_t room;
     uint16_t len;
-    uint32_t remaining;
 
     if (inst->RxFlags & RX_RAW_SKIPLF)
     {
@@ -841,6 +840,9 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
             return;
         }
     }
+    /* The clock first, so nothing of the piece is kept across the call. */
+    inst->RawLast_ms = gsm__SysTime_ms();
+    size = bufferSize(inst);
     if (inst->LineStart + 1u >= size)
     {
         inst->LineStart = 0; /* no room left behind kept lines: give them up */
@@ -850,18 +852,17 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     len = inst->LineLen;
     piece[len++] = b;
     inst->LineLen = len;
-    remaining = --inst->RawRemaining;
-    inst->RawLast_ms = gsm__SysTime_ms();
-    if (remaining != 0u && len < room)
+    if (--inst->RawRemaining != 0u && len < room)
     {
         return;
     }
     newEvent(ev, GSM_Prompt_EventType_RawData);
     ev->Data = piece;
     ev->DataLength = len;
-    ev->RawRemaining = remaining;
+    ev->RawRemaining = inst->RawRemaining;
     inst->LineLen = 0;
-    if (remaining == 0u)
+    c = inst->RawClient;
+    if (ev->RawRemaining == 0u)
     {
         inst->RawClient = 0;
         inst->RxFlags &= (uint8_t)~RX_LAST_CR;
