@@ -744,9 +744,9 @@ static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
 
     if (at + 1u >= bufferSize(inst))
     {
-        /* Over-long line: drop it whole, never write past the buffer. */
+        /* Over-long line: drop it whole, never write past the buffer. Its line end
+         * forgets what was stored of it. */
         inst->RxFlags |= RX_DISCARD;
-        resetLine(inst);
         if (inst->DiscardedLines < 0xFFFFu)
         {
             inst->DiscardedLines++;
