@@ -132,13 +132,7 @@ bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* e
     {
         code = numberedError(line + 11, i == GSM_Result_CmsError);
     }
-    if (result != 0)
-    {
-        *result = (i <= GSM_Result_CmsError) ? (GSM_Result)i : GSM_Result_Error;
-    }
-    if (errorCode != 0)
-    {
-        *errorCode = code;
-    }
+    *result = (i <= GSM_Result_CmsError) ? (GSM_Result)i : GSM_Result_Error;
+    *errorCode = code;
     return true;
 }
