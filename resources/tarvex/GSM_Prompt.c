@@ -741,9 +741,9 @@ static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
         /* Over-long line: drop it whole, never write past the buffer. Its line end
          * forgets what was stored of it. */
         inst->RxFlags |= RX_DISCARD;
-        if (inst->DiscardedLines < 0xFFFFu)
+        if (++inst->DiscardedLines == 0u)
         {
-            inst->DiscardedLines++;
+            inst->DiscardedLines--; /* the count stays at its largest value */
         }
         return;
     }
