@@ -39,10 +39,9 @@ enum
 
 /* RxFlags */
 #define RX_DISCARD    0x01u  /* over-long line: drop bytes until the line end */
-#define RX_LAST_CR    0x02u  /* the last line end was a CR */
+#define RX_LAST_CR    0x02u  /* the last line end was a CR (a raw read's first byte clears it) */
 #define RX_SKIP_SPACE 0x04u  /* swallow the blank after the '>' prompt */
 #define RX_KEEP       0x08u  /* the line being dispatched is kept (clear outside a handler) */
-#define RX_RAW_SKIPLF 0x10u  /* raw read: skip the LF that completes the header's CR LF */
 #define RX_ECHO_TRUNC 0x20u  /* the echo buffer was too small for what was written */
 #define RX_IN_HANDLER 0x40u  /* a Start or Final handler is running (writes allowed, chaining) */
 #define RX_MUTE       0x80u  /* writes are suppressed (Final after timeout/power loss) */
@@ -585,11 +584,6 @@ void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count)
     inst->RawClient = inst->Dispatching;
     inst->RawRemaining = count;
     inst->RawLast_ms = gsm__SysTime_ms();
-    inst->RxFlags &= (uint8_t)~RX_RAW_SKIPLF;
-    if (inst->RxFlags & RX_LAST_CR)
-    {
-        inst->RxFlags |= RX_RAW_SKIPLF;
-    }
 }
 
 void gsmPromptKeepLine(GSM_Prompt_Interface* p)
@@ -744,12 +738,12 @@ static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
 
     if (at + 1u >= bufferSize(inst))
     {
-        /* Over-long line: drop it whole, never write past the buffer. */
+        /* Over-long line: drop it whole, never write past the buffer. Its line end
+         * forgets what was stored of it. */
         inst->RxFlags |= RX_DISCARD;
-        resetLine(inst);
-        if (inst->DiscardedLines < 0xFFFFu)
+        if (++inst->DiscardedLines == 0u)
         {
-            inst->DiscardedLines++;
+            inst->DiscardedLines--; /* the count stays at its largest value */
         }
         return;
     }
@@ -826,21 +820,25 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 
 static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
-    uint16_t size = bufferSize(inst);
-    GSM_Prompt_Client* c = inst->RawClient;
+    GSM_Prompt_Client* c;
     uint8_t* piece;
+    uint16_t size;
     uint16_t room;
     uint16_t len;
-    uint32_t remaining;
 
-    if (inst->RxFlags & RX_RAW_SKIPLF)
+    /* A header line ended by a CR: the LF that completes its CR LF is no data. The
+     * flag is cleared by the first byte, so a raw read ends with it clear. */
+    if (inst->RxFlags & RX_LAST_CR)
     {
-        inst->RxFlags &= (uint8_t)~RX_RAW_SKIPLF;
+        inst->RxFlags &= (uint8_t)~RX_LAST_CR;
         if (b == '\n')
         {
             return;
         }
     }
+    /* The clock first, so nothing of the piece is kept across the call. */
+    inst->RawLast_ms = gsm__SysTime_ms();
+    size = bufferSize(inst);
     if (inst->LineStart + 1u >= size)
     {
         inst->LineStart = 0; /* no room left behind kept lines: give them up */
@@ -850,21 +848,19 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     len = inst->LineLen;
     piece[len++] = b;
     inst->LineLen = len;
-    remaining = --inst->RawRemaining;
-    inst->RawLast_ms = gsm__SysTime_ms();
-    if (remaining != 0u && len < room)
+    if (--inst->RawRemaining != 0u && len < room)
     {
         return;
     }
     newEvent(ev, GSM_Prompt_EventType_RawData);
     ev->Data = piece;
     ev->DataLength = len;
-    ev->RawRemaining = remaining;
+    ev->RawRemaining = inst->RawRemaining;
     inst->LineLen = 0;
-    if (remaining == 0u)
+    c = inst->RawClient;
+    if (ev->RawRemaining == 0u)
     {
         inst->RawClient = 0;
-        inst->RxFlags &= (uint8_t)~RX_LAST_CR;
         /* The last piece may be kept when a NUL and the final result still fit after it. */
         if (inst->_i.Current == c && (uint16_t)(room - len) >= 1u + GSM_PROMPT_KEEP_RESERVE)
         {

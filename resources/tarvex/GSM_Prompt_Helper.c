@@ -87,9 +87,10 @@ static const char kVerboseTexts[] GSM_FLASH = "operation not allowed\0operation 
 static const uint8_t kVerboseCodes[][2] GSM_FLASH = {
     {3u, 2u}, {4u, 3u}, {10u, 10u}, {11u, 11u}, {12u, 16u}, {13u, 13u}, {14u, 14u}, {15u, 15u}, {16u, NO_CMS}};
 
-/* The <n> of "+CME ERROR: <n>" or "+CMS ERROR: <n>" (text after the colon); 0xFFFF for
- * a verbose text not known, or no code at all. */
-static uint16_t numberedError(const char* text, bool cms)
+/* The <n> of "+CME ERROR: <n>" (cms 0) or "+CMS ERROR: <n>" (cms 1, the column of the
+ * code table) from the text after the colon; 0xFFFF for a verbose text not known, or no
+ * code at all. */
+static uint16_t numberedError(const char* text, uint8_t cms)
 {
     int32_t n;
     int8_t i;
@@ -130,15 +131,9 @@ bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* e
     }
     if (i == GSM_Result_CmeError || i == GSM_Result_CmsError)
     {
-        code = numberedError(line + 11, i == GSM_Result_CmsError);
+        code = numberedError(line + 11, (uint8_t)(i - GSM_Result_CmeError));
     }
-    if (result != 0)
-    {
-        *result = (i <= GSM_Result_CmsError) ? (GSM_Result)i : GSM_Result_Error;
-    }
-    if (errorCode != 0)
-    {
-        *errorCode = code;
-    }
+    *result = (i <= GSM_Result_CmsError) ? (GSM_Result)i : GSM_Result_Error;
+    *errorCode = code;
     return true;
 }
