@@ -1165,16 +1165,12 @@ bool gsmMqttClientSimcomPublishEx(GSM_MqttClientSimcom_Instance* inst,
 
 bool gsmMqttClientSimcomPublish(GSM_MqttClientSimcom_Instance* inst, const char* publish_topic, const char* publish_message)
 {
-    GSM_MqttClientSimcom_Publish_Parameters pp;
+    /* QoS 0, not retained, the default timeout; the length is the message's. */
+    GSM_MqttClientSimcom_Publish_Parameters pp = {0, 0, 0u, 0u, false, 0u};
 
-    if (publish_message == 0)
-    {
-        return false;
-    }
-    memset(&pp, 0, sizeof(pp));
     pp.Topic = publish_topic;
     pp.Payload = publish_message;
-    return gsmMqttClientSimcomPublishEx(inst, &pp);
+    return publish_message != 0 && gsmMqttClientSimcomPublishEx(inst, &pp);
 }
 
 bool gsmMqttClientSimcomDisconnect(GSM_MqttClientSimcom_Instance* inst)
