@@ -926,16 +926,16 @@ static GSM_NOINLINE void connectEndsEarly(Inst* inst, uint8_t step, GSM_Result r
 }
 
 /* TLS: the SSL context must be ready before the connect sequence. True while it is
- * being set up, or when it failed (the connect has then ended). */
+ * being set up, or when it failed (the connect has then ended with the Result and code
+ * that the SSL module keeps for its clients). */
 static bool tlsWait(Inst* inst)
 {
-    GSM_SslSimcom_State st = gsmSslSimcomPrepareLinked(inst->Ssl);
+    GSM_SslSimcom_Instance* ssl = inst->Ssl;
+    GSM_SslSimcom_State st = gsmSslSimcomPrepareLinked(ssl);
 
     if (st == GSM_SslSimcom_State_Failed)
     {
-        /* A bare ERROR (0) and a timeout (0xFFFF) have no cause to report. */
-        uint16_t code = gsmSslSimcomErrorCode(inst->Ssl);
-        connectEndsEarly(inst, S_SSLCFG, ((uint16_t)(code + 1u) <= 1u) ? GSM_Result_Error : GSM_Result_CmeError, code);
+        connectEndsEarly(inst, S_SSLCFG, (GSM_Result)(GSM_Result_Error + ssl->CmeFailure), ssl->ErrorCode);
     }
     return st != GSM_SslSimcom_State_Ready;
 }
@@ -949,13 +949,12 @@ static void startNext(Inst* inst)
     if (pending & OP_CONNECT)
     {
         bool netUp = ready && (inst->InternetConnection == 0 || gsmInternetConnectionIfIsConnected(inst->InternetConnection));
-        if (netUp && inst->Ssl != 0 && tlsWait(inst))
-        {
-            return;
-        }
         if (netUp)
         {
-            opBegin(inst, OP_CONNECT, inst->Service);
+            if (inst->Ssl == 0 || !tlsWait(inst))
+            {
+                opBegin(inst, OP_CONNECT, inst->Service);
+            }
         }
         else if (gsmUtilTimedOut(inst->Timer_ms, GSM_MQTT_SIMCOM_CONNECTION_WAIT_MS))
         {
@@ -1166,16 +1165,12 @@ bool gsmMqttClientSimcomPublishEx(GSM_MqttClientSimcom_Instance* inst,
 
 bool gsmMqttClientSimcomPublish(GSM_MqttClientSimcom_Instance* inst, const char* publish_topic, const char* publish_message)
 {
-    GSM_MqttClientSimcom_Publish_Parameters pp;
+    /* QoS 0, not retained, the default timeout; the length is the message's. */
+    GSM_MqttClientSimcom_Publish_Parameters pp = {0, 0, 0u, 0u, false, 0u};
 
-    if (publish_message == 0)
-    {
-        return false;
-    }
-    memset(&pp, 0, sizeof(pp));
     pp.Topic = publish_topic;
     pp.Payload = publish_message;
-    return gsmMqttClientSimcomPublishEx(inst, &pp);
+    return publish_message != 0 && gsmMqttClientSimcomPublishEx(inst, &pp);
 }
 
 bool gsmMqttClientSimcomDisconnect(GSM_MqttClientSimcom_Instance* inst)

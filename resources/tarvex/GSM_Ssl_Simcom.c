@@ -103,6 +103,8 @@ static void fail(Inst* inst, uint16_t code)
 {
     inst->State = ST_FAILED;
     inst->ErrorCode = code;
+    /* A bare ERROR (0) and a timeout (0xFFFF) have no cause to report. */
+    inst->CmeFailure = (uint16_t)(code + 1u) > 1u;
 }
 
 /* AT+CSSLCFG="<name>",<ctx>, with the quoted name as a text in flash. */
@@ -323,6 +325,7 @@ GSM_SslSimcom_State gsmSslSimcomPrepare(GSM_SslSimcom_Instance* inst)
         if (!configUsable(inst))
         {
             inst->ErrorCode = ERR_CONFIG;
+            inst->CmeFailure = 0;
             return GSM_SslSimcom_State_Failed;
         }
         inst->State = ST_BUSY;

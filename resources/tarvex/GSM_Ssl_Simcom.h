@@ -111,6 +111,8 @@ typedef struct GSM_SslSimcom_Instance_s
     GSM_Prompt_Client Client;
     const char* DeleteName;
     uint16_t ErrorCode;
+    uint8_t CmeFailure;     /* the last failure was a +CME/+CMS ERROR with a cause (not 0, not a
+                             * timeout): GSM_Result_Error + CmeFailure is the clients' Result */
     uint8_t State;
     uint8_t Step;
     uint8_t Present;        /* files (bit per file) found in the modem */

@@ -337,3 +337,48 @@ TEST_F(Tls, MqttOverTls)
 }
 
 } // namespace
+
+// An SSL context that cannot be set up ends the MQTT connect before AT+CMQTTSTART with a
+// TLS error: +CME ERROR gives CmeError and its cause; a bare ERROR (no cause) and a
+// configuration without its CA (0xFFFF) give Error.
+TEST_F(Tls, MqttContextSetupFailures)
+{
+    Files f(*pki, "ca.pem", GSM_SslSimcom_Auth_Server);
+    GSM_SslSimcom_Config noCa = f.config;
+    noCa.CaCert = nullptr;
+    struct Case
+    {
+        const char* name;
+        int cme; // the modem's answer to AT+CSSLCFG: -1 OK, 0 ERROR, else +CME ERROR: <cme>
+        const GSM_SslSimcom_Config* config;
+        int result, code;
+    };
+    const Case cases[] = {
+        {"+CME ERROR", 7, &f.config, GSM_Result_CmeError, 7},
+        {"bare ERROR", 0, &f.config, GSM_Result_Error, 0},
+        {"no CA", -1, &noCa, GSM_Result_Error, 0xFFFF},
+    };
+    uint32_t seed = 50;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InternetRig r(options(seed++));
+        if (c.cme >= 0)
+            r.sim.addHandler("AT+CSSLCFG=", [&c](ModemSim& m, const std::string&) {
+                c.cme > 0 ? m.cmeError(c.cme) : m.error();
+            });
+        r.ssl.Config = c.config;
+        r.mqtt.Ssl = &r.ssl;
+        ASSERT_TRUE(r.bringUp());
+        GSM_MqttClientSimcom_Connect_Session s;
+        gsmMqttClientSimcomInitConfigDefault(&s);
+        s.ServerUrl = "tcp://broker.test:8883";
+        ASSERT_TRUE(gsmMqttClientSimcomConnect(&r.mqtt, &s));
+        ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse) > 0; }, 30000));
+        const MqttEvent& e = r.mqttEvents.back();
+        EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Tls);
+        EXPECT_EQ(e.result, c.result);
+        EXPECT_EQ(e.errorCode, c.code);
+        EXPECT_EQ(countCommands(r.sim, "AT+CMQTTSTART"), 0u);
+        EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+    }
+}
