@@ -133,7 +133,13 @@ bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* e
     {
         code = numberedError(line + 11, (uint8_t)(i - GSM_Result_CmeError));
     }
-    *result = (i <= GSM_Result_CmsError) ? (GSM_Result)i : GSM_Result_Error;
-    *errorCode = code;
+    if (result != 0)
+    {
+        *result = (i <= GSM_Result_CmsError) ? (GSM_Result)i : GSM_Result_Error;
+    }
+    if (errorCode != 0)
+    {
+        *errorCode = code;
+    }
     return true;
 }

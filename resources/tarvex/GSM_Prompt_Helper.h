@@ -74,8 +74,7 @@ GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_
  * +CME ERROR: n, +CMS ERROR: n, NO CARRIER, BUSY, NO ANSWER, NO DIALTONE, with the
  * result in *result and the numeric error in *errorCode: the <n> of +CME/+CMS ERROR,
  * or the code of a known verbose text ("+CME ERROR: SIM busy" is 14, "+CMS ERROR: SIM
- * busy" 314), 0xFFFF for another text or none; 0 for the other results. `result` and
- * `errorCode` must not be null (nothing is written when the line is no final result). */
+ * busy" 314), 0xFFFF for another text or none; 0 for the other results. */
 bool gsmPromptHelperParseFinal(const char* line, GSM_Result* result, uint16_t* errorCode);
 
 #ifdef __cplusplus
