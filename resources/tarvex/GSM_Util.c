@@ -168,50 +168,6 @@ bool gsmUtilParseInt(const char* text, int32_t* value)
     return true;
 }
 
-uint8_t gsmUtilParseInts_P(const char* line, const char* prefix, int32_t* values, uint8_t maxValues)
-{
-    uint8_t count = 0;
-
-    if (line == 0 || values == 0)
-    {
-        return 0;
-    }
-    if (prefix != 0 && (line = skipPrefix(line, prefix, true)) == 0)
-    {
-        return 0;
-    }
-    while (*line == ' ')
-    {
-        line++;
-    }
-    if (*line == '\0')
-    {
-        return 0;
-    }
-    while (count < maxValues)
-    {
-        const char* end = scanInt(line, &values[count]);
-        bool quoted = false;
-
-        if (end == 0 || (*end != ',' && *end != '\0'))
-        {
-            /* Not a plain number: skip the field (a quoted one may hold commas). */
-            values[count] = GSM_UTIL_NO_INT;
-            for (end = line; *end != '\0' && (quoted || *end != ','); end++)
-            {
-                quoted ^= (*end == '"');
-            }
-        }
-        count++;
-        if (*end != ',')
-        {
-            break;
-        }
-        line = end + 1;
-    }
-    return count;
-}
-
 uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields)
 {
     uint8_t count = 0;

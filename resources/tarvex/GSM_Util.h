@@ -40,16 +40,6 @@ char* gsmUtilAfterPrefix(char* line, const char* prefix);
  * Returns false for empty text, other characters or values beyond int32_t. */
 bool gsmUtilParseInt(const char* text, int32_t* value);
 
-/* Parses the comma-separated fields after `prefix` (a text in flash, GSM_F; null when
- * `line` holds just the fields) without changing `line`: values[i] receives field i as
- * an integer (as gsmUtilParseInt reads it), or GSM_UTIL_NO_INT when that field is
- * empty, quoted or not a number. Quoted fields may hold commas. Returns the number of
- * fields read, at most maxValues (further fields are ignored); 0 when `line` does not
- * start with `prefix` or nothing follows it. Example: "+CMTI: \"SM\",3" with prefix
- * "+CMTI:" gives 2 and {GSM_UTIL_NO_INT, 3}. */
-#define GSM_UTIL_NO_INT INT32_MIN
-uint8_t gsmUtilParseInts_P(const char* line, const char* prefix, int32_t* values, uint8_t maxValues);
-
 /* Splits `args` in place into at most `maxFields` comma-separated fields. Double-quoted
  * fields may hold commas; their quotes are removed. Blanks around unquoted fields are
  * trimmed; an empty field yields "". Each fields[i] points into `args`. Returns the

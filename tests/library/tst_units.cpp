@@ -130,39 +130,6 @@ TEST(Util, ParseIntIsStrict)
     EXPECT_FALSE(gsmUtilParseInt("1 2", &v));
 }
 
-// Integer fields after a prefix in one call: quoted fields (commas inside) and text
-// are skipped as GSM_UTIL_NO_INT, the count is capped, the line stays as it was.
-TEST(Util, ParseIntsAfterPrefix)
-{
-    constexpr int32_t X = GSM_UTIL_NO_INT;
-    struct
-    {
-        const char* line;
-        uint8_t max;
-        std::vector<int32_t> values;
-    } cases[] = {
-        {"+CMTI: \"SM\",3", 4, {X, 3}},
-        {"+CMTI: 0, -12 ,,7x,\"a,b\",2147483648,9", 8, {0, -12, X, X, X, X, 9}},
-        {"+CMTI: 1,2,3", 2, {1, 2}},
-        {"+CMTI:   ", 3, {}},
-        {"+CMTI", 3, {}},
-        {"+CMT: 1", 3, {}},
-    };
-    for (const auto& c : cases) {
-        std::string line = c.line;
-        int32_t v[8];
-        std::fill(std::begin(v), std::end(v), 55);
-        uint8_t n = gsmUtilParseInts_P(line.c_str(), GSM_F("+CMTI:"), v, c.max);
-        EXPECT_EQ(std::vector<int32_t>(v, v + n), c.values) << c.line;
-        EXPECT_EQ(v[n], 55) << c.line;
-        EXPECT_EQ(line, c.line);
-    }
-    int32_t v[2];
-    EXPECT_EQ(gsmUtilParseInts_P("4,\"5\"", nullptr, v, 2), 2);
-    EXPECT_EQ(v[0], 4);
-    EXPECT_EQ(v[1], X);
-}
-
 TEST(Util, StrCopyTruncatesSafely)
 {
     char dst[6];
