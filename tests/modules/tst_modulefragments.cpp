@@ -190,36 +190,49 @@ struct Outputs
         generalCallbacks, eventCallbacks, initCode, pollCode, convenience;
 };
 
-Outputs outputsOf(const TarvexMdl& m)
+void compareOutputs(const TarvexMdl& m, const Outputs& want)
 {
-    return {m.getName(),
-            m.getLibraryFiles(),
-            m.getHeaderInclude(),
-            m.getHeaderPrototypes(),
-            m.getSourceIncludes(),
-            m.getGeneralVariables(),
-            m.getInstanceVariables(),
-            m.getGeneralCallbackFunctions(),
-            m.getEventCallbackFunctions(),
-            m.getInitCode(),
-            m.getPollCode(),
-            m.getConvenienceFunctions()};
+    QCOMPARE(m.getName(), want.name);
+    QCOMPARE(m.getLibraryFiles(), want.libraryFiles);
+    QCOMPARE(m.getHeaderInclude(), want.headerInclude);
+    QCOMPARE(m.getHeaderPrototypes(), want.headerPrototypes);
+    QCOMPARE(m.getSourceIncludes(), want.sourceIncludes);
+    QCOMPARE(m.getGeneralVariables(), want.generalVariables);
+    QCOMPARE(m.getInstanceVariables(), want.instanceVariables);
+    QCOMPARE(m.getGeneralCallbackFunctions(), want.generalCallbacks);
+    QCOMPARE(m.getEventCallbackFunctions(), want.eventCallbacks);
+    QCOMPARE(m.getInitCode(), want.initCode);
+    QCOMPARE(m.getPollCode(), want.pollCode);
+    QCOMPARE(m.getConvenienceFunctions(), want.convenience);
 }
 
-void compareOutputs(const Outputs& actual, const Outputs& want)
+// The interfaces a module is wired to ("<member>=<instance>").
+const QString kPower = "Power=mGsmPwrInst", kPrompt = "Prompt=mGsmPromptInst",
+              kBasicComms = "BasicComms=mGsmBasicCommsInst",
+              kRegistration = "NetworkRegistration=mGsmNetworkRegistrationInst",
+              kLteConnection = "InternetConnection=mGsmInternetConnectionSimcomInst";
+
+// The fragments every service module has, for the functions gsm<fn>Init/Poll and the
+// instance mGsm<fn>Inst: the include of its first header, the instance, and an init
+// block titled `title` that wires each dependency's interface, then the event handler
+// (gsm<fn>EventHandler) when it has one, then `extraInit`, then the Init call.
+Outputs wired(const QString& name, const QStringList& files, const QString& fn, const QString& type,
+              const QString& title, const QStringList& deps, bool handler, const QString& extraInit = {})
 {
-    QCOMPARE(actual.name, want.name);
-    QCOMPARE(actual.libraryFiles, want.libraryFiles);
-    QCOMPARE(actual.headerInclude, want.headerInclude);
-    QCOMPARE(actual.headerPrototypes, want.headerPrototypes);
-    QCOMPARE(actual.sourceIncludes, want.sourceIncludes);
-    QCOMPARE(actual.generalVariables, want.generalVariables);
-    QCOMPARE(actual.instanceVariables, want.instanceVariables);
-    QCOMPARE(actual.generalCallbacks, want.generalCallbacks);
-    QCOMPARE(actual.eventCallbacks, want.eventCallbacks);
-    QCOMPARE(actual.initCode, want.initCode);
-    QCOMPARE(actual.pollCode, want.pollCode);
-    QCOMPARE(actual.convenience, want.convenience);
+    const QString inst = "mGsm" + fn + "Inst";
+    Outputs o;
+    o.name = name;
+    o.libraryFiles = files;
+    o.headerInclude = "/" + files.filter(QRegularExpression("\\.h$")).first() + "\"\n";
+    o.instanceVariables = type + " " + inst + " = {0};\n";
+    o.initCode = "    \n    // " + title + "\n";
+    for (const QString& d : deps)
+        o.initCode += "    " + inst + "." + d.section('=', 0, 0) + " = (&" + d.section('=', 1) + "._i);\n";
+    if (handler)
+        o.initCode += "    " + inst + ".EventHandler = &gsm" + fn + "EventHandler;\n";
+    o.initCode += extraInit + "    gsm" + fn + "Init(&" + inst + ");\n";
+    o.pollCode = "    gsm" + fn + "Poll(&" + inst + ");\n";
+    return o;
 }
 
 using expected::snippet;
@@ -443,6 +456,9 @@ void TestModuleFragments::fragments_data()
 {
     QTest::addColumn<std::shared_ptr<TarvexMdl>>("module");
     QTest::addColumn<Outputs>("want");
+    auto add = [](const QString& tag, TarvexMdl* m, const Outputs& o) {
+        QTest::newRow(qPrintable(tag)) << std::shared_ptr<TarvexMdl>(m) << o;
+    };
 
     for (bool echo : {true, false}) {
         Outputs o; // the source file comes first in this module's list
@@ -459,212 +475,100 @@ void TestModuleFragments::fragments_data()
                      + (echo ? "1" : "0") + ";\n    gsmBasicCommsInit(&mGsmBasicCommsInst);\n";
         o.pollCode = "    gsmBasicCommsPoll(&mGsmBasicCommsInst);\n";
         o.convenience = text(expected::kBasicCommsConvenience);
-        auto m = std::make_shared<TarvexMdl_BasicComms>();
+        auto* m = new TarvexMdl_BasicComms;
         m->EchoEnabled = echo;
-        QTest::addRow("BasicComms, echo %s", echo ? "on" : "off") << std::shared_ptr<TarvexMdl>(m) << o;
+        add(QString("BasicComms, echo ") + (echo ? "on" : "off"), m, o);
     }
-    {
-        Outputs o;
-        o.name = "Pin";
-        o.libraryFiles = QStringList{"GSM_PIN.h", "GSM_PIN.c"};
-        o.headerInclude = "/GSM_PIN.h\"\n";
-        o.headerPrototypes = text(expected::kPinPrototypes);
-        o.instanceVariables = "GSM_PIN_Instance mGsmPinInst = {0};\n";
-        o.eventCallbacks = snippet("tarvexmdl_Pin_EventFunctions.c");
-        o.initCode = QString("    \n"
-                             "    // PIN\n"
-                             "    mGsmPinInst.Power = (&mGsmPwrInst._i);\n"
-                             "    mGsmPinInst.Prompt = (&mGsmPromptInst._i);\n"
-                             "    mGsmPinInst.BasicComms = (&mGsmBasicCommsInst._i);\n"
-                             "    mGsmPinInst.EventHandler = &gsmPinEventHandler;\n"
-                             "    gsmPinInit(&mGsmPinInst);\n");
-        o.pollCode = "    gsmPinPoll(&mGsmPinInst);\n";
-        o.convenience = snippet("tarvexmdl_Pin_ConvFunctions.c");
-        QTest::newRow("Pin") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Pin) << o;
-    }
-    {
-        Outputs o;
-        o.name = "RSSI";
-        o.libraryFiles = QStringList{"GSM_SignalQuality.h", "GSM_SignalQuality.c"};
-        o.headerInclude = "/GSM_SignalQuality.h\"\n";
-        o.headerPrototypes = text(expected::kRssiPrototypes);
-        o.instanceVariables = "GSM_SignalQuality_Instance mGsmSignalQualityInst = {0};\n";
-        o.eventCallbacks = snippet("tarvexmdl_Rssi_EventFunctions.c");
-        o.initCode = QString("    \n"
-                             "    // Signal Quality\n"
-                             "    mGsmSignalQualityInst.Power = (&mGsmPwrInst._i);\n"
-                             "    mGsmSignalQualityInst.Prompt = (&mGsmPromptInst._i);\n"
-                             "    mGsmSignalQualityInst.BasicComms = (&mGsmBasicCommsInst._i);\n"
-                             "    mGsmSignalQualityInst.EventHandler = &gsmSignalQualityEventHandler;\n"
-                             "    gsmSignalQualityInit(&mGsmSignalQualityInst);\n");
-        o.pollCode = "    gsmSignalQualityPoll(&mGsmSignalQualityInst);\n";
-        o.convenience = text(expected::kRssiConvenience);
-        QTest::newRow("RSSI") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Rssi) << o;
-    }
-    {
-        Outputs o;
-        o.name = "NetworkRegistration";
-        o.libraryFiles = QStringList{"GSM_NetworkRegistration.h", "GSM_NetworkRegistration.c",
-                                     "GSM_NetworkRegistration_Interface.h"};
-        o.headerInclude = "/GSM_NetworkRegistration.h\"\n";
-        o.headerPrototypes = "\n// Network Registration Convenience Functions\n"
-                             "extern bool gsmmgrNetworkRegistrationIsRegistered();\n";
-        o.instanceVariables = "GSM_NetworkRegistration_Instance mGsmNetworkRegistrationInst = {0};\n";
-        o.initCode = QString("    \n"
-                             "    // Network Registration\n"
-                             "    mGsmNetworkRegistrationInst.Power = (&mGsmPwrInst._i);\n"
-                             "    mGsmNetworkRegistrationInst.Prompt = (&mGsmPromptInst._i);\n"
-                             "    mGsmNetworkRegistrationInst.BasicComms = (&mGsmBasicCommsInst._i);\n"
-                             "    gsmNetworkRegistrationInit(&mGsmNetworkRegistrationInst);\n");
-        o.pollCode = "    gsmNetworkRegistrationPoll(&mGsmNetworkRegistrationInst);\n";
-        o.convenience = text(expected::kNetworkRegistrationConvenience);
-        QTest::newRow("NetworkRegistration") << std::shared_ptr<TarvexMdl>(new TarvexMdl_NetworkRegistration) << o;
-    }
-    {
-        Outputs o;
-        o.name = "SMS_Send";
-        o.libraryFiles = QStringList{"GSM_SMS_Send.h", "GSM_SMS_Send.c"};
-        o.headerInclude = "/GSM_SMS_Send.h\"\n";
-        o.headerPrototypes = text(expected::kSmsSendPrototypes);
-        o.instanceVariables = "GSM_SmsSend_Instance mGsmSmsSendInst = {0};\n";
-        o.eventCallbacks = snippet("tarvexmdl_Sms_Send_EventFunctions.c");
-        o.initCode = QString("    \n"
-                             "    // SMS Send\n"
-                             "    mGsmSmsSendInst.Power = (&mGsmPwrInst._i);\n"
-                             "    mGsmSmsSendInst.Prompt = (&mGsmPromptInst._i);\n"
-                             "    mGsmSmsSendInst.BasicComms = (&mGsmBasicCommsInst._i);\n"
-                             "    mGsmSmsSendInst.NetworkRegistration = (&mGsmNetworkRegistrationInst._i);\n"
-                             "    mGsmSmsSendInst.EventHandler = &gsmSmsSendEventHandler;\n"
-                             "    gsmSmsSendInit(&mGsmSmsSendInst);\n");
-        o.pollCode = "    gsmSmsSendPoll(&mGsmSmsSendInst);\n";
-        o.convenience = snippet("tarvexmdl_Sms_Send_ConvFunctions.c");
-        QTest::newRow("SMS_Send") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Sms_Send) << o;
-    }
-    {
-        Outputs o; // no prototypes and no convenience functions
-        o.name = "SMS_Read";
-        o.libraryFiles = QStringList{"GSM_SMS_Read.h", "GSM_SMS_Read.c"};
-        o.headerInclude = "/GSM_SMS_Read.h\"\n";
-        o.instanceVariables = "GSM_SmsRead_Instance mGsmSmsReadInst = {0};\n";
-        o.eventCallbacks = snippet("tarvexmdl_Sms_Read_EventFunctions.c");
-        o.initCode = QString("    \n"
-                             "    // SMS Read\n"
-                             "    mGsmSmsReadInst.Power = (&mGsmPwrInst._i);\n"
-                             "    mGsmSmsReadInst.Prompt = (&mGsmPromptInst._i);\n"
-                             "    mGsmSmsReadInst.BasicComms = (&mGsmBasicCommsInst._i);\n"
-                             "    mGsmSmsReadInst.EventHandler = &gsmSmsReadEventHandler;\n"
-                             "    gsmSmsReadInit(&mGsmSmsReadInst);\n");
-        o.pollCode = "    gsmSmsReadPoll(&mGsmSmsReadInst);\n";
-        QTest::newRow("SMS_Read") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Sms_Read) << o;
-    }
-    {
-        Outputs o; // wired to NetworkRegistration, not to BasicComms
-        o.name = "USSD";
-        o.libraryFiles = QStringList{"GSM_USSD.h", "GSM_USSD.c"};
-        o.headerInclude = "/GSM_USSD.h\"\n";
-        o.headerPrototypes = "\n// USSD Convenience Functions\nextern bool gsmmgrUssdSend(char* ussd_payload);\n"
-                             "extern bool gsmmgrUssdCancelSession();\n";
-        o.instanceVariables = "GSM_USSD_Instance mGsmUssdInst = {0};\n";
-        o.eventCallbacks = snippet("tarvexmdl_Ussd_EventFunctions.c");
-        o.initCode = QString("    \n"
-                             "    // USSD\n"
-                             "    mGsmUssdInst.Power = (&mGsmPwrInst._i);\n"
-                             "    mGsmUssdInst.Prompt = (&mGsmPromptInst._i);\n"
-                             "    mGsmUssdInst.NetworkRegistration = (&mGsmNetworkRegistrationInst._i);\n"
-                             "    mGsmUssdInst.EventHandler = &gsmUssdEventHandler;\n"
-                             "    gsmUssdInit(&mGsmUssdInst);\n");
-        o.pollCode = "    gsmUssdPoll(&mGsmUssdInst);\n";
-        o.convenience = text(expected::kUssdConvenience);
-        QTest::newRow("USSD") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Ussd) << o;
-    }
+    const QStringList core = {kPower, kPrompt, kBasicComms};
+    Outputs o = wired("Pin", {"GSM_PIN.h", "GSM_PIN.c"}, "Pin", "GSM_PIN_Instance", "PIN", core, true);
+    o.headerPrototypes = text(expected::kPinPrototypes);
+    o.eventCallbacks = snippet("tarvexmdl_Pin_EventFunctions.c");
+    o.convenience = snippet("tarvexmdl_Pin_ConvFunctions.c");
+    add("Pin", new TarvexMdl_Pin, o);
+
+    o = wired("RSSI", {"GSM_SignalQuality.h", "GSM_SignalQuality.c"}, "SignalQuality", "GSM_SignalQuality_Instance",
+              "Signal Quality", core, true);
+    o.headerPrototypes = text(expected::kRssiPrototypes);
+    o.eventCallbacks = snippet("tarvexmdl_Rssi_EventFunctions.c");
+    o.convenience = text(expected::kRssiConvenience);
+    add("RSSI", new TarvexMdl_Rssi, o);
+
+    o = wired("NetworkRegistration",
+              {"GSM_NetworkRegistration.h", "GSM_NetworkRegistration.c", "GSM_NetworkRegistration_Interface.h"},
+              "NetworkRegistration", "GSM_NetworkRegistration_Instance", "Network Registration", core, false);
+    o.headerPrototypes = "\n// Network Registration Convenience Functions\n"
+                         "extern bool gsmmgrNetworkRegistrationIsRegistered();\n";
+    o.convenience = text(expected::kNetworkRegistrationConvenience);
+    add("NetworkRegistration", new TarvexMdl_NetworkRegistration, o);
+
+    o = wired("SMS_Send", {"GSM_SMS_Send.h", "GSM_SMS_Send.c"}, "SmsSend", "GSM_SmsSend_Instance", "SMS Send",
+              core + QStringList{kRegistration}, true);
+    o.headerPrototypes = text(expected::kSmsSendPrototypes);
+    o.eventCallbacks = snippet("tarvexmdl_Sms_Send_EventFunctions.c");
+    o.convenience = snippet("tarvexmdl_Sms_Send_ConvFunctions.c");
+    add("SMS_Send", new TarvexMdl_Sms_Send, o);
+
+    // No prototypes and no convenience functions.
+    o = wired("SMS_Read", {"GSM_SMS_Read.h", "GSM_SMS_Read.c"}, "SmsRead", "GSM_SmsRead_Instance", "SMS Read", core,
+              true);
+    o.eventCallbacks = snippet("tarvexmdl_Sms_Read_EventFunctions.c");
+    add("SMS_Read", new TarvexMdl_Sms_Read, o);
+
+    // Wired to NetworkRegistration, not to BasicComms.
+    o = wired("USSD", {"GSM_USSD.h", "GSM_USSD.c"}, "Ussd", "GSM_USSD_Instance", "USSD",
+              {kPower, kPrompt, kRegistration}, true);
+    o.headerPrototypes = "\n// USSD Convenience Functions\nextern bool gsmmgrUssdSend(char* ussd_payload);\n"
+                         "extern bool gsmmgrUssdCancelSession();\n";
+    o.eventCallbacks = snippet("tarvexmdl_Ussd_EventFunctions.c");
+    o.convenience = text(expected::kUssdConvenience);
+    add("USSD", new TarvexMdl_Ussd, o);
 
     // The two connections differ only in "2G" after "Simcom" and in their label.
-    for (const char* g : {"", "2G"}) {
-        const QString s = QString::fromLatin1(g); // "" for LTE
-        const QString label = s.isEmpty() ? QStringLiteral("SIMCom LTE") : QStringLiteral("SIMCom 2G");
-        const QString inst = "mGsmInternetConnectionSimcom" + s + "Inst";
+    for (const QString s : {"", "2G"}) {
+        const QString label = s.isEmpty() ? "SIMCom LTE" : "SIMCom 2G";
         for (bool apn : {false, true}) {
-            Outputs o;
-            o.name = "InternetConnection_SIMCom" + s;
-            o.libraryFiles = QStringList{"GSM_InternetConnection_Simcom" + s + ".c",
-                                         "GSM_InternetConnection_Simcom" + s + ".h", "GSM_Internet_Helper.c",
-                                         "GSM_Internet_Helper.h", "GSM_InternetConnection_Interface.h"};
-            o.headerInclude = "/GSM_InternetConnection_Simcom" + s + ".h\"\n";
+            o = wired("InternetConnection_SIMCom" + s,
+                      {"GSM_InternetConnection_Simcom" + s + ".c", "GSM_InternetConnection_Simcom" + s + ".h",
+                       "GSM_Internet_Helper.c", "GSM_Internet_Helper.h", "GSM_InternetConnection_Interface.h"},
+                      "InternetConnectionSimcom" + s, "GSM_InternetConnectionSimcom" + s + "_Instance",
+                      "Internet Connection (" + label + ")", {kPower, kPrompt, kRegistration}, false,
+                      apn ? "    mGsmInternetConnectionSimcom" + s + "Inst.APN_IfAny = gsmGetAPN();\n" : QString());
             o.headerPrototypes = "\n// Internet Connection (" + label + ") Convenience Functions\n"
                                  "extern bool gsmmgrInternetConnectionSimcom" + s + "IsConnected();\n";
-            o.instanceVariables = "GSM_InternetConnectionSimcom" + s + "_Instance " + inst + " = {0};\n";
             o.generalCallbacks = apn ? snippet("tarvexmdl_InternetConnection_Simcom_GeneralCallbackFunctions.c") : QString();
-            o.initCode = "    \n    // Internet Connection (" + label + ")\n" +
-                         "    " + inst + ".Power = (&mGsmPwrInst._i);\n" +
-                         "    " + inst + ".Prompt = (&mGsmPromptInst._i);\n" +
-                         "    " + inst + ".NetworkRegistration = (&mGsmNetworkRegistrationInst._i);\n" +
-                         (apn ? "    " + inst + ".APN_IfAny = gsmGetAPN();\n" : QString()) +
-                         "    gsmInternetConnectionSimcom" + s + "Init(&" + inst + ");\n";
-            o.pollCode = "    gsmInternetConnectionSimcom" + s + "Poll(&" + inst + ");\n";
             o.convenience = text(s.isEmpty() ? expected::kLteConvenience : expected::kConnection2GConvenience);
-            std::shared_ptr<TarvexMdl> m;
-            if (s.isEmpty()) {
-                auto lte = std::make_shared<TarvexMdl_InternetConnection_SIMCom>();
-                lte->IsApnRequired = apn;
-                m = lte;
-            } else {
-                auto g2 = std::make_shared<TarvexMdl_InternetConnection_SIMCom2G>();
-                g2->IsApnRequired = apn;
-                m = g2;
-            }
-            QTest::addRow("%s connection, APN %s", qPrintable(label), apn ? "on" : "off") << m << o;
+            auto withApn = [apn](auto* m) -> TarvexMdl* { m->IsApnRequired = apn; return m; };
+            add(label + " connection, APN " + (apn ? "on" : "off"),
+                s.isEmpty() ? withApn(new TarvexMdl_InternetConnection_SIMCom)
+                            : withApn(new TarvexMdl_InternetConnection_SIMCom2G), o);
         }
     }
-    {
-        Outputs o; // names the LTE connection instance
-        o.name = "HTTP_Client_SIMCom";
-        o.libraryFiles = QStringList{"GSM_HttpClient_Simcom.h", "GSM_HttpClient_Simcom.c", "GSM_Ssl_Simcom.h",
-                                     "GSM_Ssl_Simcom.c"};
-        o.headerInclude = "/GSM_HttpClient_Simcom.h\"\n";
-        o.headerPrototypes = text(expected::kHttpPrototypes);
-        o.instanceVariables = "GSM_HttpClientSimcom_Instance mGsmHttpClientSimcomInst = {0};\n";
-        o.eventCallbacks = snippet("tarvexmdl_HttpClientSimcom_EventFunctions.c");
-        o.initCode = QString("    \n"
-                             "    // HTTP Client (Simcom)\n"
-                             "    mGsmHttpClientSimcomInst.Power = (&mGsmPwrInst._i);\n"
-                             "    mGsmHttpClientSimcomInst.Prompt = (&mGsmPromptInst._i);\n"
-                             "    mGsmHttpClientSimcomInst.InternetConnection = (&mGsmInternetConnectionSimcomInst._i);\n"
-                             "    mGsmHttpClientSimcomInst.EventHandler = &gsmHttpClientSimcomEventHandler;\n"
-                             "    gsmHttpClientSimcomInit(&mGsmHttpClientSimcomInst);\n");
-        o.pollCode = "    gsmHttpClientSimcomPoll(&mGsmHttpClientSimcomInst);\n";
-        o.convenience = snippet("tarvexmdl_HttpClientSimcom_ConvFunctions.c");
-        QTest::newRow("HTTP client") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Http_Client_SIMCom) << o;
-    }
-    {
-        Outputs o;
-        o.name = "MQTT_Client_SIMCom";
-        o.libraryFiles = QStringList{"GSM_MqttClient_Simcom.h", "GSM_MqttClient_Simcom.c", "GSM_Ssl_Simcom.h",
-                                     "GSM_Ssl_Simcom.c"};
-        o.headerInclude = "/GSM_MqttClient_Simcom.h\"\n";
-        o.headerPrototypes = text(expected::kMqttPrototypes);
-        o.instanceVariables = "GSM_MqttClientSimcom_Instance mGsmMqttClientSimcomInst = {0};\n";
-        o.eventCallbacks = snippet("tarvexmdl_MqttClientSimcom_EventFunctions.c");
-        o.initCode = QString("    \n"
-                             "    // MQTT Client (SIMCom)\n"
-                             "    mGsmMqttClientSimcomInst.Power = (&mGsmPwrInst._i);\n"
-                             "    mGsmMqttClientSimcomInst.Prompt = (&mGsmPromptInst._i);\n"
-                             "    mGsmMqttClientSimcomInst.NetworkRegistration = (&mGsmNetworkRegistrationInst._i);\n"
-                             "    mGsmMqttClientSimcomInst.InternetConnection = (&mGsmInternetConnectionSimcomInst._i);\n"
-                             "    mGsmMqttClientSimcomInst.EventHandler = &gsmMqttClientSimcomEventHandler;\n"
-                             "    gsmMqttClientSimcomInit(&mGsmMqttClientSimcomInst);\n");
-        o.pollCode = "    gsmMqttClientSimcomPoll(&mGsmMqttClientSimcomInst);\n";
-        o.convenience = snippet("tarvexmdl_MqttClientSimcom_ConvFunctions.c");
-        QTest::newRow("MQTT client") << std::shared_ptr<TarvexMdl>(new TarvexMdl_Mqtt_Client_SIMCom) << o;
-    }
+
+    // Both clients name the LTE connection instance.
+    o = wired("HTTP_Client_SIMCom", {"GSM_HttpClient_Simcom.h", "GSM_HttpClient_Simcom.c", "GSM_Ssl_Simcom.h", "GSM_Ssl_Simcom.c"},
+              "HttpClientSimcom", "GSM_HttpClientSimcom_Instance", "HTTP Client (Simcom)",
+              {kPower, kPrompt, kLteConnection}, true);
+    o.headerPrototypes = text(expected::kHttpPrototypes);
+    o.eventCallbacks = snippet("tarvexmdl_HttpClientSimcom_EventFunctions.c");
+    o.convenience = snippet("tarvexmdl_HttpClientSimcom_ConvFunctions.c");
+    add("HTTP client", new TarvexMdl_Http_Client_SIMCom, o);
+
+    o = wired("MQTT_Client_SIMCom", {"GSM_MqttClient_Simcom.h", "GSM_MqttClient_Simcom.c", "GSM_Ssl_Simcom.h", "GSM_Ssl_Simcom.c"},
+              "MqttClientSimcom", "GSM_MqttClientSimcom_Instance", "MQTT Client (SIMCom)",
+              {kPower, kPrompt, kRegistration, kLteConnection}, true);
+    o.headerPrototypes = text(expected::kMqttPrototypes);
+    o.eventCallbacks = snippet("tarvexmdl_MqttClientSimcom_EventFunctions.c");
+    o.convenience = snippet("tarvexmdl_MqttClientSimcom_ConvFunctions.c");
+    add("MQTT client", new TarvexMdl_Mqtt_Client_SIMCom, o);
 }
 
 void TestModuleFragments::fragments()
 {
     QFETCH(std::shared_ptr<TarvexMdl>, module);
     QFETCH(Outputs, want);
-    compareOutputs(outputsOf(*module), want);
+    compareOutputs(*module, want);
     // Pure functions of the settings: a second call gives the same texts.
-    compareOutputs(outputsOf(*module), want);
+    compareOutputs(*module, want);
 }
 
 QTEST_GUILESS_MAIN(TestModuleFragments)
