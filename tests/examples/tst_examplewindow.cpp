@@ -25,8 +25,8 @@ private slots:
     void downloadExampleOfTheCurrentRow()
     {
         MainWindow window;
-        QListWidget* list = window.findChild<QListWidget*>(QStringLiteral("lstwgtModules"));
-        QPushButton* button = window.findChild<QPushButton*>(QStringLiteral("btnDownloadExample"));
+        QListWidget* list = window.findChild<QListWidget*>("lstwgtModules");
+        QPushButton* button = window.findChild<QPushButton*>("btnDownloadExample");
         QVERIFY(list && button);
 
         QTemporaryDir dir;
@@ -36,10 +36,10 @@ private slots:
         button->click();
         QVERIFY(ui.verifyAllAnswersUsed());
         QCOMPARE(ui.boxes().size(), 2);
-        QCOMPARE(ui.boxes().at(1).title, QStringLiteral("Example Downloaded"));
+        QCOMPARE(ui.boxes().at(1).title, "Example Downloaded");
         QCOMPARE(testsupport::tickedNames(window), (QStringList{"Power", "Prompt", "BasicComms", "RSSI"}));
-        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("RSSI/Arduino/Signal_Quality/src/Tarvex/GSM_SignalQuality.c"))));
-        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("RSSI/STM32CubeIDE/Signal_Quality/Core/Tarvex/LICENSE.txt"))));
+        QVERIFY(QFile::exists(dir.filePath("RSSI/Arduino/Signal_Quality/src/Tarvex/GSM_SignalQuality.c")));
+        QVERIFY(QFile::exists(dir.filePath("RSSI/STM32CubeIDE/Signal_Quality/Core/Tarvex/LICENSE.txt")));
 
         // No current row: no module, no dialog, no change.
         ui.clear();
@@ -52,7 +52,7 @@ private slots:
     void downloadUserManual()
     {
         MainWindow window;
-        QPushButton* button = window.findChild<QPushButton*>(QStringLiteral("btnDownloadUserManual"));
+        QPushButton* button = window.findChild<QPushButton*>("btnDownloadUserManual");
         QVERIFY(button);
         QTemporaryDir dir;
         ScriptedInteraction ui;
@@ -60,10 +60,10 @@ private slots:
         button->click();
         QVERIFY(ui.verifyAllAnswersUsed());
         QCOMPARE(ui.boxes().size(), 1);
-        QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Select Folder"));
+        QCOMPARE(ui.boxes().at(0).title, "Select Folder");
         const QByteArray manual = testsupport::readBytes(QString::fromLatin1(kUserManualResource));
         QVERIFY(manual.startsWith("%PDF-"));
-        QCOMPARE(testsupport::readBytes(dir.filePath(QStringLiteral("Tarvex User Manual.pdf"))), manual);
+        QCOMPARE(testsupport::readBytes(dir.filePath("Tarvex User Manual.pdf")), manual);
     }
 };
 
