@@ -18,10 +18,7 @@ private slots:
 
     void libraryFilesAreBundled();
 
-    void projectStartsLikeTheWindow();
-    void gettingStartedCannotBeTicked();
-    void checkedModulesFollowDeclarationOrder();
-    void foreignModulesAreIgnored();
+    void ticking();
     void findModuleByName();
 };
 
@@ -35,76 +32,51 @@ void TestCatalogue::libraryFilesAreBundled()
             QVERIFY2(QFile::exists(prefix + file), qPrintable(file));
 }
 
-void TestCatalogue::projectStartsLikeTheWindow()
-{
-    InMemoryProject p;
-    QCOMPARE(p.projectPath(), QString());
-    QVERIFY(!p.isCpp());
-    QVERIFY(!p.isArduino());
-    QVERIFY(!p.isArduinoVisible());
-    QCOMPARE(p.allModules(), p.catalogue().allModules());
-    QCOMPARE(p.checkedModules(), p.allModules());
-    p.uncheckAllModules();
-    QCOMPARE(p.checkedModules(), QList<TarvexMdl*>{&p.catalogue().mMdlGettingStarted});
-}
-
-void TestCatalogue::gettingStartedCannotBeTicked()
-{
-    InMemoryProject p;
-    TarvexMdl* start = &p.catalogue().mMdlGettingStarted;
-    QVERIFY(!p.isModuleChecked(start));
-    p.checkModule(start);
-    QVERIFY(!p.isModuleChecked(start));
-    p.uncheckAllModules();
-    p.checkModule(start);
-    QVERIFY(!p.isModuleChecked(start));
-    // Still first in the generation order, exactly once.
-    QCOMPARE(p.checkedModules(), QList<TarvexMdl*>{start});
-}
-
-void TestCatalogue::checkedModulesFollowDeclarationOrder()
+// Ticks as the window keeps them: all at first, Getting Started never ticked
+// yet always first, declaration order whatever the order of ticking, and
+// modules of another catalogue (or none) ignored.
+void TestCatalogue::ticking()
 {
     InMemoryProject p;
     ModuleCatalogue& c = p.catalogue();
+    TarvexMdl* start = &c.mMdlGettingStarted;
+    QCOMPARE(p.projectPath(), QString());
+    QVERIFY(!p.isCpp() && !p.isArduino() && !p.isArduinoVisible());
+    QCOMPARE(p.allModules(), c.allModules());
+    QCOMPARE(p.checkedModules(), p.allModules());
+    QVERIFY(!p.isModuleChecked(start));
+    p.checkModule(start);
+    QVERIFY(!p.isModuleChecked(start));
     p.uncheckAllModules();
-    // Tick in an order unlike declaration order, 2G before LTE.
-    for (TarvexMdl* m : std::initializer_list<TarvexMdl*>{&c.mMdlMqttClientSimcom, &c.mMdlInternetConnectionSimcom2G,
-                                                          &c.mMdlInternetConnectionSimcom, &c.mMdlPower,
-                                                          &c.mMdlPower})
+    QCOMPARE(p.checkedModules(), QList<TarvexMdl*>{start});
+
+    // Tick in an order unlike declaration order, 2G before LTE, Power twice.
+    ModuleCatalogue other;
+    for (TarvexMdl* m : std::initializer_list<TarvexMdl*>{start, &c.mMdlMqttClientSimcom, &c.mMdlInternetConnectionSimcom2G,
+                         &c.mMdlInternetConnectionSimcom, &c.mMdlPower, &c.mMdlPower, &other.mMdlRssi,
+                         nullptr})
         p.checkModule(m);
-    QCOMPARE(p.checkedModules(),
-             (QList<TarvexMdl*>{&c.mMdlGettingStarted, &c.mMdlPower, &c.mMdlInternetConnectionSimcom,
-                                &c.mMdlInternetConnectionSimcom2G, &c.mMdlMqttClientSimcom}));
+    p.uncheckModule(nullptr);
+    QCOMPARE(p.checkedModules(), (QList<TarvexMdl*>{start, &c.mMdlPower, &c.mMdlInternetConnectionSimcom,
+                                                    &c.mMdlInternetConnectionSimcom2G, &c.mMdlMqttClientSimcom}));
+    QVERIFY(!p.isModuleChecked(start) && !p.isModuleChecked(&other.mMdlRssi) && !p.isModuleChecked(nullptr));
     p.uncheckModule(&c.mMdlInternetConnectionSimcom);
     QVERIFY(!p.isModuleChecked(&c.mMdlInternetConnectionSimcom));
     QVERIFY(p.isModuleChecked(&c.mMdlInternetConnectionSimcom2G));
     QCOMPARE(p.checkedModules().size(), 4);
 }
 
-void TestCatalogue::foreignModulesAreIgnored()
-{
-    InMemoryProject p;
-    p.uncheckAllModules();
-    ModuleCatalogue other;
-    p.checkModule(&other.mMdlPower);
-    p.checkModule(nullptr);
-    p.uncheckModule(nullptr);
-    QVERIFY(!p.isModuleChecked(&other.mMdlPower));
-    QVERIFY(!p.isModuleChecked(nullptr));
-    QCOMPARE(p.checkedModules().size(), 1);
-}
-
 void TestCatalogue::findModuleByName()
 {
     InMemoryProject p;
     ModuleCatalogue& c = p.catalogue();
-    QCOMPARE(p.findModuleByName(""), &c.mMdlGettingStarted);
-    QCOMPARE(p.findModuleByName("RSSI"), &c.mMdlRssi);
-    QCOMPARE(p.findModuleByName("InternetConnection_SIMCom2G"), &c.mMdlInternetConnectionSimcom2G);
-    QCOMPARE(p.findModuleByName("InternetConnection_SIMCom"), &c.mMdlInternetConnectionSimcom);
-    QCOMPARE(p.findModuleByName("Power "), nullptr);
-    QCOMPARE(p.findModuleByName("Rssi"), nullptr);
-    QCOMPARE(p.findModuleByName("GettingStarted"), nullptr);
+    const QList<QPair<QString, TarvexMdl*>> rows = {
+        {"", &c.mMdlGettingStarted}, {"RSSI", &c.mMdlRssi},
+        {"InternetConnection_SIMCom2G", &c.mMdlInternetConnectionSimcom2G},
+        {"InternetConnection_SIMCom", &c.mMdlInternetConnectionSimcom},
+        {"Power ", nullptr}, {"Rssi", nullptr}, {"GettingStarted", nullptr}};
+    for (const auto& row : rows)
+        QVERIFY2(p.findModuleByName(row.first) == row.second, qPrintable(row.first));
 }
 
 QTEST_GUILESS_MAIN(TestCatalogue)
