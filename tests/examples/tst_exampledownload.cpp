@@ -2,11 +2,13 @@
 // project with every box scripted: the tree an SMS Read download leaves in an
 // empty folder, a second download over the first, the HTTP client's choice of
 // connection, a cancelled folder dialog, a module without examples, and the
-// failures that stop a download. (No current module: tst_examplewindow.)
+// failures that stop a download; then the two buttons of the real window
+// (offscreen), where the current row names the module.
 
 #include "exampledownload.h"
 #include "examplesupport.h"
 #include "inmemoryproject.h"
+#include "mainwindow.h"
 #include "scriptedinteraction.h"
 #include "testsupport.h"
 #include "workflowsupport.h"
@@ -14,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -313,7 +317,38 @@ private slots:
         QCOMPARE(ui.boxes().size(), 1);
         QCOMPARE(ui.boxes().at(0).title, QStringLiteral("Select Folder"));
     }
+
+    // Download Example works on the module of the current row and changes the
+    // window's ticks; without a current row nothing happens. Download User
+    // Manual copies the manual.
+    void windowButtons()
+    {
+        MainWindow window;
+        QTemporaryDir dir;
+        ScriptedInteraction ui;
+        ui.answerFolder(dir.path());
+        testsupport::child<QListWidget>(window, "lstwgtModules")->setCurrentRow(5); // RSSI (Signal Quality)
+        testsupport::child<QPushButton>(window, "btnDownloadExample")->click();
+        QVERIFY(ui.verifyAllAnswersUsed());
+        QCOMPARE(conversation(ui), (QStringList{"Select Folder|", "Example Downloaded|Example downloaded successfully."}));
+        const QStringList ticked = {"Power", "Prompt", "BasicComms", "RSSI"};
+        QCOMPARE(testsupport::tickedNames(window), ticked);
+        QVERIFY(QFile::exists(dir.filePath("RSSI/Arduino/Signal_Quality/src/Tarvex/GSM_SignalQuality.c")));
+        QVERIFY(QFile::exists(dir.filePath("RSSI/STM32CubeIDE/Signal_Quality/Core/Tarvex/LICENSE.txt")));
+
+        ui.clear();
+        testsupport::child<QListWidget>(window, "lstwgtModules")->setCurrentRow(-1);
+        testsupport::child<QPushButton>(window, "btnDownloadExample")->click();
+        QVERIFY(ui.boxes().isEmpty());
+        QCOMPARE(testsupport::tickedNames(window), ticked);
+
+        ui.answerFolder(dir.path());
+        testsupport::child<QPushButton>(window, "btnDownloadUserManual")->click();
+        QVERIFY(ui.verifyAllAnswersUsed());
+        QCOMPARE(conversation(ui), QStringList{"Select Folder|"});
+        QCOMPARE(readBytes(dir.filePath("Tarvex User Manual.pdf")), readBytes(kUserManualResource));
+    }
 };
 
-QTEST_GUILESS_MAIN(TstExampleDownload)
+QTEST_MAIN(TstExampleDownload)
 #include "tst_exampledownload.moc"
