@@ -1,10 +1,13 @@
-// Settings persistence of the six modules with settings: what saveSettings
-// writes, how loadSettings treats missing and mistyped members, and
-// resetSettings. (The round trip through the settings file is the settings
-// file test's.)
+// The module catalogue: its library files are bundled, the in-memory project
+// that the headless tool and the tests run workflows against keeps the ticks
+// as the window does, and the settings persistence of the six modules with
+// settings: what saveSettings writes, how loadSettings treats missing and
+// mistyped members, and resetSettings. (The round trip through the settings
+// file is the settings file test's.)
 
 #include "testsupport.h"
 
+#include "inmemoryproject.h"
 #include "modulecatalogue.h"
 
 #include <QtTest>
@@ -66,6 +69,10 @@ private slots:
     void mistypedFieldsAfterTheFirst();
     void wholeNumberSizes_data();
     void wholeNumberSizes();
+
+    void libraryFilesAreBundled();
+    void ticking();
+    void findModuleByName();
 };
 
 void TestModuleSettings::defaultsAndReset()
@@ -226,6 +233,63 @@ void TestModuleSettings::wholeNumberSizes()
     QVERIFY(m.loadSettings(project));
     QCOMPARE(m.DebugBufferSize, size);
     QVERIFY(m.getGeneralVariables().contains("mau8UartDebugTxBuff[" + digits + "];\n"));
+}
+
+void TestModuleSettings::libraryFilesAreBundled()
+{
+    // (The generation tests rely on this.)
+    const QString prefix = QStringLiteral(":/tarvex/resources/tarvex/");
+    ModuleCatalogue c;
+    for (TarvexMdl* m : c.allModules())
+        for (const QString& file : m->getLibraryFiles())
+            QVERIFY2(QFile::exists(prefix + file), qPrintable(file));
+}
+
+// Ticks as the window keeps them: all at first, Getting Started never ticked
+// yet always first, declaration order whatever the order of ticking, and
+// modules of another catalogue (or none) ignored.
+void TestModuleSettings::ticking()
+{
+    InMemoryProject p;
+    ModuleCatalogue& c = p.catalogue();
+    TarvexMdl* start = &c.mMdlGettingStarted;
+    QCOMPARE(p.projectPath(), QString());
+    QVERIFY(!p.isCpp() && !p.isArduino() && !p.isArduinoVisible());
+    QCOMPARE(p.allModules(), c.allModules());
+    QCOMPARE(p.checkedModules(), p.allModules());
+    QVERIFY(!p.isModuleChecked(start));
+    p.checkModule(start);
+    QVERIFY(!p.isModuleChecked(start));
+    p.uncheckAllModules();
+    QCOMPARE(p.checkedModules(), QList<TarvexMdl*>{start});
+
+    // Tick in an order unlike declaration order, 2G before LTE, Power twice.
+    ModuleCatalogue other;
+    for (TarvexMdl* m : std::initializer_list<TarvexMdl*>{start, &c.mMdlMqttClientSimcom, &c.mMdlInternetConnectionSimcom2G,
+                         &c.mMdlInternetConnectionSimcom, &c.mMdlPower, &c.mMdlPower, &other.mMdlRssi,
+                         nullptr})
+        p.checkModule(m);
+    p.uncheckModule(nullptr);
+    QCOMPARE(p.checkedModules(), (QList<TarvexMdl*>{start, &c.mMdlPower, &c.mMdlInternetConnectionSimcom,
+                                                    &c.mMdlInternetConnectionSimcom2G, &c.mMdlMqttClientSimcom}));
+    QVERIFY(!p.isModuleChecked(start) && !p.isModuleChecked(&other.mMdlRssi) && !p.isModuleChecked(nullptr));
+    p.uncheckModule(&c.mMdlInternetConnectionSimcom);
+    QVERIFY(!p.isModuleChecked(&c.mMdlInternetConnectionSimcom));
+    QVERIFY(p.isModuleChecked(&c.mMdlInternetConnectionSimcom2G));
+    QCOMPARE(p.checkedModules().size(), 4);
+}
+
+void TestModuleSettings::findModuleByName()
+{
+    InMemoryProject p;
+    ModuleCatalogue& c = p.catalogue();
+    const QList<QPair<QString, TarvexMdl*>> rows = {
+        {"", &c.mMdlGettingStarted}, {"RSSI", &c.mMdlRssi},
+        {"InternetConnection_SIMCom2G", &c.mMdlInternetConnectionSimcom2G},
+        {"InternetConnection_SIMCom", &c.mMdlInternetConnectionSimcom},
+        {"Power ", nullptr}, {"Rssi", nullptr}, {"GettingStarted", nullptr}};
+    for (const auto& row : rows)
+        QVERIFY2(p.findModuleByName(row.first) == row.second, qPrintable(row.first));
 }
 
 QTEST_GUILESS_MAIN(TestModuleSettings)
