@@ -32,18 +32,13 @@ for f in bin/tarvex-codegenerator bin/tarvex-gen \
          share/applications/io.tarvex.CodeGenerator.desktop \
          share/metainfo/io.tarvex.CodeGenerator.metainfo.xml \
          share/man/man1/tarvex-gen.1.gz share/man/man1/tarvex-codegenerator.1.gz \
-         share/doc/tarvex-codegenerator/copyright share/doc/tarvex-codegenerator/changelog.gz \
-         share/icons/hicolor/16x16/apps/tarvex-codegenerator.png \
-         share/icons/hicolor/24x24/apps/tarvex-codegenerator.png \
-         share/icons/hicolor/32x32/apps/tarvex-codegenerator.png \
-         share/icons/hicolor/48x48/apps/tarvex-codegenerator.png \
-         share/icons/hicolor/256x256/apps/tarvex-codegenerator.png; do
+         share/doc/tarvex-codegenerator/copyright share/doc/tarvex-codegenerator/changelog.gz; do
     [ -f "$usr/$f" ] || fail "not installed: /usr/$f"
 done
 # Nothing but FHS places under the prefix.
 extra=$(cd "$usr" && find . -mindepth 1 -maxdepth 2 -type d | grep -vE '^\./(bin|share)(/(applications|metainfo|man|doc|icons))?$' || true)
 [ -z "$extra" ] || fail "unexpected folders under /usr: $extra"
-# The icons are square PNGs of the size their folder names.
+# The icons are installed, square PNGs of the size their folder names.
 for s in 16 24 32 48 256; do
     head -c 24 "$usr/share/icons/hicolor/${s}x${s}/apps/tarvex-codegenerator.png" | od -An -tx1 | tr -d ' \n' \
         | grep -q "^89504e470d0a1a0a0000000d49484452$(printf '%08x%08x' $s $s)$" \

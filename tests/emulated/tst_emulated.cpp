@@ -128,12 +128,7 @@ TEST(Emulated, SmsReceive)
     modem.sim.receiveSms("+447700900123", "Meet at 10:30, gate B; bring the key!", "24/02/29,13:45:10+08");
     ASSERT_TRUE(board->runUntil([&] { return reportedLine(*board, "SMS FROM"); }, 20000)) << board->report();
     std::tm local = {};
-    local.tm_year = 124;
-    local.tm_mon = 1;
-    local.tm_mday = 29;
-    local.tm_hour = 13;
-    local.tm_min = 45;
-    local.tm_sec = 10;
+    local.tm_year = 124, local.tm_mon = 1, local.tm_mday = 29, local.tm_hour = 13, local.tm_min = 45, local.tm_sec = 10;
     long epoch = static_cast<long>(timegm(&local)) - 2 * 3600;
     EXPECT_TRUE(reported(*board, "SMS FROM +447700900123 AT " + std::to_string(epoch) +
                                      " ZONE 7200 TEXT Meet at 10:30, gate B; bring the key!\n"))

@@ -32,15 +32,15 @@ QMap<QString, QByteArray> archiveContents(const QString& archivePath)
 
 QMap<QString, QStringList> expectedExampleProjects()
 {
-    return {{QStringLiteral("Pin"), {QStringLiteral("PIN_Enter")}},
-            {QStringLiteral("RSSI"), {QStringLiteral("Signal_Quality")}},
-            {QStringLiteral("SMS_Send"), {QStringLiteral("SMS_Send")}},
-            {QStringLiteral("SMS_Read"), {QStringLiteral("SMS_Read")}},
-            {QStringLiteral("USSD"), {QStringLiteral("USSD_Query")}},
-            {QStringLiteral("HTTP_Client_SIMCom"),
-             {QStringLiteral("HttpClient_Simcom_HTTP_GET"), QStringLiteral("HttpClient_Simcom_HTTP_POST")}},
-            {QStringLiteral("MQTT_Client_SIMCom"),
-             {QStringLiteral("MqttClient_Simcom_Publish"), QStringLiteral("MqttClient_Simcom_Subscribe")}}};
+    return {{"Pin", {"PIN_Enter"}},
+            {"RSSI", {"Signal_Quality"}},
+            {"SMS_Send", {"SMS_Send"}},
+            {"SMS_Read", {"SMS_Read"}},
+            {"USSD", {"USSD_Query"}},
+            {"HTTP_Client_SIMCom",
+             {"HttpClient_Simcom_HTTP_GET", "HttpClient_Simcom_HTTP_POST"}},
+            {"MQTT_Client_SIMCom",
+             {"MqttClient_Simcom_Publish", "MqttClient_Simcom_Subscribe"}}};
 }
 
 QString downloadedHeader()
@@ -76,7 +76,7 @@ QStringList cprojectOption(const QByteArray& xml, const QString& suffix, bool fi
             values << reader.attributes().value(QLatin1String("value")).toString();
         }
     }
-    return reader.hasError() ? QStringList{QStringLiteral("<XML error: ") + reader.errorString() + QLatin1Char('>')}
+    return reader.hasError() ? QStringList{"<XML error: " + reader.errorString() + QLatin1Char('>')}
                              : values;
 }
 

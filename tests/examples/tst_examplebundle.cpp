@@ -19,7 +19,7 @@ using namespace exampletest;
 
 namespace {
 
-const QString kArchivePrefix = QStringLiteral(":/examples/resources/examples/");
+const QString kArchivePrefix = ":/examples/resources/examples/";
 
 // Names of the entries directly below prefix ("A/B/" -> the "C" of "A/B/C/...").
 QStringList childrenOf(const QMap<QString, QByteArray>& archive, const QString& prefix)
@@ -51,7 +51,7 @@ private slots:
         const QMap<QString, QStringList> expected = expectedExampleProjects();
         for (TarvexMdl* module : project.allModules()) {
             const QString path = exampleArchivePath(module);
-            QCOMPARE(path, kArchivePrefix + module->getName() + QStringLiteral(".zip"));
+            QCOMPARE(path, kArchivePrefix + module->getName() + ".zip");
             QVERIFY2(QFile::exists(path) == expected.contains(module->getName()), qPrintable(path));
         }
     }
@@ -69,62 +69,58 @@ private slots:
     {
         QFETCH(QString, module);
         QFETCH(QStringList, projects);
-        const QMap<QString, QByteArray> archive = archiveContents(kArchivePrefix + module + QStringLiteral(".zip"));
+        const QMap<QString, QByteArray> archive = archiveContents(kArchivePrefix + module + ".zip");
         QVERIFY(!archive.isEmpty());
 
         for (const QString& name : archive.keys()) {
-            QVERIFY2(!name.startsWith(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
-                         !name.split(QLatin1Char('/')).contains(QStringLiteral("..")),
+            QVERIFY2(name.startsWith(module + '/') && !name.contains('\\') && !name.split('/').contains(".."),
                      qPrintable(name));
-            QVERIFY2(name.startsWith(module + QLatin1Char('/')), qPrintable(name));
             // Text files only, all with CR LF line ends.
             const QByteArray& bytes = archive.value(name);
             QVERIFY2(!bytes.contains('\0'), qPrintable(name));
-            QVERIFY2(bytes.count('\n') == bytes.count("\r\n"), qPrintable(name + QStringLiteral(": bare LF")));
+            QVERIFY2(bytes.count('\n') == bytes.count("\r\n"), qPrintable(name + ": bare LF"));
         }
         QCOMPARE(childrenOf(archive, module + QLatin1Char('/')), (QStringList{"Arduino", "STM32CubeIDE"}));
-        QCOMPARE(childrenOf(archive, module + QStringLiteral("/Arduino/")), projects);
-        QCOMPARE(childrenOf(archive, module + QStringLiteral("/STM32CubeIDE/")), projects);
+        QCOMPARE(childrenOf(archive, module + "/Arduino/"), projects);
+        QCOMPARE(childrenOf(archive, module + "/STM32CubeIDE/"), projects);
 
         for (const QString& project : projects) {
-            const QString arduino = module + QStringLiteral("/Arduino/") + project + QLatin1Char('/');
-            QStringList sketchFiles = {QStringLiteral("README.md"), project + QStringLiteral(".ino"), QStringLiteral("gsm_manager.cpp"),
-                                       QStringLiteral("gsm_manager.h"), QStringLiteral("main.h")};
+            const QString arduino = module + "/Arduino/" + project + QLatin1Char('/');
+            QStringList sketchFiles = {"README.md", project + ".ino", "gsm_manager.cpp", "gsm_manager.h", "main.h"};
             sketchFiles.sort();
             QCOMPARE(childrenOf(archive, arduino), sketchFiles);
 
-            const QString stm32 = module + QStringLiteral("/STM32CubeIDE/") + project + QLatin1Char('/');
+            const QString stm32 = module + "/STM32CubeIDE/" + project + QLatin1Char('/');
             for (const char* file : {".project", ".cproject", "README.md", "STM32F411RETX_FLASH.ld",
                                      "Core/Startup/startup_stm32f411retx.s", "Core/Inc/gsm_manager.h", "Core/Inc/uart_dma.h",
                                      "Core/Inc/circbuff.h", "Core/Inc/main.h", "Core/Src/gsm_manager.c", "Core/Src/uart_dma.c",
                                      "Core/Src/circbuff.c", "Core/Src/main.c"})
                 QVERIFY2(archive.contains(stm32 + QLatin1String(file)), qPrintable(stm32 + QLatin1String(file)));
             // The library is written by the download, never shipped.
-            QVERIFY(childrenOf(archive, arduino + QStringLiteral("src/")).isEmpty());
-            QVERIFY(childrenOf(archive, stm32 + QStringLiteral("Core/Tarvex/")).isEmpty());
+            QVERIFY(childrenOf(archive, arduino + "src/").isEmpty());
+            QVERIFY(childrenOf(archive, stm32 + "Core/Tarvex/").isEmpty());
 
             // The STM32CubeIDE project files name this project and point at
             // what it has.
-            QVERIFY(textOf(archive.value(stm32 + QStringLiteral(".project")))
-                        .contains(QStringLiteral("<name>") + project + QStringLiteral("</name>")));
-            const QByteArray cproject = archive.value(stm32 + QStringLiteral(".cproject"));
+            QVERIFY(textOf(archive.value(stm32 + ".project")).contains("<name>" + project + "</name>"));
+            const QByteArray cproject = archive.value(stm32 + ".cproject");
             QVERIFY(!cproject.contains("@PROJECT_NAME@"));
 
             // Include paths are relative to the build folder (Debug/, Release/).
-            const QStringList includes = cprojectOption(cproject, QStringLiteral("compiler.option.includepaths"));
+            const QStringList includes = cprojectOption(cproject, "compiler.option.includepaths");
             QCOMPARE(includes.size(), 6); // Debug and Release
             for (const QString& include : includes) {
-                QVERIFY2(include.startsWith(QStringLiteral("..")), qPrintable(include));
+                QVERIFY2(include.startsWith(".."), qPrintable(include));
                 const QString folder = include.mid(3);
                 // Core/Tarvex is written by the download; the others ship.
                 QVERIFY2(folder.isEmpty() || folder == QLatin1String("Core/Tarvex") ||
                              !childrenOf(archive, stm32 + folder + QLatin1Char('/')).isEmpty(),
                          qPrintable(stm32 + include));
             }
-            for (const QString& script : cprojectOption(cproject, QStringLiteral("linker.option.script")))
-                QCOMPARE(script, QStringLiteral("${workspace_loc:/${ProjName}/STM32F411RETX_FLASH.ld}"));
-            QVERIFY(cprojectOption(cproject, QStringLiteral("option.target_mcu")).contains(QStringLiteral("STM32F411RETx")));
-            QVERIFY(cprojectOption(cproject, QStringLiteral("compiler.option.definedsymbols")).contains(QStringLiteral("STM32F411xE")));
+            for (const QString& script : cprojectOption(cproject, "linker.option.script"))
+                QCOMPARE(script, "${workspace_loc:/${ProjName}/STM32F411RETX_FLASH.ld}");
+            QVERIFY(cprojectOption(cproject, "option.target_mcu").contains("STM32F411RETx"));
+            QVERIFY(cprojectOption(cproject, "compiler.option.definedsymbols").contains("STM32F411xE"));
         }
     }
 
@@ -137,7 +133,7 @@ private slots:
         for (auto it = expected.begin(); it != expected.end(); ++it)
             for (const QString& project : it.value())
                 for (int layout = 0; layout < 2; ++layout)
-                    QTest::newRow(qPrintable(project + (layout ? QStringLiteral(" STM32") : QStringLiteral(" Arduino"))))
+                    QTest::newRow(qPrintable(project + (layout ? " STM32" : " Arduino")))
                         << it.key() << project << layout;
     }
 
@@ -147,12 +143,12 @@ private slots:
         QFETCH(QString, project);
         QFETCH(int, layoutIndex);
         const ExampleLayout layout = exampleLayouts().at(layoutIndex);
-        const QMap<QString, QByteArray> archive = archiveContents(kArchivePrefix + module + QStringLiteral(".zip"));
+        const QMap<QString, QByteArray> archive = archiveContents(kArchivePrefix + module + ".zip");
         const QString base = module + QLatin1Char('/') + layout.name + QLatin1Char('/') + project + QLatin1Char('/');
         const QString header = textOf(archive.value(base + layout.managerHeader));
         const QString source = textOf(archive.value(base + layout.managerSource));
-        QVERIFY(header.startsWith(QStringLiteral("#ifndef")));
-        QVERIFY(!source.contains(QStringLiteral("Tarvex - generated file")));
+        QVERIFY(header.startsWith("#ifndef"));
+        QVERIFY(!source.contains("Tarvex - generated file"));
 
         InMemoryProject catalogue;
         const QStringList names = exampleModuleNames(catalogue.findModuleByName(module));
@@ -164,13 +160,13 @@ private slots:
 
         // The example's own code is in: the hardware sections are filled and the
         // module's event handler no longer holds the generator's placeholder text.
-        QVERIFY(workflowtest::sectionBody(source, QStringLiteral("SysTime_ms")).contains(QStringLiteral("return ")));
-        QVERIFY(!workflowtest::sectionBody(source, QStringLiteral("gsmRxPoll")).contains(QStringLiteral("ToDo")));
-        const QRegularExpression handler(QStringLiteral("USER CODE BEGIN (gsm\\w+EventHandler)"));
+        QVERIFY(workflowtest::sectionBody(source, "SysTime_ms").contains("return "));
+        QVERIFY(!workflowtest::sectionBody(source, "gsmRxPoll").contains("ToDo"));
+        const QRegularExpression handler("USER CODE BEGIN (gsm\\w+EventHandler)");
         const QRegularExpressionMatch m = handler.match(source);
         QVERIFY(m.hasMatch());
         const QString body = workflowtest::sectionBody(source, m.captured(1));
-        QVERIFY2(!body.contains(QStringLiteral("ToDo")) && body.contains(QStringLiteral("debugText(")), qPrintable(body));
+        QVERIFY2(!body.contains("ToDo") && body.contains("debugText("), qPrintable(body));
     }
 
     void userManualIsAPdf()
@@ -181,7 +177,7 @@ private slots:
         QVERIFY(pdf.startsWith("%PDF-1."));
         QVERIFY(pdf.trimmed().endsWith("%%EOF"));
         // Rendered from the manual's text: many pages, a title, a fixed date.
-        const QRegularExpression count(QStringLiteral("/Type /Pages[^>]*/Count (\\d+)"));
+        const QRegularExpression count("/Type /Pages[^>]*/Count (\\d+)");
         const QRegularExpressionMatch m = count.match(QString::fromLatin1(pdf.constData(), pdf.size()));
         QVERIFY(m.hasMatch());
         QVERIFY2(m.captured(1).toInt() >= 10, qPrintable(m.captured(1)));

@@ -1,10 +1,13 @@
-// Settings persistence of the six modules with settings: what saveSettings
-// writes, how loadSettings treats missing and mistyped members, and
-// resetSettings. (The round trip through the settings file is the settings
-// file test's.)
+// The module catalogue: its library files are bundled, the in-memory project
+// that the headless tool and the tests run workflows against keeps the ticks
+// as the window does, and the settings persistence of the six modules with
+// settings: what saveSettings writes, how loadSettings treats missing and
+// mistyped members, and resetSettings. (The round trip through the settings
+// file is the settings file test's.)
 
 #include "testsupport.h"
 
+#include "inmemoryproject.h"
 #include "modulecatalogue.h"
 
 #include <QtTest>
@@ -66,7 +69,10 @@ private slots:
     void mistypedFieldsAfterTheFirst();
     void wholeNumberSizes_data();
     void wholeNumberSizes();
-    void loadNeverAddsKeys();
+
+    void libraryFilesAreBundled();
+    void ticking();
+    void findModuleByName();
 };
 
 void TestModuleSettings::defaultsAndReset()
@@ -155,10 +161,9 @@ void TestModuleSettings::rejectedProjects()
     ModuleCatalogue c;
     changeEverything(c);
     const QString changed = everyFragment(c);
-    for (TarvexMdl* m : {static_cast<TarvexMdl*>(&c.mMdlGettingStarted), static_cast<TarvexMdl*>(&c.mMdlPower),
-                         static_cast<TarvexMdl*>(&c.mMdlPrompt), static_cast<TarvexMdl*>(&c.mMdlBasicComms),
-                         static_cast<TarvexMdl*>(&c.mMdlInternetConnectionSimcom),
-                         static_cast<TarvexMdl*>(&c.mMdlInternetConnectionSimcom2G)})
+    for (TarvexMdl* m : std::initializer_list<TarvexMdl*>{&c.mMdlGettingStarted, &c.mMdlPower, &c.mMdlPrompt,
+                                                          &c.mMdlBasicComms, &c.mMdlInternetConnectionSimcom,
+                                                          &c.mMdlInternetConnectionSimcom2G})
         QVERIFY2(!m->loadSettings(project), qPrintable(m->getName()));
     QCOMPARE(everyFragment(c), changed);
     QCOMPARE(c.mMdlGettingStarted.DebugBufferSize, 2048.0);
@@ -167,16 +172,24 @@ void TestModuleSettings::rejectedProjects()
     QCOMPARE(project, before);
 }
 
+// A mistyped field after the first reads as false or 0; loading never adds
+// keys to the project, whether a module takes its settings or not.
 void TestModuleSettings::mistypedFieldsAfterTheFirst()
 {
     ModuleCatalogue c;
     QJsonObject project = parse(R"({
+        "Power": {"UseResetPin": true},
         "GettingStarted": {"IsDebugOutputSetupSelected": false, "DebugBufferSize": "2048"},
         "Prompt": {"IsPromptSetupSelected": false, "IsEchoCancSetupSelected": "true",
                    "IsCircularTxSetupSelected": 1, "IsCircularRxSetupSelected": true,
                    "PromptBufferSize": true, "EchoCancellationBufferSize": [64],
                    "CircularTxBufferSize": null, "CircularRxBufferSize": 96}
     })");
+    const QJsonObject before = project;
+    for (TarvexMdl* m : c.allModules())
+        m->loadSettings(project);
+    QCOMPARE(project, before);
+    QCOMPARE(c.mMdlPower.UseResetPin, true);
     QVERIFY(c.mMdlGettingStarted.loadSettings(project));
     QCOMPARE(c.mMdlGettingStarted.IsDebugOutputSetupSelected, false);
     QCOMPARE(c.mMdlGettingStarted.DebugBufferSize, 0.0);
@@ -222,15 +235,61 @@ void TestModuleSettings::wholeNumberSizes()
     QVERIFY(m.getGeneralVariables().contains("mau8UartDebugTxBuff[" + digits + "];\n"));
 }
 
-void TestModuleSettings::loadNeverAddsKeys()
+void TestModuleSettings::libraryFilesAreBundled()
 {
+    // (The generation tests rely on this.)
+    const QString prefix = QStringLiteral(":/tarvex/resources/tarvex/");
     ModuleCatalogue c;
-    QJsonObject project = parse(R"({"Prompt": {"IsPromptSetupSelected": true}, "Power": {"UseResetPin": true}})");
-    const QJsonObject before = project;
     for (TarvexMdl* m : c.allModules())
-        m->loadSettings(project);
-    QCOMPARE(project, before);
-    QCOMPARE(c.mMdlPower.UseResetPin, true);
+        for (const QString& file : m->getLibraryFiles())
+            QVERIFY2(QFile::exists(prefix + file), qPrintable(file));
+}
+
+// Ticks as the window keeps them: all at first, Getting Started never ticked
+// yet always first, declaration order whatever the order of ticking, and
+// modules of another catalogue (or none) ignored.
+void TestModuleSettings::ticking()
+{
+    InMemoryProject p;
+    ModuleCatalogue& c = p.catalogue();
+    TarvexMdl* start = &c.mMdlGettingStarted;
+    QCOMPARE(p.projectPath(), QString());
+    QVERIFY(!p.isCpp() && !p.isArduino() && !p.isArduinoVisible());
+    QCOMPARE(p.allModules(), c.allModules());
+    QCOMPARE(p.checkedModules(), p.allModules());
+    QVERIFY(!p.isModuleChecked(start));
+    p.checkModule(start);
+    QVERIFY(!p.isModuleChecked(start));
+    p.uncheckAllModules();
+    QCOMPARE(p.checkedModules(), QList<TarvexMdl*>{start});
+
+    // Tick in an order unlike declaration order, 2G before LTE, Power twice.
+    ModuleCatalogue other;
+    for (TarvexMdl* m : std::initializer_list<TarvexMdl*>{start, &c.mMdlMqttClientSimcom, &c.mMdlInternetConnectionSimcom2G,
+                         &c.mMdlInternetConnectionSimcom, &c.mMdlPower, &c.mMdlPower, &other.mMdlRssi,
+                         nullptr})
+        p.checkModule(m);
+    p.uncheckModule(nullptr);
+    QCOMPARE(p.checkedModules(), (QList<TarvexMdl*>{start, &c.mMdlPower, &c.mMdlInternetConnectionSimcom,
+                                                    &c.mMdlInternetConnectionSimcom2G, &c.mMdlMqttClientSimcom}));
+    QVERIFY(!p.isModuleChecked(start) && !p.isModuleChecked(&other.mMdlRssi) && !p.isModuleChecked(nullptr));
+    p.uncheckModule(&c.mMdlInternetConnectionSimcom);
+    QVERIFY(!p.isModuleChecked(&c.mMdlInternetConnectionSimcom));
+    QVERIFY(p.isModuleChecked(&c.mMdlInternetConnectionSimcom2G));
+    QCOMPARE(p.checkedModules().size(), 4);
+}
+
+void TestModuleSettings::findModuleByName()
+{
+    InMemoryProject p;
+    ModuleCatalogue& c = p.catalogue();
+    const QList<QPair<QString, TarvexMdl*>> rows = {
+        {"", &c.mMdlGettingStarted}, {"RSSI", &c.mMdlRssi},
+        {"InternetConnection_SIMCom2G", &c.mMdlInternetConnectionSimcom2G},
+        {"InternetConnection_SIMCom", &c.mMdlInternetConnectionSimcom},
+        {"Power ", nullptr}, {"Rssi", nullptr}, {"GettingStarted", nullptr}};
+    for (const auto& row : rows)
+        QVERIFY2(p.findModuleByName(row.first) == row.second, qPrintable(row.first));
 }
 
 QTEST_GUILESS_MAIN(TestModuleSettings)

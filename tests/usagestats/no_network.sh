@@ -24,22 +24,6 @@ unset DO_NOT_TRACK
 
 status=0
 
-check() { # name log
-    if [ ! -e "$2" ]; then
-        echo "FAIL $1: no trace written (cannot trace?)"
-        status=1
-        return
-    fi
-    bad=$(grep -E 'socket\(AF_(INET|INET6|NETLINK|PACKET)|sa_family=AF_(INET|INET6)' "$2" || true)
-    if [ -n "$bad" ]; then
-        echo "FAIL $1: network activity:"
-        echo "$bad" | head -n 20
-        status=1
-    else
-        echo "ok   $1: no network socket ($(grep -c . "$2") traced lines)"
-    fi
-}
-
 # Runs a program under strace and checks its trace: NAME LOG EXPECTED-STATUS
 # COMMAND... strace exits with the traced program's status, so the status also
 # shows that the program really ran under it (124: stopped by timeout).
@@ -53,7 +37,19 @@ traced() {
         cat "$log.out"
         status=1
     fi
-    check "$name" "$log"
+    if [ ! -e "$log" ]; then
+        echo "FAIL $name: no trace written (cannot trace?)"
+        status=1
+        return
+    fi
+    bad=$(grep -E 'socket\(AF_(INET|INET6|NETLINK|PACKET)|sa_family=AF_(INET|INET6)' "$log" || true)
+    if [ -n "$bad" ]; then
+        echo "FAIL $name: network activity:"
+        echo "$bad" | head -n 20
+        status=1
+    else
+        echo "ok   $name: no network socket ($(grep -c . "$log") traced lines)"
+    fi
 }
 
 traced "window and generation" "$tmp/window.log" 0 "$1" windowAndGenerationStayOffline

@@ -1,14 +1,19 @@
-// Usage statistics in a build that names a publisher host: this test links a
-// copy of usagestats.cpp built for the host 127.0.0.1. The endpoint, a
-// generation that behaves the same whether the server answers or not, the
-// window's three events (the exact requests a loopback server receives) and
-// the two ways to stop them (DO_NOT_TRACK=1 and the About window's switch),
-// and the links to the host's pages. No request ever leaves the machine.
+// Usage statistics in both kinds of build, from one source. tst_usagestats
+// links a copy of usagestats.cpp built for the publisher host 127.0.0.1 and
+// runs TstUsageStats: the endpoint, a generation that behaves the same
+// whether the server answers or not, the window's three events (the exact
+// requests a loopback server receives) and the two ways to stop them
+// (DO_NOT_TRACK=1 and the About window's switch), and the links to the
+// host's pages; no request ever leaves the machine. tst_nohost runs against
+// the default build (no publisher host) and runs TstNoHost: no usage event is
+// ever prepared and the About window offers no switch; Support and Request a
+// New Library Module say that there is no web site, and Support offers the
+// bundled user manual. no_network.sh runs TstNoHost's first case under strace
+// as well, to see that the process opens no network socket at all.
 
 #include "aboutwindow.h"
 #include "mainwindow.h"
 #include "scriptedinteraction.h"
-#include "statssupport.h"
 #include "testsupport.h"
 #include "usagestats.h"
 #include "weblinks.h"
@@ -17,18 +22,125 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QPushButton>
 #include <QSettings>
-
-#include <QNetworkProxy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 using namespace workflowtest;
-using namespace statstest;
+
+namespace {
+
+struct Request
+{
+    QByteArray requestLine;
+    QList<QPair<QByteArray, QByteArray>> headers;
+    QByteArray body;
+
+    QByteArray header(const QByteArray& name) const
+    {
+        for (const auto& h : headers)
+            if (h.first.toLower() == name.toLower())
+                return h.second;
+        return QByteArray();
+    }
+};
+
+// A minimal HTTP/1.1 server on 127.0.0.1 that records every request and
+// answers 200 with an empty body.
+class LoopbackServer : public QObject
+{
+public:
+    LoopbackServer()
+    {
+        mServer.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&mServer, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = mServer.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+    quint16 port() const { return mServer.serverPort(); }
+    // "http://127.0.0.1:<port>", for setUsageStatsBaseUrl.
+    QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(port()); }
+    // The bodies received so far, sorted.
+    QStringList sortedBodies() const
+    {
+        QStringList bodies;
+        for (const Request& r : requests)
+            bodies << QString::fromUtf8(r.body);
+        bodies.sort();
+        return bodies;
+    }
+    QList<Request> requests;
+
+private:
+    void read(QTcpSocket* socket)
+    {
+        QByteArray& buffer = mBuffers[socket];
+        buffer += socket->readAll();
+        for (;;) {
+            const int end = buffer.indexOf("\r\n\r\n");
+            if (end < 0)
+                return;
+            Request r;
+            const QList<QByteArray> lines = buffer.left(end).split('\n');
+            r.requestLine = lines.first().trimmed();
+            for (int i = 1; i < lines.size(); ++i) {
+                const int colon = lines.at(i).indexOf(':');
+                r.headers << qMakePair(lines.at(i).left(colon).trimmed(), lines.at(i).mid(colon + 1).trimmed());
+            }
+            const int length = r.header("Content-Length").toInt();
+            if (buffer.size() < end + 4 + length)
+                return;
+            r.body = buffer.mid(end + 4, length);
+            buffer.remove(0, end + 4 + length);
+            requests << r;
+            socket->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+        }
+    }
+
+    QTcpServer mServer;
+    QMap<QTcpSocket*, QByteArray> mBuffers;
+};
+
+// What a user does in one short session: build the real main window, tick
+// Pin, generate into folder (a fresh folder: the only box is "Code
+// Generated"), build and close the About window. Returns the titles of the
+// boxes shown. Fails the running test if the generation did not succeed.
+QStringList runWindowSession(const QString& folder)
+{
+    ScriptedInteraction interaction;
+    MainWindow window;
+    window.setProjectPath(folder);
+    selectModules(window, {QStringLiteral("Pin")});
+    window.findChild<QPushButton*>(QStringLiteral("btnGenerateCode"))->click();
+    {
+        AboutWindow about(&window);
+        QTest::qWait(10);
+    }
+    QCoreApplication::processEvents();
+    const QStringList titles = interaction.titles();
+    if (!titles.contains(QStringLiteral("Code Generated")))
+        QTest::qFail(qPrintable(QStringLiteral("the generation did not succeed: ") + titles.join(QLatin1String(", "))),
+                     __FILE__, __LINE__);
+    return titles;
+}
+
+// The indented one-member body of an event.
+QString eventBody(const char* event)
+{
+    return QStringLiteral("{\n    \"%1\": 1\n}\n").arg(QLatin1String(event));
+}
+
+} // namespace
 
 class TstUsageStats : public QObject
 {
@@ -181,6 +293,127 @@ private slots:
     }
 };
 
+class TstNoHost : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { testsupport::installStrictMessageHandler(); }
+    void cleanup()
+    {
+        testsupport::keepUsageStatsOffline();
+        weblinks::setUrlOpener({});
+        testsupport::verifyExpectedWarningsSeen();
+    }
+
+    // Also the scenario that no_network.sh traces: it must not listen,
+    // resolve or connect itself.
+    void windowAndGenerationStayOffline()
+    {
+        QVERIFY(publisherWebHost().isEmpty());
+        QCOMPARE(usageStatsState(), UsageStatsState::NoPublisherHost);
+
+        QTemporaryDir dir;
+        QCOMPARE(runWindowSession(dir.path()), QStringList{"Code Generated"});
+
+        MainWindow window;
+        QVERIFY(window.findChildren<QNetworkAccessManager*>().isEmpty());
+
+        // The About window shows that nothing is sent and links nowhere.
+        AboutWindow about(&window);
+        auto* box = about.findChild<QCheckBox*>(QStringLiteral("chkSendUsageStats"));
+        QVERIFY(box);
+        QCOMPARE(box->text(), QStringLiteral("Send anonymous usage statistics"));
+        QVERIFY(!box->isChecked());
+        QVERIFY(!box->isEnabled());
+        for (const char* name : {"label_3", "label_5"}) {
+            auto* label = about.findChild<QLabel*>(QLatin1String(name));
+            QVERIFY(!label->text().contains(QLatin1String("href")));
+            QVERIFY(!label->text().contains(QLatin1String("%1")));
+        }
+    }
+
+    void supportOffersTheUserManual_data()
+    {
+        QTest::addColumn<QStringList>("answers"); // "Yes", "No", "folder", "cancel"
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("yes, folder chosen") << QStringList{"Yes", "folder"} << QStringList{"Support", "Select Folder"}
+                                            << true;
+        QTest::newRow("no") << QStringList{"No"} << QStringList{"Support"} << false;
+        QTest::newRow("folder dialog cancelled")
+            << QStringList{"Yes", "cancel"} << QStringList{"Support", "Select Folder"} << false;
+        QTest::newRow("folder not writable") << QStringList{"Yes", "missing"}
+                                             << QStringList{"Support", "Select Folder", "Support"} << false;
+    }
+    void supportOffersTheUserManual()
+    {
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, titles);
+        QFETCH(bool, opened);
+
+        QTemporaryDir dir;
+        MainWindow window;
+        ScriptedInteraction interaction;
+        for (const QString& a : answers) {
+            if (a == QLatin1String("Yes"))
+                interaction.answerYes();
+            else if (a == QLatin1String("No"))
+                interaction.answerNo();
+            else if (a == QLatin1String("folder"))
+                interaction.answerFolder(dir.path());
+            else if (a == QLatin1String("missing"))
+                interaction.answerFolder(dir.path() + QStringLiteral("/no/such/folder"));
+            else
+                interaction.answerCancel();
+        }
+        if (answers.contains(QStringLiteral("missing")))
+            testsupport::expectWarning(QStringLiteral("Tarvex User Manual.pdf"));
+        QList<QUrl> urls;
+        weblinks::setUrlOpener([&urls](const QUrl& url) {
+            urls << url;
+            return true;
+        });
+        window.findChild<QPushButton*>(QStringLiteral("btnSupport"))->click();
+
+        QVERIFY(interaction.verifyAllAnswersUsed());
+        QStringList shown;
+        for (const ScriptedInteraction::Box& b : interaction.boxes())
+            shown << (b.kind == ScriptedInteraction::Kind::Folder ? QStringLiteral("Select Folder") : b.title);
+        QCOMPARE(shown, titles);
+        QVERIFY(interaction.boxes().at(0).text.contains(QLatin1String("no publisher web site")));
+        QCOMPARE(interaction.boxes().at(0).kind, ScriptedInteraction::Kind::YesNo);
+
+        const QString manual = dir.path() + QStringLiteral("/Tarvex User Manual.pdf");
+        if (opened) {
+            QCOMPARE(urls, QList<QUrl>{QUrl::fromLocalFile(manual)});
+            QFile file(manual);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(file.read(5) == "%PDF-");
+        } else {
+            QVERIFY(urls.isEmpty());
+            QVERIFY(!QFile::exists(manual));
+        }
+        QVERIFY(window.projectPath().isEmpty());
+    }
+
+    void requestANewModuleSaysThereIsNoWebSite()
+    {
+        MainWindow window;
+        ScriptedInteraction interaction;
+        QList<QUrl> urls;
+        weblinks::setUrlOpener([&urls](const QUrl& url) {
+            urls << url;
+            return true;
+        });
+        window.findChild<QPushButton*>(QStringLiteral("btnLibMdlRequestNew"))->click();
+        QVERIFY(urls.isEmpty());
+        QCOMPARE(interaction.titles(), QStringList{"Request a New Library Module"});
+        QCOMPARE(interaction.boxes().at(0).kind, ScriptedInteraction::Kind::Information);
+        QVERIFY(interaction.boxes().at(0).text.contains(QLatin1String("no publisher web site")));
+    }
+};
+
 int main(int argc, char* argv[])
 {
     // The switch is stored per user: keep it in a folder of this run.
@@ -190,7 +423,12 @@ int main(int argc, char* argv[])
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
-    TstUsageStats test;
-    return QTest::qExec(&test, argc, argv);
+    std::unique_ptr<QObject> test;
+    if (publisherWebHost().isEmpty())
+        test.reset(new TstNoHost);
+    else
+        test.reset(new TstUsageStats);
+    return QTest::qExec(test.get(), argc, argv);
 }
+
 #include "tst_usagestats.moc"
