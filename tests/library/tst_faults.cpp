@@ -79,48 +79,46 @@ TEST(Faults, DroppedInterleavedAndOverlongOutput)
     EXPECT_EQ(r.csq.size(), 3u);
 }
 
-class SilentModem : public ::testing::TestWithParam<bool>
+// A silent modem is restarted (through the reset line when there is one, else by a
+// power cycle) and a modem that restarts by itself is noticed; either way the modules
+// set the lost settings again (ATE0 included), the SIM asks for its PIN again and a
+// new message is read.
+enum class Restart { SilentPowerKey, SilentResetLine, Spontaneous };
+class Restarts : public ::testing::TestWithParam<Restart>
 {
 };
 
-TEST_P(SilentModem, IsRestartedAndReconfigured)
+TEST_P(Restarts, ModemIsReconfigured)
 {
     RigOptions o;
-    o.useReset = GetParam();
-    Rig r(o);
-    ASSERT_TRUE(r.bringUp());
-    r.sim.setSilent(true);
-    ASSERT_TRUE(r.runUntil([&] { return !r.established(); }, 130000)) << "silence noticed";
-    ASSERT_TRUE(r.runUntil([&] { return r.sim.powerOnCount + r.sim.resetCount > 1; }, 60000))
-        << "silent modem restarted";
-    if (GetParam())
-        EXPECT_EQ(r.sim.resetCount, 1) << "reset line used when available";
-    else
-        EXPECT_EQ(r.sim.powerOnCount, 2) << "power cycle through the power key";
-    ASSERT_TRUE(r.runUntil([&] { return r.established(); }, 30000));
-    // The restarted modem lost its settings: the modules set them again.
-    EXPECT_TRUE(r.runUntil([&] { return r.sim.cregN[0] == 1 && r.sim.cnmiMt == 1 && r.sim.cmee == 1; }, 30000));
-    EXPECT_EQ(r.sim.echo, true);
-    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PinRequired; }, 30000));
-}
-
-INSTANTIATE_TEST_SUITE_P(ResetLine, SilentModem, ::testing::Bool());
-
-TEST(Faults, SpontaneousRestartIsNoticed)
-{
-    RigOptions o;
+    o.useReset = GetParam() == Restart::SilentResetLine;
     o.echoOn = false;
     Rig r(o);
     ASSERT_TRUE(r.bringUp());
-    r.sim.spontaneousReset(); // prints RDY after booting, with factory settings
-    ASSERT_TRUE(r.runUntil([&] { return !r.established(); }, 10000));
+    if (GetParam() == Restart::Spontaneous) {
+        r.sim.spontaneousReset(); // prints RDY after booting, with factory settings
+        ASSERT_TRUE(r.runUntil([&] { return !r.established(); }, 10000));
+    } else {
+        r.sim.setSilent(true);
+        ASSERT_TRUE(r.runUntil([&] { return !r.established(); }, 130000)) << "silence noticed";
+        ASSERT_TRUE(r.runUntil([&] { return r.sim.powerOnCount + r.sim.resetCount > 1; }, 60000))
+            << "silent modem restarted";
+        if (o.useReset)
+            EXPECT_EQ(r.sim.resetCount, 1) << "reset line used when available";
+        else
+            EXPECT_EQ(r.sim.powerOnCount, 2) << "power cycle through the power key";
+    }
     ASSERT_TRUE(r.runUntil([&] { return r.established(); }, 30000));
+    EXPECT_TRUE(r.runUntil([&] { return r.sim.cregN[0] == 1 && r.sim.cnmiMt == 1 && r.sim.cmee == 1; }, 30000));
     EXPECT_FALSE(r.sim.echo);
-    ASSERT_TRUE(r.runUntil([&] { return r.sim.cregN[0] == 1 && r.sim.cnmiMt == 1; }, 30000));
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PinRequired; }, 30000));
     r.sim.receiveSms("+111", "after restart");
     ASSERT_TRUE(r.runUntil([&] { return !r.received.empty(); }, 10000));
     EXPECT_EQ(r.received[0].text, "after restart");
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Restarts,
+                         ::testing::Values(Restart::SilentPowerKey, Restart::SilentResetLine, Restart::Spontaneous));
 
 TEST(Faults, PowerLossDuringSmsSend)
 {
