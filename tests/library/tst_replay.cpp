@@ -113,13 +113,9 @@ class Recorded : public ::testing::TestWithParam<uint32_t>
 TEST_P(Recorded, NewMessageNoticeInsideTheListing)
 {
     Replay p("cmti-in-cmgl", seeded(GetParam()),
-             ">> AT+CMGL=\"REC UNREAD\",1\n"
-             "<< \n"
+             ">> AT+CMGL=\"REC UNREAD\",1\n<< \n"
              "<< +CMGL: 1,\"REC UNREAD\",\"+15550001111\",\"\",\"10/05/06,00:01:52+08\",145,5\n"
-             "<< first\n"
-             "<< +CMTI: \"SM\",2\n"
-             "<< \n"
-             "<< OK\n");
+             "<< first\n<< +CMTI: \"SM\",2\n<< \n<< OK\n");
     p.r.sim.receiveSms("+15550001111", "first", "10/05/06,00:01:52+08", false);
     p.r.sim.receiveSms("+15550002222", "second", "10/05/06,00:01:53+08", false);
     ASSERT_TRUE(p.r.runUntil([&] { return p.r.received.size() == 2 && p.r.sim.store.empty(); }, 60000))
@@ -134,33 +130,11 @@ TEST_P(Recorded, NewMessageNoticeInsideTheListing)
 // empty lines, start-up notices and a +CPIN: READY inside other answers.
 TEST_P(Recorded, AnswerShapes)
 {
-    const std::string recording = ">> AT+CSQ\n"
-                                  "<< +CSQ:27,99\n"
-                                  "<< OK\n"
-                                  ">> AT+CPIN?\n"
-                                  "<< \n"
-                                  "<< +CPIN:READY\n"
-                                  "<< \n"
-                                  "<< \n"
-                                  "<< OK\n"
-                                  ">> AT+CREG?\n"
-                                  "<< \n"
-                                  "<< Call Ready\n"
-                                  "<< +CREG: 0, 5\n"
-                                  "<< \n"
-                                  "<< SMS DONE\n"
-                                  "<< PB DONE\n"
-                                  "<< \n"
-                                  "<< OK\n"
-                                  ">> AT+CGREG?\n"
-                                  "<< AT+CGREG?\n"
-                                  "<< \n"
-                                  "<< +CPIN: READY\n"
-                                  "<< +CGREG: 0,2\n"
-                                  "<< \n"
-                                  "<< \n"
-                                  "<< OK\n";
-    Replay p("shapes", seeded(GetParam()), recording);
+    Replay p("shapes", seeded(GetParam()),
+             ">> AT+CSQ\n<< +CSQ:27,99\n<< OK\n"
+             ">> AT+CPIN?\n<< \n<< +CPIN:READY\n<< \n<< \n<< OK\n"
+             ">> AT+CREG?\n<< \n<< Call Ready\n<< +CREG: 0, 5\n<< \n<< SMS DONE\n<< PB DONE\n<< \n<< OK\n"
+             ">> AT+CGREG?\n<< AT+CGREG?\n<< \n<< +CPIN: READY\n<< +CGREG: 0,2\n<< \n<< \n<< OK\n");
     p.r.sim.regStat[1] = 2;
     ASSERT_TRUE(p.r.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&p.r.netreg); }, 30000)) << p.trace();
     EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.r.netreg, GSM_NetworkRegistration_Domain_CS),
