@@ -73,14 +73,10 @@ extern "C" void gsmSmsSendEventHandler(GSM_SmsSend_Instance*, GSM_SmsSend_EventT
         auto* e = static_cast<GSM_SmsSend_Event_DeliveryStatusReport*>(data);
         // The fields as delivered (the library fills them by default), then the
         // explicit conversion for firmware built without that.
-        DeliveryReport d;
-        d.phone = e->PhoneNumber;
-        d.reference = e->MessageReference;
-        d.status = e->MessageStatus;
-        d.scEpoch = e->ServiceCentreEpoch;
-        d.scOffset = e->ServiceCentreTimeZoneOffsetInSeconds;
-        d.dtEpoch = e->DischargeEpoch;
-        d.dtOffset = e->DischargeTimeZoneOffsetInSeconds;
+        DeliveryReport d{e->PhoneNumber,        e->MessageReference,
+                         e->MessageStatus,      e->ServiceCentreEpoch,
+                         e->DischargeEpoch,     e->ServiceCentreTimeZoneOffsetInSeconds,
+                         e->DischargeTimeZoneOffsetInSeconds};
         GSM_SmsSend_Event_DeliveryStatusReport asked = *e;
         asked.ServiceCentreEpoch = asked.DischargeEpoch = 0;
         asked.ServiceCentreTimeZoneOffsetInSeconds = asked.DischargeTimeZoneOffsetInSeconds = 0;
