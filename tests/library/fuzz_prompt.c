@@ -40,27 +40,10 @@ static uint32_t next(void)
     return gRandom;
 }
 
-static void fzWrite(GSM_Prompt_Instance* inst, uint8_t b)
-{
-    (void)inst;
-    (void)b;
-    gWritten++;
-}
-static bool fzWriteCompleted(GSM_Prompt_Instance* inst)
-{
-    (void)inst;
-    return (next() & 3u) != 0u;
-}
-static bool fzStatus(GSM_Power_Instance* inst)
-{
-    (void)inst;
-    return true;
-}
-static void fzKey(GSM_Power_Instance* inst, bool on)
-{
-    (void)inst;
-    (void)on;
-}
+static void fzWrite(GSM_Prompt_Instance* inst, uint8_t b) { (void)inst; (void)b; gWritten++; }
+static bool fzWriteCompleted(GSM_Prompt_Instance* inst) { (void)inst; return (next() & 3u) != 0u; }
+static bool fzStatus(GSM_Power_Instance* inst) { (void)inst; return true; }
+static void fzKey(GSM_Power_Instance* inst, bool on) { (void)inst; (void)on; }
 
 /* Event handlers check what they are given. */
 static void fzSmsSend(GSM_SmsSend_Instance* inst, GSM_SmsSend_EventType t, void* d)
@@ -144,16 +127,18 @@ static bool rawHandler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const char rawUrcs[] = "+HTTPREAD:\0";
-    GSM_Power_Instance pwr;
-    GSM_Prompt_Instance prompt;
-    GSM_BasicComms_Instance comms;
-    GSM_PIN_Instance pin;
-    GSM_SignalQuality_Instance sq;
-    GSM_NetworkRegistration_Instance nr;
-    GSM_SmsSend_Instance smsSend;
-    GSM_SmsRead_Instance smsRead;
-    GSM_USSD_Instance ussd;
-    RawClient raw;
+    /* Zeroed as the generated manager's instances are; each a variable of its own, so
+       that AddressSanitizer sees an access past any of them. */
+    GSM_Power_Instance pwr = {0};
+    GSM_Prompt_Instance prompt = {0};
+    GSM_BasicComms_Instance comms = {0};
+    GSM_PIN_Instance pin = {0};
+    GSM_SignalQuality_Instance sq = {0};
+    GSM_NetworkRegistration_Instance nr = {0};
+    GSM_SmsSend_Instance smsSend = {0};
+    GSM_SmsRead_Instance smsRead = {0};
+    GSM_USSD_Instance ussd = {0};
+    RawClient raw = {0};
     uint8_t* line;
     uint8_t* echo;
     size_t lineSize;
@@ -173,16 +158,6 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     line = (uint8_t*)malloc(lineSize);
     echo = echoSize ? (uint8_t*)malloc(echoSize) : 0;
 
-    memset(&pwr, 0, sizeof pwr);
-    memset(&prompt, 0, sizeof prompt);
-    memset(&comms, 0, sizeof comms);
-    memset(&pin, 0, sizeof pin);
-    memset(&sq, 0, sizeof sq);
-    memset(&nr, 0, sizeof nr);
-    memset(&smsSend, 0, sizeof smsSend);
-    memset(&smsRead, 0, sizeof smsRead);
-    memset(&ussd, 0, sizeof ussd);
-    memset(&raw, 0, sizeof raw);
 
     pwr.SetPowerKey = fzKey;
     pwr.ReadStatus = fzStatus;

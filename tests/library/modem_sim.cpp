@@ -3,72 +3,60 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-namespace simtext {
+namespace {
 
-bool reached(uint32_t now, uint32_t at)
+bool reached(uint32_t now, uint32_t at) // wrap-around safe "now is at or past at"
 {
     return static_cast<uint32_t>(now - at) < 0x80000000u;
 }
 
-// Splits "a,\"b,c\",d" into fields, removing quotes.
-std::vector<std::string> fields(const std::string& s)
+std::string upper(std::string s)
 {
-    std::vector<std::string> f;
-    std::string cur;
-    bool q = false;
-    for (char c : s) {
-        if (c == '"') {
-            q = !q;
-        } else if (c == ',' && !q) {
-            f.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    f.push_back(cur);
-    return f;
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
 }
+
+} // namespace
+
+namespace simtext {
 
 std::vector<std::string> args(const std::string& line)
 {
     size_t eq = line.find('=');
-    return fields(eq == std::string::npos ? std::string() : line.substr(eq + 1));
+    std::vector<std::string> f(1);
+    bool quoted = false;
+    for (size_t i = eq == std::string::npos ? line.size() : eq + 1; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            f.emplace_back();
+        else
+            f.back() += c;
+    }
+    return f;
 }
 
 int toInt(const std::string& s, int def)
 {
-    if (s.empty())
-        return def;
     char* end = nullptr;
     long v = std::strtol(s.c_str(), &end, 10);
-    return (end && *end == '\0') ? static_cast<int>(v) : def;
+    return (!s.empty() && *end == '\0') ? static_cast<int>(v) : def;
 }
 
 } // namespace simtext
 
 using simtext::args;
-using simtext::reached;
 using simtext::toInt;
 
 ModemSim::ModemSim()
 {
     installDefaultHandlers();
-    resetSettings();
 }
-
-std::string ModemSim::upper(const std::string& s)
-{
-    std::string u(s);
-    std::transform(u.begin(), u.end(), u.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return u;
-}
-
-// ------------------------------------------------------------ time / power --
 
 void ModemSim::tick(uint32_t now)
 {
@@ -95,25 +83,23 @@ void ModemSim::tick(uint32_t now)
     }
 }
 
+// A press of at least a second switches on or off when the key is released.
 void ModemSim::setPowerKey(bool pressed)
 {
-    if (pressed && !mKeyPressed) {
-        mKeyPressed = true;
-        mKeyPressedAt = mNow;
+    if (pressed == mKeyPressed)
         return;
-    }
-    if (!pressed && mKeyPressed) {
-        mKeyPressed = false;
-        uint32_t held = mNow - mKeyPressedAt;
-        if (!powerKeyWorks)
-            return;
-        if (!mPowered && held >= powerOnPressMs) {
-            powerUp();
-        } else if (mPowered && !mPowerDownPending && held >= powerOffPressMs) {
-            out("\r\nNORMAL POWER DOWN\r\n", mNow);
-            mPowerDownPending = true;
-            mPowerDownAt = mNow + 800;
-        }
+    mKeyPressed = pressed;
+    if (pressed) {
+        mKeyPressedAt = mNow;
+    } else if (powerKeyWorks && mNow - mKeyPressedAt >= 1000 && !mPowered) {
+        mPowered = true;
+        ++powerOnCount;
+        mStatusAt = mNow + statusDelayMs;
+        boot();
+    } else if (powerKeyWorks && mNow - mKeyPressedAt >= 1000 && !mPowerDownPending) {
+        out("\r\nNORMAL POWER DOWN\r\n", mNow);
+        mPowerDownPending = true;
+        mPowerDownAt = mNow + 800;
     }
 }
 
@@ -137,32 +123,17 @@ bool ModemSim::status() const
     return mPowered && reached(mNow, mStatusAt);
 }
 
-void ModemSim::powerUp()
-{
-    mPowered = true;
-    ++powerOnCount;
-    mStatusAt = mNow + statusDelayMs;
-    boot();
-}
-
 // Output and pending answers are lost; RDY after bootMs, factory settings.
 void ModemSim::boot()
 {
     mOut.clear();
     mPending.clear();
-    resetSettings();
     mUartReadyAt = mNow + bootMs;
     mRdyPending = true;
-}
-
-void ModemSim::resetSettings()
-{
     echo = true;
     cmee = 0;
-    for (int i = 0; i < 3; ++i)
-        cregN[i] = 0;
-    cnmiMt = 0;
-    cnmiDs = 0;
+    cregN[0] = cregN[1] = cregN[2] = 0;
+    cnmiMt = cnmiDs = 0;
     csmpFo = 17;
     mLine.clear();
     mTextInput = false;
@@ -174,10 +145,10 @@ void ModemSim::resetSettings()
 
 void ModemSim::spontaneousReset()
 {
-    if (!mPowered)
-        return;
-    ++resetCount;
-    boot();
+    if (mPowered) {
+        ++resetCount;
+        boot();
+    }
 }
 
 void ModemSim::powerLoss()
@@ -186,8 +157,6 @@ void ModemSim::powerLoss()
     mOut.clear();
     mPending.clear();
 }
-
-// -------------------------------------------------------------------- UART --
 
 void ModemSim::out(const std::string& bytes, uint32_t at)
 {
@@ -201,11 +170,8 @@ void ModemSim::out(const std::string& bytes, uint32_t at)
 size_t ModemSim::outputReady() const
 {
     size_t n = 0;
-    for (const auto& t : mOut) {
-        if (!reached(mNow, t.at))
-            break;
+    while (n < mOut.size() && reached(mNow, mOut[n].at))
         ++n;
-    }
     return n;
 }
 
@@ -220,8 +186,7 @@ uint8_t ModemSim::readOutput()
 
 void ModemSim::emitUrc(const std::string& text)
 {
-    if (mPowered)
-        out("\r\n" + text + "\r\n", mNow);
+    emitRaw("\r\n" + text + "\r\n");
 }
 
 void ModemSim::emitRaw(const std::string& bytes)
@@ -254,37 +219,25 @@ void ModemSim::respond(const std::vector<std::string>& info, const std::string& 
     out(s, mNow + latencyMs);
 }
 
-void ModemSim::cmeError(int code) { respond({}, cmee ? "+CME ERROR: " + std::to_string(code) : "ERROR"); }
-void ModemSim::cmsError(int code) { respond({}, cmee ? "+CMS ERROR: " + std::to_string(code) : "ERROR"); }
-
 void ModemSim::hostWrite(uint8_t b)
 {
     if (!uartReady() || mSilent)
         return;
-    if (mTextInput) {
-        if (b == 0x1A) {
-            finishTextInput(true);
-        } else if (b == 0x1B) {
-            finishTextInput(false);
-        } else {
-            if (echo)
-                out(std::string(1, static_cast<char>(b)), mNow);
-            if (b == '\r')
-                out("\r\n> ", mNow); // a CR inside the text prompts again
-            mText += static_cast<char>(b);
-        }
-        return;
-    }
+    if (mTextInput && (b == 0x1A || b == 0x1B))
+        return finishTextInput(b == 0x1A); // Ctrl-Z sends, ESC abandons
     if (echo)
         out(std::string(1, static_cast<char>(b)), mNow);
-    if (b == '\r') {
-        std::string line = mLine;
-        mLine.clear();
+    if (mTextInput) {
+        if (b == '\r')
+            out("\r\n> ", mNow); // a CR inside the text prompts again
+        mText += static_cast<char>(b);
+    } else if (b == '\r') {
+        std::string line;
+        line.swap(mLine);
         if (!line.empty())
             processLine(line);
-    } else if (b != '\n') {
-        if (mLine.size() < 600)
-            mLine += static_cast<char>(b);
+    } else if (b != '\n' && mLine.size() < 600) {
+        mLine += static_cast<char>(b);
     }
 }
 
@@ -294,7 +247,7 @@ void ModemSim::finishTextInput(bool send)
     int recorded = mRecDataReply;
     mRecDataReply = -1;
     if (!send)
-        return; // ESC: input abandoned, no answer
+        return;
     if (mRec && recorded >= 0) {
         mRecUsed[static_cast<size_t>(recorded)] = true;
         // A result after text input starts on a line of its own (logs that print the
@@ -311,9 +264,8 @@ void ModemSim::finishTextInput(bool send)
     sent.push_back({mTextNumber, mText, mr});
     respond({"+CMGS: " + std::to_string(mr)}, "OK");
     if ((csmpFo & 0x20) && cnmiDs == 1) {
-        std::string urc = "\r\n+CDS: 6," + std::to_string(mr) + ",\"" + mTextNumber + "\",145,\"" + deliveryScts +
-                          "\",\"" + deliveryDt + "\"," + std::to_string(deliveryStatus) + "\r\n";
-        schedule(deliveryDelayMs, urc);
+        schedule(3000, "\r\n+CDS: 6," + std::to_string(mr) + ",\"" + mTextNumber +
+                           "\",145,\"10/05/06,00:01:52+08\",\"10/05/06,00:01:56+08\",0\r\n");
     }
 }
 
@@ -337,8 +289,6 @@ void ModemSim::processLine(const std::string& rawLine)
     }
     error();
 }
-
-// ---------------------------------------------------------- recorded modem --
 
 void ModemSim::playRecording(const Transcript& t, uint32_t seed)
 {
@@ -413,8 +363,6 @@ bool ModemSim::playRecorded(const std::string& line)
     return true;
 }
 
-// ---------------------------------------------------------------- scenario --
-
 void ModemSim::setRegistration(int domain, int stat)
 {
     regStat[domain] = stat;
@@ -436,8 +384,6 @@ int ModemSim::receiveSms(const std::string& sender, const std::string& text, con
     return index;
 }
 
-// ---------------------------------------------------------------- commands --
-
 void ModemSim::installDefaultHandlers()
 {
     using F = const std::vector<std::string>&;
@@ -453,7 +399,6 @@ void ModemSim::installDefaultHandlers()
         case Sim::PinRequired: return m.ok({"+CPIN: SIM PIN"});
         case Sim::PukRequired: return m.ok({"+CPIN: SIM PUK"});
         case Sim::NotInserted: return m.cmeError(10);
-        case Sim::Busy: return m.cmeError(14);
         }
     });
     on("AT+CPIN=", [](ModemSim& m, F f) {

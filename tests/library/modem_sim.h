@@ -13,35 +13,26 @@
 
 // Small text helpers for simulated AT command handlers.
 namespace simtext {
-bool reached(uint32_t now, uint32_t at); // wrap-around safe "now is at or past at"
-std::vector<std::string> fields(const std::string& s); // splits "a,\"b,c\",d", removing quotes
-std::vector<std::string> args(const std::string& line); // fields after the first '=' ({""} if none)
+std::vector<std::string> args(const std::string& line); // fields after the first '=' ({""} if none), unquoted
 int toInt(const std::string& s, int def = -1);
 } // namespace simtext
 
 struct Transcript;
-struct TranscriptExchange;
 
 class ModemSim
 {
 public:
-    enum class Sim { Ready, PinRequired, PukRequired, NotInserted, Busy };
+    enum class Sim { Ready, PinRequired, PukRequired, NotInserted };
 
     struct StoredSms
     {
-        std::string status = "REC UNREAD";
-        std::string sender;
-        std::string scts;
-        std::string text;
+        std::string status = "REC UNREAD", sender, scts, text;
     };
-
     struct SentSms
     {
-        std::string number;
-        std::string text;
+        std::string number, text;
         int reference = 0;
     };
-
     struct UssdReply
     {
         int m = 0;              // <m> of +CUSD
@@ -50,7 +41,7 @@ public:
         uint32_t delayMs = 800; // network answer delay
     };
 
-    // Command handler: gets the command line without "AT" prefix handling (whole line).
+    // Command handler: gets the whole command line.
     using Handler = std::function<void(ModemSim&, const std::string& line)>;
 
     ModemSim();
@@ -65,62 +56,53 @@ public:
     bool uartReady() const { return mPowered && !mResetting && mNow - mUartReadyAt < 0x80000000u; }
 
     // ---- UART ----
-    void hostWrite(uint8_t b);                  // byte from the library
-    size_t outputReady() const;                 // bytes whose time has come
-    uint8_t readOutput();                       // takes one such byte
+    void hostWrite(uint8_t b);  // byte from the library
+    size_t outputReady() const; // bytes whose time has come
+    uint8_t readOutput();       // takes one such byte
 
     // ---- configuration ----
-    uint32_t latencyMs = 20;                    // command response delay
-    uint32_t powerOnPressMs = 1000;             // minimum key press to switch on
-    uint32_t powerOffPressMs = 1000;            // minimum key press to switch off
-    uint32_t statusDelayMs = 600;               // after switching on: status goes high
-    uint32_t bootMs = 2500;                     // after switching on: UART answers
-    bool powerKeyWorks = true;                  // false: the key has no effect
-    bool cereg = true;                          // false: a 2G modem rejects AT+CEREG
-    bool cusdHoldsOk = false;                   // hold the OK of AT+CUSD until the answer
-    uint32_t deliveryDelayMs = 3000;            // SMS delivery report delay
-    int deliveryStatus = 0;                     // <st> of the report
-    std::string deliveryScts = "10/05/06,00:01:52+08";
-    std::string deliveryDt = "10/05/06,00:01:56+08";
-    int cmgsError = 0;                          // non-zero: AT+CMGS fails with this +CMS code
+    uint32_t latencyMs = 20;        // command response delay
+    uint32_t statusDelayMs = 600;   // after switching on: status goes high
+    uint32_t bootMs = 2500;         // after switching on: UART answers
+    bool powerKeyWorks = true;      // false: the key has no effect
+    bool cereg = true;              // false: a 2G modem rejects AT+CEREG
+    bool cusdHoldsOk = false;       // hold the OK of AT+CUSD until the answer
+    int cmgsError = 0;              // non-zero: AT+CMGS fails with this +CMS code
     int csqRssi = 20, csqBer = 0;
-    bool csdhSupported = true;                  // false: AT+CSDH fails, no <length> in +CMGR
-    int cmglFo = -1;                            // >= 0: +CMGL with AT+CSDH=1 in the long form
-                                                // ...,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>
-    bool cmglModeRejected = false;              // AT+CMGL="...",1 answers ERROR
+    bool csdhSupported = true;      // false: AT+CSDH fails, no <length> in +CMGR
+    int cmglFo = -1;                // >= 0: +CMGL with AT+CSDH=1 in the long form
+                                    // ...,<tooa>,<fo>,<pid>,<dcs>,<sca>,<tosca>,<length>
+    bool cmglModeRejected = false;  // AT+CMGL="...",1 answers ERROR
 
     // ---- state visible to tests ----
     Sim sim = Sim::PinRequired;
     std::string simPin = "1234";
     int pinAttemptsLeft = 3;
-    std::vector<std::string> pinAttempts;       // every PIN the modem was given
-    std::vector<std::string> commands;          // every command line received
+    std::vector<std::string> pinAttempts; // every PIN the modem was given
+    std::vector<std::string> commands;    // every command line received
     std::vector<SentSms> sent;
-    std::map<int, StoredSms> store;             // SMS storage ("SM")
+    std::map<int, StoredSms> store;       // SMS storage ("SM")
     int storeCapacity = 30;
     std::map<std::string, UssdReply> ussdScript;
     std::vector<std::string> ussdRequests;
-    int powerOnCount = 0;
-    int resetCount = 0;
+    int powerOnCount = 0, resetCount = 0;
     bool echo = true;
     int cmee = 0;
-    int cregN[3] = {0, 0, 0};
-    int regStat[3] = {2, 2, 2};
-    int cnmiMt = 0, cnmiDs = 0;
-    int csmpFo = 17;
-    int csdh = 0;                               // AT+CSDH=1: +CMGR/+CMGL show <length>
+    int cregN[3] = {0, 0, 0}, regStat[3] = {2, 2, 2};
+    int cnmiMt = 0, cnmiDs = 0, csmpFo = 17;
+    int csdh = 0; // AT+CSDH=1: +CMGR/+CMGL show <length>
 
     // ---- scenario and faults ----
     void setRegistration(int domain, int stat); // emits the URC when enabled
     int receiveSms(const std::string& sender, const std::string& text,
                    const std::string& scts = "10/05/06,00:01:52+08", bool announce = true);
-    void emitUrc(const std::string& text);      // "\r\n<text>\r\n" now
-    void emitRaw(const std::string& bytes);     // bytes as they are, now
+    void emitUrc(const std::string& text);  // "\r\n<text>\r\n" now
+    void emitRaw(const std::string& bytes); // bytes as they are, now
     void dropResponses(int n) { mDropResponses += n; }
     void setSilent(bool silent) { mSilent = silent; } // hangs until it restarts
     void urcInNextResponse(const std::string& urc) { mMidUrc = urc; }
-    void spontaneousReset();                    // modem restarts by itself
-    void powerLoss();                           // supply drops: status low
+    void spontaneousReset(); // modem restarts by itself
+    void powerLoss();        // supply drops: status low
     void addHandler(const std::string& prefix, Handler h) { mHandlers.insert(mHandlers.begin(), {prefix, h}); }
 
     // ---- recorded modem ----
@@ -134,15 +116,15 @@ public:
     // The Transcript must outlive the recording.
     void playRecording(const Transcript& t, uint32_t seed = 1);
     uint32_t recordedLateMs = 200;
-    size_t recordingUnused(const std::string& key) const; // exchanges of `key` not yet played
+    size_t recordingUnused(const std::string& key) const;     // exchanges of `key` not yet played
     void emitRecorded(const std::string& bytes, uint32_t at); // bytes in random pieces from `at`
 
     // ---- helpers for handlers ----
     void respond(const std::vector<std::string>& info, const std::string& final);
     void ok(const std::vector<std::string>& info = {}) { respond(info, "OK"); }
     void error() { respond({}, "ERROR"); }
-    void cmeError(int code);
-    void cmsError(int code);
+    void cmeError(int code) { respond({}, cmee ? "+CME ERROR: " + std::to_string(code) : "ERROR"); }
+    void cmsError(int code) { respond({}, cmee ? "+CMS ERROR: " + std::to_string(code) : "ERROR"); }
     void schedule(uint32_t delayMs, const std::string& bytes);
     void later(uint32_t delayMs, std::function<void()> fn) { mPending.push_back({mNow + delayMs, std::move(fn)}); }
 
@@ -150,11 +132,8 @@ private:
     void processLine(const std::string& rawLine);
     bool playRecorded(const std::string& line);
     void finishTextInput(bool send);
-    void powerUp();
     void boot();
-    void resetSettings();
     void out(const std::string& bytes, uint32_t at);
-    static std::string upper(const std::string& s);
     void installDefaultHandlers();
 
     struct Timed
@@ -163,23 +142,15 @@ private:
         uint8_t b;
     };
     std::deque<Timed> mOut;
-    uint32_t mLastOut = 0;
-    uint32_t mNow = 0;
+    uint32_t mLastOut = 0, mNow = 0;
 
-    bool mPowered = false;
-    bool mKeyPressed = false;
-    uint32_t mKeyPressedAt = 0;
-    uint32_t mStatusAt = 0;
-    uint32_t mUartReadyAt = 0;
-    bool mRdyPending = false;
-    bool mResetting = false;
+    bool mPowered = false, mKeyPressed = false, mRdyPending = false, mResetting = false;
     bool mPowerDownPending = false;
-    uint32_t mPowerDownAt = 0;
+    uint32_t mKeyPressedAt = 0, mStatusAt = 0, mUartReadyAt = 0, mPowerDownAt = 0;
 
     std::string mLine;
     bool mTextInput = false;
-    std::string mTextNumber;
-    std::string mText;
+    std::string mTextNumber, mText;
     int mNextReference = 10;
     int mDropResponses = 0;
     bool mSilent = false;
@@ -191,11 +162,10 @@ private:
         std::function<void()> fn;
     };
     std::vector<Pending> mPending;
-
     std::vector<std::pair<std::string, Handler>> mHandlers;
 
     const Transcript* mRec = nullptr;
     std::vector<bool> mRecUsed;
-    int mRecDataReply = -1;                     // exchange answering the recorded text input
+    int mRecDataReply = -1; // exchange answering the recorded text input
     std::mt19937 mRecRng;
 };

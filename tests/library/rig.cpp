@@ -1,9 +1,13 @@
 #include "rig.h"
 
-#include <cstring>
+#include <algorithm>
 
+namespace {
 Rig* g_rig = nullptr;
 uint32_t g_now = 0;
+const unsigned kMaxStepMs = 3;    // largest time step per loop iteration
+const unsigned kTxBytesPerMs = 11; // UART speed towards the modem (115200 baud)
+} // namespace
 
 extern "C" uint32_t gsm__SysTime_ms(void)
 {
@@ -12,63 +16,32 @@ extern "C" uint32_t gsm__SysTime_ms(void)
 
 // ---- hardware callbacks, as the developer fills them in gsm_manager.c ----
 
-extern "C" void gsmSetPowerKey(GSM_Power_Instance*, bool activated)
-{
-    g_rig->sim.setPowerKey(activated);
-}
-
-extern "C" void gsmSetReset(GSM_Power_Instance*, bool activated)
-{
-    g_rig->sim.setReset(activated);
-}
-
-extern "C" bool gsmReadStatus(GSM_Power_Instance*)
-{
-    return g_rig->sim.status();
-}
-
+extern "C" void gsmSetPowerKey(GSM_Power_Instance*, bool activated) { g_rig->sim.setPowerKey(activated); }
+extern "C" void gsmSetReset(GSM_Power_Instance*, bool activated) { g_rig->sim.setReset(activated); }
+extern "C" bool gsmReadStatus(GSM_Power_Instance*) { return g_rig->sim.status(); }
 extern "C" void gsmWrite(GSM_Prompt_Instance*, uint8_t data)
 {
     if (!cbufWrite(&g_rig->tx, data))
         ++g_rig->txOverflows;
 }
-
-extern "C" bool gsmWriteCompleted(GSM_Prompt_Instance*)
-{
-    return cbufBufferedSize(&g_rig->tx) == 0;
-}
-
-extern "C" bool gsmCanRead(GSM_Prompt_Instance*)
-{
-    return cbufCanRead(&g_rig->rx);
-}
-
-extern "C" uint8_t gsmRead(GSM_Prompt_Instance*)
-{
-    return cbufRead(&g_rig->rx);
-}
+extern "C" bool gsmWriteCompleted(GSM_Prompt_Instance*) { return cbufBufferedSize(&g_rig->tx) == 0; }
+extern "C" bool gsmCanRead(GSM_Prompt_Instance*) { return cbufCanRead(&g_rig->rx); }
+extern "C" uint8_t gsmRead(GSM_Prompt_Instance*) { return cbufRead(&g_rig->rx); }
 
 // ---- event handlers ----
 
 extern "C" void gsmPinEventHandler(GSM_PIN_Instance*, GSM_PIN_EventType type, void* data)
 {
     Rig& r = *g_rig;
-    switch (type) {
-    case GSM_PIN_EventType_SimStatus:
+    if (type == GSM_PIN_EventType_SimStatus) {
         r.simStatus.push_back(static_cast<GSM_PIN_Event_SimStatus*>(data)->SimStatus);
         r.log.push_back("SimStatus " + std::to_string(r.simStatus.back()));
-        break;
-    case GSM_PIN_EventType_PinSuccess:
-        r.statusAtPinEvent.push_back(gsmPinStatus(&r.pin));
-        ++r.pinSuccess;
-        r.log.push_back("PinSuccess");
-        break;
-    case GSM_PIN_EventType_PinFailed:
-        r.statusAtPinEvent.push_back(gsmPinStatus(&r.pin));
-        ++r.pinFailed;
-        r.log.push_back("PinFailed");
-        break;
+        return;
     }
+    r.statusAtPinEvent.push_back(gsmPinStatus(&r.pin));
+    const bool success = type == GSM_PIN_EventType_PinSuccess;
+    ++(success ? r.pinSuccess : r.pinFailed);
+    r.log.push_back(success ? "PinSuccess" : "PinFailed");
 }
 
 extern "C" void gsmSignalQualityEventHandler(GSM_SignalQuality_Instance*, GSM_SignalQuality_EventType type, void* data)
@@ -91,8 +64,6 @@ extern "C" void gsmSmsSendEventHandler(GSM_SmsSend_Instance*, GSM_SmsSend_EventT
     case GSM_SmsSend_EventType_SendSuccess:
         r.smsSent.push_back(static_cast<GSM_SmsSend_Event_SendSuccess*>(data)->MessageReference);
         r.log.push_back("SendSuccess");
-        if (r.onSmsSent)
-            r.onSmsSent(r.smsSent.back());
         break;
     case GSM_SmsSend_EventType_SendFailed:
         r.smsFailed.push_back(*static_cast<GSM_SmsSend_Event_SendFailed*>(data));
@@ -100,16 +71,12 @@ extern "C" void gsmSmsSendEventHandler(GSM_SmsSend_Instance*, GSM_SmsSend_EventT
         break;
     case GSM_SmsSend_EventType_DeliveryStatusReport: {
         auto* e = static_cast<GSM_SmsSend_Event_DeliveryStatusReport*>(data);
-        DeliveryReport d;
-        d.phone = e->PhoneNumber;
-        d.reference = e->MessageReference;
-        d.status = e->MessageStatus;
         // The fields as delivered (the library fills them by default), then the
         // explicit conversion for firmware built without that.
-        d.scEpoch = e->ServiceCentreEpoch;
-        d.scOffset = e->ServiceCentreTimeZoneOffsetInSeconds;
-        d.dtEpoch = e->DischargeEpoch;
-        d.dtOffset = e->DischargeTimeZoneOffsetInSeconds;
+        DeliveryReport d{e->PhoneNumber,        e->MessageReference,
+                         e->MessageStatus,      e->ServiceCentreEpoch,
+                         e->DischargeEpoch,     e->ServiceCentreTimeZoneOffsetInSeconds,
+                         e->DischargeTimeZoneOffsetInSeconds};
         GSM_SmsSend_Event_DeliveryStatusReport asked = *e;
         asked.ServiceCentreEpoch = asked.DischargeEpoch = 0;
         asked.ServiceCentreTimeZoneOffsetInSeconds = asked.DischargeTimeZoneOffsetInSeconds = 0;
@@ -125,24 +92,16 @@ extern "C" void gsmSmsSendEventHandler(GSM_SmsSend_Instance*, GSM_SmsSend_EventT
 
 extern "C" void gsmSmsReadEventHandler(GSM_SmsRead_Instance*, GSM_SmsRead_EventType type, void* data)
 {
-    Rig& r = *g_rig;
     if (type == GSM_SmsRead_EventType_ReadSuccess) {
         auto* e = static_cast<GSM_SmsRead_Event_ReadSuccess*>(data);
-        ReceivedSms s;
-        s.status = e->SmsStatus;
-        s.phone = e->PhoneNumber;
-        s.text = e->SmsData;
-        s.epoch = e->EpochTime;
-        s.offset = e->TimeZoneCompensation;
-        s.index = e->StorageIndex;
-        r.received.push_back(s);
-        r.log.push_back("ReadSuccess");
+        g_rig->received.push_back(
+            {e->SmsStatus, e->PhoneNumber, e->SmsData, e->EpochTime, e->TimeZoneCompensation, e->StorageIndex});
+        g_rig->log.push_back("ReadSuccess");
     }
 }
 
 extern "C" void gsmUssdEventHandler(GSM_USSD_Instance*, GSM_USSD_EventType type, void* data)
 {
-    Rig& r = *g_rig;
     UssdEvent u;
     u.type = type;
     if (type == GSM_USSD_EventType_UssdResponse) {
@@ -150,10 +109,10 @@ extern "C" void gsmUssdEventHandler(GSM_USSD_Instance*, GSM_USSD_EventType type,
         u.code = e->ResponseCode;
         u.text = e->DataResult;
     }
-    r.ussdEvents.push_back(u);
-    r.log.push_back(type == GSM_USSD_EventType_UssdSent       ? "UssdSent"
-                    : type == GSM_USSD_EventType_UssdResponse ? "UssdResponse"
-                                                              : "UssdCancelled");
+    g_rig->ussdEvents.push_back(u);
+    g_rig->log.push_back(type == GSM_USSD_EventType_UssdSent       ? "UssdSent"
+                         : type == GSM_USSD_EventType_UssdResponse ? "UssdResponse"
+                                                                   : "UssdCancelled");
 }
 
 // ---- the manager ----
@@ -161,44 +120,28 @@ extern "C" void gsmUssdEventHandler(GSM_USSD_Instance*, GSM_USSD_EventType type,
 Rig::Rig(const RigOptions& o) : opt(o), rng(o.seed)
 {
     g_rig = this;
-    g_now = o.startTime;
+    g_now = 0xFFFF0000u; // close to the 32-bit wrap
     sim.tick(g_now);
-    std::memset(&pwr, 0, sizeof pwr);
-    std::memset(&prompt, 0, sizeof prompt);
-    std::memset(&comms, 0, sizeof comms);
-    std::memset(&pin, 0, sizeof pin);
-    std::memset(&sq, 0, sizeof sq);
-    std::memset(&netreg, 0, sizeof netreg);
-    std::memset(&smsSend, 0, sizeof smsSend);
-    std::memset(&smsRead, 0, sizeof smsRead);
-    std::memset(&ussd, 0, sizeof ussd);
-    std::memset(&tx, 0, sizeof tx);
-    std::memset(&rx, 0, sizeof rx);
-
     promptBuf.assign(o.promptBuffer, 0xA5);
-    echoBuf.assign(o.echoBuffer, 0xA5);
-    txBuf.assign(o.txBuffer, 0);
+    echoBuf.assign(1024, 0xA5);
+    txBuf.assign(1024, 0);
     rxBuf.assign(o.rxBuffer, 0);
 
-    // Power
     pwr.SetPowerKey = &gsmSetPowerKey;
     if (o.useReset)
         pwr.SetReset = &gsmSetReset;
     pwr.ReadStatus = &gsmReadStatus;
     gsmPowerInit(&pwr);
 
-    // Prompt
-    prompt.Power = &(pwr._i);
+    prompt.Power = &pwr._i;
     prompt.DataBuffer = promptBuf.data();
     prompt.DataBufferSize = promptBuf.size();
     prompt.Write = &gsmWrite;
     prompt.WriteCompleted = &gsmWriteCompleted;
     prompt.CanRead = &gsmCanRead;
     prompt.Read = &gsmRead;
-    if (o.echoBuffer) {
-        prompt.EchoCancellationBuffer = echoBuf.data();
-        prompt.EchoCancellationBufferSize = echoBuf.size();
-    }
+    prompt.EchoCancellationBuffer = echoBuf.data();
+    prompt.EchoCancellationBufferSize = echoBuf.size();
     gsmPromptInit(&prompt);
     tx.Buffer = txBuf.data();
     tx.BufferSize = static_cast<uint32_t>(txBuf.size());
@@ -207,63 +150,32 @@ Rig::Rig(const RigOptions& o) : opt(o), rng(o.seed)
     rx.BufferSize = static_cast<uint32_t>(rxBuf.size());
     cbufInit(&rx);
 
-    // BasicComms
-    comms.Power = &(pwr._i);
-    comms.Prompt = &(prompt._i);
+    comms.Power = &pwr._i;
+    comms.Prompt = &prompt._i;
     comms.EchoOn = o.echoOn ? 1 : 0;
     gsmBasicCommsInit(&comms);
 
-    // PIN
-    pin.Power = (&pwr._i);
-    pin.Prompt = (&prompt._i);
-    pin.BasicComms = (&comms._i);
+    // The modules, in the generated order, each with the interfaces it names.
+    pin.Power = sq.Power = netreg.Power = smsSend.Power = smsRead.Power = ussd.Power = &pwr._i;
+    pin.Prompt = sq.Prompt = netreg.Prompt = smsSend.Prompt = smsRead.Prompt = ussd.Prompt = &prompt._i;
+    pin.BasicComms = sq.BasicComms = netreg.BasicComms = smsSend.BasicComms = smsRead.BasicComms = &comms._i;
+    smsSend.NetworkRegistration = ussd.NetworkRegistration = &netreg._i;
     pin.EventHandler = &gsmPinEventHandler;
-    gsmPinInit(&pin);
-
-    // Signal Quality
-    sq.Power = (&pwr._i);
-    sq.Prompt = (&prompt._i);
-    sq.BasicComms = (&comms._i);
     sq.EventHandler = &gsmSignalQualityEventHandler;
-    gsmSignalQualityInit(&sq);
-
-    // Network Registration
-    netreg.Power = (&pwr._i);
-    netreg.Prompt = (&prompt._i);
-    netreg.BasicComms = (&comms._i);
-    gsmNetworkRegistrationInit(&netreg);
-
-    // SMS Send
-    smsSend.Power = (&pwr._i);
-    smsSend.Prompt = (&prompt._i);
-    smsSend.BasicComms = (&comms._i);
-    smsSend.NetworkRegistration = (&netreg._i);
     smsSend.EventHandler = &gsmSmsSendEventHandler;
-    gsmSmsSendInit(&smsSend);
-
-    // SMS Read
-    smsRead.Power = (&pwr._i);
-    smsRead.Prompt = (&prompt._i);
-    smsRead.BasicComms = (&comms._i);
     smsRead.EventHandler = &gsmSmsReadEventHandler;
-    gsmSmsReadInit(&smsRead);
-
-    // USSD
-    ussd.Power = (&pwr._i);
-    ussd.Prompt = (&prompt._i);
-    ussd.NetworkRegistration = (&netreg._i);
     ussd.EventHandler = &gsmUssdEventHandler;
+    gsmPinInit(&pin);
+    gsmSignalQualityInit(&sq);
+    gsmNetworkRegistrationInit(&netreg);
+    gsmSmsSendInit(&smsSend);
+    gsmSmsReadInit(&smsRead);
     gsmUssdInit(&ussd);
 }
 
 Rig::~Rig()
 {
     g_rig = nullptr;
-}
-
-uint32_t Rig::now() const
-{
-    return g_now;
 }
 
 void Rig::rxPoll()
@@ -282,7 +194,7 @@ void Rig::rxPoll()
 
 void Rig::txPoll()
 {
-    unsigned budget = opt.txBytesPerMs * opt.maxStepMs;
+    unsigned budget = kTxBytesPerMs * kMaxStepMs;
     cbufReleaseLock(&tx);
     uint8_t* seg = nullptr;
     uint32_t n;
@@ -296,7 +208,7 @@ void Rig::txPoll()
 
 void Rig::step()
 {
-    g_now += 1 + rng() % opt.maxStepMs;
+    g_now += 1 + rng() % kMaxStepMs;
     sim.tick(g_now);
     // gsmmgrPoll(), in module order
     gsmPowerPoll(&pwr);
@@ -330,4 +242,15 @@ bool Rig::runUntil(const std::function<bool()>& cond, uint32_t maxMs)
         step();
     }
     return cond();
+}
+
+bool Rig::bringUp()
+{
+    if (!runUntil([&] { return established(); }, 20000) || !gsmPinEnter(&pin, 1234) ||
+        !runUntil([&] { return gsmPinStatus(&pin) == GSM_PIN_SimStatus_Ready; }, 10000))
+        return false;
+    sim.setRegistration(0, 1);
+    sim.setRegistration(1, 1);
+    return runUntil([&] { return gsmNetworkRegistrationIsRegistered(&netreg); }, 30000) &&
+           runUntil([&] { return sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&smsRead); }, 10000);
 }

@@ -1,6 +1,7 @@
 // The library wired exactly as the generated gsm_manager does it (instances zeroed,
 // callbacks assigned, Init in module order, Poll in module order, circular Rx/Tx
 // buffers between the library and the "UART"), attached to the modem simulator.
+// Time starts just before the 32-bit millisecond counter wraps, on purpose.
 #pragma once
 
 #include "modem_sim.h"
@@ -22,28 +23,20 @@
 #include <string>
 #include <vector>
 
-extern "C" uint32_t gsm__SysTime_ms(void);
-
 struct RigOptions
 {
     size_t promptBuffer = 1024;
-    size_t echoBuffer = 1024;   // 0: no echo cancellation buffer
-    size_t txBuffer = 1024;
     size_t rxBuffer = 1024;
     bool echoOn = true;
     bool useReset = false;
     uint32_t seed = 1;
-    unsigned maxChunk = 16;     // largest piece of modem output handed over per poll
-    unsigned maxStepMs = 3;     // largest time step per loop iteration
-    unsigned txBytesPerMs = 11; // UART speed towards the modem (115200 baud)
-    uint32_t startTime = 0xFFFF0000u; // close to the 32-bit wrap on purpose
+    unsigned maxChunk = 16; // largest piece of modem output handed over per poll
 };
 
 struct DeliveryReport
 {
     std::string phone;
-    int reference = 0;
-    int status = 0;
+    int reference = 0, status = 0;
     uint32_t scEpoch = 0, dtEpoch = 0;
     int32_t scOffset = 0, dtOffset = 0;
     bool timesParsed = false; // gsmSmsSendParseDeliveryReportTimes() gives the delivered times
@@ -52,8 +45,7 @@ struct DeliveryReport
 struct ReceivedSms
 {
     int status = 0;
-    std::string phone;
-    std::string text;
+    std::string phone, text;
     uint32_t epoch = 0;
     int32_t offset = 0;
     int index = 0;
@@ -61,8 +53,7 @@ struct ReceivedSms
 
 struct UssdEvent
 {
-    int type = 0;
-    int code = -1;
+    int type = 0, code = -1;
     std::string text;
 };
 
@@ -72,26 +63,29 @@ public:
     explicit Rig(const RigOptions& o = RigOptions());
     ~Rig();
 
-    void step();                                           // one main-loop pass
+    void step(); // one main-loop pass
     void runFor(uint32_t ms);
     bool runUntil(const std::function<bool()>& cond, uint32_t maxMs);
-    uint32_t now() const;
+    // The common start of a flow: link up, the SIM unlocked with 1234, CS and GPRS
+    // registered, the SMS reader set up and idle. False: a step never came.
+    bool bringUp();
+    bool established() { return gsmBasicCommsCommunicationEstablished(&comms); }
 
     ModemSim sim;
     RigOptions opt;
 
-    GSM_Power_Instance pwr;
-    GSM_Prompt_Instance prompt;
-    GSM_BasicComms_Instance comms;
-    GSM_PIN_Instance pin;
-    GSM_SignalQuality_Instance sq;
-    GSM_NetworkRegistration_Instance netreg;
-    GSM_SmsSend_Instance smsSend;
-    GSM_SmsRead_Instance smsRead;
-    GSM_USSD_Instance ussd;
+    GSM_Power_Instance pwr{};
+    GSM_Prompt_Instance prompt{};
+    GSM_BasicComms_Instance comms{};
+    GSM_PIN_Instance pin{};
+    GSM_SignalQuality_Instance sq{};
+    GSM_NetworkRegistration_Instance netreg{};
+    GSM_SmsSend_Instance smsSend{};
+    GSM_SmsRead_Instance smsRead{};
+    GSM_USSD_Instance ussd{};
 
     std::vector<uint8_t> promptBuf, echoBuf, txBuf, rxBuf;
-    CircBuff tx, rx;
+    CircBuff tx{}, rx{};
     unsigned txOverflows = 0;
     std::mt19937 rng;
 
@@ -106,13 +100,9 @@ public:
     std::vector<DeliveryReport> reports;
     std::vector<ReceivedSms> received;
     std::vector<UssdEvent> ussdEvents;
-    std::function<void(int)> onSmsSent;
-    std::function<void()> onStep;                // the application's part of the main loop
-    std::vector<int> statusAtPinEvent;           // gsmPinStatus() seen by PinSuccess/PinFailed
+    std::function<void()> onStep;      // the application's part of the main loop
+    std::vector<int> statusAtPinEvent; // gsmPinStatus() seen by PinSuccess/PinFailed
 
     void rxPoll();
     void txPoll();
 };
-
-extern Rig* g_rig;
-extern uint32_t g_now;

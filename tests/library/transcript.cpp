@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -117,14 +117,9 @@ Transcript Transcript::load(const std::string& name)
 std::vector<std::string> Transcript::available()
 {
     std::vector<std::string> names;
-    if (DIR* d = opendir(TARVEX_TRANSCRIPT_DIR)) {
-        while (dirent* e = readdir(d)) {
-            std::string n = e->d_name;
-            if (n.size() > 4 && n.compare(n.size() - 4, 4, ".txt") == 0)
-                names.push_back(n.substr(0, n.size() - 4));
-        }
-        closedir(d);
-    }
+    for (const auto& e : std::filesystem::directory_iterator(TARVEX_TRANSCRIPT_DIR))
+        if (e.path().extension() == ".txt")
+            names.push_back(e.path().stem().string());
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -9,25 +9,6 @@
 
 namespace {
 
-bool contains(const std::vector<std::string>& v, const std::string& s)
-{
-    for (const auto& e : v)
-        if (e == s)
-            return true;
-    return false;
-}
-
-// Power on, synchronise, unlock the SIM and register: the common start of every flow.
-void bringUp(Rig& r)
-{
-    ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
-    ASSERT_TRUE(gsmPinEnter(&r.pin, 1234));
-    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_Ready; }, 10000));
-    r.sim.setRegistration(0, 1);
-    r.sim.setRegistration(1, 1);
-    ASSERT_TRUE(r.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&r.netreg); }, 30000));
-}
-
 class Flows : public ::testing::TestWithParam<int>
 {
 protected:
@@ -41,34 +22,13 @@ protected:
     }
 };
 
-TEST_P(Flows, PinRightAfterWrong)
-{
-    Rig r(options());
-    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PinRequired; }, 20000));
-    ASSERT_FALSE(r.simStatus.empty());
-    EXPECT_EQ(r.simStatus.back(), GSM_PIN_SimStatus_PinRequired);
-
-    ASSERT_TRUE(gsmPinEnter(&r.pin, 4321));
-    EXPECT_FALSE(gsmPinEnter(&r.pin, 1111)) << "a second entry while one is pending is refused";
-    ASSERT_TRUE(r.runUntil([&] { return r.pinFailed == 1; }, 20000));
-    r.runFor(15000);
-    EXPECT_EQ(r.sim.pinAttempts, std::vector<std::string>({"4321"})) << "a wrong PIN is never repeated";
-    EXPECT_EQ(r.pinSuccess, 0);
-
-    ASSERT_TRUE(gsmPinEnter(&r.pin, 1234));
-    ASSERT_TRUE(r.runUntil([&] { return r.pinSuccess == 1; }, 20000));
-    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_Ready; }, 10000));
-    EXPECT_EQ(r.simStatus.back(), GSM_PIN_SimStatus_Ready);
-    EXPECT_EQ(r.sim.pinAttempts.size(), 2u);
-}
-
 // Power on and synchronise (echo as configured, numeric errors), then a query.
 TEST_P(Flows, PowerOnSynchroniseAndQuerySignal)
 {
     Rig r(options());
     EXPECT_FALSE(gsmPowerGet(&r.pwr));
     EXPECT_FALSE(gsmSignalQualityQuery(&r.sq)) << "no query before communication is up";
-    ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
+    ASSERT_TRUE(r.runUntil([&] { return r.established(); }, 20000));
     EXPECT_TRUE(gsmPowerGet(&r.pwr));
     EXPECT_EQ(r.sim.powerOnCount, 1);
     EXPECT_EQ(r.sim.echo, r.opt.echoOn);
@@ -85,8 +45,7 @@ TEST_P(Flows, PowerOnSynchroniseAndQuerySignal)
 TEST_P(Flows, RegistrationFollowsUrcsAndPolling)
 {
     Rig r(options());
-    ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
-    ASSERT_TRUE(r.runUntil([&] { return r.sim.cregN[0] == 1; }, 10000));
+    ASSERT_TRUE(r.runUntil([&] { return r.established() && r.sim.cregN[0] == 1; }, 30000));
     r.runFor(500);
     EXPECT_FALSE(gsmNetworkRegistrationIsRegistered(&r.netreg));
     EXPECT_EQ(gsmNetworkRegistrationGetStatus(&r.netreg, GSM_NetworkRegistration_Domain_CS),
@@ -164,27 +123,46 @@ TEST_P(Flows, PinEnteredWhenTheStatusAsksIsSentOncePerStart)
     EXPECT_FALSE(gsmPinEnter(&r.pin, 1234)) << "nothing to unlock";
 }
 
-TEST_P(Flows, ThreeWrongPinsNeedThePuk)
+// A wrong PIN is reported and never repeated, a right one after it unlocks; after a
+// restart (the SIM locks again) three wrong PINs block the SIM, and no PIN is sent to
+// a SIM that needs its PUK.
+TEST_P(Flows, WrongPinsThenRightThenPuk)
 {
     Rig r(options());
     ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PinRequired; }, 20000));
+    ASSERT_FALSE(r.simStatus.empty());
+    EXPECT_EQ(r.simStatus.back(), GSM_PIN_SimStatus_PinRequired);
+    ASSERT_TRUE(gsmPinEnter(&r.pin, 4321));
+    EXPECT_FALSE(gsmPinEnter(&r.pin, 1111)) << "a second entry while one is pending is refused";
+    ASSERT_TRUE(r.runUntil([&] { return r.pinFailed == 1; }, 20000));
+    r.runFor(15000);
+    EXPECT_EQ(r.sim.pinAttempts, std::vector<std::string>({"4321"})) << "a wrong PIN is never repeated";
+    EXPECT_EQ(r.pinSuccess, 0);
+    ASSERT_TRUE(gsmPinEnter(&r.pin, 1234));
+    ASSERT_TRUE(r.runUntil([&] { return r.pinSuccess == 1; }, 20000));
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_Ready; }, 10000));
+    EXPECT_EQ(r.simStatus.back(), GSM_PIN_SimStatus_Ready);
+    EXPECT_EQ(r.sim.pinAttempts.size(), 2u);
+
+    r.sim.spontaneousReset();
+    ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PinRequired; }, 30000));
+    r.sim.pinAttempts.clear();
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(gsmPinEnter(&r.pin, static_cast<uint16_t>(7 + i)));
-        ASSERT_TRUE(r.runUntil([&] { return r.pinFailed == i + 1; }, 20000));
+        ASSERT_TRUE(r.runUntil([&] { return r.pinFailed == i + 2; }, 20000));
     }
     EXPECT_EQ(r.sim.pinAttempts, (std::vector<std::string>{"0007", "0008", "0009"})) << "four digits, leading zeros";
     ASSERT_TRUE(r.runUntil([&] { return gsmPinStatus(&r.pin) == GSM_PIN_SimStatus_PukRequired; }, 20000));
     EXPECT_EQ(r.simStatus.back(), GSM_PIN_SimStatus_PukRequired);
     ASSERT_TRUE(gsmPinEnter(&r.pin, 1234));
-    ASSERT_TRUE(r.runUntil([&] { return r.pinFailed == 4; }, 20000));
+    ASSERT_TRUE(r.runUntil([&] { return r.pinFailed == 5; }, 20000));
     EXPECT_EQ(r.sim.pinAttempts.size(), 3u) << "no PIN is sent to a blocked SIM";
 }
 
 TEST_P(Flows, SmsSendWithDeliveryReport)
 {
     Rig r(options());
-    bringUp(r);
-    r.sim.deliveryStatus = 0;
+    ASSERT_TRUE(r.bringUp());
     // The texts are the caller's until the outcome: line ends are converted on the way out.
     static const char kText[] = "Hello from\r\nTarvex\r!";
     ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+447700900123", kText));
@@ -214,8 +192,7 @@ TEST_P(Flows, SmsSendWithDeliveryReport)
 TEST_P(Flows, SmsReceiveAndDelete)
 {
     Rig r(options());
-    bringUp(r);
-    ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
+    ASSERT_TRUE(r.bringUp());
     r.sim.receiveSms("+27820001111", "Meet at 10\nBring the key", "10/05/06,00:01:52+08");
     ASSERT_TRUE(r.runUntil([&] { return !r.received.empty(); }, 10000));
     const ReceivedSms& s = r.received[0];
@@ -248,28 +225,54 @@ TEST_P(Flows, SmsReceiveAndDelete)
 }
 
 // Texts read by their <length> (AT+CSDH=1): line breaks, empty lines and lines that
-// look like result codes belong to the text and must not end the read.
+// look like result codes belong to the text and must not end the read. A modem that
+// rejects AT+CSDH=1 gives no <length>: the text is read line by line. UCS2 or 8-bit
+// data is shown as hexadecimal digits, whose <length> some modems give in octets: such
+// a text is read by lines, not by a count that would cut it. Each text read proves that
+// nothing of the one before was taken for a result.
 TEST_P(Flows, SmsTextsWithLineBreaksOrResultCodesArriveWhole)
 {
-    Rig r(options());
-    bringUp(r);
-    ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
-    EXPECT_EQ(r.sim.csdh, 1);
-    const std::vector<std::string> texts = {
-        "OK", "ERROR", "Line one\r\nOK\r\nLine three", "A\r\n\r\nB", "+CMS ERROR: 500\r\nstill text",
-        "ends with a break\r\n", "\r\nOK", "LF only\nERROR\n> ", "x"};
-    for (size_t i = 0; i < texts.size(); ++i) {
-        r.sim.receiveSms("+27820001111", texts[i]);
-        ASSERT_TRUE(r.runUntil([&] { return r.received.size() == i + 1 && r.sim.store.empty(); }, 15000))
-            << "text " << i;
-        EXPECT_EQ(r.received[i].text, texts[i]);
-        EXPECT_EQ(r.received[i].phone, "+27820001111");
-        EXPECT_EQ(r.received[i].epoch, 1273096912u);
+    const struct
+    {
+        bool csdh;
+        std::vector<std::string> texts;
+    } variants[] = {
+        {true, {"OK", "ERROR", "Line one\r\nOK\r\nLine three", "A\r\n\r\nB", "+CMS ERROR: 500\r\nstill text",
+                "ends with a break\r\n", "\r\nOK", "LF only\nERROR\n> ", "x"}},
+        {false, {"Meet at 10\r\nBring the key", "Single line"}},
+    };
+    for (const auto& v : variants) {
+        Rig r(options());
+        r.sim.csdhSupported = v.csdh;
+        ASSERT_TRUE(r.bringUp());
+        EXPECT_EQ(r.sim.csdh, v.csdh ? 1 : 0);
+        // Texts read by lines arrive together: the second notice comes during the first read.
+        for (size_t i = 0; i < v.texts.size(); ++i) {
+            r.sim.receiveSms("+2782000" + std::to_string(1000 + i), v.texts[i]);
+            if (v.csdh || i + 1 == v.texts.size()) {
+                ASSERT_TRUE(r.runUntil([&] { return r.received.size() == i + 1 && r.sim.store.empty(); }, 15000))
+                    << "text " << i;
+            }
+        }
+        for (size_t i = 0; i < v.texts.size(); ++i) {
+            std::string expected = v.texts[i];
+            if (!v.csdh) // read by lines: CR LF comes as LF
+                expected.erase(std::remove(expected.begin(), expected.end(), '\r'), expected.end());
+            EXPECT_EQ(r.received[i].text, expected);
+            EXPECT_EQ(r.received[i].phone, "+2782000" + std::to_string(1000 + i));
+            EXPECT_EQ(r.received[i].epoch, 1273096912u);
+        }
+        if (!v.csdh)
+            continue;
+        r.sim.addHandler("AT+CMGR=", [](ModemSim& m, const std::string&) {
+            m.ok({"+CMGR: \"REC UNREAD\",\"+27820001111\",\"\",\"10/05/06,00:01:52+08\",145,4,0,8,\"+447000000000\",145,4"
+                  "\r\n00480069"});
+        });
+        r.sim.receiveSms("+27820001111", "Hi");
+        ASSERT_TRUE(r.runUntil([&] { return r.received.size() == v.texts.size() + 1 && r.sim.store.empty(); }, 15000));
+        EXPECT_EQ(r.received.back().text, "00480069");
+        EXPECT_EQ(r.received.back().phone, "+27820001111");
     }
-    // Nothing of a text was taken for a result: the module keeps working.
-    r.sim.receiveSms("+27820002222", "after");
-    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == texts.size() + 1; }, 15000));
-    EXPECT_EQ(r.received.back().text, "after");
 }
 
 // Unread messages stored before the link came up are found by the listing, whose texts
@@ -291,7 +294,7 @@ TEST_P(Flows, StoredMessagesWithResultLikeTextsAreListedAndRead)
         const std::vector<std::string> texts = {"first", "OK", "a\r\nERROR\r\n", "OK\r\n+CMGL: 9,\"REC UNREAD\"", "last"};
         for (const auto& t : texts)
             r.sim.receiveSms("+27820004444", t, "10/05/06,00:01:52+08", false);
-        bringUp(r);
+        ASSERT_TRUE(r.bringUp());
         ASSERT_TRUE(r.runUntil([&] { return r.received.size() == texts.size() && r.sim.store.empty(); }, 30000))
             << r.received.size() << " read, " << r.sim.store.size() << " stored, fo " << v.fo;
         for (size_t i = 0; i < texts.size(); ++i)
@@ -304,39 +307,6 @@ TEST_P(Flows, StoredMessagesWithResultLikeTextsAreListedAndRead)
     }
 }
 
-// A modem that rejects AT+CSDH=1 gives no <length>: the text is read line by line.
-TEST_P(Flows, SmsReceiveWithoutLengthField)
-{
-    Rig r(options());
-    r.sim.csdhSupported = false;
-    bringUp(r);
-    ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
-    EXPECT_EQ(r.sim.csdh, 0);
-    r.sim.receiveSms("+27820001111", "Meet at 10\r\nBring the key");
-    r.sim.receiveSms("+27820003333", "Single line");
-    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == 2 && r.sim.store.empty(); }, 15000));
-    EXPECT_EQ(r.received[0].text, "Meet at 10\nBring the key");
-    EXPECT_EQ(r.received[1].text, "Single line");
-    EXPECT_EQ(r.received[1].phone, "+27820003333");
-}
-
-// UCS2 or 8-bit data is shown as hexadecimal digits, whose <length> some modems give in
-// octets: such a text is read by lines, not by a count that would cut it.
-TEST_P(Flows, SmsHexCodedTextIsReadByLines)
-{
-    Rig r(options());
-    bringUp(r);
-    ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
-    r.sim.addHandler("AT+CMGR=", [](ModemSim& m, const std::string&) {
-        m.ok({"+CMGR: \"REC UNREAD\",\"+27820001111\",\"\",\"10/05/06,00:01:52+08\",145,4,0,8,\"+447000000000\",145,4"
-              "\r\n00480069"});
-    });
-    r.sim.receiveSms("+27820001111", "Hi");
-    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == 1 && r.sim.store.empty(); }, 15000));
-    EXPECT_EQ(r.received[0].text, "00480069");
-    EXPECT_EQ(r.received[0].phone, "+27820001111");
-}
-
 // Around the end of a small Prompt buffer a text is delivered whole when it fits and as
 // an empty text when it does not - never cut or overwritten - and the reading goes on.
 TEST_P(Flows, SmsTextsAroundTheBufferLimit)
@@ -345,8 +315,7 @@ TEST_P(Flows, SmsTextsAroundTheBufferLimit)
     o.promptBuffer = 160;
     o.rxBuffer = 8; // a receive buffer that is often full: no byte may be lost
     Rig r(o);
-    bringUp(r);
-    ASSERT_TRUE(r.runUntil([&] { return r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&r.smsRead); }, 10000));
+    ASSERT_TRUE(r.bringUp());
     size_t whole = 0, empty = 0;
     for (size_t len = 120; len <= 150; ++len) {
         std::string text;
@@ -386,7 +355,7 @@ TEST_P(Flows, SmsHeaderAroundTheBufferSize)
             RigOptions o = options();
             o.promptBuffer = size;
             Rig r(o);
-            bringUp(r);
+            ASSERT_TRUE(r.bringUp());
             r.sim.receiveSms(sender, text, scts);
             r.runUntil([&] { return !r.received.empty(); }, 20000);
             for (const auto& m : r.received) {
@@ -406,7 +375,7 @@ TEST_P(Flows, SmsHeaderAroundTheBufferSize)
 TEST_P(Flows, UssdActionRequiredThenCancel)
 {
     Rig r(options());
-    bringUp(r);
+    ASSERT_TRUE(r.bringUp());
     r.sim.cusdHoldsOk = (GetParam() % 3) == 0;
     r.sim.ussdScript["*100#"] = {1, "Menu\n1. Balance\n2. Data", 15, 1500};
     r.sim.ussdScript["1"] = {0, "Balance: 10.00 EUR", 15, 800};
@@ -430,7 +399,6 @@ TEST_P(Flows, UssdActionRequiredThenCancel)
     EXPECT_EQ(r.ussdEvents[6].type, GSM_USSD_EventType_UssdCancelled);
     EXPECT_FALSE(gsmUssdIsSessionOpen(&r.ussd));
     EXPECT_EQ(r.sim.commands.back(), "AT+CUSD=2");
-    EXPECT_TRUE(contains(r.log, "UssdCancelled"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, Flows, ::testing::Range(1, 9));

@@ -13,9 +13,7 @@
 #include <vector>
 
 namespace {
-
 uint32_t gTime = 0;
-
 } // namespace
 
 extern "C" uint32_t gsm__SysTime_ms(void)
@@ -76,7 +74,6 @@ extern "C" bool testHandler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 class Engine : public ::testing::Test
 {
 protected:
-    static constexpr size_t kGuard = 64;
     Uart uart;
     GSM_Prompt_Instance p;
     std::vector<uint8_t> buf;
@@ -85,14 +82,15 @@ protected:
 
     void SetUp() override { build(256, 256); }
 
-    // Buffers with guard bytes after the size the engine is told about.
+    // Buffers are fresh heap blocks of exactly the size the engine is told about, so
+    // that AddressSanitizer reports any access past them.
     void build(size_t lineSize, size_t echoSize)
     {
         gUart = &uart;
         gTime = 0xFFFFF000u; // wraps during most tests
         std::memset(&p, 0, sizeof p);
-        buf.assign(lineSize + kGuard, 0xA5);
-        echo.assign(echoSize + kGuard, 0xA5);
+        buf = std::vector<uint8_t>(lineSize, 0xA5);
+        echo = std::vector<uint8_t>(echoSize, 0xA5);
         p.DataBuffer = buf.data();
         p.DataBufferSize = lineSize;
         if (echoSize) {
@@ -104,14 +102,6 @@ protected:
         p.CanRead = &uartCanRead;
         p.Read = &uartRead;
         gsmPromptInit(&p);
-    }
-
-    void TearDown() override
-    {
-        for (size_t i = p.DataBufferSize; i < buf.size(); ++i)
-            ASSERT_EQ(buf[i], 0xA5) << "line buffer overrun at " << i;
-        for (size_t i = p.EchoCancellationBufferSize; i < echo.size(); ++i)
-            ASSERT_EQ(echo[i], 0xA5) << "echo buffer overrun at " << i;
     }
 
     void client(TestClient& t, const char* urcs = nullptr)
@@ -143,7 +133,14 @@ protected:
             gsmPromptPoll(&p);
         }
     }
-
+    // Gives `t` its turn (its script writes the command at Start), then the answer.
+    void exchange(TestClient& t, const std::string& answer)
+    {
+        gsmPromptRequest(&p._i, &t.c);
+        poll();
+        uart.input = answer;
+        pollUntilQuiet();
+    }
 };
 
 // Sends `cmd` at the client's turn through the engine under test.
@@ -161,33 +158,55 @@ std::function<bool(TestClient&, GSM_Prompt_Event*)> command(GSM_Prompt_Instance*
     };
 }
 
-// One command and the modem's answer, handed over in random pieces: the lines and the
-// classified final result the client sees. The echo of a command that looks like a
-// response must not be taken for one, with or without echo.
-TEST_F(Engine, ResponseLinesFinalCodesAndEchoUnderAnySplit)
+// One command and the modem's answer, handed over in random pieces: the exact line the
+// command writers put out (integers of every size and sign, quoted text, single
+// characters), then the lines and the classified final result the client sees. The
+// echo of a command that looks like a response must not be taken for one, with or
+// without echo.
+TEST_F(Engine, CommandLinesResponsesAndFinalCodesUnderAnySplit)
 {
     const std::string cusd = "AT+CUSD=1,\"OK\",15";
     const std::vector<std::string> cusdEvents = {"start", "line:+CUSD: 0,\"x\",15", "final:0:0"};
-    const struct
+    struct Row
     {
         std::string command, answer;
         std::vector<std::string> events;
-    } rows[] = {
-        {"AT+CSQ", "AT+CSQ\r\r\n+CSQ: 20,0\r\n\r\nOK\r\n", {"start", "line:+CSQ: 20,0", "final:0:0"}},
-        {cusd, cusd + "\r\r\n+CUSD: 0,\"x\",15\r\n\r\nOK\r\n", cusdEvents},
-        {cusd, "\r\n+CUSD: 0,\"x\",15\r\n\r\nOK\r\n", cusdEvents},
-        {"AT+X", "\r\nERROR\r\n", {"start", "final:1:0"}},
-        {"AT+X", "\r\n+CME ERROR: 10\r\n", {"start", "final:2:10"}},
-        {"AT+X", "\r\n+CMS ERROR: 500\r\n", {"start", "final:3:500"}},
-        {"AT+X", "\r\n+CME ERROR: SIM not inserted\r\n", {"start", "final:2:10"}},
-        {"AT+X", "\r\nNO CARRIER\r\n", {"start", "final:1:0"}},
+        const int32_t* value; // written as "AT+X=<value>,\"a b\"" by the writers
     };
+    std::vector<Row> rows = {
+        {"AT+CSQ", "AT+CSQ\r\r\n+CSQ: 20,0\r\n\r\nOK\r\n", {"start", "line:+CSQ: 20,0", "final:0:0"}, nullptr},
+        {cusd, cusd + "\r\r\n+CUSD: 0,\"x\",15\r\n\r\nOK\r\n", cusdEvents, nullptr},
+        {cusd, "\r\n+CUSD: 0,\"x\",15\r\n\r\nOK\r\n", cusdEvents, nullptr},
+        {"AT+X", "\r\nERROR\r\n", {"start", "final:1:0"}, nullptr},
+        {"AT+X", "\r\n+CME ERROR: 10\r\n", {"start", "final:2:10"}, nullptr},
+        {"AT+X", "\r\n+CMS ERROR: 500\r\n", {"start", "final:3:500"}, nullptr},
+        {"AT+X", "\r\n+CME ERROR: SIM not inserted\r\n", {"start", "final:2:10"}, nullptr},
+        {"AT+X", "\r\nNO CARRIER\r\n", {"start", "final:1:0"}, nullptr},
+    };
+    static const int32_t values[] = {0, 7, 10, 65535, -1, 2147483647, INT32_MIN};
+    static const char* const digits[] = {"0", "7", "10", "65535", "-1", "2147483647", "-2147483648"};
+    for (size_t i = 0; i < 7; ++i) {
+        const std::string line = std::string("AT+X=") + digits[i] + ",\"a b\"";
+        rows.push_back({line, line + "\r\r\nOK\r\n", {"start", "final:0:0"}, &values[i]});
+    }
     for (const auto& row : rows) {
         for (int round = 0; round < 12; ++round) {
             TestClient t{};
             client(t);
-            t.onEvent = command(&p, row.command, 1000, 0,
-                                [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Line; });
+            t.onEvent = [&](TestClient&, GSM_Prompt_Event* ev) {
+                if (ev->Type != GSM_Prompt_EventType_Start)
+                    return ev->Type == GSM_Prompt_EventType_Line;
+                if (row.value) {
+                    gsmPromptWriteText(&p._i, "AT+X=");
+                    gsmPromptWriteInt(&p._i, *row.value);
+                    gsmPromptWriteChar(&p._i, ',');
+                    gsmPromptWriteQuoted(&p._i, "a b");
+                } else {
+                    gsmPromptWriteText(&p._i, row.command.c_str());
+                }
+                gsmPromptSend(&p._i, 1000, 0);
+                return false;
+            };
             uart.written.clear();
             gsmPromptRequest(&p._i, &t.c);
             poll();
@@ -201,42 +220,6 @@ TEST_F(Engine, ResponseLinesFinalCodesAndEchoUnderAnySplit)
     }
 }
 
-// The command writers put exactly the expected bytes on the line (integers of every
-// size and sign, quoted text, single characters), and their echo is cancelled.
-TEST_F(Engine, CommandWritersWriteTheExactLine)
-{
-    const struct
-    {
-        int32_t value;
-        const char* digits;
-    } rows[] = {{0, "0"}, {7, "7"}, {10, "10"}, {65535, "65535"}, {-1, "-1"},
-                {2147483647, "2147483647"}, {INT32_MIN, "-2147483648"}};
-    for (const auto& row : rows) {
-        TestClient t{};
-        client(t);
-        t.onEvent = [&](TestClient&, GSM_Prompt_Event* ev) {
-            if (ev->Type == GSM_Prompt_EventType_Start) {
-                gsmPromptWriteText(&p._i, "AT+X=");
-                gsmPromptWriteInt(&p._i, row.value);
-                gsmPromptWriteChar(&p._i, ',');
-                gsmPromptWriteQuoted(&p._i, "a b");
-                gsmPromptSend(&p._i, 1000, 0);
-            }
-            return false;
-        };
-        const std::string line = std::string("AT+X=") + row.digits + ",\"a b\"";
-        uart.written.clear();
-        gsmPromptRequest(&p._i, &t.c);
-        poll();
-        ASSERT_EQ(uart.written, line + "\r");
-        uart.input = line + "\r\r\nOK\r\n";
-        pollUntilQuiet();
-        EXPECT_EQ(t.events, (std::vector<std::string>{"start", "final:0:0"})) << row.digits;
-        p._i.Clients = nullptr; // fresh client list for the next row
-        p._i.LastServed = nullptr;
-    }
-}
-
 // SMS text that looks like a final result: its echo is not one, and the modem's OK is
 // not taken for the echo of a text that merely starts with "OK" (a text the modem did
 // not echo).
@@ -244,53 +227,26 @@ TEST_F(Engine, EchoedSmsTextEqualToOkIsNotAFinalResult)
 {
     const struct
     {
-        std::string text;
-        std::string answer;
-    } rows[] = {
-        {"OK", "OK\r\n+CMGS: 7\r\n\r\nOK\r\n"},
-        {"OK then", "\r\n+CMGS: 7\r\n\r\nOK\r\n"},
-    };
+        std::string text, answer;
+    } rows[] = {{"OK", "OK\r\n+CMGS: 7\r\n\r\nOK\r\n"}, {"OK then", "\r\n+CMGS: 7\r\n\r\nOK\r\n"}};
     for (const auto& row : rows) {
         uart = Uart{};
         SetUp();
         TestClient t{};
         client(t);
-        GSM_Prompt_Instance* eng = &p;
-        const std::string* text = &row.text;
-        t.onEvent = command(&p, "AT+CMGS=\"+1\"", 5000, GSM_PROMPT_SEND_DATA_PROMPT,
-                            [eng, text](TestClient&, GSM_Prompt_Event* ev) {
-                                if (ev->Type == GSM_Prompt_EventType_DataPrompt)
-                                    gsmPromptWriteData(&eng->_i, reinterpret_cast<const uint8_t*>(text->data()),
-                                                       static_cast<uint16_t>(text->size()),
-                                                       GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z);
-                                return ev->Type == GSM_Prompt_EventType_Line &&
-                                       std::strncmp(ev->Line, "+CMGS:", 6) == 0;
-                            });
-        gsmPromptRequest(&p._i, &t.c);
-        poll();
-        uart.input = "AT+CMGS=\"+1\"\r\r\n> ";
-        pollUntilQuiet();
+        t.onEvent = command(&p, "AT+CMGS=\"+1\"", 5000, GSM_PROMPT_SEND_DATA_PROMPT, [&](TestClient&, GSM_Prompt_Event* ev) {
+            if (ev->Type == GSM_Prompt_EventType_DataPrompt)
+                gsmPromptWriteData(&p._i, reinterpret_cast<const uint8_t*>(row.text.data()),
+                                   static_cast<uint16_t>(row.text.size()), GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z);
+            return ev->Type == GSM_Prompt_EventType_Line && std::strncmp(ev->Line, "+CMGS:", 6) == 0;
+        });
+        exchange(t, "AT+CMGS=\"+1\"\r\r\n> ");
         advance(50);
         ASSERT_EQ(uart.written, "AT+CMGS=\"+1\"\r" + row.text + "\x1A");
         uart.input = row.answer;
         pollUntilQuiet();
         EXPECT_EQ(t.events, (std::vector<std::string>{"start", "prompt", "line:+CMGS: 7", "final:0:0"})) << row.text;
-        TearDown();
     }
-}
-
-// The rest of an over-long line is dropped too: it must not come out as a line of its own.
-TEST_F(Engine, OverlongLineIsDiscardedWithoutOverflow)
-{
-    build(32, 32);
-    TestClient t{};
-    static const char urcs[] = "+CMTI:\0";
-    client(t, urcs);
-    t.onEvent = [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Urc; };
-    uart.input = "\r\n+CMTI: \"SM\"," + std::string(500, '9') + "\r\n+CMTI: \"SM\",3\r\n";
-    pollUntilQuiet();
-    EXPECT_EQ(t.events, (std::vector<std::string>{"urc:+CMTI: \"SM\",3"}));
-    EXPECT_EQ(p.DiscardedLines, 1u);
 }
 
 TEST_F(Engine, UrcsGoToTheirClientEvenInsideAResponse)
@@ -308,16 +264,10 @@ TEST_F(Engine, UrcsGoToTheirClientEvenInsideAResponse)
     a.onEvent = command(&p, "AT+CMGL", 1000, 0, [](TestClient&, GSM_Prompt_Event* ev) {
         return ev->Type == GSM_Prompt_EventType_Line;
     });
-    gsmPromptRequest(&p._i, &a.c);
-    poll();
-    uart.input = "\r\n+CMGL: 1\r\ntext\r\n+CREG: 1\r\n\r\nRING\r\nSMS Ready\r\n+CGEV: ME PDN ACT 1\r\n"
-                 "\r\nOK\r\n\r\n+CREG: 5\r\n\r\nUNKNOWN LINE\r\n";
-    pollUntilQuiet();
+    exchange(a, "\r\n+CMGL: 1\r\ntext\r\n+CREG: 1\r\n\r\nRING\r\nSMS Ready\r\n+CGEV: ME PDN ACT 1\r\n"
+                "\r\nOK\r\n\r\n+CREG: 5\r\n\r\nUNKNOWN LINE\r\n");
     EXPECT_EQ(a.events, (std::vector<std::string>{"start", "line:+CMGL: 1", "line:text", "final:0:0"}));
-    gsmPromptRequest(&p._i, &b.c);
-    poll();
-    uart.input = "\r\n+CREG: 0,1\r\n\r\nOK\r\n";
-    pollUntilQuiet();
+    exchange(b, "\r\n+CREG: 0,1\r\n\r\nOK\r\n");
     EXPECT_EQ(b.events, (std::vector<std::string>{"urc:+CREG: 1", "urc:RING", "urc:+CREG: 5", "start",
                                                   "line:+CREG: 0,1", "final:0:0"}));
     EXPECT_TRUE(gsmPromptIsUrc(&p._i, "SMS DONE"));
@@ -325,16 +275,23 @@ TEST_F(Engine, UrcsGoToTheirClientEvenInsideAResponse)
     EXPECT_FALSE(gsmPromptIsUrc(&p._i, "SMS DONE here"));
 }
 
-TEST_F(Engine, MultiLineQuotedUrc)
+// A URC whose quoted text spans lines comes as one (line ends as LF) when its client
+// allows it; the rest of an over-long line is dropped with it, never coming out as a
+// line of its own, and nothing is written past the buffer.
+TEST_F(Engine, MultiLineQuotedUrcAndOverlongLine)
 {
+    build(48, 32);
     TestClient t{};
-    static const char urcs[] = "+CUSD:\0";
+    static const char urcs[] = "+CMTI:\0+CUSD:\0";
     client(t, urcs);
-    t.c.UrcMultiLineMask = 1;
+    t.c.UrcMultiLineMask = 2;
     t.onEvent = [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Urc; };
-    uart.input = "\r\n+CUSD: 1,\"Menu\r\n1. Balance\n2. Data\",15\r\n\r\n+CUSD: 2\r\n";
+    uart.input = "\r\n+CMTI: \"SM\"," + std::string(500, '9') + "\r\n+CMTI: \"SM\",3\r\n" +
+                 "\r\n+CUSD: 1,\"Menu\r\n1. Balance\n2. Data\",15\r\n\r\n+CUSD: 2\r\n";
     pollUntilQuiet();
-    EXPECT_EQ(t.events, (std::vector<std::string>{"urc:+CUSD: 1,\"Menu\n1. Balance\n2. Data\",15", "urc:+CUSD: 2"}));
+    EXPECT_EQ(t.events, (std::vector<std::string>{"urc:+CMTI: \"SM\",3", "urc:+CUSD: 1,\"Menu\n1. Balance\n2. Data\",15",
+                                                  "urc:+CUSD: 2"}));
+    EXPECT_EQ(p.DiscardedLines, 1u);
 }
 
 TEST_F(Engine, DataPromptPacedWriteWithoutCtrlZ)
@@ -345,19 +302,15 @@ TEST_F(Engine, DataPromptPacedWriteWithoutCtrlZ)
         payload[i] = static_cast<char>('a' + i % 26);
     TestClient t{};
     client(t);
-    GSM_Prompt_Instance* eng = &p;
     t.onEvent = command(&p, "AT+CMQTTPAYLOAD=0,1000", 2000, GSM_PROMPT_SEND_DATA_PROMPT,
-                        [eng](TestClient&, GSM_Prompt_Event* ev) {
+                        [this](TestClient&, GSM_Prompt_Event* ev) {
                             if (ev->Type == GSM_Prompt_EventType_DataPrompt) {
-                                EXPECT_TRUE(gsmPromptWriteData(&eng->_i, reinterpret_cast<const uint8_t*>(payload.data()),
+                                EXPECT_TRUE(gsmPromptWriteData(&p._i, reinterpret_cast<const uint8_t*>(payload.data()),
                                                                static_cast<uint16_t>(payload.size()), 0));
                             }
                             return false;
                         });
-    gsmPromptRequest(&p._i, &t.c);
-    poll();
-    uart.input = "\r\n>";
-    pollUntilQuiet();
+    exchange(t, "\r\n>");
     uart.written.clear();
     // The transmitter reports "busy" between pieces: never more than one piece queued.
     size_t maxBurst = 0;
@@ -386,16 +339,15 @@ TEST_F(Engine, KeptRawPieceSurvivesTheFinalResult)
         build(64, 64);
         TestClient t{};
         client(t);
-        GSM_Prompt_Instance* eng = &p;
         char* header = nullptr;
         char* text = nullptr;
         bool offered = false, pieces = false;
         std::string atFinal;
-        t.onEvent = command(&p, "AT+CMGR=1", 1000, 0, [&, eng](TestClient&, GSM_Prompt_Event* ev) {
+        t.onEvent = command(&p, "AT+CMGR=1", 1000, 0, [&](TestClient&, GSM_Prompt_Event* ev) {
             if (ev->Type == GSM_Prompt_EventType_Line && std::strncmp(ev->Line, "+CMGR: ", 7) == 0) {
                 header = ev->Line;
-                gsmPromptKeepLine(&eng->_i);
-                gsmPromptReadRaw(&eng->_i, static_cast<uint32_t>(std::atoi(ev->Line + 7)));
+                gsmPromptKeepLine(&p._i);
+                gsmPromptReadRaw(&p._i, static_cast<uint32_t>(std::atoi(ev->Line + 7)));
                 return true;
             }
             if (ev->Type == GSM_Prompt_EventType_RawData) {
@@ -404,7 +356,7 @@ TEST_F(Engine, KeptRawPieceSurvivesTheFinalResult)
                     EXPECT_EQ(static_cast<const void*>(ev->Line), static_cast<const void*>(ev->Data));
                     offered = true;
                     text = ev->Line;
-                    gsmPromptKeepLine(&eng->_i);
+                    gsmPromptKeepLine(&p._i);
                 }
                 pieces = true;
             }
@@ -415,11 +367,8 @@ TEST_F(Engine, KeptRawPieceSurvivesTheFinalResult)
         std::string body;
         for (size_t k = 0; k < n; ++k)
             body += "OK\r\n"[k % 4];
-        gsmPromptRequest(&p._i, &t.c);
-        poll();
         const std::string head = "+CMGR: " + std::to_string(n);
-        uart.input = "\r\n" + head + "\r\n" + body + "\r\n\r\nOK\r\n";
-        pollUntilQuiet();
+        exchange(t, "\r\n" + head + "\r\n" + body + "\r\n\r\nOK\r\n");
         EXPECT_EQ(t.raw, body) << n;
         ASSERT_FALSE(t.events.empty());
         EXPECT_EQ(t.events.back(), "final:0:0") << "the final result is recognised, length " << n;
@@ -430,7 +379,6 @@ TEST_F(Engine, KeptRawPieceSurvivesTheFinalResult)
         } else {
             refusedOnce = true;
         }
-        TearDown();
     }
     EXPECT_TRUE(keptOnce);
     EXPECT_TRUE(refusedOnce);
@@ -442,17 +390,16 @@ TEST_F(Engine, RawReadAfterOkTakesExactlyTheAnnouncedBytes)
     build(24, 64); // data larger than the buffer arrives in pieces
     TestClient t{};
     client(t);
-    GSM_Prompt_Instance* eng = &p;
-    t.onEvent = command(&p, "AT+HTTPREAD=0,40", 1000, 0, [eng](TestClient&, GSM_Prompt_Event* ev) {
+    t.onEvent = command(&p, "AT+HTTPREAD=0,40", 1000, 0, [this](TestClient&, GSM_Prompt_Event* ev) {
         if (ev->Type == GSM_Prompt_EventType_Final && ev->Result == GSM_Result_Ok)
-            gsmPromptContinue(&eng->_i, 2000);
+            gsmPromptContinue(&p._i, 2000);
         if (ev->Type == GSM_Prompt_EventType_Line) {
             if (std::strncmp(ev->Line, "+HTTPREAD: DATA,", 16) == 0) {
-                gsmPromptReadRaw(&eng->_i, static_cast<uint32_t>(std::atoi(ev->Line + 16)));
+                gsmPromptReadRaw(&p._i, static_cast<uint32_t>(std::atoi(ev->Line + 16)));
                 return true;
             }
             if (std::strcmp(ev->Line, "+HTTPREAD: 0") == 0) {
-                gsmPromptRelease(&eng->_i, eng->_i.Current);
+                gsmPromptRelease(&p._i, p._i.Current);
                 return true;
             }
         }
@@ -460,10 +407,7 @@ TEST_F(Engine, RawReadAfterOkTakesExactlyTheAnnouncedBytes)
     });
     static const char bytes[] = "\r\nOK\r\nERROR\r\n> +CME ERROR: 3\0\x1a\x1b tail!!!!!!!!!!!!";
     const std::string body(bytes, 40); // looks like anything: lines, results, NUL, Ctrl-Z, ESC
-    gsmPromptRequest(&p._i, &t.c);
-    poll();
-    uart.input = "\r\nOK\r\n\r\n+HTTPREAD: DATA,40\r\n" + body + "\r\n+HTTPREAD: 0\r\n";
-    pollUntilQuiet();
+    exchange(t, "\r\nOK\r\n\r\n+HTTPREAD: DATA,40\r\n" + body + "\r\n+HTTPREAD: 0\r\n");
     EXPECT_EQ(t.raw, body);
     EXPECT_EQ(t.events.front(), "start");
     EXPECT_EQ(t.events[1], "final:0:0");
@@ -561,19 +505,15 @@ TEST_F(Engine, GateHoldsGatedClientsUntilReady)
     EXPECT_EQ(gated.events, (std::vector<std::string>{"start"}));
 }
 
-TEST_F(Engine, ClientWithoutHandlerIsNeverServed)
+// A client without a handler is never served; while the line buffer is missing the
+// engine stays idle, and it starts once the buffer is assigned (e.g. in USER CODE).
+TEST_F(Engine, NoHandlerOrNoBufferKeepsEngineIdle)
 {
-    TestClient t{};
-    gsmPromptRegisterClient(&p._i, &t.c); // Handler not set
-    gsmPromptRequest(&p._i, &t.c);
+    TestClient bare{}, t{};
+    gsmPromptRegisterClient(&p._i, &bare.c); // Handler not set
+    gsmPromptRequest(&p._i, &bare.c);
     poll(3);
-    EXPECT_FALSE(gsmPromptIsBusy(&p._i, &t.c));
-    EXPECT_TRUE(uart.written.empty());
-}
-
-TEST_F(Engine, MissingBufferKeepsEngineIdle)
-{
-    TestClient t{};
+    EXPECT_FALSE(gsmPromptIsBusy(&p._i, &bare.c));
     client(t);
     t.onEvent = command(&p, "AT");
     p.DataBuffer = nullptr;
@@ -581,7 +521,7 @@ TEST_F(Engine, MissingBufferKeepsEngineIdle)
     poll(5);
     EXPECT_TRUE(t.events.empty());
     EXPECT_TRUE(uart.written.empty());
-    p.DataBuffer = buf.data(); // assigned later, e.g. in USER CODE
+    p.DataBuffer = buf.data();
     poll();
     EXPECT_EQ(t.events, (std::vector<std::string>{"start"}));
 }

@@ -50,33 +50,48 @@ TEST(Transcripts, ReaderSplitsEchoAnswerAndData)
     EXPECT_EQ(transcriptCommandKey("at+cusd=1,\"*147#\""), "AT+CUSD=");
 }
 
-// The rig against a recording: a transcript file, or (for the exchanges of fault
+// A rig against a recording: a transcript file, or (for the exchanges of fault
 // reports) a few lines in the transcript format. The SIM needs no PIN unless the
 // recording says otherwise; what the recording lacks or has used up the simulator
 // answers, set by each test to the state the transcript ends in.
-struct Replay
+struct Replay : Rig
 {
     explicit Replay(const std::string& name, RigOptions o = RigOptions(), const std::string& text = std::string())
-        : t(text.empty() ? Transcript::load(name) : Transcript::parse(name, text)), r(o)
+        : Rig(o), t(text.empty() ? Transcript::load(name) : Transcript::parse(name, text))
     {
-        r.sim.simPin.clear();
-        r.sim.sim = ModemSim::Sim::Ready;
-        r.sim.playRecording(t, o.seed);
+        sim.simPin.clear();
+        sim.sim = ModemSim::Sim::Ready;
+        sim.playRecording(t, o.seed);
     }
-    bool established() { return gsmBasicCommsCommunicationEstablished(&r.comms); }
+    bool pinIs(GSM_PIN_SimStatus s) { return gsmPinStatus(&pin) == s; }
+    bool registered() { return gsmNetworkRegistrationIsRegistered(&netreg); }
+    // Still responsive: every signal query ends within its time, and one of at most
+    // three succeeds (a recorded answer may lack its OK).
+    void responsive()
+    {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            ASSERT_TRUE(runUntil([&] { return gsmSignalQualityQuery(&sq); }, 30000)) << t.name;
+            size_t ok = csq.size();
+            int failed = csqFailed;
+            ASSERT_TRUE(runUntil([&] { return csq.size() > ok || csqFailed > failed; }, 15000))
+                << t.name << ": stalled";
+            if (csq.size() > ok)
+                return;
+        }
+        FAIL() << t.name << ": no signal query succeeds";
+    }
     // What happened, for failure messages: the commands and the library's events.
     std::string trace() const
     {
         std::string s = "\nlast commands:";
-        for (size_t i = r.sim.commands.size() > 40 ? r.sim.commands.size() - 40 : 0; i < r.sim.commands.size(); ++i)
-            s += " [" + r.sim.commands[i] + "]";
+        for (size_t i = sim.commands.size() > 40 ? sim.commands.size() - 40 : 0; i < sim.commands.size(); ++i)
+            s += " [" + sim.commands[i] + "]";
         s += "\nlast events:";
-        for (size_t i = r.log.size() > 40 ? r.log.size() - 40 : 0; i < r.log.size(); ++i)
-            s += " " + r.log[i];
+        for (size_t i = log.size() > 40 ? log.size() - 40 : 0; i < log.size(); ++i)
+            s += " " + log[i];
         return s;
     }
     Transcript t;
-    Rig r;
 };
 
 RigOptions seeded(uint32_t seed)
@@ -88,131 +103,73 @@ RigOptions seeded(uint32_t seed)
     return o;
 }
 
+class Recorded : public ::testing::TestWithParam<uint32_t>
+{
+};
+
 // A +CMTI between the entries of the unread listing reaches the SMS reader: the new
 // message is read too, not left in the storage.
-TEST(RealModem, NewMessageNoticeInsideTheListing)
+TEST_P(Recorded, NewMessageNoticeInsideTheListing)
 {
-    for (uint32_t seed = 1; seed <= 6; ++seed) {
-        Replay p("cmti-in-cmgl", seeded(seed),
-                 ">> AT+CMGL=\"REC UNREAD\",1\n"
-                 "<< \n"
-                 "<< +CMGL: 1,\"REC UNREAD\",\"+15550001111\",\"\",\"10/05/06,00:01:52+08\",145,5\n"
-                 "<< first\n"
-                 "<< +CMTI: \"SM\",2\n"
-                 "<< \n"
-                 "<< OK\n");
-        p.r.sim.receiveSms("+15550001111", "first", "10/05/06,00:01:52+08", false);
-        p.r.sim.receiveSms("+15550002222", "second", "10/05/06,00:01:53+08", false);
-        ASSERT_TRUE(p.r.runUntil([&] { return p.r.received.size() == 2 && p.r.sim.store.empty(); }, 60000))
-            << "seed " << seed << ": " << p.r.received.size() << " read";
-        EXPECT_EQ(p.r.received[0].text, "first");
-        EXPECT_EQ(p.r.received[1].phone, "+15550002222");
-        EXPECT_EQ(p.r.received[1].text, "second");
-    }
+    Replay p("cmti-in-cmgl", seeded(GetParam()),
+             ">> AT+CMGL=\"REC UNREAD\",1\n<< \n"
+             "<< +CMGL: 1,\"REC UNREAD\",\"+15550001111\",\"\",\"10/05/06,00:01:52+08\",145,5\n"
+             "<< first\n<< +CMTI: \"SM\",2\n<< \n<< OK\n");
+    p.sim.receiveSms("+15550001111", "first", "10/05/06,00:01:52+08", false);
+    p.sim.receiveSms("+15550002222", "second", "10/05/06,00:01:53+08", false);
+    ASSERT_TRUE(p.runUntil([&] { return p.received.size() == 2 && p.sim.store.empty(); }, 60000))
+        << p.received.size() << " read";
+    EXPECT_EQ(p.received[0].text, "first");
+    EXPECT_EQ(p.received[1].phone, "+15550002222");
+    EXPECT_EQ(p.received[1].text, "second");
 }
 
 // Answer shapes seen on real modems, each in a few recorded lines: no blank after the
 // colon, blanks after commas, a line end doubled after the echo, missing and extra
 // empty lines, start-up notices and a +CPIN: READY inside other answers.
-TEST(RealModem, AnswerShapes)
+TEST_P(Recorded, AnswerShapes)
 {
-    const std::string recording = ">> AT+CSQ\n"
-                                  "<< +CSQ:27,99\n"
-                                  "<< OK\n"
-                                  ">> AT+CPIN?\n"
-                                  "<< \n"
-                                  "<< +CPIN:READY\n"
-                                  "<< \n"
-                                  "<< \n"
-                                  "<< OK\n"
-                                  ">> AT+CREG?\n"
-                                  "<< \n"
-                                  "<< Call Ready\n"
-                                  "<< +CREG: 0, 5\n"
-                                  "<< \n"
-                                  "<< SMS DONE\n"
-                                  "<< PB DONE\n"
-                                  "<< \n"
-                                  "<< OK\n"
-                                  ">> AT+CGREG?\n"
-                                  "<< AT+CGREG?\n"
-                                  "<< \n"
-                                  "<< +CPIN: READY\n"
-                                  "<< +CGREG: 0,2\n"
-                                  "<< \n"
-                                  "<< \n"
-                                  "<< OK\n";
-    for (uint32_t seed = 1; seed <= 6; ++seed) {
-        Replay p("shapes", seeded(seed), recording);
-        p.r.sim.regStat[1] = 2;
-        ASSERT_TRUE(p.r.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&p.r.netreg); }, 30000)) << p.trace();
-        EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.r.netreg, GSM_NetworkRegistration_Domain_CS),
-                  GSM_NetworkRegistration_Status_Roaming);
-        EXPECT_EQ(gsmPinStatus(&p.r.pin), GSM_PIN_SimStatus_Ready);
-        ASSERT_TRUE(gsmSignalQualityQuery(&p.r.sq));
-        ASSERT_TRUE(p.r.runUntil([&] { return !p.r.csq.empty(); }, 10000)) << p.trace();
-        EXPECT_EQ(p.r.csq[0], std::make_pair(27, 99));
-        EXPECT_EQ(p.r.sim.recordingUnused("AT+CGREG?"), 0u);
-        EXPECT_EQ(p.r.simStatus, std::vector<int>{GSM_PIN_SimStatus_Ready});
-    }
+    Replay p("shapes", seeded(GetParam()),
+             ">> AT+CSQ\n<< +CSQ:27,99\n<< OK\n"
+             ">> AT+CPIN?\n<< \n<< +CPIN:READY\n<< \n<< \n<< OK\n"
+             ">> AT+CREG?\n<< \n<< Call Ready\n<< +CREG: 0, 5\n<< \n<< SMS DONE\n<< PB DONE\n<< \n<< OK\n"
+             ">> AT+CGREG?\n<< AT+CGREG?\n<< \n<< +CPIN: READY\n<< +CGREG: 0,2\n<< \n<< \n<< OK\n");
+    p.sim.regStat[1] = 2;
+    ASSERT_TRUE(p.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&p.netreg); }, 30000)) << p.trace();
+    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_CS),
+              GSM_NetworkRegistration_Status_Roaming);
+    EXPECT_EQ(gsmPinStatus(&p.pin), GSM_PIN_SimStatus_Ready);
+    ASSERT_TRUE(gsmSignalQualityQuery(&p.sq));
+    ASSERT_TRUE(p.runUntil([&] { return !p.csq.empty(); }, 10000)) << p.trace();
+    EXPECT_EQ(p.csq[0], std::make_pair(27, 99));
+    EXPECT_EQ(p.sim.recordingUnused("AT+CGREG?"), 0u);
+    EXPECT_EQ(p.simStatus, std::vector<int>{GSM_PIN_SimStatus_Ready});
 }
 
 // A modem that refuses AT+CMEE=1 and reports the SIM state in words: the verbose error
 // counts like its numeric form, so the PIN can be entered.
-TEST(RealModem, VerboseErrorsWhenNumericCodesAreRefused)
+TEST_P(Recorded, VerboseErrorsWhenNumericCodesAreRefused)
 {
-    for (uint32_t seed = 1; seed <= 4; ++seed) {
-        Replay p("cmee-refused", seeded(seed),
-                 ">> AT+CMEE=1\n<< \n<< ERROR\n"
-                 ">> AT+CPIN?\n<< \n<< +CME ERROR: SIM PIN required\n");
-        p.r.sim.simPin = "1234";
-        p.r.sim.sim = ModemSim::Sim::PinRequired;
-        ASSERT_TRUE(p.r.runUntil([&] { return gsmPinStatus(&p.r.pin) == GSM_PIN_SimStatus_PinRequired; }, 30000))
-            << p.trace();
-        EXPECT_EQ(p.r.sim.recordingUnused("AT+CPIN?"), 0u);
-        ASSERT_TRUE(gsmPinEnter(&p.r.pin, 1234));
-        ASSERT_TRUE(p.r.runUntil([&] { return p.r.pinSuccess == 1; }, 30000)) << p.trace();
-        EXPECT_EQ(p.r.simStatus.front(), GSM_PIN_SimStatus_PinRequired) << "never reported as a SIM error";
-    }
+    Replay p("cmee-refused", seeded(GetParam()),
+             ">> AT+CMEE=1\n<< \n<< ERROR\n"
+             ">> AT+CPIN?\n<< \n<< +CME ERROR: SIM PIN required\n");
+    p.sim.simPin = "1234";
+    p.sim.sim = ModemSim::Sim::PinRequired;
+    ASSERT_TRUE(p.runUntil([&] { return gsmPinStatus(&p.pin) == GSM_PIN_SimStatus_PinRequired; }, 30000))
+        << p.trace();
+    EXPECT_EQ(p.sim.recordingUnused("AT+CPIN?"), 0u);
+    ASSERT_TRUE(gsmPinEnter(&p.pin, 1234));
+    ASSERT_TRUE(p.runUntil([&] { return p.pinSuccess == 1; }, 30000)) << p.trace();
+    EXPECT_EQ(p.simStatus.front(), GSM_PIN_SimStatus_PinRequired) << "never reported as a SIM error";
 }
-
-bool pinIs(Replay& p, GSM_PIN_SimStatus s)
-{
-    return gsmPinStatus(&p.r.pin) == s;
-}
-
-bool registered(Replay& p)
-{
-    return gsmNetworkRegistrationIsRegistered(&p.r.netreg);
-}
-
-// Still responsive: every signal query ends within its time, and one of at most three
-// succeeds (a recorded answer may lack its OK).
-void responsive(Replay& p)
-{
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        ASSERT_TRUE(p.r.runUntil([&] { return gsmSignalQualityQuery(&p.r.sq); }, 30000)) << p.t.name;
-        size_t ok = p.r.csq.size();
-        int failed = p.r.csqFailed;
-        ASSERT_TRUE(p.r.runUntil([&] { return p.r.csq.size() > ok || p.r.csqFailed > failed; }, 15000))
-            << p.t.name << ": stalled";
-        if (p.r.csq.size() > ok)
-            return;
-    }
-    FAIL() << p.t.name << ": no signal query succeeds";
-}
-
-class Recorded : public ::testing::TestWithParam<uint32_t>
-{
-};
 
 TEST_P(Recorded, Sim7600BootHex)
 {
     // RDY and +CPIN: READY where the answer to AT should be, no OK.
     Replay p("sim7600-boot-hex-01", seeded(GetParam()));
-    ASSERT_TRUE(p.r.runUntil([&] { return p.established() && pinIs(p, GSM_PIN_SimStatus_Ready); }, 30000));
-    EXPECT_EQ(p.r.sim.recordingUnused("AT"), 0u);
-    responsive(p);
+    ASSERT_TRUE(p.runUntil([&] { return p.established() && p.pinIs(GSM_PIN_SimStatus_Ready); }, 30000));
+    EXPECT_EQ(p.sim.recordingUnused("AT"), 0u);
+    p.responsive();
 }
 
 TEST_P(Recorded, Sim7600CpinBusy)
@@ -220,66 +177,66 @@ TEST_P(Recorded, Sim7600CpinBusy)
     // Silent until RDY; "+CME ERROR: SIM busy" then the URC "+CPIN: READY"; +CGREG 0,2
     // then 0,1; a +CSQ answer whose OK the capture lost.
     Replay p("sim7600-cpin-busy-01", seeded(GetParam()));
-    p.r.sim.csqRssi = 29;
-    p.r.sim.csqBer = 99;
-    p.r.sim.regStat[1] = 1;
-    ASSERT_TRUE(p.r.runUntil([&] { return pinIs(p, GSM_PIN_SimStatus_Ready) && registered(p); }, 90000));
-    EXPECT_EQ(p.r.simStatus, (std::vector<int>{GSM_PIN_SimStatus_Busy, GSM_PIN_SimStatus_Ready}));
-    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.r.netreg, GSM_NetworkRegistration_Domain_GPRS),
+    p.sim.csqRssi = 29;
+    p.sim.csqBer = 99;
+    p.sim.regStat[1] = 1;
+    ASSERT_TRUE(p.runUntil([&] { return p.pinIs(GSM_PIN_SimStatus_Ready) && p.registered(); }, 90000));
+    EXPECT_EQ(p.simStatus, (std::vector<int>{GSM_PIN_SimStatus_Busy, GSM_PIN_SimStatus_Ready}));
+    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_GPRS),
               GSM_NetworkRegistration_Status_Home);
-    responsive(p);
-    ASSERT_FALSE(p.r.csq.empty());
-    EXPECT_EQ(p.r.csq.back(), std::make_pair(29, 99));
+    p.responsive();
+    ASSERT_FALSE(p.csq.empty());
+    EXPECT_EQ(p.csq.back(), std::make_pair(29, 99));
 }
 
 TEST_P(Recorded, Sim7000RegistrationCommandsDisagree)
 {
     Replay p("sim7000-registration-01", seeded(GetParam()));
-    p.r.sim.regStat[1] = p.r.sim.regStat[2] = 1;
-    ASSERT_TRUE(p.r.runUntil([&] {
-        return registered(p) && gsmNetworkRegistrationGetStatus(&p.r.netreg, GSM_NetworkRegistration_Domain_EPS) !=
+    p.sim.regStat[1] = p.sim.regStat[2] = 1;
+    ASSERT_TRUE(p.runUntil([&] {
+        return p.registered() && gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_EPS) !=
                                     GSM_NetworkRegistration_Status_NotQueried;
     }, 30000));
-    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.r.netreg, GSM_NetworkRegistration_Domain_CS),
+    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_CS),
               GSM_NetworkRegistration_Status_NotSearching);
-    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.r.netreg, GSM_NetworkRegistration_Domain_EPS),
+    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_EPS),
               GSM_NetworkRegistration_Status_Home);
-    responsive(p);
+    p.responsive();
 }
 
 TEST_P(Recorded, Sim7600SmsReadMultiLineText)
 {
     // +CMGR without <length> (read by lines), a three-line text, then AT+CMGD.
     Replay p("sim7600-sms-read-01", seeded(GetParam()));
-    ASSERT_TRUE(p.r.runUntil([&] { return p.r.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&p.r.smsRead); }, 30000));
-    p.r.sim.emitUrc("+CMTI: \"SM\",0");
-    ASSERT_TRUE(p.r.runUntil([&] { return !p.r.received.empty(); }, 15000));
-    const ReceivedSms& m = p.r.received[0];
+    ASSERT_TRUE(p.runUntil([&] { return p.sim.cnmiMt == 1 && !gsmSmsReadIsBusy(&p.smsRead); }, 30000));
+    p.sim.emitUrc("+CMTI: \"SM\",0");
+    ASSERT_TRUE(p.runUntil([&] { return !p.received.empty(); }, 15000));
+    const ReceivedSms& m = p.received[0];
     EXPECT_EQ(m.phone, "2424");
     EXPECT_EQ(m.text, "Hi! Your Skinny balance is\n1.65 credit\nFor your account info, text INFO to 2424.");
     EXPECT_EQ(m.status, GSM_SmsRead_SmsStatus_ReceivedRead);
     EXPECT_EQ(m.epoch, 1744267546u); // 25/04/10 18:45:46 at +12:00 ("+48" quarter hours)
     EXPECT_EQ(m.offset, 12 * 3600);
     EXPECT_EQ(m.index, 0);
-    ASSERT_TRUE(p.r.runUntil([&] { return p.r.sim.recordingUnused("AT+CMGD=") < 2; }, 5000)) << "deleted";
-    responsive(p);
+    ASSERT_TRUE(p.runUntil([&] { return p.sim.recordingUnused("AT+CMGD=") < 2; }, 5000)) << "deleted";
+    p.responsive();
 }
 
 TEST_P(Recorded, Sim7000SmsSendCmsErrorWithoutCode)
 {
     Replay p("sim7000-cmgs-cms-error-01", seeded(GetParam()));
-    ASSERT_TRUE(p.r.runUntil([&] { return registered(p) || p.established(); }, 30000));
-    p.r.sim.setRegistration(0, 1);
-    ASSERT_TRUE(p.r.runUntil([&] { return registered(p); }, 30000));
-    ASSERT_TRUE(gsmSmsSend(&p.r.smsSend, "+4915000000000", "blatest "));
-    ASSERT_TRUE(p.r.runUntil([&] { return !p.r.smsFailed.empty(); }, 60000));
-    EXPECT_EQ(p.r.smsFailed[0].Result, GSM_Result_CmsError);
-    EXPECT_EQ(p.r.smsFailed[0].ErrorCode, 0xFFFF);
-    EXPECT_TRUE(p.r.smsSent.empty());
+    ASSERT_TRUE(p.runUntil([&] { return p.registered() || p.established(); }, 30000));
+    p.sim.setRegistration(0, 1);
+    ASSERT_TRUE(p.runUntil([&] { return p.registered(); }, 30000));
+    ASSERT_TRUE(gsmSmsSend(&p.smsSend, "+4915000000000", "blatest "));
+    ASSERT_TRUE(p.runUntil([&] { return !p.smsFailed.empty(); }, 60000));
+    EXPECT_EQ(p.smsFailed[0].Result, GSM_Result_CmsError);
+    EXPECT_EQ(p.smsFailed[0].ErrorCode, 0xFFFF);
+    EXPECT_TRUE(p.smsSent.empty());
     // The next message goes out (answered by the simulator).
-    ASSERT_TRUE(gsmSmsSend(&p.r.smsSend, "+4915000000000", "again"));
-    EXPECT_TRUE(p.r.runUntil([&] { return !p.r.smsSent.empty(); }, 60000));
-    EXPECT_EQ(p.r.sim.sent.size(), 1u);
+    ASSERT_TRUE(gsmSmsSend(&p.smsSend, "+4915000000000", "again"));
+    EXPECT_TRUE(p.runUntil([&] { return !p.smsSent.empty(); }, 60000));
+    EXPECT_EQ(p.sim.sent.size(), 1u);
 }
 
 TEST_P(Recorded, Sim7600BareErrorWhateverCmee)
@@ -287,16 +244,16 @@ TEST_P(Recorded, Sim7600BareErrorWhateverCmee)
     // The PIN command answered by a bare ERROR: PinFailed, the PIN sent once, and the
     // status stays what the SIM says.
     Replay p("sim7600-error-cmee-01", seeded(GetParam()));
-    p.r.sim.simPin = "1234";
-    p.r.sim.sim = ModemSim::Sim::PinRequired;
-    ASSERT_TRUE(p.r.runUntil([&] { return pinIs(p, GSM_PIN_SimStatus_PinRequired); }, 30000));
-    ASSERT_TRUE(gsmPinEnter(&p.r.pin, 1234));
-    ASSERT_TRUE(p.r.runUntil([&] { return p.r.pinFailed == 1; }, 30000));
-    p.r.runFor(6000);
-    EXPECT_EQ(p.r.pinSuccess, 0);
-    EXPECT_EQ(p.r.sim.recordingUnused("AT+CPIN="), 4u) << "the PIN is sent once";
-    EXPECT_TRUE(pinIs(p, GSM_PIN_SimStatus_PinRequired));
-    responsive(p);
+    p.sim.simPin = "1234";
+    p.sim.sim = ModemSim::Sim::PinRequired;
+    ASSERT_TRUE(p.runUntil([&] { return p.pinIs(GSM_PIN_SimStatus_PinRequired); }, 30000));
+    ASSERT_TRUE(gsmPinEnter(&p.pin, 1234));
+    ASSERT_TRUE(p.runUntil([&] { return p.pinFailed == 1; }, 30000));
+    p.runFor(6000);
+    EXPECT_EQ(p.pinSuccess, 0);
+    EXPECT_EQ(p.sim.recordingUnused("AT+CPIN="), 4u) << "the PIN is sent once";
+    EXPECT_TRUE(p.pinIs(GSM_PIN_SimStatus_PinRequired));
+    p.responsive();
 }
 
 TEST_P(Recorded, Sim800BootUrcsInsideAnswers)
@@ -304,26 +261,26 @@ TEST_P(Recorded, Sim800BootUrcsInsideAnswers)
     // A bare ERROR to the first AT+CPIN?, then RDY, +CFUN: 1 and two +CPIN: READY inside
     // the second answer; Call Ready / SMS Ready inside AT+CREG? answers; roaming at last.
     Replay p("sim800-boot-01", seeded(GetParam()));
-    p.r.sim.regStat[0] = 5;
-    p.r.sim.cereg = false;
-    ASSERT_TRUE(p.r.runUntil([&] { return pinIs(p, GSM_PIN_SimStatus_Ready) && registered(p); }, 300000))
+    p.sim.regStat[0] = 5;
+    p.sim.cereg = false;
+    ASSERT_TRUE(p.runUntil([&] { return p.pinIs(GSM_PIN_SimStatus_Ready) && p.registered(); }, 300000))
         << p.trace();
-    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.r.netreg, GSM_NetworkRegistration_Domain_CS),
+    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_CS),
               GSM_NetworkRegistration_Status_Roaming);
-    EXPECT_EQ(p.r.simStatus.back(), GSM_PIN_SimStatus_Ready);
-    responsive(p);
+    EXPECT_EQ(p.simStatus.back(), GSM_PIN_SimStatus_Ready);
+    p.responsive();
 }
 
 TEST_P(Recorded, Sim800CpinNotInserted)
 {
     // Bare ERROR first, then the verbose "+CME ERROR: SIM not inserted".
     Replay p("sim800-cpin-notinserted-01", seeded(GetParam()));
-    p.r.sim.sim = ModemSim::Sim::NotInserted;
-    ASSERT_TRUE(p.r.runUntil([&] { return pinIs(p, GSM_PIN_SimStatus_NotInserted); }, 60000));
-    ASSERT_TRUE(gsmPinEnter(&p.r.pin, 1234));
-    ASSERT_TRUE(p.r.runUntil([&] { return p.r.pinFailed == 1; }, 10000));
-    EXPECT_TRUE(p.r.sim.pinAttempts.empty()) << "a PIN cannot help without a SIM";
-    responsive(p);
+    p.sim.sim = ModemSim::Sim::NotInserted;
+    ASSERT_TRUE(p.runUntil([&] { return p.pinIs(GSM_PIN_SimStatus_NotInserted); }, 60000));
+    ASSERT_TRUE(gsmPinEnter(&p.pin, 1234));
+    ASSERT_TRUE(p.runUntil([&] { return p.pinFailed == 1; }, 10000));
+    EXPECT_TRUE(p.sim.pinAttempts.empty()) << "a PIN cannot help without a SIM";
+    p.responsive();
 }
 
 TEST_P(Recorded, Sim800UssdSpacesAfterCommas)
@@ -335,24 +292,24 @@ TEST_P(Recorded, Sim800UssdSpacesAfterCommas)
     auto& ex = p.t.exchanges;
     ex.erase(std::remove_if(ex.begin(), ex.end(), [](const TranscriptExchange& e) { return e.key() == "AT+CSCS="; }),
              ex.end());
-    p.r.sim.playRecording(p.t, GetParam());
+    p.sim.playRecording(p.t, GetParam());
     const std::string text = ex[1].lines[0].substr(ex[1].lines[0].find('"') + 1);
-    p.r.sim.setRegistration(0, 1);
-    ASSERT_TRUE(p.r.runUntil([&] { return registered(p); }, 30000));
+    p.sim.setRegistration(0, 1);
+    ASSERT_TRUE(p.runUntil([&] { return p.registered(); }, 30000));
     for (int i = 0; i < 2; ++i) {
-        size_t before = p.r.ussdEvents.size();
-        ASSERT_TRUE(gsmUssdSend(&p.r.ussd, "*147#"));
-        ASSERT_TRUE(p.r.runUntil([&] {
-            return !p.r.ussdEvents.empty() && p.r.ussdEvents.back().type == GSM_USSD_EventType_UssdResponse &&
-                   p.r.ussdEvents.size() > before;
+        size_t before = p.ussdEvents.size();
+        ASSERT_TRUE(gsmUssdSend(&p.ussd, "*147#"));
+        ASSERT_TRUE(p.runUntil([&] {
+            return !p.ussdEvents.empty() && p.ussdEvents.back().type == GSM_USSD_EventType_UssdResponse &&
+                   p.ussdEvents.size() > before;
         }, 90000)) << p.trace();
-        p.r.runFor(40000);
-        const UssdEvent& e = p.r.ussdEvents.back();
+        p.runFor(40000);
+        const UssdEvent& e = p.ussdEvents.back();
         EXPECT_EQ(e.type, GSM_USSD_EventType_UssdResponse) << "nothing after the answer";
         EXPECT_EQ(e.code, i == 0 ? 2 : 0);
         EXPECT_EQ(e.text, i == 0 ? std::string() : text.substr(0, text.rfind('"')));
     }
-    responsive(p);
+    p.responsive();
 }
 
 TEST_P(Recorded, Sim800ListingOfALongMessage)
@@ -362,20 +319,20 @@ TEST_P(Recorded, Sim800ListingOfALongMessage)
     Replay p("sim800-sms-cmgl-01", seeded(GetParam()));
     TranscriptExchange& listing = p.t.exchanges[0];
     listing.command = "AT+CMGL=\"REC UNREAD\",1";
-    p.r.sim.playRecording(p.t, GetParam());
-    p.r.sim.storeCapacity = 255;
+    p.sim.playRecording(p.t, GetParam());
+    p.sim.storeCapacity = 255;
     for (size_t i = 0; i + 1 < listing.lines.size(); i += 2) {
         int index = std::stoi(listing.lines[i].substr(7));
-        p.r.sim.store[index] = {"REC READ", "Play", "23/02/09,13:07:04+04", listing.lines[i + 1]};
+        p.sim.store[index] = {"REC READ", "Play", "23/02/09,13:07:04+04", listing.lines[i + 1]};
     }
-    ASSERT_TRUE(p.r.runUntil([&] { return p.r.received.size() == 5 && p.r.sim.store.empty(); }, 60000))
-        << p.r.received.size();
+    ASSERT_TRUE(p.runUntil([&] { return p.received.size() == 5 && p.sim.store.empty(); }, 60000))
+        << p.received.size();
     for (size_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(p.r.received[i].index, 96 + static_cast<int>(i));
-        EXPECT_EQ(p.r.received[i].phone, "Play");
-        EXPECT_EQ(p.r.received[i].text, listing.lines[2 * i + 1]);
+        EXPECT_EQ(p.received[i].index, 96 + static_cast<int>(i));
+        EXPECT_EQ(p.received[i].phone, "Play");
+        EXPECT_EQ(p.received[i].text, listing.lines[2 * i + 1]);
     }
-    responsive(p);
+    p.responsive();
 }
 
 TEST_P(Recorded, LteUrcBeforeTheEcho)
@@ -383,14 +340,14 @@ TEST_P(Recorded, LteUrcBeforeTheEcho)
     // "+CGEV: EPS PDN ACT 1" between AT+CGREG? and its echo; the registration and the
     // signal level of the transcript are reached.
     Replay p("simcom-lte-netopen-urc-01", seeded(GetParam()));
-    p.r.sim.regStat[1] = 1;
-    ASSERT_TRUE(p.r.runUntil([&] { return registered(p); }, 30000));
-    ASSERT_TRUE(gsmSignalQualityQuery(&p.r.sq));
-    ASSERT_TRUE(p.r.runUntil([&] { return !p.r.csq.empty(); }, 10000));
-    EXPECT_EQ(p.r.csq[0], std::make_pair(27, 99));
-    responsive(p);
+    p.sim.regStat[1] = 1;
+    ASSERT_TRUE(p.runUntil([&] { return p.registered(); }, 30000));
+    ASSERT_TRUE(gsmSignalQualityQuery(&p.sq));
+    ASSERT_TRUE(p.runUntil([&] { return !p.csq.empty(); }, 10000));
+    EXPECT_EQ(p.csq[0], std::make_pair(27, 99));
+    p.responsive();
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, Recorded, ::testing::Values(1u, 2u, 3u, 4u));
+INSTANTIATE_TEST_SUITE_P(Seeds, Recorded, ::testing::Range(1u, 7u));
 
 } // namespace

@@ -1,4 +1,10 @@
 // Parsing helpers, the circular buffer and the small pure functions of the modules.
+// Built three times: as is, the way it is on AVR (separate routines for texts in
+// flash), and with the trace output compiled in (GSM_DEBUG_OUTPUT=1), where the
+// library traces its AT traffic through the application's gsmDebugWrite/
+// gsmDebugWriteText. The other builds link without these functions at all, which
+// proves that a project without the debug buffer links.
+#include "GSM_Prompt.h"
 #include "GSM_Prompt_Helper.h"
 #include "GSM_SMS_Send.h"
 #include "GSM_SignalQuality.h"
@@ -23,24 +29,44 @@ extern "C" uint32_t gsm__SysTime_ms(void)
 
 namespace {
 
-TEST(Scts, YearFirstQuarterHourOffset)
+#if GSM_DEBUG_OUTPUT
+std::string gTrace, gWritten, gInput;
+GSM_Prompt_Instance gEngine;
+} // namespace
+extern "C" void gsmDebugWrite(uint8_t data) { gTrace += static_cast<char>(data); }
+extern "C" void gsmDebugWriteText(char* text) { gTrace += text; }
+namespace {
+
+TEST(Trace, CommandsAndLinesAreTraced)
 {
-    uint32_t epoch = 0;
-    int32_t tz = 0;
-    // 6 May 2010, 00:01:52 at UTC+2 is 2010-05-05 22:01:52 UTC.
-    ASSERT_TRUE(gsmUtilParseScts("10/05/06,00:01:52+08", &epoch, &tz));
-    EXPECT_EQ(epoch, 1273096912u);
-    EXPECT_EQ(tz, 7200);
-    ASSERT_TRUE(gsmUtilParseScts("\"24/01/01,00:30:00-22\"", &epoch, &tz)); // quoted, UTC-5:30
-    EXPECT_EQ(epoch, 1704069000u + 19800u);
-    EXPECT_EQ(tz, -19800);
-    ASSERT_TRUE(gsmUtilParseScts("24/02/29,23:59:59+00", &epoch, &tz)); // leap day
-    EXPECT_EQ(epoch, 1709251199u);
-    ASSERT_TRUE(gsmUtilParseScts("99/12/31,23:59:59+56", &epoch, &tz)); // beyond 2038, UTC+14
-    EXPECT_EQ(epoch, 4102444799u - 50400u);
-    ASSERT_TRUE(gsmUtilParseScts("00/01/01,00:00:00-48", &epoch, &tz));
-    EXPECT_EQ(epoch, 946684800u + 43200u);
+    static uint8_t buf[128];
+    gEngine.DataBuffer = buf;
+    gEngine.DataBufferSize = sizeof buf;
+    gEngine.Write = [](GSM_Prompt_Instance*, uint8_t b) { gWritten += static_cast<char>(b); };
+    gEngine.CanRead = [](GSM_Prompt_Instance*) { return !gInput.empty(); };
+    gEngine.Read = [](GSM_Prompt_Instance*) {
+        uint8_t b = static_cast<uint8_t>(gInput[0]);
+        gInput.erase(0, 1);
+        return b;
+    };
+    gsmPromptInit(&gEngine);
+    GSM_Prompt_Client c{};
+    c.Handler = [](GSM_Prompt_Client*, GSM_Prompt_Event* ev) {
+        if (ev->Type == GSM_Prompt_EventType_Start)
+            gsmPromptSendCommand(&gEngine._i, "AT+CSQ", 1000);
+        return ev->Type == GSM_Prompt_EventType_Line;
+    };
+    gsmPromptRegisterClient(&gEngine._i, &c);
+    gsmPromptRequest(&gEngine._i, &c);
+    gsmPromptPoll(&gEngine);
+    gInput = "\r\n+CSQ: 9,0\r\n\r\nOK\r\n";
+    gsmPromptPoll(&gEngine);
+    EXPECT_EQ(gWritten, "AT+CSQ\r");
+    EXPECT_NE(gTrace.find("[GSM] > AT+CSQ"), std::string::npos) << gTrace;
+    EXPECT_NE(gTrace.find("[GSM] < +CSQ: 9,0\n"), std::string::npos) << gTrace;
+    EXPECT_NE(gTrace.find("[GSM] < OK\n"), std::string::npos) << gTrace;
 }
+#endif
 
 // Every month's first and last day, 1970 to 2199 (leap years, 2000, 2100), against the
 // C library's own conversion; and the last valid day of every month is accepted by the
@@ -78,17 +104,32 @@ TEST(Scts, DatesAgreeWithTheCLibrary)
     }
 }
 
-TEST(Scts, MalformedIsRejectedAndOutputsUntouched)
+// Time stamps "yy/MM/dd,hh:mm:ss±zz" (quarter hours of offset), quoted or not; a
+// malformed one is rejected and leaves the outputs untouched.
+TEST(Scts, ParsedToUtcEpochAndOffset)
 {
-    const char* bad[] = {"", "10/05/06", "10/05/06,00:01:52", "10/13/06,00:01:52+08", "10/05/32,00:01:52+08",
-                         "23/02/29,00:00:00+00", "10/05/06,24:00:00+00", "10/05/06,00:60:00+00", "10/05/06,00:01:52+57",
-                         "10/05/06,00:01:52*08", "10/05/06,00:01:52+08x", "1O/05/06,00:01:52+08", "10-05-06,00:01:52+08"};
-    for (const char* s : bad) {
+    const struct
+    {
+        const char* text;
+        uint32_t epoch; // 0: rejected
+        int32_t tz;
+    } rows[] = {
+        {"10/05/06,00:01:52+08", 1273096912u, 7200}, // 6 May 2010 00:01:52 at UTC+2
+        {"\"24/01/01,00:30:00-22\"", 1704069000u + 19800u, -19800},
+        {"24/02/29,23:59:59+00", 1709251199u, 0}, // leap day
+        {"99/12/31,23:59:59+56", 4102444799u - 50400u, 50400}, // beyond 2038, UTC+14
+        {"00/01/01,00:00:00-48", 946684800u + 43200u, -43200},
+        {"", 0, 0}, {"10/05/06", 0, 0}, {"10/05/06,00:01:52", 0, 0}, {"10/13/06,00:01:52+08", 0, 0},
+        {"10/05/32,00:01:52+08", 0, 0}, {"23/02/29,00:00:00+00", 0, 0}, {"10/05/06,24:00:00+00", 0, 0},
+        {"10/05/06,00:60:00+00", 0, 0}, {"10/05/06,00:01:52+57", 0, 0}, {"10/05/06,00:01:52*08", 0, 0},
+        {"10/05/06,00:01:52+08x", 0, 0}, {"1O/05/06,00:01:52+08", 0, 0}, {"10-05-06,00:01:52+08", 0, 0},
+    };
+    for (const auto& row : rows) {
         uint32_t epoch = 123;
         int32_t tz = 456;
-        EXPECT_FALSE(gsmUtilParseScts(s, &epoch, &tz)) << s;
-        EXPECT_EQ(epoch, 123u) << s;
-        EXPECT_EQ(tz, 456) << s;
+        EXPECT_EQ(gsmUtilParseScts(row.text, &epoch, &tz), row.epoch != 0) << row.text;
+        EXPECT_EQ(epoch, row.epoch ? row.epoch : 123u) << row.text;
+        EXPECT_EQ(tz, row.epoch ? row.tz : 456) << row.text;
     }
     EXPECT_FALSE(gsmUtilParseScts(nullptr, nullptr, nullptr));
 }
