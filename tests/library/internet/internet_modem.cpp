@@ -183,7 +183,6 @@ void InternetModem::installLte()
         if (f.size() < 3 || f[0] != "1")
             return m.error();
         apn = f[2];
-        apnSet = true;
         m.ok();
     });
     on("AT+CSOCKSETPN=", [](ModemSim& m, const Args&) { m.ok(); });
@@ -242,10 +241,8 @@ void InternetModem::install2G()
         } else if (cmd == 2) {
             m.ok({std::string("+SAPBR: 1,") + (mNetOpen ? "1,\"10.64.12.7\"" : "3,\"0.0.0.0\"")});
         } else {
-            if (f[2] == "APN") {
+            if (f[2] == "APN")
                 apn = f[3];
-                apnSet = true;
-            }
             m.ok();
         }
     });

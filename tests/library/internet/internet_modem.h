@@ -66,7 +66,6 @@ public:
 
     // ---- what the modem saw ----
     std::string apn;                    // last APN set (AT+CGDCONT / AT+SAPBR=3,1,"APN")
-    bool apnSet = false;
     int opens = 0;                      // successful NETOPEN / SAPBR=1,1
     int closes = 0;                     // NETCLOSE / SAPBR=0,1
     struct HttpExchange // an AT+HTTPACTION the modem ran

@@ -90,7 +90,7 @@ extern "C" uint32_t gsm__SysTime_ms(void)
 InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(o), rng(o.seed)
 {
     g_irig = this;
-    gNow = o.startTime;
+    gNow = 0xFFFF0000u; // just before the 32-bit millisecond wrap
     sim.tick(gNow);
     sim.sim = ModemSim::Sim::Ready;
     sim.simPin.clear();
@@ -209,7 +209,7 @@ void InternetRig::rxPoll()
 
 void InternetRig::txPoll()
 {
-    unsigned budget = opt.txBytesPerMs * opt.maxStepMs;
+    unsigned budget = 33; // 115200 baud for up to 3 ms
     cbufReleaseLock(&tx);
     uint8_t* seg = nullptr;
     uint32_t n;
@@ -225,7 +225,7 @@ void InternetRig::txPoll()
 
 void InternetRig::step()
 {
-    gNow += 1 + rng() % opt.maxStepMs;
+    gNow += 1 + rng() % 3;
     sim.tick(gNow);
     net.tick();
     // gsmmgrPoll(), in module order
@@ -287,15 +287,15 @@ bool InternetRig::bringUp(bool waitConnection)
     return !waitConnection || runUntil([&] { return connected(); }, 30000);
 }
 
-bool InternetRig::httpBody(std::string* body, size_t from) const
+std::string InternetRig::httpBody(size_t from) const
 {
-    body->clear();
+    std::string body;
     for (size_t i = from; i < httpEvents.size(); ++i) {
-        if (httpEvents[i].offset != body->size())
-            return false;
-        *body += httpEvents[i].data;
+        if (httpEvents[i].offset != body.size())
+            return "<pieces out of order>";
+        body += httpEvents[i].data;
     }
-    return true;
+    return body;
 }
 
 bool InternetRig::httpDone(size_t before, uint32_t maxMs)
@@ -303,10 +303,23 @@ bool InternetRig::httpDone(size_t before, uint32_t maxMs)
     return runUntil([&] { return httpEvents.size() > before && httpEvents.back().last; }, maxMs);
 }
 
-size_t InternetRig::countMqtt(int type) const
+const HttpEvent* InternetRig::request(const char* url, const char* post, uint32_t maxMs)
 {
-    return static_cast<size_t>(
-        std::count_if(mqttEvents.begin(), mqttEvents.end(), [type](const MqttEvent& e) { return e.type == type; }));
+    size_t before = httpEvents.size();
+    bool queued = post ? gsmHttpClientSimcomPost(&http, url, post) : gsmHttpClientSimcomGet(&http, url);
+    return queued && httpDone(before, maxMs) ? &httpEvents.back() : nullptr;
+}
+
+size_t InternetRig::countMqtt(int type, int errorType) const
+{
+    return static_cast<size_t>(std::count_if(mqttEvents.begin(), mqttEvents.end(), [&](const MqttEvent& e) {
+        return e.type == type && (errorType < 0 || e.errorType == errorType);
+    }));
+}
+
+bool InternetRig::waitMqtt(int type, size_t count, uint32_t maxMs)
+{
+    return runUntil([&] { return countMqtt(type) >= count; }, maxMs);
 }
 
 bool InternetRig::lastMessage(std::string* topic, std::string* payload) const

@@ -23,13 +23,7 @@ std::string upper(std::string s)
 
 InternetRigOptions options(InternetModem::Family family, uint32_t seed, const char* apn = nullptr)
 {
-    InternetRigOptions o;
-    o.family = family;
-    o.seed = seed;
-    o.echoOn = (seed % 2) == 1;
-    o.maxChunk = 1 + seed * 7 % 24;
-    o.apn = apn;
-    return o;
+    return InternetRigOptions::seeded(seed, family, apn);
 }
 
 // A rig whose modem answers from a recording (the recorded-modem mode, matched by
@@ -170,30 +164,12 @@ TEST(ReplayLte, HttpStatusAndLengthFromTheRecording)
         const HttpEvent& e = p.r.httpEvents.back();
         EXPECT_EQ(e.status, 200);
         EXPECT_EQ(e.contentLength, 121u);
-        std::string got;
-        ASSERT_TRUE(p.r.httpBody(&got));
-        EXPECT_TRUE(got == body);
+        EXPECT_TRUE(p.r.httpBody() == body);
         EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&p.r.http));
     }
 }
 
 // ---- LTE: MQTT service start and connect as recorded ----
-
-GSM_MqttClientSimcom_Connect_Session session(const char* url)
-{
-    GSM_MqttClientSimcom_Connect_Session s;
-    gsmMqttClientSimcomInitConfigDefault(&s);
-    s.ServerUrl = url;
-    s.ClientId = "tarvex-replay";
-    return s;
-}
-
-size_t countMqtt(const InternetRig& r, int type, int errorType = -1)
-{
-    return static_cast<size_t>(std::count_if(r.mqttEvents.begin(), r.mqttEvents.end(), [&](const MqttEvent& e) {
-        return e.type == type && (errorType < 0 || e.errorType == errorType);
-    }));
-}
 
 // A7670E: CMQTTSTART answered OK first, the result later; the connect fails with
 // "+CMQTTCONNECT: 0,3", an empty line and ERROR. The cause reaches the event, twice.
@@ -206,11 +182,11 @@ TEST(ReplayMqtt, ConnectCauseBeforeError)
         for (const char* command : {"AT+CMQTTREL=", "AT+CMQTTACCQ="})
             p.r.sim.addHandler(command, [](ModemSim& m, const std::string&) { m.ok(); });
         ASSERT_TRUE(p.r.bringUp());
-        auto s = session("tcp://192.168.43.128:1883");
+        auto s = mqttSession("tcp://192.168.43.128:1883", "tarvex-replay");
         for (size_t attempt = 1; attempt <= 2; ++attempt) {
             ASSERT_TRUE(gsmMqttClientSimcomConnect(&p.r.mqtt, &s)) << attempt;
             ASSERT_TRUE(p.r.runUntil(
-                [&] { return countMqtt(p.r, GSM_MqttClientSimcom_EventType_ErrorResponse) == attempt; }, 30000));
+                [&] { return p.r.countMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse) == attempt; }, 30000));
             const MqttEvent& e = p.r.mqttEvents.back();
             EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect) << seed;
             EXPECT_EQ(e.errorCode, 3) << seed;
@@ -228,7 +204,7 @@ TEST(ReplayMqtt, StartResultBeforeOkAndMissingConnectResult)
 {
     Replay p("sim7600-mqtt-02", options(InternetModem::Family::Lte, 3));
     ASSERT_TRUE(p.r.bringUp());
-    auto s = session("tcp://127.0.0.1:8883");
+    auto s = mqttSession("tcp://127.0.0.1:8883", "tarvex-replay");
     ASSERT_TRUE(gsmMqttClientSimcomConnect(&p.r.mqtt, &s));
     ASSERT_TRUE(p.r.runUntil([&] { return !p.r.mqttEvents.empty(); }, GSM_MQTT_SIMCOM_RESULT_TIMEOUT_MS + 20000));
     const MqttEvent& e = p.r.mqttEvents.back();
@@ -246,11 +222,11 @@ TEST(ReplayMqtt, StartResultAfterOk)
 {
     Replay p("simcom-lte-netopen-urc-01", options(InternetModem::Family::Lte, 1));
     ASSERT_TRUE(p.r.bringUp());
-    auto s = session("tcp://127.0.0.1:8883");
+    auto s = mqttSession("tcp://127.0.0.1:8883", "tarvex-replay");
     ASSERT_TRUE(gsmMqttClientSimcomConnect(&p.r.mqtt, &s));
     ASSERT_TRUE(p.r.runUntil([&] { return p.sent("AT+CMQTTACCQ=") > 0; }, 20000));
     EXPECT_EQ(p.sent("AT+CMQTTSTART"), 1u);
-    EXPECT_EQ(countMqtt(p.r, GSM_MqttClientSimcom_EventType_ErrorResponse, GSM_MQTT_ErrorType_Start), 0u);
+    EXPECT_EQ(p.r.countMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse, GSM_MQTT_ErrorType_Start), 0u);
 }
 
 // ---- 2G: bearer and HTTP as recorded ----
@@ -333,9 +309,7 @@ TEST(Replay2G, HttpActionWithoutSpace)
     ASSERT_TRUE(r.httpDone(0, 120000));
     EXPECT_EQ(r.httpEvents.back().status, 200);
     EXPECT_EQ(r.httpEvents.back().contentLength, 7438u);
-    std::string got;
-    ASSERT_TRUE(r.httpBody(&got));
-    EXPECT_TRUE(got == body);
+    EXPECT_TRUE(r.httpBody() == body);
 
     gsmInternetConnectionSimcom2GSetEnabled(&r.g2, false);
     ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 10000));
@@ -373,9 +347,7 @@ TEST(Replay2G, DamagedReadThenRecovery)
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
     ASSERT_TRUE(r.httpDone(from, 30000));
     EXPECT_EQ(r.httpEvents.back().status, 200);
-    std::string got;
-    ASSERT_TRUE(r.httpBody(&got, from));
-    EXPECT_EQ(got, "123456789");
+    EXPECT_EQ(r.httpBody(from), "123456789");
 }
 
 // "+HTTPACTION: 0,0,0" before the OK holds no HTTP status: a rejected command, as after it.
