@@ -377,7 +377,7 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
                                              CURL_SSLVERSION_TLSv1_1 | CURL_SSLVERSION_MAX_TLSv1_1,
                                              CURL_SSLVERSION_TLSv1_2 | CURL_SSLVERSION_MAX_TLSv1_2,
                                              CURL_SSLVERSION_DEFAULT};
-            curl_easy_setopt(curl, CURLOPT_SSLVERSION, kVersions[c.version >= 0 && c.version <= 4 ? c.version : 4]);
+            curl_easy_setopt(curl, CURLOPT_SSLVERSION, kVersions[c.version]);
             curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, c.authMode >= 1 ? 1L : 0L);
             curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, c.authMode >= 1 ? 2L : 0L);
             auto blob = [&](CURLoption opt, const std::string& name) {
@@ -658,11 +658,9 @@ void InternetModem::installTls()
             c.version = v;
         else if (key == "authmode" && v >= 0 && v <= 3)
             c.authMode = v;
-        else if (key == "enableSNI" && (v == 0 || v == 1))
-            c.sni = v;
         else if (file)
             (key == "cacert" ? c.caCert : key == "clientcert" ? c.clientCert : c.clientKey) = f[2];
-        else
+        else if (key != "enableSNI" || (v != 0 && v != 1)) // SNI: accepted, not needed on loopback
             return m.error();
         m.ok();
     });
@@ -750,7 +748,7 @@ int InternetModem::mqttConnect(const MqttConnect& c)
         mosquitto_tls_set(mMqtt.client, ca.empty() ? nullptr : ca.c_str(), ca.empty() ? "/etc/ssl/certs" : nullptr,
                           cert.empty() ? nullptr : cert.c_str(), key.empty() ? nullptr : key.c_str(), nullptr);
         mosquitto_tls_opts_set(mMqtt.client, s.authMode >= 1 ? 1 : 0,
-                               kVersions[s.version >= 0 && s.version <= 4 ? s.version : 4], nullptr);
+                               kVersions[s.version], nullptr);
         mosquitto_tls_insecure_set(mMqtt.client, s.authMode == 0);
     }
     mMqtt.connack = -1;

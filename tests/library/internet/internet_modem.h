@@ -98,7 +98,7 @@ public:
     std::vector<std::string> certDownloads;   // names downloaded with AT+CCERTDOWN
     struct SslContext
     {
-        int version = 4, authMode = 0, sni = 0;
+        int version = 4, authMode = 0; // as set by AT+CSSLCFG (checked there)
         std::string caCert, clientCert, clientKey;
     };
     std::map<int, SslContext> sslContexts;    // AT+CSSLCFG settings by context

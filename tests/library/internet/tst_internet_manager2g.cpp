@@ -18,7 +18,6 @@ extern GSM_HttpClientSimcom_Instance mGsmHttpClientSimcomInst;
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <random>
 #include <string>
@@ -26,6 +25,7 @@ extern GSM_HttpClientSimcom_Instance mGsmHttpClientSimcomInst;
 
 namespace {
 
+// The hardware behind the hooks: time, the power pins and the UART end in the simulator.
 struct Hal
 {
     ModemSim sim;
@@ -33,52 +33,38 @@ struct Hal
     uint32_t now = 0xFFFFF000u; // close to the 32-bit wrap
     std::mt19937 rng{7};
     unsigned txOverflows = 0;
-    struct Result
+    std::vector<GSM_HttpClientSimcom_Event_HttpResult> results; // DataResult points into `data`
+    std::vector<std::string> data;
+
+    bool runUntil(const std::function<bool()>& cond, uint32_t maxMs = 60000)
     {
-        uint16_t status;
-        uint32_t offset;
-        std::string data;
-        bool last;
-    };
-    std::vector<Result> results;
+        for (uint32_t start = now; now - start < maxMs;) {
+            if (cond())
+                return true;
+            now += 1 + rng() % 3;
+            sim.tick(now);
+            net.tick();
+            gsmmgrPoll();
+        }
+        return cond();
+    }
+    // Waits for the last event after index `before`; the body of those events (pieces in
+    // order) in *body.
+    bool lastResult(size_t before, std::string* body)
+    {
+        if (!runUntil([&] { return results.size() > before && results.back().LastSegment; }))
+            return false;
+        body->clear();
+        for (size_t i = before; i < results.size(); ++i) {
+            if (results[i].DataOffset != body->size())
+                return false;
+            *body += data[i];
+        }
+        return true;
+    }
 };
 
 Hal* hal = nullptr;
-
-void step()
-{
-    hal->now += 1 + hal->rng() % 3;
-    hal->sim.tick(hal->now);
-    hal->net.tick();
-    gsmmgrPoll();
-}
-
-bool runUntil(const std::function<bool()>& cond, uint32_t maxMs)
-{
-    uint32_t start = hal->now;
-    while (hal->now - start < maxMs) {
-        if (cond())
-            return true;
-        step();
-    }
-    return cond();
-}
-
-bool lastResult(size_t before)
-{
-    return runUntil([&] { return hal->results.size() > before && hal->results.back().last; }, 60000);
-}
-
-std::string body(size_t from)
-{
-    std::string s;
-    for (size_t i = from; i < hal->results.size(); ++i) {
-        if (hal->results[i].offset != s.size())
-            return "<out of order>";
-        s += hal->results[i].data;
-    }
-    return s;
-}
 
 } // namespace
 
@@ -101,24 +87,20 @@ bool testhalReadStatus(void)
 
 void testhalRxPoll(CircBuff* rx)
 {
-    size_t ready = hal->sim.outputReady();
     size_t room = rx->BufferSize - 1 - cbufBufferedSize(rx);
-    size_t n = std::min<size_t>(std::min(ready, room), 1 + hal->rng() % 24);
-    for (size_t i = 0; i < n; ++i)
+    for (size_t n = std::min<size_t>(std::min(hal->sim.outputReady(), room), 1 + hal->rng() % 24); n > 0; --n)
         cbufWrite(rx, hal->sim.readOutput());
 }
 
 void testhalTxPoll(CircBuff* tx)
 {
-    uint32_t budget = 33; // 115200 baud for a few milliseconds
     uint8_t* seg = nullptr;
-    uint32_t n;
     cbufReleaseLock(tx);
-    while (budget > 0 && (n = cbufReadContinuousSegmentAndLock(tx, &seg, budget)) > 0) {
+    // 115200 baud for a few milliseconds
+    for (uint32_t budget = 33, n; budget > 0 && (n = cbufReadContinuousSegmentAndLock(tx, &seg, budget)) > 0; budget -= n) {
         for (uint32_t i = 0; i < n; ++i)
             if (!hal->net.hostWrite(seg[i]))
                 hal->sim.hostWrite(seg[i]);
-        budget -= n;
         cbufReleaseLock(tx);
     }
 }
@@ -132,9 +114,8 @@ void testhalHttpEvent(uint8_t eventType, void* eventData)
 {
     if (eventType != GSM_HttpClientSimcom_EventType_HttpResult)
         return;
-    auto* e = static_cast<GSM_HttpClientSimcom_Event_HttpResult*>(eventData);
-    hal->results.push_back({e->ResultStatusCode, e->DataOffset, std::string(e->DataResult, e->DataLength),
-                            e->LastSegment});
+    hal->results.push_back(*static_cast<GSM_HttpClientSimcom_Event_HttpResult*>(eventData));
+    hal->data.emplace_back(hal->results.back().DataResult, hal->results.back().DataLength);
 }
 
 } // extern "C"
@@ -160,31 +141,30 @@ TEST(GeneratedHttpOver2G, RequestsThroughTheGeneratedManager)
     EXPECT_EQ(static_cast<void*>(mGsmHttpClientSimcomInst.InternetConnection),
               static_cast<void*>(&mGsmInternetConnectionSimcom2GInst._i));
 
-    ASSERT_TRUE(runUntil([] { return gsmmgrBasicCommsCommunicationEstablished(); }, 20000));
+    ASSERT_TRUE(h.runUntil([] { return gsmmgrBasicCommsCommunicationEstablished(); }, 20000));
     h.sim.setRegistration(0, 1);
     h.sim.setRegistration(1, 1);
-    ASSERT_TRUE(runUntil([] { return gsmmgrInternetConnectionSimcom2GIsConnected(); }, 60000));
+    ASSERT_TRUE(h.runUntil([] { return gsmmgrInternetConnectionSimcom2GIsConnected(); }));
     EXPECT_EQ(h.net.apn, "gprs.example") << "the APN from the USER CODE of gsmGetAPN()";
 
     // GET through the convenience functions.
-    char url[128];
-    std::snprintf(url, sizeof url, "%s", server.url("/records").c_str());
-    ASSERT_TRUE(gsmmgrHttpClientSimcomGet(url));
+    std::string getUrl = server.url("/records"), postUrl = server.url("/ingest");
+    ASSERT_TRUE(gsmmgrHttpClientSimcomGet(&getUrl[0]));
     EXPECT_TRUE(gsmmgrHttpClientSimcomHttpOperationPending());
-    ASSERT_TRUE(lastResult(0));
-    EXPECT_EQ(h.results.back().status, 200);
-    EXPECT_TRUE(body(0) == big);
+    std::string body;
+    ASSERT_TRUE(h.lastResult(0, &body));
+    EXPECT_EQ(h.results.back().ResultStatusCode, 200);
+    EXPECT_TRUE(body == big);
     ASSERT_EQ(h.net.httpExchanges.size(), 1u);
     EXPECT_TRUE(h.net.httpExchanges[0].cidSet);
 
     // POST.
     static char postData[] = "{\"sensor\":7,\"value\":19.25}";
     gsmmgrHttpClientSimcomPostSetContentType((char*)"application/json");
-    std::snprintf(url, sizeof url, "%s", server.url("/ingest").c_str());
     size_t before = h.results.size();
-    ASSERT_TRUE(gsmmgrHttpClientSimcomPost(url, postData));
-    ASSERT_TRUE(lastResult(before));
-    EXPECT_EQ(h.results.back().status, 201);
+    ASSERT_TRUE(gsmmgrHttpClientSimcomPost(&postUrl[0], postData));
+    ASSERT_TRUE(h.lastResult(before, &body));
+    EXPECT_EQ(h.results.back().ResultStatusCode, 201);
     ASSERT_EQ(server.requests().size(), 2u);
     EXPECT_EQ(server.requests()[1].body, postData);
     EXPECT_EQ(server.requests()[1].contentType, "application/json");

@@ -318,8 +318,6 @@ TEST_P(MqttShapes, ConnectFailuresAreReported)
     r.net.failureWithError = shape.withError;
     r.net.noSpaceAfterColon = shape.noSpace;
     ASSERT_TRUE(r.bringUp());
-    std::vector<int> stateAtEvent;
-    r.onMqtt = [&](const Ev&) { stateAtEvent.push_back(gsmMqttClientServerConnectionState(&r.mqtt)); };
     // Nothing listens on this port: the socket connect fails.
     auto s = mqttSession("tcp://127.0.0.1:1", "tarvex-fail");
     ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "x", 0) == false);
@@ -330,7 +328,6 @@ TEST_P(MqttShapes, ConnectFailuresAreReported)
     EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect);
     EXPECT_EQ(e.result, shape.withError ? GSM_Result_Error : GSM_Result_Ok);
     EXPECT_EQ(e.errorCode, 3) << "socket connect failed";
-    EXPECT_EQ(stateAtEvent[0], GSM_MQTT_ServerStatus_Disconnected) << "the event and the query agree";
     EXPECT_EQ(r.mqttEvents[1].errorType, GSM_MQTT_ErrorType_Subscribe) << "the queued subscription fails too";
     EXPECT_EQ(r.mqttEvents[1].result, GSM_Result_Aborted);
     EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
@@ -341,7 +338,6 @@ TEST_P(MqttShapes, ConnectFailuresAreReported)
     gsmMqttClientSimcomInit(&r.mqtt);
     auto good = mqttSession(brokerUrl.c_str(), "tarvex-fail");
     connect(r, &good);
-    EXPECT_EQ(stateAtEvent.back(), GSM_MQTT_ServerStatus_Connected) << "the event and the query agree";
     EXPECT_EQ(r.net.mqttStarts, 1);
     EXPECT_EQ(std::count(r.sim.commands.begin(), r.sim.commands.end(), "AT+CMQTTSTART"), 2);
 }

@@ -34,12 +34,7 @@ struct Replay
     {
         r.sim.playRecording(t, o.seed);
     }
-    size_t sent(const std::string& prefix) const
-    {
-        return static_cast<size_t>(std::count_if(r.sim.commands.begin(), r.sim.commands.end(), [&](const std::string& c) {
-            return upper(c).compare(0, prefix.size(), prefix) == 0;
-        }));
-    }
+    size_t sent(const std::string& prefix) const { return countCommands(r.sim, prefix); }
     Transcript t;
     InternetRig r;
 };
