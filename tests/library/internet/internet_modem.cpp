@@ -3,13 +3,13 @@
 #include <curl/curl.h>
 #include <mosquitto.h>
 
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <openssl/err.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -18,31 +18,6 @@
 #include <utility>
 
 namespace {
-
-int gLibraryUsers = 0;
-
-void librariesUp()
-{
-    if (gLibraryUsers++ == 0) {
-        curl_global_init(CURL_GLOBAL_DEFAULT);
-        mosquitto_lib_init();
-    }
-}
-
-void librariesDown()
-{
-    if (--gLibraryUsers == 0) {
-        mosquitto_lib_cleanup();
-        curl_global_cleanup();
-    }
-}
-
-bool isHttps(const std::string& url)
-{
-    std::string head = url.substr(0, 8);
-    std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return std::tolower(c); });
-    return head == "https://";
-}
 
 // Statuses of a failed TLS handshake or verification: SIM7600 715, SIM800 605.
 constexpr int kLteTlsFailure = 715;
@@ -65,7 +40,12 @@ using simtext::toInt;
 
 InternetModem::InternetModem(ModemSim& sim, Family family) : mSim(sim), mFamily(family)
 {
-    librariesUp();
+    // libcurl and libmosquitto, set up once for the process.
+    static const struct Libraries
+    {
+        Libraries() { curl_global_init(CURL_GLOBAL_DEFAULT); mosquitto_lib_init(); }
+        ~Libraries() { mosquitto_lib_cleanup(); curl_global_cleanup(); }
+    } libraries;
     mPowerOns = sim.powerOnCount;
     mResets = sim.resetCount;
     install();
@@ -74,7 +54,6 @@ InternetModem::InternetModem(ModemSim& sim, Family family) : mSim(sim), mFamily(
 InternetModem::~InternetModem()
 {
     mqttDropClient();
-    librariesDown();
     if (!mTlsDir.empty()) {
         for (const auto& f : certFiles)
             ::unlink((mTlsDir + "/" + f.first).c_str());
@@ -360,7 +339,7 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
         curl_easy_setopt(curl, CURLOPT_PROXY, "");
         char tlsError[CURL_ERROR_SIZE] = "";
         curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, tlsError);
-        bool https = isHttps(mHttp.url);
+        bool https = ::strncasecmp(mHttp.url.c_str(), "https://", 8) == 0;
         int tlsFailure = mFamily == Family::Lte ? kLteTlsFailure : k2GTlsFailure;
         // LTE: the context named with "SSLCFG", else context 0 (as firmware without the
         // parameter does); one never configured has the defaults (no verification).

@@ -463,23 +463,6 @@ ChildOutput::~ChildOutput()
         ::close(mFd);
 }
 
-// Appends what the process writes within `ms`; false when nothing came.
-bool ChildOutput::readSome(int ms)
-{
-    pollfd p{mFd, POLLIN, 0};
-    if (mFd < 0 || ::poll(&p, 1, ms) <= 0)
-        return false;
-    char buf[512];
-    ssize_t n = ::read(mFd, buf, sizeof buf);
-    if (n <= 0) {
-        ::close(mFd);
-        mFd = -1;
-        return false;
-    }
-    mOutput.append(buf, static_cast<size_t>(n));
-    return true;
-}
-
 bool ChildOutput::waitForLine(const std::string& text, int ms)
 {
     auto until = Clock::now() + std::chrono::milliseconds(ms);
@@ -490,25 +473,18 @@ bool ChildOutput::waitForLine(const std::string& text, int ms)
             mScanned = end == std::string::npos ? mOutput.size() : end + 1;
             return true;
         }
+        pollfd p{mFd, POLLIN, 0};
         if (mFd < 0 || Clock::now() >= until)
             return false;
-        readSome(msLeft(until));
-    }
-}
-
-int ChildOutput::wait(int ms)
-{
-    auto until = Clock::now() + std::chrono::milliseconds(ms);
-    int status = 0;
-    while (mPid > 0 && Clock::now() < until) {
-        if (!readSome(10))
-            ::usleep(10000);
-        if (::waitpid(mPid, &status, WNOHANG) == mPid) {
-            mPid = -1;
-            while (readSome(0)) { // what is still in the pipe
-            }
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (::poll(&p, 1, msLeft(until)) <= 0)
+            continue;
+        char buf[512];
+        ssize_t n = ::read(mFd, buf, sizeof buf);
+        if (n > 0) {
+            mOutput.append(buf, static_cast<size_t>(n));
+        } else { // the process ended
+            ::close(mFd);
+            mFd = -1;
         }
     }
-    return -1;
 }

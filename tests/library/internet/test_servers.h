@@ -134,16 +134,12 @@ public:
     ChildOutput(const ChildOutput&) = delete;
     ChildOutput& operator=(const ChildOutput&) = delete;
 
-    bool started() const { return mPid > 0; }
     // Reads until a line containing `text` arrives (true) or `ms` pass / EOF (false).
     bool waitForLine(const std::string& text, int ms);
     // Everything read so far.
     const std::string& output() const { return mOutput; }
-    // Waits for the process to end (at most `ms`), returns its exit status or -1.
-    int wait(int ms);
 
 private:
-    bool readSome(int ms);
     pid_t mPid = -1;
     int mFd = -1;
     std::string mOutput;
