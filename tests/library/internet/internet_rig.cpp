@@ -137,21 +137,19 @@ InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(
     netreg.BasicComms = (&comms._i);
     gsmNetworkRegistrationInit(&netreg);
 
-    GSM_InternetConnection_Interface* connection;
+    // Internet Connection (SIMCom LTE or 2G)
+    auto wireConnection = [&](auto& c) {
+        c.Power = (&pwr._i);
+        c.Prompt = (&prompt._i);
+        c.NetworkRegistration = (&netreg._i);
+        c.APN_IfAny = o.apn;
+    };
+    GSM_InternetConnection_Interface* connection = &lte._i;
     if (o.family == InternetModem::Family::Lte) {
-        // Internet Connection (SIMCom LTE)
-        lte.Power = (&pwr._i);
-        lte.Prompt = (&prompt._i);
-        lte.NetworkRegistration = (&netreg._i);
-        lte.APN_IfAny = o.apn;
+        wireConnection(lte);
         gsmInternetConnectionSimcomInit(&lte);
-        connection = &lte._i;
     } else {
-        // Internet Connection (SIMCom 2G)
-        g2.Power = (&pwr._i);
-        g2.Prompt = (&prompt._i);
-        g2.NetworkRegistration = (&netreg._i);
-        g2.APN_IfAny = o.apn;
+        wireConnection(g2);
         gsmInternetConnectionSimcom2GInit(&g2);
         connection = &g2._i;
     }
