@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <utility>
 
@@ -54,11 +55,9 @@ InternetModem::InternetModem(ModemSim& sim, Family family) : mSim(sim), mFamily(
 InternetModem::~InternetModem()
 {
     mqttDropClient();
-    if (!mTlsDir.empty()) {
-        for (const auto& f : certFiles)
-            ::unlink((mTlsDir + "/" + f.first).c_str());
-        ::rmdir(mTlsDir.c_str());
-    }
+    std::error_code ignored;
+    if (!mTlsDir.empty())
+        std::filesystem::remove_all(mTlsDir, ignored);
 }
 
 void InternetModem::dataInput(size_t length, std::function<void(const std::string&)> done, bool download)
@@ -359,23 +358,11 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
             curl_easy_setopt(curl, CURLOPT_SSLVERSION, kVersions[c.version]);
             curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, c.authMode >= 1 ? 1L : 0L);
             curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, c.authMode >= 1 ? 2L : 0L);
-            auto blob = [&](CURLoption opt, const std::string& name) {
-                auto it = certFiles.find(name);
-                if (it == certFiles.end()) {
-                    tlsReady = false;
-                    return;
-                }
-                curl_blob b{const_cast<char*>(it->second.data()), it->second.size(), CURL_BLOB_COPY};
-                curl_easy_setopt(curl, opt, &b);
-            };
-            if (c.authMode >= 1)
-                blob(CURLOPT_CAINFO_BLOB, c.caCert);
-            if (c.authMode == 2) {
-                blob(CURLOPT_SSLCERT_BLOB, c.clientCert);
-                blob(CURLOPT_SSLKEY_BLOB, c.clientKey);
-                curl_easy_setopt(curl, CURLOPT_SSLCERTTYPE, "PEM");
-                curl_easy_setopt(curl, CURLOPT_SSLKEYTYPE, "PEM");
-            }
+            std::string ca, cert, key;
+            tlsReady = tlsFilesFor(c, &ca, &cert, &key);
+            curl_easy_setopt(curl, CURLOPT_CAINFO, ca.empty() ? nullptr : ca.c_str());
+            curl_easy_setopt(curl, CURLOPT_SSLCERT, cert.empty() ? nullptr : cert.c_str());
+            curl_easy_setopt(curl, CURLOPT_SSLKEY, key.empty() ? nullptr : key.c_str());
         }
         if (method == 1) {
             curl_easy_setopt(curl, CURLOPT_POST, 1L);
