@@ -89,7 +89,6 @@ public:
     };
     std::vector<MqttConnect> mqttConnects;
     std::vector<std::string> mqttSubscriptions;
-    bool mqttTls() const { return mMqtt.tls; }
 
     // ---- TLS ----
     // Certificate files in the modem (name -> content); a test may put files here to

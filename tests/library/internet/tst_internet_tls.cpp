@@ -296,7 +296,6 @@ TEST_F(Tls, MqttOverTls)
                    0;
         }, 30000));
         if (c.broker) {
-            EXPECT_TRUE(r.net.mqttTls());
             EXPECT_EQ(countCommands(r.sim, "AT+CMQTTACCQ=0,\"tarvex-tls\",1"), 1u);
             EXPECT_EQ(countCommands(r.sim, "AT+CMQTTSSLCFG=0,1"), 1u);
         } else {
