@@ -133,7 +133,6 @@ private:
     void mqttDropClient();
     void mqttPump(int timeoutMs);
     void mqttDeliver();
-    void mqttResult(const std::string& name, int err);
     void installTls();
     // Writes the context's files where libmosquitto reads them; false: a file is missing.
     bool tlsFilesFor(const SslContext& c, std::string* ca, std::string* cert, std::string* key);
@@ -166,7 +165,6 @@ private:
         bool busy = false;
         int sslContext = -1;   // AT+HTTPPARA="SSLCFG"
         bool ssl2G = false;    // AT+HTTPSSL=1
-        int status = 0;
         std::string response;
     } mHttp;
 

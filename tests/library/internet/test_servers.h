@@ -43,7 +43,6 @@ public:
     HttpTestServer& operator=(const HttpTestServer&) = delete;
 
     bool ok() const { return mListen >= 0; }
-    uint16_t port() const { return mPort; }
     std::string url(const std::string& path) const;
     // The same URL as a text that lives as long as the server: the HTTP client keeps a
     // pointer to its URL until the request's last event.
