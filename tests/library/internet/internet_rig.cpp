@@ -17,13 +17,8 @@ void httpEvent(GSM_HttpClientSimcom_Instance*, GSM_HttpClientSimcom_EventType ty
     if (type != GSM_HttpClientSimcom_EventType_HttpResult)
         return;
     auto* e = static_cast<GSM_HttpClientSimcom_Event_HttpResult*>(data);
-    HttpEvent h;
-    h.status = e->ResultStatusCode;
-    h.offset = e->DataOffset;
-    h.data.assign(e->DataResult, e->DataLength);
-    h.terminated = e->DataResult[e->DataLength] == '\0';
-    h.contentLength = e->ContentLength;
-    h.last = e->LastSegment;
+    const HttpEvent h{e->ResultStatusCode, e->DataOffset, std::string(e->DataResult, e->DataLength),
+                      e->DataResult[e->DataLength] == '\0', e->ContentLength, e->LastSegment};
     // When an event is delivered, the queries already tell the same story.
     if (gsmHttpClientSimcomHttpOperationPending(&g_irig->http) == h.last ||
         (h.last && gsmHttpClientSimcomHttpOperationStarted(&g_irig->http)))
@@ -76,8 +71,6 @@ void mqttEvent(GSM_MqttClientSimcom_Instance*, GSM_MqttClientSimcom_EventType ty
     if (!agrees)
         g_irig->eventQueryMismatches.push_back("MQTT event " + std::to_string(type) + " in state " + std::to_string(state));
     g_irig->mqttEvents.push_back(m);
-    if (g_irig->onMqtt)
-        g_irig->onMqtt(m);
 }
 
 } // namespace

@@ -110,7 +110,6 @@ public:
     // Events whose module's query functions did not yet reflect them (every test fails
     // on one).
     std::vector<std::string> eventQueryMismatches;
-    std::function<void(const MqttEvent&)> onMqtt;
 
     // Body reassembled from the HTTP events since index `from` (by DataOffset); a
     // marker that matches no body when a piece does not continue where the previous
