@@ -182,38 +182,6 @@ uint32_t InternetRig::now() const
     return gNow;
 }
 
-void InternetRig::rxPoll()
-{
-    size_t ready = sim.outputReady();
-    if (ready == 0)
-        return;
-    unsigned pick = rng() % 10;
-    size_t n = pick < 3 ? 1 : (pick < 8 ? 1 + rng() % opt.maxChunk : ready);
-    n = std::min(n, ready);
-    // Never take a byte from the modem that the Rx buffer cannot hold (a UART with
-    // flow control): a dropped byte would be a rig fault, not the library's.
-    size_t room = rx.BufferSize - 1 - cbufBufferedSize(&rx);
-    n = std::min(n, room);
-    for (size_t i = 0; i < n; ++i)
-        cbufWrite(&rx, sim.readOutput());
-}
-
-void InternetRig::txPoll()
-{
-    unsigned budget = 33; // 115200 baud for up to 3 ms
-    cbufReleaseLock(&tx);
-    uint8_t* seg = nullptr;
-    uint32_t n;
-    while (budget > 0 && (n = cbufReadContinuousSegmentAndLock(&tx, &seg, budget)) > 0) {
-        for (uint32_t i = 0; i < n; ++i) {
-            if (!net.hostWrite(seg[i]))
-                sim.hostWrite(seg[i]);
-        }
-        budget -= n;
-        cbufReleaseLock(&tx);
-    }
-}
-
 void InternetRig::step()
 {
     gNow += 1 + rng() % 3;
@@ -221,9 +189,9 @@ void InternetRig::step()
     net.tick();
     // gsmmgrPoll(), in module order
     gsmPowerPoll(&pwr);
-    rxPoll();
+    uartToHost(sim, &rx, rng, opt.maxChunk);
     gsmPromptPoll(&prompt);
-    txPoll();
+    uartFromHost(sim, net, &tx);
     gsmBasicCommsPoll(&comms);
     gsmNetworkRegistrationPoll(&netreg);
     if (opt.family == InternetModem::Family::Lte)

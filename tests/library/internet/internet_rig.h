@@ -124,9 +124,6 @@ public:
     bool waitMqtt(int type, size_t count = 1, uint32_t maxMs = 20000);
     // Topic and payload of the last complete received message (from its events).
     bool lastMessage(std::string* topic, std::string* payload) const;
-
-    void rxPoll();
-    void txPoll();
 };
 
 extern InternetRig* g_irig;

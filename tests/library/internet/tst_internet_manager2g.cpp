@@ -87,22 +87,12 @@ bool testhalReadStatus(void)
 
 void testhalRxPoll(CircBuff* rx)
 {
-    size_t room = rx->BufferSize - 1 - cbufBufferedSize(rx);
-    for (size_t n = std::min<size_t>(std::min(hal->sim.outputReady(), room), 1 + hal->rng() % 24); n > 0; --n)
-        cbufWrite(rx, hal->sim.readOutput());
+    uartToHost(hal->sim, rx, hal->rng, 24);
 }
 
 void testhalTxPoll(CircBuff* tx)
 {
-    uint8_t* seg = nullptr;
-    cbufReleaseLock(tx);
-    // 115200 baud for a few milliseconds
-    for (uint32_t budget = 33, n; budget > 0 && (n = cbufReadContinuousSegmentAndLock(tx, &seg, budget)) > 0; budget -= n) {
-        for (uint32_t i = 0; i < n; ++i)
-            if (!hal->net.hostWrite(seg[i]))
-                hal->sim.hostWrite(seg[i]);
-        cbufReleaseLock(tx);
-    }
+    uartFromHost(hal->sim, hal->net, tx);
 }
 
 void testhalTxOverflow(void)
