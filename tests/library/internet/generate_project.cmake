@@ -1,7 +1,7 @@
 # Generates a C project with the 2G internet connection (APN required) and the HTTP
 # client by running the real Generate Code workflow (tarvex-gen generate), then fills
 # the USER CODE sections of gsm_manager.c with the hardware hooks of the test (they
-# drive the modem simulator through testhal.h), as a developer fills them by hand.
+# drive the modem simulator), as a developer fills them by hand.
 #   cmake -DGEN=<tarvex-gen> -DDIR=<project folder> -P generate_project.cmake
 file(REMOVE_RECURSE "${DIR}")
 file(MAKE_DIRECTORY "${DIR}")
@@ -23,7 +23,14 @@ endif()
 
 set(HOOK_SECTIONS Includes SysTime_ms SetPowerKey ReadStatus gsmRxPoll gsmTxPoll gsmWrite gsmWriteCompleted
     gsmCanRead gsmRead gsmGetAPN gsmHttpClientSimcomEventHandler)
-set(HOOK_Includes [[#include "testhal.h"]])
+# The "hardware" behind the hooks, defined by tst_internet_manager2g.cpp.
+set(HOOK_Includes [[uint32_t testhalNow(void);
+void testhalSetPowerKey(bool activated);
+bool testhalReadStatus(void);
+void testhalRxPoll(CircBuff* rx);
+void testhalTxPoll(CircBuff* tx);
+void testhalTxOverflow(void);
+void testhalHttpEvent(uint8_t eventType, void* eventData);]])
 set(HOOK_SysTime_ms [[    return testhalNow();]])
 set(HOOK_SetPowerKey [[    testhalSetPowerKey(activated);]])
 set(HOOK_ReadStatus [[    return testhalReadStatus();]])
