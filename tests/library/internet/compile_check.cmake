@@ -1,8 +1,7 @@
 # Compiles the generator's HTTP and MQTT snippets against the internet modules'
-# headers, and the 2G instance-name mapping, with one toolchain and the strict flags
-# (and any library files listed in FILES).
+# headers, and the 2G instance-name mapping, with one toolchain and the strict flags.
 #   cmake -DCC=<compiler> -DFLAGS=<flags separated by |> -DLIB=<resources/tarvex>
-#         -DCODE=<resources/code> -DSNIPPETS=<snippet_check.c> [-DFILES=<a.c;b.c>] -DOUT=<dir>
+#         -DCODE=<resources/code> -DSNIPPETS=<snippet_check.c> -DOUT=<dir>
 #         -P compile_check.cmake
 if(NOT CC OR NOT EXISTS "${CC}")
   message(FATAL_ERROR "compiler not found: '${CC}'")
@@ -20,9 +19,6 @@ function(compile source object)
   message(STATUS "ok: ${source} ${ARGN}")
 endfunction()
 
-foreach(f IN LISTS FILES)
-  compile("${LIB}/${f}" "${f}.o")
-endforeach()
 # The shipped snippets assign event pointers they only use in example comments and
 # take an instance parameter they do not use, and gsmGetAPN() returns nothing until
 # the developer fills it in: those warnings belong to the snippets.

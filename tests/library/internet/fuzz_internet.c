@@ -46,16 +46,6 @@ uint32_t gsm__SysTime_ms(void)
     return gNow;
 }
 
-void gsmDebugWrite(uint8_t data)
-{
-    (void)data;
-}
-
-void gsmDebugWriteText(char* text)
-{
-    (void)text;
-}
-
 static void writeByte(GSM_Prompt_Instance* inst, uint8_t b)
 {
     (void)inst;

@@ -1,8 +1,8 @@
 # Generates a C project with the 2G internet connection (APN required) and the HTTP
 # client by running the real Generate Code workflow (tarvex-gen generate), then fills
-# the USER CODE sections of gsm_manager.c with the hardware hooks of the test, as a
-# developer fills them by hand.
-#   cmake -DGEN=<tarvex-gen> -DDIR=<project folder> -DHOOKS=<hooks.cmake> -P generate_project.cmake
+# the USER CODE sections of gsm_manager.c with the hardware hooks of the test (they
+# drive the modem simulator), as a developer fills them by hand.
+#   cmake -DGEN=<tarvex-gen> -DDIR=<project folder> -P generate_project.cmake
 file(REMOVE_RECURSE "${DIR}")
 file(MAKE_DIRECTORY "${DIR}")
 file(WRITE "${DIR}/.tarvex_codegenerator_settings" [[
@@ -21,7 +21,30 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "tarvex-gen generate failed (${rc}):\n${out}\n${err}")
 endif()
 
-include("${HOOKS}")
+set(HOOK_SECTIONS Includes SysTime_ms SetPowerKey ReadStatus gsmRxPoll gsmTxPoll gsmWrite gsmWriteCompleted
+    gsmCanRead gsmRead gsmGetAPN gsmHttpClientSimcomEventHandler)
+# The "hardware" behind the hooks, defined by tst_internet_manager2g.cpp.
+set(HOOK_Includes [[uint32_t testhalNow(void);
+void testhalSetPowerKey(bool activated);
+bool testhalReadStatus(void);
+void testhalRxPoll(CircBuff* rx);
+void testhalTxPoll(CircBuff* tx);
+void testhalTxOverflow(void);
+void testhalHttpEvent(uint8_t eventType, void* eventData);]])
+set(HOOK_SysTime_ms [[    return testhalNow();]])
+set(HOOK_SetPowerKey [[    testhalSetPowerKey(activated);]])
+set(HOOK_ReadStatus [[    return testhalReadStatus();]])
+set(HOOK_gsmRxPoll [[    testhalRxPoll(&mcbfGsmRx);]])
+set(HOOK_gsmTxPoll [[    testhalTxPoll(&mcbfGsmTx);]])
+set(HOOK_gsmWrite [[    if (!cbufWrite(&mcbfGsmTx, _data))
+    {
+        testhalTxOverflow();
+    }]])
+set(HOOK_gsmWriteCompleted [[    return cbufBufferedSize(&mcbfGsmTx) == 0;]])
+set(HOOK_gsmCanRead [[    return cbufCanRead(&mcbfGsmRx);]])
+set(HOOK_gsmRead [[    return cbufRead(&mcbfGsmRx);]])
+set(HOOK_gsmGetAPN [[    return "gprs.example";]])
+set(HOOK_gsmHttpClientSimcomEventHandler [[    testhalHttpEvent(event_type, event_data);]])
 file(READ "${DIR}/gsm_manager.c" src)
 foreach(section IN LISTS HOOK_SECTIONS)
   set(begin "// USER CODE BEGIN ${section}\n")

@@ -3,46 +3,22 @@
 #include <curl/curl.h>
 #include <mosquitto.h>
 
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <openssl/err.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <utility>
 
 namespace {
-
-int gLibraryUsers = 0;
-
-void librariesUp()
-{
-    if (gLibraryUsers++ == 0) {
-        curl_global_init(CURL_GLOBAL_DEFAULT);
-        mosquitto_lib_init();
-    }
-}
-
-void librariesDown()
-{
-    if (--gLibraryUsers == 0) {
-        mosquitto_lib_cleanup();
-        curl_global_cleanup();
-    }
-}
-
-bool isHttps(const std::string& url)
-{
-    std::string head = url.substr(0, 8);
-    std::transform(head.begin(), head.end(), head.begin(), [](unsigned char c) { return std::tolower(c); });
-    return head == "https://";
-}
 
 // Statuses of a failed TLS handshake or verification: SIM7600 715, SIM800 605.
 constexpr int kLteTlsFailure = 715;
@@ -65,7 +41,12 @@ using simtext::toInt;
 
 InternetModem::InternetModem(ModemSim& sim, Family family) : mSim(sim), mFamily(family)
 {
-    librariesUp();
+    // libcurl and libmosquitto, set up once for the process.
+    static const struct Libraries
+    {
+        Libraries() { curl_global_init(CURL_GLOBAL_DEFAULT); mosquitto_lib_init(); }
+        ~Libraries() { mosquitto_lib_cleanup(); curl_global_cleanup(); }
+    } libraries;
     mPowerOns = sim.powerOnCount;
     mResets = sim.resetCount;
     install();
@@ -74,12 +55,9 @@ InternetModem::InternetModem(ModemSim& sim, Family family) : mSim(sim), mFamily(
 InternetModem::~InternetModem()
 {
     mqttDropClient();
-    librariesDown();
-    if (!mTlsDir.empty()) {
-        for (const auto& f : certFiles)
-            ::unlink((mTlsDir + "/" + f.first).c_str());
-        ::rmdir(mTlsDir.c_str());
-    }
+    std::error_code ignored;
+    if (!mTlsDir.empty())
+        std::filesystem::remove_all(mTlsDir, ignored);
 }
 
 void InternetModem::dataInput(size_t length, std::function<void(const std::string&)> done, bool download)
@@ -183,7 +161,6 @@ void InternetModem::installLte()
         if (f.size() < 3 || f[0] != "1")
             return m.error();
         apn = f[2];
-        apnSet = true;
         m.ok();
     });
     on("AT+CSOCKSETPN=", [](ModemSim& m, const Args&) { m.ok(); });
@@ -242,10 +219,8 @@ void InternetModem::install2G()
         } else if (cmd == 2) {
             m.ok({std::string("+SAPBR: 1,") + (mNetOpen ? "1,\"10.64.12.7\"" : "3,\"0.0.0.0\"")});
         } else {
-            if (f[2] == "APN") {
+            if (f[2] == "APN")
                 apn = f[3];
-                apnSet = true;
-            }
             m.ok();
         }
     });
@@ -363,7 +338,7 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
         curl_easy_setopt(curl, CURLOPT_PROXY, "");
         char tlsError[CURL_ERROR_SIZE] = "";
         curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, tlsError);
-        bool https = isHttps(mHttp.url);
+        bool https = ::strncasecmp(mHttp.url.c_str(), "https://", 8) == 0;
         int tlsFailure = mFamily == Family::Lte ? kLteTlsFailure : k2GTlsFailure;
         // LTE: the context named with "SSLCFG", else context 0 (as firmware without the
         // parameter does); one never configured has the defaults (no verification).
@@ -380,26 +355,14 @@ std::pair<std::string, bool> InternetModem::httpAction(int method)
                                              CURL_SSLVERSION_TLSv1_1 | CURL_SSLVERSION_MAX_TLSv1_1,
                                              CURL_SSLVERSION_TLSv1_2 | CURL_SSLVERSION_MAX_TLSv1_2,
                                              CURL_SSLVERSION_DEFAULT};
-            curl_easy_setopt(curl, CURLOPT_SSLVERSION, kVersions[c.version >= 0 && c.version <= 4 ? c.version : 4]);
+            curl_easy_setopt(curl, CURLOPT_SSLVERSION, kVersions[c.version]);
             curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, c.authMode >= 1 ? 1L : 0L);
             curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, c.authMode >= 1 ? 2L : 0L);
-            auto blob = [&](CURLoption opt, const std::string& name) {
-                auto it = certFiles.find(name);
-                if (it == certFiles.end()) {
-                    tlsReady = false;
-                    return;
-                }
-                curl_blob b{const_cast<char*>(it->second.data()), it->second.size(), CURL_BLOB_COPY};
-                curl_easy_setopt(curl, opt, &b);
-            };
-            if (c.authMode >= 1)
-                blob(CURLOPT_CAINFO_BLOB, c.caCert);
-            if (c.authMode == 2) {
-                blob(CURLOPT_SSLCERT_BLOB, c.clientCert);
-                blob(CURLOPT_SSLKEY_BLOB, c.clientKey);
-                curl_easy_setopt(curl, CURLOPT_SSLCERTTYPE, "PEM");
-                curl_easy_setopt(curl, CURLOPT_SSLKEYTYPE, "PEM");
-            }
+            std::string ca, cert, key;
+            tlsReady = tlsFilesFor(c, &ca, &cert, &key);
+            curl_easy_setopt(curl, CURLOPT_CAINFO, ca.empty() ? nullptr : ca.c_str());
+            curl_easy_setopt(curl, CURLOPT_SSLCERT, cert.empty() ? nullptr : cert.c_str());
+            curl_easy_setopt(curl, CURLOPT_SSLKEY, key.empty() ? nullptr : key.c_str());
         }
         if (method == 1) {
             curl_easy_setopt(curl, CURLOPT_POST, 1L);
@@ -661,11 +624,9 @@ void InternetModem::installTls()
             c.version = v;
         else if (key == "authmode" && v >= 0 && v <= 3)
             c.authMode = v;
-        else if (key == "enableSNI" && (v == 0 || v == 1))
-            c.sni = v;
         else if (file)
             (key == "cacert" ? c.caCert : key == "clientcert" ? c.clientCert : c.clientKey) = f[2];
-        else
+        else if (key != "enableSNI" || (v != 0 && v != 1)) // SNI: accepted, not needed on loopback
             return m.error();
         m.ok();
     });
@@ -753,7 +714,7 @@ int InternetModem::mqttConnect(const MqttConnect& c)
         mosquitto_tls_set(mMqtt.client, ca.empty() ? nullptr : ca.c_str(), ca.empty() ? "/etc/ssl/certs" : nullptr,
                           cert.empty() ? nullptr : cert.c_str(), key.empty() ? nullptr : key.c_str(), nullptr);
         mosquitto_tls_opts_set(mMqtt.client, s.authMode >= 1 ? 1 : 0,
-                               kVersions[s.version >= 0 && s.version <= 4 ? s.version : 4], nullptr);
+                               kVersions[s.version], nullptr);
         mosquitto_tls_insecure_set(mMqtt.client, s.authMode == 0);
     }
     mMqtt.connack = -1;

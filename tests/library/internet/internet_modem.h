@@ -8,12 +8,15 @@
 // library's byte stream by hostWrite() before the command parser sees it.
 #pragma once
 
+#include "circbuff.h"
 #include "modem_sim.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -66,7 +69,6 @@ public:
 
     // ---- what the modem saw ----
     std::string apn;                    // last APN set (AT+CGDCONT / AT+SAPBR=3,1,"APN")
-    bool apnSet = false;
     int opens = 0;                      // successful NETOPEN / SAPBR=1,1
     int closes = 0;                     // NETCLOSE / SAPBR=0,1
     struct HttpExchange // an AT+HTTPACTION the modem ran
@@ -90,7 +92,6 @@ public:
     };
     std::vector<MqttConnect> mqttConnects;
     std::vector<std::string> mqttSubscriptions;
-    bool mqttTls() const { return mMqtt.tls; }
 
     // ---- TLS ----
     // Certificate files in the modem (name -> content); a test may put files here to
@@ -99,7 +100,7 @@ public:
     std::vector<std::string> certDownloads;   // names downloaded with AT+CCERTDOWN
     struct SslContext
     {
-        int version = 4, authMode = 0, sni = 0;
+        int version = 4, authMode = 0; // as set by AT+CSSLCFG (checked there)
         std::string caCert, clientCert, clientKey;
     };
     std::map<int, SslContext> sslContexts;    // AT+CSSLCFG settings by context
@@ -135,7 +136,6 @@ private:
     void mqttDropClient();
     void mqttPump(int timeoutMs);
     void mqttDeliver();
-    void mqttResult(const std::string& name, int err);
     void installTls();
     // Writes the context's files where libmosquitto reads them; false: a file is missing.
     bool tlsFilesFor(const SslContext& c, std::string* ca, std::string* cert, std::string* key);
@@ -168,7 +168,6 @@ private:
         bool busy = false;
         int sslContext = -1;   // AT+HTTPPARA="SSLCFG"
         bool ssl2G = false;    // AT+HTTPSSL=1
-        int status = 0;
         std::string response;
     } mHttp;
 
@@ -191,3 +190,30 @@ private:
         size_t received = 0;
     } mMqtt;
 };
+
+// The UART between the host's circular buffers and the modem. The modem's output is
+// handed over in pieces of random size, never more than the Rx buffer holds (a UART with
+// flow control: a dropped byte would be the rig's fault, not the library's); the host's
+// output goes to the data input first, at 115200 baud for up to 3 ms per call.
+inline void uartToHost(ModemSim& sim, CircBuff* rx, std::mt19937& rng, unsigned maxChunk)
+{
+    size_t ready = sim.outputReady();
+    if (ready == 0)
+        return;
+    unsigned pick = rng() % 10;
+    size_t n = pick < 3 ? 1 : (pick < 8 ? 1 + rng() % maxChunk : ready);
+    for (n = std::min({n, ready, size_t(rx->BufferSize - 1 - cbufBufferedSize(rx))}); n > 0; --n)
+        cbufWrite(rx, sim.readOutput());
+}
+
+inline void uartFromHost(ModemSim& sim, InternetModem& net, CircBuff* tx)
+{
+    uint8_t* seg = nullptr;
+    cbufReleaseLock(tx);
+    for (uint32_t budget = 33, n; budget > 0 && (n = cbufReadContinuousSegmentAndLock(tx, &seg, budget)) > 0; budget -= n) {
+        for (uint32_t i = 0; i < n; ++i)
+            if (!net.hostWrite(seg[i]))
+                sim.hostWrite(seg[i]);
+        cbufReleaseLock(tx);
+    }
+}

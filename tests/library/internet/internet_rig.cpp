@@ -17,13 +17,8 @@ void httpEvent(GSM_HttpClientSimcom_Instance*, GSM_HttpClientSimcom_EventType ty
     if (type != GSM_HttpClientSimcom_EventType_HttpResult)
         return;
     auto* e = static_cast<GSM_HttpClientSimcom_Event_HttpResult*>(data);
-    HttpEvent h;
-    h.status = e->ResultStatusCode;
-    h.offset = e->DataOffset;
-    h.data.assign(e->DataResult, e->DataLength);
-    h.terminated = e->DataResult[e->DataLength] == '\0';
-    h.contentLength = e->ContentLength;
-    h.last = e->LastSegment;
+    const HttpEvent h{e->ResultStatusCode, e->DataOffset, std::string(e->DataResult, e->DataLength),
+                      e->DataResult[e->DataLength] == '\0', e->ContentLength, e->LastSegment};
     // When an event is delivered, the queries already tell the same story.
     if (gsmHttpClientSimcomHttpOperationPending(&g_irig->http) == h.last ||
         (h.last && gsmHttpClientSimcomHttpOperationStarted(&g_irig->http)))
@@ -76,8 +71,6 @@ void mqttEvent(GSM_MqttClientSimcom_Instance*, GSM_MqttClientSimcom_EventType ty
     if (!agrees)
         g_irig->eventQueryMismatches.push_back("MQTT event " + std::to_string(type) + " in state " + std::to_string(state));
     g_irig->mqttEvents.push_back(m);
-    if (g_irig->onMqtt)
-        g_irig->onMqtt(m);
 }
 
 } // namespace
@@ -90,7 +83,7 @@ extern "C" uint32_t gsm__SysTime_ms(void)
 InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(o), rng(o.seed)
 {
     g_irig = this;
-    gNow = o.startTime;
+    gNow = 0xFFFF0000u; // just before the 32-bit millisecond wrap
     sim.tick(gNow);
     sim.sim = ModemSim::Sim::Ready;
     sim.simPin.clear();
@@ -137,21 +130,19 @@ InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(
     netreg.BasicComms = (&comms._i);
     gsmNetworkRegistrationInit(&netreg);
 
-    GSM_InternetConnection_Interface* connection;
+    // Internet Connection (SIMCom LTE or 2G)
+    auto wireConnection = [&](auto& c) {
+        c.Power = (&pwr._i);
+        c.Prompt = (&prompt._i);
+        c.NetworkRegistration = (&netreg._i);
+        c.APN_IfAny = o.apn;
+    };
+    GSM_InternetConnection_Interface* connection = &lte._i;
     if (o.family == InternetModem::Family::Lte) {
-        // Internet Connection (SIMCom LTE)
-        lte.Power = (&pwr._i);
-        lte.Prompt = (&prompt._i);
-        lte.NetworkRegistration = (&netreg._i);
-        lte.APN_IfAny = o.apn;
+        wireConnection(lte);
         gsmInternetConnectionSimcomInit(&lte);
-        connection = &lte._i;
     } else {
-        // Internet Connection (SIMCom 2G)
-        g2.Power = (&pwr._i);
-        g2.Prompt = (&prompt._i);
-        g2.NetworkRegistration = (&netreg._i);
-        g2.APN_IfAny = o.apn;
+        wireConnection(g2);
         gsmInternetConnectionSimcom2GInit(&g2);
         connection = &g2._i;
     }
@@ -191,48 +182,16 @@ uint32_t InternetRig::now() const
     return gNow;
 }
 
-void InternetRig::rxPoll()
-{
-    size_t ready = sim.outputReady();
-    if (ready == 0)
-        return;
-    unsigned pick = rng() % 10;
-    size_t n = pick < 3 ? 1 : (pick < 8 ? 1 + rng() % opt.maxChunk : ready);
-    n = std::min(n, ready);
-    // Never take a byte from the modem that the Rx buffer cannot hold (a UART with
-    // flow control): a dropped byte would be a rig fault, not the library's.
-    size_t room = rx.BufferSize - 1 - cbufBufferedSize(&rx);
-    n = std::min(n, room);
-    for (size_t i = 0; i < n; ++i)
-        cbufWrite(&rx, sim.readOutput());
-}
-
-void InternetRig::txPoll()
-{
-    unsigned budget = opt.txBytesPerMs * opt.maxStepMs;
-    cbufReleaseLock(&tx);
-    uint8_t* seg = nullptr;
-    uint32_t n;
-    while (budget > 0 && (n = cbufReadContinuousSegmentAndLock(&tx, &seg, budget)) > 0) {
-        for (uint32_t i = 0; i < n; ++i) {
-            if (!net.hostWrite(seg[i]))
-                sim.hostWrite(seg[i]);
-        }
-        budget -= n;
-        cbufReleaseLock(&tx);
-    }
-}
-
 void InternetRig::step()
 {
-    gNow += 1 + rng() % opt.maxStepMs;
+    gNow += 1 + rng() % 3;
     sim.tick(gNow);
     net.tick();
     // gsmmgrPoll(), in module order
     gsmPowerPoll(&pwr);
-    rxPoll();
+    uartToHost(sim, &rx, rng, opt.maxChunk);
     gsmPromptPoll(&prompt);
-    txPoll();
+    uartFromHost(sim, net, &tx);
     gsmBasicCommsPoll(&comms);
     gsmNetworkRegistrationPoll(&netreg);
     if (opt.family == InternetModem::Family::Lte)
@@ -287,15 +246,15 @@ bool InternetRig::bringUp(bool waitConnection)
     return !waitConnection || runUntil([&] { return connected(); }, 30000);
 }
 
-bool InternetRig::httpBody(std::string* body, size_t from) const
+std::string InternetRig::httpBody(size_t from) const
 {
-    body->clear();
+    std::string body;
     for (size_t i = from; i < httpEvents.size(); ++i) {
-        if (httpEvents[i].offset != body->size())
-            return false;
-        *body += httpEvents[i].data;
+        if (httpEvents[i].offset != body.size())
+            return "<pieces out of order>";
+        body += httpEvents[i].data;
     }
-    return true;
+    return body;
 }
 
 bool InternetRig::httpDone(size_t before, uint32_t maxMs)
@@ -303,10 +262,23 @@ bool InternetRig::httpDone(size_t before, uint32_t maxMs)
     return runUntil([&] { return httpEvents.size() > before && httpEvents.back().last; }, maxMs);
 }
 
-size_t InternetRig::countMqtt(int type) const
+const HttpEvent* InternetRig::request(const char* url, const char* post, uint32_t maxMs)
 {
-    return static_cast<size_t>(
-        std::count_if(mqttEvents.begin(), mqttEvents.end(), [type](const MqttEvent& e) { return e.type == type; }));
+    size_t before = httpEvents.size();
+    bool queued = post ? gsmHttpClientSimcomPost(&http, url, post) : gsmHttpClientSimcomGet(&http, url);
+    return queued && httpDone(before, maxMs) ? &httpEvents.back() : nullptr;
+}
+
+size_t InternetRig::countMqtt(int type, int errorType) const
+{
+    return static_cast<size_t>(std::count_if(mqttEvents.begin(), mqttEvents.end(), [&](const MqttEvent& e) {
+        return e.type == type && (errorType < 0 || e.errorType == errorType);
+    }));
+}
+
+bool InternetRig::waitMqtt(int type, size_t count, uint32_t maxMs)
+{
+    return runUntil([&] { return countMqtt(type) >= count; }, maxMs);
 }
 
 bool InternetRig::lastMessage(std::string* topic, std::string* payload) const

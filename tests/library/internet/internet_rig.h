@@ -27,7 +27,7 @@
 
 struct InternetRigOptions
 {
-    // Echo, output pieces and time steps varied by `seed`.
+    // Echo and output pieces varied by `seed`.
     static InternetRigOptions seeded(uint32_t seed, InternetModem::Family family = InternetModem::Family::Lte,
                                      const char* apn = nullptr)
     {
@@ -45,10 +45,7 @@ struct InternetRigOptions
     uint32_t seed = 1;
     bool echoOn = true;
     unsigned maxChunk = 16;      // largest piece of modem output handed over per poll
-    unsigned maxStepMs = 3;      // largest time step per loop iteration
-    unsigned txBytesPerMs = 11;  // UART speed towards the modem (115200 baud)
     size_t promptBuffer = 1024;
-    uint32_t startTime = 0xFFFF0000u;
 };
 
 struct HttpEvent
@@ -113,19 +110,20 @@ public:
     // Events whose module's query functions did not yet reflect them (every test fails
     // on one).
     std::vector<std::string> eventQueryMismatches;
-    std::function<void(const MqttEvent&)> onMqtt;
 
-    // Body reassembled from the HTTP events since index `from` (by DataOffset); false
-    // when a piece does not continue where the previous one ended.
-    bool httpBody(std::string* body, size_t from = 0) const;
+    // Body reassembled from the HTTP events since index `from` (by DataOffset); a
+    // marker that matches no body when a piece does not continue where the previous
+    // one ended.
+    std::string httpBody(size_t from = 0) const;
     // Runs until the last piece of an HTTP result after event index `before` arrives.
     bool httpDone(size_t before = 0, uint32_t maxMs = 60000);
-    size_t countMqtt(int type) const;
+    // GET (or POST when `post` is given) and wait for the last event: that event, or
+    // null when the request was refused or never ended.
+    const HttpEvent* request(const char* url, const char* post = nullptr, uint32_t maxMs = 60000);
+    size_t countMqtt(int type, int errorType = -1) const;
+    bool waitMqtt(int type, size_t count = 1, uint32_t maxMs = 20000);
     // Topic and payload of the last complete received message (from its events).
     bool lastMessage(std::string* topic, std::string* payload) const;
-
-    void rxPoll();
-    void txPoll();
 };
 
 extern InternetRig* g_irig;
@@ -151,3 +149,13 @@ inline std::string trickyBody(size_t length)
 
 // Commands the modem received that start with `prefix`.
 size_t countCommands(const ModemSim& sim, const std::string& prefix);
+
+// A session with the defaults and this server and client id.
+inline GSM_MqttClientSimcom_Connect_Session mqttSession(const char* url, const char* clientId = "tarvex")
+{
+    GSM_MqttClientSimcom_Connect_Session s;
+    gsmMqttClientSimcomInitConfigDefault(&s);
+    s.ServerUrl = url;
+    s.ClientId = clientId;
+    return s;
+}

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <strings.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -12,12 +13,12 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -75,13 +76,6 @@ bool sendAll(int fd, const std::string& data)
         sent += static_cast<size_t>(n);
     }
     return true;
-}
-
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 } // namespace
@@ -200,21 +194,14 @@ void HttpTestServer::handle(int fd, SSL* ssl)
     req.method = first.substr(0, sp1);
     req.path = first.substr(sp1 + 1, sp2 - sp1 - 1);
     size_t length = 0;
-    for (size_t at = lineEnd + 2; at < headerEnd;) {
-        size_t e = in.find("\r\n", at);
-        std::string h = in.substr(at, e - at);
-        size_t colon = h.find(':');
-        if (colon != std::string::npos) {
-            std::string name = lower(h.substr(0, colon));
-            std::string value = h.substr(colon + 1);
-            while (!value.empty() && value[0] == ' ')
-                value.erase(0, 1);
-            if (name == "content-length")
-                length = static_cast<size_t>(std::strtoul(value.c_str(), nullptr, 10));
-            else if (name == "content-type")
-                req.contentType = value;
+    for (size_t at = lineEnd + 2; at < headerEnd; at = in.find("\r\n", at) + 2) {
+        const char* h = in.c_str() + at;
+        if (::strncasecmp(h, "content-length:", 15) == 0)
+            length = static_cast<size_t>(std::strtoul(h + 15, nullptr, 10));
+        else if (::strncasecmp(h, "content-type:", 13) == 0) {
+            size_t from = at + 13 + std::strspn(h + 13, " ");
+            req.contentType = in.substr(from, in.find("\r\n", at) - from);
         }
-        at = e + 2;
     }
     req.body = in.substr(headerEnd + 4);
     while (req.body.size() < length) {
@@ -254,10 +241,9 @@ void HttpTestServer::handle(int fd, SSL* ssl)
 MosquittoBroker::~MosquittoBroker()
 {
     stop();
-    if (!mDir.empty()) {
-        std::remove((mDir + "/mosquitto.conf").c_str());
-        ::rmdir(mDir.c_str());
-    }
+    std::error_code ignored;
+    if (!mDir.empty())
+        std::filesystem::remove_all(mDir, ignored);
 }
 
 bool MosquittoBroker::start()
@@ -389,8 +375,9 @@ TestPki::TestPki()
 
 TestPki::~TestPki()
 {
+    std::error_code ignored;
     if (!mDir.empty())
-        runCommand("rm -rf '" + mDir + "'");
+        std::filesystem::remove_all(mDir, ignored);
 }
 
 std::string TestPki::read(const std::string& name) const
@@ -463,23 +450,6 @@ ChildOutput::~ChildOutput()
         ::close(mFd);
 }
 
-// Appends what the process writes within `ms`; false when nothing came.
-bool ChildOutput::readSome(int ms)
-{
-    pollfd p{mFd, POLLIN, 0};
-    if (mFd < 0 || ::poll(&p, 1, ms) <= 0)
-        return false;
-    char buf[512];
-    ssize_t n = ::read(mFd, buf, sizeof buf);
-    if (n <= 0) {
-        ::close(mFd);
-        mFd = -1;
-        return false;
-    }
-    mOutput.append(buf, static_cast<size_t>(n));
-    return true;
-}
-
 bool ChildOutput::waitForLine(const std::string& text, int ms)
 {
     auto until = Clock::now() + std::chrono::milliseconds(ms);
@@ -490,25 +460,18 @@ bool ChildOutput::waitForLine(const std::string& text, int ms)
             mScanned = end == std::string::npos ? mOutput.size() : end + 1;
             return true;
         }
+        pollfd p{mFd, POLLIN, 0};
         if (mFd < 0 || Clock::now() >= until)
             return false;
-        readSome(msLeft(until));
-    }
-}
-
-int ChildOutput::wait(int ms)
-{
-    auto until = Clock::now() + std::chrono::milliseconds(ms);
-    int status = 0;
-    while (mPid > 0 && Clock::now() < until) {
-        if (!readSome(10))
-            ::usleep(10000);
-        if (::waitpid(mPid, &status, WNOHANG) == mPid) {
-            mPid = -1;
-            while (readSome(0)) { // what is still in the pipe
-            }
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (::poll(&p, 1, msLeft(until)) <= 0)
+            continue;
+        char buf[512];
+        ssize_t n = ::read(mFd, buf, sizeof buf);
+        if (n > 0) {
+            mOutput.append(buf, static_cast<size_t>(n));
+        } else { // the process ended
+            ::close(mFd);
+            mFd = -1;
         }
     }
-    return -1;
 }

@@ -43,7 +43,6 @@ public:
     HttpTestServer& operator=(const HttpTestServer&) = delete;
 
     bool ok() const { return mListen >= 0; }
-    uint16_t port() const { return mPort; }
     std::string url(const std::string& path) const;
     // The same URL as a text that lives as long as the server: the HTTP client keeps a
     // pointer to its URL until the request's last event.
@@ -134,16 +133,12 @@ public:
     ChildOutput(const ChildOutput&) = delete;
     ChildOutput& operator=(const ChildOutput&) = delete;
 
-    bool started() const { return mPid > 0; }
     // Reads until a line containing `text` arrives (true) or `ms` pass / EOF (false).
     bool waitForLine(const std::string& text, int ms);
     // Everything read so far.
     const std::string& output() const { return mOutput; }
-    // Waits for the process to end (at most `ms`), returns its exit status or -1.
-    int wait(int ms);
 
 private:
-    bool readSome(int ms);
     pid_t mPid = -1;
     int mFd = -1;
     std::string mOutput;

@@ -1,40 +1,86 @@
-// The LTE connection (AT+NETOPEN) and the HTTP client over it, through the simulated
-// SIM7600 whose HTTP service fetches from a real HTTP server on loopback.
+// The LTE connection (SIM7600: AT+NETOPEN), the 2G connection (SIM800: AT+SAPBR) and
+// the HTTP client over them, through the simulated modem whose HTTP service fetches
+// from a real HTTP server on loopback. The ctest test tst_internet_2g runs the 2G cases
+// (names with "2G"), tst_internet_lte the others.
 #include "internet_rig.h"
 #include "test_servers.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
+
+using Family = InternetModem::Family;
 
 class Lte : public ::testing::TestWithParam<uint32_t>
 {
 protected:
     InternetRigOptions options(const char* apn = nullptr)
     {
-        return InternetRigOptions::seeded(GetParam(), InternetModem::Family::Lte, apn);
+        return InternetRigOptions::seeded(GetParam(), Family::Lte, apn);
     }
 };
 
-// With an APN the PDP context is set first; without one none is set. An open
-// connection is left alone.
-TEST_P(Lte, ConnectsWithAndWithoutApn)
+class Gsm2G : public Lte
 {
-    for (const char* apn : {"internet.example", static_cast<const char*>(nullptr)}) {
-        InternetRig r(options(apn));
+};
+
+// Cases that hold for both connections.
+class Both : public ::testing::TestWithParam<std::tuple<Family, uint32_t>>
+{
+protected:
+    bool is2G() const { return std::get<0>(GetParam()) == Family::Gsm2G; }
+    InternetRigOptions options(const char* apn = nullptr)
+    {
+        return InternetRigOptions::seeded(std::get<1>(GetParam()) + (is2G() ? 100 : 0), std::get<0>(GetParam()), apn);
+    }
+    const char* openCommand() const { return is2G() ? "AT+SAPBR=1,1" : "AT+NETOPEN"; }
+};
+
+// The APN is set when given, never when it could break out of its quotes (2G: then no
+// bearer is opened at all). An open connection is left alone.
+TEST_P(Both, ConnectsWithAndWithoutApn)
+{
+    struct Case
+    {
+        const char* apn;
+        bool opens;
+    };
+    std::vector<Case> cases = {{"internet.example", true}, {nullptr, true}};
+    if (is2G())
+        cases.push_back({"apn\",\"x", false});
+    for (const Case& c : cases) {
+        InternetRig r(options(c.apn));
         EXPECT_FALSE(r.connected());
-        ASSERT_TRUE(r.bringUp());
-        EXPECT_EQ(r.net.apnSet, apn != nullptr);
-        EXPECT_EQ(countCommands(r.sim, "AT+CGDCONT"), apn ? 1u : 0u);
-        EXPECT_EQ(r.net.apn, apn ? apn : "");
-        EXPECT_EQ(r.lte._i.Family, GSM_InternetConnection_Family_Lte);
-        r.runFor(5000);
-        EXPECT_TRUE(r.connected());
-        EXPECT_EQ(r.net.opens, 1) << "an open connection is left alone";
+        ASSERT_TRUE(r.bringUp(c.opens));
+        r.runFor(c.opens ? 5000 : 30000);
+        EXPECT_EQ(r.connected(), c.opens);
+        EXPECT_EQ(countCommands(r.sim, is2G() ? "AT+SAPBR=3,1,\"APN\"" : "AT+CGDCONT"), c.apn && c.opens ? 1u : 0u);
+        EXPECT_EQ(r.net.apn, c.apn && c.opens ? c.apn : "");
+        if (is2G()) {
+            EXPECT_EQ(countCommands(r.sim, "AT+SAPBR=3,1,\"Contype\",\"GPRS\""), c.opens ? 1u : 0u);
+        }
+        EXPECT_EQ(countCommands(r.sim, openCommand()) - countCommands(r.sim, "AT+NETOPEN?"), c.opens ? 1u : 0u);
+        EXPECT_EQ(r.net.opens, c.opens ? 1 : 0) << "an open connection is left alone";
         EXPECT_EQ(r.txOverflows, 0u);
     }
+}
+
+// LTE: "+CIPEVENT: NETWORK CLOSED UNEXPECTEDLY"; 2G: "+SAPBR 1: DEACT".
+TEST_P(Both, ReconnectsAfterNetworkLoss)
+{
+    InternetRig r(options("apn"));
+    ASSERT_TRUE(r.bringUp());
+    r.net.setNetworkAvailable(false);
+    ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 2000));
+    r.runFor(30000);
+    EXPECT_FALSE(r.connected()) << "opening fails while the network is gone";
+    EXPECT_GE(countCommands(r.sim, openCommand()) - countCommands(r.sim, "AT+NETOPEN?"), 3u) << "it keeps trying";
+    r.net.setNetworkAvailable(true);
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MAX_MS + 20000));
+    EXPECT_EQ(r.net.opens, 2);
 }
 
 // A firmware that rejects the query AT+NETOPEN? must not keep the connection closed.
@@ -62,33 +108,17 @@ TEST_P(Lte, AlreadyOpenedStackIsNoFailure)
     EXPECT_NE(r.lte._i.Session, session);
 }
 
-TEST_P(Lte, ReconnectsAfterNetworkLoss)
+// Some firmware reports a lost context only as "+PDP: DEACT" (no "+SAPBR 1: DEACT"): the
+// bearer counts as down at once and is queried and opened again.
+TEST_P(Gsm2G, PdpDeactAloneMarksTheBearerDown)
 {
-    InternetRig r(options("apn"));
+    InternetRig r(InternetRigOptions::seeded(GetParam() + 100, Family::Gsm2G, "apn"));
     ASSERT_TRUE(r.bringUp());
-    r.net.setNetworkAvailable(false); // "+CIPEVENT: NETWORK CLOSED UNEXPECTEDLY"
+    size_t queries = countCommands(r.sim, "AT+SAPBR=2,1");
+    r.sim.emitUrc("+PDP: DEACT");
     ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 2000));
-    r.runFor(30000);
-    EXPECT_FALSE(r.connected()) << "opening fails while the network is gone";
-    EXPECT_GE(countCommands(r.sim, "AT+NETOPEN"), 3u) << "it keeps trying";
-    r.net.setNetworkAvailable(true);
-    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MAX_MS + 20000));
-    EXPECT_EQ(r.net.opens, 2);
-}
-
-// Times (rig clock) at which the modem received a command starting with `prefix` while
-// the rig runs for `ms`.
-std::vector<uint32_t> commandTimes(InternetRig& r, const std::string& prefix, uint32_t ms)
-{
-    std::vector<uint32_t> times;
-    size_t seen = r.sim.commands.size();
-    r.runUntil([&] {
-        for (; seen < r.sim.commands.size(); ++seen)
-            if (r.sim.commands[seen] == prefix)
-                times.push_back(r.now());
-        return false;
-    }, ms);
-    return times;
+    ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, 20000));
+    EXPECT_GT(countCommands(r.sim, "AT+SAPBR=2,1"), queries);
 }
 
 // Firmware that answers AT+NETOPEN with a bare ERROR (or "+NETOPEN: <err>" and ERROR):
@@ -102,7 +132,15 @@ TEST_P(Lte, RefusedOpeningBacksOff)
     else
         r.net.netopenBareErrors = -1;
     ASSERT_TRUE(r.bringUp(false));
-    std::vector<uint32_t> at = commandTimes(r, "AT+NETOPEN", 400000);
+    // Times (rig clock) at which the modem received AT+NETOPEN.
+    std::vector<uint32_t> at;
+    size_t seen = r.sim.commands.size();
+    r.runUntil([&] {
+        for (; seen < r.sim.commands.size(); ++seen)
+            if (r.sim.commands[seen] == "AT+NETOPEN")
+                at.push_back(r.now());
+        return false;
+    }, 400000);
     ASSERT_GE(at.size(), 5u) << "it keeps trying";
     EXPECT_LE(at.size(), 7u) << "no tight loop";
     for (size_t i = 2; i < at.size(); ++i)
@@ -134,141 +172,112 @@ TEST_P(Lte, DisableClosesAndEnableReopens)
     EXPECT_EQ(r.net.opens, 2);
 }
 
-TEST_P(Lte, HttpGetLargeBodyInPieces)
+// The client reports the body from the Prompt buffer: it arrives whole, in order and
+// byte for byte, also through buffers too small for a full read, where the read is
+// repeated smaller and the size that fits is kept for later reads and requests.
+TEST_P(Lte, HttpGetBodyInPieces)
 {
     HttpTestServer server;
     ASSERT_TRUE(server.ok()) << "the HTTP test server could not listen";
     const std::string body = trickyBody(5000);
     server.route("/big", {200, body});
 
-    InternetRig r(options());
-    r.net.httpDataBlock = 100; // several "+HTTPREAD: DATA" blocks per read
-    ASSERT_TRUE(r.bringUp());
-    EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
-    EXPECT_TRUE(gsmHttpClientSimcomHttpOperationPending(&r.http));
-    EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big"))) << "one request at a time";
-    ASSERT_TRUE(r.httpDone());
-
-    const size_t pieces = (body.size() + GSM_HTTP_SIMCOM_READ_SIZE - 1) / GSM_HTTP_SIMCOM_READ_SIZE;
-    ASSERT_EQ(r.httpEvents.size(), pieces);
-    std::string got;
-    ASSERT_TRUE(r.httpBody(&got)) << "pieces arrive in order";
-    EXPECT_TRUE(got == body) << "body reassembled byte for byte";
-    for (size_t i = 0; i < r.httpEvents.size(); ++i) {
-        EXPECT_EQ(r.httpEvents[i].status, 200);
-        EXPECT_EQ(r.httpEvents[i].contentLength, body.size());
-        EXPECT_TRUE(r.httpEvents[i].terminated);
-        EXPECT_EQ(r.httpEvents[i].last, i + 1 == r.httpEvents.size());
-    }
-    EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
-    ASSERT_EQ(r.net.httpExchanges.size(), 1u);
-    EXPECT_EQ(r.net.httpExchanges[0].method, 0);
-    EXPECT_EQ(r.net.httpExchanges[0].url, server.url("/big"));
-    ASSERT_TRUE(r.runUntil([&] { return !r.net.httpInitialised(); }, 5000)) << "AT+HTTPTERM when done";
-    EXPECT_EQ(server.requests().size(), 1u);
-    EXPECT_EQ(r.txOverflows, 0u);
-}
-
-// The client reports the body from the Prompt buffer: with a buffer too small for a
-// full read, the read is repeated smaller, the smaller size is kept for later reads and
-// requests, and the body still arrives whole.
-TEST_P(Lte, HttpGetBodyThroughSmallPromptBuffer)
-{
-    HttpTestServer server;
-    ASSERT_TRUE(server.ok()) << "the HTTP test server could not listen";
-    const std::string body = trickyBody(1500);
-    server.route("/big", {200, body});
-
-    for (size_t promptBuffer : {256u, 128u, 80u}) {
+    for (size_t promptBuffer : {1024u, 256u, 128u, 80u}) {
         SCOPED_TRACE("Prompt buffer " + std::to_string(promptBuffer));
         InternetRigOptions o = options();
         o.promptBuffer = promptBuffer;
         InternetRig r(o);
         r.net.httpDataBlock = 50; // several "+HTTPREAD: DATA" blocks per read
         ASSERT_TRUE(r.bringUp());
+        size_t served = server.requests().size();
         for (int request = 0; request < 2; ++request) {
             size_t from = r.httpEvents.size();
             size_t readsBefore = r.net.httpReads.size();
+            EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
             ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
+            EXPECT_TRUE(gsmHttpClientSimcomHttpOperationPending(&r.http));
+            EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big"))) << "one request at a time";
             ASSERT_TRUE(r.httpDone(from));
-            std::string got;
-            ASSERT_TRUE(r.httpBody(&got, from)) << "pieces arrive in order";
-            EXPECT_TRUE(got == body) << "body reassembled byte for byte";
-            EXPECT_EQ(r.httpEvents.back().status, 200);
-            for (size_t i = from; i < r.httpEvents.size(); ++i)
+            EXPECT_TRUE(r.httpBody(from) == body) << "pieces in order, body byte for byte";
+            for (size_t i = from; i < r.httpEvents.size(); ++i) {
+                EXPECT_EQ(r.httpEvents[i].status, 200);
+                EXPECT_EQ(r.httpEvents[i].contentLength, body.size());
+                EXPECT_TRUE(r.httpEvents[i].terminated);
                 EXPECT_EQ(r.httpEvents[i].last, i + 1 == r.httpEvents.size());
+            }
+            if (promptBuffer == 1024) {
+                EXPECT_EQ(r.httpEvents.size() - from,
+                          (body.size() + GSM_HTTP_SIMCOM_READ_SIZE - 1) / GSM_HTTP_SIMCOM_READ_SIZE);
+            }
+            EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
             if (request == 1) {
                 EXPECT_EQ(r.net.httpReads.size() - readsBefore, r.httpEvents.size() - from)
                     << "the size that fits is kept: one read per piece, none repeated";
                 EXPECT_LT(r.net.httpReads.back().second, promptBuffer);
             }
         }
+        ASSERT_EQ(r.net.httpExchanges.size(), 2u);
+        EXPECT_EQ(r.net.httpExchanges[0].method, 0);
+        EXPECT_EQ(r.net.httpExchanges[0].url, server.url("/big"));
+        ASSERT_TRUE(r.runUntil([&] { return !r.net.httpInitialised(); }, 5000)) << "AT+HTTPTERM when done";
+        EXPECT_EQ(server.requests().size(), served + 2);
+        EXPECT_EQ(r.txOverflows, 0u);
     }
 }
 
-TEST_P(Lte, HttpPostBodyArrivesExactly)
+// POST bodies arrive exactly, with the content type set (null restores the default; an
+// empty body is allowed). The server's statuses and the modem's own (network error, DNS
+// error, ...) are passed on; after a network error the connection is checked.
+TEST_P(Both, HttpPostAndStatuses)
 {
     HttpTestServer server;
     ASSERT_TRUE(server.ok());
+    InternetRig r(options());
+    ASSERT_TRUE(r.bringUp());
+
     std::string body = "{\"device\":\"tarvex\",\"readings\":[";
     for (int i = 0; i < 300; ++i)
         body += std::to_string(i * 7 % 101) + (i < 299 ? "," : "]}");
-
-    InternetRig r(options());
-    ASSERT_TRUE(r.bringUp());
     gsmHttpClientSimcomPostSetContentType(&r.http, "application/json");
-    ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.keptUrl("/upload"), body.c_str()));
-    ASSERT_TRUE(r.httpDone());
-    ASSERT_EQ(r.httpEvents.size(), 1u);
-    EXPECT_EQ(r.httpEvents[0].status, 201);
-    EXPECT_EQ(r.httpEvents[0].data, "received " + std::to_string(body.size()) + " bytes");
-
+    const HttpEvent* ev = r.request(server.url("/upload").c_str(), body.c_str());
+    ASSERT_NE(ev, nullptr);
+    EXPECT_EQ(r.httpEvents.size(), 1u);
+    EXPECT_EQ(ev->status, 201);
+    EXPECT_EQ(ev->data, "received " + std::to_string(body.size()) + " bytes");
+    gsmHttpClientSimcomPostSetContentType(&r.http, nullptr);
+    ASSERT_NE(r.request(server.url("/empty").c_str(), ""), nullptr);
     auto reqs = server.requests();
-    ASSERT_EQ(reqs.size(), 1u);
+    ASSERT_EQ(reqs.size(), 2u);
     EXPECT_EQ(reqs[0].method, "POST");
     EXPECT_EQ(reqs[0].path, "/upload");
     EXPECT_EQ(reqs[0].contentType, "application/json");
     EXPECT_TRUE(reqs[0].body == body) << "the server received the body exactly";
-
-    // null restores the default content type; an empty body is allowed.
-    gsmHttpClientSimcomPostSetContentType(&r.http, nullptr);
-    ASSERT_TRUE(gsmHttpClientSimcomPost(&r.http, server.keptUrl("/empty"), ""));
-    ASSERT_TRUE(r.httpDone(1));
-    reqs = server.requests();
-    ASSERT_EQ(reqs.size(), 2u);
     EXPECT_EQ(reqs[1].contentType, GSM_HTTP_SIMCOM_DEFAULT_CONTENT_TYPE);
     EXPECT_EQ(reqs[1].body, "");
-}
 
-TEST_P(Lte, HttpStatusesAndNetworkError)
-{
-    HttpTestServer server;
-    ASSERT_TRUE(server.ok());
-    InternetRig r(options());
-    ASSERT_TRUE(r.bringUp());
-
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/missing")));
-    ASSERT_TRUE(r.httpDone());
-    EXPECT_EQ(r.httpEvents.back().status, 404);
-    EXPECT_EQ(r.httpEvents.back().data, "not found");
+    size_t reads = r.net.httpReads.size();
+    ASSERT_NE(ev = r.request(server.url("/missing").c_str()), nullptr);
+    EXPECT_EQ(ev->status, 404);
+    EXPECT_EQ(ev->data, "not found");
 
     server.route("/empty", {204, ""});
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/empty")));
-    ASSERT_TRUE(r.httpDone(1));
-    EXPECT_EQ(r.httpEvents.back().status, 204);
-    EXPECT_EQ(r.httpEvents.back().data, "");
-    EXPECT_EQ(r.net.httpReads.size(), 1u) << "nothing is read of an empty body";
+    ASSERT_NE(ev = r.request(server.url("/empty").c_str()), nullptr);
+    EXPECT_EQ(ev->status, 204);
+    EXPECT_EQ(ev->data, "");
+    EXPECT_EQ(r.net.httpReads.size(), reads + 1) << "nothing is read of an empty body";
 
-    // The modem reports a network error: passed on, and the connection is checked.
-    size_t queries = countCommands(r.sim, "AT+NETOPEN?");
-    r.net.actionStatusOverride = 601;
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/missing")));
-    ASSERT_TRUE(r.httpDone(2));
-    EXPECT_EQ(r.httpEvents.back().status, 601);
-    EXPECT_TRUE(r.httpEvents.back().last);
-    ASSERT_TRUE(r.runUntil([&] { return countCommands(r.sim, "AT+NETOPEN?") > queries; }, 5000));
-    EXPECT_TRUE(r.connected()) << "the check found the connection up";
+    for (int status : {601, 603, 604}) {
+        const char* query = is2G() ? "AT+SAPBR=2,1" : "AT+NETOPEN?";
+        size_t queries = countCommands(r.sim, query);
+        r.net.actionStatusOverride = status;
+        ASSERT_NE(ev = r.request(server.url("/").c_str()), nullptr);
+        EXPECT_EQ(ev->status, status);
+        EXPECT_EQ(ev->contentLength, 0u);
+        if (status == 601 && !is2G()) {
+            ASSERT_TRUE(r.runUntil([&] { return countCommands(r.sim, query) > queries; }, 5000));
+            EXPECT_TRUE(r.connected()) << "the check found the connection up";
+        }
+    }
 }
 
 // The result lines of AT+NETOPEN and AT+HTTPACTION before OK, without the space after
@@ -280,18 +289,17 @@ TEST_P(Lte, ResultShapesOfRealFirmware)
     ASSERT_TRUE(server.ok());
     server.route("/shape", {200, trickyBody(700)});
     for (int shape = 1; shape <= 3; ++shape) {
+        SCOPED_TRACE(shape);
         InternetRig r(options());
         r.net.resultBeforeOk = shape & 1;
         r.net.noSpaceAfterColon = shape & 2;
-        ASSERT_TRUE(r.bringUp()) << shape;
+        ASSERT_TRUE(r.bringUp());
         r.sim.urcInNextResponse(shape == 2 ? "+CGEV: EPS PDN ACT 1" : "SMS DONE"); // late notices inside answers
-        ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/shape")));
-        ASSERT_TRUE(r.httpDone()) << shape;
-        EXPECT_EQ(r.httpEvents.back().status, 200) << shape;
-        EXPECT_EQ(r.httpEvents.back().contentLength, 700u);
-        std::string body;
-        ASSERT_TRUE(r.httpBody(&body));
-        EXPECT_TRUE(body == trickyBody(700)) << shape;
+        const HttpEvent* ev = r.request(server.url("/shape").c_str());
+        ASSERT_NE(ev, nullptr);
+        EXPECT_EQ(ev->status, 200);
+        EXPECT_EQ(ev->contentLength, 700u);
+        EXPECT_TRUE(r.httpBody() == trickyBody(700));
     }
 }
 
@@ -309,16 +317,18 @@ TEST_P(Lte, HttpIpErrorChecksTheConnection)
         r.net.queryHidesOpenStack = true; // the stack is gone as far as the modem says
         m.respond({"+IP ERROR: Network not opened", ""}, "ERROR");
     });
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/missing")));
-    ASSERT_TRUE(r.httpDone());
-    EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED);
+    const HttpEvent* ev = r.request(server.url("/missing").c_str());
+    ASSERT_NE(ev, nullptr);
+    EXPECT_EQ(ev->status, GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED);
     ASSERT_TRUE(r.runUntil([&] { return countCommands(r.sim, "AT+NETOPEN?") > queries; }, 5000))
         << "checked at once";
     r.net.queryHidesOpenStack = false;
     ASSERT_TRUE(r.runUntil([&] { return r.net.opens == 2 && r.connected(); }, 30000)) << "reopened";
 }
 
-TEST_P(Lte, HttpConnectionLostMidBodyThenRecovers)
+// A GET loses its connection in the middle of the body; after recovery the same GET
+// arrives whole, read piece after piece.
+TEST_P(Both, HttpConnectionLostMidBodyThenRecovers)
 {
     HttpTestServer server;
     ASSERT_TRUE(server.ok());
@@ -334,31 +344,31 @@ TEST_P(Lte, HttpConnectionLostMidBodyThenRecovers)
             r.net.setNetworkAvailable(false);
         }
     };
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
-    ASSERT_TRUE(r.httpDone());
+    const HttpEvent* last = r.request(server.url("/big").c_str());
+    ASSERT_NE(last, nullptr);
     ASSERT_TRUE(dropped);
-    const HttpEvent& last = r.httpEvents.back();
-    EXPECT_EQ(last.status, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST);
-    EXPECT_TRUE(last.data.empty());
-    std::string got;
-    ASSERT_TRUE(r.httpBody(&got));
+    EXPECT_EQ(last->status, GSM_HTTP_SIMCOM_STATUS_CONNECTION_LOST);
+    EXPECT_TRUE(last->data.empty());
+    std::string got = r.httpBody();
     EXPECT_GE(got.size(), 600u);
     EXPECT_LT(got.size(), body.size());
     EXPECT_TRUE(body.compare(0, got.size(), got) == 0) << "what arrived before the loss is intact";
     EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
+    size_t events = r.httpEvents.size();
     r.runFor(3000);
-    EXPECT_TRUE(r.httpEvents.back().last) << "no event after the last one";
+    EXPECT_EQ(r.httpEvents.size(), events) << "no event after the last one";
 
-    // Recovery: the network returns, the connection reopens, the next GET works.
     r.net.onHttpRead = nullptr;
     r.net.setNetworkAvailable(true);
     ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS + 20000));
-    size_t before = r.httpEvents.size();
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
-    ASSERT_TRUE(r.httpDone(before));
-    ASSERT_TRUE(r.httpBody(&got, before));
-    EXPECT_TRUE(got == body);
-    EXPECT_EQ(r.httpEvents.back().status, 200);
+    size_t readsBefore = r.net.httpReads.size();
+    ASSERT_NE(last = r.request(server.url("/big").c_str()), nullptr);
+    EXPECT_EQ(last->status, 200);
+    ASSERT_EQ(r.httpEvents.size() - events, (body.size() + GSM_HTTP_SIMCOM_READ_SIZE - 1) / GSM_HTTP_SIMCOM_READ_SIZE);
+    EXPECT_TRUE(r.httpBody(events) == body) << "body reassembled byte for byte";
+    EXPECT_EQ(r.net.httpExchanges.back().cidSet, is2G()) << "AT+HTTPPARA=\"CID\",1 is sent on 2G only";
+    for (size_t i = readsBefore; i < r.net.httpReads.size(); ++i)
+        EXPECT_EQ(r.net.httpReads[i].first, (i - readsBefore) * GSM_HTTP_SIMCOM_READ_SIZE);
 }
 
 // Before registration nothing is opened and a request waits for the connection.
@@ -383,10 +393,10 @@ TEST_P(Lte, HttpWaitsForTheConnection)
     // Without a connection at all, the request gives up with its own status.
     r.net.setNetworkAvailable(false);
     ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 5000));
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/")));
-    ASSERT_TRUE(r.runUntil([&] { return r.httpEvents.size() == 2; }, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS + 5000));
-    EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION);
-    EXPECT_TRUE(r.httpEvents.back().last);
+    const HttpEvent* ev = r.request(server.url("/").c_str(), nullptr, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS + 5000);
+    ASSERT_NE(ev, nullptr);
+    EXPECT_EQ(r.httpEvents.size(), 2u);
+    EXPECT_EQ(ev->status, GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION);
 }
 
 TEST_P(Lte, HttpCancelRefusalsAndKeptService)
@@ -418,10 +428,8 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     gsmHttpClientSimcomHttpTermWhenDone(&r.http, false);
     size_t inits = countCommands(r.sim, "AT+HTTPINIT");
     size_t terms = countCommands(r.sim, "AT+HTTPTERM");
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
-    ASSERT_TRUE(r.httpDone());
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
-    ASSERT_TRUE(r.httpDone(1));
+    ASSERT_NE(r.request(server.keptUrl("/a")), nullptr);
+    ASSERT_NE(r.request(server.keptUrl("/a")), nullptr);
     EXPECT_EQ(r.httpEvents.back().data, "first");
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPINIT"), inits + 1);
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPTERM"), terms);
@@ -430,8 +438,7 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     // The program restarts while the modem's HTTP service is still initialised:
     // AT+HTTPINIT fails once, the service is terminated and initialised again.
     gsmHttpClientSimcomInit(&r.http);
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
-    ASSERT_TRUE(r.httpDone(2));
+    ASSERT_NE(r.request(server.keptUrl("/a")), nullptr);
     EXPECT_EQ(r.httpEvents.back().status, 200);
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPINIT"), inits + 3);
     r.httpEvents.pop_back();
@@ -459,31 +466,16 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
             EXPECT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
         }
     };
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
-    ASSERT_TRUE(r.runUntil([&] { return !r.httpEvents.empty() && r.httpEvents.back().last; }, 60000));
+    ASSERT_NE(r.request(server.keptUrl("/big")), nullptr);
     EXPECT_TRUE(cancelled);
     ASSERT_EQ(r.httpEvents.size(), 2u);
     EXPECT_EQ(r.httpEvents.back().data, "first");
     EXPECT_EQ(r.httpEvents.back().offset, 0u);
 }
 
-TEST_P(Lte, HttpActionTimeout)
-{
-    HttpTestServer server;
-    ASSERT_TRUE(server.ok());
-    InternetRig r(options());
-    ASSERT_TRUE(r.bringUp());
-    r.net.actionDelayMs = 20000; // the server's answer comes too late
-    gsmHttpClientSimcomSetTimeouts(&r.http, 5000, 0);
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/x")));
-    ASSERT_TRUE(r.runUntil([&] { return !r.httpEvents.empty(); }, 15000));
-    EXPECT_EQ(r.httpEvents[0].status, GSM_HTTP_SIMCOM_STATUS_TIMEOUT);
-    EXPECT_TRUE(r.httpEvents[0].last);
-    r.runFor(20000);
-    EXPECT_EQ(r.httpEvents.size(), 1u) << "the belated answer is ignored";
-}
-
-TEST_P(Lte, HttpReadTimeoutThenNextRequest)
+// An answer that comes too late ends the request with a timeout (the belated answer is
+// ignored); a read that never finishes with a read failure, and the next request runs.
+TEST_P(Lte, HttpTimeouts)
 {
     HttpTestServer server;
     ASSERT_TRUE(server.ok());
@@ -491,27 +483,36 @@ TEST_P(Lte, HttpReadTimeoutThenNextRequest)
     server.route("/big", {200, body});
     InternetRig r(options());
     ASSERT_TRUE(r.bringUp());
-    gsmHttpClientSimcomSetTimeouts(&r.http, 0, 4000);
+    r.net.actionDelayMs = 20000;
+    gsmHttpClientSimcomSetTimeouts(&r.http, 5000, 4000);
+    const HttpEvent* ev = r.request(server.url("/x").c_str(), nullptr, 15000);
+    ASSERT_NE(ev, nullptr);
+    EXPECT_EQ(ev->status, GSM_HTTP_SIMCOM_STATUS_TIMEOUT);
+    r.runFor(20000);
+    EXPECT_EQ(r.httpEvents.size(), 1u) << "the belated answer is ignored";
+
+    r.httpEvents.clear();
+    r.net.actionDelayMs = 300;
     // The modem never finishes the second read (its OK is lost).
     r.net.onHttpRead = [&](size_t offset) {
         if (offset == GSM_HTTP_SIMCOM_READ_SIZE)
             r.sim.dropResponses(1);
     };
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
-    ASSERT_TRUE(r.httpDone());
-    EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_READ_FAILED);
+    ASSERT_NE(ev = r.request(server.url("/big").c_str()), nullptr);
+    EXPECT_EQ(ev->status, GSM_HTTP_SIMCOM_STATUS_READ_FAILED);
     EXPECT_EQ(r.httpEvents.size(), 2u) << "the first piece, then the failure";
-
-    // The client is usable again: the service is terminated and the next request runs.
     r.net.onHttpRead = nullptr;
-    size_t before = r.httpEvents.size();
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
-    ASSERT_TRUE(r.httpDone(before));
-    std::string got;
-    ASSERT_TRUE(r.httpBody(&got, before));
-    EXPECT_TRUE(got == body);
+    ASSERT_NE(r.request(server.url("/big").c_str()), nullptr);
+    EXPECT_TRUE(r.httpBody(2) == body);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, Lte, ::testing::Values(1u, 2u, 3u));
+INSTANTIATE_TEST_SUITE_P(Seeds, Gsm2G, ::testing::Values(1u, 2u, 3u));
+INSTANTIATE_TEST_SUITE_P(Seeds, Both,
+                         ::testing::Combine(::testing::Values(Family::Lte, Family::Gsm2G), ::testing::Values(1u, 2u, 3u)),
+                         [](const ::testing::TestParamInfo<std::tuple<Family, uint32_t>>& i) {
+                             return std::string(std::get<0>(i.param) == Family::Lte ? "Lte" : "2G") + "_" +
+                                    std::to_string(std::get<1>(i.param));
+                         });
 
 } // namespace

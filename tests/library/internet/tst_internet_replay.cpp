@@ -23,13 +23,7 @@ std::string upper(std::string s)
 
 InternetRigOptions options(InternetModem::Family family, uint32_t seed, const char* apn = nullptr)
 {
-    InternetRigOptions o;
-    o.family = family;
-    o.seed = seed;
-    o.echoOn = (seed % 2) == 1;
-    o.maxChunk = 1 + seed * 7 % 24;
-    o.apn = apn;
-    return o;
+    return InternetRigOptions::seeded(seed, family, apn);
 }
 
 // A rig whose modem answers from a recording (the recorded-modem mode, matched by
@@ -40,12 +34,7 @@ struct Replay
     {
         r.sim.playRecording(t, o.seed);
     }
-    size_t sent(const std::string& prefix) const
-    {
-        return static_cast<size_t>(std::count_if(r.sim.commands.begin(), r.sim.commands.end(), [&](const std::string& c) {
-            return upper(c).compare(0, prefix.size(), prefix) == 0;
-        }));
-    }
+    size_t sent(const std::string& prefix) const { return countCommands(r.sim, prefix); }
     Transcript t;
     InternetRig r;
 };
@@ -170,87 +159,68 @@ TEST(ReplayLte, HttpStatusAndLengthFromTheRecording)
         const HttpEvent& e = p.r.httpEvents.back();
         EXPECT_EQ(e.status, 200);
         EXPECT_EQ(e.contentLength, 121u);
-        std::string got;
-        ASSERT_TRUE(p.r.httpBody(&got));
-        EXPECT_TRUE(got == body);
+        EXPECT_TRUE(p.r.httpBody() == body);
         EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&p.r.http));
     }
 }
 
 // ---- LTE: MQTT service start and connect as recorded ----
 
-GSM_MqttClientSimcom_Connect_Session session(const char* url)
+// A7670E answers AT+CMQTTSTART with OK first and the result later, and fails the connect
+// with "+CMQTTCONNECT: 0,3", an empty line and ERROR: the cause reaches the event, on a
+// second attempt too. SIM7600G gives "+CMQTTSTART: 0" before OK and its recording is
+// cut before the connect's result: a timeout, never a hang. In a session with +CGEV and
+// a late "SMS DONE", OK comes first and "+CMQTTSTART: 0" after it: the service counts
+// as started and the client is acquired next.
+TEST(ReplayMqtt, StartAndConnectAsRecorded)
 {
-    GSM_MqttClientSimcom_Connect_Session s;
-    gsmMqttClientSimcomInitConfigDefault(&s);
-    s.ServerUrl = url;
-    s.ClientId = "tarvex-replay";
-    return s;
-}
-
-size_t countMqtt(const InternetRig& r, int type, int errorType = -1)
-{
-    return static_cast<size_t>(std::count_if(r.mqttEvents.begin(), r.mqttEvents.end(), [&](const MqttEvent& e) {
-        return e.type == type && (errorType < 0 || e.errorType == errorType);
-    }));
-}
-
-// A7670E: CMQTTSTART answered OK first, the result later; the connect fails with
-// "+CMQTTCONNECT: 0,3", an empty line and ERROR. The cause reaches the event, twice.
-TEST(ReplayMqtt, ConnectCauseBeforeError)
-{
-    for (uint32_t seed = 1; seed <= 3; ++seed) {
-        Replay p("a7670-mqtt-connect-err-01", options(InternetModem::Family::Lte, seed));
-        // What the recording lacks for a second attempt (releasing and acquiring the
-        // client again) is accepted.
-        for (const char* command : {"AT+CMQTTREL=", "AT+CMQTTACCQ="})
-            p.r.sim.addHandler(command, [](ModemSim& m, const std::string&) { m.ok(); });
-        ASSERT_TRUE(p.r.bringUp());
-        auto s = session("tcp://192.168.43.128:1883");
-        for (size_t attempt = 1; attempt <= 2; ++attempt) {
-            ASSERT_TRUE(gsmMqttClientSimcomConnect(&p.r.mqtt, &s)) << attempt;
-            ASSERT_TRUE(p.r.runUntil(
-                [&] { return countMqtt(p.r, GSM_MqttClientSimcom_EventType_ErrorResponse) == attempt; }, 30000));
-            const MqttEvent& e = p.r.mqttEvents.back();
-            EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect) << seed;
-            EXPECT_EQ(e.errorCode, 3) << seed;
-            EXPECT_EQ(e.result, GSM_Result_Error);
-            EXPECT_EQ(gsmMqttClientServerConnectionState(&p.r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+    struct Case
+    {
+        const char* transcript;
+        size_t attempts; // 0: only until AT+CMQTTACCQ is sent
+        int result, code;
+    };
+    const Case cases[] = {{"a7670-mqtt-connect-err-01", 2, GSM_Result_Error, 3},
+                          {"sim7600-mqtt-02", 1, GSM_Result_Timeout, 0},
+                          {"simcom-lte-netopen-urc-01", 0, 0, 0}};
+    for (const Case& c : cases) {
+        for (uint32_t seed = 1; seed <= 3; ++seed) {
+            SCOPED_TRACE(std::string(c.transcript) + " seed " + std::to_string(seed));
+            Replay p(c.transcript, options(InternetModem::Family::Lte, seed));
+            // What a recording lacks for a second attempt (releasing and acquiring the
+            // client again) is accepted.
+            for (const char* command : {"AT+CMQTTREL=", "AT+CMQTTACCQ="})
+                if (c.attempts > 1)
+                    p.r.sim.addHandler(command, [](ModemSim& m, const std::string&) { m.ok(); });
+            ASSERT_TRUE(p.r.bringUp());
+            auto s = mqttSession("tcp://192.168.43.128:1883", "tarvex-replay");
+            ASSERT_TRUE(gsmMqttClientSimcomConnect(&p.r.mqtt, &s));
+            if (c.attempts == 0) {
+                ASSERT_TRUE(p.r.runUntil([&] { return p.sent("AT+CMQTTACCQ=") > 0; }, 20000));
+            }
+            for (size_t attempt = 1; attempt <= c.attempts; ++attempt) {
+                if (attempt > 1) {
+                    ASSERT_TRUE(gsmMqttClientSimcomConnect(&p.r.mqtt, &s));
+                }
+                ASSERT_TRUE(p.r.runUntil([&] { return p.r.countMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse) == attempt; },
+                                         GSM_MQTT_SIMCOM_RESULT_TIMEOUT_MS + 20000));
+                const MqttEvent& e = p.r.mqttEvents.back();
+                EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect);
+                EXPECT_EQ(e.result, c.result);
+                EXPECT_EQ(e.errorCode, c.code);
+                EXPECT_EQ(gsmMqttClientServerConnectionState(&p.r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+            }
+            EXPECT_EQ(p.sent("AT+CMQTTSTART"), 1u) << "the result of AT+CMQTTSTART was taken";
+            EXPECT_EQ(p.r.countMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse, GSM_MQTT_ErrorType_Start), 0u);
+            if (c.attempts > 0) {
+                EXPECT_EQ(p.sent("AT+CMQTTCONNECT="), c.attempts);
+            }
+            if (c.attempts == 1) {
+                EXPECT_EQ(p.r.sim.recordingUnused("AT+CMQTTACCQ="), 0u);
+                EXPECT_EQ(p.r.sim.recordingUnused("AT+CMQTTCONNECT="), 0u);
+            }
         }
-        EXPECT_EQ(p.sent("AT+CMQTTSTART"), 1u) << "the late \"+CMQTTSTART: 0\" was taken";
-        EXPECT_EQ(p.sent("AT+CMQTTCONNECT="), 2u);
     }
-}
-
-// SIM7600G: "+CMQTTSTART: 0" before OK; the recording is cut before the connect's
-// result: the connect ends with a timeout, never hangs.
-TEST(ReplayMqtt, StartResultBeforeOkAndMissingConnectResult)
-{
-    Replay p("sim7600-mqtt-02", options(InternetModem::Family::Lte, 3));
-    ASSERT_TRUE(p.r.bringUp());
-    auto s = session("tcp://127.0.0.1:8883");
-    ASSERT_TRUE(gsmMqttClientSimcomConnect(&p.r.mqtt, &s));
-    ASSERT_TRUE(p.r.runUntil([&] { return !p.r.mqttEvents.empty(); }, GSM_MQTT_SIMCOM_RESULT_TIMEOUT_MS + 20000));
-    const MqttEvent& e = p.r.mqttEvents.back();
-    EXPECT_EQ(e.type, GSM_MqttClientSimcom_EventType_ErrorResponse);
-    EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect);
-    EXPECT_EQ(e.result, GSM_Result_Timeout);
-    EXPECT_EQ(p.sent("AT+CMQTTSTART"), 1u);
-    EXPECT_EQ(p.r.sim.recordingUnused("AT+CMQTTACCQ="), 0u);
-    EXPECT_EQ(p.r.sim.recordingUnused("AT+CMQTTCONNECT="), 0u);
-}
-
-// OK first and "+CMQTTSTART: 0" after it, in a session with +CGEV and a late
-// "SMS DONE": the service counts as started and the client is acquired next.
-TEST(ReplayMqtt, StartResultAfterOk)
-{
-    Replay p("simcom-lte-netopen-urc-01", options(InternetModem::Family::Lte, 1));
-    ASSERT_TRUE(p.r.bringUp());
-    auto s = session("tcp://127.0.0.1:8883");
-    ASSERT_TRUE(gsmMqttClientSimcomConnect(&p.r.mqtt, &s));
-    ASSERT_TRUE(p.r.runUntil([&] { return p.sent("AT+CMQTTACCQ=") > 0; }, 20000));
-    EXPECT_EQ(p.sent("AT+CMQTTSTART"), 1u);
-    EXPECT_EQ(countMqtt(p.r, GSM_MqttClientSimcom_EventType_ErrorResponse, GSM_MQTT_ErrorType_Start), 0u);
 }
 
 // ---- 2G: bearer and HTTP as recorded ----
@@ -333,9 +303,7 @@ TEST(Replay2G, HttpActionWithoutSpace)
     ASSERT_TRUE(r.httpDone(0, 120000));
     EXPECT_EQ(r.httpEvents.back().status, 200);
     EXPECT_EQ(r.httpEvents.back().contentLength, 7438u);
-    std::string got;
-    ASSERT_TRUE(r.httpBody(&got));
-    EXPECT_TRUE(got == body);
+    EXPECT_TRUE(r.httpBody() == body);
 
     gsmInternetConnectionSimcom2GSetEnabled(&r.g2, false);
     ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 10000));
@@ -373,9 +341,7 @@ TEST(Replay2G, DamagedReadThenRecovery)
     ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
     ASSERT_TRUE(r.httpDone(from, 30000));
     EXPECT_EQ(r.httpEvents.back().status, 200);
-    std::string got;
-    ASSERT_TRUE(r.httpBody(&got, from));
-    EXPECT_EQ(got, "123456789");
+    EXPECT_EQ(r.httpBody(from), "123456789");
 }
 
 // "+HTTPACTION: 0,0,0" before the OK holds no HTTP status: a rejected command, as after it.
