@@ -1,6 +1,8 @@
 #include "workflowsupport.h"
 
+#include "inmemoryproject.h"
 #include "projectmodel.h"
+#include "projectsettings.h"
 #include "tarvexmdl.h"
 
 #include <QDir>
@@ -84,6 +86,16 @@ void selectModules(ProjectModel& project, const QStringList& names)
         project.uncheckModule(module);
     for (const QString& name : names)
         project.checkModule(project.findModuleByName(name));
+}
+
+bool writeSettings(const QString& dir, const QStringList& modules, bool cpp, bool arduino)
+{
+    InMemoryProject project;
+    project.setProjectPath(dir);
+    selectModules(project, modules);
+    project.setCpp(cpp);
+    project.setArduinoChecked(arduino);
+    return writeProjectSettings(project);
 }
 
 QStringList everyModuleBut2G()

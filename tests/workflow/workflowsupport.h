@@ -49,6 +49,10 @@ using testsupport::writeBytes;
 // Unticks every module, then ticks the ones named (getName identifiers).
 void selectModules(ProjectModel& project, const QStringList& names);
 
+// Writes the settings file of a project with these modules, language and
+// layout into dir; true on success.
+bool writeSettings(const QString& dir, const QStringList& modules, bool cpp = false, bool arduino = false);
+
 // Every module identifier except Getting Started's and the 2G connection's.
 QStringList everyModuleBut2G();
 
