@@ -25,14 +25,6 @@
 
 using namespace workflowtest;
 
-// Helpers that fail the test end the calling test function too.
-#define GENERATE_CLEAN()                                                                                     \
-    do {                                                                                                     \
-        generateClean();                                                                                      \
-        if (QTest::currentTestFailed())                                                                      \
-            return;                                                                                          \
-    } while (0)
-
 namespace {
 
 const QString kCodeGenerated = QStringLiteral("Code Generated");
@@ -74,21 +66,19 @@ private:
     bool run(GenerateReport* report = nullptr) { return generateCode(*mProject, &mHook, report); }
 
     // A first generation that must succeed without a question.
-    void generateClean()
+    bool generateClean()
     {
         mUi->clear();
-        QVERIFY(run());
-        QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
+        const bool ok = run() && mUi->titles() == QStringList{kCodeGenerated};
         mUi->clear();
         mHook.events.clear();
+        return ok;
     }
 
-    void editSection(const QString& file, const QString& name, const QString& body)
+    bool editSection(const QString& file, const QString& name, const QString& body)
     {
         QString text;
-        QVERIFY(readTextFile(at(file), text));
-        QVERIFY2(setSectionBody(text, name, body), qPrintable(name));
-        QVERIFY(writeTextFile(at(file), text));
+        return readTextFile(at(file), text) && setSectionBody(text, name, body) && writeTextFile(at(file), text);
     }
 
 private slots:
@@ -123,39 +113,51 @@ private slots:
         mTmp = nullptr;
     }
 
-    void pathChecks_data()
+    // Stops before the first write: not even the settings file is written.
+    void stops_data()
     {
-        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("path"); // DIR: the project folder, FILE: a plain file
+        QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << QString()
+        const QString missing = "The project path specified does not exist - please correct this and then try again.";
+        QTest::newRow("empty") << "" << "Project Path Error"
                                << "Please specify a path for the project ('Save As') and then try again.";
-        QTest::newRow("missing") << "/nonexistent/tarvex/project"
-                                 << "The project path specified does not exist - please correct this and then "
-                                    "try again.";
-        QTest::newRow("spaces") << "   "
-                                << "The project path specified does not exist - please correct this and then "
-                                   "try again.";
-        QTest::newRow("a file") << "FILE"
-                                << "The project path specified does not exist - please correct this and then "
-                                   "try again.";
+        QTest::newRow("missing") << "/nonexistent/tarvex/project" << "Project Path Error" << missing;
+        QTest::newRow("spaces") << "   " << "Project Path Error" << missing;
+        QTest::newRow("a file") << "FILE" << "Project Path Error" << missing;
+        // HTTP alone: the rules tick the LTE connection and say so; the next press generates.
+        QTest::newRow("dependency stop") << "DIR" << "Module Dependencies" << kMessageDefaultConnection;
     }
 
-    void pathChecks()
+    void stops()
     {
         QFETCH(QString, path);
+        QFETCH(QString, title);
         QFETCH(QString, text);
+        QTemporaryDir other;
         if (path == QLatin1String("FILE")) {
-            path = at(QStringLiteral("plain.txt"));
+            path = other.path() + QStringLiteral("/plain.txt");
             QVERIFY(writeBytes(path, "x"));
         }
-        mProject->setProjectPath(path);
+        mProject->setProjectPath(path == QLatin1String("DIR") ? mDir : path);
+        if (path == QLatin1String("DIR"))
+            selectModules(*mProject, {QStringLiteral("HTTP_Client_SIMCom")});
         QVERIFY(!run());
         QCOMPARE(mUi->boxes().size(), 1);
         QCOMPARE(mUi->boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
-        QCOMPARE(mUi->boxes().at(0).title, QStringLiteral("Project Path Error"));
+        QCOMPARE(mUi->boxes().at(0).title, title);
         QCOMPARE(mUi->boxes().at(0).text, text);
         QCOMPARE(mHook.events, QStringList{"GenerateStart"});
-        QVERIFY(!QFile::exists(at(QStringLiteral(".tarvex_codegenerator_settings"))));
+        QVERIFY(snapshot(mDir).isEmpty());
+        if (path != QLatin1String("DIR"))
+            return;
+        QVERIFY(mProject->isModuleChecked(mProject->findModuleByName(QStringLiteral("InternetConnection_SIMCom"))));
+        mUi->clear();
+        mHook.events.clear();
+        QVERIFY(run());
+        QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
+        QCOMPARE(mHook.events, (QStringList{"GenerateStart", "GenerateSuccess"}));
+        QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/GSM_HttpClient_Simcom.c"))));
     }
 
     void firstCGeneration()
@@ -194,46 +196,124 @@ private slots:
                  (QStringList{"", "RSSI", "SMS_Send"}));
     }
 
-    void switchCToCpp_data()
+    // Entries left over from another language or layout: each is offered
+    // for removal (Enter keeps it), the developer's code moves into the new
+    // source, and nothing outside the project changes, even through a link.
+    void staleEntries_data()
     {
-        QTest::addColumn<bool>("removeC");
-        QTest::newRow("keep gsm_manager.c") << false;
-        QTest::newRow("remove gsm_manager.c") << true;
+        QTest::addColumn<QString>("setup");       // "generated" C project, "src", "src/Tarvex", "src link", ""
+        QTest::addColumn<bool>("cpp");
+        QTest::addColumn<bool>("arduino");
+        QTest::addColumn<QString>("answers");     // per question: Y, N, D (Enter)
+        QTest::addColumn<QStringList>("questions"); // texts of the Remove File? boxes
+        QTest::addColumn<QStringList>("kept");    // must exist after; unchanged if it existed before
+        QTest::addColumn<QStringList>("gone");
+        QTest::addColumn<int>("askedAgain");      // questions of a second run answered with Enter; -1: no run
+        const QStringList none;
+        QTest::newRow("C to C++, keep gsm_manager.c")
+            << "generated" << true << false << "N" << QStringList{kRemoveCText}
+            << QStringList{"gsm_manager.c", "Tarvex"} << none << -1;
+        QTest::newRow("C to C++, remove gsm_manager.c")
+            << "generated" << true << false << "Y" << QStringList{kRemoveCText} << QStringList{"Tarvex"}
+            << QStringList{"gsm_manager.c"} << -1;
+        QTest::newRow("Arduino, Enter keeps Tarvex")
+            << "generated" << true << true << "YD" << QStringList{kRemoveCText, kTarvexText}
+            << QStringList{"Tarvex"} << QStringList{"gsm_manager.c"} << 1;
+        QTest::newRow("Arduino, remove Tarvex")
+            << "generated" << true << true << "YY" << QStringList{kRemoveCText, kTarvexText} << none
+            << QStringList{"gsm_manager.c", "Tarvex"} << 0;
+        QTest::newRow("plain project, keep src") << "src/Tarvex" << false << false << "N" << QStringList{kSrcText}
+                                                 << QStringList{"src"} << none << -1;
+        QTest::newRow("plain project, remove src") << "src/Tarvex" << false << false << "Y" << QStringList{kSrcText}
+                                                   << none << QStringList{"src"} << -1;
+        // The developer's own sources: no leftover of the Arduino layout.
+        QTest::newRow("src without Tarvex is not questioned")
+            << "src" << false << false << "" << none << QStringList{"src"} << none << -1;
+        QTest::newRow("src that is a link: only the link goes")
+            << "src link" << false << false << "Y" << QStringList{kSrcText} << none << QStringList{"src"} << -1;
+        QTest::newRow("C project unticks Arduino") << "" << false << true << "" << none << none << QStringList{"src"}
+                                                   << -1;
     }
 
-    void switchCToCpp()
+    void staleEntries()
     {
-        QFETCH(bool, removeC);
-        GENERATE_CLEAN();
-        editSection(QStringLiteral("gsm_manager.c"), QStringLiteral("Init"), QStringLiteral("    myInit(); // C"));
-        editSection(QStringLiteral("gsm_manager.c"), QStringLiteral("gsmSmsSendEventHandler"),
-                    QStringLiteral("    smsDone();"));
-        editSection(QStringLiteral("gsm_manager.h"), QStringLiteral("Includes"), QStringLiteral("#include \"my.h\""));
-        const QByteArray oldC = readBytes(at(QStringLiteral("gsm_manager.c")));
+        QFETCH(QString, setup);
+        QFETCH(bool, cpp);
+        QFETCH(bool, arduino);
+        QFETCH(QString, answers);
+        QFETCH(QStringList, questions);
+        QFETCH(QStringList, kept);
+        QFETCH(QStringList, gone);
+        QFETCH(int, askedAgain);
+        QTemporaryDir elsewhere;
+        QVERIFY(writeBytes(elsewhere.path() + QStringLiteral("/Tarvex/precious.c"), "keep\n"));
+        const bool generated = setup == QLatin1String("generated");
+        if (generated) {
+            QVERIFY(generateClean());
+            QVERIFY(editSection("gsm_manager.c", "Init", "    myInit(); // C"));
+            QVERIFY(editSection("gsm_manager.c", "gsmSmsSendEventHandler", "    smsDone();"));
+            QVERIFY(editSection("gsm_manager.h", "Includes", "#include \"my.h\""));
+        } else if (setup.startsWith(QLatin1String("src"))) {
+            if (setup == QLatin1String("src link"))
+                QVERIFY(QFile::link(elsewhere.path(), at("src")));
+            else
+                QVERIFY(writeBytes(at("src/main.c"), "int main(void){return 0;}\n"));
+            if (setup == QLatin1String("src/Tarvex"))
+                QVERIFY(QDir().mkpath(at("src/Tarvex/old")));
+        }
+        const QMap<QString, QByteArray> before = snapshot(mDir);
+        const QMap<QString, QByteArray> outside = snapshot(elsewhere.path());
 
-        mProject->setCpp(true);
-        if (removeC)
-            mUi->answerYes();
-        else
-            mUi->answerNo();
+        mProject->setCpp(cpp);
+        mProject->setArduinoVisible(cpp);
+        mProject->setArduinoChecked(arduino);
+        for (QChar a : answers)
+            a == QLatin1Char('Y') ? mUi->answerYes() : a == QLatin1Char('N') ? mUi->answerNo() : mUi->answerDefault();
         GenerateReport report;
         QVERIFY(run(&report));
-        QCOMPARE(mUi->titles(), (QStringList{"Remove File?", kCodeGenerated}));
-        QCOMPARE(mUi->boxes().at(0).icon, UserInteraction::Icon::Question);
-        QCOMPARE(mUi->boxes().at(0).text, kRemoveCText);
-        QCOMPARE(report.merges.size(), 2);
-        QCOMPARE(report.merges.at(1).writtenPath, at(QStringLiteral("gsm_manager.cpp")));
+        QStringList titles = QVector<QString>(questions.size(), QStringLiteral("Remove File?")).toList();
+        QCOMPARE(mUi->titles(), titles << kCodeGenerated);
+        for (int i = 0; i < questions.size(); ++i) {
+            QCOMPARE(mUi->boxes().at(i).icon, UserInteraction::Icon::Question);
+            QCOMPARE(mUi->boxes().at(i).text, questions.at(i));
+        }
+        QCOMPARE(mProject->isArduino(), cpp && arduino);
+        QCOMPARE(report.libraryFolder, cpp && arduino ? QStringLiteral("src/Tarvex") : QStringLiteral("Tarvex"));
+        QVERIFY(QFile::exists(at(report.libraryFolder + "/LICENSE.txt")));
+        QVERIFY(QFile::exists(at(report.libraryFolder + "/GSM_SMS_Send.c")));
+        QVERIFY(readBytes(at("gsm_manager.h")).contains("#include \"" + report.libraryFolder.toUtf8() + "/GSM_Power.h\""));
+        const QMap<QString, QByteArray> after = snapshot(mDir);
+        for (const QString& entry : kept) {
+            QVERIFY2(QFileInfo::exists(at(entry)), qPrintable(entry));
+            for (auto it = before.cbegin(); it != before.cend(); ++it)
+                if (it.key() == entry || it.key().startsWith(entry + QLatin1Char('/')))
+                    QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key()));
+        }
+        for (const QString& entry : gone)
+            QVERIFY2(!QFileInfo::exists(at(entry)) && !QFileInfo(at(entry)).isSymLink(), qPrintable(entry));
+        QCOMPARE(snapshot(elsewhere.path()), outside);
 
-        QString cpp, h;
-        QVERIFY(readTextFile(at(QStringLiteral("gsm_manager.cpp")), cpp));
-        QVERIFY(readTextFile(at(QStringLiteral("gsm_manager.h")), h));
-        QCOMPARE(sectionBody(cpp, QStringLiteral("Init")), QStringLiteral("    myInit(); // C"));
-        QCOMPARE(sectionBody(cpp, QStringLiteral("gsmSmsSendEventHandler")), QStringLiteral("    smsDone();"));
-        QCOMPARE(sectionBody(h, QStringLiteral("Includes")), QStringLiteral("#include \"my.h\""));
-        QVERIFY(cpp.contains(QStringLiteral("extern \"C\" {")));
-        QCOMPARE(QFile::exists(at(QStringLiteral("gsm_manager.c"))), !removeC);
-        if (!removeC)
-            QCOMPARE(readBytes(at(QStringLiteral("gsm_manager.c"))), oldC);
+        if (generated) {
+            // The developer's code, in the source of the new language.
+            const QString sourceName = cpp ? QStringLiteral("gsm_manager.cpp") : QStringLiteral("gsm_manager.c");
+            QCOMPARE(report.merges.size(), 2);
+            QCOMPARE(report.merges.at(1).writtenPath, at(sourceName));
+            const QString source = QString::fromUtf8(readBytes(at(sourceName)));
+            QCOMPARE(sectionBody(source, "Init"), QStringLiteral("    myInit(); // C"));
+            QCOMPARE(sectionBody(source, "gsmSmsSendEventHandler"), QStringLiteral("    smsDone();"));
+            QCOMPARE(sectionBody(QString::fromUtf8(readBytes(at("gsm_manager.h"))), "Includes"),
+                     QStringLiteral("#include \"my.h\""));
+            QCOMPARE(source.contains(QStringLiteral("extern \"C\" {")), cpp);
+        }
+        if (askedAgain >= 0) {
+            // Again: no src question in an Arduino project, and the Tarvex one only while it exists.
+            mUi->clear();
+            for (int i = 0; i < askedAgain; ++i)
+                mUi->answerDefault();
+            QVERIFY(run());
+            QCOMPARE(mUi->titles(), QVector<QString>(askedAgain, QStringLiteral("Remove File?")).toList()
+                                        << kCodeGenerated);
+        }
     }
 
     void bothSourceFiles_data()
@@ -248,14 +328,14 @@ private slots:
     void bothSourceFiles()
     {
         QFETCH(QString, choice);
-        GENERATE_CLEAN();
+        QVERIFY(generateClean());
         QString source;
         QVERIFY(readTextFile(at(QStringLiteral("gsm_manager.c")), source));
         QVERIFY(setSectionBody(source, QStringLiteral("Poll"), QStringLiteral("    fromC();")));
         QVERIFY(writeTextFile(at(QStringLiteral("gsm_manager.c")), source));
         QVERIFY(setSectionBody(source, QStringLiteral("Poll"), QStringLiteral("    fromCpp();")));
         QVERIFY(writeTextFile(at(QStringLiteral("gsm_manager.cpp")), source));
-        editSection(QStringLiteral("gsm_manager.h"), QStringLiteral("Miscellaneous"), QStringLiteral("// mine"));
+        QVERIFY(editSection("gsm_manager.h", "Miscellaneous", "// mine"));
         const QMap<QString, QByteArray> before = snapshot(mDir);
 
         if (choice.isEmpty())
@@ -310,10 +390,9 @@ private slots:
     void lostSection()
     {
         QFETCH(QString, answer);
-        GENERATE_CLEAN();
-        editSection(QStringLiteral("gsm_manager.c"), QStringLiteral("gsmSmsSendEventHandler"),
-                    QStringLiteral("    reportDelivery();"));
-        editSection(QStringLiteral("gsm_manager.c"), QStringLiteral("Poll"), QStringLiteral("    keepMe();"));
+        QVERIFY(generateClean());
+        QVERIFY(editSection("gsm_manager.c", "gsmSmsSendEventHandler", "    reportDelivery();"));
+        QVERIFY(editSection("gsm_manager.c", "Poll", "    keepMe();"));
         const QMap<QString, QByteArray> before = snapshot(mDir);
         QTemporaryDir backup;
 
@@ -367,77 +446,10 @@ private slots:
             QCOMPARE(readBytes(backup.path() + QStringLiteral("/gsm_manager.c")), before.value("gsm_manager.c"));
     }
 
-    void arduinoWithStaleTarvexFolder_data()
-    {
-        QTest::addColumn<bool>("remove");
-        QTest::newRow("keep Tarvex") << false;
-        QTest::newRow("remove Tarvex") << true;
-    }
-
-    void arduinoWithStaleTarvexFolder()
-    {
-        QFETCH(bool, remove);
-        GENERATE_CLEAN();
-        mProject->setCpp(true);
-        mProject->setArduinoVisible(true);
-        mProject->setArduinoChecked(true);
-        mUi->answerYes(); // remove gsm_manager.c
-        if (remove)
-            mUi->answerYes();
-        else
-            mUi->answerDefault(); // Enter keeps it
-        GenerateReport report;
-        QVERIFY(run(&report));
-        QCOMPARE(mUi->titles(), (QStringList{"Remove File?", "Remove File?", kCodeGenerated}));
-        QCOMPARE(mUi->boxes().at(1).text, kTarvexText);
-        QCOMPARE(report.libraryFolder, QStringLiteral("src/Tarvex"));
-        QCOMPARE(QFileInfo::exists(at(QStringLiteral("Tarvex"))), !remove);
-        QVERIFY(QFile::exists(at(QStringLiteral("src/Tarvex/LICENSE.txt"))));
-        QVERIFY(QFile::exists(at(QStringLiteral("src/Tarvex/GSM_SMS_Send.c"))));
-        QVERIFY(readBytes(at(QStringLiteral("gsm_manager.h"))).contains("#include \"src/Tarvex/GSM_Power.h\""));
-
-        // Again: no src question in an Arduino project, and the Tarvex one only while it exists.
-        mUi->clear();
-        if (!remove)
-            mUi->answerDefault();
-        QVERIFY(run());
-        QCOMPARE(mUi->titles(), remove ? QStringList{kCodeGenerated} : (QStringList{"Remove File?", kCodeGenerated}));
-    }
-
-    void plainProjectWithSrc_data()
-    {
-        QTest::addColumn<QString>("answer"); // empty: no question expected
-        QTest::newRow("keep src") << "No";
-        QTest::newRow("remove src") << "Yes";
-        // The developer's own sources: no leftover of the Arduino layout.
-        QTest::newRow("src without Tarvex is not questioned") << "";
-    }
-
-    void plainProjectWithSrc()
-    {
-        QFETCH(QString, answer);
-        if (!answer.isEmpty())
-            QVERIFY(QDir().mkpath(at(QStringLiteral("src/Tarvex/old"))));
-        QVERIFY(writeBytes(at(QStringLiteral("src/main.c")), "int main(void){return 0;}\n"));
-        if (answer == QLatin1String("Yes"))
-            mUi->answerYes();
-        else if (answer == QLatin1String("No"))
-            mUi->answerNo();
-        QVERIFY(run());
-        if (answer.isEmpty()) {
-            QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
-        } else {
-            QCOMPARE(mUi->titles(), (QStringList{"Remove File?", kCodeGenerated}));
-            QCOMPARE(mUi->boxes().at(0).text, kSrcText);
-        }
-        QCOMPARE(QFileInfo::exists(at(QStringLiteral("src/main.c"))), answer != QLatin1String("Yes"));
-        QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/LICENSE.txt"))));
-    }
-
     void changedEncodingIsSaidWithTheConfirmation()
     {
-        GENERATE_CLEAN();
-        editSection(QStringLiteral("gsm_manager.c"), QStringLiteral("Init"), QStringLiteral("    start();"));
+        QVERIFY(generateClean());
+        QVERIFY(editSection("gsm_manager.c", "Init", "    start();"));
         const QString source = QString::fromUtf8(readBytes(at(QStringLiteral("gsm_manager.c"))));
         QByteArray utf16("\xFF\xFE");
         utf16 += QByteArray(reinterpret_cast<const char*>(source.utf16()), source.size() * 2);
@@ -451,54 +463,9 @@ private slots:
                  QStringLiteral("    start();"));
     }
 
-    void staleFolderThatIsALinkOnlyLosesTheLink()
-    {
-        QTemporaryDir elsewhere;
-        QVERIFY(writeBytes(elsewhere.path() + QStringLiteral("/precious.c"), "keep\n"));
-        QVERIFY(QDir().mkpath(elsewhere.path() + QStringLiteral("/Tarvex")));
-        QVERIFY(QFile::link(elsewhere.path(), at(QStringLiteral("src"))));
-        mUi->answerYes();
-        QVERIFY(run());
-        QCOMPARE(mUi->titles(), (QStringList{"Remove File?", kCodeGenerated}));
-        QVERIFY(!QFileInfo(at(QStringLiteral("src"))).isSymLink());
-        QCOMPARE(readBytes(elsewhere.path() + QStringLiteral("/precious.c")), QByteArray("keep\n"));
-    }
-
-    void cProjectUnticksArduino()
-    {
-        mProject->setCpp(false);
-        mProject->setArduinoChecked(true);
-        GenerateReport report;
-        QVERIFY(run(&report));
-        QVERIFY(!mProject->isArduino());
-        QCOMPARE(report.libraryFolder, QStringLiteral("Tarvex"));
-        QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/GSM_Power.c"))));
-        QVERIFY(!QFileInfo::exists(at(QStringLiteral("src"))));
-    }
-
-    void dependencyStopThenGenerate()
-    {
-        selectModules(*mProject, {QStringLiteral("HTTP_Client_SIMCom")});
-        QVERIFY(!run());
-        QCOMPARE(mUi->boxes().size(), 1);
-        QCOMPARE(mUi->boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
-        QCOMPARE(mUi->boxes().at(0).title, QStringLiteral("Module Dependencies"));
-        QCOMPARE(mUi->boxes().at(0).text, QString::fromUtf8(kMessageDefaultConnection));
-        QVERIFY(snapshot(mDir).isEmpty()); // a stop writes nothing, not even the settings
-        QVERIFY(mProject->isModuleChecked(mProject->findModuleByName(QStringLiteral("InternetConnection_SIMCom"))));
-        QCOMPARE(mHook.events, QStringList{"GenerateStart"});
-
-        mUi->clear();
-        mHook.events.clear();
-        QVERIFY(run());
-        QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
-        QCOMPARE(mHook.events, (QStringList{"GenerateStart", "GenerateSuccess"}));
-        QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/GSM_HttpClient_Simcom.c"))));
-    }
-
     void readOnlyOldLibraryFileIsReplaced()
     {
-        GENERATE_CLEAN();
+        QVERIFY(generateClean());
         const QString power = at(QStringLiteral("Tarvex/GSM_Power.c"));
         const QByteArray fresh = readBytes(power);
         QVERIFY(writeBytes(power, "stale\n"));
