@@ -113,20 +113,13 @@ private slots:
         QStringList texts;
         for (int row = 0; row < l->count(); ++row)
             texts << l->item(row)->text();
-        QCOMPARE(texts, (QStringList{"Start",
-                                     "Power (PwrKey Based)",
-                                     "    Prompt",
-                                     "        Basic Comms",
-                                     "            Pin",
-                                     "            RSSI (Signal Quality)",
-                                     "            Network Registration",
-                                     "                SMS (Text Message) Send",
-                                     "                SMS (Text Message) Receive",
-                                     "                USSD",
+        QCOMPARE(texts, (QStringList{"Start", "Power (PwrKey Based)", "    Prompt", "        Basic Comms",
+                                     "            Pin", "            RSSI (Signal Quality)",
+                                     "            Network Registration", "                SMS (Text Message) Send",
+                                     "                SMS (Text Message) Receive", "                USSD",
                                      "                Internet Connection (SIMCom 2G)",
                                      "                Internet Connection (SIMCom LTE)",
-                                     "                    HTTP Client (SIMCom)",
-                                     "                    MQTT Client (SIMCom)",
+                                     "                    HTTP Client (SIMCom)", "                    MQTT Client (SIMCom)",
                                      "Do you need a module which is not listed?",
                                      "Please let us know using the button below,",
                                      "so that we can prioritise development :-)."}));
@@ -147,6 +140,13 @@ private slots:
 
         QCOMPARE(visiblePages(tabs()), QStringList{"tbMdlInfo"});
         QCOMPARE(tabs()->currentIndex(), 0);
+        texts.clear();
+        for (int i = 0; i < tabs()->count(); ++i)
+            texts << tabs()->tabText(i);
+        QCOMPARE(texts, (QStringList{"Module Info", "Example Projects", "Settings [Start]",
+                                     "Settings [Power (PwrKey Based)]", "Settings [Prompt]", "Settings [BasicComms]",
+                                     "Settings [Internet Connection (SIMCom LTE)]",
+                                     "Settings [Internet Connection (SIMCom 2G)]"}));
         QVERIFY(child<QTextEdit>(window(), "txtedtMdlInfo")->toPlainText().isEmpty());
 
         QVERIFY(child<QRadioButton>(window(), "optProjectIsC")->isChecked());
@@ -238,6 +238,7 @@ private slots:
         QTest::newRow("LTE") << 11 << QStringList{info, "tbMdlSettings_InternetConnectionSimcom"};
         QTest::newRow("HTTP") << 12 << QStringList{info, example};
         QTest::newRow("MQTT") << 13 << QStringList{info, example};
+        QTest::newRow("no current row: empty information") << -1 << QStringList{info};
     }
     void tabsPerModule()
     {
@@ -255,31 +256,8 @@ private slots:
 
         // The information pane shows the module's page.
         QTextDocument expected;
-        expected.setHtml(window().moduleAt(row)->getDocHtml());
+        expected.setHtml(row < 0 ? QString() : window().moduleAt(row)->getDocHtml());
         QCOMPARE(child<QTextEdit>(window(), "txtedtMdlInfo")->toPlainText(), expected.toPlainText());
-    }
-
-    void noCurrentRowEmptiesInfo()
-    {
-        list()->setCurrentRow(0);
-        list()->setCurrentRow(-1);
-        QCOMPARE(visiblePages(tabs()), QStringList{"tbMdlInfo"});
-        QVERIFY(child<QTextEdit>(window(), "txtedtMdlInfo")->toPlainText().isEmpty());
-    }
-
-    void tabTexts()
-    {
-        const QStringList texts = {"Module Info",
-                                   "Example Projects",
-                                   "Settings [Start]",
-                                   "Settings [Power (PwrKey Based)]",
-                                   "Settings [Prompt]",
-                                   "Settings [BasicComms]",
-                                   "Settings [Internet Connection (SIMCom LTE)]",
-                                   "Settings [Internet Connection (SIMCom 2G)]"};
-        QCOMPARE(tabs()->count(), texts.size());
-        for (int i = 0; i < texts.size(); ++i)
-            QCOMPARE(tabs()->tabText(i), texts.at(i));
     }
 
     void labelTexts()
@@ -401,146 +379,100 @@ private slots:
                 QCOMPARE(*sizes.at(i).second, 1000.0 + 10 * i + pattern);
             }
         }
+        // Sizes out of range (also beyond an int) are shown clamped and the
+        // module takes the shown value, also when the box already showed it
+        // (no change notification): the module never keeps a hidden size.
+        for (double wild : {4.0, 4.0, 5e12, -3e12}) {
+            for (const auto& z : sizes)
+                *z.second = wild;
+            window().refreshSettingsWidgets();
+            const int shown = wild < 8 ? 8 : 429496729;
+            for (const auto& z : sizes) {
+                QCOMPARE(spin(z.first)->value(), shown);
+                QCOMPARE(*z.second, double(shown));
+            }
+        }
     }
 
+    // Echo off switches echo cancellation off and disables it with its size;
+    // echo switched on switches it on again, whatever it was. Through the box,
+    // and through refreshSettingsWidgets, which couples before it shows (so a
+    // module value the disabled box could not hold does not stand).
+    void echoCoupling_data()
+    {
+        QTest::addColumn<bool>("viaRefresh");
+        QTest::addColumn<bool>("echoBefore"); // the window's echo box before
+        QTest::addColumn<bool>("cancel");     // echo cancellation before: the box's, or the module's for a refresh
+        QTest::addColumn<bool>("echo");       // the new echo setting
+        QTest::addColumn<bool>("expected");   // echo cancellation after, in the box and the module
+        QTest::newRow("box: off") << false << true << true << false << false;
+        QTest::newRow("box: on again after the user switched it off") << false << false << false << true << true;
+        QTest::newRow("refresh: switched off") << true << true << true << false << false;
+        QTest::newRow("refresh: already off") << true << false << true << false << false;
+        QTest::newRow("refresh: switched on") << true << false << false << true << true;
+        QTest::newRow("refresh: already on, the module's value stands") << true << true << false << true << false;
+    }
     void echoCoupling()
     {
+        QFETCH(bool, viaRefresh);
+        QFETCH(bool, echoBefore);
+        QFETCH(bool, cancel);
+        QFETCH(bool, echo);
+        QFETCH(bool, expected);
         auto* basic = module<TarvexMdl_BasicComms>(3);
         auto* prompt = module<TarvexMdl_Prompt>(2);
-        QCheckBox* echo = box("chkMdl_BasicComms_EchoEnabled");
+        QCheckBox* echoBox = box("chkMdl_BasicComms_EchoEnabled");
         QCheckBox* canc = box("chkMdl_Prompt_IsEchoCancSetupSelected");
-        QSpinBox* cancSize = spin("spinMdl_Prompt_EchoCancellationBufferSize");
-
-        echo->setChecked(false);
-        QCOMPARE(basic->EchoEnabled, false);
-        QVERIFY(!canc->isChecked());
-        QVERIFY(!canc->isEnabled());
-        QVERIFY(!cancSize->isEnabled());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
-
-        echo->setChecked(true);
-        QCOMPARE(basic->EchoEnabled, true);
-        QVERIFY(canc->isChecked());
-        QVERIFY(canc->isEnabled());
-        QVERIFY(cancSize->isEnabled());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, true);
-
-        // Switching the echo back on turns echo cancellation on even when the
-        // user had switched it off before.
-        canc->setChecked(false);
-        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
-        echo->setChecked(false);
-        echo->setChecked(true);
-        QCOMPARE(prompt->IsEchoCancSetupSelected, true);
-        QVERIFY(canc->isChecked());
+        if (viaRefresh) {
+            echoBox->setChecked(echoBefore);
+            basic->EchoEnabled = echo;
+            prompt->IsEchoCancSetupSelected = cancel;
+            window().refreshSettingsWidgets();
+        } else {
+            canc->setChecked(cancel);
+            echoBox->setChecked(echoBefore);
+            echoBox->setChecked(echo);
+        }
+        QCOMPARE(echoBox->isChecked(), echo);
+        QCOMPARE(basic->EchoEnabled, echo);
+        QCOMPARE(canc->isChecked(), expected);
+        QCOMPARE(prompt->IsEchoCancSetupSelected, expected);
+        QCOMPARE(canc->isEnabled(), echo);
+        QCOMPARE(spin("spinMdl_Prompt_EchoCancellationBufferSize")->isEnabled(), echo);
     }
 
-    void refreshClampsSizes()
-    {
-        auto* prompt = module<TarvexMdl_Prompt>(2);
-        auto* gs = module<TarvexMdl_GettingStarted>(0);
-
-        // Below the minimum: shown as 8, and the module takes 8.
-        prompt->PromptBufferSize = 4;
-        window().refreshSettingsWidgets();
-        QCOMPARE(spin("spinMdl_Prompt_PromptBufferSize")->value(), 8);
-        QCOMPARE(prompt->PromptBufferSize, 8.0);
-
-        // Also when the box already shows 8 (no change notification): the
-        // module must not keep a size the window does not show.
-        prompt->PromptBufferSize = 4;
-        window().refreshSettingsWidgets();
-        QCOMPARE(spin("spinMdl_Prompt_PromptBufferSize")->value(), 8);
-        QCOMPARE(prompt->PromptBufferSize, 8.0);
-
-        // Far above the maximum (and beyond the range of an int).
-        gs->DebugBufferSize = 5e12;
-        prompt->CircularTxBufferSize = -3e12;
-        window().refreshSettingsWidgets();
-        QCOMPARE(spin("spinMdl_GettingStarted_DebugBufferSize")->value(), 429496729);
-        QCOMPARE(gs->DebugBufferSize, 429496729.0);
-        QCOMPARE(spin("spinMdl_Prompt_CircularTxBufferSize")->value(), 8);
-        QCOMPARE(prompt->CircularTxBufferSize, 8.0);
-    }
-
-    void refreshRunsEchoCouplingFirst()
-    {
-        auto* basic = module<TarvexMdl_BasicComms>(3);
-        auto* prompt = module<TarvexMdl_Prompt>(2);
-        QCheckBox* canc = box("chkMdl_Prompt_IsEchoCancSetupSelected");
-
-        // Echo switched off by the refresh: echo cancellation goes off,
-        // whatever the module said.
-        basic->EchoEnabled = false;
-        prompt->IsEchoCancSetupSelected = true;
-        window().refreshSettingsWidgets();
-        QVERIFY(!box("chkMdl_BasicComms_EchoEnabled")->isChecked());
-        QVERIFY(!canc->isChecked());
-        QVERIFY(!canc->isEnabled());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
-
-        // Echo already off in the window: still off (the disabled box could
-        // not be changed by the user).
-        prompt->IsEchoCancSetupSelected = true;
-        window().refreshSettingsWidgets();
-        QVERIFY(!canc->isChecked());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
-
-        // Echo switched on by the refresh: echo cancellation comes on.
-        basic->EchoEnabled = true;
-        prompt->IsEchoCancSetupSelected = false;
-        window().refreshSettingsWidgets();
-        QVERIFY(canc->isChecked());
-        QVERIFY(canc->isEnabled());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, true);
-
-        // Echo already on: the module's value stands.
-        prompt->IsEchoCancSetupSelected = false;
-        window().refreshSettingsWidgets();
-        QVERIFY(!canc->isChecked());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
-    }
-
-    void languageControls()
+    void languageAndPathControls()
     {
         auto* cpp = child<QRadioButton>(window(), "optProjectIsCpp");
         auto* c = child<QRadioButton>(window(), "optProjectIsC");
         QCheckBox* arduino = box("optProjectIsArduino");
-
         cpp->click();
         QVERIFY(window().isCpp());
         QVERIFY(!arduino->isHidden());
         QVERIFY(arduino->isChecked());
         QVERIFY(window().isArduino());
-
         // Choosing C++ again proposes the Arduino layout again.
         arduino->setChecked(false);
         cpp->click();
         QVERIFY(arduino->isChecked());
-
         c->click();
         QVERIFY(!window().isCpp());
         QVERIFY(arduino->isHidden());
         QVERIFY(!arduino->isChecked());
-    }
 
-    void projectModelOverWidgets()
-    {
+        // The project model's setters drive the same widgets.
+        window().setCpp(true);
+        QVERIFY(cpp->isChecked() && !c->isChecked());
+        window().setCpp(false);
+        QVERIFY(c->isChecked());
+        window().setArduinoVisible(true);
+        window().setArduinoChecked(true);
+        QVERIFY(!arduino->isHidden());
+        QVERIFY(window().isArduino());
         window().setProjectPath("/some/folder");
         QCOMPARE(child<QLineEdit>(window(), "lnedtProjectPath")->text(), QStringLiteral("/some/folder"));
         child<QLineEdit>(window(), "lnedtProjectPath")->setText("typed");
         QCOMPARE(window().projectPath(), QStringLiteral("typed"));
-
-        window().setCpp(true);
-        QVERIFY(child<QRadioButton>(window(), "optProjectIsCpp")->isChecked());
-        QVERIFY(!child<QRadioButton>(window(), "optProjectIsC")->isChecked());
-        window().setCpp(false);
-        QVERIFY(child<QRadioButton>(window(), "optProjectIsC")->isChecked());
-
-        window().setArduinoVisible(true);
-        window().setArduinoChecked(true);
-        QVERIFY(!box("optProjectIsArduino")->isHidden());
-        QVERIFY(window().isArduino());
     }
 
     void checkDependenciesShowsMessages()
