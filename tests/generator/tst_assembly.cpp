@@ -58,11 +58,14 @@ QString fileHeader()
     return fileHeaderLines().join(QString());
 }
 
-// A module whose every fragment is a recognisable text.
-class FakeModule : public TarvexMdl
+// A module (with Base = Getting Started: the start module) whose every
+// fragment is a recognisable text, or empty for an empty tag; every
+// fragment operation is counted.
+template <class Base = TarvexMdl>
+class Fake : public Base
 {
 public:
-    explicit FakeModule(const QString& tag, const QString& name = QString())
+    explicit Fake(const QString& tag, const QString& name = QString())
         : mTag(tag)
         , mName(name.isNull() ? tag : name)
     {
@@ -85,38 +88,15 @@ private:
     QString count(int i, const QString& text) const
     {
         ++calls[i];
-        return text;
+        return mTag.isEmpty() ? QString() : text;
     }
     QString mTag;
     QString mName;
 };
-
-// Getting Started by class, with fragments of its own; its include text must
-// never be used.
-class FakeGettingStarted : public TarvexMdl_GettingStarted
-{
-public:
-    QString getHeaderInclude() const override { return QStringLiteral("/MUST_NOT_APPEAR.h\"\n"); }
-    QString getHeaderPrototypes() const override { return QStringLiteral("gs_proto\n"); }
-    QString getSourceIncludes() const override { return QString(); }
-    QString getGeneralVariables() const override { return QStringLiteral("gs_var\n"); }
-    QString getInstanceVariables() const override { return QString(); }
-    QString getGeneralCallbackFunctions() const override { return QStringLiteral("gs_gcb\n"); }
-    QString getEventCallbackFunctions() const override { return QString(); }
-    QString getInitCode() const override { return QStringLiteral("    gs_init\n"); }
-    QString getPollCode() const override { return QStringLiteral("    gs_poll\n"); }
-    QString getConvenienceFunctions() const override { return QString(); }
-};
-
-// A Getting Started that contributes nothing at all.
-class SilentGettingStarted : public TarvexMdl_GettingStarted
-{
-public:
-    QString getGeneralVariables() const override { return QString(); }
-    QString getGeneralCallbackFunctions() const override { return QString(); }
-    QString getInitCode() const override { return QString(); }
-    QString getPollCode() const override { return QString(); }
-};
+using FakeModule = Fake<>;
+// Getting Started by class (its name is not the empty one here); its include
+// line must never be used.
+using FakeGettingStarted = Fake<TarvexMdl_GettingStarted>;
 
 // A module whose fragments look like placeholders or carry their own wrapper.
 class TrickyModule : public TarvexMdl
@@ -184,18 +164,20 @@ private slots:
 
     void cpp_fillsEveryPlaceholderInOrderAndKeepsTheWrappers()
     {
-        FakeGettingStarted start;
+        FakeGettingStarted start(QStringLiteral("gs"));
         FakeModule a(QStringLiteral("A")), b(QStringLiteral("B"));
         const ManagerTexts texts = buildManagerTexts({&start, &a, &b}, QStringLiteral("Tarvex"), true);
 
         const QString expectedHeader =
             fileHeader() + filled(headerTemplate(), {"#include \"Tarvex/A.h\"\n#include \"Tarvex/B.h\"\n",
                                                     "gs_proto\nA_proto\nB_proto\n"});
-        const QString expectedSource =
-            fileHeader() + filled(sourceTemplate(), {"A_inc\nB_inc\n", "gs_var\nA_var\nB_var\n", "A_inst\nB_inst\n",
-                                                    "gs_gcb\nA_gcb\nB_gcb\n", "A_ecb\nB_ecb\n",
-                                                    "    gs_init\n    A_init\n    B_init\n",
-                                                    "    gs_poll\n    A_poll\n    B_poll\n", "A_conv\nB_conv\n"});
+        const QString expectedSource = fileHeader() +
+                                       filled(sourceTemplate(), {"gs_inc\nA_inc\nB_inc\n", "gs_var\nA_var\nB_var\n",
+                                                                 "gs_inst\nA_inst\nB_inst\n", "gs_gcb\nA_gcb\nB_gcb\n",
+                                                                 "gs_ecb\nA_ecb\nB_ecb\n",
+                                                                 "    gs_init\n    A_init\n    B_init\n",
+                                                                 "    gs_poll\n    A_poll\n    B_poll\n",
+                                                                 "gs_conv\nA_conv\nB_conv\n"});
         QCOMPARE(texts.header, expectedHeader);
         QCOMPARE(texts.source, expectedSource);
 
@@ -204,15 +186,17 @@ private slots:
         QCOMPARE(texts.source.count(QLatin1String("extern \"C\" {")), 2);
         QCOMPARE(texts.source.count(QLatin1String("} // extern \"C\"")), 2);
 
-        // Every fragment operation runs exactly once per module.
+        // Every fragment operation runs exactly once per module (Getting
+        // Started's include line is never asked for, or dropped).
         for (const FakeModule* m : {&a, &b})
             for (int calls : m->calls)
                 QCOMPARE(calls, 1);
+        QVERIFY(!texts.header.contains(QLatin1String("gs.h")));
     }
 
     void c_stripsTheWrappersWithTheirWhiteSpace()
     {
-        FakeGettingStarted start;
+        FakeGettingStarted start(QStringLiteral("gs"));
         FakeModule a(QStringLiteral("A"));
         const ManagerTexts texts = buildManagerTexts({&start, &a}, QStringLiteral("Tarvex"), false);
 
@@ -221,7 +205,7 @@ private slots:
                                                      "#include \"Tarvex/A.h\"\n"
                                                      "// USER CODE BEGIN Includes\n")));
         QVERIFY(texts.source.contains(QStringLiteral("#include \"gsm_manager.h\"\n"
-                                                     "A_inc\n"
+                                                     "gs_inc\nA_inc\n"
                                                      "\n"
                                                      "// USER CODE BEGIN Includes\n")));
         QVERIFY(texts.source.contains(QStringLiteral("////////////\n"
@@ -246,7 +230,7 @@ private slots:
 
     void emptySelection_givesTheBareTemplates()
     {
-        SilentGettingStarted start;
+        FakeGettingStarted start(QString(""));
         const ManagerTexts c = buildManagerTexts({&start}, QStringLiteral("Tarvex"), false);
 
         QStringList header = headerTemplate();
@@ -271,19 +255,19 @@ private slots:
 
     void gettingStarted_neverYieldsAnIncludeLine_byClassNotByName()
     {
-        FakeGettingStarted start;
+        FakeGettingStarted start(QStringLiteral("gs"));
         // An ordinary module that happens to have the empty name still gets its line.
         FakeModule nameless(QStringLiteral("Nameless"), QStringLiteral(""));
         QVERIFY(nameless.getName().isEmpty());
         const ManagerTexts texts = buildManagerTexts({&start, &nameless}, QStringLiteral("Tarvex"), true);
-        QVERIFY(!texts.header.contains(QLatin1String("MUST_NOT_APPEAR")));
+        QVERIFY(!texts.header.contains(QLatin1String("gs.h")));
         QVERIFY(texts.header.contains(QLatin1String("extern \"C\" {\n#include \"Tarvex/Nameless.h\"\n\n} // extern")));
         QVERIFY(texts.header.contains(QLatin1String("gs_proto\nNameless_proto\n")));
     }
 
     void fragmentsLookingLikePlaceholders_areCopiedUnchanged()
     {
-        SilentGettingStarted start;
+        FakeGettingStarted start(QString(""));
         TrickyModule tricky;
         const ManagerTexts cpp = buildManagerTexts({&start, &tricky}, QStringLiteral("Tarvex"), true);
         QVERIFY(cpp.header.contains(QLatin1String("#include \"Tarvex/Tricky%1.h\"\n")));
@@ -295,14 +279,6 @@ private slots:
         QVERIFY(c.header.contains(QLatin1String("extern void gsmmgrPoll();\nint tricky(void);\n\n"
                                                 "// USER CODE BEGIN Function Prototypes")));
         QVERIFY(!c.header.contains(QLatin1String("extern \"C\"")));
-    }
-
-    void libraryFolder_followsLanguageAndLayout()
-    {
-        QCOMPARE(generationLibraryFolder(false, false), QStringLiteral("Tarvex"));
-        QCOMPARE(generationLibraryFolder(false, true), QStringLiteral("Tarvex"));
-        QCOMPARE(generationLibraryFolder(true, false), QStringLiteral("Tarvex"));
-        QCOMPARE(generationLibraryFolder(true, true), QStringLiteral("src/Tarvex"));
     }
 
     void realCatalogue_arduinoIncludeLinesInDeclarationOrder()
