@@ -237,24 +237,36 @@ private slots:
         QCOMPARE(project.isArduino(), arduinoChecked);
     }
 
-    void read_emptyObjectUnticksRowsAndChangesNothingElse_data()
+    // CheckedModules names exactly the ticked rows (unknown names and
+    // non-strings are skipped; no array unticks everything); members that
+    // are missing leave language, layout and module settings as they were.
+    void read_checkedModules_data()
     {
         QTest::addColumn<QByteArray>("json");
-        QTest::newRow("empty object") << QByteArray("{}");
+        QTest::addColumn<QStringList>("ticked");
+        QTest::newRow("empty object") << QByteArray("{}") << QStringList();
         QTest::newRow("top-level array counts as an empty object")
-            << QByteArray(R"([{"Language": "C", "CheckedModules": ["Pin"]}])");
+            << QByteArray(R"([{"Language": "C", "CheckedModules": ["Pin"]}])") << QStringList();
+        QTest::newRow("unknown names and non-strings")
+            << QByteArray(R"({"CheckedModules": ["", "Start", "USSD", "pin", "Pin ", 5, null, ["Pin"], "Pin",
+                                                 "InternetConnection_SIMCom2G", "USSD"]})")
+            << QStringList{"Pin", "USSD", "InternetConnection_SIMCom2G"};
+        QTest::newRow("not an array") << QByteArray(R"({"CheckedModules": "Pin"})") << QStringList();
     }
 
-    void read_emptyObjectUnticksRowsAndChangesNothingElse()
+    void read_checkedModules()
     {
         QFETCH(QByteArray, json);
+        QFETCH(QStringList, ticked);
         RecordingProject project;
         customise(project);
+        project.checkModule(&project.catalogue().mMdlSmsSend); // ticked, and named by no row
         const QByteArray settingsBefore = moduleSettings(project);
         writeBytes(mFile, json);
         project.setProjectPath(mFolder);
         QVERIFY(readProjectSettings(project) == ReadSettingsStatus::Applied);
-        QCOMPARE(tickedNames(project), QStringList());
+        QCOMPARE(tickedNames(project), ticked);
+        QVERIFY(!project.isModuleChecked(project.allModules().first()));
         QCOMPARE(project.isCpp(), true);
         QCOMPARE(project.isArduino(), true);
         QCOMPARE(project.isArduinoVisible(), true);
@@ -262,29 +274,17 @@ private slots:
         QCOMPARE(project.refreshes, 1);
     }
 
-    void read_checkedModulesIgnoresUnknownNamesAndNonStrings()
-    {
-        InMemoryProject project;
-        writeBytes(mFile, R"({"CheckedModules": ["", "Start", "USSD", "pin", "Pin ", 5, null, ["Pin"], "Pin",
-                                                 "InternetConnection_SIMCom2G", "USSD"]})");
-        project.setProjectPath(mFolder);
-        QVERIFY(readProjectSettings(project) == ReadSettingsStatus::Applied);
-        QCOMPARE(tickedNames(project), (QStringList{"Pin", "USSD", "InternetConnection_SIMCom2G"}));
-        QVERIFY(!project.isModuleChecked(project.allModules().first()));
-
-        writeBytes(mFile, R"({"CheckedModules": "Pin"})");
-        QVERIFY(readProjectSettings(project) == ReadSettingsStatus::Applied);
-        QCOMPARE(tickedNames(project), QStringList());
-    }
-
     void read_failuresChangeNothing_data()
     {
         QTest::addColumn<QString>("setup"); // what to put at the settings path
         QTest::addColumn<int>("status");
+        QTest::newRow("no folder") << "no folder" << int(ReadSettingsStatus::NoFolder);
+        QTest::newRow("missing folder") << "missing folder" << int(ReadSettingsStatus::NoFolder);
         QTest::newRow("no file") << "none" << int(ReadSettingsStatus::FileMissing);
         QTest::newRow("a folder in its place") << "folder" << int(ReadSettingsStatus::Unreadable);
         QTest::newRow("empty file") << "" << int(ReadSettingsStatus::InvalidJson);
         QTest::newRow("broken JSON") << "{\"Language\": \"C++\"," << int(ReadSettingsStatus::InvalidJson);
+        QTest::newRow("no value") << "{\"a\": }" << int(ReadSettingsStatus::InvalidJson);
         QTest::newRow("a bare value") << "\"C++\"" << int(ReadSettingsStatus::InvalidJson);
     }
 
@@ -292,35 +292,26 @@ private slots:
     {
         QFETCH(QString, setup);
         QFETCH(int, status);
-        if (setup == QLatin1String("folder"))
+        RecordingProject project;
+        project.setProjectPath(mFolder);
+        if (setup == QLatin1String("no folder"))
+            project.setProjectPath(QString());
+        else if (setup == QLatin1String("missing folder"))
+            project.setProjectPath(mFolder + QStringLiteral("/missing"));
+        else if (setup == QLatin1String("folder"))
             QVERIFY(QDir(mFolder).mkdir(QString::fromLatin1(kProjectSettingsFileName)));
         else if (setup != QLatin1String("none"))
             writeBytes(mFile, setup.toUtf8());
-
-        RecordingProject project;
-        project.setProjectPath(mFolder);
         const QByteArray before = projectSettingsText(project);
         QCOMPARE(int(readProjectSettings(project)), status);
         QCOMPARE(projectSettingsText(project), before);
         QCOMPARE(project.refreshes, 0);
-    }
-
-    void read_withoutAFolder()
-    {
-        RecordingProject project;
-        QVERIFY(readProjectSettings(project) == ReadSettingsStatus::NoFolder);
-        project.setProjectPath(mFolder + QStringLiteral("/missing"));
-        QVERIFY(readProjectSettings(project) == ReadSettingsStatus::NoFolder);
-        QCOMPARE(tickedNames(project).size(), 13);
-        QCOMPARE(project.refreshes, 0);
-    }
-
-    void readFile_reportsTheParseProblem()
-    {
-        writeBytes(mFile, "{\"a\": }");
+        if (status != int(ReadSettingsStatus::InvalidJson))
+            return;
+        // The reader says where the text went wrong.
         QJsonObject object;
         QString error;
-        QVERIFY(readProjectSettingsFile(mFile, object, &error) == ReadSettingsStatus::InvalidJson);
+        QCOMPARE(readProjectSettingsFile(mFile, object, &error), ReadSettingsStatus::InvalidJson);
         QVERIFY2(error.contains(QLatin1String("offset")), qPrintable(error));
         QVERIFY(object.isEmpty());
     }
