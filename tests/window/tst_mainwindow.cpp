@@ -2,9 +2,14 @@
 // and its row/module mapping, the orders of allModules and checkedModules,
 // the tabs shown per module, the settings panels and their widgets, the echo
 // coupling, refreshSettingsWidgets, Select All / None, the language controls,
-// and the dependency check. (The two web links: tests/usagestats.)
+// and the dependency check; the About window, and the message boxes of the
+// modal seam as the application builds them (icons, the choice box's buttons
+// and the mapping from the pressed button back to the choice). (The web
+// links: tests/usagestats.)
 
+#include "aboutwindow.h"
 #include "mainwindow.h"
+#include "messageboxinteraction.h"
 #include "scriptedinteraction.h"
 #include "selectionrules.h"
 #include "testsupport.h"
@@ -14,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -496,6 +502,84 @@ private slots:
         child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
         QVERIFY(interaction.boxes().isEmpty());
         QCOMPARE(moduleNames(window().checkedModules()), (QStringList{"", "Power", "Prompt", "BasicComms", "Pin"}));
+    }
+
+    // ---- the About window and the message boxes of the modal seam ----
+
+    void aboutWindowTexts()
+    {
+        QWidget parent;
+        AboutWindow about(&parent);
+        QCOMPARE(about.windowTitle(), QStringLiteral("About"));
+        QCOMPARE(about.parentWidget(), &parent);
+
+        auto* title = child<QLabel>(about, "label");
+        QCOMPARE(title->text(), QStringLiteral("Tarvex Code Generator"));
+        QVERIFY(child<QLabel>(about, "label_2")->text().contains("Tarvex"));
+        QCOMPARE(child<QLabel>(about, "label_6")->text(), QStringLiteral("Made with Qt"));
+        QCOMPARE(child<QPushButton>(about, "btnAboutQt")->text(), QStringLiteral("About Qt"));
+    }
+
+    // The choice box: one action button per choice (no standard button, no
+    // escape), and the pressed button maps back to its choice even when a
+    // style decorated its text with an accelerator; none pressed, no choice.
+    void choiceBox_data()
+    {
+        QTest::addColumn<int>("pressed");
+        QTest::newRow("none") << -1;
+        QTest::newRow("first") << 0;
+        QTest::newRow("second") << 1;
+        QTest::newRow("third") << 2;
+    }
+    void choiceBox()
+    {
+        QFETCH(int, pressed);
+        const QStringList choices = {"gsm_manager.c", "gsm_manager.cpp", "Cancel"};
+        auto box = MessageBoxInteraction::buildChoiceBox("Select Input File", "Which one?", choices,
+                                                         UserInteraction::Icon::Information);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Select Input File"));
+        QCOMPARE(box->text(), QStringLiteral("Which one?"));
+        QCOMPARE(box->icon(), QMessageBox::Information);
+        QVERIFY(!box->parentWidget());
+        QCOMPARE(box->standardButtons(), QMessageBox::NoButton);
+        QVERIFY(!box->escapeButton());
+        const QList<QAbstractButton*> buttons = box->buttons();
+        QCOMPARE(buttons.size(), choices.size());
+        for (int i = 0; i < buttons.size(); ++i) {
+            QCOMPARE(buttons.at(i)->text(), choices.at(i));
+            QCOMPARE(box->buttonRole(buttons.at(i)), QMessageBox::ActionRole);
+        }
+        if (pressed >= 0) {
+            buttons.at(pressed)->setText("&" + choices.at(pressed));
+            buttons.at(pressed)->click();
+        }
+        QCOMPARE(MessageBoxInteraction::chosenChoice(*box, choices), pressed < 0 ? QString() : choices.at(pressed));
+    }
+
+    void yesNoBoxDefaultEscapeAndDetails_data()
+    {
+        QTest::addColumn<bool>("defaultYes");
+        QTest::addColumn<QString>("details");
+        QTest::addColumn<int>("icon"); // the two icons the application asks with
+        QTest::newRow("lost-section warning") << true << "Init (lines 3-9)\nPoll (lines 12-14)"
+                                              << int(UserInteraction::Icon::Warning);
+        QTest::newRow("Remove File?") << false << QString() << int(UserInteraction::Icon::Question);
+    }
+
+    void yesNoBoxDefaultEscapeAndDetails()
+    {
+        QFETCH(bool, defaultYes);
+        QFETCH(QString, details);
+        QFETCH(int, icon);
+        using B = UserInteraction::Button;
+        auto box = MessageBoxInteraction::buildYesNoBox(UserInteraction::Icon(icon), "Warning", "text",
+                                                        defaultYes ? B::Yes : B::No, details);
+        QCOMPARE(box->icon(), icon == int(UserInteraction::Icon::Warning) ? QMessageBox::Warning : QMessageBox::Question);
+        QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box->defaultButton(), box->button(defaultYes ? QMessageBox::Yes : QMessageBox::No));
+        // Escape is No whatever the default.
+        QCOMPARE(box->escapeButton(), static_cast<QAbstractButton*>(box->button(QMessageBox::No)));
+        QCOMPARE(box->detailedText(), details);
     }
 };
 
