@@ -1,8 +1,13 @@
 // The Generate Code workflow, run against an in-memory project in temporary
 // folders with every box scripted: the path checks, the first generation,
 // language and layout switches with their stale files and folders, both
-// source files present, lost USER CODE sections and the dependency stop.
-// (What stops a run before the first write: tst_writesafety.)
+// source files present, lost USER CODE sections and the dependency stop;
+// the library file writer on its own (support files and where the
+// circular-buffer files go for each caller's prefixes, a module file that
+// cannot be written); and the USER CODE merge of one file (which sections
+// are found, how the developer's code is carried byte for byte, which
+// losses are named, an unreadable old file). (What stops a run before the
+// first write: tst_writesafety.)
 
 #include "fileutil.h"
 #include "generateworkflow.h"
@@ -11,7 +16,9 @@
 #include "managerassembly.h"
 #include "scriptedinteraction.h"
 #include "selectionrules.h"
+#include "tarvexmdl.h"
 #include "testsupport.h"
+#include "usercodemerge.h"
 #include "workflowsupport.h"
 
 #include <QDir>
@@ -22,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 
 using namespace workflowtest;
 
@@ -48,6 +56,69 @@ QStringList keys(const QMap<QString, QByteArray>& m)
     return m.keys();
 }
 
+
+// A module that needs one real library file and one the bundle lacks.
+class BrokenModule : public TarvexMdl
+{
+public:
+    QStringList getLibraryFiles() const override
+    {
+        return {QStringLiteral("GSM_Power.h"), QStringLiteral("GSM_NotInTheBundle.c"), QStringLiteral("GSM_Power.c")};
+    }
+};
+
+QByteArray withHeader(const QString& resource)
+{
+    return (QStringLiteral("\n") + fileHeaderLines().at(0) + readResourceText(resource)).toUtf8();
+}
+
+QString section(const QString& name, const QString& body, const QString& indent = QString())
+{
+    return indent + QStringLiteral("// USER CODE BEGIN ") + name + QLatin1Char('\n') + body + indent +
+           QStringLiteral("// USER CODE END ") + name + QLatin1Char('\n');
+}
+
+// A small manager-like text: a few listed sections between generated lines.
+QString generated(const QStringList& names)
+{
+    QString text = QStringLiteral("// generated head\n");
+    for (const QString& n : names)
+        text += QStringLiteral("void f_") + n + QStringLiteral("() {\n") +
+                section(n, QStringLiteral("    // default ") + n + QLatin1Char('\n'), QStringLiteral("    ")) +
+                QStringLiteral("}\n");
+    return text + QStringLiteral("// generated tail\n");
+}
+
+
+const QStringList kFreshNames{"Includes", "Init", "Poll", "gsmWrite", "gsmWriteCompleted"};
+
+using Bodies = QList<QPair<const char*, QByteArray>>;
+
+// generated(kFreshNames) with the developer's bodies in some sections (the
+// old file's END line, unindented, comes along with them); `whole`: each
+// body is the whole carried section, markers included.
+QByteArray expect(const Bodies& bodies, bool whole = false)
+{
+    QByteArray text = generated(kFreshNames).toUtf8();
+    for (const auto& b : bodies) {
+        const QByteArray name(b.first);
+        const QByteArray from = "// USER CODE BEGIN " + name + "\n    // default " + name + "\n    // USER CODE END " + name;
+        const QByteArray to =
+            whole ? b.second : "// USER CODE BEGIN " + name + '\n' + b.second + "// USER CODE END " + name;
+        const int at = text.indexOf(from);
+        if (at >= 0)
+            text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+// UTF-16LE of ASCII/UTF-8 text, without a byte-order mark.
+QByteArray utf16(const QByteArray& utf8)
+{
+    const QString text = QString::fromUtf8(utf8);
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
 } // namespace
 
 class TstGenerateWorkflow : public QObject
@@ -55,10 +126,10 @@ class TstGenerateWorkflow : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir* mTmp = nullptr;
+    std::unique_ptr<QTemporaryDir> mTmp;
     QString mDir;
-    InMemoryProject* mProject = nullptr;
-    ScriptedInteraction* mUi = nullptr;
+    std::unique_ptr<InMemoryProject> mProject;
+    std::unique_ptr<ScriptedInteraction> mUi;
     RecordingHook mHook;
 
     QString at(const QString& rel) const { return mDir + QLatin1Char('/') + rel; }
@@ -86,13 +157,13 @@ private slots:
 
     void init()
     {
-        mTmp = new QTemporaryDir;
+        mTmp.reset(new QTemporaryDir);
         QVERIFY(mTmp->isValid());
         mDir = mTmp->path();
-        mProject = new InMemoryProject;
+        mProject.reset(new InMemoryProject);
         mProject->setProjectPath(mDir);
         selectModules(*mProject, {QStringLiteral("SMS_Send"), QStringLiteral("RSSI")});
-        mUi = new ScriptedInteraction;
+        mUi.reset(new ScriptedInteraction);
         mHook.events.clear();
     }
 
@@ -105,12 +176,9 @@ private slots:
                 if (box.title == QLatin1String("Remove File?"))
                     QCOMPARE(box.defaultButton, QStringLiteral("No"));
         }
-        delete mUi;
-        mUi = nullptr;
-        delete mProject;
-        mProject = nullptr;
-        delete mTmp;
-        mTmp = nullptr;
+        mUi.reset();
+        mProject.reset();
+        mTmp.reset();
     }
 
     // Stops before the first write: not even the settings file is written.
@@ -450,10 +518,7 @@ private slots:
     {
         QVERIFY(generateClean());
         QVERIFY(editSection("gsm_manager.c", "Init", "    start();"));
-        const QString source = QString::fromUtf8(readBytes(at(QStringLiteral("gsm_manager.c"))));
-        QByteArray utf16("\xFF\xFE");
-        utf16 += QByteArray(reinterpret_cast<const char*>(source.utf16()), source.size() * 2);
-        QVERIFY(writeBytes(at(QStringLiteral("gsm_manager.c")), utf16));
+        QVERIFY(writeBytes(at("gsm_manager.c"), "\xFF\xFE" + utf16(readBytes(at("gsm_manager.c")))));
         QVERIFY(run());
         QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
         QCOMPARE(mUi->boxes().at(0).text, QStringLiteral("Code generated successfully.\n\ngsm_manager.c was saved as "
@@ -479,6 +544,186 @@ private slots:
         QVERIFY(!QFile::exists(at(QStringLiteral("Tarvex/notes.txt"))));
         QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/README"))));
         QVERIFY(QFileInfo(at(QStringLiteral("Tarvex/mine"))).isDir());
+    }
+
+    // ---- the library file writer on its own ----
+
+    void supportFilesAndCircularBuffers_data()
+    {
+        QTest::addColumn<QString>("libraryFolder");
+        QTest::addColumn<QString>("headerFolder");
+        QTest::addColumn<QString>("sourceFolder");
+        QTest::newRow("plain") << "Tarvex" << "" << "";
+        QTest::newRow("Arduino") << "src/Tarvex" << "" << "";
+        QTest::newRow("STM32CubeIDE") << "Core/Tarvex" << "Core/Inc/" << "Core/Src/";
+    }
+
+    void supportFilesAndCircularBuffers()
+    {
+        QFETCH(QString, libraryFolder);
+        QFETCH(QString, headerFolder);
+        QFETCH(QString, sourceFolder);
+        QTemporaryDir dir;
+        for (const QString& f : {headerFolder, sourceFolder})
+            if (!f.isEmpty())
+                QVERIFY(QDir(dir.path()).mkpath(f));
+        // Twice: the second run replaces every file it wrote and removes none.
+        for (int run = 0; run < 2; ++run)
+            QVERIFY(writeLibraryFiles(libraryFolder, headerFolder, sourceFolder, QDir(dir.path()), {},
+                                      fileHeaderLines()));
+        QVERIFY(mUi->boxes().isEmpty());
+
+        const QMap<QString, QByteArray> files = snapshot(dir.path());
+        QStringList expected;
+        for (const QString& f : {QStringLiteral("GSM_Globals.h"), QStringLiteral("GSM_Required_Externals.h"),
+                                 QStringLiteral("GSM_Util.h"), QStringLiteral("GSM_Util.c")}) {
+            expected << libraryFolder + QLatin1Char('/') + f;
+            QCOMPARE(files.value(libraryFolder + QLatin1Char('/') + f),
+                     withHeader(QStringLiteral(":/tarvex/resources/tarvex/") + f));
+        }
+        expected << headerFolder + QStringLiteral("circbuff.h") << sourceFolder + QStringLiteral("circbuff.c");
+        QCOMPARE(files.value(headerFolder + QStringLiteral("circbuff.h")),
+                 withHeader(QStringLiteral(":/code/resources/code/circbuff.h")));
+        QCOMPARE(files.value(sourceFolder + QStringLiteral("circbuff.c")),
+                 withHeader(QStringLiteral(":/code/resources/code/circbuff.c")));
+        QStringList written;
+        for (auto it = files.cbegin(); it != files.cend(); ++it)
+            if (!it.key().endsWith(QLatin1Char('/')))
+                written << it.key();
+        expected.sort();
+        QCOMPARE(written, expected);
+    }
+
+    void moduleFileThatCannotBeWritten()
+    {
+        QTemporaryDir dir;
+        BrokenModule broken;
+        QVERIFY(!writeLibraryFiles(QStringLiteral("Tarvex"), QString(), QString(), QDir(dir.path()), {&broken},
+                                   fileHeaderLines()));
+        QCOMPARE(mUi->boxes().size(), 1);
+        QCOMPARE(mUi->boxes().at(0).title, QStringLiteral("Write Error"));
+        QVERIFY(mUi->boxes().at(0).text.startsWith(
+            QStringLiteral("Failed to write library module files to specified directory.\n\n")));
+        QVERIFY(mUi->boxes().at(0).text.contains(QStringLiteral("GSM_NotInTheBundle.c")));
+        // Every file is read before the first one is written: nothing was.
+        QVERIFY(QDir(dir.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System));
+    }
+
+    // ---- USER CODE preservation of one file ----
+
+    // The old file's bytes against the plan: what is carried (byte for
+    // byte) and what is named as lost. Fresh text: the sections of
+    // kFreshNames with their default content.
+    void oldFileIsParsedExactly_data()
+    {
+        QTest::addColumn<QByteArray>("old");
+        QTest::addColumn<QByteArray>("expected"); // the merged bytes
+        QTest::addColumn<QStringList>("lost");
+        QTest::addColumn<int>("notes");
+
+        auto sec = [](const char* name, const QByteArray& body) {
+            return QByteArray("// USER CODE BEGIN ") + name + '\n' + body + "// USER CODE END " + name + '\n';
+        };
+        const QByteArray init = sec("Init", "init();\n");
+        const QByteArray poll = sec("Poll", "poll();\n");
+        const Bodies carried{{"Init", "init();\n"}, {"Poll", "poll();\n"}};
+        auto row = [](const char* name) { return &QTest::newRow(name); };
+
+        *row("marker spelling and blanks") << QByteArray("  //USER  CODE\tBEGIN   Init \t\nmine();\n"
+                                                         "\t//   USER CODE END Init  \n")
+                                           << expect({{"Init", "//USER  CODE\tBEGIN   Init \t\nmine();\n\t//   USER CODE END Init"}}, true)
+                                           << QStringList() << 0;
+        *row("prefix names stay apart") << sec("gsmWriteCompleted", "done();\n")
+                                        << expect({{"gsmWriteCompleted", "done();\n"}}) << QStringList() << 0;
+        *row("lower-case markers are code") << QByteArray("// user code begin Poll\nz();\n// user code end Poll\n") + init
+                                            << expect({{"Init", "init();\n"}}) << QStringList() << 0;
+
+        // Ambiguous files: nothing is guessed, every name involved is named.
+        *row("commented-out older copy") << QByteArray("/*\n") + sec("Init", "old();\n") + "*/\n" + poll + init
+                                         << expect({{"Poll", "poll();\n"}})
+                                         << QStringList{"Init (lines 2, 4, 9, 11: more than one BEGIN or END)"} << 0;
+        *row("identical copies") << init + init << expect({})
+                                 << QStringList{"Init (lines 1, 3, 4, 6: more than one BEGIN or END)"} << 0;
+        *row("END without BEGIN") << QByteArray("// USER CODE END Poll\n") + init << expect({{"Init", "init();\n"}})
+                                  << QStringList{"Poll (line 1: END without BEGIN)"} << 0;
+        *row("END before BEGIN") << QByteArray("// USER CODE END Poll\n// USER CODE BEGIN Poll\n") << expect({})
+                                 << QStringList{"Poll (lines 1, 2: END before BEGIN)"} << 0;
+        *row("BEGIN without END") << QByteArray("// USER CODE BEGIN Init\nmine();\n") + poll
+                                  << expect({{"Poll", "poll();\n"}})
+                                  << QStringList{"Init (line 1: BEGIN without END)"} << 0;
+        *row("END of a prefix name deleted")
+            << QByteArray("// USER CODE BEGIN gsmWrite\nw();\n") + sec("gsmWriteCompleted", "c();\n")
+            << expect({{"gsmWriteCompleted", "c();\n"}}) << QStringList{"gsmWrite (line 1: BEGIN without END)"} << 0;
+        *row("END line with text after the name")
+            << QByteArray("// USER CODE BEGIN Init\nx();\n// USER CODE END Init */\n") << expect({})
+            << QStringList{"Init (line 1: BEGIN without END)", "Init */ (line 3: END without BEGIN)"} << 0;
+        *row("section inside another") << sec("Init", poll) + poll << expect({})
+                                       << QStringList{"Init (lines 1, 5: other USER CODE markers inside)",
+                                                      "Poll (lines 2, 4, 6, 8: more than one BEGIN or END)"}
+                                       << 0;
+        *row("unlisted section inside another") << sec("Init", sec("MyOwn", "own();\n")) + poll
+                                                << expect({{"Poll", "poll();\n"}})
+                                                << QStringList{"Init (lines 1, 5: other USER CODE markers inside)",
+                                                               "MyOwn (lines 2, 4: inside another section)"}
+                                                << 0;
+
+        // Code without a place in the new text.
+        *row("listed section not generated") << sec("gsmUssdEventHandler", "ussd();\n") + init << expect(carried.mid(0, 1))
+                                             << QStringList{"gsmUssdEventHandler (lines 1-3)"} << 0;
+        *row("unlisted section") << init + sec("Zed", "z();\n") << expect(carried.mid(0, 1))
+                                 << QStringList{"Zed (lines 4-6)"} << 0;
+        *row("hand-written file") << QByteArray("int main(void)\n{\n}") << expect({})
+                                  << QStringList{"whole file (lines 1-3: no USER CODE section found)"} << 0;
+        *row("UTF-16 without byte-order mark") << utf16(QByteArray(init + poll)) << expect({})
+                                               << QStringList{"whole file (lines 1-7: no USER CODE section found)"}
+                                               << 0;
+        *row("blank file") << QByteArray(" \n\t\n") << expect({}) << QStringList() << 0;
+
+        *row("CR LF becomes LF, a lone CR stays") << QByteArray("// USER CODE BEGIN Init\r\na\rb\r\n// USER CODE END Init\r\n")
+                                                  << expect({{"Init", "a\rb\n"}}) << QStringList() << 0;
+        *row("UTF-16 converted and said")
+            << QByteArray("\xFF\xFE") + utf16(sec("Init", "caf\xc3\xa9();\n"))
+            << QByteArray("\xEF\xBB\xBF") + expect({{"Init", "caf\xc3\xa9();\n"}}) << QStringList() << 1;
+        QByteArray utf32be("\0\0\xFE\xFF", 4);
+        for (uint c : QString::fromUtf8(sec("Init", "caf\xc3\xa9();\n")).toUcs4())
+            utf32be += char(c >> 24) + QByteArray(1, char(c >> 16)) + char(c >> 8) + char(c);
+        *row("UTF-32 converted and said")
+            << utf32be << QByteArray("\xEF\xBB\xBF") + expect({{"Init", "caf\xc3\xa9();\n"}}) << QStringList() << 1;
+    }
+
+    void oldFileIsParsedExactly()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(QByteArray, expected);
+        QFETCH(QStringList, lost);
+        QFETCH(int, notes);
+        const QString path = at(QStringLiteral("gsm_manager.c"));
+        writeBytes(path, old);
+        const UserCodeMergePlan plan = planUserCodeMerge(path, generated(kFreshNames), false);
+        QVERIFY(plan.readOk);
+        QCOMPARE(plan.oldBytes, old);
+        QCOMPARE(plan.lostSections, lost);
+        QCOMPARE(plan.mergedBytes, expected);
+        QCOMPARE(plan.notes.size(), notes);
+        QCOMPARE(plan.targetPath, path);
+        QCOMPARE(readBytes(path), old); // planning writes nothing
+    }
+
+    // The merge of one file (the window's mergeUserCodeAndWrite) reads the
+    // old file first: one that cannot be read is a Read Error naming it, and
+    // nothing is written. (The questions and the backup are Generate Code's:
+    // tst_generateworkflow and tst_writesafety.)
+    void unreadableFileIsAReadError()
+    {
+        const QString path = at(QStringLiteral("gsm_manager.c"));
+        QVERIFY(QDir().mkpath(path)); // a folder cannot be read as a file
+        QString text = generated({QStringLiteral("Init")});
+        QVERIFY(!mergeUserCodeAndWrite(path, text, true));
+        QCOMPARE(mUi->titles(), QStringList{"Read Error"});
+        QVERIFY(mUi->boxes().at(0).text.startsWith(
+            QStringLiteral("Error encountered while trying to save 'USER CODE' sections.\n\nUnable to open file '") +
+            path + QStringLiteral("' for reading.")));
+        QVERIFY(!QFile::exists(at(QStringLiteral("gsm_manager.cpp"))));
     }
 };
 
