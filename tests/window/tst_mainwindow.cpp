@@ -2,17 +2,23 @@
 // and its row/module mapping, the orders of allModules and checkedModules,
 // the tabs shown per module, the settings panels and their widgets, the echo
 // coupling, refreshSettingsWidgets, Select All / None, the language controls,
-// and the dependency check; the About window, and the message boxes of the
-// modal seam as the application builds them (icons, the choice box's buttons
-// and the mapping from the pressed button back to the choice). (The web
-// links: tests/usagestats.)
+// and the dependency check; the project commands and the Generate Code button
+// (Save then Open restores everything, what Open refuses, New, Save and Save
+// As with their boxes, a generation with the real message boxes); the About
+// window, and the message boxes of the modal seam as the application builds
+// them (icons, the choice box's buttons and the mapping from the pressed
+// button back to the choice). (The web links and usage events:
+// tests/usagestats; how reading applies each setting: tst_projectsettings.)
 
 #include "aboutwindow.h"
+#include "inmemoryproject.h"
 #include "mainwindow.h"
 #include "messageboxinteraction.h"
+#include "projectsettings.h"
 #include "scriptedinteraction.h"
 #include "selectionrules.h"
 #include "testsupport.h"
+#include "workflowsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,12 +30,15 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <memory>
 
+using namespace workflowtest;
 using testsupport::child;
 using testsupport::moduleNames;
 
@@ -84,7 +93,9 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
+    std::unique_ptr<ScriptedInteraction> mUi;
     std::unique_ptr<MainWindow> mWindow;
+    std::unique_ptr<QTemporaryDir> mTmp; // a new one per test
     MainWindow& window() { return *mWindow; }
     QListWidget* list() { return child<QListWidget>(window(), "lstwgtModules"); }
     QTabWidget* tabs() { return child<QTabWidget>(window(), "tabwgtMdl"); }
@@ -100,15 +111,25 @@ private:
     }
 
 private slots:
+    void initTestCase()
+    {
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        testsupport::installStrictMessageHandler();
+    }
     void init()
     {
+        mTmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(mTmp->isValid());
+        mUi = std::make_unique<ScriptedInteraction>();
         // Building the window must not log anything (a misnamed slot would
         // make connectSlotsByName warn, and the handler fails the test).
         mWindow = std::make_unique<MainWindow>();
     }
     void cleanup()
     {
+        mUi->verifyAllAnswersUsed();
         mWindow.reset();
+        mUi.reset();
         testsupport::verifyExpectedWarningsSeen();
     }
 
@@ -483,25 +504,181 @@ private slots:
 
     void checkDependenciesShowsMessages()
     {
-        ScriptedInteraction interaction;
         // HTTP client alone: the LTE connection and its chain are ticked.
         window().on_btnLibMdlSelectNone_clicked();
         window().checkModule(window().moduleAt(12));
         child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
-        QCOMPARE(interaction.titles(), QStringList{"Module Dependencies"});
-        QCOMPARE(interaction.boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
-        QCOMPARE(interaction.boxes().at(0).text, QString::fromUtf8(kMessageDefaultConnection));
+        QCOMPARE(mUi->titles(), QStringList{"Module Dependencies"});
+        QCOMPARE(mUi->boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
+        QCOMPARE(mUi->boxes().at(0).text, QString::fromUtf8(kMessageDefaultConnection));
         QCOMPARE(moduleNames(window().checkedModules()),
                  (QStringList{"", "Power", "Prompt", "BasicComms", "NetworkRegistration", "InternetConnection_SIMCom",
                               "HTTP_Client_SIMCom"}));
 
         // Pin alone: its chain is ticked without a message.
-        interaction.clear();
+        mUi->clear();
         window().on_btnLibMdlSelectNone_clicked();
         window().checkModule(window().moduleAt(4));
         child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
-        QVERIFY(interaction.boxes().isEmpty());
+        QVERIFY(mUi->boxes().isEmpty());
         QCOMPARE(moduleNames(window().checkedModules()), (QStringList{"", "Power", "Prompt", "BasicComms", "Pin"}));
+    }
+
+    // ---- the project commands and the Generate Code button ----
+
+    void saveThenOpenRestoresEverything()
+    {
+        // A project unlike the start-up state in every respect.
+        child<QRadioButton>(window(), "optProjectIsCpp")->click();
+        box("optProjectIsArduino")->setChecked(false);
+        selectModules(window(), {QStringLiteral("Pin"), QStringLiteral("InternetConnection_SIMCom2G")});
+        child<QSpinBox>(window(), "spinMdl_Prompt_PromptBufferSize")->setValue(2048);
+        child<QSpinBox>(window(), "spinMdl_GettingStarted_DebugBufferSize")->setValue(300);
+        child<QCheckBox>(window(), "chkMdl_Power_ResetEnabled")->setChecked(true);
+        child<QCheckBox>(window(), "chkMdl_Prompt_IsCircularTxSetupSelected")->setChecked(false);
+        child<QCheckBox>(window(), "chkMdl_InternetConnectionSimcom2G_IsApnRequired")->setChecked(true);
+        const QByteArray saved = projectSettingsText(window());
+
+        mUi->answerFolder(mTmp->path());
+        window().on_btnProjectSaveAs_clicked();
+        QCOMPARE(mUi->titles(), (QStringList{"Select Folder", "Project Saved"}));
+        QCOMPARE(mUi->boxes().at(1).kind, ScriptedInteraction::Kind::Information);
+        QCOMPARE(mUi->boxes().at(1).text, QStringLiteral("Project settings saved."));
+        QCOMPARE(readBytes(projectSettingsFilePath(mTmp->path())), saved);
+
+        // New elsewhere: back to defaults, nothing written.
+        QTemporaryDir other;
+        mUi->answerFolder(other.path());
+        window().on_btnProjectNew_clicked();
+        QCOMPARE(window().projectPath(), other.path());
+        QVERIFY(!window().isCpp());
+        QVERIFY(!box("optProjectIsArduino")->isChecked());
+        QVERIFY(!box("optProjectIsArduino")->isVisibleTo(&window()));
+        QCOMPARE(window().checkedModules().size(), 1);
+        QCOMPARE(child<QSpinBox>(window(), "spinMdl_Prompt_PromptBufferSize")->value(), 1024);
+        QVERIFY(!QFile::exists(projectSettingsFilePath(other.path())));
+
+        mUi->answerFolder(mTmp->path());
+        window().on_btnProjectOpen_clicked();
+        QCOMPARE(window().projectPath(), mTmp->path());
+        QCOMPARE(projectSettingsText(window()), saved);
+        QVERIFY(window().isCpp());
+        QVERIFY(box("optProjectIsArduino")->isVisibleTo(&window()));
+        QVERIFY(!box("optProjectIsArduino")->isChecked());
+        QCOMPARE(child<QSpinBox>(window(), "spinMdl_Prompt_PromptBufferSize")->value(), 2048);
+        QVERIFY(child<QCheckBox>(window(), "chkMdl_Power_ResetEnabled")->isChecked());
+        // Open and New show nothing but their folder dialogs.
+        QCOMPARE(mUi->titles(), (QStringList{"Select Folder", "Project Saved", "Select Folder", "Select Folder"}));
+    }
+
+    void openRefusesWhatItCannotRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("not JSON") << "garbage";
+        QTest::newRow("a folder in its place") << "folder";
+        QTest::newRow("no settings file") << "missing";
+        QTest::newRow("dialog cancelled") << "cancel";
+    }
+
+    void openRefusesWhatItCannotRead()
+    {
+        QFETCH(QString, kind);
+        const QString file = projectSettingsFilePath(mTmp->path());
+        if (kind == QLatin1String("garbage"))
+            QVERIFY(writeBytes(file, "{\"Language\": \"C++\", oops"));
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(file));
+        window().setProjectPath(QStringLiteral("/previous/project"));
+        const QByteArray before = projectSettingsText(window());
+        if (kind == QLatin1String("cancel"))
+            mUi->answerCancel();
+        else
+            mUi->answerFolder(mTmp->path());
+        window().on_btnProjectOpen_clicked();
+
+        QCOMPARE(window().projectPath(), QStringLiteral("/previous/project"));
+        QCOMPARE(projectSettingsText(window()), before);
+        if (kind == QLatin1String("cancel")) {
+            QCOMPARE(mUi->boxes().size(), 1);
+            return;
+        }
+        QCOMPARE(mUi->boxes().size(), 2);
+        QCOMPARE(mUi->boxes().at(1).kind, ScriptedInteraction::Kind::Critical);
+        QCOMPARE(mUi->boxes().at(1).title, QStringLiteral("Error Opening Project"));
+        if (kind == QLatin1String("missing"))
+            QCOMPARE(mUi->boxes().at(1).text, QStringLiteral("Tarvex project settings not found at the specified path."));
+        else
+            QCOMPARE(mUi->boxes().at(1).text, QStringLiteral("The Tarvex project settings file '") + file +
+                                                  QStringLiteral("' could not be read or is not valid JSON. The "
+                                                                 "project has not been opened."));
+    }
+
+    void saveCases()
+    {
+        // Empty path: Save is Save As.
+        mUi->answerFolder(mTmp->path());
+        window().on_btnProjectSave_clicked();
+        QCOMPARE(mUi->titles(), (QStringList{"Select Folder", "Project Saved"}));
+        QVERIFY(QFile::exists(projectSettingsFilePath(mTmp->path())));
+
+        // A path of spaces names no folder.
+        mUi->clear();
+        window().setProjectPath(QStringLiteral("   "));
+        window().on_btnProjectSave_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Project Path Error"});
+        QCOMPARE(mUi->boxes().at(0).text, QStringLiteral("The project path specified does not exist - please "
+                                                         "correct this and then try again."));
+
+        // A settings file that cannot be written is reported, not confirmed.
+        mUi->clear();
+        QTemporaryDir blocked;
+        QVERIFY(QDir().mkpath(projectSettingsFilePath(blocked.path())));
+        window().setProjectPath(blocked.path());
+        window().on_btnProjectSave_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Error Saving Project"});
+        QVERIFY(mUi->boxes().at(0).text.endsWith(QStringLiteral("' is a folder, not a file.")));
+    }
+
+    void enterOnEveryRemoveFileBoxKeepsTheFiles()
+    {
+        // A plain C project, then switched to C++ with the Arduino layout:
+        // gsm_manager.c and the top-level Tarvex folder are now stale.
+        window().setProjectPath(mTmp->path());
+        selectModules(window(), {QStringLiteral("RSSI")});
+        window().on_btnGenerateCode_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Code Generated"});
+        child<QRadioButton>(window(), "optProjectIsCpp")->click();
+        QVERIFY(box("optProjectIsArduino")->isChecked());
+
+        // The application's real boxes, each answered with Enter.
+        for (int i = 0; i < 3; ++i)
+            testsupport::expectWarning(QStringLiteral("propagateSizeHints")); // offscreen platform, per box
+        MessageBoxInteraction real;
+        setUserInteraction(&real);
+        QStringList seen;
+        QTimer enter;
+        QObject::connect(&enter, &QTimer::timeout, [&seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            seen << box->windowTitle() + QLatin1Char('|') +
+                        (box->defaultButton() ? box->defaultButton()->text() : QStringLiteral("<none>"));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        enter.start(20);
+        window().on_btnGenerateCode_clicked();
+        enter.stop();
+        setUserInteraction(mUi.get());
+
+        QCOMPARE(seen.size(), 3);
+        QVERIFY2(seen.at(0).startsWith(QStringLiteral("Remove File?|")) &&
+                     seen.at(1).startsWith(QStringLiteral("Remove File?|")) &&
+                     seen.at(2).startsWith(QStringLiteral("Code Generated|")),
+                 qPrintable(seen.join(QStringLiteral(", "))));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/gsm_manager.c")));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/Tarvex/GSM_SignalQuality.c")));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/gsm_manager.cpp")));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/src/Tarvex/GSM_SignalQuality.c")));
     }
 
     // ---- the About window and the message boxes of the modal seam ----
@@ -583,13 +760,5 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    QApplication app(argc, argv);
-    testsupport::installStrictMessageHandler();
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"
