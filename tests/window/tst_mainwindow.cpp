@@ -8,7 +8,7 @@
 // window, and the message boxes of the modal seam as the application builds
 // them (icons, the choice box's buttons and the mapping from the pressed
 // button back to the choice). (The web links and usage events:
-// tests/usagestats; how reading applies each setting: tst_projectsettings.)
+// tests/usagestats; how reading applies each setting: tst_generator.)
 
 #include "aboutwindow.h"
 #include "inmemoryproject.h"
