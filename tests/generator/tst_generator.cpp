@@ -227,10 +227,7 @@ void customise(InMemoryProject& project)
     project.setCpp(true);
     project.setArduinoVisible(true);
     project.setArduinoChecked(true);
-    project.uncheckAllModules();
-    for (TarvexMdl* module : {static_cast<TarvexMdl*>(&m.mMdlPin), static_cast<TarvexMdl*>(&m.mMdlUssd),
-                              static_cast<TarvexMdl*>(&m.mMdlInternetConnectionSimcom2G)})
-        project.checkModule(module);
+    tick(project, {Pin, Ussd, G2});
     m.mMdlGettingStarted.IsDebugOutputSetupSelected = false;
     m.mMdlGettingStarted.DebugBufferSize = 2048;
     m.mMdlPower.UseResetPin = true;
