@@ -4,10 +4,10 @@
 // source files present, lost USER CODE sections and the dependency stop;
 // the library file writer on its own (support files and where the
 // circular-buffer files go for each caller's prefixes, a module file that
-// cannot be written); and the USER CODE merge of one file (which sections
-// are found, how the developer's code is carried byte for byte, which
-// losses are named, an unreadable old file). (What stops a run before the
-// first write: tst_writesafety.)
+// cannot be written); the USER CODE merge of one file (which sections are
+// found, how the developer's code is carried byte for byte, which losses
+// are named, an unreadable old file); and that a generated project compiles.
+// (What stops a run before the first write: tst_writesafety.)
 
 #include "fileutil.h"
 #include "generateworkflow.h"
@@ -26,6 +26,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -118,6 +119,12 @@ QByteArray utf16(const QByteArray& utf8)
     const QString text = QString::fromUtf8(utf8);
     return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
+
+
+const QStringList kStrict = {QStringLiteral("-Wall"), QStringLiteral("-Wextra"), QStringLiteral("-Werror")};
+const QStringList kStubAllowances = {QStringLiteral("-Wno-unused-parameter"), QStringLiteral("-Wno-unused-variable"),
+                                     QStringLiteral("-Wno-unused-but-set-variable"),
+                                     QStringLiteral("-Wno-return-type")};
 
 } // namespace
 
@@ -544,6 +551,65 @@ private slots:
         QVERIFY(!QFile::exists(at(QStringLiteral("Tarvex/notes.txt"))));
         QVERIFY(QFile::exists(at(QStringLiteral("Tarvex/README"))));
         QVERIFY(QFileInfo(at(QStringLiteral("Tarvex/mine"))).isDir());
+    }
+
+    // A generated project compiles and links on the first try. For
+    // a C project and for a C++ Arduino project with every module but 2G, the
+    // manager files, the library folder and the circular-buffer files are built
+    // with gcc/g++ -Wall -Wextra -Werror together with a stub main that calls
+    // gsmmgrInit and gsmmgrPoll. The library files must be clean under those
+    // flags; the manager file alone may switch off the warnings its empty
+    // callback stubs cause until the developer fills them.
+    void generatedProjectBuilds_data()
+    {
+        QTest::addColumn<bool>("cpp");
+        QTest::newRow("C project") << false;
+        QTest::newRow("C++ Arduino project") << true;
+    }
+
+    void generatedProjectBuilds()
+    {
+        QFETCH(bool, cpp);
+        const QString gcc = QStandardPaths::findExecutable(QStringLiteral("gcc"));
+        const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
+        if (gcc.isEmpty() || gxx.isEmpty())
+            QSKIP("gcc and g++ are needed to compile the generated project");
+
+        const QString path = mDir;
+        selectModules(*mProject, everyModuleBut2G());
+        mProject->setCpp(cpp);
+        mProject->setArduinoChecked(cpp);
+        GenerateReport report;
+        QVERIFY(run(&report));
+        QCOMPARE(report.libraryFolder, cpp ? QStringLiteral("src/Tarvex") : QStringLiteral("Tarvex"));
+
+        const QString main = cpp ? QStringLiteral("main.cpp") : QStringLiteral("main.c");
+        QVERIFY(writeBytes(path + QLatin1Char('/') + main,
+                           "#include \"gsm_manager.h\"\n"
+                           "int main(void)\n{\n    gsmmgrInit();\n    gsmmgrPoll();\n    return 0;\n}\n"));
+
+        // The library folder's C files and circbuff.c in one strict run (it
+        // names every file that fails), the manager source with the stub
+        // allowances, then the stub main, linked with all of them.
+        const QString libraryFolder = cpp ? QStringLiteral("src/Tarvex") : QStringLiteral("Tarvex");
+        QStringList sources = {QStringLiteral("circbuff.c")}, objects = {QStringLiteral("circbuff.o")};
+        for (const QString& f : QDir(path + QLatin1Char('/') + libraryFolder).entryList({QStringLiteral("*.c")}, QDir::Files)) {
+            sources << libraryFolder + QLatin1Char('/') + f;
+            objects << QFileInfo(f).completeBaseName() + QStringLiteral(".o");
+        }
+        const QString manager = cpp ? QStringLiteral("gsm_manager.cpp") : QStringLiteral("gsm_manager.c");
+        const QString driver = cpp ? gxx : gcc;
+        QString log;
+        QVERIFY2(runIn(gcc, kStrict + QStringList{QStringLiteral("-I."), QStringLiteral("-c")} + sources, path, &log),
+                 qPrintable(log));
+        QVERIFY2(runIn(driver, kStrict + kStubAllowances + QStringList{QStringLiteral("-I."), QStringLiteral("-c"), manager},
+                       path, &log),
+                 qPrintable(log));
+        QVERIFY2(runIn(driver, kStrict + QStringList{QStringLiteral("-I."), main, QStringLiteral("-o"), QStringLiteral("firmware"),
+                                                     QStringLiteral("gsm_manager.o")} + objects,
+                       path, &log),
+                 qPrintable(log));
+        QVERIFY(QFileInfo(path + QStringLiteral("/firmware")).isExecutable());
     }
 
     // ---- the library file writer on its own ----
