@@ -7,11 +7,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Test implementation of the modal seam. Every box the code under test asks
 // for is recorded (kind, title, text, buttons) in order. Questions, choices
-// and folder dialogs take their answers from a queue; an unexpected question
-// (empty queue) fails the running test, and so does an answer left unused
-// when the object is checked with verifyAllAnswersUsed().
+// and folder dialogs take their answers from a queue, else from the policy
+// when one is set; an unexpected question (neither) fails the running test,
+// and so does an answer left unused when the object is checked with
+// verifyAllAnswersUsed().
 class ScriptedInteraction : public UserInteraction
 {
 public:
@@ -42,6 +45,9 @@ public:
     void answerFolder(const QString& folder) { mAnswers.enqueue(folder); }
     // A cancelled folder dialog / a choice box closed without a choice.
     void answerCancel() { mAnswers.enqueue(QString()); }
+
+    // Answers a question when no scripted answer is queued.
+    std::function<QString(const Box&)> policy;
 
     const QList<Box>& boxes() const { return mBoxes; }
     void clear()

@@ -1,48 +1,64 @@
-// tarvex-gen as a process: the printed texts equal the core's assembly for
-// the same project, diagnostics go to standard error with the documented
-// exit statuses, and nothing is printed when the rules stop the run.
+// tarvex-gen as a process: print-header and print-source print the core's
+// assembly for the same settings, generate writes exactly what the Generate
+// Code workflow writes and its options answer the workflow's questions, and
+// every stop has its exit status, its one line on standard error, and writes
+// nothing.
 
+#include "generateworkflow.h"
 #include "inmemoryproject.h"
 #include "managerassembly.h"
+#include "projectsettings.h"
+#include "scriptedinteraction.h"
 #include "selectionrules.h"
 #include "testsupport.h"
 #include "workflowsupport.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
+using namespace workflowtest;
+
 namespace {
 
-workflowtest::ToolRun runTool(const QStringList& args)
+ToolRun runTool(const QStringList& args)
 {
-    return workflowtest::runProgram(QStringLiteral(TARVEX_GEN_PATH), args);
+    return runProgram(QStringLiteral(TARVEX_GEN_PATH), args);
 }
 
-// The CheckedModules member of a settings file that ticks every module but 2G.
-const QString kEverythingBut2G =
-    QStringLiteral("[\"\", \"") + workflowtest::everyModuleBut2G().join(QStringLiteral("\", \"")) + QStringLiteral("\"]");
-
 // The texts the core assembles for a project whose ticked modules are given
-// by name (the rules are expected to add nothing).
+// by name (the rules are expected to add nothing that needs a message).
 ManagerTexts expectedTexts(InMemoryProject& project, const QStringList& ticked, const QString& libraryFolder)
 {
-    project.uncheckAllModules();
-    for (const QString& name : ticked)
-        project.checkModule(project.findModuleByName(name));
-    const QStringList messages = applyModuleDependencies(project);
-    if (!messages.isEmpty())
+    selectModules(project, ticked);
+    if (!applyModuleDependencies(project).isEmpty())
         qFatal("unexpected rule message in test set-up");
     return buildManagerTexts(project.checkedModules(), libraryFolder, project.isCpp());
 }
 
+// UTF-16LE with a byte-order mark.
+QByteArray utf16WithBom(const QString& text)
+{
+    return QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
 
 } // namespace
 
 class TestTarvexGen : public QObject
 {
     Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> mTemp;
+    QString mDir;
+
+    QString writeJson(const QString& name, const QString& json)
+    {
+        writeBytes(mTemp->filePath(name), json.toUtf8());
+        return mTemp->filePath(name);
+    }
 
 private slots:
     void initTestCase()
@@ -54,50 +70,52 @@ private slots:
     {
         mTemp.reset(new QTemporaryDir);
         QVERIFY(mTemp->isValid());
+        mDir = mTemp->path();
     }
     void cleanup() { mTemp.reset(); }
 
-    void printCommands_equalTheCoreAssembly()
+    // The very texts of the core's assembly (whose order and joining its own
+    // tests pin), for the language and layout the settings give.
+    void printEqualsTheCoreAssembly_data()
     {
-        const QString settings = writeSettings(QStringLiteral(R"({"Language": "C", "IsArduino": "false",
-                                                                  "CheckedModules": %1})")
-                                                   .arg(kEverythingBut2G));
-        // The very texts of the core's assembly (whose order and joining its
-        // own tests pin); both spellings of the option.
-        InMemoryProject project;
-        const ManagerTexts expected = expectedTexts(project, workflowtest::everyModuleBut2G(), QStringLiteral("Tarvex"));
-        const workflowtest::ToolRun source = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
-        QCOMPARE(source.status, 0);
-        QCOMPARE(source.err, QString());
-        QVERIFY(!source.out.contains('\r'));
-        QVERIFY(!source.out.contains("extern \"C\""));
-        QCOMPARE(QString::fromUtf8(source.out), expected.source);
-        const workflowtest::ToolRun header = runTool({QStringLiteral("print-header"), QStringLiteral("--settings=") + settings});
-        QCOMPARE(header.status, 0);
-        QCOMPARE(QString::fromUtf8(header.out), expected.header);
-        QCOMPARE(header.out.count("#include \"Tarvex/"), 12);
+        QTest::addColumn<QString>("json");
+        QTest::addColumn<QStringList>("args"); // FILE: the settings file
+        QTest::addColumn<bool>("cpp");
+        QTest::addColumn<QString>("libraryFolder");
+        QTest::addColumn<QStringList>("ticked");
+        const QString all = "{\"Language\": \"C\", \"IsArduino\": \"false\", \"CheckedModules\": [\"\", \"" +
+                            everyModuleBut2G().join("\", \"") + "\"]}";
+        const QString arduino = R"({"Language": "C++", "IsArduino": "true", "CheckedModules": ["Pin"]})";
+        QTest::newRow("C source") << all << QStringList{"print-source", "--settings", "FILE"} << false << "Tarvex"
+                                  << everyModuleBut2G();
+        QTest::newRow("C header, --settings=") << all << QStringList{"print-header", "--settings=FILE"} << false
+                                               << "Tarvex" << everyModuleBut2G();
+        QTest::newRow("C++ Arduino header") << arduino << QStringList{"print-header", "--settings", "FILE"} << true
+                                            << "src/Tarvex" << QStringList{"Pin"};
+        QTest::newRow("C++ Arduino source") << arduino << QStringList{"print-source", "--settings", "FILE"} << true
+                                            << "src/Tarvex" << QStringList{"Pin"};
+        // The layout needs C++: C with "IsArduino" "true" keeps "Tarvex".
+        QTest::newRow("C with IsArduino true")
+            << R"({"Language": "C", "IsArduino": "true", "CheckedModules": ["Pin"]})"
+            << QStringList{"print-header", "--settings", "FILE"} << false << "Tarvex" << QStringList{"Pin"};
     }
 
-    void arduinoFolder_onlyForCpp()
+    void printEqualsTheCoreAssembly()
     {
-        const QString cpp = writeSettings(
-            R"({"Language": "C++", "IsArduino": "true", "CheckedModules": ["Pin"]})", "cpp.json");
-        const workflowtest::ToolRun arduino = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), cpp});
-        QCOMPARE(arduino.status, 0);
-        QVERIFY(arduino.out.contains("extern \"C\" {\n#include \"src/Tarvex/GSM_Power.h\"\n"));
-        QCOMPARE(arduino.out.count("#include \"src/Tarvex/"), 4);
-
-        const workflowtest::ToolRun source = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), cpp});
-        QCOMPARE(source.status, 0);
-        QCOMPARE(source.out.count("extern \"C\" {"), 2);
-
-        // "Language" "C" with "IsArduino" "true": the layout needs C++, so "Tarvex".
-        const QString c = writeSettings(
-            R"({"Language": "C", "IsArduino": "true", "CheckedModules": ["Pin"]})", "c.json");
-        const workflowtest::ToolRun plain = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), c});
-        QCOMPARE(plain.status, 0);
-        QVERIFY(plain.out.contains("#include <stdbool.h>\n#include \"Tarvex/GSM_Power.h\"\n"));
-        QVERIFY(!plain.out.contains("src/Tarvex"));
+        QFETCH(QString, json);
+        QFETCH(QStringList, args);
+        QFETCH(bool, cpp);
+        QFETCH(QString, libraryFolder);
+        QFETCH(QStringList, ticked);
+        args.replaceInStrings(QStringLiteral("FILE"), writeJson(QStringLiteral("settings.json"), json));
+        InMemoryProject project;
+        project.setCpp(cpp);
+        const ManagerTexts expected = expectedTexts(project, ticked, libraryFolder);
+        const ToolRun run = runTool(args);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.err, QString());
+        QCOMPARE(QString::fromUtf8(run.out), args.at(0) == QLatin1String("print-header") ? expected.header
+                                                                                        : expected.source);
     }
 
     void settingsAreAppliedAsTheWindowDoes()
@@ -106,14 +124,14 @@ private slots:
         // come from the file, through the settings panels' limits: echo off
         // switches echo cancellation off, sizes outside the spin boxes' range
         // come back clamped.
-        const QString settings = writeSettings(R"({"CheckedModules": ["BasicComms"],
+        const QString settings = writeJson(QStringLiteral("settings.json"), R"({"CheckedModules": ["BasicComms"],
             "BasicComms": {"EchoEnabled": false},
             "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 4},
             "Prompt": {"IsPromptSetupSelected": true, "PromptBufferSize": 9999999999,
                        "IsEchoCancSetupSelected": true, "EchoCancellationBufferSize": 64,
                        "IsCircularTxSetupSelected": false, "CircularTxBufferSize": 1024,
                        "IsCircularRxSetupSelected": true, "CircularRxBufferSize": 512}})");
-        const workflowtest::ToolRun run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
+        const ToolRun run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
         QCOMPARE(run.status, 0);
 
         InMemoryProject project;
@@ -124,99 +142,236 @@ private slots:
         m.mMdlPrompt.EchoCancellationBufferSize = 64;
         m.mMdlPrompt.IsCircularTxSetupSelected = false;
         m.mMdlPrompt.CircularRxBufferSize = 512;
-        const QString unclamped =
-            expectedTexts(project, {QStringLiteral("BasicComms")}, QStringLiteral("Tarvex")).source;
+        const QString unclamped = expectedTexts(project, {QStringLiteral("BasicComms")}, "Tarvex").source;
         m.mMdlPrompt.IsEchoCancSetupSelected = false;
         m.mMdlPrompt.PromptBufferSize = 429496729;
         m.mMdlGettingStarted.DebugBufferSize = 8;
-        const QString expected =
-            expectedTexts(project, {QStringLiteral("BasicComms")}, QStringLiteral("Tarvex")).source;
+        const QString expected = expectedTexts(project, {QStringLiteral("BasicComms")}, "Tarvex").source;
         QVERIFY(expected != unclamped);
         QCOMPARE(QString::fromUtf8(run.out), expected);
         QVERIFY(run.out.contains("[512]"));
     }
 
-    void ruleMessage_goesToStandardErrorWithStatus3()
+    // Every stop before the first write: bad command lines and settings (2),
+    // both sources without a choice (4), a rule message (3), a failed step
+    // (1). Nothing on standard output, the expected text as the whole of
+    // standard error (one line unless the message has more), no file changed.
+    void stopsWithTheirStatus_data()
     {
-        const QString http = writeSettings(R"({"CheckedModules": ["HTTP_Client_SIMCom"]})", "http.json");
-        const workflowtest::ToolRun b = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), http});
-        QCOMPARE(b.status, 3);
-        QCOMPARE(b.out, QByteArray());
-        QCOMPARE(b.err, QString("No Internet Connection module was selected. 'Internet Connection (SIMCom LTE)' "
-                                   "has now been selected as a default - please check and update depending on "
-                                   "your requirements.\n"));
+        QTest::addColumn<QStringList>("args");  // DIR: the project folder
+        QTest::addColumn<QString>("setup");     // what the folder holds, see stopsWithTheirStatus
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("expected");  // pattern of standard error; %1: the folder
+        const QString pr = "tarvex-gen print-header: ";
+        const QString gen = "tarvex-gen generate: ";
+        const auto escaped = [](const char* text) { return QRegularExpression::escape(QString::fromUtf8(text)); };
+        QTest::newRow("no command") << QStringList() << "" << 2 << "tarvex-gen: no command given.*";
+        QTest::newRow("unknown command") << QStringList{"generate-all"} << "" << 2
+                                         << "tarvex-gen: unknown command 'generate-all'.*";
+        QTest::newRow("missing option") << QStringList{"print-source"} << "" << 2
+                                        << "tarvex-gen print-source: missing option --settings FILE";
+        QTest::newRow("option without value") << QStringList{"print-header", "--settings"} << "" << 2
+                                               << pr + ".*needs a value.*";
+        QTest::newRow("unknown option") << QStringList{"print-header", "--setting", "x"} << "" << 2
+                                        << pr + ".*unknown option '--setting'.*";
+        QTest::newRow("stray argument") << QStringList{"print-header", "x.json"} << "" << 2
+                                        << pr + ".*unexpected argument 'x.json'.*";
+        QTest::newRow("missing file") << QStringList{"print-source", "--settings", "DIR/absent.json"} << "" << 2
+                                      << "tarvex-gen print-source: .*not found: %1/absent.json.*";
+        QTest::newRow("folder instead of file") << QStringList{"print-source", "--settings", "DIR"} << "" << 2
+                                                << "tarvex-gen print-source: .*cannot be read: %1.*";
+        QTest::newRow("invalid JSON") << QStringList{"print-header", "--settings", "DIR/broken.json"} << "" << 2
+                                      << pr + ".*not valid JSON.*";
+        QTest::newRow("empty file") << QStringList{"print-header", "--settings", "DIR/empty.json"} << "" << 2
+                                    << pr + ".*%1/empty.json.*";
+        QTest::newRow("print: default connection") << QStringList{"print-source", "--settings", "DIR/http.json"}
+                                                   << "" << 3 << escaped(kMessageDefaultConnection);
+        QTest::newRow("print: two connections") << QStringList{"print-header", "--settings", "DIR/both.json"} << ""
+                                                << 3 << escaped(kMessageTwoConnections);
 
-        const QString both = writeSettings(
-            R"({"CheckedModules": ["MQTT_Client_SIMCom", "InternetConnection_SIMCom2G"]})", "both.json");
-        const workflowtest::ToolRun a = runTool({QStringLiteral("print-header"), QStringLiteral("--settings"), both});
-        QCOMPARE(a.status, 3);
-        QCOMPARE(a.out, QByteArray());
-        QVERIFY(a.err.startsWith("Please choose only one of the \"Internet Connection\" modules.\n\n"));
-        QVERIFY(a.err.endsWith("not currently compatible with the 2G internet connection module.\n"));
+        QTest::newRow("no folder") << QStringList{"generate"} << "" << 2 << gen + "missing PROJECT_DIR";
+        QTest::newRow("folder missing") << QStringList{"generate", "/no/such/folder"} << "" << 2
+                                        << gen + "project folder does not exist: /no/such/folder";
+        QTest::newRow("no settings file") << QStringList{"generate", "DIR"} << "" << 2
+                                          << gen + ".*settings file not found.*";
+        QTest::newRow("settings not JSON") << QStringList{"generate", "DIR"} << "garbage" << 2
+                                           << gen + ".*not valid JSON.*";
+        QTest::newRow("bad source choice") << QStringList{"generate", "DIR", "--source-from", "h"} << "pin" << 2
+                                           << gen + "--source-from takes c or cpp.*";
+        QTest::newRow("both stale flags") << QStringList{"generate", "DIR", "--keep-stale", "--delete-stale"}
+                                          << "pin" << 2 << gen + ".*once.*";
+        QTest::newRow("backup folder missing") << QStringList{"generate", "DIR", "--backup-dir", "/no/such/dir"}
+                                               << "pin" << 2 << gen + "backup folder does not exist.*";
+        QTest::newRow("two folders") << QStringList{"generate", "DIR", "DIR"} << "pin" << 2
+                                     << gen + ".*unexpected argument.*";
+        QTest::newRow("both sources") << QStringList{"generate", "DIR"} << "both sources" << 4
+                                      << gen + "both gsm_manager.c and gsm_manager.cpp exist in %1;.*--source-from.*";
+        QTest::newRow("rule message") << QStringList{"generate", "DIR"} << "http" << 3
+                                      << "Module Dependencies: No Internet Connection module.*";
+        QTest::newRow("failed step") << QStringList{"generate", "DIR"} << "blocked" << 1
+                                     << "Write Error: Failed to write library support files to specified "
+                                        "directory\\. '%1/Tarvex' is not a folder\\. Nothing has been written\\.";
     }
 
-    void badInput_oneLineOnStandardErrorWithStatus2_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("mentions"); // a part of the error line
-
-        const QString dir = QStringLiteral("@DIR@");
-        QTest::newRow("no command") << QStringList() << "no command";
-        QTest::newRow("unknown command") << QStringList{"generate-all"} << "unknown command 'generate-all'";
-        QTest::newRow("missing option") << QStringList{"print-source"} << "missing option --settings";
-        QTest::newRow("option without value") << QStringList{"print-header", "--settings"} << "needs a value";
-        QTest::newRow("unknown option") << QStringList{"print-header", "--setting", "x"} << "unknown option '--setting'";
-        QTest::newRow("stray argument") << QStringList{"print-header", "x.json"} << "unexpected argument 'x.json'";
-        QTest::newRow("missing file") << QStringList{"print-source", "--settings", dir + "/absent.json"}
-                                      << "not found: @DIR@/absent.json";
-        QTest::newRow("folder instead of file") << QStringList{"print-source", "--settings", dir}
-                                                << "cannot be read: @DIR@";
-        QTest::newRow("invalid JSON") << QStringList{"print-header", "--settings", dir + "/broken.json"}
-                                      << "not valid JSON";
-        QTest::newRow("empty file") << QStringList{"print-header", "--settings", dir + "/empty.json"}
-                                    << "@DIR@/empty.json";
-    }
-
-    void badInput_oneLineOnStandardErrorWithStatus2()
+    void stopsWithTheirStatus()
     {
         QFETCH(QStringList, args);
-        QFETCH(QString, mentions);
-        writeSettings("{\"Language\": \"C\",", "broken.json");
-        writeSettings("", "empty.json");
-        const QString dir = mTemp->path();
-        for (QString& arg : args)
-            arg.replace(QStringLiteral("@DIR@"), dir);
-        mentions.replace(QStringLiteral("@DIR@"), dir);
-
-        const workflowtest::ToolRun run = runTool(args);
-        QCOMPARE(run.status, 2);
-        QCOMPARE(run.out, QByteArray());
-        QVERIFY2(run.err.endsWith('\n') && run.err.count('\n') == 1, qPrintable(run.err));
-        QVERIFY2(run.err.startsWith("tarvex-gen"), qPrintable(run.err));
-        QVERIFY2(run.err.contains(mentions), qPrintable(run.err));
+        QFETCH(QString, setup);
+        QFETCH(int, status);
+        QFETCH(QString, expected);
+        writeJson(QStringLiteral("broken.json"), QStringLiteral("{\"Language\": \"C\","));
+        writeJson(QStringLiteral("empty.json"), QString());
+        writeJson(QStringLiteral("http.json"), R"({"CheckedModules": ["HTTP_Client_SIMCom"]})");
+        writeJson(QStringLiteral("both.json"), R"({"CheckedModules": ["MQTT_Client_SIMCom",
+                                                   "InternetConnection_SIMCom2G"]})");
+        if (setup == QLatin1String("garbage"))
+            QVERIFY(writeBytes(projectSettingsFilePath(mDir), "{ nope"));
+        else if (setup == QLatin1String("http"))
+            QVERIFY(writeSettings(mDir, {QStringLiteral("HTTP_Client_SIMCom")}));
+        else if (!setup.isEmpty())
+            QVERIFY(writeSettings(mDir, {QStringLiteral("Pin")}));
+        if (setup == QLatin1String("blocked"))
+            QVERIFY(writeBytes(mDir + QStringLiteral("/Tarvex"), "a file where the library folder goes"));
+        if (setup == QLatin1String("both sources")) {
+            QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"), "// USER CODE BEGIN Init\n"));
+            QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.cpp"), "// USER CODE BEGIN Init\n"));
+        }
+        args.replaceInStrings(QStringLiteral("DIR"), mDir);
+        const QMap<QString, QByteArray> before = snapshot(mDir);
+        const ToolRun r = runTool(args);
+        QCOMPARE(r.status, status);
+        QCOMPARE(r.out, QByteArray());
+        const QRegularExpression pattern(
+            QStringLiteral("\\A") +
+            expected.replace(QStringLiteral("%1"), QRegularExpression::escape(QFileInfo(mDir).absoluteFilePath())) +
+            QStringLiteral("\\n\\z"));
+        QVERIFY2(pattern.match(r.err).hasMatch(), qPrintable(r.err));
+        QCOMPARE(snapshot(mDir), before);
     }
 
     void help_printsUsage()
     {
-        const workflowtest::ToolRun run = runTool({QStringLiteral("--help")});
+        const ToolRun run = runTool({QStringLiteral("--help")});
         QCOMPARE(run.status, 0);
         QCOMPARE(run.err, QString());
         QVERIFY(run.out.contains("print-header --settings FILE"));
         QVERIFY(run.out.contains("print-source --settings FILE"));
-
-        const workflowtest::ToolRun sub = runTool({QStringLiteral("print-source"), QStringLiteral("--help")});
+        const ToolRun sub = runTool({QStringLiteral("print-source"), QStringLiteral("--help")});
         QCOMPARE(sub.status, 0);
         QVERIFY(sub.out.startsWith("Usage: tarvex-gen print-source --settings FILE\n"));
     }
 
-private:
-    QString writeSettings(const QString& json, const QString& name = QStringLiteral("settings.json"))
+    void generate_sameFilesAsTheWorkflow_data()
     {
-        testsupport::writeBytes(mTemp->filePath(name), json.toUtf8());
-        return mTemp->filePath(name);
+        QTest::addColumn<bool>("cpp");
+        QTest::newRow("C") << false;
+        QTest::newRow("C++ Arduino") << true;
     }
 
-    std::unique_ptr<QTemporaryDir> mTemp;
+    void generate_sameFilesAsTheWorkflow()
+    {
+        QFETCH(bool, cpp);
+        QVERIFY(writeSettings(mDir, {QStringLiteral("SMS_Read"), QStringLiteral("MQTT_Client_SIMCom")}, cpp, cpp));
+        // An earlier C generation's source with developer code, and a stale src folder.
+        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"),
+                           "// USER CODE BEGIN Poll\n    tick();\n// USER CODE END Poll\n"));
+        QVERIFY(QDir().mkpath(mDir + QStringLiteral("/Tarvex")));
+        QTemporaryDir viaTool, viaWorkflow;
+        QVERIFY(copyTree(mDir, viaTool.path()));
+        QVERIFY(copyTree(mDir, viaWorkflow.path()));
+        {
+            ScriptedInteraction ui;
+            InMemoryProject project;
+            project.setProjectPath(viaWorkflow.path());
+            QCOMPARE(readProjectSettings(project), ReadSettingsStatus::Applied);
+            if (cpp) {
+                ui.answerNo(); // keep gsm_manager.c
+                ui.answerNo(); // keep the top-level Tarvex folder
+            }
+            QVERIFY(generateCode(project));
+            QVERIFY(ui.verifyAllAnswersUsed());
+        }
+        const ToolRun r = runTool({QStringLiteral("generate"), viaTool.path()});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.lines().last(), QStringLiteral("Code Generated: Code generated successfully."));
+        if (cpp)
+            QCOMPARE(r.lines().size(), 3); // the two kept stale entries, then the confirmation
+        QCOMPARE(snapshot(viaTool.path()), snapshot(viaWorkflow.path()));
+        QVERIFY(readBytes(viaTool.path() + (cpp ? QStringLiteral("/gsm_manager.cpp") : QStringLiteral("/gsm_manager.c")))
+                    .contains("    tick();\n"));
+    }
+
+    // The choice that stops a run without --source-from (stopsWithTheirStatus).
+    void generate_sourceFromAndDeleteStale()
+    {
+        QVERIFY(writeSettings(mDir, {QStringLiteral("Pin")}));
+        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"), "// USER CODE BEGIN Init\nc();\n// USER CODE END Init\n"));
+        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.cpp"), "// USER CODE BEGIN Init\ncpp();\n// USER CODE END Init\n"));
+        const ToolRun r = runTool({QStringLiteral("generate"), mDir, QStringLiteral("--source-from"), QStringLiteral("cpp"),
+                                   QStringLiteral("--delete-stale")});
+        QCOMPARE(r.status, 0);
+        QVERIFY(readBytes(mDir + QStringLiteral("/gsm_manager.c")).contains("\ncpp();\n"));
+        QVERIFY(!QFile::exists(mDir + QStringLiteral("/gsm_manager.cpp"))); // stale C++ source deleted
+    }
+
+    void generate_lostSectionsNeedABackupFolder_data()
+    {
+        QTest::addColumn<QByteArray>("old");
+        QTest::addColumn<QString>("lost"); // what the stop names; empty: no stop
+        QTest::newRow("no longer generated")
+            << QByteArray("// USER CODE BEGIN gsmSmsReadEventHandler\nlost();\n// USER CODE END gsmSmsReadEventHandler\n"
+                          "// USER CODE BEGIN gsmPinEventHandler\nlost();\n// USER CODE END gsmPinEventHandler\n")
+            << "gsmSmsReadEventHandler (lines 1-3), gsmPinEventHandler (lines 4-6)";
+        QTest::newRow("commented-out older copy")
+            << QByteArray("/*\n// USER CODE BEGIN Init\nlost();\n// USER CODE END Init\n*/\n"
+                          "// USER CODE BEGIN Init\nlost();\n// USER CODE END Init\n")
+            << "Init (lines 2, 4, 6, 8: more than one BEGIN or END)";
+        QTest::newRow("hand-written") << QByteArray("void lost();\n")
+                                      << "whole file (line 1: no USER CODE section found)";
+        QTest::newRow("UTF-16 with byte-order mark")
+            << utf16WithBom(QStringLiteral("// USER CODE BEGIN Init\nkept();\n// USER CODE END Init\n")) << QString();
+    }
+
+    void generate_lostSectionsNeedABackupFolder()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(QString, lost);
+        QVERIFY(writeSettings(mDir, {QStringLiteral("USSD")}));
+        const QString source = mDir + QStringLiteral("/gsm_manager.c");
+        QVERIFY(writeBytes(source, old));
+        // Where code is lost, the header loses some too: both files are
+        // planned before the stop, so its one message names both.
+        if (!lost.isEmpty())
+            QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.h"), "void lostToo();\n"));
+
+        ToolRun r = runTool({QStringLiteral("generate"), mDir});
+        if (lost.isEmpty()) {
+            QCOMPARE(r.status, 0);
+            QVERIFY2(r.lines().contains("tarvex-gen generate: gsm_manager.c was saved as UTF-16LE; it is written as "
+                                        "UTF-8 with a byte-order mark"),
+                     qPrintable(r.err));
+            QVERIFY(readBytes(source).startsWith("\xEF\xBB\xBF"));
+            QVERIFY(readBytes(source).contains("BEGIN Init\nkept();\n"));
+            return;
+        }
+        QCOMPARE(r.status, 4);
+        QCOMPARE(r.lines().last(),
+                 QStringLiteral("tarvex-gen generate: USER CODE sections that would be lost in %1/gsm_manager.h: "
+                                "whole file (line 1: no USER CODE section found); %1/gsm_manager.c: %2. Nothing was "
+                                "written; run again with --backup-dir DIR to keep a copy of the old files and drop "
+                                "them")
+                     .arg(QFileInfo(mDir).absoluteFilePath(), lost));
+        QCOMPARE(readBytes(source), old);
+        QVERIFY(!QFile::exists(mDir + QStringLiteral("/Tarvex")));
+
+        QTemporaryDir backup;
+        r = runTool({QStringLiteral("generate"), mDir, QStringLiteral("--backup-dir"), backup.path()});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(readBytes(backup.path() + QStringLiteral("/gsm_manager.c")), old);
+        QCOMPARE(readBytes(backup.path() + QStringLiteral("/gsm_manager.h")), QByteArray("void lostToo();\n"));
+        QVERIFY(!readBytes(source).contains("lost();"));
+        QVERIFY(QFile::exists(mDir + QStringLiteral("/Tarvex/GSM_USSD.c")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestTarvexGen)

@@ -2,28 +2,43 @@
 // and its row/module mapping, the orders of allModules and checkedModules,
 // the tabs shown per module, the settings panels and their widgets, the echo
 // coupling, refreshSettingsWidgets, Select All / None, the language controls,
-// and the dependency check. (The two web links: tests/usagestats.)
+// and the dependency check; the project commands and the Generate Code button
+// (Save then Open restores everything, what Open refuses, New, Save and Save
+// As with their boxes, a generation with the real message boxes); the About
+// window, and the message boxes of the modal seam as the application builds
+// them (icons, the choice box's buttons and the mapping from the pressed
+// button back to the choice). (The web links and usage events:
+// tests/usagestats; how reading applies each setting: tst_generator.)
 
+#include "aboutwindow.h"
+#include "inmemoryproject.h"
 #include "mainwindow.h"
+#include "messageboxinteraction.h"
+#include "projectsettings.h"
 #include "scriptedinteraction.h"
 #include "selectionrules.h"
 #include "testsupport.h"
+#include "workflowsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <memory>
 
+using namespace workflowtest;
 using testsupport::child;
 using testsupport::moduleNames;
 
@@ -78,7 +93,9 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
+    std::unique_ptr<ScriptedInteraction> mUi;
     std::unique_ptr<MainWindow> mWindow;
+    std::unique_ptr<QTemporaryDir> mTmp; // a new one per test
     MainWindow& window() { return *mWindow; }
     QListWidget* list() { return child<QListWidget>(window(), "lstwgtModules"); }
     QTabWidget* tabs() { return child<QTabWidget>(window(), "tabwgtMdl"); }
@@ -94,15 +111,25 @@ private:
     }
 
 private slots:
+    void initTestCase()
+    {
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+        testsupport::installStrictMessageHandler();
+    }
     void init()
     {
+        mTmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(mTmp->isValid());
+        mUi = std::make_unique<ScriptedInteraction>();
         // Building the window must not log anything (a misnamed slot would
         // make connectSlotsByName warn, and the handler fails the test).
         mWindow = std::make_unique<MainWindow>();
     }
     void cleanup()
     {
+        mUi->verifyAllAnswersUsed();
         mWindow.reset();
+        mUi.reset();
         testsupport::verifyExpectedWarningsSeen();
     }
 
@@ -113,20 +140,13 @@ private slots:
         QStringList texts;
         for (int row = 0; row < l->count(); ++row)
             texts << l->item(row)->text();
-        QCOMPARE(texts, (QStringList{"Start",
-                                     "Power (PwrKey Based)",
-                                     "    Prompt",
-                                     "        Basic Comms",
-                                     "            Pin",
-                                     "            RSSI (Signal Quality)",
-                                     "            Network Registration",
-                                     "                SMS (Text Message) Send",
-                                     "                SMS (Text Message) Receive",
-                                     "                USSD",
+        QCOMPARE(texts, (QStringList{"Start", "Power (PwrKey Based)", "    Prompt", "        Basic Comms",
+                                     "            Pin", "            RSSI (Signal Quality)",
+                                     "            Network Registration", "                SMS (Text Message) Send",
+                                     "                SMS (Text Message) Receive", "                USSD",
                                      "                Internet Connection (SIMCom 2G)",
                                      "                Internet Connection (SIMCom LTE)",
-                                     "                    HTTP Client (SIMCom)",
-                                     "                    MQTT Client (SIMCom)",
+                                     "                    HTTP Client (SIMCom)", "                    MQTT Client (SIMCom)",
                                      "Do you need a module which is not listed?",
                                      "Please let us know using the button below,",
                                      "so that we can prioritise development :-)."}));
@@ -147,6 +167,13 @@ private slots:
 
         QCOMPARE(visiblePages(tabs()), QStringList{"tbMdlInfo"});
         QCOMPARE(tabs()->currentIndex(), 0);
+        texts.clear();
+        for (int i = 0; i < tabs()->count(); ++i)
+            texts << tabs()->tabText(i);
+        QCOMPARE(texts, (QStringList{"Module Info", "Example Projects", "Settings [Start]",
+                                     "Settings [Power (PwrKey Based)]", "Settings [Prompt]", "Settings [BasicComms]",
+                                     "Settings [Internet Connection (SIMCom LTE)]",
+                                     "Settings [Internet Connection (SIMCom 2G)]"}));
         QVERIFY(child<QTextEdit>(window(), "txtedtMdlInfo")->toPlainText().isEmpty());
 
         QVERIFY(child<QRadioButton>(window(), "optProjectIsC")->isChecked());
@@ -238,6 +265,7 @@ private slots:
         QTest::newRow("LTE") << 11 << QStringList{info, "tbMdlSettings_InternetConnectionSimcom"};
         QTest::newRow("HTTP") << 12 << QStringList{info, example};
         QTest::newRow("MQTT") << 13 << QStringList{info, example};
+        QTest::newRow("no current row: empty information") << -1 << QStringList{info};
     }
     void tabsPerModule()
     {
@@ -255,31 +283,8 @@ private slots:
 
         // The information pane shows the module's page.
         QTextDocument expected;
-        expected.setHtml(window().moduleAt(row)->getDocHtml());
+        expected.setHtml(row < 0 ? QString() : window().moduleAt(row)->getDocHtml());
         QCOMPARE(child<QTextEdit>(window(), "txtedtMdlInfo")->toPlainText(), expected.toPlainText());
-    }
-
-    void noCurrentRowEmptiesInfo()
-    {
-        list()->setCurrentRow(0);
-        list()->setCurrentRow(-1);
-        QCOMPARE(visiblePages(tabs()), QStringList{"tbMdlInfo"});
-        QVERIFY(child<QTextEdit>(window(), "txtedtMdlInfo")->toPlainText().isEmpty());
-    }
-
-    void tabTexts()
-    {
-        const QStringList texts = {"Module Info",
-                                   "Example Projects",
-                                   "Settings [Start]",
-                                   "Settings [Power (PwrKey Based)]",
-                                   "Settings [Prompt]",
-                                   "Settings [BasicComms]",
-                                   "Settings [Internet Connection (SIMCom LTE)]",
-                                   "Settings [Internet Connection (SIMCom 2G)]"};
-        QCOMPARE(tabs()->count(), texts.size());
-        for (int i = 0; i < texts.size(); ++i)
-            QCOMPARE(tabs()->tabText(i), texts.at(i));
     }
 
     void labelTexts()
@@ -401,179 +406,359 @@ private slots:
                 QCOMPARE(*sizes.at(i).second, 1000.0 + 10 * i + pattern);
             }
         }
+        // Sizes out of range (also beyond an int) are shown clamped and the
+        // module takes the shown value, also when the box already showed it
+        // (no change notification): the module never keeps a hidden size.
+        for (double wild : {4.0, 4.0, 5e12, -3e12}) {
+            for (const auto& z : sizes)
+                *z.second = wild;
+            window().refreshSettingsWidgets();
+            const int shown = wild < 8 ? 8 : 429496729;
+            for (const auto& z : sizes) {
+                QCOMPARE(spin(z.first)->value(), shown);
+                QCOMPARE(*z.second, double(shown));
+            }
+        }
     }
 
+    // Echo off switches echo cancellation off and disables it with its size;
+    // echo switched on switches it on again, whatever it was. Through the box,
+    // and through refreshSettingsWidgets, which couples before it shows (so a
+    // module value the disabled box could not hold does not stand).
+    void echoCoupling_data()
+    {
+        QTest::addColumn<bool>("viaRefresh");
+        QTest::addColumn<bool>("echoBefore"); // the window's echo box before
+        QTest::addColumn<bool>("cancel");     // echo cancellation before: the box's, or the module's for a refresh
+        QTest::addColumn<bool>("echo");       // the new echo setting
+        QTest::addColumn<bool>("expected");   // echo cancellation after, in the box and the module
+        QTest::newRow("box: off") << false << true << true << false << false;
+        QTest::newRow("box: on again after the user switched it off") << false << false << false << true << true;
+        QTest::newRow("refresh: switched off") << true << true << true << false << false;
+        QTest::newRow("refresh: already off") << true << false << true << false << false;
+        QTest::newRow("refresh: switched on") << true << false << false << true << true;
+        QTest::newRow("refresh: already on, the module's value stands") << true << true << false << true << false;
+    }
     void echoCoupling()
     {
+        QFETCH(bool, viaRefresh);
+        QFETCH(bool, echoBefore);
+        QFETCH(bool, cancel);
+        QFETCH(bool, echo);
+        QFETCH(bool, expected);
         auto* basic = module<TarvexMdl_BasicComms>(3);
         auto* prompt = module<TarvexMdl_Prompt>(2);
-        QCheckBox* echo = box("chkMdl_BasicComms_EchoEnabled");
+        QCheckBox* echoBox = box("chkMdl_BasicComms_EchoEnabled");
         QCheckBox* canc = box("chkMdl_Prompt_IsEchoCancSetupSelected");
-        QSpinBox* cancSize = spin("spinMdl_Prompt_EchoCancellationBufferSize");
-
-        echo->setChecked(false);
-        QCOMPARE(basic->EchoEnabled, false);
-        QVERIFY(!canc->isChecked());
-        QVERIFY(!canc->isEnabled());
-        QVERIFY(!cancSize->isEnabled());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
-
-        echo->setChecked(true);
-        QCOMPARE(basic->EchoEnabled, true);
-        QVERIFY(canc->isChecked());
-        QVERIFY(canc->isEnabled());
-        QVERIFY(cancSize->isEnabled());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, true);
-
-        // Switching the echo back on turns echo cancellation on even when the
-        // user had switched it off before.
-        canc->setChecked(false);
-        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
-        echo->setChecked(false);
-        echo->setChecked(true);
-        QCOMPARE(prompt->IsEchoCancSetupSelected, true);
-        QVERIFY(canc->isChecked());
+        if (viaRefresh) {
+            echoBox->setChecked(echoBefore);
+            basic->EchoEnabled = echo;
+            prompt->IsEchoCancSetupSelected = cancel;
+            window().refreshSettingsWidgets();
+        } else {
+            canc->setChecked(cancel);
+            echoBox->setChecked(echoBefore);
+            echoBox->setChecked(echo);
+        }
+        QCOMPARE(echoBox->isChecked(), echo);
+        QCOMPARE(basic->EchoEnabled, echo);
+        QCOMPARE(canc->isChecked(), expected);
+        QCOMPARE(prompt->IsEchoCancSetupSelected, expected);
+        QCOMPARE(canc->isEnabled(), echo);
+        QCOMPARE(spin("spinMdl_Prompt_EchoCancellationBufferSize")->isEnabled(), echo);
     }
 
-    void refreshClampsSizes()
-    {
-        auto* prompt = module<TarvexMdl_Prompt>(2);
-        auto* gs = module<TarvexMdl_GettingStarted>(0);
-
-        // Below the minimum: shown as 8, and the module takes 8.
-        prompt->PromptBufferSize = 4;
-        window().refreshSettingsWidgets();
-        QCOMPARE(spin("spinMdl_Prompt_PromptBufferSize")->value(), 8);
-        QCOMPARE(prompt->PromptBufferSize, 8.0);
-
-        // Also when the box already shows 8 (no change notification): the
-        // module must not keep a size the window does not show.
-        prompt->PromptBufferSize = 4;
-        window().refreshSettingsWidgets();
-        QCOMPARE(spin("spinMdl_Prompt_PromptBufferSize")->value(), 8);
-        QCOMPARE(prompt->PromptBufferSize, 8.0);
-
-        // Far above the maximum (and beyond the range of an int).
-        gs->DebugBufferSize = 5e12;
-        prompt->CircularTxBufferSize = -3e12;
-        window().refreshSettingsWidgets();
-        QCOMPARE(spin("spinMdl_GettingStarted_DebugBufferSize")->value(), 429496729);
-        QCOMPARE(gs->DebugBufferSize, 429496729.0);
-        QCOMPARE(spin("spinMdl_Prompt_CircularTxBufferSize")->value(), 8);
-        QCOMPARE(prompt->CircularTxBufferSize, 8.0);
-    }
-
-    void refreshRunsEchoCouplingFirst()
-    {
-        auto* basic = module<TarvexMdl_BasicComms>(3);
-        auto* prompt = module<TarvexMdl_Prompt>(2);
-        QCheckBox* canc = box("chkMdl_Prompt_IsEchoCancSetupSelected");
-
-        // Echo switched off by the refresh: echo cancellation goes off,
-        // whatever the module said.
-        basic->EchoEnabled = false;
-        prompt->IsEchoCancSetupSelected = true;
-        window().refreshSettingsWidgets();
-        QVERIFY(!box("chkMdl_BasicComms_EchoEnabled")->isChecked());
-        QVERIFY(!canc->isChecked());
-        QVERIFY(!canc->isEnabled());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
-
-        // Echo already off in the window: still off (the disabled box could
-        // not be changed by the user).
-        prompt->IsEchoCancSetupSelected = true;
-        window().refreshSettingsWidgets();
-        QVERIFY(!canc->isChecked());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
-
-        // Echo switched on by the refresh: echo cancellation comes on.
-        basic->EchoEnabled = true;
-        prompt->IsEchoCancSetupSelected = false;
-        window().refreshSettingsWidgets();
-        QVERIFY(canc->isChecked());
-        QVERIFY(canc->isEnabled());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, true);
-
-        // Echo already on: the module's value stands.
-        prompt->IsEchoCancSetupSelected = false;
-        window().refreshSettingsWidgets();
-        QVERIFY(!canc->isChecked());
-        QCOMPARE(prompt->IsEchoCancSetupSelected, false);
-    }
-
-    void languageControls()
+    void languageAndPathControls()
     {
         auto* cpp = child<QRadioButton>(window(), "optProjectIsCpp");
         auto* c = child<QRadioButton>(window(), "optProjectIsC");
         QCheckBox* arduino = box("optProjectIsArduino");
-
         cpp->click();
         QVERIFY(window().isCpp());
         QVERIFY(!arduino->isHidden());
         QVERIFY(arduino->isChecked());
         QVERIFY(window().isArduino());
-
         // Choosing C++ again proposes the Arduino layout again.
         arduino->setChecked(false);
         cpp->click();
         QVERIFY(arduino->isChecked());
-
         c->click();
         QVERIFY(!window().isCpp());
         QVERIFY(arduino->isHidden());
         QVERIFY(!arduino->isChecked());
-    }
 
-    void projectModelOverWidgets()
-    {
+        // The project model's setters drive the same widgets.
+        window().setCpp(true);
+        QVERIFY(cpp->isChecked() && !c->isChecked());
+        window().setCpp(false);
+        QVERIFY(c->isChecked());
+        window().setArduinoVisible(true);
+        window().setArduinoChecked(true);
+        QVERIFY(!arduino->isHidden());
+        QVERIFY(window().isArduino());
         window().setProjectPath("/some/folder");
         QCOMPARE(child<QLineEdit>(window(), "lnedtProjectPath")->text(), QStringLiteral("/some/folder"));
         child<QLineEdit>(window(), "lnedtProjectPath")->setText("typed");
         QCOMPARE(window().projectPath(), QStringLiteral("typed"));
-
-        window().setCpp(true);
-        QVERIFY(child<QRadioButton>(window(), "optProjectIsCpp")->isChecked());
-        QVERIFY(!child<QRadioButton>(window(), "optProjectIsC")->isChecked());
-        window().setCpp(false);
-        QVERIFY(child<QRadioButton>(window(), "optProjectIsC")->isChecked());
-
-        window().setArduinoVisible(true);
-        window().setArduinoChecked(true);
-        QVERIFY(!box("optProjectIsArduino")->isHidden());
-        QVERIFY(window().isArduino());
     }
 
     void checkDependenciesShowsMessages()
     {
-        ScriptedInteraction interaction;
         // HTTP client alone: the LTE connection and its chain are ticked.
         window().on_btnLibMdlSelectNone_clicked();
         window().checkModule(window().moduleAt(12));
         child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
-        QCOMPARE(interaction.titles(), QStringList{"Module Dependencies"});
-        QCOMPARE(interaction.boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
-        QCOMPARE(interaction.boxes().at(0).text, QString::fromUtf8(kMessageDefaultConnection));
+        QCOMPARE(mUi->titles(), QStringList{"Module Dependencies"});
+        QCOMPARE(mUi->boxes().at(0).kind, ScriptedInteraction::Kind::Critical);
+        QCOMPARE(mUi->boxes().at(0).text, QString::fromUtf8(kMessageDefaultConnection));
         QCOMPARE(moduleNames(window().checkedModules()),
                  (QStringList{"", "Power", "Prompt", "BasicComms", "NetworkRegistration", "InternetConnection_SIMCom",
                               "HTTP_Client_SIMCom"}));
 
         // Pin alone: its chain is ticked without a message.
-        interaction.clear();
+        mUi->clear();
         window().on_btnLibMdlSelectNone_clicked();
         window().checkModule(window().moduleAt(4));
         child<QPushButton>(window(), "btnLibMdlCheckDependencies")->click();
-        QVERIFY(interaction.boxes().isEmpty());
+        QVERIFY(mUi->boxes().isEmpty());
         QCOMPARE(moduleNames(window().checkedModules()), (QStringList{"", "Power", "Prompt", "BasicComms", "Pin"}));
+    }
+
+    // ---- the project commands and the Generate Code button ----
+
+    void saveThenOpenRestoresEverything()
+    {
+        // A project unlike the start-up state in every respect.
+        child<QRadioButton>(window(), "optProjectIsCpp")->click();
+        box("optProjectIsArduino")->setChecked(false);
+        selectModules(window(), {QStringLiteral("Pin"), QStringLiteral("InternetConnection_SIMCom2G")});
+        child<QSpinBox>(window(), "spinMdl_Prompt_PromptBufferSize")->setValue(2048);
+        child<QSpinBox>(window(), "spinMdl_GettingStarted_DebugBufferSize")->setValue(300);
+        child<QCheckBox>(window(), "chkMdl_Power_ResetEnabled")->setChecked(true);
+        child<QCheckBox>(window(), "chkMdl_Prompt_IsCircularTxSetupSelected")->setChecked(false);
+        child<QCheckBox>(window(), "chkMdl_InternetConnectionSimcom2G_IsApnRequired")->setChecked(true);
+        const QByteArray saved = projectSettingsText(window());
+
+        mUi->answerFolder(mTmp->path());
+        window().on_btnProjectSaveAs_clicked();
+        QCOMPARE(mUi->titles(), (QStringList{"Select Folder", "Project Saved"}));
+        QCOMPARE(mUi->boxes().at(1).kind, ScriptedInteraction::Kind::Information);
+        QCOMPARE(mUi->boxes().at(1).text, QStringLiteral("Project settings saved."));
+        QCOMPARE(readBytes(projectSettingsFilePath(mTmp->path())), saved);
+
+        // New elsewhere: back to defaults, nothing written.
+        QTemporaryDir other;
+        mUi->answerFolder(other.path());
+        window().on_btnProjectNew_clicked();
+        QCOMPARE(window().projectPath(), other.path());
+        QVERIFY(!window().isCpp());
+        QVERIFY(!box("optProjectIsArduino")->isChecked());
+        QVERIFY(!box("optProjectIsArduino")->isVisibleTo(&window()));
+        QCOMPARE(window().checkedModules().size(), 1);
+        QCOMPARE(child<QSpinBox>(window(), "spinMdl_Prompt_PromptBufferSize")->value(), 1024);
+        QVERIFY(!QFile::exists(projectSettingsFilePath(other.path())));
+
+        mUi->answerFolder(mTmp->path());
+        window().on_btnProjectOpen_clicked();
+        QCOMPARE(window().projectPath(), mTmp->path());
+        QCOMPARE(projectSettingsText(window()), saved);
+        QVERIFY(window().isCpp());
+        QVERIFY(box("optProjectIsArduino")->isVisibleTo(&window()));
+        QVERIFY(!box("optProjectIsArduino")->isChecked());
+        QCOMPARE(child<QSpinBox>(window(), "spinMdl_Prompt_PromptBufferSize")->value(), 2048);
+        QVERIFY(child<QCheckBox>(window(), "chkMdl_Power_ResetEnabled")->isChecked());
+        // Open and New show nothing but their folder dialogs.
+        QCOMPARE(mUi->titles(), (QStringList{"Select Folder", "Project Saved", "Select Folder", "Select Folder"}));
+    }
+
+    void openRefusesWhatItCannotRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("not JSON") << "garbage";
+        QTest::newRow("a folder in its place") << "folder";
+        QTest::newRow("no settings file") << "missing";
+        QTest::newRow("dialog cancelled") << "cancel";
+    }
+
+    void openRefusesWhatItCannotRead()
+    {
+        QFETCH(QString, kind);
+        const QString file = projectSettingsFilePath(mTmp->path());
+        if (kind == QLatin1String("garbage"))
+            QVERIFY(writeBytes(file, "{\"Language\": \"C++\", oops"));
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(file));
+        window().setProjectPath(QStringLiteral("/previous/project"));
+        const QByteArray before = projectSettingsText(window());
+        if (kind == QLatin1String("cancel"))
+            mUi->answerCancel();
+        else
+            mUi->answerFolder(mTmp->path());
+        window().on_btnProjectOpen_clicked();
+
+        QCOMPARE(window().projectPath(), QStringLiteral("/previous/project"));
+        QCOMPARE(projectSettingsText(window()), before);
+        if (kind == QLatin1String("cancel")) {
+            QCOMPARE(mUi->boxes().size(), 1);
+            return;
+        }
+        QCOMPARE(mUi->boxes().size(), 2);
+        QCOMPARE(mUi->boxes().at(1).kind, ScriptedInteraction::Kind::Critical);
+        QCOMPARE(mUi->boxes().at(1).title, QStringLiteral("Error Opening Project"));
+        if (kind == QLatin1String("missing"))
+            QCOMPARE(mUi->boxes().at(1).text, QStringLiteral("Tarvex project settings not found at the specified path."));
+        else
+            QCOMPARE(mUi->boxes().at(1).text, QStringLiteral("The Tarvex project settings file '") + file +
+                                                  QStringLiteral("' could not be read or is not valid JSON. The "
+                                                                 "project has not been opened."));
+    }
+
+    void saveCases()
+    {
+        // Empty path: Save is Save As.
+        mUi->answerFolder(mTmp->path());
+        window().on_btnProjectSave_clicked();
+        QCOMPARE(mUi->titles(), (QStringList{"Select Folder", "Project Saved"}));
+        QVERIFY(QFile::exists(projectSettingsFilePath(mTmp->path())));
+
+        // A path of spaces names no folder.
+        mUi->clear();
+        window().setProjectPath(QStringLiteral("   "));
+        window().on_btnProjectSave_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Project Path Error"});
+        QCOMPARE(mUi->boxes().at(0).text, QStringLiteral("The project path specified does not exist - please "
+                                                         "correct this and then try again."));
+
+        // A settings file that cannot be written is reported, not confirmed.
+        mUi->clear();
+        QTemporaryDir blocked;
+        QVERIFY(QDir().mkpath(projectSettingsFilePath(blocked.path())));
+        window().setProjectPath(blocked.path());
+        window().on_btnProjectSave_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Error Saving Project"});
+        QVERIFY(mUi->boxes().at(0).text.endsWith(QStringLiteral("' is a folder, not a file.")));
+    }
+
+    void enterOnEveryRemoveFileBoxKeepsTheFiles()
+    {
+        // A plain C project, then switched to C++ with the Arduino layout:
+        // gsm_manager.c and the top-level Tarvex folder are now stale.
+        window().setProjectPath(mTmp->path());
+        selectModules(window(), {QStringLiteral("RSSI")});
+        window().on_btnGenerateCode_clicked();
+        QCOMPARE(mUi->titles(), QStringList{"Code Generated"});
+        child<QRadioButton>(window(), "optProjectIsCpp")->click();
+        QVERIFY(box("optProjectIsArduino")->isChecked());
+
+        // The application's real boxes, each answered with Enter.
+        for (int i = 0; i < 3; ++i)
+            testsupport::expectWarning(QStringLiteral("propagateSizeHints")); // offscreen platform, per box
+        MessageBoxInteraction real;
+        setUserInteraction(&real);
+        QStringList seen;
+        QTimer enter;
+        QObject::connect(&enter, &QTimer::timeout, [&seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            seen << box->windowTitle() + QLatin1Char('|') +
+                        (box->defaultButton() ? box->defaultButton()->text() : QStringLiteral("<none>"));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        enter.start(20);
+        window().on_btnGenerateCode_clicked();
+        enter.stop();
+        setUserInteraction(mUi.get());
+
+        QCOMPARE(seen.size(), 3);
+        QVERIFY2(seen.at(0).startsWith(QStringLiteral("Remove File?|")) &&
+                     seen.at(1).startsWith(QStringLiteral("Remove File?|")) &&
+                     seen.at(2).startsWith(QStringLiteral("Code Generated|")),
+                 qPrintable(seen.join(QStringLiteral(", "))));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/gsm_manager.c")));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/Tarvex/GSM_SignalQuality.c")));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/gsm_manager.cpp")));
+        QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/src/Tarvex/GSM_SignalQuality.c")));
+    }
+
+    // ---- the About window and the message boxes of the modal seam ----
+
+    void aboutWindowTexts()
+    {
+        QWidget parent;
+        AboutWindow about(&parent);
+        QCOMPARE(about.windowTitle(), QStringLiteral("About"));
+        QCOMPARE(about.parentWidget(), &parent);
+
+        auto* title = child<QLabel>(about, "label");
+        QCOMPARE(title->text(), QStringLiteral("Tarvex Code Generator"));
+        QVERIFY(child<QLabel>(about, "label_2")->text().contains("Tarvex"));
+        QCOMPARE(child<QLabel>(about, "label_6")->text(), QStringLiteral("Made with Qt"));
+        QCOMPARE(child<QPushButton>(about, "btnAboutQt")->text(), QStringLiteral("About Qt"));
+    }
+
+    // The choice box: one action button per choice (no standard button, no
+    // escape), and the pressed button maps back to its choice even when a
+    // style decorated its text with an accelerator; none pressed, no choice.
+    void choiceBox_data()
+    {
+        QTest::addColumn<int>("pressed");
+        QTest::newRow("none") << -1;
+        QTest::newRow("first") << 0;
+        QTest::newRow("second") << 1;
+        QTest::newRow("third") << 2;
+    }
+    void choiceBox()
+    {
+        QFETCH(int, pressed);
+        const QStringList choices = {"gsm_manager.c", "gsm_manager.cpp", "Cancel"};
+        auto box = MessageBoxInteraction::buildChoiceBox("Select Input File", "Which one?", choices,
+                                                         UserInteraction::Icon::Information);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Select Input File"));
+        QCOMPARE(box->text(), QStringLiteral("Which one?"));
+        QCOMPARE(box->icon(), QMessageBox::Information);
+        QVERIFY(!box->parentWidget());
+        QCOMPARE(box->standardButtons(), QMessageBox::NoButton);
+        QVERIFY(!box->escapeButton());
+        const QList<QAbstractButton*> buttons = box->buttons();
+        QCOMPARE(buttons.size(), choices.size());
+        for (int i = 0; i < buttons.size(); ++i) {
+            QCOMPARE(buttons.at(i)->text(), choices.at(i));
+            QCOMPARE(box->buttonRole(buttons.at(i)), QMessageBox::ActionRole);
+        }
+        if (pressed >= 0) {
+            buttons.at(pressed)->setText("&" + choices.at(pressed));
+            buttons.at(pressed)->click();
+        }
+        QCOMPARE(MessageBoxInteraction::chosenChoice(*box, choices), pressed < 0 ? QString() : choices.at(pressed));
+    }
+
+    void yesNoBoxDefaultEscapeAndDetails_data()
+    {
+        QTest::addColumn<bool>("defaultYes");
+        QTest::addColumn<QString>("details");
+        QTest::addColumn<int>("icon"); // the two icons the application asks with
+        QTest::newRow("lost-section warning") << true << "Init (lines 3-9)\nPoll (lines 12-14)"
+                                              << int(UserInteraction::Icon::Warning);
+        QTest::newRow("Remove File?") << false << QString() << int(UserInteraction::Icon::Question);
+    }
+
+    void yesNoBoxDefaultEscapeAndDetails()
+    {
+        QFETCH(bool, defaultYes);
+        QFETCH(QString, details);
+        QFETCH(int, icon);
+        using B = UserInteraction::Button;
+        auto box = MessageBoxInteraction::buildYesNoBox(UserInteraction::Icon(icon), "Warning", "text",
+                                                        defaultYes ? B::Yes : B::No, details);
+        QCOMPARE(box->icon(), icon == int(UserInteraction::Icon::Warning) ? QMessageBox::Warning : QMessageBox::Question);
+        QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box->defaultButton(), box->button(defaultYes ? QMessageBox::Yes : QMessageBox::No));
+        // Escape is No whatever the default.
+        QCOMPARE(box->escapeButton(), static_cast<QAbstractButton*>(box->button(QMessageBox::No)));
+        QCOMPARE(box->detailedText(), details);
     }
 };
 
-int main(int argc, char* argv[])
-{
-    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    QApplication app(argc, argv);
-    testsupport::installStrictMessageHandler();
-    TestMainWindow test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

@@ -20,7 +20,7 @@
 #include "inmemoryproject.h"
 #include "managerassembly.h"
 #include "testsupport.h"
-#include "userinteraction.h"
+#include "scriptedinteraction.h"
 #include "workflowsupport.h"
 
 #include <QDir>
@@ -36,105 +36,7 @@ using namespace workflowtest;
 
 namespace {
 
-// Answers every box by a policy and records it.
-class PolicyInteraction : public UserInteraction
-{
-public:
-    explicit PolicyInteraction(QRandomGenerator& random)
-        : mRandom(random)
-    {
-        setUserInteraction(this);
-    }
-    ~PolicyInteraction() override { setUserInteraction(nullptr); }
-
-    bool randomStale = false;   // answer Remove File? at random (else No)
-    QString backupFolder;       // set: lost sections are backed up there (else No)
-    QString preferredSource;    // the answer to Select Input File
-    QStringList titles;
-
-    void critical(const QString& title, const QString& text) override { titles << title + QLatin1Char('|') + text; }
-    void information(const QString& title, const QString&) override { titles << title; }
-    bool askYesNo(Icon, const QString& title, const QString&, Button, const QString&) override
-    {
-        titles << title;
-        if (title == QLatin1String("Warning"))
-            return !backupFolder.isEmpty();
-        return randomStale && mRandom.bounded(2) == 1;
-    }
-    QString askChoice(const QString& title, const QString&, const QStringList&, Icon) override
-    {
-        titles << title;
-        return preferredSource;
-    }
-    QString selectFolder(QWidget*, const QString& caption) override
-    {
-        titles << caption;
-        return backupFolder;
-    }
-
-private:
-    QRandomGenerator& mRandom;
-};
-
 const QByteArray kBom("\xEF\xBB\xBF");
-
-// Offsets of the lines of a text whose content, without surrounding white
-// space, is `line`, from `from` on: the start of the line and the start of
-// the next one.
-bool findLine(const QByteArray& text, const QByteArray& line, int from, int& start, int& next)
-{
-    while (from < text.size()) {
-        int end = text.indexOf('\n', from);
-        if (end < 0)
-            end = text.size();
-        if (text.mid(from, end - from).trimmed() == line) {
-            start = from;
-            next = end + 1;
-            return true;
-        }
-        from = end + 1;
-    }
-    return false;
-}
-
-// USER CODE section names of a text, in order (generated texts: one marker per line).
-QStringList sectionNames(const QByteArray& text)
-{
-    QStringList names;
-    for (const QByteArray& line : text.split('\n')) {
-        const QByteArray t = line.trimmed();
-        if (t.startsWith("// USER CODE BEGIN "))
-            names << QString::fromUtf8(t.mid(19));
-    }
-    return names;
-}
-
-// The lines between a section's marker lines; false if it is not there.
-bool bodyRange(const QByteArray& text, const QString& name, int& from, int& to)
-{
-    int start, next, endStart, endNext;
-    if (!findLine(text, "// USER CODE BEGIN " + name.toUtf8(), 0, start, next) ||
-        !findLine(text, "// USER CODE END " + name.toUtf8(), next, endStart, endNext))
-        return false;
-    from = next;
-    to = endStart;
-    return true;
-}
-
-QByteArray body(const QByteArray& text, const QString& name)
-{
-    int from, to;
-    return bodyRange(text, name, from, to) ? text.mid(from, to - from) : QByteArray("<no section>");
-}
-
-bool setBody(QByteArray& text, const QString& name, const QByteArray& code)
-{
-    int from, to;
-    if (!bodyRange(text, name, from, to))
-        return false;
-    text.replace(from, to - from, code);
-    return true;
-}
 
 QByteArray developerCode(QRandomGenerator& random, const QString& tag)
 {
@@ -203,15 +105,32 @@ private:
         project.setArduinoChecked(cpp && flag());
     }
 
+    // Answers every box by a policy: Remove File? at random when randomStale
+    // (else No), the lost-section warning with a backup when backupFolder is
+    // set, Select Input File with preferredSource.
+    void answerByPolicy(ScriptedInteraction& ui, bool randomStale, const QString& backupFolder,
+                        const QString& preferredSource)
+    {
+        ui.policy = [=](const ScriptedInteraction::Box& box) -> QString {
+            if (box.kind == ScriptedInteraction::Kind::Folder)
+                return backupFolder;
+            if (box.kind == ScriptedInteraction::Kind::Choice)
+                return preferredSource;
+            if (box.title == QLatin1String("Warning"))
+                return backupFolder.isEmpty() ? QStringLiteral("No") : QStringLiteral("Yes");
+            return randomStale && mRandom.bounded(2) == 1 ? QStringLiteral("Yes") : QStringLiteral("No");
+        };
+    }
+
     // Generates; a default connection picked by the rules stops the first
     // press, so a second press follows.
-    bool generate(InMemoryProject& project, PolicyInteraction& ui, GenerateReport* report)
+    bool generate(InMemoryProject& project, ScriptedInteraction& ui, GenerateReport* report)
     {
         if (generateCode(project, nullptr, report))
             return true;
-        if (!ui.titles.isEmpty() && ui.titles.last().startsWith(QLatin1String("Module Dependencies|No Internet")))
-            return generateCode(project, nullptr, report);
-        return false;
+        const bool ruleStop = !ui.boxes().isEmpty() && ui.boxes().last().title == QLatin1String("Module Dependencies") &&
+                              ui.boxes().last().text.startsWith(QLatin1String("No Internet"));
+        return ruleStop && generateCode(project, nullptr, report);
     }
 
     void runSeed(quint32 seed, int rounds)
@@ -224,8 +143,9 @@ private:
         project.setProjectPath(path);
         randomProject(project);
         {
-            PolicyInteraction ui(mRandom);
-            QVERIFY2(generate(project, ui, nullptr), qPrintable(ui.titles.join(QLatin1Char('\n'))));
+            ScriptedInteraction ui;
+            answerByPolicy(ui, false, QString(), QString());
+            QVERIFY2(generate(project, ui, nullptr), qPrintable(ui.titles().join(QLatin1Char('\n'))));
         }
 
         for (int round = 0; round < rounds; ++round) {
@@ -243,7 +163,7 @@ private:
                 const QStringList names = sectionNames(text);
                 for (const QString& name : names) {
                     const QByteArray code = developerCode(mRandom, file + QLatin1Char(' ') + name);
-                    QVERIFY(setBody(text, name, code));
+                    QVERIFY(setSectionBody(text, name, code));
                     codes[file][name] = code;
                 }
                 if (file == sourceName && names.size() >= 2) {
@@ -259,7 +179,7 @@ private:
                                              x.toUtf8() + "\n*/\n");
                         ambiguous << x;
                     } else if (twist == Twist::ForeignMarker) {
-                        QVERIFY(setBody(text, x, codes[file][x] + "// USER CODE END " + y.toUtf8() + '\n'));
+                        QVERIFY(setSectionBody(text, x, codes[file][x] + "// USER CODE END " + y.toUtf8() + '\n'));
                         ambiguous << x << y;
                     } else if (twist == Twist::HugeSection) {
                         const QByteArray line = "    puts(\"// USER CODE END " + x.toUtf8() + "\"); /* \xff" +
@@ -268,7 +188,7 @@ private:
                         huge.reserve(20 * 1024 * 1024 + line.size());
                         while (huge.size() < 20 * 1024 * 1024)
                             huge += line;
-                        QVERIFY(setBody(text, x, huge));
+                        QVERIFY(setSectionBody(text, x, huge));
                         codes[file][x] = huge;
                     }
                 }
@@ -278,16 +198,14 @@ private:
             const QByteArray oldSource = readBytes(path + QLatin1Char('/') + sourceName);
 
             randomProject(project);
-            PolicyInteraction ui(mRandom);
-            ui.randomStale = true;
-            ui.preferredSource = sourceName;
             const bool backup = mRandom.bounded(2) == 1;
-            if (backup) {
-                ui.backupFolder = backups.path() + QStringLiteral("/") + QString::number(round);
-                QVERIFY(QDir().mkpath(ui.backupFolder));
-            }
+            const QString backupFolder = backup ? backups.path() + QStringLiteral("/") + QString::number(round) : QString();
+            if (backup)
+                QVERIFY(QDir().mkpath(backupFolder));
+            ScriptedInteraction ui;
+            answerByPolicy(ui, true, backupFolder, sourceName);
             GenerateReport report;
-            QVERIFY2(generate(project, ui, &report), qPrintable(where + QLatin1Char('\n') + ui.titles.join('\n')));
+            QVERIFY2(generate(project, ui, &report), qPrintable(where + QLatin1Char('\n') + ui.titles().join('\n')));
 
             const QString newSourceName = project.isCpp() ? QStringLiteral("gsm_manager.cpp")
                                                           : QStringLiteral("gsm_manager.c");
@@ -320,29 +238,29 @@ private:
                                                                     lost.join(QLatin1Char('\n'))));
                     const QByteArray expected = codes[oldName].contains(name) && !mustBeNamed
                                                     ? codes[oldName][name]
-                                                    : body(generated, name);
-                    QVERIFY2(body(written, name) == expected, qPrintable(at + QLatin1Char(' ') + name));
+                                                    : sectionBody(generated, name);
+                    QVERIFY2(sectionBody(written, name) == expected, qPrintable(at + QLatin1Char(' ') + name));
                 }
                 for (auto it = codes[oldName].cbegin(); it != codes[oldName].cend(); ++it)
                     if (!generatedNames.contains(it.key()))
                         QVERIFY2(named(it.key()), qPrintable(at + QStringLiteral(": lost without a word: ") + it.key()));
                 // Outside the sections the file is exactly the generated text.
                 for (const QString& name : generatedNames)
-                    QVERIFY(setBody(written, name, body(generated, name)));
+                    QVERIFY(setSectionBody(written, name, sectionBody(generated, name)));
                 QVERIFY2(written == generated, qPrintable(at));
             }
             if (backup && !report.lostSections(sourceName).isEmpty())
-                QCOMPARE(readBytes(ui.backupFolder + QLatin1Char('/') + sourceName), oldSource);
+                QCOMPARE(readBytes(backupFolder + QLatin1Char('/') + sourceName), oldSource);
 
             // Nothing changed: two more runs leave every file as it is (the
             // first of them may still rewrite the settings file with the
             // modules the rules ticked).
             QMap<QString, QByteArray> before = snapshot(path);
             for (int again = 0; again < 2; ++again) {
-                PolicyInteraction quiet(mRandom);
-                quiet.preferredSource = newSourceName;
+                ScriptedInteraction quiet;
+                answerByPolicy(quiet, false, QString(), newSourceName);
                 QVERIFY(generate(project, quiet, nullptr));
-                QVERIFY2(!quiet.titles.contains(QStringLiteral("Warning")), qPrintable(where));
+                QVERIFY2(!quiet.titles().contains(QStringLiteral("Warning")), qPrintable(where));
                 QMap<QString, QByteArray> after = snapshot(path);
                 if (again == 0) {
                     before.remove(QStringLiteral(".tarvex_codegenerator_settings"));

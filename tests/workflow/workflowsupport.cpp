@@ -1,6 +1,8 @@
 #include "workflowsupport.h"
 
+#include "inmemoryproject.h"
 #include "projectmodel.h"
+#include "projectsettings.h"
 #include "tarvexmdl.h"
 
 #include <QDir>
@@ -8,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRegularExpression>
 
 namespace workflowtest {
 
@@ -86,6 +87,16 @@ void selectModules(ProjectModel& project, const QStringList& names)
         project.checkModule(project.findModuleByName(name));
 }
 
+bool writeSettings(const QString& dir, const QStringList& modules, bool cpp, bool arduino)
+{
+    InMemoryProject project;
+    project.setProjectPath(dir);
+    selectModules(project, modules);
+    project.setCpp(cpp);
+    project.setArduinoChecked(arduino);
+    return writeProjectSettings(project);
+}
+
 QStringList everyModuleBut2G()
 {
     return {QStringLiteral("Power"),        QStringLiteral("Prompt"),
@@ -123,27 +134,66 @@ QStringList expectedProjectEntries(const QList<TarvexMdl*>& modules, const QStri
 }
 
 namespace {
-QRegularExpression sectionPattern(const QString& name)
+// The start of the line whose text, without surrounding blanks, is line
+// (from `from` on) and the start of the next line; false if there is none.
+bool findLine(const QByteArray& text, const QByteArray& line, int from, int& start, int& next)
 {
-    return QRegularExpression(QStringLiteral("(// USER CODE BEGIN ") + QRegularExpression::escape(name) +
-                              QStringLiteral("\\n)([\\s\\S]*?)(\\n[ \\t]*// USER CODE END ") +
-                              QRegularExpression::escape(name) + QStringLiteral("(?!\\w))"));
+    for (; from < text.size(); from = next) {
+        const int end = text.indexOf('\n', from);
+        next = end < 0 ? text.size() : end + 1;
+        start = from;
+        if (text.mid(from, next - from).trimmed() == line)
+            return true;
+    }
+    return false;
+}
+
+bool bodyRange(const QByteArray& text, const QString& name, int& from, int& to)
+{
+    int start, next;
+    return findLine(text, "// USER CODE BEGIN " + name.toUtf8(), 0, start, from) &&
+           findLine(text, "// USER CODE END " + name.toUtf8(), from, to, next);
 }
 } // namespace
 
+QStringList sectionNames(const QByteArray& text)
+{
+    QStringList names;
+    for (const QByteArray& line : text.split('\n'))
+        if (line.trimmed().startsWith("// USER CODE BEGIN "))
+            names << QString::fromUtf8(line.trimmed().mid(19));
+    return names;
+}
+
+QByteArray sectionBody(const QByteArray& text, const QString& name)
+{
+    int from, to;
+    return bodyRange(text, name, from, to) ? text.mid(from, to - from) : QByteArray("<no section>");
+}
+
+bool setSectionBody(QByteArray& text, const QString& name, const QByteArray& body)
+{
+    int from, to;
+    if (!bodyRange(text, name, from, to))
+        return false;
+    text.replace(from, to - from, body);
+    return true;
+}
+
 bool setSectionBody(QString& text, const QString& name, const QString& body)
 {
-    const QRegularExpressionMatch m = sectionPattern(name).match(text);
-    if (!m.hasMatch())
+    QByteArray bytes = text.toUtf8();
+    if (!setSectionBody(bytes, name, body.toUtf8() + '\n'))
         return false;
-    text.replace(m.capturedStart(2), m.capturedLength(2), body);
+    text = QString::fromUtf8(bytes);
     return true;
 }
 
 QString sectionBody(const QString& text, const QString& name)
 {
-    const QRegularExpressionMatch m = sectionPattern(name).match(text);
-    return m.hasMatch() ? m.captured(2) : QString();
+    int from, to;
+    const QByteArray bytes = text.toUtf8();
+    return bodyRange(bytes, name, from, to) ? QString::fromUtf8(bytes.mid(from, qMax(0, to - from - 1))) : QString();
 }
 
 } // namespace workflowtest

@@ -49,6 +49,10 @@ using testsupport::writeBytes;
 // Unticks every module, then ticks the ones named (getName identifiers).
 void selectModules(ProjectModel& project, const QStringList& names);
 
+// Writes the settings file of a project with these modules, language and
+// layout into dir; true on success.
+bool writeSettings(const QString& dir, const QStringList& modules, bool cpp = false, bool arduino = false);
+
 // Every module identifier except Getting Started's and the 2G connection's.
 QStringList everyModuleBut2G();
 
@@ -69,10 +73,14 @@ public:
     QStringList events;
 };
 
-// Replaces the body of a USER CODE section (between the marker lines) in a
-// file's text; false when the section is not there.
+// USER CODE sections found by whole marker lines (blanks around allowed):
+// the names in order, and the body of a section (the lines between its BEGIN
+// and the first END after it; "<no section>" when missing) and its
+// replacement. The QString versions leave out the line end before END.
+QStringList sectionNames(const QByteArray& text);
+QByteArray sectionBody(const QByteArray& text, const QString& name);
+bool setSectionBody(QByteArray& text, const QString& name, const QByteArray& body);
 bool setSectionBody(QString& text, const QString& name, const QString& body);
-// The body of a section (between the marker lines), or a null text.
 QString sectionBody(const QString& text, const QString& name);
 
 } // namespace workflowtest

@@ -1,0 +1,857 @@
+// The generator's core, each part on its own: the file helpers (text-mode
+// reading and writing, header insertion, resource copying and its
+// warnings); manager file assembly (the banner, one-pass placeholder
+// replacement, the order and joining of fragments, Getting Started's missing
+// include line, the extern "C" stripping for C projects; expected texts are
+// built from the templates' lines, whose bytes the code bundle test pins);
+// the module selection rules (the dependency closure, the default LTE
+// connection, the two messages, a second run); and the project settings
+// file (its exact bytes, writing and its failures, the round trip, and how
+// reading applies language, Arduino layout, ticked modules and module
+// settings). (askChoice only hands its box to the interaction seam: the
+// workflow test's bothSourceFiles checks that box.)
+
+#include "fileutil.h"
+#include "inmemoryproject.h"
+#include "managerassembly.h"
+#include "modulecatalogue.h"
+#include "projectsettings.h"
+#include "selectionrules.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVector>
+
+#include <memory>
+
+#include <unistd.h>
+
+using testsupport::readBytes;
+using testsupport::tickedNames;
+using testsupport::writeBytes;
+
+namespace {
+
+QStringList templateLines(const char* name)
+{
+    QStringList lines = readResourceText(QStringLiteral(":/code/resources/code/") + QLatin1String(name))
+                            .split(QLatin1Char('\n'));
+    lines.removeLast(); // the empty rest after the last line end
+    return lines;
+}
+
+// The two templates with their placeholders.
+QStringList headerTemplate()
+{
+    return templateLines("gsm_manager.h");
+}
+
+QStringList sourceTemplate()
+{
+    return templateLines("gsm_manager.c");
+}
+
+// The template text with each placeholder line replaced by its fill (a fill
+// brings its own line ends, so the placeholder's line end stays).
+QString filled(const QStringList& templateLines, const QStringList& fills)
+{
+    QString out;
+    for (const QString& line : templateLines) {
+        if (line.size() == 2 && line.at(0) == QLatin1Char('%'))
+            out += fills.at(line.at(1).digitValue() - 1);
+        else
+            out += line;
+        out += QLatin1Char('\n');
+    }
+    return out;
+}
+
+QStringList emptyFills()
+{
+    return QVector<QString>(8).toList();
+}
+
+QString fileHeader()
+{
+    return fileHeaderLines().join(QString());
+}
+
+// A module (with Base = Getting Started: the start module) whose every
+// fragment is a recognisable text, or empty for an empty tag; every
+// fragment operation is counted.
+template <class Base = TarvexMdl>
+class Fake : public Base
+{
+public:
+    explicit Fake(const QString& tag, const QString& name = QString())
+        : mTag(tag)
+        , mName(name.isNull() ? tag : name)
+    {
+    }
+    QString getName() const override { return mName; }
+    QString getHeaderInclude() const override { return count(0, "/" + mTag + ".h\"\n"); }
+    QString getHeaderPrototypes() const override { return count(1, mTag + "_proto\n"); }
+    QString getSourceIncludes() const override { return count(2, mTag + "_inc\n"); }
+    QString getGeneralVariables() const override { return count(3, mTag + "_var\n"); }
+    QString getInstanceVariables() const override { return count(4, mTag + "_inst\n"); }
+    QString getGeneralCallbackFunctions() const override { return count(5, mTag + "_gcb\n"); }
+    QString getEventCallbackFunctions() const override { return count(6, mTag + "_ecb\n"); }
+    QString getInitCode() const override { return count(7, "    " + mTag + "_init\n"); }
+    QString getPollCode() const override { return count(8, "    " + mTag + "_poll\n"); }
+    QString getConvenienceFunctions() const override { return count(9, mTag + "_conv\n"); }
+
+    mutable int calls[10] = {};
+
+private:
+    QString count(int i, const QString& text) const
+    {
+        ++calls[i];
+        return mTag.isEmpty() ? QString() : text;
+    }
+    QString mTag;
+    QString mName;
+};
+using FakeModule = Fake<>;
+// Getting Started by class (its name is not the empty one here); its include
+// line must never be used.
+using FakeGettingStarted = Fake<TarvexMdl_GettingStarted>;
+
+// A module whose fragments look like placeholders or carry their own wrapper.
+class TrickyModule : public TarvexMdl
+{
+public:
+    QString getHeaderInclude() const override { return QStringLiteral("/Tricky%1.h\"\n"); }
+    QString getHeaderPrototypes() const override
+    {
+        return QStringLiteral("extern \"C\" {\nint tricky(void);\n} // extern \"C\"\n");
+    }
+    QString getInstanceVariables() const override { return QStringLiteral("char fmt[] = \"%3 %1 %8 %%2\";\n"); }
+    QString getInitCode() const override { return QStringLiteral("    printf(\"%2%9\");\n"); }
+};
+
+const QString kMessageA = QStringLiteral(
+    "Please choose only one of the \"Internet Connection\" modules.\n\nMultiple internet connection modules "
+    "cannot be used simultaneously and may cause unforseen errors.\n\nNote that the \"MQTT Client (SIMCom)\" "
+    "module is not currently compatible with the 2G internet connection module.");
+const QString kMessageB = QStringLiteral(
+    "No Internet Connection module was selected. 'Internet Connection (SIMCom LTE)' has now been selected as a "
+    "default - please check and update depending on your requirements.");
+
+void tick(InMemoryProject& project, const QStringList& names)
+{
+    project.uncheckAllModules();
+    for (const QString& name : names) {
+        TarvexMdl* module = project.findModuleByName(name);
+        QVERIFY2(module, qPrintable(name));
+        project.checkModule(module);
+    }
+}
+
+const QString Power = "Power", Prompt = "Prompt", BasicComms = "BasicComms", Pin = "Pin", Rssi = "RSSI",
+              NetReg = "NetworkRegistration", SmsSend = "SMS_Send", SmsRead = "SMS_Read", Ussd = "USSD",
+              Lte = "InternetConnection_SIMCom", G2 = "InternetConnection_SIMCom2G", Http = "HTTP_Client_SIMCom",
+              Mqtt = "MQTT_Client_SIMCom";
+
+// The file right after start-up: C, Arduino off, every module ticked,
+// default settings. Members sorted by key, four-space indentation.
+const char kStartupFile[] = R"({
+    "BasicComms": {
+        "EchoEnabled": true
+    },
+    "CheckedModules": [
+        "",
+        "Power",
+        "Prompt",
+        "BasicComms",
+        "Pin",
+        "RSSI",
+        "NetworkRegistration",
+        "SMS_Send",
+        "SMS_Read",
+        "USSD",
+        "InternetConnection_SIMCom",
+        "InternetConnection_SIMCom2G",
+        "HTTP_Client_SIMCom",
+        "MQTT_Client_SIMCom"
+    ],
+    "GettingStarted": {
+        "DebugBufferSize": 1024,
+        "IsDebugOutputSetupSelected": true
+    },
+    "InternetConnection_SIMCom": {
+        "IsApnRequired": false
+    },
+    "InternetConnection_SIMCom2G": {
+        "IsApnRequired": false
+    },
+    "IsArduino": "false",
+    "Language": "C",
+    "Power": {
+        "UseResetPin": false
+    },
+    "Prompt": {
+        "CircularRxBufferSize": 1024,
+        "CircularTxBufferSize": 1024,
+        "EchoCancellationBufferSize": 1024,
+        "IsCircularRxSetupSelected": true,
+        "IsCircularTxSetupSelected": true,
+        "IsEchoCancSetupSelected": true,
+        "IsPromptSetupSelected": true,
+        "PromptBufferSize": 1024
+    }
+}
+)";
+
+// Counts refreshes and records a module value as it is when refreshed, to
+// prove the refresh comes after the modules have loaded their settings.
+class RecordingProject : public InMemoryProject
+{
+public:
+    void refreshSettingsWidgets() override
+    {
+        ++refreshes;
+        debugBufferSizeAtRefresh = catalogue().mMdlGettingStarted.DebugBufferSize;
+    }
+    int refreshes = 0;
+    double debugBufferSizeAtRefresh = -1;
+};
+
+// A project changed in every respect from the start-up state.
+void customise(InMemoryProject& project)
+{
+    ModuleCatalogue& m = project.catalogue();
+    project.setCpp(true);
+    project.setArduinoVisible(true);
+    project.setArduinoChecked(true);
+    tick(project, {Pin, Ussd, G2});
+    m.mMdlGettingStarted.IsDebugOutputSetupSelected = false;
+    m.mMdlGettingStarted.DebugBufferSize = 2048;
+    m.mMdlPower.UseResetPin = true;
+    m.mMdlPrompt.IsPromptSetupSelected = false;
+    m.mMdlPrompt.PromptBufferSize = 1000000;
+    m.mMdlPrompt.IsEchoCancSetupSelected = false;
+    m.mMdlPrompt.EchoCancellationBufferSize = 16;
+    m.mMdlPrompt.IsCircularTxSetupSelected = true;
+    m.mMdlPrompt.CircularTxBufferSize = 4096;
+    m.mMdlPrompt.IsCircularRxSetupSelected = false;
+    m.mMdlPrompt.CircularRxBufferSize = 8;
+    m.mMdlBasicComms.EchoEnabled = false;
+    m.mMdlInternetConnectionSimcom.IsApnRequired = true;
+    m.mMdlInternetConnectionSimcom2G.IsApnRequired = true;
+}
+
+// Every module setting as text, to compare two projects' settings.
+QByteArray moduleSettings(const ProjectModel& project)
+{
+    QJsonObject object = buildProjectSettings(project);
+    object.remove(QStringLiteral("Language"));
+    object.remove(QStringLiteral("IsArduino"));
+    object.remove(QStringLiteral("CheckedModules"));
+    return QJsonDocument(object).toJson();
+}
+
+} // namespace
+
+class TestGenerator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { testsupport::installStrictMessageHandler(); }
+    void init()
+    {
+        // A fresh folder per test, so no test sees another's files.
+        mTemp.reset(new QTemporaryDir);
+        QVERIFY(mTemp->isValid());
+        mDir.setPath(mTemp->path());
+        mFolder = mTemp->path();
+        mFile = mFolder + QStringLiteral("/.tarvex_codegenerator_settings");
+        testsupport::takeWarnings();
+    }
+    void cleanup()
+    {
+        testsupport::verifyExpectedWarningsSeen();
+        mTemp.reset();
+    }
+
+    // ---- file helpers ----
+
+    // readResourceText: CR dropped, UTF-8 decoded, cut at a NUL, a missing
+    // file is empty text without a warning. readTextFile: CR LF read as LF,
+    // and a failure leaves the output as it was.
+    void readers_data()
+    {
+        QTest::addColumn<bool>("resource"); // readResourceText, else readTextFile
+        QTest::addColumn<QString>("path");  // a file written with the bytes, or a missing one
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected"); // null: readTextFile fails
+        QTest::newRow("resource: missing file") << true << "does-not-exist.c" << QByteArray() << "";
+        QTest::newRow("resource: missing resource") << true << ":/code/resources/code/no-such-snippet.c"
+                                                    << QByteArray() << "";
+        QTest::newRow("resource: CR LF, UTF-8") << true << "crlf.c"
+                                                << QByteArray("line 1\r\nline\xc2\xa0" "2\r\n\r\nend\r\n")
+                                                << QString::fromUtf8("line 1\nline\u00a0" "2\n\nend\n");
+        QTest::newRow("resource: stops at NUL") << true << "nul.c" << QByteArray("before\nnul\0after\n", 17)
+                                                << "before\nnul";
+        QTest::newRow("text: missing file") << false << "missing.txt" << QByteArray() << QString();
+        QTest::newRow("text: CR LF") << false << "present.txt" << QByteArray("a\r\nb\r\n") << "a\nb\n";
+    }
+
+    void readers()
+    {
+        QFETCH(bool, resource);
+        QFETCH(QString, path);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        if (!path.startsWith(QLatin1Char(':')))
+            path = mDir.filePath(path);
+        if (!bytes.isNull())
+            QVERIFY(writeBytes(path, bytes));
+        if (resource) {
+            QCOMPARE(readResourceText(path), expected);
+        } else {
+            QString out = QStringLiteral("untouched");
+            QCOMPARE(readTextFile(path, out), !expected.isNull());
+            QCOMPARE(out, expected.isNull() ? QStringLiteral("untouched") : expected);
+        }
+        QCOMPARE(testsupport::takeWarnings(), QStringList());
+    }
+
+    // writeTextFile, writeWithHeader (the last header line ends up first)
+    // and copyResourceToFile: what the destination holds afterwards (a
+    // longer old content replaced), failures that create nothing, and the
+    // warnings of the resource copy.
+    void writers_data()
+    {
+        QTest::addColumn<QString>("op");          // "text", "header", "copy"
+        QTest::addColumn<QByteArray>("source");   // null: missing source file
+        QTest::addColumn<QString>("destination"); // relative to the folder
+        QTest::addColumn<QByteArray>("expected"); // destination bytes; null: the call fails, nothing created
+        QTest::addColumn<QString>("warning");     // %1: source, %2: destination
+        const QByteArray bytes("line\r\nwith\0nul\r\n", 16);
+        QTest::newRow("text") << "text" << QByteArray() << "out.txt" << QByteArray("new\ntext\n") << "";
+        QTest::newRow("text without folder") << "text" << QByteArray() << "no-such-folder/out.txt" << QByteArray()
+                                             << "";
+        QTest::newRow("header") << "header" << QByteArray("x") << "dst.c" << QByteArray("BAx") << "";
+        QTest::newRow("header, missing source") << "header" << QByteArray() << "never.c" << QByteArray() << "";
+        QTest::newRow("header without folder") << "header" << QByteArray("x") << "no-such-folder/dst.c"
+                                               << QByteArray() << "";
+        QTest::newRow("copy") << "copy" << bytes << "destination.bin" << bytes << "";
+        QTest::newRow("copy, missing source") << "copy" << QByteArray() << "copy.pdf" << QByteArray()
+                                              << "Failed to open resource file: \"%1\"";
+        QTest::newRow("copy without folder") << "copy" << QByteArray("pdf") << "no-such-folder/copy.pdf"
+                                             << QByteArray() << "Failed to create local file: \"%2\"";
+    }
+
+    void writers()
+    {
+        QFETCH(QString, op);
+        QFETCH(QByteArray, source);
+        QFETCH(QString, destination);
+        QFETCH(QByteArray, expected);
+        QFETCH(QString, warning);
+        const QString from = mDir.filePath(QStringLiteral("source"));
+        const QString to = mDir.filePath(destination);
+        if (!source.isNull())
+            QVERIFY(writeBytes(from, source));
+        if (!destination.contains(QLatin1Char('/')))
+            QVERIFY(writeBytes(to, "a much longer previous content\n"));
+        if (!warning.isEmpty())
+            testsupport::expectWarning(warning.left(warning.indexOf(QLatin1Char(':'))));
+        bool ok = false;
+        if (op == QLatin1String("text"))
+            ok = writeTextFile(to, QStringLiteral("new\ntext\n")); // text mode: the platform line end, LF here
+        else if (op == QLatin1String("header"))
+            ok = writeWithHeader(from, to, {QStringLiteral("A"), QStringLiteral("B")});
+        else
+            ok = copyResourceToFile(from, to);
+        QCOMPARE(ok, !expected.isNull());
+        QCOMPARE(testsupport::takeWarnings(),
+                 warning.isEmpty() ? QStringList() : QStringList{warning.replace("%1", from).replace("%2", to)});
+        if (!expected.isNull())
+            QCOMPARE(readBytes(to), expected);
+        else if (!destination.contains(QLatin1Char('/')))
+            QCOMPARE(readBytes(to), QByteArray("a much longer previous content\n")); // a failure changes nothing
+        if (!source.isNull())
+            QCOMPARE(readBytes(from), source);
+        QVERIFY(!QFileInfo::exists(mDir.filePath(QStringLiteral("no-such-folder"))));
+    }
+
+    void copyResourceToFile_readOnlyDestinationFails()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root may open a read-only file for writing, so the failure cannot be provoked");
+        const QString source = mDir.filePath("source.txt");
+        const QString destination = mDir.filePath("readonly.txt");
+        writeBytes(source, "new");
+        writeBytes(destination, "old");
+        QVERIFY(QFile::setPermissions(destination, QFileDevice::ReadOwner));
+        testsupport::expectWarning(QStringLiteral("Failed to create local file:"));
+        QVERIFY(!copyResourceToFile(source, destination));
+        QCOMPARE(readBytes(destination), QByteArray("old"));
+    }
+
+    // ---- manager file assembly ----
+
+    void banner_hasTheFixedShape()
+    {
+        const QStringList lines = fileHeaderLines();
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.at(1), QStringLiteral("\n"));
+
+        const QString banner = lines.at(0);
+        QVERIFY(banner.endsWith(QStringLiteral("*/\n\n")));
+        const QStringList bannerLines = banner.split(QLatin1Char('\n'));
+        // 17 comment lines, the empty line, and the empty rest after the last LF.
+        QCOMPARE(bannerLines.size(), 19);
+        QCOMPARE(bannerLines.at(0), QStringLiteral("/*"));
+        QCOMPARE(bannerLines.at(16), QStringLiteral("*/"));
+        QCOMPARE(bannerLines.at(17), QString());
+        QCOMPARE(bannerLines.at(18), QString());
+        for (int i = 1; i <= 15; ++i) {
+            const QString& line = bannerLines.at(i);
+            QVERIFY2(line == QLatin1String("*") || (line.startsWith(QLatin1String("* ")) && line.size() > 2),
+                     qPrintable(line));
+            QVERIFY2(!line.endsWith(QLatin1Char(' ')), qPrintable(line));
+            QVERIFY2(!line.contains(QLatin1String("*/")) && !line.contains(QLatin1String("/*")),
+                     qPrintable(line));
+        }
+        QVERIFY(banner.contains(QLatin1String("Tarvex")));
+        QVERIFY(banner.contains(QLatin1String("LICENSE.txt")));
+        // The merge of earlier manager files looks for these markers.
+        QVERIFY(!banner.contains(QLatin1String("USER CODE BEGIN")));
+        QVERIFY(!banner.contains(QLatin1String("USER CODE END")));
+        for (QChar c : banner)
+            QVERIFY(c.unicode() < 0x80);
+    }
+
+    void placeholders_areReplacedInOnePass()
+    {
+        const QStringList args = {QStringLiteral("[%2]"), QStringLiteral("<%1>")};
+        QCOMPARE(replacePlaceholders(QStringLiteral("%1|%2|%3|%0|%12|%|50%"), args),
+                 QStringLiteral("[%2]|<%1>|%3|%0|%12|%|50%"));
+        QCOMPARE(replacePlaceholders(QStringLiteral("%%1%"), args), QStringLiteral("%[%2]%"));
+        QCOMPARE(replacePlaceholders(QStringLiteral("%2%1"), args), QStringLiteral("<%1>[%2]"));
+        QCOMPARE(replacePlaceholders(QString(), args), QString());
+    }
+
+    void cpp_fillsEveryPlaceholderInOrderAndKeepsTheWrappers()
+    {
+        FakeGettingStarted start(QStringLiteral("gs"));
+        FakeModule a(QStringLiteral("A")), b(QStringLiteral("B"));
+        const ManagerTexts texts = buildManagerTexts({&start, &a, &b}, QStringLiteral("Tarvex"), true);
+
+        const QString expectedHeader =
+            fileHeader() + filled(headerTemplate(), {"#include \"Tarvex/A.h\"\n#include \"Tarvex/B.h\"\n",
+                                                    "gs_proto\nA_proto\nB_proto\n"});
+        const QString expectedSource = fileHeader() +
+                                       filled(sourceTemplate(), {"gs_inc\nA_inc\nB_inc\n", "gs_var\nA_var\nB_var\n",
+                                                                 "gs_inst\nA_inst\nB_inst\n", "gs_gcb\nA_gcb\nB_gcb\n",
+                                                                 "gs_ecb\nA_ecb\nB_ecb\n",
+                                                                 "    gs_init\n    A_init\n    B_init\n",
+                                                                 "    gs_poll\n    A_poll\n    B_poll\n",
+                                                                 "gs_conv\nA_conv\nB_conv\n"});
+        QCOMPARE(texts.header, expectedHeader);
+        QCOMPARE(texts.source, expectedSource);
+
+        QCOMPARE(texts.header.count(QLatin1String("extern \"C\" {")), 1);
+        QCOMPARE(texts.header.count(QLatin1String("} // extern \"C\"")), 1);
+        QCOMPARE(texts.source.count(QLatin1String("extern \"C\" {")), 2);
+        QCOMPARE(texts.source.count(QLatin1String("} // extern \"C\"")), 2);
+
+        // Every fragment operation runs exactly once per module (Getting
+        // Started's include line is never asked for, or dropped).
+        for (const FakeModule* m : {&a, &b})
+            for (int calls : m->calls)
+                QCOMPARE(calls, 1);
+        QVERIFY(!texts.header.contains(QLatin1String("gs.h")));
+    }
+
+    void c_stripsTheWrappersWithTheirWhiteSpace()
+    {
+        FakeGettingStarted start(QStringLiteral("gs"));
+        FakeModule a(QStringLiteral("A"));
+        const ManagerTexts texts = buildManagerTexts({&start, &a}, QStringLiteral("Tarvex"), false);
+
+        QVERIFY(texts.header.startsWith(fileHeader() + QStringLiteral("#ifndef INC_GSM_MANAGER_H_\n")));
+        QVERIFY(texts.header.contains(QStringLiteral("#include <stdbool.h>\n"
+                                                     "#include \"Tarvex/A.h\"\n"
+                                                     "// USER CODE BEGIN Includes\n")));
+        QVERIFY(texts.source.contains(QStringLiteral("#include \"gsm_manager.h\"\n"
+                                                     "gs_inc\nA_inc\n"
+                                                     "\n"
+                                                     "// USER CODE BEGIN Includes\n")));
+        QVERIFY(texts.source.contains(QStringLiteral("////////////\n"
+                                                     "\n"
+                                                     "uint32_t gsm__SysTime_ms() {\n")));
+        QVERIFY(texts.source.contains(QStringLiteral("    // USER CODE END SysTime_ms\n"
+                                                     "}\n"
+                                                     "\n"
+                                                     "////////////\n"
+                                                     "// --- Tarvex Module General Callback Functions ---\n")));
+        for (const QString& text : {texts.header, texts.source}) {
+            QVERIFY(!text.contains(QLatin1String("extern \"C\"")));
+            QVERIFY(!text.contains(QLatin1String("} //")));
+        }
+        // Whole header: the include area collapses to the include lines.
+        QStringList header = headerTemplate();
+        header.removeAll(QStringLiteral("extern \"C\" {"));
+        header.removeAll(QStringLiteral("} // extern \"C\""));
+        const QString expected = fileHeader() + filled(header, {"#include \"Tarvex/A.h\"", "gs_proto\nA_proto\n"});
+        QCOMPARE(texts.header.split(QLatin1Char('\n')), expected.split(QLatin1Char('\n')));
+    }
+
+    void emptySelection_givesTheBareTemplates()
+    {
+        FakeGettingStarted start(QString(""));
+        const ManagerTexts c = buildManagerTexts({&start}, QStringLiteral("Tarvex"), false);
+
+        QStringList header = headerTemplate();
+        header.removeAll(QStringLiteral("extern \"C\" {"));
+        header.removeAll(QStringLiteral("%1"));
+        header.removeAll(QStringLiteral("} // extern \"C\""));
+        QCOMPARE(c.header, fileHeader() + filled(header, {QString(), QString()}));
+        QVERIFY(c.header.contains(QStringLiteral("#include <stdbool.h>\n// USER CODE BEGIN Includes\n")));
+
+        // Source: the opening wrapper goes with the empty include area up to
+        // the closing wrapper, which takes the line break before it.
+        QStringList source = sourceTemplate();
+        source.removeAt(source.indexOf(QStringLiteral("%1")));
+        source.removeAll(QStringLiteral("extern \"C\" {"));
+        source.removeAll(QStringLiteral("} // extern \"C\""));
+        QCOMPARE(c.source, fileHeader() + filled(source, emptyFills()));
+
+        const ManagerTexts cpp = buildManagerTexts({&start}, QStringLiteral("Tarvex"), true);
+        QCOMPARE(cpp.header, fileHeader() + filled(headerTemplate(), {QString(), QString()}));
+        QCOMPARE(cpp.source, fileHeader() + filled(sourceTemplate(), emptyFills()));
+    }
+
+    void gettingStarted_neverYieldsAnIncludeLine_byClassNotByName()
+    {
+        FakeGettingStarted start(QStringLiteral("gs"));
+        // An ordinary module that happens to have the empty name still gets its line.
+        FakeModule nameless(QStringLiteral("Nameless"), QStringLiteral(""));
+        QVERIFY(nameless.getName().isEmpty());
+        const ManagerTexts texts = buildManagerTexts({&start, &nameless}, QStringLiteral("Tarvex"), true);
+        QVERIFY(!texts.header.contains(QLatin1String("gs.h")));
+        QVERIFY(texts.header.contains(QLatin1String("extern \"C\" {\n#include \"Tarvex/Nameless.h\"\n\n} // extern")));
+        QVERIFY(texts.header.contains(QLatin1String("gs_proto\nNameless_proto\n")));
+    }
+
+    void fragmentsLookingLikePlaceholders_areCopiedUnchanged()
+    {
+        FakeGettingStarted start(QString(""));
+        TrickyModule tricky;
+        const ManagerTexts cpp = buildManagerTexts({&start, &tricky}, QStringLiteral("Tarvex"), true);
+        QVERIFY(cpp.header.contains(QLatin1String("#include \"Tarvex/Tricky%1.h\"\n")));
+        QVERIFY(cpp.source.contains(QLatin1String("\nchar fmt[] = \"%3 %1 %8 %%2\";\n\n")));
+        QVERIFY(cpp.source.contains(QLatin1String("void gsmmgrInit() {\n    printf(\"%2%9\");\n")));
+        // A fragment's own extern "C" block stays in C++ and is unwrapped in C.
+        QVERIFY(cpp.header.contains(QLatin1String("extern \"C\" {\nint tricky(void);\n} // extern \"C\"\n")));
+        const ManagerTexts c = buildManagerTexts({&start, &tricky}, QStringLiteral("Tarvex"), false);
+        QVERIFY(c.header.contains(QLatin1String("extern void gsmmgrPoll();\nint tricky(void);\n\n"
+                                                "// USER CODE BEGIN Function Prototypes")));
+        QVERIFY(!c.header.contains(QLatin1String("extern \"C\"")));
+    }
+
+    void realCatalogue_arduinoIncludeLinesInDeclarationOrder()
+    {
+        ModuleCatalogue catalogue;
+        const QList<TarvexMdl*> all = catalogue.allModules();
+        const ManagerTexts texts = buildManagerTexts(all, generationLibraryFolder(true, true), true);
+        const QString includes = QStringLiteral(
+            "extern \"C\" {\n"
+            "#include \"src/Tarvex/GSM_Power.h\"\n"
+            "#include \"src/Tarvex/GSM_Prompt.h\"\n"
+            "#include \"src/Tarvex/GSM_BasicComms.h\"\n"
+            "#include \"src/Tarvex/GSM_PIN.h\"\n"
+            "#include \"src/Tarvex/GSM_SignalQuality.h\"\n"
+            "#include \"src/Tarvex/GSM_NetworkRegistration.h\"\n"
+            "#include \"src/Tarvex/GSM_SMS_Send.h\"\n"
+            "#include \"src/Tarvex/GSM_SMS_Read.h\"\n"
+            "#include \"src/Tarvex/GSM_USSD.h\"\n"
+            "#include \"src/Tarvex/GSM_InternetConnection_Simcom.h\"\n"
+            "#include \"src/Tarvex/GSM_InternetConnection_Simcom2G.h\"\n"
+            "#include \"src/Tarvex/GSM_HttpClient_Simcom.h\"\n"
+            "#include \"src/Tarvex/GSM_MqttClient_Simcom.h\"\n"
+            "\n"
+            "} // extern \"C\"\n");
+        QVERIFY2(texts.header.contains(includes), qPrintable(texts.header.left(1500)));
+        QCOMPARE(texts.header.count(QLatin1String("#include \"")), 13);
+        // The whole source text is the fragments of every module, each kind
+        // concatenated in the list's order.
+        QStringList fills = emptyFills();
+        for (TarvexMdl* m : all) {
+            fills[0] += m->getSourceIncludes();
+            fills[1] += m->getGeneralVariables();
+            fills[2] += m->getInstanceVariables();
+            fills[3] += m->getGeneralCallbackFunctions();
+            fills[4] += m->getEventCallbackFunctions();
+            fills[5] += m->getInitCode();
+            fills[6] += m->getPollCode();
+            fills[7] += m->getConvenienceFunctions();
+        }
+        QCOMPARE(texts.source, fileHeader() + filled(sourceTemplate(), fills));
+    }
+
+    // ---- module selection rules ----
+
+    void rules_data()
+    {
+        QTest::addColumn<QStringList>("ticked");
+        QTest::addColumn<QStringList>("expected"); // in declaration order
+        QTest::addColumn<QStringList>("messages");
+
+        const QStringList none;
+        const QStringList chain = {Power, Prompt, BasicComms};
+        QTest::newRow("nothing ticked") << none << none << none;
+        QTest::newRow("only Power") << QStringList{Power} << QStringList{Power} << none;
+        QTest::newRow("only Prompt") << QStringList{Prompt} << QStringList{Power, Prompt} << none;
+        QTest::newRow("only Pin") << QStringList{Pin} << QStringList{Power, Prompt, BasicComms, Pin} << none;
+        QTest::newRow("only RSSI") << QStringList{Rssi} << QStringList{Power, Prompt, BasicComms, Rssi} << none;
+        QTest::newRow("only SMS send") << QStringList{SmsSend} << (chain + QStringList{NetReg, SmsSend}) << none;
+        QTest::newRow("only SMS read") << QStringList{SmsRead} << (chain + QStringList{NetReg, SmsRead}) << none;
+        QTest::newRow("only USSD") << QStringList{Ussd} << (chain + QStringList{NetReg, Ussd}) << none;
+        QTest::newRow("only 2G") << QStringList{G2} << (chain + QStringList{NetReg, G2}) << none;
+        QTest::newRow("only LTE") << QStringList{Lte} << (chain + QStringList{NetReg, Lte}) << none;
+        QTest::newRow("only HTTP: LTE by default, message B")
+            << QStringList{Http} << (chain + QStringList{NetReg, Lte, Http}) << QStringList{kMessageB};
+        QTest::newRow("HTTP with 2G: no LTE, no message")
+            << QStringList{Http, G2} << (chain + QStringList{NetReg, G2, Http}) << none;
+        QTest::newRow("HTTP with LTE") << QStringList{Http, Lte} << (chain + QStringList{NetReg, Lte, Http})
+                                       << none;
+        QTest::newRow("only MQTT: LTE without a message")
+            << QStringList{Mqtt} << (chain + QStringList{NetReg, Lte, Mqtt}) << none;
+        QTest::newRow("MQTT and HTTP: LTE from MQTT, no message")
+            << QStringList{Http, Mqtt} << (chain + QStringList{NetReg, Lte, Http, Mqtt}) << none;
+        QTest::newRow("MQTT with 2G: LTE added, message A")
+            << QStringList{Mqtt, G2} << (chain + QStringList{NetReg, Lte, G2, Mqtt}) << QStringList{kMessageA};
+        QTest::newRow("both connections: message A, neither unticked")
+            << QStringList{Lte, G2} << (chain + QStringList{NetReg, Lte, G2}) << QStringList{kMessageA};
+        const QStringList all = {Power, Prompt, BasicComms, Pin,  Rssi, NetReg, SmsSend,
+                                 SmsRead, Ussd, Lte,        G2,  Http, Mqtt};
+        QTest::newRow("everything") << all << all << QStringList{kMessageA};
+        QStringList allBut2G = all;
+        allBut2G.removeAll(G2);
+        QTest::newRow("everything but 2G") << allBut2G << allBut2G << none;
+    }
+
+    void rules()
+    {
+        QFETCH(QStringList, ticked);
+        QFETCH(QStringList, expected);
+        QFETCH(QStringList, messages);
+
+        InMemoryProject project;
+        tick(project, ticked);
+        QCOMPARE(applyModuleDependencies(project), messages);
+        QCOMPARE(tickedNames(project), expected);
+        // A second press adds nothing; only the two-connections message comes
+        // back, until a connection is unticked (the rows without it).
+        QCOMPARE(applyModuleDependencies(project), messages.contains(kMessageA) ? messages : QStringList());
+        QCOMPARE(tickedNames(project), expected);
+        // Getting Started has no check box and stays first.
+        QVERIFY(!project.isModuleChecked(project.allModules().first()));
+        QCOMPARE(project.checkedModules().first(), project.allModules().first());
+    }
+
+    void workingSet_isAppendedInRuleOrder()
+    {
+        InMemoryProject project;
+        QList<TarvexMdl*> set = {project.allModules().first(), project.findModuleByName(Http)};
+        QCOMPARE(applySelectionRules(set, project.allModules()), QStringList{kMessageB});
+        QCOMPARE(testsupport::moduleNames(set), (QStringList{"", Http, Lte, NetReg, BasicComms, Prompt, Power}));
+    }
+
+    // ---- project settings file ----
+
+    void write_startupStateGivesTheExactFile()
+    {
+        InMemoryProject project;
+        project.setProjectPath(mFolder);
+        QVERIFY(writeProjectSettings(project));
+        QCOMPARE(readBytes(mFile), QByteArray(kStartupFile));
+    }
+
+    void write_failsWithoutAFolder()
+    {
+        InMemoryProject project;
+        // An empty path names no folder; it must not mean the current folder.
+        const QString cwdFile = QDir::current().filePath(QString::fromLatin1(kProjectSettingsFileName));
+        const bool existedBefore = QFileInfo::exists(cwdFile);
+        QVERIFY(!writeProjectSettings(project));
+        QCOMPARE(QFileInfo::exists(cwdFile), existedBefore);
+
+        project.setProjectPath(QStringLiteral("   "));
+        QVERIFY(!writeProjectSettings(project));
+        project.setProjectPath(mFolder + QStringLiteral("/missing"));
+        QVERIFY(!writeProjectSettings(project));
+        QVERIFY(!QFileInfo::exists(mFolder + QStringLiteral("/missing")));
+
+        writeBytes(mFolder + QStringLiteral("/plain-file"), "x");
+        project.setProjectPath(mFolder + QStringLiteral("/plain-file"));
+        QVERIFY(!writeProjectSettings(project));
+
+        // The settings name taken by a folder: the file cannot be opened.
+        QVERIFY(QDir(mFolder).mkdir(QString::fromLatin1(kProjectSettingsFileName)));
+        project.setProjectPath(mFolder);
+        QVERIFY(!writeProjectSettings(project));
+    }
+
+    void roundTrip_restoresEverything()
+    {
+        InMemoryProject saved;
+        customise(saved);
+        saved.setProjectPath(mFolder);
+        QVERIFY(writeProjectSettings(saved));
+
+        RecordingProject opened;
+        opened.setProjectPath(mFolder);
+        QVERIFY(readProjectSettings(opened) == ReadSettingsStatus::Applied);
+        QCOMPARE(opened.isCpp(), true);
+        QCOMPARE(opened.isArduino(), true);
+        QCOMPARE(opened.isArduinoVisible(), true);
+        QCOMPARE(tickedNames(opened), tickedNames(saved));
+        QCOMPARE(moduleSettings(opened), moduleSettings(saved));
+        QCOMPARE(projectSettingsText(opened), projectSettingsText(saved));
+        QCOMPARE(opened.refreshes, 1);
+        QCOMPARE(opened.debugBufferSizeAtRefresh, 2048.0);
+    }
+
+    void read_languageAndArduino_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<bool>("startCpp"); // start: C++ with Arduino shown and unchecked, or C
+        QTest::addColumn<bool>("cpp");
+        QTest::addColumn<bool>("arduinoVisible");
+        QTest::addColumn<bool>("arduinoChecked");
+
+        QTest::newRow("C") << QByteArray(R"({"Language": "C"})") << true << false << false << false;
+        QTest::newRow("lower-case c is C++") << QByteArray(R"({"Language": "c"})") << false << true << true << true;
+        QTest::newRow("C++") << QByteArray(R"({"Language": "C++"})") << false << true << true << true;
+        QTest::newRow("C++ with IsArduino false")
+            << QByteArray(R"({"Language": "C++", "IsArduino": "false"})") << false << true << true << false;
+        QTest::newRow("C++ with IsArduino other text")
+            << QByteArray(R"({"Language": "C++", "IsArduino": "True"})") << false << true << true << false;
+        QTest::newRow("C with IsArduino true: hidden but checked")
+            << QByteArray(R"({"Language": "C", "IsArduino": "true"})") << true << false << false << true;
+        QTest::newRow("IsArduino as a JSON boolean counts as missing")
+            << QByteArray(R"({"Language": "C++", "IsArduino": false})") << false << true << true << true;
+        QTest::newRow("Language not a string leaves the controls")
+            << QByteArray(R"({"Language": 1})") << true << true << true << false;
+        QTest::newRow("no Language, IsArduino true")
+            << QByteArray(R"({"IsArduino": "true"})") << true << true << true << true;
+    }
+
+    void read_languageAndArduino()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(bool, startCpp);
+        QFETCH(bool, cpp);
+        QFETCH(bool, arduinoVisible);
+        QFETCH(bool, arduinoChecked);
+
+        InMemoryProject project;
+        project.setCpp(startCpp);
+        project.setArduinoVisible(startCpp);
+        project.setArduinoChecked(false);
+        writeBytes(mFile, json);
+        project.setProjectPath(mFolder);
+        QVERIFY(readProjectSettings(project) == ReadSettingsStatus::Applied);
+        QCOMPARE(project.isCpp(), cpp);
+        QCOMPARE(project.isArduinoVisible(), arduinoVisible);
+        QCOMPARE(project.isArduino(), arduinoChecked);
+    }
+
+    // CheckedModules names exactly the ticked rows (unknown names and
+    // non-strings are skipped; no array unticks everything); members that
+    // are missing leave language, layout and module settings as they were.
+    void read_checkedModules_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QStringList>("ticked");
+        QTest::newRow("empty object") << QByteArray("{}") << QStringList();
+        QTest::newRow("top-level array counts as an empty object")
+            << QByteArray(R"([{"Language": "C", "CheckedModules": ["Pin"]}])") << QStringList();
+        QTest::newRow("unknown names and non-strings")
+            << QByteArray(R"({"CheckedModules": ["", "Start", "USSD", "pin", "Pin ", 5, null, ["Pin"], "Pin",
+                                                 "InternetConnection_SIMCom2G", "USSD"]})")
+            << QStringList{"Pin", "USSD", "InternetConnection_SIMCom2G"};
+        QTest::newRow("not an array") << QByteArray(R"({"CheckedModules": "Pin"})") << QStringList();
+    }
+
+    void read_checkedModules()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QStringList, ticked);
+        RecordingProject project;
+        customise(project);
+        project.checkModule(&project.catalogue().mMdlSmsSend); // ticked, and named by no row
+        const QByteArray settingsBefore = moduleSettings(project);
+        writeBytes(mFile, json);
+        project.setProjectPath(mFolder);
+        QVERIFY(readProjectSettings(project) == ReadSettingsStatus::Applied);
+        QCOMPARE(tickedNames(project), ticked);
+        QVERIFY(!project.isModuleChecked(project.allModules().first()));
+        QCOMPARE(project.isCpp(), true);
+        QCOMPARE(project.isArduino(), true);
+        QCOMPARE(project.isArduinoVisible(), true);
+        QCOMPARE(moduleSettings(project), settingsBefore);
+        QCOMPARE(project.refreshes, 1);
+    }
+
+    void read_failuresChangeNothing_data()
+    {
+        QTest::addColumn<QString>("setup"); // what to put at the settings path
+        QTest::addColumn<int>("status");
+        QTest::newRow("no folder") << "no folder" << int(ReadSettingsStatus::NoFolder);
+        QTest::newRow("missing folder") << "missing folder" << int(ReadSettingsStatus::NoFolder);
+        QTest::newRow("no file") << "none" << int(ReadSettingsStatus::FileMissing);
+        QTest::newRow("a folder in its place") << "folder" << int(ReadSettingsStatus::Unreadable);
+        QTest::newRow("empty file") << "" << int(ReadSettingsStatus::InvalidJson);
+        QTest::newRow("broken JSON") << "{\"Language\": \"C++\"," << int(ReadSettingsStatus::InvalidJson);
+        QTest::newRow("no value") << "{\"a\": }" << int(ReadSettingsStatus::InvalidJson);
+        QTest::newRow("a bare value") << "\"C++\"" << int(ReadSettingsStatus::InvalidJson);
+    }
+
+    void read_failuresChangeNothing()
+    {
+        QFETCH(QString, setup);
+        QFETCH(int, status);
+        RecordingProject project;
+        project.setProjectPath(mFolder);
+        if (setup == QLatin1String("no folder"))
+            project.setProjectPath(QString());
+        else if (setup == QLatin1String("missing folder"))
+            project.setProjectPath(mFolder + QStringLiteral("/missing"));
+        else if (setup == QLatin1String("folder"))
+            QVERIFY(QDir(mFolder).mkdir(QString::fromLatin1(kProjectSettingsFileName)));
+        else if (setup != QLatin1String("none"))
+            writeBytes(mFile, setup.toUtf8());
+        const QByteArray before = projectSettingsText(project);
+        QCOMPARE(int(readProjectSettings(project)), status);
+        QCOMPARE(projectSettingsText(project), before);
+        QCOMPARE(project.refreshes, 0);
+        if (status != int(ReadSettingsStatus::InvalidJson))
+            return;
+        // The reader says where the text went wrong.
+        QJsonObject object;
+        QString error;
+        QCOMPARE(readProjectSettingsFile(mFile, object, &error), ReadSettingsStatus::InvalidJson);
+        QVERIFY2(error.contains(QLatin1String("offset")), qPrintable(error));
+        QVERIFY(object.isEmpty());
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> mTemp;
+    QDir mDir;
+    QString mFolder;
+    QString mFile;
+};
+
+QTEST_GUILESS_MAIN(TestGenerator)
+#include "tst_generator.moc"
