@@ -3,7 +3,7 @@
 // warnings); manager file assembly (the banner, one-pass placeholder
 // replacement, the order and joining of fragments, Getting Started's missing
 // include line, the extern "C" stripping for C projects; expected texts are
-// built from the templates' lines, whose bytes the code bundle test pins);
+// built from the templates' lines, whose bytes the module fragments test pins);
 // the module selection rules (the dependency closure, the default LTE
 // connection, the two messages, a second run); and the project settings
 // file (its exact bytes, writing and its failures, the round trip, and how
