@@ -18,23 +18,11 @@ struct ModemSide
     // keeps the emulated runs short.
     explicit ModemSide(InternetModem::Family family) : net(sim, family)
     {
-        sim.sim = ModemSim::Sim::Ready;
-        sim.simPin.clear();
-        sim.cereg = family == InternetModem::Family::Lte;
+        net.simReady();
         sim.statusDelayMs = 100;
         sim.bootMs = 400;
         for (int domain = 0; domain < (sim.cereg ? 3 : 2); ++domain)
             sim.setRegistration(domain, 1);
-    }
-    void fromFirmware(uint8_t b)
-    {
-        if (!net.hostWrite(b))
-            sim.hostWrite(b);
-    }
-    void tick(uint32_t ms)
-    {
-        sim.tick(ms);
-        net.tick();
     }
     ModemSim sim;
     InternetModem net;

@@ -104,12 +104,12 @@ protected:
         ssize_t n;
         while ((n = read(mFd[0], buf, sizeof buf)) > 0)
             for (ssize_t i = 0; i < n; ++i)
-                mModem.fromFirmware(static_cast<uint8_t>(buf[i]));
+                mModem.sim.hostWrite(static_cast<uint8_t>(buf[i]));
         while ((n = read(mFd[1], buf, sizeof buf)) > 0)
             mReport.append(buf, static_cast<size_t>(n));
         while ((n = read(mFd[2], buf, sizeof buf)) > 0)
             mModem.sim.setPowerKey(buf[n - 1] == '1');
-        mModem.tick(now());
+        mModem.sim.tick(now());
         char level = mModem.sim.status() ? '1' : '0';
         if (level != mStatusLevel && write(mFd[2], &level, 1) == 1)
             mStatusLevel = level;

@@ -81,6 +81,8 @@ void ModemSim::tick(uint32_t now)
             ++i;
         }
     }
+    if (afterTick)
+        afterTick();
 }
 
 // A press of at least a second switches on or off when the key is released.
@@ -219,8 +221,32 @@ void ModemSim::respond(const std::vector<std::string>& info, const std::string& 
     out(s, mNow + latencyMs);
 }
 
+void ModemSim::uartToHost(CircBuff* rx, std::mt19937& rng, unsigned maxChunk)
+{
+    size_t ready = outputReady();
+    if (ready == 0)
+        return;
+    unsigned pick = rng() % 10;
+    size_t n = pick < 3 ? 1 : (pick < 8 ? 1 + rng() % maxChunk : ready);
+    for (n = std::min<size_t>({n, ready, cbufFreeSize(rx)}); n > 0; --n)
+        cbufWrite(rx, readOutput());
+}
+
+void ModemSim::uartFromHost(CircBuff* tx)
+{
+    uint8_t* seg = nullptr;
+    cbufReleaseLock(tx);
+    for (uint32_t budget = 33, n; budget > 0 && (n = cbufReadContinuousSegmentAndLock(tx, &seg, budget)) > 0; budget -= n) {
+        for (uint32_t i = 0; i < n; ++i)
+            hostWrite(seg[i]);
+        cbufReleaseLock(tx);
+    }
+}
+
 void ModemSim::hostWrite(uint8_t b)
 {
+    if (dataInput && dataInput(b))
+        return;
     if (!uartReady() || mSilent)
         return;
     if (mTextInput && (b == 0x1A || b == 0x1B))

@@ -3,6 +3,8 @@
 // the time at which the modem puts it on the wire.
 #pragma once
 
+#include "circbuff.h"
+
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -59,6 +61,16 @@ public:
     void hostWrite(uint8_t b);  // byte from the library
     size_t outputReady() const; // bytes whose time has come
     uint8_t readOutput();       // takes one such byte
+    // The UART between the host's circular buffers and the modem. The output is handed
+    // over in pieces of random size, never more than the Rx buffer holds (a UART with
+    // flow control: a dropped byte would be the rig's fault, not the library's); the
+    // host's output is taken at 115200 baud for up to 3 ms per call.
+    void uartToHost(CircBuff* rx, std::mt19937& rng, unsigned maxChunk);
+    void uartFromHost(CircBuff* tx);
+
+    // ---- extensions (the data side of InternetModem) ----
+    std::function<bool(uint8_t)> dataInput; // sees the library's bytes first; true: taken
+    std::function<void()> afterTick;        // runs at the end of every tick()
 
     // ---- configuration ----
     uint32_t latencyMs = 20;        // command response delay

@@ -49,11 +49,22 @@ InternetModem::InternetModem(ModemSim& sim, Family family) : mSim(sim), mFamily(
     } libraries;
     mPowerOns = sim.powerOnCount;
     mResets = sim.resetCount;
+    sim.dataInput = [this](uint8_t b) { return hostWrite(b); };
+    sim.afterTick = [this] { tick(); };
     install();
+}
+
+void InternetModem::simReady()
+{
+    mSim.sim = ModemSim::Sim::Ready;
+    mSim.simPin.clear();
+    mSim.cereg = mFamily == Family::Lte;
 }
 
 InternetModem::~InternetModem()
 {
+    mSim.dataInput = nullptr;
+    mSim.afterTick = nullptr;
     mqttDropClient();
     std::error_code ignored;
     if (!mTlsDir.empty())

@@ -43,7 +43,6 @@ struct Hal
                 return true;
             now += 1 + rng() % 3;
             sim.tick(now);
-            net.tick();
             gsmmgrPoll();
         }
         return cond();
@@ -87,12 +86,12 @@ bool testhalReadStatus(void)
 
 void testhalRxPoll(CircBuff* rx)
 {
-    uartToHost(hal->sim, rx, hal->rng, 24);
+    hal->sim.uartToHost(rx, hal->rng, 24);
 }
 
 void testhalTxPoll(CircBuff* tx)
 {
-    uartFromHost(hal->sim, hal->net, tx);
+    hal->sim.uartFromHost(tx);
 }
 
 void testhalTxOverflow(void)
@@ -121,9 +120,7 @@ TEST(GeneratedHttpOver2G, RequestsThroughTheGeneratedManager)
 
     Hal h;
     hal = &h;
-    h.sim.sim = ModemSim::Sim::Ready;
-    h.sim.simPin.clear();
-    h.sim.cereg = false; // a 2G modem
+    h.net.simReady();
     h.sim.tick(h.now);
     gsmmgrInit();
 
