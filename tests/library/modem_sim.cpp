@@ -2,7 +2,6 @@
 #include "transcript.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,13 +10,6 @@ namespace {
 bool reached(uint32_t now, uint32_t at) // wrap-around safe "now is at or past at"
 {
     return static_cast<uint32_t>(now - at) < 0x80000000u;
-}
-
-std::string upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
 }
 
 } // namespace
@@ -298,10 +290,10 @@ void ModemSim::finishTextInput(bool send)
 void ModemSim::processLine(const std::string& rawLine)
 {
     // Like a real modem, look for the "AT" prefix and drop anything before it.
-    std::string u = upper(rawLine);
+    std::string u = transcriptUpper(rawLine);
     size_t at = u.find("AT");
     std::string line = (at == std::string::npos) ? rawLine : rawLine.substr(at);
-    u = upper(line);
+    u = transcriptUpper(line);
     commands.push_back(line);
     if (mRec && playRecorded(line))
         return;
@@ -344,24 +336,8 @@ void ModemSim::emitRecorded(const std::string& bytes, uint32_t at)
     }
 }
 
-bool ModemSim::playRecorded(const std::string& line)
+void ModemSim::playExchange(const TranscriptExchange& e)
 {
-    const std::string key = transcriptCommandKey(line);
-    size_t index = mRec->exchanges.size();
-    for (size_t i = 0; i < mRec->exchanges.size(); ++i) {
-        if (!mRecUsed[i] && mRec->exchanges[i].key() == key) {
-            index = i;
-            break;
-        }
-    }
-    if (index == mRec->exchanges.size())
-        return false;
-    mRecUsed[index] = true;
-    const TranscriptExchange& e = mRec->exchanges[index];
-    if (mDropResponses > 0) {
-        --mDropResponses;
-        return true;
-    }
     // Up to the echo, the echo's line end (only when this modem echoes), the answer up to
     // its final result, then whatever came after it, later.
     size_t echoAt = e.echoAt < 0 ? 0 : static_cast<size_t>(e.echoAt);
@@ -380,6 +356,27 @@ bool ModemSim::playRecorded(const std::string& line)
     emitRecorded(bytes, at);
     if (late < e.lines.size())
         emitRecorded(e.wire(late), at + recordedLateMs);
+}
+
+bool ModemSim::playRecorded(const std::string& line)
+{
+    const std::string key = transcriptCommandKey(line);
+    size_t index = mRec->exchanges.size();
+    for (size_t i = 0; i < mRec->exchanges.size(); ++i) {
+        if (!mRecUsed[i] && mRec->exchanges[i].key() == key) {
+            index = i;
+            break;
+        }
+    }
+    if (index == mRec->exchanges.size())
+        return false;
+    mRecUsed[index] = true;
+    const TranscriptExchange& e = mRec->exchanges[index];
+    if (mDropResponses > 0) {
+        --mDropResponses;
+        return true;
+    }
+    playExchange(e);
     bool prompt = std::find(e.lines.begin(), e.lines.end(), ">") != e.lines.end();
     if (prompt && index + 1 < mRec->exchanges.size() && mRec->exchanges[index + 1].data) {
         mTextInput = true;

@@ -20,6 +20,7 @@ int toInt(const std::string& s, int def = -1);
 } // namespace simtext
 
 struct Transcript;
+struct TranscriptExchange;
 
 class ModemSim
 {
@@ -130,6 +131,7 @@ public:
     uint32_t recordedLateMs = 200;
     size_t recordingUnused(const std::string& key) const;     // exchanges of `key` not yet played
     void emitRecorded(const std::string& bytes, uint32_t at); // bytes in random pieces from `at`
+    void playExchange(const TranscriptExchange& e);           // its answer, as a recorded one is played
 
     // ---- helpers for handlers ----
     void respond(const std::vector<std::string>& info, const std::string& final);

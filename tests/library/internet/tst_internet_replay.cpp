@@ -15,12 +15,6 @@
 
 namespace {
 
-std::string upper(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return s;
-}
-
 InternetRigOptions options(InternetModem::Family family, uint32_t seed, const char* apn = nullptr)
 {
     return InternetRigOptions::seeded(seed, family, apn);
@@ -39,54 +33,26 @@ struct Replay
     InternetRig r;
 };
 
-// Answers with a recorded exchange as the recorded-modem mode does: up to the final
-// result now, what followed it a little later, in random pieces.
-void playExchange(ModemSim& m, const TranscriptExchange& e)
-{
-    size_t echoAt = e.echoAt < 0 ? 0 : static_cast<size_t>(e.echoAt);
-    size_t late = e.lines.size();
-    for (size_t i = echoAt; i < e.lines.size(); ++i)
-        if (transcriptIsFinal(e.lines[i])) {
-            late = i + 1;
-            break;
-        }
-    std::string bytes = e.wire(0, echoAt) + (e.echoAt >= 0 && m.echo ? "\r\n" : "") + e.wire(echoAt, late);
-    m.emitRecorded(bytes, m.now() + m.latencyMs);
-    if (late < e.lines.size())
-        m.emitRecorded(e.wire(late), m.now() + m.latencyMs + m.recordedLateMs);
-}
-
-// Plays the recorded answers of the commands in `commands` (compared whole, ignoring
-// case) in file order; a used-up command repeats its last answer, or goes to `then` when
+// Plays the recorded answers of the commands in `commands` (upper case, compared whole)
+// in file order; a used-up command repeats its last answer, or goes to `then` when
 // given. The 2G bearer commands all share the key "AT+SAPBR=", which the recorded-modem
 // mode cannot tell apart.
 void playExact(ModemSim& sim, const Transcript& t, const std::vector<std::string>& commands,
                ModemSim::Handler then = nullptr)
 {
     for (const std::string& command : commands) {
-        std::vector<const TranscriptExchange*> list;
-        for (const TranscriptExchange& e : t.exchanges)
-            if (!e.data && upper(e.command) == upper(command))
-                list.push_back(&e);
+        std::vector<const TranscriptExchange*> list = t.withCommand(command);
         ASSERT_FALSE(list.empty()) << command << " is not in " << t.name;
         auto next = std::make_shared<size_t>(0);
-        sim.addHandler(upper(command), [list, next, then](ModemSim& m, const std::string& line) {
+        sim.addHandler(command, [list, next, then](ModemSim& m, const std::string& line) {
             if (*next >= list.size() && then) {
                 then(m, line);
                 return;
             }
-            playExchange(m, *list[std::min(*next, list.size() - 1)]);
+            m.playExchange(*list[std::min(*next, list.size() - 1)]);
             ++*next;
         });
     }
-}
-
-const TranscriptExchange& exchange(const Transcript& t, const std::string& command)
-{
-    for (const TranscriptExchange& e : t.exchanges)
-        if (upper(e.command) == upper(command))
-            return e;
-    throw std::runtime_error(command + " is not in " + t.name);
 }
 
 // ---- LTE: the network opens whichever way the recording answers ----
@@ -242,17 +208,17 @@ TEST(Replay2G, BearerOpenAsRecorded)
 TEST(Replay2G, OpenRefusedOnAnOpenBearer)
 {
     Transcript t = Transcript::load("sim800-http-sapbr-01");
-    const TranscriptExchange& open = exchange(t, "AT+SAPBR=1,1");
-    const TranscriptExchange& query = exchange(t, "AT+SAPBR=2,1");
+    const TranscriptExchange& open = *t.withCommand("AT+SAPBR=1,1").at(0);
+    const TranscriptExchange& query = *t.withCommand("AT+SAPBR=2,1").at(0);
     InternetRig r(options(InternetModem::Family::Gsm2G, 5, "IOT.1NCE.NET"));
     auto queries = std::make_shared<int>(0);
     r.sim.addHandler("AT+SAPBR=2,1", [&query, queries](ModemSim& m, const std::string&) {
         if ((*queries)++ == 0)
             m.ok({"+SAPBR: 1,3,\"0.0.0.0\""}); // closed as far as the first query knows
         else
-            playExchange(m, query);
+            m.playExchange(query);
     });
-    r.sim.addHandler("AT+SAPBR=1,1", [&open](ModemSim& m, const std::string&) { playExchange(m, open); });
+    r.sim.addHandler("AT+SAPBR=1,1", [&open](ModemSim& m, const std::string&) { m.playExchange(open); });
     ASSERT_TRUE(r.bringUp(false));
     ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS / 2));
     EXPECT_EQ(gsmInternetConnectionSimcom2GFailedAttempts(&r.g2), 0u);
@@ -270,7 +236,7 @@ TEST(Replay2G, HttpDnsErrorAfterRefusedInit)
         r.net.adoptHttpResponse(""); // initialised now
         m.ok();
     });
-    const TranscriptExchange& read = exchange(t, "AT+HTTPREAD");
+    const TranscriptExchange& read = *t.withCommand("AT+HTTPREAD").at(0);
     r.sim.addHandler("AT+HTTPACTION=", [&read](ModemSim& m, const std::string&) {
         m.ok();
         m.emitRecorded(read.wire(1), m.now() + 500); // the lines after its OK
