@@ -15,11 +15,13 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 struct mosquitto;
+class TempDir;
 
 class InternetModem
 {
@@ -139,7 +141,7 @@ private:
     void installTls();
     // Writes the context's files where libmosquitto reads them; false: a file is missing.
     bool tlsFilesFor(const SslContext& c, std::string* ca, std::string* cert, std::string* key);
-    std::string mTlsDir;
+    std::unique_ptr<TempDir> mTlsDir;
     bool mqttAwait(int mid);
     void mqttLost();
     void mqttRequest(const std::string& name, std::function<int(int* mid)> send);

@@ -16,6 +16,27 @@
 #include <thread>
 #include <vector>
 
+// A folder /tmp/<prefix>-XXXXXX, readable by all (the broker may drop root
+// privileges); removed with its contents when this goes. Empty path: not made.
+class TempDir
+{
+public:
+    explicit TempDir(const std::string& prefix);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return mPath; }
+
+private:
+    std::string mPath;
+};
+
+// Starts `command` through the shell, its standard output and error to `outFd` when
+// given; -1 when it cannot.
+pid_t spawnShell(const std::string& command, int outFd = -1);
+// Ends a child process: SIGTERM, SIGKILL after `graceMs`; waits for it; *pid = -1.
+void endChild(pid_t* pid, int graceMs = 5000);
+
 class HttpTestServer
 {
 public:
@@ -96,7 +117,7 @@ private:
     pid_t mPid = -1;
     uint16_t mPort = 0;
     std::string mCert, mKey, mClientCa;
-    std::string mDir;
+    TempDir mDir{"tarvex-broker"};
     std::string mError;
 };
 
@@ -108,15 +129,15 @@ class TestPki
 {
 public:
     TestPki();
-    ~TestPki();
     bool ok() const { return mOk; }
     const std::string& error() const { return mError; }
-    std::string path(const std::string& name) const { return mDir + "/" + name; }
+    std::string path(const std::string& name) const { return mDir.path() + "/" + name; }
     std::string read(const std::string& name) const;
 
 private:
     bool run(const std::string& command);
-    std::string mDir, mError;
+    TempDir mDir{"tarvex-pki"};
+    std::string mError;
     bool mOk = false;
 };
 
