@@ -75,13 +75,6 @@ void LinkRig::step()
     pollModules();
 }
 
-void LinkRig::runFor(uint32_t ms)
-{
-    uint32_t start = g_now;
-    while (g_now - start < ms)
-        step();
-}
-
 bool LinkRig::runUntil(const std::function<bool()>& cond, uint32_t maxMs)
 {
     uint32_t start = g_now;

@@ -45,8 +45,8 @@ public:
     LinkRig& operator=(const LinkRig&) = delete;
 
     void step(); // one main-loop pass
-    void runFor(uint32_t ms);
     bool runUntil(const std::function<bool()>& cond, uint32_t maxMs);
+    void runFor(uint32_t ms) { runUntil([] { return false; }, ms); }
     uint32_t now() const;
     bool established() { return gsmBasicCommsCommunicationEstablished(&comms); }
 

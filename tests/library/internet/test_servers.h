@@ -141,6 +141,25 @@ private:
     bool mOk = false;
 };
 
+// A response body that would trip a line-based reader: every byte value (NUL, CR, LF,
+// Ctrl-Z, ESC, '>'), final result codes and read headers at line starts.
+inline std::string trickyBody(size_t length)
+{
+    static const std::string traps[] = {"\r\nOK\r\n", "\r\n+HTTPREAD: 0\r\n", "\r\n> ", "\r\nERROR\r\n",
+                                        "+HTTPREAD: DATA,10\r\n", "\r\n+CME ERROR: 3\r\n"};
+    std::string s;
+    uint32_t x = 12345;
+    size_t trap = 0;
+    while (s.size() < length) {
+        if (s.size() % 97 == 0)
+            s += traps[trap++ % 6];
+        x = x * 1103515245u + 12345u;
+        s += static_cast<char>((x >> 16) & 0xFF);
+    }
+    s.resize(length);
+    return s;
+}
+
 // Runs a command line through the shell; returns its standard output (and the exit
 // status in *status).
 std::string runCommand(const std::string& command, int* status = nullptr);
