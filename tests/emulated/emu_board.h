@@ -40,10 +40,7 @@ public:
     // Runs until `done` holds or `ms` of board time pass; true when `done` held.
     bool runUntil(const std::function<bool()>& done, uint32_t ms)
     {
-        for (const uint32_t start = now(); !done(); step())
-            if (now() - start >= ms)
-                return false;
-        return true;
+        return runLoop(done, ms, [this] { return now(); }, [this] { step(); });
     }
     // Board time in milliseconds since the start.
     virtual uint32_t now() const = 0;

@@ -14,6 +14,15 @@ bool reached(uint32_t now, uint32_t at) // wrap-around safe "now is at or past a
 
 } // namespace
 
+bool runLoop(const std::function<bool()>& cond, uint32_t maxMs, const std::function<uint32_t()>& now,
+             const std::function<void()>& step)
+{
+    for (const uint32_t start = now(); !cond(); step())
+        if (now() - start >= maxMs)
+            return false;
+    return true;
+}
+
 namespace simtext {
 
 std::vector<std::string> args(const std::string& line)

@@ -13,6 +13,11 @@
 #include <string>
 #include <vector>
 
+// The main loop of a rig or board: `step` until `cond` holds (true) or `maxMs` pass on
+// the clock `now` (false); `cond` is checked before every step.
+bool runLoop(const std::function<bool()>& cond, uint32_t maxMs, const std::function<uint32_t()>& now,
+             const std::function<void()>& step);
+
 // Small text helpers for simulated AT command handlers.
 namespace simtext {
 std::vector<std::string> args(const std::string& line); // fields after the first '=' ({""} if none), unquoted

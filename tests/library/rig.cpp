@@ -75,17 +75,6 @@ void LinkRig::step()
     pollModules();
 }
 
-bool LinkRig::runUntil(const std::function<bool()>& cond, uint32_t maxMs)
-{
-    uint32_t start = g_now;
-    while (g_now - start < maxMs) {
-        if (cond())
-            return true;
-        step();
-    }
-    return cond();
-}
-
 // ---- event handlers ----
 
 extern "C" void gsmPinEventHandler(GSM_PIN_Instance*, GSM_PIN_EventType type, void* data)

@@ -45,7 +45,10 @@ public:
     LinkRig& operator=(const LinkRig&) = delete;
 
     void step(); // one main-loop pass
-    bool runUntil(const std::function<bool()>& cond, uint32_t maxMs);
+    bool runUntil(const std::function<bool()>& cond, uint32_t maxMs)
+    {
+        return runLoop(cond, maxMs, [this] { return now(); }, [this] { step(); });
+    }
     void runFor(uint32_t ms) { runUntil([] { return false; }, ms); }
     uint32_t now() const;
     bool established() { return gsmBasicCommsCommunicationEstablished(&comms); }

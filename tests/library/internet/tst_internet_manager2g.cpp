@@ -38,14 +38,11 @@ struct Hal
 
     bool runUntil(const std::function<bool()>& cond, uint32_t maxMs = 60000)
     {
-        for (uint32_t start = now; now - start < maxMs;) {
-            if (cond())
-                return true;
+        return runLoop(cond, maxMs, [this] { return now; }, [this] {
             now += 1 + rng() % 3;
             sim.tick(now);
             gsmmgrPoll();
-        }
-        return cond();
+        });
     }
     // Waits for the last event after index `before`; the body of those events (pieces in
     // order) in *body.
