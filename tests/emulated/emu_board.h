@@ -18,23 +18,11 @@ struct ModemSide
     // keeps the emulated runs short.
     explicit ModemSide(InternetModem::Family family) : net(sim, family)
     {
-        sim.sim = ModemSim::Sim::Ready;
-        sim.simPin.clear();
-        sim.cereg = family == InternetModem::Family::Lte;
+        net.simReady();
         sim.statusDelayMs = 100;
         sim.bootMs = 400;
         for (int domain = 0; domain < (sim.cereg ? 3 : 2); ++domain)
             sim.setRegistration(domain, 1);
-    }
-    void fromFirmware(uint8_t b)
-    {
-        if (!net.hostWrite(b))
-            sim.hostWrite(b);
-    }
-    void tick(uint32_t ms)
-    {
-        sim.tick(ms);
-        net.tick();
     }
     ModemSim sim;
     InternetModem net;
@@ -52,10 +40,7 @@ public:
     // Runs until `done` holds or `ms` of board time pass; true when `done` held.
     bool runUntil(const std::function<bool()>& done, uint32_t ms)
     {
-        for (const uint32_t start = now(); !done(); step())
-            if (now() - start >= ms)
-                return false;
-        return true;
+        return runLoop(done, ms, [this] { return now(); }, [this] { step(); });
     }
     // Board time in milliseconds since the start.
     virtual uint32_t now() const = 0;

@@ -92,7 +92,7 @@ protected:
             }
         }
         ++mMs;
-        mModem.tick(mMs);
+        mModem.sim.tick(mMs);
         bool status = mModem.sim.status();
         if (status != mStatusLevel) {
             mStatusLevel = status;
@@ -111,7 +111,7 @@ private:
     }
     static void onModem(avr_irq_t*, uint32_t value, void* self)
     {
-        static_cast<AvrBoard*>(self)->mModem.fromFirmware(static_cast<uint8_t>(value));
+        static_cast<AvrBoard*>(self)->mModem.sim.hostWrite(static_cast<uint8_t>(value));
     }
     static void onXon(avr_irq_t*, uint32_t, void* self) { static_cast<AvrBoard*>(self)->mXon = true; }
     static void onXoff(avr_irq_t*, uint32_t, void* self) { static_cast<AvrBoard*>(self)->mXon = false; }

@@ -2,10 +2,10 @@
 // three UARTs are Unix sockets this process serves. QEMU runs in real time, so the
 // modem simulator's clock is the wall clock; the firmware's is its own SysTick.
 #include "emu_board.h"
+#include "test_servers.h"
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -25,33 +24,21 @@ public:
     Cm4Board(const std::string& elf, ModemSide& modem) : Board(modem), mElf(elf) {}
     ~Cm4Board() override
     {
-        if (mPid > 0) {
-            kill(mPid, SIGKILL);
-            waitpid(mPid, nullptr, 0);
-        }
+        endChild(&mPid, 0);
         for (int i = 0; i < 3; ++i) {
             if (mFd[i] >= 0)
                 close(mFd[i]);
             if (mListen[i] >= 0)
                 close(mListen[i]);
-            if (!mDir.empty())
-                unlink(path(i).c_str());
         }
-        if (!mDir.empty())
-            rmdir(mDir.c_str());
     }
 
     bool start(std::string* error) override
     {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : P_tmpdir) + "/tarvex-cm4-XXXXXX";
-        std::vector<char> dir(pattern.begin(), pattern.end());
-        dir.push_back('\0');
-        if (!mkdtemp(dir.data())) {
+        if (mDir.path().empty()) {
             *error = "no temporary folder";
             return false;
         }
-        mDir = dir.data();
         for (int i = 0; i < 3; ++i) {
             mListen[i] = socket(AF_UNIX, SOCK_STREAM, 0);
             sockaddr_un a = {};
@@ -68,11 +55,7 @@ public:
         for (int i = 0; i < 3; ++i)
             cmd += " -chardev socket,id=u" + std::to_string(i) + ",path=" + path(i) + " -serial chardev:u" +
                    std::to_string(i);
-        mPid = fork();
-        if (mPid == 0) {
-            execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        mPid = spawnShell(cmd);
         for (int i = 0; i < 3; ++i) {
             pollfd p = {mListen[i], POLLIN, 0};
             int status = 0;
@@ -104,12 +87,12 @@ protected:
         ssize_t n;
         while ((n = read(mFd[0], buf, sizeof buf)) > 0)
             for (ssize_t i = 0; i < n; ++i)
-                mModem.fromFirmware(static_cast<uint8_t>(buf[i]));
+                mModem.sim.hostWrite(static_cast<uint8_t>(buf[i]));
         while ((n = read(mFd[1], buf, sizeof buf)) > 0)
             mReport.append(buf, static_cast<size_t>(n));
         while ((n = read(mFd[2], buf, sizeof buf)) > 0)
             mModem.sim.setPowerKey(buf[n - 1] == '1');
-        mModem.tick(now());
+        mModem.sim.tick(now());
         char level = mModem.sim.status() ? '1' : '0';
         if (level != mStatusLevel && write(mFd[2], &level, 1) == 1)
             mStatusLevel = level;
@@ -130,10 +113,10 @@ protected:
     }
 
 private:
-    std::string path(int i) const { return mDir + "/uart" + std::to_string(i); }
+    std::string path(int i) const { return mDir.path() + "/uart" + std::to_string(i); }
 
     std::string mElf;
-    std::string mDir;
+    TempDir mDir{"tarvex-cm4"};
     pid_t mPid = -1;
     int mListen[3] = {-1, -1, -1};
     int mFd[3] = {-1, -1, -1};

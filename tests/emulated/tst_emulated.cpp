@@ -143,14 +143,7 @@ TEST_P(EmulatedHttp, GetPrintsTheWholeBody)
 {
     HttpTestServer server;
     ASSERT_TRUE(server.ok());
-    // 1,500 bytes: every byte value, and lines that look like modem output.
-    std::string body;
-    for (int i = 0; body.size() < 1500; ++i) {
-        body += static_cast<char>(i % 256);
-        if (i % 97 == 0)
-            body += "\r\nOK\r\n+HTTPREAD: 0\r\n";
-    }
-    body.resize(1500);
+    const std::string body = trickyBody(1500);
     server.route("/body.bin", {200, body});
     const bool lte = std::string(GetParam()) == "httplte";
     ModemSide modem(lte ? InternetModem::Family::Lte : InternetModem::Family::Gsm2G);

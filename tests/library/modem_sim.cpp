@@ -2,7 +2,6 @@
 #include "transcript.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -13,14 +12,16 @@ bool reached(uint32_t now, uint32_t at) // wrap-around safe "now is at or past a
     return static_cast<uint32_t>(now - at) < 0x80000000u;
 }
 
-std::string upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 } // namespace
+
+bool runLoop(const std::function<bool()>& cond, uint32_t maxMs, const std::function<uint32_t()>& now,
+             const std::function<void()>& step)
+{
+    for (const uint32_t start = now(); !cond(); step())
+        if (now() - start >= maxMs)
+            return false;
+    return true;
+}
 
 namespace simtext {
 
@@ -81,6 +82,8 @@ void ModemSim::tick(uint32_t now)
             ++i;
         }
     }
+    if (afterTick)
+        afterTick();
 }
 
 // A press of at least a second switches on or off when the key is released.
@@ -219,8 +222,32 @@ void ModemSim::respond(const std::vector<std::string>& info, const std::string& 
     out(s, mNow + latencyMs);
 }
 
+void ModemSim::uartToHost(CircBuff* rx, std::mt19937& rng, unsigned maxChunk)
+{
+    size_t ready = outputReady();
+    if (ready == 0)
+        return;
+    unsigned pick = rng() % 10;
+    size_t n = pick < 3 ? 1 : (pick < 8 ? 1 + rng() % maxChunk : ready);
+    for (n = std::min<size_t>({n, ready, cbufFreeSize(rx)}); n > 0; --n)
+        cbufWrite(rx, readOutput());
+}
+
+void ModemSim::uartFromHost(CircBuff* tx)
+{
+    uint8_t* seg = nullptr;
+    cbufReleaseLock(tx);
+    for (uint32_t budget = 33, n; budget > 0 && (n = cbufReadContinuousSegmentAndLock(tx, &seg, budget)) > 0; budget -= n) {
+        for (uint32_t i = 0; i < n; ++i)
+            hostWrite(seg[i]);
+        cbufReleaseLock(tx);
+    }
+}
+
 void ModemSim::hostWrite(uint8_t b)
 {
+    if (dataInput && dataInput(b))
+        return;
     if (!uartReady() || mSilent)
         return;
     if (mTextInput && (b == 0x1A || b == 0x1B))
@@ -272,10 +299,10 @@ void ModemSim::finishTextInput(bool send)
 void ModemSim::processLine(const std::string& rawLine)
 {
     // Like a real modem, look for the "AT" prefix and drop anything before it.
-    std::string u = upper(rawLine);
+    std::string u = transcriptUpper(rawLine);
     size_t at = u.find("AT");
     std::string line = (at == std::string::npos) ? rawLine : rawLine.substr(at);
-    u = upper(line);
+    u = transcriptUpper(line);
     commands.push_back(line);
     if (mRec && playRecorded(line))
         return;
@@ -318,24 +345,8 @@ void ModemSim::emitRecorded(const std::string& bytes, uint32_t at)
     }
 }
 
-bool ModemSim::playRecorded(const std::string& line)
+void ModemSim::playExchange(const TranscriptExchange& e)
 {
-    const std::string key = transcriptCommandKey(line);
-    size_t index = mRec->exchanges.size();
-    for (size_t i = 0; i < mRec->exchanges.size(); ++i) {
-        if (!mRecUsed[i] && mRec->exchanges[i].key() == key) {
-            index = i;
-            break;
-        }
-    }
-    if (index == mRec->exchanges.size())
-        return false;
-    mRecUsed[index] = true;
-    const TranscriptExchange& e = mRec->exchanges[index];
-    if (mDropResponses > 0) {
-        --mDropResponses;
-        return true;
-    }
     // Up to the echo, the echo's line end (only when this modem echoes), the answer up to
     // its final result, then whatever came after it, later.
     size_t echoAt = e.echoAt < 0 ? 0 : static_cast<size_t>(e.echoAt);
@@ -354,6 +365,27 @@ bool ModemSim::playRecorded(const std::string& line)
     emitRecorded(bytes, at);
     if (late < e.lines.size())
         emitRecorded(e.wire(late), at + recordedLateMs);
+}
+
+bool ModemSim::playRecorded(const std::string& line)
+{
+    const std::string key = transcriptCommandKey(line);
+    size_t index = mRec->exchanges.size();
+    for (size_t i = 0; i < mRec->exchanges.size(); ++i) {
+        if (!mRecUsed[i] && mRec->exchanges[i].key() == key) {
+            index = i;
+            break;
+        }
+    }
+    if (index == mRec->exchanges.size())
+        return false;
+    mRecUsed[index] = true;
+    const TranscriptExchange& e = mRec->exchanges[index];
+    if (mDropResponses > 0) {
+        --mDropResponses;
+        return true;
+    }
+    playExchange(e);
     bool prompt = std::find(e.lines.begin(), e.lines.end(), ">") != e.lines.end();
     if (prompt && index + 1 < mRec->exchanges.size() && mRec->exchanges[index + 1].data) {
         mTextInput = true;

@@ -3,6 +3,8 @@
 // the time at which the modem puts it on the wire.
 #pragma once
 
+#include "circbuff.h"
+
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -11,6 +13,11 @@
 #include <string>
 #include <vector>
 
+// The main loop of a rig or board: `step` until `cond` holds (true) or `maxMs` pass on
+// the clock `now` (false); `cond` is checked before every step.
+bool runLoop(const std::function<bool()>& cond, uint32_t maxMs, const std::function<uint32_t()>& now,
+             const std::function<void()>& step);
+
 // Small text helpers for simulated AT command handlers.
 namespace simtext {
 std::vector<std::string> args(const std::string& line); // fields after the first '=' ({""} if none), unquoted
@@ -18,6 +25,7 @@ int toInt(const std::string& s, int def = -1);
 } // namespace simtext
 
 struct Transcript;
+struct TranscriptExchange;
 
 class ModemSim
 {
@@ -59,6 +67,16 @@ public:
     void hostWrite(uint8_t b);  // byte from the library
     size_t outputReady() const; // bytes whose time has come
     uint8_t readOutput();       // takes one such byte
+    // The UART between the host's circular buffers and the modem. The output is handed
+    // over in pieces of random size, never more than the Rx buffer holds (a UART with
+    // flow control: a dropped byte would be the rig's fault, not the library's); the
+    // host's output is taken at 115200 baud for up to 3 ms per call.
+    void uartToHost(CircBuff* rx, std::mt19937& rng, unsigned maxChunk);
+    void uartFromHost(CircBuff* tx);
+
+    // ---- extensions (the data side of InternetModem) ----
+    std::function<bool(uint8_t)> dataInput; // sees the library's bytes first; true: taken
+    std::function<void()> afterTick;        // runs at the end of every tick()
 
     // ---- configuration ----
     uint32_t latencyMs = 20;        // command response delay
@@ -118,6 +136,7 @@ public:
     uint32_t recordedLateMs = 200;
     size_t recordingUnused(const std::string& key) const;     // exchanges of `key` not yet played
     void emitRecorded(const std::string& bytes, uint32_t at); // bytes in random pieces from `at`
+    void playExchange(const TranscriptExchange& e);           // its answer, as a recorded one is played
 
     // ---- helpers for handlers ----
     void respond(const std::vector<std::string>& info, const std::string& final);

@@ -1,12 +1,9 @@
 #include "rig.h"
 
-#include <algorithm>
-
 namespace {
+LinkRig* g_link = nullptr;
 Rig* g_rig = nullptr;
 uint32_t g_now = 0;
-const unsigned kMaxStepMs = 3;    // largest time step per loop iteration
-const unsigned kTxBytesPerMs = 11; // UART speed towards the modem (115200 baud)
 } // namespace
 
 extern "C" uint32_t gsm__SysTime_ms(void)
@@ -14,19 +11,69 @@ extern "C" uint32_t gsm__SysTime_ms(void)
     return g_now;
 }
 
-// ---- hardware callbacks, as the developer fills them in gsm_manager.c ----
+// ---- the link, with the hardware callbacks as the developer fills them in gsm_manager.c ----
 
-extern "C" void gsmSetPowerKey(GSM_Power_Instance*, bool activated) { g_rig->sim.setPowerKey(activated); }
-extern "C" void gsmSetReset(GSM_Power_Instance*, bool activated) { g_rig->sim.setReset(activated); }
-extern "C" bool gsmReadStatus(GSM_Power_Instance*) { return g_rig->sim.status(); }
-extern "C" void gsmWrite(GSM_Prompt_Instance*, uint8_t data)
+LinkRig::LinkRig(const RigOptions& o) : opt(o), rng(o.seed)
 {
-    if (!cbufWrite(&g_rig->tx, data))
-        ++g_rig->txOverflows;
+    g_link = this;
+    g_now = 0xFFFF0000u; // close to the 32-bit wrap
+    sim.tick(g_now);
+    promptBuf.assign(o.promptBuffer, 0xA5);
+    echoBuf.assign(1024, 0xA5);
+    txBuf.assign(1024, 0);
+    rxBuf.assign(o.rxBuffer, 0);
+
+    pwr.SetPowerKey = [](GSM_Power_Instance*, bool activated) { g_link->sim.setPowerKey(activated); };
+    if (o.useReset)
+        pwr.SetReset = [](GSM_Power_Instance*, bool activated) { g_link->sim.setReset(activated); };
+    pwr.ReadStatus = [](GSM_Power_Instance*) { return g_link->sim.status(); };
+    gsmPowerInit(&pwr);
+
+    prompt.Power = &pwr._i;
+    prompt.DataBuffer = promptBuf.data();
+    prompt.DataBufferSize = promptBuf.size();
+    prompt.Write = [](GSM_Prompt_Instance*, uint8_t data) { g_link->txOverflows += !cbufWrite(&g_link->tx, data); };
+    prompt.WriteCompleted = [](GSM_Prompt_Instance*) { return cbufBufferedSize(&g_link->tx) == 0; };
+    prompt.CanRead = [](GSM_Prompt_Instance*) { return cbufCanRead(&g_link->rx); };
+    prompt.Read = [](GSM_Prompt_Instance*) { return cbufRead(&g_link->rx); };
+    prompt.EchoCancellationBuffer = echoBuf.data();
+    prompt.EchoCancellationBufferSize = echoBuf.size();
+    gsmPromptInit(&prompt);
+    tx.Buffer = txBuf.data();
+    tx.BufferSize = static_cast<uint32_t>(txBuf.size());
+    cbufInit(&tx);
+    rx.Buffer = rxBuf.data();
+    rx.BufferSize = static_cast<uint32_t>(rxBuf.size());
+    cbufInit(&rx);
+
+    comms.Power = &pwr._i;
+    comms.Prompt = &prompt._i;
+    comms.EchoOn = o.echoOn ? 1 : 0;
+    gsmBasicCommsInit(&comms);
 }
-extern "C" bool gsmWriteCompleted(GSM_Prompt_Instance*) { return cbufBufferedSize(&g_rig->tx) == 0; }
-extern "C" bool gsmCanRead(GSM_Prompt_Instance*) { return cbufCanRead(&g_rig->rx); }
-extern "C" uint8_t gsmRead(GSM_Prompt_Instance*) { return cbufRead(&g_rig->rx); }
+
+LinkRig::~LinkRig()
+{
+    g_link = nullptr;
+}
+
+uint32_t LinkRig::now() const
+{
+    return g_now;
+}
+
+void LinkRig::step()
+{
+    g_now += 1 + rng() % 3; // up to 3 ms per main-loop pass
+    sim.tick(g_now);
+    // gsmmgrPoll(), in module order
+    gsmPowerPoll(&pwr);
+    sim.uartToHost(&rx, rng, opt.maxChunk);
+    gsmPromptPoll(&prompt);
+    sim.uartFromHost(&tx);
+    gsmBasicCommsPoll(&comms);
+    pollModules();
+}
 
 // ---- event handlers ----
 
@@ -115,46 +162,11 @@ extern "C" void gsmUssdEventHandler(GSM_USSD_Instance*, GSM_USSD_EventType type,
                                                                    : "UssdCancelled");
 }
 
-// ---- the manager ----
+// ---- the cellular modules ----
 
-Rig::Rig(const RigOptions& o) : opt(o), rng(o.seed)
+Rig::Rig(const RigOptions& o) : LinkRig(o)
 {
     g_rig = this;
-    g_now = 0xFFFF0000u; // close to the 32-bit wrap
-    sim.tick(g_now);
-    promptBuf.assign(o.promptBuffer, 0xA5);
-    echoBuf.assign(1024, 0xA5);
-    txBuf.assign(1024, 0);
-    rxBuf.assign(o.rxBuffer, 0);
-
-    pwr.SetPowerKey = &gsmSetPowerKey;
-    if (o.useReset)
-        pwr.SetReset = &gsmSetReset;
-    pwr.ReadStatus = &gsmReadStatus;
-    gsmPowerInit(&pwr);
-
-    prompt.Power = &pwr._i;
-    prompt.DataBuffer = promptBuf.data();
-    prompt.DataBufferSize = promptBuf.size();
-    prompt.Write = &gsmWrite;
-    prompt.WriteCompleted = &gsmWriteCompleted;
-    prompt.CanRead = &gsmCanRead;
-    prompt.Read = &gsmRead;
-    prompt.EchoCancellationBuffer = echoBuf.data();
-    prompt.EchoCancellationBufferSize = echoBuf.size();
-    gsmPromptInit(&prompt);
-    tx.Buffer = txBuf.data();
-    tx.BufferSize = static_cast<uint32_t>(txBuf.size());
-    cbufInit(&tx);
-    rx.Buffer = rxBuf.data();
-    rx.BufferSize = static_cast<uint32_t>(rxBuf.size());
-    cbufInit(&rx);
-
-    comms.Power = &pwr._i;
-    comms.Prompt = &prompt._i;
-    comms.EchoOn = o.echoOn ? 1 : 0;
-    gsmBasicCommsInit(&comms);
-
     // The modules, in the generated order, each with the interfaces it names.
     pin.Power = sq.Power = netreg.Power = smsSend.Power = smsRead.Power = ussd.Power = &pwr._i;
     pin.Prompt = sq.Prompt = netreg.Prompt = smsSend.Prompt = smsRead.Prompt = ussd.Prompt = &prompt._i;
@@ -178,44 +190,8 @@ Rig::~Rig()
     g_rig = nullptr;
 }
 
-void Rig::rxPoll()
+void Rig::pollModules()
 {
-    // Hand over the modem's output in pieces of random size, as a UART driver would.
-    size_t ready = sim.outputReady();
-    if (ready == 0)
-        return;
-    unsigned pick = rng() % 10;
-    size_t n = pick < 3 ? 1 : (pick < 8 ? 1 + rng() % opt.maxChunk : ready);
-    // A full receive buffer leaves the rest in the modem's output until there is room.
-    n = std::min<size_t>(std::min(n, ready), cbufFreeSize(&rx));
-    for (size_t i = 0; i < n; ++i)
-        cbufWrite(&rx, sim.readOutput());
-}
-
-void Rig::txPoll()
-{
-    unsigned budget = kTxBytesPerMs * kMaxStepMs;
-    cbufReleaseLock(&tx);
-    uint8_t* seg = nullptr;
-    uint32_t n;
-    while (budget > 0 && (n = cbufReadContinuousSegmentAndLock(&tx, &seg, budget)) > 0) {
-        for (uint32_t i = 0; i < n; ++i)
-            sim.hostWrite(seg[i]);
-        budget -= n;
-        cbufReleaseLock(&tx);
-    }
-}
-
-void Rig::step()
-{
-    g_now += 1 + rng() % kMaxStepMs;
-    sim.tick(g_now);
-    // gsmmgrPoll(), in module order
-    gsmPowerPoll(&pwr);
-    rxPoll();
-    gsmPromptPoll(&prompt);
-    txPoll();
-    gsmBasicCommsPoll(&comms);
     gsmPinPoll(&pin);
     gsmSignalQualityPoll(&sq);
     gsmNetworkRegistrationPoll(&netreg);
@@ -224,24 +200,6 @@ void Rig::step()
     gsmUssdPoll(&ussd);
     if (onStep)
         onStep();
-}
-
-void Rig::runFor(uint32_t ms)
-{
-    uint32_t start = g_now;
-    while (g_now - start < ms)
-        step();
-}
-
-bool Rig::runUntil(const std::function<bool()>& cond, uint32_t maxMs)
-{
-    uint32_t start = g_now;
-    while (g_now - start < maxMs) {
-        if (cond())
-            return true;
-        step();
-    }
-    return cond();
 }
 
 bool Rig::bringUp()

@@ -1,7 +1,6 @@
 // The library wired exactly as the generated gsm_manager does it (instances zeroed,
 // callbacks assigned, Init in module order, Poll in module order, circular Rx/Tx
 // buffers between the library and the "UART"), attached to the modem simulator.
-// Time starts just before the 32-bit millisecond counter wraps, on purpose.
 #pragma once
 
 #include "modem_sim.h"
@@ -33,6 +32,44 @@ struct RigOptions
     unsigned maxChunk = 16; // largest piece of modem output handed over per poll
 };
 
+// What every rig shares: the clock (it starts just before the 32-bit millisecond wrap),
+// the modem simulator, and Power, Prompt and BasicComms with the circular Rx/Tx buffers
+// as the "UART", wired and polled as the generated gsm_manager does it. A rig adds its
+// modules in pollModules(), in module order.
+class LinkRig
+{
+public:
+    explicit LinkRig(const RigOptions& o);
+    virtual ~LinkRig();
+    LinkRig(const LinkRig&) = delete;
+    LinkRig& operator=(const LinkRig&) = delete;
+
+    void step(); // one main-loop pass
+    bool runUntil(const std::function<bool()>& cond, uint32_t maxMs)
+    {
+        return runLoop(cond, maxMs, [this] { return now(); }, [this] { step(); });
+    }
+    void runFor(uint32_t ms) { runUntil([] { return false; }, ms); }
+    uint32_t now() const;
+    bool established() { return gsmBasicCommsCommunicationEstablished(&comms); }
+
+    ModemSim sim;
+    RigOptions opt;
+
+    // Zeroed, as the generated manager's instances are.
+    GSM_Power_Instance pwr{};
+    GSM_Prompt_Instance prompt{};
+    GSM_BasicComms_Instance comms{};
+
+    std::vector<uint8_t> promptBuf, echoBuf, txBuf, rxBuf;
+    CircBuff tx{}, rx{};
+    unsigned txOverflows = 0;
+    std::mt19937 rng;
+
+protected:
+    virtual void pollModules() = 0;
+};
+
 struct DeliveryReport
 {
     std::string phone;
@@ -57,37 +94,22 @@ struct UssdEvent
     std::string text;
 };
 
-class Rig
+class Rig : public LinkRig
 {
 public:
     explicit Rig(const RigOptions& o = RigOptions());
-    ~Rig();
+    ~Rig() override;
 
-    void step(); // one main-loop pass
-    void runFor(uint32_t ms);
-    bool runUntil(const std::function<bool()>& cond, uint32_t maxMs);
     // The common start of a flow: link up, the SIM unlocked with 1234, CS and GPRS
     // registered, the SMS reader set up and idle. False: a step never came.
     bool bringUp();
-    bool established() { return gsmBasicCommsCommunicationEstablished(&comms); }
 
-    ModemSim sim;
-    RigOptions opt;
-
-    GSM_Power_Instance pwr{};
-    GSM_Prompt_Instance prompt{};
-    GSM_BasicComms_Instance comms{};
     GSM_PIN_Instance pin{};
     GSM_SignalQuality_Instance sq{};
     GSM_NetworkRegistration_Instance netreg{};
     GSM_SmsSend_Instance smsSend{};
     GSM_SmsRead_Instance smsRead{};
     GSM_USSD_Instance ussd{};
-
-    std::vector<uint8_t> promptBuf, echoBuf, txBuf, rxBuf;
-    CircBuff tx{}, rx{};
-    unsigned txOverflows = 0;
-    std::mt19937 rng;
 
     // recorded events
     std::vector<std::string> log;
@@ -103,6 +125,6 @@ public:
     std::function<void()> onStep;      // the application's part of the main loop
     std::vector<int> statusAtPinEvent; // gsmPinStatus() seen by PinSuccess/PinFailed
 
-    void rxPoll();
-    void txPoll();
+protected:
+    void pollModules() override;
 };

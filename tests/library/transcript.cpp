@@ -11,14 +11,14 @@
 #error "TARVEX_TRANSCRIPT_DIR must name the transcripts folder"
 #endif
 
-namespace {
-
-std::string upper(std::string s)
+std::string transcriptUpper(std::string s)
 {
     for (char& c : s)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
+
+namespace {
 
 std::string trimmed(const std::string& s)
 {
@@ -31,7 +31,7 @@ std::string trimmed(const std::string& s)
 
 bool isAtCommand(const std::string& line)
 {
-    std::string u = upper(trimmed(line));
+    std::string u = transcriptUpper(trimmed(line));
     return u.size() >= 2 && u.compare(0, 2, "AT") == 0;
 }
 
@@ -39,7 +39,7 @@ bool isAtCommand(const std::string& line)
 
 std::string transcriptCommandKey(const std::string& line)
 {
-    std::string u = upper(trimmed(line));
+    std::string u = transcriptUpper(trimmed(line));
     size_t end = u.find_first_of("=?");
     return end == std::string::npos ? u : u.substr(0, end + 1);
 }
@@ -129,6 +129,15 @@ std::vector<const TranscriptExchange*> Transcript::withKey(const std::string& ke
     std::vector<const TranscriptExchange*> r;
     for (const auto& e : exchanges)
         if (e.key() == key)
+            r.push_back(&e);
+    return r;
+}
+
+std::vector<const TranscriptExchange*> Transcript::withCommand(const std::string& command) const
+{
+    std::vector<const TranscriptExchange*> r;
+    for (const auto& e : exchanges)
+        if (!e.data && transcriptUpper(e.command) == transcriptUpper(command))
             r.push_back(&e);
     return r;
 }

@@ -41,9 +41,12 @@ struct Transcript
 
     // Exchanges whose key() equals `key`.
     std::vector<const TranscriptExchange*> withKey(const std::string& key) const;
+    // Exchanges of the AT command `command` (compared whole, ignoring case).
+    std::vector<const TranscriptExchange*> withCommand(const std::string& command) const;
 };
 
 // The command key of a host line (see TranscriptExchange::key).
 std::string transcriptCommandKey(const std::string& line);
+std::string transcriptUpper(std::string s);
 // True for the final result codes of an AT answer.
 bool transcriptIsFinal(const std::string& line);

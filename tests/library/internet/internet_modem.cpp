@@ -1,4 +1,5 @@
 #include "internet_modem.h"
+#include "test_servers.h"
 
 #include <curl/curl.h>
 #include <mosquitto.h>
@@ -14,7 +15,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <utility>
 
@@ -49,15 +49,23 @@ InternetModem::InternetModem(ModemSim& sim, Family family) : mSim(sim), mFamily(
     } libraries;
     mPowerOns = sim.powerOnCount;
     mResets = sim.resetCount;
+    sim.dataInput = [this](uint8_t b) { return hostWrite(b); };
+    sim.afterTick = [this] { tick(); };
     install();
+}
+
+void InternetModem::simReady()
+{
+    mSim.sim = ModemSim::Sim::Ready;
+    mSim.simPin.clear();
+    mSim.cereg = mFamily == Family::Lte;
 }
 
 InternetModem::~InternetModem()
 {
+    mSim.dataInput = nullptr;
+    mSim.afterTick = nullptr;
     mqttDropClient();
-    std::error_code ignored;
-    if (!mTlsDir.empty())
-        std::filesystem::remove_all(mTlsDir, ignored);
 }
 
 void InternetModem::dataInput(size_t length, std::function<void(const std::string&)> done, bool download)
@@ -634,17 +642,15 @@ void InternetModem::installTls()
 
 bool InternetModem::tlsFilesFor(const SslContext& c, std::string* ca, std::string* cert, std::string* key)
 {
-    if (mTlsDir.empty()) {
-        char tmpl[] = "/tmp/tarvex-modem-certs-XXXXXX";
-        if (!::mkdtemp(tmpl))
-            return false;
-        mTlsDir = tmpl;
-    }
+    if (!mTlsDir)
+        mTlsDir.reset(new TempDir("tarvex-modem-certs"));
+    if (mTlsDir->path().empty())
+        return false;
     auto write = [&](const std::string& name, std::string* path) {
         auto it = certFiles.find(name);
         if (it == certFiles.end())
             return false;
-        *path = mTlsDir + "/" + name;
+        *path = mTlsDir->path() + "/" + name;
         std::ofstream(*path, std::ios::binary | std::ios::trunc) << it->second;
         return true;
     };

@@ -4,24 +4,24 @@
 // real one talks to the internet: HTTP requests go out through libcurl, MQTT through
 // libmosquitto. TLS is done here as in the modem: the certificate files the library
 // downloaded (AT+CCERTDOWN) and the SSL contexts it configured (AT+CSSLCFG) are what
-// libcurl and libmosquitto use for https:// and MQTT over TLS. Length-counted input (after "> " or "DOWNLOAD") is taken from the
-// library's byte stream by hostWrite() before the command parser sees it.
+// libcurl and libmosquitto use for https:// and MQTT over TLS. Length-counted input
+// (after "> " or "DOWNLOAD") is taken from the library's byte stream (ModemSim::dataInput)
+// before the command parser sees it; the data side runs after each ModemSim::tick().
 #pragma once
 
-#include "circbuff.h"
 #include "modem_sim.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
-#include <random>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 struct mosquitto;
+class TempDir;
 
 class InternetModem
 {
@@ -33,11 +33,8 @@ public:
     InternetModem(const InternetModem&) = delete;
     InternetModem& operator=(const InternetModem&) = delete;
 
-    // A byte from the library: true when a data input took it (the command parser must
-    // not see it).
-    bool hostWrite(uint8_t b);
-    // After ModemSim::tick(): delayed answers, restart detection, MQTT network traffic.
-    void tick();
+    // A SIM that needs no PIN; AT+CEREG only on LTE modems.
+    void simReady();
 
     // ---- network scenario ----
     // false: the data connection drops (LTE: "+CIPEVENT: NETWORK CLOSED UNEXPECTEDLY"
@@ -118,6 +115,11 @@ public:
     size_t mqttMessagesReceived() const { return mMqtt.received; }
 
 private:
+    // A byte from the library: true when a data input took it (the command parser must
+    // not see it).
+    bool hostWrite(uint8_t b);
+    // After ModemSim::tick(): delayed answers, restart detection, MQTT network traffic.
+    void tick();
     void dataInput(size_t length, std::function<void(const std::string&)> done, bool download);
     void resetAll();
     void install();
@@ -139,7 +141,7 @@ private:
     void installTls();
     // Writes the context's files where libmosquitto reads them; false: a file is missing.
     bool tlsFilesFor(const SslContext& c, std::string* ca, std::string* cert, std::string* key);
-    std::string mTlsDir;
+    std::unique_ptr<TempDir> mTlsDir;
     bool mqttAwait(int mid);
     void mqttLost();
     void mqttRequest(const std::string& name, std::function<int(int* mid)> send);
@@ -190,30 +192,3 @@ private:
         size_t received = 0;
     } mMqtt;
 };
-
-// The UART between the host's circular buffers and the modem. The modem's output is
-// handed over in pieces of random size, never more than the Rx buffer holds (a UART with
-// flow control: a dropped byte would be the rig's fault, not the library's); the host's
-// output goes to the data input first, at 115200 baud for up to 3 ms per call.
-inline void uartToHost(ModemSim& sim, CircBuff* rx, std::mt19937& rng, unsigned maxChunk)
-{
-    size_t ready = sim.outputReady();
-    if (ready == 0)
-        return;
-    unsigned pick = rng() % 10;
-    size_t n = pick < 3 ? 1 : (pick < 8 ? 1 + rng() % maxChunk : ready);
-    for (n = std::min({n, ready, size_t(rx->BufferSize - 1 - cbufBufferedSize(rx))}); n > 0; --n)
-        cbufWrite(rx, sim.readOutput());
-}
-
-inline void uartFromHost(ModemSim& sim, InternetModem& net, CircBuff* tx)
-{
-    uint8_t* seg = nullptr;
-    cbufReleaseLock(tx);
-    for (uint32_t budget = 33, n; budget > 0 && (n = cbufReadContinuousSegmentAndLock(tx, &seg, budget)) > 0; budget -= n) {
-        for (uint32_t i = 0; i < n; ++i)
-            if (!net.hostWrite(seg[i]))
-                sim.hostWrite(seg[i]);
-        cbufReleaseLock(tx);
-    }
-}

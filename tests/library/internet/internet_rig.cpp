@@ -8,8 +8,6 @@ InternetRig* g_irig = nullptr;
 
 namespace {
 
-uint32_t gNow = 0;
-
 // ---- event handlers ----
 
 void httpEvent(GSM_HttpClientSimcom_Instance*, GSM_HttpClientSimcom_EventType type, void* data)
@@ -75,70 +73,25 @@ void mqttEvent(GSM_MqttClientSimcom_Instance*, GSM_MqttClientSimcom_EventType ty
 
 } // namespace
 
-extern "C" uint32_t gsm__SysTime_ms(void)
-{
-    return gNow;
-}
-
-InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(o), rng(o.seed)
+InternetRig::InternetRig(const InternetRigOptions& o) : LinkRig(o), family(o.family), net(sim, o.family)
 {
     g_irig = this;
-    gNow = 0xFFFF0000u; // just before the 32-bit millisecond wrap
-    sim.tick(gNow);
-    sim.sim = ModemSim::Sim::Ready;
-    sim.simPin.clear();
-    sim.cereg = (o.family == InternetModem::Family::Lte);
+    net.simReady();
 
-    promptBuf.assign(o.promptBuffer, 0xA5);
-    echoBuf.assign(1024, 0xA5);
-    txBuf.assign(1024, 0);
-    rxBuf.assign(1024, 0);
-
-    // Power
-    // The hardware callbacks, as the developer fills them in gsm_manager.c.
-    pwr.SetPowerKey = [](GSM_Power_Instance*, bool activated) { g_irig->sim.setPowerKey(activated); };
-    pwr.ReadStatus = [](GSM_Power_Instance*) { return g_irig->sim.status(); };
-    gsmPowerInit(&pwr);
-
-    // Prompt
-    prompt.Power = &(pwr._i);
-    prompt.DataBuffer = promptBuf.data();
-    prompt.DataBufferSize = promptBuf.size();
-    prompt.Write = [](GSM_Prompt_Instance*, uint8_t data) { g_irig->txOverflows += !cbufWrite(&g_irig->tx, data); };
-    prompt.WriteCompleted = [](GSM_Prompt_Instance*) { return cbufBufferedSize(&g_irig->tx) == 0; };
-    prompt.CanRead = [](GSM_Prompt_Instance*) { return cbufCanRead(&g_irig->rx); };
-    prompt.Read = [](GSM_Prompt_Instance*) { return cbufRead(&g_irig->rx); };
-    prompt.EchoCancellationBuffer = echoBuf.data();
-    prompt.EchoCancellationBufferSize = echoBuf.size();
-    gsmPromptInit(&prompt);
-    tx.Buffer = txBuf.data();
-    tx.BufferSize = static_cast<uint32_t>(txBuf.size());
-    cbufInit(&tx);
-    rx.Buffer = rxBuf.data();
-    rx.BufferSize = static_cast<uint32_t>(rxBuf.size());
-    cbufInit(&rx);
-
-    // BasicComms
-    comms.Power = &(pwr._i);
-    comms.Prompt = &(prompt._i);
-    comms.EchoOn = o.echoOn ? 1 : 0;
-    gsmBasicCommsInit(&comms);
-
-    // Network Registration
-    netreg.Power = (&pwr._i);
-    netreg.Prompt = (&prompt._i);
-    netreg.BasicComms = (&comms._i);
+    netreg.Power = &pwr._i;
+    netreg.Prompt = &prompt._i;
+    netreg.BasicComms = &comms._i;
     gsmNetworkRegistrationInit(&netreg);
 
     // Internet Connection (SIMCom LTE or 2G)
     auto wireConnection = [&](auto& c) {
-        c.Power = (&pwr._i);
-        c.Prompt = (&prompt._i);
-        c.NetworkRegistration = (&netreg._i);
+        c.Power = &pwr._i;
+        c.Prompt = &prompt._i;
+        c.NetworkRegistration = &netreg._i;
         c.APN_IfAny = o.apn;
     };
     GSM_InternetConnection_Interface* connection = &lte._i;
-    if (o.family == InternetModem::Family::Lte) {
+    if (family == InternetModem::Family::Lte) {
         wireConnection(lte);
         gsmInternetConnectionSimcomInit(&lte);
     } else {
@@ -148,17 +101,17 @@ InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(
     }
 
     // HTTP Client (Simcom)
-    http.Power = (&pwr._i);
-    http.Prompt = (&prompt._i);
+    http.Power = &pwr._i;
+    http.Prompt = &prompt._i;
     http.InternetConnection = connection;
     http.EventHandler = &httpEvent;
     gsmHttpClientSimcomInit(&http);
 
     // MQTT Client (SIMCom): LTE modems only
-    if (o.family == InternetModem::Family::Lte) {
-        mqtt.Power = (&pwr._i);
-        mqtt.Prompt = (&prompt._i);
-        mqtt.NetworkRegistration = (&netreg._i);
+    if (family == InternetModem::Family::Lte) {
+        mqtt.Power = &pwr._i;
+        mqtt.Prompt = &prompt._i;
+        mqtt.NetworkRegistration = &netreg._i;
         mqtt.InternetConnection = connection;
         mqtt.EventHandler = &mqttEvent;
         gsmMqttClientSimcomInit(&mqtt);
@@ -166,7 +119,7 @@ InternetRig::InternetRig(const InternetRigOptions& o) : net(sim, o.family), opt(
 
     // TLS, as an application wires it in USER CODE (the clients use it once their Ssl
     // is set).
-    ssl.Prompt = (&prompt._i);
+    ssl.Prompt = &prompt._i;
     gsmSslSimcomInit(&ssl);
 }
 
@@ -177,53 +130,21 @@ InternetRig::~InternetRig()
     g_irig = nullptr;
 }
 
-uint32_t InternetRig::now() const
+void InternetRig::pollModules()
 {
-    return gNow;
-}
-
-void InternetRig::step()
-{
-    gNow += 1 + rng() % 3;
-    sim.tick(gNow);
-    net.tick();
-    // gsmmgrPoll(), in module order
-    gsmPowerPoll(&pwr);
-    uartToHost(sim, &rx, rng, opt.maxChunk);
-    gsmPromptPoll(&prompt);
-    uartFromHost(sim, net, &tx);
-    gsmBasicCommsPoll(&comms);
     gsmNetworkRegistrationPoll(&netreg);
-    if (opt.family == InternetModem::Family::Lte)
+    if (family == InternetModem::Family::Lte)
         gsmInternetConnectionSimcomPoll(&lte);
     else
         gsmInternetConnectionSimcom2GPoll(&g2);
     gsmHttpClientSimcomPoll(&http);
-    if (opt.family == InternetModem::Family::Lte)
+    if (family == InternetModem::Family::Lte)
         gsmMqttClientSimcomPoll(&mqtt);
-}
-
-void InternetRig::runFor(uint32_t ms)
-{
-    uint32_t start = gNow;
-    while (gNow - start < ms)
-        step();
-}
-
-bool InternetRig::runUntil(const std::function<bool()>& cond, uint32_t maxMs)
-{
-    uint32_t start = gNow;
-    while (gNow - start < maxMs) {
-        if (cond())
-            return true;
-        step();
-    }
-    return cond();
 }
 
 bool InternetRig::connected() const
 {
-    return opt.family == InternetModem::Family::Lte
+    return family == InternetModem::Family::Lte
                ? gsmInternetConnectionSimcomIsConnected(const_cast<GSM_InternetConnectionSimcom_Instance*>(&lte))
                : gsmInternetConnectionSimcom2GIsConnected(const_cast<GSM_InternetConnectionSimcom2G_Instance*>(&g2));
 }
@@ -232,7 +153,7 @@ void InternetRig::setRegistered(bool registered)
 {
     sim.setRegistration(0, registered ? 1 : 2);
     sim.setRegistration(1, registered ? 1 : 2);
-    if (opt.family == InternetModem::Family::Lte)
+    if (family == InternetModem::Family::Lte)
         sim.setRegistration(2, registered ? 1 : 2);
 }
 

@@ -1,31 +1,18 @@
 // The library with an internet connection (LTE or 2G) and the HTTP and MQTT clients,
-// wired as the generated gsm_manager does it (instances zeroed, callbacks assigned,
-// Init and Poll in module order, circular Rx/Tx buffers as the "UART"), attached to
-// the modem simulator with its data side (InternetModem). The modem's output is handed
-// over in random pieces and time starts just before the 32-bit millisecond wrap.
+// wired as the generated gsm_manager does it on the shared link (rig.h), attached to
+// the modem simulator with its data side (InternetModem).
 #pragma once
 
 #include "internet_modem.h"
-#include "modem_sim.h"
+#include "rig.h"
 
-#include "GSM_BasicComms.h"
 #include "GSM_HttpClient_Simcom.h"
 #include "GSM_InternetConnection_Simcom.h"
 #include "GSM_InternetConnection_Simcom2G.h"
 #include "GSM_MqttClient_Simcom.h"
-#include "GSM_NetworkRegistration.h"
-#include "GSM_Power.h"
-#include "GSM_Prompt.h"
 #include "GSM_Ssl_Simcom.h"
-#include "circbuff.h"
 
-#include <cstdint>
-#include <functional>
-#include <random>
-#include <string>
-#include <vector>
-
-struct InternetRigOptions
+struct InternetRigOptions : RigOptions
 {
     // Echo and output pieces varied by `seed`.
     static InternetRigOptions seeded(uint32_t seed, InternetModem::Family family = InternetModem::Family::Lte,
@@ -42,10 +29,6 @@ struct InternetRigOptions
 
     InternetModem::Family family = InternetModem::Family::Lte;
     const char* apn = nullptr;   // APN_IfAny
-    uint32_t seed = 1;
-    bool echoOn = true;
-    unsigned maxChunk = 16;      // largest piece of modem output handed over per poll
-    size_t promptBuffer = 1024;
 };
 
 struct HttpEvent
@@ -67,16 +50,11 @@ struct MqttEvent
     int errorType = -1, errorCode = -1, result = -1;
 };
 
-class InternetRig
+class InternetRig : public LinkRig
 {
 public:
     explicit InternetRig(const InternetRigOptions& o = InternetRigOptions());
-    ~InternetRig();
-
-    void step();
-    void runFor(uint32_t ms);
-    bool runUntil(const std::function<bool()>& cond, uint32_t maxMs);
-    uint32_t now() const;
+    ~InternetRig() override;
 
     // Power on, synchronise, register; with `waitConnection` also until the internet
     // connection is up.
@@ -84,25 +62,15 @@ public:
     bool connected() const;
     void setRegistered(bool registered);
 
-    ModemSim sim;
+    InternetModem::Family family;
     InternetModem net;
-    InternetRigOptions opt;
 
-    // Zeroed, as the generated manager's instances are.
-    GSM_Power_Instance pwr{};
-    GSM_Prompt_Instance prompt{};
-    GSM_BasicComms_Instance comms{};
     GSM_NetworkRegistration_Instance netreg{};
     GSM_InternetConnectionSimcom_Instance lte{};
     GSM_InternetConnectionSimcom2G_Instance g2{};
     GSM_HttpClientSimcom_Instance http{};
     GSM_MqttClientSimcom_Instance mqtt{};
     GSM_SslSimcom_Instance ssl{};
-
-    std::vector<uint8_t> promptBuf, echoBuf, txBuf, rxBuf;
-    CircBuff tx{}, rx{};
-    unsigned txOverflows = 0;
-    std::mt19937 rng;
 
     std::vector<HttpEvent> httpEvents;
     std::function<void(const HttpEvent&)> onHttp;
@@ -124,28 +92,12 @@ public:
     bool waitMqtt(int type, size_t count = 1, uint32_t maxMs = 20000);
     // Topic and payload of the last complete received message (from its events).
     bool lastMessage(std::string* topic, std::string* payload) const;
+
+protected:
+    void pollModules() override;
 };
 
 extern InternetRig* g_irig;
-
-// A response body that would trip a line-based reader: every byte value (NUL, CR, LF,
-// Ctrl-Z, ESC, '>'), final result codes and read headers at line starts.
-inline std::string trickyBody(size_t length)
-{
-    static const std::string traps[] = {"\r\nOK\r\n", "\r\n+HTTPREAD: 0\r\n", "\r\n> ", "\r\nERROR\r\n",
-                                        "+HTTPREAD: DATA,10\r\n", "\r\n+CME ERROR: 3\r\n"};
-    std::string s;
-    uint32_t x = 12345;
-    size_t trap = 0;
-    while (s.size() < length) {
-        if (s.size() % 97 == 0)
-            s += traps[trap++ % 6];
-        x = x * 1103515245u + 12345u;
-        s += static_cast<char>((x >> 16) & 0xFF);
-    }
-    s.resize(length);
-    return s;
-}
 
 // Commands the modem received that start with `prefix`.
 size_t countCommands(const ModemSim& sim, const std::string& prefix);

@@ -1,6 +1,7 @@
 #include "test_servers.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <strings.h>
@@ -241,9 +242,6 @@ void HttpTestServer::handle(int fd, SSL* ssl)
 MosquittoBroker::~MosquittoBroker()
 {
     stop();
-    std::error_code ignored;
-    if (!mDir.empty())
-        std::filesystem::remove_all(mDir, ignored);
 }
 
 bool MosquittoBroker::start()
@@ -266,14 +264,9 @@ bool MosquittoBroker::startOnce()
 {
     if (mPid > 0)
         return true;
-    if (mDir.empty()) {
-        char tmpl[] = "/tmp/tarvex-broker-XXXXXX";
-        if (!::mkdtemp(tmpl)) {
-            mError = "cannot create a temporary folder";
-            return false;
-        }
-        mDir = tmpl;
-        ::chmod(mDir.c_str(), 0755); // the broker may drop root privileges
+    if (mDir.path().empty()) {
+        mError = "cannot create a temporary folder";
+        return false;
     }
     if (mPort == 0) {
         int fd = listenLoopback(&mPort);
@@ -283,7 +276,7 @@ bool MosquittoBroker::startOnce()
         }
         ::close(fd);
     }
-    const std::string conf = mDir + "/mosquitto.conf";
+    const std::string conf = mDir.path() + "/mosquitto.conf";
     {
         std::ofstream f(conf);
         f << "listener " << mPort << " 127.0.0.1\n";
@@ -299,12 +292,7 @@ bool MosquittoBroker::startOnce()
     }
     ::chmod(conf.c_str(), 0644);
 
-    mPid = ::fork();
-    if (mPid == 0) {
-        ::setenv("PATH", "/usr/sbin:/usr/bin:/usr/local/sbin:/usr/local/bin", 1);
-        ::execlp("mosquitto", "mosquitto", "-c", conf.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
+    mPid = spawnShell("export PATH=/usr/sbin:/usr/bin:/usr/local/sbin:/usr/local/bin; exec mosquitto -c '" + conf + "'");
     auto until = Clock::now() + std::chrono::seconds(10);
     while (mPid > 0 && Clock::now() < until) {
         int status = 0;
@@ -325,34 +313,18 @@ bool MosquittoBroker::startOnce()
 
 void MosquittoBroker::stop()
 {
-    if (mPid <= 0)
-        return;
-    ::kill(mPid, SIGTERM);
-    int status = 0;
-    auto until = Clock::now() + std::chrono::seconds(5);
-    while (::waitpid(mPid, &status, WNOHANG) == 0) {
-        if (Clock::now() > until) {
-            ::kill(mPid, SIGKILL);
-            ::waitpid(mPid, &status, 0);
-            break;
-        }
-        ::usleep(10000);
-    }
-    mPid = -1;
+    endChild(&mPid);
 }
 
 // -------------------------------------------------------------- test PKI ----
 
 TestPki::TestPki()
 {
-    char tmpl[] = "/tmp/tarvex-pki-XXXXXX";
-    if (!::mkdtemp(tmpl)) {
+    if (mDir.path().empty()) {
         mError = "cannot create a temporary folder";
         return;
     }
-    mDir = tmpl;
-    ::chmod(mDir.c_str(), 0755); // the broker may drop root privileges
-    const std::string d = "cd '" + mDir + "' && ";
+    const std::string d = "cd '" + mDir.path() + "' && ";
     const std::string key = "openssl genpkey -algorithm EC -pkeyopt ec_paramgen_curve:P-256 -out ";
     auto ca = [&](const std::string& n) {
         return run(d + key + n + ".key && openssl req -x509 -new -key " + n + ".key -out " + n +
@@ -369,15 +341,8 @@ TestPki::TestPki()
           issue("expired", "IP:127.0.0.1,DNS:localhost", "server", 0) &&
           issue("server", "IP:127.0.0.1,DNS:localhost", "server", 30) &&
           issue("wronghost", "DNS:wrong.example", "server", 30) && issue("client", "DNS:device", "client", 30);
-    ::chmod((mDir + "/server.key").c_str(), 0644);
+    ::chmod(path("server.key").c_str(), 0644);
     ::usleep(1100000); // "expired" is valid until the second it was made
-}
-
-TestPki::~TestPki()
-{
-    std::error_code ignored;
-    if (!mDir.empty())
-        std::filesystem::remove_all(mDir, ignored);
 }
 
 std::string TestPki::read(const std::string& name) const
@@ -416,36 +381,67 @@ std::string runCommand(const std::string& command, int* status)
     return out;
 }
 
+TempDir::TempDir(const std::string& prefix)
+{
+    std::string pattern = "/tmp/" + prefix + "-XXXXXX";
+    if (::mkdtemp(&pattern[0]) && ::chmod(pattern.c_str(), 0755) == 0)
+        mPath = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    if (!mPath.empty())
+        std::filesystem::remove_all(mPath, ignored);
+}
+
+pid_t spawnShell(const std::string& command, int outFd)
+{
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        if (outFd >= 0) {
+            ::dup2(outFd, 1);
+            ::dup2(outFd, 2);
+        }
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    return pid;
+}
+
+void endChild(pid_t* pid, int graceMs)
+{
+    if (*pid <= 0)
+        return;
+    ::kill(*pid, SIGTERM);
+    for (auto until = Clock::now() + std::chrono::milliseconds(graceMs); ::waitpid(*pid, nullptr, WNOHANG) == 0;) {
+        if (Clock::now() > until) {
+            ::kill(*pid, SIGKILL);
+            ::waitpid(*pid, nullptr, 0);
+            break;
+        }
+        ::usleep(10000);
+    }
+    *pid = -1;
+}
+
 ChildOutput::ChildOutput(const std::string& command)
 {
     int fds[2];
     if (::pipe(fds) != 0)
         return;
-    pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        return;
-    }
-    if (pid == 0) {
-        ::dup2(fds[1], 1);
-        ::dup2(fds[1], 2);
-        ::close(fds[0]);
-        ::close(fds[1]);
-        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
+    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    mPid = spawnShell(command, fds[1]);
     ::close(fds[1]);
-    mFd = fds[0];
-    mPid = pid;
+    if (mPid > 0)
+        mFd = fds[0];
+    else
+        ::close(fds[0]);
 }
 
 ChildOutput::~ChildOutput()
 {
-    if (mPid > 0) {
-        ::kill(mPid, SIGTERM);
-        ::waitpid(mPid, nullptr, 0);
-    }
+    endChild(&mPid);
     if (mFd >= 0)
         ::close(mFd);
 }

@@ -16,6 +16,27 @@
 #include <thread>
 #include <vector>
 
+// A folder /tmp/<prefix>-XXXXXX, readable by all (the broker may drop root
+// privileges); removed with its contents when this goes. Empty path: not made.
+class TempDir
+{
+public:
+    explicit TempDir(const std::string& prefix);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return mPath; }
+
+private:
+    std::string mPath;
+};
+
+// Starts `command` through the shell, its standard output and error to `outFd` when
+// given; -1 when it cannot.
+pid_t spawnShell(const std::string& command, int outFd = -1);
+// Ends a child process: SIGTERM, SIGKILL after `graceMs`; waits for it; *pid = -1.
+void endChild(pid_t* pid, int graceMs = 5000);
+
 class HttpTestServer
 {
 public:
@@ -96,7 +117,7 @@ private:
     pid_t mPid = -1;
     uint16_t mPort = 0;
     std::string mCert, mKey, mClientCa;
-    std::string mDir;
+    TempDir mDir{"tarvex-broker"};
     std::string mError;
 };
 
@@ -108,17 +129,36 @@ class TestPki
 {
 public:
     TestPki();
-    ~TestPki();
     bool ok() const { return mOk; }
     const std::string& error() const { return mError; }
-    std::string path(const std::string& name) const { return mDir + "/" + name; }
+    std::string path(const std::string& name) const { return mDir.path() + "/" + name; }
     std::string read(const std::string& name) const;
 
 private:
     bool run(const std::string& command);
-    std::string mDir, mError;
+    TempDir mDir{"tarvex-pki"};
+    std::string mError;
     bool mOk = false;
 };
+
+// A response body that would trip a line-based reader: every byte value (NUL, CR, LF,
+// Ctrl-Z, ESC, '>'), final result codes and read headers at line starts.
+inline std::string trickyBody(size_t length)
+{
+    static const std::string traps[] = {"\r\nOK\r\n", "\r\n+HTTPREAD: 0\r\n", "\r\n> ", "\r\nERROR\r\n",
+                                        "+HTTPREAD: DATA,10\r\n", "\r\n+CME ERROR: 3\r\n"};
+    std::string s;
+    uint32_t x = 12345;
+    size_t trap = 0;
+    while (s.size() < length) {
+        if (s.size() % 97 == 0)
+            s += traps[trap++ % 6];
+        x = x * 1103515245u + 12345u;
+        s += static_cast<char>((x >> 16) & 0xFF);
+    }
+    s.resize(length);
+    return s;
+}
 
 // Runs a command line through the shell; returns its standard output (and the exit
 // status in *status).

@@ -14,7 +14,16 @@ namespace {
 
 using Family = InternetModem::Family;
 
-class Lte : public ::testing::TestWithParam<uint32_t>
+// Every case has a loopback HTTP server (a server that cannot listen fails the case).
+template <class Param>
+class WithServer : public ::testing::TestWithParam<Param>
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(server.ok()) << "the HTTP test server could not listen"; }
+    HttpTestServer server;
+};
+
+class Lte : public WithServer<uint32_t>
 {
 protected:
     InternetRigOptions options(const char* apn = nullptr)
@@ -28,7 +37,7 @@ class Gsm2G : public Lte
 };
 
 // Cases that hold for both connections.
-class Both : public ::testing::TestWithParam<std::tuple<Family, uint32_t>>
+class Both : public WithServer<std::tuple<Family, uint32_t>>
 {
 protected:
     bool is2G() const { return std::get<0>(GetParam()) == Family::Gsm2G; }
@@ -177,8 +186,6 @@ TEST_P(Lte, DisableClosesAndEnableReopens)
 // repeated smaller and the size that fits is kept for later reads and requests.
 TEST_P(Lte, HttpGetBodyInPieces)
 {
-    HttpTestServer server;
-    ASSERT_TRUE(server.ok()) << "the HTTP test server could not listen";
     const std::string body = trickyBody(5000);
     server.route("/big", {200, body});
 
@@ -230,8 +237,6 @@ TEST_P(Lte, HttpGetBodyInPieces)
 // error, ...) are passed on; after a network error the connection is checked.
 TEST_P(Both, HttpPostAndStatuses)
 {
-    HttpTestServer server;
-    ASSERT_TRUE(server.ok());
     InternetRig r(options());
     ASSERT_TRUE(r.bringUp());
 
@@ -285,8 +290,6 @@ TEST_P(Both, HttpPostAndStatuses)
 // inside an answer.
 TEST_P(Lte, ResultShapesOfRealFirmware)
 {
-    HttpTestServer server;
-    ASSERT_TRUE(server.ok());
     server.route("/shape", {200, trickyBody(700)});
     for (int shape = 1; shape <= 3; ++shape) {
         SCOPED_TRACE(shape);
@@ -308,8 +311,6 @@ TEST_P(Lte, ResultShapesOfRealFirmware)
 // connection is checked at once (and reopened), not at the next periodic check.
 TEST_P(Lte, HttpIpErrorChecksTheConnection)
 {
-    HttpTestServer server;
-    ASSERT_TRUE(server.ok());
     InternetRig r(options());
     ASSERT_TRUE(r.bringUp());
     size_t queries = countCommands(r.sim, "AT+NETOPEN?");
@@ -330,8 +331,6 @@ TEST_P(Lte, HttpIpErrorChecksTheConnection)
 // arrives whole, read piece after piece.
 TEST_P(Both, HttpConnectionLostMidBodyThenRecovers)
 {
-    HttpTestServer server;
-    ASSERT_TRUE(server.ok());
     const std::string body = trickyBody(3000);
     server.route("/big", {200, body});
 
@@ -374,8 +373,6 @@ TEST_P(Both, HttpConnectionLostMidBodyThenRecovers)
 // Before registration nothing is opened and a request waits for the connection.
 TEST_P(Lte, HttpWaitsForTheConnection)
 {
-    HttpTestServer server;
-    ASSERT_TRUE(server.ok());
     server.route("/", {200, "hello"});
     InternetRig r(options());
     ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
@@ -401,8 +398,6 @@ TEST_P(Lte, HttpWaitsForTheConnection)
 
 TEST_P(Lte, HttpCancelRefusalsAndKeptService)
 {
-    HttpTestServer server;
-    ASSERT_TRUE(server.ok());
     server.route("/a", {200, "first"});
     InternetRig r(options());
     ASSERT_TRUE(r.bringUp());
@@ -477,8 +472,6 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
 // ignored); a read that never finishes with a read failure, and the next request runs.
 TEST_P(Lte, HttpTimeouts)
 {
-    HttpTestServer server;
-    ASSERT_TRUE(server.ok());
     const std::string body = trickyBody(1000);
     server.route("/big", {200, body});
     InternetRig r(options());

@@ -38,15 +38,11 @@ struct Hal
 
     bool runUntil(const std::function<bool()>& cond, uint32_t maxMs = 60000)
     {
-        for (uint32_t start = now; now - start < maxMs;) {
-            if (cond())
-                return true;
+        return runLoop(cond, maxMs, [this] { return now; }, [this] {
             now += 1 + rng() % 3;
             sim.tick(now);
-            net.tick();
             gsmmgrPoll();
-        }
-        return cond();
+        });
     }
     // Waits for the last event after index `before`; the body of those events (pieces in
     // order) in *body.
@@ -87,12 +83,12 @@ bool testhalReadStatus(void)
 
 void testhalRxPoll(CircBuff* rx)
 {
-    uartToHost(hal->sim, rx, hal->rng, 24);
+    hal->sim.uartToHost(rx, hal->rng, 24);
 }
 
 void testhalTxPoll(CircBuff* tx)
 {
-    uartFromHost(hal->sim, hal->net, tx);
+    hal->sim.uartFromHost(tx);
 }
 
 void testhalTxOverflow(void)
@@ -121,9 +117,7 @@ TEST(GeneratedHttpOver2G, RequestsThroughTheGeneratedManager)
 
     Hal h;
     hal = &h;
-    h.sim.sim = ModemSim::Sim::Ready;
-    h.sim.simPin.clear();
-    h.sim.cereg = false; // a 2G modem
+    h.net.simReady();
     h.sim.tick(h.now);
     gsmmgrInit();
 

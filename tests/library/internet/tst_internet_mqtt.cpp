@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <tuple>
 
 namespace {
@@ -264,21 +265,16 @@ TEST_F(Mqtt, RefusedArguments)
     EXPECT_FALSE(gsmMqttClientSimcomPublish(&r.mqtt, "t", "x")) << "not connected";
     EXPECT_FALSE(gsmMqttClientSimcomDisconnect(&r.mqtt)) << "not connected";
 
-    auto bad = s;
-    bad.ServerUrl = "tcp://host\",1,1\r\nAT+CFUN=0";
-    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &bad));
-    bad = s;
-    bad.ClientId = "";
-    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &bad));
-    bad = s;
-    bad.KeepAlive_s = 0;
-    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &bad));
-    bad = s;
-    bad.Password = "no user";
-    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &bad));
-    bad = s;
-    bad.WillTopic = "w";
-    EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &bad)) << "will without message";
+    // A session spoiled in one field: a URL that breaks out of its quotes, no client id,
+    // no keep-alive, a password without a user name, a will without its message.
+    const std::function<void(GSM_MqttClientSimcom_Connect_Session&)> spoil[] = {
+        [](auto& b) { b.ServerUrl = "tcp://host\",1,1\r\nAT+CFUN=0"; }, [](auto& b) { b.ClientId = ""; },
+        [](auto& b) { b.KeepAlive_s = 0; }, [](auto& b) { b.Password = "no user"; }, [](auto& b) { b.WillTopic = "w"; }};
+    for (const auto& f : spoil) {
+        auto bad = s;
+        f(bad);
+        EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, &bad)) << "spoiled field " << &f - spoil;
+    }
     EXPECT_FALSE(gsmMqttClientSimcomConnect(&r.mqtt, nullptr));
     EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
 

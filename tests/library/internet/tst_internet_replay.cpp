@@ -5,6 +5,7 @@
 // MQTT connect result or cause) without stalling. Also the edge cases of an HTTP
 // request's end that no recording shows.
 #include "internet_rig.h"
+#include "test_servers.h"
 #include "transcript.h"
 
 #include <gtest/gtest.h>
@@ -14,17 +15,6 @@
 #include <memory>
 
 namespace {
-
-std::string upper(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return s;
-}
-
-InternetRigOptions options(InternetModem::Family family, uint32_t seed, const char* apn = nullptr)
-{
-    return InternetRigOptions::seeded(seed, family, apn);
-}
 
 // A rig whose modem answers from a recording (the recorded-modem mode, matched by
 // command key).
@@ -39,54 +29,26 @@ struct Replay
     InternetRig r;
 };
 
-// Answers with a recorded exchange as the recorded-modem mode does: up to the final
-// result now, what followed it a little later, in random pieces.
-void playExchange(ModemSim& m, const TranscriptExchange& e)
-{
-    size_t echoAt = e.echoAt < 0 ? 0 : static_cast<size_t>(e.echoAt);
-    size_t late = e.lines.size();
-    for (size_t i = echoAt; i < e.lines.size(); ++i)
-        if (transcriptIsFinal(e.lines[i])) {
-            late = i + 1;
-            break;
-        }
-    std::string bytes = e.wire(0, echoAt) + (e.echoAt >= 0 && m.echo ? "\r\n" : "") + e.wire(echoAt, late);
-    m.emitRecorded(bytes, m.now() + m.latencyMs);
-    if (late < e.lines.size())
-        m.emitRecorded(e.wire(late), m.now() + m.latencyMs + m.recordedLateMs);
-}
-
-// Plays the recorded answers of the commands in `commands` (compared whole, ignoring
-// case) in file order; a used-up command repeats its last answer, or goes to `then` when
+// Plays the recorded answers of the commands in `commands` (upper case, compared whole)
+// in file order; a used-up command repeats its last answer, or goes to `then` when
 // given. The 2G bearer commands all share the key "AT+SAPBR=", which the recorded-modem
 // mode cannot tell apart.
 void playExact(ModemSim& sim, const Transcript& t, const std::vector<std::string>& commands,
                ModemSim::Handler then = nullptr)
 {
     for (const std::string& command : commands) {
-        std::vector<const TranscriptExchange*> list;
-        for (const TranscriptExchange& e : t.exchanges)
-            if (!e.data && upper(e.command) == upper(command))
-                list.push_back(&e);
+        std::vector<const TranscriptExchange*> list = t.withCommand(command);
         ASSERT_FALSE(list.empty()) << command << " is not in " << t.name;
         auto next = std::make_shared<size_t>(0);
-        sim.addHandler(upper(command), [list, next, then](ModemSim& m, const std::string& line) {
+        sim.addHandler(command, [list, next, then](ModemSim& m, const std::string& line) {
             if (*next >= list.size() && then) {
                 then(m, line);
                 return;
             }
-            playExchange(m, *list[std::min(*next, list.size() - 1)]);
+            m.playExchange(*list[std::min(*next, list.size() - 1)]);
             ++*next;
         });
     }
-}
-
-const TranscriptExchange& exchange(const Transcript& t, const std::string& command)
-{
-    for (const TranscriptExchange& e : t.exchanges)
-        if (upper(e.command) == upper(command))
-            return e;
-    throw std::runtime_error(command + " is not in " + t.name);
 }
 
 // ---- LTE: the network opens whichever way the recording answers ----
@@ -107,7 +69,7 @@ TEST_P(ReplayNetOpen, ConnectionComesUp)
 {
     const NetOpenCase c = GetParam();
     for (uint32_t seed = 1; seed <= 3; ++seed) {
-        Replay p(c.transcript, options(InternetModem::Family::Lte, seed, c.apn));
+        Replay p(c.transcript, InternetRigOptions::seeded(seed, InternetModem::Family::Lte, c.apn));
         size_t before = p.r.sim.recordingUnused(c.recordedKey);
         ASSERT_TRUE(p.r.bringUp()) << c.transcript << " seed " << seed;
         EXPECT_EQ(p.r.sim.recordingUnused(c.recordedKey), before - 1) << "the recorded answer decided";
@@ -132,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
 // the recorded OK and late "+NETOPEN: 0".
 TEST(ReplayLte, NetCloseErrorThenReopen)
 {
-    Replay p("sim7600-netopen-02", options(InternetModem::Family::Lte, 2));
+    Replay p("sim7600-netopen-02", InternetRigOptions::seeded(2));
     ASSERT_TRUE(p.r.bringUp());
     gsmInternetConnectionSimcomSetEnabled(&p.r.lte, false);
     ASSERT_TRUE(p.r.runUntil([&] { return p.r.sim.recordingUnused("AT+NETCLOSE") == 0; }, 5000));
@@ -148,7 +110,7 @@ TEST(ReplayLte, NetCloseErrorThenReopen)
 TEST(ReplayLte, HttpStatusAndLengthFromTheRecording)
 {
     for (uint32_t seed = 1; seed <= 3; ++seed) {
-        Replay p("sim7600-https-httphead-01", options(InternetModem::Family::Lte, seed));
+        Replay p("sim7600-https-httphead-01", InternetRigOptions::seeded(seed));
         ASSERT_TRUE(p.r.bringUp());
         const std::string body = trickyBody(121);
         p.r.net.adoptHttpResponse(body);
@@ -186,7 +148,7 @@ TEST(ReplayMqtt, StartAndConnectAsRecorded)
     for (const Case& c : cases) {
         for (uint32_t seed = 1; seed <= 3; ++seed) {
             SCOPED_TRACE(std::string(c.transcript) + " seed " + std::to_string(seed));
-            Replay p(c.transcript, options(InternetModem::Family::Lte, seed));
+            Replay p(c.transcript, InternetRigOptions::seeded(seed));
             // What a recording lacks for a second attempt (releasing and acquiring the
             // client again) is accepted.
             for (const char* command : {"AT+CMQTTREL=", "AT+CMQTTACCQ="})
@@ -230,7 +192,7 @@ TEST(Replay2G, BearerOpenAsRecorded)
 {
     for (const char* name : {"sim800-sapbr-01", "sim800-http-sapbr-01"}) {
         Transcript t = Transcript::load(name);
-        InternetRig r(options(InternetModem::Family::Gsm2G, 2, "tim.com.br"));
+        InternetRig r(InternetRigOptions::seeded(2, InternetModem::Family::Gsm2G, "tim.com.br"));
         playExact(r.sim, t, {"AT+SAPBR=2,1"});
         ASSERT_TRUE(r.bringUp()) << name;
         EXPECT_EQ(r.net.opens, 0) << "opened by the recording, not by the simulator";
@@ -242,17 +204,17 @@ TEST(Replay2G, BearerOpenAsRecorded)
 TEST(Replay2G, OpenRefusedOnAnOpenBearer)
 {
     Transcript t = Transcript::load("sim800-http-sapbr-01");
-    const TranscriptExchange& open = exchange(t, "AT+SAPBR=1,1");
-    const TranscriptExchange& query = exchange(t, "AT+SAPBR=2,1");
-    InternetRig r(options(InternetModem::Family::Gsm2G, 5, "IOT.1NCE.NET"));
+    const TranscriptExchange& open = *t.withCommand("AT+SAPBR=1,1").at(0);
+    const TranscriptExchange& query = *t.withCommand("AT+SAPBR=2,1").at(0);
+    InternetRig r(InternetRigOptions::seeded(5, InternetModem::Family::Gsm2G, "IOT.1NCE.NET"));
     auto queries = std::make_shared<int>(0);
     r.sim.addHandler("AT+SAPBR=2,1", [&query, queries](ModemSim& m, const std::string&) {
         if ((*queries)++ == 0)
             m.ok({"+SAPBR: 1,3,\"0.0.0.0\""}); // closed as far as the first query knows
         else
-            playExchange(m, query);
+            m.playExchange(query);
     });
-    r.sim.addHandler("AT+SAPBR=1,1", [&open](ModemSim& m, const std::string&) { playExchange(m, open); });
+    r.sim.addHandler("AT+SAPBR=1,1", [&open](ModemSim& m, const std::string&) { m.playExchange(open); });
     ASSERT_TRUE(r.bringUp(false));
     ASSERT_TRUE(r.runUntil([&] { return r.connected(); }, GSM_INETCONN_RETRY_MS / 2));
     EXPECT_EQ(gsmInternetConnectionSimcom2GFailedAttempts(&r.g2), 0u);
@@ -264,13 +226,13 @@ TEST(Replay2G, OpenRefusedOnAnOpenBearer)
 TEST(Replay2G, HttpDnsErrorAfterRefusedInit)
 {
     Transcript t = Transcript::load("sim800-http-sapbr-01");
-    InternetRig r(options(InternetModem::Family::Gsm2G, 1, "IOT.1NCE.NET"));
+    InternetRig r(InternetRigOptions::seeded(1, InternetModem::Family::Gsm2G, "IOT.1NCE.NET"));
     playExact(r.sim, t, {"AT+SAPBR=2,1", "AT+HTTPPARA=\"CID\",1"});
     playExact(r.sim, t, {"AT+HTTPINIT"}, [&r](ModemSim& m, const std::string&) {
         r.net.adoptHttpResponse(""); // initialised now
         m.ok();
     });
-    const TranscriptExchange& read = exchange(t, "AT+HTTPREAD");
+    const TranscriptExchange& read = *t.withCommand("AT+HTTPREAD").at(0);
     r.sim.addHandler("AT+HTTPACTION=", [&read](ModemSim& m, const std::string&) {
         m.ok();
         m.emitRecorded(read.wire(1), m.now() + 500); // the lines after its OK
@@ -288,7 +250,7 @@ TEST(Replay2G, HttpDnsErrorAfterRefusedInit)
 TEST(Replay2G, HttpActionWithoutSpace)
 {
     Transcript t = Transcript::load("sim900-httpaction-nospace-01");
-    InternetRig r(options(InternetModem::Family::Gsm2G, 3));
+    InternetRig r(InternetRigOptions::seeded(3, InternetModem::Family::Gsm2G));
     playExact(r.sim, t, {"AT+SAPBR=0,1"});
     const TranscriptExchange& action = t.exchanges.at(0); // the excerpt starts with the URC
     ASSERT_TRUE(action.command.empty());
@@ -315,7 +277,7 @@ TEST(Replay2G, HttpActionWithoutSpace)
 TEST(Replay2G, DamagedReadThenRecovery)
 {
     Transcript t = Transcript::load("sim800-httpread-01");
-    InternetRig r(options(InternetModem::Family::Gsm2G, 4));
+    InternetRig r(InternetRigOptions::seeded(4, InternetModem::Family::Gsm2G));
     const TranscriptExchange* damaged = nullptr;
     for (const TranscriptExchange& e : t.exchanges)
         if (!e.lines.empty() && e.lines[0] == "+HTTPREAD3 9")
@@ -347,7 +309,7 @@ TEST(Replay2G, DamagedReadThenRecovery)
 // "+HTTPACTION: 0,0,0" before the OK holds no HTTP status: a rejected command, as after it.
 TEST(Replay2G, StatusZeroBeforeOkIsARejectedCommand)
 {
-    InternetRig r(options(InternetModem::Family::Gsm2G, 5));
+    InternetRig r(InternetRigOptions::seeded(5, InternetModem::Family::Gsm2G));
     ASSERT_TRUE(r.bringUp());
     r.sim.addHandler("AT+HTTPACTION=",
                      [](ModemSim& m, const std::string&) { m.respond({"+HTTPACTION: 0,0,0", ""}, "OK"); });
@@ -371,7 +333,7 @@ TEST(HttpsRequest, TlsFailureAtTheEndOfTheConnectionWaitEndsItOnce)
                 {InternetModem::Family::Gsm2G, GSM_HTTP_SIMCOM_STATUS_TLS_UNSUPPORTED}}; // SIM800 cannot verify
     for (const auto& row : rows) {
         SCOPED_TRACE(row.family == InternetModem::Family::Lte ? "LTE" : "2G");
-        InternetRig r(options(row.family, 6));
+        InternetRig r(InternetRigOptions::seeded(6, row.family));
         ASSERT_TRUE(r.bringUp());
         GSM_SslSimcom_Config config{};
         config.AuthMode = GSM_SslSimcom_Auth_Server;
