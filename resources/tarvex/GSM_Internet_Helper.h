@@ -28,8 +28,7 @@ extern const char gsmInternetHelperIpError[] GSM_FLASH;
  * characters (CR, LF, Ctrl-Z, ESC, ...) and no DEL. */
 bool gsmInternetHelperIsQuotable(const char* text, size_t maxLength);
 
-/* Parses up to `maxValues` comma-separated integers from `args` (each field is ended in
- * place while it is read, so `args` must be writable; it is left as it was). Returns how
+/* Parses up to `maxValues` comma-separated integers from `args` (only read). Returns how
  * many leading fields were plain integers (a quoted or empty field ends them). */
 uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValues);
 

@@ -110,9 +110,7 @@ char* gsmUtilAfterPrefix_P(char* line, const char* prefix)
 }
 #endif
 
-/* Reads a decimal integer (optional sign, blanks around it) and returns where the text
- * continues after it, or null for no digits or a value beyond int32_t. */
-static const char* scanInt(const char* text, int32_t* value)
+const char* gsmUtilScanInt(const char* text, int32_t* value)
 {
     uint32_t acc = 0;
     bool negative;
@@ -157,7 +155,7 @@ bool gsmUtilParseInt(const char* text, int32_t* value)
 {
     int32_t v;
 
-    if (text == 0 || (text = scanInt(text, &v)) == 0 || *text != '\0')
+    if (text == 0 || (text = gsmUtilScanInt(text, &v)) == 0 || *text != '\0')
     {
         return false;
     }

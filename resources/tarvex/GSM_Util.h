@@ -40,6 +40,11 @@ char* gsmUtilAfterPrefix(char* line, const char* prefix);
  * Returns false for empty text, other characters or values beyond int32_t. */
 bool gsmUtilParseInt(const char* text, int32_t* value);
 
+/* Reads such an integer at the start of `text` and returns where the text goes on after
+ * it and its trailing blanks (a position in `text`), or null when there are no digits or
+ * the value is beyond int32_t (`value` is then left alone). */
+const char* gsmUtilScanInt(const char* text, int32_t* value);
+
 /* Splits `args` in place into at most `maxFields` comma-separated fields. Double-quoted
  * fields may hold commas; their quotes are removed. Blanks around unquoted fields are
  * trimmed; an empty field yields "". Each fields[i] points into `args`. Returns the
