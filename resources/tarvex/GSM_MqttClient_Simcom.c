@@ -813,8 +813,9 @@ static GSM_NOINLINE void onCmqtt(Inst* inst, char* line)
     {
         if (n != 0u)
         {
-            int32_t err = (info & I_BARE) ? v[0] : ((n >= 2u) ? v[1] : -1);
-            uint16_t code = (err >= 0 && err < 0xFFFF) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
+            /* A missing or negative <err> is beyond every code: no value. */
+            uint32_t err = (uint32_t)((info & I_BARE) ? v[0] : ((n >= 2u) ? v[1] : -1));
+            uint16_t code = (err < ERR_NO_VALUE) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
             if (inst->Step == S_START && code == MQTT_ERR_NETWORK_ALREADY_OPENED)
             {
                 code = 0; /* started already: as good as started */
