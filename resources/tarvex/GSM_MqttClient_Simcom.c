@@ -142,15 +142,14 @@ static const uint8_t kStepInfo[] GSM_FLASH = {
     GSM_MQTT_ErrorType_Disconnect | I_RESULT | I_BARE     /* S_STOP */
 };
 
-/* Per step: when the walk through an operation's steps (advance()) runs it, and, for
- * the last step of an operation (W_LAST), the event of its success. */
+/* Per step up to S_PUB: when the walk through an operation's steps (advance()) runs it,
+ * and, for the last step of an operation (W_LAST), the event of its success. The
+ * disconnection walks its steps itself (disconnection()). */
 #define W_ALWAYS    0u
 #define W_NEVER     1u /* only entered directly (a release before acquiring again) */
 #define W_TLS       2u /* Ssl set */
 #define W_WILL      3u /* the session has a will */
 #define W_PAYLOAD   4u /* the publication has a payload */
-#define W_ACQUIRED  5u /* the modem holds client 0 */
-#define W_STARTED   6u /* the service is not stopped */
 #define W_WHEN      0x07u
 #define W_LAST      0x80u
 #define W_EVENT(e)  ((uint8_t)((e) << 3))
@@ -166,10 +165,7 @@ static const uint8_t kStepWalk[] GSM_FLASH = {
     W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_UnsubscribeSuccess),     /* S_UNSUB */
     W_ALWAYS,                                                                /* S_TOPIC */
     W_PAYLOAD,                                                               /* S_PAYLOAD */
-    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_PublishSuccess),         /* S_PUB */
-    W_ALWAYS,                                                                /* S_DISC */
-    W_ACQUIRED,                                                              /* S_REL */
-    W_STARTED | W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_DisconnectSuccess) /* S_STOP */
+    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_PublishSuccess)          /* S_PUB */
 };
 
 /* MQTT service state in the modem; each is also the first step of a connect from it. */
@@ -324,8 +320,6 @@ static void opAborted(Inst* inst)
     opFailed(inst, GSM_Result_Aborted, 0);
 }
 
-static void opDone(Inst* inst, uint8_t last);
-
 #define GONE_SERVICE 0x01u /* the modem's MQTT service is gone too (stopped for lack of network,
                               modem restart) */
 #define GONE_REPORT  0x02u /* reported even when the connection was not up */
@@ -342,8 +336,10 @@ static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, uint
         inst->Service = SV_STOPPED;
         if (op == OP_DISCONNECT)
         {
+            /* As if the stop had ended: the service is stopped. */
             dropTurn(inst);
-            opDone(inst, S_STOP);
+            inst->Step = S_STOP;
+            inst->Disconnection(inst, GSM_Result_Ok, 0, false);
         }
         else if (op == OP_CONNECT)
         {
@@ -483,71 +479,56 @@ static bool stepWanted(const Inst* inst, uint8_t step)
         return inst->Session->WillTopic != 0;
     case W_PAYLOAD:
         return inst->Publish.PayloadLength != 0u;
-    case W_ACQUIRED:
-        return inst->Service == SV_ACQUIRED;
-    case W_STARTED:
-        return inst->Service != SV_STOPPED;
     default: /* W_NEVER */
         return false;
     }
 }
 
-/* The running operation is over (`last`: its last step, done or passed): success, or,
- * for a disconnection, the failure of a step on the way. */
+/* The running operation has succeeded (`last`: its last step). */
 static void opDone(Inst* inst, uint8_t last)
 {
     uint8_t type = (uint8_t)((GSM_FLASH_BYTE(&kStepWalk[last]) >> 3) & 0x0Fu);
-    bool failed = (inst->Flags & F_DISC_ERROR) != 0u;
 
     if (last == S_CONNECT)
     {
         inst->ServerStatus = GSM_MQTT_ServerStatus_Connected;
     }
-    else if (last == S_STOP)
-    {
-        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
-    }
     opEnded(inst);
-    if (failed)
-    {
-        emitError(inst, GSM_MQTT_ErrorType_Disconnect, (GSM_Result)inst->ErrorResult, inst->ErrorCode);
-    }
-    else
-    {
-        emitPlain(inst, type);
-    }
+    emitPlain(inst, type);
 }
 
-/* Goes on at `step`, passing the steps the operation does not need; an operation whose
- * last step is passed is over. */
+/* Goes on at `step`, passing the steps the operation does not need (the last step of
+ * an operation is always needed). */
 static void advance(Inst* inst, uint8_t step, bool inFinal)
 {
     while (!stepWanted(inst, step))
     {
-        if (GSM_FLASH_BYTE(&kStepWalk[step]) & W_LAST)
-        {
-            opDone(inst, step);
-            return;
-        }
         step++;
     }
     goStep(inst, step, inFinal);
 }
 
-/* The running step has ended: `result` Ok with the "<err>" of its result line (0:
- * success), or the command's failure, or Timeout when its result did not come in time.
- * `inFinal`: in our Final event with the turn kept (the next command goes out at once). */
-static void stepEnded(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
+/* The disconnection, reached only through inst->Disconnection, which
+ * gsmMqttClientSimcomDisconnect() sets: a firmware that never disconnects does not link
+ * it. Not running yet (no Operation): it starts. Otherwise its Step has ended as for
+ * stepEnded(); it goes on whatever the outcome. The steps: AT+CMQTTDISC while connected,
+ * AT+CMQTTREL while client 0 is acquired, AT+CMQTTSTOP while the service runs. A failed
+ * AT+CMQTTDISC, or a stop whose result never came, is reported at the end (a stop's
+ * "<err>" or refusal does not count: the service is stopped all the same). */
+static void disconnection(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
 {
     uint8_t step = inst->Step;
-    bool ok = result == GSM_Result_Ok && code == 0u;
 
-    if (step >= S_DISC)
+    if (inst->Operation == 0u)
     {
-        /* The disconnection goes on whatever the outcome; a failed AT+CMQTTDISC, or a
-         * stop whose result never came, is reported at its end (a stop's "<err>" or
-         * refusal does not count: the service is stopped all the same). */
-        if (step == S_DISC ? !ok : (result == GSM_Result_Timeout && inst->Phase == PH_WAIT))
+        opBegin(inst, OP_DISCONNECT, NO_STEP);
+        step = (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected) ? (uint8_t)S_DISC : (uint8_t)S_REL;
+        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
+    }
+    else
+    {
+        if (step == S_DISC ? (result != GSM_Result_Ok || code != 0u)
+                           : (result == GSM_Result_Timeout && inst->Phase == PH_WAIT))
         {
             inst->Flags |= F_DISC_ERROR;
             inst->ErrorCode = code;
@@ -560,10 +541,46 @@ static void stepEnded(Inst* inst, GSM_Result result, uint16_t code, bool inFinal
         else if (step == S_STOP)
         {
             inst->Service = SV_STOPPED;
-            opDone(inst, S_STOP);
-            return;
         }
-        advance(inst, (uint8_t)(step + 1u), inFinal);
+        step++;
+    }
+    if (step == S_REL && inst->Service != SV_ACQUIRED)
+    {
+        step++;
+    }
+    if (step == S_STOP && inst->Service == SV_STOPPED)
+    {
+        step++;
+    }
+    if (step <= S_STOP)
+    {
+        goStep(inst, step, inFinal);
+        return;
+    }
+    inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
+    step = inst->Flags;
+    opEnded(inst);
+    if (step & F_DISC_ERROR)
+    {
+        emitError(inst, GSM_MQTT_ErrorType_Disconnect, (GSM_Result)inst->ErrorResult, inst->ErrorCode);
+    }
+    else
+    {
+        emitPlain(inst, GSM_MqttClientSimcom_EventType_DisconnectSuccess);
+    }
+}
+
+/* The running step has ended: `result` Ok with the "<err>" of its result line (0:
+ * success), or the command's failure, or Timeout when its result did not come in time.
+ * `inFinal`: in our Final event with the turn kept (the next command goes out at once). */
+static void stepEnded(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
+{
+    uint8_t step = inst->Step;
+    bool ok = result == GSM_Result_Ok && code == 0u;
+
+    if (step >= S_DISC)
+    {
+        inst->Disconnection(inst, result, code, inFinal);
         return;
     }
     if (!ok)
@@ -984,11 +1001,7 @@ static void startNext(Inst* inst)
     }
     if (ready) /* OP_DISCONNECT */
     {
-        /* AT+CMQTTDISC while connected, then release and stop as far as needed. */
-        uint8_t from = (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected) ? (uint8_t)S_DISC : (uint8_t)S_REL;
-        opBegin(inst, OP_DISCONNECT, NO_STEP);
-        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
-        advance(inst, from, false);
+        inst->Disconnection(inst, GSM_Result_Ok, 0, false);
     }
 }
 
@@ -1181,6 +1194,7 @@ bool gsmMqttClientSimcomDisconnect(GSM_MqttClientSimcom_Instance* inst)
     {
         return false;
     }
+    inst->Disconnection = &disconnection;
     inst->Pending |= OP_DISCONNECT;
     return true;
 }

@@ -233,6 +233,9 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     const char* SubscribeTopic;
     const char* UnsubscribeTopic;
     const char* Data;        /* what the running step sends after "> " */
+    /* The disconnection's steps, set by gsmMqttClientSimcomDisconnect(): a firmware that
+     * never disconnects does not link them. */
+    void (*Disconnection)(struct GSM_MqttClientSimcom_Instance_s* inst, GSM_Result result, uint16_t code, bool inFinal);
     GSM_MqttClientSimcom_Publish_Parameters Publish;
     GSM_Prompt_Client Client;
 } GSM_MqttClientSimcom_Instance;
