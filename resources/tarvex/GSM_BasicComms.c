@@ -109,7 +109,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             if (inst->Phase == BP_SYNC)
             {
-                inst->PhaseStart_ms = gsm__SysTime_ms();
+                gsmUtilStamp(&inst->PhaseStart_ms);
             }
             (void)sendCommand(p, GSM_F("AT"), (inst->Phase == BP_SYNC) ? SYNC_PROBE_TIMEOUT_MS : KEEPALIVE_TIMEOUT_MS);
         }

@@ -573,7 +573,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
             else
             {
                 inst->Step = S_WAIT;
-                inst->Timer_ms = gsm__SysTime_ms();
+                gsmUtilStamp(&inst->Timer_ms);
             }
             return;
         }
@@ -761,7 +761,7 @@ static bool queueRequest(Inst* inst, const char* url, bool post)
     inst->Url = url; /* (the result is clear: see clearResult()) */
     inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
                              (isHttps(url) ? F_TLS : 0u) | (inst->Flags & F_2G));
-    inst->Timer_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->Timer_ms);
     return true;
 }
 

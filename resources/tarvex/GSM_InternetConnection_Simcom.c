@@ -64,7 +64,7 @@ static void settle(Inst* inst, uint8_t step, uint8_t next)
         /* A failed attempt: the pause grows with every failure in a row. */
         inst->Failures++;
     }
-    inst->Timer_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->Timer_ms);
 }
 
 static void goDown(Inst* inst, uint8_t next)
@@ -289,7 +289,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         else if (ok)
         {
             inst->Step = S_OPENING;
-            inst->Timer_ms = gsm__SysTime_ms();
+            gsmUtilStamp(&inst->Timer_ms);
         }
         else if (inst->Flags & F_ALREADY)
         {

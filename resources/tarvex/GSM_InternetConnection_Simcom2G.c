@@ -57,7 +57,7 @@ static void goDown(Inst* inst, bool pause)
             inst->Failures++;
         }
         inst->Flags |= F_RETRY;
-        inst->Timer_ms = gsm__SysTime_ms();
+        gsmUtilStamp(&inst->Timer_ms);
     }
 }
 
@@ -67,7 +67,7 @@ static void goUp(Inst* inst)
     inst->Failures = 0;
     inst->Step = S_UP;
     inst->Flags &= (uint8_t)F_DISABLED;
-    inst->Timer_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->Timer_ms);
 }
 
 static void begin(Inst* inst, uint8_t step)

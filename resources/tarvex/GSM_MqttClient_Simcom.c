@@ -876,7 +876,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     {
         /* OK, then the result URC. */
         inst->Phase = PH_WAIT;
-        inst->Timer_ms = gsm__SysTime_ms();
+        gsmUtilStamp(&inst->Timer_ms);
         return;
     }
     if (result != GSM_Result_Ok && !silent)
@@ -1103,7 +1103,7 @@ bool gsmMqttClientSimcomConnect(GSM_MqttClientSimcom_Instance* inst, GSM_MqttCli
     }
     inst->Session = s;
     inst->Pending |= OP_CONNECT;
-    inst->Timer_ms = gsm__SysTime_ms(); /* the wait for the internet connection */
+    gsmUtilStamp(&inst->Timer_ms); /* the wait for the internet connection */
     inst->ServerStatus = GSM_MQTT_ServerStatus_Connecting;
     return true;
 }

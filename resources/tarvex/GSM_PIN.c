@@ -111,7 +111,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         else
         {
             inst->Phase = PN_QUERY;
-            inst->LastQuery_ms = gsm__SysTime_ms();
+            gsmUtilStamp(&inst->LastQuery_ms);
             (void)gsmPromptSendCommand_P(p, GSM_F("AT+CPIN?"), CPIN_QUERY_TIMEOUT_MS);
         }
         return false;
@@ -254,7 +254,7 @@ bool gsmPinEnter(GSM_PIN_Instance* inst, uint16_t sim_pin)
     }
     inst->Pin = sim_pin;
     inst->Flags |= PF_PIN_PENDING;
-    inst->PinRequested_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->PinRequested_ms);
     return true;
 }
 

@@ -98,7 +98,7 @@ static bool inCommand(const GSM_Prompt_Instance* inst)
 
 static void restartTimer(GSM_Prompt_Instance* inst)
 {
-    inst->PhaseStart_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->PhaseStart_ms);
 }
 
 static GSM_NOINLINE void startTimeout(GSM_Prompt_Instance* inst, uint32_t timeout_ms)
@@ -444,7 +444,7 @@ static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Eve
     if (result < GSM_Result_Timeout) /* OK or an error result */
     {
         inst->_i.ConsecutiveTimeouts = 0;
-        inst->_i.LastResponse_ms = gsm__SysTime_ms();
+        gsmUtilStamp(&inst->_i.LastResponse_ms);
     }
     else
     {
@@ -583,7 +583,7 @@ void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count)
     sRawByte = &rawByte;
     inst->RawClient = inst->Dispatching;
     inst->RawRemaining = count;
-    inst->RawLast_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->RawLast_ms);
 }
 
 void gsmPromptKeepLine(GSM_Prompt_Interface* p)
@@ -837,7 +837,7 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
         }
     }
     /* The clock first, so nothing of the piece is kept across the call. */
-    inst->RawLast_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->RawLast_ms);
     size = bufferSize(inst);
     if (inst->LineStart + 1u >= size)
     {
@@ -932,7 +932,7 @@ void gsmPromptInit(GSM_Prompt_Instance* inst)
         return;
     }
     inst->_i.ConsecutiveTimeouts = 0;
-    inst->_i.LastResponse_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->_i.LastResponse_ms);
     if (inst->_i.Session == 0u)
     {
         /* Without BasicComms nobody establishes communication: serve at once.

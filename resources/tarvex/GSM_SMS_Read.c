@@ -424,7 +424,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         else
         {
-            inst->Retry_ms = gsm__SysTime_ms();
+            gsmUtilStamp(&inst->Retry_ms);
         }
         return false;
     }

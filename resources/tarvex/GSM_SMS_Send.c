@@ -293,7 +293,7 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
     inst->Text = textBody;
     inst->PhoneNumber = phoneNumber;
     inst->Phase = SP_QUEUED;
-    inst->Start_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->Start_ms);
     return true;
 }
 

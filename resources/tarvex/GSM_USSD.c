@@ -172,7 +172,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             {
                 notifySent(inst);
                 inst->Phase = (inst->Flags & UF_ANSWERED) ? UP_IDLE : UP_WAIT_RESPONSE;
-                inst->Start_ms = gsm__SysTime_ms();
+                gsmUtilStamp(&inst->Start_ms);
             }
             else if (inst->Flags & UF_ANSWERED)
             {
@@ -296,7 +296,7 @@ bool gsmUssdSend(GSM_USSD_Instance* inst, const char* ussd_payload)
     }
     memcpy(inst->Code, ussd_payload, i + 1u);
     inst->Phase = UP_QUEUED;
-    inst->Start_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->Start_ms);
     return true;
 }
 
