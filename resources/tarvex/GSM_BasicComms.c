@@ -220,7 +220,7 @@ void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
          * next probe while synchronising, the next set-up command at once, a keep-alive
          * probe after an idle time (a probe running: nothing). */
         if (phase == BP_PROBE || gsmPromptIsBusy(p, &inst->Client) ||
-            !gsmUtilTimedOut((phase == BP_ESTABLISHED) ? p->LastResponse_ms : inst->PhaseStart_ms,
+            !gsmUtilExpired((phase == BP_ESTABLISHED) ? &p->LastResponse_ms : &inst->PhaseStart_ms,
                              (phase == BP_BOOT)          ? GSM_BASICCOMMS_BOOT_DELAY_MS
                              : (phase == BP_SYNC)        ? GSM_BASICCOMMS_SYNC_INTERVAL_MS
                              : (phase == BP_ESTABLISHED) ? GSM_BASICCOMMS_KEEPALIVE_MS

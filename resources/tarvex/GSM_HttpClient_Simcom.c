@@ -746,7 +746,7 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
         return;
     }
     /* (Not when tlsWait() has just ended the request.) */
-    if ((inst->Flags & F_PENDING) && gsmUtilTimedOut(inst->Timer_ms, limit))
+    if ((inst->Flags & F_PENDING) && gsmUtilExpired(&inst->Timer_ms, limit))
     {
         fail(inst, status, CTX_OUTSIDE);
     }

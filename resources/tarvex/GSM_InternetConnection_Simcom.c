@@ -409,7 +409,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     {
         return; /* a command of ours: the running sequence decides */
     }
-    due = gsmUtilTimedOut(inst->Timer_ms,
+    due = gsmUtilExpired(&inst->Timer_ms,
                           (step == S_OPENING) ? GSM_INETCONN_NETOPEN_TIMEOUT_MS
                           : (step == S_UP)    ? GSM_INETCONN_CHECK_MS
                           : (inst->Flags & F_RETRY)

@@ -974,7 +974,7 @@ static void startNext(Inst* inst)
                 opBegin(inst, OP_CONNECT, inst->Service);
             }
         }
-        else if (gsmUtilTimedOut(inst->Timer_ms, GSM_MQTT_SIMCOM_CONNECTION_WAIT_MS))
+        else if (gsmUtilExpired(&inst->Timer_ms, GSM_MQTT_SIMCOM_CONNECTION_WAIT_MS))
         {
             connectEndsEarly(inst, S_CONNECT, GSM_Result_Aborted, 0);
         }
@@ -1050,7 +1050,7 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
         {
             limit += (uint32_t)inst->Publish.Timeout_s * 1000u;
         }
-        if (gsmUtilTimedOut(inst->Timer_ms, limit))
+        if (gsmUtilExpired(&inst->Timer_ms, limit))
         {
             stepEnded(inst, GSM_Result_Timeout, 0, false);
         }

@@ -341,7 +341,7 @@ static void pumpData(GSM_Prompt_Instance* inst)
     uint16_t n;
 
     if (!(tx & TX_ACTIVE) ||
-        (!(tx & TX_STARTED) && !gsmUtilTimedOut(inst->PhaseStart_ms, GSM_PROMPT_PROMPT_SETTLE_MS)) ||
+        (!(tx & TX_STARTED) && !gsmUtilExpired(&inst->PhaseStart_ms, GSM_PROMPT_PROMPT_SETTLE_MS)) ||
         (inst->WriteCompleted != 0 && !inst->WriteCompleted(inst)))
     {
         return; /* nothing to write, the modem settles after its prompt, or the UART is busy */
@@ -1019,13 +1019,13 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
 
     /* Transmit pending data, then check the timeouts. */
     pumpData(inst);
-    if (inst->RawClient != 0 && gsmUtilTimedOut(inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
+    if (inst->RawClient != 0 && gsmUtilExpired(&inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
     {
         /* The announced data never came: stop counting bytes as raw data. */
         stopRaw(inst);
         inst->LineLen = 0;
     }
-    if (inst->Phase != PH_IDLE && gsmUtilTimedOut(inst->PhaseStart_ms, inst->Timeout_ms))
+    if (inst->Phase != PH_IDLE && gsmUtilExpired(&inst->PhaseStart_ms, inst->Timeout_ms))
     {
         if (inCommand(inst))
         {

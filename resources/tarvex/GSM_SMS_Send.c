@@ -249,7 +249,7 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
     else
     {
         gsmPromptAbort(p, &inst->Client); /* withdraw a waiting request */
-        if (gsmUtilTimedOut(inst->Start_ms, GSM_SMS_SEND_NETWORK_WAIT_MS))
+        if (gsmUtilExpired(&inst->Start_ms, GSM_SMS_SEND_NETWORK_WAIT_MS))
         {
             fail(inst, GSM_Result_Timeout, 0);
         }

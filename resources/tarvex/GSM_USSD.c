@@ -244,7 +244,7 @@ void gsmUssdPoll(GSM_USSD_Instance* inst)
     p = inst->Prompt;
     if (inst->Phase == UP_WAIT_RESPONSE)
     {
-        if (gsmUtilTimedOut(inst->Start_ms, GSM_USSD_RESPONSE_TIMEOUT_MS))
+        if (gsmUtilExpired(&inst->Start_ms, GSM_USSD_RESPONSE_TIMEOUT_MS))
         {
             fail(inst, GSM_USSD_ResponseCode_NetworkTimeout);
         }
@@ -268,7 +268,7 @@ void gsmUssdPoll(GSM_USSD_Instance* inst)
     {
         cancelled(inst); /* no communication: no session can be open any more */
     }
-    else if (gsmUtilTimedOut(inst->Start_ms, GSM_USSD_NETWORK_WAIT_MS))
+    else if (gsmUtilExpired(&inst->Start_ms, GSM_USSD_NETWORK_WAIT_MS))
     {
         fail(inst, GSM_USSD_ResponseCode_SendFailed);
     }

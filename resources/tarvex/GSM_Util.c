@@ -8,9 +8,14 @@ uint32_t gsmUtilElapsed(uint32_t since_ms)
     return (uint32_t)(gsm__SysTime_ms() - since_ms);
 }
 
-GSM_NOINLINE bool gsmUtilTimedOut(uint32_t since_ms, uint32_t duration_ms)
+bool gsmUtilTimedOut(uint32_t since_ms, uint32_t duration_ms)
 {
     return gsmUtilElapsed(since_ms) >= duration_ms;
+}
+
+GSM_NOINLINE bool gsmUtilExpired(const uint32_t* since_ms, uint32_t duration_ms)
+{
+    return gsmUtilElapsed(*since_ms) >= duration_ms;
 }
 
 /* Out of line: one call instead of the clock read and four stores at every timer start. */

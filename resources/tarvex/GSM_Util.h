@@ -21,6 +21,10 @@ uint32_t gsmUtilElapsed(uint32_t since_ms);
 /* True when at least `duration_ms` have passed since `since_ms` (wrap-around safe). */
 bool gsmUtilTimedOut(uint32_t since_ms, uint32_t duration_ms);
 
+/* gsmUtilTimedOut() for a time kept at `*since_ms`: the modules check their timers with
+ * it (a pointer is cheaper to hand over than the time). */
+bool gsmUtilExpired(const uint32_t* since_ms, uint32_t duration_ms);
+
 /* Stores the time now (gsm__SysTime_ms()) in `*at_ms`: the modules start their timers
  * with it. */
 void gsmUtilStamp(uint32_t* at_ms);
