@@ -913,7 +913,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return true;
     case GSM_Prompt_EventType_Line: /* during our command (F_SENT) */
     case GSM_Prompt_EventType_Urc:  /* "+CMQTT" already known: the test passes */
-        if (!gsmUtilStartsWith_P(ev->Line, URC_PREFIXES)) /* "+CMQTT" */
+        if (gsmUtilFindPrefix(ev->Line, URC_PREFIXES) != 0) /* "+CMQTT", the list's one entry */
         {
             return false;
         }
