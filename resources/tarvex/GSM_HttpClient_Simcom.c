@@ -459,7 +459,7 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
  * engine offers it next). */
 static bool onLine(Inst* inst, char* line)
 {
-    if (gsmUtilStartsWith_P(line, gsmInternetHelperIpError))
+    if (gsmUtilFindPrefix(line, gsmInternetHelperIpError) == 0)
     {
         /* SIM7600: "+IP ERROR: Network not opened" before ERROR - the data connection
          * is gone although it was thought up: let the connection module check it at

@@ -151,7 +151,7 @@ static bool onLine(Inst* inst, char* line)
     /* "+NETOPEN: ..." during our command - the answer of the query, or the result
      * before the answer of AT+NETOPEN - is left to onUrc, where the engine offers it
      * next. */
-    if (inst->Step == S_NETOPEN && gsmUtilStartsWith_P(line, gsmInternetHelperIpError))
+    if (inst->Step == S_NETOPEN && gsmUtilFindPrefix(line, gsmInternetHelperIpError) == 0)
     {
         if (gsmInternetHelperContains(line, GSM_F("already")))
         {

@@ -5,7 +5,7 @@
 #include "GSM_Internet_Helper.h"
 #include "GSM_Util.h"
 
-const char gsmInternetHelperIpError[] GSM_FLASH = "+IP ERROR:";
+const char gsmInternetHelperIpError[] GSM_FLASH = "+IP ERROR:\0";
 
 bool gsmInternetConnectionIfIsConnected(const GSM_InternetConnection_Interface* ic)
 {

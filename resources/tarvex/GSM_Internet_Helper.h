@@ -20,7 +20,8 @@ extern "C" {
 #endif
 
 /* "+IP ERROR:" in flash, the start of SIM7600's answer to a command that needs the data
- * connection when the connection is not there; one copy for the modules that check it. */
+ * connection when the connection is not there; one copy for the modules that check it.
+ * It is also a prefix list of one entry (ended by an empty text) for gsmUtilFindPrefix. */
 extern const char gsmInternetHelperIpError[] GSM_FLASH;
 
 /* True when `text` is not null, holds 1..maxLength characters and no character that
