@@ -488,7 +488,9 @@ void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 
 void gsmPromptRequest(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 {
-    if (p != 0 && client != 0 && (client->EngineFlags & CL_REGISTERED))
+    /* Only a registered client is marked: one registered with a Prompt at all. */
+    (void)p;
+    if (client != 0 && (client->EngineFlags & CL_REGISTERED))
     {
         client->EngineFlags |= CL_PENDING;
     }
