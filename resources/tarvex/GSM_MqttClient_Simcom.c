@@ -626,22 +626,16 @@ static void rxFailed(Inst* inst, uint8_t part, uint8_t kind)
 }
 
 /* Reports `n` bytes at `seg` (NUL-terminated) as the next topic or payload segment.
- * The topic and the payload event have the same layout, so one is filled for both. */
+ * The event handed over is the client's own record of the part (the topic and the
+ * payload event have the same layout); its offset then moves past the segment. */
 static void rxEmit(Inst* inst, char* seg, uint16_t n)
 {
-    union
-    {
-        GSM_MqttClientSimcom_Event_MsgRxTopic Topic;
-        GSM_MqttClientSimcom_Event_MsgRxPayload Payload;
-    } ev;
-    uint8_t part = inst->RxState;
+    GSM_MqttClientSimcom_Event_MsgRxTopic* ev = &inst->Rx;
 
-    ev.Topic.TopicLenTotal = inst->RxTotal[part - RX_TOPIC];
-    ev.Topic.TopicLenSegment = n;
-    ev.Topic.TopicSegmentOffset = inst->RxReceived;
-    ev.Topic.TopicSegment = seg;
-    inst->RxReceived = (uint16_t)(inst->RxReceived + n);
-    rxEvent(inst, part, RXE_DATA, &ev);
+    ev->TopicLenSegment = n;
+    ev->TopicSegment = seg;
+    rxEvent(inst, inst->RxState, RXE_DATA, ev);
+    ev->TopicSegmentOffset = (uint16_t)(ev->TopicSegmentOffset + n);
 }
 
 /* Received topic or payload bytes are reported where the engine put them, in the
@@ -746,9 +740,9 @@ static void rxHeader(Inst* inst, uint8_t urc, const int32_t* v, uint8_t count)
         }
         else
         {
-            inst->RxTotal[0] = (uint16_t)v[1];
-            inst->RxTotal[1] = (uint16_t)v[2];
-            inst->RxReceived = 0;
+            inst->Rx.TopicLenTotal = (uint16_t)v[1];
+            inst->RxPayloadTotal = (uint16_t)v[2];
+            inst->Rx.TopicSegmentOffset = 0;
             inst->RxState = RX_TOPIC;
         }
         return;
@@ -756,19 +750,20 @@ static void rxHeader(Inst* inst, uint8_t urc, const int32_t* v, uint8_t count)
     valid = count >= 2u && v[1] > 0;
     if (inst->RxState == RX_TOPIC && (urc == URC_RXEND || (urc == URC_RXPAYLOAD && valid)))
     {
-        if (inst->RxReceived != inst->RxTotal[0])
+        if (inst->Rx.TopicSegmentOffset != inst->Rx.TopicLenTotal)
         {
             rxIncomplete(inst);
         }
         else
         {
             inst->RxState = RX_PAYLOAD;
-            inst->RxReceived = 0;
+            inst->Rx.TopicLenTotal = inst->RxPayloadTotal;
+            inst->Rx.TopicSegmentOffset = 0;
         }
     }
     if (urc == URC_RXEND)
     {
-        if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxTotal[1])
+        if (inst->RxState == RX_PAYLOAD && inst->Rx.TopicSegmentOffset == inst->Rx.TopicLenTotal)
         {
             inst->RxState = RX_IDLE;
             emitPlain(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd);
@@ -778,11 +773,12 @@ static void rxHeader(Inst* inst, uint8_t urc, const int32_t* v, uint8_t count)
         inst->RxState = RX_IDLE;
         return;
     }
-    /* A chunk (urc = RX_TOPIC or RX_PAYLOAD). What was received never exceeds what was
-     * announced, so the room left is a plain difference. */
+    /* A chunk (urc = RX_TOPIC or RX_PAYLOAD) of the part being received. What was
+     * received never exceeds what was announced, so the room left is a plain
+     * difference. */
     if (inst->RxState != RX_SKIP &&
         (!valid || inst->RxState != urc ||
-         (uint32_t)v[1] > (uint16_t)(inst->RxTotal[urc - RX_TOPIC] - inst->RxReceived)))
+         (uint32_t)v[1] > (uint16_t)(inst->Rx.TopicLenTotal - inst->Rx.TopicSegmentOffset)))
     {
         rxFailed(inst, urc, RXE_HEADER);
     }
