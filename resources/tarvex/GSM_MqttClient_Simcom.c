@@ -216,13 +216,15 @@ static GSM_NOINLINE void emitPlain(Inst* inst, uint8_t type)
     emit(inst, (GSM_MqttClientSimcom_EventType)type, 0);
 }
 
+/* The event handed over is the client's own record of the last failure. */
 static GSM_NOINLINE void emitError(Inst* inst, uint8_t type, GSM_Result result, uint16_t code)
 {
-    GSM_MqttClientSimcom_Event_ErrorResponse ev;
-    ev.ErrorType = (GSM_MQTT_ErrorType)type;
-    ev.ErrorCode = code;
-    ev.Result = result;
-    emit(inst, GSM_MqttClientSimcom_EventType_ErrorResponse, &ev);
+    GSM_MqttClientSimcom_Event_ErrorResponse* ev = &inst->Failure;
+
+    ev->ErrorType = (GSM_MQTT_ErrorType)type;
+    ev->ErrorCode = code;
+    ev->Result = result;
+    emit(inst, GSM_MqttClientSimcom_EventType_ErrorResponse, ev);
 }
 
 static uint8_t stepInfo(uint8_t step)

@@ -144,6 +144,8 @@ typedef enum
     GSM_MQTT_ErrorType_Tls             /* TLS: context setup, AT+CMQTTSSLCFG, handshake or verification */
 } GSM_MQTT_ErrorType;
 
+/* The ErrorResponse event (the client's own record of the failure: read it, do not
+ * change it). */
 typedef struct
 {
     GSM_MQTT_ErrorType ErrorType;  /* which operation failed */
@@ -241,6 +243,7 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     void (*Disconnection)(struct GSM_MqttClientSimcom_Instance_s* inst, GSM_Result result, uint16_t code, bool inFinal);
     GSM_MqttClientSimcom_Publish_Parameters Publish;
     GSM_Prompt_Client Client;
+    GSM_MqttClientSimcom_Event_ErrorResponse Failure; /* the record ErrorResponse hands over */
 } GSM_MqttClientSimcom_Instance;
 
 /* Initialises the instance (disconnected, nothing queued) and registers for the URCs. */
