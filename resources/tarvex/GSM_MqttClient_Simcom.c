@@ -629,8 +629,9 @@ static void rxFailed(Inst* inst, uint8_t part, uint8_t kind)
 
 /* Reports `n` bytes at `seg` (NUL-terminated) as the next topic or payload segment.
  * The event handed over is the client's own record of the part (the topic and the
- * payload event have the same layout); its offset then moves past the segment. */
-static void rxEmit(Inst* inst, char* seg, uint16_t n)
+ * payload event have the same layout); its offset then moves past the segment. Out of
+ * line: rxData() reports from two places. */
+static GSM_NOINLINE void rxEmit(Inst* inst, char* seg, uint16_t n)
 {
     GSM_MqttClientSimcom_Event_MsgRxTopic* ev = &inst->Rx;
 
