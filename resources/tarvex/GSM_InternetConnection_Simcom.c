@@ -67,7 +67,8 @@ static void settle(Inst* inst, uint8_t step, uint8_t next)
     gsmUtilStamp(&inst->Timer_ms);
 }
 
-static void goDown(Inst* inst, uint8_t next)
+/* Out of line, like begin(): the link copied both into several callers. */
+static GSM_NOINLINE void goDown(Inst* inst, uint8_t next)
 {
     settle(inst, S_IDLE, next);
 }
@@ -84,7 +85,7 @@ static void attemptFailed(Inst* inst, uint16_t cause)
     goDown(inst, F_CLOSE_FIRST | F_RETRY);
 }
 
-static void begin(Inst* inst, uint8_t step)
+static GSM_NOINLINE void begin(Inst* inst, uint8_t step)
 {
     inst->Step = step; /* (sendStep() clears the answer's flags) */
     gsmPromptRequest(inst->Prompt, &inst->Client);

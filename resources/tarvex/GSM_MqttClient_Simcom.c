@@ -257,8 +257,9 @@ static bool isResultOfStep(const Inst* inst, const char* name)
 }
 
 /* Withdraws the running step's request or ends its turn: it has one while the step is
- * busy (the wait for a result holds none). */
-static void dropTurn(Inst* inst)
+ * busy (the wait for a result holds none). Out of line: the ends of an operation share
+ * it. */
+static GSM_NOINLINE void dropTurn(Inst* inst)
 {
     if (inst->Phase == PH_BUSY)
     {
@@ -500,8 +501,8 @@ static void opDone(Inst* inst, uint8_t last)
 }
 
 /* Goes on at `step`, passing the steps the operation does not need (the last step of
- * an operation is always needed). */
-static void advance(Inst* inst, uint8_t step, bool inFinal)
+ * an operation is always needed). Out of line: the link copied it into both callers. */
+static GSM_NOINLINE void advance(Inst* inst, uint8_t step, bool inFinal)
 {
     while (!stepWanted(inst, step))
     {
@@ -646,7 +647,7 @@ static GSM_NOINLINE void rxEmit(Inst* inst, char* seg, uint16_t n)
  * after a segment is set to NUL for the event and put back afterwards. A piece that
  * ends at the very end of the buffer has no byte after it: its last byte is reported
  * as a segment of its own, from a copy. */
-static GSM_NOINLINE void rxData(Inst* inst, const GSM_Prompt_Event* ev)
+static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
 {
     uint8_t state = inst->RxState;
 
