@@ -521,6 +521,7 @@ static GSM_NOINLINE void advance(Inst* inst, uint8_t step, bool inFinal)
 static void disconnection(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
 {
     uint8_t step = inst->Step;
+    bool failed;
 
     if (inst->Operation == 0u)
     {
@@ -560,10 +561,10 @@ static void disconnection(Inst* inst, GSM_Result result, uint16_t code, bool inF
         goStep(inst, step, inFinal);
         return;
     }
+    failed = (inst->Flags & F_DISC_ERROR) != 0u;
     inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
-    step = inst->Flags;
     opEnded(inst);
-    if (step & F_DISC_ERROR)
+    if (failed)
     {
         emitError(inst, GSM_MQTT_ErrorType_Disconnect, (GSM_Result)inst->ErrorResult, inst->ErrorCode);
     }
