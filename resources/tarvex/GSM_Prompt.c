@@ -434,7 +434,7 @@ static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client
 }
 
 /* Ends the command in flight with `result` and lets the client chain its next one. */
-static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Result result, uint16_t code)
+static void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Result result, uint16_t code)
 {
     uint8_t timedOut = 0xFFu;
 
@@ -650,8 +650,9 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
     return true;
 }
 
-/* The index of the client's URC prefix that starts the line, or -1. */
-static int8_t matchUrc(const GSM_Prompt_Client* c, const char* line)
+/* The index of the client's URC prefix that starts the line, or -1. Out of line: the
+ * link copied it into the URC search and the multi-line check. */
+static GSM_NOINLINE int8_t matchUrc(const GSM_Prompt_Client* c, const char* line)
 {
     return gsmUtilFindPrefix(line, c->UrcPrefixList);
 }
