@@ -109,7 +109,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             if (inst->Phase == BP_SYNC)
             {
-                inst->PhaseStart_ms = gsm__SysTime_ms();
+                gsmUtilStamp(&inst->PhaseStart_ms);
             }
             (void)sendCommand(p, GSM_F("AT"), (inst->Phase == BP_SYNC) ? SYNC_PROBE_TIMEOUT_MS : KEEPALIVE_TIMEOUT_MS);
         }
@@ -220,7 +220,7 @@ void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
          * next probe while synchronising, the next set-up command at once, a keep-alive
          * probe after an idle time (a probe running: nothing). */
         if (phase == BP_PROBE || gsmPromptIsBusy(p, &inst->Client) ||
-            !gsmUtilTimedOut((phase == BP_ESTABLISHED) ? p->LastResponse_ms : inst->PhaseStart_ms,
+            !gsmUtilExpired((phase == BP_ESTABLISHED) ? &p->LastResponse_ms : &inst->PhaseStart_ms,
                              (phase == BP_BOOT)          ? GSM_BASICCOMMS_BOOT_DELAY_MS
                              : (phase == BP_SYNC)        ? GSM_BASICCOMMS_SYNC_INTERVAL_MS
                              : (phase == BP_ESTABLISHED) ? GSM_BASICCOMMS_KEEPALIVE_MS

@@ -459,7 +459,7 @@ static void onRawData(Inst* inst, const GSM_Prompt_Event* ev)
  * engine offers it next). */
 static bool onLine(Inst* inst, char* line)
 {
-    if (gsmUtilStartsWith_P(line, gsmInternetHelperIpError))
+    if (gsmUtilFindPrefix(line, gsmInternetHelperIpError) == 0)
     {
         /* SIM7600: "+IP ERROR: Network not opened" before ERROR - the data connection
          * is gone although it was thought up: let the connection module check it at
@@ -573,7 +573,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
             else
             {
                 inst->Step = S_WAIT;
-                inst->Timer_ms = gsm__SysTime_ms();
+                gsmUtilStamp(&inst->Timer_ms);
             }
             return;
         }
@@ -746,7 +746,7 @@ void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)
         return;
     }
     /* (Not when tlsWait() has just ended the request.) */
-    if ((inst->Flags & F_PENDING) && gsmUtilTimedOut(inst->Timer_ms, limit))
+    if ((inst->Flags & F_PENDING) && gsmUtilExpired(&inst->Timer_ms, limit))
     {
         fail(inst, status, CTX_OUTSIDE);
     }
@@ -761,7 +761,7 @@ static bool queueRequest(Inst* inst, const char* url, bool post)
     inst->Url = url; /* (the result is clear: see clearResult()) */
     inst->Flags = (uint16_t)((inst->Flags & (F_INIT | F_KEEP | F_DIRTY)) | F_PENDING | (post ? F_POST : 0u) |
                              (isHttps(url) ? F_TLS : 0u) | (inst->Flags & F_2G));
-    inst->Timer_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->Timer_ms);
     return true;
 }
 

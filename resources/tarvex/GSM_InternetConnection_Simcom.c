@@ -64,10 +64,11 @@ static void settle(Inst* inst, uint8_t step, uint8_t next)
         /* A failed attempt: the pause grows with every failure in a row. */
         inst->Failures++;
     }
-    inst->Timer_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->Timer_ms);
 }
 
-static void goDown(Inst* inst, uint8_t next)
+/* Out of line, like begin(): the link copied both into several callers. */
+static GSM_NOINLINE void goDown(Inst* inst, uint8_t next)
 {
     settle(inst, S_IDLE, next);
 }
@@ -84,7 +85,7 @@ static void attemptFailed(Inst* inst, uint16_t cause)
     goDown(inst, F_CLOSE_FIRST | F_RETRY);
 }
 
-static void begin(Inst* inst, uint8_t step)
+static GSM_NOINLINE void begin(Inst* inst, uint8_t step)
 {
     inst->Step = step; /* (sendStep() clears the answer's flags) */
     gsmPromptRequest(inst->Prompt, &inst->Client);
@@ -151,7 +152,7 @@ static bool onLine(Inst* inst, char* line)
     /* "+NETOPEN: ..." during our command - the answer of the query, or the result
      * before the answer of AT+NETOPEN - is left to onUrc, where the engine offers it
      * next. */
-    if (inst->Step == S_NETOPEN && gsmUtilStartsWith_P(line, gsmInternetHelperIpError))
+    if (inst->Step == S_NETOPEN && gsmUtilFindPrefix(line, gsmInternetHelperIpError) == 0)
     {
         if (gsmInternetHelperContains(line, GSM_F("already")))
         {
@@ -289,7 +290,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
         else if (ok)
         {
             inst->Step = S_OPENING;
-            inst->Timer_ms = gsm__SysTime_ms();
+            gsmUtilStamp(&inst->Timer_ms);
         }
         else if (inst->Flags & F_ALREADY)
         {
@@ -409,7 +410,7 @@ void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst
     {
         return; /* a command of ours: the running sequence decides */
     }
-    due = gsmUtilTimedOut(inst->Timer_ms,
+    due = gsmUtilExpired(&inst->Timer_ms,
                           (step == S_OPENING) ? GSM_INETCONN_NETOPEN_TIMEOUT_MS
                           : (step == S_UP)    ? GSM_INETCONN_CHECK_MS
                           : (inst->Flags & F_RETRY)

@@ -57,7 +57,7 @@ static void goDown(Inst* inst, bool pause)
             inst->Failures++;
         }
         inst->Flags |= F_RETRY;
-        inst->Timer_ms = gsm__SysTime_ms();
+        gsmUtilStamp(&inst->Timer_ms);
     }
 }
 
@@ -67,7 +67,7 @@ static void goUp(Inst* inst)
     inst->Failures = 0;
     inst->Step = S_UP;
     inst->Flags &= (uint8_t)F_DISABLED;
-    inst->Timer_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->Timer_ms);
 }
 
 static void begin(Inst* inst, uint8_t step)
@@ -282,7 +282,7 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
     case S_IDLE:
         if (!(inst->Flags & F_DISABLED) && usable &&
                  (!(inst->Flags & F_RETRY) ||
-                  gsmUtilTimedOut(inst->Timer_ms,
+                  gsmUtilExpired(&inst->Timer_ms,
                                   gsmInternetHelperBackoff(inst->Failures, GSM_INETCONN_RETRY_MS, GSM_INETCONN_RETRY_MAX_MS))))
         {
             inst->Flags &= (uint8_t)F_DISABLED;
@@ -299,7 +299,7 @@ void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* 
         {
             goDown(inst, false);
         }
-        else if (inst->_i.CheckRequest || gsmUtilTimedOut(inst->Timer_ms, GSM_INETCONN_CHECK_MS))
+        else if (inst->_i.CheckRequest || gsmUtilExpired(&inst->Timer_ms, GSM_INETCONN_CHECK_MS))
         {
             inst->_i.CheckRequest = 0;
             inst->Flags |= F_CHECK;

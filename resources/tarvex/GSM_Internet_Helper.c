@@ -5,7 +5,7 @@
 #include "GSM_Internet_Helper.h"
 #include "GSM_Util.h"
 
-const char gsmInternetHelperIpError[] GSM_FLASH = "+IP ERROR:";
+const char gsmInternetHelperIpError[] GSM_FLASH = "+IP ERROR:\0";
 
 bool gsmInternetConnectionIfIsConnected(const GSM_InternetConnection_Interface* ic)
 {
@@ -54,31 +54,21 @@ uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValue
 {
     uint8_t count = 0;
 
-    /* Each field is ended in place for the number parser, then given its comma back. */
+    /* A field counts when its number is followed by a comma or the end. */
     while (count < maxValues)
     {
-        char* end = args;
-        char c;
-        bool number;
+        const char* end = gsmUtilScanInt(args, &values[count]);
 
-        while (*end != '\0' && *end != ',')
-        {
-            end++;
-        }
-        c = *end;
-        *end = '\0';
-        number = gsmUtilParseInt(args, &values[count]);
-        *end = c;
-        if (!number)
+        if (end == 0 || (*end != ',' && *end != '\0'))
         {
             break;
         }
         count++;
-        if (c == '\0')
+        if (*end == '\0')
         {
             break;
         }
-        args = end + 1;
+        args = (char*)end + 1;
     }
     return count;
 }

@@ -20,7 +20,8 @@ extern "C" {
 #endif
 
 /* "+IP ERROR:" in flash, the start of SIM7600's answer to a command that needs the data
- * connection when the connection is not there; one copy for the modules that check it. */
+ * connection when the connection is not there; one copy for the modules that check it.
+ * It is also a prefix list of one entry (ended by an empty text) for gsmUtilFindPrefix. */
 extern const char gsmInternetHelperIpError[] GSM_FLASH;
 
 /* True when `text` is not null, holds 1..maxLength characters and no character that
@@ -28,8 +29,7 @@ extern const char gsmInternetHelperIpError[] GSM_FLASH;
  * characters (CR, LF, Ctrl-Z, ESC, ...) and no DEL. */
 bool gsmInternetHelperIsQuotable(const char* text, size_t maxLength);
 
-/* Parses up to `maxValues` comma-separated integers from `args` (each field is ended in
- * place while it is read, so `args` must be writable; it is left as it was). Returns how
+/* Parses up to `maxValues` comma-separated integers from `args` (only read). Returns how
  * many leading fields were plain integers (a quoted or empty field ends them). */
 uint8_t gsmInternetHelperParseInts(char* args, int32_t* values, uint8_t maxValues);
 

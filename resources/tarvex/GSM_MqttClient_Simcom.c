@@ -142,15 +142,14 @@ static const uint8_t kStepInfo[] GSM_FLASH = {
     GSM_MQTT_ErrorType_Disconnect | I_RESULT | I_BARE     /* S_STOP */
 };
 
-/* Per step: when the walk through an operation's steps (advance()) runs it, and, for
- * the last step of an operation (W_LAST), the event of its success. */
+/* Per step up to S_PUB: when the walk through an operation's steps (advance()) runs it,
+ * and, for the last step of an operation (W_LAST), the event of its success. The
+ * disconnection walks its steps itself (disconnection()). */
 #define W_ALWAYS    0u
 #define W_NEVER     1u /* only entered directly (a release before acquiring again) */
 #define W_TLS       2u /* Ssl set */
 #define W_WILL      3u /* the session has a will */
 #define W_PAYLOAD   4u /* the publication has a payload */
-#define W_ACQUIRED  5u /* the modem holds client 0 */
-#define W_STARTED   6u /* the service is not stopped */
 #define W_WHEN      0x07u
 #define W_LAST      0x80u
 #define W_EVENT(e)  ((uint8_t)((e) << 3))
@@ -166,10 +165,7 @@ static const uint8_t kStepWalk[] GSM_FLASH = {
     W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_UnsubscribeSuccess),     /* S_UNSUB */
     W_ALWAYS,                                                                /* S_TOPIC */
     W_PAYLOAD,                                                               /* S_PAYLOAD */
-    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_PublishSuccess),         /* S_PUB */
-    W_ALWAYS,                                                                /* S_DISC */
-    W_ACQUIRED,                                                              /* S_REL */
-    W_STARTED | W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_DisconnectSuccess) /* S_STOP */
+    W_LAST | W_EVENT(GSM_MqttClientSimcom_EventType_PublishSuccess)          /* S_PUB */
 };
 
 /* MQTT service state in the modem; each is also the first step of a connect from it. */
@@ -220,13 +216,15 @@ static GSM_NOINLINE void emitPlain(Inst* inst, uint8_t type)
     emit(inst, (GSM_MqttClientSimcom_EventType)type, 0);
 }
 
+/* The event handed over is the client's own record of the last failure. */
 static GSM_NOINLINE void emitError(Inst* inst, uint8_t type, GSM_Result result, uint16_t code)
 {
-    GSM_MqttClientSimcom_Event_ErrorResponse ev;
-    ev.ErrorType = (GSM_MQTT_ErrorType)type;
-    ev.ErrorCode = code;
-    ev.Result = result;
-    emit(inst, GSM_MqttClientSimcom_EventType_ErrorResponse, &ev);
+    GSM_MqttClientSimcom_Event_ErrorResponse* ev = &inst->Failure;
+
+    ev->ErrorType = (GSM_MQTT_ErrorType)type;
+    ev->ErrorCode = code;
+    ev->Result = result;
+    emit(inst, GSM_MqttClientSimcom_EventType_ErrorResponse, ev);
 }
 
 static uint8_t stepInfo(uint8_t step)
@@ -259,8 +257,9 @@ static bool isResultOfStep(const Inst* inst, const char* name)
 }
 
 /* Withdraws the running step's request or ends its turn: it has one while the step is
- * busy (the wait for a result holds none). */
-static void dropTurn(Inst* inst)
+ * busy (the wait for a result holds none). Out of line: the ends of an operation share
+ * it. */
+static GSM_NOINLINE void dropTurn(Inst* inst)
 {
     if (inst->Phase == PH_BUSY)
     {
@@ -324,8 +323,6 @@ static void opAborted(Inst* inst)
     opFailed(inst, GSM_Result_Aborted, 0);
 }
 
-static void opDone(Inst* inst, uint8_t last);
-
 #define GONE_SERVICE 0x01u /* the modem's MQTT service is gone too (stopped for lack of network,
                               modem restart) */
 #define GONE_REPORT  0x02u /* reported even when the connection was not up */
@@ -342,8 +339,10 @@ static void connectionGone(Inst* inst, GSM_MqttClientSimcom_EventType type, uint
         inst->Service = SV_STOPPED;
         if (op == OP_DISCONNECT)
         {
+            /* As if the stop had ended: the service is stopped. */
             dropTurn(inst);
-            opDone(inst, S_STOP);
+            inst->Step = S_STOP;
+            inst->Disconnection(inst, GSM_Result_Ok, 0, false);
         }
         else if (op == OP_CONNECT)
         {
@@ -483,71 +482,57 @@ static bool stepWanted(const Inst* inst, uint8_t step)
         return inst->Session->WillTopic != 0;
     case W_PAYLOAD:
         return inst->Publish.PayloadLength != 0u;
-    case W_ACQUIRED:
-        return inst->Service == SV_ACQUIRED;
-    case W_STARTED:
-        return inst->Service != SV_STOPPED;
     default: /* W_NEVER */
         return false;
     }
 }
 
-/* The running operation is over (`last`: its last step, done or passed): success, or,
- * for a disconnection, the failure of a step on the way. */
+/* The running operation has succeeded (`last`: its last step). */
 static void opDone(Inst* inst, uint8_t last)
 {
     uint8_t type = (uint8_t)((GSM_FLASH_BYTE(&kStepWalk[last]) >> 3) & 0x0Fu);
-    bool failed = (inst->Flags & F_DISC_ERROR) != 0u;
 
     if (last == S_CONNECT)
     {
         inst->ServerStatus = GSM_MQTT_ServerStatus_Connected;
     }
-    else if (last == S_STOP)
-    {
-        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
-    }
     opEnded(inst);
-    if (failed)
-    {
-        emitError(inst, GSM_MQTT_ErrorType_Disconnect, (GSM_Result)inst->ErrorResult, inst->ErrorCode);
-    }
-    else
-    {
-        emitPlain(inst, type);
-    }
+    emitPlain(inst, type);
 }
 
-/* Goes on at `step`, passing the steps the operation does not need; an operation whose
- * last step is passed is over. */
-static void advance(Inst* inst, uint8_t step, bool inFinal)
+/* Goes on at `step`, passing the steps the operation does not need (the last step of
+ * an operation is always needed). Out of line: the link copied it into both callers. */
+static GSM_NOINLINE void advance(Inst* inst, uint8_t step, bool inFinal)
 {
     while (!stepWanted(inst, step))
     {
-        if (GSM_FLASH_BYTE(&kStepWalk[step]) & W_LAST)
-        {
-            opDone(inst, step);
-            return;
-        }
         step++;
     }
     goStep(inst, step, inFinal);
 }
 
-/* The running step has ended: `result` Ok with the "<err>" of its result line (0:
- * success), or the command's failure, or Timeout when its result did not come in time.
- * `inFinal`: in our Final event with the turn kept (the next command goes out at once). */
-static void stepEnded(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
+/* The disconnection, reached only through inst->Disconnection, which
+ * gsmMqttClientSimcomDisconnect() sets: a firmware that never disconnects does not link
+ * it. Not running yet (no Operation): it starts. Otherwise its Step has ended as for
+ * stepEnded(); it goes on whatever the outcome. The steps: AT+CMQTTDISC while connected,
+ * AT+CMQTTREL while client 0 is acquired, AT+CMQTTSTOP while the service runs. A failed
+ * AT+CMQTTDISC, or a stop whose result never came, is reported at the end (a stop's
+ * "<err>" or refusal does not count: the service is stopped all the same). */
+static void disconnection(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
 {
     uint8_t step = inst->Step;
-    bool ok = result == GSM_Result_Ok && code == 0u;
+    bool failed;
 
-    if (step >= S_DISC)
+    if (inst->Operation == 0u)
     {
-        /* The disconnection goes on whatever the outcome; a failed AT+CMQTTDISC, or a
-         * stop whose result never came, is reported at its end (a stop's "<err>" or
-         * refusal does not count: the service is stopped all the same). */
-        if (step == S_DISC ? !ok : (result == GSM_Result_Timeout && inst->Phase == PH_WAIT))
+        opBegin(inst, OP_DISCONNECT, NO_STEP);
+        step = (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected) ? (uint8_t)S_DISC : (uint8_t)S_REL;
+        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
+    }
+    else
+    {
+        if (step == S_DISC ? (result != GSM_Result_Ok || code != 0u)
+                           : (result == GSM_Result_Timeout && inst->Phase == PH_WAIT))
         {
             inst->Flags |= F_DISC_ERROR;
             inst->ErrorCode = code;
@@ -560,10 +545,46 @@ static void stepEnded(Inst* inst, GSM_Result result, uint16_t code, bool inFinal
         else if (step == S_STOP)
         {
             inst->Service = SV_STOPPED;
-            opDone(inst, S_STOP);
-            return;
         }
-        advance(inst, (uint8_t)(step + 1u), inFinal);
+        step++;
+    }
+    if (step == S_REL && inst->Service != SV_ACQUIRED)
+    {
+        step++;
+    }
+    if (step == S_STOP && inst->Service == SV_STOPPED)
+    {
+        step++;
+    }
+    if (step <= S_STOP)
+    {
+        goStep(inst, step, inFinal);
+        return;
+    }
+    failed = (inst->Flags & F_DISC_ERROR) != 0u;
+    inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnected;
+    opEnded(inst);
+    if (failed)
+    {
+        emitError(inst, GSM_MQTT_ErrorType_Disconnect, (GSM_Result)inst->ErrorResult, inst->ErrorCode);
+    }
+    else
+    {
+        emitPlain(inst, GSM_MqttClientSimcom_EventType_DisconnectSuccess);
+    }
+}
+
+/* The running step has ended: `result` Ok with the "<err>" of its result line (0:
+ * success), or the command's failure, or Timeout when its result did not come in time.
+ * `inFinal`: in our Final event with the turn kept (the next command goes out at once). */
+static void stepEnded(Inst* inst, GSM_Result result, uint16_t code, bool inFinal)
+{
+    uint8_t step = inst->Step;
+    bool ok = result == GSM_Result_Ok && code == 0u;
+
+    if (step >= S_DISC)
+    {
+        inst->Disconnection(inst, result, code, inFinal);
         return;
     }
     if (!ok)
@@ -609,22 +630,17 @@ static void rxFailed(Inst* inst, uint8_t part, uint8_t kind)
 }
 
 /* Reports `n` bytes at `seg` (NUL-terminated) as the next topic or payload segment.
- * The topic and the payload event have the same layout, so one is filled for both. */
-static void rxEmit(Inst* inst, char* seg, uint16_t n)
+ * The event handed over is the client's own record of the part (the topic and the
+ * payload event have the same layout); its offset then moves past the segment. Out of
+ * line: rxData() reports from two places. */
+static GSM_NOINLINE void rxEmit(Inst* inst, char* seg, uint16_t n)
 {
-    union
-    {
-        GSM_MqttClientSimcom_Event_MsgRxTopic Topic;
-        GSM_MqttClientSimcom_Event_MsgRxPayload Payload;
-    } ev;
-    uint8_t part = inst->RxState;
+    GSM_MqttClientSimcom_Event_MsgRxTopic* ev = &inst->Rx;
 
-    ev.Topic.TopicLenTotal = inst->RxTotal[part - RX_TOPIC];
-    ev.Topic.TopicLenSegment = n;
-    ev.Topic.TopicSegmentOffset = inst->RxReceived;
-    ev.Topic.TopicSegment = seg;
-    inst->RxReceived = (uint16_t)(inst->RxReceived + n);
-    rxEvent(inst, part, RXE_DATA, &ev);
+    ev->TopicLenSegment = n;
+    ev->TopicSegment = seg;
+    rxEvent(inst, inst->RxState, RXE_DATA, ev);
+    ev->TopicSegmentOffset = (uint16_t)(ev->TopicSegmentOffset + n);
 }
 
 /* Received topic or payload bytes are reported where the engine put them, in the
@@ -632,7 +648,7 @@ static void rxEmit(Inst* inst, char* seg, uint16_t n)
  * after a segment is set to NUL for the event and put back afterwards. A piece that
  * ends at the very end of the buffer has no byte after it: its last byte is reported
  * as a segment of its own, from a copy. */
-static GSM_NOINLINE void rxData(Inst* inst, const GSM_Prompt_Event* ev)
+static void rxData(Inst* inst, const GSM_Prompt_Event* ev)
 {
     uint8_t state = inst->RxState;
 
@@ -729,9 +745,9 @@ static void rxHeader(Inst* inst, uint8_t urc, const int32_t* v, uint8_t count)
         }
         else
         {
-            inst->RxTotal[0] = (uint16_t)v[1];
-            inst->RxTotal[1] = (uint16_t)v[2];
-            inst->RxReceived = 0;
+            inst->Rx.TopicLenTotal = (uint16_t)v[1];
+            inst->RxPayloadTotal = (uint16_t)v[2];
+            inst->Rx.TopicSegmentOffset = 0;
             inst->RxState = RX_TOPIC;
         }
         return;
@@ -739,19 +755,20 @@ static void rxHeader(Inst* inst, uint8_t urc, const int32_t* v, uint8_t count)
     valid = count >= 2u && v[1] > 0;
     if (inst->RxState == RX_TOPIC && (urc == URC_RXEND || (urc == URC_RXPAYLOAD && valid)))
     {
-        if (inst->RxReceived != inst->RxTotal[0])
+        if (inst->Rx.TopicSegmentOffset != inst->Rx.TopicLenTotal)
         {
             rxIncomplete(inst);
         }
         else
         {
             inst->RxState = RX_PAYLOAD;
-            inst->RxReceived = 0;
+            inst->Rx.TopicLenTotal = inst->RxPayloadTotal;
+            inst->Rx.TopicSegmentOffset = 0;
         }
     }
     if (urc == URC_RXEND)
     {
-        if (inst->RxState == RX_PAYLOAD && inst->RxReceived == inst->RxTotal[1])
+        if (inst->RxState == RX_PAYLOAD && inst->Rx.TopicSegmentOffset == inst->Rx.TopicLenTotal)
         {
             inst->RxState = RX_IDLE;
             emitPlain(inst, GSM_MqttClientSimcom_EventType_MsgRxEnd);
@@ -761,11 +778,12 @@ static void rxHeader(Inst* inst, uint8_t urc, const int32_t* v, uint8_t count)
         inst->RxState = RX_IDLE;
         return;
     }
-    /* A chunk (urc = RX_TOPIC or RX_PAYLOAD). What was received never exceeds what was
-     * announced, so the room left is a plain difference. */
+    /* A chunk (urc = RX_TOPIC or RX_PAYLOAD) of the part being received. What was
+     * received never exceeds what was announced, so the room left is a plain
+     * difference. */
     if (inst->RxState != RX_SKIP &&
         (!valid || inst->RxState != urc ||
-         (uint32_t)v[1] > (uint16_t)(inst->RxTotal[urc - RX_TOPIC] - inst->RxReceived)))
+         (uint32_t)v[1] > (uint16_t)(inst->Rx.TopicLenTotal - inst->Rx.TopicSegmentOffset)))
     {
         rxFailed(inst, urc, RXE_HEADER);
     }
@@ -813,8 +831,9 @@ static GSM_NOINLINE void onCmqtt(Inst* inst, char* line)
     {
         if (n != 0u)
         {
-            int32_t err = (info & I_BARE) ? v[0] : ((n >= 2u) ? v[1] : -1);
-            uint16_t code = (err >= 0 && err < 0xFFFF) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
+            /* A missing or negative <err> is beyond every code: no value. */
+            uint32_t err = (uint32_t)((info & I_BARE) ? v[0] : ((n >= 2u) ? v[1] : -1));
+            uint16_t code = (err < ERR_NO_VALUE) ? (uint16_t)err : (uint16_t)ERR_NO_VALUE;
             if (inst->Step == S_START && code == MQTT_ERR_NETWORK_ALREADY_OPENED)
             {
                 code = 0; /* started already: as good as started */
@@ -858,7 +877,7 @@ static void onFinal(Inst* inst, const GSM_Prompt_Event* ev)
     {
         /* OK, then the result URC. */
         inst->Phase = PH_WAIT;
-        inst->Timer_ms = gsm__SysTime_ms();
+        gsmUtilStamp(&inst->Timer_ms);
         return;
     }
     if (result != GSM_Result_Ok && !silent)
@@ -895,7 +914,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return true;
     case GSM_Prompt_EventType_Line: /* during our command (F_SENT) */
     case GSM_Prompt_EventType_Urc:  /* "+CMQTT" already known: the test passes */
-        if (!gsmUtilStartsWith_P(ev->Line, URC_PREFIXES)) /* "+CMQTT" */
+        if (gsmUtilFindPrefix(ev->Line, URC_PREFIXES) != 0) /* "+CMQTT", the list's one entry */
         {
             return false;
         }
@@ -956,7 +975,7 @@ static void startNext(Inst* inst)
                 opBegin(inst, OP_CONNECT, inst->Service);
             }
         }
-        else if (gsmUtilTimedOut(inst->Timer_ms, GSM_MQTT_SIMCOM_CONNECTION_WAIT_MS))
+        else if (gsmUtilExpired(&inst->Timer_ms, GSM_MQTT_SIMCOM_CONNECTION_WAIT_MS))
         {
             connectEndsEarly(inst, S_CONNECT, GSM_Result_Aborted, 0);
         }
@@ -983,11 +1002,7 @@ static void startNext(Inst* inst)
     }
     if (ready) /* OP_DISCONNECT */
     {
-        /* AT+CMQTTDISC while connected, then release and stop as far as needed. */
-        uint8_t from = (inst->ServerStatus == GSM_MQTT_ServerStatus_Connected) ? (uint8_t)S_DISC : (uint8_t)S_REL;
-        opBegin(inst, OP_DISCONNECT, NO_STEP);
-        inst->ServerStatus = GSM_MQTT_ServerStatus_Disconnecting;
-        advance(inst, from, false);
+        inst->Disconnection(inst, GSM_Result_Ok, 0, false);
     }
 }
 
@@ -1036,7 +1051,7 @@ void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)
         {
             limit += (uint32_t)inst->Publish.Timeout_s * 1000u;
         }
-        if (gsmUtilTimedOut(inst->Timer_ms, limit))
+        if (gsmUtilExpired(&inst->Timer_ms, limit))
         {
             stepEnded(inst, GSM_Result_Timeout, 0, false);
         }
@@ -1089,7 +1104,7 @@ bool gsmMqttClientSimcomConnect(GSM_MqttClientSimcom_Instance* inst, GSM_MqttCli
     }
     inst->Session = s;
     inst->Pending |= OP_CONNECT;
-    inst->Timer_ms = gsm__SysTime_ms(); /* the wait for the internet connection */
+    gsmUtilStamp(&inst->Timer_ms); /* the wait for the internet connection */
     inst->ServerStatus = GSM_MQTT_ServerStatus_Connecting;
     return true;
 }
@@ -1180,6 +1195,7 @@ bool gsmMqttClientSimcomDisconnect(GSM_MqttClientSimcom_Instance* inst)
     {
         return false;
     }
+    inst->Disconnection = &disconnection;
     inst->Pending |= OP_DISCONNECT;
     return true;
 }

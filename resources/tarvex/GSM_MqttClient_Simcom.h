@@ -29,7 +29,8 @@
  * "+CMQTTRXEND"; topic and payload may come in several chunks) are delivered as
  * MsgRxTopic events, then MsgRxPayload events, then MsgRxEnd, each topic or payload
  * event holding a segment of at most GSM_MQTT_SIMCOM_RX_SEGMENT bytes with the total
- * length and the segment's offset. The client has no receive buffer of its own: a
+ * length and the segment's offset (the event is the client's own record of the part:
+ * read it, do not change it). The client has no receive buffer of its own: a
  * segment is reported where the Prompt module's buffer holds it, so segments are also
  * bounded by that buffer (one that reaches the buffer's very end gives its last byte
  * as a segment of its own); reassemble by offset. A malformed or inconsistent header gives
@@ -143,6 +144,8 @@ typedef enum
     GSM_MQTT_ErrorType_Tls             /* TLS: context setup, AT+CMQTTSSLCFG, handshake or verification */
 } GSM_MQTT_ErrorType;
 
+/* The ErrorResponse event (the client's own record of the failure: read it, do not
+ * change it). */
 typedef struct
 {
     GSM_MQTT_ErrorType ErrorType;  /* which operation failed */
@@ -224,8 +227,10 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     uint8_t ErrorResult;
     uint8_t SubscribeQoS;
     uint16_t ErrorCode;      /* result kept for later (early result, disconnect error) */
-    uint16_t RxTotal[2];     /* lengths of the topic and the payload being received */
-    uint16_t RxReceived;     /* topic or payload bytes received so far */
+    /* The topic or payload being received (its length and the bytes received so far, as
+     * TopicLenTotal and TopicSegmentOffset): the record its events hand over. */
+    GSM_MqttClientSimcom_Event_MsgRxTopic Rx;
+    uint16_t RxPayloadTotal; /* length of the payload, while the topic is received */
     uint16_t DataLength;
     char RxCarry[2];         /* a one-byte segment from the Prompt buffer's last byte */
     uint32_t Timer_ms;       /* the wait for a result, or for the internet connection */
@@ -233,8 +238,12 @@ typedef struct GSM_MqttClientSimcom_Instance_s
     const char* SubscribeTopic;
     const char* UnsubscribeTopic;
     const char* Data;        /* what the running step sends after "> " */
+    /* The disconnection's steps, set by gsmMqttClientSimcomDisconnect(): a firmware that
+     * never disconnects does not link them. */
+    void (*Disconnection)(struct GSM_MqttClientSimcom_Instance_s* inst, GSM_Result result, uint16_t code, bool inFinal);
     GSM_MqttClientSimcom_Publish_Parameters Publish;
     GSM_Prompt_Client Client;
+    GSM_MqttClientSimcom_Event_ErrorResponse Failure; /* the record ErrorResponse hands over */
 } GSM_MqttClientSimcom_Instance;
 
 /* Initialises the instance (disconnected, nothing queued) and registers for the URCs. */

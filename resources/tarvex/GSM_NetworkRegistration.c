@@ -216,7 +216,7 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         clearStatus(inst);
     }
     else if (gsmPromptIsBusy(p, &inst->Client) ||
-             !gsmUtilTimedOut(inst->LastQuery_ms, (inst->Phase == NP_READY && gsmNetworkRegistrationIfIsRegistered(&inst->_i))
+             !gsmUtilExpired(&inst->LastQuery_ms, (inst->Phase == NP_READY && gsmNetworkRegistrationIfIsRegistered(&inst->_i))
                                                       ? GSM_NETREG_POLL_REGISTERED_MS
                                                       : GSM_NETREG_POLL_UNREGISTERED_MS))
     {

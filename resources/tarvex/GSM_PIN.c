@@ -111,7 +111,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         else
         {
             inst->Phase = PN_QUERY;
-            inst->LastQuery_ms = gsm__SysTime_ms();
+            gsmUtilStamp(&inst->LastQuery_ms);
             (void)gsmPromptSendCommand_P(p, GSM_F("AT+CPIN?"), CPIN_QUERY_TIMEOUT_MS);
         }
         return false;
@@ -205,7 +205,7 @@ void gsmPinPoll(GSM_PIN_Instance* inst)
     st = (GSM_PIN_SimStatus)inst->Status;
     if (inst->Flags & PF_PIN_PENDING)
     {
-        if (gsmUtilTimedOut(inst->PinRequested_ms, GSM_PIN_ENTER_TIMEOUT_MS) && inst->Phase != PN_ENTER)
+        if (gsmUtilExpired(&inst->PinRequested_ms, GSM_PIN_ENTER_TIMEOUT_MS) && inst->Phase != PN_ENTER)
         {
             gsmPromptAbort(p, &inst->Client);
             inst->Phase = PN_IDLE;
@@ -237,7 +237,7 @@ void gsmPinPoll(GSM_PIN_Instance* inst)
         return;
     }
     if ((inst->Flags & PF_QUERY_NOW) ||
-        gsmUtilTimedOut(inst->LastQuery_ms,
+        gsmUtilExpired(&inst->LastQuery_ms,
                         (st == GSM_PIN_SimStatus_Ready) ? GSM_PIN_POLL_READY_MS : GSM_PIN_POLL_NOT_READY_MS))
     {
         inst->Flags &= (uint8_t)~PF_QUERY_NOW;
@@ -254,7 +254,7 @@ bool gsmPinEnter(GSM_PIN_Instance* inst, uint16_t sim_pin)
     }
     inst->Pin = sim_pin;
     inst->Flags |= PF_PIN_PENDING;
-    inst->PinRequested_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->PinRequested_ms);
     return true;
 }
 

@@ -58,7 +58,7 @@ static void setReset(GSM_Power_Instance* inst, bool activated)
 static void enterPhase(GSM_Power_Instance* inst, uint8_t phase)
 {
     inst->Phase = phase;
-    inst->PhaseStart_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->PhaseStart_ms);
 }
 
 /* Presses the power key and goes to PP_PRESS_ON or PP_PRESS_OFF. */

@@ -98,7 +98,7 @@ static bool inCommand(const GSM_Prompt_Instance* inst)
 
 static void restartTimer(GSM_Prompt_Instance* inst)
 {
-    inst->PhaseStart_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->PhaseStart_ms);
 }
 
 static GSM_NOINLINE void startTimeout(GSM_Prompt_Instance* inst, uint32_t timeout_ms)
@@ -341,7 +341,7 @@ static void pumpData(GSM_Prompt_Instance* inst)
     uint16_t n;
 
     if (!(tx & TX_ACTIVE) ||
-        (!(tx & TX_STARTED) && !gsmUtilTimedOut(inst->PhaseStart_ms, GSM_PROMPT_PROMPT_SETTLE_MS)) ||
+        (!(tx & TX_STARTED) && !gsmUtilExpired(&inst->PhaseStart_ms, GSM_PROMPT_PROMPT_SETTLE_MS)) ||
         (inst->WriteCompleted != 0 && !inst->WriteCompleted(inst)))
     {
         return; /* nothing to write, the modem settles after its prompt, or the UART is busy */
@@ -434,7 +434,7 @@ static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client
 }
 
 /* Ends the command in flight with `result` and lets the client chain its next one. */
-static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Result result, uint16_t code)
+static void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Result result, uint16_t code)
 {
     uint8_t timedOut = 0xFFu;
 
@@ -444,7 +444,7 @@ static GSM_NOINLINE void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Eve
     if (result < GSM_Result_Timeout) /* OK or an error result */
     {
         inst->_i.ConsecutiveTimeouts = 0;
-        inst->_i.LastResponse_ms = gsm__SysTime_ms();
+        gsmUtilStamp(&inst->_i.LastResponse_ms);
     }
     else
     {
@@ -488,7 +488,9 @@ void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 
 void gsmPromptRequest(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 {
-    if (p != 0 && client != 0 && (client->EngineFlags & CL_REGISTERED))
+    /* Only a registered client is marked: one registered with a Prompt at all. */
+    (void)p;
+    if (client != 0 && (client->EngineFlags & CL_REGISTERED))
     {
         client->EngineFlags |= CL_PENDING;
     }
@@ -583,7 +585,7 @@ void gsmPromptReadRaw(GSM_Prompt_Interface* p, uint32_t count)
     sRawByte = &rawByte;
     inst->RawClient = inst->Dispatching;
     inst->RawRemaining = count;
-    inst->RawLast_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->RawLast_ms);
 }
 
 void gsmPromptKeepLine(GSM_Prompt_Interface* p)
@@ -648,8 +650,9 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
     return true;
 }
 
-/* The index of the client's URC prefix that starts the line, or -1. */
-static int8_t matchUrc(const GSM_Prompt_Client* c, const char* line)
+/* The index of the client's URC prefix that starts the line, or -1. Out of line: the
+ * link copied it into the URC search and the multi-line check. */
+static GSM_NOINLINE int8_t matchUrc(const GSM_Prompt_Client* c, const char* line)
 {
     return gsmUtilFindPrefix(line, c->UrcPrefixList);
 }
@@ -837,7 +840,7 @@ static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
         }
     }
     /* The clock first, so nothing of the piece is kept across the call. */
-    inst->RawLast_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->RawLast_ms);
     size = bufferSize(inst);
     if (inst->LineStart + 1u >= size)
     {
@@ -932,7 +935,7 @@ void gsmPromptInit(GSM_Prompt_Instance* inst)
         return;
     }
     inst->_i.ConsecutiveTimeouts = 0;
-    inst->_i.LastResponse_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->_i.LastResponse_ms);
     if (inst->_i.Session == 0u)
     {
         /* Without BasicComms nobody establishes communication: serve at once.
@@ -1019,13 +1022,13 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
 
     /* Transmit pending data, then check the timeouts. */
     pumpData(inst);
-    if (inst->RawClient != 0 && gsmUtilTimedOut(inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
+    if (inst->RawClient != 0 && gsmUtilExpired(&inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
     {
         /* The announced data never came: stop counting bytes as raw data. */
         stopRaw(inst);
         inst->LineLen = 0;
     }
-    if (inst->Phase != PH_IDLE && gsmUtilTimedOut(inst->PhaseStart_ms, inst->Timeout_ms))
+    if (inst->Phase != PH_IDLE && gsmUtilExpired(&inst->PhaseStart_ms, inst->Timeout_ms))
     {
         if (inCommand(inst))
         {

@@ -105,7 +105,8 @@ void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 
 /* Asks for a turn; the client gets a Start event when it is granted. Turns are granted
  * round-robin, one command in flight at a time, only while the engine is Ready (unless
- * the client is UNGATED) and the modem is powered. */
+ * the client is UNGATED) and the modem is powered. A client that is not registered is
+ * ignored (then `p` may be null). */
 void gsmPromptRequest(GSM_Prompt_Interface* p, GSM_Prompt_Client* client);
 
 /* True while the client has a request waiting or holds the turn. */

@@ -424,7 +424,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         else
         {
-            inst->Retry_ms = gsm__SysTime_ms();
+            gsmUtilStamp(&inst->Retry_ms);
         }
         return false;
     }
@@ -522,7 +522,7 @@ void gsmSmsReadPoll(GSM_SmsRead_Instance* inst)
         inst->PendingStorage[0] = '\0';
     }
     else if (inst->Phase != RP_IDLE || gsmPromptIsBusy(p, &inst->Client) ||
-             !gsmUtilTimedOut(inst->Retry_ms, SMSREAD_RETRY_MS) ||
+             !gsmUtilExpired(&inst->Retry_ms, SMSREAD_RETRY_MS) ||
              ((inst->Flags & RF_SETUP_DONE) && inst->QueueCount == 0u && !(inst->Flags & RF_SCAN)))
     {
         return; /* busy, pausing after a failure, or nothing to do */

@@ -249,7 +249,7 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
     else
     {
         gsmPromptAbort(p, &inst->Client); /* withdraw a waiting request */
-        if (gsmUtilTimedOut(inst->Start_ms, GSM_SMS_SEND_NETWORK_WAIT_MS))
+        if (gsmUtilExpired(&inst->Start_ms, GSM_SMS_SEND_NETWORK_WAIT_MS))
         {
             fail(inst, GSM_Result_Timeout, 0);
         }
@@ -293,7 +293,7 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
     inst->Text = textBody;
     inst->PhoneNumber = phoneNumber;
     inst->Phase = SP_QUEUED;
-    inst->Start_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->Start_ms);
     return true;
 }
 

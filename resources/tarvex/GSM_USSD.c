@@ -172,7 +172,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             {
                 notifySent(inst);
                 inst->Phase = (inst->Flags & UF_ANSWERED) ? UP_IDLE : UP_WAIT_RESPONSE;
-                inst->Start_ms = gsm__SysTime_ms();
+                gsmUtilStamp(&inst->Start_ms);
             }
             else if (inst->Flags & UF_ANSWERED)
             {
@@ -244,7 +244,7 @@ void gsmUssdPoll(GSM_USSD_Instance* inst)
     p = inst->Prompt;
     if (inst->Phase == UP_WAIT_RESPONSE)
     {
-        if (gsmUtilTimedOut(inst->Start_ms, GSM_USSD_RESPONSE_TIMEOUT_MS))
+        if (gsmUtilExpired(&inst->Start_ms, GSM_USSD_RESPONSE_TIMEOUT_MS))
         {
             fail(inst, GSM_USSD_ResponseCode_NetworkTimeout);
         }
@@ -268,7 +268,7 @@ void gsmUssdPoll(GSM_USSD_Instance* inst)
     {
         cancelled(inst); /* no communication: no session can be open any more */
     }
-    else if (gsmUtilTimedOut(inst->Start_ms, GSM_USSD_NETWORK_WAIT_MS))
+    else if (gsmUtilExpired(&inst->Start_ms, GSM_USSD_NETWORK_WAIT_MS))
     {
         fail(inst, GSM_USSD_ResponseCode_SendFailed);
     }
@@ -296,7 +296,7 @@ bool gsmUssdSend(GSM_USSD_Instance* inst, const char* ussd_payload)
     }
     memcpy(inst->Code, ussd_payload, i + 1u);
     inst->Phase = UP_QUEUED;
-    inst->Start_ms = gsm__SysTime_ms();
+    gsmUtilStamp(&inst->Start_ms);
     return true;
 }
 

@@ -21,6 +21,14 @@ uint32_t gsmUtilElapsed(uint32_t since_ms);
 /* True when at least `duration_ms` have passed since `since_ms` (wrap-around safe). */
 bool gsmUtilTimedOut(uint32_t since_ms, uint32_t duration_ms);
 
+/* gsmUtilTimedOut() for a time kept at `*since_ms`: the modules check their timers with
+ * it (a pointer is cheaper to hand over than the time). */
+bool gsmUtilExpired(const uint32_t* since_ms, uint32_t duration_ms);
+
+/* Stores the time now (gsm__SysTime_ms()) in `*at_ms`: the modules start their timers
+ * with it. */
+void gsmUtilStamp(uint32_t* at_ms);
+
 /* Copies `src` into `dst` (capacity `dstSize` bytes, terminator included). Always
  * terminates `dst` when dstSize > 0. Returns false when `src` did not fit (then `dst`
  * holds the truncated prefix) or when an argument is null. */
@@ -39,6 +47,11 @@ char* gsmUtilAfterPrefix(char* line, const char* prefix);
 /* Parses a decimal integer (optional sign, surrounding blanks allowed, nothing else).
  * Returns false for empty text, other characters or values beyond int32_t. */
 bool gsmUtilParseInt(const char* text, int32_t* value);
+
+/* Reads such an integer at the start of `text` and returns where the text goes on after
+ * it and its trailing blanks (a position in `text`), or null when there are no digits or
+ * the value is beyond int32_t (`value` is then left alone). */
+const char* gsmUtilScanInt(const char* text, int32_t* value);
 
 /* Splits `args` in place into at most `maxFields` comma-separated fields. Double-quoted
  * fields may hold commas; their quotes are removed. Blanks around unquoted fields are
