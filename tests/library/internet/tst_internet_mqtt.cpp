@@ -206,6 +206,47 @@ TEST_F(Mqtt, DisconnectGoesOnAndEndsInOneEvent)
     }
 }
 
+// A service lost while disconnecting ends the disconnection in one event, and the next
+// connection can be made. "+CMQTTNONET" stops the service: nothing more goes to it. A
+// modem that restarts never answers AT+CMQTTDISC: that failure is the event, and a
+// stop is not sent to the restarted modem.
+TEST_F(Mqtt, ServiceLostWhileDisconnecting)
+{
+    const int success = GSM_MqttClientSimcom_EventType_DisconnectSuccess;
+    const int failure = GSM_MqttClientSimcom_EventType_ErrorResponse;
+    for (bool restart : {false, true}) {
+        SCOPED_TRACE(restart ? "modem restart" : "+CMQTTNONET");
+        InternetRig r(options(restart ? 41 : 40));
+        ASSERT_TRUE(r.bringUp());
+        auto s = mqttSession(brokerUrl.c_str(), "tarvex-gone");
+        connect(r, &s);
+        r.sim.addHandler("AT+CMQTTDISC=", [restart](ModemSim& m, const std::string&) {
+            if (restart)
+                return m.spontaneousReset();
+            m.ok();
+            m.later(100, [&m] { m.emitUrc("+CMQTTNONET"); });
+        });
+        r.mqttEvents.clear();
+        const auto sent = static_cast<std::ptrdiff_t>(r.sim.commands.size());
+        ASSERT_TRUE(gsmMqttClientSimcomDisconnect(&r.mqtt));
+        ASSERT_TRUE(r.runUntil([&] { return r.countMqtt(success) + r.countMqtt(failure) > 0; }, 30000));
+        r.runFor(GSM_MQTT_SIMCOM_RESULT_TIMEOUT_MS + 1000);
+        EXPECT_EQ(r.countMqtt(restart ? failure : success), 1u);
+        EXPECT_EQ(r.countMqtt(restart ? success : failure), 0u);
+        if (restart) {
+            EXPECT_EQ(r.countMqtt(failure, GSM_MQTT_ErrorType_Disconnect), 1u);
+        }
+        EXPECT_EQ(r.countMqtt(GSM_MqttClientSimcom_EventType_NoNetwork), restart ? 0u : 1u);
+        const auto from = r.sim.commands.begin() + sent;
+        EXPECT_EQ(std::count(from, r.sim.commands.end(), "AT+CMQTTSTOP"), 0);
+        if (!restart) {
+            EXPECT_EQ(std::count(from, r.sim.commands.end(), "AT+CMQTTREL=0"), 0);
+        }
+        EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
+        EXPECT_TRUE(gsmMqttClientSimcomConnect(&r.mqtt, &s)) << "ready for the next connection";
+    }
+}
+
 TEST_F(Mqtt, OperationsQueuedWhileConnecting)
 {
     InternetRig r(options(2));
