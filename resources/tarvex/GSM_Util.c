@@ -357,7 +357,7 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
         }
         s++;
     }
-    if (f[1] == 0u || f[2] == 0u || (negative && f[6] > 48u))
+    if (f[1] == 0u || (negative && f[6] > 48u))
     {
         return false;
     }
@@ -375,26 +375,16 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
         }
         days += length;
     }
-    if (f[2] > length)
+    if ((uint8_t)(f[2] - 1u) >= length) /* day 0, or beyond the month */
     {
         return false;
     }
     /* Days, hours, minutes, seconds; then back to UTC by the zone (in seconds, unsigned
      * arithmetic: dates after 2038 do not fit int32_t). */
     local = ((uint32_t)days * 1440u + (uint16_t)(f[3] * 60u + f[4])) * 60u + f[5];
-    zone = (int32_t)(uint16_t)(f[6] * 900u);
-    if (negative)
-    {
-        zone = -zone;
-    }
-    if (epoch != 0)
-    {
-        *epoch = local - (uint32_t)zone;
-    }
-    if (tzOffsetSeconds != 0)
-    {
-        *tzOffsetSeconds = zone;
-    }
+    zone = (int32_t)(int8_t)(negative ? -f[6] : f[6]) * 900;
+    *epoch = local - (uint32_t)zone;
+    *tzOffsetSeconds = zone;
     return true;
 }
 
