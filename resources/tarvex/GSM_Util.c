@@ -383,8 +383,14 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
      * arithmetic: dates after 2038 do not fit int32_t). */
     local = ((uint32_t)days * 1440u + (uint16_t)(f[3] * 60u + f[4])) * 60u + f[5];
     zone = (int32_t)(int8_t)(negative ? -f[6] : f[6]) * 900;
-    *epoch = local - (uint32_t)zone;
-    *tzOffsetSeconds = zone;
+    if (epoch != 0)
+    {
+        *epoch = local - (uint32_t)zone;
+    }
+    if (tzOffsetSeconds != 0)
+    {
+        *tzOffsetSeconds = zone;
+    }
     return true;
 }
 
