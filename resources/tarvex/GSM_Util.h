@@ -65,7 +65,7 @@ uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields);
  * `epoch` receives UTC seconds since 1970-01-01 (the local time minus the offset),
  * `tzOffsetSeconds` the offset of the local time from UTC in seconds (+08 -> 7200).
  * Years 00..99 mean 2000..2099. Returns false (outputs untouched) for malformed text or
- * out-of-range fields. */
+ * out-of-range fields. Either output may be null when only the other is wanted. */
 bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSeconds);
 
 /* Seconds since 1970-01-01 of the given UTC date and time (year >= 1970). */

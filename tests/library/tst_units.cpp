@@ -131,6 +131,10 @@ TEST(Scts, ParsedToUtcEpochAndOffset)
         EXPECT_EQ(gsmUtilParseScts(row.text, &epoch, &tz), row.epoch != 0) << row.text;
         EXPECT_EQ(epoch, row.epoch ? row.epoch : 123u) << row.text;
         EXPECT_EQ(tz, row.epoch ? row.tz : 456) << row.text;
+        // Either output alone.
+        EXPECT_EQ(gsmUtilParseScts(row.text, &epoch, nullptr) && gsmUtilParseScts(row.text, nullptr, &tz),
+                  row.epoch != 0)
+            << row.text;
     }
     EXPECT_FALSE(gsmUtilParseScts(nullptr, nullptr, nullptr));
 }
