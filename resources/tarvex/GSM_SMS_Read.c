@@ -24,8 +24,11 @@ enum
 #define RF_OVERFLOW    0x20u  /* an index did not fit the queue during a listing */
 #define RF_RAWTEXT     0x80u  /* the text is read by its <length>, not by lines */
 
-/* Quirks (per session) */
+/* Quirks (per session, but RQ_LIST_READ) */
 #define RQ_PLAIN_CMGL  0x01u  /* AT+CMGL="REC UNREAD",1 was refused: list without the mode */
+#define RQ_LIST_READ   0x02u  /* such a listing marked messages read that did not fit the
+                                 queue: list "REC READ" from ReadFrom on (kept across
+                                 sessions, so none is forgotten) */
 
 #define SMSREAD_TIMEOUT_MS 5000u
 #define SMSREAD_LIST_TIMEOUT_MS 20000u
@@ -314,9 +317,15 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             uint16_t index;
             char* f[12];
             uint8_t n = gsmUtilSplitArgs(args, f, 12u);
-            if (n >= 1u && parseIndex(f[0], &index) && !enqueue(inst, index))
+            /* (A "REC READ" listing takes only what an earlier listing marked read.) */
+            if (n >= 1u && parseIndex(f[0], &index) &&
+                (!(inst->Quirks & RQ_LIST_READ) || index >= inst->ReadFrom) && !enqueue(inst, index))
             {
                 inst->Flags |= RF_OVERFLOW;
+                if (index < inst->Overflowed)
+                {
+                    inst->Overflowed = index;
+                }
             }
             /* Skip a listed text by its length: a text line such as "OK" must not end
              * the listing. (Hex-coded data is never shorter than <length>, a rest of it
@@ -374,6 +383,23 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         }
         else if (phase == RP_LIST)
         {
+            if (ok && (inst->Quirks & (RQ_PLAIN_CMGL | RQ_LIST_READ)))
+            {
+                /* Without the mode the listing marked what it showed read: what did not fit
+                 * the queue is found again among the read messages, from its lowest index
+                 * on (read messages below it are not ours). A "REC READ" listing that took
+                 * all it showed is done; the unread ones are listed next. */
+                if (inst->Flags & RF_OVERFLOW)
+                {
+                    inst->ReadFrom = inst->Overflowed;
+                    inst->Quirks |= RQ_LIST_READ;
+                }
+                else if (inst->Quirks & RQ_LIST_READ)
+                {
+                    inst->Quirks &= (uint8_t)~RQ_LIST_READ;
+                    inst->Flags |= RF_SCAN;
+                }
+            }
             if (!ok || (inst->Flags & RF_OVERFLOW))
             {
                 /* List again: once the queue is read, or after a failure. */
@@ -463,9 +489,11 @@ static void sendNext(GSM_SmsRead_Instance* inst)
         /* A notice that asks for another listing while this one runs sets RF_SCAN
          * again and so survives the listing's OK. */
         inst->Flags &= (uint8_t)~(RF_OVERFLOW | RF_SCAN);
+        inst->Overflowed = 0xFFFFu;
         /* Mode 1: listing does not mark the messages as read. */
-        (void)gsmPromptSendCommand_P(p, (inst->Quirks & RQ_PLAIN_CMGL) ? GSM_F("AT+CMGL=\"REC UNREAD\"")
-                                                                       : GSM_F("AT+CMGL=\"REC UNREAD\",1"),
+        (void)gsmPromptSendCommand_P(p, (inst->Quirks & RQ_LIST_READ)    ? GSM_F("AT+CMGL=\"REC READ\"")
+                                        : (inst->Quirks & RQ_PLAIN_CMGL) ? GSM_F("AT+CMGL=\"REC UNREAD\"")
+                                                                         : GSM_F("AT+CMGL=\"REC UNREAD\",1"),
                                    SMSREAD_LIST_TIMEOUT_MS);
     }
     else
@@ -515,7 +543,7 @@ void gsmSmsReadPoll(GSM_SmsRead_Instance* inst)
         gsmPromptAbort(p, &inst->Client);
         inst->Session = session;
         inst->Flags = (uint8_t)(RF_ESTABLISHED | RF_SCAN);
-        inst->Quirks = 0;
+        inst->Quirks &= RQ_LIST_READ;
         inst->Phase = RP_IDLE;
         inst->QueueCount = 0;
         inst->Storage[0] = '\0';

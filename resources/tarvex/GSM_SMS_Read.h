@@ -4,8 +4,10 @@
  * At every new communication session Poll sets text mode and new-message indications
  * up (AT+CMGF=1, AT+CSCS="IRA", AT+CNMI=2,1,0,1,0, AT+CSDH=1) and lists the unread messages
  * already stored (AT+CMGL="REC UNREAD",1, which leaves them unread; a modem that refuses
- * the ",1" is listed with AT+CMGL="REC UNREAD" until the next session; "+CMTI: ,-1" or a
- * notice during a listing has the storage listed again). Each stored message - from that list or
+ * the ",1" is listed with AT+CMGL="REC UNREAD" until the next session, and what such a
+ * listing marks read without room in the queue is listed again with AT+CMGL="REC READ"
+ * from the lowest such index on, and reported with SmsStatus ReceivedRead; "+CMTI: ,-1"
+ * or a notice during a listing has the storage listed again). Each stored message - from that list or
  * announced by "+CMTI: <mem>,<index>" - is read with AT+CMGR (the text by the <length>
  * the header announces, line breaks included; by lines when a modem gives no <length> or
  * shows the data in hexadecimal), reported with a ReadSuccess event and
@@ -81,6 +83,8 @@ typedef struct GSM_SmsRead_Instance_s
     /* Private state. */
     GSM_Prompt_Client Client;
     uint16_t Queue[GSM_SMS_READ_QUEUE];
+    uint16_t ReadFrom;        /* "REC READ" listing: entries from this index on */
+    uint16_t Overflowed;      /* lowest index the running listing could not queue */
     uint8_t QueueCount;
     uint8_t Phase;
     uint8_t Step;             /* set-up command in flight */
