@@ -709,23 +709,25 @@ static void dispatchLine(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, char* 
                          GSM_Prompt_Client* owner)
 {
     GSM_Prompt_Client* cur = inCommand(inst) ? inst->_i.Current : 0;
-    bool curOwns = cur != 0 && matchUrc(cur, line) >= 0;
 
-    newEvent(ev, GSM_Prompt_EventType_Urc);
+    newEvent(ev, GSM_Prompt_EventType_Line);
     ev->Line = line;
     ev->LineLength = len;
-    if (!curOwns && (dispatchUrc(inst, ev, owner) || (owner == 0 && isNoise(line))))
+    if (cur != 0 && matchUrc(cur, line) >= 0)
     {
-        return;
-    }
-    if (cur != 0)
-    {
-        ev->Type = GSM_Prompt_EventType_Line;
-        if (!deliver(inst, cur, ev) && curOwns)
+        /* The answer to its command has this form: the client holding the turn first. */
+        if (!deliver(inst, cur, ev))
         {
             (void)dispatchUrc(inst, ev, owner);
         }
+        return;
     }
+    if (dispatchUrc(inst, ev, owner) || (owner == 0 && isNoise(line)) || cur == 0)
+    {
+        return;
+    }
+    ev->Type = GSM_Prompt_EventType_Line;
+    (void)deliver(inst, cur, ev);
 }
 
 /* Forgets the line being assembled. */
