@@ -69,9 +69,14 @@ static GSM_Prompt_Instance* instOf(GSM_Prompt_Interface* p)
     return GSM_CONTAINER_OF(p, GSM_Prompt_Instance, _i);
 }
 
+/* (Early returns: from one && chain the AVR compiler builds a flag and tests it.) */
 static bool bufferUsable(const GSM_Prompt_Instance* inst)
 {
-    return inst->DataBuffer != 0 && inst->DataBufferSize >= GSM_PROMPT_MIN_BUFFER;
+    if (inst->DataBuffer == 0)
+    {
+        return false;
+    }
+    return inst->DataBufferSize >= GSM_PROMPT_MIN_BUFFER;
 }
 
 /* A buffer size as the 16-bit positions can use it (free where size_t is 16-bit). */
@@ -498,7 +503,16 @@ void gsmPromptRequest(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 
 bool gsmPromptIsBusy(const GSM_Prompt_Interface* p, const GSM_Prompt_Client* client)
 {
-    return p != 0 && client != 0 && ((client->EngineFlags & CL_PENDING) != 0u || p->Current == client);
+    /* (Early returns, as in bufferUsable.) */
+    if (p == 0 || client == 0)
+    {
+        return false;
+    }
+    if (p->Current == client)
+    {
+        return true;
+    }
+    return (client->EngineFlags & CL_PENDING) != 0u;
 }
 
 void gsmPromptAbort(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
