@@ -613,7 +613,11 @@ void gsmPromptKeepLine(GSM_Prompt_Interface* p)
 
 static bool isEchoTerminator(uint8_t b)
 {
-    return b == '\r' || b == '\n' || b == ASCII_CTRL_Z || b == ASCII_ESC;
+    if (b == '\r' || b == '\n')
+    {
+        return true;
+    }
+    return b == ASCII_CTRL_Z || b == ASCII_ESC;
 }
 
 /* True (and the echo consumed) when the line is the modem's echo of what was written. */
@@ -627,7 +631,11 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
     if (echo == 0)
     {
         /* No echo buffer: the echo of a command line starts with "AT" (either case). */
-        return inst->Phase != PH_IDLE && (line[0] | 0x20) == 'a' && (line[1] | 0x20) == 't';
+        if (inst->Phase == PH_IDLE || (line[0] | 0x20) != 'a')
+        {
+            return false;
+        }
+        return (line[1] | 0x20) == 't';
     }
     if (pos >= end)
     {
