@@ -1046,12 +1046,6 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
 
     /* Transmit pending data, then check the timeouts. */
     pumpData(inst);
-    if (inst->RawClient != 0 && gsmUtilExpired(&inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
-    {
-        /* The announced data never came: stop counting bytes as raw data. */
-        stopRaw(inst);
-        inst->LineLen = 0;
-    }
     if (inst->Phase != PH_IDLE && gsmUtilExpired(&inst->PhaseStart_ms, inst->Timeout_ms))
     {
         if (inCommand(inst))
@@ -1065,8 +1059,18 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
         }
     }
 
-    /* Next turn. */
-    if (inst->Phase == PH_IDLE && inst->RawClient == 0)
+    /* Next turn, unless a raw read runs. */
+    if (inst->RawClient != 0)
+    {
+        if (gsmUtilExpired(&inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
+        {
+            /* The announced data never came: stop counting bytes as raw data (the next
+             * turn is granted in the next Poll). */
+            stopRaw(inst);
+            inst->LineLen = 0;
+        }
+    }
+    else if (inst->Phase == PH_IDLE)
     {
         grantTurn(inst, &ev);
     }
