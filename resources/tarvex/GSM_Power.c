@@ -22,6 +22,10 @@ enum
     PP_PAUSE         /* repeated pulses failed: wait before the next attempt */
 };
 
+/* Poll picks the switching state and the key phase by adding the modem's state (0 or 1). */
+typedef char SwitchingStatesApart[(GSM_Power_State_SwitchingOff == GSM_Power_State_SwitchingOn + 2) ? 1 : -1];
+typedef char PressPhasesInOrder[(PP_PRESS_OFF == PP_PRESS_ON + 1) ? 1 : -1];
+
 bool gsmPowerIfIsOn(const GSM_Power_Interface* pwr)
 {
     return pwr != 0 && pwr->State == (uint8_t)GSM_Power_State_On;
@@ -65,6 +69,14 @@ static void enterPhase(GSM_Power_Instance* inst, uint8_t phase)
 {
     inst->Phase = phase;
     gsmUtilStamp(&inst->PhaseStart_ms);
+}
+
+/* The time spent in the phase, held at 65535 ms (out of line: Poll then keeps no 32-bit
+ * values). */
+static GSM_NOINLINE uint16_t phaseTime(const GSM_Power_Instance* inst)
+{
+    uint32_t e = gsmUtilElapsed(inst->PhaseStart_ms);
+    return (e > 0xFFFFu) ? 0xFFFFu : (uint16_t)e;
 }
 
 /* Presses the power key and goes to PP_PRESS_ON or PP_PRESS_OFF. */
@@ -111,10 +123,7 @@ GSM_NOINLINE void gsmPowerPoll(GSM_Power_Instance* inst)
     }
     phase = inst->Phase;
     on = (inst->ReadStatus != 0) ? inst->ReadStatus(inst) : (inst->AssumedOn != 0u);
-    {
-        uint32_t e = gsmUtilElapsed(inst->PhaseStart_ms);
-        elapsed = (e > 0xFFFFu) ? 0xFFFFu : (uint16_t)e;
-    }
+    elapsed = phaseTime(inst);
 
     /* A phase in progress either goes on (return) or has ended and leaves the decision
      * to the steady state below, in the same call. */
@@ -176,9 +185,9 @@ GSM_NOINLINE void gsmPowerPoll(GSM_Power_Instance* inst)
     if (on != (inst->WantOn != 0u))
     {
         /* Switch over (at start-up, or the modem dropped out, or it is to go off). */
-        inst->_i.State = (uint8_t)(on ? GSM_Power_State_SwitchingOff : GSM_Power_State_SwitchingOn);
+        inst->_i.State = (uint8_t)(GSM_Power_State_SwitchingOn + 2u * (uint8_t)on);
         inst->_i.RestartRequest = 0;
-        press(inst, on ? PP_PRESS_OFF : PP_PRESS_ON);
+        press(inst, (uint8_t)(PP_PRESS_ON + (uint8_t)on));
         return;
     }
     inst->Attempts = 0;
