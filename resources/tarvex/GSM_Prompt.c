@@ -69,6 +69,11 @@ static GSM_Prompt_Instance* instOf(GSM_Prompt_Interface* p)
     return GSM_CONTAINER_OF(p, GSM_Prompt_Instance, _i);
 }
 
+/* Set by gsmPromptKeepLine, the only way to keep a line. A firmware that never keeps one
+ * does not link it: the link then knows this stays false and drops the keeping after a
+ * line end. */
+static bool sKeeping;
+
 /* (Early returns: from one && chain the AVR compiler builds a flag and tests it.) */
 static bool bufferUsable(const GSM_Prompt_Instance* inst)
 {
@@ -607,6 +612,7 @@ void gsmPromptKeepLine(GSM_Prompt_Interface* p)
     GSM_Prompt_Instance* inst = instOf(p);
     if (inst->Dispatching != 0)
     {
+        sKeeping = true;
         inst->RxFlags |= RX_KEEP;
     }
 }
@@ -836,12 +842,15 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
         }
         dispatchLine(inst, ev, line, len, owner);
     }
-    if ((inst->RxFlags & RX_KEEP) && inst->_i.Current != 0)
+    if (sKeeping && (inst->RxFlags & RX_KEEP))
     {
-        /* Keep this line (with its NUL); the next one is assembled after it. */
-        inst->LineStart = (uint16_t)(inst->LineStart + len + 1u);
+        if (inst->_i.Current != 0)
+        {
+            /* Keep this line (with its NUL); the next one is assembled after it. */
+            inst->LineStart = (uint16_t)(inst->LineStart + len + 1u);
+        }
+        inst->RxFlags &= (uint8_t)~RX_KEEP;
     }
-    inst->RxFlags &= (uint8_t)~RX_KEEP;
     resetLine(inst);
 }
 
