@@ -74,6 +74,10 @@ static GSM_Prompt_Instance* instOf(GSM_Prompt_Interface* p)
  * line end. */
 static bool sKeeping;
 
+/* Set by gsmPromptContinue, in the same way: where nothing links it, a handler's turn
+ * never goes on without a command. */
+static bool sContinuing;
+
 /* (Early returns: from one && chain the AVR compiler builds a flag and tests it.) */
 static bool bufferUsable(const GSM_Prompt_Instance* inst)
 {
@@ -431,7 +435,7 @@ static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client
         }
         endTurn(inst, PH_RECOVERY);
     }
-    else if (inst->SendFlags & SF_CONTINUE)
+    else if (sContinuing && (inst->SendFlags & SF_CONTINUE))
     {
         inst->SendFlags = 0;
         inst->Phase = PH_RESPONSE;
@@ -577,6 +581,7 @@ void gsmPromptContinue(GSM_Prompt_Interface* p, uint32_t timeout_ms)
     GSM_Prompt_Instance* inst = instOf(p);
     if (p->Current != 0 && (inst->RxFlags & (RX_IN_HANDLER | RX_MUTE)) == RX_IN_HANDLER)
     {
+        sContinuing = true;
         inst->SendFlags |= SF_CONTINUE;
         inst->Timeout_ms = timeout_ms;
     }
