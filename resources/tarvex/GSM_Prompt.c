@@ -595,7 +595,9 @@ void gsmPromptSetTimeout(GSM_Prompt_Interface* p, uint32_t timeout_ms)
 /* ---------------------------------------------------------------- reading ---- */
 
 /* Takes a received byte of a raw read; reached through sRawByte, so a firmware that never
- * reads raw data does not link it. */
+ * reads raw data does not link it. gsmPromptReadRaw sets sRawByte whenever it sets a
+ * RawClient, so the receiver and Poll ask for sRawByte first: where nothing links
+ * gsmPromptReadRaw, the link knows it stays null and drops their raw paths. */
 static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b);
 static void (*sRawByte)(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b);
 
@@ -922,7 +924,7 @@ static void rxByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
     uint8_t flags = inst->RxFlags;
 
-    if (inst->RawClient != 0)
+    if (sRawByte != 0 && inst->RawClient != 0)
     {
         sRawByte(inst, ev, b);
         return;
@@ -1074,7 +1076,7 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     }
 
     /* Next turn, unless a raw read runs. */
-    if (inst->RawClient != 0)
+    if (sRawByte != 0 && inst->RawClient != 0)
     {
         if (gsmUtilExpired(&inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
         {
