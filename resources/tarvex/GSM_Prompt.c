@@ -101,7 +101,12 @@ static uint16_t bufferSize(const GSM_Prompt_Instance* inst)
 
 static bool powered(const GSM_Prompt_Instance* inst)
 {
-    return inst->Power == 0 || gsmPowerIfIsOn(inst->Power);
+    /* (Early return, as in bufferUsable.) */
+    if (inst->Power == 0)
+    {
+        return true;
+    }
+    return gsmPowerIfIsOn(inst->Power);
 }
 
 /* A command is in flight (waiting for its result or its "> "). */
