@@ -17,6 +17,11 @@ enum
 #define SYNC_PROBE_TIMEOUT_MS 800u
 #define KEEPALIVE_TIMEOUT_MS 3000u
 
+/* The timeouts of the set-up commands and probes are passed as 16 bits. */
+#if GSM_BASICCOMMS_SETUP_TIMEOUT_MS > 0xFFFFu
+#error "GSM_BASICCOMMS_SETUP_TIMEOUT_MS is at most 65535"
+#endif
+
 /* Echo on or off, then numeric +CME ERROR codes (optional: bit 1). */
 static const char kConfigEchoOn[] GSM_FLASH = "ATE1\0AT+CMEE=1\0";
 static const char kConfigEchoOff[] GSM_FLASH = "ATE0\0AT+CMEE=1\0";
@@ -36,8 +41,8 @@ uint8_t gsmBasicCommsIfSession(const GSM_BasicComms_Interface* bc)
 }
 
 /* The set-up commands and the "AT" probes (out of line: the link copied the engine's
- * writer and send into both callers). */
-GSM_NOINLINE static bool sendCommand(GSM_Prompt_Interface* p, const char* command, uint32_t timeout_ms)
+ * writer and send into both callers; a 16-bit timeout is cheaper to pass). */
+GSM_NOINLINE static bool sendCommand(GSM_Prompt_Interface* p, const char* command, uint16_t timeout_ms)
 {
     return gsmPromptSendCommand_P(p, command, timeout_ms);
 }
@@ -146,8 +151,11 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             if (st == GSM_BasicComms_Sequence_Done)
             {
                 inst->Phase = BP_ESTABLISHED;
-                gsmPromptSetReady(p, true);
-                inst->_i.Session = p->Session; /* as just counted up by gsmPromptSetReady */
+                /* Open the gate, closed since restart() (gsmPromptSetReady with p
+                 * known): a new session. */
+                p->Session++;
+                p->Ready = 1u;
+                inst->_i.Session = p->Session;
                 inst->_i.Established = 1u;
                 GSM_DEBUG_TEXT("[GSM] communication established\n");
             }
