@@ -45,6 +45,9 @@ enum
 #define RX_ECHO_TRUNC 0x20u  /* the echo buffer was too small for what was written */
 #define RX_IN_HANDLER 0x40u  /* a Start or Final handler is running (writes allowed, chaining) */
 #define RX_MUTE       0x80u  /* writes are suppressed (Final after timeout/power loss) */
+/* A line end sets RX_LAST_CR from its inverted byte: CR (0x0D) has that bit clear, LF (0x0A)
+ * set. */
+typedef char LastCrFromLineEnd[((~(unsigned)'\r' & RX_LAST_CR) != 0u && (~(unsigned)'\n' & RX_LAST_CR) == 0u) ? 1 : -1];
 
 /* SendFlags */
 #define SF_DATA_CMD GSM_PROMPT_SEND_DATA_PROMPT  /* the command in flight takes data after "> " */
@@ -811,7 +814,7 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     uint16_t code;
 
     inst->RxFlags = (uint8_t)((flags & (uint8_t)~(RX_LAST_CR | RX_DISCARD | RX_KEEP)) |
-                              ((b == '\r') ? RX_LAST_CR : 0u));
+                              ((uint8_t)~b & RX_LAST_CR)); /* CR, not LF */
     if ((flags & RX_DISCARD) || len == 0u)
     {
         resetLine(inst);
