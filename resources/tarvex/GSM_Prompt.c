@@ -81,6 +81,10 @@ static bool sKeeping;
  * never goes on without a command. */
 static bool sContinuing;
 
+/* Set by gsmPromptAllowMultiLine, in the same way: where nothing links it, no URC
+ * continues across line breaks. */
+static bool sMultiLine;
+
 /* (Early returns: from one && chain the AVR compiler builds a flag and tests it.) */
 static bool bufferUsable(const GSM_Prompt_Instance* inst)
 {
@@ -595,6 +599,15 @@ void gsmPromptContinue(GSM_Prompt_Interface* p, uint32_t timeout_ms)
     }
 }
 
+void gsmPromptAllowMultiLine(GSM_Prompt_Client* client, uint8_t mask)
+{
+    if (client != 0)
+    {
+        sMultiLine = true;
+        client->UrcMultiLineMask = mask;
+    }
+}
+
 void gsmPromptSetTimeout(GSM_Prompt_Interface* p, uint32_t timeout_ms)
 {
     startTimeout(instOf(p), timeout_ms);
@@ -846,7 +859,7 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
         int8_t i;
 
         /* A quoted text of some URCs (e.g. a USSD menu) may contain line breaks. */
-        if (inst->Quotes && owner != 0 && (i = matchUrc(owner, line)) < 8 &&
+        if (sMultiLine && inst->Quotes && owner != 0 && (i = matchUrc(owner, line)) < 8 &&
             (owner->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u)
         {
             if (!(b == '\n' && (flags & RX_LAST_CR) && line[len - 1u] == '\n'))
