@@ -22,6 +22,10 @@ enum
     PP_PAUSE         /* repeated pulses failed: wait before the next attempt */
 };
 
+/* Set by gsmPowerSet, the only way to want the modem off: where nothing links it, the
+ * link knows the modem is always wanted on. */
+static bool sSwitched;
+
 /* Poll picks the switching state and the key phase by adding the modem's state (0 or 1). */
 typedef char SwitchingStatesApart[(GSM_Power_State_SwitchingOff == GSM_Power_State_SwitchingOn + 2) ? 1 : -1];
 typedef char PressPhasesInOrder[(PP_PRESS_OFF == PP_PRESS_ON + 1) ? 1 : -1];
@@ -182,7 +186,7 @@ GSM_NOINLINE void gsmPowerPoll(GSM_Power_Instance* inst)
     inst->Phase = PP_STEADY;
 
     /* Steady: compare the wanted and the actual state (WantOn is 0 or 1). */
-    if (on != (inst->WantOn != 0u))
+    if (on != (!sSwitched || inst->WantOn != 0u))
     {
         /* Switch over (at start-up, or the modem dropped out, or it is to go off). */
         inst->_i.State = (uint8_t)(GSM_Power_State_SwitchingOn + 2u * (uint8_t)on);
@@ -233,6 +237,7 @@ void gsmPowerSet(GSM_Power_Instance* inst, bool powered_on)
     }
     if ((inst->WantOn != 0u) != powered_on)
     {
+        sSwitched = true;
         inst->WantOn = powered_on ? 1u : 0u;
         inst->Attempts = 0;
         if (inst->Phase == PP_PAUSE)
