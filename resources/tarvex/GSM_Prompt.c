@@ -476,9 +476,9 @@ static void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_R
     {
         if (result == GSM_Result_Timeout)
         {
-            if (inst->_i.ConsecutiveTimeouts < 0xFFu)
+            if (++inst->_i.ConsecutiveTimeouts == 0u)
             {
-                inst->_i.ConsecutiveTimeouts++;
+                inst->_i.ConsecutiveTimeouts--; /* the count stays at its largest value */
             }
             GSM_DEBUG_TEXT("[GSM] timeout\n");
             timedOut = inst->SendFlags; /* Poll found the modem powered just before */
