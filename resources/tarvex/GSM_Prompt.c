@@ -786,11 +786,25 @@ static void dispatchLine(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, char* 
     (void)deliver(inst, cur, ev);
 }
 
+/* True when the line holds an odd number of double quotes: a quoted text goes on. */
+static bool quoteOpen(const char* line)
+{
+    uint8_t odd = 0;
+
+    for (; *line != '\0'; line++)
+    {
+        if (*line == '"')
+        {
+            odd ^= 1u;
+        }
+    }
+    return odd != 0u;
+}
+
 /* Forgets the line being assembled. */
 static void resetLine(GSM_Prompt_Instance* inst)
 {
     inst->LineLen = 0;
-    inst->Quotes = 0;
 }
 
 static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
@@ -810,10 +824,6 @@ static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
     }
     inst->DataBuffer[at] = b;
     inst->LineLen++;
-    if (b == '"')
-    {
-        inst->Quotes ^= 1u;
-    }
 }
 
 /* A line is complete: it is the echo of what was written, a final result, or a line for
@@ -859,7 +869,7 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
         int8_t i;
 
         /* A quoted text of some URCs (e.g. a USSD menu) may contain line breaks. */
-        if (sMultiLine && inst->Quotes && owner != 0 && (i = matchUrc(owner, line)) < 8 &&
+        if (sMultiLine && owner != 0 && quoteOpen(line) && (i = matchUrc(owner, line)) < 8 &&
             (owner->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u)
         {
             if (!(b == '\n' && (flags & RX_LAST_CR) && line[len - 1u] == '\n'))
