@@ -27,6 +27,8 @@ static const char kConfigEchoOn[] GSM_FLASH = "ATE1\0AT+CMEE=1\0";
 static const char kConfigEchoOff[] GSM_FLASH = "ATE0\0AT+CMEE=1\0";
 #define CONFIG_OPTIONAL 0x02u
 
+static const char kProbe[] GSM_FLASH = "AT";
+
 /* "RDY": the modem has (re)started; "NORMAL POWER DOWN": it is switching off. */
 static const char kUrcs[] GSM_FLASH = "RDY\0NORMAL POWER DOWN\0";
 
@@ -110,13 +112,14 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             (void)gsmBasicCommsIfSequenceSend(p, config, inst->Step);
         }
-        else if (inst->Phase == BP_SYNC || inst->Phase == BP_PROBE)
+        else if (inst->Phase == BP_SYNC)
         {
-            if (inst->Phase == BP_SYNC)
-            {
-                gsmUtilStamp(&inst->PhaseStart_ms);
-            }
-            (void)sendCommand(p, GSM_F("AT"), (inst->Phase == BP_SYNC) ? SYNC_PROBE_TIMEOUT_MS : KEEPALIVE_TIMEOUT_MS);
+            gsmUtilStamp(&inst->PhaseStart_ms);
+            (void)sendCommand(p, kProbe, SYNC_PROBE_TIMEOUT_MS);
+        }
+        else if (inst->Phase == BP_PROBE)
+        {
+            (void)sendCommand(p, kProbe, KEEPALIVE_TIMEOUT_MS);
         }
         return false;
 
