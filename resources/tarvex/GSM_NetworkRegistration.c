@@ -95,7 +95,9 @@ static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line
     {
         return false;
     }
-    line += (domain == 0) ? 6 : 7; /* "+CREG:", "+CGREG:" or "+CEREG:" */
+    while (*line++ != ':') /* past "+CREG:", "+CGREG:" or "+CEREG:" */
+    {
+    }
     s = line;
     while (*line != '\0' && *line != ',')
     {
