@@ -229,8 +229,9 @@ void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
     {
         /* What is due once its time is up: the first probe after the boot delay, the
          * next probe while synchronising, the next set-up command at once, a keep-alive
-         * probe after an idle time (a probe running: nothing). */
-        if (phase == BP_PROBE || gsmPromptIsBusy(p, &inst->Client) ||
+         * probe after an idle time (a keep-alive probe, asked for or running, keeps the
+         * client busy until its Final). */
+        if (gsmPromptIsBusy(p, &inst->Client) ||
             !gsmUtilExpired((phase == BP_ESTABLISHED) ? &p->LastResponse_ms : &inst->PhaseStart_ms,
                              (phase == BP_BOOT)          ? GSM_BASICCOMMS_BOOT_DELAY_MS
                              : (phase == BP_SYNC)        ? GSM_BASICCOMMS_SYNC_INTERVAL_MS
