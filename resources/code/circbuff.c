@@ -30,9 +30,14 @@
 #define CBUF_NOINLINE
 #endif
 
+/* (Early return: from one && chain the AVR compiler builds a flag and tests it.) */
 static bool cbufValid(const CircBuff* cb)
 {
-    return cb != 0 && cb->Buffer != 0 && cb->BufferSize >= 2u;
+    if (cb == 0 || cb->Buffer == 0)
+    {
+        return false;
+    }
+    return cb->BufferSize >= 2u;
 }
 
 /* The position after `index` (indexes stay below BufferSize). */

@@ -17,10 +17,17 @@ enum
 #define SYNC_PROBE_TIMEOUT_MS 800u
 #define KEEPALIVE_TIMEOUT_MS 3000u
 
+/* The timeouts of the set-up commands and probes are passed as 16 bits. */
+#if GSM_BASICCOMMS_SETUP_TIMEOUT_MS > 0xFFFFu
+#error "GSM_BASICCOMMS_SETUP_TIMEOUT_MS is at most 65535"
+#endif
+
 /* Echo on or off, then numeric +CME ERROR codes (optional: bit 1). */
 static const char kConfigEchoOn[] GSM_FLASH = "ATE1\0AT+CMEE=1\0";
 static const char kConfigEchoOff[] GSM_FLASH = "ATE0\0AT+CMEE=1\0";
 #define CONFIG_OPTIONAL 0x02u
+
+static const char kProbe[] GSM_FLASH = "AT";
 
 /* "RDY": the modem has (re)started; "NORMAL POWER DOWN": it is switching off. */
 static const char kUrcs[] GSM_FLASH = "RDY\0NORMAL POWER DOWN\0";
@@ -36,8 +43,8 @@ uint8_t gsmBasicCommsIfSession(const GSM_BasicComms_Interface* bc)
 }
 
 /* The set-up commands and the "AT" probes (out of line: the link copied the engine's
- * writer and send into both callers). */
-GSM_NOINLINE static bool sendCommand(GSM_Prompt_Interface* p, const char* command, uint32_t timeout_ms)
+ * writer and send into both callers; a 16-bit timeout is cheaper to pass). */
+GSM_NOINLINE static bool sendCommand(GSM_Prompt_Interface* p, const char* command, uint16_t timeout_ms)
 {
     return gsmPromptSendCommand_P(p, command, timeout_ms);
 }
@@ -105,13 +112,14 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         {
             (void)gsmBasicCommsIfSequenceSend(p, config, inst->Step);
         }
-        else if (inst->Phase == BP_SYNC || inst->Phase == BP_PROBE)
+        else if (inst->Phase == BP_SYNC)
         {
-            if (inst->Phase == BP_SYNC)
-            {
-                gsmUtilStamp(&inst->PhaseStart_ms);
-            }
-            (void)sendCommand(p, GSM_F("AT"), (inst->Phase == BP_SYNC) ? SYNC_PROBE_TIMEOUT_MS : KEEPALIVE_TIMEOUT_MS);
+            gsmUtilStamp(&inst->PhaseStart_ms);
+            (void)sendCommand(p, kProbe, SYNC_PROBE_TIMEOUT_MS);
+        }
+        else if (inst->Phase == BP_PROBE)
+        {
+            (void)sendCommand(p, kProbe, KEEPALIVE_TIMEOUT_MS);
         }
         return false;
 
@@ -146,8 +154,11 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             if (st == GSM_BasicComms_Sequence_Done)
             {
                 inst->Phase = BP_ESTABLISHED;
-                gsmPromptSetReady(p, true);
-                inst->_i.Session = p->Session; /* as just counted up by gsmPromptSetReady */
+                /* Open the gate, closed since restart() (gsmPromptSetReady with p
+                 * known): a new session. */
+                p->Session++;
+                p->Ready = 1u;
+                inst->_i.Session = p->Session;
                 inst->_i.Established = 1u;
                 GSM_DEBUG_TEXT("[GSM] communication established\n");
             }
@@ -218,8 +229,9 @@ void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
     {
         /* What is due once its time is up: the first probe after the boot delay, the
          * next probe while synchronising, the next set-up command at once, a keep-alive
-         * probe after an idle time (a probe running: nothing). */
-        if (phase == BP_PROBE || gsmPromptIsBusy(p, &inst->Client) ||
+         * probe after an idle time (a keep-alive probe, asked for or running, keeps the
+         * client busy until its Final). */
+        if (gsmPromptIsBusy(p, &inst->Client) ||
             !gsmUtilExpired((phase == BP_ESTABLISHED) ? &p->LastResponse_ms : &inst->PhaseStart_ms,
                              (phase == BP_BOOT)          ? GSM_BASICCOMMS_BOOT_DELAY_MS
                              : (phase == BP_SYNC)        ? GSM_BASICCOMMS_SYNC_INTERVAL_MS

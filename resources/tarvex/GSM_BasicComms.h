@@ -47,7 +47,8 @@ extern "C" {
 #endif
 #ifndef GSM_BASICCOMMS_SETUP_TIMEOUT_MS
 #define GSM_BASICCOMMS_SETUP_TIMEOUT_MS 5000u  /* answer to each set-up command (echo, error
-                                                  reports, and the other modules' sequences) */
+                                                  reports, and the other modules' sequences);
+                                                  at most 65535 */
 #endif
 
 typedef struct GSM_BasicComms_Instance_s

@@ -84,19 +84,20 @@ static void clearStatus(GSM_NetworkRegistration_Instance* inst)
 /* Parses a +CREG/+CGREG/+CEREG line, URC ("+CREG: <stat>[,<lac>,<ci>...]") or read reply
  * ("+CREG: <n>,<stat>[,...]"). In the URC the field after <stat> is a quoted area code,
  * in the read reply it is the unquoted <stat>, which tells the two apart. <stat> is read
- * in place: digits (0..10), blanks around them, then a comma or the end. */
+ * in place: one or two digits (0..10), blanks around them, then a comma or the end. */
 static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line)
 {
     int8_t domain = gsmUtilFindPrefix(line, kUrcs); /* the prefixes in domain order */
     const char* s;
-    uint8_t stat = 0;
-    bool digits = false;
+    uint8_t stat;
 
     if (domain < 0)
     {
         return false;
     }
-    line += (domain == 0) ? 6 : 7; /* "+CREG:", "+CGREG:" or "+CEREG:" */
+    while (*line++ != ':') /* past "+CREG:", "+CGREG:" or "+CEREG:" */
+    {
+    }
     s = line;
     while (*line != '\0' && *line != ',')
     {
@@ -116,21 +117,23 @@ static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line
     {
         s++;
     }
-    for (; (uint8_t)(*s - '0') <= 9u; s++)
+    stat = (uint8_t)(*s - '0');
+    if (stat <= 9u)
     {
-        if (stat <= 10u)
+        uint8_t d = (uint8_t)(*++s - '0');
+        if (d <= 9u)
         {
-            stat = (uint8_t)(stat * 10u + (uint8_t)(*s - '0')); /* beyond 10 it stops growing */
+            stat = (uint8_t)(stat * 10u + d);
+            s++;
         }
-        digits = true;
-    }
-    while (*s == ' ')
-    {
-        s++;
-    }
-    if (digits && (*s == ',' || *s == '\0') && stat <= 10u)
-    {
-        inst->_i.Status[domain] = stat;
+        while (*s == ' ')
+        {
+            s++;
+        }
+        if ((*s == ',' || *s == '\0') && stat <= 10u)
+        {
+            inst->_i.Status[domain] = stat;
+        }
     }
     return true; /* ours, even when malformed */
 }

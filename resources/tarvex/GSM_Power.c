@@ -4,6 +4,12 @@
 #include "GSM_Power.h"
 #include "GSM_Util.h"
 
+/* Poll measures the time in a phase in 16 bits (held at 65535 once beyond). */
+#if GSM_POWER_STATUS_TIMEOUT_MS > 0xFFFFu || GSM_POWER_NO_STATUS_WAIT_MS > 0xFFFFu || \
+    GSM_POWER_RESET_SETTLE_MS > 0xFFFFu || GSM_POWER_RESET_PULSE_MS > 0xFFFFu || GSM_POWER_RETRY_PAUSE_MS > 0xFFFFu
+#error "The GSM_POWER_..._MS times are at most 65535 ms"
+#endif
+
 enum
 {
     PP_STEADY = 0,   /* nothing in progress: compare wanted and actual state */
@@ -15,6 +21,14 @@ enum
     PP_RESET_SETTLE, /* reset released, modem restarting */
     PP_PAUSE         /* repeated pulses failed: wait before the next attempt */
 };
+
+/* Set by gsmPowerSet, the only way to want the modem off: where nothing links it, the
+ * link knows the modem is always wanted on. */
+static bool sSwitched;
+
+/* Poll picks the switching state and the key phase by adding the modem's state (0 or 1). */
+typedef char SwitchingStatesApart[(GSM_Power_State_SwitchingOff == GSM_Power_State_SwitchingOn + 2) ? 1 : -1];
+typedef char PressPhasesInOrder[(PP_PRESS_OFF == PP_PRESS_ON + 1) ? 1 : -1];
 
 bool gsmPowerIfIsOn(const GSM_Power_Interface* pwr)
 {
@@ -61,6 +75,14 @@ static void enterPhase(GSM_Power_Instance* inst, uint8_t phase)
     gsmUtilStamp(&inst->PhaseStart_ms);
 }
 
+/* The time spent in the phase, held at 65535 ms (out of line: Poll then keeps no 32-bit
+ * values). */
+static GSM_NOINLINE uint16_t phaseTime(const GSM_Power_Instance* inst)
+{
+    uint32_t e = gsmUtilElapsed(inst->PhaseStart_ms);
+    return (e > 0xFFFFu) ? 0xFFFFu : (uint16_t)e;
+}
+
 /* Presses the power key and goes to PP_PRESS_ON or PP_PRESS_OFF. */
 static void press(GSM_Power_Instance* inst, uint8_t phase)
 {
@@ -68,7 +90,8 @@ static void press(GSM_Power_Instance* inst, uint8_t phase)
     enterPhase(inst, phase);
 }
 
-void gsmPowerInit(GSM_Power_Instance* inst)
+/* Init and Poll stay out of line: copied into the manager they cost more (measured). */
+GSM_NOINLINE void gsmPowerInit(GSM_Power_Instance* inst)
 {
     if (inst == 0)
     {
@@ -92,23 +115,25 @@ void gsmPowerInit(GSM_Power_Instance* inst)
     inst->Phase = PP_STEADY; /* (its start time is never read) */
 }
 
-void gsmPowerPoll(GSM_Power_Instance* inst)
+GSM_NOINLINE void gsmPowerPoll(GSM_Power_Instance* inst)
 {
+    uint8_t phase;
     bool on;
-    uint32_t elapsed;
+    uint16_t elapsed;
 
     if (inst == 0)
     {
         return;
     }
+    phase = inst->Phase;
     on = (inst->ReadStatus != 0) ? inst->ReadStatus(inst) : (inst->AssumedOn != 0u);
-    elapsed = gsmUtilElapsed(inst->PhaseStart_ms);
+    elapsed = phaseTime(inst);
 
     /* A phase in progress either goes on (return) or has ended and leaves the decision
      * to the steady state below, in the same call. */
-    if (inst->Phase == PP_WAIT_ON || inst->Phase == PP_WAIT_OFF)
+    if (phase == PP_WAIT_ON || phase == PP_WAIT_OFF)
     {
-        bool wanted = (inst->Phase == PP_WAIT_ON);
+        bool wanted = (phase == PP_WAIT_ON);
         if (inst->ReadStatus == 0 && elapsed >= GSM_POWER_NO_STATUS_WAIT_MS)
         {
             inst->AssumedOn = wanted ? 1u : 0u;
@@ -116,106 +141,85 @@ void gsmPowerPoll(GSM_Power_Instance* inst)
         }
         if (on != wanted)
         {
-            if (elapsed >= GSM_POWER_STATUS_TIMEOUT_MS)
+            if (elapsed < GSM_POWER_STATUS_TIMEOUT_MS)
             {
-                /* The pulse had no effect: press again, or pause after too many. */
-                if (++inst->Attempts >= GSM_POWER_MAX_ATTEMPTS)
-                {
-                    inst->_i.State = (uint8_t)GSM_Power_State_Failed;
-                    enterPhase(inst, PP_PAUSE);
-                    GSM_DEBUG_TEXT("[GSM] power key has no effect\n");
-                }
-                else
-                {
-                    inst->Phase = PP_STEADY;
-                }
+                return;
             }
-            return;
-        }
-        inst->Attempts = 0;
-        if (!on)
-        {
-            inst->_i.State = (uint8_t)GSM_Power_State_Off;
+            /* The pulse had no effect: press again, or pause after too many. */
+            if (++inst->Attempts >= GSM_POWER_MAX_ATTEMPTS)
+            {
+                inst->Attempts = 0; /* the pause starts the count afresh */
+                inst->_i.State = (uint8_t)GSM_Power_State_Failed;
+                enterPhase(inst, PP_PAUSE);
+                GSM_DEBUG_TEXT("[GSM] power key has no effect\n");
+                return;
+            }
         }
     }
-    else if (inst->Phase != PP_STEADY)
+    else if (phase != PP_STEADY)
     {
         /* The other phases last a fixed time. */
-        uint32_t duration = (inst->Phase == PP_PRESS_ON)      ? inst->PowerOnPressTime_ms
-                            : (inst->Phase == PP_PRESS_OFF)   ? inst->PowerOffPressTime_ms
-                            : (inst->Phase == PP_RESET_PULSE) ? GSM_POWER_RESET_PULSE_MS
-                            : (inst->Phase == PP_RESET_SETTLE) ? GSM_POWER_RESET_SETTLE_MS
-                                                               : GSM_POWER_RETRY_PAUSE_MS;
+        uint16_t duration = (phase == PP_PRESS_ON)       ? inst->PowerOnPressTime_ms
+                            : (phase == PP_PRESS_OFF)    ? inst->PowerOffPressTime_ms
+                            : (phase == PP_RESET_PULSE)  ? GSM_POWER_RESET_PULSE_MS
+                            : (phase == PP_RESET_SETTLE) ? GSM_POWER_RESET_SETTLE_MS
+                                                         : GSM_POWER_RETRY_PAUSE_MS;
         if (elapsed < duration)
         {
             return;
         }
-        if (inst->Phase == PP_PRESS_ON || inst->Phase == PP_PRESS_OFF)
+        if (phase <= PP_PRESS_OFF)
         {
             setKey(inst, false);
-            enterPhase(inst, (uint8_t)(inst->Phase + (PP_WAIT_ON - PP_PRESS_ON)));
+            enterPhase(inst, (uint8_t)(phase + (PP_WAIT_ON - PP_PRESS_ON)));
             return;
         }
-        if (inst->Phase == PP_RESET_PULSE)
+        if (phase == PP_RESET_PULSE)
         {
             setReset(inst, false);
             enterPhase(inst, PP_RESET_SETTLE);
             return;
         }
-        if (inst->Phase == PP_RESET_SETTLE)
-        {
-            /* The modem restarted: a new session even though power never dropped. */
-            inst->_i.State = (uint8_t)GSM_Power_State_Off;
-        }
-        inst->Attempts = 0;
+        /* The settling after a reset or the pause has ended. After a reset the State is
+         * still Resetting, so a modem found on counts as a new session below. */
     }
     inst->Phase = PP_STEADY;
 
-    /* Steady: compare the wanted and the actual state. */
-    if (!inst->WantOn)
+    /* Steady: compare the wanted and the actual state (WantOn is 0 or 1). */
+    if (on != (!sSwitched || inst->WantOn != 0u))
+    {
+        /* Switch over (at start-up, or the modem dropped out, or it is to go off). */
+        inst->_i.State = (uint8_t)(GSM_Power_State_SwitchingOn + 2u * (uint8_t)on);
+        inst->_i.RestartRequest = 0;
+        press(inst, (uint8_t)(PP_PRESS_ON + (uint8_t)on));
+        return;
+    }
+    inst->Attempts = 0;
+    if (!on)
+    {
+        inst->_i.State = (uint8_t)GSM_Power_State_Off;
+        inst->_i.RestartRequest = 0;
+        return;
+    }
+    if (inst->_i.State != (uint8_t)GSM_Power_State_On)
+    {
+        inst->_i.State = (uint8_t)GSM_Power_State_On;
+        inst->_i.Session++;
+        GSM_DEBUG_TEXT("[GSM] power on\n");
+    }
+    if (inst->_i.RestartRequest)
     {
         inst->_i.RestartRequest = 0;
-        if (on)
+        inst->_i.State = (uint8_t)GSM_Power_State_Resetting;
+        if (inst->SetReset != 0)
         {
-            inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOff;
-            press(inst, PP_PRESS_OFF);
+            setReset(inst, true);
+            enterPhase(inst, PP_RESET_PULSE);
         }
         else
         {
-            inst->Attempts = 0;
-            inst->_i.State = (uint8_t)GSM_Power_State_Off;
-        }
-    }
-    else if (!on)
-    {
-        /* Off but wanted on (at start-up, or the modem dropped out). */
-        inst->_i.State = (uint8_t)GSM_Power_State_SwitchingOn;
-        inst->_i.RestartRequest = 0;
-        press(inst, PP_PRESS_ON);
-    }
-    else
-    {
-        inst->Attempts = 0;
-        if (inst->_i.State != (uint8_t)GSM_Power_State_On)
-        {
-            inst->_i.State = (uint8_t)GSM_Power_State_On;
-            inst->_i.Session++;
-            GSM_DEBUG_TEXT("[GSM] power on\n");
-        }
-        if (inst->_i.RestartRequest)
-        {
-            inst->_i.RestartRequest = 0;
-            inst->_i.State = (uint8_t)GSM_Power_State_Resetting;
-            if (inst->SetReset != 0)
-            {
-                setReset(inst, true);
-                enterPhase(inst, PP_RESET_PULSE);
-            }
-            else
-            {
-                /* Power cycle: switch off; the steady state switches on again. */
-                press(inst, PP_PRESS_OFF);
-            }
+            /* Power cycle: switch off; the steady state switches on again. */
+            press(inst, PP_PRESS_OFF);
         }
     }
 }
@@ -233,6 +237,7 @@ void gsmPowerSet(GSM_Power_Instance* inst, bool powered_on)
     }
     if ((inst->WantOn != 0u) != powered_on)
     {
+        sSwitched = true;
         inst->WantOn = powered_on ? 1u : 0u;
         inst->Attempts = 0;
         if (inst->Phase == PP_PAUSE)

@@ -20,6 +20,7 @@
  * for a restart through gsmPowerIfRequestRestart() when the modem stops answering.
  * "activated" passed to SetPowerKey/SetReset means "key pressed / reset asserted"; any
  * inversion your hardware needs belongs in the callback.
+ * The times below may be defined in the compiler flags; each is at most 65535 ms.
  */
 #ifndef GSM_POWER_H_
 #define GSM_POWER_H_

@@ -45,6 +45,9 @@ enum
 #define RX_ECHO_TRUNC 0x20u  /* the echo buffer was too small for what was written */
 #define RX_IN_HANDLER 0x40u  /* a Start or Final handler is running (writes allowed, chaining) */
 #define RX_MUTE       0x80u  /* writes are suppressed (Final after timeout/power loss) */
+/* A line end sets RX_LAST_CR from its inverted byte: CR (0x0D) has that bit clear, LF (0x0A)
+ * set. */
+typedef char LastCrFromLineEnd[((~(unsigned)'\r' & RX_LAST_CR) != 0u && (~(unsigned)'\n' & RX_LAST_CR) == 0u) ? 1 : -1];
 
 /* SendFlags */
 #define SF_DATA_CMD GSM_PROMPT_SEND_DATA_PROMPT  /* the command in flight takes data after "> " */
@@ -69,9 +72,27 @@ static GSM_Prompt_Instance* instOf(GSM_Prompt_Interface* p)
     return GSM_CONTAINER_OF(p, GSM_Prompt_Instance, _i);
 }
 
+/* Set by gsmPromptKeepLine, the only way to keep a line. A firmware that never keeps one
+ * does not link it: the link then knows this stays false and drops the keeping after a
+ * line end. */
+static bool sKeeping;
+
+/* Set by gsmPromptContinue, in the same way: where nothing links it, a handler's turn
+ * never goes on without a command. */
+static bool sContinuing;
+
+/* Set by gsmPromptAllowMultiLine, in the same way: where nothing links it, no URC
+ * continues across line breaks. */
+static bool sMultiLine;
+
+/* (Early returns: from one && chain the AVR compiler builds a flag and tests it.) */
 static bool bufferUsable(const GSM_Prompt_Instance* inst)
 {
-    return inst->DataBuffer != 0 && inst->DataBufferSize >= GSM_PROMPT_MIN_BUFFER;
+    if (inst->DataBuffer == 0)
+    {
+        return false;
+    }
+    return inst->DataBufferSize >= GSM_PROMPT_MIN_BUFFER;
 }
 
 /* A buffer size as the 16-bit positions can use it (free where size_t is 16-bit). */
@@ -87,7 +108,12 @@ static uint16_t bufferSize(const GSM_Prompt_Instance* inst)
 
 static bool powered(const GSM_Prompt_Instance* inst)
 {
-    return inst->Power == 0 || gsmPowerIfIsOn(inst->Power);
+    /* (Early return, as in bufferUsable.) */
+    if (inst->Power == 0)
+    {
+        return true;
+    }
+    return gsmPowerIfIsOn(inst->Power);
 }
 
 /* A command is in flight (waiting for its result or its "> "). */
@@ -421,7 +447,7 @@ static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client
         }
         endTurn(inst, PH_RECOVERY);
     }
-    else if (inst->SendFlags & SF_CONTINUE)
+    else if (sContinuing && (inst->SendFlags & SF_CONTINUE))
     {
         inst->SendFlags = 0;
         inst->Phase = PH_RESPONSE;
@@ -450,9 +476,9 @@ static void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_R
     {
         if (result == GSM_Result_Timeout)
         {
-            if (inst->_i.ConsecutiveTimeouts < 0xFFu)
+            if (++inst->_i.ConsecutiveTimeouts == 0u)
             {
-                inst->_i.ConsecutiveTimeouts++;
+                inst->_i.ConsecutiveTimeouts--; /* the count stays at its largest value */
             }
             GSM_DEBUG_TEXT("[GSM] timeout\n");
             timedOut = inst->SendFlags; /* Poll found the modem powered just before */
@@ -498,7 +524,16 @@ void gsmPromptRequest(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 
 bool gsmPromptIsBusy(const GSM_Prompt_Interface* p, const GSM_Prompt_Client* client)
 {
-    return p != 0 && client != 0 && ((client->EngineFlags & CL_PENDING) != 0u || p->Current == client);
+    /* (Early returns, as in bufferUsable.) */
+    if (p == 0 || client == 0)
+    {
+        return false;
+    }
+    if (p->Current == client)
+    {
+        return true;
+    }
+    return (client->EngineFlags & CL_PENDING) != 0u;
 }
 
 void gsmPromptAbort(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
@@ -558,8 +593,18 @@ void gsmPromptContinue(GSM_Prompt_Interface* p, uint32_t timeout_ms)
     GSM_Prompt_Instance* inst = instOf(p);
     if (p->Current != 0 && (inst->RxFlags & (RX_IN_HANDLER | RX_MUTE)) == RX_IN_HANDLER)
     {
+        sContinuing = true;
         inst->SendFlags |= SF_CONTINUE;
         inst->Timeout_ms = timeout_ms;
+    }
+}
+
+void gsmPromptAllowMultiLine(GSM_Prompt_Client* client, uint8_t mask)
+{
+    if (client != 0)
+    {
+        sMultiLine = true;
+        client->UrcMultiLineMask = mask;
     }
 }
 
@@ -571,7 +616,9 @@ void gsmPromptSetTimeout(GSM_Prompt_Interface* p, uint32_t timeout_ms)
 /* ---------------------------------------------------------------- reading ---- */
 
 /* Takes a received byte of a raw read; reached through sRawByte, so a firmware that never
- * reads raw data does not link it. */
+ * reads raw data does not link it. gsmPromptReadRaw sets sRawByte whenever it sets a
+ * RawClient, so the receiver and Poll ask for sRawByte first: where nothing links
+ * gsmPromptReadRaw, the link knows it stays null and drops their raw paths. */
 static void rawByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b);
 static void (*sRawByte)(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b);
 
@@ -593,13 +640,18 @@ void gsmPromptKeepLine(GSM_Prompt_Interface* p)
     GSM_Prompt_Instance* inst = instOf(p);
     if (inst->Dispatching != 0)
     {
+        sKeeping = true;
         inst->RxFlags |= RX_KEEP;
     }
 }
 
 static bool isEchoTerminator(uint8_t b)
 {
-    return b == '\r' || b == '\n' || b == ASCII_CTRL_Z || b == ASCII_ESC;
+    if (b == '\r' || b == '\n')
+    {
+        return true;
+    }
+    return b == ASCII_CTRL_Z || b == ASCII_ESC;
 }
 
 /* True (and the echo consumed) when the line is the modem's echo of what was written. */
@@ -613,7 +665,11 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
     if (echo == 0)
     {
         /* No echo buffer: the echo of a command line starts with "AT" (either case). */
-        return inst->Phase != PH_IDLE && (line[0] | 0x20) == 'a' && (line[1] | 0x20) == 't';
+        if (inst->Phase == PH_IDLE || (line[0] | 0x20) != 'a')
+        {
+            return false;
+        }
+        return (line[1] | 0x20) == 't';
     }
     if (pos >= end)
     {
@@ -709,30 +765,46 @@ static void dispatchLine(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, char* 
                          GSM_Prompt_Client* owner)
 {
     GSM_Prompt_Client* cur = inCommand(inst) ? inst->_i.Current : 0;
-    bool curOwns = cur != 0 && matchUrc(cur, line) >= 0;
 
-    newEvent(ev, GSM_Prompt_EventType_Urc);
+    newEvent(ev, GSM_Prompt_EventType_Line);
     ev->Line = line;
     ev->LineLength = len;
-    if (!curOwns && (dispatchUrc(inst, ev, owner) || (owner == 0 && isNoise(line))))
+    if (cur != 0 && matchUrc(cur, line) >= 0)
     {
-        return;
-    }
-    if (cur != 0)
-    {
-        ev->Type = GSM_Prompt_EventType_Line;
-        if (!deliver(inst, cur, ev) && curOwns)
+        /* The answer to its command has this form: the client holding the turn first. */
+        if (!deliver(inst, cur, ev))
         {
             (void)dispatchUrc(inst, ev, owner);
         }
+        return;
     }
+    if (dispatchUrc(inst, ev, owner) || (owner == 0 && isNoise(line)) || cur == 0)
+    {
+        return;
+    }
+    ev->Type = GSM_Prompt_EventType_Line;
+    (void)deliver(inst, cur, ev);
+}
+
+/* True when the line holds an odd number of double quotes: a quoted text goes on. */
+static bool quoteOpen(const char* line)
+{
+    uint8_t odd = 0;
+
+    for (; *line != '\0'; line++)
+    {
+        if (*line == '"')
+        {
+            odd ^= 1u;
+        }
+    }
+    return odd != 0u;
 }
 
 /* Forgets the line being assembled. */
 static void resetLine(GSM_Prompt_Instance* inst)
 {
     inst->LineLen = 0;
-    inst->Quotes = 0;
 }
 
 static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
@@ -752,10 +824,6 @@ static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
     }
     inst->DataBuffer[at] = b;
     inst->LineLen++;
-    if (b == '"')
-    {
-        inst->Quotes ^= 1u;
-    }
 }
 
 /* A line is complete: it is the echo of what was written, a final result, or a line for
@@ -769,7 +837,7 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     uint16_t code;
 
     inst->RxFlags = (uint8_t)((flags & (uint8_t)~(RX_LAST_CR | RX_DISCARD | RX_KEEP)) |
-                              ((b == '\r') ? RX_LAST_CR : 0u));
+                              ((uint8_t)~b & RX_LAST_CR)); /* CR, not LF */
     if ((flags & RX_DISCARD) || len == 0u)
     {
         resetLine(inst);
@@ -801,7 +869,7 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
         int8_t i;
 
         /* A quoted text of some URCs (e.g. a USSD menu) may contain line breaks. */
-        if (inst->Quotes && owner != 0 && (i = matchUrc(owner, line)) < 8 &&
+        if (sMultiLine && owner != 0 && quoteOpen(line) && (i = matchUrc(owner, line)) < 8 &&
             (owner->UrcMultiLineMask & (1u << (uint8_t)i)) != 0u)
         {
             if (!(b == '\n' && (flags & RX_LAST_CR) && line[len - 1u] == '\n'))
@@ -812,12 +880,15 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
         }
         dispatchLine(inst, ev, line, len, owner);
     }
-    if ((inst->RxFlags & RX_KEEP) && inst->_i.Current != 0)
+    if (sKeeping && (inst->RxFlags & RX_KEEP))
     {
-        /* Keep this line (with its NUL); the next one is assembled after it. */
-        inst->LineStart = (uint16_t)(inst->LineStart + len + 1u);
+        if (inst->_i.Current != 0)
+        {
+            /* Keep this line (with its NUL); the next one is assembled after it. */
+            inst->LineStart = (uint16_t)(inst->LineStart + len + 1u);
+        }
+        inst->RxFlags &= (uint8_t)~RX_KEEP;
     }
-    inst->RxFlags &= (uint8_t)~RX_KEEP;
     resetLine(inst);
 }
 
@@ -884,7 +955,7 @@ static void rxByte(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
     uint8_t flags = inst->RxFlags;
 
-    if (inst->RawClient != 0)
+    if (sRawByte != 0 && inst->RawClient != 0)
     {
         sRawByte(inst, ev, b);
         return;
@@ -1022,12 +1093,6 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
 
     /* Transmit pending data, then check the timeouts. */
     pumpData(inst);
-    if (inst->RawClient != 0 && gsmUtilExpired(&inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
-    {
-        /* The announced data never came: stop counting bytes as raw data. */
-        stopRaw(inst);
-        inst->LineLen = 0;
-    }
     if (inst->Phase != PH_IDLE && gsmUtilExpired(&inst->PhaseStart_ms, inst->Timeout_ms))
     {
         if (inCommand(inst))
@@ -1041,8 +1106,18 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
         }
     }
 
-    /* Next turn. */
-    if (inst->Phase == PH_IDLE && inst->RawClient == 0)
+    /* Next turn, unless a raw read runs. */
+    if (sRawByte != 0 && inst->RawClient != 0)
+    {
+        if (gsmUtilExpired(&inst->RawLast_ms, GSM_PROMPT_RAW_IDLE_MS))
+        {
+            /* The announced data never came: stop counting bytes as raw data (the next
+             * turn is granted in the next Poll). */
+            stopRaw(inst);
+            inst->LineLen = 0;
+        }
+    }
+    else if (inst->Phase == PH_IDLE)
     {
         grantTurn(inst, &ev);
     }

@@ -109,7 +109,6 @@ typedef struct GSM_Prompt_Instance_s
     uint8_t SendFlags;
     uint8_t TxFlags;
     uint8_t PowerSession;
-    uint8_t Quotes;
     uint16_t EchoLen;
     uint16_t EchoPos;
     uint16_t TxRemaining;

@@ -68,7 +68,7 @@ struct GSM_Prompt_Client_s
                                          that code which clears it still builds */
     uint8_t UrcMultiLineMask;         /* bit n set: a URC with prefix n (of at most 8) may
                                          continue across line breaks inside double quotes
-                                         (e.g. +CUSD) */
+                                         (e.g. +CUSD); set through gsmPromptAllowMultiLine */
     uint8_t Options;                  /* GSM_PROMPT_CLIENT_... */
     uint8_t EngineFlags;              /* engine-owned */
     struct GSM_Prompt_Client_s* Next; /* engine-owned */
@@ -182,6 +182,12 @@ void gsmPromptKeepLine(GSM_Prompt_Interface* p);
  * OK) until the next final result, gsmPromptRelease() or the timeout. From a Start event
  * that sends nothing it likewise keeps the turn, waiting without a command. */
 void gsmPromptContinue(GSM_Prompt_Interface* p, uint32_t timeout_ms);
+
+/* Lets the client's URCs with prefix n (bit n of `mask`, n < 8) continue across line
+ * breaks inside double quotes (e.g. a +CUSD menu): sets UrcMultiLineMask. A firmware
+ * whose modules never call it does not link the engine's multi-line handling, so setting
+ * UrcMultiLineMask directly has no effect unless some client called this. */
+void gsmPromptAllowMultiLine(GSM_Prompt_Client* client, uint8_t mask);
 
 /* Restarts the running command timeout with a new duration. */
 void gsmPromptSetTimeout(GSM_Prompt_Interface* p, uint32_t timeout_ms);

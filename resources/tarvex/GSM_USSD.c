@@ -225,7 +225,7 @@ void gsmUssdInit(GSM_USSD_Instance* inst)
     inst->Code[0] = '\0';
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
-    inst->Client.UrcMultiLineMask = 0x01u; /* a +CUSD text may span several lines */
+    gsmPromptAllowMultiLine(&inst->Client, 0x01u); /* a +CUSD text may span several lines */
     if (inst->Prompt != 0)
     {
         gsmPromptRegisterClient(inst->Prompt, &inst->Client);

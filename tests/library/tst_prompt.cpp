@@ -284,7 +284,7 @@ TEST_F(Engine, MultiLineQuotedUrcAndOverlongLine)
     TestClient t{};
     static const char urcs[] = "+CMTI:\0+CUSD:\0";
     client(t, urcs);
-    t.c.UrcMultiLineMask = 2;
+    gsmPromptAllowMultiLine(&t.c, 2);
     t.onEvent = [](TestClient&, GSM_Prompt_Event* ev) { return ev->Type == GSM_Prompt_EventType_Urc; };
     uart.input = "\r\n+CMTI: \"SM\"," + std::string(500, '9') + "\r\n+CMTI: \"SM\",3\r\n" +
                  "\r\n+CUSD: 1,\"Menu\r\n1. Balance\n2. Data\",15\r\n\r\n+CUSD: 2\r\n";
