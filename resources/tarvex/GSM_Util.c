@@ -197,12 +197,14 @@ uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields)
     for (;;)
     {
         char* start;
-        char* end;
+        char* end = 0;
+        char c;
 
         while (*p == ' ')
         {
             p++;
         }
+        start = p;
         if (*p == '"')
         {
             start = ++p;
@@ -210,24 +212,14 @@ uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields)
             {
                 p++;
             }
-            end = p;
-            if (*p == '"')
-            {
-                p++;
-            }
-            /* Anything between the closing quote and the next comma is ignored. */
-            while (*p != '\0' && *p != ',')
-            {
-                p++;
-            }
+            end = p; /* anything between the closing quote and the next comma is ignored */
         }
-        else
+        while (*p != '\0' && *p != ',')
         {
-            start = p;
-            while (*p != '\0' && *p != ',')
-            {
-                p++;
-            }
+            p++;
+        }
+        if (end == 0)
+        {
             end = p;
             while (end > start && end[-1] == ' ')
             {
@@ -235,14 +227,13 @@ uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields)
             }
         }
         fields[count++] = start;
-        if (*p == ',' && count < maxFields)
-        {
-            *end = '\0';
-            p++;
-            continue;
-        }
+        c = *p; /* (before the field is ended: `end` may be `p`) */
         *end = '\0';
-        break;
+        if (c != ',' || count >= maxFields)
+        {
+            break;
+        }
+        p++;
     }
     return count;
 }
