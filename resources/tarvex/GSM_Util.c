@@ -138,9 +138,11 @@ const char* gsmUtilScanInt(const char* text, int32_t* value)
     }
     while (*text >= '0' && *text <= '9')
     {
-        if (acc > 214748364u)
+        /* Beyond 2147483647: from 2^28 on the next digit surely makes it so (a test of
+         * the top bits alone), below that ten times the value still fits 32 bits. */
+        if ((uint8_t)(acc >> 24) >= 0x10u)
         {
-            return 0; /* beyond 2147483647 */
+            return 0;
         }
         acc = acc * 10u + (uint8_t)(*text - '0');
         if (acc > 0x7FFFFFFFu)
