@@ -55,9 +55,9 @@ static void forget(GSM_SmsSend_Instance* inst, uint8_t slot)
 }
 
 /* "+CDS: <fo>,<mr>,[<ra>],[<tora>],<scts>,<dt>,<st>" (the module's only URC prefix, so
- * the fields start after its five characters). Out of line: its fields and event stay
- * out of the handler's stack frame. */
-GSM_NOINLINE static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
+ * the fields start after its five characters). Left to the link: inlined into the
+ * handler, its fields and event share the handler's one stack frame. */
+static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 {
     char* f[7];
     int32_t mr;
