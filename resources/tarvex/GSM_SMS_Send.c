@@ -182,12 +182,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             ok.MessageReference = 0u;
             if (inst->Phase == SP_GOT_MR)
             {
-                ok.MessageReference = inst->Step;
+                uint8_t mr = inst->Step;
+                ok.MessageReference = mr;
                 if (inst->ReferenceCount >= GSM_SMS_SEND_TRACKED_REFERENCES)
                 {
                     forget(inst, 0u); /* the oldest */
                 }
-                inst->References[inst->ReferenceCount++] = inst->Step;
+                inst->References[inst->ReferenceCount++] = mr;
             }
             inst->Phase = SP_IDLE;
             emit(inst, GSM_SmsSend_EventType_SendSuccess, &ok);
