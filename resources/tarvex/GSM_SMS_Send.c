@@ -95,13 +95,15 @@ static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 
 static void sendCmgs(GSM_SmsSend_Instance* inst)
 {
-    inst->Phase = SP_CMGS;
+    GSM_Prompt_Interface* p = inst->Prompt;
+
     /* The number in quotes, the opening one with the command (gsmSmsSend let only '+',
      * digits, '*' and '#' through). */
-    gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS=\""));
-    gsmPromptWriteText(inst->Prompt, inst->PhoneNumber);
-    gsmPromptWriteText_P(inst->Prompt, GSM_F("\""));
-    (void)gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
+    gsmPromptWriteText_P(p, GSM_F("AT+CMGS=\""));
+    gsmPromptWriteText(p, inst->PhoneNumber);
+    gsmPromptWriteText_P(p, GSM_F("\""));
+    (void)gsmPromptSend(p, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
+    inst->Phase = SP_CMGS;
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
