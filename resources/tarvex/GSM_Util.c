@@ -407,10 +407,11 @@ static int8_t findText(const char* text, const char* list, bool anyCase, bool pr
         uint8_t e;
         bool same = true;
         /* Walk the whole entry (to find the next one), comparing while equal (the end of
-         * `text` never equals an entry's character). */
+         * `text` never equals an entry's character; with anyCase the entries are in lower
+         * case, so only the text is folded). */
         while ((e = GSM_FLASH_BYTE(list++)) != 0u)
         {
-            if (same && foldCase((uint8_t)*t, anyCase) == foldCase(e, anyCase))
+            if (same && foldCase((uint8_t)*t, anyCase) == e)
             {
                 t++;
             }
