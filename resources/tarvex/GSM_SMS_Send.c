@@ -268,20 +268,17 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
     {
         return false;
     }
-    /* Number: optional '+', then at least one digit, '*' or '#'. */
+    /* Number: optional '+', then at least one digit, '*' or '#' (the end of an empty
+     * number, or of '+' alone, is none of them). */
     i = (phoneNumber[0] == '+') ? 1u : 0u;
-    if (phoneNumber[i] == '\0')
-    {
-        return false; /* empty, or '+' alone */
-    }
-    for (; phoneNumber[i] != '\0'; i++)
+    do
     {
         char c = phoneNumber[i];
         if (i >= GSM_SMS_MAX_PHONE_NUMBER || !((c >= '0' && c <= '9') || c == '*' || c == '#'))
         {
             return false;
         }
-    }
+    } while (phoneNumber[++i] != '\0');
     /* Text: CR LF and CR become LF (a CR would make the modem prompt again); Ctrl-Z and
      * ESC would end or cancel the input and are refused. Too long: refused whole. */
     for (i = 0; textBody[i] != '\0'; i++)
