@@ -403,7 +403,6 @@ static int8_t findText(const char* text, const char* list, bool anyCase, bool pr
     while (GSM_FLASH_BYTE(list) != 0u)
     {
         const char* t = text;
-        uint8_t last = 0;
         uint8_t e;
         bool same = true;
         /* Walk the whole entry (to find the next one), comparing while equal (the end of
@@ -419,9 +418,9 @@ static int8_t findText(const char* text, const char* list, bool anyCase, bool pr
             {
                 same = false;
             }
-            last = e;
         }
-        if (same && (*t == '\0' || last == (uint8_t)':' || prefixes))
+        /* (an entry is never empty: its last character is just before its NUL) */
+        if (same && (*t == '\0' || prefixes || GSM_FLASH_BYTE(list - 2) == (uint8_t)':'))
         {
             return index;
         }
