@@ -77,12 +77,13 @@ GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_
     return gsmPromptChainSend(p, chain) ? GSM_Prompt_ChainState_Running : GSM_Prompt_ChainState_Failed;
 }
 
-/* Verbose error texts (AT+CMEE=2, or what a modem that refuses AT+CMEE=1 prints) and
- * their codes, both tables in flash: the +CME ERROR code (3GPP TS 27.007), then the
- * +CMS ERROR code (TS 27.005) less 300, NO_CMS where the text has none. */
-static const char kVerboseTexts[] GSM_FLASH = "operation not allowed\0operation not supported\0SIM not inserted\0"
-                                              "SIM PIN required\0SIM PUK required\0SIM failure\0SIM busy\0"
-                                              "SIM wrong\0incorrect password\0";
+/* Verbose error texts (AT+CMEE=2, or what a modem that refuses AT+CMEE=1 prints; in
+ * lower case, as the search without regard to case wants them) and their codes, both
+ * tables in flash: the +CME ERROR code (3GPP TS 27.007), then the +CMS ERROR code
+ * (TS 27.005) less 300, NO_CMS where the text has none. */
+static const char kVerboseTexts[] GSM_FLASH = "operation not allowed\0operation not supported\0sim not inserted\0"
+                                              "sim pin required\0sim puk required\0sim failure\0sim busy\0"
+                                              "sim wrong\0incorrect password\0";
 #define NO_CMS 0xFFu
 static const uint8_t kVerboseCodes[][2] GSM_FLASH = {
     {3u, 2u}, {4u, 3u}, {10u, 10u}, {11u, 11u}, {12u, 16u}, {13u, 13u}, {14u, 14u}, {15u, 15u}, {16u, NO_CMS}};

@@ -55,9 +55,9 @@ static void forget(GSM_SmsSend_Instance* inst, uint8_t slot)
 }
 
 /* "+CDS: <fo>,<mr>,[<ra>],[<tora>],<scts>,<dt>,<st>" (the module's only URC prefix, so
- * the fields start after its five characters). Out of line: its fields and event stay
- * out of the handler's stack frame. */
-GSM_NOINLINE static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
+ * the fields start after its five characters). Left to the link: inlined into the
+ * handler, its fields and event share the handler's one stack frame. */
+static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 {
     char* f[7];
     int32_t mr;
@@ -95,13 +95,15 @@ GSM_NOINLINE static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 
 static void sendCmgs(GSM_SmsSend_Instance* inst)
 {
-    inst->Phase = SP_CMGS;
+    GSM_Prompt_Interface* p = inst->Prompt;
+
     /* The number in quotes, the opening one with the command (gsmSmsSend let only '+',
      * digits, '*' and '#' through). */
-    gsmPromptWriteText_P(inst->Prompt, GSM_F("AT+CMGS=\""));
-    gsmPromptWriteText(inst->Prompt, inst->PhoneNumber);
-    gsmPromptWriteText_P(inst->Prompt, GSM_F("\""));
-    (void)gsmPromptSend(inst->Prompt, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
+    gsmPromptWriteText_P(p, GSM_F("AT+CMGS=\""));
+    gsmPromptWriteText(p, inst->PhoneNumber);
+    gsmPromptWriteText_P(p, GSM_F("\""));
+    (void)gsmPromptSend(p, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
+    inst->Phase = SP_CMGS;
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -182,12 +184,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             ok.MessageReference = 0u;
             if (inst->Phase == SP_GOT_MR)
             {
-                ok.MessageReference = inst->Step;
+                uint8_t mr = inst->Step;
+                ok.MessageReference = mr;
                 if (inst->ReferenceCount >= GSM_SMS_SEND_TRACKED_REFERENCES)
                 {
                     forget(inst, 0u); /* the oldest */
                 }
-                inst->References[inst->ReferenceCount++] = inst->Step;
+                inst->References[inst->ReferenceCount++] = mr;
             }
             inst->Phase = SP_IDLE;
             emit(inst, GSM_SmsSend_EventType_SendSuccess, &ok);
@@ -265,20 +268,17 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
     {
         return false;
     }
-    /* Number: optional '+', then at least one digit, '*' or '#'. */
+    /* Number: optional '+', then at least one digit, '*' or '#' (the end of an empty
+     * number, or of '+' alone, is none of them). */
     i = (phoneNumber[0] == '+') ? 1u : 0u;
-    if (phoneNumber[i] == '\0')
-    {
-        return false; /* empty, or '+' alone */
-    }
-    for (; phoneNumber[i] != '\0'; i++)
+    do
     {
         char c = phoneNumber[i];
         if (i >= GSM_SMS_MAX_PHONE_NUMBER || !((c >= '0' && c <= '9') || c == '*' || c == '#'))
         {
             return false;
         }
-    }
+    } while (phoneNumber[++i] != '\0');
     /* Text: CR LF and CR become LF (a CR would make the modem prompt again); Ctrl-Z and
      * ESC would end or cancel the input and are refused. Too long: refused whole. */
     for (i = 0; textBody[i] != '\0'; i++)

@@ -108,6 +108,7 @@ typedef enum
 
 typedef struct GSM_SmsSend_Instance_s
 {
+    GSM_Prompt_Client Client; /* private; first, so that the Prompt's client is the instance */
     GSM_Power_Interface* Power;
     GSM_Prompt_Interface* Prompt;
     GSM_BasicComms_Interface* BasicComms;
@@ -115,7 +116,6 @@ typedef struct GSM_SmsSend_Instance_s
     void (*EventHandler)(struct GSM_SmsSend_Instance_s* inst, GSM_SmsSend_EventType event_type, void* event_data);
 
     /* Private state. */
-    GSM_Prompt_Client Client;
     const char* PhoneNumber;  /* the caller's texts (see gsmSmsSend) */
     const char* Text;
     uint8_t Phase;

@@ -138,9 +138,11 @@ const char* gsmUtilScanInt(const char* text, int32_t* value)
     }
     while (*text >= '0' && *text <= '9')
     {
-        if (acc > 214748364u)
+        /* Beyond 2147483647: from 2^28 on the next digit surely makes it so (a test of
+         * the top bits alone), below that ten times the value still fits 32 bits. */
+        if ((uint8_t)(acc >> 24) >= 0x10u)
         {
-            return 0; /* beyond 2147483647 */
+            return 0;
         }
         acc = acc * 10u + (uint8_t)(*text - '0');
         if (acc > 0x7FFFFFFFu)
@@ -197,12 +199,14 @@ uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields)
     for (;;)
     {
         char* start;
-        char* end;
+        char* end = 0;
+        char c;
 
         while (*p == ' ')
         {
             p++;
         }
+        start = p;
         if (*p == '"')
         {
             start = ++p;
@@ -210,24 +214,14 @@ uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields)
             {
                 p++;
             }
-            end = p;
-            if (*p == '"')
-            {
-                p++;
-            }
-            /* Anything between the closing quote and the next comma is ignored. */
-            while (*p != '\0' && *p != ',')
-            {
-                p++;
-            }
+            end = p; /* anything between the closing quote and the next comma is ignored */
         }
-        else
+        while (*p != '\0' && *p != ',')
         {
-            start = p;
-            while (*p != '\0' && *p != ',')
-            {
-                p++;
-            }
+            p++;
+        }
+        if (end == 0)
+        {
             end = p;
             while (end > start && end[-1] == ' ')
             {
@@ -235,14 +229,13 @@ uint8_t gsmUtilSplitArgs(char* args, char** fields, uint8_t maxFields)
             }
         }
         fields[count++] = start;
-        if (*p == ',' && count < maxFields)
-        {
-            *end = '\0';
-            p++;
-            continue;
-        }
+        c = *p; /* (before the field is ended: `end` may be `p`) */
         *end = '\0';
-        break;
+        if (c != ',' || count >= maxFields)
+        {
+            break;
+        }
+        p++;
     }
     return count;
 }
@@ -410,14 +403,14 @@ static int8_t findText(const char* text, const char* list, bool anyCase, bool pr
     while (GSM_FLASH_BYTE(list) != 0u)
     {
         const char* t = text;
-        uint8_t last = 0;
         uint8_t e;
         bool same = true;
         /* Walk the whole entry (to find the next one), comparing while equal (the end of
-         * `text` never equals an entry's character). */
+         * `text` never equals an entry's character; with anyCase the entries are in lower
+         * case, so only the text is folded). */
         while ((e = GSM_FLASH_BYTE(list++)) != 0u)
         {
-            if (same && foldCase((uint8_t)*t, anyCase) == foldCase(e, anyCase))
+            if (same && foldCase((uint8_t)*t, anyCase) == e)
             {
                 t++;
             }
@@ -425,9 +418,9 @@ static int8_t findText(const char* text, const char* list, bool anyCase, bool pr
             {
                 same = false;
             }
-            last = e;
         }
-        if (same && (*t == '\0' || last == (uint8_t)':' || prefixes))
+        /* (an entry is never empty: its last character is just before its NUL) */
+        if (same && (*t == '\0' || prefixes || GSM_FLASH_BYTE(list - 2) == (uint8_t)':'))
         {
             return index;
         }

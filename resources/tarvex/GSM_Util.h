@@ -75,8 +75,9 @@ uint32_t gsmUtilEpochFromDate(uint16_t year, uint8_t month, uint8_t day,
 /* Finds `text` in `list`, texts packed one after the other, each ended by NUL, the list
  * ended by an empty text, stored with GSM_FLASH; at most 127 entries (the number is
  * not checked). An entry ending in ':' matches any text it starts; any other must match
- * the whole text. With `anyCase`, letters match without regard to case. Returns the
- * entry's number (0 = first), or -1. */
+ * the whole text. With `anyCase`, letters of `text` match without regard to case (the
+ * list's entries are then written in lower case). Returns the entry's number (0 =
+ * first), or -1. */
 int8_t gsmUtilFindText(const char* text, const char* list, bool anyCase);
 
 /* Like gsmUtilFindText (case-sensitive), but every entry of the flash `list` matches

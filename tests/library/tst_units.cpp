@@ -170,6 +170,7 @@ TEST(Util, ParseIntIsStrict)
     EXPECT_EQ(v, -2147483647);
     EXPECT_FALSE(gsmUtilParseInt("2147483648", &v));
     EXPECT_FALSE(gsmUtilParseInt("99999999999999", &v));
+    EXPECT_FALSE(gsmUtilParseInt("4294967296", &v)) << "2^32 must not wrap round to 0";
     EXPECT_FALSE(gsmUtilParseInt("", &v));
     EXPECT_FALSE(gsmUtilParseInt("-", &v));
     EXPECT_FALSE(gsmUtilParseInt("12a", &v));
