@@ -1082,7 +1082,10 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
             {
                 finishCommand(inst, &ev, GSM_Result_Aborted, 0);
             }
-            stopRaw(inst);
+            if (sRawByte != 0)
+            {
+                stopRaw(inst);
+            }
             if (!on)
             {
                 endTurn(inst, PH_IDLE);
@@ -1097,7 +1100,10 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     {
         if (inCommand(inst))
         {
-            stopRaw(inst);
+            if (sRawByte != 0)
+            {
+                stopRaw(inst);
+            }
             finishCommand(inst, &ev, GSM_Result_Timeout, 0);
         }
         else
