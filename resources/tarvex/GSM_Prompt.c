@@ -1094,9 +1094,10 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
         }
     }
 
-    /* Transmit pending data, then check the timeouts. */
+    /* Transmit pending data, then check the timeouts (an idle engine's timer may run out
+     * too: it stays idle). */
     pumpData(inst);
-    if (inst->Phase != PH_IDLE && gsmUtilExpired(&inst->PhaseStart_ms, inst->Timeout_ms))
+    if (gsmUtilExpired(&inst->PhaseStart_ms, inst->Timeout_ms))
     {
         if (inCommand(inst))
         {
