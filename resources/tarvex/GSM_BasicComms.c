@@ -81,8 +81,6 @@ GSM_NOINLINE GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Promp
  * `phase` (BP_BOOT or BP_SYNC). */
 static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
 {
-    uint32_t now = gsm__SysTime_ms();
-
     if (inst->_i.Established)
     {
         GSM_DEBUG_TEXT("[GSM] communication lost\n");
@@ -91,12 +89,7 @@ static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
     gsmPromptSetReady(inst->Prompt, false);
     inst->Step = 0;
     inst->Phase = phase;
-    if (phase == BP_SYNC)
-    {
-        /* The first probe goes out at once. */
-        now -= GSM_BASICCOMMS_SYNC_INTERVAL_MS;
-    }
-    inst->PhaseStart_ms = now;
+    gsmUtilStamp(&inst->PhaseStart_ms);
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -227,14 +220,15 @@ void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
     }
     else
     {
-        /* What is due once its time is up: the first probe after the boot delay, the
-         * next probe while synchronising, the next set-up command at once, a keep-alive
+        /* What is due once its time is up: the first probe after the boot delay, a
+         * synchronisation's first probe at once and every further one an interval after
+         * the last (Step counts them), the next set-up command at once, a keep-alive
          * probe after an idle time (a keep-alive probe, asked for or running, keeps the
          * client busy until its Final). */
         if (gsmPromptIsBusy(p, &inst->Client) ||
             !gsmUtilExpired((phase == BP_ESTABLISHED) ? &p->LastResponse_ms : &inst->PhaseStart_ms,
                              (phase == BP_BOOT)          ? GSM_BASICCOMMS_BOOT_DELAY_MS
-                             : (phase == BP_SYNC)        ? GSM_BASICCOMMS_SYNC_INTERVAL_MS
+                             : (phase == BP_SYNC && inst->Step != 0u) ? GSM_BASICCOMMS_SYNC_INTERVAL_MS
                              : (phase == BP_ESTABLISHED) ? GSM_BASICCOMMS_KEEPALIVE_MS
                                                          : 0u))
         {
