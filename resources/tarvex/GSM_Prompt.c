@@ -1013,8 +1013,9 @@ void gsmPromptInit(GSM_Prompt_Instance* inst)
          * BasicComms closes the gate again in its Init. */
         inst->_i.Ready = 1u;
     }
+    /* (PowerSession too: should the Power module's differ, the first Poll finds no
+     * command to end.) */
     memset(&inst->LineStart, 0, sizeof(*inst) - offsetof(GSM_Prompt_Instance, LineStart));
-    inst->PowerSession = (inst->Power != 0) ? gsmPowerIfSession(inst->Power) : 0u;
     endTurn(inst, PH_IDLE);
 }
 
