@@ -184,7 +184,8 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
-    inst->PowerSession = gsmPowerIfSession(inst->Power);
+    /* (PowerSession is left: should it differ from the Power module's, the first Poll
+     * starts the boot wait once more.) */
     restart(inst, BP_BOOT); /* (clears Established; closes the gate of a Prompt that is given) */
     gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
 }
