@@ -1005,8 +1005,6 @@ void gsmPromptInit(GSM_Prompt_Instance* inst)
     {
         return;
     }
-    inst->_i.ConsecutiveTimeouts = 0;
-    gsmUtilStamp(&inst->_i.LastResponse_ms);
     if (inst->_i.Session == 0u)
     {
         /* Without BasicComms nobody establishes communication: serve at once.
