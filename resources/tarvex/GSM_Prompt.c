@@ -1087,7 +1087,9 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
             }
             if (!on)
             {
-                endTurn(inst, PH_IDLE);
+                /* No turn is held now (the Final after Aborted cannot send): only a
+                 * recovery may be left to end. */
+                inst->Phase = PH_IDLE;
                 return;
             }
         }
