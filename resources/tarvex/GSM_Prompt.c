@@ -764,7 +764,7 @@ static bool dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Pro
 static void dispatchLine(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, char* line, uint16_t len,
                          GSM_Prompt_Client* owner)
 {
-    GSM_Prompt_Client* cur = inCommand(inst) ? inst->_i.Current : 0;
+    GSM_Prompt_Client* cur = inst->_i.Current; /* (outside the handlers: while a command is in flight) */
 
     newEvent(ev, GSM_Prompt_EventType_Line);
     ev->Line = line;
