@@ -51,10 +51,11 @@ GSM_NOINLINE static bool sendCommand(GSM_Prompt_Interface* p, const char* comman
 
 bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step)
 {
-    while (step-- > 0u)
+    for (; step != 0u; list++)
     {
-        while (GSM_FLASH_BYTE(list++) != 0u)
+        if (GSM_FLASH_BYTE(list) == 0u)
         {
+            step--; /* past the end of a command */
         }
     }
     return GSM_FLASH_BYTE(list) != 0u && sendCommand(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS);
