@@ -95,10 +95,11 @@ static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line
     {
         return false;
     }
-    while (*line++ != ':') /* past "+CREG:", "+CGREG:" or "+CEREG:" */
+    while (*line != ':') /* up to the colon of "+CREG:", "+CGREG:" or "+CEREG:" */
     {
+        line++;
     }
-    s = line;
+    s = ++line;
     while (*line != '\0' && *line != ',')
     {
         line++;
