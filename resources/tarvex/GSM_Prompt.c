@@ -698,7 +698,7 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
     {
         next++;
     }
-    if (next == pos && pos < end)
+    if (next < end && next == pos)
     {
         return false;
     }
