@@ -675,21 +675,16 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
     {
         return false;
     }
-    for (; *line != '\0'; line++, pos++)
+    for (; *line != '\0' && pos != end; line++, pos++)
     {
-        if (pos == end)
-        {
-            /* What was written is longer than the echo buffer recorded. */
-            if (!(inst->RxFlags & RX_ECHO_TRUNC))
-            {
-                return false;
-            }
-            break;
-        }
         if (echo[pos] != (uint8_t)*line)
         {
             return false;
         }
+    }
+    if (*line != '\0' && !(inst->RxFlags & RX_ECHO_TRUNC))
+    {
+        return false; /* longer than what was written, which the echo buffer held whole */
     }
     /* Skip the line end written after the line. Without one (while more was written)
      * the line is only the start of what was written. */
