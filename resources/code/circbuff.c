@@ -40,18 +40,18 @@ static bool cbufValid(const CircBuff* cb)
     return cb->BufferSize >= 2u;
 }
 
-/* The position after `index` (indexes stay below BufferSize). */
-static cbufIndex cbufNext(const CircBuff* cb, cbufIndex index)
+/* The position after `index` (indexes stay below `size`, the BufferSize). */
+static cbufIndex cbufNext(cbufIndex size, cbufIndex index)
 {
     index++;
-    return (index == cb->BufferSize) ? (cbufIndex)0u : index;
+    return (index == size) ? (cbufIndex)0u : index;
 }
 
 /* Bytes from `from` up to `to`, across the end of the storage. */
-static cbufIndex cbufDistance(const CircBuff* cb, cbufIndex from, cbufIndex to)
+static cbufIndex cbufDistance(cbufIndex size, cbufIndex from, cbufIndex to)
 {
     cbufIndex n = (cbufIndex)(to - from);
-    return (to < from) ? (cbufIndex)(n + cb->BufferSize) : n;
+    return (to < from) ? (cbufIndex)(n + size) : n;
 }
 
 CBUF_NOINLINE void cbufInit(CircBuff* cb)
@@ -91,6 +91,7 @@ static CBUF_NOINLINE cbufIndex cbufOp(CircBuff* cb, uint8_t op, uint8_t data)
         return 0;
     }
     {
+        cbufIndex size = cb->BufferSize; /* (set up once, never changed by the buffer) */
         CBUF_LOCK();
         cbufIndex w = cb->WriteIndex;
         if (op == CBUF_OP_RELEASE)
@@ -99,16 +100,16 @@ static CBUF_NOINLINE cbufIndex cbufOp(CircBuff* cb, uint8_t op, uint8_t data)
         }
         else if (op >= CBUF_OP_BUFFERED)
         {
-            result = cbufDistance(cb, (op == CBUF_OP_FREE) ? cb->ReleaseIndex : cb->ReadIndex, w);
+            result = cbufDistance(size, (op == CBUF_OP_FREE) ? cb->ReleaseIndex : cb->ReadIndex, w);
             if (op == CBUF_OP_FREE)
             {
-                result = (cbufIndex)(cb->BufferSize - 1u - result);
+                result = (cbufIndex)(size - 1u - result);
             }
         }
         else
         {
             cbufIndex at = (op == CBUF_OP_WRITE) ? w : cb->ReadIndex;
-            cbufIndex next = cbufNext(cb, at);
+            cbufIndex next = cbufNext(size, at);
             volatile uint8_t* slot = (volatile uint8_t*)cb->Buffer + at;
             if (op == CBUF_OP_WRITE)
             {

@@ -51,10 +51,11 @@ GSM_NOINLINE static bool sendCommand(GSM_Prompt_Interface* p, const char* comman
 
 bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step)
 {
-    while (step-- > 0u)
+    for (; step != 0u; list++)
     {
-        while (GSM_FLASH_BYTE(list++) != 0u)
+        if (GSM_FLASH_BYTE(list) == 0u)
         {
+            step--; /* past the end of a command */
         }
     }
     return GSM_FLASH_BYTE(list) != 0u && sendCommand(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS);
@@ -81,8 +82,6 @@ GSM_NOINLINE GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Promp
  * `phase` (BP_BOOT or BP_SYNC). */
 static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
 {
-    uint32_t now = gsm__SysTime_ms();
-
     if (inst->_i.Established)
     {
         GSM_DEBUG_TEXT("[GSM] communication lost\n");
@@ -91,12 +90,7 @@ static void restart(GSM_BasicComms_Instance* inst, uint8_t phase)
     gsmPromptSetReady(inst->Prompt, false);
     inst->Step = 0;
     inst->Phase = phase;
-    if (phase == BP_SYNC)
-    {
-        /* The first probe goes out at once. */
-        now -= GSM_BASICCOMMS_SYNC_INTERVAL_MS;
-    }
-    inst->PhaseStart_ms = now;
+    gsmUtilStamp(&inst->PhaseStart_ms);
 }
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
@@ -191,7 +185,8 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     inst->Client.Handler = &handler;
     inst->Client.UrcPrefixList = kUrcs;
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
-    inst->PowerSession = gsmPowerIfSession(inst->Power);
+    /* (PowerSession is left: should it differ from the Power module's, the first Poll
+     * starts the boot wait once more.) */
     restart(inst, BP_BOOT); /* (clears Established; closes the gate of a Prompt that is given) */
     gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
 }
@@ -227,14 +222,15 @@ void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
     }
     else
     {
-        /* What is due once its time is up: the first probe after the boot delay, the
-         * next probe while synchronising, the next set-up command at once, a keep-alive
+        /* What is due once its time is up: the first probe after the boot delay, a
+         * synchronisation's first probe at once and every further one an interval after
+         * the last (Step counts them), the next set-up command at once, a keep-alive
          * probe after an idle time (a keep-alive probe, asked for or running, keeps the
          * client busy until its Final). */
         if (gsmPromptIsBusy(p, &inst->Client) ||
             !gsmUtilExpired((phase == BP_ESTABLISHED) ? &p->LastResponse_ms : &inst->PhaseStart_ms,
                              (phase == BP_BOOT)          ? GSM_BASICCOMMS_BOOT_DELAY_MS
-                             : (phase == BP_SYNC)        ? GSM_BASICCOMMS_SYNC_INTERVAL_MS
+                             : (phase == BP_SYNC && inst->Step != 0u) ? GSM_BASICCOMMS_SYNC_INTERVAL_MS
                              : (phase == BP_ESTABLISHED) ? GSM_BASICCOMMS_KEEPALIVE_MS
                                                          : 0u))
         {

@@ -95,10 +95,11 @@ static bool parseRegistration(GSM_NetworkRegistration_Instance* inst, char* line
     {
         return false;
     }
-    while (*line++ != ':') /* past "+CREG:", "+CGREG:" or "+CEREG:" */
+    while (*line != ':') /* up to the colon of "+CREG:", "+CGREG:" or "+CEREG:" */
     {
+        line++;
     }
-    s = line;
+    s = ++line;
     while (*line != '\0' && *line != ',')
     {
         line++;
@@ -157,22 +158,17 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     {
         GSM_BasicComms_SequenceState st =
             gsmBasicCommsIfSequenceFinal(p, ev, kSetup, &inst->Step, SETUP_OPTIONAL);
-        uint32_t now;
         if (st == GSM_BasicComms_Sequence_Running)
         {
             return false;
         }
-        now = gsm__SysTime_ms();
         if (st == GSM_BasicComms_Sequence_Done)
         {
             inst->Phase = NP_READY;
         }
-        else if (inst->Phase == NP_NEW)
-        {
-            /* Retry the set-up soon (a failed query waits for the next one). */
-            now += NETREG_RETRY_MS - GSM_NETREG_POLL_UNREGISTERED_MS;
-        }
-        inst->LastQuery_ms = now;
+        /* Poll waits from here: a failed set-up is retried soon, a failed query waits for
+         * the next one. */
+        gsmUtilStamp(&inst->LastQuery_ms);
         return false;
     }
 
@@ -219,7 +215,8 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         clearStatus(inst);
     }
     else if (gsmPromptIsBusy(p, &inst->Client) ||
-             !gsmUtilExpired(&inst->LastQuery_ms, (inst->Phase == NP_READY && gsmNetworkRegistrationIfIsRegistered(&inst->_i))
+             !gsmUtilExpired(&inst->LastQuery_ms, (inst->Phase == NP_NEW) ? NETREG_RETRY_MS
+                                                  : gsmNetworkRegistrationIfIsRegistered(&inst->_i)
                                                       ? GSM_NETREG_POLL_REGISTERED_MS
                                                       : GSM_NETREG_POLL_UNREGISTERED_MS))
     {

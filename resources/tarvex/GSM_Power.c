@@ -118,7 +118,7 @@ GSM_NOINLINE void gsmPowerInit(GSM_Power_Instance* inst)
 GSM_NOINLINE void gsmPowerPoll(GSM_Power_Instance* inst)
 {
     uint8_t phase;
-    bool on;
+    uint8_t on; /* 0 or 1, as AssumedOn */
     uint16_t elapsed;
 
     if (inst == 0)
@@ -126,7 +126,7 @@ GSM_NOINLINE void gsmPowerPoll(GSM_Power_Instance* inst)
         return;
     }
     phase = inst->Phase;
-    on = (inst->ReadStatus != 0) ? inst->ReadStatus(inst) : (inst->AssumedOn != 0u);
+    on = (inst->ReadStatus != 0) ? (uint8_t)inst->ReadStatus(inst) : inst->AssumedOn;
     elapsed = phaseTime(inst);
 
     /* A phase in progress either goes on (return) or has ended and leaves the decision

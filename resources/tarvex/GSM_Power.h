@@ -72,7 +72,7 @@ typedef struct GSM_Power_Instance_s
     uint8_t  WantOn;
     uint8_t  Phase;
     uint8_t  Attempts;
-    uint8_t  AssumedOn;   /* without ReadStatus: the state the last pulse should have set */
+    uint8_t  AssumedOn;   /* without ReadStatus: the state the last pulse should have set (0/1) */
     uint32_t PhaseStart_ms;
 } GSM_Power_Instance;
 

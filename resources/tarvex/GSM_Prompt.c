@@ -675,21 +675,16 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
     {
         return false;
     }
-    for (; *line != '\0'; line++, pos++)
+    for (; *line != '\0' && pos != end; line++, pos++)
     {
-        if (pos == end)
-        {
-            /* What was written is longer than the echo buffer recorded. */
-            if (!(inst->RxFlags & RX_ECHO_TRUNC))
-            {
-                return false;
-            }
-            break;
-        }
         if (echo[pos] != (uint8_t)*line)
         {
             return false;
         }
+    }
+    if (*line != '\0' && !(inst->RxFlags & RX_ECHO_TRUNC))
+    {
+        return false; /* longer than what was written, which the echo buffer held whole */
     }
     /* Skip the line end written after the line. Without one (while more was written)
      * the line is only the start of what was written. */
@@ -698,7 +693,7 @@ static bool consumeEcho(GSM_Prompt_Instance* inst, const char* line)
     {
         next++;
     }
-    if (next == pos && pos < end)
+    if (next < end && next == pos)
     {
         return false;
     }
@@ -764,7 +759,7 @@ static bool dispatchUrc(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Pro
 static void dispatchLine(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, char* line, uint16_t len,
                          GSM_Prompt_Client* owner)
 {
-    GSM_Prompt_Client* cur = inCommand(inst) ? inst->_i.Current : 0;
+    GSM_Prompt_Client* cur = inst->_i.Current; /* (outside the handlers: while a command is in flight) */
 
     newEvent(ev, GSM_Prompt_EventType_Line);
     ev->Line = line;
@@ -1005,16 +1000,15 @@ void gsmPromptInit(GSM_Prompt_Instance* inst)
     {
         return;
     }
-    inst->_i.ConsecutiveTimeouts = 0;
-    gsmUtilStamp(&inst->_i.LastResponse_ms);
     if (inst->_i.Session == 0u)
     {
         /* Without BasicComms nobody establishes communication: serve at once.
          * BasicComms closes the gate again in its Init. */
         inst->_i.Ready = 1u;
     }
+    /* (PowerSession too: should the Power module's differ, the first Poll finds no
+     * command to end.) */
     memset(&inst->LineStart, 0, sizeof(*inst) - offsetof(GSM_Prompt_Instance, LineStart));
-    inst->PowerSession = (inst->Power != 0) ? gsmPowerIfSession(inst->Power) : 0u;
     endTurn(inst, PH_IDLE);
 }
 
@@ -1082,22 +1076,31 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
             {
                 finishCommand(inst, &ev, GSM_Result_Aborted, 0);
             }
-            stopRaw(inst);
+            if (sRawByte != 0)
+            {
+                stopRaw(inst);
+            }
             if (!on)
             {
-                endTurn(inst, PH_IDLE);
+                /* No turn is held now (the Final after Aborted cannot send): only a
+                 * recovery may be left to end. */
+                inst->Phase = PH_IDLE;
                 return;
             }
         }
     }
 
-    /* Transmit pending data, then check the timeouts. */
+    /* Transmit pending data, then check the timeouts (an idle engine's timer may run out
+     * too: it stays idle). */
     pumpData(inst);
-    if (inst->Phase != PH_IDLE && gsmUtilExpired(&inst->PhaseStart_ms, inst->Timeout_ms))
+    if (gsmUtilExpired(&inst->PhaseStart_ms, inst->Timeout_ms))
     {
         if (inCommand(inst))
         {
-            stopRaw(inst);
+            if (sRawByte != 0)
+            {
+                stopRaw(inst);
+            }
             finishCommand(inst, &ev, GSM_Result_Timeout, 0);
         }
         else

@@ -122,7 +122,9 @@ typedef struct GSM_Prompt_Instance_s
 } GSM_Prompt_Instance;
 
 /* Initialises the engine (no command in flight, buffers empty). Registered clients,
- * their requests and the Ready/Session state are kept, so Init may run again. */
+ * their requests, the Ready/Session state and the record of past results
+ * (ConsecutiveTimeouts, LastResponse_ms: zero until the first result) are kept, so Init
+ * may run again. */
 void gsmPromptInit(GSM_Prompt_Instance* inst);
 
 /* Reads received bytes (bounded), dispatches lines and events, grants turns, paces data
