@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // One signal query that must end in an event within the time a query may take.
@@ -182,6 +184,20 @@ TEST(Faults, NoNetworkMeansSendFailed)
     EXPECT_EQ(r.ussdEvents[0].code, GSM_USSD_ResponseCode_SendFailed);
     EXPECT_TRUE(r.sim.sent.empty());
     EXPECT_TRUE(r.sim.ussdRequests.empty());
+}
+
+// A modem that refuses the registration set-up gets it again after the retry time, not at
+// once, whatever the unregistered poll interval (also built with it below the retry time).
+TEST(Faults, RefusedRegistrationSetUpIsRetriedAfterAPause)
+{
+    Rig r;
+    r.sim.addHandler("AT+CREG=1", [](ModemSim& m, const std::string&) { m.error(); });
+    ASSERT_TRUE(r.runUntil([&] { return r.established(); }, 20000));
+    auto attempts = [&] { return std::count(r.sim.commands.begin(), r.sim.commands.end(), "AT+CREG=1"); };
+    ASSERT_TRUE(r.runUntil([&] { return attempts() > 0; }, 5000));
+    r.runFor(30000);
+    EXPECT_GE(attempts(), 5) << "a refused set-up is retried";
+    EXPECT_LE(attempts(), 8) << "every 5 s, not at once";
 }
 
 // A modem that refuses the <dcs> parameter of AT+CUSD gets the request without it; a
