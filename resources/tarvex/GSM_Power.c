@@ -75,9 +75,8 @@ static void enterPhase(GSM_Power_Instance* inst, uint8_t phase)
     gsmUtilStamp(&inst->PhaseStart_ms);
 }
 
-/* The time spent in the phase, held at 65535 ms (out of line: Poll then keeps no 32-bit
- * values). */
-static GSM_NOINLINE uint16_t phaseTime(const GSM_Power_Instance* inst)
+/* The time spent in the phase, held at 65535 ms (Poll keeps only the 16-bit result). */
+static uint16_t phaseTime(const GSM_Power_Instance* inst)
 {
     uint32_t e = gsmUtilElapsed(inst->PhaseStart_ms);
     return (e > 0xFFFFu) ? 0xFFFFu : (uint16_t)e;
