@@ -512,6 +512,8 @@ void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
     client->Next = 0;
     client->EngineFlags = CL_REGISTERED;
     *link = client;
+    /* The next search for a turn starts after the last client, so at the first. */
+    p->LastServed = client;
 }
 
 void gsmPromptRequest(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
@@ -1020,14 +1022,17 @@ static void grantTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
     GSM_Prompt_Client* start;
     GSM_Prompt_Client* c;
 
-    if (p->Clients == 0)
+    /* Every client once, from the one after LastServed round to LastServed itself
+     * (registering sets LastServed, so it is null only while no client is registered). */
+    start = p->LastServed;
+    if (start == 0)
     {
         return;
     }
-    start = (p->LastServed != 0 && p->LastServed->Next != 0) ? p->LastServed->Next : p->Clients;
     c = start;
     do
     {
+        c = (c->Next != 0) ? c->Next : p->Clients;
         if ((c->EngineFlags & CL_PENDING) && (p->Ready || (c->Options & GSM_PROMPT_CLIENT_UNGATED)))
         {
             c->EngineFlags &= (uint8_t)~CL_PENDING;
@@ -1040,7 +1045,6 @@ static void grantTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
                 return; /* a command in flight, or aborted: recovering */
             }
         }
-        c = (c->Next != 0) ? c->Next : p->Clients;
     } while (c != start);
 }
 

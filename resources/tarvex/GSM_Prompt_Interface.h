@@ -79,7 +79,8 @@ typedef struct GSM_Prompt_Interface_s
 {
     GSM_Prompt_Client* Clients;      /* registered clients */
     GSM_Prompt_Client* Current;      /* client holding the turn, or null */
-    GSM_Prompt_Client* LastServed;   /* for round-robin arbitration */
+    GSM_Prompt_Client* LastServed;   /* round-robin: the next search for a turn starts after
+                                        it (the last client served, or the last registered) */
     uint8_t Ready;                   /* communication established (set by BasicComms) */
     uint8_t Session;                 /* incremented at every (re)establishment */
     uint8_t ConsecutiveTimeouts;     /* commands timed out in a row */
@@ -100,7 +101,8 @@ typedef struct GSM_Prompt_Interface_s
 /* ---- Registration and turns ---- */
 
 /* Adds a client (once; a second call is ignored). A null interface or client, or a
- * client without a Handler, is ignored: modules call it without checking their Prompt. */
+ * client without a Handler, is ignored: modules call it without checking their Prompt.
+ * The next round of turns then starts at the first registered client. */
 void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client);
 
 /* Asks for a turn; the client gets a Start event when it is granted. Turns are granted
