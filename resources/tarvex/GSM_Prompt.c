@@ -998,7 +998,9 @@ void gsmPromptFeed(GSM_Prompt_Instance* inst, const uint8_t* data, size_t length
 
 /* ------------------------------------------------------------ init / poll ---- */
 
-void gsmPromptInit(GSM_Prompt_Instance* inst)
+/* Out of line: copied into the manager it reaches every field by its absolute address
+ * (measured). */
+GSM_NOINLINE void gsmPromptInit(GSM_Prompt_Instance* inst)
 {
     if (inst == 0)
     {
