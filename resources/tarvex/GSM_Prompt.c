@@ -487,7 +487,8 @@ static void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_R
         }
         inst->RxFlags |= RX_MUTE;
     }
-    inst->Phase = PH_IDLE;
+    /* (The Phase is set after the handler: by the command it sends, by gsmPromptContinue
+     * or by the end of the turn. Data still being written stops here.) */
     inst->TxFlags = 0;
     runHandler(inst, inst->_i.Current, ev, timedOut);
 }
