@@ -999,9 +999,12 @@ void gsmPromptFeed(GSM_Prompt_Instance* inst, const uint8_t* data, size_t length
 
 /* ------------------------------------------------------------ init / poll ---- */
 
-/* Out of line: copied into the manager it reaches every field by its absolute address
- * (measured). */
-GSM_NOINLINE void gsmPromptInit(GSM_Prompt_Instance* inst)
+/* Out of line (copied into the manager it costs more), yet unlike GSM_NOINLINE the
+ * compiler may specialise it for the one instance a firmware has (measured). */
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
+void gsmPromptInit(GSM_Prompt_Instance* inst)
 {
     if (inst == 0)
     {
