@@ -179,14 +179,15 @@ static void newEvent(GSM_Prompt_Event* ev, GSM_Prompt_EventType type)
 
 /* ---------------------------------------------------------------- writing ---- */
 
-/* Writes one byte of a command or of data. Its callers have made sure that writing is
- * allowed (a turn is held and the Final handler after a timeout or power loss is not
- * running). */
-static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, bool echoed)
+/* Writes one byte of a command or of data, and keeps a copy for the echo check when
+ * `flags` has GSM_PROMPT_DATA_ECHOED (the data writer passes its TxFlags as they are).
+ * Its callers have made sure that writing is allowed (a turn is held and the Final
+ * handler after a timeout or power loss is not running). */
+static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, uint8_t flags)
 {
     inst->Write(inst, b);
     GSM_DEBUG_BYTE(b);
-    if (echoed)
+    if (flags & GSM_PROMPT_DATA_ECHOED)
     {
         uint16_t n = inst->EchoLen;
         if (inst->EchoCancellationBuffer != 0 && n < usableSize(inst->EchoCancellationBufferSize))
@@ -238,7 +239,7 @@ static void writeText(GSM_Prompt_Interface* p, const char* text, bool flash)
     (void)flash;
     while ((b = GSM_FLASH_SEPARATE && flash ? GSM_FLASH_BYTE(text) : (uint8_t)*text) != 0u)
     {
-        writeByte(inst, b, true);
+        writeByte(inst, b, GSM_PROMPT_DATA_ECHOED);
         text++;
     }
 }
@@ -253,7 +254,7 @@ void gsmPromptWriteChar(GSM_Prompt_Interface* p, char c)
     GSM_Prompt_Instance* inst = instOf(p);
     if (openCommand(inst))
     {
-        writeByte(inst, (uint8_t)c, true);
+        writeByte(inst, (uint8_t)c, GSM_PROMPT_DATA_ECHOED);
     }
 }
 
@@ -267,7 +268,7 @@ static void writeDigits(GSM_Prompt_Instance* inst, uint32_t v)
     {
         writeDigits(inst, v);
     }
-    writeByte(inst, (uint8_t)('0' + digit), true);
+    writeByte(inst, (uint8_t)('0' + digit), GSM_PROMPT_DATA_ECHOED);
 }
 
 void gsmPromptWriteInt(GSM_Prompt_Interface* p, int32_t value)
@@ -281,7 +282,7 @@ void gsmPromptWriteInt(GSM_Prompt_Interface* p, int32_t value)
     }
     if (value < 0)
     {
-        writeByte(inst, '-', true);
+        writeByte(inst, '-', GSM_PROMPT_DATA_ECHOED);
         v = (uint32_t)0 - v;
     }
     writeDigits(inst, v);
@@ -301,7 +302,7 @@ bool gsmPromptSend(GSM_Prompt_Interface* p, uint32_t timeout_ms, uint8_t flags)
     {
         return false;
     }
-    writeByte(inst, '\r', true);
+    writeByte(inst, '\r', GSM_PROMPT_DATA_ECHOED);
     GSM_DEBUG_BYTE('\n');
     flags &= GSM_PROMPT_SEND_DATA_PROMPT;
     inst->SendFlags = (uint8_t)(SF_SENT | flags);
@@ -394,7 +395,7 @@ static void pumpData(GSM_Prompt_Instance* inst)
                 continue;
             }
         }
-        writeByte(inst, b, (tx & GSM_PROMPT_DATA_ECHOED) != 0u);
+        writeByte(inst, b, tx);
     }
     inst->TxData = data;
     inst->TxRemaining = remaining;
@@ -402,7 +403,7 @@ static void pumpData(GSM_Prompt_Instance* inst)
     {
         if (tx & GSM_PROMPT_DATA_CTRL_Z)
         {
-            writeByte(inst, ASCII_CTRL_Z, false);
+            writeByte(inst, ASCII_CTRL_Z, 0);
         }
         tx = 0;
     }
