@@ -432,6 +432,7 @@ static void leaveDataInput(GSM_Prompt_Instance* inst, uint8_t sendFlags)
 static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev,
                                     uint8_t timedOut)
 {
+    inst->_i.Current = c; /* (already so for a Final) */
     inst->SendFlags = 0;
     inst->RxFlags |= RX_IN_HANDLER;
     (void)callHandler(c, ev);
@@ -1043,7 +1044,6 @@ static void grantTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
         if ((c->EngineFlags & CL_PENDING) && (p->Ready || (c->Options & GSM_PROMPT_CLIENT_UNGATED)))
         {
             c->EngineFlags &= (uint8_t)~CL_PENDING;
-            p->Current = c;
             p->LastServed = c;
             newEvent(ev, GSM_Prompt_EventType_Start);
             runHandler(inst, c, ev, 0xFFu);
