@@ -1108,17 +1108,16 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     pumpData(inst);
     if (gsmUtilExpired(&inst->PhaseStart_ms, inst->Timeout_ms))
     {
-        if (inCommand(inst))
+        bool timedOut = inCommand(inst);
+
+        inst->Phase = PH_IDLE; /* (a recovery ends; after a command the turn sets it anew) */
+        if (timedOut)
         {
             if (sRawByte != 0)
             {
                 stopRaw(inst);
             }
             finishCommand(inst, &ev, GSM_Result_Timeout, 0);
-        }
-        else
-        {
-            inst->Phase = PH_IDLE;
         }
     }
 
