@@ -102,7 +102,7 @@ static CBUF_NOINLINE cbufIndex cbufOp(CircBuff* cb, uint8_t op, uint8_t data)
         n = cbufDistance(size, producer ? cb->ReleaseIndex : r, w);
         if (producer)
         {
-            n = (cbufIndex)(size - 1u - n);
+            n = (cbufIndex)(size + (cbufIndex)~n); /* size - 1 - n, without a temporary */
         }
         if ((op & CBUF_OP_READ) && n != 0u)
         {
