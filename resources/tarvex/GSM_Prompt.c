@@ -813,7 +813,7 @@ static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
 {
     uint16_t at = (uint16_t)(inst->LineStart + inst->LineLen);
 
-    if (at + 1u >= bufferSize(inst))
+    if (at >= (uint16_t)(bufferSize(inst) - 1u)) /* (the size is at least GSM_PROMPT_MIN_BUFFER) */
     {
         /* Over-long line: drop it whole, never write past the buffer. Its line end
          * forgets what was stored of it. */
