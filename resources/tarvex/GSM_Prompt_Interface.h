@@ -58,6 +58,8 @@ typedef bool (*GSM_Prompt_Handler)(GSM_Prompt_Client* client, GSM_Prompt_Event* 
 /* One per module, embedded in the module's instance; register it once in Init. */
 struct GSM_Prompt_Client_s
 {
+    struct GSM_Prompt_Client_s* Next; /* engine-owned; first, where the walks of the client
+                                         list reach it without an offset */
     GSM_Prompt_Handler Handler;       /* required: set before registering (a client
                                          without one is not registered) */
     const char* UrcPrefixList;        /* URC prefixes packed in flash, each ended by NUL, the
@@ -71,7 +73,6 @@ struct GSM_Prompt_Client_s
                                          (e.g. +CUSD); set through gsmPromptAllowMultiLine */
     uint8_t Options;                  /* GSM_PROMPT_CLIENT_... */
     uint8_t EngineFlags;              /* engine-owned */
-    struct GSM_Prompt_Client_s* Next; /* engine-owned */
 };
 
 /* Engine state visible to clients; read it through the functions below. */
