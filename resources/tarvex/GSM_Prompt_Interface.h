@@ -78,13 +78,13 @@ struct GSM_Prompt_Client_s
 /* Engine state visible to clients; read it through the functions below. */
 typedef struct GSM_Prompt_Interface_s
 {
+    uint8_t Ready;                   /* communication established (set by BasicComms) */
+    uint8_t Session;                 /* incremented at every (re)establishment */
+    uint8_t ConsecutiveTimeouts;     /* commands timed out in a row */
     GSM_Prompt_Client* Clients;      /* registered clients */
     GSM_Prompt_Client* Current;      /* client holding the turn, or null */
     GSM_Prompt_Client* LastServed;   /* round-robin: the next search for a turn starts after
                                         it (the last client served, or the last registered) */
-    uint8_t Ready;                   /* communication established (set by BasicComms) */
-    uint8_t Session;                 /* incremented at every (re)establishment */
-    uint8_t ConsecutiveTimeouts;     /* commands timed out in a row */
     uint32_t LastResponse_ms;        /* time of the last final result received */
 } GSM_Prompt_Interface;
 
