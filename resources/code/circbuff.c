@@ -69,60 +69,54 @@ CBUF_NOINLINE void cbufInit(CircBuff* cb)
     }
 }
 
-/* What cbufOp() does. */
+/* What cbufOp() does. Bit 1 marks the producer's side: it counts the free space (up to
+ * ReleaseIndex) instead of the buffered bytes (from ReadIndex); bit 0 then moves one byte
+ * when that count is not 0. */
 enum
 {
-    CBUF_OP_WRITE = 0, /* store a byte */
-    CBUF_OP_READ,      /* take the oldest byte */
-    CBUF_OP_BUFFERED,  /* count the bytes buffered */
-    CBUF_OP_FREE,      /* count the bytes that can still be written */
-    CBUF_OP_RELEASE    /* free the space of the bytes handed out */
+    CBUF_OP_BUFFERED = 0, /* count the bytes buffered */
+    CBUF_OP_READ,         /* take the oldest byte */
+    CBUF_OP_FREE,         /* count the bytes that can still be written */
+    CBUF_OP_WRITE,        /* store a byte */
+    CBUF_OP_RELEASE       /* free the space of the bytes handed out */
 };
 
-/* The single-byte operations and the release share their checks, the lock and the index step.
- * Returns the byte taken, 1 when a byte was stored, or the count asked for; 0 when the
- * buffer is full, empty or unusable. */
+/* The single-byte operations and the release share their checks, the lock, the count and
+ * the index step. Returns the byte taken, not 0 when a byte was stored, or the count asked
+ * for; 0 when the buffer is full, empty or unusable. */
 static CBUF_NOINLINE cbufIndex cbufOp(CircBuff* cb, uint8_t op, uint8_t data)
 {
-    cbufIndex result = 0;
+    cbufIndex n = 0;
 
-    if (!cbufValid(cb))
-    {
-        return 0;
-    }
+    if (cbufValid(cb))
     {
         cbufIndex size = cb->BufferSize; /* (set up once, never changed by the buffer) */
         CBUF_LOCK();
         cbufIndex w = cb->WriteIndex;
+        cbufIndex r = cb->ReadIndex;
+        bool producer = (op & CBUF_OP_FREE) != 0u; /* FREE or WRITE */
         if (op == CBUF_OP_RELEASE)
         {
-            cb->ReleaseIndex = cb->ReadIndex;
+            cb->ReleaseIndex = r; /* (the count below goes unused) */
         }
-        else if (op >= CBUF_OP_BUFFERED)
+        n = cbufDistance(size, producer ? cb->ReleaseIndex : r, w);
+        if (producer)
         {
-            result = cbufDistance(size, (op == CBUF_OP_FREE) ? cb->ReleaseIndex : cb->ReadIndex, w);
-            if (op == CBUF_OP_FREE)
-            {
-                result = (cbufIndex)(size - 1u - result);
-            }
+            n = (cbufIndex)(size + (cbufIndex)~n); /* size - 1 - n, without a temporary */
         }
-        else
+        if ((op & CBUF_OP_READ) && n != 0u)
         {
-            cbufIndex at = (op == CBUF_OP_WRITE) ? w : cb->ReadIndex;
+            cbufIndex at = producer ? w : r; /* a byte is stored at WriteIndex, taken at ReadIndex */
             cbufIndex next = cbufNext(size, at);
             volatile uint8_t* slot = (volatile uint8_t*)cb->Buffer + at;
-            if (op == CBUF_OP_WRITE)
+            if (producer)
             {
-                if (next != cb->ReleaseIndex)
-                {
-                    *slot = data;
-                    cb->WriteIndex = next;
-                    result = 1u;
-                }
+                *slot = data;
+                cb->WriteIndex = next;
             }
-            else if (at != w)
+            else
             {
-                result = *slot;
+                n = *slot;
                 if (cb->ReleaseIndex == at)
                 {
                     /* Nothing locked: the space is free at once. */
@@ -133,7 +127,7 @@ static CBUF_NOINLINE cbufIndex cbufOp(CircBuff* cb, uint8_t op, uint8_t data)
         }
         CBUF_UNLOCK();
     }
-    return result;
+    return n;
 }
 
 bool cbufWrite(CircBuff* cb, uint8_t data)

@@ -29,6 +29,8 @@ static bool sSwitched;
 /* Poll picks the switching state and the key phase by adding the modem's state (0 or 1). */
 typedef char SwitchingStatesApart[(GSM_Power_State_SwitchingOff == GSM_Power_State_SwitchingOn + 2) ? 1 : -1];
 typedef char PressPhasesInOrder[(PP_PRESS_OFF == PP_PRESS_ON + 1) ? 1 : -1];
+/* ... and the wanted state of a wait by subtracting its phase from PP_WAIT_OFF. */
+typedef char WaitPhasesInOrder[(PP_WAIT_OFF == PP_WAIT_ON + 1) ? 1 : -1];
 
 bool gsmPowerIfIsOn(const GSM_Power_Interface* pwr)
 {
@@ -75,9 +77,8 @@ static void enterPhase(GSM_Power_Instance* inst, uint8_t phase)
     gsmUtilStamp(&inst->PhaseStart_ms);
 }
 
-/* The time spent in the phase, held at 65535 ms (out of line: Poll then keeps no 32-bit
- * values). */
-static GSM_NOINLINE uint16_t phaseTime(const GSM_Power_Instance* inst)
+/* The time spent in the phase, held at 65535 ms (Poll keeps only the 16-bit result). */
+static uint16_t phaseTime(const GSM_Power_Instance* inst)
 {
     uint32_t e = gsmUtilElapsed(inst->PhaseStart_ms);
     return (e > 0xFFFFu) ? 0xFFFFu : (uint16_t)e;
@@ -133,10 +134,10 @@ GSM_NOINLINE void gsmPowerPoll(GSM_Power_Instance* inst)
      * to the steady state below, in the same call. */
     if (phase == PP_WAIT_ON || phase == PP_WAIT_OFF)
     {
-        bool wanted = (phase == PP_WAIT_ON);
+        uint8_t wanted = (uint8_t)(PP_WAIT_OFF - phase); /* 1 waiting for on, 0 for off */
         if (inst->ReadStatus == 0 && elapsed >= GSM_POWER_NO_STATUS_WAIT_MS)
         {
-            inst->AssumedOn = wanted ? 1u : 0u;
+            inst->AssumedOn = wanted;
             on = wanted;
         }
         if (on != wanted)

@@ -179,14 +179,15 @@ static void newEvent(GSM_Prompt_Event* ev, GSM_Prompt_EventType type)
 
 /* ---------------------------------------------------------------- writing ---- */
 
-/* Writes one byte of a command or of data. Its callers have made sure that writing is
- * allowed (a turn is held and the Final handler after a timeout or power loss is not
- * running). */
-static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, bool echoed)
+/* Writes one byte of a command or of data, and keeps a copy for the echo check when
+ * `flags` has GSM_PROMPT_DATA_ECHOED (the data writer passes its TxFlags as they are).
+ * Its callers have made sure that writing is allowed (a turn is held and the Final
+ * handler after a timeout or power loss is not running). */
+static void writeByte(GSM_Prompt_Instance* inst, uint8_t b, uint8_t flags)
 {
     inst->Write(inst, b);
     GSM_DEBUG_BYTE(b);
-    if (echoed)
+    if (flags & GSM_PROMPT_DATA_ECHOED)
     {
         uint16_t n = inst->EchoLen;
         if (inst->EchoCancellationBuffer != 0 && n < usableSize(inst->EchoCancellationBufferSize))
@@ -238,7 +239,7 @@ static void writeText(GSM_Prompt_Interface* p, const char* text, bool flash)
     (void)flash;
     while ((b = GSM_FLASH_SEPARATE && flash ? GSM_FLASH_BYTE(text) : (uint8_t)*text) != 0u)
     {
-        writeByte(inst, b, true);
+        writeByte(inst, b, GSM_PROMPT_DATA_ECHOED);
         text++;
     }
 }
@@ -253,7 +254,7 @@ void gsmPromptWriteChar(GSM_Prompt_Interface* p, char c)
     GSM_Prompt_Instance* inst = instOf(p);
     if (openCommand(inst))
     {
-        writeByte(inst, (uint8_t)c, true);
+        writeByte(inst, (uint8_t)c, GSM_PROMPT_DATA_ECHOED);
     }
 }
 
@@ -267,7 +268,7 @@ static void writeDigits(GSM_Prompt_Instance* inst, uint32_t v)
     {
         writeDigits(inst, v);
     }
-    writeByte(inst, (uint8_t)('0' + digit), true);
+    writeByte(inst, (uint8_t)('0' + digit), GSM_PROMPT_DATA_ECHOED);
 }
 
 void gsmPromptWriteInt(GSM_Prompt_Interface* p, int32_t value)
@@ -281,7 +282,7 @@ void gsmPromptWriteInt(GSM_Prompt_Interface* p, int32_t value)
     }
     if (value < 0)
     {
-        writeByte(inst, '-', true);
+        writeByte(inst, '-', GSM_PROMPT_DATA_ECHOED);
         v = (uint32_t)0 - v;
     }
     writeDigits(inst, v);
@@ -301,7 +302,7 @@ bool gsmPromptSend(GSM_Prompt_Interface* p, uint32_t timeout_ms, uint8_t flags)
     {
         return false;
     }
-    writeByte(inst, '\r', true);
+    writeByte(inst, '\r', GSM_PROMPT_DATA_ECHOED);
     GSM_DEBUG_BYTE('\n');
     flags &= GSM_PROMPT_SEND_DATA_PROMPT;
     inst->SendFlags = (uint8_t)(SF_SENT | flags);
@@ -352,7 +353,9 @@ bool gsmPromptWriteData(GSM_Prompt_Interface* p, const uint8_t* data, uint16_t l
     return true;
 }
 
-static uint8_t dataByte(const uint8_t* data, uint8_t txFlags)
+/* A byte of the data being written (out of line: in the writer's loop it costs less
+ * than the choice between flash and RAM inline, measured). */
+static GSM_NOINLINE uint8_t dataByte(const uint8_t* data, uint8_t txFlags)
 {
     (void)txFlags;
     return (GSM_FLASH_SEPARATE && (txFlags & GSM_PROMPT_DATA_FLASH)) ? GSM_FLASH_BYTE(data) : *data;
@@ -392,7 +395,7 @@ static void pumpData(GSM_Prompt_Instance* inst)
                 continue;
             }
         }
-        writeByte(inst, b, (tx & GSM_PROMPT_DATA_ECHOED) != 0u);
+        writeByte(inst, b, tx);
     }
     inst->TxData = data;
     inst->TxRemaining = remaining;
@@ -400,7 +403,7 @@ static void pumpData(GSM_Prompt_Instance* inst)
     {
         if (tx & GSM_PROMPT_DATA_CTRL_Z)
         {
-            writeByte(inst, ASCII_CTRL_Z, false);
+            writeByte(inst, ASCII_CTRL_Z, 0);
         }
         tx = 0;
     }
@@ -429,6 +432,7 @@ static void leaveDataInput(GSM_Prompt_Instance* inst, uint8_t sendFlags)
 static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev,
                                     uint8_t timedOut)
 {
+    inst->_i.Current = c; /* (already so for a Final) */
     inst->SendFlags = 0;
     inst->RxFlags |= RX_IN_HANDLER;
     (void)callHandler(c, ev);
@@ -485,7 +489,8 @@ static void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_R
         }
         inst->RxFlags |= RX_MUTE;
     }
-    inst->Phase = PH_IDLE;
+    /* (The Phase is set after the handler: by the command it sends, by gsmPromptContinue
+     * or by the end of the turn. Data still being written stops here.) */
     inst->TxFlags = 0;
     runHandler(inst, inst->_i.Current, ev, timedOut);
 }
@@ -510,6 +515,8 @@ void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
     client->Next = 0;
     client->EngineFlags = CL_REGISTERED;
     *link = client;
+    /* The next search for a turn starts after the last client, so at the first. */
+    p->LastServed = client;
 }
 
 void gsmPromptRequest(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
@@ -806,7 +813,7 @@ static GSM_NOINLINE void storeByte(GSM_Prompt_Instance* inst, uint8_t b)
 {
     uint16_t at = (uint16_t)(inst->LineStart + inst->LineLen);
 
-    if (at + 1u >= bufferSize(inst))
+    if (at >= (uint16_t)(bufferSize(inst) - 1u)) /* (the size is at least GSM_PROMPT_MIN_BUFFER) */
     {
         /* Over-long line: drop it whole, never write past the buffer. Its line end
          * forgets what was stored of it. */
@@ -994,6 +1001,11 @@ void gsmPromptFeed(GSM_Prompt_Instance* inst, const uint8_t* data, size_t length
 
 /* ------------------------------------------------------------ init / poll ---- */
 
+/* Out of line (copied into the manager it costs more), yet unlike GSM_NOINLINE the
+ * compiler may specialise it for the one instance a firmware has (measured). */
+#if defined(__GNUC__)
+__attribute__((noinline))
+#endif
 void gsmPromptInit(GSM_Prompt_Instance* inst)
 {
     if (inst == 0)
@@ -1018,18 +1030,20 @@ static void grantTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
     GSM_Prompt_Client* start;
     GSM_Prompt_Client* c;
 
-    if (p->Clients == 0)
+    /* Every client once, from the one after LastServed round to LastServed itself
+     * (registering sets LastServed, so it is null only while no client is registered). */
+    start = p->LastServed;
+    if (start == 0)
     {
         return;
     }
-    start = (p->LastServed != 0 && p->LastServed->Next != 0) ? p->LastServed->Next : p->Clients;
     c = start;
     do
     {
+        c = (c->Next != 0) ? c->Next : p->Clients;
         if ((c->EngineFlags & CL_PENDING) && (p->Ready || (c->Options & GSM_PROMPT_CLIENT_UNGATED)))
         {
             c->EngineFlags &= (uint8_t)~CL_PENDING;
-            p->Current = c;
             p->LastServed = c;
             newEvent(ev, GSM_Prompt_EventType_Start);
             runHandler(inst, c, ev, 0xFFu);
@@ -1038,7 +1052,6 @@ static void grantTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
                 return; /* a command in flight, or aborted: recovering */
             }
         }
-        c = (c->Next != 0) ? c->Next : p->Clients;
     } while (c != start);
 }
 
@@ -1095,17 +1108,16 @@ void gsmPromptPoll(GSM_Prompt_Instance* inst)
     pumpData(inst);
     if (gsmUtilExpired(&inst->PhaseStart_ms, inst->Timeout_ms))
     {
-        if (inCommand(inst))
+        bool timedOut = inCommand(inst);
+
+        inst->Phase = PH_IDLE; /* (a recovery ends; after a command the turn sets it anew) */
+        if (timedOut)
         {
             if (sRawByte != 0)
             {
                 stopRaw(inst);
             }
             finishCommand(inst, &ev, GSM_Result_Timeout, 0);
-        }
-        else
-        {
-            inst->Phase = PH_IDLE;
         }
     }
 

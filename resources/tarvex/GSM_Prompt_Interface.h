@@ -58,6 +58,8 @@ typedef bool (*GSM_Prompt_Handler)(GSM_Prompt_Client* client, GSM_Prompt_Event* 
 /* One per module, embedded in the module's instance; register it once in Init. */
 struct GSM_Prompt_Client_s
 {
+    struct GSM_Prompt_Client_s* Next; /* engine-owned; first, where the walks of the client
+                                         list reach it without an offset */
     GSM_Prompt_Handler Handler;       /* required: set before registering (a client
                                          without one is not registered) */
     const char* UrcPrefixList;        /* URC prefixes packed in flash, each ended by NUL, the
@@ -71,18 +73,18 @@ struct GSM_Prompt_Client_s
                                          (e.g. +CUSD); set through gsmPromptAllowMultiLine */
     uint8_t Options;                  /* GSM_PROMPT_CLIENT_... */
     uint8_t EngineFlags;              /* engine-owned */
-    struct GSM_Prompt_Client_s* Next; /* engine-owned */
 };
 
 /* Engine state visible to clients; read it through the functions below. */
 typedef struct GSM_Prompt_Interface_s
 {
-    GSM_Prompt_Client* Clients;      /* registered clients */
-    GSM_Prompt_Client* Current;      /* client holding the turn, or null */
-    GSM_Prompt_Client* LastServed;   /* for round-robin arbitration */
     uint8_t Ready;                   /* communication established (set by BasicComms) */
     uint8_t Session;                 /* incremented at every (re)establishment */
     uint8_t ConsecutiveTimeouts;     /* commands timed out in a row */
+    GSM_Prompt_Client* Clients;      /* registered clients */
+    GSM_Prompt_Client* Current;      /* client holding the turn, or null */
+    GSM_Prompt_Client* LastServed;   /* round-robin: the next search for a turn starts after
+                                        it (the last client served, or the last registered) */
     uint32_t LastResponse_ms;        /* time of the last final result received */
 } GSM_Prompt_Interface;
 
@@ -100,7 +102,8 @@ typedef struct GSM_Prompt_Interface_s
 /* ---- Registration and turns ---- */
 
 /* Adds a client (once; a second call is ignored). A null interface or client, or a
- * client without a Handler, is ignored: modules call it without checking their Prompt. */
+ * client without a Handler, is ignored: modules call it without checking their Prompt.
+ * The next round of turns then starts at the first registered client. */
 void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client);
 
 /* Asks for a turn; the client gets a Start event when it is granted. Turns are granted
