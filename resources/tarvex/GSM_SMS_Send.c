@@ -220,7 +220,6 @@ void gsmSmsSendInit(GSM_SmsSend_Instance* inst)
 void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
 {
     GSM_Prompt_Interface* p;
-    bool established;
     uint8_t session;
 
     if (inst == 0 || inst->Prompt == 0)
@@ -231,10 +230,10 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
     /* Session holds the communication session (the Prompt's counter, which BasicComms
      * mirrors) whose set-up is done. In a new one (every (re)establishment has one) the
      * modem has lost text mode and report settings; keeping Session just behind it
-     * means it can never match by wrapping round. */
-    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, 0);
+     * means it can never match by wrapping round. (Whether the link is up does not
+     * matter here: the counter only moves on when it comes up.) */
     session = p->Session;
-    if (established && session != inst->Session)
+    if (session != inst->Session)
     {
         inst->Session = (uint8_t)(session - 1u);
     }
@@ -243,7 +242,7 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
     {
         return; /* (the Start event moves a granted message on at once) */
     }
-    if (established &&
+    if (gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, 0) &&
         (inst->NetworkRegistration == 0 || gsmNetworkRegistrationIfIsSmsAvailable(inst->NetworkRegistration)))
     {
         /* A queued message never holds the turn, so asking again is harmless. */
