@@ -200,11 +200,12 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         return;
     }
     p = inst->Prompt;
-    if (!gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session))
+    if (!gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, 0))
     {
         inst->_i.Established = 0;
         return;
     }
+    session = p->Session; /* (the Prompt's counter, which BasicComms mirrors) */
     if (!inst->_i.Established || session != inst->_i.Session)
     {
         /* New communication session: the modem forgot the URC settings. Set up at once. */
