@@ -114,19 +114,17 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        if (inst->Phase == SP_QUEUED)
+        /* Only a queued message asks for a turn (Poll and Cancel withdraw the request
+         * before a queued message fails). */
+        if (p->Session == inst->Session)
         {
-            /* (the engine's counter read directly: in a turn it is the engine's own) */
-            if (p->Session == inst->Session)
-            {
-                sendCmgs(inst);
-            }
-            else
-            {
-                inst->Phase = SP_SETUP;
-                inst->Step = 0;
-                (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u);
-            }
+            sendCmgs(inst);
+        }
+        else
+        {
+            inst->Phase = SP_SETUP;
+            inst->Step = 0;
+            (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u);
         }
         return false;
 
