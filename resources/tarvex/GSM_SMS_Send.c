@@ -129,13 +129,11 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         return false;
 
     case GSM_Prompt_EventType_DataPrompt:
-        if (inst->Phase == SP_CMGS)
-        {
-            inst->Phase = SP_TEXT;
-            (void)gsmPromptWriteData(p, (const uint8_t*)inst->Text, (uint16_t)strlen(inst->Text),
-                                     GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z | GSM_PROMPT_DATA_LF);
-            gsmPromptSetTimeout(p, GSM_SMS_SEND_TIMEOUT_MS);
-        }
+        /* (only AT+CMGS waits for the prompt, and the engine raises it once) */
+        inst->Phase = SP_TEXT;
+        (void)gsmPromptWriteData(p, (const uint8_t*)inst->Text, (uint16_t)strlen(inst->Text),
+                                 GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z | GSM_PROMPT_DATA_LF);
+        gsmPromptSetTimeout(p, GSM_SMS_SEND_TIMEOUT_MS);
         return false;
 
     case GSM_Prompt_EventType_Line:
