@@ -42,11 +42,14 @@ uint8_t gsmBasicCommsIfSession(const GSM_BasicComms_Interface* bc)
     return (bc != 0) ? bc->Session : 0u;
 }
 
-/* The set-up commands and the "AT" probes (out of line: the link copied the engine's
- * writer and send into both callers; a 16-bit timeout is cheaper to pass). */
-GSM_NOINLINE static bool sendCommand(GSM_Prompt_Interface* p, const char* command, uint16_t timeout_ms)
+/* The set-up commands, the "AT" probes and AT+CMGS go out here (out of line: the link
+ * copied the engine's writer and send into every caller; a 16-bit timeout is cheaper to
+ * pass). */
+GSM_NOINLINE bool gsmBasicCommsIfSend(GSM_Prompt_Interface* p, const char* text, uint16_t timeout_ms,
+                                      uint8_t flags)
 {
-    return gsmPromptSendCommand_P(p, command, timeout_ms);
+    gsmPromptWriteText_P(p, text);
+    return gsmPromptSend(p, timeout_ms, flags);
 }
 
 bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step)
@@ -58,7 +61,7 @@ bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint
             step--; /* past the end of a command */
         }
     }
-    return GSM_FLASH_BYTE(list) != 0u && sendCommand(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS);
+    return GSM_FLASH_BYTE(list) != 0u && gsmBasicCommsIfSend(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS, 0u);
 }
 
 /* (out of line: LTO would copy it into each of two callers) */
@@ -109,11 +112,11 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         else if (inst->Phase == BP_SYNC)
         {
             gsmUtilStamp(&inst->PhaseStart_ms);
-            (void)sendCommand(p, kProbe, SYNC_PROBE_TIMEOUT_MS);
+            (void)gsmBasicCommsIfSend(p, kProbe, SYNC_PROBE_TIMEOUT_MS, 0u);
         }
         else if (inst->Phase == BP_PROBE)
         {
-            (void)sendCommand(p, kProbe, KEEPALIVE_TIMEOUT_MS);
+            (void)gsmBasicCommsIfSend(p, kProbe, KEEPALIVE_TIMEOUT_MS, 0u);
         }
         return false;
 

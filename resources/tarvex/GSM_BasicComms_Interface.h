@@ -72,6 +72,13 @@ bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint
 GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p, const GSM_Prompt_Event* ev,
                                                           const char* list, uint8_t* step, uint8_t optional);
 
+/* Writes the flash `text` (a whole command, or the end of one begun with the
+ * gsmPromptWrite... calls) and sends the line as gsmPromptSend() does with `flags`; its
+ * answer is awaited `timeout_ms` (at most 65535). The set-up sequences and probes go out
+ * through it, so a module that sends through it too shares their one copy of the
+ * engine's writer and send. Returns false (nothing sent) when no turn is held. */
+bool gsmBasicCommsIfSend(GSM_Prompt_Interface* p, const char* text, uint16_t timeout_ms, uint8_t flags);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

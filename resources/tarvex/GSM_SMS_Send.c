@@ -97,12 +97,12 @@ static void sendCmgs(GSM_SmsSend_Instance* inst)
 {
     GSM_Prompt_Interface* p = inst->Prompt;
 
-    /* The number in quotes, the opening one with the command (gsmSmsSend let only '+',
-     * digits, '*' and '#' through). */
+    /* The number in quotes, the opening one with the command, the closing one with the
+     * send (gsmSmsSend let only '+', digits, '*' and '#' through). */
     gsmPromptWriteText_P(p, GSM_F("AT+CMGS=\""));
     gsmPromptWriteText(p, inst->PhoneNumber);
-    gsmPromptWriteText_P(p, GSM_F("\""));
-    (void)gsmPromptSend(p, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
+    /* (the turn is held) */
+    (void)gsmBasicCommsIfSend(p, GSM_F("\""), PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT);
     inst->Phase = SP_CMGS;
 }
 
