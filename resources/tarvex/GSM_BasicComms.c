@@ -64,6 +64,15 @@ bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint
     return GSM_FLASH_BYTE(list) != 0u && gsmBasicCommsIfSend(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS, 0u);
 }
 
+/* (out of line: one call instead of the stores in every module's Init) */
+GSM_NOINLINE void gsmBasicCommsIfRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client,
+                                                GSM_Prompt_Handler handler, const char* urcPrefixList)
+{
+    client->Handler = handler;
+    client->UrcPrefixList = urcPrefixList;
+    gsmPromptRegisterClient(p, client);
+}
+
 /* (out of line: LTO would copy it into each of two callers) */
 GSM_NOINLINE GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p,
                                                                        const GSM_Prompt_Event* ev, const char* list,
@@ -185,13 +194,11 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     {
         return;
     }
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcs;
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
     /* (PowerSession is left: should it differ from the Power module's, the first Poll
      * starts the boot wait once more.) */
     restart(inst, BP_BOOT); /* (clears Established; closes the gate of a Prompt that is given) */
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
+    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
 }
 
 void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)

@@ -185,9 +185,7 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
     }
     clearStatus(inst);
     inst->_i.Established = 0; /* (the first Poll that finds communication sets the phase) */
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcs;
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* Poll starts the set-up */
+    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* Poll starts the set-up */
 }
 
 void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)

@@ -208,9 +208,7 @@ void gsmSmsSendInit(GSM_SmsSend_Instance* inst)
     }
     inst->Phase = SP_IDLE;
     inst->ReferenceCount = 0;
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcs;
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
+    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
 }
 
 void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
