@@ -195,10 +195,10 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
         return;
     }
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
+    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
     /* (PowerSession is left: should it differ from the Power module's, the first Poll
      * starts the boot wait once more.) */
     restart(inst, BP_BOOT); /* (clears Established; closes the gate of a Prompt that is given) */
-    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
 }
 
 void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
