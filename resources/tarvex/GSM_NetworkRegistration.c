@@ -147,6 +147,8 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
+        /* Set up (URCs and state) until that succeeded once, afterwards only the queries. */
+        inst->Step = inst->Phase;
         (void)gsmBasicCommsIfSequenceSend(p, kSetup, inst->Step);
         return false;
 
@@ -221,8 +223,6 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
     {
         return; /* a sequence runs (the client is busy), or the next is not due yet */
     }
-    /* Set up (URCs and state) until that succeeded once, afterwards only the queries. */
-    inst->Step = inst->Phase;
     gsmPromptRequest(p, &inst->Client);
 }
 
