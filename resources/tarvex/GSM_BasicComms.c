@@ -10,7 +10,7 @@ enum
     BP_SYNC,        /* probing with "AT" */
     BP_CONFIG,      /* echo and error-report settings */
     BP_ESTABLISHED, /* communication established */
-    BP_PROBE,       /* established, keep-alive "AT" requested or running */
+    BP_PROBE,       /* established, keep-alive "AT" running (its turn came) */
     BP_RESTARTED    /* the modem announced a restart (RDY): synchronise again */
 };
 
@@ -123,8 +123,9 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             gsmUtilStamp(&inst->PhaseStart_ms);
             (void)gsmBasicCommsIfSend(p, kProbe, SYNC_PROBE_TIMEOUT_MS, 0u);
         }
-        else if (inst->Phase == BP_PROBE)
+        else if (inst->Phase == BP_ESTABLISHED)
         {
+            inst->Phase = BP_PROBE;
             (void)gsmBasicCommsIfSend(p, kProbe, KEEPALIVE_TIMEOUT_MS, 0u);
         }
         return false;
@@ -250,10 +251,6 @@ void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
         {
             restart(inst, BP_SYNC);
             return;
-        }
-        if (phase == BP_ESTABLISHED)
-        {
-            inst->Phase = BP_PROBE;
         }
         gsmPromptRequest(p, &inst->Client);
         return;
