@@ -74,8 +74,12 @@ uint8_t gsmNetworkRegistrationIfSession(const GSM_NetworkRegistration_Interface*
     return (nr != 0) ? nr->Session : 0u;
 }
 
-static void clearStatus(GSM_NetworkRegistration_Instance* inst)
+/* Nothing known yet and the whole set-up to do: after Init (`established` 0) and in every
+ * new communication session (out of line: the two share it). */
+GSM_NOINLINE static void startOver(GSM_NetworkRegistration_Instance* inst, uint8_t established)
 {
+    inst->_i.Established = established;
+    inst->Phase = NP_NEW;
     inst->_i.Status[0] = (uint8_t)GSM_NetworkRegistration_Status_NotQueried;
     inst->_i.Status[1] = (uint8_t)GSM_NetworkRegistration_Status_NotQueried;
     inst->_i.Status[2] = (uint8_t)GSM_NetworkRegistration_Status_NotQueried;
@@ -185,8 +189,7 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
     {
         return;
     }
-    clearStatus(inst);
-    inst->_i.Established = 0; /* (the first Poll that finds communication sets the phase) */
+    startOver(inst, 0u); /* (the first Poll that finds communication starts the set-up) */
     gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* Poll starts the set-up */
 }
 
@@ -211,9 +214,7 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         /* New communication session: the modem forgot the URC settings. Set up at once. */
         gsmPromptAbort(p, &inst->Client);
         inst->_i.Session = session;
-        inst->_i.Established = 1u;
-        inst->Phase = NP_NEW;
-        clearStatus(inst);
+        startOver(inst, 1u);
     }
     else if (gsmPromptIsBusy(p, &inst->Client) ||
              !gsmUtilExpired(&inst->LastQuery_ms, (inst->Phase == NP_NEW) ? NETREG_RETRY_MS
