@@ -17,6 +17,10 @@ enum
 
 #define PROMPT_TIMEOUT_MS 10000u
 
+#if GSM_SMS_SEND_TRACKED_REFERENCES < 1 || GSM_SMS_SEND_TRACKED_REFERENCES > 255
+#error "GSM_SMS_SEND_TRACKED_REFERENCES is 1..255"
+#endif
+
 /* Text mode, IRA character set, status report requested (first octet 49 =
  * SMS-SUBMIT + relative validity period + status report request; validity 167 = 24 h),
  * new-message indications +CMTI and status reports +CDS; all but text mode optional.
@@ -44,7 +48,8 @@ static void fail(GSM_SmsSend_Instance* inst, GSM_Result result, uint16_t code)
     emit(inst, GSM_SmsSend_EventType_SendFailed, &ev);
 }
 
-/* Stops tracking the reference in `slot`. */
+/* Stops tracking the reference in `slot` (References holds the last ones sent, newest
+ * first). */
 static void forget(GSM_SmsSend_Instance* inst, uint8_t slot)
 {
     inst->ReferenceCount--;
@@ -181,12 +186,21 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             if (inst->Phase == SP_GOT_MR)
             {
                 uint8_t mr = inst->Step;
+                uint8_t n = inst->ReferenceCount;
                 ok.MessageReference = mr;
-                if (inst->ReferenceCount >= GSM_SMS_SEND_TRACKED_REFERENCES)
+                if (n < GSM_SMS_SEND_TRACKED_REFERENCES)
                 {
-                    forget(inst, 0u); /* the oldest */
+                    inst->ReferenceCount = (uint8_t)(n + 1u);
                 }
-                inst->References[inst->ReferenceCount++] = mr;
+                else
+                {
+                    n--; /* the oldest, last, drops out */
+                }
+                for (; n != 0u; n--)
+                {
+                    inst->References[n] = inst->References[n - 1u];
+                }
+                inst->References[0] = mr;
             }
             inst->Phase = SP_IDLE;
             emit(inst, GSM_SmsSend_EventType_SendSuccess, &ok);
