@@ -270,6 +270,7 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
 {
     size_t i;
     size_t n = 0;
+    const char* s;
 
     if (inst == 0 || phoneNumber == 0 || textBody == 0 || inst->Phase != SP_IDLE)
     {
@@ -288,10 +289,10 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
     } while (phoneNumber[++i] != '\0');
     /* Text: CR LF and CR become LF (a CR would make the modem prompt again); Ctrl-Z and
      * ESC would end or cancel the input and are refused. Too long: refused whole. */
-    for (i = 0; textBody[i] != '\0'; i++)
+    for (s = textBody; *s != '\0'; s++)
     {
-        char c = textBody[i];
-        if (c == 0x1A || c == 0x1B || (!(c == '\r' && textBody[i + 1u] == '\n') && ++n > GSM_SMS_SEND_MAX_TEXT))
+        char c = *s;
+        if (c == 0x1A || c == 0x1B || (!(c == '\r' && s[1] == '\n') && ++n > GSM_SMS_SEND_MAX_TEXT))
         {
             return false; /* CR LF counts as one character */
         }
