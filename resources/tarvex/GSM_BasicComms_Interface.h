@@ -30,18 +30,20 @@ bool gsmBasicCommsIfIsEstablished(const GSM_BasicComms_Interface* bc);
 uint8_t gsmBasicCommsIfSession(const GSM_BasicComms_Interface* bc);
 
 /* For modules whose BasicComms pointer may be null: true while communication is
- * established, as BasicComms reports it when `bc` is given, otherwise as the Prompt's
- * readiness. When `session` is not null it receives the matching counter
- * (gsmBasicCommsIfSession or gsmPromptSession). Inline: it is a few loads, cheaper
- * than a call in every module that uses it. */
+ * established. It is read from the Prompt's readiness, which BasicComms sets exactly
+ * while it reports communication established (and which stays set where no BasicComms
+ * is wired), so `bc` itself is not read. When `session` is not null it receives the
+ * Prompt's counter (gsmPromptSession), which BasicComms mirrors. Inline: it is a few
+ * loads, cheaper than a call in every module that uses it. */
 static inline bool gsmBasicCommsIfLinkEstablished(const GSM_BasicComms_Interface* bc,
                                                   const GSM_Prompt_Interface* p, uint8_t* session)
 {
+    (void)bc;
     if (session != 0)
     {
-        *session = (bc != 0) ? bc->Session : gsmPromptSession(p);
+        *session = gsmPromptSession(p);
     }
-    return (bc != 0) ? bc->Established != 0u : gsmPromptIsReady(p);
+    return gsmPromptIsReady(p);
 }
 
 /* Set-up sequences. The modules that configure the modem after every (re)establishment
