@@ -98,18 +98,6 @@ static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
     emit(inst, GSM_SmsSend_EventType_DeliveryStatusReport, &ev);
 }
 
-static void sendCmgs(GSM_SmsSend_Instance* inst)
-{
-    GSM_Prompt_Interface* p = inst->Prompt;
-
-    /* The number in quotes, the opening one with the command, the closing one with the
-     * send (gsmSmsSend let only '+', digits, '*' and '#' through). */
-    gsmPromptWriteText_P(p, GSM_F("AT+CMGS=\""));
-    gsmPromptWriteText(p, inst->PhoneNumber);
-    /* (the turn is held) */
-    (void)gsmBasicCommsIfSend(p, GSM_F("\""), PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT);
-    inst->Phase = SP_CMGS;
-}
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 {
@@ -123,14 +111,11 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
          * before a queued message fails). */
         if (p->Session == inst->Session)
         {
-            sendCmgs(inst);
+            break; /* set up in this session already: AT+CMGS */
         }
-        else
-        {
-            inst->Phase = SP_SETUP;
-            inst->Step = 0;
-            (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u);
-        }
+        inst->Phase = SP_SETUP;
+        inst->Step = 0;
+        (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u);
         return false;
 
     case GSM_Prompt_EventType_DataPrompt:
@@ -175,8 +160,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             if (st == GSM_BasicComms_Sequence_Done)
             {
                 inst->Session = p->Session;
-                sendCmgs(inst); /* same turn */
-                return false;
+                break; /* AT+CMGS in the same turn */
             }
         }
         else if (ev->Result == GSM_Result_Ok)
@@ -212,6 +196,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     default:
         return false;
     }
+    /* AT+CMGS with the number in quotes, the opening one with the command, the closing
+     * one with the send (gsmSmsSend let only '+', digits, '*' and '#' through). */
+    gsmPromptWriteText_P(p, GSM_F("AT+CMGS=\""));
+    gsmPromptWriteText(p, inst->PhoneNumber);
+    (void)gsmBasicCommsIfSend(p, GSM_F("\""), PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT);
+    inst->Phase = SP_CMGS;
+    return false;
 }
 
 void gsmSmsSendInit(GSM_SmsSend_Instance* inst)
