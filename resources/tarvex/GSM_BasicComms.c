@@ -73,10 +73,8 @@ GSM_NOINLINE void gsmBasicCommsIfRegisterClient(GSM_Prompt_Interface* p, GSM_Pro
     gsmPromptRegisterClient(p, client);
 }
 
-/* (out of line: LTO would copy it into each of two callers) */
-GSM_NOINLINE GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p,
-                                                                       const GSM_Prompt_Event* ev, const char* list,
-                                                                       uint8_t* step, uint8_t optional)
+GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p, const GSM_Prompt_Event* ev,
+                                                          const char* list, uint8_t* step, uint8_t optional)
 {
     /* An optional command may be refused; a silent or switched-off modem always stops
      * the sequence. */
