@@ -42,11 +42,9 @@ uint8_t gsmBasicCommsIfSession(const GSM_BasicComms_Interface* bc)
     return (bc != 0) ? bc->Session : 0u;
 }
 
-/* The set-up commands, the "AT" probes and AT+CMGS go out here (out of line: the link
- * copied the engine's writer and send into every caller; a 16-bit timeout is cheaper to
- * pass). */
-GSM_NOINLINE bool gsmBasicCommsIfSend(GSM_Prompt_Interface* p, const char* text, uint16_t timeout_ms,
-                                      uint8_t flags)
+/* The set-up commands, the "AT" probes and AT+CMGS go out here, so the engine's writer
+ * and send are copied into one place (a 16-bit timeout is cheaper to pass). */
+bool gsmBasicCommsIfSend(GSM_Prompt_Interface* p, const char* text, uint16_t timeout_ms, uint8_t flags)
 {
     gsmPromptWriteText_P(p, text);
     return gsmPromptSend(p, timeout_ms, flags);
