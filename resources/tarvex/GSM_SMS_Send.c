@@ -108,7 +108,12 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     {
     case GSM_Prompt_EventType_Start:
         /* Only a queued message asks for a turn (Poll and Cancel withdraw the request
-         * before a queued message fails). */
+         * before a queued message fails), but Init may have forgotten the message
+         * while its request still waited: then the turn goes unused. */
+        if (inst->Phase != SP_QUEUED)
+        {
+            return false;
+        }
         if (p->Session == inst->Session)
         {
             break; /* set up in this session already: AT+CMGS */

@@ -218,6 +218,20 @@ TEST_P(Flows, DeliveryReportsOfTheLastFourMessages)
     EXPECT_EQ(got, (std::vector<std::pair<int, int>>{{mr[1], 32}, {mr[1], 0}, {mr[4], 70}, {mr[2], 0}, {mr[3], 63}}));
 }
 
+// Init forgets a queued message: a turn it had already asked for goes unused, nothing is sent.
+TEST_P(Flows, SmsInitAgainForgetsTheQueuedMessage)
+{
+    Rig r(options());
+    ASSERT_TRUE(r.bringUp());
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+447700900123", "forgotten"));
+    gsmSmsSendPoll(&r.smsSend); // asks for the turn
+    ASSERT_TRUE(gsmPromptIsBusy(&r.prompt._i, &r.smsSend.Client));
+    gsmSmsSendInit(&r.smsSend);
+    r.runFor(5000);
+    EXPECT_TRUE(r.sim.sent.empty());
+    EXPECT_TRUE(r.smsSent.empty() && r.smsFailed.empty());
+}
+
 TEST_P(Flows, SmsReceiveAndDelete)
 {
     Rig r(options());
