@@ -10,7 +10,7 @@ enum
     BP_SYNC,        /* probing with "AT" */
     BP_CONFIG,      /* echo and error-report settings */
     BP_ESTABLISHED, /* communication established */
-    BP_PROBE,       /* established, keep-alive "AT" requested or running */
+    BP_PROBE,       /* established, keep-alive "AT" running (its turn came) */
     BP_RESTARTED    /* the modem announced a restart (RDY): synchronise again */
 };
 
@@ -42,11 +42,12 @@ uint8_t gsmBasicCommsIfSession(const GSM_BasicComms_Interface* bc)
     return (bc != 0) ? bc->Session : 0u;
 }
 
-/* The set-up commands and the "AT" probes (out of line: the link copied the engine's
- * writer and send into both callers; a 16-bit timeout is cheaper to pass). */
-GSM_NOINLINE static bool sendCommand(GSM_Prompt_Interface* p, const char* command, uint16_t timeout_ms)
+/* The set-up commands, the "AT" probes and AT+CMGS go out here, so the engine's writer
+ * and send are copied into one place (a 16-bit timeout is cheaper to pass). */
+bool gsmBasicCommsIfSend(GSM_Prompt_Interface* p, const char* text, uint16_t timeout_ms, uint8_t flags)
 {
-    return gsmPromptSendCommand_P(p, command, timeout_ms);
+    gsmPromptWriteText_P(p, text);
+    return gsmPromptSend(p, timeout_ms, flags);
 }
 
 bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint8_t step)
@@ -58,13 +59,20 @@ bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint
             step--; /* past the end of a command */
         }
     }
-    return GSM_FLASH_BYTE(list) != 0u && sendCommand(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS);
+    return GSM_FLASH_BYTE(list) != 0u && gsmBasicCommsIfSend(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS, 0u);
 }
 
-/* (out of line: LTO would copy it into each of two callers) */
-GSM_NOINLINE GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p,
-                                                                       const GSM_Prompt_Event* ev, const char* list,
-                                                                       uint8_t* step, uint8_t optional)
+/* (out of line: one call instead of the stores in every module's Init) */
+GSM_NOINLINE void gsmBasicCommsIfRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client,
+                                                GSM_Prompt_Handler handler, const char* urcPrefixList)
+{
+    client->Handler = handler;
+    client->UrcPrefixList = urcPrefixList;
+    gsmPromptRegisterClient(p, client);
+}
+
+GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p, const GSM_Prompt_Event* ev,
+                                                          const char* list, uint8_t* step, uint8_t optional)
 {
     /* An optional command may be refused; a silent or switched-off modem always stops
      * the sequence. */
@@ -109,11 +117,12 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
         else if (inst->Phase == BP_SYNC)
         {
             gsmUtilStamp(&inst->PhaseStart_ms);
-            (void)sendCommand(p, kProbe, SYNC_PROBE_TIMEOUT_MS);
+            (void)gsmBasicCommsIfSend(p, kProbe, SYNC_PROBE_TIMEOUT_MS, 0u);
         }
-        else if (inst->Phase == BP_PROBE)
+        else if (inst->Phase == BP_ESTABLISHED)
         {
-            (void)sendCommand(p, kProbe, KEEPALIVE_TIMEOUT_MS);
+            inst->Phase = BP_PROBE;
+            (void)gsmBasicCommsIfSend(p, kProbe, KEEPALIVE_TIMEOUT_MS, 0u);
         }
         return false;
 
@@ -182,13 +191,11 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
     {
         return;
     }
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcs;
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
+    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
     /* (PowerSession is left: should it differ from the Power module's, the first Poll
      * starts the boot wait once more.) */
     restart(inst, BP_BOOT); /* (clears Established; closes the gate of a Prompt that is given) */
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
 }
 
 void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
@@ -240,10 +247,6 @@ void gsmBasicCommsPoll(GSM_BasicComms_Instance* inst)
         {
             restart(inst, BP_SYNC);
             return;
-        }
-        if (phase == BP_ESTABLISHED)
-        {
-            inst->Phase = BP_PROBE;
         }
         gsmPromptRequest(p, &inst->Client);
         return;

@@ -30,18 +30,20 @@ bool gsmBasicCommsIfIsEstablished(const GSM_BasicComms_Interface* bc);
 uint8_t gsmBasicCommsIfSession(const GSM_BasicComms_Interface* bc);
 
 /* For modules whose BasicComms pointer may be null: true while communication is
- * established, as BasicComms reports it when `bc` is given, otherwise as the Prompt's
- * readiness. When `session` is not null it receives the matching counter
- * (gsmBasicCommsIfSession or gsmPromptSession). Inline: it is a few loads, cheaper
- * than a call in every module that uses it. */
+ * established. It is read from the Prompt's readiness, which BasicComms sets exactly
+ * while it reports communication established (and which stays set where no BasicComms
+ * is wired), so `bc` itself is not read. When `session` is not null it receives the
+ * Prompt's counter (gsmPromptSession), which BasicComms mirrors. Inline: it is a few
+ * loads, cheaper than a call in every module that uses it. */
 static inline bool gsmBasicCommsIfLinkEstablished(const GSM_BasicComms_Interface* bc,
                                                   const GSM_Prompt_Interface* p, uint8_t* session)
 {
+    (void)bc;
     if (session != 0)
     {
-        *session = (bc != 0) ? bc->Session : gsmPromptSession(p);
+        *session = gsmPromptSession(p);
     }
-    return (bc != 0) ? bc->Established != 0u : gsmPromptIsReady(p);
+    return gsmPromptIsReady(p);
 }
 
 /* Set-up sequences. The modules that configure the modem after every (re)establishment
@@ -71,6 +73,20 @@ bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint
  * *step and sends the next command; a timeout or an abort always fails. */
 GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p, const GSM_Prompt_Event* ev,
                                                           const char* list, uint8_t* step, uint8_t optional);
+
+/* Writes the flash `text` (a whole command, or the end of one begun with the
+ * gsmPromptWrite... calls) and sends the line as gsmPromptSend() does with `flags`; its
+ * answer is awaited `timeout_ms` (at most 65535). The set-up sequences and probes go out
+ * through it, so a module that sends through it too shares their one copy of the
+ * engine's writer and send. Returns false (nothing sent) when no turn is held. */
+bool gsmBasicCommsIfSend(GSM_Prompt_Interface* p, const char* text, uint16_t timeout_ms, uint8_t flags);
+
+/* Sets a module's Prompt client up with its handler and URC prefix list (in flash, or
+ * null) and registers it with gsmPromptRegisterClient() (which ignores a null Prompt).
+ * The modules' Init functions register through it: one call instead of the stores in
+ * each. */
+void gsmBasicCommsIfRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client,
+                                   GSM_Prompt_Handler handler, const char* urcPrefixList);
 
 #ifdef __cplusplus
 } /* extern "C" */

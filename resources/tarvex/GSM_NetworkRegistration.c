@@ -74,8 +74,12 @@ uint8_t gsmNetworkRegistrationIfSession(const GSM_NetworkRegistration_Interface*
     return (nr != 0) ? nr->Session : 0u;
 }
 
-static void clearStatus(GSM_NetworkRegistration_Instance* inst)
+/* Nothing known yet and the whole set-up to do: after Init (`established` 0) and in every
+ * new communication session (out of line: the two share it). */
+GSM_NOINLINE static void startOver(GSM_NetworkRegistration_Instance* inst, uint8_t established)
 {
+    inst->_i.Established = established;
+    inst->Phase = NP_NEW;
     inst->_i.Status[0] = (uint8_t)GSM_NetworkRegistration_Status_NotQueried;
     inst->_i.Status[1] = (uint8_t)GSM_NetworkRegistration_Status_NotQueried;
     inst->_i.Status[2] = (uint8_t)GSM_NetworkRegistration_Status_NotQueried;
@@ -147,6 +151,8 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
+        /* Set up (URCs and state) until that succeeded once, afterwards only the queries. */
+        inst->Step = inst->Phase;
         (void)gsmBasicCommsIfSequenceSend(p, kSetup, inst->Step);
         return false;
 
@@ -183,11 +189,8 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
     {
         return;
     }
-    clearStatus(inst);
-    inst->_i.Established = 0; /* (the first Poll that finds communication sets the phase) */
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcs;
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* Poll starts the set-up */
+    startOver(inst, 0u); /* (the first Poll that finds communication starts the set-up) */
+    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* Poll starts the set-up */
 }
 
 void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
@@ -200,19 +203,18 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
         return;
     }
     p = inst->Prompt;
-    if (!gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, &session))
+    if (!gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, 0))
     {
         inst->_i.Established = 0;
         return;
     }
+    session = p->Session; /* (the Prompt's counter, which BasicComms mirrors) */
     if (!inst->_i.Established || session != inst->_i.Session)
     {
         /* New communication session: the modem forgot the URC settings. Set up at once. */
         gsmPromptAbort(p, &inst->Client);
         inst->_i.Session = session;
-        inst->_i.Established = 1u;
-        inst->Phase = NP_NEW;
-        clearStatus(inst);
+        startOver(inst, 1u);
     }
     else if (gsmPromptIsBusy(p, &inst->Client) ||
              !gsmUtilExpired(&inst->LastQuery_ms, (inst->Phase == NP_NEW) ? NETREG_RETRY_MS
@@ -222,8 +224,6 @@ void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)
     {
         return; /* a sequence runs (the client is busy), or the next is not due yet */
     }
-    /* Set up (URCs and state) until that succeeded once, afterwards only the queries. */
-    inst->Step = inst->Phase;
     gsmPromptRequest(p, &inst->Client);
 }
 

@@ -17,6 +17,10 @@ enum
 
 #define PROMPT_TIMEOUT_MS 10000u
 
+#if GSM_SMS_SEND_TRACKED_REFERENCES < 1 || GSM_SMS_SEND_TRACKED_REFERENCES > 255
+#error "GSM_SMS_SEND_TRACKED_REFERENCES is 1..255"
+#endif
+
 /* Text mode, IRA character set, status report requested (first octet 49 =
  * SMS-SUBMIT + relative validity period + status report request; validity 167 = 24 h),
  * new-message indications +CMTI and status reports +CDS; all but text mode optional.
@@ -44,7 +48,8 @@ static void fail(GSM_SmsSend_Instance* inst, GSM_Result result, uint16_t code)
     emit(inst, GSM_SmsSend_EventType_SendFailed, &ev);
 }
 
-/* Stops tracking the reference in `slot`. */
+/* Stops tracking the reference in `slot` (References holds the last ones sent, newest
+ * first). */
 static void forget(GSM_SmsSend_Instance* inst, uint8_t slot)
 {
     inst->ReferenceCount--;
@@ -93,18 +98,6 @@ static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
     emit(inst, GSM_SmsSend_EventType_DeliveryStatusReport, &ev);
 }
 
-static void sendCmgs(GSM_SmsSend_Instance* inst)
-{
-    GSM_Prompt_Interface* p = inst->Prompt;
-
-    /* The number in quotes, the opening one with the command (gsmSmsSend let only '+',
-     * digits, '*' and '#' through). */
-    gsmPromptWriteText_P(p, GSM_F("AT+CMGS=\""));
-    gsmPromptWriteText(p, inst->PhoneNumber);
-    gsmPromptWriteText_P(p, GSM_F("\""));
-    (void)gsmPromptSend(p, PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT); /* the turn is held */
-    inst->Phase = SP_CMGS;
-}
 
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 {
@@ -114,30 +107,28 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     switch (ev->Type)
     {
     case GSM_Prompt_EventType_Start:
-        if (inst->Phase == SP_QUEUED)
+        /* Only a queued message asks for a turn (Poll and Cancel withdraw the request
+         * before a queued message fails), but Init may have forgotten the message
+         * while its request still waited: then the turn goes unused. */
+        if (inst->Phase != SP_QUEUED)
         {
-            /* (the engine's counter read directly: in a turn it is the engine's own) */
-            if (p->Session == inst->Session)
-            {
-                sendCmgs(inst);
-            }
-            else
-            {
-                inst->Phase = SP_SETUP;
-                inst->Step = 0;
-                (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u);
-            }
+            return false;
         }
+        if (p->Session == inst->Session)
+        {
+            break; /* set up in this session already: AT+CMGS */
+        }
+        inst->Phase = SP_SETUP;
+        inst->Step = 0;
+        (void)gsmBasicCommsIfSequenceSend(p, kSetup, 0u);
         return false;
 
     case GSM_Prompt_EventType_DataPrompt:
-        if (inst->Phase == SP_CMGS)
-        {
-            inst->Phase = SP_TEXT;
-            (void)gsmPromptWriteData(p, (const uint8_t*)inst->Text, (uint16_t)strlen(inst->Text),
-                                     GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z | GSM_PROMPT_DATA_LF);
-            gsmPromptSetTimeout(p, GSM_SMS_SEND_TIMEOUT_MS);
-        }
+        /* (only AT+CMGS waits for the prompt, and the engine raises it once) */
+        inst->Phase = SP_TEXT;
+        (void)gsmPromptWriteData(p, (const uint8_t*)inst->Text, (uint16_t)strlen(inst->Text),
+                                 GSM_PROMPT_DATA_ECHOED | GSM_PROMPT_DATA_CTRL_Z | GSM_PROMPT_DATA_LF);
+        gsmPromptSetTimeout(p, GSM_SMS_SEND_TIMEOUT_MS);
         return false;
 
     case GSM_Prompt_EventType_Line:
@@ -174,8 +165,7 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             if (st == GSM_BasicComms_Sequence_Done)
             {
                 inst->Session = p->Session;
-                sendCmgs(inst); /* same turn */
-                return false;
+                break; /* AT+CMGS in the same turn */
             }
         }
         else if (ev->Result == GSM_Result_Ok)
@@ -185,12 +175,21 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
             if (inst->Phase == SP_GOT_MR)
             {
                 uint8_t mr = inst->Step;
+                uint8_t n = inst->ReferenceCount;
                 ok.MessageReference = mr;
-                if (inst->ReferenceCount >= GSM_SMS_SEND_TRACKED_REFERENCES)
+                if (n < GSM_SMS_SEND_TRACKED_REFERENCES)
                 {
-                    forget(inst, 0u); /* the oldest */
+                    inst->ReferenceCount = (uint8_t)(n + 1u);
                 }
-                inst->References[inst->ReferenceCount++] = mr;
+                else
+                {
+                    n--; /* the oldest, last, drops out */
+                }
+                for (; n != 0u; n--)
+                {
+                    inst->References[n] = inst->References[n - 1u];
+                }
+                inst->References[0] = mr;
             }
             inst->Phase = SP_IDLE;
             emit(inst, GSM_SmsSend_EventType_SendSuccess, &ok);
@@ -202,6 +201,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     default:
         return false;
     }
+    /* AT+CMGS with the number in quotes, the opening one with the command, the closing
+     * one with the send (gsmSmsSend let only '+', digits, '*' and '#' through). */
+    gsmPromptWriteText_P(p, GSM_F("AT+CMGS=\""));
+    gsmPromptWriteText(p, inst->PhoneNumber);
+    (void)gsmBasicCommsIfSend(p, GSM_F("\""), PROMPT_TIMEOUT_MS, GSM_PROMPT_SEND_DATA_PROMPT);
+    inst->Phase = SP_CMGS;
+    return false;
 }
 
 void gsmSmsSendInit(GSM_SmsSend_Instance* inst)
@@ -212,15 +218,12 @@ void gsmSmsSendInit(GSM_SmsSend_Instance* inst)
     }
     inst->Phase = SP_IDLE;
     inst->ReferenceCount = 0;
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcs;
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
+    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
 }
 
 void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
 {
     GSM_Prompt_Interface* p;
-    bool established;
     uint8_t session;
 
     if (inst == 0 || inst->Prompt == 0)
@@ -231,10 +234,10 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
     /* Session holds the communication session (the Prompt's counter, which BasicComms
      * mirrors) whose set-up is done. In a new one (every (re)establishment has one) the
      * modem has lost text mode and report settings; keeping Session just behind it
-     * means it can never match by wrapping round. */
-    established = gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, 0);
+     * means it can never match by wrapping round. (Whether the link is up does not
+     * matter here: the counter only moves on when it comes up.) */
     session = p->Session;
-    if (established && session != inst->Session)
+    if (session != inst->Session)
     {
         inst->Session = (uint8_t)(session - 1u);
     }
@@ -243,7 +246,7 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
     {
         return; /* (the Start event moves a granted message on at once) */
     }
-    if (established &&
+    if (gsmBasicCommsIfLinkEstablished(inst->BasicComms, p, 0) &&
         (inst->NetworkRegistration == 0 || gsmNetworkRegistrationIfIsSmsAvailable(inst->NetworkRegistration)))
     {
         /* A queued message never holds the turn, so asking again is harmless. */
@@ -263,6 +266,7 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
 {
     size_t i;
     size_t n = 0;
+    const char* s;
 
     if (inst == 0 || phoneNumber == 0 || textBody == 0 || inst->Phase != SP_IDLE)
     {
@@ -281,10 +285,10 @@ bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char*
     } while (phoneNumber[++i] != '\0');
     /* Text: CR LF and CR become LF (a CR would make the modem prompt again); Ctrl-Z and
      * ESC would end or cancel the input and are refused. Too long: refused whole. */
-    for (i = 0; textBody[i] != '\0'; i++)
+    for (s = textBody; *s != '\0'; s++)
     {
-        char c = textBody[i];
-        if (c == 0x1A || c == 0x1B || (!(c == '\r' && textBody[i + 1u] == '\n') && ++n > GSM_SMS_SEND_MAX_TEXT))
+        char c = *s;
+        if (c == 0x1A || c == 0x1B || (!(c == '\r' && s[1] == '\n') && ++n > GSM_SMS_SEND_MAX_TEXT))
         {
             return false; /* CR LF counts as one character */
         }

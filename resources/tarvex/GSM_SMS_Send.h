@@ -44,7 +44,7 @@ extern "C" {
 #define GSM_SMS_MAX_PHONE_NUMBER 20u        /* longest number accepted ('+' included) */
 #endif
 #ifndef GSM_SMS_SEND_TRACKED_REFERENCES
-#define GSM_SMS_SEND_TRACKED_REFERENCES 4u  /* sent messages awaiting a delivery report */
+#define GSM_SMS_SEND_TRACKED_REFERENCES 4u  /* sent messages awaiting a delivery report (1..255) */
 #endif
 #ifndef GSM_SMS_SEND_NETWORK_WAIT_MS
 #define GSM_SMS_SEND_NETWORK_WAIT_MS 60000u /* wait for communication + network, then fail */

@@ -189,6 +189,49 @@ TEST_P(Flows, SmsSendWithDeliveryReport)
     EXPECT_EQ(r.txOverflows, 0u);
 }
 
+// Reports are matched against the last four references sent: one for an older or an
+// already finished message is dropped, "still trying" (32..63) keeps the reference for
+// the final report.
+TEST_P(Flows, DeliveryReportsOfTheLastFourMessages)
+{
+    Rig r(options());
+    r.sim.addHandler("AT+CNMI", [](ModemSim& m, const std::string&) { // +CMTI, but no reports of its own
+        m.cnmiMt = 1;
+        m.ok();
+    });
+    ASSERT_TRUE(r.bringUp());
+    for (size_t i = 1; i <= 5; ++i) {
+        ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+447700900123", "x"));
+        ASSERT_TRUE(r.runUntil([&] { return r.smsSent.size() == i; }, 30000));
+    }
+    const std::vector<int>& mr = r.smsSent;
+    const std::vector<std::pair<int, int>> sent = {{mr[0], 0}, {mr[1], 32}, {mr[1], 0}, {mr[1], 0},
+                                                   {mr[4], 70}, {mr[2], 0}, {mr[3], 63}, {mr[4], 0}};
+    for (const auto& report : sent) {
+        r.sim.emitUrc("+CDS: 6," + std::to_string(report.first) + ",\"+447700900123\",145,\"10/05/06,00:01:52+08\"," +
+                      "\"10/05/06,00:01:56+08\"," + std::to_string(report.second));
+        r.runFor(300);
+    }
+    std::vector<std::pair<int, int>> got;
+    for (const DeliveryReport& d : r.reports)
+        got.push_back({d.reference, d.status});
+    EXPECT_EQ(got, (std::vector<std::pair<int, int>>{{mr[1], 32}, {mr[1], 0}, {mr[4], 70}, {mr[2], 0}, {mr[3], 63}}));
+}
+
+// Init forgets a queued message: a turn it had already asked for goes unused, nothing is sent.
+TEST_P(Flows, SmsInitAgainForgetsTheQueuedMessage)
+{
+    Rig r(options());
+    ASSERT_TRUE(r.bringUp());
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+447700900123", "forgotten"));
+    gsmSmsSendPoll(&r.smsSend); // asks for the turn
+    ASSERT_TRUE(gsmPromptIsBusy(&r.prompt._i, &r.smsSend.Client));
+    gsmSmsSendInit(&r.smsSend);
+    r.runFor(5000);
+    EXPECT_TRUE(r.sim.sent.empty());
+    EXPECT_TRUE(r.smsSent.empty() && r.smsFailed.empty());
+}
+
 TEST_P(Flows, SmsReceiveAndDelete)
 {
     Rig r(options());
