@@ -439,16 +439,17 @@ static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client
     inst->RxFlags &= (uint8_t)~(RX_IN_HANDLER | RX_MUTE);
     inst->LineStart = 0;
 
+    /* (A muted handler cannot send, so this holds whether or not it gave its turn up.) */
+    if (timedOut != 0xFFu && (timedOut & SF_DATA_CMD))
+    {
+        inst->Write(inst, ASCII_ESC);
+    }
     if (inst->_i.Current != c || (inst->SendFlags & SF_SENT))
     {
         return; /* the handler gave its turn up, or its next command is in flight */
     }
     if (timedOut != 0xFFu)
     {
-        if (timedOut & SF_DATA_CMD)
-        {
-            inst->Write(inst, ASCII_ESC);
-        }
         endTurn(inst, PH_RECOVERY);
     }
     else if (sContinuing && (inst->SendFlags & SF_CONTINUE))

@@ -451,6 +451,21 @@ TEST_F(Engine, TimeoutRecoveryAndWrapAround)
     advance(1100);
     ASSERT_EQ(t.events.back(), "final:4:0");
     EXPECT_EQ(uart.written, "AT+CMGS=1\r\x1b") << "ESC leaves the data input";
+
+    // Also when the client's Final handler ends its own turn.
+    advance(GSM_PROMPT_RECOVERY_MS + 20);
+    uart.written.clear();
+    const auto send = command(&p, "AT+CMGS=2", 1000, GSM_PROMPT_SEND_DATA_PROMPT);
+    t.onEvent = [&](TestClient& self, GSM_Prompt_Event* ev) {
+        if (ev->Type == GSM_Prompt_EventType_Final)
+            gsmPromptAbort(&p._i, &self.c);
+        return send(self, ev);
+    };
+    gsmPromptRequest(&p._i, &t.c);
+    poll();
+    advance(1100);
+    ASSERT_EQ(t.events.back(), "final:4:0");
+    EXPECT_EQ(uart.written, "AT+CMGS=2\r\x1b");
 }
 
 TEST_F(Engine, TurnsAreFair)
