@@ -835,7 +835,8 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
     uint8_t flags = inst->RxFlags;
     uint16_t len = inst->LineLen;
-    char* line = (char*)inst->DataBuffer + inst->LineStart;
+    /* (Only a kept line moves the start from 0: where nothing keeps one, no read.) */
+    char* line = (char*)inst->DataBuffer + (sKeeping ? inst->LineStart : 0u);
     GSM_Result result;
     uint16_t code;
 
