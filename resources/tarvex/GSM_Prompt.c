@@ -835,8 +835,7 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
     uint8_t flags = inst->RxFlags;
     uint16_t len = inst->LineLen;
-    /* (Only a kept line moves the start from 0: where nothing keeps one, no read.) */
-    char* line = (char*)inst->DataBuffer + (sKeeping ? inst->LineStart : 0u);
+    char* line = (char*)inst->DataBuffer;
     GSM_Result result;
     uint16_t code;
 
@@ -846,6 +845,11 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     {
         resetLine(inst);
         return;
+    }
+    if (sKeeping)
+    {
+        /* (Only a kept line moves the start from 0: where nothing keeps one, no read.) */
+        line += inst->LineStart;
     }
     line[len] = '\0';
 
