@@ -426,9 +426,9 @@ static void leaveDataInput(GSM_Prompt_Instance* inst, uint8_t sendFlags)
 /* Runs a Start or Final handler, during which the client may write and send. Unless the
  * handler gave its turn up, the turn then goes on with the command it sent, keeps
  * waiting (gsmPromptContinue) or ends. A Final after a timeout (Poll has found the modem
- * powered first) passes the SendFlags of the command that timed out as `timedOut` (0xFF
- * otherwise): its turn ends in the recovery phase, leaving the modem's data input first,
- * since a belated result may still arrive. */
+ * powered first) passes the SendFlags of the command that timed out, marked with
+ * SF_OPEN, as `timedOut` (0 otherwise): its turn ends in the recovery phase, leaving the
+ * modem's data input first, since a belated result may still arrive. */
 static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client* c, GSM_Prompt_Event* ev,
                                     uint8_t timedOut)
 {
@@ -440,7 +440,7 @@ static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client
     inst->LineStart = 0;
 
     /* (A muted handler cannot send, so this holds whether or not it gave its turn up.) */
-    if (timedOut != 0xFFu && (timedOut & SF_DATA_CMD))
+    if (timedOut & SF_DATA_CMD)
     {
         inst->Write(inst, ASCII_ESC);
     }
@@ -448,7 +448,7 @@ static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client
     {
         return; /* the handler gave its turn up, or its next command is in flight */
     }
-    if (timedOut != 0xFFu)
+    if (timedOut != 0u)
     {
         endTurn(inst, PH_RECOVERY);
     }
@@ -467,7 +467,7 @@ static GSM_NOINLINE void runHandler(GSM_Prompt_Instance* inst, GSM_Prompt_Client
 /* Ends the command in flight with `result` and lets the client chain its next one. */
 static void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_Result result, uint16_t code)
 {
-    uint8_t timedOut = 0xFFu;
+    uint8_t timedOut = 0;
 
     newEvent(ev, GSM_Prompt_EventType_Final);
     ev->Result = result;
@@ -486,7 +486,7 @@ static void finishCommand(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, GSM_R
                 inst->_i.ConsecutiveTimeouts--; /* the count stays at its largest value */
             }
             GSM_DEBUG_TEXT("[GSM] timeout\n");
-            timedOut = inst->SendFlags; /* Poll found the modem powered just before */
+            timedOut = (uint8_t)(inst->SendFlags | SF_OPEN); /* Poll found the modem powered just before */
         }
         inst->RxFlags |= RX_MUTE;
     }
@@ -835,7 +835,7 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
 {
     uint8_t flags = inst->RxFlags;
     uint16_t len = inst->LineLen;
-    char* line = (char*)inst->DataBuffer + inst->LineStart;
+    char* line = (char*)inst->DataBuffer;
     GSM_Result result;
     uint16_t code;
 
@@ -845,6 +845,11 @@ static void lineEnd(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev, uint8_t b)
     {
         resetLine(inst);
         return;
+    }
+    if (sKeeping)
+    {
+        /* (Only a kept line moves the start from 0: where nothing keeps one, no read.) */
+        line += inst->LineStart;
     }
     line[len] = '\0';
 
@@ -1047,7 +1052,7 @@ static void grantTurn(GSM_Prompt_Instance* inst, GSM_Prompt_Event* ev)
             c->EngineFlags &= (uint8_t)~CL_PENDING;
             p->LastServed = c;
             newEvent(ev, GSM_Prompt_EventType_Start);
-            runHandler(inst, c, ev, 0xFFu);
+            runHandler(inst, c, ev, 0);
             if (inst->Phase != PH_IDLE)
             {
                 return; /* a command in flight, or aborted: recovering */

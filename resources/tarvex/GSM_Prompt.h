@@ -116,9 +116,9 @@ typedef struct GSM_Prompt_Instance_s
     uint32_t RawRemaining;
     GSM_Prompt_Client* RawClient;
     GSM_Prompt_Client* Dispatching;  /* client whose Line/Urc/RawData handler runs */
-    uint32_t RawLast_ms;
-    uint32_t PhaseStart_ms;
     uint32_t Timeout_ms;
+    uint32_t PhaseStart_ms;
+    uint32_t RawLast_ms;
 } GSM_Prompt_Instance;
 
 /* Initialises the engine (no command in flight, buffers empty). Registered clients,

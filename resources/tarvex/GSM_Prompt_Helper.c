@@ -80,13 +80,13 @@ GSM_Prompt_ChainState gsmPromptChainOnFinal(GSM_Prompt_Interface* p, GSM_Prompt_
 /* Verbose error texts (AT+CMEE=2, or what a modem that refuses AT+CMEE=1 prints; in
  * lower case, as the search without regard to case wants them) and their codes, both
  * tables in flash: the +CME ERROR code (3GPP TS 27.007), then the +CMS ERROR code
- * (TS 27.005) less 300, NO_CMS where the text has none. */
+ * (TS 27.005) less 256, NO_CMS where the text has none. */
 static const char kVerboseTexts[] GSM_FLASH = "operation not allowed\0operation not supported\0sim not inserted\0"
                                               "sim pin required\0sim puk required\0sim failure\0sim busy\0"
                                               "sim wrong\0incorrect password\0";
 #define NO_CMS 0xFFu
 static const uint8_t kVerboseCodes[][2] GSM_FLASH = {
-    {3u, 2u}, {4u, 3u}, {10u, 10u}, {11u, 11u}, {12u, 16u}, {13u, 13u}, {14u, 14u}, {15u, 15u}, {16u, NO_CMS}};
+    {3u, 46u}, {4u, 47u}, {10u, 54u}, {11u, 55u}, {12u, 60u}, {13u, 57u}, {14u, 58u}, {15u, 59u}, {16u, NO_CMS}};
 
 /* The <n> of "+CME ERROR: <n>" (cms 0) or "+CMS ERROR: <n>" (cms 1, the column of the
  * code table) from the text after the colon; 0xFFFF for a verbose text not known, or no
@@ -110,7 +110,7 @@ static uint16_t numberedError(const char* text, uint8_t cms)
         uint8_t code = GSM_FLASH_BYTE(&kVerboseCodes[i][cms]);
         if (code != NO_CMS)
         {
-            return (uint16_t)((cms ? 300u : 0u) + code);
+            return (uint16_t)((uint16_t)cms << 8 | code); /* (256 added for +CMS) */
         }
     }
     return 0xFFFFu;

@@ -284,7 +284,8 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     static const uint8_t kFields[14] GSM_FLASH = {99u, '/', 12u, '/', 31u, ',', 23u, ':',
                                                   59u, ':', 59u, '+', 56u, '"'};
     const char* s = text;
-    uint8_t f[7];
+    uint8_t f[6];
+    uint8_t n = 0; /* the field being read; after the loop the zone's */
     uint8_t i;
     uint8_t length;
     bool negative = false;
@@ -302,9 +303,10 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     }
     for (i = 0; i < 7u; i++)
     {
-        uint8_t n = (uint8_t)(*s++ - '0');
         uint8_t d;
         uint8_t next = GSM_FLASH_BYTE(&kFields[2u * i + 1u]);
+
+        n = (uint8_t)(*s++ - '0');
 
         if (n > 9u)
         {
@@ -324,7 +326,10 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
         {
             return false;
         }
-        f[i] = n;
+        if (i < 6u)
+        {
+            f[i] = n;
+        }
         if (next == (uint8_t)'+')
         {
             negative = (*s == '-');
@@ -350,7 +355,7 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
         }
         s++;
     }
-    if (f[1] == 0u || (negative && f[6] > 48u))
+    if (f[1] == 0u || (negative && n > 48u))
     {
         return false;
     }
@@ -375,7 +380,7 @@ bool gsmUtilParseScts(const char* text, uint32_t* epoch, int32_t* tzOffsetSecond
     /* Days, hours, minutes, seconds; then back to UTC by the zone (in seconds, unsigned
      * arithmetic: dates after 2038 do not fit int32_t). */
     local = ((uint32_t)days * 1440u + (uint16_t)(f[3] * 60u + f[4])) * 60u + f[5];
-    zone = (int32_t)(int8_t)(negative ? -f[6] : f[6]) * 900;
+    zone = (int32_t)(int8_t)(negative ? -n : n) * 900;
     if (epoch != 0)
     {
         *epoch = local - (uint32_t)zone;
