@@ -63,7 +63,7 @@ static void setKey(GSM_Power_Instance* inst, bool activated)
     }
 }
 
-static void setReset(GSM_Power_Instance* inst, bool activated)
+static GSM_ALWAYS_INLINE void setReset(GSM_Power_Instance* inst, bool activated)
 {
     if (inst->SetReset != 0)
     {
@@ -78,7 +78,7 @@ static void enterPhase(GSM_Power_Instance* inst, uint8_t phase)
 }
 
 /* The time spent in the phase, held at 65535 ms (Poll keeps only the 16-bit result). */
-static uint16_t phaseTime(const GSM_Power_Instance* inst)
+static GSM_ALWAYS_INLINE uint16_t phaseTime(const GSM_Power_Instance* inst)
 {
     uint32_t e = gsmUtilElapsed(inst->PhaseStart_ms);
     return (e > 0xFFFFu) ? 0xFFFFu : (uint16_t)e;
