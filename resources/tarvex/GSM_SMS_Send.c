@@ -21,6 +21,13 @@ enum
 #error "GSM_SMS_SEND_TRACKED_REFERENCES is 1..255"
 #endif
 
+/* gsmSmsSend counts the text in a byte where the limit allows (one past it must fit). */
+#if GSM_SMS_SEND_MAX_TEXT < 255u
+typedef uint8_t TextCount;
+#else
+typedef size_t TextCount;
+#endif
+
 /* Text mode, IRA character set, status report requested (first octet 49 =
  * SMS-SUBMIT + relative validity period + status report request; validity 167 = 24 h),
  * new-message indications +CMTI and status reports +CDS; all but text mode optional.
@@ -265,7 +272,7 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
 bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char* textBody)
 {
     size_t i;
-    size_t n = 0;
+    TextCount n = 0;
     const char* s;
 
     if (inst == 0 || phoneNumber == 0 || textBody == 0 || inst->Phase != SP_IDLE)
