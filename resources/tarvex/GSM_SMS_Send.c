@@ -141,12 +141,13 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
     case GSM_Prompt_EventType_Line:
     {
         int32_t mr;
-        if (gsmUtilFindPrefix(ev->Line, GSM_F("+CMGS:\0")) != 0)
+        char* line = ev->Line;
+        if (gsmUtilFindPrefix(line, GSM_F("+CMGS:\0")) != 0)
         {
             return false;
         }
         /* (the number may have blanks before it) */
-        if (gsmUtilParseInt(ev->Line + 6, &mr) && (uint32_t)mr <= 255u)
+        if (gsmUtilParseInt(line + 6, &mr) && (uint32_t)mr <= 255u)
         {
             inst->Step = (uint8_t)mr;
             inst->Phase = SP_GOT_MR;
