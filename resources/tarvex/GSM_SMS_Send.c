@@ -55,6 +55,42 @@ static void fail(GSM_SmsSend_Instance* inst, GSM_Result result, uint16_t code)
     emit(inst, GSM_SmsSend_EventType_SendFailed, &ev);
 }
 
+/* Reads a message reference or status: 0..255 in decimal digits, blanks around them
+ * (no sign: the modem never sends one). Returns -1 for anything else. (Byte-sized work
+ * instead of a 32-bit scan and a range check at each of its three uses.) */
+static int16_t parseByte(const char* s)
+{
+    uint16_t v = 0;
+    const char* first;
+
+    while (*s == ' ')
+    {
+        s++;
+    }
+    first = s;
+    for (; (uint8_t)(*s - '0') <= 9u; s++)
+    {
+        v = (uint16_t)(v * 10u + (uint8_t)(*s - '0'));
+        if (v > 255u)
+        {
+            return -1;
+        }
+    }
+    if (s == first)
+    {
+        return -1;
+    }
+    while (*s == ' ')
+    {
+        s++;
+    }
+    if (*s != '\0')
+    {
+        return -1;
+    }
+    return (int16_t)v;
+}
+
 /* Stops tracking the reference in `slot` (References holds the last ones sent, newest
  * first). */
 static void forget(GSM_SmsSend_Instance* inst, uint8_t slot)
@@ -72,13 +108,18 @@ static void forget(GSM_SmsSend_Instance* inst, uint8_t slot)
 static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 {
     char* f[7];
-    int32_t mr;
-    int32_t st;
+    int16_t mr;
+    int16_t st;
     uint8_t slot;
     GSM_SmsSend_Event_DeliveryStatusReport ev;
 
-    if (gsmUtilSplitArgs(line + 5, f, 7u) != 7u || !gsmUtilParseInt(f[1], &mr) || !gsmUtilParseInt(f[6], &st) ||
-        (uint32_t)mr > 255u || (uint32_t)st > 255u)
+    if (gsmUtilSplitArgs(line + 5, f, 7u) != 7u)
+    {
+        return;
+    }
+    mr = parseByte(f[1]);
+    st = parseByte(f[6]);
+    if (mr < 0 || st < 0)
     {
         return;
     }
@@ -140,14 +181,15 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 
     case GSM_Prompt_EventType_Line:
     {
-        int32_t mr;
+        int16_t mr;
         char* line = ev->Line;
         if (gsmUtilFindPrefix(line, GSM_F("+CMGS:\0")) != 0)
         {
             return false;
         }
         /* (the number may have blanks before it) */
-        if (gsmUtilParseInt(line + 6, &mr) && (uint32_t)mr <= 255u)
+        mr = parseByte(line + 6);
+        if (mr >= 0)
         {
             inst->Step = (uint8_t)mr;
             inst->Phase = SP_GOT_MR;
