@@ -61,25 +61,26 @@ static void fail(GSM_SmsSend_Instance* inst, GSM_Result result, uint16_t code)
 static int16_t parseByte(const char* s)
 {
     uint16_t v = 0;
-    const char* first;
+    uint8_t d;
 
     while (*s == ' ')
     {
         s++;
     }
-    first = s;
-    for (; (uint8_t)(*s - '0') <= 9u; s++)
+    d = (uint8_t)(*s - '0');
+    if (d > 9u)
     {
-        v = (uint16_t)(v * 10u + (uint8_t)(*s - '0'));
+        return -1; /* no digits */
+    }
+    do
+    {
+        v = (uint16_t)(v * 10u + d);
         if (v > 255u)
         {
             return -1;
         }
-    }
-    if (s == first)
-    {
-        return -1;
-    }
+        d = (uint8_t)(*++s - '0');
+    } while (d <= 9u);
     while (*s == ' ')
     {
         s++;
