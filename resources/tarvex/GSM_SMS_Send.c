@@ -230,13 +230,10 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 ok.MessageReference = mr;
                 if (n < GSM_SMS_SEND_TRACKED_REFERENCES)
                 {
-                    inst->ReferenceCount = (uint8_t)(n + 1u);
+                    inst->ReferenceCount = ++n;
                 }
-                else
-                {
-                    n--; /* the oldest, last, drops out */
-                }
-                for (; n != 0u; n--)
+                /* (when all are taken, the oldest, last, drops out) */
+                for (n--; n != 0u; n--)
                 {
                     inst->References[n] = inst->References[n - 1u];
                 }
