@@ -60,7 +60,7 @@ static void fail(GSM_SmsSend_Instance* inst, GSM_Result result, uint16_t code)
  * instead of a 32-bit scan and a range check at each of its three uses.) */
 static int16_t parseByte(const char* s)
 {
-    uint16_t v = 0;
+    uint8_t v = 0;
     uint8_t d;
 
     while (*s == ' ')
@@ -74,11 +74,12 @@ static int16_t parseByte(const char* s)
     }
     do
     {
-        v = (uint16_t)(v * 10u + d);
-        if (v > 255u)
+        uint16_t t = (uint16_t)(v * 10u + d);
+        if (t > 255u)
         {
             return -1;
         }
+        v = (uint8_t)t;
         d = (uint8_t)(*++s - '0');
     } while (d <= 9u);
     while (*s == ' ')
