@@ -59,7 +59,11 @@ bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint
             step--; /* past the end of a command */
         }
     }
-    return GSM_FLASH_BYTE(list) != 0u && gsmBasicCommsIfSend(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS, 0u);
+    if (GSM_FLASH_BYTE(list) == 0u)
+    {
+        return false; /* past the last command */
+    }
+    return gsmBasicCommsIfSend(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS, 0u);
 }
 
 /* (out of line: one call instead of the stores in every module's Init) */

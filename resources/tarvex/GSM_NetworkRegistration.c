@@ -189,8 +189,8 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
     {
         return;
     }
+    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
     startOver(inst, 0u); /* (the first Poll that finds communication starts the set-up) */
-    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* Poll starts the set-up */
 }
 
 void gsmNetworkRegistrationPoll(GSM_NetworkRegistration_Instance* inst)

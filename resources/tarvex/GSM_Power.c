@@ -63,7 +63,7 @@ static void setKey(GSM_Power_Instance* inst, bool activated)
     }
 }
 
-static void setReset(GSM_Power_Instance* inst, bool activated)
+static GSM_ALWAYS_INLINE void setReset(GSM_Power_Instance* inst, bool activated)
 {
     if (inst->SetReset != 0)
     {
@@ -78,7 +78,7 @@ static void enterPhase(GSM_Power_Instance* inst, uint8_t phase)
 }
 
 /* The time spent in the phase, held at 65535 ms (Poll keeps only the 16-bit result). */
-static uint16_t phaseTime(const GSM_Power_Instance* inst)
+static GSM_ALWAYS_INLINE uint16_t phaseTime(const GSM_Power_Instance* inst)
 {
     uint32_t e = gsmUtilElapsed(inst->PhaseStart_ms);
     return (e > 0xFFFFu) ? 0xFFFFu : (uint16_t)e;
@@ -120,6 +120,7 @@ GSM_NOINLINE void gsmPowerPoll(GSM_Power_Instance* inst)
 {
     uint8_t phase;
     uint8_t on; /* 0 or 1, as AssumedOn */
+    uint8_t restart;
     uint16_t elapsed;
 
     if (inst == 0)
@@ -186,12 +187,14 @@ GSM_NOINLINE void gsmPowerPoll(GSM_Power_Instance* inst)
     }
     inst->Phase = PP_STEADY;
 
-    /* Steady: compare the wanted and the actual state (WantOn is 0 or 1). */
+    /* Steady: compare the wanted and the actual state (WantOn is 0 or 1). A restart asked
+     * for is served only when the modem is found on; otherwise it is dropped. */
+    restart = inst->_i.RestartRequest;
+    inst->_i.RestartRequest = 0;
     if (on != (!sSwitched || inst->WantOn != 0u))
     {
         /* Switch over (at start-up, or the modem dropped out, or it is to go off). */
         inst->_i.State = (uint8_t)(GSM_Power_State_SwitchingOn + 2u * (uint8_t)on);
-        inst->_i.RestartRequest = 0;
         press(inst, (uint8_t)(PP_PRESS_ON + (uint8_t)on));
         return;
     }
@@ -199,7 +202,6 @@ GSM_NOINLINE void gsmPowerPoll(GSM_Power_Instance* inst)
     if (!on)
     {
         inst->_i.State = (uint8_t)GSM_Power_State_Off;
-        inst->_i.RestartRequest = 0;
         return;
     }
     if (inst->_i.State != (uint8_t)GSM_Power_State_On)
@@ -208,9 +210,8 @@ GSM_NOINLINE void gsmPowerPoll(GSM_Power_Instance* inst)
         inst->_i.Session++;
         GSM_DEBUG_TEXT("[GSM] power on\n");
     }
-    if (inst->_i.RestartRequest)
+    if (restart)
     {
-        inst->_i.RestartRequest = 0;
         inst->_i.State = (uint8_t)GSM_Power_State_Resetting;
         if (inst->SetReset != 0)
         {

@@ -21,6 +21,13 @@ enum
 #error "GSM_SMS_SEND_TRACKED_REFERENCES is 1..255"
 #endif
 
+/* gsmSmsSend counts the text in a byte where the limit allows (one past it must fit). */
+#if GSM_SMS_SEND_MAX_TEXT < 255u
+typedef uint8_t TextCount;
+#else
+typedef size_t TextCount;
+#endif
+
 /* Text mode, IRA character set, status report requested (first octet 49 =
  * SMS-SUBMIT + relative validity period + status report request; validity 167 = 24 h),
  * new-message indications +CMTI and status reports +CDS; all but text mode optional.
@@ -48,6 +55,44 @@ static void fail(GSM_SmsSend_Instance* inst, GSM_Result result, uint16_t code)
     emit(inst, GSM_SmsSend_EventType_SendFailed, &ev);
 }
 
+/* Reads a message reference or status: 0..255 in decimal digits, blanks around them
+ * (no sign: the modem never sends one). Returns -1 for anything else. (Byte-sized work
+ * instead of a 32-bit scan and a range check at each of its three uses.) */
+static int16_t parseByte(const char* s)
+{
+    uint8_t v = 0;
+    uint8_t d;
+
+    while (*s == ' ')
+    {
+        s++;
+    }
+    d = (uint8_t)(*s - '0');
+    if (d > 9u)
+    {
+        return -1; /* no digits */
+    }
+    do
+    {
+        uint16_t t = (uint16_t)(v * 10u + d);
+        if (t > 255u)
+        {
+            return -1;
+        }
+        v = (uint8_t)t;
+        d = (uint8_t)(*++s - '0');
+    } while (d <= 9u);
+    while (*s == ' ')
+    {
+        s++;
+    }
+    if (*s != '\0')
+    {
+        return -1;
+    }
+    return (int16_t)v;
+}
+
 /* Stops tracking the reference in `slot` (References holds the last ones sent, newest
  * first). */
 static void forget(GSM_SmsSend_Instance* inst, uint8_t slot)
@@ -65,13 +110,18 @@ static void forget(GSM_SmsSend_Instance* inst, uint8_t slot)
 static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
 {
     char* f[7];
-    int32_t mr;
-    int32_t st;
+    int16_t mr;
+    int16_t st;
     uint8_t slot;
     GSM_SmsSend_Event_DeliveryStatusReport ev;
 
-    if (gsmUtilSplitArgs(line + 5, f, 7u) != 7u || !gsmUtilParseInt(f[1], &mr) || !gsmUtilParseInt(f[6], &st) ||
-        (uint32_t)mr > 255u || (uint32_t)st > 255u)
+    if (gsmUtilSplitArgs(line + 5, f, 7u) != 7u)
+    {
+        return;
+    }
+    mr = parseByte(f[1]);
+    st = parseByte(f[6]);
+    if (mr < 0 || st < 0)
     {
         return;
     }
@@ -133,13 +183,15 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 
     case GSM_Prompt_EventType_Line:
     {
-        int32_t mr;
-        if (gsmUtilFindPrefix(ev->Line, GSM_F("+CMGS:\0")) != 0)
+        int16_t mr;
+        char* line = ev->Line;
+        if (gsmUtilFindPrefix(line, GSM_F("+CMGS:\0")) != 0)
         {
             return false;
         }
         /* (the number may have blanks before it) */
-        if (gsmUtilParseInt(ev->Line + 6, &mr) && (uint32_t)mr <= 255u)
+        mr = parseByte(line + 6);
+        if (mr >= 0)
         {
             inst->Step = (uint8_t)mr;
             inst->Phase = SP_GOT_MR;
@@ -179,13 +231,10 @@ static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
                 ok.MessageReference = mr;
                 if (n < GSM_SMS_SEND_TRACKED_REFERENCES)
                 {
-                    inst->ReferenceCount = (uint8_t)(n + 1u);
+                    inst->ReferenceCount = ++n;
                 }
-                else
-                {
-                    n--; /* the oldest, last, drops out */
-                }
-                for (; n != 0u; n--)
+                /* (when all are taken, the oldest, last, drops out) */
+                for (n--; n != 0u; n--)
                 {
                     inst->References[n] = inst->References[n - 1u];
                 }
@@ -265,7 +314,7 @@ void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)
 bool gsmSmsSend(GSM_SmsSend_Instance* inst, const char* phoneNumber, const char* textBody)
 {
     size_t i;
-    size_t n = 0;
+    TextCount n = 0;
     const char* s;
 
     if (inst == 0 || phoneNumber == 0 || textBody == 0 || inst->Phase != SP_IDLE)

@@ -191,7 +191,8 @@ TEST_P(Flows, SmsSendWithDeliveryReport)
 
 // Reports are matched against the last four references sent: one for an older or an
 // already finished message is dropped, "still trying" (32..63) keeps the reference for
-// the final report.
+// the final report. A reference or status beyond 255 is malformed and dropped, never
+// taken modulo 256 (that would finish mr[2] or mr[3] early).
 TEST_P(Flows, DeliveryReportsOfTheLastFourMessages)
 {
     Rig r(options());
@@ -205,8 +206,9 @@ TEST_P(Flows, DeliveryReportsOfTheLastFourMessages)
         ASSERT_TRUE(r.runUntil([&] { return r.smsSent.size() == i; }, 30000));
     }
     const std::vector<int>& mr = r.smsSent;
-    const std::vector<std::pair<int, int>> sent = {{mr[0], 0}, {mr[1], 32}, {mr[1], 0}, {mr[1], 0},
-                                                   {mr[4], 70}, {mr[2], 0}, {mr[3], 63}, {mr[4], 0}};
+    const std::vector<std::pair<int, int>> sent = {{mr[0], 0},   {mr[1], 32},       {mr[1], 0}, {mr[1], 0},
+                                                   {mr[4], 70},  {mr[2] + 256, 0},  {mr[3], 256}, {mr[2], 0},
+                                                   {mr[3], 63},  {mr[4], 0}};
     for (const auto& report : sent) {
         r.sim.emitUrc("+CDS: 6," + std::to_string(report.first) + ",\"+447700900123\",145,\"10/05/06,00:01:52+08\"," +
                       "\"10/05/06,00:01:56+08\"," + std::to_string(report.second));
