@@ -148,7 +148,6 @@ static void deliveryReport(GSM_SmsSend_Instance* inst, char* line)
     emit(inst, GSM_SmsSend_EventType_DeliveryStatusReport, &ev);
 }
 
-
 static bool handler(GSM_Prompt_Client* client, GSM_Prompt_Event* ev)
 {
     GSM_SmsSend_Instance* inst = GSM_CONTAINER_OF(client, GSM_SmsSend_Instance, Client);
