@@ -66,15 +66,6 @@ bool gsmBasicCommsIfSequenceSend(GSM_Prompt_Interface* p, const char* list, uint
     return gsmBasicCommsIfSend(p, list, GSM_BASICCOMMS_SETUP_TIMEOUT_MS, 0u);
 }
 
-/* (out of line: one call instead of the stores in every module's Init) */
-GSM_NOINLINE void gsmBasicCommsIfRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client,
-                                                GSM_Prompt_Handler handler, const char* urcPrefixList)
-{
-    client->Handler = handler;
-    client->UrcPrefixList = urcPrefixList;
-    gsmPromptRegisterClient(p, client);
-}
-
 GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* p, const GSM_Prompt_Event* ev,
                                                           const char* list, uint8_t* step, uint8_t optional)
 {
@@ -196,7 +187,7 @@ void gsmBasicCommsInit(GSM_BasicComms_Instance* inst)
         return;
     }
     inst->Client.Options = GSM_PROMPT_CLIENT_UNGATED;
-    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
     /* (PowerSession is left: should it differ from the Power module's, the first Poll
      * starts the boot wait once more.) */
     restart(inst, BP_BOOT); /* (clears Established; closes the gate of a Prompt that is given) */

@@ -81,13 +81,6 @@ GSM_BasicComms_SequenceState gsmBasicCommsIfSequenceFinal(GSM_Prompt_Interface* 
  * engine's writer and send. Returns false (nothing sent) when no turn is held. */
 bool gsmBasicCommsIfSend(GSM_Prompt_Interface* p, const char* text, uint16_t timeout_ms, uint8_t flags);
 
-/* Sets a module's Prompt client up with its handler and URC prefix list (in flash, or
- * null) and registers it with gsmPromptRegisterClient() (which ignores a null Prompt).
- * The modules' Init functions register through it: one call instead of the stores in
- * each. */
-void gsmBasicCommsIfRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client,
-                                   GSM_Prompt_Handler handler, const char* urcPrefixList);
-
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

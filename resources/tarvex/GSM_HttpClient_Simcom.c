@@ -674,9 +674,7 @@ void gsmHttpClientSimcomInit(GSM_HttpClientSimcom_Instance* inst)
     inst->ActionTimeout_ms = GSM_HTTP_SIMCOM_ACTION_TIMEOUT_MS;
     inst->ReadTimeout_ms = GSM_HTTP_SIMCOM_READ_TIMEOUT_MS;
     inst->PromptSession = gsmPromptSession(inst->Prompt); /* (ConnectionSession: when a request starts) */
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcPrefixList;
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, kUrcPrefixList);
 }
 
 void gsmHttpClientSimcomPoll(GSM_HttpClientSimcom_Instance* inst)

@@ -363,10 +363,8 @@ void gsmInternetConnectionSimcomInit(GSM_InternetConnectionSimcom_Instance* inst
     inst->Flags = 0;
     inst->Failures = 0;
     inst->LastError = 0;
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcPrefixList;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, kUrcPrefixList);
 }
 
 void gsmInternetConnectionSimcomPoll(GSM_InternetConnectionSimcom_Instance* inst)

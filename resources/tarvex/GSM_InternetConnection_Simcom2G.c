@@ -242,10 +242,8 @@ void gsmInternetConnectionSimcom2GInit(GSM_InternetConnectionSimcom2G_Instance* 
     inst->Step = S_IDLE; /* (the step's answer and the timer are set when used) */
     inst->Flags = 0;
     inst->Failures = 0;
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcPrefixList;
     inst->PromptSession = gsmPromptSession(inst->Prompt);
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, kUrcPrefixList);
 }
 
 void gsmInternetConnectionSimcom2GPoll(GSM_InternetConnectionSimcom2G_Instance* inst)

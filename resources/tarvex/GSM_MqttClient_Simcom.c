@@ -1020,9 +1020,7 @@ void gsmMqttClientSimcomInit(GSM_MqttClientSimcom_Instance* inst)
      * received: all zero, from Pending to RxState. */
     memset(&inst->Pending, 0, offsetof(Inst, RxState) + 1u - offsetof(Inst, Pending));
     inst->PromptSession = gsmPromptSession(inst->Prompt);
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = URC_PREFIXES;
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, URC_PREFIXES);
 }
 
 void gsmMqttClientSimcomPoll(GSM_MqttClientSimcom_Instance* inst)

@@ -189,7 +189,7 @@ void gsmNetworkRegistrationInit(GSM_NetworkRegistration_Instance* inst)
     {
         return;
     }
-    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
     startOver(inst, 0u); /* (the first Poll that finds communication starts the set-up) */
 }
 

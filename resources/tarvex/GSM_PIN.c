@@ -162,12 +162,7 @@ void gsmPinInit(GSM_PIN_Instance* inst)
     inst->Phase = PN_IDLE;
     inst->Flags = 0;
     inst->Pin = 0;
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcs;
-    if (inst->Prompt != 0)
-    {
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
-    }
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
 }
 
 static void pinDone(GSM_PIN_Instance* inst, GSM_PIN_EventType type)

@@ -520,6 +520,15 @@ void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
     p->LastServed = client;
 }
 
+/* (out of line: one call instead of the stores in every module's Init) */
+GSM_NOINLINE void gsmPromptRegisterHandler(GSM_Prompt_Interface* p, GSM_Prompt_Client* client,
+                                           GSM_Prompt_Handler handler, const char* urcPrefixList)
+{
+    client->Handler = handler;
+    client->UrcPrefixList = urcPrefixList;
+    gsmPromptRegisterClient(p, client);
+}
+
 void gsmPromptRequest(GSM_Prompt_Interface* p, GSM_Prompt_Client* client)
 {
     /* Only a registered client is marked: one registered with a Prompt at all. */

@@ -106,6 +106,13 @@ typedef struct GSM_Prompt_Interface_s
  * The next round of turns then starts at the first registered client. */
 void gsmPromptRegisterClient(GSM_Prompt_Interface* p, GSM_Prompt_Client* client);
 
+/* Sets the client's Handler and URC prefix list (in flash, or null) and registers it as
+ * gsmPromptRegisterClient() does (a null interface is ignored; `client` must not be
+ * null). The modules' Init functions register through it: one call instead of the
+ * stores in each. */
+void gsmPromptRegisterHandler(GSM_Prompt_Interface* p, GSM_Prompt_Client* client, GSM_Prompt_Handler handler,
+                              const char* urcPrefixList);
+
 /* Asks for a turn; the client gets a Start event when it is granted. Turns are granted
  * round-robin, one command in flight at a time, only while the engine is Ready (unless
  * the client is UNGATED) and the modem is powered. A client that is not registered is

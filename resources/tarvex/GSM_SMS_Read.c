@@ -515,9 +515,7 @@ void gsmSmsReadInit(GSM_SmsRead_Instance* inst)
     inst->Storage[0] = '\0';
     inst->PendingStorage[0] = '\0';
     memset(&inst->Message, 0, sizeof(inst->Message));
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcs;
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client); /* (ignores a null Prompt) */
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
 }
 
 void gsmSmsReadPoll(GSM_SmsRead_Instance* inst)

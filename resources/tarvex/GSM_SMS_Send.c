@@ -266,7 +266,7 @@ void gsmSmsSendInit(GSM_SmsSend_Instance* inst)
     }
     inst->Phase = SP_IDLE;
     inst->ReferenceCount = 0;
-    gsmBasicCommsIfRegisterClient(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
 }
 
 void gsmSmsSendPoll(GSM_SmsSend_Instance* inst)

@@ -81,11 +81,7 @@ void gsmSignalQualityInit(GSM_SignalQuality_Instance* inst)
     inst->Rssi = 99u;
     inst->Quality = 99u;
     inst->Flags = 0;
-    inst->Client.Handler = &handler;
-    if (inst->Prompt != 0)
-    {
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
-    }
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, 0); /* (no URCs; ignores a null Prompt) */
 }
 
 void gsmSignalQualityPoll(GSM_SignalQuality_Instance* inst)

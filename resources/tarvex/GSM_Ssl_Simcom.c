@@ -285,9 +285,8 @@ void gsmSslSimcomInit(GSM_SslSimcom_Instance* inst)
     inst->State = ST_IDLE;
     inst->ErrorCode = 0;
     inst->Prepare = &gsmSslSimcomPrepare;
-    inst->Client.Handler = &handler;
     inst->Client.UrcPrefixes = 0;
-    gsmPromptRegisterClient(inst->Prompt, &inst->Client);
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, 0); /* (no URCs) */
 }
 
 void gsmSslSimcomSetConfig(GSM_SslSimcom_Instance* inst, const GSM_SslSimcom_Config* config)

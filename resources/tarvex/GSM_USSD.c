@@ -223,13 +223,8 @@ void gsmUssdInit(GSM_USSD_Instance* inst)
     inst->Phase = UP_IDLE;
     inst->Flags = 0;
     inst->Code[0] = '\0';
-    inst->Client.Handler = &handler;
-    inst->Client.UrcPrefixList = kUrcs;
     gsmPromptAllowMultiLine(&inst->Client, 0x01u); /* a +CUSD text may span several lines */
-    if (inst->Prompt != 0)
-    {
-        gsmPromptRegisterClient(inst->Prompt, &inst->Client);
-    }
+    gsmPromptRegisterHandler(inst->Prompt, &inst->Client, &handler, kUrcs); /* (ignores a null Prompt) */
 }
 
 void gsmUssdPoll(GSM_USSD_Instance* inst)
