@@ -55,7 +55,7 @@ extern "C" {
 #ifndef GSM_SMS_SEND_REPORT_TIMES
 #define GSM_SMS_SEND_REPORT_TIMES 1         /* 0: a delivery report's numeric times stay 0
                                                unless the handler asks (saves the date
-                                               arithmetic, about 700 B on an 8-bit chip) */
+                                               arithmetic, about 500 B on an 8-bit chip) */
 #endif
 
 /* Event codes passed to EventHandler. */
