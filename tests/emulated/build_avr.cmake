@@ -3,11 +3,15 @@
 # sketch and the project's sources with the IDE's flags, the sketch first on the
 # link line.
 #   cmake -DCORE=<core dir> -DVARIANT=<variant dir> -DARCHIVE=<core.a> -DWORK=<object dir>
-#         [-DSKETCH=<sketch.cpp> -DOUT=<elf> [-DPROJECT=<project dir>]] -P build_avr.cmake
+#         [-DSKETCH=<sketch.cpp> -DOUT=<elf> [-DPROJECT=<project dir>] [-DDEFINE=<name=value>]]
+#         -P build_avr.cmake
 # Without SKETCH only the core archive is built.
 cmake_minimum_required(VERSION 3.16)
 set(mcu -mmcu=atmega2560 -DF_CPU=16000000L -DARDUINO=10819 -DARDUINO_AVR_MEGA2560 -DARDUINO_ARCH_AVR
         -DDECIMAL_DIG=__DECIMAL_DIG__)
+if(DEFINE)
+  list(APPEND mcu -D${DEFINE})
+endif()
 set(cflags -c -g -Os -w -std=gnu11 -ffunction-sections -fdata-sections -MMD -flto -fno-fat-lto-objects)
 set(cxxflags -c -g -Os -w -std=gnu++11 -fpermissive -fno-exceptions -ffunction-sections -fdata-sections
              -fno-threadsafe-statics -Wno-error=narrowing -MMD -flto)

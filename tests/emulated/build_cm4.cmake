@@ -1,9 +1,13 @@
 # Builds a Cortex-M4 firmware: arm-none-eabi-gcc -Os with function and data sections,
 # --gc-sections, newlib-nano; the board start-up, main() and the project's sources.
-#   cmake -DBOARD=<cm4 dir> -DMAIN=<main.c> -DOUT=<elf> [-DPROJECT=<project dir>] -P build_cm4.cmake
+#   cmake -DBOARD=<cm4 dir> -DMAIN=<main.c> -DOUT=<elf> [-DPROJECT=<project dir>]
+#         [-DDEFINE=<name=value>] -P build_cm4.cmake
 cmake_minimum_required(VERSION 3.16)
 set(sources ${BOARD}/startup.c ${MAIN})
 set(includes -I${BOARD})
+if(DEFINE)
+  list(APPEND includes -D${DEFINE})
+endif()
 if(PROJECT)
   file(GLOB_RECURSE project_sources ${PROJECT}/*.c)
   list(SORT project_sources)
