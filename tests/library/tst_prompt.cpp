@@ -158,6 +158,28 @@ std::function<bool(TestClient&, GSM_Prompt_Event*)> command(GSM_Prompt_Instance*
     };
 }
 
+#if GSM_DEBUG_OUTPUT
+// Built a second time with the trace compiled in (GSM_DEBUG_OUTPUT=1): the library traces
+// its AT traffic through the application's gsmDebugWrite/gsmDebugWriteText. The other
+// builds link without these functions, which proves that a project without them links.
+std::string gTrace;
+} // namespace
+extern "C" void gsmDebugWrite(uint8_t data) { gTrace += static_cast<char>(data); }
+extern "C" void gsmDebugWriteText(char* text) { gTrace += text; }
+namespace {
+
+TEST_F(Engine, CommandsAndLinesAreTraced)
+{
+    TestClient t{};
+    client(t);
+    t.onEvent = command(&p, "AT+CSQ");
+    exchange(t, "\r\n+CSQ: 9,0\r\n\r\nOK\r\n");
+    EXPECT_NE(gTrace.find("[GSM] > AT+CSQ"), std::string::npos) << gTrace;
+    EXPECT_NE(gTrace.find("[GSM] < +CSQ: 9,0\n"), std::string::npos) << gTrace;
+    EXPECT_NE(gTrace.find("[GSM] < OK\n"), std::string::npos) << gTrace;
+}
+#endif
+
 // One command and the modem's answer, handed over in random pieces: the exact line the
 // command writers put out (integers of every size and sign, quoted text, single
 // characters), then the lines and the classified final result the client sees. The
