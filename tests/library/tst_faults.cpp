@@ -227,32 +227,6 @@ TEST(Faults, UssdDcsRefusedTimeoutAndRejection)
     EXPECT_EQ(r.sim.commands.back(), "AT+CUSD=1,\"*1#\"") << "asked once more without <dcs>";
 }
 
-// More unread messages than the queue holds are all read and deleted, also from a modem
-// that refuses the listing's mode (its listing marks them read); a message read before
-// the firmware started stays stored and unreported.
-TEST(Faults, StoredMessagesBeyondTheQueueAreAllRead)
-{
-    for (bool modeRejected : {false, true}) {
-        SCOPED_TRACE(modeRejected ? "mode refused" : "mode 1");
-        Rig r;
-        r.sim.cmglModeRejected = modeRejected;
-        const int old = r.sim.receiveSms("+660", "read before", "10/05/05,00:01:52+08", false);
-        r.sim.store[old].status = "REC READ";
-        const int count = GSM_SMS_READ_QUEUE + 5;
-        for (int i = 0; i < count; ++i)
-            r.sim.receiveSms("+66" + std::to_string(i), "stored " + std::to_string(i), "10/05/06,00:01:52+08", false);
-        ASSERT_TRUE(r.bringUp());
-        ASSERT_TRUE(r.runUntil([&] { return r.received.size() == static_cast<size_t>(count); }, 60000))
-            << r.received.size() << " read";
-        EXPECT_TRUE(r.runUntil([&] { return r.sim.store.size() == 1; }, 10000));
-        r.runFor(10000);
-        EXPECT_EQ(r.received.size(), static_cast<size_t>(count)) << "none twice, the old one not at all";
-        EXPECT_EQ(r.sim.store.count(old), 1u);
-        for (int i = 0; i < count; ++i)
-            EXPECT_EQ(r.received[static_cast<size_t>(i)].text, "stored " + std::to_string(i));
-    }
-}
-
 // Switched off, then the key stops working: no hang, the power state says so, and the
 // modem comes up once the key works again. (A missing SIM: Recorded.
 // Sim800CpinNotInserted in tst_replay.)
