@@ -124,21 +124,50 @@ TEST_P(Recorded, NewMessageNoticeInsideTheListing)
     EXPECT_EQ(p.received[1].text, "second");
 }
 
-// A modem that refuses AT+CMEE=1 and reports the SIM state in words: the verbose error
-// counts like its numeric form, so the PIN can be entered.
-TEST_P(Recorded, VerboseErrorsWhenNumericCodesAreRefused)
+// The PIN against recorded SIM answers: a modem that refuses AT+CMEE=1 and reports the
+// SIM state in words (the verbose error counts like its numeric form, never as a SIM
+// error, so the PIN can be entered); a PIN answered by a bare ERROR (PinFailed, the PIN
+// sent once, the status stays what the SIM says); a missing SIM, bare ERROR first, then
+// the verbose "+CME ERROR: SIM not inserted" (a PIN cannot help: none is sent).
+TEST_P(Recorded, PinAgainstRecordedSimAnswers)
 {
-    Replay p("cmee-refused", seeded(GetParam()),
-             ">> AT+CMEE=1\n<< \n<< ERROR\n"
-             ">> AT+CPIN?\n<< \n<< +CME ERROR: SIM PIN required\n");
-    p.sim.simPin = "1234";
-    p.sim.sim = ModemSim::Sim::PinRequired;
-    ASSERT_TRUE(p.runUntil([&] { return gsmPinStatus(&p.pin) == GSM_PIN_SimStatus_PinRequired; }, 30000))
-        << p.trace();
-    EXPECT_EQ(p.sim.recordingUnused("AT+CPIN?"), 0u);
-    ASSERT_TRUE(gsmPinEnter(&p.pin, 1234));
-    ASSERT_TRUE(p.runUntil([&] { return p.pinSuccess == 1; }, 30000)) << p.trace();
-    EXPECT_EQ(p.simStatus.front(), GSM_PIN_SimStatus_PinRequired) << "never reported as a SIM error";
+    const struct
+    {
+        const char* name;
+        const char* text; // a few recorded lines (null: the transcript file)
+        ModemSim::Sim sim;
+        GSM_PIN_SimStatus status, first; // waited for; the first reported
+        int after;                       // the status after the PIN (-1: not checked)
+        long sent;                       // AT+CPIN= commands sent
+    } rows[] = {
+        {"cmee-refused", ">> AT+CMEE=1\n<< \n<< ERROR\n>> AT+CPIN?\n<< \n<< +CME ERROR: SIM PIN required\n",
+         ModemSim::Sim::PinRequired, GSM_PIN_SimStatus_PinRequired, GSM_PIN_SimStatus_PinRequired,
+         GSM_PIN_SimStatus_Ready, 1},
+        {"sim7600-error-cmee-01", nullptr, ModemSim::Sim::PinRequired, GSM_PIN_SimStatus_PinRequired,
+         GSM_PIN_SimStatus_PinRequired, GSM_PIN_SimStatus_PinRequired, 1},
+        {"sim800-cpin-notinserted-01", nullptr, ModemSim::Sim::NotInserted, GSM_PIN_SimStatus_NotInserted,
+         GSM_PIN_SimStatus_Error, -1, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Replay p(row.name, seeded(GetParam()), row.text ? row.text : "");
+        p.sim.simPin = "1234";
+        p.sim.sim = row.sim;
+        ASSERT_TRUE(p.runUntil([&] { return p.pinIs(row.status); }, 60000)) << p.trace();
+        EXPECT_EQ(p.sim.recordingUnused("AT+CPIN?"), 0u);
+        ASSERT_TRUE(gsmPinEnter(&p.pin, 1234));
+        ASSERT_TRUE(p.runUntil([&] { return p.pinSuccess + p.pinFailed > 0; }, 30000)) << p.trace();
+        p.runFor(6000);
+        const bool accepted = row.after == GSM_PIN_SimStatus_Ready;
+        EXPECT_EQ(p.pinSuccess, accepted ? 1 : 0);
+        EXPECT_EQ(p.pinFailed, accepted ? 0 : 1);
+        EXPECT_EQ(p.simStatus.front(), row.first);
+        EXPECT_TRUE(row.after < 0 || p.pinIs(static_cast<GSM_PIN_SimStatus>(row.after)));
+        EXPECT_EQ(std::count_if(p.sim.commands.begin(), p.sim.commands.end(),
+                                [](const std::string& c) { return c.rfind("AT+CPIN=", 0) == 0; }),
+                  row.sent);
+        p.responsive();
+    }
 }
 
 TEST_P(Recorded, Sim7600SmsReadMultiLineText)
@@ -174,35 +203,6 @@ TEST_P(Recorded, Sim7000SmsSendCmsErrorWithoutCode)
     ASSERT_TRUE(gsmSmsSend(&p.smsSend, "+4915000000000", "again"));
     EXPECT_TRUE(p.runUntil([&] { return !p.smsSent.empty(); }, 60000));
     EXPECT_EQ(p.sim.sent.size(), 1u);
-}
-
-TEST_P(Recorded, Sim7600BareErrorWhateverCmee)
-{
-    // The PIN command answered by a bare ERROR: PinFailed, the PIN sent once, and the
-    // status stays what the SIM says.
-    Replay p("sim7600-error-cmee-01", seeded(GetParam()));
-    p.sim.simPin = "1234";
-    p.sim.sim = ModemSim::Sim::PinRequired;
-    ASSERT_TRUE(p.runUntil([&] { return p.pinIs(GSM_PIN_SimStatus_PinRequired); }, 30000));
-    ASSERT_TRUE(gsmPinEnter(&p.pin, 1234));
-    ASSERT_TRUE(p.runUntil([&] { return p.pinFailed == 1; }, 30000));
-    p.runFor(6000);
-    EXPECT_EQ(p.pinSuccess, 0);
-    EXPECT_EQ(p.sim.recordingUnused("AT+CPIN="), 4u) << "the PIN is sent once";
-    EXPECT_TRUE(p.pinIs(GSM_PIN_SimStatus_PinRequired));
-    p.responsive();
-}
-
-TEST_P(Recorded, Sim800CpinNotInserted)
-{
-    // Bare ERROR first, then the verbose "+CME ERROR: SIM not inserted".
-    Replay p("sim800-cpin-notinserted-01", seeded(GetParam()));
-    p.sim.sim = ModemSim::Sim::NotInserted;
-    ASSERT_TRUE(p.runUntil([&] { return p.pinIs(GSM_PIN_SimStatus_NotInserted); }, 60000));
-    ASSERT_TRUE(gsmPinEnter(&p.pin, 1234));
-    ASSERT_TRUE(p.runUntil([&] { return p.pinFailed == 1; }, 10000));
-    EXPECT_TRUE(p.sim.pinAttempts.empty()) << "a PIN cannot help without a SIM";
-    p.responsive();
 }
 
 TEST_P(Recorded, Sim800UssdSpacesAfterCommas)
