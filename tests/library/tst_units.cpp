@@ -258,23 +258,25 @@ TEST(CircBuff, UnsetBufferIsHarmless)
     EXPECT_EQ(cbufBufferedSize(nullptr), 0u);
 }
 
-TEST(SignalQuality, RssiToDbm)
+// The dBm of +CSQ levels, "unknown" below every real level (no threshold test takes it
+// for a signal); the classes of delivery report statuses.
+TEST(Modules, SignalLevelsAndDeliveryClasses)
 {
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(0), -113);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(1), -111);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(31), -51);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(99), GSM_SIGNALQUALITY_DBM_UNKNOWN);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(32), GSM_SIGNALQUALITY_DBM_UNKNOWN);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(100), -116);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(191), -25);
-    // "Unknown" is below every real level: no threshold test takes it for a signal.
+    const int unknown = GSM_SIGNALQUALITY_DBM_UNKNOWN;
+    const std::pair<int, int> dbm[] = {{0, -113}, {1, -111}, {31, -51}, {99, unknown}, {32, unknown}, {100, -116}, {191, -25}};
+    for (const auto& r : dbm)
+        EXPECT_EQ(gsmSignalQualityRssiTo_dBm(static_cast<uint8_t>(r.first)), r.second) << r.first;
     for (int rssi = 0; rssi < 256; ++rssi) {
-        int16_t dbm = gsmSignalQualityRssiTo_dBm(static_cast<uint8_t>(rssi));
-        if (dbm != GSM_SIGNALQUALITY_DBM_UNKNOWN) {
-            EXPECT_GT(dbm, GSM_SIGNALQUALITY_DBM_UNKNOWN + 10000) << rssi;
-        }
+        int16_t level = gsmSignalQualityRssiTo_dBm(static_cast<uint8_t>(rssi));
+        EXPECT_TRUE(level == unknown || level > unknown + 10000) << rssi;
     }
-    EXPECT_LT(GSM_SIGNALQUALITY_DBM_UNKNOWN, -200);
+    EXPECT_LT(unknown, -200);
+    const std::pair<int, GSM_SmsSend_DeliveryStatusReportType> classes[] = {
+        {0, GSM_SmsSend_DeliveryStatusReportType_Delivered}, {31, GSM_SmsSend_DeliveryStatusReportType_Delivered},
+        {32, GSM_SmsSend_DeliveryStatusReportType_Pending},   {63, GSM_SmsSend_DeliveryStatusReportType_Pending},
+        {64, GSM_SmsSend_DeliveryStatusReportType_Failed},    {255, GSM_SmsSend_DeliveryStatusReportType_Failed}};
+    for (const auto& c : classes)
+        EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(static_cast<uint8_t>(c.first)), c.second) << c.first;
 }
 
 // Final result codes, numeric and verbose (AT+CMEE=2, or a modem that refused
@@ -319,16 +321,6 @@ TEST(Prompt, FinalResultsAndVerboseErrors)
     }
     for (const char* notFinal : {"+CPIN: READY", "OK ", "+CMGS: 4", "ERROR: more", "SIM busy", "", "OKAY", "NO CARRIER2"})
         EXPECT_FALSE(gsmPromptHelperParseFinal(notFinal, nullptr, nullptr)) << notFinal;
-}
-
-TEST(SmsSend, DeliveryStatusClasses)
-{
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(0), GSM_SmsSend_DeliveryStatusReportType_Delivered);
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(31), GSM_SmsSend_DeliveryStatusReportType_Delivered);
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(32), GSM_SmsSend_DeliveryStatusReportType_Pending);
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(63), GSM_SmsSend_DeliveryStatusReportType_Pending);
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(64), GSM_SmsSend_DeliveryStatusReportType_Failed);
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(255), GSM_SmsSend_DeliveryStatusReportType_Failed);
 }
 
 // Requests the modules refuse at once (nothing is queued), the longest they take, and
