@@ -123,8 +123,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, Restarts,
                          ::testing::Values(Restart::SilentPowerKey, Restart::SilentResetLine, Restart::Spontaneous));
 
 // Messages that fail one after the other, each reported with its cause and none sent:
-// rejected by the modem, cancelled while the modem waits for the text (ESC), lost with
-// the modem's power. The modem lost text mode and the report request with its power:
+// rejected by the modem, cancelled before its turn (withdrawn) or while the modem waits
+// for the text (ESC), lost with the modem's power. The modem lost text mode and the report request with its power:
 // the next message is set up again, so it goes out and its delivery report still comes.
 TEST(Faults, SmsRejectedCancelledAndLostWithThePower)
 {
@@ -139,17 +139,20 @@ TEST(Faults, SmsRejectedCancelledAndLostWithThePower)
 
     r.sim.cmgsError = 0;
     r.sim.latencyMs = 400;
-    for (bool powerLoss : {false, true}) {
+    enum { CancelledQueued, CancelledAtThePrompt, PowerLost };
+    for (int way : {CancelledQueued, CancelledAtThePrompt, PowerLost}) {
         r.sim.commands.clear();
         ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+444", "never sent"));
-        ASSERT_TRUE(r.runUntil([&] { return !r.sim.commands.empty() && r.sim.commands.back().rfind("AT+CMGS", 0) == 0; },
-                               20000));
-        if (powerLoss)
+        if (way != CancelledQueued) {
+            ASSERT_TRUE(r.runUntil([&] { return !r.sim.commands.empty() && r.sim.commands.back().rfind("AT+CMGS", 0) == 0; },
+                                   20000));
+        }
+        if (way == PowerLost)
             r.sim.powerLoss();
         else
             gsmSmsSendCancel(&r.smsSend);
-        const size_t failed = powerLoss ? 3 : 2;
-        ASSERT_TRUE(r.runUntil([&] { return r.smsFailed.size() == failed; }, powerLoss ? 20000 : 0))
+        const size_t failed = 2u + static_cast<size_t>(way);
+        ASSERT_TRUE(r.runUntil([&] { return r.smsFailed.size() == failed; }, way == PowerLost ? 20000 : 0))
             << "a cancel is reported at once";
         EXPECT_EQ(r.smsFailed.back().Result, GSM_Result_Aborted);
         r.runFor(3000);
