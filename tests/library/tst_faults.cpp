@@ -223,8 +223,8 @@ TEST(Faults, UssdDcsRefusedTimeoutAndRejection)
 }
 
 // Switched off, then the key stops working: no hang, the power state says so, and the
-// modem comes up once the key works again. (A missing SIM: Recorded.
-// Sim800CpinNotInserted in tst_replay.)
+// modem comes up once the key works again. (A missing SIM: the sim800-cpin-notinserted
+// row of Recorded.PinAgainstRecordedSimAnswers in tst_replay.)
 TEST(Faults, DeadPowerKey)
 {
     Rig r;
