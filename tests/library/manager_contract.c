@@ -409,26 +409,3 @@ bool gsmmgrUssdCancelSession()
 {
    return gsmUssdCancelSession(&mGsmUssdInst);
 }
-
-/* A firmware main loop. */
-int main(void)
-{
-    char number[] = "+441234567890";
-    char text[] = "hello";
-    int i;
-    gsmmgrInit();
-    gsmmgrPowerSetPowerKeyPressDurations(1000, 1500);
-    gsmmgrPinEnter(1234);
-    for (i = 0; i < 1000; i++)
-    {
-        gsmmgrPoll();
-        if (gsmmgrBasicCommsCommunicationEstablished() && gsmmgrNetworkRegistrationIsRegistered())
-        {
-            (void)gsmmgrSmsSend(number, text);
-            (void)gsmmgrSignalQualityQuery();
-        }
-    }
-    gsmmgrSmsSendCancel();
-    gsmmgrPowerSet(false);
-    return (gsmmgrPowerGet() || gsmmgrPinStatus() == GSM_PIN_SimStatus_Ready) ? 1 : 0;
-}

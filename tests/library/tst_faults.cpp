@@ -122,29 +122,11 @@ TEST_P(Restarts, ModemIsReconfigured)
 INSTANTIATE_TEST_SUITE_P(Kinds, Restarts,
                          ::testing::Values(Restart::SilentPowerKey, Restart::SilentResetLine, Restart::Spontaneous));
 
-TEST(Faults, PowerLossDuringSmsSend)
-{
-    Rig r;
-    ASSERT_TRUE(r.bringUp());
-    r.sim.latencyMs = 400;
-    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+333", "never sent"));
-    ASSERT_TRUE(r.runUntil([&] { return !r.sim.commands.empty() && r.sim.commands.back().rfind("AT+CMGS", 0) == 0; },
-                           20000));
-    r.sim.powerLoss();
-    ASSERT_TRUE(r.runUntil([&] { return !r.smsFailed.empty(); }, 20000));
-    EXPECT_EQ(r.smsFailed[0].Result, GSM_Result_Aborted);
-    EXPECT_TRUE(r.sim.sent.empty());
-    ASSERT_TRUE(r.runUntil([&] { return r.sim.powerOnCount == 2 && r.established(); }, 60000)) << "switched on again";
-    EXPECT_FALSE(gsmSmsSendIsBusy(&r.smsSend));
-    // The modem lost text mode and the report request with its power: the next message
-    // is set up again, so its delivery report still comes.
-    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+333", "after the power loss"));
-    ASSERT_TRUE(r.runUntil([&] { return !r.reports.empty(); }, 90000));
-    ASSERT_EQ(r.smsSent.size(), 1u);
-    EXPECT_EQ(r.reports[0].reference, r.smsSent[0]);
-}
-
-TEST(Faults, SmsErrorsAndCancel)
+// Messages that fail one after the other, each reported with its cause and none sent:
+// rejected by the modem, cancelled before its turn (withdrawn) or while the modem waits
+// for the text (ESC), lost with the modem's power. The modem lost text mode and the report request with its power:
+// the next message is set up again, so it goes out and its delivery report still comes.
+TEST(Faults, SmsRejectedCancelledAndLostWithThePower)
 {
     Rig r;
     ASSERT_TRUE(r.bringUp());
@@ -155,21 +137,34 @@ TEST(Faults, SmsErrorsAndCancel)
     EXPECT_EQ(r.smsFailed[0].Result, GSM_Result_CmsError);
     EXPECT_EQ(r.smsFailed[0].ErrorCode, 500);
 
-    // Cancelled while the modem waits for the text: ESC, nothing is sent.
     r.sim.cmgsError = 0;
-    r.sim.latencyMs = 300;
-    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+444", "cancelled"));
-    ASSERT_TRUE(r.runUntil([&] { return r.sim.commands.back().rfind("AT+CMGS", 0) == 0; }, 20000));
-    gsmSmsSendCancel(&r.smsSend);
-    ASSERT_EQ(r.smsFailed.size(), 2u);
-    EXPECT_EQ(r.smsFailed[1].Result, GSM_Result_Aborted);
-    r.runFor(3000);
-    EXPECT_TRUE(r.sim.sent.empty());
-
-    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+444", "third time lucky"));
-    ASSERT_TRUE(r.runUntil([&] { return !r.smsSent.empty(); }, 30000));
-    ASSERT_EQ(r.sim.sent.size(), 1u);
-    EXPECT_EQ(r.sim.sent[0].text, "third time lucky");
+    r.sim.latencyMs = 400;
+    enum { CancelledQueued, CancelledAtThePrompt, PowerLost };
+    for (int way : {CancelledQueued, CancelledAtThePrompt, PowerLost}) {
+        r.sim.commands.clear();
+        ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+444", "never sent"));
+        if (way != CancelledQueued) {
+            ASSERT_TRUE(r.runUntil([&] { return !r.sim.commands.empty() && r.sim.commands.back().rfind("AT+CMGS", 0) == 0; },
+                                   20000));
+        }
+        if (way == PowerLost)
+            r.sim.powerLoss();
+        else
+            gsmSmsSendCancel(&r.smsSend);
+        const size_t failed = 2u + static_cast<size_t>(way);
+        ASSERT_TRUE(r.runUntil([&] { return r.smsFailed.size() == failed; }, way == PowerLost ? 20000 : 0))
+            << "a cancel is reported at once";
+        EXPECT_EQ(r.smsFailed.back().Result, GSM_Result_Aborted);
+        r.runFor(3000);
+        EXPECT_TRUE(r.sim.sent.empty());
+    }
+    ASSERT_TRUE(r.runUntil([&] { return r.sim.powerOnCount == 2 && r.established(); }, 60000)) << "switched on again";
+    EXPECT_FALSE(gsmSmsSendIsBusy(&r.smsSend));
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+444", "after the power loss"));
+    ASSERT_TRUE(r.runUntil([&] { return !r.reports.empty(); }, 90000));
+    ASSERT_EQ(r.smsSent.size(), 1u);
+    EXPECT_EQ(r.reports[0].reference, r.smsSent[0]);
+    EXPECT_EQ(r.sim.sent.back().text, "after the power loss");
 }
 
 TEST(Faults, NoNetworkMeansSendFailed)
@@ -227,35 +222,9 @@ TEST(Faults, UssdDcsRefusedTimeoutAndRejection)
     EXPECT_EQ(r.sim.commands.back(), "AT+CUSD=1,\"*1#\"") << "asked once more without <dcs>";
 }
 
-// More unread messages than the queue holds are all read and deleted, also from a modem
-// that refuses the listing's mode (its listing marks them read); a message read before
-// the firmware started stays stored and unreported.
-TEST(Faults, StoredMessagesBeyondTheQueueAreAllRead)
-{
-    for (bool modeRejected : {false, true}) {
-        SCOPED_TRACE(modeRejected ? "mode refused" : "mode 1");
-        Rig r;
-        r.sim.cmglModeRejected = modeRejected;
-        const int old = r.sim.receiveSms("+660", "read before", "10/05/05,00:01:52+08", false);
-        r.sim.store[old].status = "REC READ";
-        const int count = GSM_SMS_READ_QUEUE + 5;
-        for (int i = 0; i < count; ++i)
-            r.sim.receiveSms("+66" + std::to_string(i), "stored " + std::to_string(i), "10/05/06,00:01:52+08", false);
-        ASSERT_TRUE(r.bringUp());
-        ASSERT_TRUE(r.runUntil([&] { return r.received.size() == static_cast<size_t>(count); }, 60000))
-            << r.received.size() << " read";
-        EXPECT_TRUE(r.runUntil([&] { return r.sim.store.size() == 1; }, 10000));
-        r.runFor(10000);
-        EXPECT_EQ(r.received.size(), static_cast<size_t>(count)) << "none twice, the old one not at all";
-        EXPECT_EQ(r.sim.store.count(old), 1u);
-        for (int i = 0; i < count; ++i)
-            EXPECT_EQ(r.received[static_cast<size_t>(i)].text, "stored " + std::to_string(i));
-    }
-}
-
 // Switched off, then the key stops working: no hang, the power state says so, and the
-// modem comes up once the key works again. (A missing SIM: Recorded.
-// Sim800CpinNotInserted in tst_replay.)
+// modem comes up once the key works again. (A missing SIM: the sim800-cpin-notinserted
+// row of Recorded.PinAgainstRecordedSimAnswers in tst_replay.)
 TEST(Faults, DeadPowerKey)
 {
     Rig r;

@@ -159,7 +159,7 @@ TEST_P(Flows, WrongPinsThenRightThenPuk)
     EXPECT_EQ(r.sim.pinAttempts.size(), 3u) << "no PIN is sent to a blocked SIM";
 }
 
-TEST_P(Flows, SmsSendWithDeliveryReport)
+TEST_P(Flows, SmsSendWithDeliveryReportThenInitForgetsTheNext)
 {
     Rig r(options());
     ASSERT_TRUE(r.bringUp());
@@ -187,6 +187,15 @@ TEST_P(Flows, SmsSendWithDeliveryReport)
     EXPECT_EQ(d.dtEpoch, 1273096916u);
     EXPECT_EQ(d.dtOffset, 7200);
     EXPECT_EQ(r.txOverflows, 0u);
+
+    // Init forgets a queued message: a turn it had already asked for goes unused, nothing is sent.
+    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+447700900123", "forgotten"));
+    gsmSmsSendPoll(&r.smsSend); // asks for the turn
+    ASSERT_TRUE(gsmPromptIsBusy(&r.prompt._i, &r.smsSend.Client));
+    gsmSmsSendInit(&r.smsSend);
+    r.runFor(5000);
+    EXPECT_EQ(r.sim.sent.size(), 1u);
+    EXPECT_TRUE(r.smsSent.size() == 1 && r.smsFailed.empty());
 }
 
 // Reports are matched against the last four references sent: one for an older or an
@@ -220,39 +229,16 @@ TEST_P(Flows, DeliveryReportsOfTheLastFourMessages)
     EXPECT_EQ(got, (std::vector<std::pair<int, int>>{{mr[1], 32}, {mr[1], 0}, {mr[4], 70}, {mr[2], 0}, {mr[3], 63}}));
 }
 
-// Init forgets a queued message: a turn it had already asked for goes unused, nothing is sent.
-TEST_P(Flows, SmsInitAgainForgetsTheQueuedMessage)
+TEST_P(Flows, SmsNoticesWithoutOrWithAnotherStorage)
 {
     Rig r(options());
     ASSERT_TRUE(r.bringUp());
-    ASSERT_TRUE(gsmSmsSend(&r.smsSend, "+447700900123", "forgotten"));
-    gsmSmsSendPoll(&r.smsSend); // asks for the turn
-    ASSERT_TRUE(gsmPromptIsBusy(&r.prompt._i, &r.smsSend.Client));
-    gsmSmsSendInit(&r.smsSend);
-    r.runFor(5000);
-    EXPECT_TRUE(r.sim.sent.empty());
-    EXPECT_TRUE(r.smsSent.empty() && r.smsFailed.empty());
-}
-
-TEST_P(Flows, SmsReceiveAndDelete)
-{
-    Rig r(options());
-    ASSERT_TRUE(r.bringUp());
-    r.sim.receiveSms("+27820001111", "Meet at 10\nBring the key", "10/05/06,00:01:52+08");
-    ASSERT_TRUE(r.runUntil([&] { return !r.received.empty(); }, 10000));
-    const ReceivedSms& s = r.received[0];
-    EXPECT_EQ(s.status, GSM_SmsRead_SmsStatus_ReceivedUnread);
-    EXPECT_EQ(s.phone, "+27820001111");
-    EXPECT_EQ(s.text, "Meet at 10\nBring the key");
-    EXPECT_EQ(s.epoch, 1273096912u);
-    EXPECT_EQ(s.offset, 7200);
-    ASSERT_TRUE(r.runUntil([&] { return r.sim.store.empty(); }, 5000)) << "the message is deleted after reading";
     // A notice that does not say where ("+CMTI: ,-1", seen right after start-up) has the
     // storage listed.
     r.sim.receiveSms("+27820002222", "unnamed", "10/05/06,00:01:52+08", false);
     r.sim.emitUrc("+CMTI: ,-1");
-    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == 2 && r.sim.store.empty(); }, 10000));
-    EXPECT_EQ(r.received[1].text, "unnamed");
+    ASSERT_TRUE(r.runUntil([&] { return r.received.size() == 1 && r.sim.store.empty(); }, 10000));
+    EXPECT_EQ(r.received[0].text, "unnamed");
     // A notice naming another storage selects it (AT+CPMS) once; the next one naming the
     // same storage is read without.
     r.sim.commands.clear();
@@ -305,7 +291,9 @@ TEST_P(Flows, SmsTextsWithLineBreaksOrResultCodesArriveWhole)
                 expected.erase(std::remove(expected.begin(), expected.end(), '\r'), expected.end());
             EXPECT_EQ(r.received[i].text, expected);
             EXPECT_EQ(r.received[i].phone, "+2782000" + std::to_string(1000 + i));
+            EXPECT_EQ(r.received[i].status, GSM_SmsRead_SmsStatus_ReceivedUnread);
             EXPECT_EQ(r.received[i].epoch, 1273096912u);
+            EXPECT_EQ(r.received[i].offset, 7200);
         }
         if (!v.csdh)
             continue;
@@ -324,31 +312,39 @@ TEST_P(Flows, SmsTextsWithLineBreaksOrResultCodesArriveWhole)
 // are skipped by their <length>: a text "OK" must not end the listing early. The
 // <length> is found by the header's shape (the short form, or the long form some
 // firmware prints, whatever its <fo>), and a modem that refuses the listing's mode
-// parameter is listed the standard way.
-TEST_P(Flows, StoredMessagesWithResultLikeTextsAreListedAndRead)
+// parameter is listed the standard way (its listing marks them read). More messages than
+// the queue holds are all read and deleted; one read before the firmware started stays
+// stored and unreported.
+TEST_P(Flows, StoredMessagesAreListedAndRead)
 {
     const struct
     {
         int fo;
         bool modeRejected;
     } variants[] = {{-1, false}, {0, false}, {36, false}, {-1, true}};
+    std::vector<std::string> texts = {"first", "OK", "a\r\nERROR\r\n", "OK\r\n+CMGL: 9,\"REC UNREAD\"", "last"};
+    while (texts.size() < GSM_SMS_READ_QUEUE + 5)
+        texts.push_back("stored " + std::to_string(texts.size()));
     for (const auto& v : variants) {
         Rig r(options());
         r.sim.cmglFo = v.fo;
         r.sim.cmglModeRejected = v.modeRejected;
-        const std::vector<std::string> texts = {"first", "OK", "a\r\nERROR\r\n", "OK\r\n+CMGL: 9,\"REC UNREAD\"", "last"};
+        const int old = r.sim.receiveSms("+27820003333", "read before", "10/05/05,00:01:52+08", false);
+        r.sim.store[old].status = "REC READ";
         for (const auto& t : texts)
             r.sim.receiveSms("+27820004444", t, "10/05/06,00:01:52+08", false);
         ASSERT_TRUE(r.bringUp());
-        ASSERT_TRUE(r.runUntil([&] { return r.received.size() == texts.size() && r.sim.store.empty(); }, 30000))
+        ASSERT_TRUE(r.runUntil([&] { return r.received.size() == texts.size() && r.sim.store.size() == 1; }, 60000))
             << r.received.size() << " read, " << r.sim.store.size() << " stored, fo " << v.fo;
+        r.runFor(10000);
+        ASSERT_EQ(r.received.size(), texts.size()) << "none twice, the old one not at all";
+        EXPECT_EQ(r.sim.store.count(old), 1u);
         for (size_t i = 0; i < texts.size(); ++i)
             EXPECT_EQ(r.received[i].text, texts[i]) << i;
-        r.runFor(3000);
-        EXPECT_EQ(r.received.size(), texts.size()) << "no message twice";
         const auto& c = r.sim.commands;
         EXPECT_EQ(std::count(c.begin(), c.end(), "AT+CMGL=\"REC UNREAD\"") > 0, v.modeRejected);
-        EXPECT_EQ(std::count(c.begin(), c.end(), "AT+CMGL=\"REC UNREAD\",1"), 1) << "tried once, then the standard form";
+        EXPECT_EQ(std::count(c.begin(), c.end(), "AT+CMGL=\"REC UNREAD\",1"), v.modeRejected ? 1 : 2)
+            << "tried once, then the standard form; listed again only because the queue overflowed";
     }
 }
 

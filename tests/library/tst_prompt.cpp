@@ -158,6 +158,28 @@ std::function<bool(TestClient&, GSM_Prompt_Event*)> command(GSM_Prompt_Instance*
     };
 }
 
+#if GSM_DEBUG_OUTPUT
+// Built a second time with the trace compiled in (GSM_DEBUG_OUTPUT=1): the library traces
+// its AT traffic through the application's gsmDebugWrite/gsmDebugWriteText. The other
+// builds link without these functions, which proves that a project without them links.
+std::string gTrace;
+} // namespace
+extern "C" void gsmDebugWrite(uint8_t data) { gTrace += static_cast<char>(data); }
+extern "C" void gsmDebugWriteText(char* text) { gTrace += text; }
+namespace {
+
+TEST_F(Engine, CommandsAndLinesAreTraced)
+{
+    TestClient t{};
+    client(t);
+    t.onEvent = command(&p, "AT+CSQ");
+    exchange(t, "\r\n+CSQ: 9,0\r\n\r\nOK\r\n");
+    EXPECT_NE(gTrace.find("[GSM] > AT+CSQ"), std::string::npos) << gTrace;
+    EXPECT_NE(gTrace.find("[GSM] < +CSQ: 9,0\n"), std::string::npos) << gTrace;
+    EXPECT_NE(gTrace.find("[GSM] < OK\n"), std::string::npos) << gTrace;
+}
+#endif
+
 // One command and the modem's answer, handed over in random pieces: the exact line the
 // command writers put out (integers of every size and sign, quoted text, single
 // characters), then the lines and the classified final result the client sees. The
@@ -443,29 +465,23 @@ TEST_F(Engine, TimeoutRecoveryAndWrapAround)
     EXPECT_EQ(t.events.back(), "final:0:0");
     EXPECT_EQ(p._i.ConsecutiveTimeouts, 0u);
 
-    // A data command that timed out may have left the modem waiting for its input.
-    uart.written.clear();
-    t.onEvent = command(&p, "AT+CMGS=1", 1000, GSM_PROMPT_SEND_DATA_PROMPT);
-    gsmPromptRequest(&p._i, &t.c);
-    poll();
-    advance(1100);
-    ASSERT_EQ(t.events.back(), "final:4:0");
-    EXPECT_EQ(uart.written, "AT+CMGS=1\r\x1b") << "ESC leaves the data input";
-
-    // Also when the client's Final handler ends its own turn.
-    advance(GSM_PROMPT_RECOVERY_MS + 20);
-    uart.written.clear();
-    const auto send = command(&p, "AT+CMGS=2", 1000, GSM_PROMPT_SEND_DATA_PROMPT);
-    t.onEvent = [&](TestClient& self, GSM_Prompt_Event* ev) {
-        if (ev->Type == GSM_Prompt_EventType_Final)
-            gsmPromptAbort(&p._i, &self.c);
-        return send(self, ev);
-    };
-    gsmPromptRequest(&p._i, &t.c);
-    poll();
-    advance(1100);
-    ASSERT_EQ(t.events.back(), "final:4:0");
-    EXPECT_EQ(uart.written, "AT+CMGS=2\r\x1b");
+    // A data command that timed out may have left the modem waiting for its input: ESC
+    // leaves it, also when the client's Final handler ends its own turn.
+    for (bool abortAtFinal : {false, true}) {
+        advance(GSM_PROMPT_RECOVERY_MS + 20);
+        uart.written.clear();
+        const auto send = command(&p, "AT+CMGS=1", 1000, GSM_PROMPT_SEND_DATA_PROMPT);
+        t.onEvent = [&](TestClient& self, GSM_Prompt_Event* ev) {
+            if (abortAtFinal && ev->Type == GSM_Prompt_EventType_Final)
+                gsmPromptAbort(&p._i, &self.c);
+            return send(self, ev);
+        };
+        gsmPromptRequest(&p._i, &t.c);
+        poll();
+        advance(1100);
+        ASSERT_EQ(t.events.back(), "final:4:0");
+        EXPECT_EQ(uart.written, "AT+CMGS=1\r\x1b") << "abort at Final: " << abortAtFinal;
+    }
 }
 
 TEST_F(Engine, TurnsAreFair)

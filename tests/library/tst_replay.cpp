@@ -124,84 +124,50 @@ TEST_P(Recorded, NewMessageNoticeInsideTheListing)
     EXPECT_EQ(p.received[1].text, "second");
 }
 
-// Answer shapes seen on real modems, each in a few recorded lines: no blank after the
-// colon, blanks after commas, a line end doubled after the echo, missing and extra
-// empty lines, start-up notices and a +CPIN: READY inside other answers.
-TEST_P(Recorded, AnswerShapes)
+// The PIN against recorded SIM answers: a modem that refuses AT+CMEE=1 and reports the
+// SIM state in words (the verbose error counts like its numeric form, never as a SIM
+// error, so the PIN can be entered); a PIN answered by a bare ERROR (PinFailed, the PIN
+// sent once, the status stays what the SIM says); a missing SIM, bare ERROR first, then
+// the verbose "+CME ERROR: SIM not inserted" (a PIN cannot help: none is sent).
+TEST_P(Recorded, PinAgainstRecordedSimAnswers)
 {
-    Replay p("shapes", seeded(GetParam()),
-             ">> AT+CSQ\n<< +CSQ:27,99\n<< OK\n"
-             ">> AT+CPIN?\n<< \n<< +CPIN:READY\n<< \n<< \n<< OK\n"
-             ">> AT+CREG?\n<< \n<< Call Ready\n<< +CREG: 0, 5\n<< \n<< SMS DONE\n<< PB DONE\n<< \n<< OK\n"
-             ">> AT+CGREG?\n<< AT+CGREG?\n<< \n<< +CPIN: READY\n<< +CGREG: 0,2\n<< \n<< \n<< OK\n");
-    p.sim.regStat[1] = 2;
-    ASSERT_TRUE(p.runUntil([&] { return gsmNetworkRegistrationIsRegistered(&p.netreg); }, 30000)) << p.trace();
-    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_CS),
-              GSM_NetworkRegistration_Status_Roaming);
-    EXPECT_EQ(gsmPinStatus(&p.pin), GSM_PIN_SimStatus_Ready);
-    ASSERT_TRUE(gsmSignalQualityQuery(&p.sq));
-    ASSERT_TRUE(p.runUntil([&] { return !p.csq.empty(); }, 10000)) << p.trace();
-    EXPECT_EQ(p.csq[0], std::make_pair(27, 99));
-    EXPECT_EQ(p.sim.recordingUnused("AT+CGREG?"), 0u);
-    EXPECT_EQ(p.simStatus, std::vector<int>{GSM_PIN_SimStatus_Ready});
-}
-
-// A modem that refuses AT+CMEE=1 and reports the SIM state in words: the verbose error
-// counts like its numeric form, so the PIN can be entered.
-TEST_P(Recorded, VerboseErrorsWhenNumericCodesAreRefused)
-{
-    Replay p("cmee-refused", seeded(GetParam()),
-             ">> AT+CMEE=1\n<< \n<< ERROR\n"
-             ">> AT+CPIN?\n<< \n<< +CME ERROR: SIM PIN required\n");
-    p.sim.simPin = "1234";
-    p.sim.sim = ModemSim::Sim::PinRequired;
-    ASSERT_TRUE(p.runUntil([&] { return gsmPinStatus(&p.pin) == GSM_PIN_SimStatus_PinRequired; }, 30000))
-        << p.trace();
-    EXPECT_EQ(p.sim.recordingUnused("AT+CPIN?"), 0u);
-    ASSERT_TRUE(gsmPinEnter(&p.pin, 1234));
-    ASSERT_TRUE(p.runUntil([&] { return p.pinSuccess == 1; }, 30000)) << p.trace();
-    EXPECT_EQ(p.simStatus.front(), GSM_PIN_SimStatus_PinRequired) << "never reported as a SIM error";
-}
-
-TEST_P(Recorded, Sim7600BootHex)
-{
-    // RDY and +CPIN: READY where the answer to AT should be, no OK.
-    Replay p("sim7600-boot-hex-01", seeded(GetParam()));
-    ASSERT_TRUE(p.runUntil([&] { return p.established() && p.pinIs(GSM_PIN_SimStatus_Ready); }, 30000));
-    EXPECT_EQ(p.sim.recordingUnused("AT"), 0u);
-    p.responsive();
-}
-
-TEST_P(Recorded, Sim7600CpinBusy)
-{
-    // Silent until RDY; "+CME ERROR: SIM busy" then the URC "+CPIN: READY"; +CGREG 0,2
-    // then 0,1; a +CSQ answer whose OK the capture lost.
-    Replay p("sim7600-cpin-busy-01", seeded(GetParam()));
-    p.sim.csqRssi = 29;
-    p.sim.csqBer = 99;
-    p.sim.regStat[1] = 1;
-    ASSERT_TRUE(p.runUntil([&] { return p.pinIs(GSM_PIN_SimStatus_Ready) && p.registered(); }, 90000));
-    EXPECT_EQ(p.simStatus, (std::vector<int>{GSM_PIN_SimStatus_Busy, GSM_PIN_SimStatus_Ready}));
-    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_GPRS),
-              GSM_NetworkRegistration_Status_Home);
-    p.responsive();
-    ASSERT_FALSE(p.csq.empty());
-    EXPECT_EQ(p.csq.back(), std::make_pair(29, 99));
-}
-
-TEST_P(Recorded, Sim7000RegistrationCommandsDisagree)
-{
-    Replay p("sim7000-registration-01", seeded(GetParam()));
-    p.sim.regStat[1] = p.sim.regStat[2] = 1;
-    ASSERT_TRUE(p.runUntil([&] {
-        return p.registered() && gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_EPS) !=
-                                    GSM_NetworkRegistration_Status_NotQueried;
-    }, 30000));
-    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_CS),
-              GSM_NetworkRegistration_Status_NotSearching);
-    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_EPS),
-              GSM_NetworkRegistration_Status_Home);
-    p.responsive();
+    const struct
+    {
+        const char* name;
+        const char* text; // a few recorded lines (null: the transcript file)
+        ModemSim::Sim sim;
+        GSM_PIN_SimStatus status, first; // waited for; the first reported
+        int after;                       // the status after the PIN (-1: not checked)
+        long sent;                       // AT+CPIN= commands sent
+    } rows[] = {
+        {"cmee-refused", ">> AT+CMEE=1\n<< \n<< ERROR\n>> AT+CPIN?\n<< \n<< +CME ERROR: SIM PIN required\n",
+         ModemSim::Sim::PinRequired, GSM_PIN_SimStatus_PinRequired, GSM_PIN_SimStatus_PinRequired,
+         GSM_PIN_SimStatus_Ready, 1},
+        {"sim7600-error-cmee-01", nullptr, ModemSim::Sim::PinRequired, GSM_PIN_SimStatus_PinRequired,
+         GSM_PIN_SimStatus_PinRequired, GSM_PIN_SimStatus_PinRequired, 1},
+        {"sim800-cpin-notinserted-01", nullptr, ModemSim::Sim::NotInserted, GSM_PIN_SimStatus_NotInserted,
+         GSM_PIN_SimStatus_Error, -1, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Replay p(row.name, seeded(GetParam()), row.text ? row.text : "");
+        p.sim.simPin = "1234";
+        p.sim.sim = row.sim;
+        ASSERT_TRUE(p.runUntil([&] { return p.pinIs(row.status); }, 60000)) << p.trace();
+        EXPECT_EQ(p.sim.recordingUnused("AT+CPIN?"), 0u);
+        ASSERT_TRUE(gsmPinEnter(&p.pin, 1234));
+        ASSERT_TRUE(p.runUntil([&] { return p.pinSuccess + p.pinFailed > 0; }, 30000)) << p.trace();
+        p.runFor(6000);
+        const bool accepted = row.after == GSM_PIN_SimStatus_Ready;
+        EXPECT_EQ(p.pinSuccess, accepted ? 1 : 0);
+        EXPECT_EQ(p.pinFailed, accepted ? 0 : 1);
+        EXPECT_EQ(p.simStatus.front(), row.first);
+        EXPECT_TRUE(row.after < 0 || p.pinIs(static_cast<GSM_PIN_SimStatus>(row.after)));
+        EXPECT_EQ(std::count_if(p.sim.commands.begin(), p.sim.commands.end(),
+                                [](const std::string& c) { return c.rfind("AT+CPIN=", 0) == 0; }),
+                  row.sent);
+        p.responsive();
+    }
 }
 
 TEST_P(Recorded, Sim7600SmsReadMultiLineText)
@@ -237,50 +203,6 @@ TEST_P(Recorded, Sim7000SmsSendCmsErrorWithoutCode)
     ASSERT_TRUE(gsmSmsSend(&p.smsSend, "+4915000000000", "again"));
     EXPECT_TRUE(p.runUntil([&] { return !p.smsSent.empty(); }, 60000));
     EXPECT_EQ(p.sim.sent.size(), 1u);
-}
-
-TEST_P(Recorded, Sim7600BareErrorWhateverCmee)
-{
-    // The PIN command answered by a bare ERROR: PinFailed, the PIN sent once, and the
-    // status stays what the SIM says.
-    Replay p("sim7600-error-cmee-01", seeded(GetParam()));
-    p.sim.simPin = "1234";
-    p.sim.sim = ModemSim::Sim::PinRequired;
-    ASSERT_TRUE(p.runUntil([&] { return p.pinIs(GSM_PIN_SimStatus_PinRequired); }, 30000));
-    ASSERT_TRUE(gsmPinEnter(&p.pin, 1234));
-    ASSERT_TRUE(p.runUntil([&] { return p.pinFailed == 1; }, 30000));
-    p.runFor(6000);
-    EXPECT_EQ(p.pinSuccess, 0);
-    EXPECT_EQ(p.sim.recordingUnused("AT+CPIN="), 4u) << "the PIN is sent once";
-    EXPECT_TRUE(p.pinIs(GSM_PIN_SimStatus_PinRequired));
-    p.responsive();
-}
-
-TEST_P(Recorded, Sim800BootUrcsInsideAnswers)
-{
-    // A bare ERROR to the first AT+CPIN?, then RDY, +CFUN: 1 and two +CPIN: READY inside
-    // the second answer; Call Ready / SMS Ready inside AT+CREG? answers; roaming at last.
-    Replay p("sim800-boot-01", seeded(GetParam()));
-    p.sim.regStat[0] = 5;
-    p.sim.cereg = false;
-    ASSERT_TRUE(p.runUntil([&] { return p.pinIs(GSM_PIN_SimStatus_Ready) && p.registered(); }, 300000))
-        << p.trace();
-    EXPECT_EQ(gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_CS),
-              GSM_NetworkRegistration_Status_Roaming);
-    EXPECT_EQ(p.simStatus.back(), GSM_PIN_SimStatus_Ready);
-    p.responsive();
-}
-
-TEST_P(Recorded, Sim800CpinNotInserted)
-{
-    // Bare ERROR first, then the verbose "+CME ERROR: SIM not inserted".
-    Replay p("sim800-cpin-notinserted-01", seeded(GetParam()));
-    p.sim.sim = ModemSim::Sim::NotInserted;
-    ASSERT_TRUE(p.runUntil([&] { return p.pinIs(GSM_PIN_SimStatus_NotInserted); }, 60000));
-    ASSERT_TRUE(gsmPinEnter(&p.pin, 1234));
-    ASSERT_TRUE(p.runUntil([&] { return p.pinFailed == 1; }, 10000));
-    EXPECT_TRUE(p.sim.pinAttempts.empty()) << "a PIN cannot help without a SIM";
-    p.responsive();
 }
 
 TEST_P(Recorded, Sim800UssdSpacesAfterCommas)
@@ -335,17 +257,80 @@ TEST_P(Recorded, Sim800ListingOfALongMessage)
     p.responsive();
 }
 
-TEST_P(Recorded, LteUrcBeforeTheEcho)
+// Start-ups and registrations: with the simulator set to the state the recording ends
+// in, the library reaches the SIM, registration and signal state the recording shows,
+// plays the recorded exchanges of `usedUp` and stays responsive.
+TEST_P(Recorded, StatesAreReached)
 {
-    // "+CGEV: EPS PDN ACT 1" between AT+CGREG? and its echo; the registration and the
-    // signal level of the transcript are reached.
-    Replay p("simcom-lte-netopen-urc-01", seeded(GetParam()));
-    p.sim.regStat[1] = 1;
-    ASSERT_TRUE(p.runUntil([&] { return p.registered(); }, 30000));
-    ASSERT_TRUE(gsmSignalQualityQuery(&p.sq));
-    ASSERT_TRUE(p.runUntil([&] { return !p.csq.empty(); }, 10000));
-    EXPECT_EQ(p.csq[0], std::make_pair(27, 99));
-    p.responsive();
+    const int unchecked = -1, home = GSM_NetworkRegistration_Status_Home, roaming = GSM_NetworkRegistration_Status_Roaming;
+    const struct
+    {
+        const char* name;
+        const char* text; // a few recorded lines (null: the transcript file)
+        void (*setup)(ModemSim&);
+        bool registers;
+        int status[3]; // CS, GPRS, EPS afterwards
+        std::vector<int> simStatus;
+        std::pair<int, int> csq; // the first successful query's answer
+        const char* usedUp;
+    } rows[] = {
+        // Answer shapes of real modems: no blank after the colon, blanks after commas, a line
+        // end doubled after the echo, missing and extra empty lines, start-up notices and a
+        // +CPIN: READY inside other answers.
+        {"shapes",
+         ">> AT+CSQ\n<< +CSQ:27,99\n<< OK\n"
+         ">> AT+CPIN?\n<< \n<< +CPIN:READY\n<< \n<< \n<< OK\n"
+         ">> AT+CREG?\n<< \n<< Call Ready\n<< +CREG: 0, 5\n<< \n<< SMS DONE\n<< PB DONE\n<< \n<< OK\n"
+         ">> AT+CGREG?\n<< AT+CGREG?\n<< \n<< +CPIN: READY\n<< +CGREG: 0,2\n<< \n<< \n<< OK\n",
+         [](ModemSim& m) { m.regStat[1] = 2; }, true, {roaming, unchecked, unchecked},
+         {GSM_PIN_SimStatus_Ready}, {27, 99}, "AT+CGREG?"},
+        // RDY and +CPIN: READY where the answer to AT should be, no OK.
+        {"sim7600-boot-hex-01", nullptr, [](ModemSim&) {}, false, {unchecked, unchecked, unchecked}, {}, {20, 0}, "AT"},
+        // Silent until RDY; "+CME ERROR: SIM busy" then the URC "+CPIN: READY"; +CGREG 0,2
+        // then 0,1; a +CSQ answer whose OK the capture lost.
+        {"sim7600-cpin-busy-01", nullptr,
+         [](ModemSim& m) {
+             m.csqRssi = 29;
+             m.csqBer = 99;
+             m.regStat[1] = 1;
+         },
+         true, {unchecked, home, unchecked}, {GSM_PIN_SimStatus_Busy, GSM_PIN_SimStatus_Ready}, {29, 99}, nullptr},
+        // +CREG, +CGREG and +CEREG disagree.
+        {"sim7000-registration-01", nullptr, [](ModemSim& m) { m.regStat[1] = m.regStat[2] = 1; }, true,
+         {GSM_NetworkRegistration_Status_NotSearching, unchecked, home}, {}, {20, 0}, nullptr},
+        // A bare ERROR to the first AT+CPIN?, then RDY, +CFUN: 1 and two +CPIN: READY inside
+        // the second answer; Call Ready / SMS Ready inside AT+CREG? answers; roaming at last.
+        {"sim800-boot-01", nullptr,
+         [](ModemSim& m) {
+             m.regStat[0] = 5;
+             m.cereg = false;
+         },
+         true, {roaming, unchecked, unchecked}, {}, {20, 0}, nullptr},
+        // "+CGEV: EPS PDN ACT 1" between AT+CGREG? and its echo.
+        {"simcom-lte-netopen-urc-01", nullptr, [](ModemSim& m) { m.regStat[1] = 1; }, true,
+         {unchecked, unchecked, unchecked}, {}, {27, 99}, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Replay p(row.name, seeded(GetParam()), row.text ? row.text : "");
+        row.setup(p.sim);
+        ASSERT_TRUE(p.runUntil([&] {
+            return p.established() && p.pinIs(GSM_PIN_SimStatus_Ready) && (!row.registers || p.registered()) &&
+                   (row.status[2] == unchecked ||
+                    gsmNetworkRegistrationGetStatus(&p.netreg, GSM_NetworkRegistration_Domain_EPS) !=
+                        GSM_NetworkRegistration_Status_NotQueried);
+        }, 300000)) << p.trace();
+        for (int d = 0; d < 3; ++d) {
+            const int status = gsmNetworkRegistrationGetStatus(&p.netreg, static_cast<GSM_NetworkRegistration_Domain>(d));
+            EXPECT_TRUE(row.status[d] == unchecked || status == row.status[d]) << "domain " << d << ": " << status;
+        }
+        EXPECT_EQ(p.simStatus.back(), GSM_PIN_SimStatus_Ready);
+        EXPECT_TRUE(row.simStatus.empty() || p.simStatus == row.simStatus) << p.simStatus.size() << " SIM events";
+        p.responsive();
+        ASSERT_FALSE(p.csq.empty());
+        EXPECT_EQ(p.csq.back(), row.csq) << p.trace();
+        EXPECT_EQ(row.usedUp ? p.sim.recordingUnused(row.usedUp) : 0u, 0u);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, Recorded, ::testing::Range(1u, 7u));

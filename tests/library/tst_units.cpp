@@ -1,10 +1,5 @@
 // Parsing helpers, the circular buffer and the small pure functions of the modules.
-// Built three times: as is, the way it is on AVR (separate routines for texts in
-// flash), and with the trace output compiled in (GSM_DEBUG_OUTPUT=1), where the
-// library traces its AT traffic through the application's gsmDebugWrite/
-// gsmDebugWriteText. The other builds link without these functions at all, which
-// proves that a project without the debug buffer links.
-#include "GSM_Prompt.h"
+// Built twice: as is, and the way it is on AVR (separate routines for texts in flash).
 #include "GSM_Prompt_Helper.h"
 #include "GSM_SMS_Send.h"
 #include "GSM_SignalQuality.h"
@@ -14,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -28,45 +22,6 @@ extern "C" uint32_t gsm__SysTime_ms(void)
 }
 
 namespace {
-
-#if GSM_DEBUG_OUTPUT
-std::string gTrace, gWritten, gInput;
-GSM_Prompt_Instance gEngine;
-} // namespace
-extern "C" void gsmDebugWrite(uint8_t data) { gTrace += static_cast<char>(data); }
-extern "C" void gsmDebugWriteText(char* text) { gTrace += text; }
-namespace {
-
-TEST(Trace, CommandsAndLinesAreTraced)
-{
-    static uint8_t buf[128];
-    gEngine.DataBuffer = buf;
-    gEngine.DataBufferSize = sizeof buf;
-    gEngine.Write = [](GSM_Prompt_Instance*, uint8_t b) { gWritten += static_cast<char>(b); };
-    gEngine.CanRead = [](GSM_Prompt_Instance*) { return !gInput.empty(); };
-    gEngine.Read = [](GSM_Prompt_Instance*) {
-        uint8_t b = static_cast<uint8_t>(gInput[0]);
-        gInput.erase(0, 1);
-        return b;
-    };
-    gsmPromptInit(&gEngine);
-    GSM_Prompt_Client c{};
-    c.Handler = [](GSM_Prompt_Client*, GSM_Prompt_Event* ev) {
-        if (ev->Type == GSM_Prompt_EventType_Start)
-            gsmPromptSendCommand(&gEngine._i, "AT+CSQ", 1000);
-        return ev->Type == GSM_Prompt_EventType_Line;
-    };
-    gsmPromptRegisterClient(&gEngine._i, &c);
-    gsmPromptRequest(&gEngine._i, &c);
-    gsmPromptPoll(&gEngine);
-    gInput = "\r\n+CSQ: 9,0\r\n\r\nOK\r\n";
-    gsmPromptPoll(&gEngine);
-    EXPECT_EQ(gWritten, "AT+CSQ\r");
-    EXPECT_NE(gTrace.find("[GSM] > AT+CSQ"), std::string::npos) << gTrace;
-    EXPECT_NE(gTrace.find("[GSM] < +CSQ: 9,0\n"), std::string::npos) << gTrace;
-    EXPECT_NE(gTrace.find("[GSM] < OK\n"), std::string::npos) << gTrace;
-}
-#endif
 
 // Every month's first and last day, 1970 to 2199 (leap years, 2000, 2100), against the
 // C library's own conversion; and the last valid day of every month is accepted by the
@@ -163,18 +118,19 @@ TEST(Util, SplitArgsHonoursQuotes)
 
 TEST(Util, ParseIntIsStrict)
 {
-    int32_t v = 0;
-    EXPECT_TRUE(gsmUtilParseInt(" 42 ", &v));
-    EXPECT_EQ(v, 42);
-    EXPECT_TRUE(gsmUtilParseInt("-2147483647", &v));
-    EXPECT_EQ(v, -2147483647);
-    EXPECT_FALSE(gsmUtilParseInt("2147483648", &v));
-    EXPECT_FALSE(gsmUtilParseInt("99999999999999", &v));
-    EXPECT_FALSE(gsmUtilParseInt("4294967296", &v)) << "2^32 must not wrap round to 0";
-    EXPECT_FALSE(gsmUtilParseInt("", &v));
-    EXPECT_FALSE(gsmUtilParseInt("-", &v));
-    EXPECT_FALSE(gsmUtilParseInt("12a", &v));
-    EXPECT_FALSE(gsmUtilParseInt("1 2", &v));
+    const struct
+    {
+        const char* text;
+        bool ok;
+        int32_t value;
+    } rows[] = {{" 42 ", true, 42},   {"-2147483647", true, -2147483647}, {"2147483648", false, 0},
+                {"99999999999999", false, 0}, {"4294967296", false, 0}, // 2^32 must not wrap round to 0
+                {"", false, 0},       {"-", false, 0},  {"12a", false, 0},  {"1 2", false, 0}};
+    for (const auto& r : rows) {
+        int32_t v = 7;
+        EXPECT_EQ(gsmUtilParseInt(r.text, &v), r.ok) << r.text;
+        EXPECT_EQ(v, r.ok ? r.value : 7) << r.text;
+    }
 }
 
 TEST(Util, StrCopyTruncatesSafely)
@@ -302,23 +258,25 @@ TEST(CircBuff, UnsetBufferIsHarmless)
     EXPECT_EQ(cbufBufferedSize(nullptr), 0u);
 }
 
-TEST(SignalQuality, RssiToDbm)
+// The dBm of +CSQ levels, "unknown" below every real level (no threshold test takes it
+// for a signal); the classes of delivery report statuses.
+TEST(Modules, SignalLevelsAndDeliveryClasses)
 {
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(0), -113);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(1), -111);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(31), -51);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(99), GSM_SIGNALQUALITY_DBM_UNKNOWN);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(32), GSM_SIGNALQUALITY_DBM_UNKNOWN);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(100), -116);
-    EXPECT_EQ(gsmSignalQualityRssiTo_dBm(191), -25);
-    // "Unknown" is below every real level: no threshold test takes it for a signal.
+    const int unknown = GSM_SIGNALQUALITY_DBM_UNKNOWN;
+    const std::pair<int, int> dbm[] = {{0, -113}, {1, -111}, {31, -51}, {99, unknown}, {32, unknown}, {100, -116}, {191, -25}};
+    for (const auto& r : dbm)
+        EXPECT_EQ(gsmSignalQualityRssiTo_dBm(static_cast<uint8_t>(r.first)), r.second) << r.first;
     for (int rssi = 0; rssi < 256; ++rssi) {
-        int16_t dbm = gsmSignalQualityRssiTo_dBm(static_cast<uint8_t>(rssi));
-        if (dbm != GSM_SIGNALQUALITY_DBM_UNKNOWN) {
-            EXPECT_GT(dbm, GSM_SIGNALQUALITY_DBM_UNKNOWN + 10000) << rssi;
-        }
+        int16_t level = gsmSignalQualityRssiTo_dBm(static_cast<uint8_t>(rssi));
+        EXPECT_TRUE(level == unknown || level > unknown + 10000) << rssi;
     }
-    EXPECT_LT(GSM_SIGNALQUALITY_DBM_UNKNOWN, -200);
+    EXPECT_LT(unknown, -200);
+    const std::pair<int, GSM_SmsSend_DeliveryStatusReportType> classes[] = {
+        {0, GSM_SmsSend_DeliveryStatusReportType_Delivered}, {31, GSM_SmsSend_DeliveryStatusReportType_Delivered},
+        {32, GSM_SmsSend_DeliveryStatusReportType_Pending},   {63, GSM_SmsSend_DeliveryStatusReportType_Pending},
+        {64, GSM_SmsSend_DeliveryStatusReportType_Failed},    {255, GSM_SmsSend_DeliveryStatusReportType_Failed}};
+    for (const auto& c : classes)
+        EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(static_cast<uint8_t>(c.first)), c.second) << c.first;
 }
 
 // Final result codes, numeric and verbose (AT+CMEE=2, or a modem that refused
@@ -365,50 +323,38 @@ TEST(Prompt, FinalResultsAndVerboseErrors)
         EXPECT_FALSE(gsmPromptHelperParseFinal(notFinal, nullptr, nullptr)) << notFinal;
 }
 
-TEST(SmsSend, DeliveryStatusClasses)
-{
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(0), GSM_SmsSend_DeliveryStatusReportType_Delivered);
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(31), GSM_SmsSend_DeliveryStatusReportType_Delivered);
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(32), GSM_SmsSend_DeliveryStatusReportType_Pending);
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(63), GSM_SmsSend_DeliveryStatusReportType_Pending);
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(64), GSM_SmsSend_DeliveryStatusReportType_Failed);
-    EXPECT_EQ(gsmSmsSendGetDeliveryStatusReportType(255), GSM_SmsSend_DeliveryStatusReportType_Failed);
-}
-
-TEST(SmsSend, InputValidation)
+// Requests the modules refuse at once (nothing is queued), the longest they take, and
+// one request at a time.
+TEST(Requests, RefusedInputsLimitsAndOneAtATime)
 {
     GSM_SmsSend_Instance s;
+    GSM_USSD_Instance u;
     std::memset(&s, 0, sizeof s);
+    std::memset(&u, 0, sizeof u);
     gsmSmsSendInit(&s);
+    gsmUssdInit(&u);
     const std::string max(GSM_SMS_SEND_MAX_TEXT, 'a');
-    EXPECT_FALSE(gsmSmsSend(&s, "+4412", (max + "b").c_str())) << "too long: refused, not truncated";
-    EXPECT_FALSE(gsmSmsSendIsBusy(&s));
-    EXPECT_FALSE(gsmSmsSend(&s, "+44\"12", "x"));
-    EXPECT_FALSE(gsmSmsSend(&s, "4+412", "x"));
-    EXPECT_FALSE(gsmSmsSend(&s, "+", "x"));
-    EXPECT_FALSE(gsmSmsSend(&s, "", "x"));
-    EXPECT_FALSE(gsmSmsSend(&s, "123456789012345678901", "x"));
-    EXPECT_FALSE(gsmSmsSend(&s, "+4412", "stop\x1Ahere"));
-    EXPECT_FALSE(gsmSmsSend(&s, "+4412", "esc\x1B"));
-    EXPECT_FALSE(gsmSmsSend(&s, nullptr, "x"));
-    // CR LF counts as one character: a text of 80 CR LF pairs still fits.
+    const struct
+    {
+        const char* number;
+        std::string text;
+    } refused[] = {{"+4412", max + "b"} /* too long: refused, not truncated */,
+                   {"+44\"12", "x"}, {"4+412", "x"}, {"+", "x"}, {"", "x"}, {"123456789012345678901", "x"},
+                   {"+4412", "stop\x1Ahere"}, {"+4412", "esc\x1B"}, {nullptr, "x"}};
+    for (const auto& r : refused) {
+        EXPECT_FALSE(gsmSmsSend(&s, r.number, r.text.c_str())) << (r.number ? r.number : "null") << " " << r.text;
+        EXPECT_FALSE(gsmSmsSendIsBusy(&s));
+    }
+    for (const std::string& code : {std::string(), std::string("*1\"#"), std::string("*1\r#"),
+                                    std::string(GSM_USSD_MAX_CODE + 1, '1')})
+        EXPECT_FALSE(gsmUssdSend(&u, code.c_str())) << code;
+    // CR LF counts as one character: a text of 160 CR LF pairs still fits.
     std::string lines;
     for (unsigned i = 0; i < GSM_SMS_SEND_MAX_TEXT; ++i)
         lines += "\r\n";
     EXPECT_TRUE(gsmSmsSend(&s, "*100#", lines.c_str()));
     EXPECT_TRUE(gsmSmsSendIsBusy(&s));
     EXPECT_FALSE(gsmSmsSend(&s, "+4412", max.c_str())) << "busy";
-}
-
-TEST(Ussd, InputValidation)
-{
-    GSM_USSD_Instance u;
-    std::memset(&u, 0, sizeof u);
-    gsmUssdInit(&u);
-    EXPECT_FALSE(gsmUssdSend(&u, ""));
-    EXPECT_FALSE(gsmUssdSend(&u, "*1\"#"));
-    EXPECT_FALSE(gsmUssdSend(&u, "*1\r#"));
-    EXPECT_FALSE(gsmUssdSend(&u, std::string(GSM_USSD_MAX_CODE + 1, '1').c_str()));
     EXPECT_TRUE(gsmUssdSend(&u, std::string(GSM_USSD_MAX_CODE, '1').c_str()));
     EXPECT_FALSE(gsmUssdSend(&u, "*100#")) << "one request at a time";
 }
