@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -26,8 +27,6 @@ constexpr int k2GTlsFailure = 605;
 // "+CMQTTCONNECT: 0,<err>": handshake failed, certificate not set.
 constexpr int kMqttHandshake = 32;
 constexpr int kMqttNoCert = 33;
-// Bytes per +CMQTTRXTOPIC / +CMQTTRXPAYLOAD chunk.
-constexpr size_t kMqttRxChunk = 1500;
 
 size_t collect(char* data, size_t size, size_t n, void* out)
 {
@@ -786,23 +785,26 @@ void InternetModem::mqttLost()
     mSim.emitUrc("+CMQTTCONNLOST: 0,1");
 }
 
+std::string mqttRxSequence(const std::string& topic, const std::string& payload, size_t topicChunk, size_t payloadChunk)
+{
+    std::string m = "\r\n+CMQTTRXSTART: 0," + std::to_string(topic.size()) + "," + std::to_string(payload.size()) + "\r\n";
+    for (auto part : {std::make_tuple("+CMQTTRXTOPIC: 0,", &topic, topicChunk),
+                      std::make_tuple("+CMQTTRXPAYLOAD: 0,", &payload, payloadChunk)}) {
+        const std::string& text = *std::get<1>(part);
+        for (size_t at = 0; at < text.size(); at += std::get<2>(part)) {
+            std::string chunk = text.substr(at, std::get<2>(part));
+            m += std::get<0>(part) + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
+        }
+    }
+    return m + "+CMQTTRXEND: 0\r\n";
+}
+
 void InternetModem::mqttDeliver()
 {
     if (mInput || mMqtt.inbox.empty())
         return;
-    auto msg = mMqtt.inbox.front();
+    mSim.emitRaw(mqttRxSequence(mMqtt.inbox.front().first, mMqtt.inbox.front().second));
     mMqtt.inbox.pop_front();
-    const std::string& topic = msg.first;
-    const std::string& payload = msg.second;
-    std::string out = "\r\n+CMQTTRXSTART: 0," + std::to_string(topic.size()) + "," + std::to_string(payload.size()) + "\r\n";
-    for (const auto& part : {std::make_pair("+CMQTTRXTOPIC: 0,", &topic), std::make_pair("+CMQTTRXPAYLOAD: 0,", &payload)}) {
-        for (size_t at = 0; at < part.second->size(); at += kMqttRxChunk) {
-            std::string chunk = part.second->substr(at, kMqttRxChunk);
-            out += part.first + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
-        }
-    }
-    out += "+CMQTTRXEND: 0\r\n";
-    mSim.emitRaw(out);
 }
 
 void InternetModem::mqttConnectionFails(const std::string& urc)

@@ -192,3 +192,8 @@ private:
         size_t received = 0;
     } mMqtt;
 };
+
+// "+CMQTTRXSTART" to "+CMQTTRXEND" of one received message, topic and payload in chunks
+// of these sizes.
+std::string mqttRxSequence(const std::string& topic, const std::string& payload, size_t topicChunk = 1500,
+                           size_t payloadChunk = 1500);
