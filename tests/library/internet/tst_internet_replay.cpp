@@ -114,12 +114,10 @@ TEST(ReplayLte, HttpStatusAndLengthFromTheRecording)
         ASSERT_TRUE(p.r.bringUp());
         const std::string body = trickyBody(121);
         p.r.net.adoptHttpResponse(body);
-        ASSERT_TRUE(gsmHttpClientSimcomGet(&p.r.http, "https://vsh.pp.ua/TinyGSM/logo.txt"));
-        ASSERT_TRUE(p.r.httpDone()) << seed;
+        HttpEvent e = p.r.request("https://vsh.pp.ua/TinyGSM/logo.txt");
+        EXPECT_EQ(e.status, 200) << seed;
         EXPECT_EQ(p.sent("AT+HTTPACTION="), 1u);
         EXPECT_EQ(p.r.sim.recordingUnused("AT+HTTPACTION="), 0u);
-        const HttpEvent& e = p.r.httpEvents.back();
-        EXPECT_EQ(e.status, 200);
         EXPECT_EQ(e.contentLength, 121u);
         EXPECT_TRUE(p.r.httpBody() == body);
         EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&p.r.http));
@@ -238,10 +236,9 @@ TEST(Replay2G, HttpDnsErrorAfterRefusedInit)
         m.emitRecorded(read.wire(1), m.now() + 500); // the lines after its OK
     });
     ASSERT_TRUE(r.bringUp());
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "HTTPS://HTTPBIN.ORG/ANYTHING"));
-    ASSERT_TRUE(r.httpDone());
-    EXPECT_EQ(r.httpEvents.back().status, 603);
-    EXPECT_EQ(r.httpEvents.back().contentLength, 0u);
+    HttpEvent e = r.request("HTTPS://HTTPBIN.ORG/ANYTHING");
+    EXPECT_EQ(e.status, 603);
+    EXPECT_EQ(e.contentLength, 0u);
     EXPECT_EQ(r.httpEvents.size(), 1u);
 }
 
@@ -261,10 +258,9 @@ TEST(Replay2G, HttpActionWithoutSpace)
         m.emitRecorded(action.wire(), m.now() + 300);
     });
     ASSERT_TRUE(r.bringUp());
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
-    ASSERT_TRUE(r.httpDone(0, 120000));
-    EXPECT_EQ(r.httpEvents.back().status, 200);
-    EXPECT_EQ(r.httpEvents.back().contentLength, 7438u);
+    HttpEvent e = r.request("http://example.com/", nullptr, 120000);
+    EXPECT_EQ(e.status, 200);
+    EXPECT_EQ(e.contentLength, 7438u);
     EXPECT_TRUE(r.httpBody() == body);
 
     gsmInternetConnectionSimcom2GSetEnabled(&r.g2, false);
@@ -300,9 +296,7 @@ TEST(Replay2G, DamagedReadThenRecovery)
     ASSERT_TRUE(r.httpDone(0, 30000));
     EXPECT_NE(r.httpEvents.back().status, 200) << "a damaged read is not a success";
     size_t from = r.httpEvents.size();
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
-    ASSERT_TRUE(r.httpDone(from, 30000));
-    EXPECT_EQ(r.httpEvents.back().status, 200);
+    EXPECT_EQ(r.request("http://example.com/", nullptr, 30000).status, 200);
     EXPECT_EQ(r.httpBody(from), "123456789");
 }
 
@@ -313,9 +307,7 @@ TEST(Replay2G, StatusZeroBeforeOkIsARejectedCommand)
     ASSERT_TRUE(r.bringUp());
     r.sim.addHandler("AT+HTTPACTION=",
                      [](ModemSim& m, const std::string&) { m.respond({"+HTTPACTION: 0,0,0", ""}, "OK"); });
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
-    ASSERT_TRUE(r.httpDone(0, 30000));
-    EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED);
+    EXPECT_EQ(r.request("http://example.com/", nullptr, 30000).status, GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED);
 }
 
 // ---- HTTPS: a request ends once ----
