@@ -43,9 +43,7 @@ public:
     bool dataConnected() const { return mNetOpen; }
 
     // ---- tuning ----
-    uint32_t openDelayMs = 400;         // +NETOPEN / AT+SAPBR=1,1 answer delay
     uint32_t actionDelayMs = 300;       // +HTTPACTION after OK
-    uint32_t resultDelayMs = 50;        // +CMQTTxxx results after OK
     size_t httpDataBlock = 200;         // LTE: bytes per "+HTTPREAD: DATA,<n>" block
     bool queryHidesOpenStack = false;   // LTE: AT+NETOPEN? answers 0 even when open
     int actionStatusOverride = 0;       // non-zero: +HTTPACTION reports this status, no body
@@ -108,7 +106,10 @@ public:
 
     // Pumps libmosquitto in real time until `count` messages from the broker have been
     // received (queued or already handed to the library) or `ms` have passed.
-    bool mqttWaitForMessages(size_t count, int ms);
+    bool mqttWaitForMessages(size_t count, int ms)
+    {
+        return mqttPumpUntil([&] { return mMqtt.received >= count; }, ms);
+    }
     // The modem loses its server connection on its own and reports it with `urc`
     // (e.g. "+CMQTTPING: 0,17" for a failed keep-alive).
     void mqttConnectionFails(const std::string& urc);
@@ -142,7 +143,8 @@ private:
     // Writes the context's files where libmosquitto reads them; false: a file is missing.
     bool tlsFilesFor(const SslContext& c, std::string* ca, std::string* cert, std::string* key);
     std::unique_ptr<TempDir> mTlsDir;
-    bool mqttAwait(int mid);
+    // Pumps libmosquitto in real time until `done`, `ms` have passed or the client is gone.
+    bool mqttPumpUntil(const std::function<bool()>& done, int ms);
     void mqttLost();
     void mqttRequest(const std::string& name, std::function<int(int* mid)> send);
     using Args = std::vector<std::string>;
