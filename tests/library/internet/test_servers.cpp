@@ -118,12 +118,6 @@ std::string HttpTestServer::url(const std::string& path) const
     return (mTls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(mPort) + path;
 }
 
-const char* HttpTestServer::keptUrl(const std::string& path)
-{
-    mKeptUrls.push_back(url(path));
-    return mKeptUrls.back().c_str();
-}
-
 void HttpTestServer::route(const std::string& path, const Response& r)
 {
     std::lock_guard<std::mutex> lock(mMutex);

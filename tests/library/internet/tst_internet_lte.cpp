@@ -169,6 +169,7 @@ TEST_P(Lte, HttpGetBodyInPieces)
 {
     const std::string body = trickyBody(5000);
     server.route("/big", {200, body});
+    const std::string url = server.url("/big");
 
     for (size_t promptBuffer : {1024u, 256u, 128u, 80u}) {
         SCOPED_TRACE("Prompt buffer " + std::to_string(promptBuffer));
@@ -182,9 +183,9 @@ TEST_P(Lte, HttpGetBodyInPieces)
             size_t from = r.httpEvents.size();
             size_t readsBefore = r.net.httpReads.size();
             EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
-            ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big")));
+            ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, url.c_str()));
             EXPECT_TRUE(gsmHttpClientSimcomHttpOperationPending(&r.http));
-            EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/big"))) << "one request at a time";
+            EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, url.c_str())) << "one request at a time";
             ASSERT_TRUE(r.httpDone(from));
             EXPECT_TRUE(r.httpBody(from) == body) << "pieces in order, body byte for byte";
             for (size_t i = from; i < r.httpEvents.size(); ++i) {
@@ -206,7 +207,7 @@ TEST_P(Lte, HttpGetBodyInPieces)
         }
         ASSERT_EQ(r.net.httpExchanges.size(), 2u);
         EXPECT_EQ(r.net.httpExchanges[0].method, 0);
-        EXPECT_EQ(r.net.httpExchanges[0].url, server.url("/big"));
+        EXPECT_EQ(r.net.httpExchanges[0].url, url);
         ASSERT_TRUE(r.runUntil([&] { return !r.net.httpInitialised(); }, 5000)) << "AT+HTTPTERM when done";
         EXPECT_EQ(server.requests().size(), served + 2);
         EXPECT_EQ(r.txOverflows, 0u);
@@ -345,9 +346,10 @@ TEST_P(Both, HttpConnectionLostMidBodyThenRecovers)
 TEST_P(Lte, HttpWaitsForTheConnection)
 {
     server.route("/", {200, "hello"});
+    const std::string url = server.url("/");
     InternetRig r(options());
     ASSERT_TRUE(r.runUntil([&] { return gsmBasicCommsCommunicationEstablished(&r.comms); }, 20000));
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/")));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, url.c_str()));
     r.runFor(20000);
     EXPECT_FALSE(r.connected());
     EXPECT_EQ(countCommands(r.sim, "AT+NETOPEN"), 0u) << "nothing is opened while unregistered";
@@ -361,7 +363,7 @@ TEST_P(Lte, HttpWaitsForTheConnection)
     // Without a connection at all, the request gives up with its own status.
     r.net.setNetworkAvailable(false);
     ASSERT_TRUE(r.runUntil([&] { return !r.connected(); }, 5000));
-    HttpEvent ev = r.request(server.url("/"), nullptr, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS + 5000);
+    HttpEvent ev = r.request(url, nullptr, GSM_HTTP_SIMCOM_CONNECTION_WAIT_MS + 5000);
     EXPECT_EQ(r.httpEvents.size(), 2u);
     EXPECT_EQ(ev.status, GSM_HTTP_SIMCOM_STATUS_NO_CONNECTION);
 }
@@ -369,6 +371,7 @@ TEST_P(Lte, HttpWaitsForTheConnection)
 TEST_P(Lte, HttpCancelRefusalsAndKeptService)
 {
     server.route("/a", {200, "first"});
+    const std::string url = server.url("/a");
     InternetRig r(options());
     ASSERT_TRUE(r.bringUp());
 
@@ -376,11 +379,11 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, "http://127.0.0.1/\"+inject")) << "quote in URL";
     EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, "http://127.0.0.1/\r\nAT+CFUN=0")) << "line break in URL";
     EXPECT_FALSE(gsmHttpClientSimcomGet(&r.http, std::string(GSM_HTTP_SIMCOM_MAX_URL + 1, 'a').c_str()));
-    EXPECT_FALSE(gsmHttpClientSimcomPost(&r.http, server.keptUrl("/a"), nullptr));
+    EXPECT_FALSE(gsmHttpClientSimcomPost(&r.http, url.c_str(), nullptr));
     EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&r.http));
 
     // Cancel a started request: no event, the service is cleaned up, the next works.
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, url.c_str()));
     ASSERT_TRUE(r.runUntil([&] { return gsmHttpClientSimcomHttpOperationStarted(&r.http); }, 5000));
     r.runFor(20);
     EXPECT_TRUE(gsmHttpClientSimcomCancel(&r.http));
@@ -393,8 +396,8 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     gsmHttpClientSimcomHttpTermWhenDone(&r.http, false);
     size_t inits = countCommands(r.sim, "AT+HTTPINIT");
     size_t terms = countCommands(r.sim, "AT+HTTPTERM");
-    EXPECT_EQ(r.request(server.url("/a")).status, 200);
-    EXPECT_EQ(r.request(server.url("/a")).data, "first");
+    EXPECT_EQ(r.request(url).status, 200);
+    EXPECT_EQ(r.request(url).data, "first");
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPINIT"), inits + 1);
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPTERM"), terms);
     EXPECT_TRUE(r.net.httpInitialised());
@@ -402,7 +405,7 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     // The program restarts while the modem's HTTP service is still initialised:
     // AT+HTTPINIT fails once, the service is terminated and initialised again.
     gsmHttpClientSimcomInit(&r.http);
-    EXPECT_EQ(r.request(server.url("/a")).status, 200);
+    EXPECT_EQ(r.request(url).status, 200);
     EXPECT_EQ(countCommands(r.sim, "AT+HTTPINIT"), inits + 3);
     r.httpEvents.pop_back();
 
@@ -411,9 +414,9 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     bool queued = false;
     r.onHttp = [&](const HttpEvent& e) {
         if (e.last && !queued)
-            queued = gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a"));
+            queued = gsmHttpClientSimcomGet(&r.http, url.c_str());
     };
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
+    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, url.c_str()));
     ASSERT_TRUE(r.runUntil([&] { return r.httpEvents.size() == 4; }, 60000));
     EXPECT_TRUE(queued);
     EXPECT_EQ(r.httpEvents.back().data, "first");
@@ -426,7 +429,7 @@ TEST_P(Lte, HttpCancelRefusalsAndKeptService)
     r.onHttp = [&](const HttpEvent& e) {
         if (!cancelled && !e.last) {
             cancelled = gsmHttpClientSimcomCancel(&r.http);
-            EXPECT_TRUE(gsmHttpClientSimcomGet(&r.http, server.keptUrl("/a")));
+            EXPECT_TRUE(gsmHttpClientSimcomGet(&r.http, url.c_str()));
         }
     };
     EXPECT_EQ(r.request(server.url("/big")).data, "first");

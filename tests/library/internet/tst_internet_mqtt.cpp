@@ -18,30 +18,17 @@ using Ev = MqttEvent;
 class Mqtt : public ::testing::Test
 {
 protected:
-    static MosquittoBroker* broker;
-
-    static void SetUpTestSuite()
-    {
-        broker = new MosquittoBroker;
-        broker->start();
-    }
-    static void TearDownTestSuite()
-    {
-        delete broker;
-        broker = nullptr;
-    }
+    static MosquittoBroker broker; // started by the first test, again after a test stopped it
 
     void SetUp() override
     {
-        if (!broker->running()) {
-            ASSERT_TRUE(broker->start()) << "mosquitto broker: " << broker->error();
-        }
-        brokerUrl = broker->url();
+        ASSERT_TRUE(broker.running() || broker.start()) << "mosquitto broker: " << broker.error();
+        brokerUrl = broker.url();
     }
 
     static std::string cli(const std::string& tool)
     {
-        return tool + " -h 127.0.0.1 -p " + std::to_string(broker->port());
+        return tool + " -h 127.0.0.1 -p " + std::to_string(broker.port());
     }
 
     // The broker's URL, kept for the whole test (the library keeps the pointer).
@@ -77,7 +64,7 @@ protected:
     }
 };
 
-MosquittoBroker* Mqtt::broker = nullptr;
+MosquittoBroker Mqtt::broker;
 
 TEST_F(Mqtt, FullSessionAgainstTheBroker)
 {
@@ -88,7 +75,7 @@ TEST_F(Mqtt, FullSessionAgainstTheBroker)
     connect(r, &s);
     ASSERT_EQ(r.net.mqttConnects.size(), 1u);
     EXPECT_EQ(r.net.mqttConnects[0].clientId, "tarvex-full");
-    EXPECT_EQ(r.net.mqttConnects[0].url, broker->url());
+    EXPECT_EQ(r.net.mqttConnects[0].url, broker.url());
     EXPECT_EQ(r.net.mqttConnects[0].keepAlive, 30);
     EXPECT_TRUE(r.net.mqttConnects[0].clean);
 
@@ -369,7 +356,7 @@ TEST_F(Mqtt, BrokerLostMidOperationThenRecovers)
         const std::string prefix = c.command;
         r.net.onMqttCommand = [&](const std::string& cmd) {
             if (cmd.compare(0, prefix.size(), prefix) == 0)
-                broker->stop();
+                broker.stop();
         };
         ASSERT_TRUE(c.subscribe ? gsmMqttClientSimcomSubscribe(&r.mqtt, "tarvex/lost", 1)
                                 : gsmMqttClientSimcomPublish(&r.mqtt, "tarvex/lost", "in flight"));
@@ -390,7 +377,7 @@ TEST_F(Mqtt, BrokerLostMidOperationThenRecovers)
         EXPECT_FALSE(gsmMqttClientSimcomPublish(&r.mqtt, "tarvex/lost", "x")) << "not connected";
 
         r.net.onMqttCommand = nullptr;
-        ASSERT_TRUE(broker->start()) << broker->error();
+        ASSERT_TRUE(broker.start()) << broker.error();
         connect(r, &s);
         ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "tarvex/lost", 1));
         ASSERT_TRUE(r.waitMqtt(GSM_MqttClientSimcom_EventType_SubscribeSuccess));

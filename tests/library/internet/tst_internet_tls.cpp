@@ -46,25 +46,16 @@ protected:
     static void SetUpTestSuite()
     {
         pki.reset(new TestPki);
-        if (!pki->ok())
-            return;
-        auto server = [](const std::string& cert, const std::string& clientCa) {
-            HttpTestServer::Tls t{pki->path(cert), pki->path("server.key"), clientCa.empty() ? "" : pki->path(clientCa)};
-            return std::unique_ptr<HttpTestServer>(new HttpTestServer(t));
+        auto server = [](const char* cert, const char* clientCa) {
+            return std::make_unique<HttpTestServer>(
+                HttpTestServer::Tls{pki->path(cert), pki->path("server.key"), *clientCa ? pki->path(clientCa) : ""});
         };
         good = server("server.pem", "");
         expired = server("expired.pem", "");
         wrongHost = server("wronghost.pem", "");
         mutual = server("server.pem", "ca.pem");
     }
-    static void TearDownTestSuite()
-    {
-        good.reset();
-        expired.reset();
-        wrongHost.reset();
-        mutual.reset();
-        pki.reset();
-    }
+    static void TearDownTestSuite() { good.reset(), expired.reset(), wrongHost.reset(), mutual.reset(), pki.reset(); }
     void SetUp() override
     {
         ASSERT_TRUE(pki->ok()) << pki->error();
