@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -74,10 +75,8 @@ TEST_F(Mqtt, FullSessionAgainstTheBroker)
     s.KeepAlive_s = 30;
     connect(r, &s);
     ASSERT_EQ(r.net.mqttConnects.size(), 1u);
-    EXPECT_EQ(r.net.mqttConnects[0].clientId, "tarvex-full");
-    EXPECT_EQ(r.net.mqttConnects[0].url, broker.url());
-    EXPECT_EQ(r.net.mqttConnects[0].keepAlive, 30);
-    EXPECT_TRUE(r.net.mqttConnects[0].clean);
+    const InternetModem::MqttConnect& c = r.net.mqttConnects[0];
+    EXPECT_EQ(std::tie(c.clientId, c.url, c.keepAlive, c.clean), std::make_tuple("tarvex-full", broker.url(), 30, true));
 
     // Subscribe, then messages from another client arrive as topic and payload events.
     ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "tarvex/in/#", 1));
@@ -231,11 +230,9 @@ TEST_F(Mqtt, OperationsQueuedWhileConnecting)
                                         GSM_MqttClientSimcom_EventType_SubscribeSuccess,
                                         GSM_MqttClientSimcom_EventType_PublishSuccess}));
     ASSERT_EQ(r.net.mqttConnects.size(), 1u);
-    EXPECT_EQ(r.net.mqttConnects[0].user, "device");
-    EXPECT_EQ(r.net.mqttConnects[0].password, "secret");
-    EXPECT_EQ(r.net.mqttConnects[0].willTopic, "tarvex/will");
-    EXPECT_EQ(r.net.mqttConnects[0].willMessage, "gone");
-    EXPECT_EQ(r.net.mqttConnects[0].willQos, 1);
+    const InternetModem::MqttConnect& c = r.net.mqttConnects[0];
+    EXPECT_EQ(std::tie(c.user, c.password, c.willTopic, c.willMessage, c.willQos),
+              std::make_tuple("device", "secret", "tarvex/will", "gone", 1));
     // Its own publication comes back through the subscription.
     ASSERT_TRUE(r.net.mqttWaitForMessages(1, 5000));
     ASSERT_TRUE(r.waitMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd));
@@ -292,50 +289,44 @@ TEST_F(Mqtt, RefusedArguments)
 // How real firmware shapes the answers of AT+CMQTTSTART and AT+CMQTTCONNECT: the result
 // as a URC after OK, before OK, a failing result followed by ERROR with no OK, no space
 // after the colon. The cause code reaches the event in every shape.
-struct AnswerShape
+TEST_F(Mqtt, ConnectFailuresAreReported)
 {
-    bool beforeOk, withError, noSpace;
-};
+    struct Shape
+    {
+        bool beforeOk, withError, noSpace;
+    };
+    for (const Shape shape : {Shape{false, false, false}, Shape{true, false, false}, Shape{false, true, false},
+                              Shape{true, true, true}}) {
+        SCOPED_TRACE(::testing::Message() << shape.beforeOk << shape.withError << shape.noSpace);
+        InternetRig r(InternetRigOptions::seeded(4));
+        r.net.resultBeforeOk = shape.beforeOk;
+        r.net.failureWithError = shape.withError;
+        r.net.noSpaceAfterColon = shape.noSpace;
+        ASSERT_TRUE(r.bringUp());
+        // Nothing listens on this port: the socket connect fails.
+        auto s = mqttSession("tcp://127.0.0.1:1", "tarvex-fail");
+        ASSERT_FALSE(gsmMqttClientSimcomSubscribe(&r.mqtt, "x", 0)) << "not connected";
+        ASSERT_TRUE(gsmMqttClientSimcomConnect(&r.mqtt, &s));
+        ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "x", 0));
+        ASSERT_TRUE(r.waitMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse, 2));
+        const Ev& e = r.mqttEvents[0];
+        EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect);
+        EXPECT_EQ(e.result, shape.withError ? GSM_Result_Error : GSM_Result_Ok);
+        EXPECT_EQ(e.errorCode, 3) << "socket connect failed";
+        EXPECT_EQ(r.mqttEvents[1].errorType, GSM_MQTT_ErrorType_Subscribe) << "the queued subscription fails too";
+        EXPECT_EQ(r.mqttEvents[1].result, GSM_Result_Aborted);
+        EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
 
-class MqttShapes : public Mqtt, public ::testing::WithParamInterface<AnswerShape>
-{
-};
-
-TEST_P(MqttShapes, ConnectFailuresAreReported)
-{
-    const AnswerShape shape = GetParam();
-    InternetRig r(InternetRigOptions::seeded(4));
-    r.net.resultBeforeOk = shape.beforeOk;
-    r.net.failureWithError = shape.withError;
-    r.net.noSpaceAfterColon = shape.noSpace;
-    ASSERT_TRUE(r.bringUp());
-    // Nothing listens on this port: the socket connect fails.
-    auto s = mqttSession("tcp://127.0.0.1:1", "tarvex-fail");
-    ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "x", 0) == false);
-    ASSERT_TRUE(gsmMqttClientSimcomConnect(&r.mqtt, &s));
-    ASSERT_TRUE(gsmMqttClientSimcomSubscribe(&r.mqtt, "x", 0));
-    ASSERT_TRUE(r.waitMqtt(GSM_MqttClientSimcom_EventType_ErrorResponse, 2));
-    const Ev& e = r.mqttEvents[0];
-    EXPECT_EQ(e.errorType, GSM_MQTT_ErrorType_Connect);
-    EXPECT_EQ(e.result, shape.withError ? GSM_Result_Error : GSM_Result_Ok);
-    EXPECT_EQ(e.errorCode, 3) << "socket connect failed";
-    EXPECT_EQ(r.mqttEvents[1].errorType, GSM_MQTT_ErrorType_Subscribe) << "the queued subscription fails too";
-    EXPECT_EQ(r.mqttEvents[1].result, GSM_Result_Aborted);
-    EXPECT_EQ(gsmMqttClientServerConnectionState(&r.mqtt), GSM_MQTT_ServerStatus_Disconnected);
-
-    // The program restarts while the modem keeps its service and client: the next
-    // attempt, to the real broker, takes "+CMQTTSTART: 23" and ERROR (already started)
-    // and the held client in its stride.
-    gsmMqttClientSimcomInit(&r.mqtt);
-    auto good = mqttSession(brokerUrl.c_str(), "tarvex-fail");
-    connect(r, &good);
-    EXPECT_EQ(r.net.mqttStarts, 1);
-    EXPECT_EQ(std::count(r.sim.commands.begin(), r.sim.commands.end(), "AT+CMQTTSTART"), 2);
+        // The program restarts while the modem keeps its service and client: the next
+        // attempt, to the real broker, takes "+CMQTTSTART: 23" and ERROR (already
+        // started) and the held client in its stride.
+        gsmMqttClientSimcomInit(&r.mqtt);
+        auto good = mqttSession(brokerUrl.c_str(), "tarvex-fail");
+        connect(r, &good);
+        EXPECT_EQ(r.net.mqttStarts, 1);
+        EXPECT_EQ(std::count(r.sim.commands.begin(), r.sim.commands.end(), "AT+CMQTTSTART"), 2);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Firmware, MqttShapes,
-                         ::testing::Values(AnswerShape{false, false, false}, AnswerShape{true, false, false},
-                                           AnswerShape{false, true, false}, AnswerShape{true, true, true}));
 
 // The broker goes away just as a subscription or a publication is handed over: the
 // connection is reported lost once, a subscription fails, nothing more is accepted, and

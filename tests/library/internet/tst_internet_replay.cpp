@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 
 namespace {
@@ -53,42 +52,31 @@ void playExact(ModemSim& sim, const Transcript& t, const std::vector<std::string
 
 // ---- LTE: the network opens whichever way the recording answers ----
 
-struct NetOpenCase
+TEST(ReplayLte, ConnectionComesUp)
 {
-    const char* transcript;
-    const char* apn;
-    const char* recordedKey;  // the recorded exchange that decides
-    bool opens;               // AT+NETOPEN is sent (not when the query finds the stack open)
-};
-
-class ReplayNetOpen : public ::testing::TestWithParam<NetOpenCase>
-{
-};
-
-TEST_P(ReplayNetOpen, ConnectionComesUp)
-{
-    const NetOpenCase c = GetParam();
-    for (uint32_t seed = 1; seed <= 3; ++seed) {
-        Replay p(c.transcript, InternetRigOptions::seeded(seed, InternetModem::Family::Lte, c.apn));
-        size_t before = p.r.sim.recordingUnused(c.recordedKey);
-        ASSERT_TRUE(p.r.bringUp()) << c.transcript << " seed " << seed;
-        EXPECT_EQ(p.r.sim.recordingUnused(c.recordedKey), before - 1) << "the recorded answer decided";
-        EXPECT_TRUE(p.r.connected());
-        EXPECT_EQ(p.sent("AT+NETOPEN") > p.sent("AT+NETOPEN?"), c.opens) << c.transcript << " seed " << seed;
+    struct Case
+    {
+        const char* transcript;
+        const char* apn;
+        const char* recordedKey; // the recorded exchange that decides
+        bool opens;              // AT+NETOPEN is sent (not when the query finds the stack open)
+    };
+    const Case cases[] = {{"sim7600-https-httphead-01", nullptr, "AT+NETOPEN", true},  // OK, then +NETOPEN: 0
+                          {"simcom-lte-netopen-urc-01", nullptr, "AT+NETOPEN", true},  // +CGEV inside AT+CGREG?
+                          {"sim7600-netopen-02", nullptr, "AT+NETOPEN?", false},       // already open
+                          {"sim7600-ip-error-01", "internet", "AT+CSOCKSETPN=", true}}; // set commands: OK after echo
+    for (const Case& c : cases) {
+        for (uint32_t seed = 1; seed <= 3; ++seed) {
+            SCOPED_TRACE(std::string(c.transcript) + " seed " + std::to_string(seed));
+            Replay p(c.transcript, InternetRigOptions::seeded(seed, InternetModem::Family::Lte, c.apn));
+            size_t before = p.r.sim.recordingUnused(c.recordedKey);
+            ASSERT_TRUE(p.r.bringUp());
+            EXPECT_EQ(p.r.sim.recordingUnused(c.recordedKey), before - 1) << "the recorded answer decided";
+            EXPECT_TRUE(p.r.connected());
+            EXPECT_EQ(p.sent("AT+NETOPEN") > p.sent("AT+NETOPEN?"), c.opens);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Lte, ReplayNetOpen,
-    ::testing::Values(NetOpenCase{"sim7600-https-httphead-01", nullptr, "AT+NETOPEN", true},   // OK, then +NETOPEN: 0
-                      NetOpenCase{"simcom-lte-netopen-urc-01", nullptr, "AT+NETOPEN", true},   // +CGEV inside AT+CGREG?
-                      NetOpenCase{"sim7600-netopen-02", nullptr, "AT+NETOPEN?", false},        // already open
-                      NetOpenCase{"sim7600-ip-error-01", "internet", "AT+CSOCKSETPN=", true}), // set commands: OK after echo
-    [](const ::testing::TestParamInfo<NetOpenCase>& i) {
-        std::string n = i.param.transcript;
-        std::replace(n.begin(), n.end(), '-', '_');
-        return n;
-    });
 
 // "+NETCLOSE: 2" then ERROR (nothing open) closes without a stall; opening again takes
 // the recorded OK and late "+NETOPEN: 0".
