@@ -56,7 +56,7 @@ public:
     // Called before an AT+HTTPREAD is answered (offset asked for); a test may change
     // the scenario here, e.g. drop the network in the middle of a body.
     std::function<void(size_t offset)> onHttpRead;
-    // Called when the first byte of data input arrives (e.g. to drop the broker).
+    // Called with every MQTT command before it is answered (e.g. to drop the broker).
     std::function<void(const std::string& command)> onMqttCommand;
     // The modem's name service: maps the URL the library gives (HTTP or MQTT server) to
     // the one the modem connects to, e.g. a fixed host name to a loopback server.
