@@ -460,22 +460,18 @@ TEST_P(MqttReceive, ChunkedAndBrokenMessages)
     std::string big;
     while (big.size() < GSM_MQTT_SIMCOM_MAX_PAYLOAD + 500)
         big += fake + trickyBody(300);
-    // Counted: messages ended, then topic header, payload and payload header errors.
-    const int kinds[] = {GSM_MqttClientSimcom_EventType_MsgRxEnd, GSM_MqttClientSimcom_EventType_MsgRxTopicHeaderError,
-                         GSM_MqttClientSimcom_EventType_MsgRxPayloadError,
-                         GSM_MqttClientSimcom_EventType_MsgRxPayloadHeaderError};
     auto counts = [&] {
-        std::array<size_t, 4> n;
-        for (size_t i = 0; i < n.size(); ++i)
-            n[i] = r.countMqtt(kinds[i]);
-        return n;
+        return std::array<size_t, 4>{r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxEnd),
+                                     r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxTopicHeaderError),
+                                     r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxPayloadError),
+                                     r.countMqtt(GSM_MqttClientSimcom_EventType_MsgRxPayloadHeaderError)};
     };
     struct Case
     {
         const char* name;
         std::string input;
-        std::array<size_t, 4> counts;
-        std::string topic, payload; // of the last message
+        std::array<size_t, 4> counts; // as counts(): messages, then topic header, payload, payload header errors
+        std::string topic, payload;   // of the last message
     };
     const Case cases[] = {
         {"the largest message: a 1024-byte topic in two chunks, 10240 bytes of payload",
