@@ -17,23 +17,17 @@ namespace {
 // PEM files as an application keeps them: constant data, named as in the modem.
 struct Files
 {
-    std::string caPem, certPem, keyPem;
-    GSM_SslSimcom_File ca{}, cert{}, key{};
+    std::string pem[3]; // the CA, the client certificate and its key
+    GSM_SslSimcom_File file[3]{};
     GSM_SslSimcom_Config config{};
 
     Files(const TestPki& pki, const std::string& caSource, uint8_t authMode)
-        : caPem(pki.read(caSource)), certPem(pki.read("client.pem")), keyPem(pki.read("client.key"))
+        : pem{pki.read(caSource), pki.read("client.pem"), pki.read("client.key")}
     {
-        ca = {"ca.pem", reinterpret_cast<const uint8_t*>(caPem.data()), static_cast<uint16_t>(caPem.size())};
-        cert = {"client.pem", reinterpret_cast<const uint8_t*>(certPem.data()), static_cast<uint16_t>(certPem.size())};
-        key = {"client.key", reinterpret_cast<const uint8_t*>(keyPem.data()), static_cast<uint16_t>(keyPem.size())};
-        config.ContextId = 1;
-        config.Version = GSM_SslSimcom_Version_Any;
-        config.AuthMode = authMode;
-        config.EnableSni = true;
-        config.CaCert = &ca;
-        config.ClientCert = &cert;
-        config.ClientKey = &key;
+        const char* names[] = {"ca.pem", "client.pem", "client.key"};
+        for (int i = 0; i < 3; ++i)
+            file[i] = {names[i], reinterpret_cast<const uint8_t*>(pem[i].data()), static_cast<uint16_t>(pem[i].size())};
+        config = {1, GSM_SslSimcom_Version_Any, authMode, true, &file[0], &file[1], &file[2]};
     }
 };
 
@@ -140,7 +134,7 @@ TEST_F(Tls, CertificatesDownloadedOnlyWhenMissing)
     good->route("/t", {200, "ok"});
     Files f(*pki, "ca.pem", GSM_SslSimcom_Auth_Server);
     InternetRig r(InternetRigOptions::seeded(21));
-    r.net.certFiles["ca.pem"] = f.caPem;
+    r.net.certFiles["ca.pem"] = f.pem[0];
     r.ssl.Config = &f.config;
     r.http.Ssl = &r.ssl;
     ASSERT_TRUE(r.bringUp());
