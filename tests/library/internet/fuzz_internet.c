@@ -79,24 +79,26 @@ static void httpEvent(GSM_HttpClientSimcom_Instance* inst, GSM_HttpClientSimcom_
     }
 }
 
+/* A topic or payload segment: within its message and the segment size, never empty. */
+static void segment(const char* text, uint16_t length, uint16_t offset, uint16_t total)
+{
+    if (length > GSM_MQTT_SIMCOM_RX_SEGMENT || length == 0u || (uint32_t)offset + length > total)
+        abort();
+    touch(text, length);
+}
+
 static void mqttEvent(GSM_MqttClientSimcom_Instance* inst, GSM_MqttClientSimcom_EventType type, void* data)
 {
     (void)inst;
     if (type == GSM_MqttClientSimcom_EventType_MsgRxTopic)
     {
         GSM_MqttClientSimcom_Event_MsgRxTopic* e = (GSM_MqttClientSimcom_Event_MsgRxTopic*)data;
-        if (e->TopicLenSegment > GSM_MQTT_SIMCOM_RX_SEGMENT || e->TopicLenSegment == 0u ||
-            (uint32_t)e->TopicSegmentOffset + e->TopicLenSegment > e->TopicLenTotal)
-            abort();
-        touch(e->TopicSegment, e->TopicLenSegment);
+        segment(e->TopicSegment, e->TopicLenSegment, e->TopicSegmentOffset, e->TopicLenTotal);
     }
     else if (type == GSM_MqttClientSimcom_EventType_MsgRxPayload)
     {
         GSM_MqttClientSimcom_Event_MsgRxPayload* e = (GSM_MqttClientSimcom_Event_MsgRxPayload*)data;
-        if (e->PayloadLenSegment > GSM_MQTT_SIMCOM_RX_SEGMENT || e->PayloadLenSegment == 0u ||
-            (uint32_t)e->PayloadSegmentOffset + e->PayloadLenSegment > e->PayloadLenTotal)
-            abort();
-        touch(e->PayloadSegment, e->PayloadLenSegment);
+        segment(e->PayloadSegment, e->PayloadLenSegment, e->PayloadSegmentOffset, e->PayloadLenTotal);
     }
     else if (type == GSM_MqttClientSimcom_EventType_ErrorResponse)
     {

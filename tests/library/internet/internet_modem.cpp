@@ -5,18 +5,13 @@
 #include <mosquitto.h>
 
 #include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <openssl/err.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <fstream>
-#include <utility>
+#include <tuple>
 
 namespace {
 
@@ -26,8 +21,9 @@ constexpr int k2GTlsFailure = 605;
 // "+CMQTTCONNECT: 0,<err>": handshake failed, certificate not set.
 constexpr int kMqttHandshake = 32;
 constexpr int kMqttNoCert = 33;
-// Bytes per +CMQTTRXTOPIC / +CMQTTRXPAYLOAD chunk.
-constexpr size_t kMqttRxChunk = 1500;
+// Delays of +NETOPEN (AT+SAPBR=1,1's OK on 2G) and of the +CMQTTxxx results after OK.
+constexpr uint32_t kOpenDelayMs = 400;
+constexpr uint32_t kResultDelayMs = 50;
 
 size_t collect(char* data, size_t size, size_t n, void* out)
 {
@@ -156,9 +152,15 @@ void InternetModem::install()
     installHttp();
 }
 
+// Every MQTT command is seen by onMqttCommand first.
 void InternetModem::on(const char* prefix, std::function<void(ModemSim&, const Args&)> h)
 {
-    mSim.addHandler(prefix, [h](ModemSim& m, const std::string& l) { h(m, simtext::args(l)); });
+    bool mqtt = std::string(prefix).compare(0, 8, "AT+CMQTT") == 0;
+    mSim.addHandler(prefix, [this, h, mqtt](ModemSim& m, const std::string& l) {
+        if (mqtt && onMqttCommand)
+            onMqttCommand(l);
+        h(m, simtext::args(l));
+    });
 }
 
 // ------------------------------------------------------------------- LTE ----
@@ -181,7 +183,7 @@ void InternetModem::installLte()
             netopenBareErrors -= netopenBareErrors > 0;
             return m.error();
         }
-        answerWithResult(m, "+NETOPEN", openDelayMs, [this]() {
+        answerWithResult(m, "+NETOPEN", kOpenDelayMs, [this]() {
             if (!mNetworkAvailable)
                 return std::make_pair(std::string("1"), true);
             mNetOpen = true;
@@ -217,7 +219,7 @@ void InternetModem::install2G()
             ++closes;
             m.ok();
         } else if (cmd == 1) {
-            mSim.later(openDelayMs, [this]() {
+            mSim.later(kOpenDelayMs, [this]() {
                 if (!mNetworkAvailable)
                     return mSim.error();
                 mNetOpen = true;
@@ -440,30 +442,24 @@ void InternetModem::httpRead(size_t offset, size_t size)
 
 // ------------------------------------------------------------------ MQTT ----
 
-// "<name>: 0,<0|11>" after the broker confirmed (or not) what `send` asked of it.
+// "<name>: 0,<0|11>" after the broker confirmed (or not, within 3 s) what `send` asked of it.
 void InternetModem::mqttRequest(const std::string& name, std::function<int(int* mid)> send)
 {
-    mSim.later(resultDelayMs, [this, name, send]() {
+    mSim.later(kResultDelayMs, [this, name, send]() {
         int mid = 0;
-        bool acked = mMqtt.connected && send(&mid) == MOSQ_ERR_SUCCESS && mqttAwait(mid);
+        bool acked = mMqtt.connected && send(&mid) == MOSQ_ERR_SUCCESS &&
+                     mqttPumpUntil([&] { return mMqtt.acked.count(mid) || !mMqtt.connected; }, 3000) &&
+                     mMqtt.acked.count(mid);
         mSim.emitUrc(name + ": 0," + (acked ? "0" : "11"));
     });
 }
 
 void InternetModem::installMqtt()
 {
-    // Every MQTT command is seen by onMqttCommand first.
-    auto mqtt = [this](const char* prefix, std::function<void(ModemSim&, const Args&)> h) {
-        mSim.addHandler(prefix, [this, h](ModemSim& m, const std::string& l) {
-            if (onMqttCommand)
-                onMqttCommand(l);
-            h(m, simtext::args(l));
-        });
-    };
-    mqtt("AT+CMQTTSTART", [this](ModemSim& m, const Args&) {
+    on("AT+CMQTTSTART", [this](ModemSim& m, const Args&) {
         if (mMqtt.started)
             return m.respond({"+CMQTTSTART: 23"}, "ERROR");
-        answerWithResult(m, "+CMQTTSTART", resultDelayMs, [this]() {
+        answerWithResult(m, "+CMQTTSTART", kResultDelayMs, [this]() {
             if (!mNetworkAvailable)
                 return std::make_pair(std::string("7"), true);
             mMqtt.started = true;
@@ -471,14 +467,14 @@ void InternetModem::installMqtt()
             return std::make_pair(std::string("0"), false);
         });
     });
-    mqtt("AT+CMQTTSTOP", [this](ModemSim& m, const Args&) {
+    on("AT+CMQTTSTOP", [this](ModemSim& m, const Args&) {
         if (!mMqtt.started || mMqtt.acquired)
             return m.error();
         mMqtt.started = false;
         m.ok();
-        mSim.later(resultDelayMs, [this]() { mSim.emitUrc("+CMQTTSTOP: 0"); });
+        mSim.later(kResultDelayMs, [this]() { mSim.emitUrc("+CMQTTSTOP: 0"); });
     });
-    mqtt("AT+CMQTTACCQ=", [this](ModemSim& m, const Args& f) {
+    on("AT+CMQTTACCQ=", [this](ModemSim& m, const Args& f) {
         if (!mMqtt.started || f.size() < 2 || f[0] != "0" || f[1].empty())
             return m.error();
         if (mMqtt.acquired)
@@ -491,13 +487,13 @@ void InternetModem::installMqtt()
         mMqtt.willMessage.clear();
         m.ok();
     });
-    mqtt("AT+CMQTTSSLCFG=", [this](ModemSim& m, const Args& f) {
+    on("AT+CMQTTSSLCFG=", [this](ModemSim& m, const Args& f) {
         if (!mMqtt.acquired || f.size() != 2 || f[0] != "0" || toInt(f[1]) < 0 || toInt(f[1]) > 9)
             return m.error();
         mMqtt.sslContext = toInt(f[1]);
         m.ok();
     });
-    mqtt("AT+CMQTTREL=", [this](ModemSim& m, const Args&) {
+    on("AT+CMQTTREL=", [this](ModemSim& m, const Args&) {
         if (!mMqtt.acquired || mMqtt.connected)
             return m.error();
         mMqtt.acquired = false;
@@ -505,8 +501,8 @@ void InternetModem::installMqtt()
         m.ok();
     });
     // Length-counted inputs after ">"; `store` answers.
-    auto input = [this, mqtt](const char* prefix, std::function<void(const Args&, const std::string&)> store) {
-        mqtt(prefix, [this, store](ModemSim& m, const Args& f) {
+    auto input = [this](const char* prefix, std::function<void(const Args&, const std::string&)> store) {
+        on(prefix, [this, store](ModemSim& m, const Args& f) {
             int n = f.size() > 1 ? toInt(f[1]) : -1;
             if (!mMqtt.acquired || f[0] != "0" || n <= 0 || n > 10240)
                 return m.error();
@@ -541,7 +537,7 @@ void InternetModem::installMqtt()
         mSim.ok();
         mqttRequest("+CMQTTUNSUB", [this, d](int* mid) { return mosquitto_unsubscribe(mMqtt.client, mid, d.c_str()); });
     });
-    mqtt("AT+CMQTTCONNECT=", [this](ModemSim& m, const Args& f) {
+    on("AT+CMQTTCONNECT=", [this](ModemSim& m, const Args& f) {
         if (!mMqtt.acquired || mMqtt.connected || f.size() < 3 || f[0] != "0")
             return m.error();
         MqttConnect c;
@@ -555,12 +551,12 @@ void InternetModem::installMqtt()
         c.willMessage = mMqtt.willMessage;
         c.willQos = mMqtt.willTopic.empty() ? -1 : mMqtt.willQos;
         mqttConnects.push_back(c);
-        answerWithResult(m, "+CMQTTCONNECT", resultDelayMs, [this, c]() {
+        answerWithResult(m, "+CMQTTCONNECT", kResultDelayMs, [this, c]() {
             int err = mqttConnect(c);
             return std::make_pair("0," + std::to_string(err), err != 0);
         });
     });
-    mqtt("AT+CMQTTPUB=", [this](ModemSim& m, const Args& f) {
+    on("AT+CMQTTPUB=", [this](ModemSim& m, const Args& f) {
         if (!mMqtt.acquired || f.size() < 3 || f[0] != "0" || mMqtt.topic.empty())
             return m.error();
         int qos = toInt(f[1], 0);
@@ -574,11 +570,11 @@ void InternetModem::installMqtt()
                                      qos, retain);
         });
     });
-    mqtt("AT+CMQTTDISC=", [this](ModemSim& m, const Args&) {
+    on("AT+CMQTTDISC=", [this](ModemSim& m, const Args&) {
         if (!mMqtt.acquired)
             return m.error();
         m.ok();
-        mSim.later(resultDelayMs, [this]() {
+        mSim.later(kResultDelayMs, [this]() {
             bool was = mMqtt.connected;
             if (was) {
                 mosquitto_disconnect(mMqtt.client);
@@ -664,13 +660,12 @@ bool InternetModem::tlsFilesFor(const SslContext& c, std::string* ca, std::strin
     return true;
 }
 
-// Waits (real time, at most 3 s) until the broker confirmed message `mid`.
-bool InternetModem::mqttAwait(int mid)
+bool InternetModem::mqttPumpUntil(const std::function<bool()>& done, int ms)
 {
-    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (!mMqtt.acked.count(mid) && mMqtt.connected && std::chrono::steady_clock::now() < until)
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done() && mMqtt.client && std::chrono::steady_clock::now() < until)
         mqttPump(10);
-    return mMqtt.acked.count(mid) != 0;
+    return done();
 }
 
 int InternetModem::mqttConnect(const MqttConnect& c)
@@ -786,35 +781,30 @@ void InternetModem::mqttLost()
     mSim.emitUrc("+CMQTTCONNLOST: 0,1");
 }
 
+std::string mqttRxSequence(const std::string& topic, const std::string& payload, size_t topicChunk, size_t payloadChunk)
+{
+    std::string m = "\r\n+CMQTTRXSTART: 0," + std::to_string(topic.size()) + "," + std::to_string(payload.size()) + "\r\n";
+    for (auto part : {std::make_tuple("+CMQTTRXTOPIC: 0,", &topic, topicChunk),
+                      std::make_tuple("+CMQTTRXPAYLOAD: 0,", &payload, payloadChunk)}) {
+        const std::string& text = *std::get<1>(part);
+        for (size_t at = 0; at < text.size(); at += std::get<2>(part)) {
+            std::string chunk = text.substr(at, std::get<2>(part));
+            m += std::get<0>(part) + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
+        }
+    }
+    return m + "+CMQTTRXEND: 0\r\n";
+}
+
 void InternetModem::mqttDeliver()
 {
     if (mInput || mMqtt.inbox.empty())
         return;
-    auto msg = mMqtt.inbox.front();
+    mSim.emitRaw(mqttRxSequence(mMqtt.inbox.front().first, mMqtt.inbox.front().second));
     mMqtt.inbox.pop_front();
-    const std::string& topic = msg.first;
-    const std::string& payload = msg.second;
-    std::string out = "\r\n+CMQTTRXSTART: 0," + std::to_string(topic.size()) + "," + std::to_string(payload.size()) + "\r\n";
-    for (const auto& part : {std::make_pair("+CMQTTRXTOPIC: 0,", &topic), std::make_pair("+CMQTTRXPAYLOAD: 0,", &payload)}) {
-        for (size_t at = 0; at < part.second->size(); at += kMqttRxChunk) {
-            std::string chunk = part.second->substr(at, kMqttRxChunk);
-            out += part.first + std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
-        }
-    }
-    out += "+CMQTTRXEND: 0\r\n";
-    mSim.emitRaw(out);
 }
 
 void InternetModem::mqttConnectionFails(const std::string& urc)
 {
     mqttDropClient();
     mSim.emitUrc(urc);
-}
-
-bool InternetModem::mqttWaitForMessages(size_t count, int ms)
-{
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (mMqtt.received < count && mMqtt.client && std::chrono::steady_clock::now() < until)
-        mqttPump(10);
-    return mMqtt.received >= count;
 }

@@ -43,9 +43,7 @@ public:
     bool dataConnected() const { return mNetOpen; }
 
     // ---- tuning ----
-    uint32_t openDelayMs = 400;         // +NETOPEN / AT+SAPBR=1,1 answer delay
     uint32_t actionDelayMs = 300;       // +HTTPACTION after OK
-    uint32_t resultDelayMs = 50;        // +CMQTTxxx results after OK
     size_t httpDataBlock = 200;         // LTE: bytes per "+HTTPREAD: DATA,<n>" block
     bool queryHidesOpenStack = false;   // LTE: AT+NETOPEN? answers 0 even when open
     int actionStatusOverride = 0;       // non-zero: +HTTPACTION reports this status, no body
@@ -58,7 +56,7 @@ public:
     // Called before an AT+HTTPREAD is answered (offset asked for); a test may change
     // the scenario here, e.g. drop the network in the middle of a body.
     std::function<void(size_t offset)> onHttpRead;
-    // Called when the first byte of data input arrives (e.g. to drop the broker).
+    // Called with every MQTT command before it is answered (e.g. to drop the broker).
     std::function<void(const std::string& command)> onMqttCommand;
     // The modem's name service: maps the URL the library gives (HTTP or MQTT server) to
     // the one the modem connects to, e.g. a fixed host name to a loopback server.
@@ -108,7 +106,10 @@ public:
 
     // Pumps libmosquitto in real time until `count` messages from the broker have been
     // received (queued or already handed to the library) or `ms` have passed.
-    bool mqttWaitForMessages(size_t count, int ms);
+    bool mqttWaitForMessages(size_t count, int ms)
+    {
+        return mqttPumpUntil([&] { return mMqtt.received >= count; }, ms);
+    }
     // The modem loses its server connection on its own and reports it with `urc`
     // (e.g. "+CMQTTPING: 0,17" for a failed keep-alive).
     void mqttConnectionFails(const std::string& urc);
@@ -142,7 +143,8 @@ private:
     // Writes the context's files where libmosquitto reads them; false: a file is missing.
     bool tlsFilesFor(const SslContext& c, std::string* ca, std::string* cert, std::string* key);
     std::unique_ptr<TempDir> mTlsDir;
-    bool mqttAwait(int mid);
+    // Pumps libmosquitto in real time until `done`, `ms` have passed or the client is gone.
+    bool mqttPumpUntil(const std::function<bool()>& done, int ms);
     void mqttLost();
     void mqttRequest(const std::string& name, std::function<int(int* mid)> send);
     using Args = std::vector<std::string>;
@@ -192,3 +194,8 @@ private:
         size_t received = 0;
     } mMqtt;
 };
+
+// "+CMQTTRXSTART" to "+CMQTTRXEND" of one received message, topic and payload in chunks
+// of these sizes.
+std::string mqttRxSequence(const std::string& topic, const std::string& payload, size_t topicChunk = 1500,
+                           size_t payloadChunk = 1500);

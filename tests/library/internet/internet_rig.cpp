@@ -183,11 +183,11 @@ bool InternetRig::httpDone(size_t before, uint32_t maxMs)
     return runUntil([&] { return httpEvents.size() > before && httpEvents.back().last; }, maxMs);
 }
 
-const HttpEvent* InternetRig::request(const char* url, const char* post, uint32_t maxMs)
+HttpEvent InternetRig::request(const std::string& url, const char* post, uint32_t maxMs)
 {
     size_t before = httpEvents.size();
-    bool queued = post ? gsmHttpClientSimcomPost(&http, url, post) : gsmHttpClientSimcomGet(&http, url);
-    return queued && httpDone(before, maxMs) ? &httpEvents.back() : nullptr;
+    bool queued = post ? gsmHttpClientSimcomPost(&http, url.c_str(), post) : gsmHttpClientSimcomGet(&http, url.c_str());
+    return queued && httpDone(before, maxMs) ? httpEvents.back() : HttpEvent();
 }
 
 size_t InternetRig::countMqtt(int type, int errorType) const

@@ -85,9 +85,9 @@ public:
     std::string httpBody(size_t from = 0) const;
     // Runs until the last piece of an HTTP result after event index `before` arrives.
     bool httpDone(size_t before = 0, uint32_t maxMs = 60000);
-    // GET (or POST when `post` is given) and wait for the last event: that event, or
-    // null when the request was refused or never ended.
-    const HttpEvent* request(const char* url, const char* post = nullptr, uint32_t maxMs = 60000);
+    // GET (or POST when `post` is given) and wait for the last event: that event, or one
+    // with status 0 when the request was refused or never ended.
+    HttpEvent request(const std::string& url, const char* post = nullptr, uint32_t maxMs = 60000);
     size_t countMqtt(int type, int errorType = -1) const;
     bool waitMqtt(int type, size_t count = 1, uint32_t maxMs = 20000);
     // Topic and payload of the last complete received message (from its events).

@@ -118,12 +118,6 @@ std::string HttpTestServer::url(const std::string& path) const
     return (mTls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(mPort) + path;
 }
 
-const char* HttpTestServer::keptUrl(const std::string& path)
-{
-    mKeptUrls.push_back(url(path));
-    return mKeptUrls.back().c_str();
-}
-
 void HttpTestServer::route(const std::string& path, const Response& r)
 {
     std::lock_guard<std::mutex> lock(mMutex);
@@ -145,10 +139,10 @@ void HttpTestServer::serve()
         int fd = ::accept(mListen, nullptr, nullptr);
         if (fd < 0)
             continue;
+        timeval tv{5, 0}; // bounds every read of a request
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
         SSL* ssl = nullptr;
         if (mTls) {
-            timeval tv{5, 0};
-            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
             ssl = SSL_new(mTls);
             SSL_set_fd(ssl, fd);
             if (SSL_accept(ssl) != 1) { // the handshake failed: nothing to answer
@@ -171,16 +165,7 @@ void HttpTestServer::handle(int fd, SSL* ssl)
 {
     std::string in;
     char buf[4096];
-    auto until = Clock::now() + std::chrono::seconds(5);
-    // Plain: wait with poll(); TLS: the socket's receive timeout bounds SSL_read.
-    auto receive = [&]() -> ssize_t {
-        if (ssl)
-            return SSL_read(ssl, buf, sizeof buf);
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, msLeft(until)) <= 0)
-            return -1;
-        return ::recv(fd, buf, sizeof buf, 0);
-    };
+    auto receive = [&]() -> ssize_t { return ssl ? SSL_read(ssl, buf, sizeof buf) : ::recv(fd, buf, sizeof buf, 0); };
     size_t headerEnd;
     while ((headerEnd = in.find("\r\n\r\n")) == std::string::npos) {
         ssize_t n = receive();

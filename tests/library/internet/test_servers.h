@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
-#include <deque>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,9 +64,6 @@ public:
 
     bool ok() const { return mListen >= 0; }
     std::string url(const std::string& path) const;
-    // The same URL as a text that lives as long as the server: the HTTP client keeps a
-    // pointer to its URL until the request's last event.
-    const char* keptUrl(const std::string& path);
 
     // GET <path> answers with this; unknown paths give 404. POST answers 201 with
     // "received <n> bytes".
@@ -75,7 +71,6 @@ public:
     std::vector<Request> requests() const;
 
 private:
-    std::deque<std::string> mKeptUrls;  // never moves its strings
     void serve();
     void handle(int fd, struct ssl_st* ssl);
 

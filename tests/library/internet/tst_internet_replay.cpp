@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 
 namespace {
@@ -53,42 +52,31 @@ void playExact(ModemSim& sim, const Transcript& t, const std::vector<std::string
 
 // ---- LTE: the network opens whichever way the recording answers ----
 
-struct NetOpenCase
+TEST(ReplayLte, ConnectionComesUp)
 {
-    const char* transcript;
-    const char* apn;
-    const char* recordedKey;  // the recorded exchange that decides
-    bool opens;               // AT+NETOPEN is sent (not when the query finds the stack open)
-};
-
-class ReplayNetOpen : public ::testing::TestWithParam<NetOpenCase>
-{
-};
-
-TEST_P(ReplayNetOpen, ConnectionComesUp)
-{
-    const NetOpenCase c = GetParam();
-    for (uint32_t seed = 1; seed <= 3; ++seed) {
-        Replay p(c.transcript, InternetRigOptions::seeded(seed, InternetModem::Family::Lte, c.apn));
-        size_t before = p.r.sim.recordingUnused(c.recordedKey);
-        ASSERT_TRUE(p.r.bringUp()) << c.transcript << " seed " << seed;
-        EXPECT_EQ(p.r.sim.recordingUnused(c.recordedKey), before - 1) << "the recorded answer decided";
-        EXPECT_TRUE(p.r.connected());
-        EXPECT_EQ(p.sent("AT+NETOPEN") > p.sent("AT+NETOPEN?"), c.opens) << c.transcript << " seed " << seed;
+    struct Case
+    {
+        const char* transcript;
+        const char* apn;
+        const char* recordedKey; // the recorded exchange that decides
+        bool opens;              // AT+NETOPEN is sent (not when the query finds the stack open)
+    };
+    const Case cases[] = {{"sim7600-https-httphead-01", nullptr, "AT+NETOPEN", true},  // OK, then +NETOPEN: 0
+                          {"simcom-lte-netopen-urc-01", nullptr, "AT+NETOPEN", true},  // +CGEV inside AT+CGREG?
+                          {"sim7600-netopen-02", nullptr, "AT+NETOPEN?", false},       // already open
+                          {"sim7600-ip-error-01", "internet", "AT+CSOCKSETPN=", true}}; // set commands: OK after echo
+    for (const Case& c : cases) {
+        for (uint32_t seed = 1; seed <= 3; ++seed) {
+            SCOPED_TRACE(std::string(c.transcript) + " seed " + std::to_string(seed));
+            Replay p(c.transcript, InternetRigOptions::seeded(seed, InternetModem::Family::Lte, c.apn));
+            size_t before = p.r.sim.recordingUnused(c.recordedKey);
+            ASSERT_TRUE(p.r.bringUp());
+            EXPECT_EQ(p.r.sim.recordingUnused(c.recordedKey), before - 1) << "the recorded answer decided";
+            EXPECT_TRUE(p.r.connected());
+            EXPECT_EQ(p.sent("AT+NETOPEN") > p.sent("AT+NETOPEN?"), c.opens);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Lte, ReplayNetOpen,
-    ::testing::Values(NetOpenCase{"sim7600-https-httphead-01", nullptr, "AT+NETOPEN", true},   // OK, then +NETOPEN: 0
-                      NetOpenCase{"simcom-lte-netopen-urc-01", nullptr, "AT+NETOPEN", true},   // +CGEV inside AT+CGREG?
-                      NetOpenCase{"sim7600-netopen-02", nullptr, "AT+NETOPEN?", false},        // already open
-                      NetOpenCase{"sim7600-ip-error-01", "internet", "AT+CSOCKSETPN=", true}), // set commands: OK after echo
-    [](const ::testing::TestParamInfo<NetOpenCase>& i) {
-        std::string n = i.param.transcript;
-        std::replace(n.begin(), n.end(), '-', '_');
-        return n;
-    });
 
 // "+NETCLOSE: 2" then ERROR (nothing open) closes without a stall; opening again takes
 // the recorded OK and late "+NETOPEN: 0".
@@ -114,12 +102,10 @@ TEST(ReplayLte, HttpStatusAndLengthFromTheRecording)
         ASSERT_TRUE(p.r.bringUp());
         const std::string body = trickyBody(121);
         p.r.net.adoptHttpResponse(body);
-        ASSERT_TRUE(gsmHttpClientSimcomGet(&p.r.http, "https://vsh.pp.ua/TinyGSM/logo.txt"));
-        ASSERT_TRUE(p.r.httpDone()) << seed;
+        HttpEvent e = p.r.request("https://vsh.pp.ua/TinyGSM/logo.txt");
+        EXPECT_EQ(e.status, 200) << seed;
         EXPECT_EQ(p.sent("AT+HTTPACTION="), 1u);
         EXPECT_EQ(p.r.sim.recordingUnused("AT+HTTPACTION="), 0u);
-        const HttpEvent& e = p.r.httpEvents.back();
-        EXPECT_EQ(e.status, 200);
         EXPECT_EQ(e.contentLength, 121u);
         EXPECT_TRUE(p.r.httpBody() == body);
         EXPECT_FALSE(gsmHttpClientSimcomHttpOperationPending(&p.r.http));
@@ -238,10 +224,9 @@ TEST(Replay2G, HttpDnsErrorAfterRefusedInit)
         m.emitRecorded(read.wire(1), m.now() + 500); // the lines after its OK
     });
     ASSERT_TRUE(r.bringUp());
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "HTTPS://HTTPBIN.ORG/ANYTHING"));
-    ASSERT_TRUE(r.httpDone());
-    EXPECT_EQ(r.httpEvents.back().status, 603);
-    EXPECT_EQ(r.httpEvents.back().contentLength, 0u);
+    HttpEvent e = r.request("HTTPS://HTTPBIN.ORG/ANYTHING");
+    EXPECT_EQ(e.status, 603);
+    EXPECT_EQ(e.contentLength, 0u);
     EXPECT_EQ(r.httpEvents.size(), 1u);
 }
 
@@ -261,10 +246,9 @@ TEST(Replay2G, HttpActionWithoutSpace)
         m.emitRecorded(action.wire(), m.now() + 300);
     });
     ASSERT_TRUE(r.bringUp());
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
-    ASSERT_TRUE(r.httpDone(0, 120000));
-    EXPECT_EQ(r.httpEvents.back().status, 200);
-    EXPECT_EQ(r.httpEvents.back().contentLength, 7438u);
+    HttpEvent e = r.request("http://example.com/", nullptr, 120000);
+    EXPECT_EQ(e.status, 200);
+    EXPECT_EQ(e.contentLength, 7438u);
     EXPECT_TRUE(r.httpBody() == body);
 
     gsmInternetConnectionSimcom2GSetEnabled(&r.g2, false);
@@ -300,9 +284,7 @@ TEST(Replay2G, DamagedReadThenRecovery)
     ASSERT_TRUE(r.httpDone(0, 30000));
     EXPECT_NE(r.httpEvents.back().status, 200) << "a damaged read is not a success";
     size_t from = r.httpEvents.size();
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
-    ASSERT_TRUE(r.httpDone(from, 30000));
-    EXPECT_EQ(r.httpEvents.back().status, 200);
+    EXPECT_EQ(r.request("http://example.com/", nullptr, 30000).status, 200);
     EXPECT_EQ(r.httpBody(from), "123456789");
 }
 
@@ -313,9 +295,7 @@ TEST(Replay2G, StatusZeroBeforeOkIsARejectedCommand)
     ASSERT_TRUE(r.bringUp());
     r.sim.addHandler("AT+HTTPACTION=",
                      [](ModemSim& m, const std::string&) { m.respond({"+HTTPACTION: 0,0,0", ""}, "OK"); });
-    ASSERT_TRUE(gsmHttpClientSimcomGet(&r.http, "http://example.com/"));
-    ASSERT_TRUE(r.httpDone(0, 30000));
-    EXPECT_EQ(r.httpEvents.back().status, GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED);
+    EXPECT_EQ(r.request("http://example.com/", nullptr, 30000).status, GSM_HTTP_SIMCOM_STATUS_COMMAND_FAILED);
 }
 
 // ---- HTTPS: a request ends once ----
