@@ -1,6 +1,7 @@
 #include "workflowsupport.h"
 
 #include "inmemoryproject.h"
+#include "modulecatalogue.h"
 #include "projectmodel.h"
 #include "projectsettings.h"
 #include "tarvexmdl.h"
@@ -95,6 +96,24 @@ bool writeSettings(const QString& dir, const QStringList& modules, bool cpp, boo
     project.setCpp(cpp);
     project.setArduinoChecked(arduino);
     return writeProjectSettings(project);
+}
+
+void changeEverySetting(ModuleCatalogue& c)
+{
+    c.mMdlGettingStarted.IsDebugOutputSetupSelected = false;
+    c.mMdlGettingStarted.DebugBufferSize = 2048;
+    c.mMdlPower.UseResetPin = true;
+    c.mMdlPrompt.IsPromptSetupSelected = false;
+    c.mMdlPrompt.PromptBufferSize = 16;
+    c.mMdlPrompt.IsEchoCancSetupSelected = false;
+    c.mMdlPrompt.EchoCancellationBufferSize = 24;
+    c.mMdlPrompt.IsCircularTxSetupSelected = false;
+    c.mMdlPrompt.CircularTxBufferSize = 32;
+    c.mMdlPrompt.IsCircularRxSetupSelected = false;
+    c.mMdlPrompt.CircularRxBufferSize = 1000000;
+    c.mMdlBasicComms.EchoEnabled = false;
+    c.mMdlInternetConnectionSimcom.IsApnRequired = true;
+    c.mMdlInternetConnectionSimcom2G.IsApnRequired = true;
 }
 
 QStringList everyModuleBut2G()

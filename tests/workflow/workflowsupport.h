@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+class ModuleCatalogue;
 class ProjectModel;
 class TarvexMdl;
 
@@ -52,6 +53,11 @@ void selectModules(ProjectModel& project, const QStringList& names);
 // Writes the settings file of a project with these modules, language and
 // layout into dir; true on success.
 bool writeSettings(const QString& dir, const QStringList& modules, bool cpp = false, bool arduino = false);
+
+// Turns every module setting away from its default: debug buffer 2048,
+// reset pin on, the four Prompt buffers off with sizes 16, 24, 32 and
+// 1000000, modem echo off, both APNs required.
+void changeEverySetting(ModuleCatalogue& c);
 
 // Every module identifier except Getting Started's and the 2G connection's.
 QStringList everyModuleBut2G();
