@@ -74,11 +74,9 @@ private slots:
         QVERIFY(writeSettings(mOld, {QStringLiteral("SMS_Send"), QStringLiteral("RSSI")}));
         QCOMPARE(runTool({QStringLiteral("generate"), mOld}).status, 0);
         const QString sourcePath = mOld + QStringLiteral("/gsm_manager.c");
-        QString source = QString::fromUtf8(readBytes(sourcePath));
-        QVERIFY(setSectionBody(source, QStringLiteral("Init"), QStringLiteral("    startUart(); /* mine */")));
-        QVERIFY(setSectionBody(source, QStringLiteral("Poll"), QString(40000, QLatin1Char('x'))));
-        QVERIFY(setSectionBody(source, QStringLiteral("gsmSmsSendEventHandler"), QStringLiteral("    sent();")));
-        QVERIFY(writeBytes(sourcePath, source.toUtf8()));
+        QVERIFY(setSectionInFile(sourcePath, "Init", "    startUart(); /* mine */"));
+        QVERIFY(setSectionInFile(sourcePath, "Poll", QString(40000, QLatin1Char('x'))));
+        QVERIFY(setSectionInFile(sourcePath, "gsmSmsSendEventHandler", "    sent();"));
         QVERIFY(writeSettings(mOld, {QStringLiteral("SMS_Read"), QStringLiteral("RSSI"), QStringLiteral("USSD")}));
         mOldState = snapshot(mOld);
 

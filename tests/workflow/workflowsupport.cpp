@@ -199,20 +199,23 @@ bool setSectionBody(QByteArray& text, const QString& name, const QByteArray& bod
     return true;
 }
 
-bool setSectionBody(QString& text, const QString& name, const QString& body)
-{
-    QByteArray bytes = text.toUtf8();
-    if (!setSectionBody(bytes, name, body.toUtf8() + '\n'))
-        return false;
-    text = QString::fromUtf8(bytes);
-    return true;
-}
 
 QString sectionBody(const QString& text, const QString& name)
 {
     int from, to;
     const QByteArray bytes = text.toUtf8();
     return bodyRange(bytes, name, from, to) ? QString::fromUtf8(bytes.mid(from, qMax(0, to - from - 1))) : QString();
+}
+
+QString sectionInFile(const QString& path, const QString& name)
+{
+    return sectionBody(QString::fromUtf8(readBytes(path)), name);
+}
+
+bool setSectionInFile(const QString& path, const QString& name, const QString& body)
+{
+    QByteArray bytes = readBytes(path);
+    return setSectionBody(bytes, name, body.toUtf8() + '\n') && writeBytes(path, bytes);
 }
 
 } // namespace workflowtest

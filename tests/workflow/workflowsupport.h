@@ -82,11 +82,13 @@ public:
 // USER CODE sections found by whole marker lines (blanks around allowed):
 // the names in order, and the body of a section (the lines between its BEGIN
 // and the first END after it; "<no section>" when missing) and its
-// replacement. The QString versions leave out the line end before END.
+// replacement. The QString versions and those on a file leave out the line
+// end before END (empty when missing; the setter adds it).
 QStringList sectionNames(const QByteArray& text);
 QByteArray sectionBody(const QByteArray& text, const QString& name);
 bool setSectionBody(QByteArray& text, const QString& name, const QByteArray& body);
-bool setSectionBody(QString& text, const QString& name, const QString& body);
 QString sectionBody(const QString& text, const QString& name);
+QString sectionInFile(const QString& path, const QString& name);
+bool setSectionInFile(const QString& path, const QString& name, const QString& body);
 
 } // namespace workflowtest
