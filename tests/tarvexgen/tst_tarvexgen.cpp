@@ -23,11 +23,6 @@ using namespace workflowtest;
 
 namespace {
 
-ToolRun runTool(const QStringList& args)
-{
-    return runProgram(QStringLiteral(TARVEX_GEN_PATH), args);
-}
-
 // The texts the core assembles for a project whose ticked modules are given
 // by name (the rules are expected to add nothing that needs a message).
 ManagerTexts expectedTexts(InMemoryProject& project, const QStringList& ticked, const QString& libraryFolder)
@@ -36,12 +31,6 @@ ManagerTexts expectedTexts(InMemoryProject& project, const QStringList& ticked, 
     if (!applyModuleDependencies(project).isEmpty())
         qFatal("unexpected rule message in test set-up");
     return buildManagerTexts(project.checkedModules(), libraryFolder, project.isCpp());
-}
-
-// UTF-16LE with a byte-order mark.
-QByteArray utf16WithBom(const QString& text)
-{
-    return QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
 
 } // namespace
@@ -261,20 +250,33 @@ private slots:
         QVERIFY(sub.out.startsWith("Usage: tarvex-gen print-source --settings FILE\n"));
     }
 
+    // Options answer the workflow's questions: without any, stale entries
+    // are kept; --source-from picks the source of both (without it the run
+    // stops: stopsWithTheirStatus), --delete-stale removes them.
     void generate_sameFilesAsTheWorkflow_data()
     {
         QTest::addColumn<bool>("cpp");
-        QTest::newRow("C") << false;
-        QTest::newRow("C++ Arduino") << true;
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("answers"); // the workflow's: Yes, No or a choice
+        QTest::newRow("C") << false << QStringList() << QStringList();
+        QTest::newRow("C++ Arduino keeps gsm_manager.c and Tarvex") << true << QStringList() << QStringList{"No", "No"};
+        QTest::newRow("both sources, --source-from cpp --delete-stale")
+            << false << QStringList{"--source-from", "cpp", "--delete-stale"} << QStringList{"gsm_manager.cpp", "Yes"};
     }
 
     void generate_sameFilesAsTheWorkflow()
     {
         QFETCH(bool, cpp);
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, answers);
         QVERIFY(writeSettings(mDir, {QStringLiteral("SMS_Read"), QStringLiteral("MQTT_Client_SIMCom")}, cpp, cpp));
-        // An earlier C generation's source with developer code, and a stale src folder.
+        // An earlier C generation's source with developer code (a C++ one
+        // too in the last row), and a stale src folder.
         QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"),
                            "// USER CODE BEGIN Poll\n    tick();\n// USER CODE END Poll\n"));
+        if (!options.isEmpty())
+            QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.cpp"),
+                               "// USER CODE BEGIN Poll\n    tock();\n// USER CODE END Poll\n"));
         QVERIFY(QDir().mkpath(mDir + QStringLiteral("/Tarvex")));
         QTemporaryDir viaTool, viaWorkflow;
         QVERIFY(copyTree(mDir, viaTool.path()));
@@ -284,34 +286,20 @@ private slots:
             InMemoryProject project;
             project.setProjectPath(viaWorkflow.path());
             QCOMPARE(readProjectSettings(project), ReadSettingsStatus::Applied);
-            if (cpp) {
-                ui.answerNo(); // keep gsm_manager.c
-                ui.answerNo(); // keep the top-level Tarvex folder
-            }
+            for (const QString& a : answers)
+                ui.answerChoice(a);
             QVERIFY(generateCode(project));
             QVERIFY(ui.verifyAllAnswersUsed());
         }
-        const ToolRun r = runTool({QStringLiteral("generate"), viaTool.path()});
+        const ToolRun r = runTool(QStringList{QStringLiteral("generate"), viaTool.path()} + options);
         QCOMPARE(r.status, 0);
         QCOMPARE(r.lines().last(), QStringLiteral("Code Generated: Code generated successfully."));
         if (cpp)
             QCOMPARE(r.lines().size(), 3); // the two kept stale entries, then the confirmation
         QCOMPARE(snapshot(viaTool.path()), snapshot(viaWorkflow.path()));
         QVERIFY(readBytes(viaTool.path() + (cpp ? QStringLiteral("/gsm_manager.cpp") : QStringLiteral("/gsm_manager.c")))
-                    .contains("    tick();\n"));
-    }
-
-    // The choice that stops a run without --source-from (stopsWithTheirStatus).
-    void generate_sourceFromAndDeleteStale()
-    {
-        QVERIFY(writeSettings(mDir, {QStringLiteral("Pin")}));
-        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"), "// USER CODE BEGIN Init\nc();\n// USER CODE END Init\n"));
-        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.cpp"), "// USER CODE BEGIN Init\ncpp();\n// USER CODE END Init\n"));
-        const ToolRun r = runTool({QStringLiteral("generate"), mDir, QStringLiteral("--source-from"), QStringLiteral("cpp"),
-                                   QStringLiteral("--delete-stale")});
-        QCOMPARE(r.status, 0);
-        QVERIFY(readBytes(mDir + QStringLiteral("/gsm_manager.c")).contains("\ncpp();\n"));
-        QVERIFY(!QFile::exists(mDir + QStringLiteral("/gsm_manager.cpp"))); // stale C++ source deleted
+                    .contains(options.isEmpty() ? "    tick();\n" : "    tock();\n"));
+        QCOMPARE(QFile::exists(viaTool.path() + QStringLiteral("/gsm_manager.cpp")), cpp);
     }
 
     void generate_lostSectionsNeedABackupFolder_data()
@@ -329,7 +317,7 @@ private slots:
         QTest::newRow("hand-written") << QByteArray("void lost();\n")
                                       << "whole file (line 1: no USER CODE section found)";
         QTest::newRow("UTF-16 with byte-order mark")
-            << utf16WithBom(QStringLiteral("// USER CODE BEGIN Init\nkept();\n// USER CODE END Init\n")) << QString();
+            << "\xFF\xFE" + utf16("// USER CODE BEGIN Init\nkept();\n// USER CODE END Init\n") << QString();
     }
 
     void generate_lostSectionsNeedABackupFolder()

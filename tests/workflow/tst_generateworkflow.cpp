@@ -108,13 +108,6 @@ QByteArray expect(const Bodies& bodies, bool whole = false)
     return text;
 }
 
-// UTF-16LE of ASCII/UTF-8 text, without a byte-order mark.
-QByteArray utf16(const QByteArray& utf8)
-{
-    const QString text = QString::fromUtf8(utf8);
-    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-}
-
 
 const QStringList kStrict = {QStringLiteral("-Wall"), QStringLiteral("-Wextra"), QStringLiteral("-Werror")};
 const QStringList kStubAllowances = {QStringLiteral("-Wno-unused-parameter"), QStringLiteral("-Wno-unused-variable"),

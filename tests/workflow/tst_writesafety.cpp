@@ -28,11 +28,6 @@ using namespace workflowtest;
 
 namespace {
 
-ToolRun runTool(const QStringList& args, const QByteArray& faultVariable = QByteArray(), int faultAt = 0)
-{
-    return runProgram(QStringLiteral(TARVEX_GEN_PATH), args, faultVariable, faultAt);
-}
-
 // The temporary file of an interrupted atomic write: a file of the new
 // project with a dot and six characters appended.
 bool isLeftover(const QString& rel, const QMap<QString, QByteArray>& fresh)

@@ -80,6 +80,12 @@ bool runIn(const QString& program, const QStringList& args, const QString& dir, 
     return false;
 }
 
+QByteArray utf16(const QByteArray& utf8)
+{
+    const QString text = QString::fromUtf8(utf8);
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
 void selectModules(ProjectModel& project, const QStringList& names)
 {
     for (TarvexMdl* module : project.allModules())

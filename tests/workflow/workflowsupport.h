@@ -39,6 +39,14 @@ struct ToolRun
 ToolRun runProgram(const QString& program, const QStringList& args, const QByteArray& faultVariable = QByteArray(),
                    int faultAt = 0);
 
+#ifdef TARVEX_GEN_PATH
+// One run of the built tarvex-gen (targets that define its path).
+inline ToolRun runTool(const QStringList& args, const QByteArray& faultVariable = QByteArray(), int faultAt = 0)
+{
+    return runProgram(QStringLiteral(TARVEX_GEN_PATH), args, faultVariable, faultAt);
+}
+#endif
+
 // Runs a build tool in dir (output and errors merged); on failure *log gets
 // the command line and the start of its output. The output goes to *output.
 bool runIn(const QString& program, const QStringList& args, const QString& dir, QString* log,
@@ -46,6 +54,9 @@ bool runIn(const QString& program, const QStringList& args, const QString& dir, 
 
 using testsupport::readBytes;
 using testsupport::writeBytes;
+
+// UTF-16LE of UTF-8 text, without a byte-order mark.
+QByteArray utf16(const QByteArray& utf8);
 
 // Unticks every module, then ticks the ones named (getName identifiers).
 void selectModules(ProjectModel& project, const QStringList& names);
