@@ -84,25 +84,19 @@ private:
         selectModules(project, names);
 
         ModuleCatalogue& c = project.catalogue();
-        auto flag = [this] { return mRandom.bounded(2) == 1; };
-        auto size = [this] { return double(mRandom.bounded(8, 5000)); };
-        c.mMdlGettingStarted.IsDebugOutputSetupSelected = flag();
-        c.mMdlGettingStarted.DebugBufferSize = size();
-        c.mMdlPower.UseResetPin = flag();
-        c.mMdlPrompt.IsPromptSetupSelected = flag();
-        c.mMdlPrompt.PromptBufferSize = size();
-        c.mMdlPrompt.IsEchoCancSetupSelected = flag();
-        c.mMdlPrompt.EchoCancellationBufferSize = size();
-        c.mMdlPrompt.IsCircularTxSetupSelected = flag();
-        c.mMdlPrompt.CircularTxBufferSize = size();
-        c.mMdlPrompt.IsCircularRxSetupSelected = flag();
-        c.mMdlPrompt.CircularRxBufferSize = size();
-        c.mMdlBasicComms.EchoEnabled = flag();
-        c.mMdlInternetConnectionSimcom.IsApnRequired = flag();
-        c.mMdlInternetConnectionSimcom2G.IsApnRequired = flag();
-        const bool cpp = flag();
+        for (bool* flag : {&c.mMdlGettingStarted.IsDebugOutputSetupSelected, &c.mMdlPower.UseResetPin,
+                           &c.mMdlPrompt.IsPromptSetupSelected, &c.mMdlPrompt.IsEchoCancSetupSelected,
+                           &c.mMdlPrompt.IsCircularTxSetupSelected, &c.mMdlPrompt.IsCircularRxSetupSelected,
+                           &c.mMdlBasicComms.EchoEnabled, &c.mMdlInternetConnectionSimcom.IsApnRequired,
+                           &c.mMdlInternetConnectionSimcom2G.IsApnRequired})
+            *flag = mRandom.bounded(2) == 1;
+        for (double* size : {&c.mMdlGettingStarted.DebugBufferSize, &c.mMdlPrompt.PromptBufferSize,
+                             &c.mMdlPrompt.EchoCancellationBufferSize, &c.mMdlPrompt.CircularTxBufferSize,
+                             &c.mMdlPrompt.CircularRxBufferSize})
+            *size = mRandom.bounded(8, 5000);
+        const bool cpp = mRandom.bounded(2) == 1;
         project.setCpp(cpp);
-        project.setArduinoChecked(cpp && flag());
+        project.setArduinoChecked(cpp && mRandom.bounded(2) == 1);
     }
 
     // Answers every box by a policy: Remove File? at random when randomStale
