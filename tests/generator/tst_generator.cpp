@@ -99,17 +99,14 @@ private:
 using FakeModule = Fake<>;
 using FakeGettingStarted = Fake<TarvexMdl_GettingStarted>;
 
-// A module whose fragments look like placeholders or carry their own wrapper.
-class TrickyModule : public TarvexMdl
+// A module whose prototypes carry their own extern "C" wrapper.
+class WrappedModule : public TarvexMdl
 {
 public:
-    QString getHeaderInclude() const override { return QStringLiteral("/Tricky%1.h\"\n"); }
     QString getHeaderPrototypes() const override
     {
-        return QStringLiteral("extern \"C\" {\nint tricky(void);\n} // extern \"C\"\n");
+        return QStringLiteral("extern \"C\" {\nint wrapped(void);\n} // extern \"C\"\n");
     }
-    QString getInstanceVariables() const override { return QStringLiteral("char fmt[] = \"%3 %1 %8 %%2\";\n"); }
-    QString getInitCode() const override { return QStringLiteral("    printf(\"%2%9\");\n"); }
 };
 
 const QString kMessageA = QStringLiteral(
@@ -310,6 +307,8 @@ private slots:
                                               << "Failed to open resource file: \"%1\"";
         QTest::newRow("copy without folder") << "copy" << QByteArray("pdf") << "no-such-folder/copy.pdf"
                                              << QByteArray() << "Failed to create local file: \"%2\"";
+        QTest::newRow("copy to a read-only file") << "copy" << QByteArray("pdf") << "read-only.pdf" << QByteArray()
+                                                  << "Failed to create local file: \"%2\"";
     }
 
     void writers()
@@ -325,6 +324,11 @@ private slots:
             QVERIFY(writeBytes(from, source));
         if (!destination.contains(QLatin1Char('/')))
             QVERIFY(writeBytes(to, "a much longer previous content\n"));
+        if (destination.startsWith(QLatin1String("read-only"))) {
+            if (::geteuid() == 0)
+                QSKIP("root may open a read-only file for writing, so the failure cannot be provoked");
+            QVERIFY(QFile::setPermissions(to, QFileDevice::ReadOwner));
+        }
         if (!warning.isEmpty())
             testsupport::expectWarning(warning.left(warning.indexOf(QLatin1Char(':'))));
         bool ok = false;
@@ -344,20 +348,6 @@ private slots:
         if (!source.isNull())
             QCOMPARE(readBytes(from), source);
         QVERIFY(!QFileInfo::exists(mDir.filePath(QStringLiteral("no-such-folder"))));
-    }
-
-    void copyResourceToFile_readOnlyDestinationFails()
-    {
-        if (::geteuid() == 0)
-            QSKIP("root may open a read-only file for writing, so the failure cannot be provoked");
-        const QString source = mDir.filePath("source.txt");
-        const QString destination = mDir.filePath("readonly.txt");
-        writeBytes(source, "new");
-        writeBytes(destination, "old");
-        QVERIFY(QFile::setPermissions(destination, QFileDevice::ReadOwner));
-        testsupport::expectWarning(QStringLiteral("Failed to create local file:"));
-        QVERIFY(!copyResourceToFile(source, destination));
-        QCOMPARE(readBytes(destination), QByteArray("old"));
     }
 
     // ---- manager file assembly ----
@@ -399,6 +389,7 @@ private slots:
         QTest::newRow("C strips the wrappers with their white space") << QStringList{"gs", "A"} << false;
         QTest::newRow("C, nothing selected") << QStringList{""} << false;
         QTest::newRow("C++, nothing selected") << QStringList{""} << true;
+        QTest::newRow("fragments that look like placeholders") << QStringList{"%2", "%1", "%3 %8 %%2%9"} << true;
     }
 
     void assembly()
@@ -429,18 +420,15 @@ private slots:
                 QCOMPARE(calls, 1);
     }
 
-    void fragmentsLookingLikePlaceholders_areCopiedUnchanged()
+    // A fragment's own extern "C" block stays in C++ and is unwrapped in C.
+    void fragmentWithItsOwnWrapper()
     {
         FakeGettingStarted start(QString(""));
-        TrickyModule tricky;
-        const ManagerTexts cpp = buildManagerTexts({&start, &tricky}, QStringLiteral("Tarvex"), true);
-        QVERIFY(cpp.header.contains(QLatin1String("#include \"Tarvex/Tricky%1.h\"\n")));
-        QVERIFY(cpp.source.contains(QLatin1String("\nchar fmt[] = \"%3 %1 %8 %%2\";\n\n")));
-        QVERIFY(cpp.source.contains(QLatin1String("void gsmmgrInit() {\n    printf(\"%2%9\");\n")));
-        // A fragment's own extern "C" block stays in C++ and is unwrapped in C.
-        QVERIFY(cpp.header.contains(QLatin1String("extern \"C\" {\nint tricky(void);\n} // extern \"C\"\n")));
-        const ManagerTexts c = buildManagerTexts({&start, &tricky}, QStringLiteral("Tarvex"), false);
-        QVERIFY(c.header.contains(QLatin1String("extern void gsmmgrPoll();\nint tricky(void);\n\n"
+        WrappedModule wrapped;
+        const ManagerTexts cpp = buildManagerTexts({&start, &wrapped}, QStringLiteral("Tarvex"), true);
+        QVERIFY(cpp.header.contains(QLatin1String("extern \"C\" {\nint wrapped(void);\n} // extern \"C\"\n")));
+        const ManagerTexts c = buildManagerTexts({&start, &wrapped}, QStringLiteral("Tarvex"), false);
+        QVERIFY(c.header.contains(QLatin1String("extern void gsmmgrPoll();\nint wrapped(void);\n\n"
                                                 "// USER CODE BEGIN Function Prototypes")));
         QVERIFY(!c.header.contains(QLatin1String("extern \"C\"")));
     }

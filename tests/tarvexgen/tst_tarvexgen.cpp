@@ -310,12 +310,6 @@ private slots:
             << QByteArray("// USER CODE BEGIN gsmSmsReadEventHandler\nlost();\n// USER CODE END gsmSmsReadEventHandler\n"
                           "// USER CODE BEGIN gsmPinEventHandler\nlost();\n// USER CODE END gsmPinEventHandler\n")
             << "gsmSmsReadEventHandler (lines 1-3), gsmPinEventHandler (lines 4-6)";
-        QTest::newRow("commented-out older copy")
-            << QByteArray("/*\n// USER CODE BEGIN Init\nlost();\n// USER CODE END Init\n*/\n"
-                          "// USER CODE BEGIN Init\nlost();\n// USER CODE END Init\n")
-            << "Init (lines 2, 4, 6, 8: more than one BEGIN or END)";
-        QTest::newRow("hand-written") << QByteArray("void lost();\n")
-                                      << "whole file (line 1: no USER CODE section found)";
         QTest::newRow("UTF-16 with byte-order mark")
             << "\xFF\xFE" + utf16("// USER CODE BEGIN Init\nkept();\n// USER CODE END Init\n") << QString();
     }

@@ -640,9 +640,7 @@ private slots:
         QTest::addColumn<QStringList>("lost");
         QTest::addColumn<int>("notes");
 
-        auto sec = [](const char* name, const QByteArray& body) {
-            return QByteArray("// USER CODE BEGIN ") + name + '\n' + body + "// USER CODE END " + name + '\n';
-        };
+        auto sec = [](const char* name, const QByteArray& body) { return section(name, body).toUtf8(); };
         const QByteArray init = sec("Init", "init();\n");
         const QByteArray poll = sec("Poll", "poll();\n");
         const Bodies carried{{"Init", "init();\n"}, {"Poll", "poll();\n"}};
