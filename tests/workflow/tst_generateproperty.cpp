@@ -256,14 +256,10 @@ private:
                 QVERIFY(generate(project, quiet, nullptr));
                 QVERIFY2(!quiet.titles().contains(QStringLiteral("Warning")), qPrintable(where));
                 QMap<QString, QByteArray> after = snapshot(path);
-                if (again == 0) {
-                    before.remove(QStringLiteral(".tarvex_codegenerator_settings"));
-                    QMap<QString, QByteArray> compared = after;
-                    compared.remove(QStringLiteral(".tarvex_codegenerator_settings"));
-                    QVERIFY2(compared == before, qPrintable(where + QStringLiteral(": regeneration changed files")));
-                } else {
-                    QVERIFY2(after == before, qPrintable(where + QStringLiteral(": regeneration changed files")));
-                }
+                if (again == 0)
+                    before.insert(QStringLiteral(".tarvex_codegenerator_settings"),
+                                  after.value(QStringLiteral(".tarvex_codegenerator_settings")));
+                QVERIFY2(after == before, qPrintable(where + QStringLiteral(": regeneration changed files")));
                 before = after;
             }
         }

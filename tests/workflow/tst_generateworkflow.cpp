@@ -52,7 +52,6 @@ const QString kSrcText = QStringLiteral(
     "'src' folder was found in the project path, which may no longer be required.\n\nWould you like to delete "
     "the 'src' folder?");
 
-
 // A module that needs one real library file and one the bundle lacks.
 class BrokenModule : public TarvexMdl
 {
@@ -85,7 +84,6 @@ QString generated(const QStringList& names)
     return text + QStringLiteral("// generated tail\n");
 }
 
-
 const QStringList kFreshNames{"Includes", "Init", "Poll", "gsmWrite", "gsmWriteCompleted"};
 
 using Bodies = QList<QPair<const char*, QByteArray>>;
@@ -107,12 +105,6 @@ QByteArray expect(const Bodies& bodies, bool whole = false)
     }
     return text;
 }
-
-
-const QStringList kStrict = {QStringLiteral("-Wall"), QStringLiteral("-Wextra"), QStringLiteral("-Werror")};
-const QStringList kStubAllowances = {QStringLiteral("-Wno-unused-parameter"), QStringLiteral("-Wno-unused-variable"),
-                                     QStringLiteral("-Wno-unused-but-set-variable"),
-                                     QStringLiteral("-Wno-return-type")};
 
 } // namespace
 
@@ -562,11 +554,12 @@ private slots:
             objects << QFileInfo(f).completeBaseName() + QStringLiteral(".o");
         }
         const QString driver = cpp ? gxx : gcc;
-        const QStringList strict = kStrict + QStringList{QStringLiteral("-I.")};
+        const QStringList strict = {"-Wall", "-Wextra", "-Werror", "-I."};
+        const QStringList stubAllowances = {"-Wno-unused-parameter", "-Wno-unused-variable",
+                                            "-Wno-unused-but-set-variable", "-Wno-return-type"};
         const QList<QPair<QString, QStringList>> steps = {
             {gcc, strict + QStringList{QStringLiteral("-c")} + sources},
-            {driver, strict + kStubAllowances + QStringList{QStringLiteral("-c"), QStringLiteral("gsm_manager.") +
-                                                                                      (cpp ? "cpp" : "c")}},
+            {driver, strict + stubAllowances + QStringList{"-c", QStringLiteral("gsm_manager.") + (cpp ? "cpp" : "c")}},
             {driver, strict + QStringList{main, "-o", "firmware", "gsm_manager.o"} + objects}};
         for (const auto& step : steps) {
             QString log;
