@@ -38,10 +38,10 @@ QByteArray saved(const QList<TarvexMdl*>& modules)
     return QJsonDocument(project).toJson(QJsonDocument::Compact);
 }
 
-QJsonObject parse(const char* json)
+QJsonObject parse(const QByteArray& json)
 {
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray(json), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError)
         qFatal("bad test JSON: %s", qPrintable(error.errorString()));
     return doc.object();
@@ -85,111 +85,96 @@ private slots:
                             R"("IsPromptSetupSelected":false,"PromptBufferSize":16}})"));
     }
 
-    // Each row is a project object that every module with settings must reject
-    // (result false, settings untouched), starting from changed settings so a
-    // silent reset to defaults would show too.
-    void rejectedProjects_data()
+    // A project object loaded by the six modules with settings, starting from
+    // changed settings so that a silent reset to defaults would show: which
+    // of them take it, what they then save (the members given; the rest stay
+    // as they were) and a fragment that shows it. A missing or mistyped first
+    // field rejects a module's settings, a mistyped field after the first
+    // reads as false or 0, a size that is no whole number as 0; loading never
+    // adds keys to the project object.
+    void load_data()
     {
         QTest::addColumn<QByteArray>("json");
-        QTest::newRow("empty project") << QByteArray("{}");
+        QTest::addColumn<QStringList>("taking");
+        QTest::addColumn<QByteArray>("changed");
+        QTest::addColumn<QString>("fragment");
+        QTest::newRow("empty project") << QByteArray("{}") << QStringList() << QByteArray("{}") << QString();
         QTest::newRow("members are not objects") << QByteArray(R"({
             "GettingStarted": true, "Power": [true], "Prompt": "x", "BasicComms": 1,
-            "InternetConnection_SIMCom": null, "InternetConnection_SIMCom2G": [] })");
+            "InternetConnection_SIMCom": null, "InternetConnection_SIMCom2G": [] })") << QStringList() << QByteArray("{}")
+                                                 << QString();
         QTest::newRow("first field missing") << QByteArray(R"({
             "GettingStarted": {"DebugBufferSize": 4096}, "Power": {},
             "Prompt": {"IsEchoCancSetupSelected": true, "PromptBufferSize": 64},
             "BasicComms": {"echoenabled": true},
             "InternetConnection_SIMCom": {"IsApnRequired ": false},
-            "InternetConnection_SIMCom2G": {"isApnRequired": false} })");
+            "InternetConnection_SIMCom2G": {"isApnRequired": false} })") << QStringList() << QByteArray("{}") << QString();
         QTest::newRow("first field as number 1") << QByteArray(R"({
             "GettingStarted": {"IsDebugOutputSetupSelected": 1, "DebugBufferSize": 4096},
             "Power": {"UseResetPin": 1}, "Prompt": {"IsPromptSetupSelected": 1},
             "BasicComms": {"EchoEnabled": 1}, "InternetConnection_SIMCom": {"IsApnRequired": 1},
-            "InternetConnection_SIMCom2G": {"IsApnRequired": 0} })");
+            "InternetConnection_SIMCom2G": {"IsApnRequired": 0} })") << QStringList() << QByteArray("{}") << QString();
         QTest::newRow("first field as string") << QByteArray(R"({
             "GettingStarted": {"IsDebugOutputSetupSelected": "true"}, "Power": {"UseResetPin": "false"},
             "Prompt": {"IsPromptSetupSelected": "true"}, "BasicComms": {"EchoEnabled": "true"},
             "InternetConnection_SIMCom": {"IsApnRequired": "false"},
-            "InternetConnection_SIMCom2G": {"IsApnRequired": null} })");
+            "InternetConnection_SIMCom2G": {"IsApnRequired": null} })") << QStringList() << QByteArray("{}") << QString();
         QTest::newRow("settings under other keys") << QByteArray(R"({
             "Start": {"IsDebugOutputSetupSelected": true}, "power": {"UseResetPin": false},
-            "InternetConnection_SIMCom_LTE": {"IsApnRequired": false} })");
-    }
-
-    void rejectedProjects()
-    {
-        QFETCH(QByteArray, json);
-        QJsonObject project = QJsonDocument::fromJson(json).object();
-        const QJsonObject before = project;
-
-        ModuleCatalogue c;
-        changeEverySetting(c);
-        const QString changed = everyFragment(c);
-        for (TarvexMdl* m : std::initializer_list<TarvexMdl*>{&c.mMdlGettingStarted, &c.mMdlPower, &c.mMdlPrompt,
-                                                              &c.mMdlBasicComms, &c.mMdlInternetConnectionSimcom,
-                                                              &c.mMdlInternetConnectionSimcom2G})
-            QVERIFY2(!m->loadSettings(project), qPrintable(m->getName()));
-        QCOMPARE(everyFragment(c), changed);
-        QCOMPARE(c.mMdlGettingStarted.DebugBufferSize, 2048.0);
-        QCOMPARE(c.mMdlPower.UseResetPin, true);
-        QCOMPARE(c.mMdlBasicComms.EchoEnabled, false);
-        QCOMPARE(project, before);
-    }
-
-    // A mistyped field after the first reads as false or 0; loading never adds
-    // keys to the project, whether a module takes its settings or not.
-    void mistypedFieldsAfterTheFirst()
-    {
-        ModuleCatalogue c;
-        QJsonObject project = parse(R"({
-            "Power": {"UseResetPin": true},
-            "GettingStarted": {"IsDebugOutputSetupSelected": false, "DebugBufferSize": "2048"},
+            "InternetConnection_SIMCom_LTE": {"IsApnRequired": false} })") << QStringList() << QByteArray("{}")
+                                                   << QString();
+        QTest::newRow("mistyped fields after the first") << QByteArray(R"({
+            "Power": {"UseResetPin": false},
+            "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": "2048"},
             "Prompt": {"IsPromptSetupSelected": false, "IsEchoCancSetupSelected": "true",
                        "IsCircularTxSetupSelected": 1, "IsCircularRxSetupSelected": true,
                        "PromptBufferSize": true, "EchoCancellationBufferSize": [64],
-                       "CircularTxBufferSize": null, "CircularRxBufferSize": 96}
-        })");
+                       "CircularTxBufferSize": null, "CircularRxBufferSize": 96} })")
+            << QStringList{"GettingStarted", "Power", "Prompt"}
+            << QByteArray(R"({"GettingStarted": {"DebugBufferSize": 0, "IsDebugOutputSetupSelected": true},
+                "Power": {"UseResetPin": false}, "Prompt": {"CircularRxBufferSize": 96, "CircularTxBufferSize": 0,
+                "EchoCancellationBufferSize": 0, "IsCircularRxSetupSelected": true, "IsCircularTxSetupSelected": false,
+                "IsEchoCancSetupSelected": false, "IsPromptSetupSelected": false, "PromptBufferSize": 0}})")
+            << "|#include \"circbuff.h\"\n// UART GSM Rx buffer\nstatic uint8_t mau8UartGsmRxBuff[96];\nCircBuff "
+               "mcbfGsmRx;\n\n// --- GSM Prompt ---\n"; // the Rx buffer alone, between the include and the callbacks
+        const QList<QPair<const char*, const char*>> sizes = {
+            {"2048", "2048"}, {"2048.0", "2048"}, {"1e6", "1000000"}, {"8589934592", "8589934592"},
+            {"2048.5", "0"}, {"0.25", "0"}, {"-0", "0"}};
+        for (const auto& [value, digits] : sizes)
+            QTest::addRow("debug buffer size %s", value)
+                << "{\"GettingStarted\": {\"IsDebugOutputSetupSelected\": true, \"DebugBufferSize\": " + QByteArray(value) + "}}"
+                << QStringList{"GettingStarted"}
+                << "{\"GettingStarted\": {\"DebugBufferSize\": " + QByteArray(digits) + ", \"IsDebugOutputSetupSelected\": true}}"
+                << "mau8UartDebugTxBuff[" + QString(digits) + "];\n";
+    }
+
+    void load()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QStringList, taking);
+        QFETCH(QByteArray, changed);
+        QFETCH(QString, fragment);
+        QJsonObject project = parse(json);
         const QJsonObject before = project;
-        for (TarvexMdl* m : c.allModules())
-            m->loadSettings(project);
+        ModuleCatalogue c;
+        changeEverySetting(c);
+        const QString fragmentsBefore = everyFragment(c);
+        QJsonObject want = QJsonDocument::fromJson(saved(c.allModules())).object();
+        const QJsonObject changes = parse(changed);
+        for (auto it = changes.begin(); it != changes.end(); ++it)
+            want.insert(it.key(), it.value());
+        QStringList took;
+        for (TarvexMdl* m : std::initializer_list<TarvexMdl*>{&c.mMdlGettingStarted, &c.mMdlPower, &c.mMdlPrompt,
+                                                              &c.mMdlBasicComms, &c.mMdlInternetConnectionSimcom,
+                                                              &c.mMdlInternetConnectionSimcom2G})
+            if (m->loadSettings(project))
+                took << (m->getName().isEmpty() ? QStringLiteral("GettingStarted") : m->getName());
+        QCOMPARE(took, taking);
+        QCOMPARE(saved(c.allModules()), QJsonDocument(want).toJson(QJsonDocument::Compact));
+        if (taking.isEmpty())
+            QCOMPARE(everyFragment(c), fragmentsBefore);
+        QVERIFY2(everyFragment(c).contains(fragment), qPrintable(everyFragment(c)));
         QCOMPARE(project, before);
-        QVERIFY(c.mMdlGettingStarted.loadSettings(project) && c.mMdlPrompt.loadSettings(project));
-        QCOMPARE(saved({&c.mMdlPower, &c.mMdlGettingStarted, &c.mMdlPrompt}),
-                 QByteArray(R"({"GettingStarted":{"DebugBufferSize":0,"IsDebugOutputSetupSelected":false},)"
-                            R"("Power":{"UseResetPin":true},"Prompt":{"CircularRxBufferSize":96,)"
-                            R"("CircularTxBufferSize":0,"EchoCancellationBufferSize":0,)"
-                            R"("IsCircularRxSetupSelected":true,"IsCircularTxSetupSelected":false,)"
-                            R"("IsEchoCancSetupSelected":false,"IsPromptSetupSelected":false,"PromptBufferSize":0}})"));
-        QCOMPARE(c.mMdlPrompt.getGeneralVariables(),
-                 QString("\n// UART GSM Rx buffer\nstatic uint8_t mau8UartGsmRxBuff[96];\nCircBuff mcbfGsmRx;\n"));
-    }
-
-    void wholeNumberSizes_data()
-    {
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<double>("size");
-        QTest::addColumn<QString>("digits");
-        QTest::newRow("integer") << QByteArray("2048") << 2048.0 << "2048";
-        QTest::newRow("integer written as float") << QByteArray("2048.0") << 2048.0 << "2048";
-        QTest::newRow("exponent form") << QByteArray("1e6") << 1000000.0 << "1000000";
-        QTest::newRow("beyond 32 bits") << QByteArray("8589934592") << 8589934592.0 << "8589934592";
-        QTest::newRow("fraction") << QByteArray("2048.5") << 0.0 << "0";
-        QTest::newRow("small fraction") << QByteArray("0.25") << 0.0 << "0";
-        QTest::newRow("negative zero") << QByteArray("-0") << 0.0 << "0";
-    }
-
-    void wholeNumberSizes()
-    {
-        QFETCH(QByteArray, value);
-        QFETCH(double, size);
-        QFETCH(QString, digits);
-        QJsonObject project = QJsonDocument::fromJson(
-            "{\"GettingStarted\": {\"IsDebugOutputSetupSelected\": true, \"DebugBufferSize\": " + value + "}}")
-                                  .object();
-        TarvexMdl_GettingStarted m;
-        QVERIFY(m.loadSettings(project));
-        QCOMPARE(m.DebugBufferSize, size);
-        QVERIFY(m.getGeneralVariables().contains("mau8UartDebugTxBuff[" + digits + "];\n"));
     }
 
     void libraryFilesAreBundled()
