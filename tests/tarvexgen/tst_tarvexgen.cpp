@@ -13,6 +13,8 @@
 #include "testsupport.h"
 #include "workflowsupport.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,7 +66,10 @@ private slots:
     void cleanup() { mTemp.reset(); }
 
     // The very texts of the core's assembly (whose order and joining its own
-    // tests pin), for the language and layout the settings give.
+    // tests pin), for the language, layout and module settings the file
+    // gives; module settings come through the settings panels' limits, as
+    // `applied` states: echo off switches echo cancellation off, sizes
+    // outside the spin boxes' range come back clamped.
     void printEqualsTheCoreAssembly_data()
     {
         QTest::addColumn<QString>("json");
@@ -72,21 +77,35 @@ private slots:
         QTest::addColumn<bool>("cpp");
         QTest::addColumn<QString>("libraryFolder");
         QTest::addColumn<QStringList>("ticked");
+        QTest::addColumn<QByteArray>("applied"); // the module settings then in effect, if any
         const QString all = "{\"Language\": \"C\", \"IsArduino\": \"false\", \"CheckedModules\": [\"\", \"" +
                             everyModuleBut2G().join("\", \"") + "\"]}";
         const QString arduino = R"({"Language": "C++", "IsArduino": "true", "CheckedModules": ["Pin"]})";
         QTest::newRow("C source") << all << QStringList{"print-source", "--settings", "FILE"} << false << "Tarvex"
-                                  << everyModuleBut2G();
+                                  << everyModuleBut2G() << QByteArray();
         QTest::newRow("C header, --settings=") << all << QStringList{"print-header", "--settings=FILE"} << false
-                                               << "Tarvex" << everyModuleBut2G();
+                                               << "Tarvex" << everyModuleBut2G() << QByteArray();
         QTest::newRow("C++ Arduino header") << arduino << QStringList{"print-header", "--settings", "FILE"} << true
-                                            << "src/Tarvex" << QStringList{"Pin"};
+                                            << "src/Tarvex" << QStringList{"Pin"} << QByteArray();
         QTest::newRow("C++ Arduino source") << arduino << QStringList{"print-source", "--settings", "FILE"} << true
-                                            << "src/Tarvex" << QStringList{"Pin"};
+                                            << "src/Tarvex" << QStringList{"Pin"} << QByteArray();
         // The layout needs C++: C with "IsArduino" "true" keeps "Tarvex".
         QTest::newRow("C with IsArduino true")
             << R"({"Language": "C", "IsArduino": "true", "CheckedModules": ["Pin"]})"
-            << QStringList{"print-header", "--settings", "FILE"} << false << "Tarvex" << QStringList{"Pin"};
+            << QStringList{"print-header", "--settings", "FILE"} << false << "Tarvex" << QStringList{"Pin"}
+            << QByteArray();
+        // No "Language": the start-up state (C) stays.
+        const QString prompt = R"("IsPromptSetupSelected": true, "IsEchoCancSetupSelected": %1,
+            "IsCircularTxSetupSelected": false, "CircularTxBufferSize": 1024, "IsCircularRxSetupSelected": true,
+            "CircularRxBufferSize": 512, "EchoCancellationBufferSize": 64, "PromptBufferSize": %2)";
+        QTest::newRow("module settings through the panels' limits")
+            << R"({"CheckedModules": ["BasicComms"], "BasicComms": {"EchoEnabled": false},
+                "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 4},
+                "Prompt": {)" + prompt.arg("true", "9999999999") + "}}"
+            << QStringList{"print-source", "--settings", "FILE"} << false << "Tarvex" << QStringList{"BasicComms"}
+            << (R"({"BasicComms": {"EchoEnabled": false},
+                "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 8},
+                "Prompt": {)" + prompt.arg("false", "429496729") + "}}").toUtf8();
     }
 
     void printEqualsTheCoreAssembly()
@@ -96,49 +115,24 @@ private slots:
         QFETCH(bool, cpp);
         QFETCH(QString, libraryFolder);
         QFETCH(QStringList, ticked);
+        QFETCH(QByteArray, applied);
         args.replaceInStrings(QStringLiteral("FILE"), writeJson(QStringLiteral("settings.json"), json));
-        InMemoryProject project;
-        project.setCpp(cpp);
-        const ManagerTexts expected = expectedTexts(project, ticked, libraryFolder);
+        InMemoryProject asWritten, asApplied;
+        for (InMemoryProject* project : {&asWritten, &asApplied}) {
+            project->setCpp(cpp);
+            QJsonObject settings = QJsonDocument::fromJson(project == &asWritten ? json.toUtf8() : applied).object();
+            for (TarvexMdl* m : project->allModules())
+                m->loadSettings(settings);
+        }
+        const ManagerTexts expected = expectedTexts(applied.isEmpty() ? asWritten : asApplied, ticked, libraryFolder);
+        // Where the limits apply, they change the text.
+        if (!applied.isEmpty())
+            QVERIFY(expectedTexts(asWritten, ticked, libraryFolder).source != expected.source);
         const ToolRun run = runTool(args);
         QCOMPARE(run.status, 0);
         QCOMPARE(run.err, QString());
         QCOMPARE(QString::fromUtf8(run.out), args.at(0) == QLatin1String("print-header") ? expected.header
                                                                                         : expected.source);
-    }
-
-    void settingsAreAppliedAsTheWindowDoes()
-    {
-        // No "Language": the start-up state (C) stays. The module settings
-        // come from the file, through the settings panels' limits: echo off
-        // switches echo cancellation off, sizes outside the spin boxes' range
-        // come back clamped.
-        const QString settings = writeJson(QStringLiteral("settings.json"), R"({"CheckedModules": ["BasicComms"],
-            "BasicComms": {"EchoEnabled": false},
-            "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 4},
-            "Prompt": {"IsPromptSetupSelected": true, "PromptBufferSize": 9999999999,
-                       "IsEchoCancSetupSelected": true, "EchoCancellationBufferSize": 64,
-                       "IsCircularTxSetupSelected": false, "CircularTxBufferSize": 1024,
-                       "IsCircularRxSetupSelected": true, "CircularRxBufferSize": 512}})");
-        const ToolRun run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
-        QCOMPARE(run.status, 0);
-
-        InMemoryProject project;
-        ModuleCatalogue& m = project.catalogue();
-        m.mMdlBasicComms.EchoEnabled = false;
-        m.mMdlPrompt.PromptBufferSize = 9999999999.0;
-        m.mMdlGettingStarted.DebugBufferSize = 4;
-        m.mMdlPrompt.EchoCancellationBufferSize = 64;
-        m.mMdlPrompt.IsCircularTxSetupSelected = false;
-        m.mMdlPrompt.CircularRxBufferSize = 512;
-        const QString unclamped = expectedTexts(project, {QStringLiteral("BasicComms")}, "Tarvex").source;
-        m.mMdlPrompt.IsEchoCancSetupSelected = false;
-        m.mMdlPrompt.PromptBufferSize = 429496729;
-        m.mMdlGettingStarted.DebugBufferSize = 8;
-        const QString expected = expectedTexts(project, {QStringLiteral("BasicComms")}, "Tarvex").source;
-        QVERIFY(expected != unclamped);
-        QCOMPARE(QString::fromUtf8(run.out), expected);
-        QVERIFY(run.out.contains("[512]"));
     }
 
     // Every stop before the first write: bad command lines and settings (2),
