@@ -124,12 +124,10 @@ void changeEverySetting(ModuleCatalogue& c)
 
 QStringList everyModuleBut2G()
 {
-    return {QStringLiteral("Power"),        QStringLiteral("Prompt"),
-            QStringLiteral("BasicComms"),   QStringLiteral("Pin"),
-            QStringLiteral("RSSI"),         QStringLiteral("NetworkRegistration"),
-            QStringLiteral("SMS_Send"),     QStringLiteral("SMS_Read"),
-            QStringLiteral("USSD"),         QStringLiteral("InternetConnection_SIMCom"),
-            QStringLiteral("HTTP_Client_SIMCom"), QStringLiteral("MQTT_Client_SIMCom")};
+    QStringList names = testsupport::moduleNames(ModuleCatalogue().allModules());
+    names.removeAll(QString());
+    names.removeAll(QStringLiteral("InternetConnection_SIMCom2G"));
+    return names;
 }
 
 QStringList libraryFileNames(const QList<TarvexMdl*>& modules)
