@@ -141,21 +141,6 @@ QStringList libraryFileNames(const QList<TarvexMdl*>& modules)
     return names;
 }
 
-QStringList expectedProjectEntries(const QList<TarvexMdl*>& modules, const QString& libraryFolder, bool isCpp)
-{
-    QStringList out = {QStringLiteral(".tarvex_codegenerator_settings"), QStringLiteral("gsm_manager.h"),
-                       isCpp ? QStringLiteral("gsm_manager.cpp") : QStringLiteral("gsm_manager.c"),
-                       QStringLiteral("circbuff.c"), QStringLiteral("circbuff.h")};
-    const QStringList parts = libraryFolder.split(QLatin1Char('/'));
-    for (int i = 1; i <= parts.size(); ++i)
-        out << QStringList(parts.mid(0, i)).join(QLatin1Char('/')) + QLatin1Char('/');
-    for (const QString& f : libraryFileNames(modules))
-        out << libraryFolder + QLatin1Char('/') + f;
-    out << libraryFolder + QStringLiteral("/LICENSE.txt");
-    out.sort();
-    return out;
-}
-
 namespace {
 // The start of the line whose text, without surrounding blanks, is line
 // (from `from` on) and the start of the next line; false if there is none.

@@ -73,11 +73,6 @@ void changeEverySetting(ModuleCatalogue& c);
 // Every module identifier except Getting Started's and the 2G connection's.
 QStringList everyModuleBut2G();
 
-// The files a successful generation leaves in the project folder (relative
-// paths, sorted, folders as "name/"): settings file, manager files, library
-// folder with support, module and licence files, circbuff files.
-QStringList expectedProjectEntries(const QList<TarvexMdl*>& modules, const QString& libraryFolder, bool isCpp);
-
 // Library files (support files first) that the modules need, without repeats.
 QStringList libraryFileNames(const QList<TarvexMdl*>& modules);
 
