@@ -18,15 +18,19 @@
 #include "projectsettings.h"
 #include "selectionrules.h"
 #include "testsupport.h"
+#include "workflowsupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVector>
 
 #include <memory>
+#include <type_traits>
+#include <vector>
 
 #include <unistd.h>
 
@@ -36,63 +40,41 @@ using testsupport::writeBytes;
 
 namespace {
 
-QStringList templateLines(const char* name)
+// The banner and the template resources/code/<name> with each placeholder
+// line replaced by its fill (a fill brings its own line ends, so the
+// placeholder's line end stays). In C the extern "C" wrapper lines go, and
+// the include fill (%1) takes its line end along, an empty one its whole line.
+QString expectedText(const char* name, QStringList fills, bool cpp)
 {
     QStringList lines = readResourceText(QStringLiteral(":/code/resources/code/") + QLatin1String(name))
                             .split(QLatin1Char('\n'));
     lines.removeLast(); // the empty rest after the last line end
-    return lines;
-}
-
-// The two templates with their placeholders.
-QStringList headerTemplate()
-{
-    return templateLines("gsm_manager.h");
-}
-
-QStringList sourceTemplate()
-{
-    return templateLines("gsm_manager.c");
-}
-
-// The template text with each placeholder line replaced by its fill (a fill
-// brings its own line ends, so the placeholder's line end stays).
-QString filled(const QStringList& templateLines, const QStringList& fills)
-{
-    QString out;
-    for (const QString& line : templateLines) {
-        if (line.size() == 2 && line.at(0) == QLatin1Char('%'))
-            out += fills.at(line.at(1).digitValue() - 1);
-        else
-            out += line;
+    if (!cpp && fills.at(0).endsWith(QLatin1Char('\n')))
+        fills[0].chop(1);
+    QString out = fileHeaderLines().join(QString());
+    for (const QString& line : lines) {
+        if (!cpp && (line == QLatin1String("extern \"C\" {") || line == QLatin1String("} // extern \"C\"") ||
+                     (line == QLatin1String("%1") && fills.at(0).isEmpty())))
+            continue;
+        out += line.size() == 2 && line.at(0) == QLatin1Char('%') ? fills.at(line.at(1).digitValue() - 1) : line;
         out += QLatin1Char('\n');
     }
     return out;
 }
 
-QStringList emptyFills()
-{
-    return QVector<QString>(8).toList();
-}
-
-QString fileHeader()
-{
-    return fileHeaderLines().join(QString());
-}
-
 // A module (with Base = Getting Started: the start module) whose every
 // fragment is a recognisable text, or empty for an empty tag; every
-// fragment operation is counted.
+// fragment operation is counted. Include lines go by class, not by name:
+// the ordinary fakes have the empty name, the Getting Started one its tag.
 template <class Base = TarvexMdl>
 class Fake : public Base
 {
 public:
-    explicit Fake(const QString& tag, const QString& name = QString())
+    explicit Fake(const QString& tag)
         : mTag(tag)
-        , mName(name.isNull() ? tag : name)
     {
     }
-    QString getName() const override { return mName; }
+    QString getName() const override { return std::is_same<Base, TarvexMdl>::value ? QString("") : mTag; }
     QString getHeaderInclude() const override { return count(0, "/" + mTag + ".h\"\n"); }
     QString getHeaderPrototypes() const override { return count(1, mTag + "_proto\n"); }
     QString getSourceIncludes() const override { return count(2, mTag + "_inc\n"); }
@@ -113,24 +95,18 @@ private:
         return mTag.isEmpty() ? QString() : text;
     }
     QString mTag;
-    QString mName;
 };
 using FakeModule = Fake<>;
-// Getting Started by class (its name is not the empty one here); its include
-// line must never be used.
 using FakeGettingStarted = Fake<TarvexMdl_GettingStarted>;
 
-// A module whose fragments look like placeholders or carry their own wrapper.
-class TrickyModule : public TarvexMdl
+// A module whose prototypes carry their own extern "C" wrapper.
+class WrappedModule : public TarvexMdl
 {
 public:
-    QString getHeaderInclude() const override { return QStringLiteral("/Tricky%1.h\"\n"); }
     QString getHeaderPrototypes() const override
     {
-        return QStringLiteral("extern \"C\" {\nint tricky(void);\n} // extern \"C\"\n");
+        return QStringLiteral("extern \"C\" {\nint wrapped(void);\n} // extern \"C\"\n");
     }
-    QString getInstanceVariables() const override { return QStringLiteral("char fmt[] = \"%3 %1 %8 %%2\";\n"); }
-    QString getInitCode() const override { return QStringLiteral("    printf(\"%2%9\");\n"); }
 };
 
 const QString kMessageA = QStringLiteral(
@@ -223,25 +199,11 @@ public:
 // A project changed in every respect from the start-up state.
 void customise(InMemoryProject& project)
 {
-    ModuleCatalogue& m = project.catalogue();
     project.setCpp(true);
     project.setArduinoVisible(true);
     project.setArduinoChecked(true);
     tick(project, {Pin, Ussd, G2});
-    m.mMdlGettingStarted.IsDebugOutputSetupSelected = false;
-    m.mMdlGettingStarted.DebugBufferSize = 2048;
-    m.mMdlPower.UseResetPin = true;
-    m.mMdlPrompt.IsPromptSetupSelected = false;
-    m.mMdlPrompt.PromptBufferSize = 1000000;
-    m.mMdlPrompt.IsEchoCancSetupSelected = false;
-    m.mMdlPrompt.EchoCancellationBufferSize = 16;
-    m.mMdlPrompt.IsCircularTxSetupSelected = true;
-    m.mMdlPrompt.CircularTxBufferSize = 4096;
-    m.mMdlPrompt.IsCircularRxSetupSelected = false;
-    m.mMdlPrompt.CircularRxBufferSize = 8;
-    m.mMdlBasicComms.EchoEnabled = false;
-    m.mMdlInternetConnectionSimcom.IsApnRequired = true;
-    m.mMdlInternetConnectionSimcom2G.IsApnRequired = true;
+    workflowtest::changeEverySetting(project.catalogue());
 }
 
 // Every module setting as text, to compare two projects' settings.
@@ -345,6 +307,8 @@ private slots:
                                               << "Failed to open resource file: \"%1\"";
         QTest::newRow("copy without folder") << "copy" << QByteArray("pdf") << "no-such-folder/copy.pdf"
                                              << QByteArray() << "Failed to create local file: \"%2\"";
+        QTest::newRow("copy to a read-only file") << "copy" << QByteArray("pdf") << "read-only.pdf" << QByteArray()
+                                                  << "Failed to create local file: \"%2\"";
     }
 
     void writers()
@@ -360,6 +324,11 @@ private slots:
             QVERIFY(writeBytes(from, source));
         if (!destination.contains(QLatin1Char('/')))
             QVERIFY(writeBytes(to, "a much longer previous content\n"));
+        if (destination.startsWith(QLatin1String("read-only"))) {
+            if (::geteuid() == 0)
+                QSKIP("root may open a read-only file for writing, so the failure cannot be provoked");
+            QVERIFY(QFile::setPermissions(to, QFileDevice::ReadOwner));
+        }
         if (!warning.isEmpty())
             testsupport::expectWarning(warning.left(warning.indexOf(QLatin1Char(':'))));
         bool ok = false;
@@ -381,52 +350,22 @@ private slots:
         QVERIFY(!QFileInfo::exists(mDir.filePath(QStringLiteral("no-such-folder"))));
     }
 
-    void copyResourceToFile_readOnlyDestinationFails()
-    {
-        if (::geteuid() == 0)
-            QSKIP("root may open a read-only file for writing, so the failure cannot be provoked");
-        const QString source = mDir.filePath("source.txt");
-        const QString destination = mDir.filePath("readonly.txt");
-        writeBytes(source, "new");
-        writeBytes(destination, "old");
-        QVERIFY(QFile::setPermissions(destination, QFileDevice::ReadOwner));
-        testsupport::expectWarning(QStringLiteral("Failed to create local file:"));
-        QVERIFY(!copyResourceToFile(source, destination));
-        QCOMPARE(readBytes(destination), QByteArray("old"));
-    }
-
     // ---- manager file assembly ----
 
+    // "/*", fifteen lines of "*" or "* text" (printable ASCII, no trailing
+    // blank, no comment delimiter), "*/" and an empty line; then a line feed.
     void banner_hasTheFixedShape()
     {
         const QStringList lines = fileHeaderLines();
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines.at(1), QStringLiteral("\n"));
-
         const QString banner = lines.at(0);
-        QVERIFY(banner.endsWith(QStringLiteral("*/\n\n")));
-        const QStringList bannerLines = banner.split(QLatin1Char('\n'));
-        // 17 comment lines, the empty line, and the empty rest after the last LF.
-        QCOMPARE(bannerLines.size(), 19);
-        QCOMPARE(bannerLines.at(0), QStringLiteral("/*"));
-        QCOMPARE(bannerLines.at(16), QStringLiteral("*/"));
-        QCOMPARE(bannerLines.at(17), QString());
-        QCOMPARE(bannerLines.at(18), QString());
-        for (int i = 1; i <= 15; ++i) {
-            const QString& line = bannerLines.at(i);
-            QVERIFY2(line == QLatin1String("*") || (line.startsWith(QLatin1String("* ")) && line.size() > 2),
-                     qPrintable(line));
-            QVERIFY2(!line.endsWith(QLatin1Char(' ')), qPrintable(line));
-            QVERIFY2(!line.contains(QLatin1String("*/")) && !line.contains(QLatin1String("/*")),
-                     qPrintable(line));
-        }
-        QVERIFY(banner.contains(QLatin1String("Tarvex")));
-        QVERIFY(banner.contains(QLatin1String("LICENSE.txt")));
+        static const QRegularExpression shape(QStringLiteral("\\A/\\*\\n(\\*( [ -~]*[!-~])?\\n){15}\\*/\\n\\n\\z"));
+        QVERIFY2(shape.match(banner).hasMatch(), qPrintable(banner));
+        QCOMPARE(banner.count(QLatin1String("/*")) + banner.count(QLatin1String("*/")), 2);
+        QVERIFY(banner.contains(QLatin1String("Tarvex")) && banner.contains(QLatin1String("LICENSE.txt")));
         // The merge of earlier manager files looks for these markers.
-        QVERIFY(!banner.contains(QLatin1String("USER CODE BEGIN")));
-        QVERIFY(!banner.contains(QLatin1String("USER CODE END")));
-        for (QChar c : banner)
-            QVERIFY(c.unicode() < 0x80);
+        QVERIFY(!banner.contains(QLatin1String("USER CODE BEGIN")) && !banner.contains(QLatin1String("USER CODE END")));
     }
 
     void placeholders_areReplacedInOnePass()
@@ -439,163 +378,59 @@ private slots:
         QCOMPARE(replacePlaceholders(QString(), args), QString());
     }
 
-    void cpp_fillsEveryPlaceholderInOrderAndKeepsTheWrappers()
+    // Fake modules (the first one Getting Started) through both languages:
+    // each kind of fragment joined in the list's order into its placeholder,
+    // every fragment asked for once, Getting Started's include line never.
+    void assembly_data()
     {
-        FakeGettingStarted start(QStringLiteral("gs"));
-        FakeModule a(QStringLiteral("A")), b(QStringLiteral("B"));
-        const ManagerTexts texts = buildManagerTexts({&start, &a, &b}, QStringLiteral("Tarvex"), true);
-
-        const QString expectedHeader =
-            fileHeader() + filled(headerTemplate(), {"#include \"Tarvex/A.h\"\n#include \"Tarvex/B.h\"\n",
-                                                    "gs_proto\nA_proto\nB_proto\n"});
-        const QString expectedSource = fileHeader() +
-                                       filled(sourceTemplate(), {"gs_inc\nA_inc\nB_inc\n", "gs_var\nA_var\nB_var\n",
-                                                                 "gs_inst\nA_inst\nB_inst\n", "gs_gcb\nA_gcb\nB_gcb\n",
-                                                                 "gs_ecb\nA_ecb\nB_ecb\n",
-                                                                 "    gs_init\n    A_init\n    B_init\n",
-                                                                 "    gs_poll\n    A_poll\n    B_poll\n",
-                                                                 "gs_conv\nA_conv\nB_conv\n"});
-        QCOMPARE(texts.header, expectedHeader);
-        QCOMPARE(texts.source, expectedSource);
-
-        QCOMPARE(texts.header.count(QLatin1String("extern \"C\" {")), 1);
-        QCOMPARE(texts.header.count(QLatin1String("} // extern \"C\"")), 1);
-        QCOMPARE(texts.source.count(QLatin1String("extern \"C\" {")), 2);
-        QCOMPARE(texts.source.count(QLatin1String("} // extern \"C\"")), 2);
-
-        // Every fragment operation runs exactly once per module (Getting
-        // Started's include line is never asked for, or dropped).
-        for (const FakeModule* m : {&a, &b})
-            for (int calls : m->calls)
-                QCOMPARE(calls, 1);
-        QVERIFY(!texts.header.contains(QLatin1String("gs.h")));
+        QTest::addColumn<QStringList>("tags");
+        QTest::addColumn<bool>("cpp");
+        QTest::newRow("C++, two modules") << QStringList{"gs", "A", "B"} << true;
+        QTest::newRow("C strips the wrappers with their white space") << QStringList{"gs", "A"} << false;
+        QTest::newRow("C, nothing selected") << QStringList{""} << false;
+        QTest::newRow("C++, nothing selected") << QStringList{""} << true;
+        QTest::newRow("fragments that look like placeholders") << QStringList{"%2", "%1", "%3 %8 %%2%9"} << true;
     }
 
-    void c_stripsTheWrappersWithTheirWhiteSpace()
+    void assembly()
     {
-        FakeGettingStarted start(QStringLiteral("gs"));
-        FakeModule a(QStringLiteral("A"));
-        const ManagerTexts texts = buildManagerTexts({&start, &a}, QStringLiteral("Tarvex"), false);
-
-        QVERIFY(texts.header.startsWith(fileHeader() + QStringLiteral("#ifndef INC_GSM_MANAGER_H_\n")));
-        QVERIFY(texts.header.contains(QStringLiteral("#include <stdbool.h>\n"
-                                                     "#include \"Tarvex/A.h\"\n"
-                                                     "// USER CODE BEGIN Includes\n")));
-        QVERIFY(texts.source.contains(QStringLiteral("#include \"gsm_manager.h\"\n"
-                                                     "gs_inc\nA_inc\n"
-                                                     "\n"
-                                                     "// USER CODE BEGIN Includes\n")));
-        QVERIFY(texts.source.contains(QStringLiteral("////////////\n"
-                                                     "\n"
-                                                     "uint32_t gsm__SysTime_ms() {\n")));
-        QVERIFY(texts.source.contains(QStringLiteral("    // USER CODE END SysTime_ms\n"
-                                                     "}\n"
-                                                     "\n"
-                                                     "////////////\n"
-                                                     "// --- Tarvex Module General Callback Functions ---\n")));
-        for (const QString& text : {texts.header, texts.source}) {
-            QVERIFY(!text.contains(QLatin1String("extern \"C\"")));
-            QVERIFY(!text.contains(QLatin1String("} //")));
+        QFETCH(QStringList, tags);
+        QFETCH(bool, cpp);
+        FakeGettingStarted start(tags.first());
+        std::vector<std::unique_ptr<FakeModule>> fakes;
+        QList<TarvexMdl*> modules{&start};
+        QStringList fills = QVector<QString>(10).toList(); // the include lines, then one per fragment kind
+        for (const QString& tag : tags) {
+            if (tag != tags.first()) {
+                fakes.emplace_back(new FakeModule(tag));
+                modules << fakes.back().get();
+                fills[0] += "#include \"Tarvex/" + tag + ".h\"\n";
+            }
+            if (tag.isEmpty())
+                continue;
+            const QStringList kinds = {"proto", "inc", "var", "inst", "gcb", "ecb", "init", "poll", "conv"};
+            for (int i = 0; i < kinds.size(); ++i)
+                fills[i + 1] += (i == 6 || i == 7 ? "    " : "") + tag + "_" + kinds.at(i) + "\n";
         }
-        // Whole header: the include area collapses to the include lines.
-        QStringList header = headerTemplate();
-        header.removeAll(QStringLiteral("extern \"C\" {"));
-        header.removeAll(QStringLiteral("} // extern \"C\""));
-        const QString expected = fileHeader() + filled(header, {"#include \"Tarvex/A.h\"", "gs_proto\nA_proto\n"});
-        QCOMPARE(texts.header.split(QLatin1Char('\n')), expected.split(QLatin1Char('\n')));
+        const ManagerTexts texts = buildManagerTexts(modules, QStringLiteral("Tarvex"), cpp);
+        QCOMPARE(texts.header, expectedText("gsm_manager.h", fills.mid(0, 2), cpp));
+        QCOMPARE(texts.source, expectedText("gsm_manager.c", fills.mid(2), cpp));
+        for (const auto& fake : fakes)
+            for (int calls : fake->calls)
+                QCOMPARE(calls, 1);
     }
 
-    void emptySelection_givesTheBareTemplates()
+    // A fragment's own extern "C" block stays in C++ and is unwrapped in C.
+    void fragmentWithItsOwnWrapper()
     {
         FakeGettingStarted start(QString(""));
-        const ManagerTexts c = buildManagerTexts({&start}, QStringLiteral("Tarvex"), false);
-
-        QStringList header = headerTemplate();
-        header.removeAll(QStringLiteral("extern \"C\" {"));
-        header.removeAll(QStringLiteral("%1"));
-        header.removeAll(QStringLiteral("} // extern \"C\""));
-        QCOMPARE(c.header, fileHeader() + filled(header, {QString(), QString()}));
-        QVERIFY(c.header.contains(QStringLiteral("#include <stdbool.h>\n// USER CODE BEGIN Includes\n")));
-
-        // Source: the opening wrapper goes with the empty include area up to
-        // the closing wrapper, which takes the line break before it.
-        QStringList source = sourceTemplate();
-        source.removeAt(source.indexOf(QStringLiteral("%1")));
-        source.removeAll(QStringLiteral("extern \"C\" {"));
-        source.removeAll(QStringLiteral("} // extern \"C\""));
-        QCOMPARE(c.source, fileHeader() + filled(source, emptyFills()));
-
-        const ManagerTexts cpp = buildManagerTexts({&start}, QStringLiteral("Tarvex"), true);
-        QCOMPARE(cpp.header, fileHeader() + filled(headerTemplate(), {QString(), QString()}));
-        QCOMPARE(cpp.source, fileHeader() + filled(sourceTemplate(), emptyFills()));
-    }
-
-    void gettingStarted_neverYieldsAnIncludeLine_byClassNotByName()
-    {
-        FakeGettingStarted start(QStringLiteral("gs"));
-        // An ordinary module that happens to have the empty name still gets its line.
-        FakeModule nameless(QStringLiteral("Nameless"), QStringLiteral(""));
-        QVERIFY(nameless.getName().isEmpty());
-        const ManagerTexts texts = buildManagerTexts({&start, &nameless}, QStringLiteral("Tarvex"), true);
-        QVERIFY(!texts.header.contains(QLatin1String("gs.h")));
-        QVERIFY(texts.header.contains(QLatin1String("extern \"C\" {\n#include \"Tarvex/Nameless.h\"\n\n} // extern")));
-        QVERIFY(texts.header.contains(QLatin1String("gs_proto\nNameless_proto\n")));
-    }
-
-    void fragmentsLookingLikePlaceholders_areCopiedUnchanged()
-    {
-        FakeGettingStarted start(QString(""));
-        TrickyModule tricky;
-        const ManagerTexts cpp = buildManagerTexts({&start, &tricky}, QStringLiteral("Tarvex"), true);
-        QVERIFY(cpp.header.contains(QLatin1String("#include \"Tarvex/Tricky%1.h\"\n")));
-        QVERIFY(cpp.source.contains(QLatin1String("\nchar fmt[] = \"%3 %1 %8 %%2\";\n\n")));
-        QVERIFY(cpp.source.contains(QLatin1String("void gsmmgrInit() {\n    printf(\"%2%9\");\n")));
-        // A fragment's own extern "C" block stays in C++ and is unwrapped in C.
-        QVERIFY(cpp.header.contains(QLatin1String("extern \"C\" {\nint tricky(void);\n} // extern \"C\"\n")));
-        const ManagerTexts c = buildManagerTexts({&start, &tricky}, QStringLiteral("Tarvex"), false);
-        QVERIFY(c.header.contains(QLatin1String("extern void gsmmgrPoll();\nint tricky(void);\n\n"
+        WrappedModule wrapped;
+        const ManagerTexts cpp = buildManagerTexts({&start, &wrapped}, QStringLiteral("Tarvex"), true);
+        QVERIFY(cpp.header.contains(QLatin1String("extern \"C\" {\nint wrapped(void);\n} // extern \"C\"\n")));
+        const ManagerTexts c = buildManagerTexts({&start, &wrapped}, QStringLiteral("Tarvex"), false);
+        QVERIFY(c.header.contains(QLatin1String("extern void gsmmgrPoll();\nint wrapped(void);\n\n"
                                                 "// USER CODE BEGIN Function Prototypes")));
         QVERIFY(!c.header.contains(QLatin1String("extern \"C\"")));
-    }
-
-    void realCatalogue_arduinoIncludeLinesInDeclarationOrder()
-    {
-        ModuleCatalogue catalogue;
-        const QList<TarvexMdl*> all = catalogue.allModules();
-        const ManagerTexts texts = buildManagerTexts(all, generationLibraryFolder(true, true), true);
-        const QString includes = QStringLiteral(
-            "extern \"C\" {\n"
-            "#include \"src/Tarvex/GSM_Power.h\"\n"
-            "#include \"src/Tarvex/GSM_Prompt.h\"\n"
-            "#include \"src/Tarvex/GSM_BasicComms.h\"\n"
-            "#include \"src/Tarvex/GSM_PIN.h\"\n"
-            "#include \"src/Tarvex/GSM_SignalQuality.h\"\n"
-            "#include \"src/Tarvex/GSM_NetworkRegistration.h\"\n"
-            "#include \"src/Tarvex/GSM_SMS_Send.h\"\n"
-            "#include \"src/Tarvex/GSM_SMS_Read.h\"\n"
-            "#include \"src/Tarvex/GSM_USSD.h\"\n"
-            "#include \"src/Tarvex/GSM_InternetConnection_Simcom.h\"\n"
-            "#include \"src/Tarvex/GSM_InternetConnection_Simcom2G.h\"\n"
-            "#include \"src/Tarvex/GSM_HttpClient_Simcom.h\"\n"
-            "#include \"src/Tarvex/GSM_MqttClient_Simcom.h\"\n"
-            "\n"
-            "} // extern \"C\"\n");
-        QVERIFY2(texts.header.contains(includes), qPrintable(texts.header.left(1500)));
-        QCOMPARE(texts.header.count(QLatin1String("#include \"")), 13);
-        // The whole source text is the fragments of every module, each kind
-        // concatenated in the list's order.
-        QStringList fills = emptyFills();
-        for (TarvexMdl* m : all) {
-            fills[0] += m->getSourceIncludes();
-            fills[1] += m->getGeneralVariables();
-            fills[2] += m->getInstanceVariables();
-            fills[3] += m->getGeneralCallbackFunctions();
-            fills[4] += m->getEventCallbackFunctions();
-            fills[5] += m->getInitCode();
-            fills[6] += m->getPollCode();
-            fills[7] += m->getConvenienceFunctions();
-        }
-        QCOMPARE(texts.source, fileHeader() + filled(sourceTemplate(), fills));
     }
 
     // ---- module selection rules ----
@@ -677,31 +512,6 @@ private slots:
         QCOMPARE(readBytes(mFile), QByteArray(kStartupFile));
     }
 
-    void write_failsWithoutAFolder()
-    {
-        InMemoryProject project;
-        // An empty path names no folder; it must not mean the current folder.
-        const QString cwdFile = QDir::current().filePath(QString::fromLatin1(kProjectSettingsFileName));
-        const bool existedBefore = QFileInfo::exists(cwdFile);
-        QVERIFY(!writeProjectSettings(project));
-        QCOMPARE(QFileInfo::exists(cwdFile), existedBefore);
-
-        project.setProjectPath(QStringLiteral("   "));
-        QVERIFY(!writeProjectSettings(project));
-        project.setProjectPath(mFolder + QStringLiteral("/missing"));
-        QVERIFY(!writeProjectSettings(project));
-        QVERIFY(!QFileInfo::exists(mFolder + QStringLiteral("/missing")));
-
-        writeBytes(mFolder + QStringLiteral("/plain-file"), "x");
-        project.setProjectPath(mFolder + QStringLiteral("/plain-file"));
-        QVERIFY(!writeProjectSettings(project));
-
-        // The settings name taken by a folder: the file cannot be opened.
-        QVERIFY(QDir(mFolder).mkdir(QString::fromLatin1(kProjectSettingsFileName)));
-        project.setProjectPath(mFolder);
-        QVERIFY(!writeProjectSettings(project));
-    }
-
     void roundTrip_restoresEverything()
     {
         InMemoryProject saved;
@@ -722,120 +532,125 @@ private slots:
         QCOMPARE(opened.debugBufferSizeAtRefresh, 2048.0);
     }
 
-    void read_languageAndArduino_data()
+    // Reading applies language and layout (the Arduino option is shown for
+    // C++ only, but its tick is read whatever the language) and ticks exactly
+    // the modules CheckedModules names (unknown names and non-strings are
+    // skipped; no array unticks everything). Members that are missing leave
+    // language, layout and module settings as they were. Every row starts
+    // from a customised project whose language and layout are then set to
+    // `start`: "C", "C++" (Arduino shown, not ticked) or "C++ Arduino".
+    void read_data()
     {
         QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<bool>("startCpp"); // start: C++ with Arduino shown and unchecked, or C
+        QTest::addColumn<QString>("start");
         QTest::addColumn<bool>("cpp");
         QTest::addColumn<bool>("arduinoVisible");
         QTest::addColumn<bool>("arduinoChecked");
-
-        QTest::newRow("C") << QByteArray(R"({"Language": "C"})") << true << false << false << false;
-        QTest::newRow("lower-case c is C++") << QByteArray(R"({"Language": "c"})") << false << true << true << true;
-        QTest::newRow("C++") << QByteArray(R"({"Language": "C++"})") << false << true << true << true;
+        QTest::addColumn<QStringList>("ticked");
+        const QStringList none;
+        QTest::newRow("C") << QByteArray(R"({"Language": "C"})") << "C++" << false << false << false << none;
+        QTest::newRow("lower-case c is C++") << QByteArray(R"({"Language": "c"})") << "C" << true << true << true
+                                             << none;
+        QTest::newRow("C++") << QByteArray(R"({"Language": "C++"})") << "C" << true << true << true << none;
         QTest::newRow("C++ with IsArduino false")
-            << QByteArray(R"({"Language": "C++", "IsArduino": "false"})") << false << true << true << false;
+            << QByteArray(R"({"Language": "C++", "IsArduino": "false"})") << "C" << true << true << false << none;
         QTest::newRow("C++ with IsArduino other text")
-            << QByteArray(R"({"Language": "C++", "IsArduino": "True"})") << false << true << true << false;
+            << QByteArray(R"({"Language": "C++", "IsArduino": "True"})") << "C" << true << true << false << none;
         QTest::newRow("C with IsArduino true: hidden but checked")
-            << QByteArray(R"({"Language": "C", "IsArduino": "true"})") << true << false << false << true;
+            << QByteArray(R"({"Language": "C", "IsArduino": "true"})") << "C++" << false << false << true << none;
         QTest::newRow("IsArduino as a JSON boolean counts as missing")
-            << QByteArray(R"({"Language": "C++", "IsArduino": false})") << false << true << true << true;
+            << QByteArray(R"({"Language": "C++", "IsArduino": false})") << "C" << true << true << true << none;
         QTest::newRow("Language not a string leaves the controls")
-            << QByteArray(R"({"Language": 1})") << true << true << true << false;
+            << QByteArray(R"({"Language": 1})") << "C++" << true << true << false << none;
         QTest::newRow("no Language, IsArduino true")
-            << QByteArray(R"({"IsArduino": "true"})") << true << true << true << true;
+            << QByteArray(R"({"IsArduino": "true"})") << "C++" << true << true << true << none;
+        QTest::newRow("empty object") << QByteArray("{}") << "C++ Arduino" << true << true << true << none;
+        QTest::newRow("top-level array counts as an empty object")
+            << QByteArray(R"([{"Language": "C", "CheckedModules": ["Pin"]}])") << "C++ Arduino" << true << true
+            << true << none;
+        QTest::newRow("unknown names and non-strings")
+            << QByteArray(R"({"CheckedModules": ["", "Start", "USSD", "pin", "Pin ", 5, null, ["Pin"], "Pin",
+                                                 "InternetConnection_SIMCom2G", "USSD"]})")
+            << "C++ Arduino" << true << true << true << QStringList{"Pin", "USSD", "InternetConnection_SIMCom2G"};
+        QTest::newRow("not an array") << QByteArray(R"({"CheckedModules": "Pin"})") << "C++ Arduino" << true << true
+                                      << true << none;
     }
 
-    void read_languageAndArduino()
+    void read()
     {
         QFETCH(QByteArray, json);
-        QFETCH(bool, startCpp);
+        QFETCH(QString, start);
         QFETCH(bool, cpp);
         QFETCH(bool, arduinoVisible);
         QFETCH(bool, arduinoChecked);
-
-        InMemoryProject project;
-        project.setCpp(startCpp);
-        project.setArduinoVisible(startCpp);
-        project.setArduinoChecked(false);
+        QFETCH(QStringList, ticked);
+        RecordingProject project;
+        customise(project);
+        project.checkModule(&project.catalogue().mMdlSmsSend); // ticked, and named by no row
+        project.setCpp(start != QLatin1String("C"));
+        project.setArduinoVisible(start != QLatin1String("C"));
+        project.setArduinoChecked(start == QLatin1String("C++ Arduino"));
+        const QByteArray settingsBefore = moduleSettings(project);
         writeBytes(mFile, json);
         project.setProjectPath(mFolder);
         QVERIFY(readProjectSettings(project) == ReadSettingsStatus::Applied);
         QCOMPARE(project.isCpp(), cpp);
         QCOMPARE(project.isArduinoVisible(), arduinoVisible);
         QCOMPARE(project.isArduino(), arduinoChecked);
-    }
-
-    // CheckedModules names exactly the ticked rows (unknown names and
-    // non-strings are skipped; no array unticks everything); members that
-    // are missing leave language, layout and module settings as they were.
-    void read_checkedModules_data()
-    {
-        QTest::addColumn<QByteArray>("json");
-        QTest::addColumn<QStringList>("ticked");
-        QTest::newRow("empty object") << QByteArray("{}") << QStringList();
-        QTest::newRow("top-level array counts as an empty object")
-            << QByteArray(R"([{"Language": "C", "CheckedModules": ["Pin"]}])") << QStringList();
-        QTest::newRow("unknown names and non-strings")
-            << QByteArray(R"({"CheckedModules": ["", "Start", "USSD", "pin", "Pin ", 5, null, ["Pin"], "Pin",
-                                                 "InternetConnection_SIMCom2G", "USSD"]})")
-            << QStringList{"Pin", "USSD", "InternetConnection_SIMCom2G"};
-        QTest::newRow("not an array") << QByteArray(R"({"CheckedModules": "Pin"})") << QStringList();
-    }
-
-    void read_checkedModules()
-    {
-        QFETCH(QByteArray, json);
-        QFETCH(QStringList, ticked);
-        RecordingProject project;
-        customise(project);
-        project.checkModule(&project.catalogue().mMdlSmsSend); // ticked, and named by no row
-        const QByteArray settingsBefore = moduleSettings(project);
-        writeBytes(mFile, json);
-        project.setProjectPath(mFolder);
-        QVERIFY(readProjectSettings(project) == ReadSettingsStatus::Applied);
         QCOMPARE(tickedNames(project), ticked);
         QVERIFY(!project.isModuleChecked(project.allModules().first()));
-        QCOMPARE(project.isCpp(), true);
-        QCOMPARE(project.isArduino(), true);
-        QCOMPARE(project.isArduinoVisible(), true);
         QCOMPARE(moduleSettings(project), settingsBefore);
         QCOMPARE(project.refreshes, 1);
     }
 
-    void read_failuresChangeNothing_data()
+    // A settings file that cannot be read gives its status and changes
+    // nothing; where none can be written, writing fails and creates nothing
+    // (an empty path names no folder, not the current one).
+    void failures_data()
     {
-        QTest::addColumn<QString>("setup"); // what to put at the settings path
+        QTest::addColumn<QString>("setup"); // "path:P": project path P (relative); else what is at the file's place
         QTest::addColumn<int>("status");
-        QTest::newRow("no folder") << "no folder" << int(ReadSettingsStatus::NoFolder);
-        QTest::newRow("missing folder") << "missing folder" << int(ReadSettingsStatus::NoFolder);
-        QTest::newRow("no file") << "none" << int(ReadSettingsStatus::FileMissing);
-        QTest::newRow("a folder in its place") << "folder" << int(ReadSettingsStatus::Unreadable);
-        QTest::newRow("empty file") << "" << int(ReadSettingsStatus::InvalidJson);
-        QTest::newRow("broken JSON") << "{\"Language\": \"C++\"," << int(ReadSettingsStatus::InvalidJson);
-        QTest::newRow("no value") << "{\"a\": }" << int(ReadSettingsStatus::InvalidJson);
-        QTest::newRow("a bare value") << "\"C++\"" << int(ReadSettingsStatus::InvalidJson);
+        QTest::addColumn<bool>("writeFails");
+        const int noFolder = int(ReadSettingsStatus::NoFolder), invalid = int(ReadSettingsStatus::InvalidJson);
+        QTest::newRow("no folder") << "path:" << noFolder << true;
+        QTest::newRow("blank folder") << "path:   " << noFolder << true;
+        QTest::newRow("missing folder") << "path:missing" << noFolder << true;
+        QTest::newRow("a file as the folder") << "path:plain-file" << noFolder << true;
+        QTest::newRow("no file") << "none" << int(ReadSettingsStatus::FileMissing) << false;
+        QTest::newRow("a folder in its place") << "folder" << int(ReadSettingsStatus::Unreadable) << true;
+        QTest::newRow("empty file") << "" << invalid << false;
+        QTest::newRow("broken JSON") << "{\"Language\": \"C++\"," << invalid << false;
+        QTest::newRow("no value") << "{\"a\": }" << invalid << false;
+        QTest::newRow("a bare value") << "\"C++\"" << invalid << false;
     }
 
-    void read_failuresChangeNothing()
+    void failures()
     {
         QFETCH(QString, setup);
         QFETCH(int, status);
+        QFETCH(bool, writeFails);
         RecordingProject project;
         project.setProjectPath(mFolder);
-        if (setup == QLatin1String("no folder"))
-            project.setProjectPath(QString());
-        else if (setup == QLatin1String("missing folder"))
-            project.setProjectPath(mFolder + QStringLiteral("/missing"));
+        QVERIFY(writeBytes(mFolder + QStringLiteral("/plain-file"), "x"));
+        const QString path = setup.mid(5);
+        if (setup.startsWith(QLatin1String("path:")))
+            project.setProjectPath(path.trimmed().isEmpty() ? path : mFolder + QLatin1Char('/') + path);
         else if (setup == QLatin1String("folder"))
             QVERIFY(QDir(mFolder).mkdir(QString::fromLatin1(kProjectSettingsFileName)));
         else if (setup != QLatin1String("none"))
-            writeBytes(mFile, setup.toUtf8());
+            QVERIFY(writeBytes(mFile, setup.toUtf8()));
         const QByteArray before = projectSettingsText(project);
         QCOMPARE(int(readProjectSettings(project)), status);
         QCOMPARE(projectSettingsText(project), before);
         QCOMPARE(project.refreshes, 0);
+        if (writeFails) {
+            const QString cwdFile = QDir::current().filePath(QString::fromLatin1(kProjectSettingsFileName));
+            const bool existedBefore = QFileInfo::exists(cwdFile);
+            const QMap<QString, QByteArray> files = workflowtest::snapshot(mFolder);
+            QVERIFY(!writeProjectSettings(project));
+            QCOMPARE(QFileInfo::exists(cwdFile), existedBefore);
+            QCOMPARE(workflowtest::snapshot(mFolder), files);
+        }
         if (status != int(ReadSettingsStatus::InvalidJson))
             return;
         // The reader says where the text went wrong.

@@ -123,24 +123,6 @@ bool gsmmgrUssdCancelSession()
 }
 )EXP";
 
-inline const char* const kLteConvenience = R"EXP(
-// --- GSM Internet Connection (SIMCom LTE) ---
-
-bool gsmmgrInternetConnectionSimcomIsConnected()
-{
-   return gsmInternetConnectionSimcomIsConnected(&mGsmInternetConnectionSimcomInst);
-}
-)EXP";
-
-inline const char* const kConnection2GConvenience = R"EXP(
-// --- GSM Internet Connection (SIMCom 2G) ---
-
-bool gsmmgrInternetConnectionSimcom2GIsConnected()
-{
-   return gsmInternetConnectionSimcom2GIsConnected(&mGsmInternetConnectionSimcom2GInst);
-}
-)EXP";
-
 inline const char* const kHttpPrototypes = R"EXP(
 // HTTP Client (SIMCom) Convenience Functions
 extern bool gsmmgrHttpClientSimcomGet(char* url);
@@ -505,7 +487,9 @@ void TestModuleFragments::fragments_data()
             o.headerPrototypes = "\n// Internet Connection (" + label + ") Convenience Functions\n"
                                  "extern bool gsmmgrInternetConnectionSimcom" + s + "IsConnected();\n";
             o.generalCallbacks = apn ? snippet("tarvexmdl_InternetConnection_Simcom_GeneralCallbackFunctions.c") : QString();
-            o.convenience = text(s.isEmpty() ? expected::kLteConvenience : expected::kConnection2GConvenience);
+            o.convenience = "\n// --- GSM Internet Connection (" + label + ") ---\n\nbool gsmmgrInternetConnectionSimcom" + s +
+                            "IsConnected()\n{\n   return gsmInternetConnectionSimcom" + s +
+                            "IsConnected(&mGsmInternetConnectionSimcom" + s + "Inst);\n}\n";
             auto withApn = [apn](auto* m) -> TarvexMdl* { m->IsApnRequired = apn; return m; };
             add(label + " connection, APN " + (apn ? "on" : "off"),
                 s.isEmpty() ? withApn(new TarvexMdl_InternetConnection_SIMCom)

@@ -13,6 +13,8 @@
 #include "testsupport.h"
 #include "workflowsupport.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,11 +25,6 @@ using namespace workflowtest;
 
 namespace {
 
-ToolRun runTool(const QStringList& args)
-{
-    return runProgram(QStringLiteral(TARVEX_GEN_PATH), args);
-}
-
 // The texts the core assembles for a project whose ticked modules are given
 // by name (the rules are expected to add nothing that needs a message).
 ManagerTexts expectedTexts(InMemoryProject& project, const QStringList& ticked, const QString& libraryFolder)
@@ -36,12 +33,6 @@ ManagerTexts expectedTexts(InMemoryProject& project, const QStringList& ticked, 
     if (!applyModuleDependencies(project).isEmpty())
         qFatal("unexpected rule message in test set-up");
     return buildManagerTexts(project.checkedModules(), libraryFolder, project.isCpp());
-}
-
-// UTF-16LE with a byte-order mark.
-QByteArray utf16WithBom(const QString& text)
-{
-    return QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
 
 } // namespace
@@ -75,7 +66,10 @@ private slots:
     void cleanup() { mTemp.reset(); }
 
     // The very texts of the core's assembly (whose order and joining its own
-    // tests pin), for the language and layout the settings give.
+    // tests pin), for the language, layout and module settings the file
+    // gives; module settings come through the settings panels' limits, as
+    // `applied` states: echo off switches echo cancellation off, sizes
+    // outside the spin boxes' range come back clamped.
     void printEqualsTheCoreAssembly_data()
     {
         QTest::addColumn<QString>("json");
@@ -83,21 +77,35 @@ private slots:
         QTest::addColumn<bool>("cpp");
         QTest::addColumn<QString>("libraryFolder");
         QTest::addColumn<QStringList>("ticked");
+        QTest::addColumn<QByteArray>("applied"); // the module settings then in effect, if any
         const QString all = "{\"Language\": \"C\", \"IsArduino\": \"false\", \"CheckedModules\": [\"\", \"" +
                             everyModuleBut2G().join("\", \"") + "\"]}";
         const QString arduino = R"({"Language": "C++", "IsArduino": "true", "CheckedModules": ["Pin"]})";
         QTest::newRow("C source") << all << QStringList{"print-source", "--settings", "FILE"} << false << "Tarvex"
-                                  << everyModuleBut2G();
+                                  << everyModuleBut2G() << QByteArray();
         QTest::newRow("C header, --settings=") << all << QStringList{"print-header", "--settings=FILE"} << false
-                                               << "Tarvex" << everyModuleBut2G();
+                                               << "Tarvex" << everyModuleBut2G() << QByteArray();
         QTest::newRow("C++ Arduino header") << arduino << QStringList{"print-header", "--settings", "FILE"} << true
-                                            << "src/Tarvex" << QStringList{"Pin"};
+                                            << "src/Tarvex" << QStringList{"Pin"} << QByteArray();
         QTest::newRow("C++ Arduino source") << arduino << QStringList{"print-source", "--settings", "FILE"} << true
-                                            << "src/Tarvex" << QStringList{"Pin"};
+                                            << "src/Tarvex" << QStringList{"Pin"} << QByteArray();
         // The layout needs C++: C with "IsArduino" "true" keeps "Tarvex".
         QTest::newRow("C with IsArduino true")
             << R"({"Language": "C", "IsArduino": "true", "CheckedModules": ["Pin"]})"
-            << QStringList{"print-header", "--settings", "FILE"} << false << "Tarvex" << QStringList{"Pin"};
+            << QStringList{"print-header", "--settings", "FILE"} << false << "Tarvex" << QStringList{"Pin"}
+            << QByteArray();
+        // No "Language": the start-up state (C) stays.
+        const QString prompt = R"("IsPromptSetupSelected": true, "IsEchoCancSetupSelected": %1,
+            "IsCircularTxSetupSelected": false, "CircularTxBufferSize": 1024, "IsCircularRxSetupSelected": true,
+            "CircularRxBufferSize": 512, "EchoCancellationBufferSize": 64, "PromptBufferSize": %2)";
+        QTest::newRow("module settings through the panels' limits")
+            << R"({"CheckedModules": ["BasicComms"], "BasicComms": {"EchoEnabled": false},
+                "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 4},
+                "Prompt": {)" + prompt.arg("true", "9999999999") + "}}"
+            << QStringList{"print-source", "--settings", "FILE"} << false << "Tarvex" << QStringList{"BasicComms"}
+            << (R"({"BasicComms": {"EchoEnabled": false},
+                "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 8},
+                "Prompt": {)" + prompt.arg("false", "429496729") + "}}").toUtf8();
     }
 
     void printEqualsTheCoreAssembly()
@@ -107,49 +115,24 @@ private slots:
         QFETCH(bool, cpp);
         QFETCH(QString, libraryFolder);
         QFETCH(QStringList, ticked);
+        QFETCH(QByteArray, applied);
         args.replaceInStrings(QStringLiteral("FILE"), writeJson(QStringLiteral("settings.json"), json));
-        InMemoryProject project;
-        project.setCpp(cpp);
-        const ManagerTexts expected = expectedTexts(project, ticked, libraryFolder);
+        InMemoryProject asWritten, asApplied;
+        for (InMemoryProject* project : {&asWritten, &asApplied}) {
+            project->setCpp(cpp);
+            QJsonObject settings = QJsonDocument::fromJson(project == &asWritten ? json.toUtf8() : applied).object();
+            for (TarvexMdl* m : project->allModules())
+                m->loadSettings(settings);
+        }
+        const ManagerTexts expected = expectedTexts(applied.isEmpty() ? asWritten : asApplied, ticked, libraryFolder);
+        // Where the limits apply, they change the text.
+        if (!applied.isEmpty())
+            QVERIFY(expectedTexts(asWritten, ticked, libraryFolder).source != expected.source);
         const ToolRun run = runTool(args);
         QCOMPARE(run.status, 0);
         QCOMPARE(run.err, QString());
         QCOMPARE(QString::fromUtf8(run.out), args.at(0) == QLatin1String("print-header") ? expected.header
                                                                                         : expected.source);
-    }
-
-    void settingsAreAppliedAsTheWindowDoes()
-    {
-        // No "Language": the start-up state (C) stays. The module settings
-        // come from the file, through the settings panels' limits: echo off
-        // switches echo cancellation off, sizes outside the spin boxes' range
-        // come back clamped.
-        const QString settings = writeJson(QStringLiteral("settings.json"), R"({"CheckedModules": ["BasicComms"],
-            "BasicComms": {"EchoEnabled": false},
-            "GettingStarted": {"IsDebugOutputSetupSelected": true, "DebugBufferSize": 4},
-            "Prompt": {"IsPromptSetupSelected": true, "PromptBufferSize": 9999999999,
-                       "IsEchoCancSetupSelected": true, "EchoCancellationBufferSize": 64,
-                       "IsCircularTxSetupSelected": false, "CircularTxBufferSize": 1024,
-                       "IsCircularRxSetupSelected": true, "CircularRxBufferSize": 512}})");
-        const ToolRun run = runTool({QStringLiteral("print-source"), QStringLiteral("--settings"), settings});
-        QCOMPARE(run.status, 0);
-
-        InMemoryProject project;
-        ModuleCatalogue& m = project.catalogue();
-        m.mMdlBasicComms.EchoEnabled = false;
-        m.mMdlPrompt.PromptBufferSize = 9999999999.0;
-        m.mMdlGettingStarted.DebugBufferSize = 4;
-        m.mMdlPrompt.EchoCancellationBufferSize = 64;
-        m.mMdlPrompt.IsCircularTxSetupSelected = false;
-        m.mMdlPrompt.CircularRxBufferSize = 512;
-        const QString unclamped = expectedTexts(project, {QStringLiteral("BasicComms")}, "Tarvex").source;
-        m.mMdlPrompt.IsEchoCancSetupSelected = false;
-        m.mMdlPrompt.PromptBufferSize = 429496729;
-        m.mMdlGettingStarted.DebugBufferSize = 8;
-        const QString expected = expectedTexts(project, {QStringLiteral("BasicComms")}, "Tarvex").source;
-        QVERIFY(expected != unclamped);
-        QCOMPARE(QString::fromUtf8(run.out), expected);
-        QVERIFY(run.out.contains("[512]"));
     }
 
     // Every stop before the first write: bad command lines and settings (2),
@@ -261,20 +244,33 @@ private slots:
         QVERIFY(sub.out.startsWith("Usage: tarvex-gen print-source --settings FILE\n"));
     }
 
+    // Options answer the workflow's questions: without any, stale entries
+    // are kept; --source-from picks the source of both (without it the run
+    // stops: stopsWithTheirStatus), --delete-stale removes them.
     void generate_sameFilesAsTheWorkflow_data()
     {
         QTest::addColumn<bool>("cpp");
-        QTest::newRow("C") << false;
-        QTest::newRow("C++ Arduino") << true;
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("answers"); // the workflow's: Yes, No or a choice
+        QTest::newRow("C") << false << QStringList() << QStringList();
+        QTest::newRow("C++ Arduino keeps gsm_manager.c and Tarvex") << true << QStringList() << QStringList{"No", "No"};
+        QTest::newRow("both sources, --source-from cpp --delete-stale")
+            << false << QStringList{"--source-from", "cpp", "--delete-stale"} << QStringList{"gsm_manager.cpp", "Yes"};
     }
 
     void generate_sameFilesAsTheWorkflow()
     {
         QFETCH(bool, cpp);
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, answers);
         QVERIFY(writeSettings(mDir, {QStringLiteral("SMS_Read"), QStringLiteral("MQTT_Client_SIMCom")}, cpp, cpp));
-        // An earlier C generation's source with developer code, and a stale src folder.
+        // An earlier C generation's source with developer code (a C++ one
+        // too in the last row), and a stale src folder.
         QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"),
                            "// USER CODE BEGIN Poll\n    tick();\n// USER CODE END Poll\n"));
+        if (!options.isEmpty())
+            QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.cpp"),
+                               "// USER CODE BEGIN Poll\n    tock();\n// USER CODE END Poll\n"));
         QVERIFY(QDir().mkpath(mDir + QStringLiteral("/Tarvex")));
         QTemporaryDir viaTool, viaWorkflow;
         QVERIFY(copyTree(mDir, viaTool.path()));
@@ -284,34 +280,20 @@ private slots:
             InMemoryProject project;
             project.setProjectPath(viaWorkflow.path());
             QCOMPARE(readProjectSettings(project), ReadSettingsStatus::Applied);
-            if (cpp) {
-                ui.answerNo(); // keep gsm_manager.c
-                ui.answerNo(); // keep the top-level Tarvex folder
-            }
+            for (const QString& a : answers)
+                ui.answerChoice(a);
             QVERIFY(generateCode(project));
             QVERIFY(ui.verifyAllAnswersUsed());
         }
-        const ToolRun r = runTool({QStringLiteral("generate"), viaTool.path()});
+        const ToolRun r = runTool(QStringList{QStringLiteral("generate"), viaTool.path()} + options);
         QCOMPARE(r.status, 0);
         QCOMPARE(r.lines().last(), QStringLiteral("Code Generated: Code generated successfully."));
         if (cpp)
             QCOMPARE(r.lines().size(), 3); // the two kept stale entries, then the confirmation
         QCOMPARE(snapshot(viaTool.path()), snapshot(viaWorkflow.path()));
         QVERIFY(readBytes(viaTool.path() + (cpp ? QStringLiteral("/gsm_manager.cpp") : QStringLiteral("/gsm_manager.c")))
-                    .contains("    tick();\n"));
-    }
-
-    // The choice that stops a run without --source-from (stopsWithTheirStatus).
-    void generate_sourceFromAndDeleteStale()
-    {
-        QVERIFY(writeSettings(mDir, {QStringLiteral("Pin")}));
-        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.c"), "// USER CODE BEGIN Init\nc();\n// USER CODE END Init\n"));
-        QVERIFY(writeBytes(mDir + QStringLiteral("/gsm_manager.cpp"), "// USER CODE BEGIN Init\ncpp();\n// USER CODE END Init\n"));
-        const ToolRun r = runTool({QStringLiteral("generate"), mDir, QStringLiteral("--source-from"), QStringLiteral("cpp"),
-                                   QStringLiteral("--delete-stale")});
-        QCOMPARE(r.status, 0);
-        QVERIFY(readBytes(mDir + QStringLiteral("/gsm_manager.c")).contains("\ncpp();\n"));
-        QVERIFY(!QFile::exists(mDir + QStringLiteral("/gsm_manager.cpp"))); // stale C++ source deleted
+                    .contains(options.isEmpty() ? "    tick();\n" : "    tock();\n"));
+        QCOMPARE(QFile::exists(viaTool.path() + QStringLiteral("/gsm_manager.cpp")), cpp);
     }
 
     void generate_lostSectionsNeedABackupFolder_data()
@@ -322,14 +304,8 @@ private slots:
             << QByteArray("// USER CODE BEGIN gsmSmsReadEventHandler\nlost();\n// USER CODE END gsmSmsReadEventHandler\n"
                           "// USER CODE BEGIN gsmPinEventHandler\nlost();\n// USER CODE END gsmPinEventHandler\n")
             << "gsmSmsReadEventHandler (lines 1-3), gsmPinEventHandler (lines 4-6)";
-        QTest::newRow("commented-out older copy")
-            << QByteArray("/*\n// USER CODE BEGIN Init\nlost();\n// USER CODE END Init\n*/\n"
-                          "// USER CODE BEGIN Init\nlost();\n// USER CODE END Init\n")
-            << "Init (lines 2, 4, 6, 8: more than one BEGIN or END)";
-        QTest::newRow("hand-written") << QByteArray("void lost();\n")
-                                      << "whole file (line 1: no USER CODE section found)";
         QTest::newRow("UTF-16 with byte-order mark")
-            << utf16WithBom(QStringLiteral("// USER CODE BEGIN Init\nkept();\n// USER CODE END Init\n")) << QString();
+            << "\xFF\xFE" + utf16("// USER CODE BEGIN Init\nkept();\n// USER CODE END Init\n") << QString();
     }
 
     void generate_lostSectionsNeedABackupFolder()

@@ -84,25 +84,19 @@ private:
         selectModules(project, names);
 
         ModuleCatalogue& c = project.catalogue();
-        auto flag = [this] { return mRandom.bounded(2) == 1; };
-        auto size = [this] { return double(mRandom.bounded(8, 5000)); };
-        c.mMdlGettingStarted.IsDebugOutputSetupSelected = flag();
-        c.mMdlGettingStarted.DebugBufferSize = size();
-        c.mMdlPower.UseResetPin = flag();
-        c.mMdlPrompt.IsPromptSetupSelected = flag();
-        c.mMdlPrompt.PromptBufferSize = size();
-        c.mMdlPrompt.IsEchoCancSetupSelected = flag();
-        c.mMdlPrompt.EchoCancellationBufferSize = size();
-        c.mMdlPrompt.IsCircularTxSetupSelected = flag();
-        c.mMdlPrompt.CircularTxBufferSize = size();
-        c.mMdlPrompt.IsCircularRxSetupSelected = flag();
-        c.mMdlPrompt.CircularRxBufferSize = size();
-        c.mMdlBasicComms.EchoEnabled = flag();
-        c.mMdlInternetConnectionSimcom.IsApnRequired = flag();
-        c.mMdlInternetConnectionSimcom2G.IsApnRequired = flag();
-        const bool cpp = flag();
+        for (bool* flag : {&c.mMdlGettingStarted.IsDebugOutputSetupSelected, &c.mMdlPower.UseResetPin,
+                           &c.mMdlPrompt.IsPromptSetupSelected, &c.mMdlPrompt.IsEchoCancSetupSelected,
+                           &c.mMdlPrompt.IsCircularTxSetupSelected, &c.mMdlPrompt.IsCircularRxSetupSelected,
+                           &c.mMdlBasicComms.EchoEnabled, &c.mMdlInternetConnectionSimcom.IsApnRequired,
+                           &c.mMdlInternetConnectionSimcom2G.IsApnRequired})
+            *flag = mRandom.bounded(2) == 1;
+        for (double* size : {&c.mMdlGettingStarted.DebugBufferSize, &c.mMdlPrompt.PromptBufferSize,
+                             &c.mMdlPrompt.EchoCancellationBufferSize, &c.mMdlPrompt.CircularTxBufferSize,
+                             &c.mMdlPrompt.CircularRxBufferSize})
+            *size = mRandom.bounded(8, 5000);
+        const bool cpp = mRandom.bounded(2) == 1;
         project.setCpp(cpp);
-        project.setArduinoChecked(cpp && flag());
+        project.setArduinoChecked(cpp && mRandom.bounded(2) == 1);
     }
 
     // Answers every box by a policy: Remove File? at random when randomStale
@@ -262,14 +256,10 @@ private:
                 QVERIFY(generate(project, quiet, nullptr));
                 QVERIFY2(!quiet.titles().contains(QStringLiteral("Warning")), qPrintable(where));
                 QMap<QString, QByteArray> after = snapshot(path);
-                if (again == 0) {
-                    before.remove(QStringLiteral(".tarvex_codegenerator_settings"));
-                    QMap<QString, QByteArray> compared = after;
-                    compared.remove(QStringLiteral(".tarvex_codegenerator_settings"));
-                    QVERIFY2(compared == before, qPrintable(where + QStringLiteral(": regeneration changed files")));
-                } else {
-                    QVERIFY2(after == before, qPrintable(where + QStringLiteral(": regeneration changed files")));
-                }
+                if (again == 0)
+                    before.insert(QStringLiteral(".tarvex_codegenerator_settings"),
+                                  after.value(QStringLiteral(".tarvex_codegenerator_settings")));
+                QVERIFY2(after == before, qPrintable(where + QStringLiteral(": regeneration changed files")));
                 before = after;
             }
         }

@@ -52,12 +52,6 @@ const QString kSrcText = QStringLiteral(
     "'src' folder was found in the project path, which may no longer be required.\n\nWould you like to delete "
     "the 'src' folder?");
 
-QStringList keys(const QMap<QString, QByteArray>& m)
-{
-    return m.keys();
-}
-
-
 // A module that needs one real library file and one the bundle lacks.
 class BrokenModule : public TarvexMdl
 {
@@ -90,7 +84,6 @@ QString generated(const QStringList& names)
     return text + QStringLiteral("// generated tail\n");
 }
 
-
 const QStringList kFreshNames{"Includes", "Init", "Poll", "gsmWrite", "gsmWriteCompleted"};
 
 using Bodies = QList<QPair<const char*, QByteArray>>;
@@ -112,19 +105,6 @@ QByteArray expect(const Bodies& bodies, bool whole = false)
     }
     return text;
 }
-
-// UTF-16LE of ASCII/UTF-8 text, without a byte-order mark.
-QByteArray utf16(const QByteArray& utf8)
-{
-    const QString text = QString::fromUtf8(utf8);
-    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-}
-
-
-const QStringList kStrict = {QStringLiteral("-Wall"), QStringLiteral("-Wextra"), QStringLiteral("-Werror")};
-const QStringList kStubAllowances = {QStringLiteral("-Wno-unused-parameter"), QStringLiteral("-Wno-unused-variable"),
-                                     QStringLiteral("-Wno-unused-but-set-variable"),
-                                     QStringLiteral("-Wno-return-type")};
 
 } // namespace
 
@@ -151,12 +131,6 @@ private:
         mUi->clear();
         mHook.events.clear();
         return ok;
-    }
-
-    bool editSection(const QString& file, const QString& name, const QString& body)
-    {
-        QString text;
-        return readTextFile(at(file), text) && setSectionBody(text, name, body) && writeTextFile(at(file), text);
     }
 
 private slots:
@@ -251,15 +225,19 @@ private slots:
         const QList<TarvexMdl*> modules = mProject->checkedModules();
         QCOMPARE(modules.size(), 7);
         const QMap<QString, QByteArray> files = snapshot(mDir);
-        QCOMPARE(keys(files), expectedProjectEntries(modules, QStringLiteral("Tarvex"), false));
+        // Settings, manager and circbuff files, the library folder with the
+        // support, module and licence files.
+        QStringList entries = {".tarvex_codegenerator_settings", "gsm_manager.h", "gsm_manager.c", "circbuff.c",
+                               "circbuff.h", "Tarvex/", "Tarvex/LICENSE.txt"};
+        for (const QString& f : libraryFileNames(modules))
+            entries << "Tarvex/" + f;
+        entries.sort();
+        QCOMPARE(files.keys(), entries);
 
         const ManagerTexts texts = buildManagerTexts(modules, QStringLiteral("Tarvex"), false);
         QCOMPARE(files.value(QStringLiteral("gsm_manager.h")), texts.header.toUtf8());
         QCOMPARE(files.value(QStringLiteral("gsm_manager.c")), texts.source.toUtf8());
-        QCOMPARE(files.value(QStringLiteral("Tarvex/GSM_Power.c")),
-                 (QStringLiteral("\n") + fileHeaderLines().at(0) +
-                  readResourceText(QStringLiteral(":/tarvex/resources/tarvex/GSM_Power.c")))
-                     .toUtf8());
+        QCOMPARE(files.value(QStringLiteral("Tarvex/GSM_Power.c")), withHeader(":/tarvex/resources/tarvex/GSM_Power.c"));
         QCOMPARE(files.value(QStringLiteral("Tarvex/LICENSE.txt")),
                  readResourceText(QStringLiteral(":/license/resources/license/LICENSE.txt")).toUtf8());
         QVERIFY(files.value(QStringLiteral("Tarvex/LICENSE.txt")).startsWith("MIT License\n"));
@@ -325,9 +303,9 @@ private slots:
         const bool generated = setup == QLatin1String("generated");
         if (generated) {
             QVERIFY(generateClean());
-            QVERIFY(editSection("gsm_manager.c", "Init", "    myInit(); // C"));
-            QVERIFY(editSection("gsm_manager.c", "gsmSmsSendEventHandler", "    smsDone();"));
-            QVERIFY(editSection("gsm_manager.h", "Includes", "#include \"my.h\""));
+            QVERIFY(setSectionInFile(at("gsm_manager.c"), "Init", "    myInit(); // C"));
+            QVERIFY(setSectionInFile(at("gsm_manager.c"), "gsmSmsSendEventHandler", "    smsDone();"));
+            QVERIFY(setSectionInFile(at("gsm_manager.h"), "Includes", "#include \"my.h\""));
         } else if (setup.startsWith(QLatin1String("src"))) {
             if (setup == QLatin1String("src link"))
                 QVERIFY(QFile::link(elsewhere.path(), at("src")));
@@ -373,12 +351,10 @@ private slots:
             const QString sourceName = cpp ? QStringLiteral("gsm_manager.cpp") : QStringLiteral("gsm_manager.c");
             QCOMPARE(report.merges.size(), 2);
             QCOMPARE(report.merges.at(1).writtenPath, at(sourceName));
-            const QString source = QString::fromUtf8(readBytes(at(sourceName)));
-            QCOMPARE(sectionBody(source, "Init"), QStringLiteral("    myInit(); // C"));
-            QCOMPARE(sectionBody(source, "gsmSmsSendEventHandler"), QStringLiteral("    smsDone();"));
-            QCOMPARE(sectionBody(QString::fromUtf8(readBytes(at("gsm_manager.h"))), "Includes"),
-                     QStringLiteral("#include \"my.h\""));
-            QCOMPARE(source.contains(QStringLiteral("extern \"C\" {")), cpp);
+            QCOMPARE(sectionInFile(at(sourceName), "Init"), QStringLiteral("    myInit(); // C"));
+            QCOMPARE(sectionInFile(at(sourceName), "gsmSmsSendEventHandler"), QStringLiteral("    smsDone();"));
+            QCOMPARE(sectionInFile(at("gsm_manager.h"), "Includes"), QStringLiteral("#include \"my.h\""));
+            QCOMPARE(readBytes(at(sourceName)).contains("extern \"C\" {"), cpp);
         }
         if (askedAgain >= 0) {
             // Again: no src question in an Arduino project, and the Tarvex one only while it exists.
@@ -404,13 +380,10 @@ private slots:
     {
         QFETCH(QString, choice);
         QVERIFY(generateClean());
-        QString source;
-        QVERIFY(readTextFile(at(QStringLiteral("gsm_manager.c")), source));
-        QVERIFY(setSectionBody(source, QStringLiteral("Poll"), QStringLiteral("    fromC();")));
-        QVERIFY(writeTextFile(at(QStringLiteral("gsm_manager.c")), source));
-        QVERIFY(setSectionBody(source, QStringLiteral("Poll"), QStringLiteral("    fromCpp();")));
-        QVERIFY(writeTextFile(at(QStringLiteral("gsm_manager.cpp")), source));
-        QVERIFY(editSection("gsm_manager.h", "Miscellaneous", "// mine"));
+        QVERIFY(QFile::copy(at("gsm_manager.c"), at("gsm_manager.cpp")));
+        QVERIFY(setSectionInFile(at("gsm_manager.c"), "Poll", "    fromC();"));
+        QVERIFY(setSectionInFile(at("gsm_manager.cpp"), "Poll", "    fromCpp();"));
+        QVERIFY(setSectionInFile(at("gsm_manager.h"), "Miscellaneous", "// mine"));
         const QMap<QString, QByteArray> before = snapshot(mDir);
 
         if (choice.isEmpty())
@@ -434,9 +407,7 @@ private slots:
             QVERIFY(ok);
             QCOMPARE(mUi->titles(), (QStringList{"Select Input File", "Remove File?", kCodeGenerated}));
             QCOMPARE(mUi->boxes().at(1).text, kRemoveCppText);
-            QString merged;
-            QVERIFY(readTextFile(at(QStringLiteral("gsm_manager.c")), merged));
-            QCOMPARE(sectionBody(merged, QStringLiteral("Poll")),
+            QCOMPARE(sectionInFile(at("gsm_manager.c"), "Poll"),
                      choice == QLatin1String("gsm_manager.c") ? QStringLiteral("    fromC();")
                                                               : QStringLiteral("    fromCpp();"));
             QCOMPARE(readBytes(at(QStringLiteral("gsm_manager.cpp"))), before.value("gsm_manager.cpp"));
@@ -466,8 +437,8 @@ private slots:
     {
         QFETCH(QString, answer);
         QVERIFY(generateClean());
-        QVERIFY(editSection("gsm_manager.c", "gsmSmsSendEventHandler", "    reportDelivery();"));
-        QVERIFY(editSection("gsm_manager.c", "Poll", "    keepMe();"));
+        QVERIFY(setSectionInFile(at("gsm_manager.c"), "gsmSmsSendEventHandler", "    reportDelivery();"));
+        QVERIFY(setSectionInFile(at("gsm_manager.c"), "Poll", "    keepMe();"));
         const QMap<QString, QByteArray> before = snapshot(mDir);
         QTemporaryDir backup;
 
@@ -512,10 +483,8 @@ private slots:
         }
         QVERIFY(ok);
         QCOMPARE(mUi->titles().last(), kCodeGenerated);
-        QString source;
-        QVERIFY(readTextFile(at(QStringLiteral("gsm_manager.c")), source));
-        QVERIFY(!source.contains(QStringLiteral("reportDelivery")));
-        QCOMPARE(sectionBody(source, QStringLiteral("Poll")), QStringLiteral("    keepMe();"));
+        QVERIFY(!readBytes(at("gsm_manager.c")).contains("reportDelivery"));
+        QCOMPARE(sectionInFile(at("gsm_manager.c"), "Poll"), QStringLiteral("    keepMe();"));
         QVERIFY(!QFile::exists(at(QStringLiteral("Tarvex/GSM_SMS_Send.c"))));
         if (answer == QLatin1String("Backup"))
             QCOMPARE(readBytes(backup.path() + QStringLiteral("/gsm_manager.c")), before.value("gsm_manager.c"));
@@ -524,15 +493,14 @@ private slots:
     void changedEncodingIsSaidWithTheConfirmation()
     {
         QVERIFY(generateClean());
-        QVERIFY(editSection("gsm_manager.c", "Init", "    start();"));
+        QVERIFY(setSectionInFile(at("gsm_manager.c"), "Init", "    start();"));
         QVERIFY(writeBytes(at("gsm_manager.c"), "\xFF\xFE" + utf16(readBytes(at("gsm_manager.c")))));
         QVERIFY(run());
         QCOMPARE(mUi->titles(), QStringList{kCodeGenerated});
         QCOMPARE(mUi->boxes().at(0).text, QStringLiteral("Code generated successfully.\n\ngsm_manager.c was saved as "
                                                          "UTF-16LE; it is written as UTF-8 with a byte-order mark"));
-        QCOMPARE(sectionBody(QString::fromUtf8(readBytes(at(QStringLiteral("gsm_manager.c"))).mid(3)),
-                             QStringLiteral("Init")),
-                 QStringLiteral("    start();"));
+        QVERIFY(readBytes(at("gsm_manager.c")).startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(sectionInFile(at("gsm_manager.c"), "Init"), QStringLiteral("    start();"));
     }
 
     void readOnlyOldLibraryFileIsReplaced()
@@ -574,42 +542,37 @@ private slots:
         const QString gxx = QStandardPaths::findExecutable(QStringLiteral("g++"));
         if (gcc.isEmpty() || gxx.isEmpty())
             QSKIP("gcc and g++ are needed to compile the generated project");
-
-        const QString path = mDir;
         selectModules(*mProject, everyModuleBut2G());
         mProject->setCpp(cpp);
         mProject->setArduinoChecked(cpp);
         GenerateReport report;
         QVERIFY(run(&report));
         QCOMPARE(report.libraryFolder, cpp ? QStringLiteral("src/Tarvex") : QStringLiteral("Tarvex"));
-
         const QString main = cpp ? QStringLiteral("main.cpp") : QStringLiteral("main.c");
-        QVERIFY(writeBytes(path + QLatin1Char('/') + main,
-                           "#include \"gsm_manager.h\"\n"
-                           "int main(void)\n{\n    gsmmgrInit();\n    gsmmgrPoll();\n    return 0;\n}\n"));
+        QVERIFY(writeBytes(at(main), "#include \"gsm_manager.h\"\n"
+                                     "int main(void)\n{\n    gsmmgrInit();\n    gsmmgrPoll();\n    return 0;\n}\n"));
 
         // The library folder's C files and circbuff.c in one strict run (it
         // names every file that fails), the manager source with the stub
         // allowances, then the stub main, linked with all of them.
-        const QString libraryFolder = cpp ? QStringLiteral("src/Tarvex") : QStringLiteral("Tarvex");
         QStringList sources = {QStringLiteral("circbuff.c")}, objects = {QStringLiteral("circbuff.o")};
-        for (const QString& f : QDir(path + QLatin1Char('/') + libraryFolder).entryList({QStringLiteral("*.c")}, QDir::Files)) {
-            sources << libraryFolder + QLatin1Char('/') + f;
+        for (const QString& f : QDir(at(report.libraryFolder)).entryList({QStringLiteral("*.c")}, QDir::Files)) {
+            sources << report.libraryFolder + QLatin1Char('/') + f;
             objects << QFileInfo(f).completeBaseName() + QStringLiteral(".o");
         }
-        const QString manager = cpp ? QStringLiteral("gsm_manager.cpp") : QStringLiteral("gsm_manager.c");
         const QString driver = cpp ? gxx : gcc;
-        QString log;
-        QVERIFY2(runIn(gcc, kStrict + QStringList{QStringLiteral("-I."), QStringLiteral("-c")} + sources, path, &log),
-                 qPrintable(log));
-        QVERIFY2(runIn(driver, kStrict + kStubAllowances + QStringList{QStringLiteral("-I."), QStringLiteral("-c"), manager},
-                       path, &log),
-                 qPrintable(log));
-        QVERIFY2(runIn(driver, kStrict + QStringList{QStringLiteral("-I."), main, QStringLiteral("-o"), QStringLiteral("firmware"),
-                                                     QStringLiteral("gsm_manager.o")} + objects,
-                       path, &log),
-                 qPrintable(log));
-        QVERIFY(QFileInfo(path + QStringLiteral("/firmware")).isExecutable());
+        const QStringList strict = {"-Wall", "-Wextra", "-Werror", "-I."};
+        const QStringList stubAllowances = {"-Wno-unused-parameter", "-Wno-unused-variable",
+                                            "-Wno-unused-but-set-variable", "-Wno-return-type"};
+        const QList<QPair<QString, QStringList>> steps = {
+            {gcc, strict + QStringList{QStringLiteral("-c")} + sources},
+            {driver, strict + stubAllowances + QStringList{"-c", QStringLiteral("gsm_manager.") + (cpp ? "cpp" : "c")}},
+            {driver, strict + QStringList{main, "-o", "firmware", "gsm_manager.o"} + objects}};
+        for (const auto& step : steps) {
+            QString log;
+            QVERIFY2(runIn(step.first, step.second, mDir, &log), qPrintable(log));
+        }
+        QVERIFY(QFileInfo(at(QStringLiteral("firmware"))).isExecutable());
     }
 
     // ---- the library file writer on its own ----
@@ -639,25 +602,15 @@ private slots:
                                       fileHeaderLines()));
         QVERIFY(mUi->boxes().isEmpty());
 
-        const QMap<QString, QByteArray> files = snapshot(dir.path());
-        QStringList expected;
-        for (const QString& f : {QStringLiteral("GSM_Globals.h"), QStringLiteral("GSM_Required_Externals.h"),
-                                 QStringLiteral("GSM_Util.h"), QStringLiteral("GSM_Util.c")}) {
-            expected << libraryFolder + QLatin1Char('/') + f;
-            QCOMPARE(files.value(libraryFolder + QLatin1Char('/') + f),
-                     withHeader(QStringLiteral(":/tarvex/resources/tarvex/") + f));
-        }
-        expected << headerFolder + QStringLiteral("circbuff.h") << sourceFolder + QStringLiteral("circbuff.c");
-        QCOMPARE(files.value(headerFolder + QStringLiteral("circbuff.h")),
-                 withHeader(QStringLiteral(":/code/resources/code/circbuff.h")));
-        QCOMPARE(files.value(sourceFolder + QStringLiteral("circbuff.c")),
-                 withHeader(QStringLiteral(":/code/resources/code/circbuff.c")));
-        QStringList written;
-        for (auto it = files.cbegin(); it != files.cend(); ++it)
-            if (!it.key().endsWith(QLatin1Char('/')))
-                written << it.key();
-        expected.sort();
-        QCOMPARE(written, expected);
+        QMap<QString, QByteArray> files = snapshot(dir.path()), expected;
+        for (const QString f : {"GSM_Globals.h", "GSM_Required_Externals.h", "GSM_Util.h", "GSM_Util.c"})
+            expected[libraryFolder + QLatin1Char('/') + f] = withHeader(":/tarvex/resources/tarvex/" + f);
+        expected[headerFolder + "circbuff.h"] = withHeader(QStringLiteral(":/code/resources/code/circbuff.h"));
+        expected[sourceFolder + "circbuff.c"] = withHeader(QStringLiteral(":/code/resources/code/circbuff.c"));
+        for (const QString& key : files.keys())
+            if (key.endsWith(QLatin1Char('/')))
+                files.remove(key);
+        QCOMPARE(files, expected);
     }
 
     void moduleFileThatCannotBeWritten()
@@ -687,9 +640,7 @@ private slots:
         QTest::addColumn<QStringList>("lost");
         QTest::addColumn<int>("notes");
 
-        auto sec = [](const char* name, const QByteArray& body) {
-            return QByteArray("// USER CODE BEGIN ") + name + '\n' + body + "// USER CODE END " + name + '\n';
-        };
+        auto sec = [](const char* name, const QByteArray& body) { return section(name, body).toUtf8(); };
         const QByteArray init = sec("Init", "init();\n");
         const QByteArray poll = sec("Poll", "poll();\n");
         const Bodies carried{{"Init", "init();\n"}, {"Poll", "poll();\n"}};

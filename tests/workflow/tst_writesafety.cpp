@@ -28,11 +28,6 @@ using namespace workflowtest;
 
 namespace {
 
-ToolRun runTool(const QStringList& args, const QByteArray& faultVariable = QByteArray(), int faultAt = 0)
-{
-    return runProgram(QStringLiteral(TARVEX_GEN_PATH), args, faultVariable, faultAt);
-}
-
 // The temporary file of an interrupted atomic write: a file of the new
 // project with a dot and six characters appended.
 bool isLeftover(const QString& rel, const QMap<QString, QByteArray>& fresh)
@@ -74,11 +69,9 @@ private slots:
         QVERIFY(writeSettings(mOld, {QStringLiteral("SMS_Send"), QStringLiteral("RSSI")}));
         QCOMPARE(runTool({QStringLiteral("generate"), mOld}).status, 0);
         const QString sourcePath = mOld + QStringLiteral("/gsm_manager.c");
-        QString source = QString::fromUtf8(readBytes(sourcePath));
-        QVERIFY(setSectionBody(source, QStringLiteral("Init"), QStringLiteral("    startUart(); /* mine */")));
-        QVERIFY(setSectionBody(source, QStringLiteral("Poll"), QString(40000, QLatin1Char('x'))));
-        QVERIFY(setSectionBody(source, QStringLiteral("gsmSmsSendEventHandler"), QStringLiteral("    sent();")));
-        QVERIFY(writeBytes(sourcePath, source.toUtf8()));
+        QVERIFY(setSectionInFile(sourcePath, "Init", "    startUart(); /* mine */"));
+        QVERIFY(setSectionInFile(sourcePath, "Poll", QString(40000, QLatin1Char('x'))));
+        QVERIFY(setSectionInFile(sourcePath, "gsmSmsSendEventHandler", "    sent();"));
         QVERIFY(writeSettings(mOld, {QStringLiteral("SMS_Read"), QStringLiteral("RSSI"), QStringLiteral("USSD")}));
         mOldState = snapshot(mOld);
 

@@ -1,6 +1,7 @@
 #include "workflowsupport.h"
 
 #include "inmemoryproject.h"
+#include "modulecatalogue.h"
 #include "projectmodel.h"
 #include "projectsettings.h"
 #include "tarvexmdl.h"
@@ -79,6 +80,12 @@ bool runIn(const QString& program, const QStringList& args, const QString& dir, 
     return false;
 }
 
+QByteArray utf16(const QByteArray& utf8)
+{
+    const QString text = QString::fromUtf8(utf8);
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
 void selectModules(ProjectModel& project, const QStringList& names)
 {
     for (TarvexMdl* module : project.allModules())
@@ -97,14 +104,30 @@ bool writeSettings(const QString& dir, const QStringList& modules, bool cpp, boo
     return writeProjectSettings(project);
 }
 
+void changeEverySetting(ModuleCatalogue& c)
+{
+    c.mMdlGettingStarted.IsDebugOutputSetupSelected = false;
+    c.mMdlGettingStarted.DebugBufferSize = 2048;
+    c.mMdlPower.UseResetPin = true;
+    c.mMdlPrompt.IsPromptSetupSelected = false;
+    c.mMdlPrompt.PromptBufferSize = 16;
+    c.mMdlPrompt.IsEchoCancSetupSelected = false;
+    c.mMdlPrompt.EchoCancellationBufferSize = 24;
+    c.mMdlPrompt.IsCircularTxSetupSelected = false;
+    c.mMdlPrompt.CircularTxBufferSize = 32;
+    c.mMdlPrompt.IsCircularRxSetupSelected = false;
+    c.mMdlPrompt.CircularRxBufferSize = 1000000;
+    c.mMdlBasicComms.EchoEnabled = false;
+    c.mMdlInternetConnectionSimcom.IsApnRequired = true;
+    c.mMdlInternetConnectionSimcom2G.IsApnRequired = true;
+}
+
 QStringList everyModuleBut2G()
 {
-    return {QStringLiteral("Power"),        QStringLiteral("Prompt"),
-            QStringLiteral("BasicComms"),   QStringLiteral("Pin"),
-            QStringLiteral("RSSI"),         QStringLiteral("NetworkRegistration"),
-            QStringLiteral("SMS_Send"),     QStringLiteral("SMS_Read"),
-            QStringLiteral("USSD"),         QStringLiteral("InternetConnection_SIMCom"),
-            QStringLiteral("HTTP_Client_SIMCom"), QStringLiteral("MQTT_Client_SIMCom")};
+    QStringList names = testsupport::moduleNames(ModuleCatalogue().allModules());
+    names.removeAll(QString());
+    names.removeAll(QStringLiteral("InternetConnection_SIMCom2G"));
+    return names;
 }
 
 QStringList libraryFileNames(const QList<TarvexMdl*>& modules)
@@ -116,21 +139,6 @@ QStringList libraryFileNames(const QList<TarvexMdl*>& modules)
             if (!names.contains(f))
                 names << f;
     return names;
-}
-
-QStringList expectedProjectEntries(const QList<TarvexMdl*>& modules, const QString& libraryFolder, bool isCpp)
-{
-    QStringList out = {QStringLiteral(".tarvex_codegenerator_settings"), QStringLiteral("gsm_manager.h"),
-                       isCpp ? QStringLiteral("gsm_manager.cpp") : QStringLiteral("gsm_manager.c"),
-                       QStringLiteral("circbuff.c"), QStringLiteral("circbuff.h")};
-    const QStringList parts = libraryFolder.split(QLatin1Char('/'));
-    for (int i = 1; i <= parts.size(); ++i)
-        out << QStringList(parts.mid(0, i)).join(QLatin1Char('/')) + QLatin1Char('/');
-    for (const QString& f : libraryFileNames(modules))
-        out << libraryFolder + QLatin1Char('/') + f;
-    out << libraryFolder + QStringLiteral("/LICENSE.txt");
-    out.sort();
-    return out;
 }
 
 namespace {
@@ -180,20 +188,23 @@ bool setSectionBody(QByteArray& text, const QString& name, const QByteArray& bod
     return true;
 }
 
-bool setSectionBody(QString& text, const QString& name, const QString& body)
-{
-    QByteArray bytes = text.toUtf8();
-    if (!setSectionBody(bytes, name, body.toUtf8() + '\n'))
-        return false;
-    text = QString::fromUtf8(bytes);
-    return true;
-}
 
 QString sectionBody(const QString& text, const QString& name)
 {
     int from, to;
     const QByteArray bytes = text.toUtf8();
     return bodyRange(bytes, name, from, to) ? QString::fromUtf8(bytes.mid(from, qMax(0, to - from - 1))) : QString();
+}
+
+QString sectionInFile(const QString& path, const QString& name)
+{
+    return sectionBody(QString::fromUtf8(readBytes(path)), name);
+}
+
+bool setSectionInFile(const QString& path, const QString& name, const QString& body)
+{
+    QByteArray bytes = readBytes(path);
+    return setSectionBody(bytes, name, body.toUtf8() + '\n') && writeBytes(path, bytes);
 }
 
 } // namespace workflowtest

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+class ModuleCatalogue;
 class ProjectModel;
 class TarvexMdl;
 
@@ -38,6 +39,14 @@ struct ToolRun
 ToolRun runProgram(const QString& program, const QStringList& args, const QByteArray& faultVariable = QByteArray(),
                    int faultAt = 0);
 
+#ifdef TARVEX_GEN_PATH
+// One run of the built tarvex-gen (targets that define its path).
+inline ToolRun runTool(const QStringList& args, const QByteArray& faultVariable = QByteArray(), int faultAt = 0)
+{
+    return runProgram(QStringLiteral(TARVEX_GEN_PATH), args, faultVariable, faultAt);
+}
+#endif
+
 // Runs a build tool in dir (output and errors merged); on failure *log gets
 // the command line and the start of its output. The output goes to *output.
 bool runIn(const QString& program, const QStringList& args, const QString& dir, QString* log,
@@ -46,6 +55,9 @@ bool runIn(const QString& program, const QStringList& args, const QString& dir, 
 using testsupport::readBytes;
 using testsupport::writeBytes;
 
+// UTF-16LE of UTF-8 text, without a byte-order mark.
+QByteArray utf16(const QByteArray& utf8);
+
 // Unticks every module, then ticks the ones named (getName identifiers).
 void selectModules(ProjectModel& project, const QStringList& names);
 
@@ -53,13 +65,13 @@ void selectModules(ProjectModel& project, const QStringList& names);
 // layout into dir; true on success.
 bool writeSettings(const QString& dir, const QStringList& modules, bool cpp = false, bool arduino = false);
 
+// Turns every module setting away from its default: debug buffer 2048,
+// reset pin on, the four Prompt buffers off with sizes 16, 24, 32 and
+// 1000000, modem echo off, both APNs required.
+void changeEverySetting(ModuleCatalogue& c);
+
 // Every module identifier except Getting Started's and the 2G connection's.
 QStringList everyModuleBut2G();
-
-// The files a successful generation leaves in the project folder (relative
-// paths, sorted, folders as "name/"): settings file, manager files, library
-// folder with support, module and licence files, circbuff files.
-QStringList expectedProjectEntries(const QList<TarvexMdl*>& modules, const QString& libraryFolder, bool isCpp);
 
 // Library files (support files first) that the modules need, without repeats.
 QStringList libraryFileNames(const QList<TarvexMdl*>& modules);
@@ -76,11 +88,13 @@ public:
 // USER CODE sections found by whole marker lines (blanks around allowed):
 // the names in order, and the body of a section (the lines between its BEGIN
 // and the first END after it; "<no section>" when missing) and its
-// replacement. The QString versions leave out the line end before END.
+// replacement. The QString versions and those on a file leave out the line
+// end before END (empty when missing; the setter adds it).
 QStringList sectionNames(const QByteArray& text);
 QByteArray sectionBody(const QByteArray& text, const QString& name);
 bool setSectionBody(QByteArray& text, const QString& name, const QByteArray& body);
-bool setSectionBody(QString& text, const QString& name, const QString& body);
 QString sectionBody(const QString& text, const QString& name);
+QString sectionInFile(const QString& path, const QString& name);
+bool setSectionInFile(const QString& path, const QString& name, const QString& body);
 
 } // namespace workflowtest
