@@ -1,14 +1,9 @@
 // The main window built for real (offscreen): start-up state, the module list
-// and its row/module mapping, the orders of allModules and checkedModules,
-// the tabs shown per module, the settings panels and their widgets, the echo
-// coupling, refreshSettingsWidgets, Select All / None, the language controls,
-// and the dependency check; the project commands and the Generate Code button
-// (Save then Open restores everything, what Open refuses, New, Save and Save
-// As with their boxes, a generation with the real message boxes); the About
-// window, and the message boxes of the modal seam as the application builds
-// them (icons, the choice box's buttons and the mapping from the pressed
-// button back to the choice). (The web links and usage events:
-// tests/usagestats; how reading applies each setting: tst_generator.)
+// and its rows, the tabs per module, the settings panels and the echo
+// coupling, the language controls and the dependency check; the project
+// commands and the Generate Code button with the real message boxes; the
+// About window and the boxes of the modal seam as the application builds
+// them. (Web links and usage events: tests/usagestats.)
 
 #include "aboutwindow.h"
 #include "inmemoryproject.h"
@@ -44,26 +39,39 @@ using testsupport::moduleNames;
 
 namespace {
 
-// Names of the modules in list-row order (rows 0 to 13).
-const QStringList kRowNames = {"",
-                               "Power",
-                               "Prompt",
-                               "BasicComms",
-                               "Pin",
-                               "RSSI",
-                               "NetworkRegistration",
-                               "SMS_Send",
-                               "SMS_Read",
-                               "USSD",
-                               "InternetConnection_SIMCom2G",
-                               "InternetConnection_SIMCom",
-                               "HTTP_Client_SIMCom",
-                               "MQTT_Client_SIMCom"};
+// The list rows 0 to 13: module name, the row's text, and the pages whose
+// tabs the module shows.
+struct Row
+{
+    const char* name;
+    const char* text;
+    QStringList pages;
+};
+const QString kInfo = "tbMdlInfo", kExample = "tbMdlExample";
+const QList<Row> kRows = {
+    {"", "Start", {kInfo, "tbMdlSettings_GettingStarted"}},
+    {"Power", "Power (PwrKey Based)", {kInfo, "tbMdlSettings_Power"}},
+    {"Prompt", "    Prompt", {kInfo, "tbMdlSettings_Prompt"}},
+    {"BasicComms", "        Basic Comms", {kInfo, "tbMdlSettings_BasicComms"}},
+    {"Pin", "            Pin", {kInfo, kExample}},
+    {"RSSI", "            RSSI (Signal Quality)", {kInfo, kExample}},
+    {"NetworkRegistration", "            Network Registration", {kInfo}},
+    {"SMS_Send", "                SMS (Text Message) Send", {kInfo, kExample}},
+    {"SMS_Read", "                SMS (Text Message) Receive", {kInfo, kExample}},
+    {"USSD", "                USSD", {kInfo, kExample}},
+    {"InternetConnection_SIMCom2G", "                Internet Connection (SIMCom 2G)",
+     {kInfo, "tbMdlSettings_InternetConnectionSimcom2G"}},
+    {"InternetConnection_SIMCom", "                Internet Connection (SIMCom LTE)",
+     {kInfo, "tbMdlSettings_InternetConnectionSimcom"}},
+    {"HTTP_Client_SIMCom", "                    HTTP Client (SIMCom)", {kInfo, kExample}},
+    {"MQTT_Client_SIMCom", "                    MQTT Client (SIMCom)", {kInfo, kExample}}};
 
 // Names in declaration order: as the rows, but LTE before 2G.
 QStringList declarationNames()
 {
-    QStringList names = kRowNames;
+    QStringList names;
+    for (const Row& r : kRows)
+        names << r.name;
     names.swapItemsAt(10, 11);
     return names;
 }
@@ -137,19 +145,14 @@ private slots:
     {
         QCOMPARE(window().windowTitle(), QStringLiteral("Tarvex Code Generator v1.05"));
         QListWidget* l = list();
-        QStringList texts;
+        QStringList texts, expected;
         for (int row = 0; row < l->count(); ++row)
             texts << l->item(row)->text();
-        QCOMPARE(texts, (QStringList{"Start", "Power (PwrKey Based)", "    Prompt", "        Basic Comms",
-                                     "            Pin", "            RSSI (Signal Quality)",
-                                     "            Network Registration", "                SMS (Text Message) Send",
-                                     "                SMS (Text Message) Receive", "                USSD",
-                                     "                Internet Connection (SIMCom 2G)",
-                                     "                Internet Connection (SIMCom LTE)",
-                                     "                    HTTP Client (SIMCom)", "                    MQTT Client (SIMCom)",
-                                     "Do you need a module which is not listed?",
-                                     "Please let us know using the button below,",
-                                     "so that we can prioritise development :-)."}));
+        for (const Row& r : kRows)
+            expected << r.text;
+        QCOMPARE(texts, expected + QStringList({"Do you need a module which is not listed?",
+                                                "Please let us know using the button below,",
+                                                "so that we can prioritise development :-)."}));
         QVERIFY(l->selectedItems().isEmpty());
 
         // Start: no check box, only selectable and enabled.
@@ -189,7 +192,7 @@ private slots:
         for (int row = 0; row <= 13; ++row) {
             TarvexMdl* m = window().moduleAt(row);
             QVERIFY2(m, qPrintable(QString::number(row)));
-            QCOMPARE(m->getName(), kRowNames.at(row));
+            QCOMPARE(m->getName(), QString(kRows.at(row).name));
             QCOMPARE(window().rowOfModule(m), row);
         }
         for (int row : {-1, 14, 15, 16, 17, 1000})
@@ -249,23 +252,9 @@ private slots:
     {
         QTest::addColumn<int>("row");
         QTest::addColumn<QStringList>("pages");
-        const QString info = "tbMdlInfo";
-        const QString example = "tbMdlExample";
-        QTest::newRow("Start") << 0 << QStringList{info, "tbMdlSettings_GettingStarted"};
-        QTest::newRow("Power") << 1 << QStringList{info, "tbMdlSettings_Power"};
-        QTest::newRow("Prompt") << 2 << QStringList{info, "tbMdlSettings_Prompt"};
-        QTest::newRow("BasicComms") << 3 << QStringList{info, "tbMdlSettings_BasicComms"};
-        QTest::newRow("Pin") << 4 << QStringList{info, example};
-        QTest::newRow("RSSI") << 5 << QStringList{info, example};
-        QTest::newRow("NetworkRegistration") << 6 << QStringList{info};
-        QTest::newRow("SMS Send") << 7 << QStringList{info, example};
-        QTest::newRow("SMS Receive") << 8 << QStringList{info, example};
-        QTest::newRow("USSD") << 9 << QStringList{info, example};
-        QTest::newRow("2G") << 10 << QStringList{info, "tbMdlSettings_InternetConnectionSimcom2G"};
-        QTest::newRow("LTE") << 11 << QStringList{info, "tbMdlSettings_InternetConnectionSimcom"};
-        QTest::newRow("HTTP") << 12 << QStringList{info, example};
-        QTest::newRow("MQTT") << 13 << QStringList{info, example};
-        QTest::newRow("no current row: empty information") << -1 << QStringList{info};
+        for (int row = 0; row < kRows.size(); ++row)
+            QTest::newRow(qPrintable(QString(kRows.at(row).text).trimmed())) << row << kRows.at(row).pages;
+        QTest::newRow("no current row: empty information") << -1 << QStringList{kInfo};
     }
     void tabsPerModule()
     {
