@@ -137,11 +137,6 @@ private slots:
     }
 };
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    TstWindowSize test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TstWindowSize)
 
 #include "tst_windowsize.moc"
