@@ -3,7 +3,11 @@
 // coupling, the language controls and the dependency check; the project
 // commands and the Generate Code button with the real message boxes; the
 // About window and the boxes of the modal seam as the application builds
-// them. (Web links and usage events: tests/usagestats.)
+// them; and the window on small screens: it opens at 1231 x 631, can shrink
+// to fit 1093 x 566 logical pixels (a 1366 x 768 laptop at 125 % with a task
+// bar), and at its smallest every control of every tab is on screen and not
+// squeezed, or inside a scroll area that is. (Web links and usage events:
+// tests/usagestats.)
 
 #include "aboutwindow.h"
 #include "inmemoryproject.h"
@@ -15,6 +19,7 @@
 #include "testsupport.h"
 #include "workflowsupport.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -23,7 +28,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -92,6 +99,60 @@ QString shownText(const QLabel* label)
     QTextDocument doc;
     doc.setHtml(label->text());
     return doc.toPlainText();
+}
+
+const QSize kSmallScreen(1093, 566);
+
+// Controls the user must be able to reach.
+bool isControl(const QWidget* w)
+{
+    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+           qobject_cast<const QLineEdit*>(w) || qobject_cast<const QListWidget*>(w) ||
+           qobject_cast<const QTabBar*>(w) || qobject_cast<const QTextEdit*>(w);
+}
+
+// Problems of the controls shown in the window as it is laid out now.
+QStringList unreachableControls(QMainWindow& window)
+{
+    QStringList problems;
+    const QRect windowRect(QPoint(0, 0), window.size());
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!isControl(w) || !w->isVisibleTo(&window) || w->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        // Parts of other controls (a tab bar's scroll arrows).
+        if (w->parentWidget() && isControl(w->parentWidget()))
+            continue;
+        const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                                       : w->objectName();
+        // Inside a scroll area the area itself must be on screen and big
+        // enough to scroll through; the control may lie outside its view.
+        QWidget* onScreen = w;
+        for (QWidget* p = w->parentWidget(); p && p != &window; p = p->parentWidget())
+            if (auto* area = qobject_cast<QScrollArea*>(p))
+                onScreen = area;
+        if (onScreen != w && (onScreen->height() < 40 || onScreen->width() < 100))
+            problems << name + QStringLiteral(": its scroll area is too small");
+        const QRect r(onScreen->mapTo(&window, QPoint(0, 0)), onScreen->size());
+        if (!windowRect.contains(r))
+            problems << name + QStringLiteral(" is cut off by the window");
+        // Buttons, boxes and fields are never squeezed below what they need.
+        if (onScreen == w && !qobject_cast<QListWidget*>(w) && !qobject_cast<QTextEdit*>(w) &&
+            !qobject_cast<QTabBar*>(w) &&
+            (w->width() < w->minimumSizeHint().width() || w->height() < w->minimumSizeHint().height()))
+            problems << name + QStringLiteral(" is squeezed");
+    }
+    return problems;
+}
+
+// The offscreen platform says, each time a shown window's minimum size
+// changes, that it cannot pass it on; everything else goes to the strict
+// handler.
+QtMessageHandler gStrictHandler = nullptr;
+void ignorePlatformSizeHints(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
+    gStrictHandler(type, context, message);
 }
 
 } // namespace
@@ -668,6 +729,61 @@ private slots:
         QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/Tarvex/GSM_SignalQuality.c")));
         QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/gsm_manager.cpp")));
         QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/src/Tarvex/GSM_SignalQuality.c")));
+    }
+
+    // ---- the window on a small screen ----
+
+    void smallestWindowFitsAndShowsEveryControl_data()
+    {
+        QTest::addColumn<bool>("cpp");
+        QTest::newRow("C") << false;
+        QTest::newRow("C++ (Arduino option shown)") << true;
+    }
+    void smallestWindowFitsAndShowsEveryControl()
+    {
+        QFETCH(bool, cpp);
+        gStrictHandler = qInstallMessageHandler(ignorePlatformSizeHints);
+        struct Restore
+        {
+            ~Restore() { qInstallMessageHandler(gStrictHandler); }
+        } restore;
+        MainWindow& window = this->window();
+        QCOMPARE(window.size(), QSize(1231, 631)); // as it opens
+        window.show();
+        if (cpp)
+            child<QRadioButton>(window, "optProjectIsCpp")->click();
+        QListWidget* list = this->list();
+        QTabWidget* tabs = this->tabs();
+
+        // Every module row with every tab it shows: the largest minimum.
+        QSize largest;
+        for (int row = 0; row <= 13; ++row) {
+            list->setCurrentRow(row);
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                if (!tabs->isTabVisible(tab))
+                    continue;
+                tabs->setCurrentIndex(tab);
+                QCoreApplication::processEvents();
+                const QSize smallest = window.minimumSizeHint().expandedTo(window.minimumSize());
+                largest = largest.expandedTo(smallest);
+                window.resize(smallest);
+                QCoreApplication::processEvents();
+                QCOMPARE(window.size(), smallest);
+                const QStringList problems = unreachableControls(window);
+                if (!problems.isEmpty())
+                    QFAIL(qPrintable(QStringLiteral("row %1, tab %2 at %3x%4: ")
+                                         .arg(row)
+                                         .arg(tabs->tabText(tab))
+                                         .arg(smallest.width())
+                                         .arg(smallest.height()) +
+                                     problems.join(QLatin1String("; "))));
+            }
+        }
+        qInfo("largest minimum size: %dx%d", largest.width(), largest.height());
+        QVERIFY2(largest.width() <= kSmallScreen.width() && largest.height() <= kSmallScreen.height(),
+                 qPrintable(QStringLiteral("%1x%2").arg(largest.width()).arg(largest.height())));
+        // Still a usable window: the list keeps several rows in view.
+        QVERIFY(list->height() >= 6 * list->sizeHintForRow(0));
     }
 
     // ---- the About window and the message boxes of the modal seam ----
