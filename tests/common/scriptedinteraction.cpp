@@ -2,24 +2,6 @@
 
 #include <QTest>
 
-ScriptedInteraction::ScriptedInteraction()
-{
-    setUserInteraction(this);
-}
-
-ScriptedInteraction::~ScriptedInteraction()
-{
-    setUserInteraction(nullptr);
-}
-
-QStringList ScriptedInteraction::titles() const
-{
-    QStringList out;
-    for (const Box& b : mBoxes)
-        out << b.title;
-    return out;
-}
-
 bool ScriptedInteraction::verifyAllAnswersUsed() const
 {
     if (!mAnswers.isEmpty()) {
@@ -41,16 +23,6 @@ QString ScriptedInteraction::takeAnswer(const Box& box)
         return QString();
     }
     return mAnswers.dequeue();
-}
-
-void ScriptedInteraction::critical(const QString& title, const QString& text)
-{
-    mBoxes.append({Kind::Critical, Icon::Critical, title, text, {QStringLiteral("OK")}, {}, {}});
-}
-
-void ScriptedInteraction::information(const QString& title, const QString& text)
-{
-    mBoxes.append({Kind::Information, Icon::Information, title, text, {QStringLiteral("OK")}, {}, {}});
 }
 
 bool ScriptedInteraction::askYesNo(Icon icon, const QString& title, const QString& text, Button defaultButton,
@@ -78,11 +50,4 @@ QString ScriptedInteraction::askChoice(const QString& title, const QString& text
         QTest::qFail(qPrintable(QStringLiteral("'%1' is not one of the offered choices").arg(answer)),
                      __FILE__, __LINE__);
     return answer;
-}
-
-QString ScriptedInteraction::selectFolder(QWidget*, const QString& caption)
-{
-    Box box{Kind::Folder, Icon::NoIcon, caption, QString(), {}, {}, {}};
-    mBoxes.append(box);
-    return takeAnswer(box);
 }

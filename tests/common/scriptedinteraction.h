@@ -33,8 +33,8 @@ public:
 
     // Installs itself as the interaction in force; the destructor restores
     // the previous fallback.
-    ScriptedInteraction();
-    ~ScriptedInteraction() override;
+    ScriptedInteraction() { setUserInteraction(this); }
+    ~ScriptedInteraction() override { setUserInteraction(nullptr); }
 
     // Queue answers, consumed in order by the next question of any kind.
     void answerYes() { mAnswers.enqueue(QStringLiteral("Yes")); }
@@ -56,17 +56,34 @@ public:
         mAnswers.clear();
     }
     // The title of every box, in order: handy for QCOMPARE of a whole conversation.
-    QStringList titles() const;
+    QStringList titles() const
+    {
+        QStringList out;
+        for (const Box& b : mBoxes)
+            out << b.title;
+        return out;
+    }
     // Fails the running test if any queued answer was not used.
     bool verifyAllAnswersUsed() const;
 
-    void critical(const QString& title, const QString& text) override;
-    void information(const QString& title, const QString& text) override;
+    void critical(const QString& title, const QString& text) override
+    {
+        mBoxes.append({Kind::Critical, Icon::Critical, title, text, {QStringLiteral("OK")}, {}, {}});
+    }
+    void information(const QString& title, const QString& text) override
+    {
+        mBoxes.append({Kind::Information, Icon::Information, title, text, {QStringLiteral("OK")}, {}, {}});
+    }
     bool askYesNo(Icon icon, const QString& title, const QString& text, Button defaultButton,
                   const QString& details) override;
     QString askChoice(const QString& title, const QString& text, const QStringList& choices,
                       Icon icon) override;
-    QString selectFolder(QWidget* parent, const QString& caption) override;
+    QString selectFolder(QWidget*, const QString& caption) override
+    {
+        const Box box{Kind::Folder, Icon::NoIcon, caption, QString(), {}, {}, {}};
+        mBoxes.append(box);
+        return takeAnswer(box);
+    }
 
 private:
     QString takeAnswer(const Box& box);

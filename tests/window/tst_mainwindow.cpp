@@ -1,14 +1,13 @@
 // The main window built for real (offscreen): start-up state, the module list
-// and its row/module mapping, the orders of allModules and checkedModules,
-// the tabs shown per module, the settings panels and their widgets, the echo
-// coupling, refreshSettingsWidgets, Select All / None, the language controls,
-// and the dependency check; the project commands and the Generate Code button
-// (Save then Open restores everything, what Open refuses, New, Save and Save
-// As with their boxes, a generation with the real message boxes); the About
-// window, and the message boxes of the modal seam as the application builds
-// them (icons, the choice box's buttons and the mapping from the pressed
-// button back to the choice). (The web links and usage events:
-// tests/usagestats; how reading applies each setting: tst_generator.)
+// and its rows, the tabs per module, the settings panels and the echo
+// coupling, the language controls and the dependency check; the project
+// commands and the Generate Code button with the real message boxes; the
+// About window and the boxes of the modal seam as the application builds
+// them; and the window on small screens: it opens at 1231 x 631, can shrink
+// to fit 1093 x 566 logical pixels (a 1366 x 768 laptop at 125 % with a task
+// bar), and at its smallest every control of every tab is on screen and not
+// squeezed, or inside a scroll area that is. (Web links and usage events:
+// tests/usagestats.)
 
 #include "aboutwindow.h"
 #include "inmemoryproject.h"
@@ -20,6 +19,7 @@
 #include "testsupport.h"
 #include "workflowsupport.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -28,7 +28,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,26 +46,39 @@ using testsupport::moduleNames;
 
 namespace {
 
-// Names of the modules in list-row order (rows 0 to 13).
-const QStringList kRowNames = {"",
-                               "Power",
-                               "Prompt",
-                               "BasicComms",
-                               "Pin",
-                               "RSSI",
-                               "NetworkRegistration",
-                               "SMS_Send",
-                               "SMS_Read",
-                               "USSD",
-                               "InternetConnection_SIMCom2G",
-                               "InternetConnection_SIMCom",
-                               "HTTP_Client_SIMCom",
-                               "MQTT_Client_SIMCom"};
+// The list rows 0 to 13: module name, the row's text, and the pages whose
+// tabs the module shows.
+struct Row
+{
+    const char* name;
+    const char* text;
+    QStringList pages;
+};
+const QString kInfo = "tbMdlInfo", kExample = "tbMdlExample";
+const QList<Row> kRows = {
+    {"", "Start", {kInfo, "tbMdlSettings_GettingStarted"}},
+    {"Power", "Power (PwrKey Based)", {kInfo, "tbMdlSettings_Power"}},
+    {"Prompt", "    Prompt", {kInfo, "tbMdlSettings_Prompt"}},
+    {"BasicComms", "        Basic Comms", {kInfo, "tbMdlSettings_BasicComms"}},
+    {"Pin", "            Pin", {kInfo, kExample}},
+    {"RSSI", "            RSSI (Signal Quality)", {kInfo, kExample}},
+    {"NetworkRegistration", "            Network Registration", {kInfo}},
+    {"SMS_Send", "                SMS (Text Message) Send", {kInfo, kExample}},
+    {"SMS_Read", "                SMS (Text Message) Receive", {kInfo, kExample}},
+    {"USSD", "                USSD", {kInfo, kExample}},
+    {"InternetConnection_SIMCom2G", "                Internet Connection (SIMCom 2G)",
+     {kInfo, "tbMdlSettings_InternetConnectionSimcom2G"}},
+    {"InternetConnection_SIMCom", "                Internet Connection (SIMCom LTE)",
+     {kInfo, "tbMdlSettings_InternetConnectionSimcom"}},
+    {"HTTP_Client_SIMCom", "                    HTTP Client (SIMCom)", {kInfo, kExample}},
+    {"MQTT_Client_SIMCom", "                    MQTT Client (SIMCom)", {kInfo, kExample}}};
 
 // Names in declaration order: as the rows, but LTE before 2G.
 QStringList declarationNames()
 {
-    QStringList names = kRowNames;
+    QStringList names;
+    for (const Row& r : kRows)
+        names << r.name;
     names.swapItemsAt(10, 11);
     return names;
 }
@@ -84,6 +99,60 @@ QString shownText(const QLabel* label)
     QTextDocument doc;
     doc.setHtml(label->text());
     return doc.toPlainText();
+}
+
+const QSize kSmallScreen(1093, 566);
+
+// Controls the user must be able to reach.
+bool isControl(const QWidget* w)
+{
+    return qobject_cast<const QAbstractButton*>(w) || qobject_cast<const QAbstractSpinBox*>(w) ||
+           qobject_cast<const QLineEdit*>(w) || qobject_cast<const QListWidget*>(w) ||
+           qobject_cast<const QTabBar*>(w) || qobject_cast<const QTextEdit*>(w);
+}
+
+// Problems of the controls shown in the window as it is laid out now.
+QStringList unreachableControls(QMainWindow& window)
+{
+    QStringList problems;
+    const QRect windowRect(QPoint(0, 0), window.size());
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!isControl(w) || !w->isVisibleTo(&window) || w->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        // Parts of other controls (a tab bar's scroll arrows).
+        if (w->parentWidget() && isControl(w->parentWidget()))
+            continue;
+        const QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                                       : w->objectName();
+        // Inside a scroll area the area itself must be on screen and big
+        // enough to scroll through; the control may lie outside its view.
+        QWidget* onScreen = w;
+        for (QWidget* p = w->parentWidget(); p && p != &window; p = p->parentWidget())
+            if (auto* area = qobject_cast<QScrollArea*>(p))
+                onScreen = area;
+        if (onScreen != w && (onScreen->height() < 40 || onScreen->width() < 100))
+            problems << name + QStringLiteral(": its scroll area is too small");
+        const QRect r(onScreen->mapTo(&window, QPoint(0, 0)), onScreen->size());
+        if (!windowRect.contains(r))
+            problems << name + QStringLiteral(" is cut off by the window");
+        // Buttons, boxes and fields are never squeezed below what they need.
+        if (onScreen == w && !qobject_cast<QListWidget*>(w) && !qobject_cast<QTextEdit*>(w) &&
+            !qobject_cast<QTabBar*>(w) &&
+            (w->width() < w->minimumSizeHint().width() || w->height() < w->minimumSizeHint().height()))
+            problems << name + QStringLiteral(" is squeezed");
+    }
+    return problems;
+}
+
+// The offscreen platform says, each time a shown window's minimum size
+// changes, that it cannot pass it on; everything else goes to the strict
+// handler.
+QtMessageHandler gStrictHandler = nullptr;
+void ignorePlatformSizeHints(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
+    gStrictHandler(type, context, message);
 }
 
 } // namespace
@@ -137,19 +206,14 @@ private slots:
     {
         QCOMPARE(window().windowTitle(), QStringLiteral("Tarvex Code Generator v1.05"));
         QListWidget* l = list();
-        QStringList texts;
+        QStringList texts, expected;
         for (int row = 0; row < l->count(); ++row)
             texts << l->item(row)->text();
-        QCOMPARE(texts, (QStringList{"Start", "Power (PwrKey Based)", "    Prompt", "        Basic Comms",
-                                     "            Pin", "            RSSI (Signal Quality)",
-                                     "            Network Registration", "                SMS (Text Message) Send",
-                                     "                SMS (Text Message) Receive", "                USSD",
-                                     "                Internet Connection (SIMCom 2G)",
-                                     "                Internet Connection (SIMCom LTE)",
-                                     "                    HTTP Client (SIMCom)", "                    MQTT Client (SIMCom)",
-                                     "Do you need a module which is not listed?",
-                                     "Please let us know using the button below,",
-                                     "so that we can prioritise development :-)."}));
+        for (const Row& r : kRows)
+            expected << r.text;
+        QCOMPARE(texts, expected + QStringList({"Do you need a module which is not listed?",
+                                                "Please let us know using the button below,",
+                                                "so that we can prioritise development :-)."}));
         QVERIFY(l->selectedItems().isEmpty());
 
         // Start: no check box, only selectable and enabled.
@@ -189,7 +253,7 @@ private slots:
         for (int row = 0; row <= 13; ++row) {
             TarvexMdl* m = window().moduleAt(row);
             QVERIFY2(m, qPrintable(QString::number(row)));
-            QCOMPARE(m->getName(), kRowNames.at(row));
+            QCOMPARE(m->getName(), QString(kRows.at(row).name));
             QCOMPARE(window().rowOfModule(m), row);
         }
         for (int row : {-1, 14, 15, 16, 17, 1000})
@@ -249,23 +313,9 @@ private slots:
     {
         QTest::addColumn<int>("row");
         QTest::addColumn<QStringList>("pages");
-        const QString info = "tbMdlInfo";
-        const QString example = "tbMdlExample";
-        QTest::newRow("Start") << 0 << QStringList{info, "tbMdlSettings_GettingStarted"};
-        QTest::newRow("Power") << 1 << QStringList{info, "tbMdlSettings_Power"};
-        QTest::newRow("Prompt") << 2 << QStringList{info, "tbMdlSettings_Prompt"};
-        QTest::newRow("BasicComms") << 3 << QStringList{info, "tbMdlSettings_BasicComms"};
-        QTest::newRow("Pin") << 4 << QStringList{info, example};
-        QTest::newRow("RSSI") << 5 << QStringList{info, example};
-        QTest::newRow("NetworkRegistration") << 6 << QStringList{info};
-        QTest::newRow("SMS Send") << 7 << QStringList{info, example};
-        QTest::newRow("SMS Receive") << 8 << QStringList{info, example};
-        QTest::newRow("USSD") << 9 << QStringList{info, example};
-        QTest::newRow("2G") << 10 << QStringList{info, "tbMdlSettings_InternetConnectionSimcom2G"};
-        QTest::newRow("LTE") << 11 << QStringList{info, "tbMdlSettings_InternetConnectionSimcom"};
-        QTest::newRow("HTTP") << 12 << QStringList{info, example};
-        QTest::newRow("MQTT") << 13 << QStringList{info, example};
-        QTest::newRow("no current row: empty information") << -1 << QStringList{info};
+        for (int row = 0; row < kRows.size(); ++row)
+            QTest::newRow(qPrintable(QString(kRows.at(row).text).trimmed())) << row << kRows.at(row).pages;
+        QTest::newRow("no current row: empty information") << -1 << QStringList{kInfo};
     }
     void tabsPerModule()
     {
@@ -679,6 +729,61 @@ private slots:
         QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/Tarvex/GSM_SignalQuality.c")));
         QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/gsm_manager.cpp")));
         QVERIFY(QFile::exists(mTmp->path() + QStringLiteral("/src/Tarvex/GSM_SignalQuality.c")));
+    }
+
+    // ---- the window on a small screen ----
+
+    void smallestWindowFitsAndShowsEveryControl_data()
+    {
+        QTest::addColumn<bool>("cpp");
+        QTest::newRow("C") << false;
+        QTest::newRow("C++ (Arduino option shown)") << true;
+    }
+    void smallestWindowFitsAndShowsEveryControl()
+    {
+        QFETCH(bool, cpp);
+        gStrictHandler = qInstallMessageHandler(ignorePlatformSizeHints);
+        struct Restore
+        {
+            ~Restore() { qInstallMessageHandler(gStrictHandler); }
+        } restore;
+        MainWindow& window = this->window();
+        QCOMPARE(window.size(), QSize(1231, 631)); // as it opens
+        window.show();
+        if (cpp)
+            child<QRadioButton>(window, "optProjectIsCpp")->click();
+        QListWidget* list = this->list();
+        QTabWidget* tabs = this->tabs();
+
+        // Every module row with every tab it shows: the largest minimum.
+        QSize largest;
+        for (int row = 0; row <= 13; ++row) {
+            list->setCurrentRow(row);
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                if (!tabs->isTabVisible(tab))
+                    continue;
+                tabs->setCurrentIndex(tab);
+                QCoreApplication::processEvents();
+                const QSize smallest = window.minimumSizeHint().expandedTo(window.minimumSize());
+                largest = largest.expandedTo(smallest);
+                window.resize(smallest);
+                QCoreApplication::processEvents();
+                QCOMPARE(window.size(), smallest);
+                const QStringList problems = unreachableControls(window);
+                if (!problems.isEmpty())
+                    QFAIL(qPrintable(QStringLiteral("row %1, tab %2 at %3x%4: ")
+                                         .arg(row)
+                                         .arg(tabs->tabText(tab))
+                                         .arg(smallest.width())
+                                         .arg(smallest.height()) +
+                                     problems.join(QLatin1String("; "))));
+            }
+        }
+        qInfo("largest minimum size: %dx%d", largest.width(), largest.height());
+        QVERIFY2(largest.width() <= kSmallScreen.width() && largest.height() <= kSmallScreen.height(),
+                 qPrintable(QStringLiteral("%1x%2").arg(largest.width()).arg(largest.height())));
+        // Still a usable window: the list keeps several rows in view.
+        QVERIFY(list->height() >= 6 * list->sizeHintForRow(0));
     }
 
     // ---- the About window and the message boxes of the modal seam ----
